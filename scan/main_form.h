@@ -1,0 +1,49 @@
+// The data of the main window FRMmAIN that every part of the program reads
+// and writes: the section catalogue, the problem lists, the result lists and
+// the scan state, together with the machine, the settings and the window
+// they are shown in. The desktop program mirrors the lists in its views.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "system/file_system_api.h"
+#include "system/list_control.h"
+#include "system/registry_api.h"
+#include "system/settings.h"
+#include "system/window.h"
+
+namespace vostrel {
+
+struct ScanState {
+    bool bCancelScanning = false;
+    std::string strScanStartTime;
+    std::string strScanEndTime;
+    std::int32_t lProgressStep = 0;
+    bool bSyncingSelectAll = false;
+    bool bScanning = false;  // a scan is running: a second request is ignored
+};
+
+class MainForm {
+public:
+    MainForm(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings, Window& window)
+        : registry(registry), files(files), settings(settings), window(window), pump(window) {}
+
+    RegistryApi& registry;
+    FileSystemApi& files;
+    SettingsStore& settings;
+    Window& window;
+    EventPump pump;
+
+    ListControl lvwRegistryvaluesScan{"lvwRegistryvaluesScan", {"Sections to be scanned"}};
+    ListControl lvwErrors{"lvwErrors",
+                          {"MainKey", "KeyName", "KeyValue", "Registry Scanners", "FullKeyPath",
+                           "mainkeyname", "DefaultOrNot"}};
+    ListControl lvwShortcut{"lvwShortcut", {"", ""}};
+    ListControl lvwRegistryProblems{"lvwRegistryProblems", {"Summary"}};
+    ListControl lvwRegistryErrorsDetail{"lvwRegistryErrorsDetail", {"Details"}};
+
+    ScanState state;
+};
+
+}  // namespace vostrel
