@@ -4,6 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/bootstrap
+
+# The tests never see the user's own settings, data or Wine prefix.
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/vostrel-tests.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
+export WINEPREFIX="$scratch/no-such-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export QT_QPA_PLATFORM=offscreen
+
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev

@@ -1,0 +1,63 @@
+#include "system/registry.h"
+#include "system/text.h"
+#include "system/winapi.h"
+
+#include <gtest/gtest.h>
+
+namespace vostrel {
+namespace {
+
+TEST(NumericText, WhatCountsAsANumber) {
+    struct Case {
+        const char* text;
+        bool numeric;
+    } cases[] = {
+        {"123", true},    {" 42 ", true},  {"2.5", true},     {"-7", true},     {"+1e3", true},
+        {"1D2", true},    {"&H10", true},  {"&hff", true},    {"&O17", true},   {".5", true},
+        {"", false},      {"  ", false},   {"1.2.3", false},  {"12a", false},   {"&H", false},
+        {"&O9", false},   {"e5", false},   {"1e", false},     {"C:\\a.exe", false}, {"-", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsNumericText(c.text), c.numeric) << '"' << c.text << '"';
+}
+
+TEST(NumericText, ConversionRoundsHalfToEvenAndRefusesOverflow) {
+    EXPECT_EQ(ToInt32(std::string("123")), 123);
+    EXPECT_EQ(ToInt32(std::string(" 42 ")), 42);
+    EXPECT_EQ(ToInt32(std::string("2.5")), 2);
+    EXPECT_EQ(ToInt32(std::string("3.5")), 4);
+    EXPECT_EQ(ToInt32(std::string("-2.5")), -2);
+    EXPECT_EQ(ToInt32(std::string("&H10")), 16);
+    EXPECT_EQ(ToInt32(std::string("&HFFFFFFFF")), -1);
+    EXPECT_EQ(ToInt32(std::string("&H100000000")), 0);
+    EXPECT_EQ(ToInt32(std::string("2147483647")), 2147483647);
+    EXPECT_EQ(ToInt32(std::string("2147483648")), 0);
+    EXPECT_EQ(ToInt32(std::string("-2147483648")), -2147483647 - 1);
+    EXPECT_EQ(ToInt32(std::string("abc")), 0);
+    EXPECT_EQ(ToInt32(std::int32_t{-5}), -5);
+}
+
+TEST(RootKeys, NamesAndHandlesMapBothWays) {
+    EXPECT_EQ(RootHandleText(HKEY_LOCAL_MACHINE), "-2147483646");
+    EXPECT_EQ(RootHandleText(HKEY_CLASSES_ROOT), "-2147483648");
+    EXPECT_EQ(RootFromName(" hkey_current_user "), HKEY_CURRENT_USER);
+    EXPECT_EQ(RootFromName("HKEY_PERFORMANCE_DATA"), std::nullopt);
+    EXPECT_EQ(RootName(0x80000004u), "");
+    EXPECT_EQ(RootName(HKEY_DYN_DATA), "HKEY_DYN_DATA");
+}
+
+TEST(Text, AnsiCodePageBoundary) {
+    EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9"), "caf\xE9");
+    EXPECT_EQ(AnsiToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
+    EXPECT_EQ(AnsiView("\xE6\x97\xA5.exe"), "?.exe");  // outside Windows-1252
+    EXPECT_TRUE(FitsAnsi("R\xC3\xA9sum\xC3\xA9"));
+    EXPECT_FALSE(FitsAnsi("\xE6\x97\xA5"));
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xF0\x9F\x98\x80z")), "a\xF0\x9F\x98\x80z");
+    EXPECT_TRUE(EqualsNoCase("Program Files", "PROGRAM FILES"));
+    EXPECT_TRUE(EqualsNoCase("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"));
+    EXPECT_EQ(FindNoCase("C:\\x\\%SystemRoot%\\a", "%systemroot%"), 6u);
+    EXPECT_EQ(Trim("\t a \t"), "\t a \t");
+    EXPECT_EQ(Trim("  a b  "), "a b");
+}
+
+}  // namespace
+}  // namespace vostrel
