@@ -83,7 +83,7 @@ LONG HostFolderFileSystem::FindFiles(std::string_view pattern, std::vector<FindD
         if (!MatchesPattern(name, last)) continue;
         FindData data;
         data.name = name;
-        data.attributes = GetFileAttributes(std::string(pattern.substr(0, slash + 1)) + name);
+        data.attributes = HostAttributes(std::string(pattern.substr(0, slash + 1)) + name);
         found->push_back(data);
     }
     return found->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
@@ -91,6 +91,10 @@ LONG HostFolderFileSystem::FindFiles(std::string_view pattern, std::vector<FindD
 
 DWORD HostFolderFileSystem::GetFileAttributes(std::string_view path) {
     if (onAttributes) onAttributes(path);
+    return HostAttributes(path);
+}
+
+DWORD HostFolderFileSystem::HostAttributes(std::string_view path) {
     const auto host = HostPath(path);
     struct stat st {};
     if (!host || ::stat(host->c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;

@@ -38,6 +38,7 @@ public:
     std::vector<std::string> searched;  // every FindFiles pattern, in order
 
 private:
+    DWORD HostAttributes(std::string_view path);
     std::map<char, std::string> drives_;
 };
 
