@@ -1,0 +1,17 @@
+// The Return button of the results view: back to the start view, with
+// "Show Log" enabled when a scan report exists.
+#pragma once
+
+#include <string>
+
+#include "scan/main_form.h"
+
+namespace vostrel {
+
+// The scan report's path: the folder of "txtLogFile" (the program's folder
+// by default) and "ScanReport.txt".
+std::string ScanReportPath(SettingsStore& settings);
+
+void ImgReturnMouseMove_Click(MainForm& form);
+
+}  // namespace vostrel
