@@ -4,10 +4,16 @@
 
 namespace vostrel {
 
-std::string ScanReportPath(SettingsStore& settings) {
+namespace {
+
+// The scan report: the folder of "txtLogFile" (the program's folder by
+// default) and "ScanReport.txt".
+std::string ReportPath(SettingsStore& settings) {
     const std::string folder = settings.Get("txtLogFile", ProgramFolder());
     return (std::filesystem::path(folder) / "ScanReport.txt").string();
 }
+
+}  // namespace
 
 void ImgReturnMouseMove_Click(MainForm& form) {
     for (Control hidden : {Control::PicResults, Control::PicScanning, Control::FrameRegistryProblemsDetails,
@@ -15,7 +21,7 @@ void ImgReturnMouseMove_Click(MainForm& form) {
         form.window.SetVisible(hidden, false);
     form.window.SetVisible(Control::FrameScanSettingShelidButton, true);
     std::error_code ec;
-    form.window.SetEnabled(Control::cmdShowLog, std::filesystem::is_regular_file(ScanReportPath(form.settings), ec));
+    form.window.SetEnabled(Control::cmdShowLog, std::filesystem::is_regular_file(ReportPath(form.settings), ec));
 }
 
 }  // namespace vostrel

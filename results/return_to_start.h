@@ -8,10 +8,6 @@
 
 namespace vostrel {
 
-// The scan report's path: the folder of "txtLogFile" (the program's folder
-// by default) and "ScanReport.txt".
-std::string ScanReportPath(SettingsStore& settings);
-
 void ImgReturnMouseMove_Click(MainForm& form);
 
 }  // namespace vostrel
