@@ -141,13 +141,14 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         out["removed"] = outcome.removed;
         out["kept"] = outcome.kept;
         if (outcome.refusal) out["refused"] = *outcome.refusal;
+        if (outcome.saveError) out["saveError"] = *outcome.saveError;
         std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         std::cout << RepairNoticeText(outcome) << "\n";
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
-    return outcome.refusal || outcome.kept > 0 ? 1 : 0;
+    return outcome.refusal || outcome.saveError || outcome.kept > 0 ? 1 : 0;
 }
 
 void AddRepairCommand(CLI::App& app, int& status) {

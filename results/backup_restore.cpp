@@ -179,7 +179,10 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, Set
     std::ostringstream contents;
     contents << in.rdbuf();
     const std::vector<std::string> lines = SplitBackupLines(contents.str());
+    registry.BeginBatch();
     for (std::size_t i = lines.size(); i-- > 0;) restorer.Record(i + 1, lines[i]);
+    std::string saveError;
+    if (!registry.EndBatch(&saveError)) restorer.report.failures.push_back(saveError);
     if (restorer.report.ok()) {
         std::error_code ec;
         for (const auto& copy : restorer.oldCopies) fs::remove(copy, ec);

@@ -142,7 +142,8 @@ void Repair::Finish() {
     form_.window.SetVisible(Control::ImgDeleteProgress, false);
     form_.window.SetEnabled(Control::ImgRepairNormal, true);
     form_.window.SetEnabled(Control::ImgReturnNormal, true);
-    form_.window.AskMessage(outcome_.kept == 0 ? kFilesRepairedKind : kFilesKeptKind);
+    const bool clean = outcome_.kept == 0 && !outcome_.saveError;
+    form_.window.AskMessage(clean ? kFilesRepairedKind : kFilesKeptKind);
     if (options_.afterNotice) options_.afterNotice();
     ImgReturnMouseMove_Click(form_);
 }
@@ -160,7 +161,10 @@ RepairOutcome Repair::Run() {
         std::filesystem::create_directories(folder, ec);
         outcome_.backupFilePath = (std::filesystem::path(folder) / BackupFileName(start)).string();
     }
+    form_.registry.BeginBatch();
     RegistryPart();
+    std::string saveError;
+    if (!form_.registry.EndBatch(&saveError)) outcome_.saveError = saveError;
     ShortcutPart();
     Finish();
     return outcome_;
@@ -174,6 +178,7 @@ RepairOutcome RepairProblems(MainForm& form, const RepairOptions& options) {
 
 std::string RepairNoticeText(const RepairOutcome& outcome) {
     if (outcome.refusal) return "Nothing was repaired: " + *outcome.refusal;
+    if (outcome.saveError) return " The registry changes could not be saved: " + *outcome.saveError;
     if (outcome.kept == 0) return " All Problems were repaired sucessfully !";
     return " " + std::to_string(outcome.removed) + " problems were repaired; " + std::to_string(outcome.kept) +
            (outcome.kept == 1 ? " was" : " were") + " kept because the backup could not be written.";

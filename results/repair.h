@@ -41,6 +41,7 @@ struct RepairOutcome {
     std::string backupFilePath;          // empty when backups are off
     int removed = 0;
     int kept = 0;
+    std::optional<std::string> saveError;  // the registry changes could not be saved
 };
 
 RepairOutcome RepairProblems(MainForm& form, const RepairOptions& options = {});

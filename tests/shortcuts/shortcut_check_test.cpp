@@ -32,8 +32,8 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 class ShortcutCheckTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (SharedWinePrefix().empty()) return;
-        const std::string c = SharedWinePrefix() + "/drive_c";
+        if (ShortcutTestPrefix().empty()) return;
+        const std::string c = ShortcutTestPrefix() + "/drive_c";
         WriteTextFile(c + "/links/target.txt", "hi");
         std::string script;
         script += ShortcutScript("C:\\links\\good.lnk", "C:\\links\\target.txt", "C:\\links");
@@ -48,11 +48,11 @@ protected:
     void SetUp() override {
         if (!HaveWine()) GTEST_SKIP() << "wine is not installed";
         ASSERT_TRUE(made_) << "wine wscript could not make the test shortcuts";
-        files_.MapDrive('C', SharedWinePrefix() + "/drive_c");
+        files_.MapDrive('C', ShortcutTestPrefix() + "/drive_c");
         window_.SetCaption(Control::lblProblemsFound, "0");
     }
 
-    std::string Host(const std::string& rel) { return SharedWinePrefix() + "/drive_c/" + rel; }
+    std::string Host(const std::string& rel) { return ShortcutTestPrefix() + "/drive_c/" + rel; }
 
     std::vector<std::string> Recorded() {
         std::vector<std::string> rows;

@@ -176,7 +176,7 @@ WineHome* MakeWineHome() {
 
 }  // namespace
 
-const std::string& SharedWinePrefix() {
+const std::string& ShortcutTestPrefix() {
     static const std::string none;
     if (!HaveWine()) return none;
     static WineHome* home = MakeWineHome();
@@ -184,7 +184,7 @@ const std::string& SharedWinePrefix() {
 }
 
 bool RunWineScript(const std::string& vbscript) {
-    const std::string& prefix = SharedWinePrefix();
+    const std::string& prefix = ShortcutTestPrefix();
     if (prefix.empty()) return false;
     const std::string script = prefix + "/drive_c/vostrel-test.vbs";
     {

@@ -80,7 +80,7 @@ bool HaveWine();
 
 // A Wine prefix made once for this test program (HOME, WINEPREFIX and the
 // XDG folders pointing into a temporary folder); empty when Wine is absent.
-const std::string& SharedWinePrefix();
+const std::string& ShortcutTestPrefix();
 
 // Runs a VBScript with Wine's wscript in the shared prefix; true on success.
 bool RunWineScript(const std::string& vbscript);
