@@ -1,4 +1,6 @@
 // vostrel-cli repair: scan, show what was found, ask, repair with backup.
+// Built once the scan command (and its terminal window) is part of the tree.
+#if __has_include("cli/cli_window.h")
 #include <unistd.h>
 
 #include <iostream>
@@ -164,3 +166,5 @@ void AddRepairCommand(CLI::App& app, int& status) {
 }
 
 }  // namespace vostrel::cli
+
+#endif
