@@ -44,13 +44,16 @@ bool IsDeviceFolder(const std::string& hostPath) {
     return IsUnder(resolved, "/dev") || IsUnder(resolved, "/proc") || IsUnder(resolved, "/sys");
 }
 
+// devtmpfs reports the magic number of tmpfs.
+constexpr unsigned long kTmpfsMagic = 0x01021994ul;
+
 bool IsPseudoFileSystem(const std::string& hostPath) {
     struct statfs fs {};
-    if (::statfs(hostPath.c_str(), &fs) == 0) {
-        for (unsigned long magic : kPseudoMagic)
-            if (static_cast<unsigned long>(fs.f_type) == magic) return true;
-    }
-    return IsDeviceFolder(hostPath);
+    if (::statfs(hostPath.c_str(), &fs) != 0) return IsDeviceFolder(hostPath);
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    for (unsigned long magic : kPseudoMagic)
+        if (type == magic) return true;
+    return type == kTmpfsMagic && IsDeviceFolder(hostPath);
 }
 
 }  // namespace
