@@ -196,6 +196,7 @@ LONG WineFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* 
         return ERROR_FILE_NOT_FOUND;
     const WindowsPath parsed = ParseWindowsPath(pattern);
     if (parsed.status != ERROR_SUCCESS) return parsed.status;
+    if (parsed.trailingSeparator) return ERROR_FILE_NOT_FOUND;  // "C:\Dir\  "
     const bool hasMask = !parsed.parts.empty();
     const std::size_t depth = hasMask ? parsed.parts.size() - 1 : 0;
     const Folder folder = FindFolder(parsed.drive, parsed.parts, depth);

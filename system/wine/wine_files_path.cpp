@@ -32,18 +32,24 @@ std::string_view DropLongPathPrefix(std::string_view path) {
     return path;
 }
 
-std::vector<std::string> SplitAndApplyDots(std::string_view rest) {
+// Applies "." and ".." and drops the dots and blanks names end with. A last
+// name that was nothing but dots and blanks leaves the path ending in a
+// separator, as "C:\Dir\  " is "C:\Dir\".
+std::vector<std::string> SplitAndApplyDots(std::string_view rest, bool* endsInSeparator) {
     std::vector<std::string> parts;
+    *endsInSeparator = false;
     std::size_t start = 0;
     while (start <= rest.size()) {
         std::size_t end = start;
         while (end < rest.size() && !IsSeparator(rest[end])) ++end;
         const std::string_view token = rest.substr(start, end - start);
+        const bool last = end == rest.size();
         if (token == "..") {
             if (!parts.empty()) parts.pop_back();
-        } else if (!token.empty() && token != ".") {
+        } else if (token != ".") {
             std::string name = StripTrailingDotsAndBlanks(token);
             if (!name.empty()) parts.push_back(std::move(name));
+            else if (last && start > 0) *endsInSeparator = true;
         }
         start = end + 1;
     }
@@ -76,8 +82,7 @@ WindowsPath ParseWindowsPath(std::string_view path) {
             return out;
         }
     }
-    out.parts = SplitAndApplyDots(rest);
-    out.trailingSeparator = !rest.empty() && IsSeparator(rest.back());
+    out.parts = SplitAndApplyDots(rest, &out.trailingSeparator);
     for (std::size_t i = 0; i < out.parts.size(); ++i) {
         if (!HasWildcards(out.parts[i])) continue;
         if (i + 1 < out.parts.size() || out.trailingSeparator) {

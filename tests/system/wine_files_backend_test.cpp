@@ -274,6 +274,8 @@ TEST_F(WineFilesTest, SearchStatusesTellMissingFromRefused) {
         {"C:\\t\\*\\", ERROR_FILE_NOT_FOUND},
         {"C:\\t\\a|b\\", ERROR_FILE_NOT_FOUND},
         {"C:\\t\\Zeta\\x\\", ERROR_FILE_NOT_FOUND},
+        {"C:\\t\\  ", ERROR_FILE_NOT_FOUND},  // a last name of blanks and dots is no name
+        {"C:\\t\\. .", ERROR_FILE_NOT_FOUND},
     };
     for (const auto& row : rows) EXPECT_EQ(Status(row.pattern), row.status) << "[" << row.pattern << "]";
 }
