@@ -118,18 +118,32 @@ std::string WineFileSystem::GetTempPath() {
     return "C:\\users\\" + HostUserName() + "\\Temp\\";
 }
 
-void WineFileSystem::ForgetCache() { cache_.ForgetAll(); }
+void WineFileSystem::ForgetCache() {
+    cache_.ForgetAll();
+    roots_.clear();
+}
+
+const WineFileSystem::DriveRoot* WineFileSystem::FindDriveRoot(char drive) {
+    const auto known = roots_.find(drive);
+    if (known != roots_.end()) return known->second ? &*known->second : nullptr;
+    std::optional<DriveRoot> root;
+    const auto hostPath = WineDriveRoot(prefix_, drive);
+    if (hostPath && IsHostFolder(*hostPath))
+        root = DriveRoot{*hostPath, HostAttributes(*hostPath, "", nullptr)};
+    const auto& stored = roots_[drive] = root;
+    return stored ? &*stored : nullptr;
+}
 
 WineFileSystem::Folder WineFileSystem::FindFolder(char drive, const std::vector<std::string>& parts,
                                                   std::size_t count) {
     Folder folder;
-    const auto root = WineDriveRoot(prefix_, drive);
-    if (!root || !IsHostFolder(*root)) {
+    const DriveRoot* root = FindDriveRoot(drive);
+    if (!root) {
         folder.status = ERROR_PATH_NOT_FOUND;
         return folder;
     }
-    folder.hostPath = *root;
-    folder.attributes = HostAttributes(*root, "", nullptr);
+    folder.hostPath = root->hostPath;
+    folder.attributes = root->attributes;
     folder.parentAttributes = folder.attributes;
     for (std::size_t i = 0; i < count; ++i) {
         const auto listing = cache_.List(folder.hostPath);
@@ -235,10 +249,12 @@ DWORD WineFileSystem::GetFileAttributes(std::string_view path) {
 
 // Each name of the path is looked up on its own and replaced by its short
 // name when it has one, else by its name as stored; separators, "." and
-// ".." stay as written.
+// ".." stay as written, and every name up to the last must exist.
 std::string WineFileSystem::GetShortPathName(std::string_view path) {
     if (HasWildcards(path) || GetFileAttributes(path) == INVALID_FILE_ATTRIBUTES) return {};
-    if (path.size() < 2 || path[1] != ':') return {};
+    const DriveRoot* root = FindDriveRoot(static_cast<char>(path[0] & ~0x20));
+    if (!root) return {};
+    std::vector<std::string> walked{root->hostPath};  // host folders so far, for ".."
     std::string shortPath(path.substr(0, 2));
     std::size_t i = 2;
     while (i < path.size()) {
@@ -249,13 +265,19 @@ std::string WineFileSystem::GetShortPathName(std::string_view path) {
         const std::size_t end = std::min(path.find_first_of("\\/", i), path.size());
         const std::string_view name = path.substr(i, end - i);
         i = end;
-        if (name == "." || name == "..") {
-            shortPath.append(name);
+        shortPath.append(name == "." || name == ".." ? name : std::string_view());
+        if (name == ".") continue;
+        if (name == "..") {
+            if (walked.size() > 1) walked.pop_back();
             continue;
         }
-        std::vector<FindData> found;
-        if (FindFiles(shortPath + std::string(name), &found) != ERROR_SUCCESS || found.empty()) return {};
-        shortPath += found.front().shortName.empty() ? found.front().name : found.front().shortName;
+        const auto listing = cache_.List(walked.back());
+        const HostEntry* entry = listing->status == ERROR_SUCCESS
+                                     ? FindEntry(*listing, Utf8ToUtf16(StripTrailingDotsAndBlanks(name)))
+                                     : nullptr;
+        if (!entry) return {};
+        shortPath += entry->shortName.empty() ? entry->name : entry->shortName;
+        walked.push_back(JoinHostPath(walked.back(), entry->hostName));
     }
     return shortPath;
 }

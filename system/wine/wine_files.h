@@ -56,6 +56,15 @@ private:
         HostEntry entry;
     };
 
+    // A drive's root folder on the host and its attributes; nothing when
+    // the prefix has no such drive or its folder is missing. Kept until
+    // ForgetCache.
+    struct DriveRoot {
+        std::string hostPath;
+        DWORD attributes = 0;
+    };
+    const DriveRoot* FindDriveRoot(char drive);
+
     Folder FindFolder(char drive, const std::vector<std::string>& parts, std::size_t count);
     Located Locate(std::string_view path);
     void AddDotEntries(const Folder& folder, std::u16string_view mask, std::vector<FindData>* found);
@@ -63,6 +72,7 @@ private:
     std::string prefix_;
     std::map<char, DriveType> driveTypes_;
     FolderCache cache_;
+    std::map<char, std::optional<DriveRoot>> roots_;
 };
 
 }  // namespace vostrel

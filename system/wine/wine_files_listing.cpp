@@ -40,6 +40,12 @@ HostEntry MakeEntry(std::string hostName, DWORD attributes, std::uint64_t size) 
     return entry;
 }
 
+std::u16string UpperName(std::u16string_view name) {
+    std::u16string upper(name);
+    for (char16_t& c : upper) c = UpcaseUnit(c);
+    return upper;
+}
+
 LONG StatusOfErrno(int error) {
     return error == EACCES || error == EPERM ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
 }
@@ -99,19 +105,28 @@ std::shared_ptr<const FolderListing> ReadFolder(const std::string& hostFolder) {
     closedir(dir);
     std::sort(listing->entries.begin(), listing->entries.end(),
               [](const HostEntry& a, const HostEntry& b) { return NameBefore(a.wide, b.wide); });
+    for (std::size_t i = 0; i < listing->entries.size(); ++i) {
+        const HostEntry& entry = listing->entries[i];
+        listing->byName.try_emplace(UpperName(entry.wide), i);
+        if (!entry.wideShort.empty()) listing->byShortName.try_emplace(UpperName(entry.wideShort), i);
+    }
     return listing;
 }
 
 const HostEntry* FindEntry(const FolderListing& listing, std::u16string_view name) {
-    for (const auto& entry : listing.entries)
-        if (entry.wide == name) return &entry;
-    for (const auto& entry : listing.entries)
-        if (NamesEqualNoCase(entry.wide, name)) return &entry;
+    const std::u16string upper = UpperName(name);
+    if (const auto it = listing.byName.find(upper); it != listing.byName.end()) {
+        for (std::size_t i = it->second; i < listing.entries.size(); ++i) {
+            const HostEntry& entry = listing.entries[i];
+            if (!NamesEqualNoCase(entry.wide, name)) break;
+            if (entry.wide == name) return &entry;
+        }
+        return &listing.entries[it->second];
+    }
     const bool mayBeShort = name.find(u'~') != std::u16string_view::npos && IsLegal83Name(name);
     if (!mayBeShort) return nullptr;
-    for (const auto& entry : listing.entries)
-        if (!entry.wideShort.empty() && NamesEqualNoCase(entry.wideShort, name)) return &entry;
-    return nullptr;
+    const auto it = listing.byShortName.find(upper);
+    return it == listing.byShortName.end() ? nullptr : &listing.entries[it->second];
 }
 
 std::shared_ptr<const FolderListing> FolderCache::List(const std::string& hostFolder) {

@@ -42,6 +42,11 @@ struct HostEntry {
 struct FolderListing {
     LONG status = ERROR_SUCCESS;  // ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
     std::vector<HostEntry> entries;
+    // Upper-case name -> the first entry of that name; entries equal but
+    // for letter case stand next to each other. Upper-case short name ->
+    // the first entry with that short name.
+    std::unordered_map<std::u16string, std::size_t> byName;
+    std::unordered_map<std::u16string, std::size_t> byShortName;
 };
 
 // The attributes of a host file or folder, `name` being its last part (it

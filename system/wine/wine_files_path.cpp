@@ -17,12 +17,6 @@ bool IsForbidden(char c) {
     return u < 0x20 || c == '<' || c == '>' || c == '|' || c == '"' || c == ':';
 }
 
-// Win32 drops the dots and blanks a name ends with ("file. ." is "file").
-std::string StripTrailingDotsAndBlanks(std::string_view name) {
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
-    return std::string(name);
-}
-
 // "\\?\C:\x" is "C:\x"; any other path starting with two separators is a
 // network path.
 std::string_view DropLongPathPrefix(std::string_view path) {
@@ -57,6 +51,11 @@ std::vector<std::string> SplitAndApplyDots(std::string_view rest, bool* endsInSe
 }
 
 }  // namespace
+
+std::string StripTrailingDotsAndBlanks(std::string_view name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    return std::string(name);
+}
 
 bool HasWildcards(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;

@@ -33,6 +33,9 @@ WindowsPath ParseWindowsPath(std::string_view path);
 
 bool HasWildcards(std::string_view text);
 
+// Win32 drops the dots and blanks a name ends with ("file. ." is "file").
+std::string StripTrailingDotsAndBlanks(std::string_view name);
+
 // Upper case of one UTF-16 unit, as names are compared (ASCII, Latin-1,
 // Latin Extended-A, Greek and Cyrillic).
 char16_t UpcaseUnit(char16_t c);
