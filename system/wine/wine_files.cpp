@@ -124,14 +124,12 @@ void WineFileSystem::ForgetCache() {
 }
 
 const WineFileSystem::DriveRoot* WineFileSystem::FindDriveRoot(char drive) {
-    const auto known = roots_.find(drive);
-    if (known != roots_.end()) return known->second ? &*known->second : nullptr;
-    std::optional<DriveRoot> root;
+    if (const auto known = roots_.find(drive); known != roots_.end()) return &known->second;
     const auto hostPath = WineDriveRoot(prefix_, drive);
-    if (hostPath && IsHostFolder(*hostPath))
-        root = DriveRoot{*hostPath, HostAttributes(*hostPath, "", nullptr)};
-    const auto& stored = roots_[drive] = root;
-    return stored ? &*stored : nullptr;
+    if (!hostPath || !IsHostFolder(*hostPath)) return nullptr;  // asked again next time
+    const auto stored =
+        roots_.emplace(drive, DriveRoot{*hostPath, HostAttributes(*hostPath, "", nullptr)});
+    return &stored.first->second;
 }
 
 WineFileSystem::Folder WineFileSystem::FindFolder(char drive, const std::vector<std::string>& parts,

@@ -57,8 +57,8 @@ private:
     };
 
     // A drive's root folder on the host and its attributes; nothing when
-    // the prefix has no such drive or its folder is missing. Kept until
-    // ForgetCache.
+    // the prefix has no such drive or its folder is missing. A drive found
+    // is kept until ForgetCache; a missing one is looked for every time.
     struct DriveRoot {
         std::string hostPath;
         DWORD attributes = 0;
@@ -72,7 +72,7 @@ private:
     std::string prefix_;
     std::map<char, DriveType> driveTypes_;
     FolderCache cache_;
-    std::map<char, std::optional<DriveRoot>> roots_;
+    std::map<char, DriveRoot> roots_;
 };
 
 }  // namespace vostrel

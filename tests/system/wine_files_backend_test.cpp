@@ -370,6 +370,13 @@ TEST_F(WineFilesTest, DrivesFromDosdevices) {
     EXPECT_FALSE(files_.GetVolumeInformation("Q:\\", &label));
     EXPECT_FALSE(files_.GetVolumeInformation("C:\\windows\\", &label));
     EXPECT_FALSE(files_.GetVolumeInformation("", nullptr));
+
+    // A drive whose folder turns up later is there at once.
+    EXPECT_FALSE(FileExists(files_, "E:\\setup.exe"));
+    fs::create_directories(prefix_ + "/missing");
+    WriteTextFile(prefix_ + "/missing/setup.exe", "x");
+    EXPECT_TRUE(FileExists(files_, "E:\\setup.exe"));
+    EXPECT_TRUE(files_.GetVolumeInformation("E:\\", &label));
 }
 
 TEST(WineDriveTypes, RegistryWordsAndDefaults) {
