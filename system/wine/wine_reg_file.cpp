@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <unordered_map>
+#include <unordered_set>
 #include <locale.h>
 #include <wctype.h>
 
@@ -523,6 +525,7 @@ public:
             const Line line = Next(pos);
             if (!HandleLine(line, pos)) return Fail(error, line_, problem_);
         }
+        SortWhatCameOutOfOrder();
         return true;
     }
 
@@ -679,30 +682,61 @@ private:
         return 0;
     }
 
+    // Files written by Wine list every key and value in order, so new ones
+    // are appended. Out of order (a file from elsewhere), a key's sub-keys
+    // are found through a hash index and sorted once the file is read.
     RegFileKey* FindOrAdd(RegFileKey& parent, std::string_view name, bool keep, std::uint64_t time) {
         auto& subs = parent.subkeys;
+        const auto indexed = unsortedKeys_.find(&parent);
+        if (indexed != unsortedKeys_.end()) {
+            auto& index = indexed->second;
+            const auto found = index.find(Folded(name));
+            if (found != index.end()) return found->second;
+            RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
+            subs.push_back(key);
+            index.emplace(Folded(name), key);
+            return key;
+        }
         if (!subs.empty()) {
             const int order = CompareRegNames(subs.back()->name, name);
             if (order == 0) return subs.back();
-            if (order > 0) return FindOrInsert(parent, name, keep, time);
+            if (order > 0) {
+                if (RegFileKey* found = file_.FindSubkey(parent, name)) return found;
+                auto& index = unsortedKeys_[&parent];
+                for (RegFileKey* sub : subs) index.emplace(Folded(sub->name), sub);
+                return FindOrAdd(parent, name, keep, time);
+            }
         }
         RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
         subs.push_back(key);
         return key;
     }
 
-    // A key out of Wine's order (a file not written by Wine): sorted in.
-    RegFileKey* FindOrInsert(RegFileKey& parent, std::string_view name, bool keep, std::uint64_t time) {
-        if (RegFileKey* found = file_.FindSubkey(parent, name)) return found;
-        RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
-        auto& subs = parent.subkeys;
-        const auto it = std::lower_bound(subs.begin(), subs.end(), name,
-                                         [](const RegFileKey* k, std::string_view n) {
-                                             return CompareRegNames(k->name, n) < 0;
-                                         });
-        subs.insert(it, key);
-        return key;
+    static std::u16string Folded(std::string_view name) {
+        std::u16string units = WtfToUtf16(name);
+        for (char16_t& u : units) u = Fold(u);
+        return units;
     }
+
+    void SortWhatCameOutOfOrder() {
+        auto byName = [](const auto& a, const auto& b) { return CompareRegNames(NameOf(a), NameOf(b)) < 0; };
+        for (auto& [key, index] : unsortedKeys_) std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+        for (RegFileKey* key : unsortedValues_) {
+            auto& values = key->values;
+            std::stable_sort(values.begin(), values.end(), byName);
+            // Of values named alike the last one written counts, as in wineserver.
+            std::vector<RegFileValue> kept;
+            kept.reserve(values.size());
+            for (const auto& value : values) {
+                if (!kept.empty() && CompareRegNames(kept.back().name, value.name) == 0) kept.back() = value;
+                else kept.push_back(value);
+            }
+            values = std::move(kept);
+        }
+    }
+
+    static std::string_view NameOf(const RegFileKey* key) { return key->name; }
+    static std::string_view NameOf(const RegFileValue& value) { return value.name; }
 
     bool ValueLine(std::string_view text, const Line& line, std::size_t& pos) {
         if (!key_) return Problem("a value before the first key");
@@ -789,11 +823,13 @@ private:
 
     void InsertParsedValue(const RegFileValue& value) {
         auto& values = key_->values;
-        if (values.empty() || CompareRegNames(values.back().name, value.name) < 0) {
-            values.push_back(value);
+        const int order = values.empty() ? -1 : CompareRegNames(values.back().name, value.name);
+        if (order == 0) {
+            values.back() = value;
             return;
         }
-        file_.RestoreValue(*key_, value);
+        if (order > 0) unsortedValues_.insert(key_);
+        values.push_back(value);
     }
 
     RegFile& file_;
@@ -803,6 +839,8 @@ private:
     bool firstKey_ = true;
     std::size_t prefixParts_ = 0;
     std::string problem_;
+    std::unordered_map<RegFileKey*, std::unordered_map<std::u16string, RegFileKey*>> unsortedKeys_;
+    std::unordered_set<RegFileKey*> unsortedValues_;
 };
 
 // ---------------------------------------------------------------- RegFile

@@ -304,5 +304,32 @@ TEST(WineRegFile, ChangesKeepOrderAndRoundTrip) {
     EXPECT_EQ(again->Serialize(), file->Serialize());
 }
 
+// Files from elsewhere may list keys and values out of order, or twice.
+TEST(WineRegFile, SortsWhatComesOutOfOrder) {
+    std::string text = "WINE REGISTRY Version 2\n[K]\n";
+    for (int i : {10, 2, 1, 30, 2}) text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i) + "\n";
+    for (const char* key : {"[K\\\\b]", "[K\\\\C]", "[K\\\\a]", "[K\\\\B\\\\x]", "[k\\\\c]"})
+        text += std::string(key) + "\n\"x\"=\"" + key + "\"\n";
+    auto file = ParseOk(text);
+    ASSERT_TRUE(file);
+    const RegFileKey* k = KeyAt(*file, {"K"});
+    ASSERT_TRUE(k);
+    std::vector<std::string> names;
+    for (const auto& v : k->values) names.emplace_back(v.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"v1", "v10", "v2", "v30"}));
+    std::vector<std::string> subkeys;
+    for (const RegFileKey* sub : k->subkeys) subkeys.emplace_back(sub->name);
+    EXPECT_EQ(subkeys, (std::vector<std::string>{"a", "b", "C"}));
+    EXPECT_TRUE(KeyAt(*file, {"K", "b", "x"}));
+    std::u16string last = u"[k\\c]";
+    last.push_back(0);
+    EXPECT_EQ(ValueOf(*file, KeyAt(*file, {"K", "C"}), "x"), Utf16Bytes(last));
+    int checked = 0;
+    ExpectSorted(file->Root(), checked);
+    auto again = ParseOk(file->Serialize());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Serialize(), file->Serialize());
+}
+
 }  // namespace
 }  // namespace vostrel
