@@ -228,8 +228,11 @@ bool NeedsUnescape(std::string_view s) {
 }
 
 // Writes UTF-16 units escaped as wineserver's dump_strW does; returns the
-// number of characters written.
-std::size_t EscapeUnits(std::string& out, std::u16string_view s, char esc0, char esc1) {
+// number of characters written. The final NUL of text data is not written
+// (the reader adds it back); a name keeps every character, even a last NUL,
+// which wineserver would drop.
+std::size_t EscapeUnits(std::string& out, std::u16string_view s, char esc0, char esc1,
+                        bool dropFinalNul = false) {
     static constexpr char kEscapes[] = ".......abtnvfr.............e....";
     const std::size_t start = out.size();
     char buffer[16];
@@ -244,7 +247,7 @@ std::size_t EscapeUnits(std::string& out, std::u16string_view s, char esc0, char
             continue;
         }
         if (c < 32) {
-            if (c == 0 && left == 1) continue;  // the terminating NUL is not written
+            if (c == 0 && left == 1 && dropFinalNul) continue;
             if (kEscapes[c] != '.') {
                 out.push_back('\\');
                 out.push_back(kEscapes[c]);
@@ -358,7 +361,7 @@ void DumpValue(std::string& out, std::string_view name, DWORD type,
         for (std::size_t i = 0; i + 1 < len; i += 2)
             scratch.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
         out.push_back('"');
-        EscapeUnits(out, scratch, '"', '"');
+        EscapeUnits(out, scratch, '"', '"', true);
         out += "\"\n";
         return;
     }
