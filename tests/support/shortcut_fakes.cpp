@@ -1,9 +1,6 @@
 #include "support/shortcut_fakes.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +9,7 @@
 #include <memory>
 
 #include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
 #include "system/text.h"
 
 namespace fs = std::filesystem;
@@ -127,60 +125,12 @@ bool HostFolderFileSystem::CopyFile(std::string_view from, std::string_view to) 
     return a && b && fs::copy_file(*a, *b, fs::copy_options::overwrite_existing, ec);
 }
 
-bool HaveWine() { return std::system("command -v wine >/dev/null 2>&1") == 0; }
-
-namespace {
-
-// Making a prefix takes a quarter of a minute, and every test runs in its
-// own process: one template prefix is made per machine user (under a lock)
-// and each test program copies it.
-std::string TemplatePrefix() {
-    const fs::path base = fs::temp_directory_path() / ("vostrel-wine-template-" + std::to_string(::getuid()));
-    const std::string lockPath = base.string() + ".lock";
-    const int lock = ::open(lockPath.c_str(), O_CREAT | O_RDWR, 0600);
-    if (lock >= 0) ::flock(lock, LOCK_EX);
-    std::error_code ec;
-    if (!fs::exists(base / "ready", ec)) {
-        fs::remove_all(base, ec);
-        fs::create_directories(base / "home", ec);
-        const std::string command = "HOME='" + (base / "home").string() + "' WINEPREFIX='" +
-                                    (base / "prefix").string() +
-                                    "' sh -c 'wineboot -i >/dev/null 2>&1 && wineserver -w'";
-        if (std::system(command.c_str()) == 0) std::ofstream(base / "ready") << "ok";
-    }
-    if (lock >= 0) ::close(lock);
-    return fs::exists(base / "ready", ec) ? (base / "prefix").string() : std::string();
-}
-
-struct WineHome {
-    TempDir dir;
-    std::string prefix;
-};
-
-WineHome* MakeWineHome() {
-    auto* home = new WineHome;  // lives until the test program ends
-    ::setenv("WINEDEBUG", "-all", 1);
-    ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-    ::setenv("XDG_CONFIG_HOME", (home->dir / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home->dir / "data").c_str(), 1);
-    const std::string source = TemplatePrefix();
-    if (source.empty()) return home;
-    home->prefix = home->dir / "prefix";
-    const std::string copy = "cp -a '" + source + "' '" + home->prefix + "'";
-    if (std::system(copy.c_str()) != 0) home->prefix.clear();
-    ::setenv("HOME", (home->dir / "home").c_str(), 1);
-    fs::create_directories(home->dir / "home");
-    ::setenv("WINEPREFIX", home->prefix.c_str(), 1);
-    return home;
-}
-
-}  // namespace
+bool HaveWine() { return WineAvailable(); }
 
 const std::string& ShortcutTestPrefix() {
     static const std::string none;
-    if (!HaveWine()) return none;
-    static WineHome* home = MakeWineHome();
-    return home->prefix;
+    if (!WineAvailable()) return none;
+    return SharedWinePrefix();
 }
 
 bool RunWineScript(const std::string& vbscript) {
@@ -191,7 +141,8 @@ bool RunWineScript(const std::string& vbscript) {
         std::ofstream out(script, std::ios::binary);
         out << vbscript;
     }
-    const int status = std::system("wine wscript 'C:\\vostrel-test.vbs' >/dev/null 2>&1 && wineserver -w");
+    const int status = RunWine(prefix, {"wscript", "C:\\vostrel-test.vbs"});
+    WaitForWineserver(prefix);
     fs::remove(script);
     return status == 0;
 }

@@ -78,8 +78,8 @@ public:
 // True when wine is installed.
 bool HaveWine();
 
-// A Wine prefix made once for this test program (HOME, WINEPREFIX and the
-// XDG folders pointing into a temporary folder); empty when Wine is absent.
+// The Wine prefix of this test program (the shared fixture); empty when
+// Wine is absent.
 const std::string& ShortcutTestPrefix();
 
 // Runs a VBScript with Wine's wscript in the shared prefix; true on success.
