@@ -26,7 +26,7 @@ protected:
     TempDir folder_, settingsDir_, data_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
     ListControl list_ = MakeBackupList();
-    RecordingWindow window_;
+    AnsweringWindow window_;
     MemoryRegistry registry_;
     HostFolderFileSystem files_;
 };
@@ -85,7 +85,7 @@ TEST_F(BackupManagerTest, DeleteAsksOncePerTickedRow) {
     EXPECT_TRUE(window_.asked.empty());
     list_.SetChecked(1, true);
     list_.SetChecked(2, true);
-    struct YesThenNo : RecordingWindow {
+    struct YesThenNo : AnsweringWindow {
         std::string AskMessage(std::string_view kind) override {
             asked.emplace_back(kind);
             return asked.size() == 1 ? "YES" : "NO";

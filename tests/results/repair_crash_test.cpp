@@ -108,7 +108,7 @@ protected:
             WineFileSystem files(prefix, {});
             IniSettingsStore settings(work.path() + "/settings.ini");
             settings.Save("txtBackup", work.path() + "/backups");
-            RecordingWindow window;
+            AnsweringWindow window;
             MainForm form(*registry, files, settings, window);
             form.lvwRegistryProblems.Add("summary");
             for (const auto& p : kPlanted) {

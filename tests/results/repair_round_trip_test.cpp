@@ -62,7 +62,7 @@ protected:
     TempDir drive_, backups_, settingsDir_;
     HostFolderFileSystem files_;
     MemoryRegistry registry_;
-    RecordingWindow window_;
+    AnsweringWindow window_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
     MainForm form_{registry_, files_, settings_, window_};
     RepairOptions options_;

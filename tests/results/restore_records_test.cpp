@@ -106,7 +106,7 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
     FillBackupList(list, settings_);
     ASSERT_EQ(list.Count(), 1u);
     list.SetChecked(1, true);
-    RecordingWindow window;
+    AnsweringWindow window;
     const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, window);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);

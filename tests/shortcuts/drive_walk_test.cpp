@@ -37,7 +37,7 @@ protected:
     TempDir drive_;
     HostFolderFileSystem files_;
     EmptyRegistry registry_;
-    RecordingWindow window_;
+    AnsweringWindow window_;
     TempDir settingsDir_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
     MainForm form_{registry_, files_, settings_, window_};

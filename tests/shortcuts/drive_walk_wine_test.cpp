@@ -31,7 +31,7 @@ TEST(DriveWalkWine, FindsTheBrokenShortcutsOfADrive) {
 
     WineFileSystem files(prefix, {});
     EmptyRegistry registry;
-    RecordingWindow window;
+    AnsweringWindow window;
     TempDir settingsDir;
     IniSettingsStore settings(settingsDir / "settings.ini");
     MainForm form(registry, files, settings, window);

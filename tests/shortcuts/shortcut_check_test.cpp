@@ -66,7 +66,7 @@ protected:
     static inline bool made_ = false;
     HostFolderFileSystem files_;
     EmptyRegistry registry_;
-    RecordingWindow window_;
+    AnsweringWindow window_;
     TempDir settingsDir_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
     MainForm form_{registry_, files_, settings_, window_};

@@ -63,7 +63,7 @@ public:
 };
 
 // A window that remembers captions and counts the event points.
-class RecordingWindow : public StateWindow {
+class AnsweringWindow : public StateWindow {
 public:
     void ProcessPendingEvents() override { ++events; }
     std::string AskMessage(std::string_view kind) override {
