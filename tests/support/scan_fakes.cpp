@@ -115,6 +115,11 @@ void FakeRegistry::SetBytes(HKEY root, const std::string& path, const std::strin
     node->values.push_back({name, type, std::move(bytes)});
 }
 
+void FakeRegistry::AppendString(HKEY root, const std::string& path, const std::string& name,
+                                const std::string& text) {
+    Find(Resolve(root), path, true)->values.push_back({name, REG_SZ, TextBytes(text)});
+}
+
 void FakeRegistry::SetString(HKEY root, const std::string& path, const std::string& name,
                              const std::string& text, DWORD type) {
     SetBytes(root, path, name, type, TextBytes(text));

@@ -36,6 +36,10 @@ public:
     void SetDword(HKEY root, const std::string& path, const std::string& name, std::uint32_t value);
     void SetBytes(HKEY root, const std::string& path, const std::string& name, DWORD type,
                   std::vector<std::uint8_t> bytes);
+    // Appends a value without looking for one of the same name (fast set-up
+    // of large keys).
+    void AppendString(HKEY root, const std::string& path, const std::string& name,
+                      const std::string& text);
     void SetPlatformId(DWORD id) { platformId_ = id; }
     std::size_t OpenHandles() const { return handles_.size(); }
 
