@@ -36,7 +36,7 @@ make_prefix() {
   local scale=$1 dir=$work/pfx-$1
   if [[ ! -f $dir/system.reg ]]; then
     rm -rf "$dir" && mkdir -p "$dir"
-    cp -a "$work/base/dosdevices" "$work/base/user.reg" "$work/base/userdef.reg" "$dir/"
+    cp -a "$work/base/dosdevices" "$work/base/user.reg" "$work/base/userdef.reg" "$work/base/.update-timestamp" "$dir/"
     cp -al "$work/base/drive_c" "$dir/drive_c"
     ln -sfn ../drive_c "$dir/dosdevices/c:"
     python3 "$here/gen_prefix.py" "$work/base/system.reg" "$dir/system.reg" --scale "$scale" >"$dir/generated.txt"
@@ -44,11 +44,11 @@ make_prefix() {
   echo "$dir"
 }
 
-seconds() { # command... -> elapsed seconds on stdout (peak kB in $peak)
-  local t=$work/time.txt
-  /usr/bin/time -f "%e %M" -o "$t" "$@" >/dev/null 2>&1 || true
-  read -r elapsed peak <"$t"
-  echo "$elapsed"
+# Runs a command, output dropped; its elapsed seconds and peak memory (kB)
+# are then in $elapsed and $peak.
+timed() {
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
+  read -r elapsed peak <"$work/time.txt"
 }
 
 printf "%-6s %-32s %10s %8s %10s %12s %10s %10s\n" scale generated reg_MB cat_s scan_s scan_peak_MB ratio_cat rows
@@ -56,8 +56,8 @@ for scale in "${scales[@]}"; do
   dir=$(make_prefix "$scale")
   regmb=$(du -cm "$dir"/*.reg | tail -1 | cut -f1)
   sync
-  cat_s=$(seconds cat "$dir/system.reg" "$dir/user.reg" "$dir/userdef.reg")
-  scan_s=$(seconds "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet)
+  timed cat "$dir/system.reg" "$dir/user.reg" "$dir/userdef.reg"; cat_s=$elapsed
+  timed "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet; scan_s=$elapsed
   scan_peak=$((peak / 1024))
   rows=$("$cli" scan --prefix "$dir" --sections "$sections" --json --quiet | python3 -c 'import json,sys; print(len(json.load(sys.stdin)["lvwErrors"]))')
   ratio=$(python3 -c "print(round($scan_s / max($cat_s, 0.01), 1))")
@@ -67,8 +67,8 @@ done
 for scale in $wine_scales; do
   dir=$(make_prefix "$scale")
   WINEPREFIX=$dir wineserver -k 2>/dev/null || true
-  wine_s=$(WINEPREFIX=$dir seconds wine reg query 'HKLM\Software' /s)
+  WINEPREFIX=$dir timed wine reg query 'HKLM\Software' /s; wine_s=$elapsed
   WINEPREFIX=$dir wineserver -k 2>/dev/null || true
-  scan_s=$(seconds "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet)
+  timed "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet; scan_s=$elapsed
   echo "scale $scale: wine reg query HKLM\\Software /s ${wine_s}s, full scan ${scan_s}s, ratio $(python3 -c "print(round($wine_s / max($scan_s, 0.001)))")x"
 done
