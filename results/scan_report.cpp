@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
 #include "system/settings.h"
 #include "system/text.h"
@@ -25,11 +26,13 @@ std::string Repeat(std::string_view piece, int times) {
     return out;
 }
 
+// Collects the report's lines; each line is given as pieces that are
+// joined, and ends with carriage return and line feed.
 class ReportWriter {
 public:
-    void Line(std::string_view text) {
-        text_ += text;
-        text_ += kLineEnd;
+    void Line(std::initializer_list<std::string_view> pieces) {
+        for (auto piece : pieces) text_.append(piece);
+        text_.append(kLineEnd);
     }
     std::string& text() { return text_; }
 
@@ -38,35 +41,36 @@ private:
 };
 
 void WriteVerdict(ReportWriter& out, bool clean) {
-    out.Line(Repeat("<>", 60));
+    const std::string frame = Repeat("<>", 60), indent = Repeat(" ", 27);
+    out.Line({frame});
     if (clean)
-        out.Line(Repeat(" ", 27) + "Your system is clean Please run " + std::string(kProduct) +
-                 " to keep your system in good health");
+        out.Line({indent, "Your system is clean Please run ", kProduct, " to keep your system in good health"});
     else
-        out.Line(Repeat(" ", 27) + "Registry Section Defected In Detail");
-    out.Line(Repeat("<>", 60));
+        out.Line({indent, "Registry Section Defected In Detail"});
+    out.Line({frame});
 }
 
 void WriteProblemBlocks(MainForm& form, ReportWriter& out) {
+    const std::string stars117 = Repeat("*", 117), stars90 = Repeat("*", 90);
     const auto& errors = form.lvwErrors;
     for (std::size_t i = 1; i <= errors.Count(); ++i) {
-        out.Line(kCrlfLine);
-        out.Line(Repeat("*", 117));
-        out.Line(" Name of Section : " + errors.SubItem(i, 3));
-        out.Line(" File Name       : " + errors.SubItem(i, 2));
-        out.Line(" Registry Path   : " + errors.SubItem(i, 4));
-        out.Line(Repeat("*", 117));
-        out.Line(kCrlfLine);
+        out.Line({kCrlfLine});
+        out.Line({stars117});
+        out.Line({" Name of Section : ", errors.SubItem(i, 3)});
+        out.Line({" File Name       : ", errors.SubItem(i, 2)});
+        out.Line({" Registry Path   : ", errors.SubItem(i, 4)});
+        out.Line({stars117});
+        out.Line({kCrlfLine});
         form.pump.Tick();
     }
     const auto& shortcuts = form.lvwShortcut;
     for (std::size_t i = 1; i <= shortcuts.Count(); ++i) {
-        out.Line(kCrlfLine);
-        out.Line(Repeat("*", 90));
-        out.Line(" Name of Section : " + shortcuts.SubItem(i, 1));
-        out.Line(" File Name       : " + shortcuts.Text(i));
-        out.Line(Repeat("*", 90));
-        out.Line(kCrlfLine);
+        out.Line({kCrlfLine});
+        out.Line({stars90});
+        out.Line({" Name of Section : ", shortcuts.SubItem(i, 1)});
+        out.Line({" File Name       : ", shortcuts.Text(i)});
+        out.Line({stars90});
+        out.Line({kCrlfLine});
         form.pump.Tick();
     }
 }
@@ -83,42 +87,41 @@ std::string ReportDateText() {
 }
 
 std::string ScanReportPath(MainForm& form) {
-    std::string folder = form.settings.Get("txtLogFile", ProgramFolder());
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder + std::string(kScanReportName);
+    std::filesystem::path folder = form.settings.Get("txtLogFile", ProgramFolder());
+    return (folder / kScanReportName).string();
 }
 
 std::string ScanReportText(MainForm& form, std::string_view date) {
     ReportWriter out;
-    const std::string product(kProduct);
-    out.Line(Repeat("<>", 63));
-    out.Line(Repeat(" ", 21) + product + " Report." + Repeat(" ", 19));
-    out.Line(Repeat("<>", 63));
-    out.Line(Repeat(" ", 75) + "Created on : " + std::string(date));
-    out.Line(kCrlfLine);
-    out.Line(product + " started scanning your system registry at " + form.state.strScanStartTime +
-             " and finished scanning at " + form.state.strScanEndTime);
-    out.Line(kCrLine);
+    const std::string frame = Repeat("<>", 63), rule = Repeat("~", 124);
+    out.Line({frame});
+    out.Line({Repeat(" ", 21), kProduct, " Report.", Repeat(" ", 19)});
+    out.Line({frame});
+    out.Line({Repeat(" ", 75), "Created on : ", date});
+    out.Line({kCrlfLine});
+    out.Line({kProduct, " started scanning your system registry at ", form.state.strScanStartTime,
+              " and finished scanning at ", form.state.strScanEndTime});
+    out.Line({kCrLine});
     const auto total = form.lvwErrors.Count() + form.lvwShortcut.Count();
-    out.Line("Total numbers of problems detected : " + std::to_string(total));
-    out.Line(kCrLine);
-    out.Line(kCrLine);
-    out.Line(" Sections scanned.");
-    out.Line(Repeat("~", 124));
+    out.Line({"Total numbers of problems detected : ", std::to_string(total)});
+    out.Line({kCrLine});
+    out.Line({kCrLine});
+    out.Line({" Sections scanned."});
+    out.Line({rule});
     const auto& catalogue = form.lvwRegistryvaluesScan;
     for (std::size_t i = 1; i <= catalogue.Count(); ++i) {
-        if (catalogue.Checked(i)) out.Line(" >>>> " + catalogue.Text(i));
+        if (catalogue.Checked(i)) out.Line({" >>>> ", catalogue.Text(i)});
         form.pump.Tick();
     }
-    out.Line(Repeat("~", 124));
-    out.Line(kCrlfLine);
+    out.Line({rule});
+    out.Line({kCrlfLine});
     WriteVerdict(out, total == 0);
     WriteProblemBlocks(form, out);
-    out.Line(kCrlfLine);
-    out.Line(Repeat("<", 61) + " End of Report " + Repeat(">", 46));
-    out.Line(kCopyright);
-    out.Line(Repeat("<>", 63));
-    out.Line("");
+    out.Line({kCrlfLine});
+    out.Line({Repeat("<", 61), " End of Report ", Repeat(">", 46)});
+    out.Line({kCopyright});
+    out.Line({frame});
+    out.Line({});
     return std::move(out.text());
 }
 

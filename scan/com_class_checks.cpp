@@ -62,12 +62,12 @@ void CheckComClassValue(MainForm& form, HKEY hRoot, std::string_view RootName,
     if (!Holds(ValueData, "\\")) {
         if (Pos(ValueData, ".") == 1) return;
         const std::string path = AddBackslash(GetSystemDir(form.files)) + ValueData;
-        if (FileExists(form.files, path)) return;
+        if (PathExists(form, path)) return;
         AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
         return;
     }
     if (!IsOnFixedDrive(form, ValueData)) return;
-    if (FileExists(form.files, ValueData)) return;
+    if (PathExists(form, ValueData)) return;
     AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 

@@ -33,7 +33,7 @@ bool ExpandInPlace(MainForm& form, std::string& data) {
 void TestPath(MainForm& form, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
               const std::string& path, std::string_view SectionName, std::string_view KeyPath,
               bool completed) {
-    if (FileExists(form.files, path)) return;
+    if (PathExists(form, path)) return;
     AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "system/file_system_api.h"
@@ -20,11 +21,13 @@
 namespace vostrel {
 
 // What a scan reads from the machine once instead of once per value: the
-// drive collection and the folder variables. Filled on first use and
+// drive collection, the folder variables and whether a path exists (many
+// registrations name the same few files). Filled on first use and
 // forgotten at the start of every scan.
 struct MachineFacts {
     std::optional<std::vector<Drive>> drives;
     std::optional<std::map<std::string, std::string>> folderVariables;  // upper-case name -> text
+    std::unordered_map<std::string, bool> existing;  // FileExists answers, by path as tested
 };
 
 struct ScanState {

@@ -87,9 +87,17 @@ void CheckPathWithVariables(MainForm& form, HKEY hRoot, std::string_view RootNam
     } else {
         return;  // an unknown variable: there is nothing to test
     }
-    if (FileExists(form.files, expanded)) return;
+    if (PathExists(form, expanded)) return;
     AppendRow(form, hRoot, keyName, expanded, SectionName, KeyPath, RootName, false);
     PlayDetectionSound(form);
+}
+
+bool PathExists(MainForm& form, const std::string& path) {
+    auto& known = form.state.facts.existing;
+    if (const auto it = known.find(path); it != known.end()) return it->second;
+    const bool exists = FileExists(form.files, path);
+    known.emplace(path, exists);
+    return exists;
 }
 
 void PlayDetectionSound(MainForm& form) {

@@ -22,6 +22,9 @@ void CheckPathWithVariables(MainForm& form, HKEY hRoot, std::string_view RootNam
                             std::string_view ValueName, std::string_view ValueData,
                             std::string_view SectionName, std::string_view KeyPath);
 
+// FileExists, asked once per path during a scan.
+bool PathExists(MainForm& form, const std::string& path);
+
 // Plays the detection sound when the user turned it on, and adds one to the
 // problem counter shown in lblProblemsFound.
 void PlayDetectionSound(MainForm& form);

@@ -71,14 +71,14 @@ void CheckUninstallFilePath(MainForm& form, HKEY hRoot, std::string_view RootNam
         const std::size_t marker = Pos(ValueData, kDriveMarker);
         if (marker == 0) return;
         ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(marker) - 1));
-        if (FileExists(form.files, ValueData)) return;
+        if (PathExists(form, ValueData)) return;
         AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
         return;
     }
     if (Holds(ValueData, kAddressMarker)) return;
     ValueData = StripArguments(ValueData);
     const std::string path = AddBackslash(GetSystemDir(form.files)) + ValueData;
-    if (FileExists(form.files, path)) return;
+    if (PathExists(form, path)) return;
     AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
 }
 
@@ -110,7 +110,7 @@ void CheckCommandLine(MainForm& form, HKEY hRoot, std::string_view RootName,
         program = AddBackslash(GetSystemDir(form.files)) + program;
         completed = true;
     }
-    if (FileExists(form.files, program)) return;
+    if (PathExists(form, program)) return;
     AddProblemRow(form, hRoot, RootName, ValueName, program, SectionName, KeyPath, completed);
 }
 
@@ -122,7 +122,7 @@ void CheckDrivePaths(MainForm& form, HKEY hRoot, std::string_view RootName,
     const std::size_t second = Pos(ValueData, kDriveMarker, first + 1);
     if (second == 0) {
         ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(first) - 1));
-        if (FileExists(form.files, ValueData)) return;
+        if (PathExists(form, ValueData)) return;
         AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
         return;
     }
@@ -134,7 +134,7 @@ void CheckDrivePaths(MainForm& form, HKEY hRoot, std::string_view RootName,
         DrivePathCandidate(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(second) - 1)),
     };
     for (const auto& candidate : candidates) {
-        if (FileExists(form.files, candidate)) continue;
+        if (PathExists(form, candidate)) continue;
         AddProblemRow(form, hRoot, RootName, ValueName, candidate, SectionName, KeyPath, false);
     }
 }
@@ -183,7 +183,7 @@ void CheckSystemFolderFile(MainForm& form, HKEY hRoot, std::string_view RootName
         path = GetSystemDir(form.files) + "\\" + name;
         completed = true;
     }
-    if (FileExists(form.files, path)) return;
+    if (PathExists(form, path)) return;
     AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
 }
 
