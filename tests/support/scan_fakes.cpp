@@ -7,7 +7,7 @@
 
 namespace vostrel::testing {
 
-struct FakeRegistry::Node {
+struct ScanTreeRegistry::Node {
     struct Value {
         std::string name;
         DWORD type = REG_NONE;
@@ -66,22 +66,22 @@ std::string ParentOf(const std::string& path) {
 
 }  // namespace
 
-FakeRegistry::FakeRegistry() {
+ScanTreeRegistry::ScanTreeRegistry() {
     for (const auto& root : kRootKeys) {
         roots_[root.handle] = std::make_unique<Node>();
         roots_[root.handle]->name = std::string(root.name);
     }
 }
 
-FakeRegistry::~FakeRegistry() = default;
+ScanTreeRegistry::~ScanTreeRegistry() = default;
 
-FakeRegistry::Node* FakeRegistry::Resolve(HKEY key) {
+ScanTreeRegistry::Node* ScanTreeRegistry::Resolve(HKEY key) {
     if (const auto it = roots_.find(key); it != roots_.end()) return it->second.get();
     if (const auto it = handles_.find(key); it != handles_.end()) return it->second;
     return nullptr;
 }
 
-FakeRegistry::Node* FakeRegistry::Find(Node* from, std::string_view path, bool create) {
+ScanTreeRegistry::Node* ScanTreeRegistry::Find(Node* from, std::string_view path, bool create) {
     Node* node = from;
     for (const auto part : SplitPath(path)) {
         if (!node) return nullptr;
@@ -96,15 +96,15 @@ FakeRegistry::Node* FakeRegistry::Find(Node* from, std::string_view path, bool c
     return node;
 }
 
-HKEY FakeRegistry::NewHandle(Node* node) {
+HKEY ScanTreeRegistry::NewHandle(Node* node) {
     const HKEY handle = nextHandle_++;
     handles_[handle] = node;
     return handle;
 }
 
-void FakeRegistry::CreateKey(HKEY root, const std::string& path) { Find(Resolve(root), path, true); }
+void ScanTreeRegistry::CreateKey(HKEY root, const std::string& path) { Find(Resolve(root), path, true); }
 
-void FakeRegistry::SetBytes(HKEY root, const std::string& path, const std::string& name, DWORD type,
+void ScanTreeRegistry::SetBytes(HKEY root, const std::string& path, const std::string& name, DWORD type,
                             std::vector<std::uint8_t> bytes) {
     Node* node = Find(Resolve(root), path, true);
     if (auto* value = node->FindValue(name)) {
@@ -115,24 +115,24 @@ void FakeRegistry::SetBytes(HKEY root, const std::string& path, const std::strin
     node->values.push_back({name, type, std::move(bytes)});
 }
 
-void FakeRegistry::AppendString(HKEY root, const std::string& path, const std::string& name,
+void ScanTreeRegistry::AppendString(HKEY root, const std::string& path, const std::string& name,
                                 const std::string& text) {
     Find(Resolve(root), path, true)->values.push_back({name, REG_SZ, TextBytes(text)});
 }
 
-void FakeRegistry::SetString(HKEY root, const std::string& path, const std::string& name,
+void ScanTreeRegistry::SetString(HKEY root, const std::string& path, const std::string& name,
                              const std::string& text, DWORD type) {
     SetBytes(root, path, name, type, TextBytes(text));
 }
 
-void FakeRegistry::SetDword(HKEY root, const std::string& path, const std::string& name,
+void ScanTreeRegistry::SetDword(HKEY root, const std::string& path, const std::string& name,
                             std::uint32_t value) {
     std::vector<std::uint8_t> bytes(4);
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
     SetBytes(root, path, name, REG_DWORD, std::move(bytes));
 }
 
-LONG FakeRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD, HKEY* result) {
+LONG ScanTreeRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD, HKEY* result) {
     *result = kNullKey;
     Node* node = Find(Resolve(key), subKey, false);
     if (!node) return ERROR_FILE_NOT_FOUND;
@@ -140,11 +140,11 @@ LONG FakeRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD, HKEY* res
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::OpenKey(HKEY key, std::string_view subKey, HKEY* result) {
+LONG ScanTreeRegistry::OpenKey(HKEY key, std::string_view subKey, HKEY* result) {
     return OpenKeyEx(key, subKey, KEY_ALL_ACCESS, result);
 }
 
-LONG FakeRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD, DWORD, HKEY* result,
+LONG ScanTreeRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD, DWORD, HKEY* result,
                                DWORD* disposition) {
     *result = kNullKey;
     Node* from = Resolve(key);
@@ -155,7 +155,7 @@ LONG FakeRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD, DWORD, 
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* type,
+LONG ScanTreeRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* type,
                                 std::uint8_t* data, DWORD* cbData) {
     Node* node = Resolve(key);
     if (!node) return ERROR_INVALID_HANDLE;
@@ -177,12 +177,12 @@ LONG FakeRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* typ
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
+LONG ScanTreeRegistry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
                               const std::uint8_t* data, DWORD cbData) {
     return SetValueRaw(key, valueName, type, std::span<const std::uint8_t>(data, cbData));
 }
 
-LONG FakeRegistry::DeleteValue(HKEY key, std::string_view valueName) {
+LONG ScanTreeRegistry::DeleteValue(HKEY key, std::string_view valueName) {
     Node* node = Resolve(key);
     if (!node) return ERROR_INVALID_HANDLE;
     const auto it = std::find_if(node->values.begin(), node->values.end(),
@@ -192,7 +192,7 @@ LONG FakeRegistry::DeleteValue(HKEY key, std::string_view valueName) {
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char*, DWORD*) {
+LONG ScanTreeRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char*, DWORD*) {
     Node* node = Resolve(key);
     if (!node) return ERROR_INVALID_HANDLE;
     if (index >= node->children.size()) return ERROR_NO_MORE_ITEMS;
@@ -206,7 +206,7 @@ LONG FakeRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, 
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,
+LONG ScanTreeRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,
                              std::uint8_t* data, DWORD* cbData) {
     Node* node = Resolve(key);
     if (!node) return ERROR_INVALID_HANDLE;
@@ -228,12 +228,12 @@ LONG FakeRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, 
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::CloseKey(HKEY key) {
+LONG ScanTreeRegistry::CloseKey(HKEY key) {
     handles_.erase(key);
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* type,
+LONG ScanTreeRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* type,
                                  std::vector<std::uint8_t>* data) {
     Node* node = Resolve(key);
     if (!node) return ERROR_INVALID_HANDLE;
@@ -244,7 +244,7 @@ LONG FakeRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* ty
     return ERROR_SUCCESS;
 }
 
-LONG FakeRegistry::SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
+LONG ScanTreeRegistry::SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
                                std::span<const std::uint8_t> data) {
     Node* node = Resolve(key);
     if (!node) return ERROR_INVALID_HANDLE;

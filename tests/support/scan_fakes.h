@@ -1,6 +1,6 @@
 // Small in-memory stand-ins for the machine, the settings and the window,
 // for tests of the scan engine and its views:
-// - FakeRegistry: a registry tree with the RegistryApi buffer rules
+// - ScanTreeRegistry: a registry tree with the RegistryApi buffer rules
 //   (ERROR_MORE_DATA, NUL-terminated text data), counting open handles;
 // - FakeFileSystem: files and folders by Windows path, a drive collection,
 //   the Windows and system folders, and the file search with wildcards;
@@ -24,10 +24,10 @@
 
 namespace vostrel::testing {
 
-class FakeRegistry final : public RegistryApi {
+class ScanTreeRegistry final : public RegistryApi {
 public:
-    FakeRegistry();
-    ~FakeRegistry() override;
+    ScanTreeRegistry();
+    ~ScanTreeRegistry() override;
 
     // Setting up: keys are created with all their parents.
     void CreateKey(HKEY root, const std::string& path);
@@ -137,7 +137,7 @@ private:
 // A MainForm over the fakes, with events let through at every point (no
 // throttling), so that tests see every place where events run.
 struct FakeMachine {
-    FakeRegistry registry;
+    ScanTreeRegistry registry;
     FakeFileSystem files;
     MemorySettings settings;
     RecordingWindow window;
