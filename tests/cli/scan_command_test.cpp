@@ -1,7 +1,5 @@
 // vostrel-cli scan, run as a program: on a real Wine prefix with planted
 // problems, on a missing prefix, with chosen sections and with a report file.
-// Built once the shared Wine prefix fixture is in the tree.
-#if __has_include("support/wine_prefix_fixture.h")
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -105,5 +103,3 @@ TEST_F(CliScan, UnknownSectionListsTheValidOnes) {
 
 }  // namespace
 }  // namespace vostrel
-
-#endif

@@ -2,8 +2,6 @@
 // planted entries made by Wine's own `reg add` must yield exactly the planted
 // problems, plus the rows the fresh prefix itself yields (both listed in
 // support/wine_e2e_rows.cpp).
-// Built once the shared Wine prefix fixture is in the tree.
-#if __has_include("support/wine_prefix_fixture.h")
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,5 +50,3 @@ TEST_F(WineScan, FindsExactlyThePlantedProblems) {
 
 }  // namespace
 }  // namespace vostrel
-
-#endif

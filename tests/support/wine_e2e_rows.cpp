@@ -1,6 +1,3 @@
-
-// Built once the shared Wine prefix fixture is in the tree.
-#if __has_include("support/wine_prefix_fixture.h")
 #include "support/wine_e2e_rows.h"
 
 #include <stdexcept>
@@ -138,5 +135,3 @@ std::vector<RowTexts> Rows(const ListControl& list) {
 }
 
 }  // namespace vostrel::testing
-
-#endif
