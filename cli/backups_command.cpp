@@ -1,6 +1,4 @@
 // vostrel-cli backups: the backup files as the backup manager lists them.
-// Built once the scan command (and the machine it opens) is part of the tree.
-#if __has_include("cli/cli_window.h")
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -50,5 +48,3 @@ void AddBackupsCommand(CLI::App& app, int& status) {
 }
 
 }  // namespace vostrel::cli
-
-#endif

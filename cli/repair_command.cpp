@@ -1,6 +1,4 @@
 // vostrel-cli repair: scan, show what was found, ask, repair with backup.
-// Built once the scan command (and its terminal window) is part of the tree.
-#if __has_include("cli/cli_window.h")
 #include <unistd.h>
 
 #include <iostream>
@@ -16,6 +14,7 @@
 #include "scan/scan_driver.h"
 #include "system/machine.h"
 #include "system/settings.h"
+#include "system/text.h"
 
 namespace vostrel::cli {
 
@@ -166,5 +165,3 @@ void AddRepairCommand(CLI::App& app, int& status) {
 }
 
 }  // namespace vostrel::cli
-
-#endif

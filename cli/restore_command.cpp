@@ -1,6 +1,4 @@
 // vostrel-cli restore: puts one backup file back.
-// Built once the scan command (and the machine it opens) is part of the tree.
-#if __has_include("cli/cli_window.h")
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -65,5 +63,3 @@ void AddRestoreCommand(CLI::App& app, int& status) {
 }
 
 }  // namespace vostrel::cli
-
-#endif

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 
+#include "scan/problem_rows.h"
 #include "shortcuts/shortcut_reader.h"
 #include "system/text.h"
 
@@ -34,16 +34,6 @@ bool HasLinkEnding(std::string_view name) {
     const std::string_view last = name.size() >= 3 ? name.substr(name.size() - 3) : name;
     const std::string ending = UpperAscii(Trim(last));
     return ending == "LNK" || ending == "URL";
-}
-
-// Counts the problem on the scanning view (the detection sound is the
-// scan's business).
-void PlayDetectionSound(MainForm& form) {
-    const std::string caption = form.window.Caption(Control::lblProblemsFound);
-    char* end = nullptr;
-    const long count = std::strtol(caption.c_str(), &end, 10);
-    if (caption.empty() || *end != '\0') return;
-    form.window.SetCaption(Control::lblProblemsFound, std::to_string(count + 1));
 }
 
 }  // namespace
