@@ -145,7 +145,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         if (outcome.saveError) out["saveError"] = *outcome.saveError;
         std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        std::cout << RepairNoticeText(outcome) << "\n";
+        std::cout << TrimCopy(RepairNoticeText(outcome)) << "\n";
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
