@@ -21,6 +21,14 @@ std::tm Now() {
     return local;
 }
 
+bool ValueStillThere(RegistryApi& registry, HKEY root, std::string_view keyPath, std::string_view name) {
+    ScopedKey key(registry);
+    if (registry.OpenKeyEx(root, keyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+    DWORD kind = 0;
+    std::vector<std::uint8_t> data;
+    return registry.QueryValueRaw(key.get(), name, &kind, &data) == ERROR_SUCCESS;
+}
+
 class Repair {
 public:
     Repair(MainForm& form, const RepairOptions& options) : form_(form), options_(options) {}
@@ -82,9 +90,15 @@ void Repair::RepairRegistryRow(const ListRow& row) {
     } else {
         DeleteRegistryValue(form_.registry, root, keyPath, valueName);
     }
+    Step();
+    // For a default row the value literally named "(Default)" must be gone.
+    if (ValueStillThere(form_.registry, root, keyPath, valueName)) {
+        Tell(RepairEvent::What::Kept, item, "it could not be removed: " +
+                                                form_.registry.WriteRefusal().value_or("the registry refused"));
+        return;
+    }
     ++outcome_.removed;
     Tell(RepairEvent::What::Removed, item);
-    Step();
 }
 
 void Repair::RepairShortcutRow(const ListRow& row) {

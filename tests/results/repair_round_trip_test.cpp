@@ -188,3 +188,38 @@ TEST_F(RepairTest, AValueThatVanishedSinceTheScanIsNotRestoredIntoBeing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A registry that takes the backup reads but refuses to delete, as a Wine
+// started in the middle of a repair would make it.
+class RefusingDeletes : public MemoryRegistry {
+public:
+    LONG DeleteValue(HKEY, std::string_view) override { return ERROR_ACCESS_DENIED; }
+};
+
+TEST(RepairRefusedDeletes, AValueThatCouldNotBeRemovedIsReportedAsKept) {
+    TempDir backups, settingsDir;
+    RefusingDeletes registry;
+    HostFolderFileSystem files;
+    AnsweringWindow window;
+    IniSettingsStore settings(settingsDir / "settings.ini");
+    settings.Save("txtBackup", backups.path());
+    MainForm form(registry, files, settings, window);
+    registry.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
+    form.lvwRegistryProblems.Add("summary");
+    const std::size_t row = form.lvwErrors.Add(RootHandleText(HKEY_LOCAL_MACHINE));
+    form.lvwErrors.SetSubItem(row, 1, "V");
+    form.lvwErrors.SetSubItem(row, 4, "Software\\X");
+    form.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
+    std::vector<RepairEvent> events;
+    RepairOptions options;
+    options.onEvent = [&events](const RepairEvent& e) { events.push_back(e); };
+    const RepairOutcome outcome = RepairProblems(form, options);
+    EXPECT_EQ(outcome.removed, 0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].what, RepairEvent::What::Kept);
+    EXPECT_TRUE(registry.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
+}
+
+}  // namespace
