@@ -61,10 +61,11 @@ std::vector<std::uint8_t> MyComputerItem() {
 }
 
 std::vector<std::uint8_t> DriveItem(const std::string& root) {
-    std::vector<std::uint8_t> item{0, 0, 0x2F};
-    item.insert(item.end(), root.begin(), root.end());
-    item.resize(25, 0);
+    std::vector<std::uint8_t> item(25, 0);
     item[0] = 25;
+    item[2] = 0x2F;
+    for (std::size_t i = 0; i < root.size() && 3 + i < item.size(); ++i)
+        item[3 + i] = static_cast<std::uint8_t>(root[i]);
     return item;
 }
 
