@@ -221,6 +221,51 @@ void UnescapeText(std::string_view s, std::u16string& out) {
     }
 }
 
+// UnescapeText for text whose characters all come out below 128, one byte
+// each; false as soon as one does not.
+bool UnescapeAscii(std::string_view s, std::vector<std::uint8_t>& out) {
+    static constexpr char kLetters[] = "abefnrtv";
+    static constexpr std::uint8_t kControls[] = {'\a', '\b', 0x1b, '\f', '\n', '\r', '\t', '\v'};
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) return false;
+        if (c != '\\') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (++i >= s.size()) break;
+        const auto e = static_cast<unsigned char>(s[i]);
+        if (e >= 0x80) return false;
+        if (const char* letter = e ? std::strchr(kLetters, e) : nullptr) {
+            out.push_back(kControls[letter - kLetters]);
+            ++i;
+            continue;
+        }
+        unsigned v = 0;
+        if (e == 'x') {
+            ++i;
+            if (i >= s.size() || !IsHex(static_cast<unsigned char>(s[i]))) {
+                out.push_back('x');
+                continue;
+            }
+            for (int k = 0; k < 4 && i < s.size() && IsHex(static_cast<unsigned char>(s[i])); ++k)
+                v = v * 16 + HexValue(static_cast<unsigned char>(s[i++]));
+        } else if (e >= '0' && e <= '7') {
+            for (int k = 0; k < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k)
+                v = v * 8 + static_cast<unsigned>(s[i++] - '0');
+        } else {
+            out.push_back(e);
+            ++i;
+            continue;
+        }
+        if (v >= 0x80) return false;
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    return true;
+}
+
 bool NeedsUnescape(std::string_view s) {
     for (char ch : s)
         if (ch == '\\' || static_cast<unsigned char>(ch) >= 0x80) return true;
@@ -1029,6 +1074,13 @@ std::vector<std::uint8_t> RegFile::ValueBytes(const RegFileValue& value) const {
     std::vector<std::uint8_t> out;
     ValueBytes(value, out);
     return out;
+}
+
+bool RegFile::AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (value.form != RegFileValue::Form::Text || !UnescapeAscii(value.data, out)) return false;
+    out.push_back(0);
+    return true;
 }
 
 void RegFile::ValueBytes(const RegFileValue& value, std::vector<std::uint8_t>& out) const {

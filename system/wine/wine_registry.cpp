@@ -39,6 +39,20 @@ DWORD GrantedAccess(DWORD access) {
     return granted;
 }
 
+// Calls `visit` with each name of a path, the empty ones between doubled
+// backslashes skipped.
+template <typename Visit>
+void ForEachPathPart(std::string_view path, Visit visit) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('\\', start);
+        const auto end = slash == std::string_view::npos ? path.size() : slash;
+        if (end > start) visit(path.substr(start, end - start));
+        if (slash == std::string_view::npos) break;
+        start = slash + 1;
+    }
+}
+
 std::vector<std::string_view> PathParts(std::string_view path) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
@@ -107,22 +121,10 @@ std::string_view AnsiName(std::string_view name, std::string& scratch) {
     return scratch;
 }
 
-// Text written without escapes or bytes above 127 is, through the A
-// functions, its own bytes and the final NUL.
-bool IsPlainText(const RegFileValue& value) {
-    if (value.form != RegFileValue::Form::Text || !IsTextKind(value.type)) return false;
-    for (char c : value.data)
-        if (c == '\\' || static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-// The data of a value as the A functions hand it over, in `out`.
+// The data of a value as the A functions hand it over, in `out`. Text of
+// ASCII characters only is, through the ANSI code page, those same bytes.
 void AnsiSideData(const RegFile& file, const RegFileValue& value, std::vector<std::uint8_t>& out) {
-    if (IsPlainText(value)) {
-        out.assign(value.data.begin(), value.data.end());
-        out.push_back(0);
-        return;
-    }
+    if (IsTextKind(value.type) && RegFile::AsciiText(value, out)) return;
     file.ValueBytes(value, out);
     if (!IsTextKind(value.type)) return;
     const std::string text = TextToAnsiSide(out);
@@ -187,6 +189,14 @@ std::vector<std::pair<std::string_view, WineRegistry::Place>> WineRegistry::Chil
     return children;
 }
 
+// A walk lists a key's sub-keys and opens each one it is given: the one
+// listed last is found without a search when it still holds its place.
+RegFileKey* WineRegistry::LastListed(const RegFileKey& parent, std::string_view name) const {
+    if (lastListed_.parent != &parent || lastListed_.index >= parent.subkeys.size()) return nullptr;
+    RegFileKey* child = parent.subkeys[lastListed_.index];
+    return child == lastListed_.child && child->name == name ? child : nullptr;
+}
+
 LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
     if (place.hive < 0) {
         for (const auto& [childName, child] : Children(place)) {
@@ -196,7 +206,8 @@ LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
         }
         return ERROR_FILE_NOT_FOUND;
     }
-    RegFileKey* child = hives_[place.hive].file->FindSubkey(*place.key, name);
+    RegFileKey* child = LastListed(*place.key, name);
+    if (!child) child = hives_[place.hive].file->FindSubkey(*place.key, name);
     if (!child) return ERROR_FILE_NOT_FOUND;
     place.key = child;
     return child->symlink ? FollowLink(place, linkBudget) : ERROR_SUCCESS;
@@ -230,10 +241,14 @@ LONG WineRegistry::FollowLink(Place& place, int* linkBudget) {
 }
 
 LONG WineRegistry::Walk(Place start, std::string_view subKey, Place* result, int* linkBudget) {
-    const auto parts = PathParts(subKey);
-    if (parts.size() > kMaxPathDepth) return ERROR_FILE_NOT_FOUND;
-    for (std::string_view part : parts)
-        if (LONG status = Step(start, part, linkBudget); status != ERROR_SUCCESS) return status;
+    std::size_t depth = 0;
+    ForEachPathPart(subKey, [&](std::string_view) { ++depth; });
+    if (depth > kMaxPathDepth) return ERROR_FILE_NOT_FOUND;
+    LONG status = ERROR_SUCCESS;
+    ForEachPathPart(subKey, [&](std::string_view part) {
+        if (status == ERROR_SUCCESS) status = Step(start, part, linkBudget);
+    });
+    if (status != ERROR_SUCCESS) return status;
     *result = start;
     return ERROR_SUCCESS;
 }
@@ -258,7 +273,7 @@ LONG WineRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HK
     Place place;
     if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
     int budget = kMaxLinkFollows;
-    if (LONG status = Walk(place, AnsiView(subKey), &place, &budget); status != ERROR_SUCCESS)
+    if (LONG status = Walk(place, AnsiName(subKey, pathScratch_), &place, &budget); status != ERROR_SUCCESS)
         return status;
     *result = NewHandle(place, access);
     return ERROR_SUCCESS;
@@ -381,7 +396,8 @@ LONG WineRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, 
     std::string_view className;
     if (place.hive >= 0) {
         if (index >= place.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-        const RegFileKey* sub = place.key->subkeys[index];
+        RegFileKey* sub = place.key->subkeys[index];
+        lastListed_ = {place.key, index, sub};
         childName = sub->name;
         if (sub->hasClass) className = AnsiName(sub->keyClass, classScratch_);
     } else {

@@ -107,6 +107,7 @@ private:
     LONG ResolveHandle(HKEY key, DWORD need, Place* place);
     LONG Walk(Place start, std::string_view subKey, Place* result, int* linkBudget);
     LONG Step(Place& place, std::string_view name, int* linkBudget);
+    RegFileKey* LastListed(const RegFileKey& parent, std::string_view name) const;
     LONG FollowLink(Place& place, int* linkBudget);
     LONG RootPlace(HKEY root, Place* place);
     HKEY NewHandle(Place place, DWORD access);
@@ -131,6 +132,12 @@ private:
     FileWriter writer_ = nullptr;
     // Reused by the read calls so that a walk allocates nothing per value.
     std::string nameScratch_;
+    std::string pathScratch_;
+    struct Listed {
+        const RegFileKey* parent = nullptr;
+        std::size_t index = 0;
+        const RegFileKey* child = nullptr;
+    } lastListed_;  // the sub-key EnumKeyEx handed out last
     std::string classScratch_;
     std::vector<std::uint8_t> dataScratch_;
 };
