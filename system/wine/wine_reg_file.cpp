@@ -759,29 +759,47 @@ private:
     // are found through a hash index and sorted once the file is read.
     RegFileKey* FindOrAdd(RegFileKey& parent, std::string_view name, bool keep, std::uint64_t time) {
         auto& subs = parent.subkeys;
-        const auto indexed = unsortedKeys_.find(&parent);
-        if (indexed != unsortedKeys_.end()) {
-            auto& index = indexed->second;
-            const auto found = index.find(name);
-            if (found != index.end()) return found->second;
-            RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
-            subs.push_back(key);
-            index.emplace(key->name, key);
-            return key;
+        if (parent.unsorted) {
+            if (RegFileKey* found = FindUnsorted(parent, name)) return found;
+            return AddUnsorted(parent, keep ? file_.Keep(name) : name, time);
         }
         if (!subs.empty()) {
             const int order = CompareRegNames(subs.back()->name, name);
             if (order == 0) return subs.back();
             if (order > 0) {
                 if (RegFileKey* found = file_.FindSubkey(parent, name)) return found;
-                auto& index = unsortedKeys_[&parent];
-                index.reserve(subs.size() * 2);
-                for (RegFileKey* sub : subs) index.emplace(sub->name, sub);
-                return FindOrAdd(parent, name, keep, time);
+                parent.unsorted = true;
+                unsortedKeys_.push_back(&parent);
+                if (subs.size() > kFewSubkeys)
+                    for (RegFileKey* sub : subs) index_.emplace(IndexKey{&parent, sub->name}, sub);
+                return AddUnsorted(parent, keep ? file_.Keep(name) : name, time);
             }
         }
         RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
         subs.push_back(key);
+        return key;
+    }
+
+    // A key's sub-keys out of order: a few are searched one by one, more
+    // through one hash index of (parent, name) for the whole file.
+    RegFileKey* FindUnsorted(const RegFileKey& parent, std::string_view name) const {
+        if (parent.subkeys.size() <= kFewSubkeys) {
+            for (RegFileKey* sub : parent.subkeys)
+                if (CompareRegNames(sub->name, name) == 0) return sub;
+            return nullptr;
+        }
+        const auto found = index_.find(IndexKey{&parent, name});
+        return found == index_.end() ? nullptr : found->second;
+    }
+
+    RegFileKey* AddUnsorted(RegFileKey& parent, std::string_view name, std::uint64_t time) {
+        RegFileKey* key = file_.NewKey(name, &parent, time);
+        auto& subs = parent.subkeys;
+        subs.push_back(key);
+        if (subs.size() == kFewSubkeys + 1)
+            for (RegFileKey* sub : subs) index_.emplace(IndexKey{&parent, sub->name}, sub);
+        else if (subs.size() > kFewSubkeys + 1)
+            index_.emplace(IndexKey{&parent, key->name}, key);
         return key;
     }
 
@@ -803,10 +821,21 @@ private:
             return static_cast<std::size_t>(h);
         }
     };
-    struct FoldedEqual {
-        bool operator()(std::string_view a, std::string_view b) const { return CompareRegNames(a, b) == 0; }
+    static constexpr std::size_t kFewSubkeys = 8;
+    struct IndexKey {
+        const RegFileKey* parent;
+        std::string_view name;
     };
-    using NameIndex = std::unordered_map<std::string_view, RegFileKey*, FoldedHash, FoldedEqual>;
+    struct IndexHash {
+        std::size_t operator()(const IndexKey& k) const {
+            return FoldedHash()(k.name) ^ (reinterpret_cast<std::uintptr_t>(k.parent) * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    struct IndexEqual {
+        bool operator()(const IndexKey& a, const IndexKey& b) const {
+            return a.parent == b.parent && CompareRegNames(a.name, b.name) == 0;
+        }
+    };
 
     // Values of one key in Wine's order; of values named alike the last one
     // written counts, as in wineserver. Keys hold few values, so a stable
@@ -835,7 +864,10 @@ private:
 
     void SortWhatCameOutOfOrder() {
         auto byName = [](const RegFileKey* a, const RegFileKey* b) { return CompareRegNames(a->name, b->name) < 0; };
-        for (auto& [key, index] : unsortedKeys_) std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+        for (RegFileKey* key : unsortedKeys_) {
+            std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+            key->unsorted = false;
+        }
         for (RegFileKey* key : unsortedValues_) SortValues(key->values);
     }
 
@@ -955,7 +987,8 @@ private:
     bool firstKey_ = true;
     std::size_t prefixParts_ = 0;
     std::string problem_;
-    std::unordered_map<RegFileKey*, NameIndex> unsortedKeys_;
+    std::vector<RegFileKey*> unsortedKeys_;
+    std::unordered_map<IndexKey, RegFileKey*, IndexHash, IndexEqual> index_;
     std::unordered_set<RegFileKey*> unsortedValues_;
     std::vector<RegFileValue> pending_;
     bool pendingUnsorted_ = false;

@@ -43,6 +43,7 @@ struct RegFileKey {
     std::string_view keyClass;         // WTF-8, meaningful when hasClass
     bool hasClass = false;
     bool symlink = false;
+    bool unsorted = false;  // while a file is read: sub-keys came out of order
 };
 
 // Wine's order of names: negative, zero or positive.
