@@ -132,7 +132,7 @@ void AnsiSideData(const RegFile& file, const RegFileValue& value, std::vector<st
 }
 
 void CopyName(std::string_view text, char* buffer) {
-    std::memcpy(buffer, text.data(), text.size());
+    if (!text.empty()) std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
 }
 
