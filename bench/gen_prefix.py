@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Deterministic generator of large synthetic Wine registries.
 
-Appends generated keys to a real system.reg (from `wineboot -i`) so that Wine
-itself still starts on the result. At scale 1 it adds about 100 000 keys and
-500 000 values, in a realistic mix:
+Adds generated keys to a real system.reg (from `wineboot -i`) so that Wine
+itself still starts on the result, and writes the whole file as wineserver
+saves it: keys depth first with sub-keys in Wine's order (case-insensitive,
+shorter name first), values in the same order, a key written only when it has
+values or no sub-keys. With --append the generated keys are only appended
+after Wine's own instead, out of order (a file not written by Wine). At
+scale 1 it adds about 100 000 keys and 500 000 values, in a realistic mix:
 
   - class registrations under Software\\Classes\\CLSID (server paths, threading
     models, program ids, icons), some pointing at missing files;
@@ -12,7 +16,7 @@ itself still starts on the result. At scale 1 it adds about 100 000 keys and
 
 About 2 % of the path-carrying entries point at files that do not exist.
 
-Usage: gen_prefix.py BASE_SYSTEM_REG OUT_SYSTEM_REG [--scale S] [--seed N]
+Usage: gen_prefix.py BASE_SYSTEM_REG OUT_SYSTEM_REG [--scale S] [--seed N] [--append]
 Prints the number of keys and values added, and of planted problems.
 """
 import argparse
@@ -34,15 +38,18 @@ def guid(rng):
 
 
 class Writer:
-    def __init__(self, out, rng):
-        self.out, self.rng = out, rng
+    """Collects the generated keys as blocks of lines, as system.reg holds them."""
+
+    def __init__(self, rng):
+        self.rng = rng
+        self.blocks = []  # (path as written, [header and value lines])
         self.keys = self.values = self.broken = 0
-        self.stamp = 1796797548
+        self.stamp = 1796797549  # the seconds of the #time below, as Wine writes them
 
     def key(self, path, values):
-        self.out.write("\n[%s] %d\n#time=1dd87a621b8daac\n" % (path, self.stamp))
-        for name, data in values:
-            self.out.write("%s=%s\n" % ('@' if name is None else '"%s"' % name, data))
+        lines = ["[%s] %d" % (path, self.stamp), "#time=1dd87a621b8daac"]
+        lines += ["%s=%s" % ('@' if name is None else '"%s"' % name, data) for name, data in values]
+        self.blocks.append((path, lines))
         self.keys += 1
         self.values += len(values)
 
@@ -100,23 +107,131 @@ def vendors(w, keys, values_per_key):
         w.key("Software\\\\Vendor%d\\\\Product%d\\\\Settings\\\\Group%d" % (i % 97, i % 13, i), vals)
 
 
+# ---------------------------------------------------------------- Wine's order
+
+def unescape(text):
+    """The name behind its written form (wineserver's escapes, enough to order by)."""
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c != "\\" or i + 1 >= len(text):
+            out.append(c)
+            i += 1
+            continue
+        e = text[i + 1]
+        if e == "x":
+            j = i + 2
+            while j < len(text) and j < i + 6 and text[j] in "0123456789abcdefABCDEF":
+                j += 1
+            out.append(chr(int(text[i + 2:j], 16)) if j > i + 2 else "x")
+            i = j
+            continue
+        out.append(e)
+        i += 2
+    return "".join(out)
+
+
+def order_of_name(name):
+    return unescape(name).lower()
+
+
+def order_of_path(path):
+    return tuple(order_of_name(part) for part in path.split("\\\\"))
+
+
+def value_name(line):
+    """The written name of a value line, '' for the default value."""
+    if line.startswith("@"):
+        return ""
+    i = 1
+    while line[i] != '"':
+        i += 2 if line[i] == "\\" else 1
+    return line[1:i]
+
+
+def read_blocks(text):
+    """The lines before the first key, and the keys as (path, lines)."""
+    head, blocks = [], []
+    for line in text.split("\n"):
+        if line.startswith("["):
+            i = 1
+            while line[i] != "]":
+                i += 2 if line[i] == "\\" else 1
+            blocks.append((line[1:i], [line]))
+        elif blocks:
+            if line:
+                blocks[-1][1].append(line)
+        else:
+            head.append(line)
+    while head and not head[-1]:
+        head.pop()
+    return head, blocks
+
+
+def split_values(lines):
+    """The option lines of a key and its values as {order: (name, lines)}."""
+    options, values = [], {}
+    for line in lines[1:]:
+        if line.startswith(("@", '"')):
+            name = value_name(line)
+            values[order_of_name(name)] = [line]
+        elif line.startswith("  ") and values:
+            values[list(values)[-1]].append(line)  # a hex continuation line
+        else:
+            options.append(line)
+    return options, values
+
+
+def merged(base_blocks, new_blocks):
+    """Every key once, in Wine's order; a generated key adds to a key of Wine's."""
+    keys = {}
+    for path, lines in base_blocks + new_blocks:
+        order = order_of_path(path)
+        options, values = split_values(lines)
+        if order in keys:
+            keys[order][2].update(values)
+        else:
+            keys[order] = (lines[0], options, values)
+    ordered = sorted(keys)
+    out = []
+    for n, order in enumerate(ordered):
+        header, options, values = keys[order]
+        has_children = n + 1 < len(ordered) and ordered[n + 1][:len(order)] == order
+        if has_children and not values and not any(o.startswith(("#class", "#link")) for o in options):
+            continue  # wineserver writes a key with sub-keys only when it holds something
+        block = [header] + options
+        for name in sorted(values):
+            block += values[name]
+        out.append(block)
+    return out
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("base")
     ap.add_argument("out")
     ap.add_argument("--scale", type=float, default=1.0)
     ap.add_argument("--seed", type=int, default=2006)
+    ap.add_argument("--append", action="store_true", help="append the keys out of order")
     a = ap.parse_args()
     rng = random.Random(a.seed)
     s = a.scale
-    with open(a.base, encoding="utf-8") as base, open(a.out, "w", encoding="utf-8", newline="\n") as out:
-        out.write(base.read().rstrip("\n") + "\n")
-        w = Writer(out, rng)
-        classes(w, int(12000 * s))           # 48 000 keys, 60 000 values
-        app_paths(w, int(3000 * s))          #  3 000 keys,  6 000 values
-        uninstall(w, int(4000 * s))          #  4 000 keys, 24 000 values
-        startup(w, int(200 * s))             #      1 key,     200 values
-        vendors(w, int(45000 * s), 9)        # 45 000 keys, 405 000 values
+    w = Writer(rng)
+    classes(w, int(12000 * s))           # 48 000 keys, 60 000 values
+    app_paths(w, int(3000 * s))          #  3 000 keys,  6 000 values
+    uninstall(w, int(4000 * s))          #  4 000 keys, 24 000 values
+    startup(w, int(200 * s))             #      1 key,     200 values
+    vendors(w, int(45000 * s), 9)        # 45 000 keys, 405 000 values
+    with open(a.base, encoding="utf-8") as base:
+        head, base_blocks = read_blocks(base.read())
+    if a.append:
+        blocks = [lines for _, lines in base_blocks + w.blocks]
+    else:
+        blocks = merged(base_blocks, w.blocks)
+    with open(a.out, "w", encoding="utf-8", newline="\n") as out:
+        out.write("\n".join(head) + "\n")
+        for lines in blocks:
+            out.write("\n" + "\n".join(lines) + "\n")
     print("keys=%d values=%d planted=%d" % (w.keys, w.values, w.broken))
 
 

@@ -3,7 +3,10 @@
 # prefixes at 1x, 2x and 4x the base size, next to two baselines on the same
 # registry: reading the .reg files (cat, the I/O floor) and Wine's own walk
 # of HKLM\Software through the Windows API (wine reg query /s), which takes
-# minutes at full size and so also runs at a smaller size.
+# minutes at full size and so also runs at a smaller size. "load" is opening
+# the prefix alone (only the "Registry Integrity" row), on the file as Wine
+# writes it and on the same keys appended out of order ("load unsorted").
+# Times are elapsed seconds with user + system CPU seconds in brackets.
 #
 #   bench/run_bench.sh [SCALES...]        default: 1 2 4
 #   WINE_SCALES="0.1 1" bench/run_bench.sh  scales at which Wine walks too
@@ -34,37 +37,44 @@ fi
 sections="Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;Shared Files;Windows Startup;Uninstall Section;Virtual Devices;Windows Fonts;Configuration files"
 
 # A prefix carrying the generated system.reg; drive_c is linked, not copied.
+# make_prefix SCALE [--append]: in Wine's order, or appended out of order.
 make_prefix() {
-  local scale=$1 dir=$work/pfx-$1
+  local scale=$1 how=${2:-} dir=$work/pfx-$1${2:+-unsorted}
   if [[ ! -f $dir/system.reg ]]; then
     rm -rf "$dir" && mkdir -p "$dir"
     cp -a "$work/base/dosdevices" "$work/base/user.reg" "$work/base/userdef.reg" "$work/base/.update-timestamp" "$dir/"
     cp -al "$work/base/drive_c" "$dir/drive_c"
     ln -sfn ../drive_c "$dir/dosdevices/c:"
-    python3 "$here/gen_prefix.py" "$work/base/system.reg" "$dir/system.reg" --scale "$scale" >"$dir/generated.txt"
+    python3 "$here/gen_prefix.py" "$work/base/system.reg" "$dir/system.reg" --scale "$scale" $how >"$dir/generated.txt"
   fi
   echo "$dir"
 }
 
-# Runs a command, output dropped; its elapsed seconds and peak memory (kB)
-# are then in $elapsed and $peak.
+# Runs a command, output dropped; its elapsed seconds, user + system CPU
+# seconds and peak memory (kB) are then in $elapsed, $cpu and $peak.
 timed() {
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
-  read -r elapsed peak <"$work/time.txt"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
+  local user sys
+  read -r elapsed user sys peak <"$work/time.txt"
+  cpu=$(python3 -c "print(round($user + $sys, 2))")
 }
 
-printf "%-6s %-32s %10s %8s %10s %12s %10s %10s\n" scale generated reg_MB cat_s scan_s scan_peak_MB ratio_cat rows
+printf "%-6s %-32s %7s %6s %14s %12s %14s %8s %10s %6s\n" scale generated reg_MB cat_s scan_s load_s load_unsorted_s peak_MB ratio_cat rows
 for scale in "${scales[@]}"; do
   dir=$(make_prefix "$scale")
+  unsorted=$(make_prefix "$scale" --append)
   regmb=$(du -cm "$dir"/*.reg | tail -1 | cut -f1)
   sync
   timed cat "$dir/system.reg" "$dir/user.reg" "$dir/userdef.reg"; cat_s=$elapsed
-  timed "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet; scan_s=$elapsed
+  timed "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet; scan_s="$elapsed ($cpu)"
+  ratio=$(python3 -c "print(round($elapsed / max($cat_s, 0.01), 1))")
   scan_peak=$((peak / 1024))
+  timed "$cli" scan --prefix "$dir" --sections "Registry Integrity" --json --quiet; load_s="$elapsed ($cpu)"
+  timed "$cli" scan --prefix "$unsorted" --sections "Registry Integrity" --json --quiet; unsorted_s="$elapsed ($cpu)"
   rows=$("$cli" scan --prefix "$dir" --sections "$sections" --json --quiet | python3 -c 'import json,sys; print(len(json.load(sys.stdin)["lvwErrors"]))')
-  ratio=$(python3 -c "print(round($scan_s / max($cat_s, 0.01), 1))")
-  printf "%-6s %-32s %10s %8s %10s %12s %10s %10s\n" "$scale" "$(cat "$dir/generated.txt")" "$regmb" "$cat_s" "$scan_s" "$scan_peak" "$ratio" "$rows"
+  printf "%-6s %-32s %7s %6s %14s %12s %14s %8s %10s %6s\n" "$scale" "$(cat "$dir/generated.txt")" "$regmb" "$cat_s" "$scan_s" "$load_s" "$unsorted_s" "$scan_peak" "$ratio" "$rows"
 done
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 for scale in $wine_scales; do
   dir=$(make_prefix "$scale")

@@ -118,11 +118,20 @@ bool IsConfigurationRow(const Window& window) {
     return UpperAscii(Trim(window.Caption(Control::lblStatus))) == "CONFIGURATION FILES...";
 }
 
-void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view KeyPath,
-                       std::string_view SectionName, std::string_view RootName, Control DataLabel) {
-    const bool checkNothing = IsConfigurationRow(form.window);
-    ValueBuffers buffers;
+// The buffers of a walk, shared by all its keys so that each key does not
+// allocate its own (they only ever grow, which changes no answer).
+struct WalkBuffers {
+    ValueBuffers values;
     std::string valueName;
+    std::vector<char> keyName = std::vector<char>(kFirstBufferSize);
+};
+
+void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view KeyPath,
+                       std::string_view SectionName, std::string_view RootName, Control DataLabel,
+                       WalkBuffers& walk) {
+    const bool checkNothing = IsConfigurationRow(form.window);
+    ValueBuffers& buffers = walk.values;
+    std::string& valueName = walk.valueName;
     for (DWORD index = 0;; ++index) {
         if (form.state.bCancelScanning) return;
         DWORD type = 0, size = 0;
@@ -142,18 +151,18 @@ void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view Ke
 // The walk below an open key. Each subkey is opened from its parent, once,
 // for both its values and its own subkeys.
 void WalkOpenKey(MainForm& form, HKEY key, HKEY hRoot, const std::string& KeyPath,
-                 std::string_view SectionName, std::string_view RootName, Control DataLabel) {
-    std::vector<char> nameBuffer(kFirstBufferSize);
+                 std::string_view SectionName, std::string_view RootName, Control DataLabel,
+                 WalkBuffers& walk) {
     std::string name;
     for (DWORD index = 0;; ++index) {
-        if (EnumSubkey(form.registry, key, index, nameBuffer, name) != ERROR_SUCCESS) return;
+        if (EnumSubkey(form.registry, key, index, walk.keyName, name) != ERROR_SUCCESS) return;
         const std::string subPath = KeyPath + "\\" + name;
         form.window.SetCaption(Control::lblRegistryScan, name);
         {
             ScopedKey sub(form.registry);
             if (form.registry.OpenKeyEx(key, name, KEY_READ, sub.out()) == ERROR_SUCCESS) {
-                ScanOpenKeyValues(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel);
-                WalkOpenKey(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel);
+                ScanOpenKeyValues(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel, walk);
+                WalkOpenKey(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel, walk);
             }
         }
         if (form.state.bCancelScanning) return;
@@ -192,14 +201,16 @@ void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
                       std::string_view SectionName, std::string_view RootName, Control DataLabel) {
     ScopedKey key(form.registry);
     if (form.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
-    WalkOpenKey(form, key.get(), hRoot, std::string(KeyPath), SectionName, RootName, DataLabel);
+    WalkBuffers walk;
+    WalkOpenKey(form, key.get(), hRoot, std::string(KeyPath), SectionName, RootName, DataLabel, walk);
 }
 
 void ScanKeyValues(MainForm& form, HKEY hRoot, std::string_view KeyPath,
                    std::string_view SectionName, std::string_view RootName, Control DataLabel) {
     ScopedKey key(form.registry);
     if (form.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
-    ScanOpenKeyValues(form, key.get(), hRoot, KeyPath, SectionName, RootName, DataLabel);
+    WalkBuffers walk;
+    ScanOpenKeyValues(form, key.get(), hRoot, KeyPath, SectionName, RootName, DataLabel, walk);
 }
 
 void ListClassIdKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath) {

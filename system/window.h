@@ -124,6 +124,7 @@ private:
     Window& window_;
     std::chrono::microseconds interval_;
     std::chrono::steady_clock::time_point last_;
+    unsigned ticks_ = 0;
 };
 
 }  // namespace vostrel

@@ -221,6 +221,51 @@ void UnescapeText(std::string_view s, std::u16string& out) {
     }
 }
 
+// UnescapeText for text whose characters all come out below 128, one byte
+// each; false as soon as one does not.
+bool UnescapeAscii(std::string_view s, std::vector<std::uint8_t>& out) {
+    static constexpr char kLetters[] = "abefnrtv";
+    static constexpr std::uint8_t kControls[] = {'\a', '\b', 0x1b, '\f', '\n', '\r', '\t', '\v'};
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) return false;
+        if (c != '\\') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (++i >= s.size()) break;
+        const auto e = static_cast<unsigned char>(s[i]);
+        if (e >= 0x80) return false;
+        if (const char* letter = e ? std::strchr(kLetters, e) : nullptr) {
+            out.push_back(kControls[letter - kLetters]);
+            ++i;
+            continue;
+        }
+        unsigned v = 0;
+        if (e == 'x') {
+            ++i;
+            if (i >= s.size() || !IsHex(static_cast<unsigned char>(s[i]))) {
+                out.push_back('x');
+                continue;
+            }
+            for (int k = 0; k < 4 && i < s.size() && IsHex(static_cast<unsigned char>(s[i])); ++k)
+                v = v * 16 + HexValue(static_cast<unsigned char>(s[i++]));
+        } else if (e >= '0' && e <= '7') {
+            for (int k = 0; k < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k)
+                v = v * 8 + static_cast<unsigned>(s[i++] - '0');
+        } else {
+            out.push_back(e);
+            ++i;
+            continue;
+        }
+        if (v >= 0x80) return false;
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    return true;
+}
+
 bool NeedsUnescape(std::string_view s) {
     for (char ch : s)
         if (ch == '\\' || static_cast<unsigned char>(ch) >= 0x80) return true;
@@ -528,6 +573,7 @@ public:
             const Line line = Next(pos);
             if (!HandleLine(line, pos)) return Fail(error, line_, problem_);
         }
+        FlushValues();
         SortWhatCameOutOfOrder();
         return true;
     }
@@ -621,8 +667,10 @@ private:
         if (close == std::string_view::npos) return Problem("the key name has no closing ']'");
         const std::string_view rest = TrimBlanks(inner.substr(close + 1));
         inner = inner.substr(0, close);
-        std::uint64_t time = FileTimeNow();
-        if (!rest.empty()) {
+        std::uint64_t time = 0;
+        if (rest.empty()) {
+            time = FileTimeNow();
+        } else {
             std::uint64_t seconds = 0;
             for (char c : rest) {
                 if (c < '0' || c > '9' || seconds > 0xFFFFFFFFull) return Problem("unexpected text after the key name");
@@ -630,26 +678,47 @@ private:
             }
             time = seconds * kTicksPerSecond + kTicks1601To1970;
         }
-        std::vector<std::string_view> parts;
+        FlushValues();
+        parts_.clear();
         std::vector<std::string> decoded;
         if (!NeedsEscapesOtherThanSeparators(inner)) {
-            SplitOnSeparators(inner, parts);
+            SplitOnSeparators(inner, parts_);
         } else {
             std::u16string units;
             UnescapeText(inner, units);
             decoded = SplitPath(Utf16ToWtf(units));
-            for (const auto& part : decoded) parts.emplace_back(part);
+            for (const auto& part : decoded) parts_.emplace_back(part);
         }
         if (firstKey_) {
             firstKey_ = false;
-            prefixParts_ = PrefixToSkip(parts);
+            prefixParts_ = PrefixToSkip(parts_);
         }
-        RegFileKey* key = &file_.Root();
-        for (std::size_t i = std::min(prefixParts_, parts.size()); i < parts.size(); ++i)
-            key = FindOrAdd(*key, parts[i], !decoded.empty(), time);
-        key->modified = time;
-        key_ = key;
+        key_ = Resolve(time, !decoded.empty());
+        key_->modified = time;
         return true;
+    }
+
+    // The key named by parts_, added with its parents when missing. Keys
+    // mostly follow a sibling or a parent, so the names shared with the key
+    // line before (the same bytes) lead to the same keys without a look-up.
+    RegFileKey* Resolve(std::uint64_t time, bool decoded) {
+        const std::size_t first = std::min(prefixParts_, parts_.size());
+        std::size_t same = 0;
+        if (decoded) {
+            lastParts_.clear();
+            lastKeys_.clear();
+        }
+        while (same < parts_.size() && same < lastParts_.size() && parts_[same] == lastParts_[same]) ++same;
+        RegFileKey* key = same > first ? lastKeys_[same - 1] : &file_.Root();
+        lastParts_.resize(same);
+        lastKeys_.resize(same);
+        for (std::size_t i = same; i < parts_.size(); ++i) {
+            if (i >= first) key = FindOrAdd(*key, parts_[i], decoded, time);
+            if (decoded) continue;
+            lastParts_.push_back(parts_[i]);
+            lastKeys_.push_back(key);
+        }
+        return key;
     }
 
     static bool NeedsEscapesOtherThanSeparators(std::string_view s) {
@@ -690,24 +759,20 @@ private:
     // are found through a hash index and sorted once the file is read.
     RegFileKey* FindOrAdd(RegFileKey& parent, std::string_view name, bool keep, std::uint64_t time) {
         auto& subs = parent.subkeys;
-        const auto indexed = unsortedKeys_.find(&parent);
-        if (indexed != unsortedKeys_.end()) {
-            auto& index = indexed->second;
-            const auto found = index.find(Folded(name));
-            if (found != index.end()) return found->second;
-            RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
-            subs.push_back(key);
-            index.emplace(Folded(name), key);
-            return key;
+        if (parent.unsorted) {
+            if (RegFileKey* found = FindUnsorted(parent, name)) return found;
+            return AddUnsorted(parent, keep ? file_.Keep(name) : name, time);
         }
         if (!subs.empty()) {
             const int order = CompareRegNames(subs.back()->name, name);
             if (order == 0) return subs.back();
             if (order > 0) {
                 if (RegFileKey* found = file_.FindSubkey(parent, name)) return found;
-                auto& index = unsortedKeys_[&parent];
-                for (RegFileKey* sub : subs) index.emplace(Folded(sub->name), sub);
-                return FindOrAdd(parent, name, keep, time);
+                parent.unsorted = true;
+                unsortedKeys_.push_back(&parent);
+                if (subs.size() > kFewSubkeys)
+                    for (RegFileKey* sub : subs) index_.emplace(IndexKey{&parent, sub->name}, sub);
+                return AddUnsorted(parent, keep ? file_.Keep(name) : name, time);
             }
         }
         RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
@@ -715,31 +780,96 @@ private:
         return key;
     }
 
-    static std::u16string Folded(std::string_view name) {
-        std::u16string units = WtfToUtf16(name);
-        for (char16_t& u : units) u = Fold(u);
-        return units;
+    // A key's sub-keys out of order: a few are searched one by one, more
+    // through one hash index of (parent, name) for the whole file.
+    RegFileKey* FindUnsorted(const RegFileKey& parent, std::string_view name) const {
+        if (parent.subkeys.size() <= kFewSubkeys) {
+            for (RegFileKey* sub : parent.subkeys)
+                if (CompareRegNames(sub->name, name) == 0) return sub;
+            return nullptr;
+        }
+        const auto found = index_.find(IndexKey{&parent, name});
+        return found == index_.end() ? nullptr : found->second;
+    }
+
+    RegFileKey* AddUnsorted(RegFileKey& parent, std::string_view name, std::uint64_t time) {
+        RegFileKey* key = file_.NewKey(name, &parent, time);
+        auto& subs = parent.subkeys;
+        subs.push_back(key);
+        if (subs.size() == kFewSubkeys + 1)
+            for (RegFileKey* sub : subs) index_.emplace(IndexKey{&parent, sub->name}, sub);
+        else if (subs.size() > kFewSubkeys + 1)
+            index_.emplace(IndexKey{&parent, key->name}, key);
+        return key;
+    }
+
+    // Hashing and equality of names in Wine's order (folded UTF-16 units).
+    struct FoldedHash {
+        std::size_t operator()(std::string_view name) const {
+            std::uint64_t h = 1469598103934665603ull;
+            std::size_t i = 0;
+            for (; i < name.size(); ++i) {
+                const auto c = static_cast<unsigned char>(name[i]);
+                if (c >= 0x80) break;
+                h = (h ^ Fold(c)) * 1099511628211ull;
+            }
+            if (i < name.size()) {
+                UnitReader reader(name.substr(i));
+                char16_t unit = 0;
+                while (reader.Next(unit)) h = (h ^ Fold(unit)) * 1099511628211ull;
+            }
+            return static_cast<std::size_t>(h);
+        }
+    };
+    static constexpr std::size_t kFewSubkeys = 8;
+    struct IndexKey {
+        const RegFileKey* parent;
+        std::string_view name;
+    };
+    struct IndexHash {
+        std::size_t operator()(const IndexKey& k) const {
+            return FoldedHash()(k.name) ^ (reinterpret_cast<std::uintptr_t>(k.parent) * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    struct IndexEqual {
+        bool operator()(const IndexKey& a, const IndexKey& b) const {
+            return a.parent == b.parent && CompareRegNames(a.name, b.name) == 0;
+        }
+    };
+
+    // Values of one key in Wine's order; of values named alike the last one
+    // written counts, as in wineserver. Keys hold few values, so a stable
+    // insertion sort does without the buffer of a merge sort.
+    static void SortValues(std::vector<RegFileValue>& values) {
+        auto less = [](const RegFileValue& a, const RegFileValue& b) { return CompareRegNames(a.name, b.name) < 0; };
+        if (values.size() <= 32) {
+            for (std::size_t i = 1; i < values.size(); ++i) {
+                RegFileValue moving = values[i];
+                std::size_t j = i;
+                for (; j > 0 && less(moving, values[j - 1]); --j) values[j] = values[j - 1];
+                values[j] = moving;
+            }
+        } else {
+            std::stable_sort(values.begin(), values.end(), less);
+        }
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (kept > 0 && CompareRegNames(values[kept - 1].name, values[i].name) == 0)
+                values[kept - 1] = values[i];
+            else
+                values[kept++] = values[i];
+        }
+        values.resize(kept);
     }
 
     void SortWhatCameOutOfOrder() {
-        auto byName = [](const auto& a, const auto& b) { return CompareRegNames(NameOf(a), NameOf(b)) < 0; };
-        for (auto& [key, index] : unsortedKeys_) std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
-        for (RegFileKey* key : unsortedValues_) {
-            auto& values = key->values;
-            std::stable_sort(values.begin(), values.end(), byName);
-            // Of values named alike the last one written counts, as in wineserver.
-            std::vector<RegFileValue> kept;
-            kept.reserve(values.size());
-            for (const auto& value : values) {
-                if (!kept.empty() && CompareRegNames(kept.back().name, value.name) == 0) kept.back() = value;
-                else kept.push_back(value);
-            }
-            values = std::move(kept);
+        auto byName = [](const RegFileKey* a, const RegFileKey* b) { return CompareRegNames(a->name, b->name) < 0; };
+        for (RegFileKey* key : unsortedKeys_) {
+            std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+            key->unsorted = false;
         }
+        for (RegFileKey* key : unsortedValues_) SortValues(key->values);
     }
-
-    static std::string_view NameOf(const RegFileKey* key) { return key->name; }
-    static std::string_view NameOf(const RegFileValue& value) { return value.name; }
 
     bool ValueLine(std::string_view text, const Line& line, std::size_t& pos) {
         if (!key_) return Problem("a value before the first key");
@@ -824,15 +954,30 @@ private:
         return true;
     }
 
+    // The values of the current key gather in pending_ and are handed to the
+    // key at its end, so that its vector is allocated once, at its size.
     void InsertParsedValue(const RegFileValue& value) {
-        auto& values = key_->values;
-        const int order = values.empty() ? -1 : CompareRegNames(values.back().name, value.name);
+        const int order = pending_.empty() ? -1 : CompareRegNames(pending_.back().name, value.name);
         if (order == 0) {
-            values.back() = value;
+            pending_.back() = value;
             return;
         }
-        if (order > 0) unsortedValues_.insert(key_);
-        values.push_back(value);
+        if (order > 0) pendingUnsorted_ = true;
+        pending_.push_back(value);
+    }
+
+    void FlushValues() {
+        if (!key_ || pending_.empty()) return;
+        auto& values = key_->values;
+        if (values.empty()) {
+            values.assign(pending_.begin(), pending_.end());
+        } else {
+            values.insert(values.end(), pending_.begin(), pending_.end());
+            pendingUnsorted_ = true;
+        }
+        if (pendingUnsorted_) unsortedValues_.insert(key_);
+        pending_.clear();
+        pendingUnsorted_ = false;
     }
 
     RegFile& file_;
@@ -842,8 +987,15 @@ private:
     bool firstKey_ = true;
     std::size_t prefixParts_ = 0;
     std::string problem_;
-    std::unordered_map<RegFileKey*, std::unordered_map<std::u16string, RegFileKey*>> unsortedKeys_;
+    std::vector<RegFileKey*> unsortedKeys_;
+    std::unordered_map<IndexKey, RegFileKey*, IndexHash, IndexEqual> index_;
     std::unordered_set<RegFileKey*> unsortedValues_;
+    std::vector<RegFileValue> pending_;
+    bool pendingUnsorted_ = false;
+    // The key line before: its names as written and the keys they led to.
+    std::vector<std::string_view> parts_;
+    std::vector<std::string_view> lastParts_;
+    std::vector<RegFileKey*> lastKeys_;
 };
 
 // ---------------------------------------------------------------- RegFile
@@ -955,6 +1107,13 @@ std::vector<std::uint8_t> RegFile::ValueBytes(const RegFileValue& value) const {
     std::vector<std::uint8_t> out;
     ValueBytes(value, out);
     return out;
+}
+
+bool RegFile::AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (value.form != RegFileValue::Form::Text || !UnescapeAscii(value.data, out)) return false;
+    out.push_back(0);
+    return true;
 }
 
 void RegFile::ValueBytes(const RegFileValue& value, std::vector<std::uint8_t>& out) const {

@@ -43,6 +43,7 @@ struct RegFileKey {
     std::string_view keyClass;         // WTF-8, meaningful when hasClass
     bool hasClass = false;
     bool symlink = false;
+    bool unsorted = false;  // while a file is read: sub-keys came out of order
 };
 
 // Wine's order of names: negative, zero or positive.
@@ -91,6 +92,10 @@ public:
     // The stored bytes of a value (UTF-16LE with its NUL for text written as a string).
     std::vector<std::uint8_t> ValueBytes(const RegFileValue& value) const;
     void ValueBytes(const RegFileValue& value, std::vector<std::uint8_t>& out) const;
+    // Text written in the file (Form::Text) whose characters are all ASCII:
+    // those characters and the final NUL, one byte each, in `out`. False,
+    // `out` unspecified, for any other value.
+    static bool AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& out);
 
 private:
     RegFile() = default;

@@ -1,6 +1,8 @@
 #include "system/wine/wine_registry.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -35,6 +37,20 @@ DWORD GrantedAccess(DWORD access) {
     if (access & kGenericWrite) granted |= kKeyWrite;
     if (access & (kGenericAll | kMaximumAllowed)) granted |= KEY_ALL_ACCESS;
     return granted;
+}
+
+// Calls `visit` with each name of a path, the empty ones between doubled
+// backslashes skipped.
+template <typename Visit>
+void ForEachPathPart(std::string_view path, Visit visit) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('\\', start);
+        const auto end = slash == std::string_view::npos ? path.size() : slash;
+        if (end > start) visit(path.substr(start, end - start));
+        if (slash == std::string_view::npos) break;
+        start = slash + 1;
+    }
 }
 
 std::vector<std::string_view> PathParts(std::string_view path) {
@@ -92,8 +108,31 @@ std::string RunningMessage(const std::string& prefix, long pid) {
            quoted + " wineserver -w\", then try again.";
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// A name as the A functions see it; ASCII names are their own view.
+std::string_view AnsiName(std::string_view name, std::string& scratch) {
+    if (IsAscii(name)) return name;
+    scratch = AnsiView(name);
+    return scratch;
+}
+
+// The data of a value as the A functions hand it over, in `out`. Text of
+// ASCII characters only is, through the ANSI code page, those same bytes.
+void AnsiSideData(const RegFile& file, const RegFileValue& value, std::vector<std::uint8_t>& out) {
+    if (IsTextKind(value.type) && RegFile::AsciiText(value, out)) return;
+    file.ValueBytes(value, out);
+    if (!IsTextKind(value.type)) return;
+    const std::string text = TextToAnsiSide(out);
+    out.assign(text.begin(), text.end());
+}
+
 void CopyName(std::string_view text, char* buffer) {
-    std::memcpy(buffer, text.data(), text.size());
+    if (!text.empty()) std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
 }
 
@@ -150,6 +189,14 @@ std::vector<std::pair<std::string_view, WineRegistry::Place>> WineRegistry::Chil
     return children;
 }
 
+// A walk lists a key's sub-keys and opens each one it is given: the one
+// listed last is found without a search when it still holds its place.
+RegFileKey* WineRegistry::LastListed(const RegFileKey& parent, std::string_view name) const {
+    if (lastListed_.parent != &parent || lastListed_.index >= parent.subkeys.size()) return nullptr;
+    RegFileKey* child = parent.subkeys[lastListed_.index];
+    return child == lastListed_.child && child->name == name ? child : nullptr;
+}
+
 LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
     if (place.hive < 0) {
         for (const auto& [childName, child] : Children(place)) {
@@ -159,7 +206,8 @@ LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
         }
         return ERROR_FILE_NOT_FOUND;
     }
-    RegFileKey* child = hives_[place.hive].file->FindSubkey(*place.key, name);
+    RegFileKey* child = LastListed(*place.key, name);
+    if (!child) child = hives_[place.hive].file->FindSubkey(*place.key, name);
     if (!child) return ERROR_FILE_NOT_FOUND;
     place.key = child;
     return child->symlink ? FollowLink(place, linkBudget) : ERROR_SUCCESS;
@@ -193,10 +241,14 @@ LONG WineRegistry::FollowLink(Place& place, int* linkBudget) {
 }
 
 LONG WineRegistry::Walk(Place start, std::string_view subKey, Place* result, int* linkBudget) {
-    const auto parts = PathParts(subKey);
-    if (parts.size() > kMaxPathDepth) return ERROR_FILE_NOT_FOUND;
-    for (std::string_view part : parts)
-        if (LONG status = Step(start, part, linkBudget); status != ERROR_SUCCESS) return status;
+    std::size_t depth = 0;
+    ForEachPathPart(subKey, [&](std::string_view) { ++depth; });
+    if (depth > kMaxPathDepth) return ERROR_FILE_NOT_FOUND;
+    LONG status = ERROR_SUCCESS;
+    ForEachPathPart(subKey, [&](std::string_view part) {
+        if (status == ERROR_SUCCESS) status = Step(start, part, linkBudget);
+    });
+    if (status != ERROR_SUCCESS) return status;
     *result = start;
     return ERROR_SUCCESS;
 }
@@ -221,7 +273,7 @@ LONG WineRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HK
     Place place;
     if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
     int budget = kMaxLinkFollows;
-    if (LONG status = Walk(place, AnsiView(subKey), &place, &budget); status != ERROR_SUCCESS)
+    if (LONG status = Walk(place, AnsiName(subKey, pathScratch_), &place, &budget); status != ERROR_SUCCESS)
         return status;
     *result = NewHandle(place, access);
     return ERROR_SUCCESS;
@@ -300,13 +352,10 @@ LONG WineRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* typ
     if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
     const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue* value = file.FindValue(*place.key, AnsiView(valueName));
+    const RegFileValue* value = file.FindValue(*place.key, AnsiName(valueName, nameScratch_));
     if (!value) return ERROR_FILE_NOT_FOUND;
-    std::vector<std::uint8_t> bytes = file.ValueBytes(*value);
-    if (IsTextKind(value->type)) {
-        const std::string text = TextToAnsiSide(bytes);
-        bytes.assign(text.begin(), text.end());
-    }
+    std::vector<std::uint8_t>& bytes = dataScratch_;
+    AnsiSideData(file, *value, bytes);
     if (type) *type = value->type;
     const auto size = static_cast<DWORD>(bytes.size());
     if (!data) {
@@ -328,7 +377,7 @@ LONG WineRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* ty
     if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
     const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue* value = file.FindValue(*place.key, AnsiView(valueName));
+    const RegFileValue* value = file.FindValue(*place.key, AnsiName(valueName, nameScratch_));
     if (!value) return ERROR_FILE_NOT_FOUND;
     if (type) *type = value->type;
     if (data) file.ValueBytes(*value, *data);
@@ -344,18 +393,24 @@ LONG WineRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, 
     if (LONG status = ResolveHandle(key, KEY_ENUMERATE_SUB_KEYS, &place); status != ERROR_SUCCESS)
         return status;
     std::string_view childName;
-    std::string className;
+    std::string_view className;
     if (place.hive >= 0) {
         if (index >= place.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-        const RegFileKey* sub = place.key->subkeys[index];
+        RegFileKey* sub = place.key->subkeys[index];
+        lastListed_ = {place.key, index, sub};
         childName = sub->name;
-        if (sub->hasClass) className = AnsiView(sub->keyClass);
+        if (sub->hasClass) className = AnsiName(sub->keyClass, classScratch_);
     } else {
         const auto children = Children(place);
         if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
-        childName = children[index].first;
+        childName = AnsiName(children[index].first, nameScratch_);
+        return CopyChildName(childName, className, name, cchName, cls, cchClass);
     }
-    const std::string nameA = AnsiView(childName);
+    return CopyChildName(AnsiName(childName, nameScratch_), className, name, cchName, cls, cchClass);
+}
+
+LONG WineRegistry::CopyChildName(std::string_view nameA, std::string_view className, char* name,
+                                 DWORD* cchName, char* cls, DWORD* cchClass) {
     const bool nameFits = nameA.size() < *cchName;
     const bool classFits = !cls || !cchClass || className.size() < *cchClass;
     if (!nameFits || !classFits) {
@@ -378,15 +433,10 @@ LONG WineRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, 
     if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
     const RegFile& file = *hives_[place.hive].file;
     const RegFileValue& value = place.key->values[index];
-    const std::string nameA = AnsiView(value.name);
-    std::vector<std::uint8_t> bytes;
-    if (data || cbData) {
-        file.ValueBytes(value, bytes);
-        if (IsTextKind(value.type)) {
-            const std::string text = TextToAnsiSide(bytes);
-            bytes.assign(text.begin(), text.end());
-        }
-    }
+    const std::string_view nameA = AnsiName(value.name, nameScratch_);
+    std::vector<std::uint8_t>& bytes = dataScratch_;
+    bytes.clear();
+    if (data || cbData) AnsiSideData(file, value, bytes);
     if (type) *type = value.type;
     const bool nameFits = nameA.size() < *cchName;
     const bool dataFits = !data || bytes.size() <= *cbData;
@@ -566,6 +616,39 @@ std::optional<std::string> WineRegistry::WriteRefusal() {
 
 namespace {
 
+// The whole file in one buffer of its size (a growing stream buffer would
+// for a moment take two to three times the file).
+bool ReadRegistryFile(const std::string& path, std::string& contents) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        return false;
+    }
+    contents.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    char more[4096];
+    for (;;) {
+        const bool full = done == contents.size();
+        char* into = full ? more : contents.data() + done;
+        const std::size_t room = full ? sizeof more : contents.size() - done;
+        const ssize_t n = ::read(fd, into, room);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int saved = errno;
+            ::close(fd);
+            contents.resize(done);
+            errno = saved;
+            return n == 0;
+        }
+        if (full) contents.append(more, static_cast<std::size_t>(n));  // it grew meanwhile
+        done += static_cast<std::size_t>(n);
+    }
+}
+
 bool Fail(std::string* error, std::string text) {
     if (error) *error = std::move(text);
     return false;
@@ -598,7 +681,7 @@ std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, st
             continue;
         }
         std::string contents;
-        if (!ReadWholeFile(hive.path, contents)) {
+        if (!ReadRegistryFile(hive.path, contents)) {
             Fail(error, "Cannot read " + hive.path + ": " + std::strerror(errno));
             return nullptr;
         }

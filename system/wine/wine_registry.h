@@ -107,10 +107,13 @@ private:
     LONG ResolveHandle(HKEY key, DWORD need, Place* place);
     LONG Walk(Place start, std::string_view subKey, Place* result, int* linkBudget);
     LONG Step(Place& place, std::string_view name, int* linkBudget);
+    RegFileKey* LastListed(const RegFileKey& parent, std::string_view name) const;
     LONG FollowLink(Place& place, int* linkBudget);
     LONG RootPlace(HKEY root, Place* place);
     HKEY NewHandle(Place place, DWORD access);
     std::vector<std::pair<std::string_view, Place>> Children(const Place& place) const;
+    static LONG CopyChildName(std::string_view nameA, std::string_view className, char* name,
+                              DWORD* cchName, char* cls, DWORD* cchClass);
 
     LONG StoreValue(HKEY key, std::string_view valueName, DWORD type,
                     std::span<const std::uint8_t> stored);
@@ -127,6 +130,16 @@ private:
     int batchDepth_ = 0;
     std::string lastError_;
     FileWriter writer_ = nullptr;
+    // Reused by the read calls so that a walk allocates nothing per value.
+    std::string nameScratch_;
+    std::string pathScratch_;
+    struct Listed {
+        const RegFileKey* parent = nullptr;
+        std::size_t index = 0;
+        const RegFileKey* child = nullptr;
+    } lastListed_;  // the sub-key EnumKeyEx handed out last
+    std::string classScratch_;
+    std::vector<std::uint8_t> dataScratch_;
 };
 
 // Reads the registry of the Wine prefix at `prefixPath`. Nothing (and the

@@ -331,5 +331,71 @@ TEST(WineRegFile, SortsWhatComesOutOfOrder) {
     EXPECT_EQ(again->Serialize(), file->Serialize());
 }
 
+// ASCII text is handed over without decoding to UTF-16: the bytes must be
+// those of the full decoding, for every escape of wineserver's reader.
+TEST(WineRegFile, AsciiTextMatchesTheFullDecoding) {
+    struct Case {
+        const char* written;
+        bool ascii;
+    };
+    const Case cases[] = {
+        {"plain", true},
+        {"C:\\\\windows\\\\notepad.exe", true},
+        {"\\a\\b\\e\\f\\n\\r\\t\\v\\\"q\\\"", true},
+        {"\\x41\\x7f\\xg\\x", true},
+        {"\\101\\7\\0\\0", true},
+        {"a\\0b\\0\\0", true},
+        {"\\x80", false},
+        {"\\x00e9", false},
+        {"\\200", false},
+        {"\xC3\xA9", false},
+        {"\\\xC3\xA9", false},
+    };
+    for (const Case& c : cases) {
+        auto file = ParseOk(std::string("WINE REGISTRY Version 2\n[K] 1\n\"v\"=\"") + c.written + "\"\n");
+        ASSERT_TRUE(file) << c.written;
+        const RegFileValue* value = file->FindValue(*KeyAt(*file, {"K"}), "v");
+        ASSERT_TRUE(value);
+        std::vector<std::uint8_t> fast;
+        EXPECT_EQ(RegFile::AsciiText(*value, fast), c.ascii) << c.written;
+        if (!c.ascii) continue;
+        const auto full = file->ValueBytes(*value);
+        std::vector<std::uint8_t> narrowed;
+        for (std::size_t i = 0; i + 1 < full.size(); i += 2) narrowed.push_back(full[i]);
+        EXPECT_EQ(fast, narrowed) << c.written;
+    }
+    RegFileValue dword;
+    dword.form = RegFileValue::Form::Dword;
+    dword.data = "1";
+    std::vector<std::uint8_t> out;
+    EXPECT_FALSE(RegFile::AsciiText(dword, out));
+}
+
+// Key lines reuse the keys of the line before; going back to a key left
+// earlier, or naming it in other letter case, must still find it.
+TEST(WineRegFile, KeysNamedAgainLaterAreTheSameKeys) {
+    auto file = ParseOk(
+        "WINE REGISTRY Version 2\n"
+        "[A\\\\B\\\\C] 1\n\"1\"=dword:1\n"
+        "[A\\\\B\\\\D] 1\n\"2\"=dword:2\n"
+        "[A\\\\E] 1\n\"3\"=dword:3\n"
+        "[A\\\\b\\\\c] 1\n\"4\"=dword:4\n"
+        "[A\\\\B\\\\x\\x41] 1\n\"5\"=dword:5\n"
+        "[A\\\\B\\\\xA] 1\n\"6\"=dword:6\n");
+    ASSERT_TRUE(file);
+    const RegFileKey* a = KeyAt(*file, {"A"});
+    ASSERT_TRUE(a);
+    ASSERT_EQ(a->subkeys.size(), 2u);
+    const RegFileKey* c = KeyAt(*file, {"A", "B", "C"});
+    ASSERT_TRUE(c);
+    std::vector<std::string> names;
+    for (const auto& v : c->values) names.emplace_back(v.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"1", "4"}));
+    const RegFileKey* xa = KeyAt(*file, {"A", "B", "xA"});
+    ASSERT_TRUE(xa);
+    EXPECT_EQ(xa->values.size(), 2u);
+    EXPECT_EQ(KeyAt(*file, {"A", "B"})->subkeys.size(), 3u);
+}
+
 }  // namespace
 }  // namespace vostrel
