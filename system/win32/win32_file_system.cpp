@@ -42,6 +42,21 @@ FindData FromFindRecord(const WIN32_FIND_DATAA& record) {
     return entry;
 }
 
+// Characters no file name may hold and no search pattern uses: control
+// characters, '|', and ':' anywhere but after the drive letter. Such a
+// search is refused as an invalid name, whatever the file system below
+// would answer (Wine answers "not found").
+bool HasForbiddenCharacter(std::string_view pattern) {
+    const bool prefixed = pattern.starts_with("\\\\?\\") || pattern.starts_with("\\\\.\\");
+    const std::size_t driveColon = prefixed ? 5 : 1;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const auto c = static_cast<unsigned char>(pattern[i]);
+        if (c < 32 || c == '|') return true;
+        if (c == ':' && i != driveColon) return true;
+    }
+    return false;
+}
+
 DriveType ToDriveType(UINT type) {
     if (type > static_cast<UINT>(DriveType::RamDisk)) return DriveType::Unknown;
     return static_cast<DriveType>(type);
@@ -62,6 +77,7 @@ std::string Win32FileSystem::GetShortPathName(std::string_view path) {
 
 LONG Win32FileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* found) {
     found->clear();
+    if (HasForbiddenCharacter(pattern)) return ERROR_INVALID_NAME;
     WIN32_FIND_DATAA record;
     const HANDLE search = ::FindFirstFileA(win32::ToAnsi(pattern).c_str(), &record);
     if (search == INVALID_HANDLE_VALUE) {

@@ -159,10 +159,14 @@ LONG Win32Registry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
     const std::string name = win32::ToAnsi(valueName);
     if (!IsTextKind(type) || !data)
         return ::RegSetValueExA(native, name.c_str(), 0, type, data, cbData);
-    const std::string ansi = win32::ToAnsi({reinterpret_cast<const char*>(data), cbData});
-    return ::RegSetValueExA(native, name.c_str(), 0, type,
-                            reinterpret_cast<const BYTE*>(ansi.data()),
-                            static_cast<::DWORD>(ansi.size()));
+    // RegSetValueExA counts a NUL that follows text data in memory even when
+    // the byte count leaves it out (NT does this, and Wine with it). A
+    // non-zero guard byte after the data keeps the stored bytes exactly the
+    // given ones: a text written without its NUL is stored without it.
+    std::string ansi = win32::ToAnsi({reinterpret_cast<const char*>(data), cbData});
+    const auto size = static_cast<::DWORD>(ansi.size());
+    ansi.push_back('\x01');
+    return ::RegSetValueExA(native, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(ansi.data()), size);
 }
 
 LONG Win32Registry::DeleteValue(HKEY key, std::string_view valueName) {
