@@ -21,6 +21,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
+# mingw-w64 offers the POSIX localtime_r and gmtime_r when asked for them.
+set(CMAKE_CXX_FLAGS_INIT "-D_POSIX_THREAD_SAFE_FUNCTIONS=200112L")
+set(CMAKE_C_FLAGS_INIT "-D_POSIX_THREAD_SAFE_FUNCTIONS=200112L")
+
+# pkg-config must not offer the host's Linux libraries to a Windows build.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${_mingw}/lib/pkgconfig:/usr/${_mingw}/share/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")
+set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
+
 find_program(VOSTREL_WINE64 NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
 if(NOT VOSTREL_WINE64)
   find_program(VOSTREL_WINE64 NAMES wine64 wine)
