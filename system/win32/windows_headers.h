@@ -15,14 +15,16 @@
 #endif
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shldisp.h>
 #include <shlwapi.h>
 
 namespace vostrel::win32 {
-// The SDK's own handle of the current user's root, for code that calls the
-// W functions directly.
+// The SDK's own handles of two roots, for code that calls the W functions
+// directly.
 inline ::HKEY NativeCurrentUser() { return HKEY_CURRENT_USER; }
+inline ::HKEY NativeClassesRoot() { return HKEY_CLASSES_ROOT; }
 }  // namespace vostrel::win32
 
 // Status codes.
