@@ -96,6 +96,10 @@ TEST_F(NativeFiles, SearchFailuresTellMissingFromRefused) {
         EXPECT_TRUE(found.empty());
     }
     EXPECT_EQ(files.FindFiles("\\\\?\\" + (folder / "missing\\x"), &found), ERROR_PATH_NOT_FOUND);
+    // The A functions take no path longer than MAX_PATH: refused, not missing.
+    constexpr LONG kFileNameExceedsRange = 206;
+    EXPECT_EQ(files.FindFiles(folder / (std::string(280, 'x') + ".exe"), &found), kFileNameExceedsRange);
+    EXPECT_EQ(files.GetFileAttributes(folder / (std::string(280, 'x') + ".exe")), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(NativeFiles, AttributesComeFromTheSearchAndFromThePath) {
