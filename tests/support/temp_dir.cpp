@@ -20,7 +20,7 @@ std::string MakeUniqueFolder() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto candidate = base / ("vostrel-test-" + std::to_string(random() % 1000000000));
         std::error_code ec;
-        if (std::filesystem::create_directory(candidate, ec)) return candidate.generic_string();
+        if (std::filesystem::create_directory(candidate, ec)) return candidate.string();
     }
     throw std::runtime_error("cannot create a temporary folder");
 }
@@ -39,6 +39,10 @@ void SetVariable(const std::string& name, const std::string* value) {
 }  // namespace
 
 TempDir::TempDir() : path_(MakeUniqueFolder()) {}
+
+std::string TempDir::operator/(const std::string& name) const {
+    return path_ + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+}
 
 TempDir::~TempDir() {
     std::error_code ec;

@@ -1,0 +1,15 @@
+// The terminal the command-line program writes its progress line to.
+#pragma once
+
+#include <cstddef>
+
+namespace vostrel {
+
+// True when the error output is a terminal that understands the control
+// sequences of a progress line ("\r", ESC [ K); prepares it for them.
+bool ErrorOutputIsTerminal();
+
+// The width of that terminal in characters; 80 when it cannot be told.
+std::size_t TerminalColumns();
+
+}  // namespace vostrel
