@@ -22,9 +22,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # mingw-w64 offers the POSIX localtime_r and gmtime_r when asked for them.
-# GCC 12 warns wrongly about overlapping copies inside std::string when it
-# inlines deeply (GCC bug 105329); with -Werror that would stop the build.
-set(CMAKE_CXX_FLAGS_INIT "-D_POSIX_THREAD_SAFE_FUNCTIONS=200112L -Wno-restrict")
+set(CMAKE_CXX_FLAGS_INIT "-D_POSIX_THREAD_SAFE_FUNCTIONS=200112L")
 set(CMAKE_C_FLAGS_INIT "-D_POSIX_THREAD_SAFE_FUNCTIONS=200112L")
 
 # pkg-config must not offer the host's Linux libraries to a Windows build.
