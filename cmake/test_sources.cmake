@@ -11,7 +11,8 @@
 # Nothing needs to be done for a test that is portable: it runs in both builds.
 
 set(VOSTREL_LINUX_ONLY_TESTS
-  system/settings_test.cpp   # the INI settings file and the XDG folders
+  system/settings_test.cpp            # the INI settings file and the XDG folders
+  shortcuts/shortcut_check_test.cpp   # reads .lnk files the way the Linux build does
 )
 
 set(_vostrel_linux_only_include
