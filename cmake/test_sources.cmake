@@ -6,16 +6,20 @@
 #   - its name ends in _linux_test.cpp (or, for support files, _linux.cpp), or
 #   - it includes a POSIX or Linux-only header (unistd.h, sys/..., fcntl.h,
 #     the Wine prefix fixture, the system/wine or system/posix backends,
-#     hivex, liblnk), or
+#     hivex, liblnk), or the header of a test support file that is itself
+#     Linux-only, or
+#   - it uses the INI settings file (IniSettingsStore), which is Linux's, or
 #   - it is named in VOSTREL_LINUX_ONLY_TESTS below.
 # Nothing needs to be done for a test that is portable: it runs in both builds.
 
 set(VOSTREL_LINUX_ONLY_TESTS
-  system/settings_test.cpp   # the INI settings file and the XDG folders
+  system/settings_test.cpp            # the INI settings file and the XDG folders
+  shortcuts/shortcut_check_test.cpp   # reads .lnk files the way the Linux build does
 )
 
-set(_vostrel_linux_only_include
-  "#[ \t]*include[ \t]*[<\"](unistd\\.h|sys/|fcntl\\.h|dirent\\.h|spawn\\.h|pwd\\.h|grp\\.h|poll\\.h|hivex|liblnk|libfwsi|support/wine_prefix_fixture|system/wine/|system/posix/)")
+set(_vostrel_linux_only_headers
+  "unistd\\.h|sys/|fcntl\\.h|dirent\\.h|spawn\\.h|pwd\\.h|grp\\.h|poll\\.h|hivex|liblnk|libfwsi|support/wine_prefix_fixture|system/wine/|system/posix/")
+set(_vostrel_linux_only_symbols "IniSettingsStore")
 
 # Removes the Linux-only files from the list in `var` when building for Windows.
 function(vostrel_keep_portable var)
@@ -28,8 +32,15 @@ function(vostrel_keep_portable var)
     if(relative IN_LIST VOSTREL_LINUX_ONLY_TESTS OR file MATCHES "_linux(_test)?\\.cpp$")
       continue()
     endif()
-    file(STRINGS ${file} linux_only REGEX "${_vostrel_linux_only_include}" LIMIT_COUNT 1)
+    file(STRINGS ${file} linux_only LIMIT_COUNT 1 REGEX
+      "#[ \t]*include[ \t]*[<\"](${_vostrel_linux_only_headers})|${_vostrel_linux_only_symbols}")
     if(linux_only)
+      # Whoever includes this support file's header is Linux-only too.
+      # (The support files are sorted out first, in the same folder scope.)
+      if(file MATCHES "/support/([^/]+)\\.cpp$")
+        set(_vostrel_linux_only_headers "${_vostrel_linux_only_headers}|support/${CMAKE_MATCH_1}\\.h")
+        set(_vostrel_linux_only_headers "${_vostrel_linux_only_headers}" PARENT_SCOPE)
+      endif()
       continue()
     endif()
     list(APPEND kept ${file})

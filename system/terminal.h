@@ -9,6 +9,9 @@ namespace vostrel {
 // sequences of a progress line ("\r", ESC [ K); prepares it for them.
 bool ErrorOutputIsTerminal();
 
+// True when the standard input is a terminal someone can answer at.
+bool InputIsTerminal();
+
 // The width of that terminal in characters; 80 when it cannot be told.
 std::size_t TerminalColumns();
 

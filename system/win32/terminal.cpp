@@ -16,6 +16,11 @@ bool ErrorOutputIsTerminal() {
     return ::SetConsoleMode(error, mode | kVirtualTerminal) != FALSE;
 }
 
+bool InputIsTerminal() {
+    ::DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+}
+
 std::size_t TerminalColumns() {
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info)) return 80;
