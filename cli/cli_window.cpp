@@ -1,12 +1,10 @@
 #include "cli/cli_window.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 
 #include "scan/scan_driver.h"
+#include "system/terminal.h"
 #include "system/text.h"
 
 namespace vostrel::cli {
@@ -18,12 +16,6 @@ volatile std::sig_atomic_t gInterrupted = 0;
 void OnInterrupt(int) {
     gInterrupted = 1;
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
-}
-
-std::size_t TerminalWidth() {
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
 }
 
 // Cuts a text to `width` characters of the terminal (UTF-8 aware).
@@ -70,7 +62,7 @@ void CliWindow::DrawProgress() {
     const std::string line = TrimCopy(Caption(Control::lblStatus)) + " | " +
                              Caption(Control::lblRegistryScan) + " | problems: " +
                              Caption(Control::lblProblemsFound);
-    std::string out = "\r\x1b[K" + Fit(line, TerminalWidth() - 1);
+    std::string out = "\r\x1b[K" + Fit(line, TerminalColumns() - 1);
     std::fputs(out.c_str(), stderr);
     std::fflush(stderr);
     lineShown_ = true;

@@ -1,6 +1,4 @@
 // vostrel-cli repair: scan, show what was found, ask, repair with backup.
-#include <unistd.h>
-
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -14,6 +12,7 @@
 #include "scan/scan_driver.h"
 #include "system/machine.h"
 #include "system/settings.h"
+#include "system/terminal.h"
 #include "system/text.h"
 
 namespace vostrel::cli {
@@ -49,7 +48,7 @@ nlohmann::json FoundJson(MainForm& form) {
 // when there is no terminal to ask on.
 bool Confirmed(const RepairCommandOptions& options, std::size_t count) {
     if (options.yes) return true;
-    if (!isatty(STDIN_FILENO)) {
+    if (!InputIsTerminal()) {
         std::cerr << "vostrel-cli: not repairing without a terminal to ask on; add --yes to repair\n";
         return false;
     }
@@ -91,7 +90,7 @@ bool Scan(MainForm& form, CommandSettings& settings, const std::string& sections
 }  // namespace
 
 int RunRepairCommand(const RepairCommandOptions& options) {
-    MachineResult opened = OpenWinePrefix(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
+    MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!opened.machine) {
         std::cerr << "vostrel-cli: " << opened.error << "\n";
         return kUsageError;
@@ -104,7 +103,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
     CommandSettings settings(*stored);
     if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
-    CliWindow window(!options.json && isatty(STDERR_FILENO));
+    CliWindow window(!options.json && ErrorOutputIsTerminal());
     MainForm form(*machine.registry, *machine.files, settings, window);
     window.Attach(form);
     if (!Scan(form, settings, options.sections)) return kUsageError;

@@ -34,7 +34,7 @@ int RunRestoreCommand(const RestoreCommandOptions& options) {
         std::cerr << "vostrel-cli: no backup file " << path << "\n";
         return kUsageError;
     }
-    MachineResult opened = OpenWinePrefix(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
+    MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!opened.machine) {
         std::cerr << "vostrel-cli: " << opened.error << "\n";
         return kUsageError;

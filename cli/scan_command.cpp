@@ -1,7 +1,5 @@
 #include "cli/scan_command.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <map>
 #include <memory>
@@ -14,6 +12,7 @@
 #include "scan/scan_driver.h"
 #include "system/machine.h"
 #include "system/settings.h"
+#include "system/terminal.h"
 #include "system/text.h"
 
 namespace vostrel::cli {
@@ -135,8 +134,7 @@ void PrintListing(MainForm& form, const std::string& machine, bool cancelled) {
 }
 
 int RunScan(const ScanOptions& options) {
-    const std::string prefix = options.prefix.empty() ? DefaultWinePrefix() : options.prefix;
-    MachineResult opened = OpenWinePrefix(prefix);
+    MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!opened.machine) {
         std::cerr << "vostrel-cli: " << opened.error << "\n";
         return kUsageError;
@@ -152,7 +150,7 @@ int RunScan(const ScanOptions& options) {
         }
     }
     ChosenSections settings(*stored, std::move(chosen));
-    CliWindow window(!options.quiet && isatty(STDERR_FILENO));
+    CliWindow window(!options.quiet && ErrorOutputIsTerminal());
     MainForm form(*machine.registry, *machine.files, settings, window);
     window.Attach(form);
     LoadlvwRegistryvaluesScanValues(form);

@@ -88,26 +88,6 @@ void ReadPif(const std::string& hostPath, ShortcutInfo& info) {
 
 }  // namespace
 
-std::string ResolveRelativeTarget(std::string_view folder, std::string_view relative) {
-    std::string joined = std::string(folder);
-    if (!joined.empty() && joined.back() != '\\') joined.push_back('\\');
-    joined += relative;
-    if (!IsAbsoluteDrivePath(joined)) return {};
-    std::vector<std::string> parts;
-    std::stringstream stream(joined.substr(3));
-    for (std::string part; std::getline(stream, part, '\\');) {
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-            continue;
-        }
-        parts.push_back(part);
-    }
-    std::string result = joined.substr(0, 3);
-    for (std::size_t i = 0; i < parts.size(); ++i) result += (i ? "\\" : "") + parts[i];
-    return result;
-}
-
 ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path) {
     ShortcutInfo info;
     const std::string extension = GetFileExtension(path);

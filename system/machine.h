@@ -21,6 +21,10 @@ struct MachineResult {
     std::string error;                 // what went wrong, naming the file (and line)
 };
 
+// The computer the program runs on: its live registry and file system
+// (Windows backend).
+MachineResult OpenLocalMachine();
+
 // The Wine prefix at `prefixPath` (Linux backend).
 MachineResult OpenWinePrefix(const std::string& prefixPath);
 

@@ -14,7 +14,8 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // The folder, the platform's separator ("/", on Windows "\\") and the name.
+    std::string operator/(const std::string& name) const;
 
 private:
     std::string path_;

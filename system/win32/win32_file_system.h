@@ -1,0 +1,23 @@
+// The live Windows file system through kernel32's ANSI functions.
+#pragma once
+
+#include "system/file_system_api.h"
+
+namespace vostrel {
+
+class Win32FileSystem final : public FileSystemApi {
+public:
+    std::string GetWindowsDirectory() override;
+    std::string GetSystemDirectory() override;
+    std::string GetShortPathName(std::string_view path) override;
+    LONG FindFiles(std::string_view pattern, std::vector<FindData>* found) override;
+    DWORD GetFileAttributes(std::string_view path) override;
+    std::vector<Drive> GetDrives() override;
+    bool GetVolumeInformation(std::string_view root, std::string* label) override;
+    std::string GetTempPath() override;
+    bool DeleteFile(std::string_view path) override;
+    bool CopyFile(std::string_view from, std::string_view to) override;
+    std::optional<std::string> HostPath(std::string_view windowsPath) override;
+};
+
+}  // namespace vostrel

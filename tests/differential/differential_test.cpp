@@ -1,0 +1,198 @@
+// The Windows build, run inside Wine on the live registry and drive C, is
+// the reference for the Linux build, which reads the same Wine prefix from
+// the outside. On a fresh prefix with planted entries of every section and
+// planted shortcuts, both scans must list exactly the same problem rows.
+//
+// The Windows program is the vostrel-cli.exe of the mingw build
+// (scripts/test-mingw builds it), or the one named by $VOSTREL_WINDOWS_CLI.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
+
+namespace vostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+// Every registry row of the catalogue and the shortcut row of drive C: the
+// prefix's other drives (Z: is the whole Linux file system) stay out.
+const std::string kSections =
+    "Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;"
+    "Shared Files;Windows Startup;Uninstall Section;Virtual Devices;Windows Fonts;"
+    "Configuration files;Window Shortcut C";
+
+// True when a source of the core or the command-line program changed after
+// the Windows program was built: its answers would be those of older code.
+bool OlderThanTheSources(const std::string& program) {
+    const auto built = fs::last_write_time(program);
+    for (const char* area : {"system", "scan", "shortcuts", "results", "cli"}) {
+        const fs::path folder = fs::path(VOSTREL_SOURCE_DIR) / area;
+        if (!fs::exists(folder)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file() && entry.last_write_time() > built) return true;
+    }
+    return false;
+}
+
+std::string WindowsCli() {
+    if (const char* given = std::getenv("VOSTREL_WINDOWS_CLI"); given && *given) return given;
+    return std::string(VOSTREL_SOURCE_DIR) + "/build/mingw/vostrel-cli.exe";
+}
+
+// Runs a Linux program with its output captured.
+int RunCaptured(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::vector<std::string> Rows(const json& scan, const char* list) {
+    std::vector<std::string> rows;
+    for (const auto& row : scan.at(list)) rows.push_back(row.dump());
+    return rows;
+}
+
+// The rows only one side has, and whether the order differs, as a message.
+std::string Difference(const std::vector<std::string>& windows, const std::vector<std::string>& linux_) {
+    std::ostringstream out;
+    const std::multiset<std::string> w(windows.begin(), windows.end()), l(linux_.begin(), linux_.end());
+    for (const auto& row : windows)
+        if (!l.count(row)) out << "  only on Windows: " << row << "\n";
+    for (const auto& row : linux_)
+        if (!w.count(row)) out << "  only on Linux:   " << row << "\n";
+    if (out.str().empty() && windows != linux_) out << "  same rows in another order\n";
+    return out.str();
+}
+
+class Differential : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!testing::WineAvailable()) {
+            skip_ = "wine is not installed";
+            return;
+        }
+        if (!fs::exists(WindowsCli())) {
+            skip_ = "no Windows build at " + WindowsCli() + " (scripts/test-mingw makes it)";
+            return;
+        }
+        if (OlderThanTheSources(WindowsCli())) {
+            skip_ = WindowsCli() + " is older than the sources (scripts/test-mingw rebuilds it)";
+            return;
+        }
+        dir_ = new testing::TempDir;
+        prefix_ = *dir_ / "prefix";
+        testing::CopyTemplatePrefix(prefix_);
+        fs::remove(prefix_ + "/dosdevices/z:");
+        Plant();
+        ScanOnWindows();
+        testing::WaitForWineserver(prefix_);
+        ScanOnLinux();
+    }
+
+    static void TearDownTestSuite() {
+        if (dir_) testing::KillWineserver(prefix_);
+        delete dir_;
+        dir_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!skip_.empty()) GTEST_SKIP() << skip_;
+        ASSERT_TRUE(error_.empty()) << error_;
+    }
+
+    static void Plant() {
+        const std::string plant = prefix_ + "/drive_c/vostrel-plant";
+        fs::create_directories(plant);
+        for (const auto& entry : fs::directory_iterator(std::string(VOSTREL_SOURCE_DIR) + "/tests/differential/plant"))
+            fs::copy_file(entry.path(), plant + "/" + entry.path().filename().string());
+        testing::RunWine(prefix_, {"cmd", "/c", "C:\\vostrel-plant\\plant.cmd"});
+        testing::RunWine(prefix_, {"wscript", "C:\\vostrel-plant\\shortcuts.js"});
+        fs::remove_all(plant);
+    }
+
+    static void ScanOnWindows() {
+        std::string output;
+        const int status =
+            testing::RunWine(prefix_, {WindowsCli(), "scan", "--json", "--quiet", "--sections", kSections}, &output);
+        if (status != 0) error_ += "the Windows scan ended with status " + std::to_string(status) + "\n";
+        windows_ = json::parse(output, nullptr, false);
+        if (windows_.is_discarded()) error_ += "the Windows scan printed no JSON:\n" + output + "\n";
+    }
+
+    static void ScanOnLinux() {
+        std::string output;
+        const std::string command = Quoted(VOSTREL_CLI) + " scan --json --quiet --prefix " + Quoted(prefix_) +
+                                    " --sections " + Quoted(kSections) + " 2>&1";
+        const int status = RunCaptured(command, output);
+        if (status != 0) error_ += "the Linux scan ended with status " + std::to_string(status) + "\n";
+        linux_ = json::parse(output, nullptr, false);
+        if (linux_.is_discarded()) error_ += "the Linux scan printed no JSON:\n" + output + "\n";
+    }
+
+    static bool WindowsHasRowWith(const char* list, const std::string& text) {
+        for (const auto& row : windows_.at(list))
+            for (const auto& cell : row)
+                if (cell == text) return true;
+        return false;
+    }
+
+    static inline std::string skip_, error_, prefix_;
+    static inline testing::TempDir* dir_ = nullptr;
+    static inline json windows_, linux_;
+};
+
+// One test, so that the prefix is planted and scanned once.
+//
+// Among the planted values is a path longer than MAX_PATH (App Paths\vostrel-long,
+// value "c"): the A functions refuse it (ERROR_FILENAME_EXCED_RANGE), on
+// Windows as in Wine, so the existence test counts it as present.
+TEST_F(Differential, BothScansListTheSameProblems) {
+    const auto windowsErrors = Rows(windows_, "lvwErrors"), linuxErrors = Rows(linux_, "lvwErrors");
+    EXPECT_EQ(windowsErrors, linuxErrors) << "registry rows differ:\n" << Difference(windowsErrors, linuxErrors);
+    const auto windowsLinks = Rows(windows_, "lvwShortcut"), linuxLinks = Rows(linux_, "lvwShortcut");
+    EXPECT_EQ(windowsLinks, linuxLinks) << "shortcut rows differ:\n" << Difference(windowsLinks, linuxLinks);
+    EXPECT_EQ(windows_.at("lvwRegistryProblems"), linux_.at("lvwRegistryProblems"));
+
+    // The comparison means something only when the reference found what was
+    // planted, and left alone what is sound.
+    for (const char* path : {"C:\\Program Files\\Gone\\gone.exe", "C:\\Program Files\\Gone\\quoted.exe",
+                             "C:\\windows\\system32\\vostrel-gone.dll", "C:\\Gone\\a.exe", "C:\\Gone\\sub.exe",
+                             "C:\\Gone\\multi.exe", "C:\\Gone\\vostrel-gone.hlp", "C:\\Gone\\vostrel-gone.chm",
+                             "C:\\Shared\\vostrel-gonelib.dll", "C:\\Program Files\\App\\app.exe",
+                             "C:\\App 1.0\\uninst.exe", "C:\\Windows\\vostrel-two.exe ", "C:\\Data\\vostrel-two.ini",
+                             "C:\\Fonts\\vostrel-gone.ttf", "C:\\Gone\\menu.exe", "C:\\Caf\xC3\xA9\\vostrel-gone.exe"})
+        EXPECT_TRUE(WindowsHasRowWith("lvwErrors", path)) << path;
+    for (const char* path : {"C:\\Gone\\args.exe", "C:\\windows\\notepad.exe", "C:\\windows\\system32\\msiexec.exe"})
+        EXPECT_FALSE(WindowsHasRowWith("lvwErrors", path)) << path;
+    for (const char* path : {"C:\\VostrelLinks\\broken.lnk", "C:\\VostrelLinks\\Sub Folder\\Deep Broken.lnk",
+                             "C:\\VostrelLinks\\UPPER CASE.LNK", "C:\\users\\Public\\Desktop\\Vostrel Gone.lnk",
+                             "C:\\VostrelLinks\\file.url"})
+        EXPECT_TRUE(WindowsHasRowWith("lvwShortcut", path)) << path;
+    for (const char* path : {"C:\\VostrelLinks\\alive.lnk", "C:\\VostrelLinks\\folder.lnk", "C:\\VostrelLinks\\home.lnk",
+                             "C:\\NetHood\\net.lnk", "C:\\VostrelLinks\\web.url", "C:\\VostrelLinks\\not a link.lnk"})
+        EXPECT_FALSE(WindowsHasRowWith("lvwShortcut", path)) << path;
+}
+
+}  // namespace
+}  // namespace vostrel
