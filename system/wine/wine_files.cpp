@@ -200,8 +200,18 @@ void WineFileSystem::AddDotEntries(const Folder& folder, std::u16string_view mas
     if (MatchesMask(u"..", mask)) found->push_back(FindData{folder.parentAttributes, "..", "", 0});
 }
 
+// The ANSI file calls of Windows take paths of at most MAX_PATH - 1 (259)
+// characters and refuse longer ones with ERROR_FILENAME_EXCED_RANGE; so do
+// we, so that a long path counts as refused (and so as existing) here too.
+static bool TooLongForAnsiCalls(std::string_view path) {
+    constexpr std::size_t kMaxPath = 260;
+    if (path.size() < kMaxPath) return false;
+    return Utf8ToAnsi(path).size() >= kMaxPath;
+}
+
 LONG WineFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* found) {
     found->clear();
+    if (TooLongForAnsiCalls(pattern)) return ERROR_FILENAME_EXCED_RANGE;
     // A pattern ending in a separator has no name to look for: Wine says so
     // before it looks at anything else.
     if (!pattern.empty() && (pattern.back() == '\\' || pattern.back() == '/'))
@@ -241,6 +251,7 @@ LONG WineFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* 
 }
 
 DWORD WineFileSystem::GetFileAttributes(std::string_view path) {
+    if (TooLongForAnsiCalls(path)) return INVALID_FILE_ATTRIBUTES;
     const Located located = Locate(path);
     return located.status == ERROR_SUCCESS ? located.entry.attributes : INVALID_FILE_ATTRIBUTES;
 }
