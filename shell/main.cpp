@@ -8,6 +8,7 @@
 #include "shell/app.h"
 #include "shell/engine.h"
 #include "shell/main_window.h"
+#include "shell/skin.h"
 #include "shell/splash.h"
 #include "system/settings.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("vostrel");
     QApplication::setApplicationDisplayName("Vostrel 2006");
     QApplication::setApplicationVersion("0.1.0");
+    EnsureArtwork();
     QApplication::setWindowIcon(QIcon(":/vostrel.svg"));
     QApplication::setDesktopFileName("vostrel");
     // The program lives on in the notification area with no window shown.

@@ -1,5 +1,6 @@
 #include "shell/skin.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,7 +8,15 @@
 #include <QSvgRenderer>
 #include <cmath>
 
+// The artwork lives in the static shell library; it is registered on first use.
+static void InitArtwork() { Q_INIT_RESOURCE(vostrel); }
+
 namespace vostrel::shell {
+
+void EnsureArtwork() {
+    static const bool done = (InitArtwork(), true);
+    (void)done;
+}
 
 int Twips(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
 
@@ -21,10 +30,11 @@ namespace {
 
 // One renderer per artwork file for the whole program.
 QSvgRenderer* Renderer(const QString& path) {
+    EnsureArtwork();
     static QHash<QString, QSvgRenderer*> renderers;
     auto it = renderers.find(path);
     if (it != renderers.end()) return it.value();
-    auto* renderer = new QSvgRenderer(path);
+    auto* renderer = new QSvgRenderer(path, QCoreApplication::instance());
     renderers.insert(path, renderer);
     return renderer;
 }

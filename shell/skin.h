@@ -17,6 +17,9 @@ namespace vostrel::shell {
 
 inline constexpr int kTwipsPerPixel = 15;
 
+// Registers the artwork (SVG pictures, icons, the user guide) with Qt's resources.
+void EnsureArtwork();
+
 // Twips to (device independent) pixels, rounded.
 int Twips(int twips);
 QRect TwipsRect(int left, int top, int width, int height);

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "shell/skin.h"
+
 namespace vostrel::shell {
 
 namespace {
@@ -32,6 +34,9 @@ QToolTip { color: #10263a; background: #fff6dc; border: 1px solid #f59e1b; }
 
 }  // namespace
 
-void ApplySkinStyle(QWidget* window) { window->setStyleSheet(kStyle); }
+void ApplySkinStyle(QWidget* window) {
+    EnsureArtwork();
+    window->setStyleSheet(kStyle);
+}
 
 }  // namespace vostrel::shell
