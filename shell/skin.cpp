@@ -112,7 +112,9 @@ void SkinImage::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void SkinImage::enterEvent(QEnterEvent* event) {
-    // A pointer that arrives over the picture moves over it.
+    // A pointer that arrives over the picture moves over it; a disabled
+    // picture takes no pointer events at all.
+    if (!isEnabled()) return;
     emit mouseMoved(event->position().toPoint());
 }
 

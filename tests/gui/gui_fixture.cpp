@@ -1,6 +1,8 @@
 #include "gui_fixture.h"
 
 #include <QElapsedTimer>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -36,10 +38,20 @@ void ClickPair(QWidget* window, const QString& normalName) {
     ASSERT_NE(pairObject, nullptr) << normalName.toStdString();
     // The pointer moves over the normal image, which shows the hover image;
     // the click lands on the hover image.
-    QTest::mouseMove(normal, normal->rect().center());
-    QApplication::processEvents();
+    MovePointerOver(normal);
     ASSERT_TRUE(pairObject->hovered()) << normalName.toStdString() << " shows no hover look";
     QTest::mouseClick(pairObject->hover(), Qt::LeftButton, {}, pairObject->hover()->rect().center());
+}
+
+void MovePointerOver(QWidget* widget, QPoint pos) {
+    if (pos.x() < 0) pos = widget->rect().center();
+    // The screen's pointer goes there too, so that the enter and leave
+    // events Qt makes up when pictures show and hide agree with it.
+    QCursor::setPos(widget->mapToGlobal(pos));
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+    QApplication::processEvents();
 }
 
 void AnswerMessageBox(bool ok, QString* message) {

@@ -20,6 +20,9 @@ namespace vostrel::shell::testing {
 void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 // Clicks the picture button whose hover image is named `hoverName` inside `window`.
 void ClickPair(QWidget* window, const QString& normalName);
+// The pointer moves over `widget` (at `pos`, else its centre); a disabled
+// widget takes no pointer events, as on screen.
+void MovePointerOver(QWidget* widget, QPoint pos = QPoint(-1, -1));
 // Answers the next message box with OK or Cancel; records the message shown.
 void AnswerMessageBox(bool ok, QString* message = nullptr);
 // Lets timers and posted events run for `ms` milliseconds.
