@@ -16,6 +16,10 @@ namespace vostrel::shell {
 void SoundPlayer::Play(const QString& hostPath) {
     lastPlayed_ = hostPath;
     ++playCount_;
+    Start(hostPath);
+}
+
+void SoundPlayer::Start(const QString& hostPath) {
     if (!effect_) effect_ = new QSoundEffect(this);
     effect_->stop();
     const QUrl source = QUrl::fromLocalFile(hostPath);

@@ -18,9 +18,13 @@ class SoundPlayer : public QObject {
     Q_OBJECT
 public:
     explicit SoundPlayer(QObject* parent = nullptr) : QObject(parent) {}
-    virtual void Play(const QString& hostPath);
+    void Play(const QString& hostPath);
     QString lastPlayed() const { return lastPlayed_; }
     int playCount() const { return playCount_; }
+
+protected:
+    // Starts the sound on the audio device.
+    virtual void Start(const QString& hostPath);
 
 private:
     QSoundEffect* effect_ = nullptr;

@@ -70,6 +70,17 @@ void Pump(int ms) {
     while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+namespace {
+// Records what would be played; the tests have no audio device to play on.
+class SilentSoundPlayer : public SoundPlayer {
+public:
+    using SoundPlayer::SoundPlayer;
+
+protected:
+    void Start(const QString&) override {}
+};
+}  // namespace
+
 void GuiTest::SetUp() {
     config_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_CONFIG_HOME", home_ / "config");
     data_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_DATA_HOME", home_ / "data");
@@ -96,7 +107,7 @@ AppContext& GuiTest::App() {
     };
     platform.openUrl = [this](const QString& url) { recorder_.openedUrls << url; };
     platform.endProgram = [this] { ++recorder_.endCalls; };
-    platform.sound = new SoundPlayer(qApp);
+    platform.sound = new SilentSoundPlayer(qApp);
     app_ = std::make_unique<AppContext>(std::make_unique<IniSettingsStore>(DefaultSettingsPath()),
                                         std::move(machine), std::move(platform));
     app_->programPath = "/usr/bin/vostrel";
