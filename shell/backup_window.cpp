@@ -41,6 +41,7 @@ FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(p
     auto* model = new ListModel(lvwBackUp, true, this);
     view_ = new ListView("lvwBackUp", model, this);
     view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
+    view_->setAccessibleName("Registry backups");
     view_->header()->setStretchLastSection(false);
     view_->setColumnWidth(0, Twips(3300));
     view_->setColumnWidth(1, Twips(1200));

@@ -90,7 +90,11 @@ void ListModel::OnChange(ListControl::Change change, std::size_t position) {
 ListView::ListView(const QString& name, ListModel* model, QWidget* parent)
     : QTreeView(parent), model_(model) {
     setObjectName(name);
-    setAccessibleName(name);
+    // Read out by the column it shows ("Sections to be scanned", "Summary"...).
+    const auto& headers = model->list().headers();
+    setAccessibleName(headers.empty() || headers.front().empty()
+                          ? name
+                          : QString::fromStdString(headers.front()));
     setModel(model);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
