@@ -122,6 +122,11 @@ LONG ReadValueFromKey(RegistryApi& api, HKEY key, std::string_view valueName, Re
         }
         // The text ends at its terminating NUL; a value stored without one
         // keeps all its characters.
+        // An empty value has no buffer at all (and strnlen must not see null).
+        if (buffer.empty()) {
+            value = std::string();
+            return ERROR_SUCCESS;
+        }
         const auto* chars = reinterpret_cast<const char*>(buffer.data());
         const std::size_t length = strnlen(chars, std::min<std::size_t>(size, buffer.size()));
         value = std::string(chars, length);

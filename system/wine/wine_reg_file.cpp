@@ -1,0 +1,1057 @@
+#include "system/wine/wine_reg_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <unordered_map>
+#include <unordered_set>
+#include <locale.h>
+#include <wctype.h>
+
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+constexpr std::uint64_t kTicksPerSecond = 10000000ull;
+constexpr std::uint64_t kTicks1601To1970 = 116444736000000000ull;
+
+// ---------------------------------------------------------------- case fold
+
+// Lower-casing of one UTF-16 unit the way wineserver compares names: the
+// simple Unicode lower-case mapping, taken once from the C library.
+class FoldTable {
+public:
+    FoldTable() {
+        locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        for (std::uint32_t c = 0; c < table_.size(); ++c) {
+            std::uint32_t lower = FoldCase(static_cast<char16_t>(c));
+            if (utf8) lower = static_cast<std::uint32_t>(towlower_l(static_cast<wint_t>(c), utf8));
+            table_[c] = lower <= 0xFFFF ? static_cast<char16_t>(lower) : static_cast<char16_t>(c);
+        }
+        if (utf8) freelocale(utf8);
+    }
+    char16_t operator()(char16_t c) const { return table_[c]; }
+
+private:
+    std::array<char16_t, 0x10000> table_{};
+};
+
+char16_t Fold(char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    static const FoldTable table;
+    return table(c);
+}
+
+// ---------------------------------------------------------------- WTF-8
+
+// Reads UTF-16 code units out of WTF-8 one at a time.
+class UnitReader {
+public:
+    explicit UnitReader(std::string_view text) : text_(text) {}
+    bool Next(char16_t& unit) {
+        if (pendingLow_) {
+            unit = pendingLow_;
+            pendingLow_ = 0;
+            return true;
+        }
+        if (pos_ >= text_.size()) return false;
+        const char32_t cp = DecodeOne();
+        if (cp >= 0x10000) {
+            unit = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            pendingLow_ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            unit = static_cast<char16_t>(cp);
+        }
+        return true;
+    }
+
+private:
+    char32_t DecodeOne() {
+        const auto c = static_cast<unsigned char>(text_[pos_]);
+        std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3
+                                                                 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (len == 1 || len == 0 || pos_ + len > text_.size()) {
+            ++pos_;
+            return len == 1 ? c : 0xFFFD;
+        }
+        char32_t cp = c & (0x7F >> len);
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto cc = static_cast<unsigned char>(text_[pos_ + k]);
+            if ((cc & 0xC0) != 0x80) {
+                ++pos_;
+                return 0xFFFD;
+            }
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        pos_ += len;
+        return cp;
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    char16_t pendingLow_ = 0;
+};
+
+void AppendCodePoint(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool IsHex(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+unsigned HexValue(unsigned char c) {
+    if (c <= '9') return c - '0';
+    return (c | 0x20) - 'a' + 10;
+}
+
+// A printable ASCII name that needs no escaping work.
+bool IsPlainAscii(std::string_view text) {
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 32 || c > 126) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- escapes
+
+// Decodes the escaped text of the file (wineserver's parse_strW) into UTF-16
+// units. Bytes above 127, which Wine never writes, are read as UTF-8.
+// One UTF-8 sequence at s[i]: its code point and length, or nothing.
+bool DecodeUtf8At(std::string_view s, std::size_t i, char32_t& cp, std::size_t& len) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return false;
+    cp = c & (0x7F >> len);
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) return false;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    return cp >= 0x80 && cp <= 0x10FFFF;
+}
+
+void UnescapeText(std::string_view s, std::u16string& out) {
+    std::size_t i = 0;
+    // Bytes above 127 (never written by Wine): UTF-8, or Latin-1 when invalid.
+    auto pushUtf8 = [&]() {
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (!DecodeUtf8At(s, i, cp, len)) {
+            out.push_back(static_cast<unsigned char>(s[i++]));
+            return;
+        }
+        i += len;
+        if (cp >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    };
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c != '\\') {
+            if (c >= 0x80) {
+                pushUtf8();
+            } else {
+                out.push_back(c);
+                ++i;
+            }
+            continue;
+        }
+        if (++i >= s.size()) break;
+        const auto e = static_cast<unsigned char>(s[i]);
+        switch (e) {
+            case 'a': out.push_back(u'\a'); ++i; continue;
+            case 'b': out.push_back(u'\b'); ++i; continue;
+            case 'e': out.push_back(u'\x1b'); ++i; continue;
+            case 'f': out.push_back(u'\f'); ++i; continue;
+            case 'n': out.push_back(u'\n'); ++i; continue;
+            case 'r': out.push_back(u'\r'); ++i; continue;
+            case 't': out.push_back(u'\t'); ++i; continue;
+            case 'v': out.push_back(u'\v'); ++i; continue;
+            case 'x': {
+                ++i;
+                if (i >= s.size() || !IsHex(static_cast<unsigned char>(s[i]))) {
+                    out.push_back(u'x');
+                    continue;
+                }
+                unsigned v = 0;
+                for (int k = 0; k < 4 && i < s.size() && IsHex(static_cast<unsigned char>(s[i])); ++k)
+                    v = v * 16 + HexValue(static_cast<unsigned char>(s[i++]));
+                out.push_back(static_cast<char16_t>(v));
+                continue;
+            }
+            default:
+                break;
+        }
+        if (e >= '0' && e <= '7') {
+            unsigned v = 0;
+            for (int k = 0; k < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k)
+                v = v * 8 + static_cast<unsigned>(s[i++] - '0');
+            out.push_back(static_cast<char16_t>(v));
+            continue;
+        }
+        if (e >= 0x80) {
+            pushUtf8();
+        } else {
+            out.push_back(e);
+            ++i;
+        }
+    }
+}
+
+bool NeedsUnescape(std::string_view s) {
+    for (char ch : s)
+        if (ch == '\\' || static_cast<unsigned char>(ch) >= 0x80) return true;
+    return false;
+}
+
+// Writes UTF-16 units escaped as wineserver's dump_strW does; returns the
+// number of characters written. The final NUL of text data is not written
+// (the reader adds it back); a name keeps every character, even a last NUL,
+// which wineserver would drop.
+std::size_t EscapeUnits(std::string& out, std::u16string_view s, char esc0, char esc1,
+                        bool dropFinalNul = false) {
+    static constexpr char kEscapes[] = ".......abtnvfr.............e....";
+    const std::size_t start = out.size();
+    char buffer[16];
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        const std::size_t left = s.size() - i;
+        if (c > 127) {
+            const bool nextIsHex = left > 1 && s[i + 1] < 128 && IsHex(static_cast<unsigned char>(s[i + 1]));
+            const int n = std::snprintf(buffer, sizeof buffer, nextIsHex ? "\\x%04x" : "\\x%x",
+                                        static_cast<unsigned>(c));
+            out.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (c < 32) {
+            if (c == 0 && left == 1 && dropFinalNul) continue;
+            if (kEscapes[c] != '.') {
+                out.push_back('\\');
+                out.push_back(kEscapes[c]);
+                continue;
+            }
+            const bool nextIsOctal = left > 1 && s[i + 1] >= u'0' && s[i + 1] <= u'7';
+            const int n = std::snprintf(buffer, sizeof buffer, nextIsOctal ? "\\%03o" : "\\%o",
+                                        static_cast<unsigned>(c));
+            out.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (c == u'\\' || c == static_cast<char16_t>(esc0) || c == static_cast<char16_t>(esc1))
+            out.push_back('\\');
+        out.push_back(static_cast<char>(c));
+    }
+    return out.size() - start;
+}
+
+std::size_t EscapeName(std::string& out, std::string_view name, char esc0, char esc1) {
+    if (!IsPlainAscii(name)) return EscapeUnits(out, WtfToUtf16(name), esc0, esc1);
+    const std::size_t start = out.size();
+    for (char c : name) {
+        if (c == '\\' || c == esc0 || c == esc1) out.push_back('\\');
+        out.push_back(c);
+    }
+    return out.size() - start;
+}
+
+// ---------------------------------------------------------------- data forms
+
+// Reads the comma list of a hex value, continuation lines included. Returns
+// false on anything else; `out` may be null to only check.
+bool DecodeHexList(std::string_view s, std::vector<std::uint8_t>* out) {
+    std::size_t i = 0;
+    bool expectByte = true;  // after a comma (or at the start) a byte may follow
+    auto skipBlanks = [&]() {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    };
+    while (true) {
+        skipBlanks();
+        if (i >= s.size()) return true;
+        if (s[i] == '\\') {  // continuation: the list goes on on the next line
+            ++i;
+            skipBlanks();
+            if (i < s.size() && s[i] == '\r') ++i;
+            if (i >= s.size() || s[i] != '\n') return false;
+            ++i;
+            continue;
+        }
+        if (!expectByte || !IsHex(static_cast<unsigned char>(s[i]))) return false;
+        unsigned v = HexValue(static_cast<unsigned char>(s[i++]));
+        if (i < s.size() && IsHex(static_cast<unsigned char>(s[i])))
+            v = v * 16 + HexValue(static_cast<unsigned char>(s[i++]));
+        if (out) out->push_back(static_cast<std::uint8_t>(v));
+        skipBlanks();
+        expectByte = false;
+        if (i < s.size() && s[i] == ',') {
+            ++i;
+            expectByte = true;
+        }
+    }
+}
+
+bool ParseHexNumber(std::string_view s, std::uint32_t& value) {
+    if (s.empty() || s.size() > 8) return false;
+    value = 0;
+    for (char c : s) {
+        if (!IsHex(static_cast<unsigned char>(c))) return false;
+        value = value * 16 + HexValue(static_cast<unsigned char>(c));
+    }
+    return true;
+}
+
+void AppendUnitsAsBytes(std::u16string_view units, std::vector<std::uint8_t>& out) {
+    for (char16_t u : units) {
+        out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(u >> 8));
+    }
+}
+
+// ---------------------------------------------------------------- writing values
+
+void AppendHex(std::string& out, std::uint64_t value, bool padded) {
+    char buffer[24];
+    const int n = std::snprintf(buffer, sizeof buffer, padded ? "%08llx" : "%llx",
+                                static_cast<unsigned long long>(value));
+    out.append(buffer, static_cast<std::size_t>(n));
+}
+
+// One value line (and its continuation lines) as wineserver's dump_value.
+void DumpValue(std::string& out, std::string_view name, DWORD type,
+               const std::vector<std::uint8_t>& data, std::u16string& scratch) {
+    std::size_t count;
+    if (!name.empty()) {
+        out.push_back('"');
+        count = 1 + EscapeName(out, name, '"', '"');
+        out += "\"=";
+        count += 2;
+    } else {
+        out += "@=";
+        count = 2;
+    }
+    const std::size_t len = data.size();
+    if (IsTextKind(type) && len >= 2 && len % 2 == 0 && data[len - 1] == 0 && data[len - 2] == 0) {
+        if (type != REG_SZ) {
+            out += "str(";
+            AppendHex(out, type, false);
+            out += "):";
+        }
+        scratch.clear();
+        for (std::size_t i = 0; i + 1 < len; i += 2)
+            scratch.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+        out.push_back('"');
+        EscapeUnits(out, scratch, '"', '"', true);
+        out += "\"\n";
+        return;
+    }
+    if (type == REG_DWORD && len == 4) {
+        out += "dword:";
+        AppendHex(out, static_cast<std::uint32_t>(data[0] | (data[1] << 8) | (data[2] << 16) |
+                                                  (static_cast<std::uint32_t>(data[3]) << 24)),
+                  true);
+        out.push_back('\n');
+        return;
+    }
+    const std::size_t before = out.size();
+    if (type == REG_BINARY) {
+        out += "hex:";
+    } else {
+        out += "hex(";
+        AppendHex(out, type, false);
+        out += "):";
+    }
+    count += out.size() - before;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < len; ++i) {
+        out.push_back(kDigits[data[i] >> 4]);
+        out.push_back(kDigits[data[i] & 15]);
+        count += 2;
+        if (i + 1 < len) {
+            out.push_back(',');
+            if (++count > 76) {
+                out += "\\\n  ";
+                count = 2;
+            }
+        }
+    }
+    out.push_back('\n');
+}
+
+// ---------------------------------------------------------------- lines
+
+struct Line {
+    std::string_view text;  // without the line end
+    std::size_t next = 0;   // offset of the following line
+};
+
+Line LineAt(std::string_view contents, std::size_t pos) {
+    const auto end = contents.find('\n', pos);
+    Line line;
+    if (end == std::string_view::npos) {
+        line.text = contents.substr(pos);
+        line.next = contents.size();
+    } else {
+        line.text = contents.substr(pos, end - pos);
+        line.next = end + 1;
+    }
+    if (!line.text.empty() && line.text.back() == '\r') line.text.remove_suffix(1);
+    return line;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// Offset of the first unescaped `end` in `s`, or npos.
+std::size_t FindUnescaped(std::string_view s, char end) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (s[i] == end) return i;
+    }
+    return std::string_view::npos;
+}
+
+std::vector<std::string> SplitPath(std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('\\', start);
+        const auto end = slash == std::string_view::npos ? path.size() : slash;
+        if (end > start) parts.emplace_back(path.substr(start, end - start));
+        if (slash == std::string_view::npos) break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- public helpers
+
+int CompareRegNames(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    const std::size_t common = std::min(a.size(), b.size());
+    for (; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 0x80 || cb >= 0x80) break;
+        const char16_t fa = Fold(ca), fb = Fold(cb);
+        if (fa != fb) return fa < fb ? -1 : 1;
+    }
+    if (i == common) {
+        if (a.size() == b.size()) return 0;
+        return a.size() < b.size() ? -1 : 1;
+    }
+    UnitReader ra(a.substr(i)), rb(b.substr(i));
+    while (true) {
+        char16_t ua = 0, ub = 0;
+        const bool ha = ra.Next(ua), hb = rb.Next(ub);
+        if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
+        const char16_t fa = Fold(ua), fb = Fold(ub);
+        if (fa != fb) return fa < fb ? -1 : 1;
+    }
+}
+
+std::uint64_t FileTimeNow() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * kTicksPerSecond +
+           static_cast<std::uint64_t>(now.tv_nsec) / 100 + kTicks1601To1970;
+}
+
+std::u16string WtfToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    UnitReader reader(text);
+    char16_t unit;
+    while (reader.Next(unit)) out.push_back(unit);
+    return out;
+}
+
+std::string Utf16ToWtf(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t cp = units[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        }
+        AppendCodePoint(out, cp);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- parser
+
+class RegFileParser {
+public:
+    RegFileParser(RegFile& file, std::string fileName) : file_(file), fileName_(std::move(fileName)) {}
+
+    bool Run(std::string* error) {
+        const std::string_view contents = file_.contents_;
+        if (!contents.empty() && contents.back() != '\n')
+            return Fail(error, CountLines(contents), "the file ends in the middle of a line (cut off?)");
+        std::size_t pos = 0;
+        line_ = 0;
+        const Line header = Next(pos);
+        if (header.text != "WINE REGISTRY Version 2")
+            return Fail(error, 1, "not a Wine registry file (the first line is not \"WINE REGISTRY Version 2\")");
+        while (pos < contents.size()) {
+            const Line line = Next(pos);
+            if (!HandleLine(line, pos)) return Fail(error, line_, problem_);
+        }
+        SortWhatCameOutOfOrder();
+        return true;
+    }
+
+private:
+    Line Next(std::size_t& pos) {
+        const Line line = LineAt(file_.contents_, pos);
+        pos = line.next;
+        ++line_;
+        return line;
+    }
+
+    static std::size_t CountLines(std::string_view s) {
+        return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')) + 1;
+    }
+
+    bool Fail(std::string* error, std::size_t line, const std::string& what) {
+        if (error) *error = fileName_ + " line " + std::to_string(line) + ": " + what;
+        return false;
+    }
+
+    bool Problem(std::string what) {
+        problem_ = std::move(what);
+        return false;
+    }
+
+    bool HandleLine(const Line& line, std::size_t& pos) {
+        std::string_view text = line.text;
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+        if (text.empty()) return true;
+        switch (text.front()) {
+            case '[': return KeyLine(text);
+            case '@':
+            case '"': return ValueLine(text, line, pos);
+            case '#': return OptionLine(text);
+            case ';': return CommentLine(text);
+            default: return Problem("unrecognised line");
+        }
+    }
+
+    bool CommentLine(std::string_view text) {
+        static constexpr std::string_view kRelative = ";; All keys relative to ";
+        if (key_ || !file_.relativeToLine_.empty() || text.substr(0, kRelative.size()) != kRelative)
+            return true;
+        file_.relativeToLine_ = std::string(text.substr(kRelative.size()));
+        std::u16string units;
+        UnescapeText(file_.relativeToLine_, units);
+        file_.relativeTo_ = Utf16ToWtf(units);
+        return true;
+    }
+
+    bool OptionLine(std::string_view text) {
+        if (!key_) {
+            if (text.substr(0, 6) == "#arch=") file_.arch_ = std::string(TrimBlanks(text.substr(6)));
+            return true;
+        }
+        if (text.substr(0, 6) == "#time=") {
+            std::uint64_t time = 0;
+            for (char c : text.substr(6)) {
+                if (!IsHex(static_cast<unsigned char>(c))) break;
+                time = (time << 4) | HexValue(static_cast<unsigned char>(c));
+            }
+            key_->modified = time;
+            return true;
+        }
+        if (text.substr(0, 7) == "#class=") {
+            std::string_view rest = text.substr(7);
+            if (rest.empty() || rest.front() != '"') return Problem("the class is not a quoted text");
+            rest.remove_prefix(1);
+            const auto end = FindUnescaped(rest, '"');
+            if (end == std::string_view::npos) return Problem("the class text has no closing quote");
+            key_->keyClass = Name(rest.substr(0, end));
+            key_->hasClass = true;
+            return true;
+        }
+        if (TrimBlanks(text) == "#link") key_->symlink = true;
+        return true;  // other options mean nothing to wineserver either
+    }
+
+    // A name as held in memory: a view into the file when it needs no decoding.
+    std::string_view Name(std::string_view escaped) {
+        if (!NeedsUnescape(escaped)) return escaped;
+        std::u16string units;
+        UnescapeText(escaped, units);
+        return file_.Keep(Utf16ToWtf(units));
+    }
+
+    bool KeyLine(std::string_view text) {
+        std::string_view inner = text.substr(1);
+        const auto close = FindUnescaped(inner, ']');
+        if (close == std::string_view::npos) return Problem("the key name has no closing ']'");
+        const std::string_view rest = TrimBlanks(inner.substr(close + 1));
+        inner = inner.substr(0, close);
+        std::uint64_t time = FileTimeNow();
+        if (!rest.empty()) {
+            std::uint64_t seconds = 0;
+            for (char c : rest) {
+                if (c < '0' || c > '9' || seconds > 0xFFFFFFFFull) return Problem("unexpected text after the key name");
+                seconds = seconds * 10 + static_cast<unsigned>(c - '0');
+            }
+            time = seconds * kTicksPerSecond + kTicks1601To1970;
+        }
+        std::vector<std::string_view> parts;
+        std::vector<std::string> decoded;
+        if (!NeedsEscapesOtherThanSeparators(inner)) {
+            SplitOnSeparators(inner, parts);
+        } else {
+            std::u16string units;
+            UnescapeText(inner, units);
+            decoded = SplitPath(Utf16ToWtf(units));
+            for (const auto& part : decoded) parts.emplace_back(part);
+        }
+        if (firstKey_) {
+            firstKey_ = false;
+            prefixParts_ = PrefixToSkip(parts);
+        }
+        RegFileKey* key = &file_.Root();
+        for (std::size_t i = std::min(prefixParts_, parts.size()); i < parts.size(); ++i)
+            key = FindOrAdd(*key, parts[i], !decoded.empty(), time);
+        key->modified = time;
+        key_ = key;
+        return true;
+    }
+
+    static bool NeedsEscapesOtherThanSeparators(std::string_view s) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (static_cast<unsigned char>(s[i]) >= 0x80) return true;
+            if (s[i] != '\\') continue;
+            if (i + 1 >= s.size() || s[i + 1] != '\\') return true;
+            ++i;
+        }
+        return false;
+    }
+
+    static void SplitOnSeparators(std::string_view s, std::vector<std::string_view>& parts) {
+        std::size_t start = 0;
+        while (true) {
+            const auto sep = s.find("\\\\", start);
+            const auto end = sep == std::string_view::npos ? s.size() : sep;
+            if (end > start) parts.push_back(s.substr(start, end - start));
+            if (sep == std::string_view::npos) return;
+            start = sep + 2;
+        }
+    }
+
+    // Files of old Wine versions name keys from a point above the file's
+    // root ("[Machine\\Software...]"): as wineserver does, when the first
+    // key starts with the name of the root or one of its parents, that many
+    // leading names are skipped in every key of the file.
+    std::size_t PrefixToSkip(const std::vector<std::string_view>& parts) const {
+        if (parts.empty() || file_.relativeTo_.empty()) return 0;
+        const auto base = SplitPath(file_.relativeTo_);
+        for (std::size_t k = 0; k < base.size(); ++k)
+            if (CompareRegNames(parts[0], base[base.size() - 1 - k]) == 0) return k + 1;
+        return 0;
+    }
+
+    // Files written by Wine list every key and value in order, so new ones
+    // are appended. Out of order (a file from elsewhere), a key's sub-keys
+    // are found through a hash index and sorted once the file is read.
+    RegFileKey* FindOrAdd(RegFileKey& parent, std::string_view name, bool keep, std::uint64_t time) {
+        auto& subs = parent.subkeys;
+        const auto indexed = unsortedKeys_.find(&parent);
+        if (indexed != unsortedKeys_.end()) {
+            auto& index = indexed->second;
+            const auto found = index.find(Folded(name));
+            if (found != index.end()) return found->second;
+            RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
+            subs.push_back(key);
+            index.emplace(Folded(name), key);
+            return key;
+        }
+        if (!subs.empty()) {
+            const int order = CompareRegNames(subs.back()->name, name);
+            if (order == 0) return subs.back();
+            if (order > 0) {
+                if (RegFileKey* found = file_.FindSubkey(parent, name)) return found;
+                auto& index = unsortedKeys_[&parent];
+                for (RegFileKey* sub : subs) index.emplace(Folded(sub->name), sub);
+                return FindOrAdd(parent, name, keep, time);
+            }
+        }
+        RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
+        subs.push_back(key);
+        return key;
+    }
+
+    static std::u16string Folded(std::string_view name) {
+        std::u16string units = WtfToUtf16(name);
+        for (char16_t& u : units) u = Fold(u);
+        return units;
+    }
+
+    void SortWhatCameOutOfOrder() {
+        auto byName = [](const auto& a, const auto& b) { return CompareRegNames(NameOf(a), NameOf(b)) < 0; };
+        for (auto& [key, index] : unsortedKeys_) std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+        for (RegFileKey* key : unsortedValues_) {
+            auto& values = key->values;
+            std::stable_sort(values.begin(), values.end(), byName);
+            // Of values named alike the last one written counts, as in wineserver.
+            std::vector<RegFileValue> kept;
+            kept.reserve(values.size());
+            for (const auto& value : values) {
+                if (!kept.empty() && CompareRegNames(kept.back().name, value.name) == 0) kept.back() = value;
+                else kept.push_back(value);
+            }
+            values = std::move(kept);
+        }
+    }
+
+    static std::string_view NameOf(const RegFileKey* key) { return key->name; }
+    static std::string_view NameOf(const RegFileValue& value) { return value.name; }
+
+    bool ValueLine(std::string_view text, const Line& line, std::size_t& pos) {
+        if (!key_) return Problem("a value before the first key");
+        std::string_view name;
+        std::string_view rest;
+        if (text.front() == '@') {
+            rest = text.substr(1);
+        } else {
+            const auto end = FindUnescaped(text.substr(1), '"');
+            if (end == std::string_view::npos) return Problem("the value name has no closing quote");
+            name = Name(text.substr(1, end));
+            rest = text.substr(end + 2);
+        }
+        rest = TrimBlanks(rest);
+        if (rest.empty() || rest.front() != '=') return Problem("'=' expected after the value name");
+        rest = TrimBlanks(rest.substr(1));
+        RegFileValue value;
+        value.name = name;
+        if (!ValueData(rest, line, pos, value)) return false;
+        InsertParsedValue(value);
+        return true;
+    }
+
+    bool ValueData(std::string_view rest, const Line& line, std::size_t& pos, RegFileValue& value) {
+        struct TextPrefix {
+            std::string_view prefix;
+            DWORD type;
+        };
+        static constexpr TextPrefix kTextPrefixes[] = {
+            {"\"", REG_SZ}, {"str:\"", REG_SZ}, {"str(2):\"", REG_EXPAND_SZ}, {"str(7):\"", REG_MULTI_SZ}};
+        for (const auto& p : kTextPrefixes) {
+            if (rest.substr(0, p.prefix.size()) != p.prefix) continue;
+            const std::string_view body = rest.substr(p.prefix.size());
+            const auto end = FindUnescaped(body, '"');
+            if (end == std::string_view::npos) return Problem("the text has no closing quote");
+            if (!TrimBlanks(body.substr(end + 1)).empty()) return Problem("unexpected text after the closing quote");
+            value.type = p.type;
+            value.form = RegFileValue::Form::Text;
+            value.data = body.substr(0, end);
+            return true;
+        }
+        if (rest.substr(0, 6) == "dword:") {
+            std::uint32_t number = 0;
+            if (!ParseHexNumber(TrimBlanks(rest.substr(6)), number)) return Problem("a dword needs 1 to 8 hex digits");
+            value.type = REG_DWORD;
+            value.form = RegFileValue::Form::Dword;
+            value.data = TrimBlanks(rest.substr(6));
+            return true;
+        }
+        std::string_view list;
+        if (rest.substr(0, 4) == "hex:") {
+            value.type = REG_BINARY;
+            list = rest.substr(4);
+        } else if (rest.substr(0, 4) == "hex(") {
+            const auto close = rest.find("):");
+            std::uint32_t type = 0;
+            if (close == std::string_view::npos || !ParseHexNumber(rest.substr(4, close - 4), type))
+                return Problem("a hex value needs its kind as hex(<kind>):");
+            value.type = type;
+            list = rest.substr(close + 2);
+        } else {
+            return Problem("unknown kind of value data");
+        }
+        return HexData(list, line, pos, value);
+    }
+
+    // The comma list may go on over continuation lines ending in '\'.
+    bool HexData(std::string_view list, const Line& line, std::size_t& pos, RegFileValue& value) {
+        const char* base = file_.contents_.data();
+        const std::size_t start = static_cast<std::size_t>(list.data() - base);
+        std::size_t end = static_cast<std::size_t>(line.text.data() + line.text.size() - base);
+        std::string_view last = line.text;
+        while (!TrimBlanks(last).empty() && TrimBlanks(last).back() == '\\') {
+            if (pos >= file_.contents_.size()) return Problem("the hex data goes on past the end of the file (cut off?)");
+            const Line more = Next(pos);
+            last = more.text;
+            end = static_cast<std::size_t>(more.text.data() + more.text.size() - base);
+        }
+        value.form = RegFileValue::Form::Hex;
+        value.data = std::string_view(base + start, end - start);
+        if (!DecodeHexList(value.data, nullptr)) return Problem("malformed hex data");
+        return true;
+    }
+
+    void InsertParsedValue(const RegFileValue& value) {
+        auto& values = key_->values;
+        const int order = values.empty() ? -1 : CompareRegNames(values.back().name, value.name);
+        if (order == 0) {
+            values.back() = value;
+            return;
+        }
+        if (order > 0) unsortedValues_.insert(key_);
+        values.push_back(value);
+    }
+
+    RegFile& file_;
+    std::string fileName_;
+    std::size_t line_ = 0;
+    RegFileKey* key_ = nullptr;
+    bool firstKey_ = true;
+    std::size_t prefixParts_ = 0;
+    std::string problem_;
+    std::unordered_map<RegFileKey*, std::unordered_map<std::u16string, RegFileKey*>> unsortedKeys_;
+    std::unordered_set<RegFileKey*> unsortedValues_;
+};
+
+// ---------------------------------------------------------------- RegFile
+
+std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, std::string contents, std::string* error) {
+    std::unique_ptr<RegFile> file(new RegFile());
+    file->contents_ = std::move(contents);
+    file->root_ = file->NewKey({}, nullptr, FileTimeNow());
+    RegFileParser parser(*file, std::move(fileName));
+    if (!parser.Run(error)) return nullptr;
+    return file;
+}
+
+std::unique_ptr<RegFile> RegFile::Empty(std::string_view relativeTo, std::string_view arch) {
+    std::unique_ptr<RegFile> file(new RegFile());
+    file->root_ = file->NewKey({}, nullptr, FileTimeNow());
+    file->relativeTo_ = std::string(relativeTo);
+    file->arch_ = std::string(arch);
+    const auto parts = SplitPath(relativeTo);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i) file->relativeToLine_ += "\\\\";
+        EscapeName(file->relativeToLine_, parts[i], '[', ']');
+    }
+    return file;
+}
+
+std::string_view RegFile::Keep(std::string_view text) {
+    kept_.emplace_back(text);
+    return kept_.back();
+}
+
+RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
+    RegFileKey& key = keys_.emplace_back();
+    key.name = name;
+    key.parent = parent;
+    key.modified = time;
+    return &key;
+}
+
+RegFileKey* RegFile::FindSubkey(const RegFileKey& key, std::string_view name) const {
+    const auto it = std::lower_bound(key.subkeys.begin(), key.subkeys.end(), name,
+                                     [](const RegFileKey* k, std::string_view n) {
+                                         return CompareRegNames(k->name, n) < 0;
+                                     });
+    if (it == key.subkeys.end() || CompareRegNames((*it)->name, name) != 0) return nullptr;
+    return *it;
+}
+
+RegFileKey* RegFile::AddSubkey(RegFileKey& parent, std::string_view name, std::uint64_t time) {
+    RegFileKey* key = NewKey(Keep(name), &parent, time);
+    const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), name,
+                                     [](const RegFileKey* k, std::string_view n) {
+                                         return CompareRegNames(k->name, n) < 0;
+                                     });
+    parent.subkeys.insert(it, key);
+    return key;
+}
+
+void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
+    auto& subs = parent.subkeys;
+    subs.erase(std::remove(subs.begin(), subs.end(), child), subs.end());
+}
+
+namespace {
+
+auto LowerValue(std::vector<RegFileValue>& values, std::string_view name) {
+    return std::lower_bound(values.begin(), values.end(), name,
+                            [](const RegFileValue& v, std::string_view n) {
+                                return CompareRegNames(v.name, n) < 0;
+                            });
+}
+
+}  // namespace
+
+const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view name) const {
+    auto& values = const_cast<std::vector<RegFileValue>&>(key.values);
+    const auto it = LowerValue(values, name);
+    if (it == values.end() || CompareRegNames(it->name, name) != 0) return nullptr;
+    return &*it;
+}
+
+void RegFile::RestoreValue(RegFileKey& key, const RegFileValue& value) {
+    const auto it = LowerValue(key.values, value.name);
+    if (it != key.values.end() && CompareRegNames(it->name, value.name) == 0)
+        *it = value;
+    else
+        key.values.insert(it, value);
+}
+
+void RegFile::SetValue(RegFileKey& key, std::string_view name, DWORD type,
+                       std::span<const std::uint8_t> data) {
+    RegFileValue value;
+    const RegFileValue* existing = FindValue(key, name);
+    value.name = existing ? existing->name : Keep(name);
+    value.type = type;
+    value.form = RegFileValue::Form::Bytes;
+    value.data = Keep(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    RestoreValue(key, value);
+}
+
+bool RegFile::DeleteValue(RegFileKey& key, std::string_view name) {
+    const auto it = LowerValue(key.values, name);
+    if (it == key.values.end() || CompareRegNames(it->name, name) != 0) return false;
+    key.values.erase(it);
+    return true;
+}
+
+std::vector<std::uint8_t> RegFile::ValueBytes(const RegFileValue& value) const {
+    std::vector<std::uint8_t> out;
+    ValueBytes(value, out);
+    return out;
+}
+
+void RegFile::ValueBytes(const RegFileValue& value, std::vector<std::uint8_t>& out) const {
+    out.clear();
+    switch (value.form) {
+        case RegFileValue::Form::Bytes:
+            out.assign(value.data.begin(), value.data.end());
+            return;
+        case RegFileValue::Form::Text: {
+            std::u16string units;
+            units.reserve(value.data.size() + 1);
+            UnescapeText(value.data, units);
+            units.push_back(0);
+            out.reserve(units.size() * 2);
+            AppendUnitsAsBytes(units, out);
+            return;
+        }
+        case RegFileValue::Form::Dword: {
+            std::uint32_t number = 0;
+            ParseHexNumber(value.data, number);
+            for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+            return;
+        }
+        case RegFileValue::Form::Hex:
+            out.reserve(value.data.size() / 3 + 1);
+            DecodeHexList(value.data, &out);
+            return;
+    }
+}
+
+// ---------------------------------------------------------------- writing
+
+namespace {
+
+class Writer {
+public:
+    Writer(const RegFile& file, std::string& out) : file_(file), out_(out) {}
+
+    void Key(const RegFileKey& key, std::string& path) {
+        const bool written = !key.values.empty() || key.subkeys.empty() || key.hasClass || key.symlink;
+        if (written) Header(key, path);
+        for (const RegFileKey* sub : key.subkeys) {
+            const std::size_t mark = path.size();
+            if (!path.empty()) path += "\\\\";
+            EscapeName(path, sub->name, '[', ']');
+            Key(*sub, path);
+            path.resize(mark);
+        }
+    }
+
+private:
+    void Header(const RegFileKey& key, const std::string& path) {
+        out_ += "\n[";
+        out_ += path;
+        out_ += "] ";
+        const auto seconds = static_cast<std::int64_t>(key.modified - kTicks1601To1970) /
+                             static_cast<std::int64_t>(kTicksPerSecond);
+        out_ += std::to_string(static_cast<std::uint32_t>(seconds));
+        out_ += "\n#time=";
+        AppendHex(out_, key.modified >> 32, false);
+        AppendHex(out_, key.modified & 0xFFFFFFFFu, true);
+        out_.push_back('\n');
+        if (key.hasClass) {
+            out_ += "#class=\"";
+            EscapeName(out_, key.keyClass, '"', '"');
+            out_ += "\"\n";
+        }
+        if (key.symlink) out_ += "#link\n";
+        for (const RegFileValue& value : key.values) {
+            file_.ValueBytes(value, bytes_);
+            DumpValue(out_, value.name, value.type, bytes_, scratch_);
+        }
+    }
+
+    const RegFile& file_;
+    std::string& out_;
+    std::vector<std::uint8_t> bytes_;
+    std::u16string scratch_;
+};
+
+}  // namespace
+
+std::string RegFile::Serialize() const {
+    std::string out;
+    out.reserve(contents_.size() + 4096);
+    out += "WINE REGISTRY Version 2\n;; All keys relative to ";
+    out += relativeToLine_;
+    out.push_back('\n');
+    if (!arch_.empty()) {
+        out += "\n#arch=";
+        out += arch_;
+        out.push_back('\n');
+    }
+    Writer writer(*this, out);
+    std::string path;
+    writer.Key(*root_, path);
+    return out;
+}
+
+}  // namespace vostrel

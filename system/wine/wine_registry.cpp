@@ -1,0 +1,618 @@
+#include "system/wine/wine_registry.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "system/atomic_file.h"
+#include "system/text.h"
+#include "system/wine/wineserver_lock.h"
+
+namespace vostrel {
+
+namespace {
+
+constexpr LONG kRegistryIoFailed = 1016;  // ERROR_REGISTRY_IO_FAILED
+constexpr std::size_t kMaxKeyNameUnits = 255;
+constexpr std::size_t kMaxValueNameUnits = 16383;
+constexpr std::size_t kMaxPathDepth = 512;  // the registry's own depth limit
+constexpr int kMaxLinkFollows = 16;
+constexpr std::string_view kDefaultUserSid = "S-1-5-21-0-0-0-1000";
+
+constexpr DWORD kGenericRead = 0x80000000u;
+constexpr DWORD kGenericWrite = 0x40000000u;
+constexpr DWORD kGenericExecute = 0x20000000u;
+constexpr DWORD kGenericAll = 0x10000000u;
+constexpr DWORD kMaximumAllowed = 0x02000000u;
+constexpr DWORD kKeyWrite = 0x20006u;
+
+// The specific rights a requested access mask grants on a key.
+DWORD GrantedAccess(DWORD access) {
+    DWORD granted = access & KEY_ALL_ACCESS;
+    if (access & (kGenericRead | kGenericExecute)) granted |= KEY_READ;
+    if (access & kGenericWrite) granted |= kKeyWrite;
+    if (access & (kGenericAll | kMaximumAllowed)) granted |= KEY_ALL_ACCESS;
+    return granted;
+}
+
+std::vector<std::string_view> PathParts(std::string_view path) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('\\', start);
+        const auto end = slash == std::string_view::npos ? path.size() : slash;
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        if (slash == std::string_view::npos) break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+std::size_t Utf16Length(std::string_view text) { return WtfToUtf16(text).size(); }
+
+// Stored UTF-16 text as the A functions hand it over: through Windows-1252.
+std::string TextToAnsiSide(const std::vector<std::uint8_t>& bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return AnsiView(Utf16ToUtf8(units));
+}
+
+std::vector<std::uint8_t> TextFromAnsiSide(std::string_view text) {
+    const std::u16string units = Utf8ToUtf16(AnsiView(text));
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(units.size() * 2);
+    for (char16_t u : units) {
+        bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(u >> 8));
+    }
+    return bytes;
+}
+
+std::string ShellQuote(const std::string& text) {
+    if (text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+,") ==
+        std::string::npos)
+        return text;
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'') out += "'\\''";
+        else out.push_back(c);
+    }
+    return out + "'";
+}
+
+std::string RunningMessage(const std::string& prefix, long pid) {
+    const std::string quoted = ShellQuote(prefix);
+    std::string who = pid > 0 ? " (wineserver process " + std::to_string(pid) + ")" : "";
+    return "Wine is running on the prefix " + prefix + who +
+           " and keeps its own copy of the registry, which would undo the changes. Stop it with "
+           "\"WINEPREFIX=" + quoted + " wineserver -k\", or wait for it to end with \"WINEPREFIX=" +
+           quoted + " wineserver -w\", then try again.";
+}
+
+void CopyName(std::string_view text, char* buffer) {
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+}
+
+}  // namespace
+
+WineRegistry::~WineRegistry() {
+    if (batchDepth_ > 0) {
+        batchDepth_ = 1;
+        EndBatch();
+    }
+}
+
+// ---------------------------------------------------------------- places
+
+LONG WineRegistry::RootPlace(HKEY root, Place* place) {
+    switch (root) {
+        case HKEY_LOCAL_MACHINE: *place = {kMachine, &hives_[kMachine].file->Root()}; return ERROR_SUCCESS;
+        case HKEY_CURRENT_USER: *place = {kUser, &hives_[kUser].file->Root()}; return ERROR_SUCCESS;
+        case HKEY_USERS: *place = {}; return ERROR_SUCCESS;
+        case HKEY_CLASSES_ROOT: {
+            int budget = kMaxLinkFollows;
+            return Walk({kMachine, &hives_[kMachine].file->Root()}, "Software\\Classes", place, &budget);
+        }
+        case HKEY_CURRENT_CONFIG: {
+            int budget = kMaxLinkFollows;
+            return Walk({kMachine, &hives_[kMachine].file->Root()},
+                        "System\\CurrentControlSet\\Hardware Profiles\\Current", place, &budget);
+        }
+        case HKEY_DYN_DATA: return ERROR_FILE_NOT_FOUND;
+        default: return ERROR_INVALID_HANDLE;
+    }
+}
+
+LONG WineRegistry::ResolveHandle(HKEY key, DWORD need, Place* place) {
+    if (IsPredefinedRoot(key)) return RootPlace(key, place);
+    const auto it = handles_.find(key);
+    if (key == kNullKey || it == handles_.end()) return ERROR_INVALID_HANDLE;
+    if ((it->second.access & need) != need) return ERROR_ACCESS_DENIED;
+    *place = it->second.place;
+    return ERROR_SUCCESS;
+}
+
+std::vector<std::pair<std::string_view, WineRegistry::Place>> WineRegistry::Children(
+    const Place& place) const {
+    std::vector<std::pair<std::string_view, Place>> children;
+    if (place.hive >= 0) {
+        for (RegFileKey* sub : place.key->subkeys) children.emplace_back(sub->name, Place{place.hive, sub});
+        return children;
+    }
+    children.emplace_back(".Default", Place{kDefaultUser, &hives_[kDefaultUser].file->Root()});
+    children.emplace_back(userSid_, Place{kUser, &hives_[kUser].file->Root()});
+    std::sort(children.begin(), children.end(),
+              [](const auto& a, const auto& b) { return CompareRegNames(a.first, b.first) < 0; });
+    return children;
+}
+
+LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
+    if (place.hive < 0) {
+        for (const auto& [childName, child] : Children(place)) {
+            if (CompareRegNames(childName, name) != 0) continue;
+            place = child;
+            return ERROR_SUCCESS;
+        }
+        return ERROR_FILE_NOT_FOUND;
+    }
+    RegFileKey* child = hives_[place.hive].file->FindSubkey(*place.key, name);
+    if (!child) return ERROR_FILE_NOT_FOUND;
+    place.key = child;
+    return child->symlink ? FollowLink(place, linkBudget) : ERROR_SUCCESS;
+}
+
+// A link key holds its target as REG_LINK text: "\Registry\Machine\Software\Classes".
+LONG WineRegistry::FollowLink(Place& place, int* linkBudget) {
+    if (--*linkBudget < 0) return ERROR_FILE_NOT_FOUND;
+    RegFile& file = *hives_[place.hive].file;
+    const RegFileValue* value = file.FindValue(*place.key, "SymbolicLinkValue");
+    if (!value || value->type != REG_LINK) return ERROR_FILE_NOT_FOUND;
+    const auto bytes = file.ValueBytes(*value);
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    while (!units.empty() && units.back() == 0) units.pop_back();
+    const std::string target = Utf16ToWtf(units);
+    const auto parts = PathParts(target);
+    if (parts.size() < 2 || CompareRegNames(parts[0], "Registry") != 0) return ERROR_FILE_NOT_FOUND;
+    std::size_t next = 2;
+    if (CompareRegNames(parts[1], "Machine") == 0) {
+        place = {kMachine, &hives_[kMachine].file->Root()};
+    } else if (CompareRegNames(parts[1], "User") == 0) {
+        place = {};
+    } else {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    for (; next < parts.size(); ++next)
+        if (LONG status = Step(place, parts[next], linkBudget); status != ERROR_SUCCESS) return status;
+    return ERROR_SUCCESS;
+}
+
+LONG WineRegistry::Walk(Place start, std::string_view subKey, Place* result, int* linkBudget) {
+    const auto parts = PathParts(subKey);
+    if (parts.size() > kMaxPathDepth) return ERROR_FILE_NOT_FOUND;
+    for (std::string_view part : parts)
+        if (LONG status = Step(start, part, linkBudget); status != ERROR_SUCCESS) return status;
+    *result = start;
+    return ERROR_SUCCESS;
+}
+
+HKEY WineRegistry::NewHandle(Place place, DWORD access) {
+    while (handles_.count(nextHandle_) || nextHandle_ == kNullKey) {
+        nextHandle_ += 4;
+        if (nextHandle_ >= 0x80000000u) nextHandle_ = 0x100;
+    }
+    const HKEY handle = nextHandle_;
+    nextHandle_ += 4;
+    if (nextHandle_ >= 0x80000000u) nextHandle_ = 0x100;
+    handles_[handle] = {place, GrantedAccess(access)};
+    return handle;
+}
+
+// ---------------------------------------------------------------- opening keys
+
+LONG WineRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HKEY* result) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    *result = kNullKey;
+    Place place;
+    if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
+    int budget = kMaxLinkFollows;
+    if (LONG status = Walk(place, AnsiView(subKey), &place, &budget); status != ERROR_SUCCESS)
+        return status;
+    *result = NewHandle(place, access);
+    return ERROR_SUCCESS;
+}
+
+LONG WineRegistry::OpenKey(HKEY key, std::string_view subKey, HKEY* result) {
+    return OpenKeyEx(key, subKey, kMaximumAllowed, result);
+}
+
+LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*options*/, DWORD access,
+                               HKEY* result, DWORD* disposition) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    *result = kNullKey;
+    Place place;
+    if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
+    const std::string path = AnsiView(subKey);
+    const auto parts = PathParts(path);
+    if (parts.size() > kMaxPathDepth) return ERROR_INVALID_PARAMETER;
+    int budget = kMaxLinkFollows;
+    std::size_t found = 0;
+    for (; found < parts.size(); ++found) {
+        Place next = place;
+        const LONG status = Step(next, parts[found], &budget);
+        if (status == ERROR_FILE_NOT_FOUND && place.hive >= 0 &&
+            !hives_[place.hive].file->FindSubkey(*place.key, parts[found]))
+            break;  // missing: created below
+        if (status == ERROR_FILE_NOT_FOUND && place.hive < 0) return ERROR_ACCESS_DENIED;
+        if (status != ERROR_SUCCESS) return status;
+        place = next;
+    }
+    if (found == parts.size()) {
+        if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
+        *result = NewHandle(place, access);
+        return ERROR_SUCCESS;
+    }
+    if (place.hive < 0) return ERROR_ACCESS_DENIED;  // HKEY_USERS takes no new keys
+    for (std::size_t i = found; i < parts.size(); ++i)
+        if (Utf16Length(parts[i]) > kMaxKeyNameUnits) return ERROR_INVALID_PARAMETER;
+    if (auto why = WriteRefusal()) {
+        lastError_ = *why;
+        return ERROR_ACCESS_DENIED;
+    }
+    RegFile& file = *hives_[place.hive].file;
+    RegFileKey* parent = place.key;
+    const std::uint64_t oldTime = parent->modified;
+    const std::uint64_t now = FileTimeNow();
+    parent->modified = now;
+    RegFileKey* first = nullptr;
+    RegFileKey* last = parent;
+    for (std::size_t i = found; i < parts.size(); ++i) {
+        last = file.AddSubkey(*last, parts[i], now);
+        if (!first) first = last;
+    }
+    if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
+        // Take the new keys out again, leaf first.
+        for (RegFileKey* k = last; k != parent; k = k->parent) file.RemoveSubkey(*k->parent, k);
+        parent->modified = oldTime;
+        return status;
+    }
+    if (disposition) *disposition = REG_CREATED_NEW_KEY;
+    *result = NewHandle({place.hive, last}, access);
+    return ERROR_SUCCESS;
+}
+
+LONG WineRegistry::CloseKey(HKEY key) {
+    if (key == kNullKey || IsPredefinedRoot(key)) return ERROR_SUCCESS;
+    return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+// ---------------------------------------------------------------- reading values
+
+LONG WineRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* type,
+                                std::uint8_t* data, DWORD* cbData) {
+    if (data && !cbData) return ERROR_INVALID_PARAMETER;
+    Place place;
+    if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
+    if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
+    const RegFile& file = *hives_[place.hive].file;
+    const RegFileValue* value = file.FindValue(*place.key, AnsiView(valueName));
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    std::vector<std::uint8_t> bytes = file.ValueBytes(*value);
+    if (IsTextKind(value->type)) {
+        const std::string text = TextToAnsiSide(bytes);
+        bytes.assign(text.begin(), text.end());
+    }
+    if (type) *type = value->type;
+    const auto size = static_cast<DWORD>(bytes.size());
+    if (!data) {
+        if (cbData) *cbData = size;
+        return ERROR_SUCCESS;
+    }
+    if (size > *cbData) {
+        *cbData = size;
+        return ERROR_MORE_DATA;
+    }
+    std::copy(bytes.begin(), bytes.end(), data);
+    *cbData = size;
+    return ERROR_SUCCESS;
+}
+
+LONG WineRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* type,
+                                 std::vector<std::uint8_t>* data) {
+    Place place;
+    if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
+    if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
+    const RegFile& file = *hives_[place.hive].file;
+    const RegFileValue* value = file.FindValue(*place.key, AnsiView(valueName));
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = value->type;
+    if (data) file.ValueBytes(*value, *data);
+    return ERROR_SUCCESS;
+}
+
+// ---------------------------------------------------------------- enumeration
+
+LONG WineRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char* cls,
+                             DWORD* cchClass) {
+    if (!name || !cchName) return ERROR_INVALID_PARAMETER;
+    Place place;
+    if (LONG status = ResolveHandle(key, KEY_ENUMERATE_SUB_KEYS, &place); status != ERROR_SUCCESS)
+        return status;
+    std::string_view childName;
+    std::string className;
+    if (place.hive >= 0) {
+        if (index >= place.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+        const RegFileKey* sub = place.key->subkeys[index];
+        childName = sub->name;
+        if (sub->hasClass) className = AnsiView(sub->keyClass);
+    } else {
+        const auto children = Children(place);
+        if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
+        childName = children[index].first;
+    }
+    const std::string nameA = AnsiView(childName);
+    const bool nameFits = nameA.size() < *cchName;
+    const bool classFits = !cls || !cchClass || className.size() < *cchClass;
+    if (!nameFits || !classFits) {
+        if (!nameFits) *cchName = static_cast<DWORD>(nameA.size() + 1);
+        if (!classFits) *cchClass = static_cast<DWORD>(className.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    CopyName(nameA, name);
+    *cchName = static_cast<DWORD>(nameA.size());
+    if (cls && cchClass) CopyName(className, cls);
+    if (cchClass) *cchClass = static_cast<DWORD>(className.size());
+    return ERROR_SUCCESS;
+}
+
+LONG WineRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,
+                             std::uint8_t* data, DWORD* cbData) {
+    if (!name || !cchName || (data && !cbData)) return ERROR_INVALID_PARAMETER;
+    Place place;
+    if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
+    if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
+    const RegFile& file = *hives_[place.hive].file;
+    const RegFileValue& value = place.key->values[index];
+    const std::string nameA = AnsiView(value.name);
+    std::vector<std::uint8_t> bytes;
+    if (data || cbData) {
+        file.ValueBytes(value, bytes);
+        if (IsTextKind(value.type)) {
+            const std::string text = TextToAnsiSide(bytes);
+            bytes.assign(text.begin(), text.end());
+        }
+    }
+    if (type) *type = value.type;
+    const bool nameFits = nameA.size() < *cchName;
+    const bool dataFits = !data || bytes.size() <= *cbData;
+    if (!nameFits || !dataFits) {
+        if (!nameFits) *cchName = static_cast<DWORD>(nameA.size() + 1);
+        if (cbData) *cbData = static_cast<DWORD>(bytes.size());
+        return ERROR_MORE_DATA;
+    }
+    CopyName(nameA, name);
+    *cchName = static_cast<DWORD>(nameA.size());
+    if (data) std::copy(bytes.begin(), bytes.end(), data);
+    if (cbData) *cbData = static_cast<DWORD>(bytes.size());
+    return ERROR_SUCCESS;
+}
+
+// ---------------------------------------------------------------- writing values
+
+LONG WineRegistry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
+                              const std::uint8_t* data, DWORD cbData) {
+    if (!data && cbData > 0) return ERROR_INVALID_PARAMETER;
+    std::vector<std::uint8_t> stored;
+    if (IsTextKind(type))
+        stored = TextFromAnsiSide(std::string_view(reinterpret_cast<const char*>(data), cbData));
+    else if (cbData > 0)
+        stored.assign(data, data + cbData);
+    return StoreValue(key, valueName, type, stored);
+}
+
+LONG WineRegistry::SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
+                               std::span<const std::uint8_t> data) {
+    return StoreValue(key, valueName, type, data);
+}
+
+LONG WineRegistry::StoreValue(HKEY key, std::string_view valueName, DWORD type,
+                              std::span<const std::uint8_t> stored) {
+    Place place;
+    if (LONG status = ResolveHandle(key, KEY_SET_VALUE, &place); status != ERROR_SUCCESS) return status;
+    if (place.hive < 0) return ERROR_ACCESS_DENIED;
+    const std::string name = AnsiView(valueName);
+    if (Utf16Length(name) > kMaxValueNameUnits) return ERROR_INVALID_PARAMETER;
+    if (auto why = WriteRefusal()) {
+        lastError_ = *why;
+        return ERROR_ACCESS_DENIED;
+    }
+    RegFile& file = *hives_[place.hive].file;
+    RegFileKey& target = *place.key;
+    const RegFileValue* existing = file.FindValue(target, name);
+    std::optional<RegFileValue> old;
+    if (existing) {
+        old = *existing;
+        const auto bytes = file.ValueBytes(*existing);
+        if (existing->type == type && std::equal(bytes.begin(), bytes.end(), stored.begin(), stored.end()))
+            return ERROR_SUCCESS;  // the same value again changes nothing, as in wineserver
+    }
+    const std::uint64_t oldTime = target.modified;
+    file.SetValue(target, name, type, stored);
+    target.modified = FileTimeNow();
+    if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
+        if (old) file.RestoreValue(target, *old);
+        else file.DeleteValue(target, name);
+        target.modified = oldTime;
+        return status;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG WineRegistry::DeleteValue(HKEY key, std::string_view valueName) {
+    Place place;
+    if (LONG status = ResolveHandle(key, KEY_SET_VALUE, &place); status != ERROR_SUCCESS) return status;
+    if (place.hive < 0) return ERROR_ACCESS_DENIED;
+    if (auto why = WriteRefusal()) {
+        lastError_ = *why;
+        return ERROR_ACCESS_DENIED;
+    }
+    RegFile& file = *hives_[place.hive].file;
+    RegFileKey& target = *place.key;
+    const std::string name = AnsiView(valueName);
+    const RegFileValue* existing = file.FindValue(target, name);
+    if (!existing) return ERROR_FILE_NOT_FOUND;
+    const RegFileValue old = *existing;
+    const std::uint64_t oldTime = target.modified;
+    file.DeleteValue(target, name);
+    target.modified = FileTimeNow();
+    if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
+        file.RestoreValue(target, old);
+        target.modified = oldTime;
+        return status;
+    }
+    return ERROR_SUCCESS;
+}
+
+// ---------------------------------------------------------------- saving
+
+void WineRegistry::BeginBatch() { ++batchDepth_; }
+
+bool WineRegistry::EndBatch(std::string* error) {
+    if (batchDepth_ == 0) return true;
+    if (--batchDepth_ > 0) return true;
+    bool ok = true;
+    for (int hive = 0; hive < kHiveCount; ++hive) {
+        if (!hives_[hive].dirty) continue;
+        if (SaveHive(hive) != ERROR_SUCCESS) {
+            if (error) *error = lastError_;
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+LONG WineRegistry::Commit(int hive) {
+    const bool wasDirty = hives_[hive].dirty;
+    hives_[hive].dirty = true;
+    if (batchDepth_ > 0) return ERROR_SUCCESS;
+    const LONG status = SaveHive(hive);
+    if (status != ERROR_SUCCESS) hives_[hive].dirty = wasDirty;
+    return status;
+}
+
+LONG WineRegistry::SaveHive(int hive) {
+    Hive& h = hives_[hive];
+    WineserverLock lock;
+    long holder = 0;
+    if (!lock.Acquire(prefix_, &holder)) {
+        lastError_ = RunningMessage(prefix_, holder);
+        return ERROR_ACCESS_DENIED;
+    }
+    bool exists = false;
+    const auto stamp = StampOf(h.path, &exists);
+    if (exists != h.existed || (exists && !(stamp == h.stamp))) {
+        lastError_ = h.path + " was changed by another program after it was read; open the prefix "
+                              "again before changing its registry.";
+        return ERROR_ACCESS_DENIED;
+    }
+    const std::string contents = h.file->Serialize();
+    std::string why;
+    const bool written = writer_ ? writer_(h.path, contents, &why) : WriteFileAtomically(h.path, contents, &why);
+    if (!written) {
+        lastError_ = "The registry file could not be saved: " + why;
+        return kRegistryIoFailed;
+    }
+    h.stamp = StampOf(h.path, &h.existed);
+    h.dirty = false;
+    lastError_.clear();
+    return ERROR_SUCCESS;
+}
+
+WineRegistry::Hive::FileStamp WineRegistry::StampOf(const std::string& path, bool* exists) {
+    struct stat st {};
+    Hive::FileStamp stamp;
+    *exists = ::stat(path.c_str(), &st) == 0;
+    if (!*exists) return stamp;
+    stamp.dev = st.st_dev;
+    stamp.ino = st.st_ino;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
+std::optional<std::string> WineRegistry::StaleHive() const {
+    for (const Hive& h : hives_) {
+        bool exists = false;
+        const auto stamp = StampOf(h.path, &exists);
+        if (exists != h.existed || (exists && !(stamp == h.stamp)))
+            return h.path + " was changed by another program after it was read; open the prefix "
+                            "again before changing its registry.";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> WineRegistry::WriteRefusal() {
+    if (const long pid = RunningWineserver(prefix_); pid != 0) return RunningMessage(prefix_, pid);
+    return StaleHive();
+}
+
+// ---------------------------------------------------------------- opening a prefix
+
+namespace {
+
+bool Fail(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, std::string* error) {
+    struct stat st {};
+    if (::stat(prefixPath.c_str(), &st) != 0) {
+        Fail(error, "The Wine prefix " + prefixPath + " does not exist.");
+        return nullptr;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        Fail(error, prefixPath + " is not a folder, so it is not a Wine prefix.");
+        return nullptr;
+    }
+    std::unique_ptr<WineRegistry> registry(new WineRegistry());
+    registry->prefix_ = prefixPath;
+    static constexpr const char* kFiles[] = {"system.reg", "user.reg", "userdef.reg"};
+    for (int i = 0; i < WineRegistry::kHiveCount; ++i) {
+        auto& hive = registry->hives_[i];
+        hive.path = prefixPath + "/" + kFiles[i];
+        hive.stamp = WineRegistry::StampOf(hive.path, &hive.existed);
+        if (!hive.existed) {
+            if (i == WineRegistry::kMachine) {
+                Fail(error, prefixPath + " is not a Wine prefix: it has no system.reg.");
+                return nullptr;
+            }
+            continue;
+        }
+        std::string contents;
+        if (!ReadWholeFile(hive.path, contents)) {
+            Fail(error, "Cannot read " + hive.path + ": " + std::strerror(errno));
+            return nullptr;
+        }
+        hive.file = RegFile::Parse(hive.path, std::move(contents), error);
+        if (!hive.file) return nullptr;
+    }
+    const std::string arch = registry->hives_[WineRegistry::kMachine].file->Arch();
+    auto& user = registry->hives_[WineRegistry::kUser];
+    if (!user.file) user.file = RegFile::Empty("REGISTRY\\User\\" + std::string(kDefaultUserSid), arch);
+    auto& defaultUser = registry->hives_[WineRegistry::kDefaultUser];
+    if (!defaultUser.file) defaultUser.file = RegFile::Empty("REGISTRY\\User\\.Default", arch);
+    const auto userPath = PathParts(user.file->RelativeTo());
+    registry->userSid_ = userPath.size() == 3 ? std::string(userPath[2]) : std::string(kDefaultUserSid);
+    return registry;
+}
+
+}  // namespace vostrel
