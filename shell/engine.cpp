@@ -2,8 +2,6 @@
 // manager are merged; each forwards to the core once it is there.
 #include "shell/engine.h"
 
-#include <cstdlib>
-
 #include "system/window.h"
 
 namespace vostrel::shell::engine {
@@ -18,14 +16,9 @@ constexpr const char* kSections[] = {
 
 }  // namespace
 
-MachineResult OpenMachine(const std::string&) { return {nullptr, "no machine backend yet"}; }
+MachineResult OpenMachine(const std::string& prefix) { return OpenWinePrefix(prefix); }
 
-std::string DefaultPrefix() {
-    const char* prefix = std::getenv("WINEPREFIX");
-    if (prefix && *prefix) return prefix;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.wine";
-}
+std::string DefaultPrefix() { return DefaultWinePrefix(); }
 
 void LoadlvwRegistryvaluesScanValues(MainForm& form) {
     form.lvwRegistryvaluesScan.Clear();

@@ -119,7 +119,10 @@ FrmMain& GuiTest::Main() {
     if (!app.main) {
         new FrmMain(app);
         app.main->show();
+        // The refresh that follows every show resets the hover looks; let it pass.
         Pump(80);
+        while (app.main->tmrRefreshlvwContents()->isActive()) Pump(10);
+        Pump(20);
     }
     return *app.main;
 }
