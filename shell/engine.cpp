@@ -53,7 +53,9 @@ void ColumnClick(MainForm&, ListControl& list, int) {
     list.SetSortOrder(list.sortOrder() == 0 ? 1 : 0);
 }
 
-void ImgRepairMouseMove_Click(MainForm&) {}
+std::optional<std::string> ImgRepairMouseMove_Click(MainForm&, const std::function<void()>&) {
+    return std::nullopt;
+}
 void ImgReturnMouseMove_Click(MainForm& form) {
     form.window.SetVisible(Control::PicResults, false);
     form.window.SetVisible(Control::FrameScanSettingShelidButton, true);

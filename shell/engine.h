@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 
@@ -30,7 +32,10 @@ void ImgScanCancelMouseMove_Click(MainForm& form);
 // Results, repair, return.
 void lvwRegistryProblems_ItemClick(MainForm& form, std::size_t row);
 void ColumnClick(MainForm& form, ListControl& list, int columnIndex);
-void ImgRepairMouseMove_Click(MainForm& form);
+// Repairs every problem; `afterNotice` runs once its closing notice is
+// answered. The reason when nothing could be repaired.
+std::optional<std::string> ImgRepairMouseMove_Click(MainForm& form,
+                                                    const std::function<void()>& afterNotice);
 void ImgReturnMouseMove_Click(MainForm& form);
 // Where the scan report is written (a host path).
 std::string ScanReportPath(MainForm& form);

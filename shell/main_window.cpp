@@ -327,7 +327,7 @@ void FrmMain::BuildResultsView() {
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair, &ImagePair::Reset);
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, back, &ImagePair::Reset);
     }
-    connect(repair, &ImagePair::clicked, this, [this] { engine::ImgRepairMouseMove_Click(app_.form); });
+    connect(repair, &ImagePair::clicked, this, &FrmMain::ImgRepairMouseMove_Click);
     connect(back, &ImagePair::clicked, this, [this] {
         engine::ImgReturnMouseMove_Click(app_.form);
         cmdShowLog_->setEnabled(QFileInfo::exists(
@@ -460,6 +460,16 @@ void FrmMain::changeEvent(QEvent* event) {
 void FrmMain::ImgScanNowMouseMove_Click() {
     if (!ScanIdle()) return;
     engine::ImgScanNowMouseMove_Click(app_.form);
+}
+
+void FrmMain::ImgRepairMouseMove_Click() {
+    const auto refusal = engine::ImgRepairMouseMove_Click(app_.form, [this] {
+        RefreshThePicControls();
+        LoadlvwRegistryvaluesScanValues();
+    });
+    if (refusal) ShowNotice("Nothing was repaired: " + *refusal);
+    cmdShowLog_->setEnabled(
+        QFileInfo::exists(QString::fromStdString(engine::ScanReportPath(app_.form))));
 }
 
 void FrmMain::ImgSettingsMouseMove_Click() {

@@ -40,6 +40,7 @@ public:
     void Picture1_GotFocus();
     void LoadlvwRegistryvaluesScanValues();
     void ImgScanNowMouseMove_Click();
+    void ImgRepairMouseMove_Click();
     void Picture1_MouseMove();
     bool ScanIdle() const;
     QTimer* tmrSettings() const { return tmrSettings_; }

@@ -12,6 +12,7 @@
 namespace vostrel::shell {
 
 std::string strMessageKind;
+std::string strMessageText;
 
 namespace {
 
@@ -33,6 +34,9 @@ struct KindEntry {
 
 constexpr KindEntry kKinds[] = {
     {"FILES REPAIRED", MessageKind::FilesRepaired, " All Problems were repaired sucessfully !"},
+    {"FILES KEPT", MessageKind::FilesKept,
+     "Some problems were kept: their backup could not be written."},
+    {"NOT REPAIRED", MessageKind::NotRepaired, ""},
     {"CLOSE CONFERMATION", MessageKind::CloseConfirmation, "Are you sure you want close Vostrel?"},
     {"CANCEL SCANNING", MessageKind::CancelScanning,
      "Are you sure you want to stop the scanning ?"},
@@ -78,6 +82,11 @@ bool IsQuestion(MessageKind kind) {
            kind == MessageKind::DeleteBackupFile;
 }
 
+bool IsNotice(MessageKind kind) {
+    return kind == MessageKind::FilesRepaired || kind == MessageKind::FilesKept ||
+           kind == MessageKind::NotRepaired;
+}
+
 bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "YES"; }
 
 FrmMessagebox::FrmMessagebox(QWidget* parent) : QDialog(parent) {
@@ -112,7 +121,8 @@ void FrmMessagebox::FormLoad() {
     const KindEntry* entry = FindKind(strMessageKind);
     if (!entry) return;
     lblMessage_->setText(QString::fromUtf8(entry->message));
-    if (entry->id != MessageKind::FilesRepaired) return;
+    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(strMessageText));
+    if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
     ok_->SetLeft(Twips(kSingleOkLeft));
 }
@@ -123,7 +133,7 @@ void FrmMessagebox::ImgOkMouseMove_Click() {
         strMessageKind.clear();
         strMessageKind = "YES";
         accept();
-    } else if (kind == MessageKind::FilesRepaired) {
+    } else if (IsNotice(kind)) {
         accept();
     }
 }
@@ -133,6 +143,12 @@ void FrmMessagebox::ImgCancelMouseMove_Click() {
     strMessageKind.clear();
     strMessageKind = "NO";
     reject();
+}
+
+void ShowNotice(std::string_view text) {
+    strMessageText = std::string(text);
+    AskMessage("NOT REPAIRED");
+    strMessageText.clear();
 }
 
 void FrmMessagebox::Picture1_MouseMove() {

@@ -21,11 +21,24 @@ class SkinLabel;
 // The kind going in, the answer ("YES" or "NO") coming out.
 extern std::string strMessageKind;
 
-enum class MessageKind { FilesRepaired, CloseConfirmation, CancelScanning, DeleteBackupFile, Other };
+enum class MessageKind {
+    FilesRepaired,
+    FilesKept,
+    NotRepaired,
+    CloseConfirmation,
+    CancelScanning,
+    DeleteBackupFile,
+    Other
+};
+
+// The text of a notice whose words only the caller knows ("NOT REPAIRED").
+extern std::string strMessageText;
 
 // Looks a kind up, trimmed and without regard to case.
 MessageKind LookUpMessageKind(std::string_view kind);
 bool IsQuestion(MessageKind kind);
+// A notice with a single OK button.
+bool IsNotice(MessageKind kind);
 // The answer the callers read: true only for "YES" (trimmed, any case).
 bool AnsweredYes(std::string_view answer);
 
@@ -55,6 +68,8 @@ private:
 // Sets strMessageKind to the kind, shows the message box modal and returns
 // what it left in strMessageKind.
 std::string AskMessage(std::string_view kind);
+// Shows a one-button notice with the caller's text.
+void ShowNotice(std::string_view text);
 
 class FrmNotification : public QDialog {
     Q_OBJECT

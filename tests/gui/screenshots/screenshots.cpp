@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
         SaveOver(&main, box, "repaired");
         ClickOk(box);
     });
-    engine::ImgRepairMouseMove_Click(app.form);
+    main.ImgRepairMouseMove_Click();
     Pump(100);
     {
         FrmBackUpRestore manager(app, &main);
