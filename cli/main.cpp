@@ -3,13 +3,20 @@
 
 #include <iostream>
 
+#include "cli/scan_command.h"
+
 int main(int argc, char** argv) {
     CLI::App app{"Vostrel 2006 - finds registry entries and shortcuts that point at missing files"};
     app.require_subcommand(0, 1);
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
-    CLI11_PARSE(app, argc, argv);
-    if (app.get_subcommands().empty()) {
-        std::cout << app.help();
+    int status = 0;
+    vostrel::cli::AddScanCommand(app, status);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : 2;
     }
-    return 0;
+    if (app.get_subcommands().empty()) std::cout << app.help();
+    return status;
 }

@@ -4,8 +4,13 @@
 // they are shown in. The desktop program mirrors the lists in its views.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "system/file_system_api.h"
 #include "system/list_control.h"
@@ -15,6 +20,16 @@
 
 namespace vostrel {
 
+// What a scan reads from the machine once instead of once per value: the
+// drive collection, the folder variables and whether a path exists (many
+// registrations name the same few files). Filled on first use and
+// forgotten at the start of every scan.
+struct MachineFacts {
+    std::optional<std::vector<Drive>> drives;
+    std::optional<std::map<std::string, std::string>> folderVariables;  // upper-case name -> text
+    std::unordered_map<std::string, bool> existing;  // FileExists answers, by path as tested
+};
+
 struct ScanState {
     bool bCancelScanning = false;
     std::string strScanStartTime;
@@ -22,12 +37,16 @@ struct ScanState {
     std::int32_t lProgressStep = 0;
     bool bSyncingSelectAll = false;
     bool bScanning = false;  // a scan is running: a second request is ignored
+    MachineFacts facts;
 };
 
 class MainForm {
 public:
-    MainForm(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings, Window& window)
-        : registry(registry), files(files), settings(settings), window(window), pump(window) {}
+    // Pending events are let through at most every `pumpInterval` of work.
+    MainForm(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings, Window& window,
+             std::chrono::microseconds pumpInterval = std::chrono::milliseconds(10))
+        : registry(registry), files(files), settings(settings), window(window),
+          pump(window, pumpInterval) {}
 
     RegistryApi& registry;
     FileSystemApi& files;

@@ -13,6 +13,8 @@ namespace vostrel {
 
 namespace {
 
+constexpr std::string_view kSectionHeader = "[Settings]";
+
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
     return home && *home ? home : "/tmp";
@@ -76,7 +78,7 @@ bool IniSettingsStore::Refresh() {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const std::string_view trimmed = Trim(line);
         if (!trimmed.empty() && trimmed.front() == '[') {
-            const bool ours = EqualsNoCase(trimmed, "[" + std::string(kSettingsSection) + "]");
+            const bool ours = EqualsNoCase(trimmed, kSectionHeader);
             if (ours && where == Before) {
                 where = Inside;
                 continue;
@@ -122,8 +124,8 @@ bool IniSettingsStore::Save(std::string_view key, std::string_view value) {
 
     std::string contents = next.head;
     if (!contents.empty() && contents.back() != '\n') contents.push_back('\n');
-    contents += "[" + std::string(kSettingsSection) + "]\n";
-    for (const Entry& entry : next.entries) contents += entry.key + "=" + entry.value + "\n";
+    contents.append(kSectionHeader).append("\n");
+    for (const Entry& entry : next.entries) contents.append(entry.key).append("=").append(entry.value).append("\n");
     contents += next.tail;
 
     std::error_code ec;

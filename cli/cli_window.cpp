@@ -1,0 +1,86 @@
+#include "cli/cli_window.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "scan/scan_driver.h"
+#include "system/text.h"
+
+namespace vostrel::cli {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) {
+    gInterrupted = 1;
+    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+}
+
+std::size_t TerminalWidth() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+// Cuts a text to `width` characters of the terminal (UTF-8 aware).
+std::string Fit(const std::string& text, std::size_t width) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (++characters > width) return text.substr(0, i);
+    }
+    return text;
+}
+
+}  // namespace
+
+CliWindow::CliWindow(bool showProgress) : showProgress_(showProgress) {
+    gInterrupted = 0;
+    std::signal(SIGINT, OnInterrupt);
+}
+
+CliWindow::~CliWindow() {
+    EndProgress();
+    std::signal(SIGINT, SIG_DFL);
+}
+
+void CliWindow::ProcessPendingEvents() {
+    if (gInterrupted && !interruptHandled_ && form_ && form_->state.bScanning) {
+        interruptHandled_ = true;
+        cancellingFromInterrupt_ = true;
+        ImgScanCancelMouseMove_Click(*form_);
+        cancellingFromInterrupt_ = false;
+    }
+    if (showProgress_) DrawProgress();
+}
+
+std::string CliWindow::AskMessage(std::string_view messageKind) {
+    if (cancellingFromInterrupt_ && messageKind == "CANCEL SCANNING") return "YES";
+    return "NO";
+}
+
+void CliWindow::DrawProgress() {
+    const auto now = std::chrono::steady_clock::now();
+    if (lineShown_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
+    lastDrawn_ = now;
+    const std::string line = TrimCopy(Caption(Control::lblStatus)) + " | " +
+                             Caption(Control::lblRegistryScan) + " | problems: " +
+                             Caption(Control::lblProblemsFound);
+    std::string out = "\r\x1b[K" + Fit(line, TerminalWidth() - 1);
+    std::fputs(out.c_str(), stderr);
+    std::fflush(stderr);
+    lineShown_ = true;
+}
+
+void CliWindow::EndProgress() {
+    if (!lineShown_) return;
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+    lineShown_ = false;
+}
+
+}  // namespace vostrel::cli

@@ -1,0 +1,148 @@
+#include "results/scan_report.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+
+#include "system/settings.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+constexpr std::string_view kProduct = kAppName;
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kCrlfLine = "\r\n";  // shows as two empty lines
+constexpr std::string_view kCrLine = "\r";      // written as bytes 13, 13, 10
+constexpr std::string_view kCopyright = "Vostrel 2006 (c) 2006 Vostrel. All rights reserved.";
+
+std::string Repeat(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+// Collects the report's lines; each line is given as pieces that are
+// joined, and ends with carriage return and line feed.
+class ReportWriter {
+public:
+    void Line(std::initializer_list<std::string_view> pieces) {
+        for (auto piece : pieces) text_.append(piece);
+        text_.append(kLineEnd);
+    }
+    std::string& text() { return text_; }
+
+private:
+    std::string text_;
+};
+
+void WriteVerdict(ReportWriter& out, bool clean) {
+    const std::string frame = Repeat("<>", 60), indent = Repeat(" ", 27);
+    out.Line({frame});
+    if (clean)
+        out.Line({indent, "Your system is clean Please run ", kProduct, " to keep your system in good health"});
+    else
+        out.Line({indent, "Registry Section Defected In Detail"});
+    out.Line({frame});
+}
+
+void WriteProblemBlocks(MainForm& form, ReportWriter& out) {
+    const std::string stars117 = Repeat("*", 117), stars90 = Repeat("*", 90);
+    const auto& errors = form.lvwErrors;
+    for (std::size_t i = 1; i <= errors.Count(); ++i) {
+        out.Line({kCrlfLine});
+        out.Line({stars117});
+        out.Line({" Name of Section : ", errors.SubItem(i, 3)});
+        out.Line({" File Name       : ", errors.SubItem(i, 2)});
+        out.Line({" Registry Path   : ", errors.SubItem(i, 4)});
+        out.Line({stars117});
+        out.Line({kCrlfLine});
+        form.pump.Tick();
+    }
+    const auto& shortcuts = form.lvwShortcut;
+    for (std::size_t i = 1; i <= shortcuts.Count(); ++i) {
+        out.Line({kCrlfLine});
+        out.Line({stars90});
+        out.Line({" Name of Section : ", shortcuts.SubItem(i, 1)});
+        out.Line({" File Name       : ", shortcuts.Text(i)});
+        out.Line({stars90});
+        out.Line({kCrlfLine});
+        form.pump.Tick();
+    }
+}
+
+}  // namespace
+
+std::string ReportDateText() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    if (!local) return {};
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", local);
+    return text;
+}
+
+std::string ScanReportPath(MainForm& form) {
+    std::filesystem::path folder = form.settings.Get("txtLogFile", ProgramFolder());
+    return (folder / kScanReportName).string();
+}
+
+std::string ScanReportText(MainForm& form, std::string_view date) {
+    ReportWriter out;
+    const std::string frame = Repeat("<>", 63), rule = Repeat("~", 124);
+    out.Line({frame});
+    out.Line({Repeat(" ", 21), kProduct, " Report.", Repeat(" ", 19)});
+    out.Line({frame});
+    out.Line({Repeat(" ", 75), "Created on : ", date});
+    out.Line({kCrlfLine});
+    out.Line({kProduct, " started scanning your system registry at ", form.state.strScanStartTime,
+              " and finished scanning at ", form.state.strScanEndTime});
+    out.Line({kCrLine});
+    const auto total = form.lvwErrors.Count() + form.lvwShortcut.Count();
+    out.Line({"Total numbers of problems detected : ", std::to_string(total)});
+    out.Line({kCrLine});
+    out.Line({kCrLine});
+    out.Line({" Sections scanned."});
+    out.Line({rule});
+    const auto& catalogue = form.lvwRegistryvaluesScan;
+    for (std::size_t i = 1; i <= catalogue.Count(); ++i) {
+        if (catalogue.Checked(i)) out.Line({" >>>> ", catalogue.Text(i)});
+        form.pump.Tick();
+    }
+    out.Line({rule});
+    out.Line({kCrlfLine});
+    WriteVerdict(out, total == 0);
+    WriteProblemBlocks(form, out);
+    out.Line({kCrlfLine});
+    out.Line({Repeat("<", 61), " End of Report ", Repeat(">", 46)});
+    out.Line({kCopyright});
+    out.Line({frame});
+    out.Line({});
+    return std::move(out.text());
+}
+
+bool WriteScanReport(MainForm& form, const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path file(path);
+    if (!std::filesystem::is_directory(file.parent_path().empty() ? "." : file.parent_path(), error))
+        return false;
+    std::filesystem::remove(file, error);
+    std::ofstream stream(file, std::ios::binary | std::ios::app);
+    if (!stream) return false;
+    stream << Utf8ToAnsi(ScanReportText(form, ReportDateText()));
+    return static_cast<bool>(stream.flush());
+}
+
+void MakeScanReport(MainForm& form) {
+    const std::string setting = TrimCopy(form.settings.Get("chkMakeLogFile", "0"));
+    char* end = nullptr;
+    const double enabled = std::strtod(setting.c_str(), &end);
+    if (setting.empty() || end != setting.c_str() + setting.size() || enabled == 0) return;
+    WriteScanReport(form, ScanReportPath(form));
+}
+
+}  // namespace vostrel

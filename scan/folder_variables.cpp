@@ -1,0 +1,134 @@
+#include "scan/folder_variables.h"
+
+#include <vector>
+
+#include "system/paths.h"
+#include "system/registry.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr std::string_view kProfileList = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// Registry value that names a folder, by the value it is stored under.
+struct FolderValue {
+    std::string_view variable;  // upper case
+    std::string_view keyPath;
+    std::string_view valueName;
+};
+
+constexpr FolderValue kFolderValues[] = {
+    {"PROGRAMFILES", kCurrentVersion, "ProgramFilesDir"},
+    {"PROGRAMFILES(X86)", kCurrentVersion, "ProgramFilesDir (x86)"},
+    {"COMMONPROGRAMFILES", kCurrentVersion, "CommonFilesDir"},
+    {"COMMONPROGRAMFILES(X86)", kCurrentVersion, "CommonFilesDir (x86)"},
+    {"PROGRAMDATA", kProfileList, "ProgramData"},
+};
+
+bool IsNameCharacter(char c) {
+    return c != '%' && c != ' ' && c != '"' && c != '\\' && c != '/' && c != ':' && c != ',' &&
+           c != '\t' && c != '\r' && c != '\n';
+}
+
+bool IsVariableName(std::string_view name) {
+    if (name.empty()) return false;
+    for (char c : name)
+        if (!IsNameCharacter(c)) return false;
+    return true;
+}
+
+// A text value (REG_SZ or REG_EXPAND_SZ) of HKEY_LOCAL_MACHINE, trimmed;
+// nothing when it is missing or empty.
+std::optional<std::string> MachineText(RegistryApi& registry, std::string_view keyPath,
+                                       std::string_view valueName) {
+    ScopedKey key(registry);
+    if (registry.OpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (registry.QueryValueEx(key.get(), valueName, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::vector<std::uint8_t> data(size + 1, 0);
+    if (registry.QueryValueEx(key.get(), valueName, &type, data.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string text(reinterpret_cast<const char*>(data.data()));
+    text = TrimCopy(text);
+    if (text.empty()) return std::nullopt;
+    return text;
+}
+
+// Expands with a given table; nothing when an unknown variable remains.
+std::optional<std::string> Expand(const std::map<std::string, std::string>& table,
+                                  std::string_view text) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t open = text.find('%', pos);
+        if (open == std::string_view::npos) break;
+        const std::size_t close = text.find('%', open + 1);
+        if (close == std::string_view::npos) break;
+        const std::string_view name = text.substr(open + 1, close - open - 1);
+        if (!IsVariableName(name)) {
+            out.append(text.substr(pos, close - pos));
+            pos = close;
+            continue;
+        }
+        const auto it = table.find(UpperAscii(name));
+        if (it == table.end()) return std::nullopt;
+        out.append(text.substr(pos, open - pos));
+        out.append(it->second);
+        pos = close + 1;
+    }
+    out.append(text.substr(std::min(pos, text.size())));
+    return out;
+}
+
+std::map<std::string, std::string> ReadFolderVariables(MainForm& form) {
+    std::map<std::string, std::string> table;
+    const std::string windows = GetWindowsDir(form.files);
+    if (!windows.empty()) {
+        table["SYSTEMROOT"] = windows;
+        table["WINDIR"] = windows;
+        if (windows.size() >= 2 && windows[1] == ':') table["SYSTEMDRIVE"] = windows.substr(0, 2);
+    }
+    for (const auto& folder : kFolderValues) {
+        const auto text = MachineText(form.registry, folder.keyPath, folder.valueName);
+        if (!text) continue;
+        // Stored values may themselves be written with %SystemDrive% or %SystemRoot%.
+        if (const auto expanded = Expand(table, *text)) table[std::string(folder.variable)] = *expanded;
+    }
+    if (const auto it = table.find("PROGRAMDATA"); it != table.end()) {
+        table["ALLUSERSPROFILE"] = it->second;
+    } else {
+        const auto profiles = MachineText(form.registry, kProfileList, "ProfilesDirectory");
+        const auto allUsers = MachineText(form.registry, kProfileList, "AllUsersProfile");
+        if (profiles && allUsers) {
+            if (const auto expanded = Expand(table, AddBackslash(*profiles) + *allUsers))
+                table["ALLUSERSPROFILE"] = *expanded;
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+const std::map<std::string, std::string>& FolderVariables(MainForm& form) {
+    auto& cached = form.state.facts.folderVariables;
+    if (!cached) cached = ReadFolderVariables(form);
+    return *cached;
+}
+
+std::optional<std::string> ExpandFolderVariables(MainForm& form, std::string_view text) {
+    if (text.find('%') == std::string_view::npos) return std::string(text);
+    return Expand(FolderVariables(form), text);
+}
+
+bool HoldsFolderVariable(std::string_view text) {
+    static const std::map<std::string, std::string> kNone;
+    return !Expand(kNone, text).has_value();
+}
+
+}  // namespace vostrel

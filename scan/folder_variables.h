@@ -1,0 +1,29 @@
+// The folder variables that registry data may be written with, expanded as
+// Windows would from the machine's own registry: %SystemRoot% and %windir%
+// (the Windows folder), %SystemDrive%, %ProgramFiles%, %ProgramFiles(x86)%,
+// %CommonProgramFiles%, %CommonProgramFiles(x86)%, %ProgramData% and
+// %ALLUSERSPROFILE%. Names match without regard to letter case.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "scan/main_form.h"
+
+namespace vostrel {
+
+// The text with every known variable replaced by its folder. Nothing when a
+// %NAME% remains that is unknown, or known but not set on this machine (such
+// data cannot be tested). A lone "%" or a "%...%" holding a blank, a quote or
+// a path separator is not a variable and stays as it is.
+std::optional<std::string> ExpandFolderVariables(MainForm& form, std::string_view text);
+
+// True when the text holds something written like a variable, %NAME%.
+bool HoldsFolderVariable(std::string_view text);
+
+// The variables of this machine, by upper-case name; read once per scan.
+const std::map<std::string, std::string>& FolderVariables(MainForm& form);
+
+}  // namespace vostrel

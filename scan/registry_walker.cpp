@@ -1,0 +1,210 @@
+#include "scan/registry_walker.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "scan/catalogue.h"
+#include "scan/checks.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+// Names start in buffers of the classic 255 characters and data in 255
+// bytes; a name or data that does not fit makes the buffer grow and the same
+// index is asked again, so no value is skipped for its size.
+constexpr DWORD kFirstBufferSize = 255;
+constexpr DWORD kLargestName = 32768;
+constexpr DWORD kLargestData = 1u << 30;
+
+struct SectionCheck {
+    std::string_view sectionKey;
+    ValueCheck check;
+};
+
+constexpr std::array<SectionCheck, 9> kSectionChecks{{
+    {kSectionComClasses, CheckComClassValue},
+    {kSectionComSubsections, CheckComClassValue},
+    {kSectionAppPaths, CheckAppPathValue},
+    {kSectionHelpFiles, CheckHelpFileValue},
+    {kSectionSharedFiles, CheckSharedToolValue},
+    {kSectionStartup, CheckCommandLine},
+    {kSectionUninstall, CheckUninstallValue},
+    {kSectionVxd, CheckVirtualDeviceValue},
+    {kSectionFonts, CheckFontValue},
+}};
+
+DWORD Grown(DWORD current, DWORD needed, DWORD largest) {
+    return std::min(largest, std::max(current * 2, needed));
+}
+
+// RegEnumKeyExA into a growing buffer: the status, and the name on success.
+LONG EnumSubkey(RegistryApi& registry, HKEY key, DWORD index, std::vector<char>& buffer,
+                std::string& name) {
+    for (;;) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG status = registry.EnumKeyEx(key, index, buffer.data(), &length, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA && buffer.size() < kLargestName) {
+            buffer.resize(Grown(static_cast<DWORD>(buffer.size()), length + 1, kLargestName));
+            continue;
+        }
+        if (status == ERROR_SUCCESS) name.assign(buffer.data(), std::min<std::size_t>(length, buffer.size()));
+        return status;
+    }
+}
+
+struct ValueBuffers {
+    std::vector<char> name = std::vector<char>(kFirstBufferSize);
+    std::vector<std::uint8_t> data = std::vector<std::uint8_t>(kFirstBufferSize);
+};
+
+// Grows what the platform said was too small, or both buffers when it did
+// not say; false when they cannot grow any more.
+bool GrowValueBuffers(ValueBuffers& buffers, DWORD nameLength, DWORD dataSize) {
+    const auto nameSize = static_cast<DWORD>(buffers.name.size());
+    const auto currentData = static_cast<DWORD>(buffers.data.size());
+    const bool nameShort = nameLength + 1 > nameSize && nameSize < kLargestName;
+    const bool dataShort = dataSize > currentData && currentData < kLargestData;
+    if (nameShort) buffers.name.resize(Grown(nameSize, nameLength + 1, kLargestName));
+    if (dataShort) buffers.data.resize(Grown(currentData, dataSize, kLargestData));
+    if (nameShort || dataShort) return true;
+    if (nameSize >= kLargestName && currentData >= kLargestData) return false;
+    buffers.name.resize(Grown(nameSize, 0, kLargestName));
+    buffers.data.resize(Grown(currentData, 0, kLargestData));
+    return true;
+}
+
+// RegEnumValueA into growing buffers: the status, and on success the name,
+// the kind and the data's byte count (the data stays in the buffer).
+LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buffers,
+                 std::string& name, DWORD& type, DWORD& size) {
+    for (;;) {
+        DWORD nameLength = static_cast<DWORD>(buffers.name.size());
+        size = static_cast<DWORD>(buffers.data.size());
+        const LONG status = registry.EnumValue(key, index, buffers.name.data(), &nameLength, &type,
+                                               buffers.data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            if (!GrowValueBuffers(buffers, nameLength, size)) return status;
+            continue;
+        }
+        if (status == ERROR_SUCCESS)
+            name.assign(buffers.name.data(), std::min<std::size_t>(nameLength, buffers.name.size()));
+        return status;
+    }
+}
+
+bool IsConfigurationRow(const Window& window) {
+    return UpperAscii(Trim(window.Caption(Control::lblStatus))) == "CONFIGURATION FILES...";
+}
+
+void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view KeyPath,
+                       std::string_view SectionName, std::string_view RootName, Control DataLabel) {
+    const bool checkNothing = IsConfigurationRow(form.window);
+    ValueBuffers buffers;
+    std::string valueName;
+    for (DWORD index = 0;; ++index) {
+        if (form.state.bCancelScanning) return;
+        DWORD type = 0, size = 0;
+        if (EnumValueAt(form.registry, key, index, buffers, valueName, type, size) != ERROR_SUCCESS)
+            return;
+        const std::string valueData = RenderValueText(type, buffers.data.data(), size);
+        form.window.SetCaption(DataLabel, valueData);
+        if (form.state.bCancelScanning) return;
+        if (!checkNothing)
+            DispatchValueCheck(form, valueData, SectionName, valueName, hRoot, RootName, KeyPath);
+        if (form.state.bCancelScanning) return;
+        form.pump.Tick();
+    }
+}
+
+// The walk below an open key. Each subkey is opened from its parent, once,
+// for both its values and its own subkeys.
+void WalkOpenKey(MainForm& form, HKEY key, HKEY hRoot, const std::string& KeyPath,
+                 std::string_view SectionName, std::string_view RootName, Control DataLabel) {
+    std::vector<char> nameBuffer(kFirstBufferSize);
+    std::string name;
+    for (DWORD index = 0;; ++index) {
+        if (EnumSubkey(form.registry, key, index, nameBuffer, name) != ERROR_SUCCESS) return;
+        const std::string subPath = KeyPath + "\\" + name;
+        form.window.SetCaption(Control::lblRegistryScan, name);
+        {
+            ScopedKey sub(form.registry);
+            if (form.registry.OpenKeyEx(key, name, KEY_READ, sub.out()) == ERROR_SUCCESS) {
+                ScanOpenKeyValues(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel);
+                WalkOpenKey(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel);
+            }
+        }
+        if (form.state.bCancelScanning) return;
+        form.pump.Tick();
+    }
+}
+
+}  // namespace
+
+std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size) {
+    if (type == REG_SZ || type == REG_MULTI_SZ) {
+        const auto* text = reinterpret_cast<const char*>(data);
+        const auto* end = std::find(text, text + size, '\0');
+        return std::string(text, end);
+    }
+    if (type == REG_DWORD) {
+        if (size > 4) return {};
+        std::uint32_t number = 0;
+        for (DWORD i = 0; i < size; ++i) number |= static_cast<std::uint32_t>(data[i]) << (8 * i);
+        return std::to_string(static_cast<std::int32_t>(number));
+    }
+    return {};
+}
+
+std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view valueName) {
+    DWORD type = 0, size = 0;
+    if (registry.QueryValueEx(key, valueName, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if (type != REG_SZ && type != REG_MULTI_SZ && type != REG_DWORD) return {};
+    std::vector<std::uint8_t> data(type == REG_DWORD ? 4 : size, 0);
+    DWORD read = static_cast<DWORD>(data.size());
+    if (registry.QueryValueEx(key, valueName, &type, data.data(), &read) != ERROR_SUCCESS) return {};
+    return RenderValueText(type, data.data(), std::min<DWORD>(read, static_cast<DWORD>(data.size())));
+}
+
+void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
+                      std::string_view SectionName, std::string_view RootName, Control DataLabel) {
+    ScopedKey key(form.registry);
+    if (form.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
+    WalkOpenKey(form, key.get(), hRoot, std::string(KeyPath), SectionName, RootName, DataLabel);
+}
+
+void ScanKeyValues(MainForm& form, HKEY hRoot, std::string_view KeyPath,
+                   std::string_view SectionName, std::string_view RootName, Control DataLabel) {
+    ScopedKey key(form.registry);
+    if (form.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
+    ScanOpenKeyValues(form, key.get(), hRoot, KeyPath, SectionName, RootName, DataLabel);
+}
+
+void ListClassIdKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath) {
+    ScopedKey key(form.registry);
+    if (form.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
+    std::vector<char> nameBuffer(kFirstBufferSize);
+    std::string name;
+    for (DWORD index = 0;; ++index) {
+        if (!form.window.Enabled(Control::cmdCancelOrStop)) return;
+        if (EnumSubkey(form.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS) return;
+        form.window.SetCaption(Control::lblRegistryScan, name);
+        form.pump.Tick();
+    }
+}
+
+void DispatchValueCheck(MainForm& form, std::string_view ValueData, std::string_view SectionName,
+                        std::string_view ValueName, HKEY hRoot, std::string_view RootName,
+                        std::string_view KeyPath) {
+    for (const auto& entry : kSectionChecks) {
+        if (entry.sectionKey != SectionName) continue;
+        if (form.state.bCancelScanning) return;
+        std::string data(ValueData);
+        entry.check(form, hRoot, RootName, ValueName, data, SectionName, KeyPath);
+        return;
+    }
+}
+
+}  // namespace vostrel

@@ -1,0 +1,40 @@
+// The registry walks of a scan: every value below a key (WalkRegistryKeys),
+// the values of one key (ScanKeyValues), the names of one key's subkeys
+// (ListClassIdKeys), and the dispatch of each value to its section's check.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "scan/main_form.h"
+#include "system/window.h"
+
+namespace vostrel {
+
+// The values of every subkey below KeyPath, depth first, a subkey's own
+// values before its subkeys. The values of KeyPath itself are not looked at.
+void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
+                      std::string_view SectionName, std::string_view RootName, Control DataLabel);
+
+// The values of KeyPath itself, each shown on DataLabel and handed to the
+// section's check. Every value is examined with its full data.
+void ScanKeyValues(MainForm& form, HKEY hRoot, std::string_view KeyPath,
+                   std::string_view SectionName, std::string_view RootName, Control DataLabel);
+
+// Shows the names of KeyPath's direct subkeys on lblRegistryScan; checks nothing.
+void ListClassIdKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath);
+
+// A value as the checks see it: REG_SZ as its text up to the first NUL,
+// REG_MULTI_SZ as its first string, REG_DWORD as signed decimal, and the
+// empty text for every other kind (REG_EXPAND_SZ included) and on failure.
+std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view valueName);
+std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size);
+
+// Calls the check of SectionName (compared exactly) with a copy of the data,
+// unless the scan is being cancelled. An unknown section key calls nothing.
+void DispatchValueCheck(MainForm& form, std::string_view ValueData, std::string_view SectionName,
+                        std::string_view ValueName, HKEY hRoot, std::string_view RootName,
+                        std::string_view KeyPath);
+
+}  // namespace vostrel

@@ -1,0 +1,105 @@
+// vostrel-cli scan, run as a program: on a real Wine prefix with planted
+// problems, on a missing prefix, with chosen sections and with a report file.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "support/temp_dir.h"
+#include "support/wine_e2e_rows.h"
+#include "support/wine_prefix_fixture.h"
+
+namespace vostrel {
+namespace {
+
+using testing::ExpectedWineRows;
+using testing::RowTexts;
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+class CliScan : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (testing::WineAvailable()) testing::PlantProblems(testing::SharedWinePrefix());
+    }
+    void SetUp() override {
+        if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    }
+    // Runs vostrel-cli with a private settings and data folder.
+    CliRun Cli(const std::vector<std::string>& args) {
+        std::string command = "XDG_CONFIG_HOME=" + Quote(home_ / "config") + " XDG_DATA_HOME=" +
+                              Quote(home_ / "data") + " " + Quote(VOSTREL_CLI);
+        for (const auto& arg : args) command += " " + Quote(arg);
+        command += " >" + Quote(home_ / "out") + " 2>" + Quote(home_ / "err");
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadTextFile(home_ / "out"),
+                testing::ReadTextFile(home_ / "err")};
+    }
+    static std::vector<RowTexts> ErrorRows(const std::string& json) {
+        return nlohmann::json::parse(json).at("lvwErrors").get<std::vector<RowTexts>>();
+    }
+    const std::string& prefix() { return testing::SharedWinePrefix(); }
+    testing::TempDir home_;
+};
+
+const char* kRegistrySections =
+    "Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;Shared Files;"
+    "Windows Startup;Uninstall Section;Virtual Devices;Windows Fonts;Configuration files";
+
+TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ErrorRows(run.out), ExpectedWineRows());
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(json.at("lvwShortcut").empty());
+    EXPECT_EQ(json.at("lvwRegistryProblems").at(0), "Invalid Custom Controls ( 15 Problem(s) )");
+    EXPECT_TRUE(run.err.empty()) << run.err;  // no progress line when stderr is no terminal
+}
+
+TEST_F(CliScan, ChosenSectionsDoNotChangeTheSettings) {
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", "windows startup; Software Locations", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto expected = ExpectedWineRows("Application Paths");
+    for (auto& row : ExpectedWineRows("Windows Startup")) expected.push_back(row);
+    EXPECT_EQ(ErrorRows(run.out), expected);
+    EXPECT_FALSE(std::filesystem::exists(home_ / "config/vostrel"));
+}
+
+TEST_F(CliScan, ReadableListingAndReport) {
+    const std::string report = home_ / "report.txt";
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Virtual Devices", "--report", report});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Invalid Help Files ( 1 Problem(s) )\n"
+                           "  This file could not be found on your hard drive:C:\\Program Files\\Gone\\gone.hlp\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Invalid Virtual Devices ( 1 Problem(s) )\n"), std::string::npos);
+    const std::string text = testing::ReadTextFile(report);
+    EXPECT_NE(text.find("Total numbers of problems detected : 2\r\n"), std::string::npos);
+    EXPECT_NE(text.find(" >>>> Help Files\r\n >>>> Virtual Devices\r\n"), std::string::npos);
+    // The settings' own report stays off (its default).
+    EXPECT_FALSE(std::filesystem::exists(home_ / "data/vostrel/ScanReport.txt"));
+}
+
+TEST_F(CliScan, UnknownSectionListsTheValidOnes) {
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Registry Doctor"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Registry Doctor"), std::string::npos);
+    EXPECT_NE(run.err.find("Configuration files"), std::string::npos);
+    EXPECT_NE(run.err.find("Window Shortcut C"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vostrel

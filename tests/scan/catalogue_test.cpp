@@ -1,0 +1,109 @@
+// The section catalogue: its rows, the persisted check states and the
+// select-all box.
+#include <gtest/gtest.h>
+
+#include "scan/catalogue.h"
+#include "support/scan_fakes.h"
+
+namespace vostrel {
+namespace {
+
+using testing::FakeMachine;
+
+std::vector<std::string> Texts(const ListControl& list) {
+    std::vector<std::string> out;
+    for (const auto& row : list.rows()) out.push_back(row.text);
+    return out;
+}
+
+int Box(const FakeMachine& m) { return m.window.Value(Control::chkSelectlistviewItems); }
+
+TEST(Catalogue, RowsForTheFixedDrivesOnly) {
+    FakeMachine m;
+    m.files.SetDrives({});
+    LoadlvwRegistryvaluesScanValues(m.form);
+    EXPECT_EQ(m.form.lvwRegistryvaluesScan.Count(), 11u);
+    m.files.SetDrives({{'A', DriveType::Removable}, {'C', DriveType::Fixed}, {'D', DriveType::Fixed},
+                       {'E', DriveType::CdRom}, {'Z', DriveType::Remote}});
+    LoadlvwRegistryvaluesScanValues(m.form);
+    const auto texts = Texts(m.form.lvwRegistryvaluesScan);
+    ASSERT_EQ(texts.size(), 13u);
+    EXPECT_EQ(texts[0], "Registry Integrity");
+    EXPECT_EQ(texts[10], "Configuration files");
+    EXPECT_EQ(texts[11], "Window Shortcut C");
+    EXPECT_EQ(texts[12], "Window Shortcut D");
+    for (std::size_t i = 1; i <= 11; ++i) EXPECT_EQ(m.form.lvwRegistryvaluesScan.SmallIcon(i), static_cast<int>(i));
+    EXPECT_EQ(m.form.lvwRegistryvaluesScan.SmallIcon(12), 12);
+}
+
+TEST(Catalogue, CheckStatesComeFromTheSettings) {
+    FakeMachine m;
+    m.settings.Save("Help Files", "False");
+    m.settings.Save("Windows Fonts", "false");
+    m.settings.Save("Shared Files", "0");
+    m.settings.Save("Virtual Devices", "maybe");
+    m.settings.Save("Window Shortcut C", "-1");
+    LoadlvwRegistryvaluesScanValues(m.form);
+    const auto& list = m.form.lvwRegistryvaluesScan;
+    for (std::size_t i = 1; i <= list.Count(); ++i) {
+        const std::string text = list.Text(i);
+        const bool off = text == "Help Files" || text == "Windows Fonts" || text == "Shared Files" ||
+                         text == "Virtual Devices";
+        EXPECT_EQ(list.Checked(i), !off) << text;
+    }
+}
+
+TEST(Catalogue, SelectAllFollowsTheRows) {
+    FakeMachine m;
+    LoadlvwRegistryvaluesScanValues(m.form);
+    auto& list = m.form.lvwRegistryvaluesScan;
+    SyncSelectAllCheckBox(m.form, list);
+    EXPECT_EQ(Box(m), 1);
+    lvwRegistryvaluesScan_ItemClick(m.form, 2);
+    EXPECT_EQ(Box(m), 2);
+    EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "1");
+    EXPECT_EQ(m.settings.Get("Custom Controls", ""), "False");
+    EXPECT_EQ(m.settings.Get("Registry Integrity", ""), "True");
+    EXPECT_TRUE(m.window.Enabled(Control::MainWindow));
+    // Unchecking every row by hand: the last one sets the box to 0.
+    for (std::size_t i = 1; i <= list.Count(); ++i)
+        if (list.Checked(i)) lvwRegistryvaluesScan_ItemClick(m.form, i);
+    EXPECT_EQ(Box(m), 0);
+    EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "0");
+    for (std::size_t i = 1; i <= list.Count(); ++i) EXPECT_FALSE(list.Checked(i));
+}
+
+TEST(Catalogue, SelectAllClickStoresEveryRow) {
+    FakeMachine m;
+    LoadlvwRegistryvaluesScanValues(m.form);
+    SetSelectAllBox(m.form, 1);  // from 0: the click handling runs
+    SetSelectAllBox(m.form, 0);
+    for (const auto& row : m.form.lvwRegistryvaluesScan.rows()) {
+        EXPECT_FALSE(row.checked);
+        EXPECT_EQ(m.settings.Get(row.text, ""), "False") << row.text;
+    }
+    EXPECT_EQ(m.settings.Get("Window Shortcut C", ""), "False");
+    SetSelectAllBox(m.form, 1);
+    for (const auto& row : m.form.lvwRegistryvaluesScan.rows()) EXPECT_EQ(m.settings.Get(row.text, ""), "True");
+    // Grayed by the program (as start-up does): stored as "1", and rows unchecked.
+    SetSelectAllBox(m.form, 2);
+    EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "1");
+    EXPECT_FALSE(m.form.lvwRegistryvaluesScan.Checked(1));
+}
+
+TEST(Catalogue, EmptyListClearsTheBox) {
+    FakeMachine m;
+    m.window.SetValue(Control::chkSelectlistviewItems, 1);
+    SyncSelectAllCheckBox(m.form, m.form.lvwRegistryvaluesScan);
+    EXPECT_EQ(Box(m), 0);
+    EXPECT_FALSE(m.form.state.bSyncingSelectAll);
+}
+
+TEST(Catalogue, DriveOfARow) {
+    EXPECT_EQ(DriveOfCatalogueRow("Window Shortcut C"), "C:\\");
+    EXPECT_EQ(DriveOfCatalogueRow("  window shortcut d "), "D:\\");
+    EXPECT_EQ(DriveOfCatalogueRow("Windows Startup"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vostrel

@@ -1,0 +1,277 @@
+// Behaviour tables of the section checks: each case is one registry value
+// handed to the dispatch of its section on a small machine, and the rows it
+// must leave in lvwErrors (the tested path and the "Yes" of a path completed
+// with the system folder).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/catalogue.h"
+#include "scan/registry_walker.h"
+#include "support/scan_fakes.h"
+
+namespace vostrel {
+namespace {
+
+using testing::FakeMachine;
+
+struct Row {
+    std::string keyValue;
+    std::string defaultOrNot;
+    bool operator==(const Row&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Row& row) {
+    return out << "{" << row.keyValue << " | " << row.defaultOrNot << "}";
+}
+
+struct Case {
+    const char* what;
+    std::string_view section;
+    std::string valueName;
+    std::string data;
+    std::vector<Row> rows;
+};
+
+// The machine every case runs on: drive C fixed, D a CD drive, E a network
+// drive; a few files that exist.
+void Prepare(FakeMachine& m) {
+    m.files.SetDrives({{'C', DriveType::Fixed}, {'D', DriveType::CdRom}, {'E', DriveType::Remote}});
+    m.files.AddFile("C:\\windows\\system32\\present.dll");
+    m.files.AddFile("C:\\windows\\system32\\shell32.dll");
+    m.files.AddFile("C:\\windows\\system32\\MsiExec.exe");
+    m.files.AddFile("C:\\windows\\Fonts\\arial.ttf");
+    m.files.AddFile("C:\\Program Files\\App\\app.exe");
+    m.files.AddFile("C:\\Program Files\\Common Files\\Shared\\common.dll");
+    m.files.AddFile("C:\\App\\hidden.exe", FILE_ATTRIBUTE_HIDDEN);
+    m.files.AddFile("C:\\App\\secret.exe", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "ProgramFilesDir", "C:\\Program Files");
+    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "CommonFilesDir", "C:\\Program Files\\Common Files");
+    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "ProgramFilesDir (x86)", "C:\\Program Files (x86)");
+    m.registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                         "ProgramData", "%SystemDrive%\\ProgramData", REG_EXPAND_SZ);
+}
+
+std::vector<Row> RunCase(const Case& c) {
+    FakeMachine m;
+    Prepare(m);
+    DispatchValueCheck(m.form, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
+                       "SOFTWARE\\Key");
+    std::vector<Row> rows;
+    for (std::size_t i = 1; i <= m.form.lvwErrors.Count(); ++i)
+        rows.push_back({m.form.lvwErrors.SubItem(i, 2), m.form.lvwErrors.SubItem(i, 6)});
+    return rows;
+}
+
+void RunTable(const std::vector<Case>& cases) {
+    for (const auto& c : cases) EXPECT_EQ(RunCase(c), c.rows) << c.what << ": " << c.data;
+}
+
+const std::string kSys = "C:\\windows\\system32\\";
+
+TEST(CheckTable, ComClasses) {
+    const auto com = kSectionComClasses;
+    RunTable({
+        {"missing server on fixed drive", com, "", "C:\\Windows\\System32\\gone.dll",
+         {{"C:\\Windows\\System32\\gone.dll", ""}}},
+        {"present server", com, "", "C:\\windows\\system32\\present.dll", {}},
+        {"bare name, missing", com, "", "server.dll", {{kSys + "server.dll", "Yes"}}},
+        {"bare name, present", com, "", "present.dll", {}},
+        {"CD drive", com, "", "D:\\gone.dll", {}},
+        {"network drive", com, "", "E:\\gone.dll", {}},
+        {"UNC path", com, "", "\\\\server\\share\\gone.dll", {}},
+        {"arguments after exe", com, "", "C:\\App\\app.exe /Automation", {}},
+        {"icon index", com, "", "C:\\App\\app.exe,0", {}},
+        {"no dot", com, "", "Apartment", {}},
+        {"quotes removed", com, "", "\"C:\\App\\gone.ocx\"", {{"C:\\App\\gone.ocx", ""}}},
+        {"bare name starting with a dot", com, "", ".dll", {}},
+        {"other kinds are not tested", com, "", "C:\\App\\gone.txt", {}},
+        {"upper-case kind", com, "", "C:\\App\\GONE.AX", {{"C:\\App\\GONE.AX", ""}}},
+        {"hidden file exists", com, "", "C:\\App\\hidden.exe", {}},
+        {"hidden system file is there too", com, "", "C:\\App\\secret.exe", {}},
+        {"%SystemRoot% expanded", com, "", "%SystemRoot%\\system32\\gone.dll",
+         {{"C:\\windows\\system32\\gone.dll", ""}}},
+        {"%ProgramFiles% expanded", com, "", "%ProgramFiles%\\App\\app.exe", {}},
+        {"%ProgramFiles% missing", com, "", "%programfiles%\\App\\gone.exe",
+         {{"C:\\Program Files\\App\\gone.exe", ""}}},
+        {"%commonprogramfiles% expanded", com, "", "%CommonProgramFiles%\\Shared\\common.dll", {}},
+        {"variable glued to a name", com, "", "%SystemRoot%gone.dll", {{"C:\\windowsgone.dll", ""}}},
+        {"%Sysroot% is not a variable we know", com, "", "%Sysroot%\\system32\\x.dll", {}},
+        {"any other variable", com, "", "%MyFolder%x.dll", {}},
+        {"empty", com, "", "", {}},
+        {"blanks", com, "", "   ", {}},
+    });
+}
+
+TEST(CheckTable, SoftwareLocations) {
+    const auto app = kSectionAppPaths;
+    RunTable({
+        {"missing program", app, "", "C:\\Program Files\\App\\gone.exe",
+         {{"C:\\Program Files\\App\\gone.exe", ""}}},
+        {"quotes removed", app, "", "\"C:\\Program Files\\App\\gone.exe\"",
+         {{"C:\\Program Files\\App\\gone.exe", ""}}},
+        {"folder value", app, "Path", "C:\\Program Files\\App", {}},
+        {"arguments", app, "", "C:\\App\\app.exe /s", {}},
+        {"bare name", app, "", "tool.exe", {{kSys + "tool.exe", "Yes"}}},
+        {"help file kind not tested", app, "", "C:\\App\\gone.hlp", {}},
+        {"path on a CD drive is still tested", app, "", "D:\\gone.exe", {{"D:\\gone.exe", ""}}},
+        {"%ProgramFiles%", app, "", "%ProgramFiles%\\Gone\\gone.exe",
+         {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
+        {"unknown variable", app, "", "%LocalAppData%\\gone.exe", {}},
+    });
+}
+
+TEST(CheckTable, HelpFiles) {
+    const auto help = kSectionHelpFiles;
+    RunTable({
+        {"folder without backslash", help, "app.hlp", "C:\\App", {{"C:\\App\\app.hlp", ""}}},
+        {"folder with backslash", help, "app.hlp", "C:\\App\\", {{"C:\\App\\app.hlp", ""}}},
+        {"present", help, "app.exe", "C:\\Program Files\\App", {}},
+        {"empty folder", help, "app.hlp", "", {}},
+        {"blank folder: the system folder", help, "gone.hlp", "  ", {{kSys + "gone.hlp", "Yes"}}},
+        {"variable folder", help, "gone.chm", "%windir%\\Help", {{"C:\\windows\\Help\\gone.chm", ""}}},
+        {"unknown variable", help, "gone.chm", "%HelpDir%", {}},
+    });
+}
+
+TEST(CheckTable, SharedFiles) {
+    const auto shared = kSectionSharedFiles;
+    RunTable({
+        {"leading quote dropped", shared, "", "\"C:\\Shared\\lib.dll", {{"C:\\Shared\\lib.dll", ""}}},
+        {"closing quote makes a four-character extension", shared, "", "\"C:\\Shared\\lib.dll\"", {}},
+        {"wildcard bare name", shared, "", "lib*.dll", {}},
+        {"bare name present", shared, "", "present.dll", {}},
+        {"bare name missing", shared, "", "lib.dll", {{kSys + "lib.dll", "Yes"}}},
+        {"bare name with a long extension", shared, "", "lib.dlls", {}},
+        {"no drive", shared, "", "\\\\server\\lib.dll", {}},
+        {"no dot", shared, "", "C:\\Shared\\lib", {}},
+        {"expanded", shared, "", "%CommonProgramFiles%\\Gone\\x.dll",
+         {{"C:\\Program Files\\Common Files\\Gone\\x.dll", ""}}},
+        {"x86 folder", shared, "", "%ProgramFiles(x86)%\\Gone\\x.dll",
+         {{"C:\\Program Files (x86)\\Gone\\x.dll", ""}}},
+        {"ProgramData from the profile list", shared, "", "%ProgramData%\\Gone\\x.dll",
+         {{"C:\\ProgramData\\Gone\\x.dll", ""}}},
+        {"ALLUSERSPROFILE is ProgramData", shared, "", "%ALLUSERSPROFILE%\\Gone\\x.dll",
+         {{"C:\\ProgramData\\Gone\\x.dll", ""}}},
+    });
+}
+
+TEST(CheckTable, VirtualDevices) {
+    const auto vxd = kSectionVxd;
+    RunTable({
+        {"star name", vxd, "", "*vmm", {}},
+        {"bare driver", vxd, "", "drv.vxd", {{kSys + "drv.vxd", "Yes"}}},
+        {"path", vxd, "", "C:\\Drivers\\drv.vxd", {{"C:\\Drivers\\drv.vxd", ""}}},
+        {"a closing quote is an invalid name: counts as present", vxd, "", "\"C:\\Drivers\\drv.vxd\"", {}},
+        {"no drive", vxd, "", "\\Drivers\\drv.vxd", {}},
+    });
+}
+
+TEST(CheckTable, Fonts) {
+    const auto fonts = kSectionFonts;
+    RunTable({
+        {"present in Fonts", fonts, "Arial (TrueType)", "arial.ttf", {}},
+        {"missing in Fonts", fonts, "Gone (TrueType)", "gone.ttf", {{"C:\\windows\\Fonts\\gone.ttf", ""}}},
+        {"full path", fonts, "Gone", "C:\\MyFonts\\gone.ttf", {{"C:\\MyFonts\\gone.ttf", ""}}},
+        {"empty", fonts, "Gone", "", {}},
+        {"variable", fonts, "Gone", "%SystemRoot%\\Fonts\\gone.fon", {{"C:\\windows\\Fonts\\gone.fon", ""}}},
+    });
+}
+
+TEST(CheckTable, StartupCommandLines) {
+    const auto run = kSectionStartup;
+    RunTable({
+        {"dash argument cut, blank in folder kept", run, "App",
+         "C:\\Program Files\\App\\gone.exe -min", {{"C:\\Program Files\\App\\gone.exe", ""}}},
+        {"rundll32 with a present library", run, "Cpl", "rundll32.exe shell32.dll,Control_RunDLL", {}},
+        {"rundll32 with a missing library", run, "Cpl", "rundll32.exe gone32.dll,Entry",
+         {{kSys + "gone32.dll", "Yes"}}},
+        {"four-character extension", run, "X", "app.exe2", {}},
+        {"nothing after the dot", run, "X", "readme.", {}},
+        {"expanded variable: no system folder in front", run, "App", "%SystemRoot%\\system32\\app.exe",
+         {{"C:\\windows\\system32\\app.exe", ""}}},
+        {"unknown variable is not tested", run, "App", "%APPDATA%\\app.exe", {}},
+        {"quoted program with switch", run, "App", "\"C:\\Program Files\\App\\gone.exe\" /background",
+         {{"C:\\Program Files\\App\\gone.exe", ""}}},
+        {"present program", run, "App", "\"C:\\Program Files\\App\\app.exe\" -tray", {}},
+        {"dotted folder", run, "App", "C:\\App 1.0\\gone.exe", {{"C:\\App 1.0\\gone.exe", ""}}},
+        {"no dot", run, "App", "C:\\App\\program", {}},
+        {"empty", run, "App", "", {}},
+    });
+}
+
+TEST(CheckTable, UninstallEntries) {
+    const auto un = kSectionUninstall;
+    RunTable({
+        {"DisplayIcon with icon index", un, "DisplayIcon", "C:\\App\\gone.exe,0", {{"C:\\App\\gone.exe", ""}}},
+        {"InstallSource on the network", un, "InstallSource", "\\\\server\\share\\setup.exe", {}},
+        {"ModifyPath web address", un, "ModifyPath", "http://example.com/x.htm", {}},
+        {"ModifyPath bare name", un, "ModifyPath", "setup.exe /modify", {{kSys + "setup.exe", "Yes"}}},
+        {"UninstallString with a dotted folder", un, "UninstallString", "C:\\App 1.0\\uninst.exe",
+         {{"C:\\App 1.0\\uninst.exe", ""}}},
+        {"two drive paths", un, "UninstallString", "C:\\Windows\\gone.exe C:\\Data\\gone.ini",
+         {{"C:\\Windows\\gone.exe ", ""}, {"C:\\Data\\gone.ini", ""}}},
+        {"DisplayName is never tested", un, "DisplayName", "C:\\App\\gone.exe", {}},
+        {"QuietUninstallString with a drive path", un, "QuietUninstallString",
+         "C:\\App\\unins000.exe /SILENT", {}},
+        {"the same as UninstallString", un, "UninstallString", "C:\\App\\unins000.exe /SILENT",
+         {{"C:\\App\\unins000.exe", ""}}},
+        {"QuietUninstallString MsiExec present", un, "QuietUninstallString", "MsiExec.exe /X{0}", {}},
+        {"QuietUninstallString missing bare program", un, "QuietUninstallString", "Gone.exe /X{0}",
+         {{kSys + "Gone.exe", "Yes"}}},
+        {"name compared in upper case", un, "uninstallstring", "C:\\App\\gone.exe", {{"C:\\App\\gone.exe", ""}}},
+        {"no dot", un, "UninstallString", "C:\\App\\uninstall", {}},
+        {"empty", un, "DisplayIcon", "", {}},
+        {"expanded program files", un, "DisplayIcon", "%ProgramFiles%\\Gone\\gone.exe,0",
+         {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
+    });
+}
+
+TEST(CheckTable, UnknownSectionKeyCallsNothing) {
+    RunTable({
+        {"section keys are compared exactly", "windows startup", "App", "C:\\gone.exe", {}},
+        {"no section", "", "App", "C:\\gone.exe", {}},
+    });
+}
+
+TEST(ProblemRow, ColumnsOfARow) {
+    FakeMachine m;
+    Prepare(m);
+    DispatchValueCheck(m.form, "C:\\App\\gone.exe", kSectionAppPaths, "  ", HKEY_LOCAL_MACHINE,
+                       "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
+    ASSERT_EQ(m.form.lvwErrors.Count(), 1u);
+    const auto& row = m.form.lvwErrors.Item(1);
+    EXPECT_EQ(row.text, "-2147483646");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 1), "(Default)");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 3), "Application Paths");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 4), "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 5), "HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "");  // not a number: left alone
+}
+
+TEST(ProblemRow, DetectionSoundAndCounter) {
+    FakeMachine m;
+    Prepare(m);
+    m.files.AddFile("C:\\sounds\\ding.wav");
+    m.window.SetCaption(Control::lblProblemsFound, "41");
+    auto record = [&] {
+        DispatchValueCheck(m.form, "gone.exe", kSectionAppPaths, "", HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "K");
+    };
+    record();
+    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "42");
+    EXPECT_TRUE(m.window.sounds.empty());
+    m.settings.Save("chkPlaySound", "1");
+    m.settings.Save("txtWaveFilesPath", " C:\\sounds\\ding.wav ");
+    record();
+    EXPECT_EQ(m.window.sounds, std::vector<std::string>{"/host/C:/sounds/ding.wav"});
+    m.files.RemoveFile("C:\\sounds\\ding.wav");
+    record();
+    EXPECT_EQ(m.window.sounds.size(), 1u);
+    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "44");
+    EXPECT_EQ(m.form.lvwErrors.Item(1).text, "-2147483648");
+}
+
+}  // namespace
+}  // namespace vostrel

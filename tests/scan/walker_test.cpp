@@ -1,0 +1,161 @@
+// The registry walks: which values reach the checks, in which order, with
+// which text, and that every key opened on the way is closed again.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/catalogue.h"
+#include "scan/registry_walker.h"
+#include "support/scan_fakes.h"
+
+namespace vostrel {
+namespace {
+
+using testing::FakeMachine;
+constexpr HKEY kHklm = HKEY_LOCAL_MACHINE;
+const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+void Walk(FakeMachine& m, const std::string& path, std::string_view section = kSectionStartup) {
+    WalkRegistryKeys(m.form, kHklm, path, section, "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
+}
+
+void Values(FakeMachine& m, const std::string& path, std::string_view section = kSectionStartup) {
+    ScanKeyValues(m.form, kHklm, path, section, "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
+}
+
+std::vector<std::string> Shown(const FakeMachine& m) { return m.window.History(Control::lblRegistryFilesScan); }
+
+TEST(Walker, WalkLooksBelowTheStartingKeyOnly) {
+    FakeMachine m;
+    m.registry.SetString(kHklm, kRun, "Direct", "C:\\gone\\direct.exe");
+    m.registry.SetString(kHklm, kRun + "\\Sub", "Nested", "C:\\gone\\nested.exe");
+    Walk(m, kRun);
+    ASSERT_EQ(m.form.lvwErrors.Count(), 1u);
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), "C:\\gone\\nested.exe");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 4), kRun + "\\Sub");
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
+TEST(Walker, DepthFirstValuesBeforeSubkeys) {
+    FakeMachine m;
+    const std::string root = "SOFTWARE\\Tree";
+    m.registry.SetString(kHklm, root + "\\A", "v", "a");
+    m.registry.SetString(kHklm, root + "\\A\\A1", "v", "a1");
+    m.registry.SetString(kHklm, root + "\\A\\A1\\A11", "v", "a11");
+    m.registry.SetString(kHklm, root + "\\A\\A2", "v", "a2");
+    m.registry.SetString(kHklm, root + "\\B", "v", "b");
+    Walk(m, root);
+    EXPECT_EQ(Shown(m), (std::vector<std::string>{"a", "a1", "a11", "a2", "b"}));
+    EXPECT_EQ(m.window.History(Control::lblRegistryScan),
+              (std::vector<std::string>{"A", "A1", "A11", "A2", "B"}));
+}
+
+TEST(Walker, EveryValueIsExaminedWithItsFullData) {
+    FakeMachine m;
+    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Big";
+    const std::string longFolder = "C:\\" + std::string(290, 'x');
+    m.registry.SetString(kHklm, key, "DisplayName", "Big");
+    m.registry.SetString(kHklm, key, "Comments", std::string(300, 'c'));
+    m.registry.SetString(kHklm, key, "UninstallString", longFolder + "\\uninst.exe");
+    m.registry.SetString(kHklm, key, std::string(300, 'n'), "long name");
+    m.registry.SetString(kHklm, key, "DisplayIcon", "C:\\Big\\big.exe,0");
+    m.registry.SetString(kHklm, key + "\\Child", "DisplayIcon", "C:\\Big\\child.ico");
+    Walk(m, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kSectionUninstall);
+    EXPECT_EQ(Shown(m).size(), 6u);
+    ASSERT_EQ(m.form.lvwErrors.Count(), 3u);
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), longFolder + "\\uninst.exe");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(2, 2), "C:\\Big\\big.exe");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(3, 2), "C:\\Big\\child.ico");
+}
+
+TEST(Walker, ValueKindsAsText) {
+    FakeMachine m;
+    const std::string key = "SOFTWARE\\Kinds";
+    m.registry.SetString(kHklm, key, "expand", "%SystemRoot%\\gone.exe", REG_EXPAND_SZ);
+    m.registry.SetBytes(kHklm, key, "multi", REG_MULTI_SZ,
+                        {'C', ':', '\\', 'a', '.', 'e', 'x', 'e', 0, 'b', 0, 0});
+    m.registry.SetDword(kHklm, key, "dword", 0xFFFFFFFFu);
+    m.registry.SetBytes(kHklm, key, "binary", REG_BINARY, {1, 2, 3});
+    m.registry.SetString(kHklm, key, "text", "plain");
+    Values(m, key, "none");
+    EXPECT_EQ(Shown(m), (std::vector<std::string>{"", "C:\\a.exe", "-1", "", "plain"}));
+    // The same rendering when a value is read by its name.
+    ScopedKey open(m.registry);
+    ASSERT_EQ(m.registry.OpenKey(kHklm, key, open.out()), ERROR_SUCCESS);
+    EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "multi"), "C:\\a.exe");
+    EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "dword"), "-1");
+    EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "expand"), "");
+    EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "missing"), "");
+}
+
+TEST(Walker, ExpandableTextIsNoProblem) {
+    FakeMachine m;
+    m.registry.SetString(kHklm, kRun, "Tool", "%SystemRoot%\\gone.exe", REG_EXPAND_SZ);
+    Values(m, kRun);
+    EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
+}
+
+TEST(Walker, MissingStartingKeyDoesNothing) {
+    FakeMachine m;
+    Walk(m, "SOFTWARE\\Nowhere");
+    Values(m, "SOFTWARE\\Nowhere");
+    ListClassIdKeys(m.form, kHklm, "SOFTWARE\\Nowhere");
+    EXPECT_TRUE(Shown(m).empty());
+    EXPECT_TRUE(m.window.History(Control::lblRegistryScan).empty());
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
+TEST(Walker, ConfigurationRowReadsEveryValueAndChecksNone) {
+    FakeMachine m;
+    m.registry.SetString(kHklm, "SOFTWARE\\App Paths\\x.exe", "", "C:\\gone\\x.exe");
+    m.registry.SetString(kHklm, "SOFTWARE\\Vendor\\Deep\\Deeper", "Path", "C:\\gone\\y.exe");
+    m.window.SetCaption(Control::lblStatus, " Configuration files...");
+    Walk(m, "SOFTWARE", kSectionAppPaths);
+    EXPECT_EQ(Shown(m), (std::vector<std::string>{"C:\\gone\\x.exe", "C:\\gone\\y.exe"}));
+    EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
+}
+
+TEST(Walker, CancelInADeepWalkClosesEveryKey) {
+    FakeMachine m;
+    std::string path = "SOFTWARE\\Deep";
+    for (int level = 0; level < 6; ++level) {
+        path += "\\L" + std::to_string(level);
+        m.registry.SetString(kHklm, path, "a", "C:\\gone\\a" + std::to_string(level) + ".exe");
+        m.registry.SetString(kHklm, path, "b", "C:\\gone\\b" + std::to_string(level) + ".exe");
+        m.registry.SetString(kHklm, path + "Sibling", "c", "C:\\gone\\c.exe");
+    }
+    std::size_t maxOpen = 0;
+    m.window.onEvents = [&] {
+        maxOpen = std::max(maxOpen, m.registry.OpenHandles());
+        if (m.form.lvwErrors.Count() == 5) m.form.state.bCancelScanning = true;
+    };
+    Walk(m, "SOFTWARE\\Deep");
+    EXPECT_EQ(m.form.lvwErrors.Count(), 5u);
+    EXPECT_GE(maxOpen, 3u);
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
+TEST(Walker, ClassIdListingStopsWhenCancelIsDisabled) {
+    FakeMachine m;
+    for (int i = 0; i < 5; ++i) m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{" + std::to_string(i) + "}");
+    m.registry.SetString(HKEY_CLASSES_ROOT, "CLSID\\{0}\\InprocServer32", "", "C:\\gone.dll");
+    m.window.onEvents = [&] {
+        if (m.window.History(Control::lblRegistryScan).size() == 2)
+            m.window.SetEnabled(Control::cmdCancelOrStop, false);
+    };
+    ListClassIdKeys(m.form, HKEY_CLASSES_ROOT, "CLSID");
+    EXPECT_EQ(m.window.History(Control::lblRegistryScan), (std::vector<std::string>{"{0}", "{1}"}));
+    EXPECT_TRUE(Shown(m).empty());
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
+TEST(Walker, DispatchSkipsTheCheckOnceCancelled) {
+    FakeMachine m;
+    m.form.state.bCancelScanning = true;
+    DispatchValueCheck(m.form, "C:\\gone.exe", kSectionAppPaths, "", kHklm, "HKEY_LOCAL_MACHINE", "K");
+    EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace vostrel

@@ -1,0 +1,52 @@
+// A full scan of a real Wine prefix: a fresh `wineboot -i` prefix with
+// planted entries made by Wine's own `reg add` must yield exactly the planted
+// problems, plus the rows the fresh prefix itself yields (both listed in
+// support/wine_e2e_rows.cpp).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/catalogue.h"
+#include "scan/scan_driver.h"
+#include "support/scan_fakes.h"
+#include "support/wine_e2e_rows.h"
+#include "support/wine_prefix_fixture.h"
+#include "system/machine.h"
+
+namespace vostrel {
+namespace {
+
+using testing::ExpectedWineRows;
+using testing::PlantProblems;
+using testing::Rows;
+
+class WineScan : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!testing::WineAvailable()) return;
+        PlantProblems(testing::SharedWinePrefix());
+    }
+    void SetUp() override {
+        if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    }
+};
+
+TEST_F(WineScan, FindsExactlyThePlantedProblems) {
+    MachineResult opened = OpenWinePrefix(testing::SharedWinePrefix());
+    ASSERT_TRUE(opened.machine) << opened.error;
+    testing::MemorySettings settings;
+    testing::RecordingWindow window;
+    MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
+    for (const auto& row : kCatalogueRows) settings.Save(row.text, "True");
+    LoadlvwRegistryvaluesScanValues(form);
+    for (std::size_t i = 12; i <= form.lvwRegistryvaluesScan.Count(); ++i)
+        form.lvwRegistryvaluesScan.SetChecked(i, false);
+    ImgScanNowMouseMove_Click(form);
+    EXPECT_EQ(Rows(form.lvwErrors), ExpectedWineRows());
+    EXPECT_FALSE(form.state.bCancelScanning);
+    EXPECT_EQ(window.Caption(Control::lblProblemsFound), std::to_string(form.lvwErrors.Count()));
+}
+
+}  // namespace
+}  // namespace vostrel

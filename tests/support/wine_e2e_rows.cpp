@@ -1,0 +1,137 @@
+#include "support/wine_e2e_rows.h"
+
+#include <stdexcept>
+
+#include "support/wine_prefix_fixture.h"
+
+namespace vostrel::testing {
+
+namespace {
+
+const std::string kClass = "{0F00D000-0000-4000-8000-00000000F00D}";
+const std::string kCv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const std::string kGone = "C:\\Program Files\\Gone";
+const std::string kLongProgram = kGone + "\\" + std::string(280, 'L') + ".exe";
+
+struct Planted {
+    std::string key, name, type, data;
+};
+
+const std::vector<Planted>& PlantedValues() {
+    static const std::vector<Planted> values{
+        {"HKLM\\Software\\Classes\\CLSID\\" + kClass + "\\InprocServer32", "", "REG_SZ", kGone + "\\gone.dll"},
+        {"HKLM\\Software\\Classes\\CLSID\\" + kClass + "\\InprocServer32", "ThreadingModel", "REG_SZ", "Apartment"},
+        {"HKLM\\Software\\Classes\\CLSID\\" + kClass + "\\LocalServer32", "", "REG_SZ", "gonesrv.exe"},
+        {"HKLM\\" + kCv + "\\App Paths\\gonetool.exe", "", "REG_SZ", "\"" + kGone + "\\gonetool.exe\""},
+        {"HKLM\\Software\\Microsoft\\Windows\\Help", "gone.hlp", "REG_SZ", kGone},
+        {"HKLM\\Software\\Microsoft\\Shared Tools\\GoneShared", "SharedFile", "REG_SZ",
+         "C:\\Program Files\\Common Files\\Gone\\shared.dll"},
+        {"HKLM\\" + kCv + "\\Run", "GoneLong", "REG_SZ", kLongProgram},
+        {"HKLM\\" + kCv + "\\Run", "GoneStartup", "REG_SZ", "%SystemRoot%\\system32\\gonestart.exe"},
+        {"HKLM\\" + kCv + "\\Run", "Notepad", "REG_SZ", "C:\\windows\\notepad.exe"},
+        {"HKLM\\" + kCv + "\\Run", "GoneProfile", "REG_SZ", "%APPDATA%\\gone.exe"},
+        {"HKLM\\" + kCv + "\\Run", "GoneExpand", "REG_EXPAND_SZ", "%SystemRoot%\\gone2.exe"},
+        {"HKLM\\" + kCv + "\\Uninstall\\GoneApp", "DisplayName", "REG_SZ", "Gone App"},
+        {"HKLM\\" + kCv + "\\Uninstall\\GoneApp", "UninstallString", "REG_SZ", "\"" + kGone + "\\uninst.exe\" /S"},
+        {"HKLM\\" + kCv + "\\Uninstall\\GoneApp", "DisplayIcon", "REG_SZ", kGone + "\\app.exe,0"},
+        {"HKLM\\System\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "GoneVxd", "REG_SZ", "gone.vxd"},
+        {"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "Gone Font (TrueType)", "REG_SZ",
+         "gonefont.ttf"},
+    };
+    return values;
+}
+
+RowTexts Row(const std::string& root, const std::string& name, const std::string& file,
+             const std::string& section, const std::string& key, bool completed = false) {
+    const std::string handle = root == "HKEY_CLASSES_ROOT" ? "-2147483648"
+                               : root == "HKEY_CURRENT_USER" ? "-2147483647"
+                                                             : "-2147483646";
+    return {handle, name, file, section, key, root, completed ? "Yes" : ""};
+}
+
+}  // namespace
+
+void PlantProblems(const std::string& prefix) {
+    for (const auto& value : PlantedValues()) {
+        std::vector<std::string> args{"reg", "add", value.key};
+        if (value.name.empty())
+            args.push_back("/ve");
+        else
+            args.insert(args.end(), {"/v", value.name});
+        args.insert(args.end(), {"/t", value.type, "/d", value.data, "/f"});
+        if (RunWine(prefix, args) != 0) throw std::runtime_error("wine reg add failed for " + value.key);
+    }
+    WaitForWineserver(prefix);
+}
+
+std::vector<RowTexts> ExpectedWineRows() {
+    // Rows marked "fresh prefix" are what a fresh 64-bit prefix of Wine 8
+    // yields by itself: 16-bit class servers and bitmap fonts that Wine
+    // registers without installing them, and a program id that reads like
+    // a file name.
+    const std::string kCr = "HKEY_CLASSES_ROOT", kLm = "HKEY_LOCAL_MACHINE";
+    return {
+        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{00020001-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{00020003-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{0002000D-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{0002000F-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020420-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020421-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020422-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020423-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020424-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020425-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\Program Files\\Gone\\gone.dll", "ActiveX \\ COM", "CLSID\\" + kClass + "\\InprocServer32"),
+        Row(kCr, "(Default)", "C:\\windows\\system32\\gonesrv.exe", "ActiveX \\ COM", "CLSID\\" + kClass + "\\LocalServer32", true),
+        Row(kCr, "(Default)", "C:\\windows\\system32\\WMPlayer.OCX", "ActiveX \\ COM", "CLSID\\{6BF52A52-394A-11D3-B153-00C04F79FAA6}\\VersionIndependentProgId", true),  // fresh prefix
+        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{DF0B3D60-548F-101B-8E65-08002B2BD119}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020001-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020003-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{0002000D-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{0002000F-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020420-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020421-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020422-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020423-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020424-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020425-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\Program Files\\Gone\\gone.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\" + kClass + "\\InprocServer32"),
+        Row(kLm, "(Default)", "C:\\windows\\system32\\gonesrv.exe", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\" + kClass + "\\LocalServer32", true),
+        Row(kLm, "(Default)", "C:\\windows\\system32\\WMPlayer.OCX", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{6BF52A52-394A-11D3-B153-00C04F79FAA6}\\VersionIndependentProgId", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{DF0B3D60-548F-101B-8E65-08002B2BD119}\\InprocServer", true),  // fresh prefix
+        Row(kLm, "(Default)", "C:\\Program Files\\Gone\\gonetool.exe", "Application Paths", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gonetool.exe"),
+        Row(kLm, "gone.hlp", "C:\\Program Files\\Gone\\gone.hlp", "Help Files", "SOFTWARE\\Microsoft\\Windows\\Help"),
+        Row(kLm, "SharedFile", "C:\\Program Files\\Common Files\\Gone\\shared.dll", "Microsoft Shared", "SOFTWARE\\Microsoft\\Shared Tools\\GoneShared"),
+        Row(kLm, "GoneLong", kLongProgram, "Windows Startup", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
+        Row(kLm, "GoneStartup", "C:\\windows\\system32\\gonestart.exe", "Windows Startup", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
+        Row(kLm, "DisplayIcon", "C:\\Program Files\\Gone\\app.exe", "Uninstall Section", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneApp"),
+        Row(kLm, "UninstallString", "C:\\Program Files\\Gone\\uninst.exe", "Uninstall Section", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneApp"),
+        Row(kLm, "GoneVxd", "C:\\windows\\system32\\gone.vxd", "VxD Section", "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", true),
+        Row(kLm, "Courier", "C:\\windows\\Fonts\\coure.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
+        Row(kLm, "Gone Font (TrueType)", "C:\\windows\\Fonts\\gonefont.ttf", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),
+        Row(kLm, "MS Sans Serif", "C:\\windows\\Fonts\\sserife.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
+        Row(kLm, "MS Serif", "C:\\windows\\Fonts\\serife.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
+        Row(kLm, "Small Fonts", "C:\\windows\\Fonts\\smalle.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
+    };
+}
+
+std::vector<RowTexts> ExpectedWineRows(const std::string& sectionKey) {
+    std::vector<RowTexts> out;
+    for (auto& row : ExpectedWineRows())
+        if (row[3] == sectionKey) out.push_back(row);
+    return out;
+}
+
+std::vector<RowTexts> Rows(const ListControl& list) {
+    std::vector<RowTexts> out;
+    for (std::size_t i = 1; i <= list.Count(); ++i) {
+        RowTexts row{list.Text(i)};
+        for (std::size_t k = 1; k < list.columnCount(); ++k) row.push_back(list.SubItem(i, k));
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+}  // namespace vostrel::testing

@@ -1,0 +1,28 @@
+// The planted problems of the end-to-end scans: what is added to a fresh
+// Wine prefix with `wine reg add`, and every row a full registry scan of
+// that prefix must produce (the planted ones and those the fresh prefix
+// itself yields), in list order, all seven columns.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "system/list_control.h"
+
+namespace vostrel::testing {
+
+using RowTexts = std::vector<std::string>;
+
+// Adds the planted entries to the prefix and waits until Wine saved them.
+void PlantProblems(const std::string& prefix);
+
+// Rows 1 to 11 of the catalogue scanned: the exact rows of lvwErrors.
+std::vector<RowTexts> ExpectedWineRows();
+
+// Only the rows of one section key.
+std::vector<RowTexts> ExpectedWineRows(const std::string& sectionKey);
+
+// Every row of a list with all its columns.
+std::vector<RowTexts> Rows(const ListControl& list);
+
+}  // namespace vostrel::testing
