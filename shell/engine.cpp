@@ -1,69 +1,93 @@
-// Stand-ins until the core's scan engine, result views, repair and backup
-// manager are merged; each forwards to the core once it is there.
+// The windows' way into the core: each entry point forwards to the scan
+// engine, the result views, the repair, the report or the backup manager.
 #include "shell/engine.h"
 
-#include "system/window.h"
+#include "results/result_views.h"
+#include "results/scan_report.h"
+#if VOSTREL_HAVE_REPAIR
+#include "results/backup_manager.h"
+#include "results/repair.h"
+#include "results/return_to_start.h"
+#endif
+#include "scan/catalogue.h"
+#include "scan/scan_driver.h"
 
 namespace vostrel::shell::engine {
-
-namespace {
-
-constexpr const char* kSections[] = {
-    "Registry Integrity", "Custom Controls", "Sub Section Controls", "Software Locations",
-    "Help Files",         "Shared Files",    "Windows Startup",      "Uninstall Section",
-    "Virtual Devices",    "Windows Fonts",   "Configuration files",
-};
-
-}  // namespace
 
 MachineResult OpenMachine(const std::string& prefix) { return OpenWinePrefix(prefix); }
 
 std::string DefaultPrefix() { return DefaultWinePrefix(); }
 
-void LoadlvwRegistryvaluesScanValues(MainForm& form) {
-    form.lvwRegistryvaluesScan.Clear();
-    int icon = 1;
-    for (const char* text : kSections) form.lvwRegistryvaluesScan.Add(text, icon++);
-    for (std::size_t i = 1; i <= form.lvwRegistryvaluesScan.Count(); ++i)
-        form.lvwRegistryvaluesScan.SetChecked(
-            i, form.settings.Get(form.lvwRegistryvaluesScan.Text(i), "True") == "True");
+void LoadlvwRegistryvaluesScanValues(MainForm& form) { vostrel::LoadlvwRegistryvaluesScanValues(form); }
+
+void chkSelectlistviewItems_Click(MainForm& form) { vostrel::chkSelectlistviewItems_Click(form); }
+
+void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row) {
+    vostrel::lvwRegistryvaluesScan_ItemCheck(form, row);
 }
 
-void chkSelectlistviewItems_Click(MainForm& form) {
-    const int value = form.window.Value(Control::chkSelectlistviewItems);
-    form.settings.Save("chkSelectlistviewItems", value == 0 ? "0" : "1");
+void lvwRegistryvaluesScan_ItemClick(MainForm& form, std::size_t row) {
+    vostrel::lvwRegistryvaluesScan_ItemClick(form, row);
 }
 
-void lvwRegistryvaluesScan_ItemCheck(MainForm&, std::size_t) {}
-void lvwRegistryvaluesScan_ItemClick(MainForm&, std::size_t) {}
+void ImgScanNowMouseMove_Click(MainForm& form) { vostrel::ImgScanNowMouseMove_Click(form); }
 
-void ImgScanNowMouseMove_Click(MainForm& form) {
-    form.window.SetEnabled(Control::ImgScanNowNormal, false);
-    form.window.SetVisible(Control::PicScanning, true);
-    form.window.ProcessPendingEvents();
-    form.window.SetVisible(Control::PicScanning, false);
-    form.window.SetEnabled(Control::ImgScanNowNormal, true);
+void ImgScanCancelMouseMove_Click(MainForm& form) { vostrel::ImgScanCancelMouseMove_Click(form); }
+
+void lvwRegistryProblems_ItemClick(MainForm& form, std::size_t row) {
+    vostrel::lvwRegistryProblems_ItemClick(form, row);
 }
 
-void ImgScanCancelMouseMove_Click(MainForm& form) { form.state.bCancelScanning = true; }
-void lvwRegistryProblems_ItemClick(MainForm&, std::size_t) {}
-
-void ColumnClick(MainForm&, ListControl& list, int) {
-    list.SetSorted(true);
-    list.SetSortOrder(list.sortOrder() == 0 ? 1 : 0);
+void ColumnClick(MainForm& form, ListControl& list, int columnIndex) {
+    if (&list == &form.lvwRegistryProblems)
+        vostrel::lvwRegistryProblems_ColumnClick(form, columnIndex);
+    else if (&list == &form.lvwRegistryErrorsDetail)
+        vostrel::lvwRegistryErrorsDetail_ColumnClick(form, columnIndex);
 }
+
+#if VOSTREL_HAVE_REPAIR
+
+std::optional<std::string> ImgRepairMouseMove_Click(MainForm& form,
+                                                    const std::function<void()>& afterNotice) {
+    RepairOptions options;
+    options.afterNotice = afterNotice;
+    RepairOutcome outcome = vostrel::ImgRepairMouseMove_Click(form, options);
+    return outcome.refusal;
+}
+
+void ImgReturnMouseMove_Click(MainForm& form) { vostrel::ImgReturnMouseMove_Click(form); }
+
+void FillBackupList(MainForm& form, ListControl& lvwBackUp) {
+    vostrel::FillBackupList(lvwBackUp, form.settings);
+}
+
+void RestoreCheckedBackups(MainForm& form, ListControl& lvwBackUp) {
+    vostrel::RestoreCheckedBackups(lvwBackUp, form.registry, form.files, form.settings, form.window);
+}
+
+void DeleteCheckedBackups(MainForm& form, ListControl& lvwBackUp) {
+    vostrel::DeleteCheckedBackups(lvwBackUp, form.settings, form.window);
+}
+
+#else
 
 std::optional<std::string> ImgRepairMouseMove_Click(MainForm&, const std::function<void()>&) {
-    return std::nullopt;
+    return std::string("the repair is not part of this build");
 }
+
 void ImgReturnMouseMove_Click(MainForm& form) {
-    form.window.SetVisible(Control::PicResults, false);
+    for (Control hidden : {Control::PicResults, Control::PicScanning,
+                           Control::FrameRegistryProblemsDetails, Control::FrameScanning})
+        form.window.SetVisible(hidden, false);
     form.window.SetVisible(Control::FrameScanSettingShelidButton, true);
 }
 
-std::string ScanReportPath(MainForm&) { return {}; }
 void FillBackupList(MainForm&, ListControl&) {}
 void RestoreCheckedBackups(MainForm&, ListControl&) {}
 void DeleteCheckedBackups(MainForm&, ListControl&) {}
+
+#endif
+
+std::string ScanReportPath(MainForm& form) { return vostrel::ScanReportPath(form); }
 
 }  // namespace vostrel::shell::engine

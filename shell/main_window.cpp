@@ -330,8 +330,9 @@ void FrmMain::BuildResultsView() {
     connect(repair, &ImagePair::clicked, this, &FrmMain::ImgRepairMouseMove_Click);
     connect(back, &ImagePair::clicked, this, [this] {
         engine::ImgReturnMouseMove_Click(app_.form);
-        cmdShowLog_->setEnabled(QFileInfo::exists(
-            QString::fromStdString(engine::ScanReportPath(app_.form))));
+#if !VOSTREL_HAVE_REPAIR
+        cmdShowLog_->setEnabled(QFileInfo::exists(QString::fromStdString(engine::ScanReportPath(app_.form))));
+#endif
     });
     picResults_->hide();
 }
@@ -389,8 +390,21 @@ void FrmMain::RegisterControls() {
         {Control::FrameScanSettingShelidButton, "FrameScanSettingShelidButton"},
         {Control::MainWindow, "FRMmAIN"},
         {Control::chkSelectlistviewItems, "chkSelectlistviewItems"},
+#if VOSTREL_HAVE_REPAIR
+        {Control::ImgDeleteProgressInside, "ImgDeleteProgressInside"},
+        {Control::ImgRepairNormal, "ImgRepairNormal"},
+        {Control::ImgReturnNormal, "ImgReturnNormal"},
+        {Control::cmdShowLog, "cmdShowLog"},
+        {Control::lvwRegistryProblems, "lvwRegistryProblems"},
+        {Control::lvwRegistryErrorsDetail, "lvwRegistryErrorsDetail"},
+#endif
     };
     for (const auto& [id, name] : widgets) w.Register(id, control(name));
+    w.RegisterCompanion(Control::ImgScanNowNormal, control("ImgScanNowMouseMove"));
+#if VOSTREL_HAVE_REPAIR
+    w.RegisterCompanion(Control::ImgRepairNormal, control("ImgRepairMouseMove"));
+    w.RegisterCompanion(Control::ImgReturnNormal, control("ImgReturnMouseMove"));
+#endif
     w.RegisterTimer(Control::tmrPicVisibleOrNot, tmrPicVisibleOrNot_);
 }
 
@@ -468,8 +482,6 @@ void FrmMain::ImgRepairMouseMove_Click() {
         LoadlvwRegistryvaluesScanValues();
     });
     if (refusal) ShowNotice("Nothing was repaired: " + *refusal);
-    cmdShowLog_->setEnabled(
-        QFileInfo::exists(QString::fromStdString(engine::ScanReportPath(app_.form))));
 }
 
 void FrmMain::ImgSettingsMouseMove_Click() {

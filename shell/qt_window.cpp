@@ -38,6 +38,10 @@ void QtWindow::Register(Control control, QWidget* widget) { widgets_[control] = 
 
 void QtWindow::RegisterTimer(Control control, QTimer* timer) { timers_[control] = timer; }
 
+void QtWindow::RegisterCompanion(Control control, QWidget* widget) {
+    companions_.emplace(control, widget);
+}
+
 QWidget* QtWindow::widget(Control control) const {
     const auto it = widgets_.find(control);
     return it == widgets_.end() ? nullptr : it->second.data();
@@ -113,6 +117,9 @@ void QtWindow::SetEnabled(Control control, bool enabled) {
         return;
     }
     if (QWidget* w = widget(control)) w->setEnabled(enabled);
+    const auto [first, last] = companions_.equal_range(control);
+    for (auto it = first; it != last; ++it)
+        if (it->second) it->second->setEnabled(enabled);
 }
 
 bool QtWindow::Enabled(Control control) const {

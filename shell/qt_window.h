@@ -22,6 +22,10 @@ public:
 
     void Register(Control control, QWidget* widget);
     void RegisterTimer(Control control, QTimer* timer);
+    // A widget enabled and disabled together with the control: the hover
+    // image of a picture button, so that an inert button cannot be clicked
+    // through a hover image still showing.
+    void RegisterCompanion(Control control, QWidget* widget);
     QWidget* widget(Control control) const;
 
     void SetCaption(Control control, std::string_view text) override;
@@ -42,6 +46,7 @@ public:
 private:
     std::map<Control, QPointer<QWidget>> widgets_;
     std::map<Control, QPointer<QTimer>> timers_;
+    std::multimap<Control, QPointer<QWidget>> companions_;
     SoundPlayer* sound_;
     bool busy_ = false;
 };

@@ -114,8 +114,11 @@ void SkinImage::mouseMoveEvent(QMouseEvent* event) {
 void SkinImage::enterEvent(QEnterEvent* event) {
     // A pointer that arrives over the picture moves over it; a disabled
     // picture takes no pointer events at all.
+    // Entering one of its children is no movement over the picture itself.
     if (!isEnabled()) return;
-    emit mouseMoved(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    if (childAt(pos)) return;
+    emit mouseMoved(pos);
 }
 
 void SkinImage::mousePressEvent(QMouseEvent* event) {
