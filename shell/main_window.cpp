@@ -294,10 +294,16 @@ void FrmMain::BuildResultsView() {
     panel->setGeometry(frame->rect());
     auto* summaryModel = new ListModel(app_.form.lvwRegistryProblems, false, this);
     lvwRegistryProblems_ = new ListView("lvwRegistryProblems", summaryModel, frame);
-    lvwRegistryProblems_->setGeometry(TwipsRect(120, 120, 3720, 4140));
+    lvwRegistryProblems_->setGeometry(TwipsRect(120, 120, 4380, 4140));
     auto* detailModel = new ListModel(app_.form.lvwRegistryErrorsDetail, false, this);
     lvwRegistryErrorsDetail_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
-    lvwRegistryErrorsDetail_->setGeometry(TwipsRect(3960, 120, 5040, 4140));
+    lvwRegistryErrorsDetail_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
+    // Long paths scroll sideways instead of being cut short.
+    for (ListView* view : {lvwRegistryProblems_, lvwRegistryErrorsDetail_}) {
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        view->header()->setMinimumSectionSize(view->width() - 4);
+    }
     connect(lvwRegistryProblems_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         if (!index.isValid()) return;
         const auto row = static_cast<std::size_t>(index.row()) + 1;
