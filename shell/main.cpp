@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <iostream>
+#include <string>
 
 #include "shell/app.h"
 #include "shell/engine.h"
@@ -15,7 +16,36 @@
 using namespace vostrel;
 using namespace vostrel::shell;
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vostrel [--prefix DIR]\n"
+    "Vostrel 2006 - finds registry entries and shortcuts that point at missing files\n"
+    "\n"
+    "  --prefix DIR   the Wine prefix to work on (default $WINEPREFIX, else ~/.wine)\n"
+    "  -h, --help     show this help\n"
+    "  --version      show the version\n";
+
+// --help and --version answer without a display.
+bool AnsweredWithoutWindows(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return true;
+        }
+        if (arg == "--version") {
+            std::cout << "vostrel 0.1.0\n";
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (AnsweredWithoutWindows(argc, argv)) return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName("vostrel");
     QApplication::setApplicationDisplayName("Vostrel 2006");
@@ -29,8 +59,6 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Vostrel 2006 - finds registry entries and shortcuts that point at missing files");
-    parser.addHelpOption();
-    parser.addVersionOption();
     parser.addOption({"prefix", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine).",
                       "DIR"});
     parser.process(application);
