@@ -27,6 +27,18 @@ QRect AvailableArea() {
 
 }  // namespace
 
+// Marks a running item handler of the menu.
+class HandlerScope {
+public:
+    explicit HandlerScope(FrmMenuPopUp* menu) : menu_(menu) { ++menu_->handlerDepth_; }
+    ~HandlerScope() {
+        if (--menu_->handlerDepth_ == 0 && menu_->unloadPending_) menu_->deleteLater();
+    }
+
+private:
+    FrmMenuPopUp* menu_;
+};
+
 FrmMenuPopUp* FrmMenuPopUp::ShowMenu(AppContext& app) {
     if (app.menu) {
         app.menu->show();
@@ -163,7 +175,11 @@ void FrmMenuPopUp::CloseMenu() {
 
 void FrmMenuPopUp::Unload() {
     hide();
-    app_.menu = nullptr;
+    if (app_.menu == this) app_.menu = nullptr;
+    if (handlerDepth_ > 0) {
+        unloadPending_ = true;
+        return;
+    }
     deleteLater();
 }
 
@@ -176,6 +192,7 @@ void FrmMenuPopUp::RestoreMainWindow() {
 }
 
 void FrmMenuPopUp::MenuRestore_Click() {
+    const HandlerScope scope(this);
     RestoreMainWindow();
     SetScreenPointer(!item("MenuScan")->isEnabled());
     CloseMenu();
@@ -183,15 +200,18 @@ void FrmMenuPopUp::MenuRestore_Click() {
 }
 
 void FrmMenuPopUp::MenuScan_Click() {
+    const HandlerScope scope(this);
     AppContext& app = app_;
     RestoreMainWindow();
     CloseMenu();
     app.objTray.RemoveIcon(app.main);
-    // The menu may fall and unload while the scan runs; nothing of it is used from here on.
+    // The menu falls and unloads while the scan runs; it is deleted only
+    // once this handler has returned.
     app.main->ImgScanNowMouseMove_Click();
 }
 
 void FrmMenuPopUp::MenuSettings_Click() {
+    const HandlerScope scope(this);
     RestoreMainWindow();
     CloseMenu();
     app_.objTray.RemoveIcon(app_.main);
@@ -199,6 +219,7 @@ void FrmMenuPopUp::MenuSettings_Click() {
 }
 
 void FrmMenuPopUp::MenuExit_Click() {
+    const HandlerScope scope(this);
     MenuRestore_Click();
     tmrEnablePopDown_->stop();
     tmrPopDown_->stop();

@@ -47,6 +47,11 @@ private:
     QTimer* tmrPopDown_ = nullptr;
     int lRestTop_ = 0;
     int unloadTop_ = 0;
+    // An item's handler can run for long (a scan) while the menu falls and
+    // unloads; the menu is then deleted only once the handler has returned.
+    int handlerDepth_ = 0;
+    bool unloadPending_ = false;
+    friend class HandlerScope;
 };
 
 }  // namespace vostrel::shell

@@ -225,9 +225,9 @@ void SkinLabel::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void SkinLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
-    QLabel::mouseReleaseEvent(event);
 }
 
 void SkinLabel::keyPressEvent(QKeyEvent* event) {

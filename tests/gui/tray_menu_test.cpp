@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "gui_fixture.h"
 #include "shell/main_window.h"
 #include "shell/popup_menu.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
+#include "system/settings.h"
 
 namespace vostrel::shell::testing {
 namespace {
@@ -125,6 +127,33 @@ TEST_F(TrayMenuTest, SettingsOpensTheSettingsWindowFromTheMainWindow) {
     EXPECT_FALSE(main.tmrSettings()->isActive());
     EXPECT_TRUE(main.isVisible());
     EXPECT_FALSE(app_->objTray.bRunningInTray());
+}
+
+TEST_F(TrayMenuTest, ScanNowRestoresTheWindowAndScansWhileTheMenuFallsAway) {
+    {
+        IniSettingsStore store(DefaultSettingsPath());
+        store.Save("Registry Integrity", "False");
+        store.Save("Configuration files", "False");
+    }
+    FrmMain& main = MainInTray();
+    FrmMenuPopUp* menu = OpenMenu();
+    QPointer<FrmMenuPopUp> watched(menu);
+    bool fellDuringScan = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!main.ScanIdle() && !app_->menu) fellDuringScan = true;
+    });
+    watch.start();
+    QTest::mouseClick(menu->item("MenuScan"), Qt::LeftButton);
+    watch.stop();
+    EXPECT_TRUE(fellDuringScan);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    // The test runs outside an event loop: deliver the deferred deletion by hand.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watched.isNull()) << "the menu was not unloaded after the scan";
 }
 
 TEST_F(TrayMenuTest, ExitAsksAndEndsTheProgramOnYes) {
