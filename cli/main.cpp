@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "cli/commands_issue4.h"
 #include "cli/scan_command.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
     int status = 0;
     vostrel::cli::AddScanCommand(app, status);
+    vostrel::cli::AddRepairCommand(app, status);
+    vostrel::cli::AddBackupsCommand(app, status);
+    vostrel::cli::AddRestoreCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -95,6 +95,25 @@ LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buf
     }
 }
 
+// Text reaches the program through the ANSI code page, where characters it
+// cannot carry turn into '?'. A path read that way names another file (or
+// none), so testing it would report a problem for a file that is right
+// there, and the repair would delete a sound entry. Such data is not tested:
+// it is handed on as empty text, which every check passes over.
+std::string FaithfulText(RegistryApi& registry, HKEY key, const std::string& valueName, DWORD type,
+                         std::string text) {
+    if (type != REG_SZ && type != REG_MULTI_SZ) return text;
+    if (text.find('?') == std::string::npos) return text;
+    DWORD rawType = 0;
+    std::vector<std::uint8_t> raw;
+    if (registry.QueryValueRaw(key, valueName, &rawType, &raw) != ERROR_SUCCESS) return {};
+    std::u16string wide(raw.size() / 2, u'\0');
+    for (std::size_t i = 0; i < wide.size(); ++i)
+        wide[i] = static_cast<char16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+    const std::string stored = Utf16ToUtf8(wide.substr(0, wide.find(u'\0')));
+    return FitsAnsi(stored) ? text : std::string();
+}
+
 bool IsConfigurationRow(const Window& window) {
     return UpperAscii(Trim(window.Caption(Control::lblStatus))) == "CONFIGURATION FILES...";
 }
@@ -109,7 +128,8 @@ void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view Ke
         DWORD type = 0, size = 0;
         if (EnumValueAt(form.registry, key, index, buffers, valueName, type, size) != ERROR_SUCCESS)
             return;
-        const std::string valueData = RenderValueText(type, buffers.data.data(), size);
+        const std::string valueData = FaithfulText(
+            form.registry, key, valueName, type, RenderValueText(type, buffers.data.data(), size));
         form.window.SetCaption(DataLabel, valueData);
         if (form.state.bCancelScanning) return;
         if (!checkNothing)

@@ -1,6 +1,6 @@
-// The shortcut scan of one fixed drive: walks the drive and hands every
-// candidate file to the shortcut check, which records broken shortcuts in
-// lvwShortcut.
+// The shortcut half of a scan: walks every folder of a drive, depth first,
+// every file of a folder before its sub-folders, and hands each candidate
+// file to CheckShortcut.
 #pragma once
 
 #include <string>
@@ -9,7 +9,15 @@
 
 namespace vostrel {
 
-// driveRoot is the drive's root path: its letter, a colon and a backslash.
+// Walks the drive whose root is given as "C:\"; a drive that is not ready
+// is not walked.
 void ScanDriveForShortcuts(MainForm& form, const std::string& driveRoot);
+
+// True when the drive's volume information can be read.
+bool ReadVolumeInfo(MainForm& form, const std::string& driveRoot);
+
+// Walks one folder and everything below it (a trailing backslash is added
+// when missing).
+void ScanFolderForShortcuts(MainForm& form, const std::string& folder);
 
 }  // namespace vostrel

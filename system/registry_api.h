@@ -86,6 +86,15 @@ public:
     // holds the prefix), or nothing when they are allowed. While refused,
     // every write returns ERROR_ACCESS_DENIED and nothing is changed.
     virtual std::optional<std::string> WriteRefusal() { return std::nullopt; }
+
+    // Defers saving until the matching EndBatch (a repair of thousands of
+    // values saves once). EndBatch is false, with the reason, when the
+    // changes could not be saved. Backends that write at once ignore both.
+    virtual void BeginBatch() {}
+    virtual bool EndBatch(std::string* error = nullptr) {
+        (void)error;
+        return true;
+    }
 };
 
 // Closes a handle when it goes out of scope: the owning operation closes

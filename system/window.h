@@ -34,14 +34,22 @@ enum class Control {
     FrameScanSettingShelidButton,
     MainWindow,
     chkSelectlistviewItems,
+    ImgDeleteProgressInside,
+    ImgRepairNormal,
+    ImgReturnNormal,
+    cmdShowLog,
+    lvwRegistryProblems,
+    lvwRegistryErrorsDetail,
 };
 
-inline constexpr std::array<std::string_view, 19> kControlNames{
+inline constexpr std::array<std::string_view, 25> kControlNames{
     "lblStatus",       "lblRegistryScan",      "lblRegistryFilesScan", "lblProblemsFound",
     "lblDeletingCourrutpfils", "PicMainProgress", "PicProgress",     "ImgDeleteProgress",
     "cmdCancelOrStop", "tmrPicVisibleOrNot",   "PicBug",               "ImgScanNowNormal",
     "PicScanning",     "PicResults",           "FrameScanning",        "FrameRegistryProblemsDetails",
     "FrameScanSettingShelidButton", "MainWindow", "chkSelectlistviewItems",
+    "ImgDeleteProgressInside", "ImgRepairNormal", "ImgReturnNormal", "cmdShowLog",
+    "lvwRegistryProblems", "lvwRegistryErrorsDetail",
 };
 
 constexpr std::string_view ControlName(Control c) { return kControlNames[static_cast<int>(c)]; }

@@ -1,0 +1,167 @@
+// vostrel-cli repair: scan, show what was found, ask, repair with backup.
+#include <unistd.h>
+
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_settings.h"
+#include "cli/cli_window.h"
+#include "cli/commands_issue4.h"
+#include "results/backup_file.h"
+#include "results/repair.h"
+#include "scan/catalogue.h"
+#include "scan/scan_driver.h"
+#include "system/machine.h"
+#include "system/settings.h"
+#include "system/text.h"
+
+namespace vostrel::cli {
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+std::string RegistryItem(const ListControl& errors, std::size_t i) {
+    return errors.SubItem(i, 5) + "\\" + errors.SubItem(i, 4) + " value " + errors.SubItem(i, 1);
+}
+
+void PrintFound(MainForm& form) {
+    const auto& errors = form.lvwErrors;
+    for (std::size_t i = 1; i <= errors.Count(); ++i)
+        std::cout << "  " << errors.SubItem(i, 3) << ": " << RegistryItem(errors, i) << " -> "
+                  << errors.SubItem(i, 2) << "\n";
+    for (const auto& row : form.lvwShortcut.rows()) std::cout << "  Windows Shortcut: " << row.text << "\n";
+}
+
+nlohmann::json FoundJson(MainForm& form) {
+    auto found = nlohmann::json::array();
+    const auto& errors = form.lvwErrors;
+    for (std::size_t i = 1; i <= errors.Count(); ++i)
+        found.push_back({{"section", errors.SubItem(i, 3)}, {"item", RegistryItem(errors, i)},
+                         {"missing", errors.SubItem(i, 2)}});
+    for (const auto& row : form.lvwShortcut.rows())
+        found.push_back({{"section", "Windows Shortcut"}, {"item", row.text}, {"missing", ""}});
+    return found;
+}
+
+// True when the user agrees (or --yes said so); false, with a message,
+// when there is no terminal to ask on.
+bool Confirmed(const RepairCommandOptions& options, std::size_t count) {
+    if (options.yes) return true;
+    if (!isatty(STDIN_FILENO)) {
+        std::cerr << "vostrel-cli: not repairing without a terminal to ask on; add --yes to repair\n";
+        return false;
+    }
+    std::cerr << "Repair these " << count << " problems? Every one is backed up first. [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
+}
+
+const char* EventWord(RepairEvent::What what) {
+    switch (what) {
+        case RepairEvent::What::BackedUp: return "backed up";
+        case RepairEvent::What::Removed: return "removed";
+        case RepairEvent::What::Kept: return "kept";
+        case RepairEvent::What::Gone: return "already gone";
+    }
+    return "";
+}
+
+// Scans with the chosen rows; false (with a message) on a bad --sections.
+bool Scan(MainForm& form, CommandSettings& settings, const std::string& sections) {
+    LoadlvwRegistryvaluesScanValues(form);
+    if (!sections.empty()) {
+        std::vector<std::string> catalogue;
+        for (const auto& row : form.lvwRegistryvaluesScan.rows()) catalogue.push_back(row.text);
+        std::string error;
+        const auto chosen = ChooseCatalogueRows(catalogue, sections, error);
+        if (!chosen) {
+            std::cerr << "vostrel-cli: " << error << "\n";
+            return false;
+        }
+        for (const auto& row : form.lvwRegistryvaluesScan.rows()) settings.Override(row.text, chosen->at(UpperAscii(row.text)));
+        LoadlvwRegistryvaluesScanValues(form);
+    }
+    ImgScanNowMouseMove_Click(form);
+    return true;
+}
+
+}  // namespace
+
+int RunRepairCommand(const RepairCommandOptions& options) {
+    MachineResult opened = OpenWinePrefix(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
+    if (!opened.machine) {
+        std::cerr << "vostrel-cli: " << opened.error << "\n";
+        return kUsageError;
+    }
+    Machine& machine = *opened.machine;
+    if (const auto refusal = machine.registry->WriteRefusal()) {
+        std::cerr << "vostrel-cli: not repairing: " << *refusal << "\n";
+        return 1;
+    }
+    std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
+    CommandSettings settings(*stored);
+    if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
+    CliWindow window(!options.json && isatty(STDERR_FILENO));
+    MainForm form(*machine.registry, *machine.files, settings, window);
+    window.Attach(form);
+    if (!Scan(form, settings, options.sections)) return kUsageError;
+    window.EndProgress();
+    if (form.state.bCancelScanning) {
+        std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
+        return 1;
+    }
+    const std::size_t count = form.lvwErrors.Count() + form.lvwShortcut.Count();
+    nlohmann::json out;
+    if (options.json) {
+        out["found"] = FoundJson(form);
+    } else {
+        std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
+        std::cout << (count == 0 ? "No problems found.\n" : "Problems found: " + std::to_string(count) + "\n");
+        PrintFound(form);
+    }
+    if (count == 0 || !Confirmed(options, count)) {
+        if (options.json) std::cout << out.dump(2) << "\n";
+        return count == 0 || options.yes ? 0 : 1;
+    }
+    RepairOptions repair;
+    auto events = nlohmann::json::array();
+    repair.onEvent = [&](const RepairEvent& e) {
+        if (options.json) {
+            events.push_back({{"what", EventWord(e.what)}, {"item", e.item}, {"why", e.why}});
+            return;
+        }
+        std::cout << EventWord(e.what) << ": " << e.item << (e.why.empty() ? "" : " (" + e.why + ")") << "\n";
+    };
+    const RepairOutcome outcome = ImgRepairMouseMove_Click(form, repair);
+    if (options.json) {
+        out["events"] = std::move(events);
+        out["backupFile"] = outcome.backupFilePath;
+        out["removed"] = outcome.removed;
+        out["kept"] = outcome.kept;
+        if (outcome.refusal) out["refused"] = *outcome.refusal;
+        if (outcome.saveError) out["saveError"] = *outcome.saveError;
+        std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+        std::cout << TrimCopy(RepairNoticeText(outcome)) << "\n";
+        if (!outcome.backupFilePath.empty() && outcome.removed > 0)
+            std::cout << "Backup: " << outcome.backupFilePath << "\n";
+    }
+    return outcome.refusal || outcome.saveError || outcome.kept > 0 ? 1 : 0;
+}
+
+void AddRepairCommand(CLI::App& app, int& status) {
+    auto options = std::make_shared<RepairCommandOptions>();
+    CLI::App* cmd = app.add_subcommand("repair", "Scan, then repair every problem found after backing it up");
+    cmd->add_option("--prefix", options->prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
+    cmd->add_option("--sections", options->sections,
+                    "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
+    cmd->add_option("--backup-dir", options->backupDir, "Write the backup here (default: the settings)");
+    cmd->add_flag("--json", options->json, "Print what was found and done as one JSON object");
+    cmd->add_flag("--yes", options->yes, "Repair without asking");
+    cmd->callback([options, &status] { status = RunRepairCommand(*options); });
+}
+
+}  // namespace vostrel::cli

@@ -1,0 +1,65 @@
+// vostrel-cli restore: puts one backup file back.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/cli_settings.h"
+#include "cli/commands_issue4.h"
+#include "results/backup_file.h"
+#include "system/machine.h"
+
+namespace vostrel::cli {
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// A name of the backup folder, or a path (anything with a slash, or an
+// existing file).
+std::string BackupPathOf(const std::string& given, SettingsStore& settings) {
+    std::error_code ec;
+    if (given.find('/') != std::string::npos || std::filesystem::is_regular_file(given, ec)) return given;
+    return (std::filesystem::path(BackupFolder(settings)) / given).string();
+}
+
+}  // namespace
+
+int RunRestoreCommand(const RestoreCommandOptions& options) {
+    std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
+    CommandSettings settings(*stored);
+    if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
+    const std::string path = BackupPathOf(options.backup, settings);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        std::cerr << "vostrel-cli: no backup file " << path << "\n";
+        return kUsageError;
+    }
+    MachineResult opened = OpenWinePrefix(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
+    if (!opened.machine) {
+        std::cerr << "vostrel-cli: " << opened.error << "\n";
+        return kUsageError;
+    }
+    Machine& machine = *opened.machine;
+    const RestoreReport report = RestoreBackupFile(*machine.registry, *machine.files, settings, path);
+    std::cout << "Restored " << report.restored << " records of " << path << " into " << machine.description
+              << "\n";
+    for (const auto& failure : report.failures) std::cout << "failed: " << failure << "\n";
+    if (!report.ok()) {
+        std::cout << "The backup file is kept.\n";
+        return 1;
+    }
+    if (!options.keep && DeleteBackupFile(path)) std::cout << "The backup file was used up and removed.\n";
+    return 0;
+}
+
+void AddRestoreCommand(CLI::App& app, int& status) {
+    auto options = std::make_shared<RestoreCommandOptions>();
+    CLI::App* cmd = app.add_subcommand("restore", "Put the values and shortcuts of one backup file back");
+    cmd->add_option("backup", options->backup, "The backup's name (as 'backups' lists it) or its path")->required();
+    cmd->add_option("--prefix", options->prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
+    cmd->add_option("--backup-dir", options->backupDir, "The backup folder (default: the settings)");
+    cmd->add_flag("--keep", options->keep, "Keep the backup file after a complete restore");
+    cmd->callback([options, &status] { status = RunRestoreCommand(*options); });
+}
+
+}  // namespace vostrel::cli

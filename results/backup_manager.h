@@ -1,0 +1,47 @@
+// The backup manager's logic, without its window: the list of backup files
+// (Name, Date, Time, Size) and the Restore and Delete buttons over the
+// ticked rows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "results/backup_file.h"
+#include "system/list_control.h"
+#include "system/settings.h"
+#include "system/window.h"
+
+namespace vostrel {
+
+// A list for backups: check boxes and the four columns of the manager.
+ListControl MakeBackupList();
+
+// True for a name the manager lists: it holds "BACKUP" in any case.
+bool IsBackupFileName(const std::string& name);
+
+// Fills the list from the backup folder (names sorted as Wine lists them).
+void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings);
+
+// Appends one row for a file of the folder.
+void AddBackupRow(ListControl& lvwBackUp, const std::string& fileName, const std::string& folder);
+
+// The file's size in bytes as decimal text; empty when it cannot be read.
+std::string GetBackupFileSize(const std::string& path);
+
+struct BackupRestoreResult {
+    std::string name;
+    RestoreReport report;
+    bool deleted = false;  // the file was consumed (every record went back)
+};
+
+// The Restore button: restores every ticked backup; a backup is removed
+// (row and file) only when every one of its records was written back.
+std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& lvwBackUp, RegistryApi& registry,
+                                                       FileSystemApi& files, SettingsStore& settings,
+                                                       Window& window);
+
+// The Delete button: asks "DELETE BACKUP FILE" once per ticked row and
+// deletes the file (and its shortcut copies) on "YES". The names deleted.
+std::vector<std::string> DeleteCheckedBackups(ListControl& lvwBackUp, SettingsStore& settings, Window& window);
+
+}  // namespace vostrel

@@ -1,0 +1,193 @@
+// Putting a backup file back, record by record.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "results/backup_codec.h"
+#include "results/backup_file.h"
+#include "system/durable_file.h"
+#include "system/registry.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Restorer {
+    RegistryApi& registry;
+    FileSystemApi& files;
+    std::string backupFilePath;
+    std::string backupFolder;
+    RestoreReport report;
+    std::vector<std::string> oldCopies;  // copies of old records, removed once all went back
+
+    void Record(std::size_t lineNumber, const std::string& line);
+
+private:
+    bool Registry(const std::vector<std::string>& f, std::string& why);
+    bool Shortcut(const std::vector<std::string>& f, std::string& why);
+};
+
+std::optional<SavedValue> ReadSaved(const std::vector<std::string>& f, std::size_t at) {
+    if (f.size() < at + 2) return std::nullopt;
+    SavedValue saved;
+    if (f[at] == "-") return f[at + 1].empty() ? std::optional<SavedValue>(saved) : std::nullopt;
+    if (f[at].empty() || f[at].size() > 10 || f[at].find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long long kind = std::stoull(f[at]);
+    const auto data = BytesFromHex(f[at + 1]);
+    if (kind > 0xFFFFFFFFull || !data) return std::nullopt;
+    saved.present = true;
+    saved.kind = static_cast<DWORD>(kind);
+    saved.data = *data;
+    return saved;
+}
+
+bool ValuePresent(RegistryApi& registry, HKEY root, std::string_view keyPath, std::string_view name) {
+    ScopedKey key(registry);
+    if (registry.OpenKeyEx(root, keyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+    DWORD kind = 0;
+    std::vector<std::uint8_t> data;
+    return registry.QueryValueRaw(key.get(), name, &kind, &data) == ERROR_SUCCESS;
+}
+
+// Puts one saved value back as it was: written when it existed, removed
+// when it did not (only the default value can have come into being through
+// the repair, which blanks it).
+bool PutBack(RegistryApi& registry, HKEY root, std::string_view keyPath, std::string_view name,
+             const SavedValue& saved, bool removeWhenAbsent) {
+    if (!saved.present && !removeWhenAbsent) return true;
+    ScopedKey key(registry);
+    if (!saved.present) {
+        if (registry.OpenKeyEx(root, keyPath, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) return true;
+        const LONG status = registry.DeleteValue(key.get(), name);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    DWORD disposition = 0;
+    if (registry.CreateKeyEx(root, keyPath, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, key.out(), &disposition) !=
+        ERROR_SUCCESS)
+        return false;
+    return registry.SetValueRaw(key.get(), name, saved.kind, saved.data) == ERROR_SUCCESS;
+}
+
+// Records written before the kind and data were kept: the value comes back
+// as the text the scan recorded.
+bool OldRegistryRecord(RegistryApi& registry, HKEY root, const std::vector<std::string>& f) {
+    const std::string& keyPath = f[2];
+    const std::string name = f[4] == kDefaultValueName ? std::string() : f[4];
+    if (UpperAscii(Trim(f[5])) == "YES") {
+        const std::size_t slash = f[3].rfind('\\');
+        const std::string data = slash == std::string::npos ? TrimCopy(f[3]) : f[3].substr(slash + 1);
+        SetRegistryValue(registry, root, keyPath, name, data);
+    } else {
+        CreateKeyAndSetValue(registry, root, keyPath, name, f[3], REG_SZ);
+    }
+    return ValuePresent(registry, root, keyPath, name);
+}
+
+bool Restorer::Registry(const std::vector<std::string>& f, std::string& why) {
+    if (f.size() < 6) {
+        why = "a registry record with " + std::to_string(f.size()) + " fields";
+        return false;
+    }
+    const auto root = RootFromName(f[1]);
+    if (!root) {
+        why = "unknown root key \"" + f[1] + "\"";
+        return false;
+    }
+    const std::string where = f[1] + "\\" + f[2] + " value " + f[4];
+    const auto value = ReadSaved(f, 6);
+    bool ok;
+    if (!value) {
+        ok = OldRegistryRecord(registry, *root, f);
+    } else if (f[4] == kDefaultValueName) {
+        const auto literal = ReadSaved(f, 8);
+        ok = PutBack(registry, *root, f[2], "", *value, true) &&
+             (!literal || PutBack(registry, *root, f[2], kDefaultValueName, *literal, false));
+    } else {
+        ok = PutBack(registry, *root, f[2], f[4], *value, false);
+    }
+    if (!ok) why = where + " could not be written back";
+    return ok;
+}
+
+bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
+    if (f.size() < 2 || Trim(f[1]).empty()) {
+        why = "a shortcut record without a path";
+        return false;
+    }
+    const std::size_t slash = f[1].rfind('\\');
+    const std::string fileName = slash == std::string::npos ? std::string() : f[1].substr(slash + 1);
+    const bool old = f.size() < 3;
+    const fs::path copy = old ? fs::path(backupFolder) / fileName
+                              : fs::path(ShortcutCopiesFolder(backupFilePath)) / f[2];
+    std::error_code ec;
+    if ((old && fileName.empty()) || !fs::is_regular_file(copy, ec)) {
+        why = "the saved copy of " + f[1] + " is missing";
+        return false;
+    }
+    const auto host = files.HostPath(f[1]);
+    if (!host) {
+        why = f[1] + " has no place on this machine's disk";
+        return false;
+    }
+    fs::create_directories(fs::path(*host).parent_path(), ec);
+    if (!CopyDurably(copy.string(), *host, &why)) return false;
+    files.ForgetCache();
+    if (old) oldCopies.push_back(copy.string());
+    return true;
+}
+
+void Restorer::Record(std::size_t lineNumber, const std::string& line) {
+    if (line.empty()) return;
+    const auto fields = ParseBackupLine(line);
+    std::string why;
+    bool ok = false;
+    if (!fields) {
+        why = "the line cannot be read";
+    } else {
+        const std::string kind = UpperAscii(Trim((*fields)[0]));
+        if (kind == "R")
+            ok = Registry(*fields, why);
+        else if (kind == "S")
+            ok = Shortcut(*fields, why);
+        else
+            why = "unknown record kind \"" + (*fields)[0] + "\"";
+    }
+    if (ok)
+        ++report.restored;
+    else
+        report.failures.push_back("line " + std::to_string(lineNumber) + ": " + why);
+}
+
+}  // namespace
+
+RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
+                                const std::string& backupFilePath) {
+    Restorer restorer{registry, files, backupFilePath, BackupFolder(settings), {}, {}};
+    std::ifstream in(backupFilePath, std::ios::binary);
+    if (!in) {
+        restorer.report.failures.push_back(backupFilePath + " cannot be read");
+        return restorer.report;
+    }
+    if (const auto refusal = registry.WriteRefusal()) {
+        restorer.report.failures.push_back(*refusal);
+        return restorer.report;
+    }
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    const std::vector<std::string> lines = SplitBackupLines(contents.str());
+    registry.BeginBatch();
+    for (std::size_t i = lines.size(); i-- > 0;) restorer.Record(i + 1, lines[i]);
+    std::string saveError;
+    if (!registry.EndBatch(&saveError)) restorer.report.failures.push_back(saveError);
+    if (restorer.report.ok()) {
+        std::error_code ec;
+        for (const auto& copy : restorer.oldCopies) fs::remove(copy, ec);
+    }
+    return restorer.report;
+}
+
+}  // namespace vostrel

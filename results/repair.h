@@ -1,0 +1,55 @@
+// The repair: every problem of the last scan is written to the run's backup
+// file and then removed - registry values first, in list order, then the
+// shortcut files. Nothing is removed whose backup could not be written
+// while backups are on; such rows are kept and counted.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scan/main_form.h"
+
+namespace vostrel {
+
+inline constexpr std::string_view kFilesRepairedKind = "FILES REPAIRED";
+// The closing notice when some problems were kept because their backup
+// could not be written.
+inline constexpr std::string_view kFilesKeptKind = "FILES KEPT";
+
+struct RepairEvent {
+    enum class What { BackedUp, Removed, Kept, Gone };
+    What what;
+    std::string item;  // "HKEY_LOCAL_MACHINE\Key value Name" or the shortcut's path
+    std::string why;   // for Kept: what went wrong
+};
+
+struct RepairOptions {
+    std::function<void(const RepairEvent&)> onEvent;
+    // Runs after every change the repair makes (a record, a removal); tests
+    // stop the program there to see what a crash leaves behind.
+    std::function<void()> afterStep;
+    // Runs after the closing notice: the window repaints and reloads the
+    // section catalogue.
+    std::function<void()> afterNotice;
+    std::optional<std::tm> startTime;  // the run's start (now when absent)
+};
+
+struct RepairOutcome {
+    std::optional<std::string> refusal;  // why nothing was touched
+    std::string backupFilePath;          // empty when backups are off
+    int removed = 0;
+    int kept = 0;
+    std::optional<std::string> saveError;  // the registry changes could not be saved
+};
+
+RepairOutcome RepairProblems(MainForm& form, const RepairOptions& options = {});
+
+// The text of the closing notice for an outcome.
+std::string RepairNoticeText(const RepairOutcome& outcome);
+
+// The Repair button: the repair, then the results view is hidden.
+RepairOutcome ImgRepairMouseMove_Click(MainForm& form, const RepairOptions& options = {});
+
+}  // namespace vostrel

@@ -1,0 +1,23 @@
+// What a shell link (.lnk) file says about its target, read with liblnk.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vostrel {
+
+struct LnkFile {
+    std::string localPath;        // the link information's local path
+    std::string networkPath;      // the link information's network (UNC) path
+    std::string relativePath;     // relative to the link's own folder
+    std::string workingDirectory;
+    std::string environmentPath;  // the target written with %variables%
+    std::vector<std::uint8_t> itemList;  // the shell item list of the target
+};
+
+// Reads the file at a host path; nothing when it is not a shell link.
+std::optional<LnkFile> ReadLnkFile(const std::string& hostPath);
+
+}  // namespace vostrel

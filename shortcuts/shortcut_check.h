@@ -1,0 +1,27 @@
+// Judging one candidate file of the drive walk: a .lnk or .url link of an
+// ordinary type whose target is set and names nothing that exists is a
+// broken shortcut, recorded as a row of lvwShortcut.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "scan/main_form.h"
+
+namespace vostrel {
+
+inline constexpr std::string_view kShortcutSection = "Windows Shortcut";
+
+// Judges one file (its full Windows path); may append one row to lvwShortcut.
+void CheckShortcut(MainForm& form, std::string_view path);
+
+// The trimmed path up to and including its last backslash; empty without one.
+std::string GetFolderPart(std::string_view path);
+// What follows GetFolderPart; the whole path when it has no backslash.
+std::string GetNamePart(std::string_view path);
+
+// True when the path's attributes can be read (a folder counts); the empty
+// path does not exist.
+bool TargetExists(FileSystemApi& files, std::string_view path);
+
+}  // namespace vostrel

@@ -1,0 +1,35 @@
+// What the shell would tell about a file as a link, read without the shell:
+// whether it is a link, its file type's name and, for a link, its target
+// and working directory.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "system/file_system_api.h"
+
+namespace vostrel {
+
+inline constexpr std::string_view kTypeShortcut = "Shortcut";
+inline constexpr std::string_view kTypeInternetShortcut = "Internet Shortcut";
+inline constexpr std::string_view kTypeDosShortcut = "Shortcut to MS-DOS Program";
+
+struct ShortcutInfo {
+    bool isLink = false;     // the file parses as a link of its type
+    std::string typeName;    // the file type's display name, by extension
+    // The Windows path the link points to; empty when it points nowhere that
+    // can be tested through the machine's drives (a web address, a network
+    // share, a path written with %variables%, a bare relative name).
+    std::string targetPath;
+    std::string workingDirectory;
+};
+
+// Reads the file at a Windows path of the machine. Files that are not
+// links (by extension or by content) come back with isLink false.
+ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path);
+
+// Joins a relative target to the link's folder ("C:\Links\" and "..\a.exe"
+// give C:\a.exe); "." and ".." parts are resolved, never above the drive.
+std::string ResolveRelativeTarget(std::string_view folder, std::string_view relative);
+
+}  // namespace vostrel

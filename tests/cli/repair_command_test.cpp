@@ -1,0 +1,118 @@
+// vostrel-cli repair, backups and restore, run as programs on a real Wine
+// prefix: asking, refusing without a terminal, the backup listing, a
+// restore that puts everything back and one that fails and keeps its file.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "results/backup_codec.h"
+#include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace vostrel {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+constexpr const char* kSections = "Windows Startup;Software Locations";
+constexpr const char* kRun = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class CliRepair : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+        prefix_ = home_ / "prefix";
+        testing::CopyTemplatePrefix(prefix_);
+        testing::RunWine(prefix_, {"reg", "add", kRun, "/v", "OldTool", "/d",
+                                   "\"C:\\Program Files\\OldTool\\tool.exe\" /tray", "/f"});
+        testing::WaitForWineserver(prefix_);
+    }
+
+    // Runs vostrel-cli with private settings and data folders and no terminal.
+    CliRun Cli(const std::vector<std::string>& args) {
+        std::string command = "XDG_CONFIG_HOME=" + Quote(home_ / "config") + " XDG_DATA_HOME=" +
+                              Quote(home_ / "data") + " " + Quote(VOSTREL_CLI);
+        for (const auto& arg : args) command += " " + Quote(arg);
+        command += " </dev/null >" + Quote(home_ / "out") + " 2>" + Quote(home_ / "err");
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadTextFile(home_ / "out"),
+                testing::ReadTextFile(home_ / "err")};
+    }
+
+    std::string OldTool() {
+        std::string out;
+        testing::RunWine(prefix_, {"reg", "query", kRun, "/v", "OldTool"}, &out);
+        testing::WaitForWineserver(prefix_);
+        return out;
+    }
+
+    testing::TempDir home_;
+    std::string prefix_;
+};
+
+TEST_F(CliRepair, WithoutATerminalItRefusesUnlessToldYes) {
+    const CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections});
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.out.find("OldTool"), std::string::npos);
+    EXPECT_NE(run.err.find("--yes"), std::string::npos);
+    EXPECT_NE(OldTool().find("/tray"), std::string::npos);
+}
+
+TEST_F(CliRepair, RepairListRestore) {
+    const std::string backups = home_ / "my backups";
+    CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections, "--yes", "--backup-dir", backups});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("backed up: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run value "
+                           "OldTool"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("All Problems were repaired sucessfully !"), std::string::npos);
+    EXPECT_EQ(OldTool().find("/tray"), std::string::npos);
+
+    run = Cli({"backups", "--backup-dir", backups, "--json"});
+    ASSERT_EQ(run.status, 0);
+    const auto list = nlohmann::json::parse(run.out).at("backups");
+    ASSERT_EQ(list.size(), 1u);
+    const std::string name = list[0].at("name");
+    EXPECT_TRUE(name.starts_with("BackUp ")) << name;
+    EXPECT_EQ(list[0].at("size"), std::to_string(fs::file_size(fs::path(backups) / name)));
+    run = Cli({"backups", "--backup-dir", backups});
+    EXPECT_NE(run.out.find("Name"), std::string::npos);
+    EXPECT_NE(run.out.find("Size ( Bytes )"), std::string::npos);
+
+    run = Cli({"restore", name, "--prefix", prefix_, "--backup-dir", backups});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(OldTool().find("\"C:\\Program Files\\OldTool\\tool.exe\" /tray"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::path(backups) / name));
+}
+
+TEST_F(CliRepair, ARestoreWithFailedRecordsExitsNonZeroAndKeepsTheFile) {
+    const std::string path = home_ / "BackUp 01-01-06 00-00-00";
+    testing::WriteTextFile(path, EncodeBackupText("R^HKEY_NOWHERE^Software\\X^C:\\x.exe^X^") + "\r\n" +
+                                     EncodeBackupText("R^HKEY_CURRENT_USER^Software\\Vostrel^C:\\y.exe^Y^") +
+                                     "\r\n");
+    const CliRun run = Cli({"restore", path, "--prefix", prefix_});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("unknown root key \"HKEY_NOWHERE\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Restored 1 records"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(Cli({"restore", "no such backup", "--prefix", prefix_}).status, 2);
+}
+
+}  // namespace
+}  // namespace vostrel

@@ -1,0 +1,225 @@
+// Repair then restore: every value comes back with its kind and bytes, every
+// shortcut byte for byte; nothing is removed that was not saved first.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "results/backup_codec.h"
+#include "results/backup_file.h"
+#include "results/backup_manager.h"
+#include "results/repair.h"
+#include "scan/main_form.h"
+#include "support/memory_registry.h"
+#include "support/shortcut_fakes.h"
+#include "support/temp_dir.h"
+#include "system/text.h"
+
+namespace fs = std::filesystem;
+using namespace vostrel;
+using namespace vostrel::testing;
+
+namespace {
+
+constexpr const char* kHklm = "HKEY_LOCAL_MACHINE";
+
+class RepairTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        files_.MapDrive('C', drive_.path());
+        settings_.Save("txtBackup", backups_.path());
+        form_.lvwRegistryProblems.Add("summary");
+        std::tm start{};
+        start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14, start.tm_min = 3;
+        options_.startTime = start;
+        options_.onEvent = [this](const RepairEvent& e) { events_.push_back(e); };
+    }
+
+    // A problem row as the scan records it.
+    void AddProblem(HKEY root, const std::string& key, const std::string& name, const std::string& missing,
+                    const std::string& section = "Application Paths", bool yes = false) {
+        const std::size_t row = form_.lvwErrors.Add(RootHandleText(root));
+        form_.lvwErrors.SetSubItem(row, 1, name.empty() ? "(Default)" : name);
+        form_.lvwErrors.SetSubItem(row, 2, missing);
+        form_.lvwErrors.SetSubItem(row, 3, section);
+        form_.lvwErrors.SetSubItem(row, 4, key);
+        form_.lvwErrors.SetSubItem(row, 5, std::string(RootName(root)));
+        if (yes) form_.lvwErrors.SetSubItem(row, 6, "Yes");
+    }
+
+    void AddShortcut(const std::string& rel, const std::string& contents) {
+        WriteTextFile(drive_ / rel, contents);
+        std::string windows = "C:\\" + rel;
+        for (char& c : windows)
+            if (c == '/') c = '\\';
+        const std::size_t row = form_.lvwShortcut.Add(windows);
+        form_.lvwShortcut.SetSubItem(row, 1, "Windows Shortcut");
+    }
+
+    std::string BackupPath() { return backups_ / "BackUp 16-08-05 14-03-00"; }
+
+    RestoreReport Restore() { return RestoreBackupFile(registry_, files_, settings_, BackupPath()); }
+
+    TempDir drive_, backups_, settingsDir_;
+    HostFolderFileSystem files_;
+    MemoryRegistry registry_;
+    AnsweringWindow window_;
+    IniSettingsStore settings_{settingsDir_ / "settings.ini"};
+    MainForm form_{registry_, files_, settings_, window_};
+    RepairOptions options_;
+    std::vector<RepairEvent> events_;
+};
+
+TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
+    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string paths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe";
+    registry_.PutText(std::string(kHklm) + "\\" + run, "Tool", REG_EXPAND_SZ, "\"%ProgramFiles%\\T\\t.exe\" /min");
+    registry_.PutText(std::string(kHklm) + "\\" + paths, "", REG_SZ, "C:\\gone\\gone.exe");
+    registry_.PutText(std::string(kHklm) + "\\" + paths, "(Default)", REG_SZ, "a value so named");
+    registry_.Put(std::string(kHklm) + "\\" + paths, "Path", REG_BINARY, {0x01, 0x00, 0xFF});
+    registry_.PutText("HKEY_CURRENT_USER\\Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", REG_MULTI_SZ, "x");
+    const auto before = registry_.keys();
+    AddProblem(HKEY_LOCAL_MACHINE, run, "Tool", "C:\\Program Files\\T\\t.exe", "Windows Startup");
+    AddProblem(HKEY_LOCAL_MACHINE, paths, "", "C:\\gone\\gone.exe");
+    AddProblem(HKEY_LOCAL_MACHINE, paths, "Path", "C:\\gone");
+    AddProblem(HKEY_CURRENT_USER, "Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", "x");
+    AddShortcut("Desktop/Tool.lnk", std::string("L\0\0\0first", 9));
+    AddShortcut("Start Menu/Tool.lnk", std::string("L\0\0\0second", 10));
+
+    const RepairOutcome outcome = ImgRepairMouseMove_Click(form_, options_);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_EQ(outcome.removed, 6);
+    EXPECT_EQ(outcome.kept, 0);
+    EXPECT_EQ(window_.asked, std::vector<std::string>{"FILES REPAIRED"});
+    EXPECT_EQ(outcome.backupFilePath, BackupPath());
+    EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + run, "Tool"));
+    EXPECT_EQ(registry_.Get(std::string(kHklm) + "\\" + paths, "")->data, std::vector<std::uint8_t>{});
+    EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + paths, "(Default)"));
+    EXPECT_FALSE(fs::exists(drive_ / "Desktop/Tool.lnk"));
+    EXPECT_TRUE(form_.lvwErrors.Empty());
+    EXPECT_TRUE(form_.lvwShortcut.Empty());
+    EXPECT_TRUE(window_.Visible(Control::FrameScanSettingShelidButton));
+    EXPECT_FALSE(window_.Visible(Control::PicResults));
+
+    const auto lines = SplitBackupLines(ReadTextFile(BackupPath()));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(ParseBackupLine(lines[0])->at(0), "R");
+    EXPECT_EQ(ParseBackupLine(lines[5])->at(0), "S");
+
+    const RestoreReport report = Restore();
+    EXPECT_TRUE(report.ok()) << report.failures.front();
+    EXPECT_EQ(report.restored, 6);
+    EXPECT_EQ(registry_.keys(), before);
+    EXPECT_EQ(ReadTextFile(drive_ / "Desktop/Tool.lnk"), std::string("L\0\0\0first", 9));
+    EXPECT_EQ(ReadTextFile(drive_ / "Start Menu/Tool.lnk"), std::string("L\0\0\0second", 10));
+}
+
+TEST_F(RepairTest, AValueRepairedTwiceInOneRunComesBackAsItWas) {
+    registry_.PutText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "", REG_EXPAND_SZ,
+                      "%SystemRoot%\\gone.dll");
+    registry_.PutText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}", "Name", REG_SZ, "old");
+    const auto before = registry_.keys();
+    AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}\\InprocServer32", "", "C:\\windows\\gone.dll", "ActiveX \\ COM");
+    AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "", "C:\\windows\\gone.dll",
+               "ActiveX \\ COM");
+    AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}", "Name", "old");
+    AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}", "Name", "old");
+    RepairProblems(form_, options_);
+    EXPECT_TRUE(Restore().ok());
+    EXPECT_EQ(registry_.keys(), before);
+}
+
+TEST_F(RepairTest, NothingIsRemovedWhoseBackupCouldNotBeWritten) {
+    WriteTextFile(backups_ / "not a folder", "x");
+    settings_.Save("txtBackup", backups_ / "not a folder");
+    registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
+    AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
+    AddShortcut("a.lnk", "link");
+    const RepairOutcome outcome = RepairProblems(form_, options_);
+    EXPECT_EQ(outcome.kept, 2);
+    EXPECT_EQ(outcome.removed, 0);
+    EXPECT_TRUE(registry_.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
+    EXPECT_TRUE(fs::exists(drive_ / "a.lnk"));
+    EXPECT_EQ(window_.asked, std::vector<std::string>{"FILES KEPT"});
+    EXPECT_NE(RepairNoticeText(outcome).find("2 were kept"), std::string::npos);
+    EXPECT_EQ(events_.back().what, RepairEvent::What::Kept);
+}
+
+TEST_F(RepairTest, WithBackupsOffEverythingIsRemovedAndNoFileWritten) {
+    settings_.Save("chkMakeBackUp", "0");
+    registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
+    AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
+    AddShortcut("a.lnk", "link");
+    const RepairOutcome outcome = RepairProblems(form_, options_);
+    EXPECT_EQ(outcome.removed, 2);
+    EXPECT_FALSE(registry_.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
+    EXPECT_FALSE(fs::exists(drive_ / "a.lnk"));
+    EXPECT_TRUE(fs::is_empty(backups_.path()));
+}
+
+TEST_F(RepairTest, ARunningWineRefusesTheRepairBeforeAnythingIsTouched) {
+    registry_.refusal = "a wineserver is running on this prefix";
+    registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
+    AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
+    AddShortcut("a.lnk", "link");
+    const RepairOutcome outcome = RepairProblems(form_, options_);
+    EXPECT_EQ(outcome.refusal.value_or(""), "a wineserver is running on this prefix");
+    EXPECT_TRUE(fs::exists(drive_ / "a.lnk"));
+    EXPECT_EQ(form_.lvwErrors.Count(), 1u);
+    EXPECT_TRUE(fs::is_empty(backups_.path()));
+    EXPECT_TRUE(window_.asked.empty());
+}
+
+TEST_F(RepairTest, ShortcutsOnlySkipTheRegistryPart) {
+    AddShortcut("a.lnk", "link");
+    AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
+    form_.lvwRegistryProblems.Clear();
+    RepairProblems(form_, options_);
+    EXPECT_FALSE(fs::exists(drive_ / "a.lnk"));
+    EXPECT_EQ(form_.lvwErrors.Count(), 1u);  // left for the next scan to clear
+    EXPECT_EQ(window_.asked, std::vector<std::string>{"FILES REPAIRED"});
+}
+
+TEST_F(RepairTest, AValueThatVanishedSinceTheScanIsNotRestoredIntoBeing) {
+    AddProblem(HKEY_LOCAL_MACHINE, "Software\\Gone", "V", "C:\\gone.exe");
+    RepairProblems(form_, options_);
+    EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 1u);
+    EXPECT_TRUE(Restore().ok());
+    EXPECT_FALSE(registry_.HasKey("HKEY_LOCAL_MACHINE\\Software\\Gone"));
+}
+
+}  // namespace
+
+namespace {
+
+// A registry that takes the backup reads but refuses to delete, as a Wine
+// started in the middle of a repair would make it.
+class RefusingDeletes : public MemoryRegistry {
+public:
+    LONG DeleteValue(HKEY, std::string_view) override { return ERROR_ACCESS_DENIED; }
+};
+
+TEST(RepairRefusedDeletes, AValueThatCouldNotBeRemovedIsReportedAsKept) {
+    TempDir backups, settingsDir;
+    RefusingDeletes registry;
+    HostFolderFileSystem files;
+    AnsweringWindow window;
+    IniSettingsStore settings(settingsDir / "settings.ini");
+    settings.Save("txtBackup", backups.path());
+    MainForm form(registry, files, settings, window);
+    registry.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
+    form.lvwRegistryProblems.Add("summary");
+    const std::size_t row = form.lvwErrors.Add(RootHandleText(HKEY_LOCAL_MACHINE));
+    form.lvwErrors.SetSubItem(row, 1, "V");
+    form.lvwErrors.SetSubItem(row, 4, "Software\\X");
+    form.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
+    std::vector<RepairEvent> events;
+    RepairOptions options;
+    options.onEvent = [&events](const RepairEvent& e) { events.push_back(e); };
+    const RepairOutcome outcome = RepairProblems(form, options);
+    EXPECT_EQ(outcome.removed, 0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].what, RepairEvent::What::Kept);
+    EXPECT_TRUE(registry.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
+}
+
+}  // namespace

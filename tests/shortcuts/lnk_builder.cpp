@@ -1,0 +1,111 @@
+#include "lnk_builder.h"
+
+#include <stdexcept>
+
+namespace vostrel::testing {
+
+namespace {
+
+void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+void PutString(std::vector<std::uint8_t>& out, const std::string& ascii) {
+    Put16(out, static_cast<std::uint32_t>(ascii.size()));
+    for (char c : ascii) Put16(out, static_cast<unsigned char>(c));
+}
+
+std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildLnk(const LnkSpec& spec) {
+    std::uint32_t flags = 0x80;  // strings in UTF-16
+    if (!spec.itemList.empty()) flags |= 0x01;
+    if (!spec.relativePath.empty()) flags |= 0x08;
+    if (!spec.workingDirectory.empty()) flags |= 0x10;
+    std::vector<std::uint8_t> out;
+    Put32(out, 0x4C);
+    const std::uint8_t clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    out.insert(out.end(), clsid, clsid + 16);
+    Put32(out, flags);
+    Put32(out, 0x20);                           // attributes
+    out.resize(out.size() + 24, 0);             // three times
+    Put32(out, 0);                              // file size
+    Put32(out, 0);                              // icon index
+    Put32(out, 1);                              // show command
+    out.resize(out.size() + 12, 0);             // hot key and reserved
+    if (!spec.itemList.empty()) {
+        Put16(out, static_cast<std::uint32_t>(spec.itemList.size() + 2));
+        out.insert(out.end(), spec.itemList.begin(), spec.itemList.end());
+        Put16(out, 0);
+    }
+    if (!spec.relativePath.empty()) PutString(out, spec.relativePath);
+    if (!spec.workingDirectory.empty()) PutString(out, spec.workingDirectory);
+    Put32(out, 0);  // no extra data
+    return out;
+}
+
+std::vector<std::uint8_t> MyComputerItem() {
+    std::vector<std::uint8_t> item{0x14, 0x00, 0x1F, 0x50, 0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A,
+                                   0x69, 0x10, 0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
+    return item;
+}
+
+std::vector<std::uint8_t> DriveItem(const std::string& root) {
+    std::vector<std::uint8_t> item{0, 0, 0x2F};
+    item.insert(item.end(), root.begin(), root.end());
+    item.resize(25, 0);
+    item[0] = 25;
+    return item;
+}
+
+std::vector<std::uint8_t> FileEntryItem(const std::string& shortName, const std::u16string& longName,
+                                        std::uint16_t version, bool folder) {
+    std::vector<std::uint8_t> item{0, 0, static_cast<std::uint8_t>(folder ? 0x31 : 0x32), 0};
+    Put32(item, 1234);            // size
+    Put32(item, 0x30E75D89);      // FAT time
+    Put16(item, folder ? 0x10 : 0x20);
+    item.insert(item.end(), shortName.begin(), shortName.end());
+    item.push_back(0);
+    if (item.size() % 2) item.push_back(0);
+    const std::size_t ext = item.size();
+    const std::size_t nameAt = version >= 9 ? 46 : version >= 8 ? 42 : version >= 7 ? 38 : 20;
+    std::vector<std::uint8_t> block;
+    Put16(block, 0);  // size, set below
+    Put16(block, version);
+    Put32(block, 0xBEEF0004u);
+    block.resize(nameAt, 0x11);  // times, references: anything
+    for (char16_t c : longName) Put16(block, c);
+    Put16(block, 0);
+    Put16(block, static_cast<std::uint32_t>(ext));  // first extension block's offset
+    block[0] = static_cast<std::uint8_t>(block.size());
+    block[1] = static_cast<std::uint8_t>(block.size() >> 8);
+    item.insert(item.end(), block.begin(), block.end());
+    item[0] = static_cast<std::uint8_t>(item.size());
+    item[1] = static_cast<std::uint8_t>(item.size() >> 8);
+    return item;
+}
+
+std::vector<std::uint8_t> StripLinkInfo(const std::vector<std::uint8_t>& lnk) {
+    std::uint32_t flags = Get32(lnk, 0x14);
+    if (!(flags & 0x02)) return lnk;
+    std::size_t at = 0x4C;
+    if (flags & 0x01) at += 2 + (lnk[at] | (lnk[at + 1] << 8));
+    const std::uint32_t size = Get32(lnk, at);
+    std::vector<std::uint8_t> out(lnk.begin(), lnk.begin() + static_cast<long>(at));
+    out.insert(out.end(), lnk.begin() + static_cast<long>(at + size), lnk.end());
+    flags &= ~0x02u;
+    for (int i = 0; i < 4; ++i) out[0x14 + i] = static_cast<std::uint8_t>(flags >> (8 * i));
+    return out;
+}
+
+}  // namespace vostrel::testing

@@ -1,0 +1,93 @@
+// Small stand-ins for the shortcut and backup tests: a file system whose
+// drives are host folders, a window that records what it is told, and real
+// links made by Wine's own shell.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "system/file_system_api.h"
+#include "system/registry_api.h"
+#include "system/window.h"
+
+namespace vostrel::testing {
+
+// Drive letters mapped to host folders; names are looked up without regard
+// to case, listings come sorted without regard to case (as Wine lists).
+class HostFolderFileSystem : public FileSystemApi {
+public:
+    void MapDrive(char letter, const std::string& hostFolder);
+
+    std::string GetWindowsDirectory() override { return "C:\\windows"; }
+    std::string GetSystemDirectory() override { return "C:\\windows\\system32"; }
+    std::string GetShortPathName(std::string_view path) override;
+    LONG FindFiles(std::string_view pattern, std::vector<FindData>* found) override;
+    DWORD GetFileAttributes(std::string_view path) override;
+    std::vector<Drive> GetDrives() override;
+    bool GetVolumeInformation(std::string_view root, std::string* label) override;
+    std::string GetTempPath() override { return "C:\\windows\\temp\\"; }
+    bool DeleteFile(std::string_view path) override;
+    bool CopyFile(std::string_view from, std::string_view to) override;
+    std::optional<std::string> HostPath(std::string_view windowsPath) override;
+
+    // Called with every path whose attributes are asked (to cancel mid-walk).
+    std::function<void(std::string_view)> onAttributes;
+    std::vector<std::string> searched;  // every FindFiles pattern, in order
+
+private:
+    DWORD HostAttributes(std::string_view path);
+    std::map<char, std::string> drives_;
+};
+
+// A registry with nothing in it, for tests that never reach the registry.
+class EmptyRegistry : public RegistryApi {
+public:
+    LONG OpenKeyEx(HKEY, std::string_view, DWORD, HKEY* r) override { *r = kNullKey; return ERROR_FILE_NOT_FOUND; }
+    LONG OpenKey(HKEY, std::string_view, HKEY* r) override { *r = kNullKey; return ERROR_FILE_NOT_FOUND; }
+    LONG CreateKeyEx(HKEY, std::string_view, DWORD, DWORD, HKEY* r, DWORD*) override {
+        *r = kNullKey;
+        return ERROR_ACCESS_DENIED;
+    }
+    LONG QueryValueEx(HKEY, std::string_view, DWORD*, std::uint8_t*, DWORD*) override { return ERROR_INVALID_HANDLE; }
+    LONG SetValueEx(HKEY, std::string_view, DWORD, const std::uint8_t*, DWORD) override { return ERROR_INVALID_HANDLE; }
+    LONG DeleteValue(HKEY, std::string_view) override { return ERROR_INVALID_HANDLE; }
+    LONG EnumKeyEx(HKEY, DWORD, char*, DWORD*, char*, DWORD*) override { return ERROR_NO_MORE_ITEMS; }
+    LONG EnumValue(HKEY, DWORD, char*, DWORD*, DWORD*, std::uint8_t*, DWORD*) override { return ERROR_NO_MORE_ITEMS; }
+    LONG CloseKey(HKEY) override { return ERROR_SUCCESS; }
+    DWORD GetPlatformId() override { return 2; }
+    LONG QueryValueRaw(HKEY, std::string_view, DWORD*, std::vector<std::uint8_t>*) override { return ERROR_INVALID_HANDLE; }
+    LONG SetValueRaw(HKEY, std::string_view, DWORD, std::span<const std::uint8_t>) override { return ERROR_INVALID_HANDLE; }
+};
+
+// A window that remembers captions and counts the event points.
+class AnsweringWindow : public StateWindow {
+public:
+    void ProcessPendingEvents() override { ++events; }
+    std::string AskMessage(std::string_view kind) override {
+        asked.emplace_back(kind);
+        return answer;
+    }
+    int events = 0;
+    std::vector<std::string> asked;
+    std::string answer = "YES";
+};
+
+// True when wine is installed.
+bool HaveWine();
+
+// The Wine prefix of this test program (the shared fixture); empty when
+// Wine is absent.
+const std::string& ShortcutTestPrefix();
+
+// Runs a VBScript with Wine's wscript in the shared prefix; true on success.
+bool RunWineScript(const std::string& vbscript);
+
+// A .vbs statement list that makes one shortcut with WScript.Shell.
+std::string ShortcutScript(const std::string& linkPath, const std::string& target,
+                           const std::string& workingDirectory = {},
+                           const std::string& arguments = {});
+
+}  // namespace vostrel::testing
