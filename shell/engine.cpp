@@ -4,11 +4,9 @@
 
 #include "results/result_views.h"
 #include "results/scan_report.h"
-#if VOSTREL_HAVE_REPAIR
 #include "results/backup_manager.h"
 #include "results/repair.h"
 #include "results/return_to_start.h"
-#endif
 #include "scan/catalogue.h"
 #include "scan/scan_driver.h"
 
@@ -45,8 +43,6 @@ void ColumnClick(MainForm& form, ListControl& list, int columnIndex) {
         vostrel::lvwRegistryErrorsDetail_ColumnClick(form, columnIndex);
 }
 
-#if VOSTREL_HAVE_REPAIR
-
 std::optional<std::string> ImgRepairMouseMove_Click(MainForm& form,
                                                     const std::function<void()>& afterNotice) {
     RepairOptions options;
@@ -68,25 +64,6 @@ void RestoreCheckedBackups(MainForm& form, ListControl& lvwBackUp) {
 void DeleteCheckedBackups(MainForm& form, ListControl& lvwBackUp) {
     vostrel::DeleteCheckedBackups(lvwBackUp, form.settings, form.window);
 }
-
-#else
-
-std::optional<std::string> ImgRepairMouseMove_Click(MainForm&, const std::function<void()>&) {
-    return std::string("the repair is not part of this build");
-}
-
-void ImgReturnMouseMove_Click(MainForm& form) {
-    for (Control hidden : {Control::PicResults, Control::PicScanning,
-                           Control::FrameRegistryProblemsDetails, Control::FrameScanning})
-        form.window.SetVisible(hidden, false);
-    form.window.SetVisible(Control::FrameScanSettingShelidButton, true);
-}
-
-void FillBackupList(MainForm&, ListControl&) {}
-void RestoreCheckedBackups(MainForm&, ListControl&) {}
-void DeleteCheckedBackups(MainForm&, ListControl&) {}
-
-#endif
 
 std::string ScanReportPath(MainForm& form) { return vostrel::ScanReportPath(form); }
 

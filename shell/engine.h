@@ -12,15 +12,6 @@
 #include "scan/main_form.h"
 #include "system/machine.h"
 
-// The repair, the return to the start view and the backup manager come
-// with the results library; until it is part of the build their buttons do
-// nothing.
-#if __has_include("results/repair.h")
-#define VOSTREL_HAVE_REPAIR 1
-#else
-#define VOSTREL_HAVE_REPAIR 0
-#endif
-
 namespace vostrel::shell::engine {
 
 // The machine at a Wine prefix (error text on failure).

@@ -336,9 +336,6 @@ void FrmMain::BuildResultsView() {
     connect(repair, &ImagePair::clicked, this, &FrmMain::ImgRepairMouseMove_Click);
     connect(back, &ImagePair::clicked, this, [this] {
         engine::ImgReturnMouseMove_Click(app_.form);
-#if !VOSTREL_HAVE_REPAIR
-        cmdShowLog_->setEnabled(QFileInfo::exists(QString::fromStdString(engine::ScanReportPath(app_.form))));
-#endif
     });
     picResults_->hide();
 }
@@ -396,21 +393,17 @@ void FrmMain::RegisterControls() {
         {Control::FrameScanSettingShelidButton, "FrameScanSettingShelidButton"},
         {Control::MainWindow, "FRMmAIN"},
         {Control::chkSelectlistviewItems, "chkSelectlistviewItems"},
-#if VOSTREL_HAVE_REPAIR
         {Control::ImgDeleteProgressInside, "ImgDeleteProgressInside"},
         {Control::ImgRepairNormal, "ImgRepairNormal"},
         {Control::ImgReturnNormal, "ImgReturnNormal"},
         {Control::cmdShowLog, "cmdShowLog"},
         {Control::lvwRegistryProblems, "lvwRegistryProblems"},
         {Control::lvwRegistryErrorsDetail, "lvwRegistryErrorsDetail"},
-#endif
     };
     for (const auto& [id, name] : widgets) w.Register(id, control(name));
     w.RegisterCompanion(Control::ImgScanNowNormal, control("ImgScanNowMouseMove"));
-#if VOSTREL_HAVE_REPAIR
     w.RegisterCompanion(Control::ImgRepairNormal, control("ImgRepairMouseMove"));
     w.RegisterCompanion(Control::ImgReturnNormal, control("ImgReturnMouseMove"));
-#endif
     w.RegisterTimer(Control::tmrPicVisibleOrNot, tmrPicVisibleOrNot_);
 }
 

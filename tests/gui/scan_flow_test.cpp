@@ -33,9 +33,7 @@ const char* const kSummary[] = {
     "Invalid Windows Shortcut File (2 Problems)",
 };
 
-// The drive walk comes with the same library as the repair.
-constexpr bool kShortcutScan = VOSTREL_HAVE_REPAIR;
-constexpr std::size_t kSummaryRows = kShortcutScan ? 9 : 8;
+constexpr std::size_t kSummaryRows = 9;
 
 class ScanFlowTest : public GuiTest {
 protected:
@@ -107,7 +105,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     EXPECT_EQ(Rows(app_->form.lvwRegistryProblems),
               std::vector<std::string>(std::begin(kSummary), std::begin(kSummary) + kSummaryRows));
     EXPECT_EQ(main.summary()->model()->rowCount(), static_cast<int>(kSummaryRows));
-    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), kShortcutScan ? "42" : "40");
+    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "42");
     EXPECT_FALSE(main.tmrPicVisibleOrNot()->isActive());
 
     // A summary row fills the details, twice the same.
@@ -119,13 +117,11 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
                       "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm"}));
     }
     EXPECT_EQ(main.details()->model()->rowCount(), 2);
-    if (kShortcutScan) {
-        ClickRow(main.summary(), 8);
-        EXPECT_EQ(Rows(app_->form.lvwRegistryErrorsDetail),
-                  (std::vector<std::string>{
-                      "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit Readme.lnk",
-                      "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit.lnk"}));
-    }
+    ClickRow(main.summary(), 8);
+    EXPECT_EQ(Rows(app_->form.lvwRegistryErrorsDetail),
+              (std::vector<std::string>{
+                  "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit Readme.lnk",
+                  "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit.lnk"}));
 
     // Column clicks flip the order, one after the other.
     ClickHeader(main.summary());
@@ -187,7 +183,6 @@ TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
 }
 
 TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
-    if (!VOSTREL_HAVE_REPAIR) GTEST_SKIP() << "the repair is not part of this build";
     FrmMain& main = Main();
     ClickPair(&main, "ImgScanNowNormal");
     ASSERT_FALSE(main.control("PicResults")->isHidden());
@@ -230,7 +225,6 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
 }
 
 TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
-    if (!VOSTREL_HAVE_REPAIR) GTEST_SKIP() << "the backup manager is not part of this build";
     IniSettingsStore store(DefaultSettingsPath());
     const std::string folder = home_ / "backups";
     std::filesystem::create_directories(folder);
