@@ -1,0 +1,27 @@
+#include "shell/app.h"
+
+#include "shell/main_window.h"
+#include "shell/popup_menu.h"
+#include "shell/engine.h"
+
+namespace vostrel::shell {
+
+AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
+                       std::unique_ptr<Machine> theMachine, Platform desktop)
+    : settings(std::move(settingsStore)),
+      machine(std::move(theMachine)),
+      platform(std::move(desktop)),
+      window(platform.sound),
+      form(*machine->registry, *machine->files, *settings, window) {}
+
+AppContext::~AppContext() {
+    delete menu.data();
+    delete main;
+}
+
+std::string ChoosePrefix(const std::string& commandLinePrefix) {
+    if (!commandLinePrefix.empty()) return commandLinePrefix;
+    return engine::DefaultPrefix();
+}
+
+}  // namespace vostrel::shell

@@ -1,0 +1,77 @@
+#include "shell/backup_window.h"
+
+#include <QHeaderView>
+#include <QLabel>
+
+#include "shell/app.h"
+#include "shell/engine.h"
+#include "shell/list_model.h"
+#include "shell/skin.h"
+#include "shell/skin_style.h"
+
+namespace vostrel::shell {
+
+namespace {
+constexpr int kWidth = 8400;
+constexpr int kHeight = 5400;
+}  // namespace
+
+FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName("frmBackUpRestore");
+    setWindowTitle("Backup");
+    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
+    ApplySkinStyle(this);
+    picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
+    picture1_->setGeometry(rect());
+    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
+    strip->setGeometry(TwipsRect(0, 0, kWidth, 600));
+    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
+    logo->setGeometry(TwipsRect(90, 30, 2700, 540));
+    auto* dragger = new WindowDragger(this);
+    dragger->AttachStrip(strip);
+    dragger->AttachLogo(logo);
+    close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(7890, 135, 330, 330),
+                           {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
+    close_->normal()->setAccessibleName("Close");
+    close_->hover()->setAccessibleName("Close");
+    auto* title = new QLabel("Registry backups", this);
+    title->setObjectName("lblTitle");
+    title->setGeometry(TwipsRect(240, 720, 6000, 300));
+    title->setStyleSheet("font-weight: bold;");
+    auto* model = new ListModel(lvwBackUp, true, this);
+    view_ = new ListView("lvwBackUp", model, this);
+    view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
+    view_->setAccessibleName("Registry backups");
+    view_->header()->setStretchLastSection(false);
+    view_->setColumnWidth(0, Twips(3300));
+    view_->setColumnWidth(1, Twips(1200));
+    view_->setColumnWidth(2, Twips(1200));
+    view_->setColumnWidth(3, Twips(1950));
+    const QStringList layers = {"skin/button.svg"};
+    const QStringList hover = {"skin/button_hover.svg"};
+    restore_ = new ImagePair("imgRestoreNormal", "imgRestoreMouseMove", this,
+                             TwipsRect(240, 4740, 1590, 435), layers, hover, "Restore");
+    delete_ = new ImagePair("ImgDeleteNormal", "ImgDeleteMouseMove", this,
+                            TwipsRect(1980, 4740, 1590, 435), layers, hover, "Delete");
+    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(6570, 4740, 1590, 435), layers,
+                        hover, "OK");
+    // Hovering one of these buttons first puts the others back to rest.
+    for (ImagePair* p : {restore_, delete_, ok_})
+        connect(p, &ImagePair::normalHovered, this, &FrmBackUpRestore::Picture1_MouseMove);
+    connect(picture1_, &SkinImage::mouseMoved, this, &FrmBackUpRestore::Picture1_MouseMove);
+    connect(restore_, &ImagePair::clicked, this,
+            [this] { engine::RestoreCheckedBackups(app_.form, lvwBackUp); });
+    connect(delete_, &ImagePair::clicked, this,
+            [this] { engine::DeleteCheckedBackups(app_.form, lvwBackUp); });
+    connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
+    connect(close_, &ImagePair::clicked, this, &QDialog::reject);
+    Picture1_MouseMove();
+    engine::FillBackupList(app_.form, lvwBackUp);
+    if (parent) move(parent->geometry().center() - rect().center());
+}
+
+void FrmBackUpRestore::Picture1_MouseMove() {
+    for (ImagePair* p : {restore_, delete_, ok_, close_}) p->Reset();
+}
+
+}  // namespace vostrel::shell

@@ -1,0 +1,44 @@
+// frmBackUpRestore: the backup manager's window, listing the backup files
+// with check boxes, and its Restore, Delete, OK and close buttons.
+#pragma once
+
+#include <QDialog>
+
+#include "system/list_control.h"
+
+namespace vostrel::shell {
+
+struct AppContext;
+class ImagePair;
+class ListView;
+class SkinImage;
+
+// The list outlives the views that show it.
+struct BackupListHolder {
+    ListControl lvwBackUp{"lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )"}};
+};
+
+class FrmBackUpRestore : private BackupListHolder, public QDialog {
+public:
+    FrmBackUpRestore(AppContext& app, QWidget* parent = nullptr);
+
+    ListControl& list() { return lvwBackUp; }
+    ListView* view() const { return view_; }
+    ImagePair* restoreButton() const { return restore_; }
+    ImagePair* deleteButton() const { return delete_; }
+    ImagePair* okButton() const { return ok_; }
+    ImagePair* closeButton() const { return close_; }
+
+private:
+    void Picture1_MouseMove();
+
+    AppContext& app_;
+    SkinImage* picture1_ = nullptr;
+    ListView* view_ = nullptr;
+    ImagePair* restore_ = nullptr;
+    ImagePair* delete_ = nullptr;
+    ImagePair* ok_ = nullptr;
+    ImagePair* close_ = nullptr;
+};
+
+}  // namespace vostrel::shell

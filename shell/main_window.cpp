@@ -1,0 +1,564 @@
+#include "shell/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+
+#include "shell/app.h"
+#include "shell/backup_window.h"
+#include "shell/engine.h"
+#include "shell/list_model.h"
+#include "shell/message_box.h"
+#include "shell/popup_menu.h"
+#include "shell/settings_window.h"
+#include "shell/skin.h"
+#include "shell/skin_style.h"
+
+namespace vostrel::shell {
+
+namespace {
+
+// The window and its views, in twips.
+constexpr int kWidth = 9600;
+constexpr int kHeight = 7050;
+constexpr int kViewLeft = 240;
+constexpr int kViewTop = 960;
+constexpr int kViewWidth = 9120;
+constexpr int kViewHeight = 5100;
+constexpr int kFullProgress = 4275;
+
+const QColor kWhite(0xFF, 0xFF, 0xFF);
+const QColor kLightGrey(0xE0, 0xE0, 0xE0);
+
+void SetTextColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
+}
+
+QLabel* AddLabel(const QString& name, const QString& text, QWidget* parent, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QList<QIcon> SectionIcons() {
+    static const char* files[] = {"01-registry", "02-controls", "03-subsections", "04-locations",
+                                  "05-help",     "06-shared",   "07-startup",     "08-uninstall",
+                                  "09-vxd",      "10-fonts",    "11-config",      "12-drive"};
+    QList<QIcon> icons;
+    for (const char* file : files) icons.append(QIcon(QStringLiteral(":/sections/%1.svg").arg(file)));
+    return icons;
+}
+
+}  // namespace
+
+void SelectAllCheckBox::nextCheckState() {
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+FrmMain::FrmMain(AppContext& app) : QWidget(nullptr), app_(app) {
+    setObjectName("FRMmAIN");
+    app_.main = this;
+    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
+    setWindowIcon(QIcon(":/vostrel.svg"));
+    ApplySkinStyle(this);
+    picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
+    picture1_->setGeometry(rect());
+    BuildHeader();
+    BuildStartView();
+    BuildScanningView();
+    BuildResultsView();
+    BuildFooter();
+    BuildTimers();
+    RegisterControls();
+    connect(picture1_, &SkinImage::mouseMoved, this, &FrmMain::Picture1_MouseMove);
+    connect(&app_.objTray, &ClsTray::activated, this, &FrmMain::TrayActivated);
+    FormLoad();
+}
+
+ImagePair* FrmMain::AddPair(const QString& normal, const QString& hover, QWidget* parent,
+                            const QRect& geometry, const QString& caption, const QString& icon) {
+    auto* pair = new ImagePair(normal, hover, parent, geometry, {"skin/button.svg"},
+                               {"skin/button_hover.svg"}, caption, icon);
+    pairs_.append(pair);
+    return pair;
+}
+
+ImagePair* FrmMain::pair(const QString& normalName) const {
+    for (ImagePair* p : pairs_)
+        if (p->normal()->objectName() == normalName) return p;
+    return nullptr;
+}
+
+QWidget* FrmMain::control(const QString& name) const {
+    if (objectName() == name) return const_cast<FrmMain*>(this);
+    return findChild<QWidget*>(name);
+}
+
+void FrmMain::BuildHeader() {
+    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
+    strip->setGeometry(TwipsRect(0, 0, kWidth, 720));
+    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
+    logo->setGeometry(TwipsRect(120, 60, 3000, 600));
+    auto* dragger = new WindowDragger(this);
+    dragger->AttachStrip(strip);
+    dragger->AttachLogo(logo);
+    auto* minimise = new ImagePair("ImgMinimiseNormal", "ImgMinimiseMouseMove", this,
+                                   TwipsRect(8760, 195, 330, 330), {"skin/win_min_normal.svg"},
+                                   {"skin/win_min_hover.svg"});
+    auto* close = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this,
+                                TwipsRect(9150, 195, 330, 330), {"skin/win_close_normal.svg"},
+                                {"skin/win_close_hover.svg"});
+    minimise->normal()->setAccessibleName("Minimise");
+    minimise->hover()->setAccessibleName("Minimise");
+    close->normal()->setAccessibleName("Close");
+    close->hover()->setAccessibleName("Close");
+    pairs_ << minimise << close;
+    connect(minimise, &ImagePair::normalHovered, close, &ImagePair::Reset);
+    connect(close, &ImagePair::normalHovered, minimise, &ImagePair::Reset);
+    connect(minimise, &ImagePair::clicked, this, [this] { setWindowState(Qt::WindowMinimized); });
+    connect(close, &ImagePair::clicked, this, &FrmMain::HideToTray);
+    // Without a notification area the header's context click opens the menu.
+    for (SkinImage* image : {strip, logo})
+        connect(image, &SkinImage::contextClicked, this, [this] {
+            if (!ClsTray::Available()) FrmMenuPopUp::ShowMenu(app_);
+        });
+}
+
+void FrmMain::BuildStartView() {
+    frameScanSettings_ = new QWidget(this);
+    frameScanSettings_->setObjectName("FrameScanSettingShelidButton");
+    frameScanSettings_->setGeometry(TwipsRect(kViewLeft, kViewTop, 4560, kViewHeight));
+    auto* panel = new SkinImage("PicCataloguePanel", {"skin/panel.svg"}, frameScanSettings_);
+    panel->setGeometry(frameScanSettings_->rect());
+    chkSelectlistviewItems_ = new SelectAllCheckBox(frameScanSettings_);
+    chkSelectlistviewItems_->setObjectName("chkSelectlistviewItems");
+    chkSelectlistviewItems_->setTristate(true);
+    chkSelectlistviewItems_->setAccessibleName("Select all sections");
+    chkSelectlistviewItems_->setGeometry(TwipsRect(150, 150, 300, 300));
+    auto* image1 = new SkinImage("Image1", {"skin/computer.svg"}, frameScanSettings_);
+    image1->setGeometry(TwipsRect(480, 60, 450, 450));
+    auto* label2 = new SkinLabel("Label2", "My Computer", frameScanSettings_);
+    label2->setGeometry(TwipsRect(1020, 150, 2400, 300));
+    label2->SetBold(true);
+    auto* model = new ListModel(app_.form.lvwRegistryvaluesScan, true, this);
+    model->SetIcons(SectionIcons());
+    lvwRegistryvaluesScan_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
+    lvwRegistryvaluesScan_->setGeometry(TwipsRect(120, 600, 4320, 4380));
+    connect(chkSelectlistviewItems_, &QCheckBox::clicked, this,
+            [this] { engine::chkSelectlistviewItems_Click(app_.form); });
+    connect(label2, &SkinLabel::clicked, this, &FrmMain::ToggleSelectAll);
+    connect(image1, &SkinImage::clicked, this, &FrmMain::ToggleSelectAll);
+    connect(model, &ListModel::itemChecked, this,
+            [this](std::size_t row) { engine::lvwRegistryvaluesScan_ItemCheck(app_.form, row); });
+    connect(lvwRegistryvaluesScan_, &QTreeView::clicked, this, [this, model](const QModelIndex& i) {
+        if (model->TakeCheckToggled() || !i.isValid()) return;
+        engine::lvwRegistryvaluesScan_ItemClick(app_.form, static_cast<std::size_t>(i.row()) + 1);
+    });
+
+    const int left = 5040;
+    auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
+                         TwipsRect(left, 1020, 2700, 600), "Scan Now", "skin/icon_scan.svg");
+    lblScanText_ = AddLabel("lblScanText",
+                            "Click on the Scan button to start scanning your registry for problems.",
+                            this, TwipsRect(left, 1680, 4320, 480));
+    auto* settings = AddPair("ImgSettingsNormal", "ImgSettingsMouseMove", this,
+                             TwipsRect(left, 2280, 2700, 600), "Settings", "skin/icon_settings.svg");
+    lblSettingsText_ = AddLabel("lblSettingsText",
+                                "Click on the Settings button for configuration options.", this,
+                                TwipsRect(left, 2940, 4320, 480));
+    auto* backup = AddPair("imgRestoreNormal", "imgRestoreMouseMove", this,
+                           TwipsRect(left, 3540, 2700, 600), "Backup", "skin/icon_backup.svg");
+    lblBackUpText_ = AddLabel("lblBackUpText",
+                              "Click the Backup button to restore any previous registry backups.",
+                              this, TwipsRect(left, 4200, 4320, 480));
+    for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) {
+        text->setWordWrap(true);
+        SetTextColour(text, kWhite);
+    }
+    connect(scan, &ImagePair::normalHovered, this, [this] { SetTextColour(lblScanText_, kWhite); });
+    connect(settings, &ImagePair::normalHovered, this,
+            [this] { SetTextColour(lblSettingsText_, kWhite); });
+    connect(backup, &ImagePair::normalHovered, this,
+            [this] { SetTextColour(lblBackUpText_, kWhite); });
+    connect(scan, &ImagePair::clicked, this, &FrmMain::ImgScanNowMouseMove_Click);
+    connect(settings, &ImagePair::clicked, this, &FrmMain::ImgSettingsMouseMove_Click);
+    connect(backup, &ImagePair::clicked, this, &FrmMain::imgRestoreMouseMove_Click);
+
+    cmdShowLog_ = new QPushButton("Show Log", this);
+    cmdShowLog_->setObjectName("cmdShowLog");
+    cmdShowLog_->setGeometry(TwipsRect(7920, 1080, 1440, 480));
+    cmdShowLog_->setEnabled(false);
+    connect(cmdShowLog_, &QPushButton::clicked, this, &FrmMain::ShowLog);
+
+    // Help and Support: a button and an icon each; hovering either switches both.
+    auto* helpIcon = new ImagePair("ImgHelpPicNormal", "ImgHelpPicmouseMove", this,
+                                   TwipsRect(left, 4860, 480, 480), {"skin/icon_help.svg"},
+                                   {"skin/glow.svg", "skin/icon_help.svg"});
+    auto* help = AddPair("ImgHelpNormal", "ImgHelpMouseMove", this, TwipsRect(left + 570, 4890, 1500, 420),
+                         "Help");
+    auto* supportIcon = new ImagePair("ImgSupportPicNormal", "ImgSupportPicMouseMove", this,
+                                      TwipsRect(7260, 4860, 480, 480), {"skin/icon_support.svg"},
+                                      {"skin/glow.svg", "skin/icon_support.svg"});
+    auto* support = AddPair("ImgSupportNormal", "ImgSupportMouseMove", this,
+                            TwipsRect(7830, 4890, 1500, 420), "Support");
+    pairs_ << helpIcon << supportIcon;
+    for (auto [a, b] : {std::pair{help, helpIcon}, std::pair{support, supportIcon}}) {
+        connect(a, &ImagePair::normalHovered, b, &ImagePair::ShowHover);
+        connect(b, &ImagePair::normalHovered, a, &ImagePair::ShowHover);
+    }
+    helpIcon->normal()->setAccessibleName("Help");
+    helpIcon->hover()->setAccessibleName("Help");
+    supportIcon->normal()->setAccessibleName("Support");
+    supportIcon->hover()->setAccessibleName("Support");
+    for (ImagePair* p : {help, helpIcon})
+        connect(p, &ImagePair::clicked, this, [this] { OpenPage(HelpPageUrl()); });
+    for (ImagePair* p : {support, supportIcon})
+        connect(p, &ImagePair::clicked, this, [this] { OpenPage(SupportPageUrl()); });
+
+    // Two buttons of the design that do nothing; they are not shown.
+    auto* command1 = new QPushButton("BackUP", this);
+    command1->setObjectName("Command1");
+    command1->hide();
+    auto* about = new QPushButton("About Us", this);
+    about->setObjectName("cmdAbout");
+    about->hide();
+}
+
+void FrmMain::BuildScanningView() {
+    picScanning_ = new SkinImage("PicScanning", {"skin/background.svg"}, this);
+    picScanning_->setGeometry(TwipsRect(kViewLeft, kViewTop, kViewWidth, kViewHeight));
+    auto* frame = new QWidget(picScanning_);
+    frame->setObjectName("FrameScanning");
+    frame->setGeometry(picScanning_->rect());
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    auto* panel = new SkinImage("PicScanningPanel", {"skin/panel.svg"}, frame);
+    panel->setGeometry(frame->rect());
+    connect(panel, &SkinImage::mouseMoved, this, [this] { pair("ImgScanCancelNormal")->Reset(); });
+    auto* bug = new SkinImage("PicBug", {"skin/bug.svg"}, frame);
+    bug->setGeometry(TwipsRect(240, 240, 720, 720));
+    bug->hide();
+    auto* title = AddLabel("lblScanning1", "Scanning...", frame, TwipsRect(1200, 180, 4000, 420));
+    QFont big = title->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    title->setFont(big);
+    AddLabel("lblStatus", QString(), frame, TwipsRect(1200, 660, 7600, 300));
+    AddLabel("lblScanning2", "Scanning...", frame, TwipsRect(1200, 1020, 1800, 300));
+    auto* mainProgress = new SkinImage("PicMainProgress", {"skin/progress_frame.svg"}, frame);
+    mainProgress->setGeometry(TwipsRect(1200, 1320, kFullProgress, 300));
+    mainProgress->setProperty("twipsWidth", kFullProgress);
+    auto* progress = new SkinImage("PicProgress", {"skin/progress_bar.svg"}, mainProgress);
+    progress->setGeometry(0, 0, 0, mainProgress->height());
+    progress->setProperty("twipsWidth", 0);
+    AddLabel("Label3", "Problem(s) Detected :", frame, TwipsRect(5700, 1320, 2200, 300));
+    auto* found = AddLabel("lblProblemsFound", "0", frame, TwipsRect(7900, 1290, 1000, 360));
+    found->setStyleSheet("color: #ffb627; font-weight: bold;");
+    auto* frame2 = new QGroupBox("Current Keys", frame);
+    frame2->setObjectName("Frame2");
+    frame2->setGeometry(TwipsRect(240, 1860, 8640, 1080));
+    auto* keyLabel = AddLabel("lblRegistryScan", QString(), frame2, TwipsRect(180, 420, 8280, 480));
+    auto* frame3 = new QGroupBox("Current Files", frame);
+    frame3->setObjectName("Frame3");
+    frame3->setGeometry(TwipsRect(240, 3060, 8640, 1080));
+    auto* fileLabel = AddLabel("lblRegistryFilesScan", QString(), frame3, TwipsRect(180, 420, 8280, 480));
+    for (QLabel* label : {keyLabel, fileLabel}) label->setTextFormat(Qt::PlainText);
+    auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
+                           TwipsRect(7140, 4380, 1740, 480), "Cancel");
+    connect(cancel, &ImagePair::clicked, this,
+            [this] { engine::ImgScanCancelMouseMove_Click(app_.form); });
+    connect(picScanning_, &SkinImage::mouseMoved, cancel, &ImagePair::Reset);
+    // The scanning frame's command button: its state tells the walks about a
+    // cancel; the picture button above is the one the user clicks.
+    auto* cmd = new QPushButton("&Cancel", frame);
+    cmd->setObjectName("cmdCancelOrStop");
+    cmd->setToolTip("Stops the scan");
+    cmd->hide();
+    picScanning_->hide();
+}
+
+void FrmMain::BuildResultsView() {
+    picResults_ = new SkinImage("PicResults", {"skin/background.svg"}, this);
+    picResults_->setGeometry(TwipsRect(kViewLeft, kViewTop, kViewWidth, kViewHeight));
+    auto* frame = new QWidget(picResults_);
+    frame->setObjectName("FrameRegistryProblemsDetails");
+    frame->setGeometry(picResults_->rect());
+    auto* panel = new SkinImage("PicResultsPanel", {"skin/panel.svg"}, frame);
+    panel->setGeometry(frame->rect());
+    auto* summaryModel = new ListModel(app_.form.lvwRegistryProblems, false, this);
+    lvwRegistryProblems_ = new ListView("lvwRegistryProblems", summaryModel, frame);
+    lvwRegistryProblems_->setGeometry(TwipsRect(120, 120, 4380, 4140));
+    auto* detailModel = new ListModel(app_.form.lvwRegistryErrorsDetail, false, this);
+    lvwRegistryErrorsDetail_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
+    lvwRegistryErrorsDetail_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
+    // Long paths scroll sideways instead of being cut short.
+    for (ListView* view : {lvwRegistryProblems_, lvwRegistryErrorsDetail_}) {
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        view->header()->setMinimumSectionSize(view->width() - 4);
+    }
+    connect(lvwRegistryProblems_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        if (!index.isValid()) return;
+        const auto row = static_cast<std::size_t>(index.row()) + 1;
+        ListControl& list = app_.form.lvwRegistryProblems;
+        for (std::size_t i = 1; i <= list.Count(); ++i) list.SetSelected(i, i == row);
+        engine::lvwRegistryProblems_ItemClick(app_.form, row);
+    });
+    for (ListView* view : {lvwRegistryProblems_, lvwRegistryErrorsDetail_}) {
+        connect(view->header(), &QHeaderView::sectionClicked, this, [this, view](int section) {
+            engine::ColumnClick(app_.form, view->listModel()->list(), section + 1);
+            view->ShowSortIndicator();
+        });
+    }
+    auto* deleteProgress = new SkinImage("ImgDeleteProgress", {"skin/progress_frame.svg"}, frame);
+    deleteProgress->setGeometry(TwipsRect(120, 4500, kFullProgress, 300));
+    auto* inside = new SkinImage("ImgDeleteProgressInside", {"skin/progress_bar.svg"}, deleteProgress);
+    inside->setGeometry(0, 0, 0, deleteProgress->height());
+    deleteProgress->hide();
+    auto* deleting = AddLabel("lblDeletingCourrutpfils", "Repairing...", frame,
+                              TwipsRect(120, 4260, 4275, 240));
+    deleting->hide();
+    auto* repair = AddPair("ImgRepairNormal", "ImgRepairMouseMove", frame,
+                           TwipsRect(5280, 4380, 1740, 480), "Repair");
+    auto* back = AddPair("ImgReturnNormal", "ImgReturnMouseMove", frame,
+                         TwipsRect(7200, 4380, 1740, 480), "Return");
+    for (QObject* background : {static_cast<QObject*>(picResults_), static_cast<QObject*>(panel)}) {
+        connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair, &ImagePair::Reset);
+        connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, back, &ImagePair::Reset);
+    }
+    connect(repair, &ImagePair::clicked, this, &FrmMain::ImgRepairMouseMove_Click);
+    connect(back, &ImagePair::clicked, this, [this] {
+        engine::ImgReturnMouseMove_Click(app_.form);
+    });
+    picResults_->hide();
+}
+
+void FrmMain::BuildFooter() {
+    auto* machine = AddLabel("lblMachine", QString::fromStdString(app_.machine->description), this,
+                             TwipsRect(kViewLeft, 6180, kViewWidth, 300));
+    machine->setStyleSheet("color: #9fd8f0;");
+    machine->setTextFormat(Qt::PlainText);
+    auto* copyright = AddLabel("lblCopyright",
+                               QStringLiteral("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."),
+                               this, TwipsRect(kViewLeft, 6600, kViewWidth, 300));
+    copyright->setStyleSheet("color: #6f9fbf;");
+}
+
+void FrmMain::BuildTimers() {
+    tmrSettings_ = new QTimer(this);
+    tmrSettings_->setObjectName("tmrSettings");
+    tmrSettings_->setInterval(10);
+    tmrRefreshlvwContents_ = new QTimer(this);
+    tmrRefreshlvwContents_->setObjectName("tmrRefreshlvwContents");
+    tmrRefreshlvwContents_->setInterval(50);
+    tmrPicVisibleOrNot_ = new QTimer(this);
+    tmrPicVisibleOrNot_->setObjectName("tmrPicVisibleOrNot");
+    tmrPicVisibleOrNot_->setInterval(600);
+    connect(tmrSettings_, &QTimer::timeout, this, &FrmMain::tmrSettings_Timer);
+    connect(tmrRefreshlvwContents_, &QTimer::timeout, this, [this] {
+        tmrRefreshlvwContents_->stop();
+        Picture1_GotFocus();
+    });
+    connect(tmrPicVisibleOrNot_, &QTimer::timeout, this, [this] {
+        QWidget* bug = control("PicBug");
+        bug->setVisible(bug->isHidden());
+    });
+}
+
+void FrmMain::RegisterControls() {
+    QtWindow& w = app_.window;
+    const std::pair<Control, const char*> widgets[] = {
+        {Control::lblStatus, "lblStatus"},
+        {Control::lblRegistryScan, "lblRegistryScan"},
+        {Control::lblRegistryFilesScan, "lblRegistryFilesScan"},
+        {Control::lblProblemsFound, "lblProblemsFound"},
+        {Control::lblDeletingCourrutpfils, "lblDeletingCourrutpfils"},
+        {Control::PicMainProgress, "PicMainProgress"},
+        {Control::PicProgress, "PicProgress"},
+        {Control::ImgDeleteProgress, "ImgDeleteProgress"},
+        {Control::cmdCancelOrStop, "cmdCancelOrStop"},
+        {Control::PicBug, "PicBug"},
+        {Control::ImgScanNowNormal, "ImgScanNowNormal"},
+        {Control::PicScanning, "PicScanning"},
+        {Control::PicResults, "PicResults"},
+        {Control::FrameScanning, "FrameScanning"},
+        {Control::FrameRegistryProblemsDetails, "FrameRegistryProblemsDetails"},
+        {Control::FrameScanSettingShelidButton, "FrameScanSettingShelidButton"},
+        {Control::MainWindow, "FRMmAIN"},
+        {Control::chkSelectlistviewItems, "chkSelectlistviewItems"},
+        {Control::ImgDeleteProgressInside, "ImgDeleteProgressInside"},
+        {Control::ImgRepairNormal, "ImgRepairNormal"},
+        {Control::ImgReturnNormal, "ImgReturnNormal"},
+        {Control::cmdShowLog, "cmdShowLog"},
+        {Control::lvwRegistryProblems, "lvwRegistryProblems"},
+        {Control::lvwRegistryErrorsDetail, "lvwRegistryErrorsDetail"},
+    };
+    for (const auto& [id, name] : widgets) w.Register(id, control(name));
+    w.RegisterCompanion(Control::ImgScanNowNormal, control("ImgScanNowMouseMove"));
+    w.RegisterCompanion(Control::ImgRepairNormal, control("ImgRepairMouseMove"));
+    w.RegisterCompanion(Control::ImgReturnNormal, control("ImgReturnMouseMove"));
+    w.RegisterTimer(Control::tmrPicVisibleOrNot, tmrPicVisibleOrNot_);
+}
+
+void FrmMain::FormLoad() {
+    tmrSettings_->stop();
+    picScanning_->hide();
+    picResults_->hide();
+    tmrRefreshlvwContents_->stop();
+    setWindowTitle("Vostrel 2006");
+    const std::string stored = app_.settings->Get("chkSelectlistviewItems", "1");
+    const int value = stored == "2" ? 2 : stored == "1" ? 1 : 0;
+    if (value != app_.window.Value(Control::chkSelectlistviewItems)) {
+        app_.window.SetValue(Control::chkSelectlistviewItems, value);
+        engine::chkSelectlistviewItems_Click(app_.form);
+    }
+    LoadlvwRegistryvaluesScanValues();
+}
+
+bool FrmMain::ScanIdle() const { return control("ImgScanNowNormal")->isEnabled(); }
+
+void FrmMain::LoadlvwRegistryvaluesScanValues() {
+    engine::LoadlvwRegistryvaluesScanValues(app_.form);
+    Picture1_MouseMove();
+}
+
+void FrmMain::Picture1_MouseMove() {
+    for (const char* name : {"ImgMinimiseNormal", "imgCloseNormal", "ImgScanNowNormal",
+                             "ImgSettingsNormal", "imgRestoreNormal", "ImgHelpNormal",
+                             "ImgHelpPicNormal", "ImgSupportNormal", "ImgSupportPicNormal"})
+        pair(name)->Reset();
+    for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) SetTextColour(text, kLightGrey);
+}
+
+void FrmMain::RefreshThePicControls() {
+    const QList<QWidget*> controls = findChildren<QWidget*>();
+    for (QWidget* c : controls) {
+        const QString name = c->objectName().toUpper();
+        if (name.contains("PIC") || name.contains("IMG") || name.contains("LVW")) c->update();
+        QCoreApplication::processEvents();
+    }
+}
+
+void FrmMain::Picture1_GotFocus() {
+    const bool idle = ScanIdle();
+    RefreshThePicControls();
+    if (idle) LoadlvwRegistryvaluesScanValues();
+}
+
+void FrmMain::FormResize() {
+    lvwRegistryvaluesScan_->hide();
+    Picture1_GotFocus();
+    tmrRefreshlvwContents_->start();
+    lvwRegistryvaluesScan_->show();
+    lvwRegistryvaluesScan_->update();
+}
+
+void FrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormResize();
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) FormResize();
+}
+
+void FrmMain::ImgScanNowMouseMove_Click() {
+    if (!ScanIdle()) return;
+    engine::ImgScanNowMouseMove_Click(app_.form);
+}
+
+void FrmMain::ImgRepairMouseMove_Click() {
+    const auto refusal = engine::ImgRepairMouseMove_Click(app_.form, [this] {
+        RefreshThePicControls();
+        LoadlvwRegistryvaluesScanValues();
+    });
+    if (refusal) ShowNotice("Nothing was repaired: " + *refusal);
+}
+
+void FrmMain::ImgSettingsMouseMove_Click() {
+    QWidget* settings = control("ImgSettingsNormal");
+    settings->setEnabled(false);
+    {
+        FrmSetings dialog(app_, this);
+        dialog.exec();
+    }
+    RefreshThePicControls();
+    LoadlvwRegistryvaluesScanValues();
+    settings->setEnabled(true);
+}
+
+void FrmMain::imgRestoreMouseMove_Click() {
+    {
+        FrmBackUpRestore dialog(app_, this);
+        dialog.exec();
+    }
+    RefreshThePicControls();
+    LoadlvwRegistryvaluesScanValues();
+}
+
+void FrmMain::tmrSettings_Timer() {
+    tmrSettings_->stop();
+    {
+        FrmSetings dialog(app_, this);
+        dialog.exec();
+    }
+    RefreshThePicControls();
+    LoadlvwRegistryvaluesScanValues();
+    tmrSettings_->stop();
+}
+
+void FrmMain::ToggleSelectAll() {
+    const int value = app_.window.Value(Control::chkSelectlistviewItems);
+    app_.window.SetValue(Control::chkSelectlistviewItems, value == 1 ? 0 : 1);
+    engine::chkSelectlistviewItems_Click(app_.form);
+}
+
+void FrmMain::OpenPage(const QString& url) {
+    if (app_.platform.openUrl) app_.platform.openUrl(url);
+}
+
+void FrmMain::ShowLog() {
+    const QString report = QString::fromStdString(engine::ScanReportPath(app_.form));
+    if (QFileInfo::exists(report)) OpenPage(report);
+}
+
+void FrmMain::HideToTray() {
+    if (!ClsTray::Available()) {
+        // Nothing could bring a hidden window back: minimise it instead.
+        setWindowState(Qt::WindowMinimized);
+        return;
+    }
+    hide();
+    app_.objTray.ShowIcon(this);
+    app_.objTray.ChangeToolTip(this, "Vostrel 2006");
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    const bool noticeOff =
+        QString::fromStdString(app_.settings->Get("chkDoNotShowInFuture", "0")).trimmed().toInt() != 0;
+    if (!noticeOff && ClsTray::Available()) {
+        if (windowState() & Qt::WindowMinimized) setWindowState(Qt::WindowNoState);
+        Picture1_GotFocus();
+        FrmNotification notice(*app_.settings);
+        notice.setWindowTitle("Vostrel 2006");
+        notice.exec();
+    }
+    HideToTray();
+}
+
+void FrmMain::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (!app_.objTray.bRunningInTray()) return;
+    if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Context) return;
+    FrmMenuPopUp::ShowMenu(app_);
+}
+
+}  // namespace vostrel::shell

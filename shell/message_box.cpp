@@ -1,0 +1,208 @@
+#include "shell/message_box.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "shell/skin.h"
+#include "shell/skin_style.h"
+#include "system/settings.h"
+#include "system/text.h"
+
+namespace vostrel::shell {
+
+std::string strMessageKind;
+std::string strMessageText;
+
+namespace {
+
+// Inner area and the places the buttons were designed at, in twips.
+constexpr int kBoxWidth = 6720;
+constexpr int kBoxHeight = 1785;
+constexpr int kButtonTop = 1200;
+constexpr int kButtonWidth = 1590;
+constexpr int kButtonHeight = 435;
+constexpr int kOkLeft = 1560;
+constexpr int kCancelLeft = 3570;
+constexpr int kSingleOkLeft = 2565;
+
+struct KindEntry {
+    std::string_view kind;
+    MessageKind id;
+    const char* message;
+};
+
+constexpr KindEntry kKinds[] = {
+    {"FILES REPAIRED", MessageKind::FilesRepaired, " All Problems were repaired sucessfully !"},
+    {"FILES KEPT", MessageKind::FilesKept,
+     "Some problems were kept: their backup could not be written."},
+    {"NOT REPAIRED", MessageKind::NotRepaired, ""},
+    {"CLOSE CONFERMATION", MessageKind::CloseConfirmation, "Are you sure you want close Vostrel?"},
+    {"CANCEL SCANNING", MessageKind::CancelScanning,
+     "Are you sure you want to stop the scanning ?"},
+    {"DELETE BACKUP FILE", MessageKind::DeleteBackupFile,
+     "Are you sure you want delete the selected file ?"},
+};
+
+const KindEntry* FindKind(std::string_view kind) {
+    const std::string key = UpperAscii(Trim(kind));
+    for (const KindEntry& entry : kKinds)
+        if (entry.kind == key) return &entry;
+    return nullptr;
+}
+
+void CentreOnScreen(QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+// Header strip and logo shared by the dialogs: dragging either moves the window.
+void AddHeader(QWidget* window, int widthTwips, bool draggable) {
+    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, window);
+    strip->setGeometry(TwipsRect(0, 0, widthTwips, 540));
+    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, window);
+    logo->setGeometry(TwipsRect(90, 15, 2700, 540));
+    if (!draggable) return;
+    auto* dragger = new WindowDragger(window);
+    dragger->AttachStrip(strip);
+    dragger->AttachLogo(logo);
+}
+
+}  // namespace
+
+MessageKind LookUpMessageKind(std::string_view kind) {
+    const KindEntry* entry = FindKind(kind);
+    return entry ? entry->id : MessageKind::Other;
+}
+
+bool IsQuestion(MessageKind kind) {
+    return kind == MessageKind::CloseConfirmation || kind == MessageKind::CancelScanning ||
+           kind == MessageKind::DeleteBackupFile;
+}
+
+bool IsNotice(MessageKind kind) {
+    return kind == MessageKind::FilesRepaired || kind == MessageKind::FilesKept ||
+           kind == MessageKind::NotRepaired;
+}
+
+bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "YES"; }
+
+FrmMessagebox::FrmMessagebox(QWidget* parent) : QDialog(parent) {
+    setObjectName("FrmMessagebox");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    MakeFrameless(this, TwipsRect(0, 0, kBoxWidth, kBoxHeight).size());
+    setWindowTitle(QString());
+    ApplySkinStyle(this);
+    background_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
+    background_->setGeometry(rect());
+    AddHeader(this, kBoxWidth, true);
+    lblMessage_ = new SkinLabel("lblMessage", QString(60, '#'), this);
+    lblMessage_->setGeometry(TwipsRect(240, 660, kBoxWidth - 480, 450));
+    lblMessage_->setAlignment(Qt::AlignCenter);
+    lblMessage_->setWordWrap(true);
+    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this,
+                        TwipsRect(kOkLeft, kButtonTop, kButtonWidth, kButtonHeight),
+                        {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
+    cancel_ = new ImagePair("ImgCancelNormal", "ImgCancelMouseMove", this,
+                            TwipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight),
+                            {"skin/button.svg"}, {"skin/button_hover.svg"}, "Cancel");
+    connect(background_, &SkinImage::mouseMoved, this, &FrmMessagebox::Picture1_MouseMove);
+    connect(ok_, &ImagePair::clicked, this, &FrmMessagebox::ImgOkMouseMove_Click);
+    connect(cancel_, &ImagePair::clicked, this, &FrmMessagebox::ImgCancelMouseMove_Click);
+    FormLoad();
+    CentreOnScreen(this);
+}
+
+QString FrmMessagebox::message() const { return lblMessage_->text(); }
+
+void FrmMessagebox::FormLoad() {
+    const KindEntry* entry = FindKind(strMessageKind);
+    if (!entry) return;
+    lblMessage_->setText(QString::fromUtf8(entry->message));
+    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(strMessageText));
+    if (!IsNotice(entry->id)) return;
+    cancel_->SetVisible(false);
+    ok_->SetLeft(Twips(kSingleOkLeft));
+}
+
+void FrmMessagebox::ImgOkMouseMove_Click() {
+    const MessageKind kind = LookUpMessageKind(strMessageKind);
+    if (IsQuestion(kind)) {
+        strMessageKind.clear();
+        strMessageKind = "YES";
+        accept();
+    } else if (IsNotice(kind)) {
+        accept();
+    }
+}
+
+void FrmMessagebox::ImgCancelMouseMove_Click() {
+    if (!IsQuestion(LookUpMessageKind(strMessageKind))) return;
+    strMessageKind.clear();
+    strMessageKind = "NO";
+    reject();
+}
+
+void ShowNotice(std::string_view text) {
+    strMessageText = std::string(text);
+    AskMessage("NOT REPAIRED");
+    strMessageText.clear();
+}
+
+void FrmMessagebox::Picture1_MouseMove() {
+    const MessageKind kind = LookUpMessageKind(strMessageKind);
+    if (kind == MessageKind::Other) return;
+    ok_->Reset();
+    if (IsQuestion(kind)) cancel_->Reset();
+}
+
+std::string AskMessage(std::string_view kind) {
+    strMessageKind.clear();
+    strMessageKind = std::string(kind);
+    FrmMessagebox box;
+    box.exec();
+    return strMessageKind;
+}
+
+FrmNotification::FrmNotification(SettingsStore& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setObjectName("frmNotification");
+    MakeFrameless(this, TwipsRect(0, 0, 6720, 2700).size());
+    ApplySkinStyle(this);
+    background_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
+    background_->setGeometry(rect());
+    AddHeader(this, 6720, false);
+    auto* picture2 = new SkinImage("Picture2", {"skin/computer.svg"}, this);
+    picture2->setGeometry(TwipsRect(240, 720, 720, 720));
+    lblMessage_ = new SkinLabel(
+        "lblMessage",
+        "Although you have closed the program window. Vostrel will continue to run in the task "
+        "manager near to the clock for your quick reference.",
+        this);
+    lblMessage_->setGeometry(TwipsRect(1140, 660, 5340, 900));
+    lblMessage_->setWordWrap(true);
+    chkDoNotShowInFuture_ = new QCheckBox(this);
+    chkDoNotShowInFuture_->setObjectName("chkDoNotShowInFuture");
+    chkDoNotShowInFuture_->setAccessibleName("Do not show this message in future.");
+    chkDoNotShowInFuture_->setGeometry(TwipsRect(240, 1740, 300, 300));
+    label1_ = new SkinLabel("Label1", "Do not show this message in future.", this);
+    label1_->setGeometry(TwipsRect(570, 1740, 3600, 300));
+    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(4890, 2130, 1590, 435),
+                        {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
+    // Every change of the switch is stored at once, whoever made it.
+    connect(chkDoNotShowInFuture_, &QCheckBox::stateChanged, this, [this](int state) {
+        settings_.Save("chkDoNotShowInFuture", state == Qt::Unchecked ? "0" : "1");
+    });
+    connect(label1_, &SkinLabel::clicked, this, [this] {
+        chkDoNotShowInFuture_->setChecked(!chkDoNotShowInFuture_->isChecked());
+    });
+    connect(background_, &SkinImage::mouseMoved, ok_, &ImagePair::Reset);
+    connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
+    CentreOnScreen(this);
+}
+
+QString FrmNotification::message() const { return lblMessage_->text(); }
+
+}  // namespace vostrel::shell

@@ -1,0 +1,243 @@
+#include "shell/popup_menu.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
+#include "shell/skin.h"
+#include "shell/skin_style.h"
+
+namespace vostrel::shell {
+
+namespace {
+
+constexpr int kWidth = 2055;
+constexpr int kHeight = 2040;
+constexpr int kRiseStep = 80;  // twips per tick
+constexpr int kFallStep = 40;
+constexpr int kRestGap = 100;
+
+QRect AvailableArea() {
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 738);
+}
+
+}  // namespace
+
+// Marks a running item handler of the menu.
+class HandlerScope {
+public:
+    explicit HandlerScope(FrmMenuPopUp* menu) : menu_(menu) { ++menu_->handlerDepth_; }
+    ~HandlerScope() {
+        if (--menu_->handlerDepth_ == 0 && menu_->unloadPending_) menu_->deleteLater();
+    }
+
+private:
+    FrmMenuPopUp* menu_;
+};
+
+FrmMenuPopUp* FrmMenuPopUp::ShowMenu(AppContext& app) {
+    if (app.menu) {
+        app.menu->show();
+        app.menu->raise();
+        return app.menu;
+    }
+    auto* menu = new FrmMenuPopUp(app);
+    app.menu = menu;
+    menu->FormLoad();
+    return menu;
+}
+
+FrmMenuPopUp::FrmMenuPopUp(AppContext& app)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), app_(app) {
+    setObjectName("frmMenuPopUp");
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
+    ApplySkinStyle(this);
+    picture1_ = new SkinImage("Picture1", {"skin/menu_background.svg"}, this);
+    picture1_->setGeometry(rect());
+    connect(picture1_, &SkinImage::mouseMoved, this, &FrmMenuPopUp::Picture1_MouseMove);
+    const struct {
+        const char* name;
+        const char* caption;
+        int top;
+    } items[] = {{"MenuRestore", "Maximize", 510},
+                 {"MenuScan", "Scan Now", 915},
+                 {"MenuSettings", "Settings", 1335},
+                 {"MenuExit", "Exit", 1725}};
+    for (const auto& entry : items) {
+        auto* label = new SkinLabel(entry.name, entry.caption, this);
+        label->setGeometry(TwipsRect(60, entry.top, kWidth - 120, 300));
+        label->setAlignment(Qt::AlignCenter);
+        label->SetFocusable();
+        label->setStyleSheet("color: #ffffff;");
+    }
+    for (int top : {840, 1260, 1650}) {
+        auto* shape = new QWidget(this);
+        shape->setObjectName(QStringLiteral("Shape%1").arg(top == 840 ? 1 : top == 1260 ? 9 : 10));
+        shape->setGeometry(TwipsRect(150, top, kWidth - 300, 30));
+        shape->setStyleSheet("background: #2bb3e6;");
+    }
+    auto* closeLabel = new SkinLabel("lblMenuClose", "X", this);
+    closeLabel->setGeometry(TwipsRect(kWidth - 330, 60, 270, 300));
+    closeLabel->setAlignment(Qt::AlignCenter);
+    closeLabel->SetFocusable();
+    closeLabel->setAccessibleName("Close menu");
+    closeLabel->setStyleSheet("color: #ffffff;");
+    connect(item("MenuRestore"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuRestore_Click);
+    connect(item("MenuScan"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuScan_Click);
+    connect(item("MenuSettings"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuSettings_Click);
+    connect(item("MenuExit"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuExit_Click);
+    connect(closeLabel, &SkinLabel::clicked, this, &FrmMenuPopUp::CloseMenu);
+    for (const char* name : {"MenuScan", "MenuRestore"})
+        connect(item(name), &SkinLabel::mouseMoved, this, [this, name] {
+            Picture1_MouseMove();
+            ShowHoverLook(item(name));
+        });
+    for (const char* name : {"MenuSettings", "MenuExit"})
+        connect(item(name), &SkinLabel::mouseMoved, this, [this, name] { ShowHoverLook(item(name)); });
+
+    tmrMenuPopup_ = new QTimer(this);
+    tmrMenuPopup_->setInterval(1);
+    tmrEnablePopDown_ = new QTimer(this);
+    tmrEnablePopDown_->setInterval(10000);
+    tmrPopDown_ = new QTimer(this);
+    tmrPopDown_->setInterval(10);
+    connect(tmrMenuPopup_, &QTimer::timeout, this, [this] {
+        show();
+        if (y() > lRestTop_) {
+            move(x(), y() - Twips(kRiseStep));
+            return;
+        }
+        tmrMenuPopup_->stop();
+        tmrEnablePopDown_->start();
+    });
+    connect(tmrEnablePopDown_, &QTimer::timeout, this, [this] {
+        tmrEnablePopDown_->stop();
+        tmrPopDown_->start();
+    });
+    connect(tmrPopDown_, &QTimer::timeout, this, [this] {
+        show();
+        move(x(), y() + Twips(kFallStep));
+        if (y() > unloadTop_) {
+            tmrPopDown_->stop();
+            Unload();
+        }
+    });
+}
+
+SkinLabel* FrmMenuPopUp::item(const QString& name) const { return findChild<SkinLabel*>(name); }
+
+void FrmMenuPopUp::FormLoad() {
+    FrmMain* main = app_.main;
+    item("MenuRestore")->setEnabled(!main->isVisible());
+    item("MenuScan")->setEnabled(main->ScanIdle());
+    item("MenuSettings")->setEnabled(main->ScanIdle());
+    SetScreenPointer(false);
+    tmrPopDown_->stop();
+    tmrEnablePopDown_->stop();
+    // The menu starts with its top at the upper edge of the taskbar, that is
+    // the bottom of the available area, at the right-hand edge.
+    const QRect area = AvailableArea();
+    const int bottom = area.y() + area.height();
+    unloadTop_ = bottom;
+    lRestTop_ = bottom - (height() + Twips(kRestGap));
+    move(area.x() + area.width() - width(), bottom);
+    show();
+    tmrMenuPopup_->start();
+}
+
+void FrmMenuPopUp::Picture1_MouseMove() {
+    for (SkinLabel* label : findChildren<SkinLabel*>()) {
+        const QString name = label->objectName();
+        if (!name.contains("Menu", Qt::CaseInsensitive) || name.contains("tmr", Qt::CaseInsensitive))
+            continue;
+        label->SetBold(false);
+        label->SetUnderline(false);
+        label->setAlignment(Qt::AlignCenter);
+    }
+}
+
+void FrmMenuPopUp::ShowHoverLook(SkinLabel* label) {
+    label->SetBold(true);
+    label->SetUnderline(true);
+    label->setAlignment(Qt::AlignCenter);
+}
+
+void FrmMenuPopUp::CloseMenu() {
+    tmrEnablePopDown_->stop();
+    tmrMenuPopup_->stop();
+    tmrPopDown_->start();
+}
+
+void FrmMenuPopUp::Unload() {
+    hide();
+    if (app_.menu == this) app_.menu = nullptr;
+    if (handlerDepth_ > 0) {
+        unloadPending_ = true;
+        return;
+    }
+    deleteLater();
+}
+
+void FrmMenuPopUp::RestoreMainWindow() {
+    FrmMain* main = app_.main;
+    main->setWindowState(Qt::WindowNoState);
+    main->show();
+    main->RefreshThePicControls();
+    main->LoadlvwRegistryvaluesScanValues();
+}
+
+void FrmMenuPopUp::MenuRestore_Click() {
+    const HandlerScope scope(this);
+    RestoreMainWindow();
+    SetScreenPointer(!item("MenuScan")->isEnabled());
+    CloseMenu();
+    app_.objTray.RemoveIcon(app_.main);
+}
+
+void FrmMenuPopUp::MenuScan_Click() {
+    const HandlerScope scope(this);
+    AppContext& app = app_;
+    RestoreMainWindow();
+    CloseMenu();
+    app.objTray.RemoveIcon(app.main);
+    // The menu falls and unloads while the scan runs; it is deleted only
+    // once this handler has returned.
+    app.main->ImgScanNowMouseMove_Click();
+}
+
+void FrmMenuPopUp::MenuSettings_Click() {
+    const HandlerScope scope(this);
+    RestoreMainWindow();
+    CloseMenu();
+    app_.objTray.RemoveIcon(app_.main);
+    app_.main->tmrSettings()->start();
+}
+
+void FrmMenuPopUp::MenuExit_Click() {
+    const HandlerScope scope(this);
+    MenuRestore_Click();
+    tmrEnablePopDown_->stop();
+    tmrPopDown_->stop();
+    const std::string answer = AskMessage("CLOSE CONFERMATION");
+    if (AnsweredYes(answer)) {
+        app_.objTray.RemoveIcon(app_.main);
+        if (app_.platform.endProgram) app_.platform.endProgram();
+        return;
+    }
+    FrmMain* main = app_.main;
+    // Without a notification area the window stays where the user can reach it.
+    if (ClsTray::Available()) {
+        main->hide();
+        app_.objTray.ShowIcon(main);
+        app_.objTray.ChangeToolTip(main, "Vostrel 2006");
+    }
+    tmrEnablePopDown_->start();
+    tmrPopDown_->start();
+}
+
+}  // namespace vostrel::shell

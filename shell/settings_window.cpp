@@ -1,0 +1,190 @@
+#include "shell/settings_window.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "shell/app.h"
+#include "shell/skin.h"
+#include "shell/skin_style.h"
+#include "system/settings.h"
+
+namespace vostrel::shell {
+
+namespace {
+constexpr int kWidth = 7200;
+constexpr int kHeight = 4860;
+}  // namespace
+
+void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
+    bool ok = false;
+    const int value = QString::fromStdString(stored).trimmed().toInt(&ok);
+    if (!ok) return;
+    box->setChecked(value == 1);
+}
+
+FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName("frmSetings");
+    setWindowTitle("Settings");
+    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
+    ApplySkinStyle(this);
+    picture2_ = new SkinImage("Picture2", {"skin/background.svg"}, this);
+    picture2_->setGeometry(rect());
+    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
+    strip->setGeometry(TwipsRect(0, 0, kWidth, 600));
+    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
+    logo->setGeometry(TwipsRect(90, 30, 2700, 540));
+    auto* dragger = new WindowDragger(this);
+    dragger->AttachStrip(strip);
+    dragger->AttachLogo(logo);
+    connect(strip, &SkinImage::mouseMoved, this, &FrmSetings::Picture2_MouseMove);
+    close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(6690, 135, 330, 330),
+                           {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
+    close_->normal()->setAccessibleName("Close");
+    close_->hover()->setAccessibleName("Close");
+
+    BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", "Make Backup Before Repairing.",
+                "txtBackup", "Label4", "BackUp's :", "cmdBackUpBrowseNormal", "cmdBackUpBrowseMouseMove");
+    BuildOption(report_, 1740, "chkMakeLogFile", "lblReport", "Make report after every scan.",
+                "txtLogFile", "Label2", "Report Log :", "cmdBrowseNormal", "cmdBrowseMouseMove");
+    BuildOption(sound_, 2700, "chkPlaySound", "lblPlaySoundOnDetection",
+                "Play sound whenever a problem is detected.", "txtWaveFilesPath", "Label1",
+                "Sound File :", "cmdWaveFileBrowseNormal", "cmdWaveFileBrowseMouseMove");
+    BuildOption(startup_, 3660, "chkRunAtStartup", "lblRunonStartup", "Run Vostrel on startup.", {},
+                {}, {}, {}, {});
+    startup_.box->setToolTip("Checking this option will run at Windows Startup");
+    backup_.boxKey = "chkMakeBackUp";
+    backup_.pathKey = "txtBackup";
+    report_.boxKey = "chkMakeLogFile";
+    report_.pathKey = "txtLogFile";
+    sound_.boxKey = "chkPlaySound";
+    sound_.pathKey = "txtWaveFilesPath";
+    startup_.boxKey = "chkRunAtStartup";
+
+    ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 4230, 1590, 435),
+                        {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
+    connect(picture2_, &SkinImage::mouseMoved, this, &FrmSetings::Picture2_MouseMove);
+    connect(ok_, &ImagePair::clicked, this, &FrmSetings::cmdokMousemove_Click);
+    connect(close_, &ImagePair::clicked, this, &QDialog::reject);
+    connect(backup_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(backup_.path); });
+    connect(report_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(report_.path); });
+    connect(sound_.browse, &ImagePair::clicked, this, &FrmSetings::cmdWaveFileBrowseMouseMove_Click);
+    for (Option* option : {&backup_, &report_, &sound_})
+        connect(option->box, &QCheckBox::stateChanged, this, [this, option] { BoxClick(*option); });
+    connect(startup_.box, &QCheckBox::stateChanged, this, &FrmSetings::chkRunAtStartup_Click);
+    for (Option* option : {&backup_, &report_, &sound_, &startup_}) {
+        connect(option->label, &SkinLabel::clicked, this,
+                [option] { option->box->setChecked(!option->box->isChecked()); });
+        connect(option->label, &SkinLabel::mouseMoved, this, [option] { option->label->SetBold(true); });
+    }
+    FormLoad();
+    if (parent) move(parent->geometry().center() - rect().center());
+}
+
+void FrmSetings::BuildOption(Option& option, int top, const QString& boxName,
+                             const QString& labelName, const QString& caption,
+                             const QString& pathName, const QString& pathLabelName,
+                             const QString& pathCaption, const QString& browseName,
+                             const QString& browseHover) {
+    option.box = new QCheckBox(this);
+    option.box->setObjectName(boxName);
+    option.box->setAccessibleName(caption);
+    option.box->setGeometry(TwipsRect(300, top, 300, 300));
+    option.label = new SkinLabel(labelName, caption, this);
+    option.label->setGeometry(TwipsRect(660, top - 15, 5400, 330));
+    if (pathName.isEmpty()) return;
+    auto* pathLabel = new QLabel(pathCaption, this);
+    pathLabel->setObjectName(pathLabelName);
+    pathLabel->setGeometry(TwipsRect(660, top + 405, 1200, 300));
+    option.path = new QLineEdit(this);
+    option.path->setObjectName(pathName);
+    option.path->setAccessibleName(pathCaption);
+    option.path->setGeometry(TwipsRect(1860, top + 375, 4200, 345));
+    option.browse = new ImagePair(browseName, browseHover, this, TwipsRect(6150, top + 360, 810, 375),
+                                  {"skin/button.svg"}, {"skin/button_hover.svg"}, "...");
+    option.browse->normal()->setAccessibleName("Browse " + pathCaption);
+    option.browse->hover()->setAccessibleName("Browse " + pathCaption);
+}
+
+void FrmSetings::FormLoad() {
+    SettingsStore& s = *app_.settings;
+    SetBoxFromStored(sound_.box, s.Get("chkPlaySound", "0"));
+    sound_.path->setText(QString::fromStdString(s.Get("txtWaveFilesPath", "")));
+    BoxClick(sound_);
+    SetBoxFromStored(report_.box, s.Get("chkMakeLogFile", "1"));
+    BoxClick(report_);
+    SetBoxFromStored(backup_.box, s.Get("chkMakeBackUp", "1"));
+    BoxClick(backup_);
+    const std::string folder = ProgramFolder();
+    report_.path->setText(QString::fromStdString(s.Get("txtLogFile", folder)));
+    backup_.path->setText(QString::fromStdString(s.Get("txtBackup", folder)));
+    SetBoxFromStored(startup_.box, s.Get("chkRunAtStartup", "1"));
+}
+
+void FrmSetings::BoxClick(Option& option) {
+    const bool on = option.box->isChecked();
+    app_.settings->Save(option.boxKey, on ? "1" : "0");
+    option.path->setReadOnly(!on);
+    option.browse->normal()->setEnabled(on);
+    option.browse->hover()->setEnabled(on);
+}
+
+void FrmSetings::chkRunAtStartup_Click() {
+    const bool on = startup_.box->isChecked();
+    app_.settings->Save("chkRunAtStartup", on ? "1" : "0");
+    // On the desktop the session's autostart folder takes the place of the
+    // Run value: a Linux program written into the Wine prefix's Run key
+    // would only be a broken startup entry of that prefix.
+    if (on)
+        WriteAutostartEntry(app_.programPath);
+    else
+        RemoveAutostartEntry();
+}
+
+void FrmSetings::Picture2_MouseMove() {
+    for (Option* option : {&backup_, &report_, &sound_}) option->browse->Reset();
+    ok_->Reset();
+    close_->Reset();
+    for (Option* option : {&backup_, &report_, &sound_, &startup_}) option->label->SetBold(false);
+}
+
+void FrmSetings::ChooseFolderInto(QLineEdit* path) {
+    if (!app_.platform.chooseDirectory) return;
+    const QString folder = app_.platform.chooseDirectory(this);
+    if (!folder.trimmed().isEmpty()) path->setText(folder);
+}
+
+void FrmSetings::cmdWaveFileBrowseMouseMove_Click() {
+    if (!app_.platform.chooseFile) return;
+    QString folder = sound_.path->text();
+    if (folder.trimmed().isEmpty()) {
+        const std::string media = app_.form.files.GetWindowsDirectory() + "\\media";
+        const auto host = app_.form.files.HostPath(media);
+        folder = host ? QString::fromStdString(*host) : QDir::homePath();
+    }
+    const QString file = app_.platform.chooseFile(this, "wav Files (*.wav)", folder);
+    if (file.trimmed().isEmpty()) return;
+    sound_.path->setText(file);
+    app_.settings->Save("txtWaveFilesPath", file.toStdString());
+    // The preview follows the detection sound's rule, without counting a problem.
+    if (sound_.box->isChecked() && QFileInfo(file.trimmed()).isFile() && app_.platform.sound)
+        app_.platform.sound->Play(file.trimmed());
+}
+
+void FrmSetings::StorePathOrTurnOff(Option& option) {
+    if (!option.path->text().trimmed().isEmpty() && option.box->isChecked()) {
+        app_.settings->Save(option.pathKey, option.path->text().toStdString());
+        return;
+    }
+    option.box->setChecked(false);
+}
+
+void FrmSetings::cmdokMousemove_Click() {
+    StorePathOrTurnOff(sound_);
+    StorePathOrTurnOff(report_);
+    StorePathOrTurnOff(backup_);
+    accept();
+}
+
+}  // namespace vostrel::shell

@@ -1,0 +1,63 @@
+// frmSetings: the four options (backup, report, sound, start with the
+// session), each with its folder or file.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace vostrel::shell {
+
+struct AppContext;
+class ImagePair;
+class SkinImage;
+class SkinLabel;
+
+class FrmSetings : public QDialog {
+    Q_OBJECT
+public:
+    FrmSetings(AppContext& app, QWidget* parent = nullptr);
+
+    struct Option {
+        QCheckBox* box = nullptr;
+        SkinLabel* label = nullptr;
+        QLineEdit* path = nullptr;       // none for start with the session
+        ImagePair* browse = nullptr;     // none for start with the session
+        const char* boxKey = "";
+        const char* pathKey = "";
+    };
+    const Option& backup() const { return backup_; }
+    const Option& report() const { return report_; }
+    const Option& sound() const { return sound_; }
+    const Option& startup() const { return startup_; }
+    ImagePair* okButton() const { return ok_; }
+    ImagePair* closeButton() const { return close_; }
+    SkinImage* background() const { return picture2_; }
+
+    void cmdokMousemove_Click();
+    void cmdWaveFileBrowseMouseMove_Click();
+    void ChooseFolderInto(QLineEdit* path);
+
+private:
+    void BuildOption(Option& option, int top, const QString& boxName, const QString& labelName,
+                     const QString& caption, const QString& pathName, const QString& pathLabelName,
+                     const QString& pathCaption, const QString& browseName, const QString& browseHover);
+    void FormLoad();
+    void BoxClick(Option& option);
+    void chkRunAtStartup_Click();
+    void Picture2_MouseMove();
+    void StorePathOrTurnOff(Option& option);
+
+    AppContext& app_;
+    SkinImage* picture2_ = nullptr;
+    Option backup_, report_, sound_, startup_;
+    ImagePair* ok_ = nullptr;
+    ImagePair* close_ = nullptr;
+};
+
+// Sets a check box from a stored value: a number sets it (1 on, else off);
+// anything else leaves it unchanged.
+void SetBoxFromStored(QCheckBox* box, const std::string& stored);
+
+}  // namespace vostrel::shell

@@ -1,0 +1,271 @@
+#include "shell/skin.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cmath>
+
+// The artwork lives in the static shell library; it is registered on first use.
+static void InitArtwork() { Q_INIT_RESOURCE(vostrel); }
+
+namespace vostrel::shell {
+
+void EnsureArtwork() {
+    static const bool done = (InitArtwork(), true);
+    (void)done;
+}
+
+int Twips(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
+
+QRect TwipsRect(int left, int top, int width, int height) {
+    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+int ToTwips(double pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel)); }
+
+namespace {
+
+// One renderer per artwork file for the whole program.
+QSvgRenderer* Renderer(const QString& path) {
+    EnsureArtwork();
+    static QHash<QString, QSvgRenderer*> renderers;
+    auto it = renderers.find(path);
+    if (it != renderers.end()) return it.value();
+    auto* renderer = new QSvgRenderer(path, QCoreApplication::instance());
+    renderers.insert(path, renderer);
+    return renderer;
+}
+
+bool IsActivationKey(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+           event->key() == Qt::Key_Space;
+}
+
+}  // namespace
+
+SkinImage::SkinImage(const QString& name, QStringList layers, QWidget* parent)
+    : QWidget(parent), layers_(std::move(layers)), captionColor_(Qt::white) {
+    setObjectName(name);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_Hover, false);
+}
+
+void SkinImage::SetLayers(QStringList layers) {
+    layers_ = std::move(layers);
+    update();
+}
+
+void SkinImage::SetCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void SkinImage::SetCaptionColor(const QColor& color) {
+    captionColor_ = color;
+    update();
+}
+
+void SkinImage::SetIcon(const QString& icon) {
+    icon_ = icon;
+    update();
+}
+
+void SkinImage::SetFocusable(const QString& accessibleName) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(accessibleName);
+}
+
+void SkinImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) painter.setOpacity(0.45);
+    for (const QString& layer : layers_) Renderer(":/" + layer)->render(&painter, QRectF(rect()));
+    QRect textArea = rect();
+    if (!icon_.isEmpty()) {
+        const int side = height() - 12;
+        const QRect iconArea(8, 6, side, side);
+        Renderer(":/" + icon_)->render(&painter, QRectF(iconArea));
+        textArea.setLeft(iconArea.right() + 4);
+    }
+    if (!caption_.isEmpty()) {
+        QFont f = font();
+        f.setBold(true);
+        f.setPointSizeF(f.pointSizeF() * (height() >= 36 ? 1.25 : 1.0));
+        painter.setFont(f);
+        painter.setPen(captionColor_);
+        painter.drawText(textArea, Qt::AlignCenter, caption_);
+    }
+    if (hasFocus()) {
+        painter.setOpacity(1.0);
+        QPen pen(QColor(255, 255, 255, 200), 1, Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 3, 3);
+    }
+}
+
+void SkinImage::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMoved(event->position().toPoint());
+}
+
+void SkinImage::enterEvent(QEnterEvent* event) {
+    // A pointer that arrives over the picture moves over it; a disabled
+    // picture takes no pointer events at all.
+    // Entering one of its children is no movement over the picture itself.
+    if (!isEnabled()) return;
+    const QPoint pos = event->position().toPoint();
+    if (childAt(pos)) return;
+    emit mouseMoved(pos);
+}
+
+void SkinImage::mousePressEvent(QMouseEvent* event) {
+    pressedInside_ = true;
+    emit pressed(event->position().toPoint());
+}
+
+void SkinImage::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressedInside_ && rect().contains(event->position().toPoint()) &&
+                       event->button() == Qt::LeftButton;
+    pressedInside_ = false;
+    emit released(event->position().toPoint());
+    if (click) emit clicked();
+    if (event->button() == Qt::RightButton && rect().contains(event->position().toPoint()))
+        emit contextClicked();
+}
+
+void SkinImage::keyPressEvent(QKeyEvent* event) {
+    if (focusPolicy() != Qt::NoFocus && IsActivationKey(event) && !event->isAutoRepeat()) {
+        emit activated();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+ImagePair::ImagePair(const QString& normalName, const QString& hoverName, QWidget* parent,
+                     const QRect& geometry, QStringList normalLayers, QStringList hoverLayers,
+                     const QString& caption, const QString& icon)
+    : QObject(parent),
+      normal_(new SkinImage(normalName, std::move(normalLayers), parent)),
+      hover_(new SkinImage(hoverName, std::move(hoverLayers), parent)) {
+    setObjectName(normalName);
+    for (SkinImage* image : {normal_, hover_}) {
+        image->setGeometry(geometry);
+        image->SetCaption(caption);
+        image->SetIcon(icon);
+    }
+    const QString accessible = caption.isEmpty() ? normalName : caption;
+    normal_->SetFocusable(accessible);
+    hover_->SetFocusable(accessible);
+    hover_->raise();
+    hover_->hide();
+    connect(normal_, &SkinImage::mouseMoved, this, [this] {
+        emit normalHovered();
+        ShowHover();
+    });
+    connect(hover_, &SkinImage::clicked, this, &ImagePair::clicked);
+    connect(hover_, &SkinImage::activated, this, &ImagePair::clicked);
+    connect(normal_, &SkinImage::activated, this, [this] {
+        if (normal_->isEnabled()) emit clicked();
+    });
+}
+
+void ImagePair::ShowHover() {
+    const bool hadFocus = normal_->hasFocus();
+    hover_->show();
+    hover_->raise();
+    normal_->hide();
+    if (hadFocus) hover_->setFocus(Qt::OtherFocusReason);
+}
+
+void ImagePair::Reset() {
+    const bool hadFocus = hover_->hasFocus();
+    normal_->show();
+    hover_->hide();
+    if (hadFocus) normal_->setFocus(Qt::OtherFocusReason);
+}
+
+void ImagePair::SetLeft(int pixels) {
+    for (SkinImage* image : {normal_, hover_}) image->move(pixels, image->y());
+}
+
+void ImagePair::SetVisible(bool visible) {
+    normal_->setVisible(visible);
+    if (!visible) hover_->hide();
+}
+
+SkinLabel::SkinLabel(const QString& name, const QString& text, QWidget* parent)
+    : QLabel(text, parent) {
+    setObjectName(name);
+    setMouseTracking(true);
+}
+
+void SkinLabel::SetFocusable() {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(text().remove('&'));
+}
+
+void SkinLabel::SetBold(bool bold) {
+    QFont f = font();
+    f.setBold(bold);
+    setFont(f);
+}
+
+void SkinLabel::SetUnderline(bool underline) {
+    QFont f = font();
+    f.setUnderline(underline);
+    setFont(f);
+}
+
+void SkinLabel::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMoved();
+    QLabel::mouseMoveEvent(event);
+}
+
+void SkinLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void SkinLabel::keyPressEvent(QKeyEvent* event) {
+    if (focusPolicy() != Qt::NoFocus && IsActivationKey(event) && !event->isAutoRepeat()) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+WindowDragger::WindowDragger(QWidget* window) : QObject(window), window_(window) {}
+
+void WindowDragger::AttachStrip(SkinImage* strip) {
+    connect(strip, &SkinImage::pressed, this, &WindowDragger::MouseDown);
+    connect(strip, &SkinImage::mouseMoved, this, &WindowDragger::MouseMove);
+    connect(strip, &SkinImage::released, this, &WindowDragger::MouseUp);
+}
+
+void WindowDragger::AttachLogo(SkinImage* logo) { AttachStrip(logo); }
+
+void WindowDragger::MouseDown(QPoint pos) {
+    bDragging = true;
+    iDragX = static_cast<short>(ToTwips(pos.x()));
+    iDragY = static_cast<short>(ToTwips(pos.y()));
+}
+
+void WindowDragger::MouseMove(QPoint pos) {
+    if (!bDragging || !window_) return;
+    const int left = ToTwips(window_->x()) + ToTwips(pos.x()) - iDragX;
+    const int top = ToTwips(window_->y()) + ToTwips(pos.y()) - iDragY;
+    window_->move(Twips(left), Twips(top));
+}
+
+void WindowDragger::MouseUp() { bDragging = false; }
+
+void MakeFrameless(QWidget* window, const QSize& size) {
+    window->setWindowFlag(Qt::FramelessWindowHint, true);
+    window->setFixedSize(size);
+}
+
+}  // namespace vostrel::shell

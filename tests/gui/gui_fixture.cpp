@@ -1,0 +1,135 @@
+#include "gui_fixture.h"
+
+#include <QElapsedTimer>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "fixture_machine.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
+#include "shell/popup_menu.h"
+#include "shell/skin.h"
+#include "system/settings.h"
+
+namespace vostrel::shell::testing {
+
+void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs) {
+    auto* timer = new QTimer;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, started, action, timeoutMs] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && started->elapsed() < timeoutMs) return;
+        timer->stop();
+        timer->deleteLater();
+        if (modal) action(modal);
+    });
+    timer->start();
+}
+
+void ClickPair(QWidget* window, const QString& normalName) {
+    auto* normal = window->findChild<SkinImage*>(normalName);
+    ASSERT_NE(normal, nullptr) << normalName.toStdString();
+    auto* pairObject = normal->parentWidget()->findChild<ImagePair*>(normalName);
+    ASSERT_NE(pairObject, nullptr) << normalName.toStdString();
+    // The pointer moves over the normal image, which shows the hover image;
+    // the click lands on the hover image.
+    MovePointerOver(normal);
+    ASSERT_TRUE(pairObject->hovered()) << normalName.toStdString() << " shows no hover look";
+    QTest::mouseClick(pairObject->hover(), Qt::LeftButton, {}, pairObject->hover()->rect().center());
+}
+
+void MovePointerOver(QWidget* widget, QPoint pos) {
+    if (pos.x() < 0) pos = widget->rect().center();
+    // The screen's pointer goes there too, so that the enter and leave
+    // events Qt makes up when pictures show and hide agree with it.
+    QCursor::setPos(widget->mapToGlobal(pos));
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+    QApplication::processEvents();
+}
+
+void AnswerMessageBox(bool ok, QString* message) {
+    OnNextModal([ok, message](QWidget* modal) {
+        auto* box = qobject_cast<FrmMessagebox*>(modal);
+        ASSERT_NE(box, nullptr) << "expected the message box, got "
+                                << modal->objectName().toStdString();
+        if (message) *message = box->message();
+        ClickPair(box, ok ? "ImgOKNormal" : "ImgCancelNormal");
+    });
+}
+
+void Pump(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+namespace {
+// Records what would be played; the tests have no audio device to play on.
+class SilentSoundPlayer : public SoundPlayer {
+public:
+    using SoundPlayer::SoundPlayer;
+
+protected:
+    void Start(const QString&) override {}
+};
+}  // namespace
+
+void GuiTest::SetUp() {
+    config_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_CONFIG_HOME", home_ / "config");
+    data_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_DATA_HOME", home_ / "data");
+    ClsTray::FakeAvailability(true);
+    strMessageKind.clear();
+}
+
+void GuiTest::TearDown() {
+    app_.reset();
+    ClsTray::FakeAvailability(std::nullopt);
+    Pump(1);
+}
+
+AppContext& GuiTest::App() {
+    if (app_) return *app_;
+    prefix_ = home_ / "prefix";
+    auto machine = OpenFixtureMachine(prefix_);
+    Platform platform;
+    platform.chooseDirectory = [this](QWidget*) { return recorder_.nextDirectory; };
+    platform.chooseFile = [this](QWidget*, const QString& filter, const QString& folder) {
+        recorder_.lastFileFilter = filter;
+        recorder_.lastFileFolder = folder;
+        return recorder_.nextFile;
+    };
+    platform.openUrl = [this](const QString& url) { recorder_.openedUrls << url; };
+    platform.endProgram = [this] { ++recorder_.endCalls; };
+    platform.sound = new SilentSoundPlayer(qApp);
+    app_ = std::make_unique<AppContext>(std::make_unique<IniSettingsStore>(DefaultSettingsPath()),
+                                        std::move(machine), std::move(platform));
+    app_->programPath = "/usr/bin/vostrel";
+    return *app_;
+}
+
+FrmMain& GuiTest::Main() {
+    AppContext& app = App();
+    if (!app.main) {
+        new FrmMain(app);
+        app.main->show();
+        // The refresh that follows every show resets the hover looks; let it pass.
+        Pump(80);
+        while (app.main->tmrRefreshlvwContents()->isActive()) Pump(10);
+        Pump(20);
+    }
+    return *app.main;
+}
+
+std::string GuiTest::Setting(const std::string& key, const std::string& fallback) {
+    IniSettingsStore store(DefaultSettingsPath());
+    return store.Get(key, fallback);
+}
+
+}  // namespace vostrel::shell::testing

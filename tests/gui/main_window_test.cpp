@@ -1,0 +1,207 @@
+// The main window: loading, hover looks and their companions, closing to
+// the notification area (with and without the notice, with no tray at all),
+// the help and support pages, the keyboard.
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+#include <filesystem>
+
+#include "gui_fixture.h"
+#include "shell/list_model.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
+#include "shell/skin.h"
+#include "system/settings.h"
+
+namespace vostrel::shell::testing {
+namespace {
+
+class MainWindowTest : public GuiTest {
+protected:
+    void StoreSetting(const std::string& key, const std::string& value) {
+        IniSettingsStore(DefaultSettingsPath()).Save(key, value);
+    }
+    QColor TextColour(FrmMain& main, const char* name) {
+        return static_cast<QLabel*>(main.control(name))->palette().color(QPalette::WindowText);
+    }
+    void MoveOver(QWidget* widget) { MovePointerOver(widget); }
+};
+
+TEST_F(MainWindowTest, LoadsWithTheStartViewAndTheProductCaption) {
+    FrmMain& main = Main();
+    EXPECT_EQ(main.windowTitle(), "Vostrel 2006");
+    EXPECT_TRUE(main.control("PicScanning")->isHidden());
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
+    EXPECT_TRUE(main.ScanIdle());
+    EXPECT_FALSE(main.tmrSettings()->isActive());
+    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_GE(app_->form.lvwRegistryvaluesScan.Count(), 11u);
+    EXPECT_EQ(main.catalogue()->model()->headerData(0, Qt::Horizontal).toString(),
+              "Sections to be scanned");
+    EXPECT_NE(main.findChild<QLabel*>("lblMachine")->text().indexOf(QString::fromStdString(prefix_)), -1);
+}
+
+TEST_F(MainWindowTest, SelectAllBoxStartsFromItsSetting) {
+    const std::pair<const char*, Qt::CheckState> cases[] = {
+        {nullptr, Qt::Checked}, {"1", Qt::Checked}, {"2", Qt::PartiallyChecked}, {"7", Qt::Unchecked}};
+    for (const auto& [stored, expected] : cases) {
+        app_.reset();
+        std::filesystem::remove_all(home_ / "config");
+        if (stored) StoreSetting("chkSelectlistviewItems", stored);
+        EXPECT_EQ(Main().selectAll()->checkState(), expected) << (stored ? stored : "none");
+    }
+}
+
+TEST_F(MainWindowTest, HelpTextsTurnWhiteOnTheirButtonAndGreyOverTheBackground) {
+    FrmMain& main = Main();
+    const QColor white(0xFF, 0xFF, 0xFF), grey(0xE0, 0xE0, 0xE0);
+    MoveOver(main.control("Picture1"));
+    for (const char* text : {"lblScanText", "lblSettingsText", "lblBackUpText"})
+        EXPECT_EQ(TextColour(main, text), grey) << text;
+    MoveOver(main.control("ImgSettingsNormal"));
+    EXPECT_EQ(TextColour(main, "lblSettingsText"), white);
+    EXPECT_EQ(TextColour(main, "lblScanText"), grey);
+    // Straight onto the next button: the first keeps its hover look.
+    MoveOver(main.control("imgRestoreNormal"));
+    EXPECT_TRUE(main.pair("ImgSettingsNormal")->hovered());
+    EXPECT_TRUE(main.pair("imgRestoreNormal")->hovered());
+    MoveOver(main.control("Picture1"));
+    EXPECT_FALSE(main.pair("ImgSettingsNormal")->hovered());
+    EXPECT_FALSE(main.pair("imgRestoreNormal")->hovered());
+    EXPECT_EQ(TextColour(main, "lblSettingsText"), grey);
+}
+
+TEST_F(MainWindowTest, HelpAndSupportIconsAndButtonsHoverTogetherAndOpenTheirPages) {
+    FrmMain& main = Main();
+    MoveOver(main.control("ImgHelpPicNormal"));
+    EXPECT_TRUE(main.pair("ImgHelpNormal")->hovered());
+    EXPECT_TRUE(main.pair("ImgHelpPicNormal")->hovered());
+    MoveOver(main.control("Picture1"));
+    MoveOver(main.control("ImgSupportNormal"));
+    EXPECT_TRUE(main.pair("ImgSupportPicNormal")->hovered());
+    ClickPair(&main, "ImgHelpNormal");
+    ClickPair(&main, "ImgSupportPicNormal");
+    ASSERT_EQ(recorder_.openedUrls.size(), 2);
+    EXPECT_TRUE(recorder_.openedUrls[0].endsWith("guide/index.html"));
+    EXPECT_EQ(recorder_.openedUrls[1], SupportPageUrl());
+}
+
+TEST_F(MainWindowTest, MinimiseAndCloseButtonsResetEachOther) {
+    FrmMain& main = Main();
+    MoveOver(main.control("ImgMinimiseNormal"));
+    MoveOver(main.control("imgCloseNormal"));
+    EXPECT_FALSE(main.pair("ImgMinimiseNormal")->hovered());
+    EXPECT_TRUE(main.pair("imgCloseNormal")->hovered());
+}
+
+TEST_F(MainWindowTest, TheCloseImageHidesToTheTrayWithoutTheNotice) {
+    FrmMain& main = Main();
+    bool modalSeen = false;
+    OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
+    ClickPair(&main, "imgCloseNormal");
+    Pump(400);
+    EXPECT_FALSE(modalSeen);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_TRUE(app_->objTray.bRunningInTray());
+    EXPECT_EQ(app_->objTray.toolTip(), "Vostrel 2006");
+}
+
+TEST_F(MainWindowTest, TheSystemCloseShowsTheNoticeUntilItIsSwitchedOff) {
+    FrmMain& main = Main();
+    QString caption;
+    OnNextModal([&](QWidget* modal) {
+        auto* notice = qobject_cast<FrmNotification*>(modal);
+        ASSERT_NE(notice, nullptr);
+        caption = notice->windowTitle();
+        QTest::mouseClick(notice->doNotShow(), Qt::LeftButton);
+        ClickPair(notice, "ImgOKNormal");
+    });
+    main.close();
+    EXPECT_EQ(caption, "Vostrel 2006");
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_TRUE(app_->objTray.bRunningInTray());
+    EXPECT_EQ(Setting("chkDoNotShowInFuture"), "1");
+    // The window is not unloaded: its lists and state stay.
+    EXPECT_EQ(app_->main, &main);
+    main.show();
+    app_->objTray.RemoveIcon(&main);
+    bool modalSeen = false;
+    OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
+    main.close();
+    Pump(400);
+    EXPECT_FALSE(modalSeen);
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingAMinimisedWindowRestoresItOnlyWhenTheNoticeShows) {
+    FrmMain& main = Main();
+    main.setWindowState(Qt::WindowMinimized);
+    Qt::WindowStates whileNotice;
+    OnNextModal([&](QWidget* modal) {
+        whileNotice = app_->main->windowState();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    main.close();
+    EXPECT_FALSE(whileNotice & Qt::WindowMinimized);
+    EXPECT_FALSE(main.isVisible());
+
+    StoreSetting("chkDoNotShowInFuture", "1");
+    main.show();
+    main.setWindowState(Qt::WindowMinimized);
+    main.close();
+    EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice) {
+    ClsTray::FakeAvailability(false);
+    FrmMain& main = Main();
+    bool modalSeen = false;
+    OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
+    main.close();
+    Pump(400);
+    EXPECT_FALSE(modalSeen);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
+    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    main.setWindowState(Qt::WindowNoState);
+    ClickPair(&main, "imgCloseNormal");
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, PictureButtonsTakeTheFocusAndReactToTheKeyboard) {
+    FrmMain& main = Main();
+    auto* help = static_cast<SkinImage*>(main.control("ImgHelpNormal"));
+    EXPECT_EQ(help->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(help->accessibleName(), "Help");
+    EXPECT_EQ(main.control("ImgScanNowNormal")->accessibleName(), "Scan Now");
+    EXPECT_EQ(main.control("imgCloseNormal")->accessibleName(), "Close");
+    help->setFocus();
+    QTest::keyClick(help, Qt::Key_Space);
+    EXPECT_EQ(recorder_.openedUrls.size(), 1);
+}
+
+TEST_F(MainWindowTest, AnInertScanButtonShowsNoHoverAndTakesNoClick) {
+    FrmMain& main = Main();
+    main.control("ImgScanNowNormal")->setEnabled(false);
+    MoveOver(main.control("ImgScanNowNormal"));
+    EXPECT_FALSE(main.pair("ImgScanNowNormal")->hovered());
+    EXPECT_FALSE(main.control("ImgScanNowNormal")->focusPolicy() != Qt::NoFocus &&
+                 main.control("ImgScanNowNormal")->hasFocus());
+}
+
+TEST_F(MainWindowTest, MyComputerTogglesTheSelectAllBox) {
+    FrmMain& main = Main();
+    ASSERT_EQ(main.selectAll()->checkState(), Qt::Checked);
+    QTest::mouseClick(main.control("Label2"), Qt::LeftButton);
+    EXPECT_EQ(main.selectAll()->checkState(), Qt::Unchecked);
+    EXPECT_EQ(Setting("chkSelectlistviewItems"), "0");
+    QTest::mouseClick(main.control("Image1"), Qt::LeftButton);
+    EXPECT_EQ(main.selectAll()->checkState(), Qt::Checked);
+    EXPECT_EQ(Setting("chkSelectlistviewItems"), "1");
+}
+
+}  // namespace
+}  // namespace vostrel::shell::testing

@@ -1,0 +1,170 @@
+// The message box by kind: messages, buttons and their places, answers;
+// the close notice and its switch; hover looks and dragging of the skin.
+#include <QCheckBox>
+#include <QTest>
+
+#include "gui_fixture.h"
+#include "shell/message_box.h"
+#include "shell/skin.h"
+
+namespace vostrel::shell::testing {
+namespace {
+
+class MessageBoxTest : public GuiTest {};
+
+struct QuestionCase {
+    const char* kind;
+    const char* message;
+};
+
+TEST_F(MessageBoxTest, QuestionsShowTheirMessageAndAnswerYesOrNo) {
+    const QuestionCase cases[] = {
+        {"CLOSE CONFERMATION", "Are you sure you want close Vostrel?"},
+        {"CANCEL SCANNING", "Are you sure you want to stop the scanning ?"},
+        {"DELETE BACKUP FILE", "Are you sure you want delete the selected file ?"},
+    };
+    for (const auto& c : cases) {
+        for (bool ok : {true, false}) {
+            QString shown;
+            AnswerMessageBox(ok, &shown);
+            const std::string answer = AskMessage(c.kind);
+            EXPECT_EQ(shown.toStdString(), c.message) << c.kind;
+            EXPECT_EQ(answer, ok ? "YES" : "NO") << c.kind;
+            EXPECT_EQ(strMessageKind, answer);
+        }
+    }
+}
+
+TEST_F(MessageBoxTest, RepairedNoticeIsMatchedWithoutCaseAndShowsOneCentredOk) {
+    strMessageKind = "  files repaired ";
+    FrmMessagebox box;
+    box.show();
+    EXPECT_EQ(box.message().toStdString(), " All Problems were repaired sucessfully !");
+    EXPECT_EQ(box.okButton()->normal()->x(), Twips(2565));
+    EXPECT_EQ(box.okButton()->hover()->x(), Twips(2565));
+    EXPECT_TRUE(box.cancelButton()->normal()->isHidden());
+    EXPECT_TRUE(box.cancelButton()->hover()->isHidden());
+    // OK closes and leaves the kind as it was.
+    ClickPair(&box, "ImgOKNormal");
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(strMessageKind, "  files repaired ");
+}
+
+TEST_F(MessageBoxTest, AQuestionAfterTheNoticeHasBothButtonsAtTheirDesignPlaces) {
+    AnswerMessageBox(true);
+    AskMessage("FILES REPAIRED");
+    strMessageKind = "CANCEL SCANNING";
+    FrmMessagebox box;
+    box.show();
+    EXPECT_FALSE(box.cancelButton()->normal()->isHidden());
+    EXPECT_EQ(box.okButton()->normal()->x(), Twips(1560));
+    EXPECT_EQ(box.cancelButton()->normal()->x(), Twips(3570));
+}
+
+TEST_F(MessageBoxTest, ClosedByOtherMeansLeavesTheKindWhichCountsAsNo) {
+    OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    const std::string answer = AskMessage("CANCEL SCANNING");
+    EXPECT_EQ(answer, "CANCEL SCANNING");
+    EXPECT_FALSE(AnsweredYes(answer));
+    EXPECT_TRUE(AnsweredYes("  yes "));
+    EXPECT_FALSE(AnsweredYes("NO"));
+}
+
+TEST_F(MessageBoxTest, AnUnknownKindLeavesTheDesignAndItsButtonsDoNothing) {
+    strMessageKind = "SOMETHING ELSE";
+    FrmMessagebox box;
+    box.show();
+    EXPECT_EQ(box.message(), QString(60, '#'));
+    box.ImgOkMouseMove_Click();
+    box.ImgCancelMouseMove_Click();
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_EQ(strMessageKind, "SOMETHING ELSE");
+    // The background changes nothing for a kind outside the table.
+    box.okButton()->ShowHover();
+    box.Picture1_MouseMove();
+    EXPECT_TRUE(box.okButton()->hovered());
+}
+
+TEST_F(MessageBoxTest, HoverShowsTheHoverImageUntilTheBackgroundResetsIt) {
+    strMessageKind = "FILES REPAIRED";
+    FrmMessagebox box;
+    box.show();
+    QTest::mouseMove(box.okButton()->normal(), QPoint(5, 5));
+    EXPECT_TRUE(box.okButton()->hovered());
+    EXPECT_TRUE(box.okButton()->normal()->isHidden());
+    QTest::mouseMove(box.background(), QPoint(3, box.height() - 3));
+    EXPECT_FALSE(box.okButton()->hovered());
+    // The notice's reset never brings the hidden Cancel back.
+    EXPECT_TRUE(box.cancelButton()->normal()->isHidden());
+}
+
+TEST_F(MessageBoxTest, ButtonsReactToTheKeyboard) {
+    AppContext& app = App();
+    (void)app;
+    OnNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<FrmMessagebox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->cancelButton()->normal()->accessibleName(), "Cancel");
+        box->cancelButton()->normal()->setFocus();
+        QTest::keyClick(box->cancelButton()->normal(), Qt::Key_Space);
+    });
+    EXPECT_EQ(AskMessage("DELETE BACKUP FILE"), "NO");
+    OnNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<FrmMessagebox*>(modal);
+        ASSERT_NE(box, nullptr);
+        box->okButton()->normal()->setFocus();
+        QTest::keyClick(box->okButton()->normal(), Qt::Key_Return);
+    });
+    EXPECT_EQ(AskMessage("DELETE BACKUP FILE"), "YES");
+}
+
+TEST_F(MessageBoxTest, DraggingTheHeaderOrTheLogoMovesTheWindowAndNothingElseDoes) {
+    strMessageKind = "CANCEL SCANNING";
+    FrmMessagebox box;
+    box.move(100, 100);
+    box.show();
+    auto* strip = box.findChild<SkinImage*>("ImgFormMove");
+    auto* logo = box.findChild<SkinImage*>("ImgToolBarQuendaro");
+    ASSERT_TRUE(strip && logo);
+    // A movement without a press first does not move the window.
+    emit strip->mouseMoved(QPoint(40, 10));
+    EXPECT_EQ(box.pos(), QPoint(100, 100));
+    emit strip->pressed(QPoint(20, 10));
+    emit strip->mouseMoved(QPoint(50, 25));
+    EXPECT_EQ(box.pos(), QPoint(130, 115));
+    emit strip->released(QPoint(50, 25));
+    emit strip->mouseMoved(QPoint(80, 25));
+    EXPECT_EQ(box.pos(), QPoint(130, 115));
+    emit logo->pressed(QPoint(10, 10));
+    emit logo->mouseMoved(QPoint(5, 30));
+    EXPECT_EQ(box.pos(), QPoint(125, 135));
+    emit logo->released(QPoint(5, 30));
+    emit logo->mouseMoved(QPoint(50, 50));
+    EXPECT_EQ(box.pos(), QPoint(125, 135));
+}
+
+TEST_F(MessageBoxTest, TheNoticeSwitchIsStoredAtOnce) {
+    AppContext& app = App();
+    FrmNotification notice(*app.settings);
+    notice.show();
+    EXPECT_EQ(notice.message().toStdString(),
+              "Although you have closed the program window. Vostrel will continue to run in the "
+              "task manager near to the clock for your quick reference.");
+    EXPECT_FALSE(notice.doNotShow()->isChecked());
+    QTest::mouseClick(notice.doNotShow(), Qt::LeftButton);
+    EXPECT_EQ(Setting("chkDoNotShowInFuture"), "1");
+    QTest::mouseClick(notice.doNotShow(), Qt::LeftButton);
+    EXPECT_EQ(Setting("chkDoNotShowInFuture"), "0");
+    // The caption toggles the switch; twice leaves it as it was.
+    QTest::mouseClick(notice.label1(), Qt::LeftButton);
+    EXPECT_TRUE(notice.doNotShow()->isChecked());
+    EXPECT_EQ(Setting("chkDoNotShowInFuture"), "1");
+    QTest::mouseClick(notice.label1(), Qt::LeftButton);
+    EXPECT_FALSE(notice.doNotShow()->isChecked());
+    EXPECT_EQ(Setting("chkDoNotShowInFuture"), "0");
+    ClickPair(&notice, "ImgOKNormal");
+    EXPECT_FALSE(notice.isVisible());
+}
+
+}  // namespace
+}  // namespace vostrel::shell::testing

@@ -1,0 +1,278 @@
+// A whole session on the sample machine, driven through the windows: Scan
+// Now, the scanning view, the results with their summary rows, details and
+// sorting, Cancel with and without a question, Repair and its notice, and
+// the backup manager putting a repair back.
+#include <QHeaderView>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "gui_fixture.h"
+#include "shell/backup_window.h"
+#include "shell/engine.h"
+#include "shell/list_model.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
+#include "shell/skin.h"
+#include "system/registry.h"
+#include "system/settings.h"
+
+namespace vostrel::shell::testing {
+namespace {
+
+const char* const kSummary[] = {
+    "Invalid Custom Controls ( 14 Problem(s) )",
+    "Invalid Sub Section Controls ( 14 Problem(s) )",
+    "Invalid Software Locations ( 1 Problem(s) )",
+    "Invalid Help Files ( 2 Problem(s) )",
+    "Invalid Shared Files ( 1 Problem(s) )",
+    "Invalid Windows Startup Files  ( 1 Problem(s) )",
+    "Invalid Uninstall Section File  ( 2 Problem(s) )",
+    "Invalid Windows Fonts (  5 Problem(s) )",
+    "Invalid Windows Shortcut File (2 Problems)",
+};
+
+constexpr std::size_t kSummaryRows = 9;
+
+class ScanFlowTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        // The two long walks that record nothing are left out, to keep the tests quick.
+        IniSettingsStore store(DefaultSettingsPath());
+        store.Save("Registry Integrity", "False");
+        store.Save("Configuration files", "False");
+        store.Save("chkMakeLogFile", "1");
+    }
+    std::vector<std::string> Rows(const ListControl& list) {
+        std::vector<std::string> rows;
+        for (const ListRow& row : list.rows()) rows.push_back(row.text);
+        return rows;
+    }
+    void ClickRow(ListView* view, int row) {
+        const QRect place = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, place.center());
+    }
+    void ClickHeader(ListView* view) {
+        const QHeaderView* header = view->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
+    }
+    bool HelpValueThere() {
+        MachineResult opened = OpenWinePrefix(prefix_);
+        std::string text;
+        return opened.machine && QueryRegistryValue(*opened.machine->registry, HKEY_LOCAL_MACHINE,
+                                                    "SOFTWARE\\Microsoft\\Windows\\Help",
+                                                    "photoedit.hlp", text);
+    }
+    // Starts the scan from the Scan Now button and runs `during` once while
+    // the scanning view shows and `when` holds.
+    void ScanWith(std::function<bool()> when, std::function<void()> during) {
+        FrmMain& main = Main();
+        auto done = std::make_shared<bool>(false);
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [&main, when, during, done] {
+            if (*done || main.control("PicScanning")->isHidden() || !when()) return;
+            *done = true;
+            during();
+        });
+        watch.start();
+        ClickPair(&main, "ImgScanNowNormal");
+        watch.stop();
+        EXPECT_TRUE(*done) << "the scan ended before the moment came";
+    }
+};
+
+TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
+    FrmMain& main = Main();
+    bool busy = false, scanNowInert = false;
+    QString problems;
+    ScanWith([this] { return app_->form.lvwErrors.Count() > 20; },
+             [&] {
+                 busy = app_->window.busy();
+                 scanNowInert = !main.ScanIdle();
+                 problems = static_cast<QLabel*>(main.control("lblProblemsFound"))->text();
+             });
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(scanNowInert);
+    EXPECT_GT(problems.toInt(), 20);
+    EXPECT_TRUE(main.ScanIdle());
+    EXPECT_FALSE(app_->window.busy());
+    EXPECT_TRUE(main.control("PicScanning")->isHidden());
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_EQ(Rows(app_->form.lvwRegistryProblems),
+              std::vector<std::string>(std::begin(kSummary), std::begin(kSummary) + kSummaryRows));
+    EXPECT_EQ(main.summary()->model()->rowCount(), static_cast<int>(kSummaryRows));
+    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "42");
+    EXPECT_FALSE(main.tmrPicVisibleOrNot()->isActive());
+
+    // A summary row fills the details, twice the same.
+    for (int click = 0; click < 2; ++click) {
+        ClickRow(main.summary(), 3);
+        EXPECT_EQ(Rows(app_->form.lvwRegistryErrorsDetail),
+                  (std::vector<std::string>{
+                      "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp",
+                      "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm"}));
+    }
+    EXPECT_EQ(main.details()->model()->rowCount(), 2);
+    ClickRow(main.summary(), 8);
+    EXPECT_EQ(Rows(app_->form.lvwRegistryErrorsDetail),
+              (std::vector<std::string>{
+                  "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit Readme.lnk",
+                  "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit.lnk"}));
+
+    // Column clicks flip the order, one after the other.
+    ClickHeader(main.summary());
+    EXPECT_EQ(app_->form.lvwRegistryProblems.Text(1), "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    EXPECT_EQ(main.summary()->model()->index(0, 0).data().toString().toStdString(),
+              "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    ClickHeader(main.summary());
+    EXPECT_EQ(app_->form.lvwRegistryProblems.Text(1), "Invalid Custom Controls ( 14 Problem(s) )");
+    // In ascending order the help files come second.
+    ClickRow(main.summary(), 1);
+    ClickHeader(main.details());
+    EXPECT_EQ(app_->form.lvwRegistryErrorsDetail.Text(1),
+              "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp");
+    ClickHeader(main.details());
+    EXPECT_EQ(app_->form.lvwRegistryErrorsDetail.Text(1),
+              "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm");
+}
+
+TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
+    FrmMain& main = Main();
+    bool asked = false;
+    ScanWith([] { return true; },
+             [&] {
+                 OnNextModal([&](QWidget* modal) { asked = true; modal->close(); }, 200);
+                 ClickPair(&main, "ImgScanCancelNormal");
+             });
+    Pump(300);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(app_->form.state.bCancelScanning);
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_TRUE(main.control("PicScanning")->isHidden());
+    EXPECT_TRUE(main.ScanIdle());
+}
+
+TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndStopsOnYes) {
+    FrmMain& main = Main();
+    QString question;
+    ScanWith([this] { return app_->form.lvwErrors.Count() > 0; },
+             [&] {
+                 AnswerMessageBox(true, &question);
+                 ClickPair(&main, "ImgScanCancelNormal");
+             });
+    EXPECT_EQ(question, "Are you sure you want to stop the scanning ?");
+    EXPECT_TRUE(app_->form.state.bCancelScanning);
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_LT(app_->form.lvwErrors.Count(), 40u);
+}
+
+TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
+    FrmMain& main = Main();
+    ScanWith([this] { return app_->form.lvwErrors.Count() > 0; },
+             [&] {
+                 AnswerMessageBox(false);
+                 ClickPair(&main, "ImgScanCancelNormal");
+             });
+    EXPECT_FALSE(app_->form.state.bCancelScanning);
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_EQ(app_->form.lvwRegistryProblems.Count(), kSummaryRows);
+}
+
+TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
+    FrmMain& main = Main();
+    ClickPair(&main, "ImgScanNowNormal");
+    ASSERT_FALSE(main.control("PicResults")->isHidden());
+    ASSERT_TRUE(HelpValueThere());
+    QString notice;
+    AnswerMessageBox(true, &notice);
+    ClickPair(&main, "ImgRepairNormal");
+    EXPECT_EQ(notice.toStdString(), " All Problems were repaired sucessfully !");
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
+    EXPECT_EQ(app_->form.lvwErrors.Count(), 0u);
+    EXPECT_EQ(app_->form.lvwRegistryProblems.Count(), 0u);
+    EXPECT_FALSE(HelpValueThere());
+    EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+    EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/Notepad.lnk"));
+    // A report was written by the scan: Show Log opens it.
+    ASSERT_TRUE(main.control("cmdShowLog")->isEnabled());
+    QTest::mouseClick(main.control("cmdShowLog"), Qt::LeftButton);
+    ASSERT_EQ(recorder_.openedUrls.size(), 1);
+    EXPECT_TRUE(recorder_.openedUrls[0].endsWith("ScanReport.txt"));
+
+    // The backup manager lists the repair's backup and restores it.
+    OnNextModal([this](QWidget* modal) {
+        auto* manager = dynamic_cast<FrmBackUpRestore*>(modal);
+        ASSERT_NE(manager, nullptr);
+        ListControl& list = manager->list();
+        ASSERT_EQ(list.Count(), 1u);
+        EXPECT_EQ(list.Text(1).rfind("BackUp ", 0), 0u) << list.Text(1);
+        EXPECT_EQ(list.SubItem(1, 1).size(), 8u);
+        EXPECT_EQ(list.SubItem(1, 2).size(), 8u);
+        const QModelIndex row = manager->view()->model()->index(0, 0);
+        manager->view()->model()->setData(row, Qt::Checked, Qt::CheckStateRole);
+        ClickPair(manager, "imgRestoreNormal");
+        EXPECT_EQ(list.Count(), 0u);
+        ClickPair(manager, "ImgOKNormal");
+    });
+    ClickPair(&main, "imgRestoreNormal");
+    EXPECT_TRUE(HelpValueThere());
+    EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+}
+
+TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
+    IniSettingsStore store(DefaultSettingsPath());
+    const std::string folder = home_ / "backups";
+    std::filesystem::create_directories(folder);
+    store.Save("txtBackup", folder);
+    vostrel::testing::WriteTextFile(folder + "/BackUp 16-08-05 14-03-27", std::string(250, 'x'));
+    vostrel::testing::WriteTextFile(folder + "/BackUp 17-08-05 09-00-00", "y");
+    vostrel::testing::WriteTextFile(folder + "/notes.txt", "not a backup");
+    FrmBackUpRestore manager(App());
+    manager.show();
+    ListControl& list = manager.list();
+    ASSERT_EQ(list.Count(), 2u);
+    const std::size_t first = list.Text(1) == "BackUp 16-08-05 14-03-27" ? 1 : 2;
+    EXPECT_EQ(list.SubItem(first, 1), "16/08/05");
+    EXPECT_EQ(list.SubItem(first, 2), "14:03:27");
+    EXPECT_EQ(list.SubItem(first, 3), "250");
+    EXPECT_EQ(manager.view()->model()->headerData(3, Qt::Horizontal).toString(), "Size ( Bytes )");
+    // Nothing ticked: nothing asked, nothing deleted.
+    ClickPair(&manager, "ImgDeleteNormal");
+    EXPECT_EQ(list.Count(), 2u);
+    list.SetChecked(1, true);
+    list.SetChecked(2, true);
+    const std::string firstName = list.Text(1);
+    const std::string secondName = list.Text(2);
+    int asked = 0;
+    std::function<void(QWidget*)> answer = [&](QWidget* modal) {
+        ++asked;
+        ClickPair(modal, asked == 1 ? "ImgOKNormal" : "ImgCancelNormal");
+        if (asked == 1) OnNextModal(answer);
+    };
+    OnNextModal(answer);
+    ClickPair(&manager, "ImgDeleteNormal");
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/" + firstName));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/" + secondName));
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Text(1), secondName);
+}
+
+TEST_F(ScanFlowTest, BackupManagerButtonsResetEachOtherAtOnce) {
+    FrmBackUpRestore manager(App());
+    manager.show();
+    MovePointerOver(manager.restoreButton()->normal());
+    MovePointerOver(manager.deleteButton()->normal());
+    EXPECT_FALSE(manager.restoreButton()->hovered());
+    EXPECT_TRUE(manager.deleteButton()->hovered());
+    ClickPair(&manager, "imgCloseNormal");
+    EXPECT_FALSE(manager.isVisible());
+}
+
+}  // namespace
+}  // namespace vostrel::shell::testing

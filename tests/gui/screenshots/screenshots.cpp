@@ -1,0 +1,182 @@
+// vostrel-screenshots: walks the real windows through a session on the
+// sample machine and saves a picture of each step:
+//   vostrel-screenshots PREFIX OUTPUT_DIR
+// scripts/screenshots runs it under Xvfb with a scratch home.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTimer>
+#include <iostream>
+
+#include "shell/app.h"
+#include "shell/backup_window.h"
+#include "shell/engine.h"
+#include "shell/list_model.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
+#include "shell/popup_menu.h"
+#include "shell/settings_window.h"
+#include "shell/skin.h"
+#include "shell/splash.h"
+#include "system/settings.h"
+
+using namespace vostrel;
+using namespace vostrel::shell;
+
+namespace {
+
+QString g_output;
+
+void Pump(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+void Save(QWidget* window, const QString& name) {
+    Pump(50);
+    const QPixmap picture = window->grab();
+    const QString path = g_output + "/" + name + ".png";
+    if (!picture.save(path)) std::cerr << "cannot save " << path.toStdString() << "\n";
+    std::cout << path.toStdString() << "\n";
+}
+
+// The main window with a smaller window over it, as the user sees them.
+void SaveOver(QWidget* main, QWidget* dialog, const QString& name) {
+    Pump(50);
+    QPixmap picture = main->grab();
+    QPainter painter(&picture);
+    painter.fillRect(picture.rect(), QColor(0, 0, 0, 70));
+    const QPixmap top = dialog->grab();
+    painter.drawPixmap((picture.width() - top.width()) / 2, (picture.height() - top.height()) / 2, top);
+    painter.end();
+    const QString path = g_output + "/" + name + ".png";
+    picture.save(path);
+    std::cout << path.toStdString() << "\n";
+}
+
+// Runs `action` on the next modal window.
+void OnModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        action(modal);
+    });
+    timer->start();
+}
+
+void ClickOk(QWidget* box) {
+    if (auto* message = qobject_cast<FrmMessagebox*>(box)) message->ImgOkMouseMove_Click();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    EnsureArtwork();
+    if (argc != 3) {
+        std::cerr << "usage: vostrel-screenshots PREFIX OUTPUT_DIR\n";
+        return 2;
+    }
+    g_output = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(g_output);
+    MachineResult opened = engine::OpenMachine(argv[1]);
+    if (!opened.machine) {
+        std::cerr << "vostrel-screenshots: " << opened.error << "\n";
+        return 1;
+    }
+    Platform platform = Platform::Desktop(&application);
+    platform.openUrl = [](const QString&) {};
+    platform.endProgram = [] {};
+    ClsTray::FakeAvailability(true);
+    AppContext app(OpenDefaultSettings(), std::move(opened.machine), std::move(platform));
+    app.programPath = QApplication::applicationFilePath();
+    app.settings->Save("chkRunAtStartup", "0");
+
+    auto* splash = new FrmSplash([&app] {
+        if (!app.main) new FrmMain(app);
+        app.main->move(60, 60);
+        app.main->show();
+    });
+    splash->tmrUnload()->stop();
+    Save(splash, "splash");
+    splash->tmrUnload()->setInterval(10);
+    splash->tmrUnload()->start();
+    Pump(300);
+    FrmMain& main = *app.main;
+    main.RefreshThePicControls();
+    // The pointer over the Scan Now button.
+    main.pair("ImgScanNowNormal")->ShowHover();
+    Save(&main, "start");
+    main.Picture1_MouseMove();
+
+    // The scanning view, caught while the scan runs.
+    bool caught = false;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (caught || main.control("PicScanning")->isHidden()) return;
+        if (app.form.lvwErrors.Count() + app.form.lvwShortcut.Count() < 3) return;
+        caught = true;
+        Save(&main, "scanning");
+    });
+    watch.start();
+    main.ImgScanNowMouseMove_Click();
+    watch.stop();
+    if (!caught) std::cerr << "the scan ended before its view could be caught\n";
+
+    // The results with a section's details.
+    ListView* summary = main.summary();
+    const QModelIndex first = summary->model()->index(0, 0);
+    if (first.isValid()) {
+        summary->setCurrentIndex(first);
+        app.form.lvwRegistryProblems.SetSelected(1, true);
+        engine::lvwRegistryProblems_ItemClick(app.form, 1);
+    }
+    Save(&main, "results");
+
+    {
+        strMessageKind = "CANCEL SCANNING";
+        FrmMessagebox box;
+        box.show();
+        SaveOver(&main, &box, "message-box");
+    }
+    {
+        FrmSetings settings(app, &main);
+        settings.show();
+        SaveOver(&main, &settings, "settings");
+    }
+
+    // Repair (with its backup), then the backup manager lists the backup.
+    OnModal([&main](QWidget* box) {
+        SaveOver(&main, box, "repaired");
+        ClickOk(box);
+    });
+    main.ImgRepairMouseMove_Click();
+    Pump(100);
+    {
+        FrmBackUpRestore manager(app, &main);
+        if (manager.list().Count() > 0) manager.list().SetChecked(1, true);
+        manager.show();
+        SaveOver(&main, &manager, "backup-manager");
+    }
+
+    // To the tray, and the popup menu risen over the corner of the screen.
+    main.HideToTray();
+    main.TrayActivated(QSystemTrayIcon::DoubleClick);
+    if (FrmMenuPopUp* menu = app.menu) {
+        menu->tmrMenuPopup()->stop();
+        menu->move(menu->x(), menu->lRestTop());
+        menu->item("MenuScan")->SetBold(true);
+        menu->item("MenuScan")->SetUnderline(true);
+        Save(menu, "popup-menu");
+    }
+    return 0;
+}

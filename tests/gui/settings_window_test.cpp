@@ -1,0 +1,155 @@
+// The settings window: what it stores when, locking the path boxes, the
+// browse buttons, OK and close, and the autostart entry of the session.
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "gui_fixture.h"
+#include "shell/settings_window.h"
+#include "shell/skin.h"
+#include "system/settings.h"
+
+namespace vostrel::shell::testing {
+namespace {
+
+class SettingsWindowTest : public GuiTest {
+protected:
+    void Store(const std::string& key, const std::string& value) {
+        IniSettingsStore(DefaultSettingsPath()).Save(key, value);
+    }
+    std::unique_ptr<FrmSetings> Open() {
+        auto dialog = std::make_unique<FrmSetings>(App());
+        dialog->show();
+        return dialog;
+    }
+    bool AutostartEntryExists() { return QFile::exists(AutostartEntryPath()); }
+};
+
+TEST_F(SettingsWindowTest, AnEmptyStoreOpensWithItsDefaultsAndStoresThem) {
+    auto w = Open();
+    EXPECT_TRUE(w->backup().box->isChecked());
+    EXPECT_TRUE(w->report().box->isChecked());
+    EXPECT_TRUE(w->startup().box->isChecked());
+    EXPECT_FALSE(w->sound().box->isChecked());
+    EXPECT_EQ(Setting("chkMakeLogFile"), "1");
+    EXPECT_EQ(Setting("chkMakeBackUp"), "1");
+    EXPECT_EQ(Setting("chkRunAtStartup"), "1");
+    EXPECT_EQ(Setting("chkPlaySound"), "0");
+    EXPECT_EQ(w->backup().path->text().toStdString(), ProgramFolder());
+    EXPECT_EQ(w->report().path->text().toStdString(), ProgramFolder());
+    // The start-with-the-session entry is written on the very first opening.
+    ASSERT_TRUE(AutostartEntryExists());
+    QFile entry(AutostartEntryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = entry.readAll();
+    EXPECT_TRUE(text.contains("Exec=\"/usr/bin/vostrel\"")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]"));
+    EXPECT_EQ(w->findChild<QLabel*>("lblRunonStartup")->text(), "Run Vostrel on startup.");
+    EXPECT_EQ(w->startup().box->toolTip(), "Checking this option will run at Windows Startup");
+}
+
+TEST_F(SettingsWindowTest, UntickingStartWithTheSessionRemovesTheEntryAtOnce) {
+    auto w = Open();
+    ASSERT_TRUE(AutostartEntryExists());
+    QTest::mouseClick(w->startup().box, Qt::LeftButton);
+    EXPECT_FALSE(AutostartEntryExists());
+    EXPECT_EQ(Setting("chkRunAtStartup"), "0");
+    // The label toggles the box exactly as the box does.
+    QTest::mouseClick(w->startup().label, Qt::LeftButton);
+    EXPECT_TRUE(AutostartEntryExists());
+    EXPECT_EQ(Setting("chkRunAtStartup"), "1");
+}
+
+TEST_F(SettingsWindowTest, AnOptionThatIsOffLocksItsPathAndItsBrowseButton) {
+    Store("chkMakeBackUp", "0");
+    auto w = Open();
+    EXPECT_TRUE(w->backup().path->isReadOnly());
+    EXPECT_FALSE(w->backup().browse->normal()->isEnabled());
+    recorder_.nextDirectory = "/srv/backups";
+    MovePointerOver(w->backup().browse->normal());
+    EXPECT_FALSE(w->backup().browse->hovered());
+    EXPECT_NE(w->backup().path->text(), "/srv/backups");
+    QTest::mouseClick(w->backup().label, Qt::LeftButton);
+    EXPECT_FALSE(w->backup().path->isReadOnly());
+    EXPECT_EQ(Setting("chkMakeBackUp"), "1");
+    ClickPair(w.get(), "cmdBackUpBrowseNormal");
+    EXPECT_EQ(w->backup().path->text(), "/srv/backups");
+}
+
+TEST_F(SettingsWindowTest, OkStoresThePathsAndTurnsOffAnOptionWithoutOne) {
+    Store("txtLogFile", "/old/reports");
+    auto w = Open();
+    w->report().path->clear();
+    recorder_.nextDirectory = "/new/backups";
+    ClickPair(w.get(), "cmdBackUpBrowseNormal");
+    ClickPair(w.get(), "cmdOKNormal");
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    EXPECT_FALSE(w->report().box->isChecked());
+    EXPECT_EQ(Setting("chkMakeLogFile"), "0");
+    EXPECT_EQ(Setting("txtLogFile"), "/old/reports");
+    EXPECT_EQ(Setting("txtBackup"), "/new/backups");
+    // The sound option was off: its empty path is not stored.
+    EXPECT_EQ(Setting("txtWaveFilesPath"), "<none>");
+}
+
+TEST_F(SettingsWindowTest, CloseLeavesBrowsedFoldersUnstored) {
+    Store("txtBackup", "/old/backups");
+    auto w = Open();
+    recorder_.nextDirectory = "/new/backups";
+    ClickPair(w.get(), "cmdBackUpBrowseNormal");
+    EXPECT_EQ(w->backup().path->text(), "/new/backups");
+    // A cancelled browser changes nothing.
+    recorder_.nextDirectory = "  ";
+    ClickPair(w.get(), "cmdBackUpBrowseNormal");
+    EXPECT_EQ(w->backup().path->text(), "/new/backups");
+    ClickPair(w.get(), "imgCloseNormal");
+    EXPECT_EQ(w->result(), QDialog::Rejected);
+    EXPECT_EQ(Setting("txtBackup"), "/old/backups");
+}
+
+TEST_F(SettingsWindowTest, TheSoundFileIsStoredWhenChosenAndPlayedOnceWhenTheOptionIsOn) {
+    const std::string wav = home_ / "ding.wav";
+    vostrel::testing::WriteTextFile(wav, "RIFF");
+    Store("chkPlaySound", "1");
+    auto w = Open();
+    // Cancelling the dialog changes nothing.
+    recorder_.nextFile = "";
+    ClickPair(w.get(), "cmdWaveFileBrowseNormal");
+    EXPECT_EQ(recorder_.lastFileFilter, "wav Files (*.wav)");
+    EXPECT_EQ(Setting("txtWaveFilesPath"), "<none>");
+    EXPECT_EQ(app_->platform.sound->playCount(), 0);
+    recorder_.nextFile = QString::fromStdString(wav);
+    ClickPair(w.get(), "cmdWaveFileBrowseNormal");
+    EXPECT_EQ(Setting("txtWaveFilesPath"), wav);
+    EXPECT_EQ(w->sound().path->text().toStdString(), wav);
+    EXPECT_EQ(app_->platform.sound->playCount(), 1);
+    EXPECT_EQ(app_->platform.sound->lastPlayed().toStdString(), wav);
+    // The next browse starts in the chosen file's place.
+    ClickPair(w.get(), "cmdWaveFileBrowseNormal");
+    EXPECT_EQ(recorder_.lastFileFolder.toStdString(), wav);
+}
+
+TEST_F(SettingsWindowTest, LabelsAreBoldWhileHoveredUntilTheBackgroundResetsThem) {
+    auto w = Open();
+    MovePointerOver(w->report().label);
+    MovePointerOver(w->sound().label);
+    EXPECT_TRUE(w->report().label->bold());
+    EXPECT_TRUE(w->sound().label->bold());
+    MovePointerOver(w->background());
+    EXPECT_FALSE(w->report().label->bold());
+    EXPECT_FALSE(w->sound().label->bold());
+}
+
+TEST_F(SettingsWindowTest, AStoredValueThatIsNoNumberLeavesItsBoxAlone) {
+    Store("chkMakeBackUp", "yes");
+    Store("chkRunAtStartup", "0");
+    auto w = Open();
+    EXPECT_FALSE(w->backup().box->isChecked());
+    EXPECT_FALSE(w->startup().box->isChecked());
+    EXPECT_FALSE(AutostartEntryExists());
+}
+
+}  // namespace
+}  // namespace vostrel::shell::testing
