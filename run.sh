@@ -7,4 +7,14 @@ cd "$(dirname "$0")"
 ./scripts/bootstrap
 cmake --preset release >/dev/null
 cmake --build --preset release
-exec build/release/vostrel-cli --help
+prefix="${WINEPREFIX:-$HOME/.wine}"
+if [ ! -f "$prefix/system.reg" ]; then
+  echo "run.sh: no Wine prefix at $prefix; using the sample machine in examples/" >&2
+  prefix=build/sample-prefix
+  [ -f "$prefix/system.reg" ] || examples/make-sample-prefix "$prefix"
+fi
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: no display; scanning with the command-line program instead" >&2
+  exec build/release/vostrel-cli scan --prefix "$prefix"
+fi
+exec build/release/vostrel --prefix "$prefix"
