@@ -27,11 +27,11 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildLnk(const LnkSpec& spec) {
+std::vector<std::uint8_t> BuildLnk(const LnkSpec& layout) {
     std::uint32_t flags = 0x80;  // strings in UTF-16
-    if (!spec.itemList.empty()) flags |= 0x01;
-    if (!spec.relativePath.empty()) flags |= 0x08;
-    if (!spec.workingDirectory.empty()) flags |= 0x10;
+    if (!layout.itemList.empty()) flags |= 0x01;
+    if (!layout.relativePath.empty()) flags |= 0x08;
+    if (!layout.workingDirectory.empty()) flags |= 0x10;
     std::vector<std::uint8_t> out;
     Put32(out, 0x4C);
     const std::uint8_t clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
@@ -43,13 +43,13 @@ std::vector<std::uint8_t> BuildLnk(const LnkSpec& spec) {
     Put32(out, 0);                              // icon index
     Put32(out, 1);                              // show command
     out.resize(out.size() + 12, 0);             // hot key and reserved
-    if (!spec.itemList.empty()) {
-        Put16(out, static_cast<std::uint32_t>(spec.itemList.size() + 2));
-        out.insert(out.end(), spec.itemList.begin(), spec.itemList.end());
+    if (!layout.itemList.empty()) {
+        Put16(out, static_cast<std::uint32_t>(layout.itemList.size() + 2));
+        out.insert(out.end(), layout.itemList.begin(), layout.itemList.end());
         Put16(out, 0);
     }
-    if (!spec.relativePath.empty()) PutString(out, spec.relativePath);
-    if (!spec.workingDirectory.empty()) PutString(out, spec.workingDirectory);
+    if (!layout.relativePath.empty()) PutString(out, layout.relativePath);
+    if (!layout.workingDirectory.empty()) PutString(out, layout.workingDirectory);
     Put32(out, 0);  // no extra data
     return out;
 }

@@ -14,7 +14,7 @@ struct LnkSpec {
     std::string workingDirectory;
 };
 
-std::vector<std::uint8_t> BuildLnk(const LnkSpec& spec);
+std::vector<std::uint8_t> BuildLnk(const LnkSpec& layout);
 
 // Shell items: the "My Computer" root, a drive ("C:\"), and a file entry in
 // the layout Windows Vista and later write (primary 8.3 name, long name in
