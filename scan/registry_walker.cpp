@@ -95,11 +95,13 @@ LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buf
     }
 }
 
-// Text reaches the program through the ANSI code page, where characters it
-// cannot carry turn into '?'. A path read that way names another file (or
-// none), so testing it would report a problem for a file that is right
-// there, and the repair would delete a sound entry. Such data is not tested:
-// it is handed on as empty text, which every check passes over.
+// On a platform whose registry calls pass text through the ANSI code page,
+// characters it cannot carry turn into '?'. A path read that way names
+// another file (or none), so testing it would report a problem for a file
+// that is right there, and the repair would delete a sound entry. Such data
+// is not tested: it is handed on as empty text, which every check passes
+// over. Text that came over whole (a real '?' in the data, or a backend that
+// hands over every character) is tested as it is.
 std::string FaithfulText(RegistryApi& registry, HKEY key, const std::string& valueName, DWORD type,
                          std::string text) {
     if (type != REG_SZ && type != REG_MULTI_SZ) return text;
@@ -111,7 +113,7 @@ std::string FaithfulText(RegistryApi& registry, HKEY key, const std::string& val
     for (std::size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<char16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
     const std::string stored = Utf16ToUtf8(wide.substr(0, wide.find(u'\0')));
-    return FitsAnsi(stored) ? text : std::string();
+    return stored == text ? text : std::string();
 }
 
 bool IsConfigurationRow(const Window& window) {

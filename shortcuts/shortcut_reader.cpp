@@ -48,12 +48,21 @@ std::string TestableTarget(std::string path) {
     return IsAbsoluteDrivePath(path) && path.find('%') == std::string::npos ? path : std::string();
 }
 
+// The local path of the link information is written in the ANSI code page
+// of the machine that made the link (Wine's shell writes no Unicode copy of
+// it), so a character that code page cannot carry is stored as '?', which no
+// file name holds. That path names another file or none: the forms kept in
+// UTF-16, the relative path and the shell item list, name the target then.
+// When neither does, the target is not tested at all, rather than judged by
+// a name it does not have.
 std::string LnkTarget(const LnkFile& lnk, std::string_view linkPath) {
-    if (!lnk.localPath.empty()) return TestableTarget(lnk.localPath);
+    const bool localPathLossy = lnk.localPath.find('?') != std::string::npos;
+    if (!lnk.localPath.empty() && !localPathLossy) return TestableTarget(lnk.localPath);
+    std::string target;
     if (!lnk.relativePath.empty())
-        return TestableTarget(ResolveRelativeTarget(FolderOf(linkPath), lnk.relativePath));
-    if (!lnk.itemList.empty()) return TestableTarget(ItemListPath(lnk.itemList));
-    return {};
+        target = TestableTarget(ResolveRelativeTarget(FolderOf(linkPath), lnk.relativePath));
+    if (target.empty() && !lnk.itemList.empty()) target = TestableTarget(ItemListPath(lnk.itemList));
+    return target;
 }
 
 void ReadLnk(const std::string& hostPath, std::string_view path, ShortcutInfo& info) {

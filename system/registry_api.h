@@ -1,9 +1,12 @@
 // The registry as the program needs it from the platform: the advapi32 calls,
 // with their handles, status codes and buffer rules, in the program's UTF-8.
 //
-// Text crosses this boundary as the ANSI ("A") functions of Windows hand it
-// over: names and text data pass through the ANSI code page (Windows-1252), so
-// characters it cannot carry arrive as '?'. Text data of REG_SZ, REG_EXPAND_SZ
+// Text crosses this boundary in UTF-8 under the rules of the ANSI ("A")
+// functions of Windows: buffer sizes and counts in bytes, ERROR_MORE_DATA.
+// The Wine backend hands over every character, as the wide functions see
+// it; the native one uses the A functions themselves, so there names and text
+// pass through the ANSI code page and characters it cannot carry arrive as
+// '?'. Text data of REG_SZ, REG_EXPAND_SZ
 // and REG_MULTI_SZ is UTF-8 with its terminating NUL(s); byte counts are counts
 // of those UTF-8 bytes. The raw calls give the stored bytes unchanged (UTF-16
 // for text kinds) so that a backup can put a value back exactly.

@@ -200,18 +200,19 @@ void WineFileSystem::AddDotEntries(const Folder& folder, std::u16string_view mas
     if (MatchesMask(u"..", mask)) found->push_back(FindData{folder.parentAttributes, "..", "", 0});
 }
 
-// The ANSI file calls of Windows take paths of at most MAX_PATH - 1 (259)
-// characters and refuse longer ones with ERROR_FILENAME_EXCED_RANGE; so do
-// we, so that a long path counts as refused (and so as existing) here too.
-static bool TooLongForAnsiCalls(std::string_view path) {
+// The file calls of Windows take paths of at most MAX_PATH - 1 (259)
+// characters, counted in UTF-16 units as the wide functions count them, and
+// refuse longer ones with ERROR_FILENAME_EXCED_RANGE; so do we, so that a
+// long path counts as refused (and so as existing) here too.
+static bool TooLongForFileCalls(std::string_view path) {
     constexpr std::size_t kMaxPath = 260;
-    if (path.size() < kMaxPath) return false;
-    return Utf8ToAnsi(path).size() >= kMaxPath;
+    if (path.size() < kMaxPath) return false;  // UTF-8 never has fewer bytes than units
+    return Utf8ToUtf16(path).size() >= kMaxPath;
 }
 
 LONG WineFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* found) {
     found->clear();
-    if (TooLongForAnsiCalls(pattern)) return ERROR_FILENAME_EXCED_RANGE;
+    if (TooLongForFileCalls(pattern)) return ERROR_FILENAME_EXCED_RANGE;
     // A pattern ending in a separator has no name to look for: Wine says so
     // before it looks at anything else.
     if (!pattern.empty() && (pattern.back() == '\\' || pattern.back() == '/'))
@@ -251,7 +252,7 @@ LONG WineFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* 
 }
 
 DWORD WineFileSystem::GetFileAttributes(std::string_view path) {
-    if (TooLongForAnsiCalls(path)) return INVALID_FILE_ATTRIBUTES;
+    if (TooLongForFileCalls(path)) return INVALID_FILE_ATTRIBUTES;
     const Located located = Locate(path);
     return located.status == ERROR_SUCCESS ? located.entry.attributes : INVALID_FILE_ATTRIBUTES;
 }

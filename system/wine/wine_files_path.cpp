@@ -3,6 +3,7 @@
 #include <array>
 
 #include "system/text.h"
+#include "system/wine/wine_case.h"
 
 namespace vostrel {
 
@@ -93,19 +94,7 @@ WindowsPath ParseWindowsPath(std::string_view path) {
     return out;
 }
 
-char16_t UpcaseUnit(char16_t c) {
-    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-    if (c == 0xB5) return 0x39C;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x101 && c <= 0x17F && FoldCase(static_cast<char16_t>(c - 1)) == c)
-        return static_cast<char16_t>(c - 1);
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3CB) return static_cast<char16_t>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    return c;
-}
+char16_t UpcaseUnit(char16_t c) { return WineUpcase(c); }
 
 bool NamesEqualNoCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;

@@ -36,8 +36,9 @@ bool HasWildcards(std::string_view text);
 // Win32 drops the dots and blanks a name ends with ("file. ." is "file").
 std::string StripTrailingDotsAndBlanks(std::string_view name);
 
-// Upper case of one UTF-16 unit, as names are compared (ASCII, Latin-1,
-// Latin Extended-A, Greek and Cyrillic).
+// Upper case of one UTF-16 unit, as Wine compares names: its Unicode case
+// table (see wine_case.h), so "日本", "ÉTÉ" and "été", "ΑΒΓ" and "αβγ" all
+// match as Wine matches them.
 char16_t UpcaseUnit(char16_t c);
 bool NamesEqualNoCase(std::u16string_view a, std::u16string_view b);
 

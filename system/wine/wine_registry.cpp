@@ -68,16 +68,18 @@ std::vector<std::string_view> PathParts(std::string_view path) {
 
 std::size_t Utf16Length(std::string_view text) { return WtfToUtf16(text).size(); }
 
-// Stored UTF-16 text as the A functions hand it over: through Windows-1252.
-std::string TextToAnsiSide(const std::vector<std::uint8_t>& bytes) {
+// Stored UTF-16 text as the program takes it: UTF-8, every character kept,
+// as the wide functions see it. Nothing passes through the ANSI code page,
+// so a path naming "日本" names that folder and not "??".
+std::string TextToProgramSide(const std::vector<std::uint8_t>& bytes) {
     std::u16string units(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i)
         units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    return AnsiView(Utf16ToUtf8(units));
+    return Utf16ToUtf8(units);
 }
 
-std::vector<std::uint8_t> TextFromAnsiSide(std::string_view text) {
-    const std::u16string units = Utf8ToUtf16(AnsiView(text));
+std::vector<std::uint8_t> TextFromProgramSide(std::string_view text) {
+    const std::u16string units = Utf8ToUtf16(text);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(units.size() * 2);
     for (char16_t u : units) {
@@ -108,26 +110,14 @@ std::string RunningMessage(const std::string& prefix, long pid) {
            quoted + " wineserver -w\", then try again.";
 }
 
-bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-// A name as the A functions see it; ASCII names are their own view.
-std::string_view AnsiName(std::string_view name, std::string& scratch) {
-    if (IsAscii(name)) return name;
-    scratch = AnsiView(name);
-    return scratch;
-}
-
-// The data of a value as the A functions hand it over, in `out`. Text of
-// ASCII characters only is, through the ANSI code page, those same bytes.
-void AnsiSideData(const RegFile& file, const RegFileValue& value, std::vector<std::uint8_t>& out) {
+// The data of a value as the program takes it, in `out`: text kinds in
+// UTF-8 (byte counts are counts of those bytes, as the A functions count
+// theirs), everything else as stored. ASCII text is its own UTF-8.
+void ProgramSideData(const RegFile& file, const RegFileValue& value, std::vector<std::uint8_t>& out) {
     if (IsTextKind(value.type) && RegFile::AsciiText(value, out)) return;
     file.ValueBytes(value, out);
     if (!IsTextKind(value.type)) return;
-    const std::string text = TextToAnsiSide(out);
+    const std::string text = TextToProgramSide(out);
     out.assign(text.begin(), text.end());
 }
 
@@ -273,7 +263,7 @@ LONG WineRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HK
     Place place;
     if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
     int budget = kMaxLinkFollows;
-    if (LONG status = Walk(place, AnsiName(subKey, pathScratch_), &place, &budget); status != ERROR_SUCCESS)
+    if (LONG status = Walk(place, subKey, &place, &budget); status != ERROR_SUCCESS)
         return status;
     *result = NewHandle(place, access);
     return ERROR_SUCCESS;
@@ -289,8 +279,7 @@ LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*option
     *result = kNullKey;
     Place place;
     if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
-    const std::string path = AnsiView(subKey);
-    const auto parts = PathParts(path);
+    const auto parts = PathParts(subKey);
     if (parts.size() > kMaxPathDepth) return ERROR_INVALID_PARAMETER;
     int budget = kMaxLinkFollows;
     std::size_t found = 0;
@@ -352,10 +341,10 @@ LONG WineRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* typ
     if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
     const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue* value = file.FindValue(*place.key, AnsiName(valueName, nameScratch_));
+    const RegFileValue* value = file.FindValue(*place.key, valueName);
     if (!value) return ERROR_FILE_NOT_FOUND;
     std::vector<std::uint8_t>& bytes = dataScratch_;
-    AnsiSideData(file, *value, bytes);
+    ProgramSideData(file, *value, bytes);
     if (type) *type = value->type;
     const auto size = static_cast<DWORD>(bytes.size());
     if (!data) {
@@ -377,7 +366,7 @@ LONG WineRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* ty
     if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
     const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue* value = file.FindValue(*place.key, AnsiName(valueName, nameScratch_));
+    const RegFileValue* value = file.FindValue(*place.key, valueName);
     if (!value) return ERROR_FILE_NOT_FOUND;
     if (type) *type = value->type;
     if (data) file.ValueBytes(*value, *data);
@@ -399,14 +388,14 @@ LONG WineRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, 
         RegFileKey* sub = place.key->subkeys[index];
         lastListed_ = {place.key, index, sub};
         childName = sub->name;
-        if (sub->hasClass) className = AnsiName(sub->keyClass, classScratch_);
+        if (sub->hasClass) className = sub->keyClass;
     } else {
         const auto children = Children(place);
         if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
-        childName = AnsiName(children[index].first, nameScratch_);
+        childName = children[index].first;
         return CopyChildName(childName, className, name, cchName, cls, cchClass);
     }
-    return CopyChildName(AnsiName(childName, nameScratch_), className, name, cchName, cls, cchClass);
+    return CopyChildName(childName, className, name, cchName, cls, cchClass);
 }
 
 LONG WineRegistry::CopyChildName(std::string_view nameA, std::string_view className, char* name,
@@ -433,10 +422,10 @@ LONG WineRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, 
     if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
     const RegFile& file = *hives_[place.hive].file;
     const RegFileValue& value = place.key->values[index];
-    const std::string_view nameA = AnsiName(value.name, nameScratch_);
+    const std::string_view nameA = value.name;
     std::vector<std::uint8_t>& bytes = dataScratch_;
     bytes.clear();
-    if (data || cbData) AnsiSideData(file, value, bytes);
+    if (data || cbData) ProgramSideData(file, value, bytes);
     if (type) *type = value.type;
     const bool nameFits = nameA.size() < *cchName;
     const bool dataFits = !data || bytes.size() <= *cbData;
@@ -459,7 +448,7 @@ LONG WineRegistry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
     if (!data && cbData > 0) return ERROR_INVALID_PARAMETER;
     std::vector<std::uint8_t> stored;
     if (IsTextKind(type))
-        stored = TextFromAnsiSide(std::string_view(reinterpret_cast<const char*>(data), cbData));
+        stored = TextFromProgramSide(std::string_view(reinterpret_cast<const char*>(data), cbData));
     else if (cbData > 0)
         stored.assign(data, data + cbData);
     return StoreValue(key, valueName, type, stored);
@@ -475,7 +464,7 @@ LONG WineRegistry::StoreValue(HKEY key, std::string_view valueName, DWORD type,
     Place place;
     if (LONG status = ResolveHandle(key, KEY_SET_VALUE, &place); status != ERROR_SUCCESS) return status;
     if (place.hive < 0) return ERROR_ACCESS_DENIED;
-    const std::string name = AnsiView(valueName);
+    const std::string name(valueName);
     if (Utf16Length(name) > kMaxValueNameUnits) return ERROR_INVALID_PARAMETER;
     if (auto why = WriteRefusal()) {
         lastError_ = *why;
@@ -513,7 +502,7 @@ LONG WineRegistry::DeleteValue(HKEY key, std::string_view valueName) {
     }
     RegFile& file = *hives_[place.hive].file;
     RegFileKey& target = *place.key;
-    const std::string name = AnsiView(valueName);
+    const std::string name(valueName);
     const RegFileValue* existing = file.FindValue(target, name);
     if (!existing) return ERROR_FILE_NOT_FOUND;
     const RegFileValue old = *existing;

@@ -9,7 +9,10 @@
 //
 // Opening a path through a symbolic link key ("#link" in the file) follows
 // its SymbolicLinkValue, as Windows does. Handles check the access they were
-// opened with.
+// opened with. Names and text data reach the program in full Unicode (UTF-8),
+// as Wine's wide functions see them: nothing passes through the ANSI code
+// page, while buffer sizes and ERROR_MORE_DATA follow the A functions'
+// rules, counted in bytes of that UTF-8.
 //
 // Every write saves the hive it changed at once: the whole file is written
 // beside the original, flushed and renamed over it, so a crash leaves the old
@@ -130,15 +133,12 @@ private:
     int batchDepth_ = 0;
     std::string lastError_;
     FileWriter writer_ = nullptr;
-    // Reused by the read calls so that a walk allocates nothing per value.
-    std::string nameScratch_;
-    std::string pathScratch_;
     struct Listed {
         const RegFileKey* parent = nullptr;
         std::size_t index = 0;
         const RegFileKey* child = nullptr;
     } lastListed_;  // the sub-key EnumKeyEx handed out last
-    std::string classScratch_;
+    // Reused by the read calls so that a walk allocates nothing per value.
     std::vector<std::uint8_t> dataScratch_;
 };
 

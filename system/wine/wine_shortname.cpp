@@ -1,6 +1,7 @@
 #include "system/wine/wine_shortname.h"
 
 #include "system/text.h"
+#include "system/wine/wine_case.h"
 
 namespace vostrel {
 
@@ -22,11 +23,11 @@ char16_t UpperAscii16(char16_t c) {
 std::uint16_t NameHash(std::u16string_view name) {
     std::uint16_t hash = 0xbeef;
     for (std::size_t i = 0; i + 1 < name.size(); ++i) {
-        hash = static_cast<std::uint16_t>((hash << 3) ^ (hash >> 5) ^ FoldCase(name[i]) ^
-                                          (FoldCase(name[i + 1]) << 8));
+        hash = static_cast<std::uint16_t>((hash << 3) ^ (hash >> 5) ^ WineDowncase(name[i]) ^
+                                          (WineDowncase(name[i + 1]) << 8));
     }
     if (!name.empty())
-        hash = static_cast<std::uint16_t>((hash << 3) ^ (hash >> 5) ^ FoldCase(name.back()));
+        hash = static_cast<std::uint16_t>((hash << 3) ^ (hash >> 5) ^ WineDowncase(name.back()));
     return hash;
 }
 

@@ -1,0 +1,186 @@
+// Names outside the ANSI code page on real Wine prefixes: folders made on
+// disk, the Run value planted with Wine's own `reg add`, the shortcuts made by
+// Wine's shell through wscript. A target that exists, whatever its
+// characters, is silent; one that is missing is reported, from the registry
+// and from a shortcut alike. The same holds when the prefix's own folder has
+// such a name, and the registry file Wine wrote still saves byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "scan/catalogue.h"
+#include "scan/registry_walker.h"
+#include "shortcuts/drive_walk.h"
+#include "support/scan_fakes.h"
+#include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
+#include "system/machine.h"
+#include "system/text.h"
+#include "system/wine/wine_reg_file.h"
+#include "system/wine/wine_registry.h"
+
+namespace vostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kNihon = "\xE6\x97\xA5\xE6\x9C\xAC";                 // 日本
+const std::string kGames = "Jeux \xC3\x89t\xC3\xA9 " + kNihon;        // Jeux Été 日本
+const std::string kGameExe = "C:\\Program Files\\" + kGames + "\\jeu.exe";
+const std::string kGoneExe = "C:\\Program Files\\" + kNihon + "\\gone.exe";
+const std::string kCafeExe = "C:\\Program Files\\Caf\xC3\xA9\\app.exe";
+const std::string kCafeGone = "C:\\Program Files\\Caf\xC3\xA9\\gone.exe";
+const std::string kLinks = "C:\\Raccourcis " + kNihon;
+
+// A VBScript string expression for UTF-8 text: ASCII runs in quotes, every
+// other UTF-16 unit as ChrW(n), so the script file itself stays ASCII
+// whatever code page wscript reads it in.
+std::string VbsText(const std::string& utf8) {
+    std::string out;
+    std::string run;
+    auto flush = [&] {
+        if (run.empty()) return;
+        out += (out.empty() ? "" : " & ") + ("\"" + run + "\"");
+        run.clear();
+    };
+    for (char16_t unit : Utf8ToUtf16(utf8)) {
+        if (unit < 0x80 && unit != u'"') {
+            run.push_back(static_cast<char>(unit));
+            continue;
+        }
+        flush();
+        out += (out.empty() ? "" : " & ") + ("ChrW(" + std::to_string(unit) + ")");
+    }
+    flush();
+    return out.empty() ? "\"\"" : out;
+}
+
+std::string ShortcutStatements(const std::string& link, const std::string& target) {
+    return "Set l = sh.CreateShortcut(" + VbsText(link) + ")\r\nl.TargetPath = " + VbsText(target) +
+           "\r\nl.Save\r\n";
+}
+
+class UnicodeWine : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+        // Wine takes the command line in the host's character set.
+        setenv("LC_ALL", "C.UTF-8", 1);
+        prefix_ = dir_ / GetParam();
+        testing::CopyTemplatePrefix(prefix_);
+        const std::string programs = prefix_ + "/drive_c/Program Files/";
+        testing::WriteTextFile(programs + kGames + "/jeu.exe", "MZ");
+        testing::WriteTextFile(programs + "Caf\xC3\xA9/app.exe", "MZ");
+        fs::create_directories(prefix_ + "/drive_c/Raccourcis " + kNihon);
+
+        for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
+                 {"Jeu", kGameExe}, {"Parti", kGoneExe}, {"Caf\xC3\xA9", kCafeExe}, {"Perdu", kCafeGone}})
+            ASSERT_EQ(testing::RunWine(prefix_, {"reg", "add", "HKLM\\" + kRun, "/v", name, "/d", data, "/f"}), 0);
+        ASSERT_EQ(testing::RunWine(prefix_, {"reg", "add", "HKCU\\Software\\" + kGames, "/v",
+                                             "\xC3\x89t\xC3\xA9 " + kNihon, "/d", kNihon, "/f"}),
+                  0);
+        std::string script = "Set sh = CreateObject(\"WScript.Shell\")\r\n";
+        script += ShortcutStatements(kLinks + "\\Jeu.lnk", kGameExe);
+        script += ShortcutStatements(kLinks + "\\Parti " + kNihon + ".lnk", kGoneExe);
+        script += ShortcutStatements(kLinks + "\\Caf\xC3\xA9.lnk", kCafeExe);
+        script += ShortcutStatements(kLinks + "\\Perdu.lnk", kCafeGone);
+        {
+            std::ofstream out(prefix_ + "/drive_c/make-links.vbs", std::ios::binary);
+            out << script;
+        }
+        ASSERT_EQ(testing::RunWine(prefix_, {"wscript", "C:\\make-links.vbs"}), 0);
+        testing::WaitForWineserver(prefix_);
+        fs::remove(prefix_ + "/drive_c/make-links.vbs");
+    }
+    void TearDown() override {
+        if (!prefix_.empty()) testing::KillWineserver(prefix_);
+    }
+
+    testing::TempDir dir_;
+    std::string prefix_;
+};
+
+TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
+    for (const char* link : {"Jeu.lnk", "Caf\xC3\xA9.lnk", "Perdu.lnk"})
+        ASSERT_TRUE(fs::exists(prefix_ + "/drive_c/Raccourcis " + kNihon + "/" + link)) << link;
+    MachineResult opened = OpenWinePrefix(prefix_);
+    ASSERT_TRUE(opened.machine) << opened.error;
+    testing::MemorySettings settings;
+    testing::RecordingWindow window;
+    MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
+    ScanKeyValues(form, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE",
+                  Control::lblRegistryFilesScan);
+    std::vector<std::string> data;
+    for (std::size_t i = 1; i <= form.lvwErrors.Count(); ++i) data.push_back(form.lvwErrors.SubItem(i, 2));
+    EXPECT_EQ(data, (std::vector<std::string>{kGoneExe, kCafeGone}));
+
+    ScanFolderForShortcuts(form, kLinks);
+    std::vector<std::string> links;
+    for (const auto& row : form.lvwShortcut.rows()) links.push_back(row.text);
+    std::sort(links.begin(), links.end());
+    EXPECT_EQ(links, (std::vector<std::string>{kLinks + "\\Parti " + kNihon + ".lnk", kLinks + "\\Perdu.lnk"}));
+}
+
+TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
+    const std::string userReg = prefix_ + "/user.reg";
+    const std::string written = testing::ReadTextFile(userReg);
+    ASSERT_NE(written.find("\\\\Jeux \\x00c9t\\x00e9 \\x65e5\\x672c]"), std::string::npos)
+        << "Wine writes such names with \\x escapes";
+    std::string error;
+    auto parsed = RegFile::Parse(userReg, written, &error);
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_EQ(parsed->Serialize(), written);
+
+    auto registry = OpenWineRegistry(prefix_, &error);
+    ASSERT_TRUE(registry) << error;
+    HKEY key = kNullKey;
+    // Letter case of names outside ASCII folds as Wine folds it.
+    ASSERT_EQ(registry->OpenKeyEx(HKEY_CURRENT_USER, "Software\\JEUX \xC3\x89T\xC3\x89 " + kNihon, KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
+    char name[64];
+    DWORD nameSize = sizeof name;
+    DWORD type = 0;
+    std::uint8_t value[64];
+    DWORD valueSize = 3;  // too small: the sizes are counted in UTF-8 bytes
+    EXPECT_EQ(registry->EnumValue(key, 0, name, &nameSize, &type, value, &valueSize), ERROR_MORE_DATA);
+    EXPECT_EQ(valueSize, kNihon.size() + 1);
+    nameSize = sizeof name;
+    valueSize = sizeof value;
+    ASSERT_EQ(registry->EnumValue(key, 0, name, &nameSize, &type, value, &valueSize), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(name, nameSize), "\xC3\x89t\xC3\xA9 " + kNihon);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(value), valueSize), kNihon + '\0');
+
+    // A value written through the program reads back the same in Wine.
+    const std::string text = "C:\\" + kNihon + "\\\xF0\x9F\x98\x80.exe";
+    ASSERT_EQ(registry->SetValueEx(key, "\xC3\xA9t\xC3\xA9 " + kNihon, REG_SZ,
+                                   reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                                   static_cast<DWORD>(text.size() + 1)),
+              ERROR_SUCCESS);
+    registry->CloseKey(key);
+    registry.reset();
+    // Wine exports it (as UTF-16) with every character.
+    ASSERT_EQ(testing::RunWine(prefix_, {"reg", "export", "HKCU\\Software\\" + kGames, "C:\\out.reg", "/y"}), 0);
+    testing::WaitForWineserver(prefix_);
+    const std::string exported = testing::ReadTextFile(prefix_ + "/drive_c/out.reg");
+    std::u16string units(exported.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(exported[2 * i]) |
+                                         (static_cast<unsigned char>(exported[2 * i + 1]) << 8));
+    const std::string shown = Utf16ToUtf8(units);
+    EXPECT_NE(shown.find("\"\xC3\x89t\xC3\xA9 " + kNihon + "\"=\"C:\\\\" + kNihon + "\\\\\xF0\x9F\x98\x80.exe\""),
+              std::string::npos)
+        << shown;
+}
+
+INSTANTIATE_TEST_SUITE_P(Prefixes, UnicodeWine,
+                         ::testing::Values(std::string("prefix"), "pr\xC3\xA9" "fixe " + kNihon),
+                         [](const auto& info) { return info.index == 0 ? "PlainFolder" : "NonLatinFolder"; });
+
+}  // namespace
+}  // namespace vostrel
