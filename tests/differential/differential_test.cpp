@@ -17,6 +17,7 @@
 
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
+#include "system/text.h"
 
 namespace vostrel {
 namespace {
@@ -167,8 +168,21 @@ protected:
 // Among the planted values is a path longer than MAX_PATH (App Paths\vostrel-long,
 // value "c"): the A functions refuse it (ERROR_FILENAME_EXCED_RANGE), on
 // Windows as in Wine, so the existence test counts it as present.
+//
+// One departure is by design: the Windows build reads the registry through
+// the A functions, so text the ANSI code page cannot carry reaches it as '?'
+// and such data is left untested there; the Linux build reads every
+// character, as Wine's wide functions see it, and tests it. Rows holding such
+// characters are therefore the Linux build's alone: they are taken out of the
+// comparison, and the Linux build must list the planted ones.
 TEST_F(Differential, BothScansListTheSameProblems) {
-    const auto windowsErrors = Rows(windows_, "lvwErrors"), linuxErrors = Rows(linux_, "lvwErrors");
+    const auto windowsErrors = Rows(windows_, "lvwErrors");
+    std::vector<std::string> linuxErrors, linuxOnly;
+    for (auto& row : Rows(linux_, "lvwErrors")) (FitsAnsi(row) ? linuxErrors : linuxOnly).push_back(row);
+    for (const auto& row : windowsErrors) EXPECT_TRUE(FitsAnsi(row)) << "the A functions gave " << row;
+    ASSERT_EQ(linuxOnly.size(), 1u) << "rows outside the ANSI code page:\n" << Difference({}, linuxOnly);
+    EXPECT_NE(linuxOnly[0].find("C:\\\\\xE6\x97\xA5\xE6\x9C\xAC\\\\vostrel-gone.exe"), std::string::npos)
+        << linuxOnly[0];
     EXPECT_EQ(windowsErrors, linuxErrors) << "registry rows differ:\n" << Difference(windowsErrors, linuxErrors);
     const auto windowsLinks = Rows(windows_, "lvwShortcut"), linuxLinks = Rows(linux_, "lvwShortcut");
     EXPECT_EQ(windowsLinks, linuxLinks) << "shortcut rows differ:\n" << Difference(windowsLinks, linuxLinks);

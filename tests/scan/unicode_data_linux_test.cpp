@@ -1,5 +1,6 @@
-// Registry data whose text the ANSI code page cannot carry must never be
-// reported as missing: the file may well be there under its real name.
+// Registry data whose text the ANSI code page cannot carry is tested by its
+// real name on a Wine prefix: a file that is there is never reported, a
+// missing one is, whatever its characters.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -48,19 +49,24 @@ void SetText(RegistryApi& registry, const std::string& keyPath, const std::strin
     registry.CloseKey(key);
 }
 
-TEST(UnicodeData, PathsOutsideTheAnsiCodePageAreNotReported) {
+TEST(UnicodeData, PathsOutsideTheAnsiCodePageAreTestedByTheirRealNames) {
     testing::TempDir dir;
     const std::string prefix = MinimalPrefix(dir);
-    // "C:\日本\app.exe" and "C:\Apps\😀.exe" exist; "C:\Café\gone.exe" does not.
+    // "C:\日本\app.exe" and "C:\Apps\😀.exe" exist; the "gone" files do not.
     testing::WriteTextFile(dir / "drive_c/\xE6\x97\xA5\xE6\x9C\xAC/app.exe", "MZ");
     testing::WriteTextFile(dir / "drive_c/Apps/\xF0\x9F\x98\x80.exe", "MZ");
     {
         MachineResult opened = OpenWinePrefix(prefix);
         ASSERT_TRUE(opened.machine) << opened.error;
-        SetText(*opened.machine->registry, kAppPaths + "\\app.exe", "", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
-        SetText(*opened.machine->registry, kAppPaths + "\\smile.exe", "", "C:\\Apps\\\xF0\x9F\x98\x80.exe");
-        SetText(*opened.machine->registry, kAppPaths + "\\gone.exe", "", "C:\\Caf\xC3\xA9\\gone.exe");
-        SetText(*opened.machine->registry, kAppPaths + "\\what.exe", "", "C:\\Gone\\wh?t.exe");
+        RegistryApi& registry = *opened.machine->registry;
+        SetText(registry, kAppPaths + "\\app.exe", "", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
+        SetText(registry, kAppPaths + "\\smile.exe", "", "C:\\Apps\\\xF0\x9F\x98\x80.exe");
+        // Upper case of the stored name: found as Wine finds it.
+        SetText(registry, kAppPaths + "\\upper.exe", "", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\APP.EXE");
+        SetText(registry, kAppPaths + "\\gone.exe", "", "C:\\Caf\xC3\xA9\\gone.exe");
+        SetText(registry, kAppPaths + "\\nihon.exe", "", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\gone.exe");
+        SetText(registry, kAppPaths + "\\smilegone.exe", "", "C:\\Apps\\\xF0\x9F\x98\x81.exe");
+        SetText(registry, kAppPaths + "\\what.exe", "", "C:\\Gone\\wh?t.exe");
     }
     MachineResult opened = OpenWinePrefix(prefix);
     ASSERT_TRUE(opened.machine) << opened.error;
@@ -69,11 +75,14 @@ TEST(UnicodeData, PathsOutsideTheAnsiCodePageAreNotReported) {
     MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
     WalkRegistryKeys(form, HKEY_LOCAL_MACHINE, kAppPaths, kSectionAppPaths, "HKEY_LOCAL_MACHINE",
                      Control::lblRegistryFilesScan);
-    ASSERT_EQ(form.lvwErrors.Count(), 2u);
-    // A text the code page carries is still tested and reported, and so is a
-    // real question mark stored in the data.
-    EXPECT_EQ(form.lvwErrors.SubItem(1, 2), "C:\\Caf\xC3\xA9\\gone.exe");
-    EXPECT_EQ(form.lvwErrors.SubItem(2, 2), "C:\\Gone\\wh?t.exe");
+    std::vector<std::string> reported;
+    for (std::size_t i = 1; i <= form.lvwErrors.Count(); ++i) reported.push_back(form.lvwErrors.SubItem(i, 2));
+    // In the order of the keys: gone, nihon, smilegone, what. A real question
+    // mark stored in the data is tested too.
+    EXPECT_EQ(reported, (std::vector<std::string>{"C:\\Caf\xC3\xA9\\gone.exe",
+                                                  "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\gone.exe",
+                                                  "C:\\Apps\\\xF0\x9F\x98\x81.exe",
+                                                  "C:\\Gone\\wh?t.exe"}));
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // Wine's shell through wscript. A target that exists, whatever its
 // characters, is silent; one that is missing is reported, from the registry
 // and from a shortcut alike. The same holds when the prefix's own folder has
-// such a name, and the registry file Wine wrote still saves byte for byte.
+// such a name, the registry file Wine wrote still saves byte for byte, and a
+// repair backs up and restores such values and shortcuts exactly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,10 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "results/backup_file.h"
+#include "results/repair.h"
 #include "scan/catalogue.h"
 #include "scan/registry_walker.h"
 #include "shortcuts/drive_walk.h"
 #include "support/scan_fakes.h"
+#include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 #include "system/machine.h"
@@ -64,6 +68,15 @@ std::string VbsText(const std::string& utf8) {
 std::string ShortcutStatements(const std::string& link, const std::string& target) {
     return "Set l = sh.CreateShortcut(" + VbsText(link) + ")\r\nl.TargetPath = " + VbsText(target) +
            "\r\nl.Save\r\n";
+}
+
+// The text of a HKLM value, empty when it is missing.
+std::string ReadRegistryText(RegistryApi& registry, const std::string& keyPath, const std::string& name) {
+    HKEY key = kNullKey;
+    if (registry.OpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    const std::string text = ReadValueAsText(registry, key, name);
+    registry.CloseKey(key);
+    return text;
 }
 
 class UnicodeWine : public ::testing::TestWithParam<std::string> {
@@ -176,6 +189,62 @@ TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
     EXPECT_NE(shown.find("\"\xC3\x89t\xC3\xA9 " + kNihon + "\"=\"C:\\\\" + kNihon + "\\\\\xF0\x9F\x98\x80.exe\""),
               std::string::npos)
         << shown;
+}
+
+TEST_P(UnicodeWine, RepairBacksUpAndRestoresEveryCharacter) {
+    const std::string brokenLink = prefix_ + "/drive_c/Raccourcis " + kNihon + "/Parti " + kNihon + ".lnk";
+    const std::string linkBytes = testing::ReadTextFile(brokenLink);
+    std::vector<std::uint8_t> runBytes;
+    {
+        auto registry = OpenWineRegistry(prefix_, nullptr);
+        ASSERT_TRUE(registry);
+        HKEY key = kNullKey;
+        ASSERT_EQ(registry->OpenKeyEx(HKEY_LOCAL_MACHINE, kRun, KEY_READ, &key), ERROR_SUCCESS);
+        DWORD type = 0;
+        ASSERT_EQ(registry->QueryValueRaw(key, "Parti", &type, &runBytes), ERROR_SUCCESS);
+    }
+    testing::TempDir work;
+    testing::MemorySettings settings;
+    settings.Save("txtBackup", work / "backups");
+    std::string backup;
+    {
+        MachineResult opened = OpenWinePrefix(prefix_);
+        ASSERT_TRUE(opened.machine) << opened.error;
+        testing::AnsweringWindow window;
+        MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
+        ScanKeyValues(form, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE",
+                      Control::lblRegistryFilesScan);
+        ScanFolderForShortcuts(form, kLinks);
+        ASSERT_EQ(form.lvwErrors.Count(), 2u);
+        ASSERT_EQ(form.lvwShortcut.Count(), 2u);
+        const RepairOutcome outcome = ImgRepairMouseMove_Click(form);
+        EXPECT_FALSE(outcome.refusal.has_value());
+        EXPECT_EQ(outcome.kept, 0);
+        backup = outcome.backupFilePath;
+        ASSERT_FALSE(backup.empty());
+    }
+    EXPECT_FALSE(fs::exists(brokenLink));
+    // The existing game's shortcut and Run value were never touched.
+    EXPECT_TRUE(fs::exists(prefix_ + "/drive_c/Raccourcis " + kNihon + "/Jeu.lnk"));
+    {
+        MachineResult opened = OpenWinePrefix(prefix_);
+        ASSERT_TRUE(opened.machine) << opened.error;
+        EXPECT_EQ(ReadRegistryText(*opened.machine->registry, kRun, "Jeu"), kGameExe);
+        EXPECT_EQ(ReadRegistryText(*opened.machine->registry, kRun, "Parti"), "");
+        const RestoreReport report =
+            RestoreBackupFile(*opened.machine->registry, *opened.machine->files, settings, backup);
+        EXPECT_TRUE(report.ok()) << report.failures.front();
+    }
+    EXPECT_EQ(testing::ReadTextFile(brokenLink), linkBytes);
+    auto registry = OpenWineRegistry(prefix_, nullptr);
+    ASSERT_TRUE(registry);
+    HKEY key = kNullKey;
+    ASSERT_EQ(registry->OpenKeyEx(HKEY_LOCAL_MACHINE, kRun, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD type = 0;
+    std::vector<std::uint8_t> restored;
+    ASSERT_EQ(registry->QueryValueRaw(key, "Parti", &type, &restored), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(restored, runBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefixes, UnicodeWine,

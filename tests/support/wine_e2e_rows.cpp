@@ -105,7 +105,7 @@ std::vector<RowTexts> ExpectedWineRows() {
         Row(kLm, "gone.hlp", "C:\\Program Files\\Gone\\gone.hlp", "Help Files", "SOFTWARE\\Microsoft\\Windows\\Help"),
         Row(kLm, "SharedFile", "C:\\Program Files\\Common Files\\Gone\\shared.dll", "Microsoft Shared", "SOFTWARE\\Microsoft\\Shared Tools\\GoneShared"),
         // "GoneLong" (a path of more than MAX_PATH characters) yields no row:
-        // Windows' ANSI file calls refuse such a path, so it counts as existing.
+        // Windows' file calls refuse such a path, so it counts as existing.
         Row(kLm, "GoneStartup", "C:\\windows\\system32\\gonestart.exe", "Windows Startup", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
         Row(kLm, "DisplayIcon", "C:\\Program Files\\Gone\\app.exe", "Uninstall Section", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneApp"),
         Row(kLm, "UninstallString", "C:\\Program Files\\Gone\\uninst.exe", "Uninstall Section", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneApp"),

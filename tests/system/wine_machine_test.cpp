@@ -52,7 +52,7 @@ TEST(WineMachine, FreshPrefixHasDriveCAndItsFolders) {
     EXPECT_FALSE(FileExists(*m.files, "C:\\windows\\system32"));
     EXPECT_FALSE(FileExists(*m.files, "C:\\windows\\system32\\no-such-file.dll"));
     EXPECT_EQ(GetShortPath(*m.files, "C:\\Program Files"), "C:\\PROG~FBU");
-    // The ANSI file calls refuse paths of MAX_PATH characters or more, so
+    // The file calls refuse paths of MAX_PATH characters or more, so
     // such a path counts as existing, as it does on Windows.
     const std::string longPath = "C:\\" + std::string(252, 'a') + "\\x.exe";
     EXPECT_TRUE(FileExists(*m.files, longPath));

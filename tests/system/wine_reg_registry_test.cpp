@@ -1,5 +1,5 @@
 // The advapi32-like registry over a Wine prefix: roots, handles, links,
-// buffer rules, the ANSI side, saving, refusing, and Wine as a peer.
+// buffer rules, text in full Unicode, saving, refusing, and Wine as a peer.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -189,33 +189,43 @@ TEST_F(WineRegistryTest, GrowingBuffersReachLongNamesAndData) {
     EXPECT_EQ(api.EnumKeyEx(key.get(), 1, name, &nameSize, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 }
 
-TEST_F(WineRegistryTest, TheAnsiSideCarriesWindows1252) {
+TEST_F(WineRegistryTest, TextCarriesEveryCharacterInUtf8) {
     RegistryApi& api = *registry_;
     ScopedKey key(api);
     ASSERT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Vostrel", key.out()), ERROR_SUCCESS);
     DWORD type = 0, size = 0;
     ASSERT_EQ(api.QueryValueEx(key.get(), "TEXT", &type, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(size, 8u);  // "Caf" + UTF-8 e-acute + " " + "?" + NUL
+    EXPECT_EQ(size, 10u);  // "Caf" + UTF-8 e-acute (2) + " " + UTF-8 日 (3) + NUL
     std::vector<std::uint8_t> data(size);
+    DWORD small = 9;  // a byte short: the count needed comes back
+    EXPECT_EQ(api.QueryValueEx(key.get(), "text", &type, data.data(), &small), ERROR_MORE_DATA);
+    EXPECT_EQ(small, 10u);
     ASSERT_EQ(api.QueryValueEx(key.get(), "text", &type, data.data(), &size), ERROR_SUCCESS);
-    EXPECT_EQ(std::string(data.begin(), data.end()), std::string("Caf\xC3\xA9 ?\0", 8));
+    EXPECT_EQ(std::string(data.begin(), data.end()), std::string("Caf\xC3\xA9 \xE6\x97\xA5\0", 10));
     // The raw bytes stay as stored.
     EXPECT_EQ(Raw(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "Text"),
               (std::vector<std::uint8_t>{'C', 0, 'a', 0, 'f', 0, 0xE9, 0, ' ', 0, 0xE5, 0x65, 0, 0}));
-    // A name Windows-1252 cannot carry enumerates as '?'.
-    bool sawQuestionMark = false;
+    // A name outside Windows-1252 enumerates as itself, its size in UTF-8
+    // bytes, and opens by that name.
+    bool sawName = false;
     for (DWORD i = 0;; ++i) {
         char name[400];
         DWORD nameSize = sizeof name;
         if (api.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        sawQuestionMark |= std::string(name, nameSize) == "?";
+        if (std::string(name, nameSize) != "\xE6\x97\xA5") continue;
+        sawName = true;
+        nameSize = 3;
+        EXPECT_EQ(api.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+        EXPECT_EQ(nameSize, 4u);
     }
-    EXPECT_TRUE(sawQuestionMark);
+    EXPECT_TRUE(sawName);
+    EXPECT_EQ(api.QueryValueEx(key.get(), "\xE6\x97\xA5", &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(api.QueryValueEx(key.get(), "?", &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
     // REG_MULTI_SZ reads whole; REG_EXPAND_SZ as text too.
     ASSERT_EQ(api.QueryValueEx(key.get(), "Multi", &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 14u);
 
-    // Text written through the A side: exactly the given characters, no NUL added.
+    // Text written from UTF-8: exactly the given characters, no NUL added.
     const std::string abc = "abc";
     ASSERT_EQ(api.SetValueEx(key.get(), "NoNul", REG_SZ, reinterpret_cast<const std::uint8_t*>(abc.data()), 3),
               ERROR_SUCCESS);
@@ -224,12 +234,21 @@ TEST_F(WineRegistryTest, TheAnsiSideCarriesWindows1252) {
     size = 0;
     api.QueryValueEx(key.get(), "NoNul", &type, nullptr, &size);
     EXPECT_EQ(size, 3u);
-    const std::string wide = "\xE6\x97\xA5\xC3\xA9";  // a CJK character and e-acute
-    ASSERT_EQ(api.SetValueEx(key.get(), "Wide", REG_SZ, reinterpret_cast<const std::uint8_t*>(wide.data()),
+    // A CJK character, e-acute and a character outside the Basic Multilingual
+    // Plane (a surrogate pair), under a name of such characters.
+    const std::string wide = "\xE6\x97\xA5\xC3\xA9\xF0\x9F\x98\x80";
+    ASSERT_EQ(api.SetValueEx(key.get(), "Wide \xE6\x97\xA5", REG_SZ, reinterpret_cast<const std::uint8_t*>(wide.data()),
                              static_cast<DWORD>(wide.size() + 1)),
               ERROR_SUCCESS);
-    EXPECT_EQ(Raw(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "Wide"),
-              (std::vector<std::uint8_t>{'?', 0, 0xE9, 0, 0, 0}));
+    EXPECT_EQ(Raw(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "WIDE \xE6\x97\xA5"),
+              (std::vector<std::uint8_t>{0xE5, 0x65, 0xE9, 0, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}));
+    ScopedKey created(api);
+    ASSERT_EQ(api.CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Vostrel\\\xC3\x89t\xC3\xA9 \xE6\x97\xA5", 0,
+                              KEY_ALL_ACCESS, created.out(), nullptr),
+              ERROR_SUCCESS);
+    ScopedKey opened(api);
+    EXPECT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Vostrel\\\xC3\xA9T\xC3\x89 \xE6\x97\xA5", opened.out()),
+              ERROR_SUCCESS);
 }
 
 TEST_F(WineRegistryTest, AccessMasksAreChecked) {
