@@ -8,9 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "results/repair.h"
 #include "scan/catalogue.h"
 #include "scan/registry_walker.h"
+#include "scan/scan_driver.h"
 #include "shortcuts/drive_walk.h"
 #include "support/scan_fakes.h"
 #include "support/shortcut_fakes.h"
@@ -42,32 +46,29 @@ const std::string kCafeExe = "C:\\Program Files\\Caf\xC3\xA9\\app.exe";
 const std::string kCafeGone = "C:\\Program Files\\Caf\xC3\xA9\\gone.exe";
 const std::string kLinks = "C:\\Raccourcis " + kNihon;
 
-// A VBScript string expression for UTF-8 text: ASCII runs in quotes, every
-// other UTF-16 unit as ChrW(n), so the script file itself stays ASCII
-// whatever code page wscript reads it in.
-std::string VbsText(const std::string& utf8) {
-    std::string out;
-    std::string run;
-    auto flush = [&] {
-        if (run.empty()) return;
-        out += (out.empty() ? "" : " & ") + ("\"" + run + "\"");
-        run.clear();
-    };
+// A JScript string literal for UTF-8 text: every unit outside ASCII as
+// \uXXXX, so the script file itself stays ASCII whatever code page wscript
+// reads it in.
+std::string JsText(const std::string& utf8) {
+    std::string out = "\"";
     for (char16_t unit : Utf8ToUtf16(utf8)) {
-        if (unit < 0x80 && unit != u'"') {
-            run.push_back(static_cast<char>(unit));
-            continue;
+        if (unit == u'\\' || unit == u'"') {
+            out += '\\';
+            out += static_cast<char>(unit);
+        } else if (unit < 0x80) {
+            out += static_cast<char>(unit);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(unit));
+            out += escaped;
         }
-        flush();
-        out += (out.empty() ? "" : " & ") + ("ChrW(" + std::to_string(unit) + ")");
     }
-    flush();
-    return out.empty() ? "\"\"" : out;
+    return out + "\"";
 }
 
 std::string ShortcutStatements(const std::string& link, const std::string& target) {
-    return "Set l = sh.CreateShortcut(" + VbsText(link) + ")\r\nl.TargetPath = " + VbsText(target) +
-           "\r\nl.Save\r\n";
+    return "l = sh.CreateShortcut(" + JsText(link) + ");\r\nl.TargetPath = " + JsText(target) +
+           ";\r\nl.Save();\r\n";
 }
 
 // The text of a HKLM value, empty when it is missing.
@@ -79,49 +80,75 @@ std::string ReadRegistryText(RegistryApi& registry, const std::string& keyPath, 
     return text;
 }
 
+// Plants the folders, the values and the shortcuts in a copy of the template
+// prefix at `prefix`; what went wrong, or nothing.
+std::string Plant(const std::string& prefix) {
+    testing::CopyTemplatePrefix(prefix);
+    const std::string programs = prefix + "/drive_c/Program Files/";
+    testing::WriteTextFile(programs + kGames + "/jeu.exe", "MZ");
+    testing::WriteTextFile(programs + "Caf\xC3\xA9/app.exe", "MZ");
+    fs::create_directories(prefix + "/drive_c/Raccourcis " + kNihon);
+    for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
+             {"Jeu", kGameExe}, {"Parti", kGoneExe}, {"Caf\xC3\xA9", kCafeExe}, {"Perdu", kCafeGone}})
+        if (testing::RunWine(prefix, {"reg", "add", "HKLM\\" + kRun, "/v", name, "/d", data, "/f"}) != 0)
+            return "reg add failed for " + name;
+    if (testing::RunWine(prefix, {"reg", "add", "HKCU\\Software\\" + kGames, "/v", "\xC3\x89t\xC3\xA9 " + kNihon,
+                                  "/d", kNihon, "/f"}) != 0)
+        return "reg add failed for the key of names";
+    std::string script = "var sh = new ActiveXObject(\"WScript.Shell\");\r\nvar l;\r\n";
+    script += ShortcutStatements(kLinks + "\\Jeu.lnk", kGameExe);
+    script += ShortcutStatements(kLinks + "\\Parti " + kNihon + ".lnk", kGoneExe);
+    script += ShortcutStatements(kLinks + "\\Caf\xC3\xA9.lnk", kCafeExe);
+    script += ShortcutStatements(kLinks + "\\Perdu.lnk", kCafeGone);
+    {
+        std::ofstream out(prefix + "/drive_c/make-links.js", std::ios::binary);
+        out << script;
+    }
+    const int status = testing::RunWine(prefix, {"wscript", "C:\\make-links.js"});
+    testing::WaitForWineserver(prefix);
+    fs::remove(prefix + "/drive_c/make-links.js");
+    if (status != 0) return "wscript failed";
+    for (const char* link : {"Jeu.lnk", "Caf\xC3\xA9.lnk", "Perdu.lnk"})
+        if (!fs::exists(prefix + "/drive_c/Raccourcis " + kNihon + "/" + link))
+            return std::string("wscript made no ") + link;
+    return {};
+}
+
+// One planted prefix per folder name, made on first use and kept for every
+// test of that name (a test that changes it puts it back).
 class UnicodeWine : public ::testing::TestWithParam<std::string> {
 protected:
+    struct Planted {
+        testing::TempDir dir;
+        std::string prefix;
+        std::string error;
+    };
+    static std::map<std::string, std::unique_ptr<Planted>>& Prefixes() {
+        static std::map<std::string, std::unique_ptr<Planted>> prefixes;
+        return prefixes;
+    }
+    static void TearDownTestSuite() {
+        for (auto& [name, planted] : Prefixes()) testing::KillWineserver(planted->prefix);
+        Prefixes().clear();
+    }
     void SetUp() override {
         if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
         // Wine takes the command line in the host's character set.
         setenv("LC_ALL", "C.UTF-8", 1);
-        prefix_ = dir_ / GetParam();
-        testing::CopyTemplatePrefix(prefix_);
-        const std::string programs = prefix_ + "/drive_c/Program Files/";
-        testing::WriteTextFile(programs + kGames + "/jeu.exe", "MZ");
-        testing::WriteTextFile(programs + "Caf\xC3\xA9/app.exe", "MZ");
-        fs::create_directories(prefix_ + "/drive_c/Raccourcis " + kNihon);
-
-        for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
-                 {"Jeu", kGameExe}, {"Parti", kGoneExe}, {"Caf\xC3\xA9", kCafeExe}, {"Perdu", kCafeGone}})
-            ASSERT_EQ(testing::RunWine(prefix_, {"reg", "add", "HKLM\\" + kRun, "/v", name, "/d", data, "/f"}), 0);
-        ASSERT_EQ(testing::RunWine(prefix_, {"reg", "add", "HKCU\\Software\\" + kGames, "/v",
-                                             "\xC3\x89t\xC3\xA9 " + kNihon, "/d", kNihon, "/f"}),
-                  0);
-        std::string script = "Set sh = CreateObject(\"WScript.Shell\")\r\n";
-        script += ShortcutStatements(kLinks + "\\Jeu.lnk", kGameExe);
-        script += ShortcutStatements(kLinks + "\\Parti " + kNihon + ".lnk", kGoneExe);
-        script += ShortcutStatements(kLinks + "\\Caf\xC3\xA9.lnk", kCafeExe);
-        script += ShortcutStatements(kLinks + "\\Perdu.lnk", kCafeGone);
-        {
-            std::ofstream out(prefix_ + "/drive_c/make-links.vbs", std::ios::binary);
-            out << script;
+        auto& planted = Prefixes()[GetParam()];
+        if (!planted) {
+            planted = std::make_unique<Planted>();
+            planted->prefix = planted->dir / GetParam();
+            planted->error = Plant(planted->prefix);
         }
-        ASSERT_EQ(testing::RunWine(prefix_, {"wscript", "C:\\make-links.vbs"}), 0);
-        testing::WaitForWineserver(prefix_);
-        fs::remove(prefix_ + "/drive_c/make-links.vbs");
-    }
-    void TearDown() override {
-        if (!prefix_.empty()) testing::KillWineserver(prefix_);
+        ASSERT_TRUE(planted->error.empty()) << planted->error;
+        prefix_ = planted->prefix;
     }
 
-    testing::TempDir dir_;
     std::string prefix_;
 };
 
 TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
-    for (const char* link : {"Jeu.lnk", "Caf\xC3\xA9.lnk", "Perdu.lnk"})
-        ASSERT_TRUE(fs::exists(prefix_ + "/drive_c/Raccourcis " + kNihon + "/" + link)) << link;
     MachineResult opened = OpenWinePrefix(prefix_);
     ASSERT_TRUE(opened.machine) << opened.error;
     testing::MemorySettings settings;
@@ -143,7 +170,7 @@ TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
 TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
     const std::string userReg = prefix_ + "/user.reg";
     const std::string written = testing::ReadTextFile(userReg);
-    ASSERT_NE(written.find("\\\\Jeux \\x00c9t\\x00e9 \\x65e5\\x672c]"), std::string::npos)
+    ASSERT_NE(written.find("\\\\Jeux \\xc9t\\xe9 \\x65e5\\x672c]"), std::string::npos)
         << "Wine writes such names with \\x escapes";
     std::string error;
     auto parsed = RegFile::Parse(userReg, written, &error);
@@ -214,6 +241,7 @@ TEST_P(UnicodeWine, RepairBacksUpAndRestoresEveryCharacter) {
         MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
         ScanKeyValues(form, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE",
                       Control::lblRegistryFilesScan);
+        CountSectionProblems(form, kSectionStartup);
         ScanFolderForShortcuts(form, kLinks);
         ASSERT_EQ(form.lvwErrors.Count(), 2u);
         ASSERT_EQ(form.lvwShortcut.Count(), 2u);

@@ -50,11 +50,11 @@ TEST(WineCase, MatchesWinesOwnCaseTable) {
     for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
         const auto unit = static_cast<char16_t>(c);
         if (WineUpcase(unit) != CaseMap(upper, unit) && ++wrongUpper <= 5)
-            ADD_FAILURE() << std::hex << "upper of U+" << c << ": " << WineUpcase(unit) << " not "
-                          << CaseMap(upper, unit);
+            ADD_FAILURE() << std::hex << "upper of U+" << c << ": " << int{WineUpcase(unit)} << " not "
+                          << int{CaseMap(upper, unit)};
         if (WineDowncase(unit) != CaseMap(lower, unit) && ++wrongLower <= 5)
-            ADD_FAILURE() << std::hex << "lower of U+" << c << ": " << WineDowncase(unit) << " not "
-                          << CaseMap(lower, unit);
+            ADD_FAILURE() << std::hex << "lower of U+" << c << ": " << int{WineDowncase(unit)} << " not "
+                          << int{CaseMap(lower, unit)};
     }
     EXPECT_EQ(wrongUpper, 0);
     EXPECT_EQ(wrongLower, 0);
