@@ -9,7 +9,9 @@
 namespace vostrel {
 
 struct LnkFile {
-    std::string localPath;        // the link information's local path
+    // The link information's local path, written in the ANSI code page of
+    // the machine that made the link: '?' stands where it lacked a character.
+    std::string localPath;
     std::string networkPath;      // the link information's network (UNC) path
     std::string relativePath;     // relative to the link's own folder
     std::string workingDirectory;
