@@ -186,7 +186,15 @@ TEST_F(Differential, BothScansListTheSameProblems) {
     EXPECT_EQ(windowsErrors, linuxErrors) << "registry rows differ:\n" << Difference(windowsErrors, linuxErrors);
     const auto windowsLinks = Rows(windows_, "lvwShortcut"), linuxLinks = Rows(linux_, "lvwShortcut");
     EXPECT_EQ(windowsLinks, linuxLinks) << "shortcut rows differ:\n" << Difference(windowsLinks, linuxLinks);
-    EXPECT_EQ(windows_.at("lvwRegistryProblems"), linux_.at("lvwRegistryProblems"));
+    // The departure's row counts among the Linux build's Software Locations.
+    json summary = windows_.at("lvwRegistryProblems");
+    for (auto& line : summary) {
+        const std::string text = line.get<std::string>(), head = "Invalid Software Locations ( ";
+        if (text.rfind(head, 0) != 0) continue;
+        const std::size_t end = text.find(' ', head.size());
+        line = head + std::to_string(std::stoul(text.substr(head.size(), end - head.size())) + linuxOnly.size()) + text.substr(end);
+    }
+    EXPECT_EQ(summary, linux_.at("lvwRegistryProblems"));
 
     // The comparison means something only when the reference found what was
     // planted, and left alone what is sound.
