@@ -192,7 +192,8 @@ TEST_F(Differential, BothScansListTheSameProblems) {
         const std::string text = line.get<std::string>(), head = "Invalid Software Locations ( ";
         if (text.rfind(head, 0) != 0) continue;
         const std::size_t end = text.find(' ', head.size());
-        line = head + std::to_string(std::stoul(text.substr(head.size(), end - head.size())) + linuxOnly.size()) + text.substr(end);
+        const std::size_t count = std::stoul(text.substr(head.size(), end - head.size())) + linuxOnly.size();
+        line = head + std::to_string(count) + text.substr(end);
     }
     EXPECT_EQ(summary, linux_.at("lvwRegistryProblems"));
 
