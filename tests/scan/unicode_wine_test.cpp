@@ -23,6 +23,7 @@
 #include "scan/registry_walker.h"
 #include "scan/scan_driver.h"
 #include "shortcuts/drive_walk.h"
+#include "shortcuts/shortcut_reader.h"
 #include "support/scan_fakes.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -160,6 +161,10 @@ TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
     for (std::size_t i = 1; i <= form.lvwErrors.Count(); ++i) data.push_back(form.lvwErrors.SubItem(i, 2));
     EXPECT_EQ(data, (std::vector<std::string>{kGoneExe, kCafeGone}));
 
+    // Wine's shell writes the local path in the ANSI code page ("Jeux Été ??"):
+    // the target comes from the forms kept in UTF-16.
+    EXPECT_EQ(ReadShortcut(*opened.machine->files, kLinks + "\\Jeu.lnk").targetPath, kGameExe);
+    EXPECT_EQ(ReadShortcut(*opened.machine->files, kLinks + "\\Parti " + kNihon + ".lnk").targetPath, kGoneExe);
     ScanFolderForShortcuts(form, kLinks);
     std::vector<std::string> links;
     for (const auto& row : form.lvwShortcut.rows()) links.push_back(row.text);
