@@ -7,10 +7,9 @@
 #include <ctime>
 #include <unordered_map>
 #include <unordered_set>
-#include <locale.h>
-#include <wctype.h>
 
 #include "system/text.h"
+#include "system/wine/wine_case.h"
 
 namespace vostrel {
 
@@ -21,30 +20,10 @@ constexpr std::uint64_t kTicks1601To1970 = 116444736000000000ull;
 
 // ---------------------------------------------------------------- case fold
 
-// Lower-casing of one UTF-16 unit the way wineserver compares names: the
-// simple Unicode lower-case mapping, taken once from the C library.
-class FoldTable {
-public:
-    FoldTable() {
-        locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-        for (std::uint32_t c = 0; c < table_.size(); ++c) {
-            std::uint32_t lower = FoldCase(static_cast<char16_t>(c));
-            if (utf8) lower = static_cast<std::uint32_t>(towlower_l(static_cast<wint_t>(c), utf8));
-            table_[c] = lower <= 0xFFFF ? static_cast<char16_t>(lower) : static_cast<char16_t>(c);
-        }
-        if (utf8) freelocale(utf8);
-    }
-    char16_t operator()(char16_t c) const { return table_[c]; }
-
-private:
-    std::array<char16_t, 0x10000> table_{};
-};
-
-char16_t Fold(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-    static const FoldTable table;
-    return table(c);
-}
+// Lower-casing of one UTF-16 unit the way wineserver compares names: with
+// Wine's own case table, which leaves out the one-way mappings of Unicode
+// (so "\x130" and "i" are two names, as in Wine).
+char16_t Fold(char16_t c) { return WineDowncase(c); }
 
 // ---------------------------------------------------------------- WTF-8
 

@@ -14,6 +14,7 @@
 #include "system/wine/wine_case.h"
 #include "system/wine/wine_files.h"
 #include "system/wine/wine_files_path.h"
+#include "system/wine/wine_reg_file.h"
 
 namespace vostrel {
 namespace {
@@ -101,6 +102,32 @@ TEST(WineCase, FilesAreFoundWhateverTheirCharacters) {
     std::string wide = "C:\\";
     for (int i = 0; i < 200; ++i) wide += "\xE6\x97\xA5";
     EXPECT_EQ(files.FindFiles(wide, &found), ERROR_FILE_NOT_FOUND);
+}
+
+// Registry names fold with the same table: these keys are as Wine 8 wrote
+// them after `reg add` of "k", "i", "\x130", "ÉTÉ" and then "été" (which
+// opened "ÉTÉ"), in Wine's order.
+TEST(WineCase, RegistryNamesFoldAsWineserverFoldsThem) {
+    const std::string text =
+        "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n"
+        "\n[Software\\\\FoldTest\\\\i] 1796827457\n#time=1dd87ebc4ceb32a\n"
+        "\n[Software\\\\FoldTest\\\\k] 1796827455\n#time=1dd87ebc3642ff6\n"
+        "\n[Software\\\\FoldTest\\\\\\xc9T\\xc9] 1796827458\n#time=1dd87ebc55f09b6\n"
+        "\n[Software\\\\FoldTest\\\\\\x130] 1796827456\n#time=1dd87ebc42aa3d4\n";
+    std::string error;
+    auto file = RegFile::Parse("user.reg", text, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->Serialize(), text);
+    RegFileKey* software = file->FindSubkey(file->Root(), "SOFTWARE");
+    ASSERT_TRUE(software);
+    RegFileKey* folder = file->FindSubkey(*software, "foldtest");
+    ASSERT_TRUE(folder);
+    ASSERT_EQ(folder->subkeys.size(), 4u);
+    EXPECT_EQ(file->FindSubkey(*folder, "I"), folder->subkeys[0]);
+    EXPECT_EQ(file->FindSubkey(*folder, "\xC3\xA9t\xC3\xA9"), folder->subkeys[2]);
+    EXPECT_EQ(file->FindSubkey(*folder, "\xC4\xB0"), folder->subkeys[3]);
+    EXPECT_NE(CompareRegNames("\xC4\xB0", "i"), 0);
+    EXPECT_GT(CompareRegNames("\xC4\xB0", "\xC3\x89T\xC3\x89"), 0);
 }
 
 }  // namespace
