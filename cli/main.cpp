@@ -4,6 +4,9 @@
 #include <iostream>
 
 #include "cli/commands_issue4.h"
+#ifdef VOSTREL_WINE_PREFIXES
+#include "cli/prefixes_command.h"
+#endif
 #include "cli/scan_command.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +18,9 @@ int main(int argc, char** argv) {
     vostrel::cli::AddRepairCommand(app, status);
     vostrel::cli::AddBackupsCommand(app, status);
     vostrel::cli::AddRestoreCommand(app, status);
+#ifdef VOSTREL_WINE_PREFIXES
+    vostrel::cli::AddPrefixesCommand(app, status);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
