@@ -20,6 +20,7 @@ struct FoundPrefix {
     std::string path;    // the real path (symbolic links resolved)
     std::string label;   // what a person calls it: the game's or bottle's name, else the folder's
     std::string source;  // where it was found: "steam", "lutris", "bottles-flatpak", ...
+    bool operator==(const FoundPrefix&) const = default;
 };
 
 // Where the search starts. Empty fields are left out.
