@@ -10,7 +10,7 @@
 #include "cli/scan_command.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Vostrel 2006 - finds registry entries and shortcuts that point at missing files"};
+    CLI::App app{"Vostrel 2006 - finds registry entries and shortcuts that point at missing files", "vostrel-cli"};
     app.require_subcommand(0, 1);
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
     int status = 0;
