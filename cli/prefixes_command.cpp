@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/cli_window.h"
 #include "prefixes/prefix_finder.h"
 
 namespace vostrel::cli {
@@ -13,6 +14,14 @@ namespace vostrel::cli {
 namespace {
 
 constexpr const char* kNoPrefixes = "No Wine prefixes found.";
+
+// Ctrl-C cancels the scan under way (which still prints what it found) and
+// ends the loop: the prefixes after it are left unscanned, and said so.
+bool StoppedByCtrlC(std::size_t done, std::size_t total) {
+    if (!CtrlCPressed()) return false;
+    if (done < total) std::cerr << "vostrel-cli: cancelled; " << total - done << " prefix(es) not scanned\n";
+    return true;
+}
 
 prefixes::PrefixSearch FindAndWarn() {
     prefixes::PrefixSearch search = prefixes::FindWinePrefixes(prefixes::PlacesFromEnvironment());
@@ -83,7 +92,8 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
     int status = 0;
     if (json) {
         auto scans = nlohmann::json::array();
-        for (const auto& prefix : search.prefixes) {
+        for (std::size_t i = 0; i < search.prefixes.size(); ++i) {
+            const auto& prefix = search.prefixes[i];
             std::string text;
             {
                 CapturedOutput captured;
@@ -98,6 +108,10 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
             if (!scan.contains("machine")) scan["machine"] = "Wine prefix " + prefix.path;
             scan["prefix"] = PrefixJson(prefix);
             scans.push_back(std::move(scan));
+            if (StoppedByCtrlC(i + 1, search.prefixes.size())) {
+                status = 1;
+                break;
+            }
         }
         PrintJson(scans);
         return status;
@@ -106,15 +120,18 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
         std::cout << kNoPrefixes << "\n";
         return 0;
     }
-    bool first = true;
-    for (const auto& prefix : search.prefixes) {
-        if (!first) std::cout << "\n";
-        first = false;
+    for (std::size_t i = 0; i < search.prefixes.size(); ++i) {
+        const auto& prefix = search.prefixes[i];
+        if (i > 0) std::cout << "\n";
         const std::string heading = prefix.label + " (" + prefix.source + ")";
         std::cout << heading << "\n" << std::string(heading.size(), '=') << "\n";
         std::cout.flush();
         if (scanOne(prefix.path) != 0) status = 1;
         std::cout.flush();
+        if (StoppedByCtrlC(i + 1, search.prefixes.size())) {
+            status = 1;
+            break;
+        }
     }
     return status;
 }
