@@ -66,6 +66,13 @@ std::vector<fs::path> FilesEndingIn(const fs::path& dir, std::initializer_list<s
     return out;
 }
 
+// The last name of a folder's path, also when the path ends in "/".
+std::string FolderName(const fs::path& folder) {
+    fs::path normal = folder.lexically_normal();
+    if (normal.filename().empty()) normal = normal.parent_path();
+    return normal.filename().string();
+}
+
 std::string RealPath(const fs::path& path) {
     std::error_code ec;
     fs::path real = fs::canonical(path, ec);
@@ -93,7 +100,7 @@ public:
     PrefixSearch Run() {
         if (!places_.winePrefix.empty()) {
             const fs::path folder(places_.winePrefix);
-            Add(folder, folder.lexically_normal().filename().string(), "wineprefix", kEnvironment);
+            Add(folder, FolderName(folder), "wineprefix", kEnvironment);
         }
         if (!home().empty()) Add(home() / ".wine", "Default prefix", "default", kEnvironment);
         for (const auto& dir : Distinct({dataHome() / "wineprefixes", home() / ".local/share/wineprefixes"}))
@@ -342,8 +349,7 @@ private:
                     if (prefix == settings.end() || !prefix->is_string()) continue;
                     const fs::path folder = FromToolFile(prefix->get<std::string>());
                     // Heroic names the prefix folder after the game's title.
-                    std::string label = folder.lexically_normal().filename().string();
-                    if (label.empty()) label = folder.lexically_normal().parent_path().filename().string();
+                    std::string label = FolderName(folder);
                     if (label.empty()) label = game;
                     AddNamed(folder, label, source);
                 }

@@ -188,12 +188,18 @@ TEST(PrefixFinder, BrokenSteamLibraryListKeepsTheRootLibrary) {
     EXPECT_EQ(found.warnings[1], h / ".config/lutris/games/list.yml: not a Lutris game file");
 }
 
-TEST(PrefixFinder, NothingAtAllIsAnEmptyList) {
+TEST(PrefixFinder, NothingAtAllIsAnEmptyListAndWinePrefixAlone) {
     FakeHome h;
     const PrefixSearch found = FindWinePrefixes(h.Places());
     EXPECT_TRUE(found.prefixes.empty());
     EXPECT_TRUE(found.warnings.empty());
     EXPECT_TRUE(FindWinePrefixes({}).prefixes.empty());  // no home at all
+    // $WINEPREFIX as people write it, with a trailing slash.
+    h.MakePrefix("custom-prefix");
+    PrefixPlaces places = h.Places();
+    places.winePrefix += "/";
+    EXPECT_EQ(FindWinePrefixes(places).prefixes,
+              (std::vector<FoundPrefix>{{h / "custom-prefix", "custom-prefix", "wineprefix"}}));
 }
 
 // vostrel-cli on a fake home: HOME, XDG folders and WINEPREFIX all point into it.
