@@ -286,6 +286,15 @@ TEST(PrefixesCommand, ScanAllScansEachPrefixOnce) {
     EXPECT_EQ(both.status, 2);
 }
 
+TEST(PrefixesCommand, ScanAllGoesOnPastAPrefixThatCannotBeRead) {
+    FakeHome h;
+    h.Write(".PlayOnLinux/wineprefix/Broken/system.reg", "WINE REGISTRY Version 2\n[cut");
+    const CliRun json = Cli(h, {"scan", "--all", "--json", "--quiet"});
+    EXPECT_EQ(json.status, 1);  // a failure, said on the error output, is no success
+    EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::array());
+    EXPECT_NE(json.err.find(h / ".PlayOnLinux/wineprefix/Broken/system.reg"), std::string::npos) << json.err;
+}
+
 TEST(PrefixesCommand, ScanAllWithNoPrefixes) {
     FakeHome h;
     const CliRun json = Cli(h, {"scan", "--all", "--json", "--quiet"});
