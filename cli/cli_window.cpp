@@ -30,6 +30,8 @@ std::string Fit(const std::string& text, std::size_t width) {
 
 }  // namespace
 
+bool CtrlCPressed() { return gInterrupted != 0; }
+
 CliWindow::CliWindow(bool showProgress) : showProgress_(showProgress) {
     gInterrupted = 0;
     std::signal(SIGINT, OnInterrupt);

@@ -38,4 +38,8 @@ private:
     std::chrono::steady_clock::time_point lastDrawn_{};
 };
 
+// True when Ctrl-C was pressed since the last CliWindow was made: a loop of
+// scans ("scan --all") stops after the scan that Ctrl-C cancelled.
+bool CtrlCPressed();
+
 }  // namespace vostrel::cli

@@ -4,10 +4,13 @@
 #include <iostream>
 
 #include "cli/commands_issue4.h"
+#ifdef VOSTREL_WINE_PREFIXES
+#include "cli/prefixes_command.h"
+#endif
 #include "cli/scan_command.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Vostrel 2006 - finds registry entries and shortcuts that point at missing files"};
+    CLI::App app{"Vostrel 2006 - finds registry entries and shortcuts that point at missing files", "vostrel-cli"};
     app.require_subcommand(0, 1);
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
     int status = 0;
@@ -15,6 +18,9 @@ int main(int argc, char** argv) {
     vostrel::cli::AddRepairCommand(app, status);
     vostrel::cli::AddBackupsCommand(app, status);
     vostrel::cli::AddRestoreCommand(app, status);
+#ifdef VOSTREL_WINE_PREFIXES
+    vostrel::cli::AddPrefixesCommand(app, status);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

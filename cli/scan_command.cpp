@@ -6,6 +6,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_window.h"
+#ifdef VOSTREL_WINE_PREFIXES
+#include "cli/prefixes_command.h"
+#endif
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
@@ -27,6 +30,7 @@ struct ScanOptions {
     std::string report;
     bool json = false;
     bool quiet = false;
+    bool all = false;  // every prefix "prefixes" lists
 };
 
 // The settings store with the catalogue rows' check states chosen on the
@@ -179,7 +183,24 @@ void AddScanCommand(CLI::App& app, int& status) {
     scan->add_option("--report", options->report, "Also write the scan report to this file");
     scan->add_flag("--json", options->json, "Print the problem lists as one JSON object");
     scan->add_flag("--quiet", options->quiet, "No progress display");
+#ifdef VOSTREL_WINE_PREFIXES
+    scan->add_flag("--all", options->all, "Scan every Wine prefix that \"prefixes\" lists, one after another")
+        ->excludes(scan->get_option("--prefix"))
+        ->excludes(scan->get_option("--report"));
+    scan->callback([options, &status] {
+        if (!options->all) {
+            status = RunScan(*options);
+            return;
+        }
+        status = ScanEveryPrefix(options->json, [options](const std::string& path) {
+            ScanOptions one = *options;
+            one.prefix = path;
+            return RunScan(one);
+        });
+    });
+#else
     scan->callback([options, &status] { status = RunScan(*options); });
+#endif
 }
 
 }  // namespace vostrel::cli

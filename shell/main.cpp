@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion("0.1.0");
     EnsureArtwork();
     QApplication::setWindowIcon(QIcon(":/vostrel.svg"));
-    QApplication::setDesktopFileName("vostrel");
+    QApplication::setDesktopFileName("io.github.vostrel.Vostrel");
     // The program lives on in the notification area with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
 
