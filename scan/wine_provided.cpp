@@ -55,13 +55,17 @@ const std::map<std::string, std::string>& ExternalFonts(MainForm& form) {
     return *cached;
 }
 
-// The host folder of a drive root with links resolved; empty when unknown.
+// The host folder of a drive root with links resolved and without a
+// trailing separator; empty when unknown.
 std::filesystem::path DriveFolder(MainForm& form, char letter) {
     const auto host = form.files.HostPath(std::string(1, letter) + ":\\");
     if (!host || host->empty()) return {};
     std::error_code error;
-    auto resolved = std::filesystem::weakly_canonical(*host, error);
-    return error ? std::filesystem::path(*host) : resolved;
+    auto folder = std::filesystem::weakly_canonical(*host, error);
+    if (error) folder = *host;
+    folder = folder.lexically_normal();
+    if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+    return folder;
 }
 
 bool Inside(const std::filesystem::path& path, const std::filesystem::path& folder) {
@@ -80,9 +84,9 @@ bool IsHostDrive(MainForm& form, char letter) {
     if (folder.empty()) return true;
     const auto ownFolder = DriveFolder(form, own);
     if (ownFolder.empty()) return true;
-    const auto prefix = ownFolder.lexically_normal().parent_path();
-    if (prefix == ownFolder.lexically_normal()) return true;  // the own drive is a root
-    return !Inside(folder.lexically_normal(), prefix);
+    const auto prefix = ownFolder.parent_path();
+    if (prefix == ownFolder) return true;  // the own drive is a root
+    return !Inside(folder, prefix);
 }
 
 }  // namespace

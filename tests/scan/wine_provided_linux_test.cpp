@@ -54,6 +54,7 @@ std::string PlantedRegFile() {
     value("Vostrel Host (TrueType)", "Z:\\vostrel-gone\\host.ttf");
     value("Vostrel Own (TrueType)", "C:\\vostrel-gone\\own.ttf");
     value("Vostrel Moved (TrueType)", "Z:\\vostrel-gone\\a.ttf");
+    value("Vostrel Drive D (TrueType)", "D:\\vostrel-gone\\d.ttf");
     key(kFonts);
     value("Vostrel Courier", "COURE.FON");                                                // Wine's bitmap font
     value("Vostrel Gone (TrueType)", "vostrelgone.ttf");
@@ -61,6 +62,7 @@ std::string PlantedRegFile() {
     value("Vostrel Unlisted (TrueType)", "Z:\\vostrel-gone\\unlisted.ttf");
     value("Vostrel Own (TrueType)", "C:\\vostrel-gone\\own.ttf");
     value("Vostrel Moved (TrueType)", "Z:\\vostrel-gone\\b.ttf");
+    value("Vostrel Drive D (TrueType)", "D:\\vostrel-gone\\d.ttf");                    // a drive of the prefix
     return reg;
 }
 
@@ -86,6 +88,9 @@ protected:
         fs::create_directories(host);
         fs::remove(prefix_ + "/dosdevices/z:");
         fs::create_directory_symlink(host, prefix_ + "/dosdevices/z:");
+        // D: is a second drive inside the prefix, not the host's.
+        fs::create_directories(prefix_ + "/drive_d");
+        fs::create_directory_symlink("../drive_d", prefix_ + "/dosdevices/d:");
         // A builtin library whose placeholder file the prefix lacks.
         fs::remove(prefix_ + "/drive_c/windows/system32/hhctrl.ocx");
         testing::WriteTextFile(prefix_ + "/drive_c/vostrel-plant.reg", PlantedRegFile());
@@ -138,6 +143,7 @@ TEST_F(WineProvidedScan, OnlyWhatWineDoesNotSupplyIsReported) {
         FontRow("Vostrel Unlisted (TrueType)", "Z:\\vostrel-gone\\unlisted.ttf"),
         FontRow("Vostrel Own (TrueType)", "C:\\vostrel-gone\\own.ttf"),
         FontRow("Vostrel Moved (TrueType)", "Z:\\vostrel-gone\\b.ttf"),
+        FontRow("Vostrel Drive D (TrueType)", "D:\\vostrel-gone\\d.ttf"),
     };
     auto rows = Scan(&wine);
     std::sort(rows.begin(), rows.end());
