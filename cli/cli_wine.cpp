@@ -7,8 +7,7 @@ namespace vostrel::cli {
 bool OpenCommandWine(const std::string& named, SettingsStore& settings, std::unique_ptr<WineProvides>& wine) {
     WineChoice choice = ChooseWine(named, settings.Get(kWineFolderKey, ""));
     if (!choice.namedFound) {
-        std::cerr << "vostrel-cli: --wine " << named << ": "
-                  << (choice.note.empty() ? "no Wine installation there" : choice.note) << "\n";
+        std::cerr << "vostrel-cli: --wine " << named << ": no Wine installation there\n";
         return false;
     }
     if (!choice.note.empty()) std::cerr << "vostrel-cli: " << choice.note << "\n";

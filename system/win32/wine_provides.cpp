@@ -7,8 +7,7 @@ namespace vostrel {
 WineChoice ChooseWine(const std::string& named, const std::string&) {
     WineChoice choice;
     if (!named.empty()) {
-        choice.namedFound = false;
-        choice.note = "the Windows program asks no Wine installation: --wine does not apply";
+        choice.namedFound = false;  // the Windows program asks no Wine installation
     }
     return choice;
 }

@@ -400,7 +400,10 @@ std::optional<WineInstallFolders> WineInstallNamed(const std::string& folder) {
     // A Proton folder keeps its Wine in dist/ or files/; a bin folder sits below the root.
     for (const char* inside : {"/dist", "/files"})
         if (auto found = WineInstallAt(folder + inside)) return found;
-    if (auto found = WineInstallAt(fs::path(folder).lexically_normal().parent_path().string())) return found;
+    fs::path bin = fs::path(folder).lexically_normal();
+    if (!bin.has_filename()) bin = bin.parent_path();
+    if (bin.filename() == "bin")
+        if (auto found = WineInstallAt(bin.parent_path().string())) return found;
     return std::nullopt;
 }
 

@@ -105,6 +105,8 @@ TEST(WineInstallFolders, EveryLayoutIsFound) {
     EXPECT_TRUE(protonWine.ProvidesLibrary("krnl386.exe"));
     EXPECT_FALSE(WineInstallAt(dir / "empty"));
     EXPECT_FALSE(WineInstallNamed(dir / "nowhere"));
+    EXPECT_FALSE(WineInstallNamed(debian + "/share"));  // only a bin folder stands for its parent
+    EXPECT_FALSE(WineInstallNamed(debian + "/bin/../share/wine"));
 
     // Found without being told: through WINELOADER first.
     ScopedEnv loader("WINELOADER", proton + "/dist/bin/wine");
