@@ -12,6 +12,7 @@ struct RepairCommandOptions {
     std::string prefix;
     std::string sections;
     std::string backupDir;
+    std::string wine;  // --wine: the Wine that runs the prefix
     bool json = false;
     bool yes = false;
 };

@@ -5,6 +5,7 @@
 
 #include "cli/cli_settings.h"
 #include "cli/cli_window.h"
+#include "cli/cli_wine.h"
 #include "cli/commands_issue4.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
@@ -103,8 +104,11 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
     CommandSettings settings(*stored);
     if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
+    std::unique_ptr<WineProvides> wine;
+    if (!OpenCommandWine(options.wine, *stored, wine)) return kUsageError;
     CliWindow window(!options.json && ErrorOutputIsTerminal());
     MainForm form(*machine.registry, *machine.files, settings, window);
+    form.wine = wine.get();
     window.Attach(form);
     if (!Scan(form, settings, options.sections)) return kUsageError;
     window.EndProgress();
@@ -158,6 +162,9 @@ void AddRepairCommand(CLI::App& app, int& status) {
     cmd->add_option("--sections", options->sections,
                     "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
     cmd->add_option("--backup-dir", options->backupDir, "Write the backup here (default: the settings)");
+    cmd->add_option("--wine", options->wine,
+                    "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
+                    "\"txtWine\", else the system's Wine)");
     cmd->add_flag("--json", options->json, "Print what was found and done as one JSON object");
     cmd->add_flag("--yes", options->yes, "Repair without asking");
     cmd->callback([options, &status] { status = RunRepairCommand(*options); });

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_window.h"
+#include "cli/cli_wine.h"
 #ifdef VOSTREL_WINE_PREFIXES
 #include "cli/prefixes_command.h"
 #endif
@@ -28,6 +29,7 @@ struct ScanOptions {
     std::string prefix;
     std::string sections;
     std::string report;
+    std::string wine;
     bool json = false;
     bool quiet = false;
     bool all = false;  // every prefix "prefixes" lists
@@ -153,9 +155,12 @@ int RunScan(const ScanOptions& options) {
             return kUsageError;
         }
     }
+    std::unique_ptr<WineProvides> wine;
+    if (!OpenCommandWine(options.wine, *stored, wine)) return kUsageError;
     ChosenSections settings(*stored, std::move(chosen));
     CliWindow window(!options.quiet && ErrorOutputIsTerminal());
     MainForm form(*machine.registry, *machine.files, settings, window);
+    form.wine = wine.get();
     window.Attach(form);
     LoadlvwRegistryvaluesScanValues(form);
     ImgScanNowMouseMove_Click(form);
@@ -181,6 +186,9 @@ void AddScanCommand(CLI::App& app, int& status) {
     scan->add_option("--sections", options->sections,
                      "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
     scan->add_option("--report", options->report, "Also write the scan report to this file");
+    scan->add_option("--wine", options->wine,
+                     "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
+                     "\"txtWine\", else the system's Wine)");
     scan->add_flag("--json", options->json, "Print the problem lists as one JSON object");
     scan->add_flag("--quiet", options->quiet, "No progress display");
 #ifdef VOSTREL_WINE_PREFIXES

@@ -1,11 +1,13 @@
 // The class registrations: a value naming a program file (OCX, AX, EXE,
 // DLL) is tested where it points; paths with a folder only on fixed drives.
+// The values of ProgID keys are class names and are never tested.
 #include <array>
 
 #include "scan/checks.h"
 #include "scan/folder_variables.h"
 #include "scan/problem_rows.h"
 #include "scan/text_rules.h"
+#include "scan/wine_provided.h"
 #include "system/paths.h"
 
 namespace vostrel {
@@ -51,6 +53,8 @@ void CheckComClassValue(MainForm& form, HKEY hRoot, std::string_view RootName,
                         std::string_view SectionName, std::string_view KeyPath) {
     using namespace rules;
     if (Trim(ValueData).empty()) return;
+    // WMPlayer.OCX under VersionIndependentProgID is a class's name, not a file.
+    if (IsProgramIdKey(KeyPath)) return;
     ValueData = TrimQuotes(ValueData);
     if (!Holds(ValueData, ".")) return;
     if (!IsProgramFileKind(ValueData)) return;

@@ -7,6 +7,7 @@
 #include "scan/folder_variables.h"
 #include "scan/problem_rows.h"
 #include "scan/text_rules.h"
+#include "scan/wine_provided.h"
 #include "system/paths.h"
 
 namespace vostrel {
@@ -130,7 +131,11 @@ void CheckFontValue(MainForm& form, HKEY hRoot, std::string_view RootName,
         TestPath(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
         return;
     }
-    TestPath(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    if (PathExists(form, ValueData)) return;
+    // A font of the host that Wine lists itself: it writes the value again
+    // at its next start, wherever the font went.
+    if (IsWineHostFontLink(form, ValueName, ValueData)) return;
+    AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 
 }  // namespace vostrel

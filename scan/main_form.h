@@ -16,6 +16,7 @@
 #include "system/list_control.h"
 #include "system/registry_api.h"
 #include "system/settings.h"
+#include "system/wine_provides.h"
 #include "system/window.h"
 
 namespace vostrel {
@@ -28,6 +29,8 @@ struct MachineFacts {
     std::optional<std::vector<Drive>> drives;
     std::optional<std::map<std::string, std::string>> folderVariables;  // upper-case name -> text
     std::unordered_map<std::string, bool> existing;  // FileExists answers, by path as tested
+    // HKCU\Software\Wine\Fonts\External Fonts: upper-case name -> data.
+    std::optional<std::map<std::string, std::string>> externalFonts;
 };
 
 struct ScanState {
@@ -53,6 +56,9 @@ public:
     SettingsStore& settings;
     Window& window;
     EventPump pump;
+    // What the Wine running the machine supplies itself; null when nothing
+    // is known (the native build, or no Wine found): then only files count.
+    WineProvides* wine = nullptr;
 
     ListControl lvwRegistryvaluesScan{"lvwRegistryvaluesScan", {"Sections to be scanned"}};
     ListControl lvwErrors{"lvwErrors",

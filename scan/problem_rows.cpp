@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/wine_provided.h"
 #include "system/paths.h"
 #include "system/text.h"
 
@@ -95,7 +96,9 @@ void CheckPathWithVariables(MainForm& form, HKEY hRoot, std::string_view RootNam
 bool PathExists(MainForm& form, const std::string& path) {
     auto& known = form.state.facts.existing;
     if (const auto it = known.find(path); it != known.end()) return it->second;
-    const bool exists = FileExists(form.files, path);
+    // A file the Wine running the machine supplies itself is there for
+    // every program that asks for it, whether or not the prefix holds it.
+    const bool exists = FileExists(form.files, path) || ProvidedByWine(form, path);
     known.emplace(path, exists);
     return exists;
 }

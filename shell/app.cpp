@@ -12,7 +12,11 @@ AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
       machine(std::move(theMachine)),
       platform(std::move(desktop)),
       window(platform.sound),
-      form(*machine->registry, *machine->files, *settings, window) {}
+      form(*machine->registry, *machine->files, *settings, window) {
+    // What the Wine running the prefix supplies itself is not reported missing.
+    wine = ChooseWine("", settings->Get(kWineFolderKey, "")).wine;
+    form.wine = wine.get();
+}
 
 AppContext::~AppContext() {
     delete menu.data();

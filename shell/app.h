@@ -14,6 +14,7 @@
 #include "shell/tray.h"
 #include "system/machine.h"
 #include "system/settings.h"
+#include "system/wine_provides.h"
 
 namespace vostrel::shell {
 
@@ -38,6 +39,9 @@ struct AppContext {
 
     FrmMain* main = nullptr;
     QPointer<FrmMenuPopUp> menu;
+    // The Wine installation the scans ask (the setting "txtWine", else the
+    // system's); null when none is found.
+    std::unique_ptr<WineProvides> wine;
 };
 
 // The prefix the program works on: --prefix DIR, else $WINEPREFIX, else ~/.wine.

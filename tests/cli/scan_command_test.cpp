@@ -11,6 +11,7 @@
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
 #include "support/wine_prefix_fixture.h"
+#include "system/wine/wine_install.h"
 
 namespace vostrel {
 namespace {
@@ -64,7 +65,7 @@ TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
     EXPECT_EQ(ErrorRows(run.out), ExpectedWineRows());
     const auto json = nlohmann::json::parse(run.out);
     EXPECT_TRUE(json.at("lvwShortcut").empty());
-    EXPECT_EQ(json.at("lvwRegistryProblems").at(0), "Invalid Custom Controls ( 15 Problem(s) )");
+    EXPECT_EQ(json.at("lvwRegistryProblems").at(0), "Invalid Custom Controls ( 2 Problem(s) )");
     EXPECT_TRUE(run.err.empty()) << run.err;  // no progress line when stderr is no terminal
 }
 
@@ -99,6 +100,33 @@ TEST_F(CliScan, UnknownSectionListsTheValidOnes) {
     EXPECT_NE(run.err.find("Registry Doctor"), std::string::npos);
     EXPECT_NE(run.err.find("Configuration files"), std::string::npos);
     EXPECT_NE(run.err.find("Window Shortcut C"), std::string::npos);
+}
+
+// The Wine asked about what it supplies itself: --wine, else the setting,
+// else the system's. A --wine folder without a Wine is refused; a stale
+// setting is said once and the system's Wine is asked instead.
+TEST_F(CliScan, WineFolderChoices) {
+    const auto wine = FindSystemWineInstall();
+    ASSERT_TRUE(wine);
+    const CliRun named = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet",
+                              "--wine", wine->root});
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(ErrorRows(named.out), ExpectedWineRows());
+    EXPECT_TRUE(named.err.empty()) << named.err;
+
+    const CliRun missing = Cli({"scan", "--prefix", prefix(), "--json", "--wine", home_ / "nowhere"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("--wine " + (home_ / "nowhere")), std::string::npos) << missing.err;
+    EXPECT_TRUE(missing.out.empty());
+
+    std::filesystem::create_directories(home_ / "config/vostrel");
+    testing::WriteTextFile(home_ / "config/vostrel/Vostrel 2006.ini",
+                           "[Settings]\ntxtWine=" + (home_ / "nowhere") + "\n");
+    const CliRun stale = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
+    ASSERT_EQ(stale.status, 0) << stale.err;
+    EXPECT_EQ(ErrorRows(stale.out), ExpectedWineRows());
+    EXPECT_EQ(stale.err, "vostrel-cli: no Wine installation in " + (home_ / "nowhere") + "; using the one in " +
+                             wine->root + "\n");
 }
 
 }  // namespace

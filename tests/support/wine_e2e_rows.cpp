@@ -65,42 +65,15 @@ void PlantProblems(const std::string& prefix) {
 }
 
 std::vector<RowTexts> ExpectedWineRows() {
-    // Rows marked "fresh prefix" are what a fresh 64-bit prefix of Wine 8
-    // yields by itself: 16-bit class servers and bitmap fonts that Wine
-    // registers without installing them, and a program id that reads like
-    // a file name.
+    // A fresh prefix yields no row of its own: the 16-bit class servers and
+    // bitmap fonts Wine registers without installing them are Wine's, and a
+    // program id that reads like a file name is no file.
     const std::string kCr = "HKEY_CLASSES_ROOT", kLm = "HKEY_LOCAL_MACHINE";
     return {
-        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{00020001-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{00020003-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{0002000D-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM", "CLSID\\{0002000F-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020420-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020421-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020422-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020423-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020424-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{00020425-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
         Row(kCr, "(Default)", "C:\\Program Files\\Gone\\gone.dll", "ActiveX \\ COM", "CLSID\\" + kClass + "\\InprocServer32"),
         Row(kCr, "(Default)", "C:\\windows\\system32\\gonesrv.exe", "ActiveX \\ COM", "CLSID\\" + kClass + "\\LocalServer32", true),
-        Row(kCr, "(Default)", "C:\\windows\\system32\\WMPlayer.OCX", "ActiveX \\ COM", "CLSID\\{6BF52A52-394A-11D3-B153-00C04F79FAA6}\\VersionIndependentProgId", true),  // fresh prefix
-        Row(kCr, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM", "CLSID\\{DF0B3D60-548F-101B-8E65-08002B2BD119}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020001-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020003-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{0002000D-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\avifile.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{0002000F-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020420-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020421-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020422-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020423-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020424-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{00020425-0000-0000-C000-000000000046}\\InprocServer", true),  // fresh prefix
         Row(kLm, "(Default)", "C:\\Program Files\\Gone\\gone.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\" + kClass + "\\InprocServer32"),
         Row(kLm, "(Default)", "C:\\windows\\system32\\gonesrv.exe", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\" + kClass + "\\LocalServer32", true),
-        Row(kLm, "(Default)", "C:\\windows\\system32\\WMPlayer.OCX", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{6BF52A52-394A-11D3-B153-00C04F79FAA6}\\VersionIndependentProgId", true),  // fresh prefix
-        Row(kLm, "(Default)", "C:\\windows\\system32\\ole2disp.dll", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\{DF0B3D60-548F-101B-8E65-08002B2BD119}\\InprocServer", true),  // fresh prefix
         Row(kLm, "(Default)", "C:\\Program Files\\Gone\\gonetool.exe", "Application Paths", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gonetool.exe"),
         Row(kLm, "gone.hlp", "C:\\Program Files\\Gone\\gone.hlp", "Help Files", "SOFTWARE\\Microsoft\\Windows\\Help"),
         Row(kLm, "SharedFile", "C:\\Program Files\\Common Files\\Gone\\shared.dll", "Microsoft Shared", "SOFTWARE\\Microsoft\\Shared Tools\\GoneShared"),
@@ -110,11 +83,7 @@ std::vector<RowTexts> ExpectedWineRows() {
         Row(kLm, "DisplayIcon", "C:\\Program Files\\Gone\\app.exe", "Uninstall Section", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneApp"),
         Row(kLm, "UninstallString", "C:\\Program Files\\Gone\\uninst.exe", "Uninstall Section", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneApp"),
         Row(kLm, "GoneVxd", "C:\\windows\\system32\\gone.vxd", "VxD Section", "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", true),
-        Row(kLm, "Courier", "C:\\windows\\Fonts\\coure.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
         Row(kLm, "Gone Font (TrueType)", "C:\\windows\\Fonts\\gonefont.ttf", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),
-        Row(kLm, "MS Sans Serif", "C:\\windows\\Fonts\\sserife.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
-        Row(kLm, "MS Serif", "C:\\windows\\Fonts\\serife.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
-        Row(kLm, "Small Fonts", "C:\\windows\\Fonts\\smalle.fon", "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"),  // fresh prefix
     };
 }
 

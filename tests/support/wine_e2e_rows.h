@@ -1,7 +1,8 @@
 // The planted problems of the end-to-end scans: what is added to a fresh
 // Wine prefix with `wine reg add`, and every row a full registry scan of
-// that prefix must produce (the planted ones and those the fresh prefix
-// itself yields), in list order, all seven columns.
+// that prefix must produce (the planted ones only: the fresh prefix itself
+// yields none when the scan knows the Wine that made it), in list order,
+// all seven columns.
 #pragma once
 
 #include <string>

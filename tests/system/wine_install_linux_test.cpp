@@ -1,0 +1,148 @@
+// What a Wine installation supplies itself: the rules read from its folders
+// (a made-up installation in every layout Wine has shipped in) and from the
+// Wine installed on this machine, whose own registrations the fresh prefix
+// holds.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
+#include "system/wine/wine_install.h"
+
+namespace vostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScopedEnv;
+using testing::TempDir;
+using testing::WriteTextFile;
+
+void Touch(const std::string& path) {
+    fs::create_directories(fs::path(path).parent_path());
+    WriteTextFile(path, "x");
+}
+
+TEST(WineRegistryScript, ServerNamesAreBareFileNamesOfServerKeys) {
+    const std::string script =
+        "HKCR\n{\n NoRemove CLSID\n {\n"
+        "  '{00020420-0000-0000-C000-000000000046}' { InprocServer = s 'ole2disp.dll' }\n"
+        "  '{1}' { InprocServer32 = s '%MODULE%' { val ThreadingModel = s 'Both' } }\n"
+        "  '{2}' { LocalServer32=s 'WinePrint.EXE' }\n"
+        "  '{3}' { ProgID = s 'WMPlayer.OCX.7' VersionIndependentProgID = s 'WMPlayer.OCX' }\n"
+        "  '{4}' { InprocServer32 = s 'C:\\windows\\system32\\x.dll' }\n"
+        "  '{5}' { InprocHandler32 = s 'ole32.dll' }\n"
+        "  '{6}' { InprocServer = s 'noextension' }\n"
+        "  '{7}' { InprocServer = s 'unclosed.dll\n";
+    EXPECT_EQ(ServerNamesOfScript(script), (std::set<std::string>{"ole2disp.dll", "wineprint.exe", "ole32.dll"}));
+}
+
+TEST(WineFontTable, NamesAndTheirTailsAreFound) {
+    // "serife.fon" is stored as the tail of "sserife.fon", as a linker does.
+    const std::string bytes = std::string("\x01\x02sserife.fon\0coure.FON\0vga850.fon\0\x7f", 36) +
+                              "notafont.fonx\0.fon\0";
+    std::set<std::string> names;
+    AddFontFileNames(bytes, names);
+    for (const char* name : {"sserife.fon", "serife.fon", "coure.fon", "oure.fon", "vga850.fon"})
+        EXPECT_TRUE(names.count(name)) << name;
+    EXPECT_FALSE(names.count(".fon"));
+    EXPECT_FALSE(names.count("notafont.fon"));
+}
+
+// The layouts: Wine 6 and later (lib/wine/<arch>-windows, also Debian's
+// lib/<triplet>/wine), older Wine (lib/wine/x.dll.so), and a Proton folder.
+TEST(WineInstallFolders, EveryLayoutIsFound) {
+    TempDir dir;
+    const std::string debian = dir / "usr";
+    Touch(debian + "/lib/x86_64-linux-gnu/wine/x86_64-windows/ntdll.dll");
+    Touch(debian + "/lib/x86_64-linux-gnu/wine/x86_64-windows/hhctrl.ocx");
+    Touch(debian + "/lib/x86_64-linux-gnu/wine/i386-windows/avifile.dll16");
+    Touch(debian + "/lib/x86_64-linux-gnu/wine/x86_64-unix/ntdll.so");
+    Touch(debian + "/share/wine/fonts/Tahoma.ttf");
+    Touch(debian + "/bin/wine");
+    const std::string old = dir / "old";
+    Touch(old + "/lib/wine/ntdll.dll.so");
+    Touch(old + "/lib/wine/ole2disp.dll16.so");
+    Touch(old + "/lib/wine/fakedlls/kernel32.dll");
+    const std::string proton = dir / "Proton 8.0";
+    Touch(proton + "/dist/lib64/wine/x86_64-windows/ntdll.dll");
+    Touch(proton + "/dist/lib/wine/i386-windows/ntdll.dll");
+    Touch(proton + "/dist/lib/wine/i386-windows/krnl386.exe16");
+    Touch(proton + "/dist/bin/wine");
+    fs::create_directories(dir / "empty/lib/wine");
+
+    const auto atDebian = WineInstallAt(debian);
+    ASSERT_TRUE(atDebian);
+    WineInstall wine(*atDebian);
+    EXPECT_TRUE(wine.ProvidesLibrary("NTDLL.DLL"));
+    EXPECT_TRUE(wine.ProvidesLibrary("hhctrl.ocx"));
+    EXPECT_TRUE(wine.ProvidesLibrary("avifile.dll"));   // its 16-bit library
+    EXPECT_FALSE(wine.ProvidesLibrary("avifile.dll16x"));
+    EXPECT_FALSE(wine.ProvidesLibrary("thirdparty.dll"));
+    EXPECT_FALSE(wine.ProvidesLibrary("ntdll.so"));     // the Unix side is no Windows library
+    EXPECT_FALSE(wine.ProvidesLibrary(""));
+    EXPECT_TRUE(wine.ProvidesFont("tahoma.TTF"));
+    EXPECT_FALSE(wine.ProvidesFont("arial.ttf"));
+
+    const auto atOld = WineInstallAt(old);
+    ASSERT_TRUE(atOld);
+    WineInstall oldWine(*atOld);
+    EXPECT_TRUE(oldWine.ProvidesLibrary("ole2disp.dll"));
+    EXPECT_TRUE(oldWine.ProvidesLibrary("kernel32.dll"));
+    EXPECT_FALSE(oldWine.ProvidesFont("coure.fon"));  // no font folder, no font table
+
+    // Named folders: the root, its bin folder, the wine program, Proton's folder.
+    for (const std::string& named : {debian, debian + "/bin", debian + "/bin/wine"}) {
+        const auto found = WineInstallNamed(named);
+        ASSERT_TRUE(found) << named;
+        EXPECT_EQ(found->root, debian) << named;
+    }
+    const auto atProton = WineInstallNamed(proton);
+    ASSERT_TRUE(atProton);
+    WineInstall protonWine(*atProton);
+    EXPECT_TRUE(protonWine.ProvidesLibrary("krnl386.exe"));
+    EXPECT_FALSE(WineInstallAt(dir / "empty"));
+    EXPECT_FALSE(WineInstallNamed(dir / "nowhere"));
+    EXPECT_FALSE(WineInstallNamed(debian + "/share"));  // only a bin folder stands for its parent
+    EXPECT_FALSE(WineInstallNamed(debian + "/bin/../share/wine"));
+
+    // Found without being told: through WINELOADER first.
+    ScopedEnv loader("WINELOADER", proton + "/dist/bin/wine");
+    const auto found = FindSystemWineInstall();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->root, proton + "/dist");
+}
+
+TEST(WineInstallChoice, NamedFolderWithoutWineIsSaid) {
+    TempDir dir;
+    ScopedEnv loader("WINELOADER", "");
+    ScopedEnv path("PATH", dir.path());
+    std::string note;
+    auto wine = ChooseWineInstall(dir / "nowhere", "", &note);
+    EXPECT_NE(note.find("no Wine installation in " + (dir / "nowhere")), std::string::npos) << note;
+    const WineChoice choice = ChooseWine(dir / "nowhere", "");
+    EXPECT_FALSE(choice.namedFound);
+    const WineChoice fromSetting = ChooseWine("", dir / "nowhere");
+    EXPECT_TRUE(fromSetting.namedFound);  // a stale setting is said, not refused
+    EXPECT_FALSE(fromSetting.note.empty());
+}
+
+// The Wine of this machine: what its fresh prefixes hold without the files.
+TEST(InstalledWine, SuppliesWhatItsFreshPrefixNames) {
+    if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    const auto found = FindSystemWineInstall();
+    ASSERT_TRUE(found);
+    WineInstall wine(*found);
+    for (const char* name : {"kernel32.dll", "hhctrl.ocx", "avifile.dll", "ole2disp.dll"})
+        EXPECT_TRUE(wine.ProvidesLibrary(name)) << name;
+    for (const char* name : {"vostrel-gone.dll", "gonesrv.exe", "msvbvm60.dll", "wmplayer.ocx"})
+        EXPECT_FALSE(wine.ProvidesLibrary(name)) << name;
+    for (const char* name : {"coure.fon", "sserife.fon", "serife.fon", "smalle.fon"})
+        EXPECT_TRUE(wine.ProvidesFont(name)) << name;
+    for (const char* name : {"arial.ttf", "gonefont.ttf"}) EXPECT_FALSE(wine.ProvidesFont(name)) << name;
+}
+
+}  // namespace
+}  // namespace vostrel
