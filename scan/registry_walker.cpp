@@ -160,10 +160,11 @@ constexpr std::size_t kMaxWalkDepth = 512;
 // machine's stack allows.
 //
 // A symbolic link key opens its target, which may be the key itself, one of
-// its parents, or a key the walk saw elsewhere: a key reached through a link
-// is entered only when the walk has not been in it before, so a cycle of
-// links ends at once, and every key is read at most once that way. Keys
-// reached without a link are the tree itself and are always walked.
+// its parents, or a key the walk sees elsewhere. A key reached through a link
+// is entered only when it is not one of the keys the walk is in and was not
+// entered through a link before: a cycle of links ends at once, and no key is
+// read twice through links. Keys reached without a link are the tree itself
+// and are always walked; only the few reached through links are remembered.
 void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoot,
                  std::string_view SectionName, std::string_view RootName, Control DataLabel,
                  WalkBuffers& walk) {
@@ -172,14 +173,16 @@ void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoo
         std::string path;
         DWORD index = 0;
         bool throughLink = false;
+        std::uint64_t id = 0;  // the key's identity, when the platform tells it
+        bool known = false;
     };
     RegistryApi& registry = form.registry;
-    std::unordered_set<std::uint64_t> seen;
+    std::unordered_set<std::uint64_t> linked;  // keys entered through a link
     std::uint64_t id = 0;
     bool followed = false;
-    if (registry.KeyIdentity(key, &id, &followed)) seen.insert(id);
+    const bool rootKnown = registry.KeyIdentity(key, &id, &followed);
     std::vector<Level> levels;
-    levels.push_back({key, KeyPath, 0, followed});
+    levels.push_back({key, KeyPath, 0, rootKnown && followed, id, rootKnown});
     // Closes every key the walk opened (the first is the caller's).
     auto closeAll = [&]() {
         for (std::size_t i = 1; i < levels.size(); ++i) registry.CloseKey(levels[i].key);
@@ -199,14 +202,19 @@ void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoo
             if (registry.OpenKeyEx(level.key, name, KEY_READ, &sub) == ERROR_SUCCESS) {
                 bool throughLink = level.throughLink;
                 bool enter = levels.size() <= kMaxWalkDepth;
-                if (enter && registry.KeyIdentity(sub, &id, &followed)) {
+                const bool known = enter && registry.KeyIdentity(sub, &id, &followed);
+                if (known) {
                     throughLink = throughLink || followed;
-                    const bool first = seen.insert(id).second;
-                    if (throughLink && !first) enter = false;
+                    if (throughLink) {
+                        const bool inside = std::any_of(levels.begin(), levels.end(), [&](const Level& l) {
+                            return l.known && l.id == id;
+                        });
+                        enter = !inside && linked.insert(id).second;
+                    }
                 }
                 if (enter) {
                     ScanOpenKeyValues(form, sub, hRoot, subPath, SectionName, RootName, DataLabel, walk);
-                    levels.push_back({sub, std::move(subPath), 0, throughLink});
+                    levels.push_back({sub, std::move(subPath), 0, throughLink, id, known});
                     continue;
                 }
                 registry.CloseKey(sub);
