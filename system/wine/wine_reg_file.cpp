@@ -1388,7 +1388,8 @@ std::string Difference(const RegFile& a, const RegFile& b) {
     std::vector<std::pair<const RegFileKey*, const RegFileKey*>> pending{{&a.Root(), &b.Root()}};
     std::vector<std::uint8_t> bytesA, bytesB;
     while (!pending.empty()) {
-        const auto [ka, kb] = pending.back();
+        const RegFileKey* ka = pending.back().first;
+        const RegFileKey* kb = pending.back().second;
         pending.pop_back();
         auto differs = [&](const char* what) {
             const std::string path = KeyLinePath(*ka);
