@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "system/wine/wine_reg_file.h"
 #include "system/wine/wine_registry.h"
 #include "wine_reg_test_prefix.h"
 
@@ -214,6 +215,47 @@ TEST(WineRegistryPreserve, AnEditThatWouldNotReadBackIsRefused) {
     EXPECT_EQ(ReadTextFile(dir / "system.reg"), text);
     // What was there is still there, and can still be changed.
     EXPECT_EQ(DeleteOne(*registry, "Software\\Odd", "V"), ERROR_SUCCESS) << registry->LastError();
+}
+
+// The registry of a fresh Wine prefix (the sample machine): unchanged it
+// saves as it was read; with one value deleted, as wineserver would write it,
+// which is the file without that value's line. The same file with CRLF line
+// ends loses that one line and keeps every other byte.
+TEST(WineRegistryPreserve, AWineMadeFileIsWrittenAsWineWritesItAndItsCrlfCopyKeepsItsBytes) {
+    const std::string wineMade = ReadTextFile(std::string(VOSTREL_SOURCE_DIR) + "/examples/sample-machine/system.reg");
+    ASSERT_FALSE(wineMade.empty());
+    const std::string key = "Software\\Classes\\CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer32";
+    const std::string keyLine = "[Software\\\\Classes\\\\CLSID\\\\{00020000-0000-0000-C000-000000000046}\\\\InprocServer32]";
+    const std::string line = "\"ThreadingModel\"=\"Both\"\n";
+    for (const bool crlf : {false, true}) {
+        SCOPED_TRACE(crlf ? "CRLF" : "as Wine wrote it");
+        const std::string text = crlf ? Crlf(wineMade) : wineMade;
+        std::string error;
+        auto file = RegFile::Parse("system.reg", text, &error);
+        ASSERT_TRUE(file) << error;
+        std::string saved;
+        ASSERT_TRUE(file->SaveText(saved, &error)) << error;
+        EXPECT_EQ(saved, text);
+        RegFileKey* target = &file->Root();
+        std::size_t start = 0;
+        while (target && start <= key.size()) {
+            auto sep = key.find('\\', start);
+            if (sep == std::string::npos) sep = key.size();
+            target = file->FindSubkey(*target, key.substr(start, sep - start));
+            start = sep + 1;
+        }
+        ASSERT_TRUE(target);
+        ASSERT_TRUE(file->DeleteValue(*target, "ThreadingModel"));
+        ASSERT_TRUE(file->SaveText(saved, &error)) << error;
+        std::string expected = text;
+        const auto at = expected.find(crlf ? Crlf(line) : line, expected.find(keyLine));
+        ASSERT_NE(at, std::string::npos);
+        expected.erase(at, (crlf ? Crlf(line) : line).size());
+        EXPECT_TRUE(saved == expected) << "the save changed more than that one line";
+        if (!crlf) {
+            EXPECT_EQ(saved, file->Serialize());
+        }
+    }
 }
 
 }  // namespace
