@@ -13,7 +13,9 @@
 //
 // Every write saves the hive it changed at once: the whole file is written
 // beside the original, flushed and renamed over it, so a crash leaves the old
-// or the new file, never a mix. Between BeginBatch and EndBatch the saves
+// or the new file, never a mix (a temporary file a killed save left behind is
+// removed when the prefix is opened next). A file not in Wine's own form keeps
+// every line the change did not touch (see RegFile::SaveText). Between BeginBatch and EndBatch the saves
 // wait for EndBatch instead (a repair of thousands of values saves once).
 //
 // A running Wine keeps the registry in its wineserver and writes it back
