@@ -20,3 +20,6 @@ export QT_QPA_PLATFORM=offscreen
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev
+
+# Each fuzz target, a short fixed number of runs over its seeds (Clang).
+./scripts/fuzz-smoke

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 #include <vector>
 
 #include "scan/catalogue.h"
@@ -150,24 +151,81 @@ void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view Ke
     }
 }
 
-// The walk below an open key. Each subkey is opened from its parent, once,
-// for both its values and its own subkeys.
-void WalkOpenKey(MainForm& form, HKEY key, HKEY hRoot, const std::string& KeyPath,
+// How deep a walk goes below its starting key: the registry's own limit on
+// the depth of keys. A key nested deeper (only a crafted file holds one) is
+// not entered.
+constexpr std::size_t kMaxWalkDepth = 512;
+
+// The walk below an open key, depth first, each subkey opened from its
+// parent, once, for both its values and its own subkeys. The walk keeps its
+// own stack of open keys, so no input can make it recurse deeper than the
+// machine's stack allows.
+//
+// A symbolic link key opens its target, which may be the key itself, one of
+// its parents, or a key the walk sees elsewhere. A key reached through a link
+// is entered only when it is not one of the keys the walk is in and was not
+// entered through a link before: a cycle of links ends at once, and no key is
+// read twice through links. Keys reached without a link are the tree itself
+// and are always walked; only the few reached through links are remembered.
+void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoot,
                  std::string_view SectionName, std::string_view RootName, Control DataLabel,
                  WalkBuffers& walk) {
+    struct Level {
+        HKEY key;
+        std::string path;
+        DWORD index = 0;
+        bool throughLink = false;
+        std::uint64_t id = 0;  // the key's identity, when the platform tells it
+        bool known = false;
+    };
+    RegistryApi& registry = form.registry;
+    std::unordered_set<std::uint64_t> linked;  // keys entered through a link
+    std::uint64_t id = 0;
+    bool followed = false;
+    const bool rootKnown = registry.KeyIdentity(key, &id, &followed);
+    std::vector<Level> levels;
+    levels.push_back({key, KeyPath, 0, rootKnown && followed, id, rootKnown});
+    // Closes every key the walk opened (the first is the caller's).
+    auto closeAll = [&]() {
+        for (std::size_t i = 1; i < levels.size(); ++i) registry.CloseKey(levels[i].key);
+        levels.clear();
+    };
     std::string name;
-    for (DWORD index = 0;; ++index) {
-        if (EnumSubkey(form.registry, key, index, walk.keyName, name) != ERROR_SUCCESS) return;
-        const std::string subPath = KeyPath + "\\" + name;
-        form.window.SetCaption(Control::lblRegistryScan, name);
-        {
-            ScopedKey sub(form.registry);
-            if (form.registry.OpenKeyEx(key, name, KEY_READ, sub.out()) == ERROR_SUCCESS) {
-                ScanOpenKeyValues(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel, walk);
-                WalkOpenKey(form, sub.get(), hRoot, subPath, SectionName, RootName, DataLabel, walk);
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (EnumSubkey(registry, level.key, level.index++, walk.keyName, name) != ERROR_SUCCESS) {
+            if (levels.size() > 1) registry.CloseKey(level.key);
+            levels.pop_back();
+            if (levels.empty()) return;
+        } else {
+            std::string subPath = level.path + "\\" + name;
+            form.window.SetCaption(Control::lblRegistryScan, name);
+            HKEY sub = kNullKey;
+            if (registry.OpenKeyEx(level.key, name, KEY_READ, &sub) == ERROR_SUCCESS) {
+                bool throughLink = level.throughLink;
+                bool enter = levels.size() <= kMaxWalkDepth;
+                const bool known = enter && registry.KeyIdentity(sub, &id, &followed);
+                if (known) {
+                    throughLink = throughLink || followed;
+                    if (throughLink) {
+                        const bool inside = std::any_of(levels.begin(), levels.end(), [&](const Level& l) {
+                            return l.known && l.id == id;
+                        });
+                        enter = !inside && linked.insert(id).second;
+                    }
+                }
+                if (enter) {
+                    ScanOpenKeyValues(form, sub, hRoot, subPath, SectionName, RootName, DataLabel, walk);
+                    levels.push_back({sub, std::move(subPath), 0, throughLink, id, known});
+                    continue;
+                }
+                registry.CloseKey(sub);
             }
         }
-        if (form.state.bCancelScanning) return;
+        if (form.state.bCancelScanning) {
+            closeAll();
+            return;
+        }
         form.pump.Tick();
     }
 }
@@ -204,7 +262,7 @@ void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
     ScopedKey key(form.registry);
     if (form.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
     WalkBuffers walk;
-    WalkOpenKey(form, key.get(), hRoot, std::string(KeyPath), SectionName, RootName, DataLabel, walk);
+    WalkOpenKey(form, key.get(), std::string(KeyPath), hRoot, SectionName, RootName, DataLabel, walk);
 }
 
 void ScanKeyValues(MainForm& form, HKEY hRoot, std::string_view KeyPath,

@@ -14,6 +14,8 @@ namespace vostrel {
 
 // The values of every subkey below KeyPath, depth first, a subkey's own
 // values before its subkeys. The values of KeyPath itself are not looked at.
+// The walk goes at most 512 levels deep (the registry's own limit), and a key
+// reached through a symbolic link is walked once at most, so a link cycle ends.
 void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
                       std::string_view SectionName, std::string_view RootName, Control DataLabel);
 

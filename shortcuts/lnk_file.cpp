@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include "shortcuts/lnk_layout.h"
+
 namespace vostrel {
 
 namespace {
@@ -60,6 +62,10 @@ std::vector<std::uint8_t> ReadItemList(liblnk_file_t* file) {
 }  // namespace
 
 std::optional<LnkFile> ReadLnkFile(const std::string& hostPath) {
+    // Shell links are small; liblnk gets only files whose parts fit in them.
+    constexpr std::size_t kMaxLnkSize = 1 << 20;
+    const auto bytes = ReadSmallRegularFile(hostPath, kMaxLnkSize);
+    if (!bytes || !LnkSizesFit(*bytes)) return std::nullopt;
     ErrorSink sink;
     liblnk_file_t* raw = nullptr;
     if (liblnk_file_initialize(&raw, sink.out()) != 1) return std::nullopt;

@@ -13,6 +13,13 @@ namespace vostrel {
 bool WriteFileAtomically(const std::string& path, std::string_view contents,
                          std::string* error = nullptr);
 
+#ifndef _WIN32
+// Removes the temporary files that saves of `path` left beside it when their
+// process was killed: only files of ours whose creator has gone (no process
+// of that pid, and no lock held on the file). The number removed.
+int RemoveStaleTempFiles(const std::string& path);
+#endif
+
 // The whole file, or nothing when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 

@@ -90,6 +90,17 @@ public:
     // every write returns ERROR_ACCESS_DENIED and nothing is changed.
     virtual std::optional<std::string> WriteRefusal() { return std::nullopt; }
 
+    // Which key a handle stands for, so that a walk never goes round a cycle
+    // of symbolic link keys: *id is the same for every handle of one key, and
+    // *throughLink tells whether opening this handle followed a link. False
+    // where the platform cannot tell (a walk then relies on its depth bound).
+    virtual bool KeyIdentity(HKEY key, std::uint64_t* id, bool* throughLink) {
+        (void)key;
+        (void)id;
+        (void)throughLink;
+        return false;
+    }
+
     // Defers saving until the matching EndBatch (a repair of thousands of
     // values saves once). EndBatch is false, with the reason, when the
     // changes could not be saved. Backends that write at once ignore both.

@@ -9,14 +9,25 @@
 // values set later hold their stored bytes. Sub-keys and values are kept in
 // Wine's order: UTF-16 code units compared after lower-casing, then the
 // shorter name first. Lookups are binary searches in that order.
+//
+// Saving changes no line that no change touched. A file in Wine's own form
+// is written as wineserver writes it. Any other file (CRLF line ends, keys
+// out of order or listed twice, escapes Wine does not write, raw bytes) is
+// written as it was read with only the changed lines edited: removed values
+// lose their lines, new and changed values get a line next to their key's
+// other values, a changed key's time is rewritten in place and new keys are
+// added at the end. The result is read back before it is handed out; should
+// it not hold exactly the keys and values in memory, the save is refused.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "system/winapi.h"
@@ -44,6 +55,10 @@ struct RegFileKey {
     bool hasClass = false;
     bool symlink = false;
     bool unsorted = false;  // while a file is read: sub-keys came out of order
+    bool changed = false;   // its values or its time changed since the file was read
+    // Where the key's last "[...]" line starts in the file as read; npos for
+    // a key with no line of its own (added since, or only implied by a sub-key).
+    std::size_t header = std::string_view::npos;
 };
 
 // Wine's order of names: negative, zero or positive.
@@ -68,6 +83,12 @@ public:
 
     // The file as wineserver would write it.
     std::string Serialize() const;
+
+    // The text to save: the file as wineserver would write it when it was
+    // read in that form, else the file as read with only the changed lines
+    // edited. False, and why in *error, when the edited text would not read
+    // back as exactly these keys and values.
+    bool SaveText(std::string& out, std::string* error) const;
 
     RegFileKey& Root() { return *root_; }
     const RegFileKey& Root() const { return *root_; }
@@ -100,6 +121,17 @@ public:
 private:
     RegFile() = default;
     std::string_view Keep(std::string_view text);
+    // Called before every change: notes whether the file as read is in
+    // Wine's own form, while the tree still holds it unchanged.
+    void BeforeChange();
+    // The lines (begin, end) in contents_ of a value read from the file,
+    // continuation lines and line end included; false for any other value.
+    bool SourceLines(const RegFileValue& value, std::size_t& begin, std::size_t& end) const;
+    // Marks the lines of the value `name` of `key` read from the file, those
+    // of the copies it overrode included, as taken out (or back in).
+    void DropSourceLines(const RegFileKey& key, const RegFileValue& value, bool drop);
+    void MarkChanged(RegFileKey& key);
+    std::string EditedText() const;
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
     friend class RegFileParser;
 
@@ -110,6 +142,13 @@ private:
     std::string relativeToLine_;          // as written after ";; All keys relative to "
     std::string relativeTo_;              // decoded
     std::string arch_;                    // "win64", "win32" or empty
+
+    int wineForm_ = -1;                   // the file as read is Serialize()'s: 1, not: 0, unknown: -1
+    // Values of the file overridden by a later line of the same name.
+    std::unordered_multimap<const RegFileKey*, RegFileValue> shadowed_;
+    std::map<std::size_t, std::size_t> dropped_;  // lines (begin -> end) taken out
+    std::vector<RegFileKey*> changed_;    // keys marked changed, in order
+    std::vector<RegFileKey*> added_;      // keys added since the file was read
 };
 
 }  // namespace vostrel

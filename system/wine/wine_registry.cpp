@@ -243,7 +243,7 @@ LONG WineRegistry::Walk(Place start, std::string_view subKey, Place* result, int
     return ERROR_SUCCESS;
 }
 
-HKEY WineRegistry::NewHandle(Place place, DWORD access) {
+HKEY WineRegistry::NewHandle(Place place, DWORD access, bool throughLink) {
     while (handles_.count(nextHandle_) || nextHandle_ == kNullKey) {
         nextHandle_ += 4;
         if (nextHandle_ >= 0x80000000u) nextHandle_ = 0x100;
@@ -251,8 +251,21 @@ HKEY WineRegistry::NewHandle(Place place, DWORD access) {
     const HKEY handle = nextHandle_;
     nextHandle_ += 4;
     if (nextHandle_ >= 0x80000000u) nextHandle_ = 0x100;
-    handles_[handle] = {place, GrantedAccess(access)};
+    handles_[handle] = {place, GrantedAccess(access), throughLink};
     return handle;
+}
+
+bool WineRegistry::KeyIdentity(HKEY key, std::uint64_t* id, bool* throughLink) {
+    Place place;
+    if (ResolveHandle(key, 0, &place) != ERROR_SUCCESS) return false;
+    // Every key lives at one address for the registry's life; HKEY_USERS
+    // itself, which is no key of a file, is 0.
+    if (id) *id = reinterpret_cast<std::uintptr_t>(place.key);
+    if (throughLink) {
+        const auto it = handles_.find(key);
+        *throughLink = it != handles_.end() && it->second.throughLink;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- opening keys
@@ -265,7 +278,7 @@ LONG WineRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HK
     int budget = kMaxLinkFollows;
     if (LONG status = Walk(place, subKey, &place, &budget); status != ERROR_SUCCESS)
         return status;
-    *result = NewHandle(place, access);
+    *result = NewHandle(place, access, budget < kMaxLinkFollows);
     return ERROR_SUCCESS;
 }
 
@@ -309,13 +322,13 @@ LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*option
     RegFileKey* parent = place.key;
     const std::uint64_t oldTime = parent->modified;
     const std::uint64_t now = FileTimeNow();
-    parent->modified = now;
     RegFileKey* first = nullptr;
     RegFileKey* last = parent;
     for (std::size_t i = found; i < parts.size(); ++i) {
         last = file.AddSubkey(*last, parts[i], now);
         if (!first) first = last;
     }
+    parent->modified = now;
     if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
         // Take the new keys out again, leaf first.
         for (RegFileKey* k = last; k != parent; k = k->parent) file.RemoveSubkey(*k->parent, k);
@@ -559,8 +572,12 @@ LONG WineRegistry::SaveHive(int hive) {
                               "again before changing its registry.";
         return ERROR_ACCESS_DENIED;
     }
-    const std::string contents = h.file->Serialize();
+    std::string contents;
     std::string why;
+    if (!h.file->SaveText(contents, &why)) {
+        lastError_ = "The registry file " + h.path + " was not saved: " + why + ".";
+        return kRegistryIoFailed;
+    }
     const bool written = writer_ ? writer_(h.path, contents, &why) : WriteFileAtomically(h.path, contents, &why);
     if (!written) {
         lastError_ = "The registry file could not be saved: " + why;
@@ -661,6 +678,8 @@ std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, st
     for (int i = 0; i < WineRegistry::kHiveCount; ++i) {
         auto& hive = registry->hives_[i];
         hive.path = prefixPath + "/" + kFiles[i];
+        // A save killed part way leaves its temporary file beside the hive.
+        RemoveStaleTempFiles(hive.path);
         hive.stamp = WineRegistry::StampOf(hive.path, &hive.existed);
         if (!hive.existed) {
             if (i == WineRegistry::kMachine) {

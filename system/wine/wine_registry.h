@@ -16,7 +16,9 @@
 //
 // Every write saves the hive it changed at once: the whole file is written
 // beside the original, flushed and renamed over it, so a crash leaves the old
-// or the new file, never a mix. Between BeginBatch and EndBatch the saves
+// or the new file, never a mix (a temporary file a killed save left behind is
+// removed when the prefix is opened next). A file not in Wine's own form keeps
+// every line the change did not touch (see RegFile::SaveText). Between BeginBatch and EndBatch the saves
 // wait for EndBatch instead (a repair of thousands of values saves once).
 //
 // A running Wine keeps the registry in its wineserver and writes it back
@@ -65,13 +67,14 @@ public:
     LONG SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
                      std::span<const std::uint8_t> data) override;
     std::optional<std::string> WriteRefusal() override;
+    bool KeyIdentity(HKEY key, std::uint64_t* id, bool* throughLink) override;
 
     // Defers the saves of every write until the matching EndBatch (batches
     // nest; the outermost EndBatch saves). EndBatch saves each changed hive
     // and returns false, with the reason in *error, when one could not be
     // saved; its changes then stay in memory and the next save retries them.
-    void BeginBatch();
-    bool EndBatch(std::string* error = nullptr);
+    void BeginBatch() override;
+    bool EndBatch(std::string* error = nullptr) override;
 
     // Why the last write failed, or empty.
     const std::string& LastError() const { return lastError_; }
@@ -104,6 +107,7 @@ private:
     struct Handle {
         Place place;
         DWORD access = 0;
+        bool throughLink = false;  // opening it followed a symbolic link
     };
 
     WineRegistry() = default;
@@ -113,7 +117,7 @@ private:
     RegFileKey* LastListed(const RegFileKey& parent, std::string_view name) const;
     LONG FollowLink(Place& place, int* linkBudget);
     LONG RootPlace(HKEY root, Place* place);
-    HKEY NewHandle(Place place, DWORD access);
+    HKEY NewHandle(Place place, DWORD access, bool throughLink = false);
     std::vector<std::pair<std::string_view, Place>> Children(const Place& place) const;
     static LONG CopyChildName(std::string_view nameA, std::string_view className, char* name,
                               DWORD* cchName, char* cls, DWORD* cchClass);
@@ -145,7 +149,9 @@ private:
 // Reads the registry of the Wine prefix at `prefixPath`. Nothing (and the
 // reason in *error, naming the file and line when a file is malformed) when
 // the folder does not exist, is not a Wine prefix or holds a registry file
-// that cannot be read. Opening never writes anything.
+// that cannot be read. Opening changes nothing in the prefix, except that it
+// removes the temporary files of saves whose process was killed part way
+// (their process is gone; the hive itself was never touched by them).
 std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, std::string* error);
 
 }  // namespace vostrel
