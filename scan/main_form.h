@@ -30,6 +30,16 @@ struct MachineFacts {
     std::unordered_map<std::string, bool> existing;  // FileExists answers, by path as tested
 };
 
+// What the shortcut walk could not read: folders whose listing was refused
+// and shortcut files that could not be parsed. Neither is a problem to
+// repair; the scan names them at its end so that a short result is not
+// mistaken for a clean one. Emptied at the start of every scan.
+struct UnreadableItems {
+    std::vector<std::string> folders;    // Windows paths, with a trailing backslash
+    std::vector<std::string> shortcuts;  // Windows paths of the files
+    bool Empty() const { return folders.empty() && shortcuts.empty(); }
+};
+
 struct ScanState {
     bool bCancelScanning = false;
     std::string strScanStartTime;
@@ -38,6 +48,7 @@ struct ScanState {
     bool bSyncingSelectAll = false;
     bool bScanning = false;  // a scan is running: a second request is ignored
     MachineFacts facts;
+    UnreadableItems unreadable;
 };
 
 class MainForm {

@@ -18,6 +18,11 @@ std::string DefaultPrefix() { return DefaultWinePrefix(); }
 
 void LoadlvwRegistryvaluesScanValues(MainForm& form) { vostrel::LoadlvwRegistryvaluesScanValues(form); }
 
+std::string CatalogueRowNote(MainForm& form, std::size_t row) {
+    const auto& list = form.lvwRegistryvaluesScan;
+    return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(form, list.Text(row)) : std::string();
+}
+
 void chkSelectlistviewItems_Click(MainForm& form) { vostrel::chkSelectlistviewItems_Click(form); }
 
 void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row) {

@@ -24,6 +24,8 @@ void LoadlvwRegistryvaluesScanValues(MainForm& form);
 void chkSelectlistviewItems_Click(MainForm& form);
 void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row);
 void lvwRegistryvaluesScan_ItemClick(MainForm& form, std::size_t row);
+// For a host drive's row: "Host drive: /..." (empty for any other row).
+std::string CatalogueRowNote(MainForm& form, std::size_t row);
 
 // Scan.
 void ImgScanNowMouseMove_Click(MainForm& form);

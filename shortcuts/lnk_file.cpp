@@ -57,9 +57,54 @@ std::vector<std::uint8_t> ReadItemList(liblnk_file_t* file) {
     return data;
 }
 
+std::uint32_t Little(const std::vector<std::uint8_t>& d, std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | d[at + static_cast<std::size_t>(i)];
+    return value;
+}
+
 }  // namespace
 
-std::optional<LnkFile> ReadLnkFile(const std::string& hostPath) {
+bool LnkSizesFit(const std::vector<std::uint8_t>& d) {
+    constexpr std::size_t kHeaderSize = 0x4C;
+    constexpr std::uint32_t kHasItemList = 0x1, kHasLinkInfo = 0x2, kIsUnicode = 0x80;
+    if (d.size() < kHeaderSize || Little(d, 0, 4) != kHeaderSize) return false;
+    const std::uint32_t flags = Little(d, 0x14, 4);
+    std::size_t at = kHeaderSize;
+    auto left = [&d, &at] { return d.size() - at; };
+    if (flags & kHasItemList) {
+        if (left() < 2) return false;
+        const std::size_t size = Little(d, at, 2);
+        at += 2;
+        if (size > left()) return false;
+        at += size;
+    }
+    if (flags & kHasLinkInfo) {
+        if (left() < 4) return false;
+        const std::size_t size = Little(d, at, 4);
+        if (size < 4 || size > left()) return false;
+        at += size;
+    }
+    // Name, relative path, working directory, arguments, icon location.
+    for (std::uint32_t bit = 0x4; bit <= 0x40; bit <<= 1) {
+        if (!(flags & bit)) continue;
+        if (left() < 2) return false;
+        const std::size_t bytes = std::size_t{Little(d, at, 2)} * ((flags & kIsUnicode) ? 2 : 1);
+        at += 2;
+        if (bytes > left()) return false;
+        at += bytes;
+    }
+    while (left() >= 4) {
+        const std::size_t size = Little(d, at, 4);
+        if (size < 4) break;  // the terminal block
+        if (size > left()) return false;
+        at += size;
+    }
+    return true;
+}
+
+std::optional<LnkFile> ReadLnkFile(const std::string& hostPath, const std::vector<std::uint8_t>& contents) {
+    if (!LnkSizesFit(contents)) return std::nullopt;
     ErrorSink sink;
     liblnk_file_t* raw = nullptr;
     if (liblnk_file_initialize(&raw, sink.out()) != 1) return std::nullopt;

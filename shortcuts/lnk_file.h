@@ -18,6 +18,14 @@ struct LnkFile {
 };
 
 // Reads the file at a host path; nothing when it is not a shell link.
-std::optional<LnkFile> ReadLnkFile(const std::string& hostPath);
+// `contents` are the file's bytes, read beforehand: a file whose sizes do
+// not fit in it (a size field that would make the parser ask for gigabytes)
+// is refused before the parser sees it.
+std::optional<LnkFile> ReadLnkFile(const std::string& hostPath, const std::vector<std::uint8_t>& contents);
+
+// True when every size field of the shell link's sections (the header, the
+// item list, the link information, the strings and the extra blocks) stays
+// within the bytes given.
+bool LnkSizesFit(const std::vector<std::uint8_t>& contents);
 
 }  // namespace vostrel
