@@ -180,7 +180,6 @@ TEST_F(HostileFiles, ARefusedFolderIsNamedAndTheWalkGoesOnPastIt) {
     for (const auto& row : form.lvwShortcut.rows()) rows.push_back(row.text);
     EXPECT_EQ(rows, (std::vector<std::string>{"C:\\a\\gone.lnk", "C:\\b\\gone.lnk"}));
     EXPECT_EQ(form.state.unreadable.folders, std::vector<std::string>{"C:\\a\\closed\\"});
-    // A folder that vanished mid-walk is not a refusal.
     EXPECT_TRUE(form.state.unreadable.shortcuts.empty());
 }
 
