@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "lnk_builder.h"
+#include "results/scan_report.h"
 #include "scan/main_form.h"
 #include "shortcuts/drive_walk.h"
 #include "shortcuts/lnk_file.h"
@@ -181,6 +182,15 @@ TEST_F(HostileFiles, ARefusedFolderIsNamedAndTheWalkGoesOnPastIt) {
     EXPECT_EQ(rows, (std::vector<std::string>{"C:\\a\\gone.lnk", "C:\\b\\gone.lnk"}));
     EXPECT_EQ(form.state.unreadable.folders, std::vector<std::string>{"C:\\a\\closed\\"});
     EXPECT_TRUE(form.state.unreadable.shortcuts.empty());
+
+    // The report says so after the problems; without it the report is as
+    // it always was.
+    const std::string report = ScanReportText(form, "2026-12-09");
+    const std::size_t note = report.find(" Not scanned: these could not be read.\r\n >>>> Folder C:\\a\\closed\\\r\n");
+    EXPECT_NE(note, std::string::npos);
+    EXPECT_LT(report.find("C:\\b\\gone.lnk"), note);
+    form.state.unreadable = {};
+    EXPECT_EQ(ScanReportText(form, "2026-12-09").find("Not scanned"), std::string::npos);
 }
 
 TEST_F(HostileFiles, FoldersAndLinksTheHostRefusesAreNamedAndTheWalkGoesOn) {
