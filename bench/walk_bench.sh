@@ -9,22 +9,25 @@
 #
 #   bench/walk_bench.sh [FILES]          default: 200000
 #
-# Builds vostrel-cli optimised into build/bench first. Prints elapsed and
+# Builds vostrel-cli optimised into build/bench first (VOSTREL_CLI=path runs
+# another build instead). Prints elapsed and
 # user + system CPU seconds of each run and the number of problems found.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 files=${1:-200000}
 work=${BENCH_WORK:-/tmp/vostrel-walk-bench}
-cli=$root/build/bench/vostrel-cli
+cli=${VOSTREL_CLI:-$root/build/bench/vostrel-cli}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 unset XDG_DESKTOP_DIR XDG_DOCUMENTS_DIR XDG_TEMPLATES_DIR
 mkdir -p "$work" "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
-cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
-cmake --build "$root/build/bench" -j2 --target vostrel-cli >/dev/null
+if [[ -z ${VOSTREL_CLI:-} ]]; then
+  cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF \
+    -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
+  cmake --build "$root/build/bench" -j2 --target vostrel-cli >/dev/null
+fi
 
 # The home folder: FILES files spread over the usual folders and a source
 # tree, each folder holding at most 500 files, a few .lnk names among them.
