@@ -113,6 +113,9 @@ void PrintJson(MainForm& form) {
     auto summaries = nlohmann::json::array();
     for (const auto& row : form.lvwRegistryProblems.rows()) summaries.push_back(row.text);
     out["lvwRegistryProblems"] = std::move(summaries);
+    // What the walk could not read; only there when something was.
+    if (!form.state.unreadable.folders.empty()) out["unreadableFolders"] = form.state.unreadable.folders;
+    if (!form.state.unreadable.shortcuts.empty()) out["unreadableShortcuts"] = form.state.unreadable.shortcuts;
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
@@ -137,6 +140,10 @@ void PrintListing(MainForm& form, const std::string& machine, bool cancelled) {
         std::cout << "No problems found.\n";
     else
         std::cout << "Total numbers of problems detected : " << total << "\n";
+    for (const auto& folder : form.state.unreadable.folders)
+        std::cout << "Could not read the folder " << folder << "\n";
+    for (const auto& file : form.state.unreadable.shortcuts)
+        std::cout << "Could not read the shortcut " << file << "\n";
 }
 
 int RunScan(const ScanOptions& options) {

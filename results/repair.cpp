@@ -5,6 +5,7 @@
 
 #include "results/backup_file.h"
 #include "results/return_to_start.h"
+#include "shortcuts/shortcut_check.h"
 #include "system/registry.h"
 #include "system/text.h"
 
@@ -102,18 +103,25 @@ void Repair::RepairRegistryRow(const ListRow& row) {
 }
 
 void Repair::RepairShortcutRow(const ListRow& row) {
-    const auto host = form_.files.HostPath(row.text);
-    std::error_code ec;
-    if (host && !std::filesystem::exists(*host, ec)) {
+    // The file is looked at again and held: only the file the scan judged is removed.
+    ShortcutRecheck check = RecheckBrokenShortcut(form_.files, row.text);
+    if (check.verdict == ShortcutRecheck::Verdict::Gone) {
         Tell(RepairEvent::What::Gone, row.text);  // removed since the scan: nothing to save
         return;
     }
+    if (check.verdict == ShortcutRecheck::Verdict::Kept) {
+        ++outcome_.kept;
+        Tell(RepairEvent::What::Kept, row.text, check.why);
+        return;
+    }
     if (!BackUp("S", row, row.text)) return;
-    if (form_.files.DeleteFile(row.text)) {
+    std::string why;
+    if (check.held->Remove(&why)) {
         ++outcome_.removed;
         Tell(RepairEvent::What::Removed, row.text);
     } else {
-        Tell(RepairEvent::What::Kept, row.text, "it could not be deleted");
+        ++outcome_.kept;
+        Tell(RepairEvent::What::Kept, row.text, why);
     }
     Step();
 }

@@ -91,6 +91,17 @@ std::string ScanReportPath(MainForm& form) {
     return (folder / kScanReportName).string();
 }
 
+// What the walk could not read, after the problems: a short result must not
+// pass for a clean one. Nothing at all when everything could be read.
+void WriteUnreadable(MainForm& form, ReportWriter& out) {
+    const auto& unreadable = form.state.unreadable;
+    if (unreadable.Empty()) return;
+    out.Line({kCrlfLine});
+    out.Line({" Not scanned: these could not be read."});
+    for (const auto& folder : unreadable.folders) out.Line({" >>>> Folder ", folder});
+    for (const auto& file : unreadable.shortcuts) out.Line({" >>>> Shortcut ", file});
+}
+
 std::string ScanReportText(MainForm& form, std::string_view date) {
     ReportWriter out;
     const std::string frame = Repeat("<>", 63), rule = Repeat("~", 124);
@@ -117,6 +128,7 @@ std::string ScanReportText(MainForm& form, std::string_view date) {
     out.Line({kCrlfLine});
     WriteVerdict(out, total == 0);
     WriteProblemBlocks(form, out);
+    WriteUnreadable(form, out);
     out.Line({kCrlfLine});
     out.Line({Repeat("<", 61), " End of Report ", Repeat(">", 46)});
     out.Line({kCopyright});

@@ -37,9 +37,25 @@ void LoadlvwRegistryvaluesScanValues(MainForm& form) {
         form.pump.Tick();
     }
     for (std::size_t i = 1; i <= list.Count(); ++i) {
-        list.SetChecked(i, SettingIsTrue(form.settings.Get(list.Text(i), "True")));
+        // A host drive (z: mapped to "/") is walked only when chosen on purpose.
+        const bool host = HostFolderOfCatalogueRow(form, list.Text(i)).has_value();
+        list.SetChecked(i, SettingIsTrue(form.settings.Get(list.Text(i), host ? "False" : "True")));
         form.pump.Tick();
     }
+}
+
+std::optional<std::string> HostFolderOfCatalogueRow(MainForm& form, std::string_view text) {
+    const auto drive = DriveOfCatalogueRow(text);
+    if (!drive || drive->size() != 3) return std::nullopt;
+    const DriveOwner owner = form.files.OwnerOfDrive((*drive)[0]);
+    if (owner.machineOwn) return std::nullopt;
+    return owner.hostFolder;
+}
+
+std::string CatalogueRowNote(MainForm& form, std::string_view text) {
+    const auto folder = HostFolderOfCatalogueRow(form, text);
+    if (!folder) return {};
+    return "Host drive: " + *folder + " (not part of the machine; scanned only when checked)";
 }
 
 void chkSelectlistviewItems_Click(MainForm& form) {

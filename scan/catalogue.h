@@ -49,7 +49,8 @@ inline constexpr std::string_view kDriveRowText = "Window Shortcut ";
 inline constexpr int kDriveRowIcon = 12;
 
 // Rebuilds the catalogue: the section rows, a row per fixed drive, and every
-// row's check state from the settings (a row never stored comes up checked).
+// row's check state from the settings (a row never stored comes up checked,
+// but for a host drive's row, which comes up unchecked).
 void LoadlvwRegistryvaluesScanValues(MainForm& form);
 
 // The select-all box was clicked (or changed by the program).
@@ -69,6 +70,16 @@ void SyncSelectAllCheckBox(MainForm& form, const ListControl& list);
 // The root of the drive a catalogue row stands for ("C:\" for
 // "Window Shortcut C"), or nothing for a section row.
 std::optional<std::string> DriveOfCatalogueRow(std::string_view text);
+
+// For the row of a host drive (one whose folder lies outside the machine,
+// such as a Wine prefix's z: mapped to "/"): the host folder it maps to.
+// Nothing for the machine's own drives and for section rows.
+std::optional<std::string> HostFolderOfCatalogueRow(MainForm& form, std::string_view text);
+
+// What the windows add to a row's text to say whose drive it is: for a host
+// drive a note naming the folder it maps to; empty for any other row. The
+// row's text (and so its settings key) stays as it is.
+std::string CatalogueRowNote(MainForm& form, std::string_view text);
 
 // A row setting as a truth value: "True"/"False" in any case, or a number
 // (non-zero is true); anything else is false.

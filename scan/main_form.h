@@ -33,6 +33,16 @@ struct MachineFacts {
     std::optional<std::map<std::string, std::string>> externalFonts;
 };
 
+// What the shortcut walk could not read: folders whose listing was refused
+// and shortcut files that could not be parsed. Neither is a problem to
+// repair; the scan names them at its end so that a short result is not
+// mistaken for a clean one. Emptied at the start of every scan.
+struct UnreadableItems {
+    std::vector<std::string> folders;    // Windows paths, with a trailing backslash
+    std::vector<std::string> shortcuts;  // Windows paths of the files
+    bool Empty() const { return folders.empty() && shortcuts.empty(); }
+};
+
 struct ScanState {
     bool bCancelScanning = false;
     std::string strScanStartTime;
@@ -41,6 +51,7 @@ struct ScanState {
     bool bSyncingSelectAll = false;
     bool bScanning = false;  // a scan is running: a second request is ignored
     MachineFacts facts;
+    UnreadableItems unreadable;
 };
 
 class MainForm {

@@ -192,6 +192,7 @@ void StartScan(MainForm& form) {
     window.SetCaption(Control::cmdCancelOrStop, "Cancel");
     form.state.bCancelScanning = false;
     form.state.facts = {};
+    form.state.unreadable = {};
     form.files.ForgetCache();
     form.lvwErrors.Clear();
     form.lvwShortcut.Clear();

@@ -18,6 +18,22 @@ std::string DefaultPrefix() { return DefaultWinePrefix(); }
 
 void LoadlvwRegistryvaluesScanValues(MainForm& form) { vostrel::LoadlvwRegistryvaluesScanValues(form); }
 
+std::string HostDrivesNote(MainForm& form) {
+    std::string drives;
+    for (const auto& drive : form.files.GetDrives()) {
+        if (drive.type != DriveType::Fixed) continue;
+        const DriveOwner owner = form.files.OwnerOfDrive(drive.letter);
+        if (owner.machineOwn) continue;
+        drives += (drives.empty() ? "" : ", ") + std::string(1, drive.letter) + ": " + owner.hostFolder;
+    }
+    return drives.empty() ? std::string() : "Host drives, scanned only when checked: " + drives;
+}
+
+std::string CatalogueRowNote(MainForm& form, std::size_t row) {
+    const auto& list = form.lvwRegistryvaluesScan;
+    return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(form, list.Text(row)) : std::string();
+}
+
 void chkSelectlistviewItems_Click(MainForm& form) { vostrel::chkSelectlistviewItems_Click(form); }
 
 void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row) {

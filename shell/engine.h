@@ -24,6 +24,11 @@ void LoadlvwRegistryvaluesScanValues(MainForm& form);
 void chkSelectlistviewItems_Click(MainForm& form);
 void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row);
 void lvwRegistryvaluesScan_ItemClick(MainForm& form, std::size_t row);
+// For a host drive's row: "Host drive: /..." (empty for any other row).
+std::string CatalogueRowNote(MainForm& form, std::size_t row);
+// The machine's host drives and the folders they map to ("Z: /"), one
+// line; empty when every drive is the machine's own.
+std::string HostDrivesNote(MainForm& form);
 
 // Scan.
 void ImgScanNowMouseMove_Click(MainForm& form);

@@ -26,7 +26,11 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const std::size_t row = static_cast<std::size_t>(index.row()) + 1;
     const std::size_t column = static_cast<std::size_t>(index.column());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
-        const std::string text = column == 0 ? list_.Text(row) : list_.SubItem(row, column);
+        std::string text = column == 0 ? list_.Text(row) : list_.SubItem(row, column);
+        if (column == 0 && note_ && role != Qt::AccessibleTextRole) {
+            const std::string note = note_(row);
+            if (!note.empty()) text += (role == Qt::ToolTipRole ? "\n" : "  - ") + note;
+        }
         return QString::fromStdString(text);
     }
     if (role == Qt::CheckStateRole && checkable_ && column == 0)

@@ -21,6 +21,9 @@ public:
     ListControl& list() const { return list_; }
     // Icons by SmallIcon index, counted from 1.
     void SetIcons(QList<QIcon> icons) { icons_ = std::move(icons); }
+    // A note shown after a row's text and as its tooltip (empty: none); the
+    // row's text itself stays as it is.
+    void SetRowNote(std::function<std::string(std::size_t row)> note) { note_ = std::move(note); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,6 +47,7 @@ private:
     bool checkable_;
     bool checkToggled_ = false;
     QList<QIcon> icons_;
+    std::function<std::string(std::size_t)> note_;
 };
 
 // A report-style view over a ListModel, one row per list row.

@@ -150,6 +150,7 @@ void FrmMain::BuildStartView() {
     label2->SetBold(true);
     auto* model = new ListModel(app_.form.lvwRegistryvaluesScan, true, this);
     model->SetIcons(SectionIcons());
+    model->SetRowNote([this](std::size_t row) { return engine::CatalogueRowNote(app_.form, row); });
     lvwRegistryvaluesScan_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
     lvwRegistryvaluesScan_->setGeometry(TwipsRect(120, 600, 4320, 4380));
     connect(chkSelectlistviewItems_, &QCheckBox::clicked, this,

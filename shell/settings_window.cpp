@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "shell/app.h"
+#include "shell/engine.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
 #include "system/settings.h"
@@ -61,6 +62,14 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
     sound_.boxKey = "chkPlaySound";
     sound_.pathKey = "txtWaveFilesPath";
     startup_.boxKey = "chkRunAtStartup";
+
+    // The drives that are the host's, not the machine's: said here as well
+    // as in the catalogue, since their rows start unchecked.
+    if (const std::string note = engine::HostDrivesNote(app_.form); !note.empty()) {
+        auto* hostDrives = new SkinLabel("lblHostDrives", QString::fromStdString(note), this);
+        hostDrives->setGeometry(TwipsRect(240, 4290, 5040, 330));
+        hostDrives->setToolTip(QString::fromStdString(note));
+    }
 
     ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 4230, 1590, 435),
                         {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");

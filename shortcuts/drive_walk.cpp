@@ -16,18 +16,26 @@ constexpr DWORD kCandidateMask = 0x1A7;
 
 // The folders already entered during one drive walk, so that links which
 // lead back up the tree (or to a folder seen before) are not followed again.
+// What the walk may open at all the platform decides (ClassifyWalkEntry):
+// on a Wine prefix it stays inside the tree of the drive being walked.
 class FolderWalk {
 public:
-    explicit FolderWalk(MainForm& form) : form_(form) {}
-    void Walk(std::string folder);
+    FolderWalk(MainForm& form, std::string driveRoot) : form_(form), driveRoot_(std::move(driveRoot)) {}
+    void Walk(std::string folder, bool filesOnly = false);
 
 private:
+    struct SubFolder {
+        std::string name;
+        bool filesOnly = false;
+    };
     bool Cancelled() const { return form_.state.bCancelScanning; }
     bool Enter(const std::string& folder);
     void LookAt(const std::string& folder, const std::string& shortFolder, const FindData& entry,
-                std::vector<std::string>& subFolders);
+                bool filesOnly, std::vector<SubFolder>& subFolders);
+    void NoteUnreadable(const std::string& folder, LONG status);
 
     MainForm& form_;
+    std::string driveRoot_;
     std::set<FolderIdentity> entered_;
 };
 
@@ -40,41 +48,65 @@ bool FolderWalk::Enter(const std::string& folder) {
     return entered_.insert(*identity).second;
 }
 
-void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolder,
-                        const FindData& entry, std::vector<std::string>& subFolders) {
+void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolder, const FindData& entry,
+                        bool filesOnly, std::vector<SubFolder>& subFolders) {
     form_.window.SetCaption(Control::lblRegistryScan, shortFolder);
     form_.window.SetCaption(Control::lblRegistryFilesScan, entry.name);
     if (entry.name == "." || entry.name == "..") return;
-    const DWORD attributes = form_.files.GetFileAttributes(folder + entry.name);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        subFolders.push_back(entry.name);
-        return;
+    const std::string path = folder + entry.name;
+    const DWORD attributes = form_.files.GetFileAttributes(path);
+    const WalkEntry kind = form_.files.ClassifyWalkEntry(driveRoot_, path, attributes);
+    switch (kind) {
+        case WalkEntry::Folder:
+        case WalkEntry::FolderFilesOnly:
+            if (!filesOnly) subFolders.push_back({entry.name, kind == WalkEntry::FolderFilesOnly});
+            return;
+        case WalkEntry::File:
+            if ((attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
+                CheckShortcut(form_, path);
+            return;
+        case WalkEntry::Skip:
+            return;
     }
-    if ((attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
-        CheckShortcut(form_, folder + entry.name);
 }
 
-void FolderWalk::Walk(std::string folder) {
+// A folder the platform refused to list is named at the end of the scan; a
+// folder that vanished, or whose path the platform cannot take, is not.
+void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND ||
+        status == ERROR_FILENAME_EXCED_RANGE || status == ERROR_INVALID_NAME)
+        return;
+    form_.state.unreadable.folders.push_back(folder);
+}
+
+void FolderWalk::Walk(std::string folder, bool filesOnly) {
     if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
     if (!Enter(folder)) return;
-    std::vector<std::string> subFolders;
+    std::vector<SubFolder> subFolders;
     std::vector<FindData> entries;
-    if (form_.files.FindFiles(folder + "*", &entries) == ERROR_SUCCESS) {
+    const LONG status = form_.files.FindFiles(folder + "*", &entries);
+    NoteUnreadable(folder, status);
+    if (status == ERROR_SUCCESS) {
         const std::string shortFolder = form_.files.GetShortPathName(folder);
         for (const FindData& entry : entries) {
             if (Cancelled()) return;
             form_.pump.Tick();
-            LookAt(folder, shortFolder, entry, subFolders);
+            LookAt(folder, shortFolder, entry, filesOnly, subFolders);
             if (Cancelled()) return;
             form_.pump.Tick();
         }
     }
-    for (const std::string& name : subFolders) {
+    for (const SubFolder& sub : subFolders) {
         if (Cancelled()) return;
-        Walk(folder + name + "\\");
+        Walk(folder + sub.name + "\\", sub.filesOnly);
         form_.pump.Tick();
         if (Cancelled()) return;
     }
+}
+
+// "C:\" of any path on drive C.
+std::string DriveRootOf(std::string_view folder) {
+    return folder.size() >= 2 && folder[1] == ':' ? std::string(folder.substr(0, 2)) + "\\" : std::string(folder);
 }
 
 }  // namespace
@@ -86,11 +118,15 @@ bool ReadVolumeInfo(MainForm& form, const std::string& driveRoot) {
 
 void ScanDriveForShortcuts(MainForm& form, const std::string& driveRoot) {
     if (!ReadVolumeInfo(form, driveRoot)) return;
+    // The root itself may be out of bounds (a drive mapped onto a Wine prefix).
+    if (form.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot, FILE_ATTRIBUTE_DIRECTORY) ==
+        WalkEntry::Skip)
+        return;
     ScanFolderForShortcuts(form, driveRoot);
 }
 
 void ScanFolderForShortcuts(MainForm& form, const std::string& folder) {
-    FolderWalk(form).Walk(folder);
+    FolderWalk(form, DriveRootOf(folder)).Walk(folder);
 }
 
 }  // namespace vostrel

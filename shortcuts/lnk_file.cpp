@@ -65,7 +65,12 @@ std::optional<LnkFile> ReadLnkFile(const std::string& hostPath) {
     // Shell links are small; liblnk gets only files whose parts fit in them.
     constexpr std::size_t kMaxLnkSize = 1 << 20;
     const auto bytes = ReadSmallRegularFile(hostPath, kMaxLnkSize);
-    if (!bytes || !LnkSizesFit(*bytes)) return std::nullopt;
+    if (!bytes) return std::nullopt;
+    return ReadLnkFile(hostPath, *bytes);
+}
+
+std::optional<LnkFile> ReadLnkFile(const std::string& hostPath, const std::vector<std::uint8_t>& contents) {
+    if (!LnkSizesFit(contents)) return std::nullopt;
     ErrorSink sink;
     liblnk_file_t* raw = nullptr;
     if (liblnk_file_initialize(&raw, sink.out()) != 1) return std::nullopt;

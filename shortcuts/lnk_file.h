@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "shortcuts/lnk_layout.h"
+
 namespace vostrel {
 
 struct LnkFile {
@@ -20,6 +22,13 @@ struct LnkFile {
 };
 
 // Reads the file at a host path; nothing when it is not a shell link.
+// `contents` are the file's bytes, read beforehand: a file whose sizes do
+// not fit in it (a size field that would make the parser ask for gigabytes)
+// is refused before the parser sees it (LnkSizesFit).
+std::optional<LnkFile> ReadLnkFile(const std::string& hostPath, const std::vector<std::uint8_t>& contents);
+
+// The same for a file not read yet: only a regular file of at most 1 MiB,
+// opened without blocking, is read.
 std::optional<LnkFile> ReadLnkFile(const std::string& hostPath);
 
 }  // namespace vostrel

@@ -55,20 +55,59 @@ bool TargetExists(FileSystemApi& files, std::string_view path) {
     return files.GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// The judgement of a file read as a link (steps after the read): true when
+// it is a broken shortcut.
+bool JudgedBroken(FileSystemApi& files, std::string_view name, const ShortcutInfo& info) {
+    if (!info.isLink || IsExcludedType(info.typeName)) return false;
+    if (!HasLinkEnding(name)) return false;
+    if (TargetExists(files, info.targetPath)) return false;
+    if (UpperAscii(Trim(info.workingDirectory)) == kHomePlaceholder) return false;
+    return !Trim(info.targetPath).empty();
+}
+
+}  // namespace
+
 void CheckShortcut(MainForm& form, std::string_view path) {
     if (Trim(path).empty() || InExcludedFolder(path)) return;
     const std::string name = GetNamePart(path);
     const std::string_view trimmedName = Trim(name);
     if (trimmedName == "." || trimmedName == "..") return;
     const ShortcutInfo info = ReadShortcut(form.files, path);
-    if (!info.isLink || IsExcludedType(info.typeName)) return;
-    if (!HasLinkEnding(name)) return;
-    if (TargetExists(form.files, info.targetPath)) return;
-    if (UpperAscii(Trim(info.workingDirectory)) == kHomePlaceholder) return;
-    if (Trim(info.targetPath).empty()) return;
+    if (info.unreadable) {
+        // Not judged at all: an unreadable link is never called broken.
+        if (HasLinkEnding(name)) form.state.unreadable.shortcuts.emplace_back(path);
+        return;
+    }
+    if (!JudgedBroken(form.files, name, info)) return;
     const std::size_t row = form.lvwShortcut.Add(path);
     form.lvwShortcut.SetSubItem(row, 1, kShortcutSection);
     PlayDetectionSound(form);
+}
+
+ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path) {
+    ShortcutRecheck check;
+    bool gone = false;
+    check.held = files.HoldWalkedFile(path, &check.why, &gone);
+    if (!check.held) {
+        check.verdict = gone ? ShortcutRecheck::Verdict::Gone : ShortcutRecheck::Verdict::Kept;
+        return check;
+    }
+    const ShortcutInfo info = ReadShortcutFile(files, path, check.held->ReadablePath());
+    if (info.unreadable) {
+        check.why = "it can no longer be read as a shortcut";
+    } else if (!info.isLink) {
+        check.why = "it is no longer a shortcut";
+    } else if (!JudgedBroken(files, GetNamePart(path), info)) {
+        check.why = "its target exists again";
+    } else {
+        check.verdict = ShortcutRecheck::Verdict::Remove;
+        return check;
+    }
+    check.held.reset();
+    check.verdict = ShortcutRecheck::Verdict::Kept;
+    return check;
 }
 
 }  // namespace vostrel

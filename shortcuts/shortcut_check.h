@@ -3,6 +3,7 @@
 // broken shortcut, recorded as a row of lvwShortcut.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,8 @@ namespace vostrel {
 inline constexpr std::string_view kShortcutSection = "Windows Shortcut";
 
 // Judges one file (its full Windows path); may append one row to lvwShortcut.
+// A link file that cannot be read is never judged: its path goes to the
+// scan's list of unreadable shortcuts.
 void CheckShortcut(MainForm& form, std::string_view path);
 
 // The trimmed path up to and including its last backslash; empty without one.
@@ -23,5 +26,18 @@ std::string GetNamePart(std::string_view path);
 // True when the path's attributes can be read (a folder counts); the empty
 // path does not exist.
 bool TargetExists(FileSystemApi& files, std::string_view path);
+
+// The repair's last look at a shortcut the scan judged broken: it is removed
+// only while it is still the file the scan judged - a regular file in the
+// tree the walk could reach (held open, so that a folder swapped for a link
+// meanwhile cannot send the removal elsewhere), still a link, its target
+// still missing.
+struct ShortcutRecheck {
+    enum class Verdict { Remove, Gone, Kept };
+    Verdict verdict = Verdict::Kept;
+    std::string why;                  // for Kept and Gone
+    std::unique_ptr<HeldFile> held;   // for Remove: the file to remove
+};
+ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path);
 
 }  // namespace vostrel

@@ -1,9 +1,12 @@
 #include "shortcuts/shortcut_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "shortcuts/item_list.h"
@@ -18,8 +21,6 @@ namespace {
 
 // The smallest program-information file: the basic section of a .pif.
 constexpr std::uintmax_t kPifBasicSize = 0x171;
-// Internet shortcuts are small; anything far bigger is not one.
-constexpr std::uintmax_t kMaxUrlFileSize = 1 << 20;
 
 bool IsAbsoluteDrivePath(std::string_view path) {
     return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
@@ -65,53 +66,118 @@ std::string LnkTarget(const LnkFile& lnk, std::string_view linkPath) {
     return target;
 }
 
-void ReadLnk(const std::string& hostPath, std::string_view path, ShortcutInfo& info) {
-    const auto lnk = ReadLnkFile(hostPath);
-    if (!lnk) return;
+// A link file opened for reading: only a regular file is read, opened
+// without blocking (a FIFO or a device named like a link never stalls the
+// scan) and checked after opening, so that what is read is what was checked.
+class OpenedFile {
+public:
+    explicit OpenedFile(const std::string& hostPath)
+        : fd_(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)) {
+        struct stat st {};
+        if (fd_ < 0) {
+            // There, but the host does not let us read it (a vanished file is
+            // simply not there).
+            refused_ = errno != ENOENT && errno != ENOTDIR;
+            return;
+        }
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            Close();
+            return;
+        }
+        size_ = static_cast<std::uint64_t>(st.st_size);
+        regular_ = true;
+    }
+    ~OpenedFile() { Close(); }
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    bool Regular() const { return regular_; }
+    bool Refused() const { return refused_; }
+    std::uint64_t Size() const { return size_; }
+    // A path that names this very file for a reader that wants a path.
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+    // The whole file; nothing when reading fails.
+    std::optional<std::vector<std::uint8_t>> ReadAll() const {
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(size_));
+        std::size_t got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::pread(fd_, data.data() + got, data.size() - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return std::nullopt;
+            got += static_cast<std::size_t>(n);
+        }
+        return data;
+    }
+
+private:
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    int fd_ = -1;
+    bool regular_ = false;
+    bool refused_ = false;
+    std::uint64_t size_ = 0;
+};
+
+void ReadLnk(const OpenedFile& file, std::string_view path, ShortcutInfo& info) {
+    const auto contents = file.ReadAll();
+    const auto lnk = contents ? ReadLnkFile(file.Path(), *contents) : std::nullopt;
+    if (!lnk) {
+        info.unreadable = true;
+        return;
+    }
     info.isLink = true;
     info.targetPath = LnkTarget(*lnk, path);
     info.workingDirectory = lnk->workingDirectory;
 }
 
-void ReadUrl(const std::string& hostPath, ShortcutInfo& info) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(hostPath, ec);
-    if (ec || size > kMaxUrlFileSize) return;
-    std::ifstream in(hostPath, std::ios::binary);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (!in) return;
-    std::string contents = buffer.str();
-    if (!IsValidUtf8(contents)) contents = AnsiToUtf8(contents);
-    const auto url = ParseUrlFile(contents);
+void ReadUrl(const OpenedFile& file, ShortcutInfo& info) {
+    const auto contents = file.ReadAll();
+    if (!contents) {
+        info.unreadable = true;
+        return;
+    }
+    std::string text(contents->begin(), contents->end());
+    if (!IsValidUtf8(text)) text = AnsiToUtf8(text);
+    const auto url = ParseUrlFile(text);
     if (!url) return;
     info.isLink = true;
     info.targetPath = TestableTarget(LocalPathOfUrl(*url));
 }
 
-void ReadPif(const std::string& hostPath, ShortcutInfo& info) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(hostPath, ec);
-    info.isLink = !ec && size >= kPifBasicSize;
-}
-
 }  // namespace
 
 ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path) {
+    const auto hostPath = files.HostPath(path);
+    if (!hostPath) return {};
+    return ReadShortcutFile(files, path, *hostPath);
+}
+
+ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path, const std::string& readablePath) {
     ShortcutInfo info;
     const std::string extension = GetFileExtension(path);
-    const auto hostPath = files.HostPath(path);
-    if (!hostPath) return info;
-    if (extension == "lnk") {
-        info.typeName = kTypeShortcut;
-        ReadLnk(*hostPath, path, info);
-    } else if (extension == "url") {
-        info.typeName = kTypeInternetShortcut;
-        ReadUrl(*hostPath, info);
-    } else if (extension == "pif") {
-        info.typeName = kTypeDosShortcut;
-        ReadPif(*hostPath, info);
+    if (extension == "lnk") info.typeName = kTypeShortcut;
+    else if (extension == "url") info.typeName = kTypeInternetShortcut;
+    else if (extension == "pif") info.typeName = kTypeDosShortcut;
+    else return info;
+    const OpenedFile file(readablePath);
+    if (file.Refused()) {
+        info.unreadable = extension != "pif";
+        return info;
     }
+    if (!file.Regular()) return info;
+    if (extension == "pif") {
+        info.isLink = file.Size() >= kPifBasicSize;
+        return info;
+    }
+    if (file.Size() > kMaxShortcutFileSize) {
+        info.unreadable = true;
+        return info;
+    }
+    if (extension == "lnk") ReadLnk(file, path, info);
+    else ReadUrl(file, info);
     return info;
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,35 @@ struct FindData {
 struct Drive {
     char letter = 'C';  // upper case
     DriveType type = DriveType::Fixed;
+};
+
+// Whose files a drive holds: the machine's own (its folder lies inside the
+// machine, as C: of a Wine prefix does), or the host's (z: mapped to "/",
+// d: to a games folder or a mount point), which the machine merely sees.
+struct DriveOwner {
+    bool machineOwn = true;
+    std::string hostFolder;  // the folder a host drive maps to
+};
+
+// What the shortcut walk of a drive does with one entry it meets.
+enum class WalkEntry {
+    File,            // a regular file: a candidate for the shortcut check
+    Folder,          // a folder to walk, with everything below it
+    FolderFilesOnly, // a folder whose own files are checked, nothing below
+    Skip,            // anything else: never opened
+};
+
+// A shortcut file held open for the repair's last look and removal: the
+// repair reads it through ReadablePath and removes it through Remove, both
+// reaching the very file that was opened, wherever its path now leads.
+class HeldFile {
+public:
+    virtual ~HeldFile() = default;
+    // A host path that reads the held file.
+    virtual std::string ReadablePath() const = 0;
+    // Removes the held file; false (with *why) when it cannot be removed or
+    // is no longer the file that was opened.
+    virtual bool Remove(std::string* why) = 0;
 };
 
 class FileSystemApi {
@@ -72,10 +102,71 @@ public:
     // backend); the native backend returns the path itself.
     virtual std::optional<std::string> HostPath(std::string_view windowsPath) = 0;
 
+    // Whose files the drive of a letter holds. A backend where every drive is
+    // the machine's own (Windows itself) keeps this default.
+    virtual DriveOwner OwnerOfDrive(char /*letter*/) { return {}; }
+
+    // How the shortcut walk of the drive whose root is `driveRoot` ("C:\")
+    // treats the entry at `path` (the root itself included), whose attributes
+    // the walk has just read. A backend that knows more than the attributes
+    // (what kind of host file it is, where a link leads) keeps the walk
+    // inside the machine's own tree.
+    virtual WalkEntry ClassifyWalkEntry(std::string_view /*driveRoot*/, std::string_view path,
+                                        DWORD attributes) {
+        (void)path;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? WalkEntry::Folder : WalkEntry::File;
+    }
+
+    // Opens a shortcut file that an earlier walk judged, for the repair: only
+    // when it is still a regular file inside the tree that walk could reach.
+    // Null with *why when not; *gone is set when the file no longer exists.
+    // This default looks the file up by its path again and removes it by
+    // path.
+    virtual std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why, bool* gone);
+
     // Forgets whatever the backend cached about folder contents, so that a
     // later search sees the disk as it is now. Called at scan start and after
     // every change the program makes itself.
     virtual void ForgetCache() {}
 };
+
+namespace detail {
+
+// The held file of a backend without handles of its own: the path again.
+class PathHeldFile : public HeldFile {
+public:
+    PathHeldFile(FileSystemApi& files, std::string path, std::string hostPath)
+        : files_(files), path_(std::move(path)), hostPath_(std::move(hostPath)) {}
+    std::string ReadablePath() const override { return hostPath_; }
+    bool Remove(std::string* why) override {
+        if (files_.DeleteFile(path_)) return true;
+        if (why) *why = "it could not be deleted";
+        return false;
+    }
+
+private:
+    FileSystemApi& files_;
+    std::string path_;
+    std::string hostPath_;
+};
+
+}  // namespace detail
+
+inline std::unique_ptr<HeldFile> FileSystemApi::HoldWalkedFile(std::string_view path, std::string* why,
+                                                               bool* gone) {
+    if (gone) *gone = false;
+    const DWORD attributes = GetFileAttributes(path);
+    const auto host = HostPath(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !host) {
+        if (gone) *gone = true;
+        if (why) *why = "it no longer exists";
+        return nullptr;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (why) *why = "it is a folder now";
+        return nullptr;
+    }
+    return std::make_unique<detail::PathHeldFile>(*this, std::string(path), *host);
+}
 
 }  // namespace vostrel

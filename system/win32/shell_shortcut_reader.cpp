@@ -142,4 +142,9 @@ ShortcutInfo ReadShortcut(FileSystemApi&, std::string_view path) {
     return info;
 }
 
+// On Windows a held file is read by its path, through the shell.
+ShortcutInfo ReadShortcutFile(FileSystemApi& files, std::string_view path, const std::string&) {
+    return ReadShortcut(files, path);
+}
+
 }  // namespace vostrel

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <filesystem>
 
@@ -86,6 +87,26 @@ std::optional<std::string> WineDriveRoot(const std::string& prefixPath, char let
     std::string root = target.lexically_normal().string();
     while (root.size() > 1 && root.back() == '/') root.pop_back();
     return root;
+}
+
+bool IsWinePrefixFolder(const std::string& hostPath) {
+    struct stat st {};
+    if (stat((hostPath + "/system.reg").c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return stat(DosDevices(hostPath).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::string> RealHostPath(const std::string& hostPath) {
+    char* resolved = ::realpath(hostPath.c_str(), nullptr);
+    if (!resolved) return std::nullopt;
+    std::string path = resolved;
+    std::free(resolved);
+    return path;
+}
+
+bool IsInsideHostFolder(std::string_view path, std::string_view folder) {
+    if (folder == "/") return !path.empty() && path[0] == '/';
+    if (path.substr(0, folder.size()) != folder) return false;
+    return path.size() == folder.size() || path[folder.size()] == '/';
 }
 
 }  // namespace vostrel

@@ -35,4 +35,16 @@ std::vector<char> WineDriveLetters(const std::string& prefixPath);
 // prefix has no such drive. The folder itself need not exist.
 std::optional<std::string> WineDriveRoot(const std::string& prefixPath, char letter);
 
+// A folder is a Wine prefix when it holds "system.reg" and a "dosdevices"
+// folder.
+bool IsWinePrefixFolder(const std::string& hostPath);
+
+// The host path with every link resolved; nothing when it cannot be
+// resolved (a part is missing or cannot be searched).
+std::optional<std::string> RealHostPath(const std::string& hostPath);
+
+// True when `path` is `folder` or lies below it (both resolved, no
+// trailing slash but for "/").
+bool IsInsideHostFolder(std::string_view path, std::string_view folder);
+
 }  // namespace vostrel

@@ -121,6 +121,8 @@ std::string WineFileSystem::GetTempPath() {
 void WineFileSystem::ForgetCache() {
     cache_.ForgetAll();
     roots_.clear();
+    walkDrives_.clear();
+    realPrefix_.clear();
 }
 
 const WineFileSystem::DriveRoot* WineFileSystem::FindDriveRoot(char drive) {

@@ -39,6 +39,18 @@ public:
     std::optional<std::string> HostPath(std::string_view windowsPath) override;
     void ForgetCache() override;
 
+    // The drive walk (wine_files_walk.cpp). A drive is the prefix's own when
+    // its folder, links resolved, lies inside the prefix; any other drive is
+    // the host's. The walk of any drive never enters a Wine prefix (another
+    // one, or this one again through a host drive), never crosses into
+    // another file system below the drive's root, never opens anything but
+    // regular files and folders, and on a prefix drive follows no folder
+    // link out of the prefix - but for the Desktop folders of C:\users\*,
+    // whose own files are checked.
+    DriveOwner OwnerOfDrive(char letter) override;
+    WalkEntry ClassifyWalkEntry(std::string_view driveRoot, std::string_view path, DWORD attributes) override;
+    std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why, bool* gone) override;
+
 private:
     // A folder of a drive found on the host.
     struct Folder {
@@ -69,7 +81,27 @@ private:
     Located Locate(std::string_view path);
     void AddDotEntries(const Folder& folder, std::u16string_view mask, std::vector<FindData>* found);
 
+    // What the walk knows of a drive: its resolved root, the root's file
+    // system and whether it is the prefix's own.
+    struct WalkDrive {
+        std::string realRoot;
+        std::uint64_t device = 0;
+        bool machineOwn = true;
+    };
+    const WalkDrive* FindWalkDrive(char drive);
+    // The resolved prefix folder; empty when it cannot be resolved.
+    const std::string& RealPrefix();
+    // True when a resolved folder lies in the tree the walk of `drive` may
+    // reach (a shortcut there may be removed); *why says why not.
+    bool InWalkedTree(char drive, std::string_view windowsFolder, const std::string& realFolder,
+                      std::string* why);
+
     std::string prefix_;
+    std::string realPrefix_;
+    std::map<char, WalkDrive> walkDrives_;
+    // The device and inode of every shortcut file the walk handed on, by
+    // upper-cased Windows path: the repair removes only that very file.
+    std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> walkedFiles_;
     std::map<char, DriveType> driveTypes_;
     FolderCache cache_;
     std::map<char, DriveRoot> roots_;

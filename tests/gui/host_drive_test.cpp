@@ -1,0 +1,62 @@
+// A drive that is the host's (z: mapped to a host folder, as wineboot maps
+// it to "/"): its catalogue row keeps its text and settings key, starts
+// unchecked, and both the main window and the settings window say where it
+// leads.
+#include <QLabel>
+
+#include <filesystem>
+
+#include "fixture_machine.h"
+#include "gui_fixture.h"
+#include "shell/list_model.h"
+#include "shell/main_window.h"
+#include "shell/settings_window.h"
+
+namespace fs = std::filesystem;
+
+namespace vostrel::shell::testing {
+namespace {
+
+class HostDriveTest : public GuiTest {};
+
+TEST_F(HostDriveTest, BothWindowsSayZIsTheHostsDriveAndItStartsUnchecked) {
+    const std::string prefix = home_ / "prefix";
+    OpenFixtureMachine(prefix);
+    fs::create_directories(home_ / "host-root");
+    fs::create_directory_symlink(home_ / "host-root", prefix + "/dosdevices/z:");
+    const std::string hostFolder = fs::canonical(home_ / "host-root").string();
+
+    FrmMain& main = Main();
+    const auto& list = app_->form.lvwRegistryvaluesScan;
+    auto* model = main.catalogue()->model();
+    bool seen = false;
+    for (std::size_t i = 1; i <= list.Count(); ++i) {
+        const QModelIndex index = model->index(static_cast<int>(i) - 1, 0);
+        const QString shown = model->data(index, Qt::DisplayRole).toString();
+        if (list.Text(i) == "Window Shortcut C") {
+            EXPECT_EQ(shown, "Window Shortcut C");
+            EXPECT_TRUE(list.Checked(i));
+        }
+        if (list.Text(i) != "Window Shortcut Z") continue;
+        seen = true;
+        EXPECT_FALSE(list.Checked(i));
+        EXPECT_TRUE(shown.startsWith("Window Shortcut Z  - Host drive: " + QString::fromStdString(hostFolder)))
+            << shown.toStdString();
+        EXPECT_NE(model->data(index, Qt::ToolTipRole).toString().indexOf(QString::fromStdString(hostFolder)), -1);
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Setting("Window Shortcut Z"), "<none>");  // nothing stored until the user chooses
+
+    FrmSetings settings(App());
+    auto* note = settings.findChild<QLabel*>("lblHostDrives");
+    ASSERT_NE(note, nullptr);
+    EXPECT_NE(note->text().indexOf("Z: " + QString::fromStdString(hostFolder)), -1) << note->text().toStdString();
+}
+
+TEST_F(HostDriveTest, WithoutHostDrivesTheSettingsWindowSaysNothingOfThem) {
+    FrmSetings settings(App());
+    EXPECT_EQ(settings.findChild<QLabel*>("lblHostDrives"), nullptr);
+}
+
+}  // namespace
+}  // namespace vostrel::shell::testing
