@@ -12,7 +12,7 @@ _vostrel_cli() {
     done
 
     case $prev in
-    --prefix | --backup-dir)
+    --prefix | --backup-dir | --wine)
         _filedir -d
         return
         ;;
@@ -28,10 +28,10 @@ _vostrel_cli() {
     local options
     case $command in
     "") options="--help --version" ;;
-    scan) options="--help --prefix --sections --report --json --quiet --all" ;;
-    repair) options="--help --prefix --sections --backup-dir --json --yes" ;;
+    scan) options="--help --prefix --sections --report --wine --json --quiet --all" ;;
+    repair) options="--help --prefix --sections --backup-dir --wine --json --yes" ;;
     backups) options="--help --backup-dir --json" ;;
-    restore) options="--help --prefix --backup-dir --keep" ;;
+    restore) options="--help --prefix --backup-dir --keep --force" ;;
     prefixes) options="--help --json" ;;
     esac
 

@@ -20,6 +20,8 @@ complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair backups pref
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l yes -d 'Repair without asking'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair backups restore" -l backup-dir -x -a '(__fish_complete_directories)' -d 'The backup folder'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l keep -d 'Keep the backup file after a complete restore'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l force -d 'Restore into another prefix, and records outside its own drives'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l wine -x -a '(__fish_complete_directories)' -d 'The Wine that runs the prefix'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -F -d 'Backup name or path'
 
 complete -c vostrel -f
