@@ -38,6 +38,7 @@ public:
     bool CopyFile(std::string_view from, std::string_view to) override;
     std::optional<std::string> HostPath(std::string_view windowsPath) override;
     void ForgetCache() override;
+    std::optional<std::string> PrefixFolder() override { return prefix_; }
 
 private:
     // A folder of a drive found on the host.
