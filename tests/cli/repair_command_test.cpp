@@ -85,14 +85,14 @@ TEST_F(CliRepair, RepairListRestore) {
     EXPECT_NE(run.out.find("All Problems were repaired sucessfully !"), std::string::npos);
     EXPECT_EQ(OldTool().find("/tray"), std::string::npos);
 
-    run = Cli({"backups", "--backup-dir", backups, "--json"});
+    run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--json"});
     ASSERT_EQ(run.status, 0);
     const auto list = nlohmann::json::parse(run.out).at("backups");
     ASSERT_EQ(list.size(), 1u);
     const std::string name = list[0].at("name");
     EXPECT_TRUE(name.starts_with("BackUp ")) << name;
     EXPECT_EQ(list[0].at("size"), std::to_string(fs::file_size(fs::path(backups) / name)));
-    run = Cli({"backups", "--backup-dir", backups});
+    run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups});
     EXPECT_NE(run.out.find("Name"), std::string::npos);
     EXPECT_NE(run.out.find("Size ( Bytes )"), std::string::npos);
 
