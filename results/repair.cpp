@@ -114,9 +114,11 @@ void Repair::RegistryPart() {
     // saved at once: nothing is removed before its backup is on the disk.
     std::vector<PendingValue> pending;
     std::vector<std::string> items;
-    while (!form_.lvwErrors.Empty()) {
+    // The rows leave the list together at the end (one by one from its
+    // front would move the rest of the list every time).
+    for (std::size_t i = 1; i <= form_.lvwErrors.Count(); ++i) {
         AdvanceProgress();
-        const ListRow row = form_.lvwErrors.Item(1);
+        const ListRow row = form_.lvwErrors.Item(i);
         auto sub = [&row](std::size_t k) { return k <= row.subItems.size() ? row.subItems[k - 1] : std::string(); };
         PendingValue value{static_cast<HKEY>(ToInt32(RegValue(row.text))), sub(4), sub(1),
                            sub(5) + "\\" + sub(4) + " value " + sub(1)};
@@ -124,9 +126,9 @@ void Repair::RegistryPart() {
             items.push_back(value.item);
             pending.push_back(std::move(value));
         }
-        form_.lvwErrors.Remove(1);
         form_.pump.Tick();
     }
+    form_.lvwErrors.Clear();
     if (pending.empty() || !CommitBackups(items)) return;
     form_.registry.BeginBatch();
     std::vector<const PendingValue*> removed;
