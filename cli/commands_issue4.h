@@ -18,6 +18,7 @@ struct RepairCommandOptions {
 };
 
 struct BackupsCommandOptions {
+    std::string prefix;
     std::string backupDir;
     bool json = false;
 };
@@ -27,6 +28,7 @@ struct RestoreCommandOptions {
     std::string prefix;
     std::string backupDir;
     bool keep = false;   // keep the backup file even when every record went back
+    bool force = false;  // into another prefix, and shortcuts outside the prefix's drives
 };
 
 int RunRepairCommand(const RepairCommandOptions& options);

@@ -47,13 +47,13 @@ nlohmann::json FoundJson(MainForm& form) {
 
 // True when the user agrees (or --yes said so); false, with a message,
 // when there is no terminal to ask on.
-bool Confirmed(const RepairCommandOptions& options, std::size_t count) {
+bool Confirmed(const RepairCommandOptions& options, std::size_t count, bool backups) {
     if (options.yes) return true;
     if (!InputIsTerminal()) {
         std::cerr << "vostrel-cli: not repairing without a terminal to ask on; add --yes to repair\n";
         return false;
     }
-    std::cerr << "Repair these " << count << " problems? Every one is backed up first. [y/N] " << std::flush;
+    std::cerr << "Repair these " << count << " problems? " << RepairBackupPromise(backups) << " [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
@@ -125,7 +125,10 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         std::cout << (count == 0 ? "No problems found.\n" : "Problems found: " + std::to_string(count) + "\n");
         PrintFound(form);
     }
-    if (count == 0 || !Confirmed(options, count)) {
+    const bool backups = BackupsEnabled(settings);
+    if (count > 0 && !backups && !options.json)
+        std::cout << "Backups are off (setting \"" << kMakeBackupKey << "\" is 0): nothing will be backed up.\n";
+    if (count == 0 || !Confirmed(options, count, backups)) {
         if (options.json) std::cout << out.dump(2) << "\n";
         return count == 0 || options.yes ? 0 : 1;
     }
@@ -146,13 +149,15 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         out["kept"] = outcome.kept;
         if (outcome.refusal) out["refused"] = *outcome.refusal;
         if (outcome.saveError) out["saveError"] = *outcome.saveError;
+        if (outcome.halted) out["nothingChanged"] = *outcome.halted;
+        out["prefix"] = outcome.machine;
         std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         std::cout << TrimCopy(RepairNoticeText(outcome)) << "\n";
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
-    return outcome.refusal || outcome.saveError || outcome.kept > 0 ? 1 : 0;
+    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? 1 : 0;
 }
 
 void AddRepairCommand(CLI::App& app, int& status) {

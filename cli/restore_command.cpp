@@ -40,7 +40,19 @@ int RunRestoreCommand(const RestoreCommandOptions& options) {
         return kUsageError;
     }
     Machine& machine = *opened.machine;
-    const RestoreReport report = RestoreBackupFile(*machine.registry, *machine.files, settings, path);
+    if (const auto mismatch = MachineMismatch(*machine.files, path); mismatch && !options.force) {
+        std::cerr << "vostrel-cli: not restoring " << path << ": " << *mismatch << "\n";
+        return 1;
+    }
+    const std::vector<std::string> outside = RecordsOutsideMachine(*machine.files, path);
+    if (!outside.empty()) {
+        std::cout << "These shortcuts lie outside the prefix's own drives"
+                  << (options.force ? "; --force puts them back:\n" : " and are restored only with --force:\n");
+        for (const auto& item : outside) std::cout << "  " << item << "\n";
+    }
+    RestoreOptions restore;
+    restore.force = options.force;
+    const RestoreReport report = RestoreBackupFile(*machine.registry, *machine.files, settings, path, restore);
     std::cout << "Restored " << report.restored << " records of " << path << " into " << machine.description
               << "\n";
     for (const auto& failure : report.failures) std::cout << "failed: " << failure << "\n";
@@ -59,6 +71,8 @@ void AddRestoreCommand(CLI::App& app, int& status) {
     cmd->add_option("--prefix", options->prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
     cmd->add_option("--backup-dir", options->backupDir, "The backup folder (default: the settings)");
     cmd->add_flag("--keep", options->keep, "Keep the backup file after a complete restore");
+    cmd->add_flag("--force", options->force,
+                  "Restore a backup of another prefix, and shortcuts outside the prefix's own drives");
     cmd->callback([options, &status] { status = RunRestoreCommand(*options); });
 }
 

@@ -14,12 +14,14 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "scan/main_form.h"
+#include "system/durable_file.h"
 #include "system/list_control.h"
 #include "system/registry_api.h"
 
@@ -49,11 +51,52 @@ struct SavedValue {
     std::vector<std::uint8_t> data;
 };
 
-// Appends one record for a problem row ("R" for lvwErrors, anything else
-// for lvwShortcut) and, for a shortcut, keeps a copy of the file. True only
-// when the record (and the copy) is on the disk; `error` says why not.
-bool WriteBackupRecord(MainForm& form, std::string_view kind, const std::string& backupFilePath,
-                       const ListRow& row, std::string* error = nullptr);
+// The machine a backup belongs to: the Wine prefix's folder with its links
+// resolved, or "this computer" for the live Windows machine.
+std::string MachineIdentity(FileSystemApi& files);
+// The same for a prefix folder not opened (empty: the live Windows machine).
+std::string MachineIdentityOf(const std::string& prefixFolder);
+
+// Beside the records, a backup names the machine it was taken from in the
+// file "prefix" of its "… files" folder (one line, UTF-8). Readers that do
+// not know it never look there; the line format is unchanged. Nothing for a
+// backup written before backups recorded it ("prefix unknown").
+inline constexpr std::string_view kBackupMachineFileName = "prefix";
+std::optional<std::string> RecordedMachine(const std::string& backupFilePath);
+
+// One repair run's backup. The file and its "… files" folder are created
+// new (never an existing file, never through a link: another name is taken
+// when the run's name is in use), readable by their owner only. Records are
+// added without a flush each; Commit puts all of them, and the shortcut
+// copies, on the disk at once. Nothing may be removed before the Commit
+// that follows its record.
+class BackupWriter {
+public:
+    // Nothing, with the reason, when the folder is not safe (another user
+    // may write to it) or the file cannot be created.
+    static std::unique_ptr<BackupWriter> Create(const std::string& folder, const std::tm& start,
+                                                const std::string& machine, std::string* error = nullptr);
+    ~BackupWriter();
+
+    const std::string& path() const { return path_; }
+
+    // Appends one record for a problem row ("R" for lvwErrors, anything
+    // else for lvwShortcut) and, for a shortcut, keeps a copy of the file.
+    // False, with the reason, when it could not; the file then ends with
+    // the previous record.
+    bool Add(MainForm& form, std::string_view kind, const ListRow& row, std::string* error = nullptr);
+
+    // Flushes the records and copies added so far, and the folders' new
+    // entries. True when all of it is on the disk.
+    bool Commit(std::string* error = nullptr);
+
+private:
+    BackupWriter() = default;
+    std::string folder_, path_, copies_;
+    std::unique_ptr<AppendOnlyFile> file_;
+    bool copiesAdded_ = false;
+    bool entriesSynced_ = false;
+};
 
 // The outcome of putting a backup file back.
 struct RestoreReport {
@@ -65,8 +108,29 @@ struct RestoreReport {
 // Writes back every record of a backup file, the last record first (so a
 // value repaired twice in one run ends as it was before the first repair).
 // A record that fails is reported and the next one is restored all the same.
+//
+// Refused as a whole when the backup was taken from another machine; a
+// shortcut record whose path lies outside the machine's own drives (a Wine
+// drive mapped to a host folder outside the prefix) fails. `force` allows
+// both. A shortcut never replaces a file that is already there.
+struct RestoreOptions {
+    bool force = false;
+};
 RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
-                                const std::string& backupFilePath);
+                                const std::string& backupFilePath, const RestoreOptions& options = {});
+
+// Why a backup must not be restored into this machine without force (it
+// was taken from another one), naming both; nothing when it may.
+std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::string& backupFilePath);
+
+// The shortcut paths of a backup that lie outside the machine's own
+// drives, in file order.
+std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files, const std::string& backupFilePath);
+
+// True when a Windows path lies on one of the machine's own drives: on the
+// live Windows machine always, in a Wine prefix when the drive's folder,
+// with links resolved, lies inside the prefix.
+bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath);
 
 // Removes a backup file and the shortcut copies kept for it.
 bool DeleteBackupFile(const std::string& backupFilePath);

@@ -33,7 +33,9 @@ bool IsPlainFile(const fs::directory_entry& entry) {
 
 }  // namespace
 
-ListControl MakeBackupList() { return ListControl("lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )"}); }
+ListControl MakeBackupList() {
+    return ListControl("lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"});
+}
 
 bool IsBackupFileName(const std::string& name) {
     return UpperAscii(Trim(name)).find("BACKUP") != std::string::npos;
@@ -56,7 +58,7 @@ void AddBackupRow(ListControl& lvwBackUp, const std::string& fileName, const std
     lvwBackUp.SetSubItem(row, 3, GetBackupFileSize((fs::path(folder) / fileName).string()));
 }
 
-void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings) {
+void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings, const std::string& machine) {
     const std::string folder = BackupFolder(settings);
     std::vector<std::string> names;
     std::error_code ec;
@@ -64,8 +66,14 @@ void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings) {
         if (IsPlainFile(entry)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
-    for (const auto& name : names)
-        if (IsBackupFileName(name)) AddBackupRow(lvwBackUp, name, folder);
+    for (const auto& name : names) {
+        if (!IsBackupFileName(name)) continue;
+        const auto recorded = RecordedMachine((fs::path(folder) / name).string());
+        if (recorded && *recorded != machine) continue;  // another prefix's
+        AddBackupRow(lvwBackUp, name, folder);
+        if (!recorded && lvwBackUp.columnCount() > 4)
+            lvwBackUp.SetSubItem(lvwBackUp.Count(), 4, std::string(kPrefixUnknown));
+    }
 }
 
 std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& lvwBackUp, RegistryApi& registry,

@@ -1,6 +1,6 @@
-// The backup manager's logic, without its window: the list of backup files
-// (Name, Date, Time, Size) and the Restore and Delete buttons over the
-// ticked rows.
+// The backup manager's logic, without its window: the list of the open
+// machine's backup files (Name, Date, Time, Size) and the Restore and Delete
+// buttons over the ticked rows.
 #pragma once
 
 #include <string>
@@ -13,14 +13,18 @@
 
 namespace vostrel {
 
-// A list for backups: check boxes and the four columns of the manager.
+// A list for backups: check boxes, the four columns of the manager, and a
+// fifth that marks backups whose machine is not recorded.
 ListControl MakeBackupList();
+inline constexpr std::string_view kPrefixUnknown = "prefix unknown";
 
 // True for a name the manager lists: it holds "BACKUP" in any case.
 bool IsBackupFileName(const std::string& name);
 
-// Fills the list from the backup folder (names sorted as Wine lists them).
-void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings);
+// Fills the list from the backup folder (names sorted as Wine lists them)
+// with the backups of `machine` (MachineIdentity) and those that do not
+// record one, marked "prefix unknown"; other machines' backups are left out.
+void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings, const std::string& machine);
 
 // Appends one row for a file of the folder.
 void AddBackupRow(ListControl& lvwBackUp, const std::string& fileName, const std::string& folder);

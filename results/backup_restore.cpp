@@ -1,4 +1,5 @@
 // Putting a backup file back, record by record.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,6 +23,7 @@ struct Restorer {
     std::string backupFolder;
     RestoreReport report;
     std::vector<std::string> oldCopies;  // copies of old records, removed once all went back
+    bool force = false;
 
     void Record(std::size_t lineNumber, const std::string& line);
 
@@ -118,14 +120,24 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
         why = "a shortcut record without a path";
         return false;
     }
-    const std::size_t slash = f[1].rfind('\\');
-    const std::string fileName = slash == std::string::npos ? std::string() : f[1].substr(slash + 1);
+    // Records of earlier versions kept the copy in the backup folder under
+    // the shortcut's own name; later ones name it in the "… files" folder.
+    // Either way the copy is a plain name inside that one folder.
     const bool old = f.size() < 3;
-    const fs::path copy = old ? fs::path(backupFolder) / fileName
-                              : fs::path(ShortcutCopiesFolder(backupFilePath)) / f[2];
+    const std::size_t slash = f[1].rfind('\\');
+    const std::string name = old ? (slash == std::string::npos ? std::string() : f[1].substr(slash + 1)) : f[2];
+    const std::string folder = old ? backupFolder : ShortcutCopiesFolder(backupFilePath);
+    if (!IsPlainFileName(name)) {
+        why = "the copy of " + f[1] + " is named \"" + name + "\", which is not a file of the backup's folder";
+        return false;
+    }
     std::error_code ec;
-    if ((old && fileName.empty()) || !fs::is_regular_file(copy, ec)) {
+    if (!fs::exists(fs::symlink_status(fs::path(folder) / name, ec))) {
         why = "the saved copy of " + f[1] + " is missing";
+        return false;
+    }
+    if (!force && !OnOwnDrive(files, f[1])) {
+        why = f[1] + " lies outside the prefix's own drives; restore with --force to put it back there";
         return false;
     }
     const auto host = files.HostPath(f[1]);
@@ -134,9 +146,20 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
         return false;
     }
     fs::create_directories(fs::path(*host).parent_path(), ec);
-    if (!CopyDurably(copy.string(), *host, &why)) return false;
+    std::string error;
+    switch (PutBackCopy(folder, name, *host, &error)) {
+        case PutBackResult::Written:
+        case PutBackResult::SameAlready:
+            break;
+        case PutBackResult::InTheWay:
+            why = f[1] + " was not put back: another file is there now, and a restore never replaces one";
+            return false;
+        case PutBackResult::Failed:
+            why = f[1] + " was not put back: " + error;
+            return false;
+    }
     files.ForgetCache();
-    if (old) oldCopies.push_back(copy.string());
+    if (old) oldCopies.push_back((fs::path(folder) / name).string());
     return true;
 }
 
@@ -164,23 +187,66 @@ void Restorer::Record(std::size_t lineNumber, const std::string& line) {
 
 }  // namespace
 
-RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
-                                const std::string& backupFilePath) {
-    Restorer restorer{registry, files, backupFilePath, BackupFolder(settings), {}, {}};
+std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::string& backupFilePath) {
+    const auto recorded = RecordedMachine(backupFilePath);
+    if (!recorded) return std::nullopt;  // taken before backups recorded it
+    const std::string here = MachineIdentity(files);
+    if (*recorded == here) return std::nullopt;
+    return "the backup was taken from " + *recorded + ", not from " + here +
+           "; restore it there, or use --force to put it into " + here;
+}
+
+bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath) {
+    if (!files.PrefixFolder()) return true;  // the live machine: every drive is its own
+    if (windowsPath.size() < 2 || windowsPath[1] != ':') return false;
+    if (!files.HostPath(std::string(windowsPath.substr(0, 2)) + "\\")) return false;  // no such drive
+    return files.OwnerOfDrive(windowsPath[0]).machineOwn;
+}
+
+namespace {
+
+std::optional<std::vector<std::string>> ReadLines(const std::string& backupFilePath) {
     std::ifstream in(backupFilePath, std::ios::binary);
-    if (!in) {
+    if (!in) return std::nullopt;
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return SplitBackupLines(contents.str());
+}
+
+}  // namespace
+
+std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files, const std::string& backupFilePath) {
+    std::vector<std::string> outside;
+    const auto lines = ReadLines(backupFilePath);
+    if (!lines) return outside;
+    for (const auto& line : *lines) {
+        const auto fields = ParseBackupLine(line);
+        if (!fields || fields->size() < 2 || UpperAscii(Trim((*fields)[0])) != "S") continue;
+        if (!OnOwnDrive(files, (*fields)[1])) outside.push_back((*fields)[1]);
+    }
+    return outside;
+}
+
+RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
+                                const std::string& backupFilePath, const RestoreOptions& options) {
+    Restorer restorer{registry, files, backupFilePath, BackupFolder(settings), {}, {}, options.force};
+    const auto lines = ReadLines(backupFilePath);
+    if (!lines) {
         restorer.report.failures.push_back(backupFilePath + " cannot be read");
         return restorer.report;
+    }
+    if (!options.force) {
+        if (auto mismatch = MachineMismatch(files, backupFilePath)) {
+            restorer.report.failures.push_back("nothing was restored: " + *mismatch);
+            return restorer.report;
+        }
     }
     if (const auto refusal = registry.WriteRefusal()) {
         restorer.report.failures.push_back(*refusal);
         return restorer.report;
     }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    const std::vector<std::string> lines = SplitBackupLines(contents.str());
     registry.BeginBatch();
-    for (std::size_t i = lines.size(); i-- > 0;) restorer.Record(i + 1, lines[i]);
+    for (std::size_t i = lines->size(); i-- > 0;) restorer.Record(i + 1, (*lines)[i]);
     std::string saveError;
     if (!registry.EndBatch(&saveError)) restorer.report.failures.push_back(saveError);
     if (restorer.report.ok()) {

@@ -1,5 +1,7 @@
-// Writing one backup record, and the shortcut copy that goes with it.
+// Writing a repair run's backup: its records, the shortcut copies that go
+// with them, and the machine it was taken from.
 #include <filesystem>
+#include <fstream>
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
@@ -67,42 +69,112 @@ std::string CopyName(const std::string& folder, const std::string& fileName) {
     std::error_code ec;
     for (int n = 1;; ++n) {
         std::string name = std::to_string(n) + " " + fileName;
-        if (!fs::exists(fs::path(folder) / name, ec)) return name;
+        if (!fs::exists(fs::path(folder) / name, ec) && !fs::is_symlink(fs::path(folder) / name, ec)) return name;
     }
 }
 
-std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files, const std::string& backupFilePath,
+std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files, const std::string& folder,
                                                        const ListRow& row, std::string* error) {
     const auto host = files.HostPath(row.text);
     if (!host) {
         Fail(error, row.text + " has no place on this machine's disk");
         return std::nullopt;
     }
-    const std::string folder = ShortcutCopiesFolder(backupFilePath);
-    std::error_code ec;
-    fs::create_directories(folder, ec);
     const std::size_t slash = row.text.rfind('\\');
-    const std::string name = CopyName(folder, slash == std::string::npos ? row.text : row.text.substr(slash + 1));
-    std::string copyError;
-    if (!CopyDurably(*host, (fs::path(folder) / name).string(), &copyError)) {
-        Fail(error, copyError);
+    const std::string fileName = slash == std::string::npos ? row.text : row.text.substr(slash + 1);
+    if (!IsPlainFileName(fileName)) {
+        Fail(error, "\"" + fileName + "\" is not a file name that a copy can take");
         return std::nullopt;
     }
+    const std::string name = CopyName(folder, fileName);
+    if (!CopyIntoFolderExclusively(*host, folder, name, error)) return std::nullopt;
     return std::vector<std::string>{"S", row.text, name};
 }
 
 }  // namespace
 
-bool WriteBackupRecord(MainForm& form, std::string_view kind, const std::string& backupFilePath,
-                       const ListRow& row, std::string* error) {
-    if (!BackupsEnabled(form.settings)) return Fail(error, "backups are turned off");
+std::unique_ptr<BackupWriter> BackupWriter::Create(const std::string& folder, const std::tm& start,
+                                                   const std::string& machine, std::string* error) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (const auto refusal = SharedFolderRefusal(folder)) {
+        Fail(error, *refusal);
+        return nullptr;
+    }
+    const std::string base = (fs::path(folder) / BackupFileName(start)).string();
+    for (int n = 1; n <= 100; ++n) {
+        std::unique_ptr<BackupWriter> writer(new BackupWriter);
+        writer->folder_ = folder;
+        writer->path_ = n == 1 ? base : base + " (" + std::to_string(n) + ")";
+        writer->copies_ = ShortcutCopiesFolder(writer->path_);
+        bool exists = false;
+        writer->file_ = CreateAppendOnlyFile(writer->path_, &exists, error);
+        if (!writer->file_) {
+            if (exists) continue;  // taken by an earlier run, or planted: never opened
+            return nullptr;
+        }
+        if (!CreatePrivateFolder(writer->copies_, &exists, error)) {
+            writer->file_.reset();
+            fs::remove(writer->path_, ec);
+            if (exists) continue;
+            return nullptr;
+        }
+        bool created = false;
+        auto machineFile = CreateAppendOnlyFile((fs::path(writer->copies_) / kBackupMachineFileName).string(),
+                                                &created, error);
+        if (!machineFile || !machineFile->Append(machine + "\n", error) || !machineFile->Sync(error)) {
+            writer->file_.reset();
+            fs::remove_all(writer->copies_, ec);
+            fs::remove(writer->path_, ec);
+            return nullptr;
+        }
+        writer->copiesAdded_ = true;
+        return writer;
+    }
+    Fail(error, "every name for a backup of this second is taken in " + folder);
+    return nullptr;
+}
+
+BackupWriter::~BackupWriter() = default;
+
+bool BackupWriter::Add(MainForm& form, std::string_view kind, const ListRow& row, std::string* error) {
     const bool registry = UpperAscii(Trim(kind)) == "R";
     const auto fields = registry ? RegistryFields(form.registry, row, error)
-                                 : ShortcutFields(form.files, backupFilePath, row, error);
+                                 : ShortcutFields(form.files, copies_, row, error);
     if (!fields) return false;
+    if (!registry) copiesAdded_ = true;
     std::string line = FormatBackupLine(*fields);
     line += kBackupLineEnd;
-    return AppendDurably(backupFilePath, line, error);
+    return file_->Append(line, error);
+}
+
+bool BackupWriter::Commit(std::string* error) {
+    if (!file_->Sync(error)) return false;
+    if (copiesAdded_) {
+        if (!SyncFolder(copies_, error)) return false;
+        copiesAdded_ = false;
+    }
+    if (!entriesSynced_) {
+        if (!SyncFolder(folder_, error)) return false;
+        entriesSynced_ = true;
+    }
+    return true;
+}
+
+std::string MachineIdentityOf(const std::string& prefixFolder) {
+    if (prefixFolder.empty()) return "this computer";
+    std::error_code ec;
+    const fs::path resolved = fs::weakly_canonical(fs::absolute(prefixFolder, ec), ec);
+    return ec ? prefixFolder : resolved.string();
+}
+
+std::string MachineIdentity(FileSystemApi& files) { return MachineIdentityOf(files.PrefixFolder().value_or("")); }
+
+std::optional<std::string> RecordedMachine(const std::string& backupFilePath) {
+    std::ifstream in(fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line) || line.empty()) return std::nullopt;
+    return line;
 }
 
 }  // namespace vostrel

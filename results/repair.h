@@ -2,6 +2,12 @@
 // file and then removed - registry values first, in list order, then the
 // shortcut files. Nothing is removed whose backup could not be written
 // while backups are on; such rows are kept and counted.
+//
+// Each half writes all its records, flushes them once (group commit) and
+// only then removes what they saved; the registry's removals are saved at
+// once. A repair is all or nothing on its machine: when the backup cannot be
+// started or flushed, or the registry cannot be saved, no value counts as
+// removed and no shortcut is touched, and the outcome says so.
 #pragma once
 
 #include <functional>
@@ -42,9 +48,19 @@ struct RepairOutcome {
     int removed = 0;
     int kept = 0;
     std::optional<std::string> saveError;  // the registry changes could not be saved
+    // A failure of the machine's whole half (no backup, backup not flushed,
+    // registry not saved): from then on every problem was kept, and none of
+    // the shortcuts was removed.
+    std::optional<std::string> halted;
+    std::string machine;  // the prefix (or "this computer") repaired
 };
 
 RepairOutcome RepairProblems(MainForm& form, const RepairOptions& options = {});
+
+// What the repair's confirmation promises about backups: "Every one is
+// backed up first." when backups are on, else that none will be made and
+// which setting says so.
+std::string RepairBackupPromise(bool backupsOn);
 
 // The text of the closing notice for an outcome.
 std::string RepairNoticeText(const RepairOutcome& outcome);

@@ -43,10 +43,11 @@ FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(p
     view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
     view_->setAccessibleName("Registry backups");
     view_->header()->setStretchLastSection(false);
-    view_->setColumnWidth(0, Twips(3300));
-    view_->setColumnWidth(1, Twips(1200));
-    view_->setColumnWidth(2, Twips(1200));
-    view_->setColumnWidth(3, Twips(1950));
+    view_->setColumnWidth(0, Twips(2700));
+    view_->setColumnWidth(1, Twips(1100));
+    view_->setColumnWidth(2, Twips(1100));
+    view_->setColumnWidth(3, Twips(1350));
+    view_->setColumnWidth(4, Twips(1400));
     const QStringList layers = {"skin/button.svg"};
     const QStringList hover = {"skin/button_hover.svg"};
     restore_ = new ImagePair("imgRestoreNormal", "imgRestoreMouseMove", this,

@@ -1,5 +1,5 @@
-// frmBackUpRestore: the backup manager's window, listing the backup files
-// with check boxes, and its Restore, Delete, OK and close buttons.
+// frmBackUpRestore: the backup manager's window, listing the open prefix's
+// backup files (and those that record no prefix) with check boxes, and its Restore, Delete, OK and close buttons.
 #pragma once
 
 #include <QDialog>
@@ -15,7 +15,7 @@ class SkinImage;
 
 // The list outlives the views that show it.
 struct BackupListHolder {
-    ListControl lvwBackUp{"lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )"}};
+    ListControl lvwBackUp{"lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}};
 };
 
 class FrmBackUpRestore : private BackupListHolder, public QDialog {

@@ -70,7 +70,7 @@ std::optional<std::string> ImgRepairMouseMove_Click(MainForm& form,
 void ImgReturnMouseMove_Click(MainForm& form) { vostrel::ImgReturnMouseMove_Click(form); }
 
 void FillBackupList(MainForm& form, ListControl& lvwBackUp) {
-    vostrel::FillBackupList(lvwBackUp, form.settings);
+    vostrel::FillBackupList(lvwBackUp, form.settings, MachineIdentity(form.files));
 }
 
 void RestoreCheckedBackups(MainForm& form, ListControl& lvwBackUp) {

@@ -124,6 +124,10 @@ public:
     // path.
     virtual std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why, bool* gone);
 
+    // The Wine prefix this file system belongs to (its folder on the host);
+    // nothing for the live Windows machine. Backups record it.
+    virtual std::optional<std::string> PrefixFolder() { return std::nullopt; }
+
     // Forgets whatever the backend cached about folder contents, so that a
     // later search sees the disk as it is now. Called at scan start and after
     // every change the program makes itself.

@@ -38,6 +38,7 @@ public:
     bool CopyFile(std::string_view from, std::string_view to) override;
     std::optional<std::string> HostPath(std::string_view windowsPath) override;
     void ForgetCache() override;
+    std::optional<std::string> PrefixFolder() override { return prefix_; }
 
     // The drive walk (wine_files_walk.cpp). A drive is the prefix's own when
     // its folder, links resolved, lies inside the prefix; any other drive is

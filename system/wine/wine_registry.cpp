@@ -537,6 +537,7 @@ void WineRegistry::BeginBatch() { ++batchDepth_; }
 bool WineRegistry::EndBatch(std::string* error) {
     if (batchDepth_ == 0) return true;
     if (--batchDepth_ > 0) return true;
+    batchRefusal_.reset();
     bool ok = true;
     for (int hive = 0; hive < kHiveCount; ++hive) {
         if (!hives_[hive].dirty) continue;
@@ -614,8 +615,14 @@ std::optional<std::string> WineRegistry::StaleHive() const {
 }
 
 std::optional<std::string> WineRegistry::WriteRefusal() {
-    if (const long pid = RunningWineserver(prefix_); pid != 0) return RunningMessage(prefix_, pid);
-    return StaleHive();
+    if (batchDepth_ > 0 && batchRefusal_) return *batchRefusal_;
+    std::optional<std::string> refusal;
+    if (const long pid = RunningWineserver(prefix_); pid != 0)
+        refusal = RunningMessage(prefix_, pid);
+    else
+        refusal = StaleHive();
+    if (batchDepth_ > 0) batchRefusal_ = refusal;
+    return refusal;
 }
 
 // ---------------------------------------------------------------- opening a prefix

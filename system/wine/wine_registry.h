@@ -135,6 +135,9 @@ private:
     std::unordered_map<HKEY, Handle> handles_;
     HKEY nextHandle_ = 0x100;
     int batchDepth_ = 0;
+    // Inside a batch the wineserver and the files are checked once, by the
+    // first write; the save checks them again under the lock.
+    std::optional<std::optional<std::string>> batchRefusal_;
     std::string lastError_;
     FileWriter writer_ = nullptr;
     struct Listed {

@@ -1,6 +1,7 @@
 // vostrel-cli repair, backups and restore, run as programs on a real Wine
-// prefix: asking, refusing without a terminal, the backup listing, a
-// restore that puts everything back and one that fails and keeps its file.
+// prefix: asking, refusing without a terminal, the backup listing of each
+// prefix, a restore that puts everything back, one refused in another
+// prefix, and one that fails and keeps its file.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -84,14 +85,14 @@ TEST_F(CliRepair, RepairListRestore) {
     EXPECT_NE(run.out.find("All Problems were repaired sucessfully !"), std::string::npos);
     EXPECT_EQ(OldTool().find("/tray"), std::string::npos);
 
-    run = Cli({"backups", "--backup-dir", backups, "--json"});
+    run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--json"});
     ASSERT_EQ(run.status, 0);
     const auto list = nlohmann::json::parse(run.out).at("backups");
     ASSERT_EQ(list.size(), 1u);
     const std::string name = list[0].at("name");
     EXPECT_TRUE(name.starts_with("BackUp ")) << name;
     EXPECT_EQ(list[0].at("size"), std::to_string(fs::file_size(fs::path(backups) / name)));
-    run = Cli({"backups", "--backup-dir", backups});
+    run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups});
     EXPECT_NE(run.out.find("Name"), std::string::npos);
     EXPECT_NE(run.out.find("Size ( Bytes )"), std::string::npos);
 
@@ -112,6 +113,56 @@ TEST_F(CliRepair, ARestoreWithFailedRecordsExitsNonZeroAndKeepsTheFile) {
     EXPECT_NE(run.out.find("Restored 1 records"), std::string::npos) << run.out;
     EXPECT_TRUE(fs::exists(path));
     EXPECT_EQ(Cli({"restore", "no such backup", "--prefix", prefix_}).status, 2);
+}
+
+TEST_F(CliRepair, ABackupGoesBackOnlyIntoItsOwnPrefixUnlessForced) {
+    const std::string backups = home_ / "backups";
+    CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections, "--yes", "--backup-dir", backups});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string other = home_ / "other";
+    testing::CopyTemplatePrefix(other);
+    const std::string mine = fs::weakly_canonical(prefix_).string(), theirs = fs::weakly_canonical(other).string();
+
+    // Each prefix lists its own backups, and those that record none.
+    testing::WriteTextFile(fs::path(backups) / "BackUp 01-01-06 00-00-00",
+                           EncodeBackupText("R^HKEY_CURRENT_USER^Software\\Old^C:\\y.exe^Y^") + "\r\n");
+    auto list = nlohmann::json::parse(Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--json"}).out);
+    EXPECT_EQ(list.at("prefix"), mine);
+    ASSERT_EQ(list.at("backups").size(), 2u);
+    EXPECT_EQ(list.at("backups")[0].at("name"), "BackUp 01-01-06 00-00-00");
+    EXPECT_EQ(list.at("backups")[0].at("prefixUnknown"), true);
+    EXPECT_EQ(list.at("backups")[1].at("prefixUnknown"), false);
+    const std::string name = list.at("backups")[1].at("name");
+    list = nlohmann::json::parse(Cli({"backups", "--prefix", other, "--backup-dir", backups, "--json"}).out);
+    ASSERT_EQ(list.at("backups").size(), 1u);
+    EXPECT_EQ(list.at("backups")[0].at("name"), "BackUp 01-01-06 00-00-00");
+    run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups});
+    EXPECT_NE(run.out.find("prefix unknown"), std::string::npos) << run.out;
+
+    run = Cli({"restore", name, "--prefix", other, "--backup-dir", backups});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the backup was taken from " + mine + ", not from " + theirs), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(fs::exists(fs::path(backups) / name));
+    std::string out;
+    testing::RunWine(other, {"reg", "query", kRun, "/v", "OldTool"}, &out);
+    testing::WaitForWineserver(other);
+    EXPECT_EQ(out.find("/tray"), std::string::npos);
+
+    run = Cli({"restore", name, "--prefix", other, "--backup-dir", backups, "--force", "--keep"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    testing::RunWine(other, {"reg", "query", kRun, "/v", "OldTool"}, &out);
+    testing::WaitForWineserver(other);
+    EXPECT_NE(out.find("/tray"), std::string::npos);
+}
+
+TEST_F(CliRepair, WithBackupsOffItSaysSoBeforeAsking) {
+    testing::WriteTextFile(home_ / "config/vostrel/Vostrel 2006.ini", "[Settings]\nchkMakeBackUp=0\n");
+    const CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections});
+    EXPECT_NE(run.out.find("Backups are off (setting \"chkMakeBackUp\" is 0): nothing will be backed up."),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(OldTool().find("/tray"), std::string::npos);
 }
 
 }  // namespace

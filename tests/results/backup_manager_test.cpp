@@ -36,7 +36,7 @@ TEST_F(BackupManagerTest, ListsEveryFileNamedLikeABackup) {
     WriteTextFile(folder_ / "notes.txt", "x");
     WriteTextFile(folder_ / "backup.txt", "xy");
     fs::create_directories(folder_ / "BackUp 16-08-05 14-03-27 files");
-    FillBackupList(list_, settings_);
+    FillBackupList(list_, settings_, MachineIdentity(files_));
     ASSERT_EQ(list_.Count(), 2u);
     EXPECT_EQ(list_.Text(1), "BackUp 16-08-05 14-03-27");
     EXPECT_EQ(list_.SubItem(1, 1), "16/08/05");
@@ -46,7 +46,7 @@ TEST_F(BackupManagerTest, ListsEveryFileNamedLikeABackup) {
     EXPECT_EQ(list_.SubItem(2, 1), "");
     EXPECT_EQ(list_.SubItem(2, 2), "");
     EXPECT_EQ(list_.SubItem(2, 3), "2");
-    EXPECT_EQ(list_.headers(), (std::vector<std::string>{"Name", "Date", "Time", "Size ( Bytes )"}));
+    EXPECT_EQ(list_.headers(), (std::vector<std::string>{"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}));
 }
 
 TEST_F(BackupManagerTest, ABlankSettingMeansTheProgramFolderEverywhere) {
@@ -54,7 +54,7 @@ TEST_F(BackupManagerTest, ABlankSettingMeansTheProgramFolderEverywhere) {
     settings_.Save("txtBackup", "   ");
     EXPECT_EQ(BackupFolder(settings_), ProgramFolder());
     WriteTextFile(ProgramFolder() + "/BackUp 01-01-06 00-00-00", "x");
-    FillBackupList(list_, settings_);
+    FillBackupList(list_, settings_, MachineIdentity(files_));
     EXPECT_EQ(list_.Count(), 1u);
 }
 
@@ -62,7 +62,7 @@ TEST_F(BackupManagerTest, RestoreConsumesEveryTickedBackupThatWentBack) {
     WriteBackup("BackUp 01-01-06 10-00-00", "R^HKEY_CURRENT_USER^Software\\A^C:\\a.exe^A^");
     WriteBackup("BackUp 01-01-06 11-00-00", "R^HKEY_CURRENT_USER^Software\\B^C:\\b.exe^B^");
     WriteBackup("BackUp 01-01-06 12-00-00", "R^HKEY_CURRENT_USER^Software\\C^C:\\c.exe^C^");
-    FillBackupList(list_, settings_);
+    FillBackupList(list_, settings_, MachineIdentity(files_));
     list_.SetChecked(1, true);
     list_.SetChecked(2, true);
     const auto results = RestoreCheckedBackups(list_, registry_, files_, settings_, window_);
@@ -80,7 +80,7 @@ TEST_F(BackupManagerTest, DeleteAsksOncePerTickedRow) {
     WriteBackup("BackUp 01-01-06 10-00-00", "S^C:\\a.lnk^1 a.lnk");
     WriteTextFile(folder_ / "BackUp 01-01-06 10-00-00 files/1 a.lnk", "copy");
     WriteBackup("BackUp 01-01-06 11-00-00", "S^C:\\b.lnk");
-    FillBackupList(list_, settings_);
+    FillBackupList(list_, settings_, MachineIdentity(files_));
     EXPECT_TRUE(DeleteCheckedBackups(list_, settings_, window_).empty());  // nothing ticked
     EXPECT_TRUE(window_.asked.empty());
     list_.SetChecked(1, true);

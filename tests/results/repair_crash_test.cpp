@@ -143,8 +143,9 @@ TEST_F(RepairCrashTest, EveryStopLeavesAPrefixThatRestoresCompletely) {
     ASSERT_TRUE(pristineRegistry) << error;
     const Snapshot before = Values(*pristineRegistry);
     ASSERT_EQ(before.size(), kPlanted.size());
-    // Every row takes two steps (its record, its removal).
-    const int total = 2 * static_cast<int>(kPlanted.size() + kShortcuts.size());
+    // Steps: every registry record, the registry save, every shortcut
+    // record, every shortcut removal.
+    const int total = static_cast<int>(kPlanted.size()) + 1 + 2 * static_cast<int>(kShortcuts.size());
     for (int steps = 1; steps <= total + 1; ++steps) {
         SCOPED_TRACE("stopped after " + std::to_string(steps) + " steps");
         TempDir work;

@@ -103,7 +103,7 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
 
     // The manager keeps a backup that did not go back completely.
     ListControl list = MakeBackupList();
-    FillBackupList(list, settings_);
+    FillBackupList(list, settings_, MachineIdentity(files_));
     ASSERT_EQ(list.Count(), 1u);
     list.SetChecked(1, true);
     AnsweringWindow window;
