@@ -150,7 +150,9 @@ void FrmMain::BuildStartView() {
     label2->SetBold(true);
     auto* model = new ListModel(app_.form.lvwRegistryvaluesScan, true, this);
     model->SetIcons(SectionIcons());
-    model->SetRowNote([this](std::size_t row) { return engine::CatalogueRowNote(app_.form, row); });
+    // The note asks the form, not the window: the model may be asked while
+    // the window is being torn down.
+    model->SetRowNote([&form = app_.form](std::size_t row) { return engine::CatalogueRowNote(form, row); });
     lvwRegistryvaluesScan_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
     lvwRegistryvaluesScan_->setGeometry(TwipsRect(120, 600, 4320, 4380));
     connect(chkSelectlistviewItems_, &QCheckBox::clicked, this,

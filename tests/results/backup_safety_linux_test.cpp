@@ -34,6 +34,15 @@ class PrefixFiles : public HostFolderFileSystem {
 public:
     explicit PrefixFiles(std::string prefix) : prefix_(std::move(prefix)) {}
     std::optional<std::string> PrefixFolder() override { return prefix_; }
+    // A drive is the prefix's own when its folder lies inside the prefix.
+    DriveOwner OwnerOfDrive(char letter) override {
+        const auto root = HostPath(std::string(1, letter) + ":\\");
+        if (!root) return {};
+        std::error_code ec;
+        const std::string real = fs::weakly_canonical(*root, ec).string() + "/";
+        const bool own = !ec && real.rfind(fs::weakly_canonical(prefix_, ec).string() + "/", 0) == 0;
+        return DriveOwner{own, own ? std::string() : *root};
+    }
 
 private:
     std::string prefix_;
@@ -272,7 +281,7 @@ TEST_F(BackupSafetyTest, LinksPlantedAtTheBackupNamesReceiveNothing) {
     fs::create_symlink(trap, RunName());
     fs::create_directory_symlink(trapFolder, RunName() + " (2) files");
     AddProblem("Software\\Run", "Tool");
-    AddShortcut("Desktop/Tool.lnk", "shortcut bytes");
+    AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("Tool"));
     const RepairOutcome outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_EQ(outcome.backupFilePath, RunName() + " (3)");
@@ -283,12 +292,12 @@ TEST_F(BackupSafetyTest, LinksPlantedAtTheBackupNamesReceiveNothing) {
     EXPECT_EQ(ModeOf(ShortcutCopiesFolder(outcome.backupFilePath)), 0700u);
     // And the backup it made restores.
     EXPECT_TRUE(RestoreBackupFile(registry_, files_, settings_, outcome.backupFilePath).ok());
-    EXPECT_EQ(ReadTextFile(prefix_ + "/drive_c/Desktop/Tool.lnk"), "shortcut bytes");
+    EXPECT_EQ(ReadTextFile(prefix_ + "/drive_c/Desktop/Tool.lnk"), BrokenLinkBytes("Tool"));
 }
 
 TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
     AddProblem("Software\\Run", "Tool");
-    AddShortcut("Tool.lnk", "shortcut bytes");
+    AddShortcut("Tool.lnk", BrokenLinkBytes("Tool"));
     fs::permissions(backups_, fs::perms(0777));
     RepairOutcome outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.removed, 0);
@@ -302,7 +311,7 @@ TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
 
     fs::permissions(backups_, fs::perms(01777));
     AddProblem("Software\\Run", "Tool");
-    AddShortcut("Tool.lnk", "shortcut bytes");
+    AddShortcut("Tool.lnk", BrokenLinkBytes("Tool"));
     form_.lvwRegistryProblems.Add("summary");
     outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.removed, 2);
@@ -375,15 +384,15 @@ TEST_F(FullDiskTest, AFailedAppendCutsTheFileBackToItsLastRecord) {
 
 TEST_F(FullDiskTest, ARepairKeepsWhatItCouldNotBackUp) {
     AddProblem("Software\\Run", "Tool");
-    AddShortcut("Desktop/Big.lnk", std::string(300 * 1024, 'L'));  // larger than the disk
-    AddShortcut("Desktop/Small.lnk", "small");
+    AddShortcut("Desktop/Big.lnk", BrokenLinkBytes("Big") + std::string(300 * 1024, 'L'));  // larger than the disk
+    AddShortcut("Desktop/Small.lnk", BrokenLinkBytes("Small"));
     const RepairOutcome outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_EQ(outcome.kept, 1);
     EXPECT_TRUE(fs::exists(prefix_ + "/drive_c/Desktop/Big.lnk"));
     EXPECT_FALSE(fs::exists(prefix_ + "/drive_c/Desktop/Small.lnk"));
     EXPECT_TRUE(RestoreBackupFile(registry_, files_, settings_, outcome.backupFilePath).ok());
-    EXPECT_EQ(ReadTextFile(prefix_ + "/drive_c/Desktop/Small.lnk"), "small");
+    EXPECT_EQ(ReadTextFile(prefix_ + "/drive_c/Desktop/Small.lnk"), BrokenLinkBytes("Small"));
 }
 
 // --- a restore whose depth the input decides

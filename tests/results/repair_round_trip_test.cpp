@@ -22,22 +22,6 @@ namespace {
 
 constexpr const char* kHklm = "HKEY_LOCAL_MACHINE";
 
-// A shell link named `name` whose only target is the relative "gone.exe":
-// broken wherever it lies. The repair removes only what still reads as a
-// broken link.
-std::string BrokenLink(const std::string& name) {
-    std::string lnk(0x4C, '\0');
-    const unsigned char head[] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    lnk.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
-    lnk[0x14] = 0x0C;  // a name and a relative path, in ANSI
-    for (const std::string& text : {name, std::string("gone.exe")}) {
-        lnk += static_cast<char>(text.size());
-        lnk += '\0';
-        lnk += text;
-    }
-    return lnk + std::string(4, '\0');
-}
-
 class RepairTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -98,8 +82,8 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     AddProblem(HKEY_LOCAL_MACHINE, paths, "", "C:\\gone\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, paths, "Path", "C:\\gone");
     AddProblem(HKEY_CURRENT_USER, "Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", "x");
-    AddShortcut("Desktop/Tool.lnk", BrokenLink("first"));
-    AddShortcut("Start Menu/Tool.lnk", BrokenLink("second"));
+    AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("first"));
+    AddShortcut("Start Menu/Tool.lnk", BrokenLinkBytes("second"));
 
     const RepairOutcome outcome = ImgRepairMouseMove_Click(form_, options_);
     EXPECT_FALSE(outcome.refusal);
@@ -125,8 +109,8 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     EXPECT_TRUE(report.ok()) << report.failures.front();
     EXPECT_EQ(report.restored, 6);
     EXPECT_EQ(registry_.keys(), before);
-    EXPECT_EQ(ReadTextFile(drive_ / "Desktop/Tool.lnk"), BrokenLink("first"));
-    EXPECT_EQ(ReadTextFile(drive_ / "Start Menu/Tool.lnk"), BrokenLink("second"));
+    EXPECT_EQ(ReadTextFile(drive_ / "Desktop/Tool.lnk"), BrokenLinkBytes("first"));
+    EXPECT_EQ(ReadTextFile(drive_ / "Start Menu/Tool.lnk"), BrokenLinkBytes("second"));
 }
 
 TEST_F(RepairTest, AValueRepairedTwiceInOneRunComesBackAsItWas) {
@@ -149,7 +133,7 @@ TEST_F(RepairTest, NothingIsRemovedWhoseBackupCouldNotBeWritten) {
     settings_.Save("txtBackup", backups_ / "not a folder");
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
-    AddShortcut("a.lnk", BrokenLink("a"));
+    AddShortcut("a.lnk", BrokenLinkBytes("a"));
     const RepairOutcome outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.kept, 2);
     EXPECT_EQ(outcome.removed, 0);
@@ -164,7 +148,7 @@ TEST_F(RepairTest, WithBackupsOffEverythingIsRemovedAndNoFileWritten) {
     settings_.Save("chkMakeBackUp", "0");
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
-    AddShortcut("a.lnk", BrokenLink("a"));
+    AddShortcut("a.lnk", BrokenLinkBytes("a"));
     const RepairOutcome outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_FALSE(registry_.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
@@ -176,7 +160,7 @@ TEST_F(RepairTest, ARunningWineRefusesTheRepairBeforeAnythingIsTouched) {
     registry_.refusal = "a wineserver is running on this prefix";
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
-    AddShortcut("a.lnk", BrokenLink("a"));
+    AddShortcut("a.lnk", BrokenLinkBytes("a"));
     const RepairOutcome outcome = RepairProblems(form_, options_);
     EXPECT_EQ(outcome.refusal.value_or(""), "a wineserver is running on this prefix");
     EXPECT_TRUE(fs::exists(drive_ / "a.lnk"));
@@ -186,7 +170,7 @@ TEST_F(RepairTest, ARunningWineRefusesTheRepairBeforeAnythingIsTouched) {
 }
 
 TEST_F(RepairTest, ShortcutsOnlySkipTheRegistryPart) {
-    AddShortcut("a.lnk", BrokenLink("a"));
+    AddShortcut("a.lnk", BrokenLinkBytes("a"));
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
     form_.lvwRegistryProblems.Clear();
     RepairProblems(form_, options_);

@@ -158,4 +158,17 @@ std::string ShortcutScript(const std::string& linkPath, const std::string& targe
     return s;
 }
 
+std::string BrokenLinkBytes(const std::string& name) {
+    std::string lnk(0x4C, '\0');
+    const unsigned char head[] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    lnk.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
+    lnk[0x14] = 0x0C;  // a name and a relative path, in ANSI
+    for (const std::string& text : {name, std::string("gone.exe")}) {
+        lnk += static_cast<char>(text.size());
+        lnk += '\0';
+        lnk += text;
+    }
+    return lnk + std::string(4, '\0');
+}
+
 }  // namespace vostrel::testing

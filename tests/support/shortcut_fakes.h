@@ -90,4 +90,9 @@ std::string ShortcutScript(const std::string& linkPath, const std::string& targe
                            const std::string& workingDirectory = {},
                            const std::string& arguments = {});
 
+// The bytes of a shell link named `name` whose only target is the relative
+// "gone.exe": broken wherever it lies. The repair removes only what still
+// reads as a broken link.
+std::string BrokenLinkBytes(const std::string& name);
+
 }  // namespace vostrel::testing
