@@ -17,9 +17,9 @@ export QT_QPA_PLATFORM=offscreen
 # finds a fresh vostrel-cli.exe to hold the Linux backend against.
 ./scripts/test-mingw
 
+# Each fuzz target, a short fixed number of runs over its seeds (Clang).
+./scripts/fuzz-smoke
+
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev
-
-# Each fuzz target, a short fixed number of runs over its seeds (Clang).
-./scripts/fuzz-smoke
