@@ -20,6 +20,7 @@
 #include <set>
 #include <sstream>
 
+#include "support/cli_runner.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
@@ -28,12 +29,6 @@ namespace vostrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 // Every entry below `root` except the folder `skip`: its kind, mode, and
 // its contents or where it links to.
@@ -112,13 +107,9 @@ protected:
 
     // Runs vostrel-cli with private settings, data and backup folders.
     int Cli(const std::vector<std::string>& args, std::string* out) {
-        std::string command = "XDG_CONFIG_HOME=" + Quote(data_ / "config") + " XDG_DATA_HOME=" +
-                              Quote(data_ / "data") + " " + Quote(VOSTREL_CLI);
-        for (const auto& arg : args) command += " " + Quote(arg);
-        command += " >" + Quote(data_ / "out") + " 2>" + Quote(data_ / "err");
-        const int raw = std::system(command.c_str());
-        *out = testing::ReadTextFile(data_ / "out") + testing::ReadTextFile(data_ / "err");
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const testing::CliRun run = testing::RunCliPrivately(data_.path(), args);
+        *out = run.out + run.err;
+        return run.status;
     }
 
     testing::TempDir root_, data_;

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "results/backup_codec.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 
@@ -19,16 +20,7 @@ namespace fs = std::filesystem;
 namespace vostrel {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using testing::CliRun;
 
 constexpr const char* kSections = "Windows Startup;Software Locations";
 constexpr const char* kRun = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -45,15 +37,7 @@ protected:
     }
 
     // Runs vostrel-cli with private settings and data folders and no terminal.
-    CliRun Cli(const std::vector<std::string>& args) {
-        std::string command = "XDG_CONFIG_HOME=" + Quote(home_ / "config") + " XDG_DATA_HOME=" +
-                              Quote(home_ / "data") + " " + Quote(VOSTREL_CLI);
-        for (const auto& arg : args) command += " " + Quote(arg);
-        command += " </dev/null >" + Quote(home_ / "out") + " 2>" + Quote(home_ / "err");
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadTextFile(home_ / "out"),
-                testing::ReadTextFile(home_ / "err")};
-    }
+    CliRun Cli(const std::vector<std::string>& args) { return testing::RunCliPrivately(home_.path(), args); }
 
     std::string OldTool() {
         std::string out;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
 #include "support/wine_prefix_fixture.h"
@@ -19,16 +20,7 @@ namespace {
 using testing::ExpectedWineRows;
 using testing::RowTexts;
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using testing::CliRun;
 
 class CliScan : public ::testing::Test {
 protected:
@@ -39,15 +31,7 @@ protected:
         if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
     }
     // Runs vostrel-cli with a private settings and data folder.
-    CliRun Cli(const std::vector<std::string>& args) {
-        std::string command = "XDG_CONFIG_HOME=" + Quote(home_ / "config") + " XDG_DATA_HOME=" +
-                              Quote(home_ / "data") + " " + Quote(VOSTREL_CLI);
-        for (const auto& arg : args) command += " " + Quote(arg);
-        command += " >" + Quote(home_ / "out") + " 2>" + Quote(home_ / "err");
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadTextFile(home_ / "out"),
-                testing::ReadTextFile(home_ / "err")};
-    }
+    CliRun Cli(const std::vector<std::string>& args) { return testing::RunCliPrivately(home_.path(), args); }
     static std::vector<RowTexts> ErrorRows(const std::string& json) {
         return nlohmann::json::parse(json).at("lvwErrors").get<std::vector<RowTexts>>();
     }

@@ -10,17 +10,12 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 
 namespace vostrel {
 namespace {
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 // A link header whose link-information size claims 2.4 GB.
 std::string GreedyLink() {
@@ -41,13 +36,9 @@ protected:
         std::filesystem::remove(prefix_ + "/dosdevices/z:");
     }
     std::string Run(const std::vector<std::string>& args) {
-        std::string command = "XDG_CONFIG_HOME=" + Quote(work_ / "config") + " XDG_DATA_HOME=" +
-                              Quote(work_ / "data") + " " + Quote(VOSTREL_CLI);
-        for (const auto& arg : args) command += " " + Quote(arg);
-        command += " >" + Quote(work_ / "out") + " 2>/dev/null";
-        const int raw = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0);
-        return testing::ReadTextFile(work_ / "out");
+        const testing::CliRun run = testing::RunCliPrivately(work_.path(), args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.out;
     }
     testing::TempDir work_;
     std::string prefix_;

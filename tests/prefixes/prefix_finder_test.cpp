@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "prefixes/prefix_finder.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 
@@ -203,27 +204,16 @@ TEST(PrefixFinder, NothingAtAllIsAnEmptyListAndWinePrefixAlone) {
 }
 
 // vostrel-cli on a fake home: HOME, XDG folders and WINEPREFIX all point into it.
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using testing::CliRun;
 
 CliRun Cli(const FakeHome& h, const std::vector<std::string>& args) {
     const PrefixPlaces places = h.Places();
-    std::string command = "HOME=" + Quote(h.home()) + " XDG_CONFIG_HOME=" + Quote(places.xdgConfigHome) +
-                          " XDG_DATA_HOME=" + Quote(places.xdgDataHome) + " WINEPREFIX=" + Quote(places.winePrefix) +
-                          " " + Quote(VOSTREL_CLI);
-    for (const auto& arg : args) command += " " + Quote(arg);
-    command += " >" + Quote(h / "cli.out") + " 2>" + Quote(h / "cli.err");
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadTextFile(h / "cli.out"),
-            testing::ReadTextFile(h / "cli.err")};
+    return testing::RunCli(h.home(),
+                           {{"HOME", h.home()},
+                            {"XDG_CONFIG_HOME", places.xdgConfigHome},
+                            {"XDG_DATA_HOME", places.xdgDataHome},
+                            {"WINEPREFIX", places.winePrefix}},
+                           args);
 }
 
 TEST(PrefixesCommand, ListsEveryPrefixAsJsonAndAsText) {
