@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_settings.h"
-#include "cli/commands_issue4.h"
+#include "cli/commands.h"
 #include "results/backup_manager.h"
 #include "system/machine.h"
 

@@ -3,7 +3,7 @@
 
 #include <iostream>
 
-#include "cli/commands_issue4.h"
+#include "cli/commands.h"
 #ifdef VOSTREL_WINE_PREFIXES
 #include "cli/prefixes_command.h"
 #endif

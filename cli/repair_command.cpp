@@ -6,7 +6,7 @@
 #include "cli/cli_settings.h"
 #include "cli/cli_window.h"
 #include "cli/cli_wine.h"
-#include "cli/commands_issue4.h"
+#include "cli/commands.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cli/cli_settings.h"
-#include "cli/commands_issue4.h"
+#include "cli/commands.h"
 #include "results/backup_file.h"
 #include "system/machine.h"
 

@@ -68,15 +68,15 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 // A well-formed link to a missing C:\gone\app.exe.
 std::vector<std::uint8_t> BrokenLink() {
-    LnkSpec spec;
-    spec.itemList = MyComputerItem();
+    LnkParts parts;
+    parts.itemList = MyComputerItem();
     const auto drive = DriveItem("C:\\");
-    spec.itemList.insert(spec.itemList.end(), drive.begin(), drive.end());
+    parts.itemList.insert(parts.itemList.end(), drive.begin(), drive.end());
     const auto folder = FileEntryItem("gone", u"gone", 9, true);
-    spec.itemList.insert(spec.itemList.end(), folder.begin(), folder.end());
+    parts.itemList.insert(parts.itemList.end(), folder.begin(), folder.end());
     const auto file = FileEntryItem("app.exe", u"app.exe", 9, false);
-    spec.itemList.insert(spec.itemList.end(), file.begin(), file.end());
-    return BuildLnk(spec);
+    parts.itemList.insert(parts.itemList.end(), file.begin(), file.end());
+    return BuildLnk(parts);
 }
 
 class HostileFiles : public ::testing::Test {

@@ -27,7 +27,7 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildLnk(const LnkSpec& layout) {
+std::vector<std::uint8_t> BuildLnk(const LnkParts& layout) {
     std::uint32_t flags = 0x80;  // strings in UTF-16
     if (!layout.itemList.empty()) flags |= 0x01;
     if (!layout.relativePath.empty()) flags |= 0x08;

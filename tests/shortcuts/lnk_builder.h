@@ -8,13 +8,13 @@
 
 namespace vostrel::testing {
 
-struct LnkSpec {
+struct LnkParts {
     std::vector<std::uint8_t> itemList;  // the items without the list size and terminator
     std::string relativePath;
     std::string workingDirectory;
 };
 
-std::vector<std::uint8_t> BuildLnk(const LnkSpec& layout);
+std::vector<std::uint8_t> BuildLnk(const LnkParts& layout);
 
 // Shell items: the "My Computer" root, a drive ("C:\"), and a file entry in
 // the layout Windows Vista and later write (primary 8.3 name, long name in
