@@ -1,0 +1,407 @@
+#include "ignore/ignore_list.h"
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "system/atomic_file.h"
+#include "system/settings.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+// A list is a few lines a person wrote; anything far beyond that is not one.
+constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+constexpr std::string_view kEveryMachineHeader = "[every machine]";
+
+struct RootName {
+    std::string_view shortName;
+    std::string_view fullName;
+};
+constexpr std::array<RootName, 6> kRootNames{{
+    {"HKCR", "HKEY_CLASSES_ROOT"},
+    {"HKCU", "HKEY_CURRENT_USER"},
+    {"HKLM", "HKEY_LOCAL_MACHINE"},
+    {"HKU", "HKEY_USERS"},
+    {"HKCC", "HKEY_CURRENT_CONFIG"},
+    {"HKDD", "HKEY_DYN_DATA"},
+}};
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string Quote(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string NormalMachine(std::string_view machine) {
+    std::string m(machine);
+    while (m.size() > 1 && m.back() == '/') m.pop_back();
+    return m;
+}
+
+// Reads the words of one line: bare words and "quoted texts".
+struct Token {
+    std::string text;
+    bool quoted = false;
+};
+
+std::optional<std::vector<Token>> Tokens(std::string_view line, std::string* error) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (true) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i == line.size()) return tokens;
+        Token token;
+        if (line[i] == '"') {
+            token.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        token.text += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                token.text += line[i++];
+            }
+            if (!closed) {
+                *error = "a quoted text is not closed";
+                return std::nullopt;
+            }
+            if (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+                *error = "a space must follow a quoted text";
+                return std::nullopt;
+            }
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+                if (line[i] == '"') {
+                    *error = "a quote inside a word";
+                    return std::nullopt;
+                }
+                token.text += line[i++];
+            }
+        }
+        tokens.push_back(std::move(token));
+    }
+}
+
+// "HKLM\x" becomes "HKEY_LOCAL_MACHINE\x"; an unknown root is an error,
+// because a misspelt one would never match and the entry would silently do
+// nothing.
+std::optional<std::string> NormalKeyPattern(std::string_view pattern, std::string* error) {
+    const std::size_t slash = pattern.find('\\');
+    const std::string_view root = pattern.substr(0, slash);
+    const std::string_view rest = slash == std::string_view::npos ? "" : pattern.substr(slash);
+    if (root.find_first_of("*?") != std::string_view::npos) return std::string(pattern);
+    for (const RootName& name : kRootNames) {
+        if (EqualsNoCase(root, name.fullName) || EqualsNoCase(root, name.shortName))
+            return std::string(name.fullName) + std::string(rest);
+    }
+    *error = "\"" + std::string(root) + "\" is not a registry root (such as HKEY_LOCAL_MACHINE)";
+    return std::nullopt;
+}
+
+struct ParsedLine {
+    std::optional<IgnoreEntry> entry;
+    std::optional<std::string> block;
+};
+
+std::optional<ParsedLine> ParseLine(std::string_view raw, std::string* error) {
+    const std::string_view line = TrimBlanks(raw);
+    ParsedLine parsed;
+    if (line.empty() || line.front() == '#' || line.front() == ';') return parsed;
+    if (line.front() == '[') {
+        if (line.back() != ']') {
+            *error = "a block header must end with ]";
+            return std::nullopt;
+        }
+        const std::string_view inside = line.substr(1, line.size() - 2);
+        if (EqualsNoCase(TrimBlanks(inside), "every machine")) {
+            parsed.block = "";
+            return parsed;
+        }
+        const auto tokens = Tokens(inside, error);
+        if (!tokens) return std::nullopt;
+        if (tokens->size() != 2 || tokens->at(0).quoted ||
+            !EqualsNoCase(tokens->at(0).text, "machine") || !tokens->at(1).quoted ||
+            tokens->at(1).text.empty()) {
+            *error = "a block header is [every machine] or [machine \"folder\"]";
+            return std::nullopt;
+        }
+        parsed.block = NormalMachine(tokens->at(1).text);
+        return parsed;
+    }
+    const auto tokens = Tokens(line, error);
+    if (!tokens) return std::nullopt;
+    const std::vector<Token>& t = *tokens;
+    IgnoreEntry entry;
+    if (t[0].quoted) {
+        *error = "an entry starts with registry or shortcut";
+        return std::nullopt;
+    }
+    if (EqualsNoCase(t[0].text, "registry")) {
+        entry.kind = IgnoreEntry::Kind::Registry;
+    } else if (EqualsNoCase(t[0].text, "shortcut")) {
+        entry.kind = IgnoreEntry::Kind::Shortcut;
+    } else {
+        *error = "\"" + t[0].text + "\" is not understood; an entry starts with registry or shortcut";
+        return std::nullopt;
+    }
+    if (t.size() < 2 || !t[1].quoted || t[1].text.empty()) {
+        *error = "the " + t[0].text + " entry needs a path in double quotes";
+        return std::nullopt;
+    }
+    if (entry.kind == IgnoreEntry::Kind::Registry) {
+        auto pattern = NormalKeyPattern(t[1].text, error);
+        if (!pattern) return std::nullopt;
+        entry.pattern = std::move(*pattern);
+        if (t.size() == 4 && !t[2].quoted && EqualsNoCase(t[2].text, "value") && t[3].quoted) {
+            entry.value = t[3].text;
+        } else if (t.size() != 2) {
+            *error = "after the key only value \"name\" may follow";
+            return std::nullopt;
+        }
+    } else {
+        if (t.size() != 2) {
+            *error = "after the shortcut's path nothing may follow";
+            return std::nullopt;
+        }
+        entry.pattern = t[1].text;
+    }
+    parsed.entry = std::move(entry);
+    return parsed;
+}
+
+std::string EntryLine(const IgnoreEntry& entry) {
+    if (entry.kind == IgnoreEntry::Kind::Shortcut) return "shortcut " + Quote(entry.pattern);
+    std::string line = "registry " + Quote(entry.pattern);
+    if (entry.value) line += " value " + Quote(*entry.value);
+    return line;
+}
+
+std::string BlockHeader(const std::string& machine) {
+    return machine.empty() ? std::string(kEveryMachineHeader) : "[machine " + Quote(machine) + "]";
+}
+
+bool MachineCovers(const std::string& entryMachine, std::string_view machine) {
+    return entryMachine.empty() || entryMachine == NormalMachine(machine);
+}
+
+}  // namespace
+
+std::string IgnoreParseError::Text() const {
+    return "Line " + std::to_string(line) + " of the ignore list: " + message;
+}
+
+std::optional<IgnoreList> IgnoreList::Parse(std::string_view text, IgnoreParseError* error) {
+    IgnoreParseError local;
+    if (!error) error = &local;
+    if (text.size() > kMaxFileBytes) {
+        *error = {1, "the file is larger than an ignore list can be"};
+        return std::nullopt;
+    }
+    IgnoreList list;
+    std::string block;  // entries before any header are for every machine
+    int number = 0;
+    while (!text.empty()) {
+        ++number;
+        const std::size_t end = text.find('\n');
+        const std::string_view raw = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (raw.size() > kMaxLineBytes) {
+            *error = {number, "the line is too long"};
+            return std::nullopt;
+        }
+        if (raw.find('\0') != std::string_view::npos) {
+            *error = {number, "the line holds a NUL character; this is not a text file"};
+            return std::nullopt;
+        }
+        std::string message;
+        auto parsed = ParseLine(raw, &message);
+        if (!parsed) {
+            *error = {number, message};
+            return std::nullopt;
+        }
+        Line line;
+        line.text = std::string(raw);
+        if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+        if (parsed->block) block = *parsed->block;
+        line.block = parsed->block;
+        if (parsed->entry) {
+            parsed->entry->machine = block;
+            line.entry = std::move(parsed->entry);
+        }
+        list.lines_.push_back(std::move(line));
+    }
+    return list;
+}
+
+std::string IgnoreList::Text() const {
+    std::string text;
+    for (const Line& line : lines_) text += line.text + "\n";
+    return text;
+}
+
+std::vector<IgnoreEntry> IgnoreList::Entries() const {
+    std::vector<IgnoreEntry> entries;
+    for (const Line& line : lines_)
+        if (line.entry) entries.push_back(*line.entry);
+    return entries;
+}
+
+bool IgnoreList::Add(const IgnoreEntry& given) {
+    IgnoreEntry entry = given;
+    entry.machine = NormalMachine(entry.machine);
+    if (entry.kind == IgnoreEntry::Kind::Registry) {
+        std::string error;
+        if (auto pattern = NormalKeyPattern(entry.pattern, &error)) entry.pattern = *pattern;
+    }
+    for (const Line& line : lines_)
+        if (line.entry && *line.entry == entry) return false;
+
+    // After the last line of the machine's last block that is not blank.
+    std::optional<std::size_t> insertAfter;
+    std::string block;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].block) block = *lines_[i].block;
+        if (block == entry.machine && (lines_[i].entry || lines_[i].block)) insertAfter = i;
+    }
+    Line line{EntryLine(entry), entry, std::nullopt};
+    if (insertAfter) {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*insertAfter) + 1, line);
+        return true;
+    }
+    if (lines_.empty()) {
+        lines_.push_back({"# Entries Vostrel 2006 leaves alone: never listed, counted or repaired.",
+                          std::nullopt, std::nullopt});
+        lines_.push_back({"# registry \"ROOT\\key\" [value \"name\"], shortcut \"C:\\path\"; "
+                          "* and ? are wildcards.",
+                          std::nullopt, std::nullopt});
+    }
+    if (!lines_.empty()) lines_.push_back({"", std::nullopt, std::nullopt});
+    lines_.push_back({BlockHeader(entry.machine), std::nullopt, entry.machine});
+    lines_.push_back(line);
+    return true;
+}
+
+bool IgnoreList::Remove(std::size_t number) {
+    std::size_t seen = 0;
+    for (auto it = lines_.begin(); it != lines_.end(); ++it) {
+        if (it->entry && ++seen == number) {
+            lines_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IgnoreList::IgnoresRegistryValue(std::string_view machine, std::string_view keyPath,
+                                      std::string_view valueName) const {
+    for (const Line& line : lines_) {
+        if (!line.entry || line.entry->kind != IgnoreEntry::Kind::Registry) continue;
+        const IgnoreEntry& e = *line.entry;
+        if (!MachineCovers(e.machine, machine)) continue;
+        if (e.value && !EqualsNoCase(*e.value, valueName)) continue;
+        if (WildcardMatch(e.pattern, keyPath)) return true;
+    }
+    return false;
+}
+
+bool IgnoreList::IgnoresShortcut(std::string_view machine, std::string_view path) const {
+    for (const Line& line : lines_) {
+        if (!line.entry || line.entry->kind != IgnoreEntry::Kind::Shortcut) continue;
+        if (MachineCovers(line.entry->machine, machine) && WildcardMatch(line.entry->pattern, path))
+            return true;
+    }
+    return false;
+}
+
+bool WildcardMatch(std::string_view patternText, std::string_view textText) {
+    std::u16string pattern = Utf8ToUtf16(patternText);
+    std::u16string text = Utf8ToUtf16(textText);
+    for (char16_t& c : pattern) c = FoldCase(c);
+    for (char16_t& c : text) c = FoldCase(c);
+    // The classic greedy match with one backtracking point: linear in practice,
+    // never exponential, whatever the number of stars.
+    std::size_t p = 0, t = 0;
+    std::size_t star = std::u16string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::u16string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    return p == pattern.size();
+}
+
+std::string DefaultIgnoreListPath() {
+#ifdef _WIN32
+    return ProgramFolder() + "\\ignore.txt";
+#else
+    return std::filesystem::path(DefaultSettingsPath()).parent_path().string() + "/ignore.txt";
+#endif
+}
+
+std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* error) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return IgnoreList{};
+    if (ec || !std::filesystem::is_regular_file(status)) {
+        if (error) *error = "The ignore list " + path + " is not a file that can be read.";
+        return std::nullopt;
+    }
+    if (std::filesystem::file_size(path, ec) > kMaxFileBytes && !ec) {
+        if (error) *error = "The ignore list " + path + " is larger than an ignore list can be.";
+        return std::nullopt;
+    }
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        if (error) *error = "The ignore list " + path + " could not be read.";
+        return std::nullopt;
+    }
+    IgnoreParseError parseError;
+    auto list = IgnoreList::Parse(text, &parseError);
+    if (!list && error) *error = path + ": " + parseError.Text();
+    return list;
+}
+
+bool SaveIgnoreList(const std::string& path, const IgnoreList& list, std::string* error) {
+    std::error_code ec;
+    const auto folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        if (error) *error = "The folder " + folder.string() + " could not be made: " + ec.message();
+        return false;
+    }
+    return WriteFileAtomically(path, list.Text(), error);
+}
+
+}  // namespace vostrel

@@ -1,0 +1,94 @@
+// The ignore list: entries the user told the program to leave alone. An
+// ignored entry is never listed, counted or repaired. The list is one text
+// file in the program's config folder that people may read and edit:
+//
+//   # Entries Vostrel 2006 leaves alone.
+//   [every machine]
+//   registry "HKEY_LOCAL_MACHINE\Software\Old Game\*"
+//   shortcut "C:\users\*\Desktop\Old Game.lnk"
+//
+//   [machine "/home/ann/.wine"]
+//   registry "HKEY_CLASSES_ROOT\CLSID\{0001}\InprocServer32" value "(Default)"
+//
+// A registry line without `value` covers every value of the keys it names.
+// Texts are in double quotes; a quote inside one is written twice. In key
+// paths and shortcut paths `*` stands for any run of characters (backslashes
+// included) and `?` for one character; letter case does not matter, as on
+// Windows. Value names are compared whole, without wildcards.
+//
+// A file that cannot be understood is an error naming its line: the scan
+// never goes on without the list the user wrote.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vostrel {
+
+struct IgnoreEntry {
+    enum class Kind { Registry, Shortcut };
+    // The machine's folder (a Wine prefix) or its name; empty: every machine.
+    std::string machine;
+    Kind kind = Kind::Registry;
+    // "ROOT\key\path" (root by its full name) or the shortcut's Windows path.
+    std::string pattern;
+    // The value name; absent: every value of the key.
+    std::optional<std::string> value;
+
+    bool operator==(const IgnoreEntry&) const = default;
+};
+
+struct IgnoreParseError {
+    int line = 0;  // 1-based
+    std::string message;
+    // "Line 3 of the ignore list: …".
+    std::string Text() const;
+};
+
+class IgnoreList {
+public:
+    // Reads the text of an ignore file; on failure, `error` names the line.
+    static std::optional<IgnoreList> Parse(std::string_view text, IgnoreParseError* error);
+
+    // The file's text: what was read, with added and removed entries, its
+    // comments and blank lines kept.
+    std::string Text() const;
+
+    // The entries in file order; `Remove` and the listings number them from 1.
+    std::vector<IgnoreEntry> Entries() const;
+
+    // Adds an entry at the end of its machine's block (a new block when there
+    // is none). False when the same entry is already there.
+    bool Add(const IgnoreEntry& entry);
+    // Removes entry `number` (1-based, as listed); false when there is none.
+    bool Remove(std::size_t number);
+
+    bool IgnoresRegistryValue(std::string_view machine, std::string_view keyPath,
+                              std::string_view valueName) const;
+    bool IgnoresShortcut(std::string_view machine, std::string_view path) const;
+
+private:
+    struct Line {
+        std::string text;                  // as written
+        std::optional<IgnoreEntry> entry;  // set on entry lines
+        std::optional<std::string> block;  // set on block headers: the machine ("" = every)
+    };
+    std::vector<Line> lines_;
+};
+
+// `text` matches `pattern` where `*` is any run of characters and `?` one
+// character, without regard to letter case.
+bool WildcardMatch(std::string_view pattern, std::string_view text);
+
+// The file, by default $XDG_CONFIG_HOME/vostrel/ignore.txt.
+std::string DefaultIgnoreListPath();
+
+// A missing file is an empty list. A file that cannot be read or understood
+// gives nothing and the reason in `error`.
+std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* error);
+// Replaces the file atomically, creating its folder.
+bool SaveIgnoreList(const std::string& path, const IgnoreList& list, std::string* error);
+
+}  // namespace vostrel
