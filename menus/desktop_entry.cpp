@@ -1,5 +1,7 @@
 #include "menus/desktop_entry.h"
 
+#include <unordered_map>
+
 namespace vostrel::menus {
 
 namespace {
@@ -132,6 +134,7 @@ DesktopEntryParse ParseDesktopEntry(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
     DesktopEntryFile file;
+    std::unordered_map<std::string, std::size_t> keyIndex;  // the current group's keys
     std::size_t keys = 0;
     std::size_t lineNumber = 0;
     std::size_t pos = 0;
@@ -163,6 +166,7 @@ DesktopEntryParse ParseDesktopEntry(std::string_view text) {
                 return result;
             }
             file.groups.push_back({std::string(name), {}});
+            keyIndex.clear();
             continue;
         }
         const auto eq = line.find('=');
@@ -188,15 +192,11 @@ DesktopEntryParse ParseDesktopEntry(std::string_view text) {
         std::string_view value = line.substr(eq + 1);
         while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
         auto& entries = file.groups.back().entries;
-        bool replaced = false;
-        for (auto& entry : entries) {
-            if (entry.first == key) {
-                entry.second = std::string(value);
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) entries.emplace_back(std::string(key), std::string(value));
+        const auto [place, added] = keyIndex.try_emplace(std::string(key), entries.size());
+        if (added)
+            entries.emplace_back(std::string(key), std::string(value));
+        else
+            entries[place->second].second = std::string(value);
     }
     result.file = std::move(file);
     return result;
