@@ -83,7 +83,9 @@ Presence WindowsPathPresence(const std::string& prefix, const std::string& windo
         const std::string& name = parts[i];
         std::string next = current + "/" + name;
         Presence here = HostPresence(next);
-        if (here == Presence::Missing) {
+        struct stat folder {};
+        const bool inFolder = ::stat(current.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode);
+        if (here == Presence::Missing && inFolder) {
             // Wine finds names without regard to letter case.
             const auto match = FindIgnoringCase(current, name);
             if (!match) return Presence::Unknown;
@@ -95,7 +97,7 @@ Presence WindowsPathPresence(const std::string& prefix, const std::string& windo
         if (here == Presence::Missing) {
             // A short name (PROGRA~1) or a name whose case differs beyond
             // ASCII may still be there under another spelling.
-            if (name.find('~') != std::string::npos || !IsAscii(name)) return Presence::Unknown;
+            if (inFolder && (name.find('~') != std::string::npos || !IsAscii(name))) return Presence::Unknown;
             if (hostPath) {
                 *hostPath = next;
                 for (std::size_t j = i + 1; j < parts.size(); ++j) *hostPath += "/" + parts[j];
