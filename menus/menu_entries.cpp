@@ -24,7 +24,7 @@ public:
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
+    int Get() const { return fd_; }
 
 private:
     int fd_;
@@ -43,12 +43,12 @@ std::string Env(const char* name) {
 // folder `dirFd`, without following a link and without blocking on a FIFO.
 bool ReadSmallFileAt(int dirFd, const std::string& name, std::string* text, std::string* why) {
     const Fd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) {
+    if (fd.Get() < 0) {
         *why = errno == ELOOP ? "a symbolic link, not followed" : std::string("cannot be opened: ") + std::strerror(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         *why = "not a regular file";
         return false;
     }
@@ -59,7 +59,7 @@ bool ReadSmallFileAt(int dirFd, const std::string& name, std::string* text, std:
     text->clear();
     char buffer[8192];
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             *why = std::string("cannot be read: ") + std::strerror(errno);
@@ -171,7 +171,7 @@ void WalkMenuFolder(Walk& walk, int dirFd, const std::string& folder, int depth)
                 continue;
             }
             const Fd sub(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (sub.get() >= 0) WalkMenuFolder(walk, sub.get(), folder + "/" + name, depth + 1);
+            if (sub.Get() >= 0) WalkMenuFolder(walk, sub.Get(), folder + "/" + name, depth + 1);
         } else if (EndsWith(name, ".desktop")) {
             if (S_ISLNK(st.st_mode)) {
                 walk.found->skipped.push_back({folder + "/" + name, "a symbolic link, not followed"});
@@ -185,11 +185,11 @@ void WalkMenuFolder(Walk& walk, int dirFd, const std::string& folder, int depth)
 // The files directly in `folder` whose names fit.
 void ScanFlatFolder(Walk& walk, const std::string& folder, const std::string& head, MenuEntryPlace place) {
     const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) return;
-    for (const std::string& name : ListFolder(dir.get())) {
+    if (dir.Get() < 0) return;
+    for (const std::string& name : ListFolder(dir.Get())) {
         if (name.compare(0, head.size(), head) != 0 || !EndsWith(name, ".desktop")) continue;
         if (name.size() <= head.size() + std::strlen(".desktop") && !head.empty()) continue;
-        ConsiderFile(walk, dir.get(), folder, name, place);
+        ConsiderFile(walk, dir.Get(), folder, name, place);
     }
 }
 
@@ -249,7 +249,7 @@ std::optional<MenuPlaces> MenuPlaces::FromEnvironment() {
     if (config.empty() || config.front() != '/') config = home + "/.config";
     const Fd dir(::open(config.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::string text, why;
-    if (dir.get() >= 0 && ReadSmallFileAt(dir.get(), "user-dirs.dirs", &text, &why))
+    if (dir.Get() >= 0 && ReadSmallFileAt(dir.Get(), "user-dirs.dirs", &text, &why))
         if (auto desktop = DesktopDirFromUserDirs(text, home)) places.desktopDir = *desktop;
     return places;
 }
@@ -270,8 +270,8 @@ MenuEntryFind FindWineMenuEntries(const MenuPlaces& places) {
     MenuEntryFind found;
     Walk walk{&found};
     const std::string wineMenu = places.ApplicationsDir() + "/wine";
-    if (const Fd dir(::open(wineMenu.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
-        WalkMenuFolder(walk, dir.get(), wineMenu, 0);
+    if (const Fd dir(::open(wineMenu.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.Get() >= 0)
+        WalkMenuFolder(walk, dir.Get(), wineMenu, 0);
     ScanFlatFolder(walk, places.ApplicationsDir(), "wine-extension-", MenuEntryPlace::Association);
     // The desktop folder may be the home folder itself (XDG_DESKTOP_DIR="$HOME").
     ScanFlatFolder(walk, places.desktopDir, "", MenuEntryPlace::Desktop);
