@@ -14,9 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto& file = *parse.file;
         (void)file.LocaleString(vostrel::menus::kDesktopEntryGroup, "Name", "de_AT.UTF-8@euro");
         if (const auto exec = file.String(vostrel::menus::kDesktopEntryGroup, "Exec"))
-            if (const auto words = vostrel::menus::SplitExec(*exec)) (void)vostrel::menus::ReadWineLaunch(*words);
+            if (const auto words = vostrel::menus::SplitExec(*exec))
+                (void)vostrel::menus::ReadWineLaunch(*words);
     }
     // The whole input as an Exec line too.
-    if (const auto words = vostrel::menus::SplitExec(text)) (void)vostrel::menus::ReadWineLaunch(*words);
+    if (const auto words = vostrel::menus::SplitExec(text))
+        (void)vostrel::menus::ReadWineLaunch(*words);
     return 0;
 }

@@ -20,7 +20,8 @@ bool IsValidKey(std::string_view key) {
     std::size_t i = 0;
     while (i < key.size() && key[i] != '[') {
         const char c = key[i];
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+        const bool ok =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
         if (!ok) return false;
         ++i;
     }
@@ -29,7 +30,8 @@ bool IsValidKey(std::string_view key) {
     // "[locale]" up to the end, non-empty, with no nested brackets.
     if (key.back() != ']' || key.size() - i < 3) return false;
     for (std::size_t j = i + 1; j + 1 < key.size(); ++j)
-        if (key[j] == '[' || key[j] == ']' || static_cast<unsigned char>(key[j]) < 0x20) return false;
+        if (key[j] == '[' || key[j] == ']' || static_cast<unsigned char>(key[j]) < 0x20)
+            return false;
     return true;
 }
 
@@ -47,15 +49,10 @@ std::string LineError(std::size_t line, const std::string& what) {
     return "line " + std::to_string(line) + ": " + what;
 }
 
+// %f %F %u %U %i %c %k, and the deprecated %d %D %n %N %v %m.
 bool IsFieldCode(std::string_view word) {
-    if (word.size() != 2 || word[0] != '%') return false;
-    switch (word[1]) {
-        case 'f': case 'F': case 'u': case 'U': case 'i': case 'c': case 'k':
-        case 'd': case 'D': case 'n': case 'N': case 'v': case 'm':
-            return true;
-        default:
-            return false;
-    }
+    return word.size() == 2 && word[0] == '%' &&
+           std::string_view("fFuUickdDnNvm").find(word[1]) != std::string_view::npos;
 }
 
 std::string ReplacePercentPercent(const std::string& word) {
@@ -82,7 +79,8 @@ const DesktopEntryGroup* DesktopEntryFile::Group(std::string_view name) const {
     return nullptr;
 }
 
-std::optional<std::string> DesktopEntryFile::String(std::string_view group, std::string_view key) const {
+std::optional<std::string> DesktopEntryFile::String(std::string_view group,
+                                                    std::string_view key) const {
     const DesktopEntryGroup* found = Group(group);
     if (!found) return std::nullopt;
     auto raw = found->Raw(key);
@@ -90,7 +88,8 @@ std::optional<std::string> DesktopEntryFile::String(std::string_view group, std:
     return UnescapeDesktopString(*raw);
 }
 
-std::optional<std::string> DesktopEntryFile::LocaleString(std::string_view group, std::string_view key,
+std::optional<std::string> DesktopEntryFile::LocaleString(std::string_view group,
+                                                          std::string_view key,
                                                           std::string_view locale) const {
     const DesktopEntryGroup* found = Group(group);
     if (!found) return std::nullopt;
@@ -154,15 +153,19 @@ DesktopEntryParse ParseDesktopEntry(std::string_view text) {
             }
             const std::string_view name = trimmed.substr(1, trimmed.size() - 2);
             if (!IsValidGroupName(name)) {
-                result.error = LineError(lineNumber, "a group name with characters a group name cannot hold");
+                result.error =
+                    LineError(lineNumber, "a group name with characters a group name cannot hold");
                 return result;
             }
             if (file.Group(name)) {
-                result.error = LineError(lineNumber, "the group [" + std::string(name) + "] a second time");
+                result.error =
+                    LineError(lineNumber, "the group [" + std::string(name) + "] a second time");
                 return result;
             }
             if (file.groups.size() >= kMaxDesktopEntryGroups) {
-                result.error = LineError(lineNumber, "more than " + std::to_string(kMaxDesktopEntryGroups) + " groups");
+                result.error =
+                    LineError(lineNumber,
+                              "more than " + std::to_string(kMaxDesktopEntryGroups) + " groups");
                 return result;
             }
             file.groups.push_back({std::string(name), {}});
@@ -176,7 +179,8 @@ DesktopEntryParse ParseDesktopEntry(std::string_view text) {
         }
         const std::string_view key = Trim(line.substr(0, eq));
         if (!IsValidKey(key)) {
-            result.error = LineError(lineNumber, "the key \"" + std::string(key) + "\" is not a valid key name");
+            result.error = LineError(lineNumber, "the key \"" + std::string(key) +
+                                                     "\" is not a valid key name");
             return result;
         }
         if (file.groups.empty()) {
@@ -184,7 +188,8 @@ DesktopEntryParse ParseDesktopEntry(std::string_view text) {
             return result;
         }
         if (++keys > kMaxDesktopEntryKeys) {
-            result.error = LineError(lineNumber, "more than " + std::to_string(kMaxDesktopEntryKeys) + " keys");
+            result.error = LineError(lineNumber,
+                                     "more than " + std::to_string(kMaxDesktopEntryKeys) + " keys");
             return result;
         }
         // Blanks after '=' belong to no value; blanks at its end are kept,

@@ -59,11 +59,13 @@ bool IsAbsoluteHostPath(const std::string& path) { return !path.empty() && path.
 
 }  // namespace
 
-Presence WindowsPathPresence(const std::string& prefix, const std::string& windowsPath, std::string* hostPath) {
+Presence WindowsPathPresence(const std::string& prefix, const std::string& windowsPath,
+                             std::string* hostPath) {
     if (!IsWindowsDrivePath(windowsPath)) return Presence::Unknown;
     std::string current = prefix + "/dosdevices/" + AsciiLower(windowsPath[0]) + ":";
     struct stat st {};
-    if (::stat(current.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Presence::Unknown;  // no such drive
+    if (::stat(current.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Presence::Unknown;  // no such drive
 
     std::vector<std::string> parts;
     std::string part;
@@ -97,7 +99,8 @@ Presence WindowsPathPresence(const std::string& prefix, const std::string& windo
         if (here == Presence::Missing) {
             // A short name (PROGRA~1) or a name whose case differs beyond
             // ASCII may still be there under another spelling.
-            if (inFolder && (name.find('~') != std::string::npos || !IsAscii(name))) return Presence::Unknown;
+            if (inFolder && (name.find('~') != std::string::npos || !IsAscii(name)))
+                return Presence::Unknown;
             if (hostPath) {
                 *hostPath = next;
                 for (std::size_t j = i + 1; j < parts.size(); ++j) *hostPath += "/" + parts[j];
@@ -117,18 +120,21 @@ std::string EntryPrefix(const WineMenuEntry& entry, const MenuPlaces& places) {
 
 bool SamePrefix(const std::string& a, const std::string& b) {
     if (Normalised(a) == Normalised(b)) return true;
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
 
 std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>& entries,
-                                               const PrefixUnderTest& prefix, const MenuPlaces& places,
+                                               const PrefixUnderTest& prefix,
+                                               const MenuPlaces& places,
                                                const LinkTargetReader& readLink) {
     std::vector<MenuEntryProblem> problems;
     for (const WineMenuEntry& entry : entries) {
         const std::string entryPrefix = EntryPrefix(entry, places);
-        if (!IsAbsoluteHostPath(entryPrefix)) continue;  // "~/.wine" and the like: nothing sure to say
+        if (!IsAbsoluteHostPath(entryPrefix))
+            continue;  // "~/.wine" and the like: nothing sure to say
         MenuEntryProblem problem;
         problem.desktopFile = entry.path;
         problem.name = entry.name;
@@ -140,8 +146,9 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
             if (errno == ENOENT) problems.push_back(problem);
             continue;
         }
-        const bool ours = entry.launch.winePrefix ? SamePrefix(*entry.launch.winePrefix, prefix.hostPath)
-                                                  : (prefix.isDefault || SamePrefix(entryPrefix, prefix.hostPath));
+        const bool ours = entry.launch.winePrefix
+                              ? SamePrefix(*entry.launch.winePrefix, prefix.hostPath)
+                              : (prefix.isDefault || SamePrefix(entryPrefix, prefix.hostPath));
         if (!ours) continue;
 
         std::string linkHostPath;
@@ -160,15 +167,13 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
             case LaunchKind::WindowsProgram:
                 presence = WindowsPathPresence(prefix.hostPath, entry.launch.target);
                 break;
-            case LaunchKind::HostProgram:
-                presence = HostPresence(entry.launch.target);
-                break;
+            case LaunchKind::HostProgram: presence = HostPresence(entry.launch.target); break;
             case LaunchKind::ProgId:
-            case LaunchKind::Other:
-                break;
+            case LaunchKind::Other: break;
         }
         if (presence == Presence::Missing) {
-            problem.reason = isLink ? MenuEntryReason::LinkMissing : MenuEntryReason::ProgramMissing;
+            problem.reason =
+                isLink ? MenuEntryReason::LinkMissing : MenuEntryReason::ProgramMissing;
             problems.push_back(problem);
             continue;
         }

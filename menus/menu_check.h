@@ -67,7 +67,8 @@ bool SamePrefix(const std::string& a, const std::string& b);
 // Orphans (PrefixMissing) come with every prefix. `readLink` may be empty:
 // then a link's own target is not looked at.
 std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>& entries,
-                                               const PrefixUnderTest& prefix, const MenuPlaces& places,
+                                               const PrefixUnderTest& prefix,
+                                               const MenuPlaces& places,
                                                const LinkTargetReader& readLink);
 
 }  // namespace vostrel::menus

@@ -42,9 +42,11 @@ std::string Env(const char* name) {
 // Reads a regular file of at most kMaxDesktopEntrySize bytes found in the
 // folder `dirFd`, without following a link and without blocking on a FIFO.
 bool ReadSmallFileAt(int dirFd, const std::string& name, std::string* text, std::string* why) {
-    const Fd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Fd fd(
+        ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.Get() < 0) {
-        *why = errno == ELOOP ? "a symbolic link, not followed" : std::string("cannot be opened: ") + std::strerror(errno);
+        *why = errno == ELOOP ? "a symbolic link, not followed"
+                              : std::string("cannot be opened: ") + std::strerror(errno);
         return false;
     }
     struct stat st {};
@@ -170,11 +172,13 @@ void WalkMenuFolder(Walk& walk, int dirFd, const std::string& folder, int depth)
                 walk.found->skipped.push_back({folder + "/" + name, "folders nested too deep"});
                 continue;
             }
-            const Fd sub(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            const Fd sub(
+                ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             if (sub.Get() >= 0) WalkMenuFolder(walk, sub.Get(), folder + "/" + name, depth + 1);
         } else if (EndsWith(name, ".desktop")) {
             if (S_ISLNK(st.st_mode)) {
-                walk.found->skipped.push_back({folder + "/" + name, "a symbolic link, not followed"});
+                walk.found->skipped.push_back(
+                    {folder + "/" + name, "a symbolic link, not followed"});
                 continue;
             }
             ConsiderFile(walk, dirFd, folder, name, MenuEntryPlace::StartMenu);
@@ -183,7 +187,8 @@ void WalkMenuFolder(Walk& walk, int dirFd, const std::string& folder, int depth)
 }
 
 // The files directly in `folder` whose names fit.
-void ScanFlatFolder(Walk& walk, const std::string& folder, const std::string& head, MenuEntryPlace place) {
+void ScanFlatFolder(Walk& walk, const std::string& folder, const std::string& head,
+                    MenuEntryPlace place) {
     const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() < 0) return;
     for (const std::string& name : ListFolder(dir.Get())) {
@@ -195,7 +200,8 @@ void ScanFlatFolder(Walk& walk, const std::string& folder, const std::string& he
 
 }  // namespace
 
-std::optional<std::string> DesktopDirFromUserDirs(const std::string& text, const std::string& home) {
+std::optional<std::string> DesktopDirFromUserDirs(const std::string& text,
+                                                  const std::string& home) {
     std::optional<std::string> result;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -209,7 +215,8 @@ std::optional<std::string> DesktopDirFromUserDirs(const std::string& text, const
         const std::string key = "XDG_DESKTOP_DIR=";
         if (line.compare(0, key.size(), key) != 0) continue;
         std::string value = line.substr(key.size());
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        while (!value.empty() &&
+               (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
             value.pop_back();
         if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
         value = value.substr(1, value.size() - 2);

@@ -11,7 +11,9 @@ namespace vostrel::menus {
 
 namespace {
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 
 // Sub-folders (not links) of a folder, sorted.
 std::vector<std::string> SubFolders(const std::string& folder) {
@@ -22,7 +24,8 @@ std::vector<std::string> SubFolders(const std::string& folder) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         struct stat st {};
-        if (::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) names.push_back(name);
+        if (::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            names.push_back(name);
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
@@ -75,14 +78,16 @@ std::vector<std::string> IconFilesOf(const WineMenuEntry& entry, const MenuPlace
         for (const std::string& size : SubFolders(iconsDir + "/" + theme))
             for (const std::string& context : SubFolders(iconsDir + "/" + theme + "/" + size))
                 for (const char* extension : kExtensions) {
-                    const std::string path = iconsDir + "/" + theme + "/" + size + "/" + context + "/" + icon + extension;
+                    const std::string path = iconsDir + "/" + theme + "/" + size + "/" + context +
+                                             "/" + icon + extension;
                     if (IsRegularFile(path)) files.push_back(path);
                 }
     return files;
 }
 
 std::vector<std::string> IconsSafeToRemove(const std::vector<WineMenuEntry>& removing,
-                                           const std::vector<WineMenuEntry>& all, const MenuPlaces& places) {
+                                           const std::vector<WineMenuEntry>& all,
+                                           const MenuPlaces& places) {
     std::set<std::string> goingPaths;
     for (const WineMenuEntry& entry : removing) goingPaths.insert(entry.path);
     std::set<std::string> keptKeys, keptFiles;

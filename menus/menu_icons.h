@@ -27,6 +27,7 @@ std::vector<std::string> IconFilesOf(const WineMenuEntry& entry, const MenuPlace
 // The icon files that may go with `removing`: those of menu-builder names
 // that no entry of `all` outside `removing` names too. Sorted, no repeats.
 std::vector<std::string> IconsSafeToRemove(const std::vector<WineMenuEntry>& removing,
-                                           const std::vector<WineMenuEntry>& all, const MenuPlaces& places);
+                                           const std::vector<WineMenuEntry>& all,
+                                           const MenuPlaces& places);
 
 }  // namespace vostrel::menus

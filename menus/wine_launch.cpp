@@ -25,7 +25,8 @@ bool EndsWithLnk(const std::string& path) {
 // start.exe, written as "start", "start.exe" or with its Windows folder.
 bool IsStart(const std::string& word) {
     std::string name = Lower(word);
-    if (const auto sep = name.find_last_of("\\/"); sep != std::string::npos) name = name.substr(sep + 1);
+    if (const auto sep = name.find_last_of("\\/"); sep != std::string::npos)
+        name = name.substr(sep + 1);
     return name == "start" || name == "start.exe";
 }
 
@@ -63,8 +64,8 @@ bool IsWineProgram(const std::string& word) {
 }
 
 bool IsWindowsDrivePath(const std::string& path) {
-    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-           (path[2] == '\\' || path[2] == '/');
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
 std::optional<WineLaunch> ReadWineLaunch(const std::vector<std::string>& words) {
@@ -80,7 +81,8 @@ std::optional<WineLaunch> ReadWineLaunch(const std::vector<std::string>& words) 
                 i += 2;
             } else if (word.rfind("--unset=", 0) == 0) {
                 ++i;
-            } else if (const auto eq = word.find('='); eq != std::string::npos && eq > 0 && word[0] != '-') {
+            } else if (const auto eq = word.find('=');
+                       eq != std::string::npos && eq > 0 && word[0] != '-') {
                 if (word.compare(0, eq, "WINEPREFIX") == 0) launch.winePrefix = word.substr(eq + 1);
                 ++i;
             } else {

@@ -27,8 +27,8 @@ enum class LaunchKind {
 struct WineLaunch {
     std::optional<std::string> winePrefix;  // the WINEPREFIX the command sets, as written
     LaunchKind kind = LaunchKind::Other;
-    std::string target;                     // the path, ProgID or word, as read
-    std::string wineProgram;                // "wine", "wine64", "/usr/bin/wine-stable"...
+    std::string target;       // the path, ProgID or word, as read
+    std::string wineProgram;  // "wine", "wine64", "/usr/bin/wine-stable"...
 };
 
 // Reads the words of an Exec line (SplitExec). Nothing when the command

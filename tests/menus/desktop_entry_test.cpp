@@ -20,7 +20,9 @@ constexpr char kStartMenuEntry[] =
     "[Desktop Entry]\n"
     "Name=Gone\n"
     "Exec=env WINEPREFIX=\"/tmp/tooling/exp/pA\" wine-stable "
-    "C:\\\\\\\\users\\\\\\\\root\\\\\\\\AppData\\\\\\\\Roaming\\\\\\\\Microsoft\\\\\\\\Windows\\\\\\\\Start\\\\ "
+    "C:"
+    "\\\\\\\\users\\\\\\\\root\\\\\\\\AppData\\\\\\\\Roaming\\\\\\\\Microsoft\\\\\\\\Windows\\\\\\"
+    "\\Start\\\\ "
     "Menu\\\\\\\\Programs\\\\\\\\Sub\\\\ Folder\\\\\\\\Gone.lnk\n"
     "Type=Application\n"
     "StartupNotify=true\n"
@@ -54,7 +56,8 @@ TEST(DesktopEntry, WineMadeEntriesComeApartIntoPrefixAndTarget) {
     EXPECT_EQ(menu.wineProgram, "wine-stable");
     EXPECT_EQ(menu.kind, LaunchKind::WindowsLink);
     EXPECT_EQ(menu.target,
-              "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Sub Folder\\Gone.lnk");
+              "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Sub "
+              "Folder\\Gone.lnk");
 
     const WineLaunch desktop = LaunchOf(kDesktopEntry);
     EXPECT_EQ(desktop.kind, LaunchKind::WindowsProgram);
@@ -106,7 +109,8 @@ TEST(DesktopEntry, RefusesWhatIsNoDesktopEntry) {
         std::string error;
     } cases[] = {
         {"Name=x\n[Desktop Entry]\n", "line 1: a key outside any group"},
-        {"[Desktop Entry]\nName=x\n[Desktop Entry]\n", "line 3: the group [Desktop Entry] a second time"},
+        {"[Desktop Entry]\nName=x\n[Desktop Entry]\n",
+         "line 3: the group [Desktop Entry] a second time"},
         {"[Desktop Entry\nName=x\n", "line 1: a group header without its ]"},
         {"[Desktop Entry]\njust some words\n", "line 2: neither a group, a key nor a comment"},
         {"[Desktop Entry]\nNa me=x\n", "line 2: the key \"Na me\" is not a valid key name"},
@@ -114,19 +118,24 @@ TEST(DesktopEntry, RefusesWhatIsNoDesktopEntry) {
         {"[Desktop Entry]\n=x\n", "line 2: the key \"\" is not a valid key name"},
         {"[]\n", "line 1: a group name with characters a group name cannot hold"},
         {std::string("[Desktop Entry]\nName=a\0b\n", 24), "not a text file (it holds NUL bytes)"},
-        {"\x7f" "ELF\x02\x01\x01\n", "line 1: neither a group, a key nor a comment"},
+        {"\x7f"
+         "ELF\x02\x01\x01\n",
+         "line 1: neither a group, a key nor a comment"},
     };
     for (const auto& c : cases) {
         const auto parse = ParseDesktopEntry(c.text);
         EXPECT_FALSE(parse.file) << c.text;
         EXPECT_EQ(parse.error, c.error) << c.text;
     }
-    EXPECT_EQ(ParseDesktopEntry(std::string(kMaxDesktopEntrySize + 1, '#')).error, "larger than 1048576 bytes");
+    EXPECT_EQ(ParseDesktopEntry(std::string(kMaxDesktopEntrySize + 1, '#')).error,
+              "larger than 1048576 bytes");
     std::string manyGroups;
-    for (std::size_t i = 0; i <= kMaxDesktopEntryGroups; ++i) manyGroups += "[g" + std::to_string(i) + "]\n";
+    for (std::size_t i = 0; i <= kMaxDesktopEntryGroups; ++i)
+        manyGroups += "[g" + std::to_string(i) + "]\n";
     EXPECT_EQ(ParseDesktopEntry(manyGroups).error, "line 257: more than 256 groups");
     std::string manyKeys = "[Desktop Entry]\n";
-    for (std::size_t i = 0; i <= kMaxDesktopEntryKeys; ++i) manyKeys += "K" + std::to_string(i) + "=v\n";
+    for (std::size_t i = 0; i <= kMaxDesktopEntryKeys; ++i)
+        manyKeys += "K" + std::to_string(i) + "=v\n";
     EXPECT_EQ(ParseDesktopEntry(manyKeys).error, "line 4098: more than 4096 keys");
 }
 
@@ -167,23 +176,41 @@ TEST(WineLaunch, TheFormsWineAndOthersWrite) {
         std::string target;
     } cases[] = {
         {{"env", "WINEPREFIX=/home/ann/.wine", "wine", "C:\\users\\Public\\Desktop\\Game.lnk"},
-         "/home/ann/.wine", LaunchKind::WindowsLink, "C:\\users\\Public\\Desktop\\Game.lnk"},
+         "/home/ann/.wine",
+         LaunchKind::WindowsLink,
+         "C:\\users\\Public\\Desktop\\Game.lnk"},
         {{"env", "WINEPREFIX=/p", "wine64", "C:\\Games\\game.exe", "-windowed"},
-         "/p", LaunchKind::WindowsProgram, "C:\\Games\\game.exe"},
+         "/p",
+         LaunchKind::WindowsProgram,
+         "C:\\Games\\game.exe"},
         // Wine before 6: start.exe with the link's host path.
         {{"env", "WINEPREFIX=/p", "wine", "C:\\windows\\command\\start.exe", "/Unix",
           "/p/dosdevices/c:/users/Public/Desktop/Game.LNK"},
-         "/p", LaunchKind::HostLink, "/p/dosdevices/c:/users/Public/Desktop/Game.LNK"},
-        {{"wine", "start", "/unix", "/home/ann/game.exe"}, std::nullopt, LaunchKind::HostProgram,
+         "/p",
+         LaunchKind::HostLink,
+         "/p/dosdevices/c:/users/Public/Desktop/Game.LNK"},
+        {{"wine", "start", "/unix", "/home/ann/game.exe"},
+         std::nullopt,
+         LaunchKind::HostProgram,
          "/home/ann/game.exe"},
-        {{"env", "WINEPREFIX=/p", "wine", "start", "/ProgIDOpen", "txtfile"}, "/p", LaunchKind::ProgId, "txtfile"},
-        {{"env", "WINEPREFIX=/p", "wine", "start.exe", "http://example.org/"}, "/p", LaunchKind::Other,
+        {{"env", "WINEPREFIX=/p", "wine", "start", "/ProgIDOpen", "txtfile"},
+         "/p",
+         LaunchKind::ProgId,
+         "txtfile"},
+        {{"env", "WINEPREFIX=/p", "wine", "start.exe", "http://example.org/"},
+         "/p",
+         LaunchKind::Other,
          "http://example.org/"},
-        {{"wine", "start", "/wait", "/d", "C:\\Games", "C:\\Games\\game.exe"}, std::nullopt,
-         LaunchKind::WindowsProgram, "C:\\Games\\game.exe"},
+        {{"wine", "start", "/wait", "/d", "C:\\Games", "C:\\Games\\game.exe"},
+         std::nullopt,
+         LaunchKind::WindowsProgram,
+         "C:\\Games\\game.exe"},
         {{"/usr/bin/wine-development", "notepad"}, std::nullopt, LaunchKind::Other, "notepad"},
-        {{"env", "-u", "DISPLAY", "LANG=C", "WINEPREFIX=/a", "WINEPREFIX=/b", "wine", "D:/setup.exe"}, "/b",
-         LaunchKind::WindowsProgram, "D:/setup.exe"},
+        {{"env", "-u", "DISPLAY", "LANG=C", "WINEPREFIX=/a", "WINEPREFIX=/b", "wine",
+          "D:/setup.exe"},
+         "/b",
+         LaunchKind::WindowsProgram,
+         "D:/setup.exe"},
         {{"wine"}, std::nullopt, LaunchKind::Other, ""},
     };
     for (const auto& c : cases) {
@@ -194,9 +221,15 @@ TEST(WineLaunch, TheFormsWineAndOthersWrite) {
         EXPECT_EQ(launch->target, c.target) << c.words.back();
     }
     // Commands that do not start Wine.
-    const Words notWine[] = {{}, {"env", "WINEPREFIX=/p"}, {"winetricks", "vcrun2019"}, {"wineboot"},
-                             {"env", "WINEPREFIX=/p", "steam", "steam://run/1"}, {"winecfg"}, {"wine-64"}};
-    for (const auto& words : notWine) EXPECT_FALSE(ReadWineLaunch(words)) << (words.empty() ? "" : words.back());
+    const Words notWine[] = {{},
+                             {"env", "WINEPREFIX=/p"},
+                             {"winetricks", "vcrun2019"},
+                             {"wineboot"},
+                             {"env", "WINEPREFIX=/p", "steam", "steam://run/1"},
+                             {"winecfg"},
+                             {"wine-64"}};
+    for (const auto& words : notWine)
+        EXPECT_FALSE(ReadWineLaunch(words)) << (words.empty() ? "" : words.back());
 }
 
 }  // namespace

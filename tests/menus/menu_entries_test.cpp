@@ -46,8 +46,8 @@ std::string EscapeLikeWine(const std::string& arg) {
 }
 
 // An entry as winemenubuilder writes it; no WINEPREFIX when `prefix` is empty.
-std::string EntryText(const std::string& name, const std::string& prefix, const std::string& program,
-                      const std::string& icon = "") {
+std::string EntryText(const std::string& name, const std::string& prefix,
+                      const std::string& program, const std::string& icon = "") {
     std::string text = "[Desktop Entry]\nName=" + name + "\nExec=";
     if (!prefix.empty()) text += "env WINEPREFIX=\"" + prefix + "\" ";
     text += "wine " + EscapeLikeWine(program) + "\nType=Application\nStartupNotify=true\n";
@@ -84,26 +84,34 @@ TEST(MenuEntries, FindsTheThreeKindsInTheUsersFolders) {
     const std::string data = temp.path() + "/data";
     const std::string config = temp.path() + "/config";
     Write(config + "/user-dirs.dirs",
-          "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n");
-    const ScopedEnv homeEnv("HOME", home), dataEnv("XDG_DATA_HOME", data), configEnv("XDG_CONFIG_HOME", config);
+          "# written by "
+          "xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_MUSIC_DIR=\"$HOME/"
+          "Musik\"\n");
+    const ScopedEnv homeEnv("HOME", home), dataEnv("XDG_DATA_HOME", data),
+        configEnv("XDG_CONFIG_HOME", config);
     const auto places = MenuPlaces::FromEnvironment();
     ASSERT_TRUE(places);
     EXPECT_EQ(places->dataHome, data);
     EXPECT_EQ(places->desktopDir, home + "/Schreibtisch");
 
     const std::string apps = data + "/applications";
-    Write(apps + "/wine/Programs/Game.desktop", EntryText("Game", "/p", "C:\\users\\Public\\Start Menu\\Game.lnk"));
-    Write(apps + "/wine/Programs/Tools/Deep/Tool.desktop", EntryText("Tool", "/p", "C:\\Tools\\tool.exe"));
+    Write(apps + "/wine/Programs/Game.desktop",
+          EntryText("Game", "/p", "C:\\users\\Public\\Start Menu\\Game.lnk"));
+    Write(apps + "/wine/Programs/Tools/Deep/Tool.desktop",
+          EntryText("Tool", "/p", "C:\\Tools\\tool.exe"));
     Write(apps + "/wine/Programs/readme.txt", EntryText("Not an entry name", "/p", "C:\\x.exe"));
     Write(apps + "/wine/Programs/Editor.desktop", "[Desktop Entry]\nName=Editor\nExec=gedit %F\n");
     Write(apps + "/wine/Programs/Folder.desktop", "[Desktop Entry]\nType=Directory\nName=Folder\n");
     Write(apps + "/wine-extension-txt.desktop",
-          "[Desktop Entry]\nType=Application\nName=Notepad\nMimeType=application/x-wine-extension-txt;\n"
+          "[Desktop "
+          "Entry]\nType=Application\nName=Notepad\nMimeType=application/x-wine-extension-txt;\n"
           "Exec=env WINEPREFIX=\"/p\" wine start /ProgIDOpen txtfile %f\nNoDisplay=true\n");
     Write(apps + "/org.gnome.gedit.desktop", EntryText("Not Wine's folder", "/p", "C:\\x.exe"));
-    Write(home + "/Schreibtisch/Shortcut.desktop", EntryText("Shortcut", "/p", "C:\\Games\\run.exe"));
+    Write(home + "/Schreibtisch/Shortcut.desktop",
+          EntryText("Shortcut", "/p", "C:\\Games\\run.exe"));
     Write(home + "/Schreibtisch/NoPrefix.desktop", EntryText("NoPrefix", "", "C:\\Games\\run.exe"));
-    Write(home + "/Schreibtisch/Firefox.desktop", "[Desktop Entry]\nName=Firefox\nExec=firefox %u\n");
+    Write(home + "/Schreibtisch/Firefox.desktop",
+          "[Desktop Entry]\nName=Firefox\nExec=firefox %u\n");
     Write(home + "/Schreibtisch/Broken.desktop", "not a desktop entry");
     Write(home + "/Desktop/Elsewhere.desktop", EntryText("Elsewhere", "/p", "C:\\x.exe"));
 
@@ -124,7 +132,8 @@ TEST(MenuEntries, FindsTheThreeKindsInTheUsersFolders) {
     // In Wine's own folders, what is not a Wine entry is named as skipped;
     // on the desktop, files that are not Wine's are none of our business.
     ASSERT_EQ(found.skipped.size(), 2u);
-    EXPECT_EQ(Relative(found.skipped[0].path, temp.path()), "data/applications/wine/Programs/Editor.desktop");
+    EXPECT_EQ(Relative(found.skipped[0].path, temp.path()),
+              "data/applications/wine/Programs/Editor.desktop");
     EXPECT_EQ(found.skipped[0].why, "does not start Wine");
     EXPECT_EQ(found.skipped[1].why, "not an application entry");
 }
@@ -143,7 +152,8 @@ TEST(MenuEntries, UserDirsAndDefaults) {
         {"XDG_DESKTOP_DIR=$HOME/Unquoted\n", std::nullopt},
         {"XDG_DESKTOP_DIR=\"/first\"\nXDG_DESKTOP_DIR=\"/second\"\n", "/second"},
     };
-    for (const auto& c : cases) EXPECT_EQ(DesktopDirFromUserDirs(c.text, "/home/ann"), c.desktop) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(DesktopDirFromUserDirs(c.text, "/home/ann"), c.desktop) << c.text;
 
     TempDir temp;
     const ScopedEnv homeEnv("HOME", temp.path()), dataEnv("XDG_DATA_HOME", "relative/data"),
@@ -169,10 +179,13 @@ TEST(MenuEntries, HostileFilesAreNeitherFollowedNorReadNorAwaited) {
     ASSERT_EQ(::mkfifo((wine + "/Programs/Fifo.desktop").c_str(), 0600), 0);
     fs::create_symlink(outside + "/Outside.desktop", wine + "/Programs/Link.desktop");
     fs::create_directory_symlink(outside + "/folder", wine + "/Programs/LinkedFolder");
-    fs::create_symlink(outside + "/Outside.desktop", places.ApplicationsDir() + "/wine-extension-lnk.desktop");
-    Write(wine + "/Programs/Huge.desktop",
-          EntryText("Huge", "/p", "C:\\x.lnk") + "X-Padding=" + std::string(kMaxDesktopEntrySize, 'x') + "\n");
-    std::string binary = "\x7f" "ELF";
+    fs::create_symlink(outside + "/Outside.desktop",
+                       places.ApplicationsDir() + "/wine-extension-lnk.desktop");
+    Write(wine + "/Programs/Huge.desktop", EntryText("Huge", "/p", "C:\\x.lnk") + "X-Padding=" +
+                                               std::string(kMaxDesktopEntrySize, 'x') + "\n");
+    std::string binary =
+        "\x7f"
+        "ELF";
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xff);
     Write(wine + "/Programs/Binary.desktop", binary);
     std::string deep = wine + "/Programs";
@@ -182,9 +195,11 @@ TEST(MenuEntries, HostileFilesAreNeitherFollowedNorReadNorAwaited) {
     ASSERT_EQ(::mkfifo((places.desktopDir + "/DeskFifo.desktop").c_str(), 0600), 0);
 
     const MenuEntryFind found = FindWineMenuEntries(places);
-    EXPECT_EQ(Names(found.entries), (std::vector<std::string>{"Fine", "Desk"}));  // by path: .local < Desktop
+    EXPECT_EQ(Names(found.entries),
+              (std::vector<std::string>{"Fine", "Desk"}));  // by path: .local < Desktop
     std::map<std::string, std::string> skipped;
-    for (const auto& file : found.skipped) skipped[Relative(file.path, wine + "/Programs")] = file.why;
+    for (const auto& file : found.skipped)
+        skipped[Relative(file.path, wine + "/Programs")] = file.why;
     const std::map<std::string, std::string> expected = {
         {"../../wine-extension-lnk.desktop", "a symbolic link, not followed"},
         {"Binary.desktop", "not a text file (it holds NUL bytes)"},
@@ -197,11 +212,14 @@ TEST(MenuEntries, HostileFilesAreNeitherFollowedNorReadNorAwaited) {
 
     // One file read by itself is held to the same rules.
     std::string why;
-    EXPECT_FALSE(ReadWineMenuEntry(wine + "/Programs/Link.desktop", MenuEntryPlace::StartMenu, &why));
+    EXPECT_FALSE(
+        ReadWineMenuEntry(wine + "/Programs/Link.desktop", MenuEntryPlace::StartMenu, &why));
     EXPECT_EQ(why, "a symbolic link, not followed");
-    EXPECT_FALSE(ReadWineMenuEntry(wine + "/Programs/Fifo.desktop", MenuEntryPlace::StartMenu, &why));
+    EXPECT_FALSE(
+        ReadWineMenuEntry(wine + "/Programs/Fifo.desktop", MenuEntryPlace::StartMenu, &why));
     EXPECT_EQ(why, "not a regular file");
-    EXPECT_TRUE(ReadWineMenuEntry(wine + "/Programs/Fine.desktop", MenuEntryPlace::StartMenu, &why));
+    EXPECT_TRUE(
+        ReadWineMenuEntry(wine + "/Programs/Fine.desktop", MenuEntryPlace::StartMenu, &why));
 }
 
 // The judgement table. Prefix "a" is scanned; "b" is another prefix that
@@ -235,8 +253,10 @@ protected:
         Write(menu + "01.desktop", EntryText("present", a_, lnk + "Keep.lnk"));
         Write(menu + "02.desktop", EntryText("link gone", a_, lnk + "Removed.lnk"));
         Write(menu + "03.desktop", EntryText("link's program gone", a_, lnk + "Gone.lnk"));
-        Write(places_.desktopDir + "/04.desktop", EntryText("program gone", a_, "C:\\Apps\\gone.exe"));
-        Write(menu + "05.desktop", EntryText("other letter case", a_, "c:\\USERS\\public\\desktop\\keep.LNK"));
+        Write(places_.desktopDir + "/04.desktop",
+              EntryText("program gone", a_, "C:\\Apps\\gone.exe"));
+        Write(menu + "05.desktop",
+              EntryText("other letter case", a_, "c:\\USERS\\public\\desktop\\keep.LNK"));
         Write(menu + "06.desktop", EntryText("unmapped drive", a_, "D:\\setup.exe"));
         Write(menu + "07.desktop", EntryText("short name", a_, "C:\\PROGRA~1\\Game\\game.exe"));
         Write(menu + "08.desktop", EntryText("other prefix", b_, lnk + "Missing.lnk"));
@@ -246,10 +266,10 @@ protected:
               "[Desktop Entry]\nName=old Wine\nExec=env WINEPREFIX=\"" + a_ +
                   "\" wine C:\\\\\\\\windows\\\\\\\\command\\\\\\\\start.exe /Unix " + a_ +
                   "/dosdevices/c:/users/Public/Desktop/Old.lnk\n");
-        Write(menu + "12.desktop",
-              "[Desktop Entry]\nName=association\nExec=env WINEPREFIX=\"" + a_ +
-                  "\" wine start /ProgIDOpen Gone.Document %f\n");
-        Write(menu + "13.desktop", EntryText("prefix written with a slash", a_ + "/", lnk + "Removed2.lnk"));
+        Write(menu + "12.desktop", "[Desktop Entry]\nName=association\nExec=env WINEPREFIX=\"" +
+                                       a_ + "\" wine start /ProgIDOpen Gone.Document %f\n");
+        Write(menu + "13.desktop",
+              EntryText("prefix written with a slash", a_ + "/", lnk + "Removed2.lnk"));
         Write(menu + "14.desktop", EntryText("bare program", a_, "winecfg"));
         Write(menu + "15.desktop", EntryText("default prefix, present", "", lnk + "Default.lnk"));
         entries_ = FindWineMenuEntries(places_).entries;
@@ -259,10 +279,12 @@ protected:
     // "name: reason" for each problem, in the order found.
     std::vector<std::string> Check(const std::string& prefix, bool isDefault) const {
         std::vector<std::string> rows;
-        for (const auto& problem : CheckMenuEntries(entries_, {prefix, isDefault}, places_, readLink_)) {
-            const char* reason = problem.reason == MenuEntryReason::LinkMissing      ? "link missing"
-                                 : problem.reason == MenuEntryReason::ProgramMissing ? "program missing"
-                                                                                     : "prefix missing";
+        for (const auto& problem :
+             CheckMenuEntries(entries_, {prefix, isDefault}, places_, readLink_)) {
+            const char* reason = problem.reason == MenuEntryReason::LinkMissing ? "link missing"
+                                 : problem.reason == MenuEntryReason::ProgramMissing
+                                     ? "program missing"
+                                     : "prefix missing";
             rows.push_back(problem.name + ": " + reason);
         }
         return rows;
@@ -285,7 +307,8 @@ TEST_F(MenuCheckTable, AnEntryIsAProblemOnlyForItsOwnPrefixOrWhenItsPrefixIsGone
                                     "prefix written with a slash: link missing",
                                     "program gone: program missing",
                                 }));
-    EXPECT_EQ(Check(b_, false), (std::vector<std::string>{"other prefix: link missing", "orphan: prefix missing"}));
+    EXPECT_EQ(Check(b_, false),
+              (std::vector<std::string>{"other prefix: link missing", "orphan: prefix missing"}));
     EXPECT_EQ(Check(places_.DefaultPrefix(), true),
               (std::vector<std::string>{"orphan: prefix missing", "default prefix: link missing"}));
     // The default prefix is recognised by its path too.
@@ -296,7 +319,8 @@ TEST_F(MenuCheckTable, AnEntryIsAProblemOnlyForItsOwnPrefixOrWhenItsPrefixIsGone
 TEST_F(MenuCheckTable, ProblemsCarryWhatTheEntrySaid) {
     const auto problems = CheckMenuEntries(entries_, {a_, false}, places_, readLink_);
     ASSERT_EQ(problems.size(), 6u);
-    EXPECT_EQ(Relative(problems[1].desktopFile, places_.dataHome), "applications/wine/Programs/03.desktop");
+    EXPECT_EQ(Relative(problems[1].desktopFile, places_.dataHome),
+              "applications/wine/Programs/03.desktop");
     EXPECT_EQ(problems[1].winePrefix, a_);
     EXPECT_EQ(problems[1].target, "C:\\users\\Public\\Desktop\\Gone.lnk");
     EXPECT_EQ(problems[1].linkTarget, "C:\\Apps\\gone.exe");
@@ -309,9 +333,10 @@ TEST_F(MenuCheckTable, ProblemsCarryWhatTheEntrySaid) {
 
 TEST_F(MenuCheckTable, WithoutTheDefaultPrefixItsEntriesAreOrphans) {
     fs::remove_all(places_.DefaultPrefix());
-    EXPECT_EQ(Check(b_, false), (std::vector<std::string>{"other prefix: link missing", "orphan: prefix missing",
-                                                          "default prefix: prefix missing",
-                                                          "default prefix, present: prefix missing"}));
+    EXPECT_EQ(Check(b_, false),
+              (std::vector<std::string>{"other prefix: link missing", "orphan: prefix missing",
+                                        "default prefix: prefix missing",
+                                        "default prefix, present: prefix missing"}));
 }
 
 TEST(MenuCheck, WindowsPathsInAPrefix) {
@@ -338,11 +363,14 @@ TEST(MenuCheck, WindowsPathsInAPrefix) {
         {"Game.exe", Presence::Unknown},
         {"\\\\server\\share\\x.exe", Presence::Unknown},
     };
-    for (const auto& c : cases) EXPECT_EQ(WindowsPathPresence(prefix, c.path), c.presence) << c.path;
+    for (const auto& c : cases)
+        EXPECT_EQ(WindowsPathPresence(prefix, c.path), c.presence) << c.path;
     std::string host;
-    EXPECT_EQ(WindowsPathPresence(prefix, "C:\\program files\\game\\game.exe", &host), Presence::Present);
+    EXPECT_EQ(WindowsPathPresence(prefix, "C:\\program files\\game\\game.exe", &host),
+              Presence::Present);
     EXPECT_EQ(host, prefix + "/dosdevices/c:/Program Files/Game/Game.exe");
-    EXPECT_EQ(WindowsPathPresence(prefix, "C:\\Program Files\\Gone\\x.exe", &host), Presence::Missing);
+    EXPECT_EQ(WindowsPathPresence(prefix, "C:\\Program Files\\Gone\\x.exe", &host),
+              Presence::Missing);
     EXPECT_EQ(host, prefix + "/dosdevices/c:/Program Files/Gone/x.exe");
 }
 
@@ -357,7 +385,8 @@ TEST(MenuIcons, OnlyTheBuildersIconsThatNoRemainingEntryNames) {
     }
     Write(apps + "32x32/apps/ABCD_abs.-101.png", "png");
     Write(temp.path() + "/elsewhere/ABCD_out.0.png", "png");
-    fs::create_symlink(temp.path() + "/elsewhere/ABCD_out.0.png", apps + "32x32/apps/ABCD_linked.0.png");
+    fs::create_symlink(temp.path() + "/elsewhere/ABCD_out.0.png",
+                       apps + "32x32/apps/ABCD_linked.0.png");
 
     const auto entry = [](const std::string& path, const std::string& icon) {
         WineMenuEntry e;
@@ -379,18 +408,21 @@ TEST(MenuIcons, OnlyTheBuildersIconsThatNoRemainingEntryNames) {
         std::vector<WineMenuEntry> removing;
         for (const std::size_t i : which) removing.push_back(all[i - 1]);
         std::vector<std::string> files;
-        for (const auto& file : IconsSafeToRemove(removing, all, places)) files.push_back(Relative(file, apps));
+        for (const auto& file : IconsSafeToRemove(removing, all, places))
+            files.push_back(Relative(file, apps));
         return files;
     };
     EXPECT_EQ(safe({1}), std::vector<std::string>{});  // entry 2 still shows it
-    EXPECT_EQ(safe({1, 2}), (std::vector<std::string>{"16x16/apps/8827_gone.0.png", "48x48/apps/8827_gone.0.png"}));
-    EXPECT_EQ(safe({3, 4}), (std::vector<std::string>{"16x16/apps/D9DC_keep.0.png", "48x48/apps/D9DC_keep.0.png"}));
+    EXPECT_EQ(safe({1, 2}), (std::vector<std::string>{"16x16/apps/8827_gone.0.png",
+                                                      "48x48/apps/8827_gone.0.png"}));
+    EXPECT_EQ(safe({3, 4}), (std::vector<std::string>{"16x16/apps/D9DC_keep.0.png",
+                                                      "48x48/apps/D9DC_keep.0.png"}));
     EXPECT_EQ(safe({5, 6, 7, 8}), std::vector<std::string>{"32x32/apps/ABCD_abs.-101.png"});
 
     for (const std::string name : {"3F2A_notepad.0", "12ab_setup.-101", "0000_my.app.12"})
         EXPECT_TRUE(IsMenuBuilderIconName(name)) << name;
-    for (const std::string name : {"wine", "folder", "3F2A_notepad", "3F2G_x.0", "3F2A_.0", "3F2A_x.", "3F2A_x.-",
-                                   "3F2A_a/b.0"})
+    for (const std::string name : {"wine", "folder", "3F2A_notepad", "3F2G_x.0", "3F2A_.0",
+                                   "3F2A_x.", "3F2A_x.-", "3F2A_a/b.0"})
         EXPECT_FALSE(IsMenuBuilderIconName(name)) << name;
 }
 

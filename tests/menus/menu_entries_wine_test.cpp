@@ -38,8 +38,9 @@ std::string UserFolder(const std::string& prefix) {
 // that the menu builder Wine starts for every saved link writes there, and
 // waits until every Wine process of the prefix has ended.
 void RunScript(const std::string& prefix, const std::string& home, const std::string& script) {
-    const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + home + "' XDG_DATA_HOME='" + home +
-                            "/.local/share' XDG_CONFIG_HOME='" + home + "/.config' WINEPREFIX='" + prefix +
+    const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + home +
+                            "' XDG_DATA_HOME='" + home + "/.local/share' XDG_CONFIG_HOME='" + home +
+                            "/.config' WINEPREFIX='" + prefix +
                             "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='";
     ASSERT_EQ(std::system((env + " wine wscript.exe '" + script + "' >/dev/null 2>&1").c_str()), 0);
     ASSERT_EQ(std::system((env + " wineserver -w >/dev/null 2>&1").c_str()), 0);
@@ -48,7 +49,8 @@ void RunScript(const std::string& prefix, const std::string& home, const std::st
 // A prefix copied from the test template whose desktop folder is the fake
 // home's, with two programs (copies of notepad, for their icons) and the
 // links `script` saves.
-void MakePrefixWithLinks(const std::string& prefix, const std::string& home, const std::string& links) {
+void MakePrefixWithLinks(const std::string& prefix, const std::string& home,
+                         const std::string& links) {
     testing::CopyTemplatePrefix(prefix);
     const std::string user = UserFolder(prefix);
     ASSERT_FALSE(user.empty());
@@ -57,15 +59,20 @@ void MakePrefixWithLinks(const std::string& prefix, const std::string& home, con
     fs::create_directory_symlink(home + "/Desktop", desktop);
     fs::create_directories(prefix + "/drive_c/Apps");
     for (const char* name : {"keep.exe", "gone.exe"})
-        fs::copy_file(prefix + "/drive_c/windows/system32/notepad.exe", prefix + "/drive_c/Apps/" + name);
-    const std::string programs = "C:\\\\users\\\\" + user + "\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Start Menu\\\\Programs";
+        fs::copy_file(prefix + "/drive_c/windows/system32/notepad.exe",
+                      prefix + "/drive_c/Apps/" + name);
+    const std::string programs =
+        "C:\\\\users\\\\" + user +
+        "\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Start Menu\\\\Programs";
     std::ofstream(prefix + "/drive_c/make-links.js", std::ios::binary)
         << "var sh = WScript.CreateObject(\"WScript.Shell\");\r\n"
         << "var fso = WScript.CreateObject(\"Scripting.FileSystemObject\");\r\n"
         << "var programs = \"" << programs << "\";\r\n"
         << "var desktop = \"C:\\\\users\\\\" << user << "\\\\Desktop\";\r\n"
-        << "function link(path, target) { var l = sh.CreateShortcut(path); l.TargetPath = target; l.Save(); }\r\n"
-        << "if (!fso.FolderExists(programs + \"\\\\Sub Folder\")) fso.CreateFolder(programs + \"\\\\Sub Folder\");\r\n"
+        << "function link(path, target) { var l = sh.CreateShortcut(path); l.TargetPath = target; "
+           "l.Save(); }\r\n"
+        << "if (!fso.FolderExists(programs + \"\\\\Sub Folder\")) fso.CreateFolder(programs + "
+           "\"\\\\Sub Folder\");\r\n"
         << links;
     RunScript(prefix, home, "C:\\make-links.js");
 }
@@ -78,13 +85,16 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
     const MenuPlaces places = MenuPlaces::ForHome(home);
     const std::string a = temp.path() + "/a";
     const std::string b = temp.path() + "/b";
-    MakePrefixWithLinks(a, home,
-                        "link(programs + \"\\\\Keep.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
-                        "link(programs + \"\\\\Sub Folder\\\\Gone.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
-                        "link(programs + \"\\\\Removed.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
-                        "link(desktop + \"\\\\Direct.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
-                        "link(\"C:\\\\users\\\\Public\\\\Desktop\\\\Shared.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
-    MakePrefixWithLinks(b, home, "link(programs + \"\\\\Lost.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    MakePrefixWithLinks(
+        a, home,
+        "link(programs + \"\\\\Keep.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
+        "link(programs + \"\\\\Sub Folder\\\\Gone.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
+        "link(programs + \"\\\\Removed.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
+        "link(desktop + \"\\\\Direct.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
+        "link(\"C:\\\\users\\\\Public\\\\Desktop\\\\Shared.lnk\", "
+        "\"C:\\\\Apps\\\\keep.exe\");\r\n");
+    MakePrefixWithLinks(b, home,
+                        "link(programs + \"\\\\Lost.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
 
     const auto before = FindWineMenuEntries(places);
     std::set<std::string> names;
@@ -100,7 +110,8 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
     EXPECT_TRUE(CheckMenuEntries(before.entries, {a, false}, places, readLink).empty());
 
     fs::remove(a + "/drive_c/Apps/gone.exe");
-    const std::string programs = a + "/drive_c/users/" + UserFolder(a) + "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs";
+    const std::string programs = a + "/drive_c/users/" + UserFolder(a) +
+                                 "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs";
     ASSERT_TRUE(fs::remove(programs + "/Removed.lnk"));
     testing::KillWineserver(b);
     fs::remove_all(b);
@@ -112,19 +123,21 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
         const char* reason = problem.reason == MenuEntryReason::LinkMissing      ? "link missing"
                              : problem.reason == MenuEntryReason::ProgramMissing ? "program missing"
                                                                                  : "prefix missing";
-        rows.push_back(problem.name + ": " + reason + ": " + (problem.linkTarget.empty() ? problem.target : problem.linkTarget));
+        rows.push_back(problem.name + ": " + reason + ": " +
+                       (problem.linkTarget.empty() ? problem.target : problem.linkTarget));
         for (const auto& entry : after.entries)
             if (entry.path == problem.desktopFile) removing.push_back(entry);
     }
     std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows, (std::vector<std::string>{
-                        "Direct: program missing: C:\\Apps\\gone.exe",
-                        "Gone: program missing: C:\\Apps\\gone.exe",
-                        "Lost: prefix missing: C:\\users\\" + UserFolder(a) +
-                            "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Lost.lnk",
-                        "Removed: link missing: C:\\users\\" + UserFolder(a) +
-                            "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Removed.lnk",
-                    }));
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{
+                  "Direct: program missing: C:\\Apps\\gone.exe",
+                  "Gone: program missing: C:\\Apps\\gone.exe",
+                  "Lost: prefix missing: C:\\users\\" + UserFolder(a) +
+                      "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Lost.lnk",
+                  "Removed: link missing: C:\\users\\" + UserFolder(a) +
+                      "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Removed.lnk",
+              }));
 
     // Gone and Direct show the gone program's icon, which goes with them;
     // keep.exe's icon stays, as Keep and Shared still show it.
