@@ -13,6 +13,13 @@ export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
 export WINEPREFIX="$scratch/no-such-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export QT_QPA_PLATFORM=offscreen
 
+# The presets compile through ccache when it is there. Its cache lives in
+# the user's own cache folder (no /etc/ccache.conf needed), and paths below
+# this checkout are hashed relative to it, so a re-run in another checkout
+# of the same tree finds the objects too.
+export CCACHE_DIR="${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/ccache}"
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+
 # First the Windows build, so that the differential test of the dev suite
 # finds a fresh vostrel-cli.exe to hold the Linux backend against.
 ./scripts/test-mingw
