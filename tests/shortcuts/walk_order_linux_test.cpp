@@ -12,6 +12,7 @@
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -123,6 +124,14 @@ protected:
         Broken(c + "/odd/caf\xc3\xa9/Inside.lnk");
         fs::create_directories(c + "/odd/bad\xff");
         Broken(c + "/odd/bad\xff/InBad.lnk");
+        // Folders the host refuses to list or to search (for anyone but root).
+        for (const auto& [name, mode] : {std::pair{"closed", 0}, {"listonly", 0444}, {"searchonly", 0111}}) {
+            const std::string folder = c + "/refused/" + name;
+            fs::create_directories(folder + "/inner");
+            Broken(folder + "/In" + name + ".lnk");
+            ::chmod(folder.c_str(), static_cast<mode_t>(mode));
+            refused_.push_back(folder);
+        }
         // Paths longer than the 259 characters Windows' file calls take.
         std::string deep = c + "/deep";
         for (int level = 0; level < 14; ++level) {
@@ -138,6 +147,10 @@ protected:
         Link(prefix_ + "/drive_c", host_ + "/IntoPrefix");
         Link(outside_, host_ + "/OutOfDrive");
         Link(host_ + "/apps", host_ + "/Again");
+    }
+
+    void TearDown() override {
+        for (const auto& folder : refused_) ::chmod(folder.c_str(), 0755);
     }
 
     // Folders and files of a seeded random shape, up to four levels deep.
@@ -196,6 +209,7 @@ protected:
     std::string prefix_ = top_ / "pfx";
     std::string host_ = top_ / "hostdrive";
     std::string outside_ = top_ / "outside";
+    std::vector<std::string> refused_;
     std::mt19937 random_{2006};
 };
 
@@ -226,11 +240,13 @@ TEST_F(WalkOrder, OwnWalkMatchesTheSearchWalkOnEveryDrive) {
     EXPECT_FALSE(Has(own.rows, "D:\\apps\\Host.lnk"));  // the same folder, entered before
     EXPECT_FALSE(Has(own.rows, "D:\\IntoPrefix\\games\\Mine.lnk"));
     EXPECT_TRUE(Has(own.unreadableShortcuts, "\\odd\\Garbage.lnk"));
+    if (::geteuid() != 0) EXPECT_TRUE(Has(own.unreadableFolders, "C:\\refused\\closed\\"));
 }
 
 TEST_F(WalkOrder, OwnWalkMatchesTheSearchWalkFromAFolder) {
     const std::vector<std::string> starts{"C:\\links", "c:\\ODD\\", "C:\\odd\\..\\deep\\", "C:\\odd\\abc.\\",
-                                          "C:\\users\\ann\\Desktop\\", "C:\\nowhere\\"};
+                                          "C:\\users\\ann\\Desktop\\", "C:\\nowhere\\",
+                                          "C:\\refused\\listonly\\", "C:\\refused\\searchonly"};
     const WalkRecord search = Record<SearchWalkFiles>(starts);
     const WalkRecord own = Record<WineFileSystem>(starts);
     EXPECT_EQ(own.captions, search.captions);
