@@ -240,7 +240,9 @@ TEST_F(WalkOrder, OwnWalkMatchesTheSearchWalkOnEveryDrive) {
     EXPECT_FALSE(Has(own.rows, "D:\\apps\\Host.lnk"));  // the same folder, entered before
     EXPECT_FALSE(Has(own.rows, "D:\\IntoPrefix\\games\\Mine.lnk"));
     EXPECT_TRUE(Has(own.unreadableShortcuts, "\\odd\\Garbage.lnk"));
-    if (::geteuid() != 0) EXPECT_TRUE(Has(own.unreadableFolders, "C:\\refused\\closed\\"));
+    if (::geteuid() != 0) {
+        EXPECT_TRUE(Has(own.unreadableFolders, "C:\\refused\\closed\\"));
+    }
 }
 
 TEST_F(WalkOrder, OwnWalkMatchesTheSearchWalkFromAFolder) {
