@@ -11,21 +11,11 @@
 # on the same disk as the work folder (BENCH_WORK, default /tmp/vostrel-repair-bench).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
+source "$here/common.sh"
 count=${1:-10980}
-work=${BENCH_WORK:-/tmp/vostrel-repair-bench}
-cli=$root/build/bench/vostrel-cli
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-mkdir -p "$work" "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-
-cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
-cmake --build "$root/build/bench" -j2 --target vostrel-cli >/dev/null
-if [[ ! -f $work/base/system.reg ]]; then
-  WINEPREFIX=$work/base wineboot -i >/dev/null 2>&1
-  WINEPREFIX=$work/base wineserver -w
-fi
+bench_setup /tmp/vostrel-repair-bench
+bench_build_cli
+bench_base_prefix
 
 # A copy of the base prefix with COUNT App Paths keys whose program is gone.
 make_prefix() {

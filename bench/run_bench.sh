@@ -1,86 +1,180 @@
 #!/usr/bin/env bash
-# Times a full registry scan (catalogue rows 1 to 11) of generated Wine
-# prefixes at 1x, 2x and 4x the base size, next to two baselines on the same
-# registry: reading the .reg files (cat, the I/O floor) and Wine's own walk
-# of HKLM\Software through the Windows API (wine reg query /s), which takes
-# minutes at full size and so also runs at a smaller size. "load" is opening
-# the prefix alone (only the "Registry Integrity" row), on the file as Wine
-# writes it and on the same keys appended out of order ("load unsorted").
-# Times are elapsed seconds with user + system CPU seconds in brackets.
+# Times, side by side in one run, what the program does against its floors
+# on the same data:
 #
-#   bench/run_bench.sh [SCALES...]        default: 1 2 4
-#   WINE_SCALES="0.1 1" bench/run_bench.sh  scales at which Wine walks too
+#   cat       the three .reg files of a generated registry (the I/O floor)
+#   scan      vostrel-cli scan, catalogue rows 1 to 11 (the full registry scan)
+#   load      the same with only "Registry Integrity": opening the prefix
+#             (reading and indexing the .reg files) plus one small section;
+#             the program has no switch that only loads
+#   find      find DRIVE_C -printf '%s %m %p\n' over a generated tree
+#   walk      vostrel-cli scan of the drive row "Window Shortcut C" alone,
+#             over the same tree (its prefix's registry is empty, so the time
+#             is the walk and the shortcut checks)
+#   find/walk cold: the same with the page cache dropped before every run
+#             (root only)
+#   window    the desktop program's time to its first visible window on the
+#             registry prefix (X server Xvfb; needs the vostrel program)
+#   wine      wine reg query HKLM\Software /s at a small scale, once
 #
-# Builds vostrel-cli optimised into build/bench first.
+# Every row but wine runs RUNS times (default 5): minimum and median
+# elapsed seconds, minimum and median CPU seconds (user + system), largest
+# peak memory (MB). The results go to stdout as a Markdown table and to
+# $BENCH_WORK/results.md, with the machine it ran on.
+#
+#   bench/run_bench.sh             the full run (builds vostrel-cli optimised
+#                                  into build/bench first)
+#   bench/run_bench.sh --smoke     a tiny run (seconds): every row but the
+#                                  cold ones, wine and the window, at a tiny
+#                                  size, once
+#
+# Environment: RUNS, SCALE (registry size, default 1: about 100 000 keys),
+# WALK_FILES and WALK_FOLDERS (default 200000 and 20000), WINE_SCALE (default
+# 0.1; empty: no wine row), VOSTREL_CLI (the program to time instead of the
+# optimised build), VOSTREL_CLI_BEFORE (a second build, e.g. of an earlier
+# commit, timed on the scan and walk rows too), VOSTREL_GUI (the desktop
+# program; default build/bench/vostrel when it was built), BENCH_WORK
+# (default /tmp/vostrel-bench; /tmp/vostrel-bench-smoke with --smoke).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-work=${BENCH_WORK:-/tmp/vostrel-bench}
-cli=$root/build/bench/vostrel-cli
-scales=("${@:-1 2 4}")
-read -r -a scales <<<"${scales[*]}"
-wine_scales=${WINE_SCALES:-"0.1 1"}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-mkdir -p "$work" "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+source "$here/common.sh"
 
-# An optimised build of its own (GCC 12 warns falsely about string copies at
-# -O3, hence -Wno-restrict).
-cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
-cmake --build "$root/build/bench" -j2 --target vostrel-cli >/dev/null
-if [[ ! -f $work/base/system.reg ]]; then
-  WINEPREFIX=$work/base wineboot -i >/dev/null 2>&1
-  WINEPREFIX=$work/base wineserver -w
+smoke=0
+[[ ${1:-} == --smoke ]] && smoke=1
+if ((smoke)); then
+  bench_setup /tmp/vostrel-bench-smoke
+  runs=1 scale=${SCALE:-0.01} walk_files=${WALK_FILES:-2000} walk_folders=${WALK_FOLDERS:-200} wine_scale=""
+else
+  bench_setup /tmp/vostrel-bench
+  runs=${RUNS:-5} scale=${SCALE:-1} walk_files=${WALK_FILES:-200000} walk_folders=${WALK_FOLDERS:-20000}
+  wine_scale=${WINE_SCALE-0.1}
 fi
-
+bench_build_cli
 sections="Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;Shared Files;Windows Startup;Uninstall Section;Virtual Devices;Windows Fonts;Configuration files"
 
-# A prefix carrying the generated system.reg; drive_c is linked, not copied.
-# make_prefix SCALE [--append]: in Wine's order, or appended out of order.
-make_prefix() {
-  local scale=$1 how=${2:-} dir=$work/pfx-$1${2:+-unsorted}
+# The base registry: Wine's own (wineboot) for a real run; a bare one for the
+# smoke run, which must not wait for wineboot.
+if ((smoke)); then
+  mkdir -p "$work/base/dosdevices" "$work/base/drive_c"
+  for reg in system user userdef; do
+    [[ -f $work/base/$reg.reg ]] || printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n' >"$work/base/$reg.reg"
+  done
+else
+  bench_base_prefix
+fi
+
+# A prefix carrying the generated system.reg at a scale; drive_c linked.
+make_reg_prefix() {
+  local dir=$work/reg-$1
   if [[ ! -f $dir/system.reg ]]; then
-    rm -rf "$dir" && mkdir -p "$dir"
-    cp -a "$work/base/dosdevices" "$work/base/user.reg" "$work/base/userdef.reg" "$work/base/.update-timestamp" "$dir/"
-    cp -al "$work/base/drive_c" "$dir/drive_c"
+    rm -rf "$dir" && mkdir -p "$dir/dosdevices"
+    cp "$work/base/user.reg" "$work/base/userdef.reg" "$dir/"
+    ln -sfn "$work/base/drive_c" "$dir/drive_c"
     ln -sfn ../drive_c "$dir/dosdevices/c:"
-    python3 "$here/gen_prefix.py" "$work/base/system.reg" "$dir/system.reg" --scale "$scale" $how >"$dir/generated.txt"
+    python3 "$here/gen_prefix.py" "$work/base/system.reg" "$dir/system.reg.tmp" --scale "$1" >"$dir/generated.txt"
+    mv "$dir/system.reg.tmp" "$dir/system.reg"
   fi
   echo "$dir"
 }
 
-# Runs a command, output dropped; its elapsed seconds, user + system CPU
-# seconds and peak memory (kB) are then in $elapsed, $cpu and $peak.
-timed() {
-  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
-  local user sys
-  read -r elapsed user sys peak <"$work/time.txt"
-  cpu=$(python3 -c "print(round($user + $sys, 2))")
+# A prefix whose drive C is the generated tree alone, with empty registries.
+make_walk_prefix() {
+  local dir=$work/walk-$walk_files-$walk_folders
+  if [[ ! -f $dir/generated.txt ]]; then
+    rm -rf "$dir" && mkdir -p "$dir/dosdevices" "$dir/drive_c"
+    for reg in system user userdef; do
+      printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n' >"$dir/$reg.reg"
+    done
+    ln -sfn ../drive_c "$dir/dosdevices/c:"
+    python3 "$here/gen_tree.py" "$dir/drive_c" --files "$walk_files" --folders "$walk_folders" >"$dir/generated.txt.tmp"
+    mv "$dir/generated.txt.tmp" "$dir/generated.txt"
+  fi
+  echo "$dir"
 }
 
-printf "%-6s %-32s %7s %6s %14s %12s %14s %8s %10s %6s\n" scale generated reg_MB cat_s scan_s load_s load_unsorted_s peak_MB ratio_cat rows
-for scale in "${scales[@]}"; do
-  dir=$(make_prefix "$scale")
-  unsorted=$(make_prefix "$scale" --append)
-  regmb=$(du -cm "$dir"/*.reg | tail -1 | cut -f1)
-  sync
-  timed cat "$dir/system.reg" "$dir/user.reg" "$dir/userdef.reg"; cat_s=$elapsed
-  timed "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet; scan_s="$elapsed ($cpu)"
-  ratio=$(python3 -c "print(round($elapsed / max($cat_s, 0.01), 1))")
-  scan_peak=$((peak / 1024))
-  timed "$cli" scan --prefix "$dir" --sections "Registry Integrity" --json --quiet; load_s="$elapsed ($cpu)"
-  timed "$cli" scan --prefix "$unsorted" --sections "Registry Integrity" --json --quiet; unsorted_s="$elapsed ($cpu)"
-  rows=$("$cli" scan --prefix "$dir" --sections "$sections" --json --quiet | python3 -c 'import json,sys; print(len(json.load(sys.stdin)["lvwErrors"]))')
-  printf "%-6s %-32s %7s %6s %14s %12s %14s %8s %10s %6s\n" "$scale" "$(cat "$dir/generated.txt")" "$regmb" "$cat_s" "$scan_s" "$load_s" "$unsorted_s" "$scan_peak" "$ratio" "$rows"
-done
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+reg=$(make_reg_prefix "$scale")
+walk=$(make_walk_prefix)
+reg_mb=$(du -cm "$reg"/*.reg | tail -1 | cut -f1)
+results=$work/results.md
+rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdin); print(len(d["lvwErrors"]) + len(d["lvwShortcut"]))'; }
 
-for scale in $wine_scales; do
-  dir=$(make_prefix "$scale")
-  WINEPREFIX=$dir wineserver -k 2>/dev/null || true
-  WINEPREFIX=$dir timed wine reg query 'HKLM\Software' /s; wine_s=$elapsed
-  WINEPREFIX=$dir wineserver -k 2>/dev/null || true
-  timed "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet; scan_s=$elapsed
-  echo "scale $scale: wine reg query HKLM\\Software /s ${wine_s}s, full scan ${scan_s}s, ratio $(python3 -c "print(round($wine_s / max($scan_s, 0.001)))")x"
-done
+{
+  echo "$(machine_info)"
+  echo
+  echo "Registry: scale $scale, $(cat "$reg/generated.txt"), $reg_mb MB of .reg files. Tree: $(cat "$walk/generated.txt")."
+  echo
+  echo "| row | runs | min s | median s | cpu min s | cpu median s | peak MB | rows found |"
+  echo "|---|---|---|---|---|---|---|---|"
+} | tee "$results"
+
+row() {  # row NAME ROWS-FOUND CMD...
+  local name=$1 found=$2
+  shift 2
+  measure "$runs" "$@"
+  echo "| $name | $runs | $m_min | $m_med | $m_cpu_min | $m_cpu_med | $m_peak | $found |" | tee -a "$results"
+}
+
+sync
+row "cat .reg" "" cat "$reg/system.reg" "$reg/user.reg" "$reg/userdef.reg"
+row "scan rows 1-11" "$(rows_of "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
+  "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet
+row "load (Registry Integrity)" "" "$cli" scan --prefix "$reg" --sections "Registry Integrity" --json --quiet
+row "find -printf" "" find "$walk/drive_c" -printf '%s %m %p\n'
+row "walk of C:" "$(rows_of "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
+  "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
+if [[ -n ${VOSTREL_CLI_BEFORE:-} ]]; then
+  before=$VOSTREL_CLI_BEFORE
+  row "scan rows 1-11, before" "$(rows_of "$before" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
+    "$before" scan --prefix "$reg" --sections "$sections" --json --quiet
+  row "walk of C:, before" "$(rows_of "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
+    "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
+fi
+if ((!smoke)) && [[ $(id -u) == 0 ]]; then
+  export MEASURE_COLD=1
+  row "find -printf, cold" "" find "$walk/drive_c" -printf '%s %m %p\n'
+  row "walk of C:, cold" "" "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
+  [[ -n ${VOSTREL_CLI_BEFORE:-} ]] &&
+    row "walk of C:, cold, before" "" "$VOSTREL_CLI_BEFORE" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
+  unset MEASURE_COLD
+fi
+
+# The desktop program: from its start to the first window the X server maps.
+gui=${VOSTREL_GUI:-$bench_root/build/bench/vostrel}
+if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
+  first_window() {
+    local display=:$((90 + RANDOM % 100)) server program start
+    Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+    server=$!
+    sleep 1
+    start=$(date +%s.%N)
+    DISPLAY=$display "$gui" --prefix "$reg" >/dev/null 2>&1 &
+    program=$!
+    until DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q '"Vostrel\|"vostrel'; do
+      sleep 0.005
+      kill -0 "$program" 2>/dev/null || break
+    done
+    python3 -c "import time; print(round(time.time() - $start, 3))"
+    kill "$program" "$server" 2>/dev/null || true
+    wait "$program" "$server" 2>/dev/null || true
+  }
+  times=()
+  for ((run = 0; run < runs; run++)); do times+=("$(first_window)"); done
+  read -r w_min w_med < <(python3 -c "import statistics,sys; t=[float(x) for x in sys.argv[1:]]; print(min(t), statistics.median(t))" "${times[@]}")
+  echo "| first window (desktop) | $runs | $w_min | $w_med | | | | |" | tee -a "$results"
+else
+  echo "| first window (desktop) | | TODO: needs Xvfb, xwininfo and the vostrel program (VOSTREL_GUI) | | | | | |" | tee -a "$results"
+fi
+
+if [[ -n $wine_scale ]]; then
+  small=$(make_reg_prefix "$wine_scale")
+  WINEPREFIX=$small wineserver -k 2>/dev/null || true
+  WINEPREFIX=$small timed wine reg query 'HKLM\Software' /s
+  wine_s=$elapsed wine_cpu=$cpu
+  WINEPREFIX=$small wineserver -k 2>/dev/null || true
+  echo "| wine reg query HKLM\\Software /s, scale $wine_scale | 1 | $wine_s | | $wine_cpu (wine's own process) | | | |" | tee -a "$results"
+  runs_saved=$runs
+  row "scan rows 1-11, scale $wine_scale" "" "$cli" scan --prefix "$small" --sections "$sections" --json --quiet
+  runs=$runs_saved
+fi
+echo | tee -a "$results"
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$results"

@@ -14,20 +14,10 @@
 # user + system CPU seconds of each run and the number of problems found.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
+source "$here/common.sh"
 files=${1:-200000}
-work=${BENCH_WORK:-/tmp/vostrel-walk-bench}
-cli=${VOSTREL_CLI:-$root/build/bench/vostrel-cli}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-unset XDG_DESKTOP_DIR XDG_DOCUMENTS_DIR XDG_TEMPLATES_DIR
-mkdir -p "$work" "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-
-if [[ -z ${VOSTREL_CLI:-} ]]; then
-  cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF \
-    -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
-  cmake --build "$root/build/bench" -j2 --target vostrel-cli >/dev/null
-fi
+bench_setup /tmp/vostrel-walk-bench
+bench_build_cli
 
 # The home folder: FILES files spread over the usual folders and a source
 # tree, each folder holding at most 500 files, a few .lnk names among them.
@@ -54,6 +44,7 @@ fi
 
 prefix=$work/prefix
 if [[ ! -f $prefix/system.reg ]]; then
+  # Made with the generated HOME, so Wine links the shell folders into it.
   WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
 fi
@@ -64,8 +55,8 @@ for link in "$prefix"/drive_c/users/*/*; do
 done
 
 for run in 1 2 3; do
-  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$cli" scan --prefix "$prefix" --json --quiet >"$work/out.json" 2>/dev/null || true
-  read -r elapsed user sys peak <"$work/time.txt"
-  problems=$(python3 -c "import json,sys; d=json.load(open('$work/out.json')); print(len(d['lvwErrors']) + len(d['lvwShortcut']))")
-  echo "run $run: ${elapsed}s elapsed ($(python3 -c "print(round($user + $sys, 2))")s cpu), peak ${peak} kB, $problems problems"
+  timed "$cli" scan --prefix "$prefix" --json --quiet
+  problems=$("$cli" scan --prefix "$prefix" --json --quiet 2>/dev/null |
+    python3 -c "import json,sys; d=json.load(sys.stdin); print(len(d['lvwErrors']) + len(d['lvwShortcut']))")
+  echo "run $run: ${elapsed}s elapsed (${cpu}s cpu), peak ${peak} kB, $problems problems"
 done

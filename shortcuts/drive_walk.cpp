@@ -1,5 +1,6 @@
 #include "shortcuts/drive_walk.h"
 
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -14,55 +15,87 @@ namespace {
 // archive, normal or temporary.
 constexpr DWORD kCandidateMask = 0x1A7;
 
-// The folders already entered during one drive walk, so that links which
-// lead back up the tree (or to a folder seen before) are not followed again.
-// What the walk may open at all the platform decides (ClassifyWalkEntry):
-// on a Wine prefix it stays inside the tree of the drive being walked.
+// The walk of a backend without one of its own: every folder searched with
+// FindFiles, every entry looked up by its path. It remembers the folders
+// already entered during one drive walk, so that links which lead back up
+// the tree (or to a folder seen before) are not followed again.
+class SearchWalker : public DriveWalker {
+public:
+    SearchWalker(FileSystemApi& files, std::string driveRoot) : files_(files), driveRoot_(std::move(driveRoot)) {}
+    bool Enter(const std::string& folder, std::size_t) override {
+        const auto hostPath = files_.HostPath(folder);
+        bool enter = true;
+        if (hostPath) {  // else nothing on the host to tell folders apart by
+            const auto identity = IdentifyHostFolder(*hostPath);
+            // Without an identity the search will say whether it can be read.
+            if (identity) enter = !identity->pseudo && entered_.insert(*identity).second;
+        }
+        if (enter) folders_.push_back(folder);
+        return enter;
+    }
+    LONG List(std::vector<WalkItem>* items) override {
+        std::vector<FindData> found;
+        const LONG status = files_.FindFiles(folders_.back() + "*", &found);
+        items->clear();
+        items->reserve(found.size());
+        for (FindData& entry : found) items->push_back(WalkItem{std::move(entry.name)});
+        return status;
+    }
+    std::string ShortFolder() override { return files_.GetShortPathName(folders_.back()); }
+    void Look(std::size_t, const std::string& path, WalkItem* entry) override {
+        if (entry->looked) return;
+        entry->attributes = files_.GetFileAttributes(path);
+        entry->kind = files_.ClassifyWalkEntry(driveRoot_, path, entry->attributes);
+        entry->looked = true;
+    }
+    void Leave() override { folders_.pop_back(); }
+
+private:
+    FileSystemApi& files_;
+    std::string driveRoot_;
+    std::set<FolderIdentity> entered_;
+    std::vector<std::string> folders_;  // the folders entered and not yet left
+};
+
+// The depth-first walk itself; what it may open at all the platform decides
+// (ClassifyWalkEntry, or the backend's own walk): on a Wine prefix it stays
+// inside the tree of the drive being walked.
 class FolderWalk {
 public:
-    FolderWalk(MainForm& form, std::string driveRoot) : form_(form), driveRoot_(std::move(driveRoot)) {}
-    void Walk(std::string folder, bool filesOnly = false);
+    FolderWalk(MainForm& form, const std::string& driveRoot) : form_(form), walker_(form.files.StartDriveWalk(driveRoot)) {
+        if (!walker_) walker_ = std::make_unique<SearchWalker>(form.files, driveRoot);
+    }
+    void Walk(std::string folder, bool filesOnly = false, std::size_t item = DriveWalker::kStart);
 
 private:
     struct SubFolder {
         std::string name;
+        std::size_t item = 0;
         bool filesOnly = false;
     };
     bool Cancelled() const { return form_.state.bCancelScanning; }
-    bool Enter(const std::string& folder);
-    void LookAt(const std::string& folder, const std::string& shortFolder, const FindData& entry,
+    void LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item, WalkItem& entry,
                 bool filesOnly, std::vector<SubFolder>& subFolders);
     void NoteUnreadable(const std::string& folder, LONG status);
 
     MainForm& form_;
-    std::string driveRoot_;
-    std::set<FolderIdentity> entered_;
+    std::unique_ptr<DriveWalker> walker_;
 };
 
-bool FolderWalk::Enter(const std::string& folder) {
-    const auto hostPath = form_.files.HostPath(folder);
-    if (!hostPath) return true;  // nothing on the host to tell folders apart by
-    const auto identity = IdentifyHostFolder(*hostPath);
-    if (!identity) return true;  // the search will say whether it can be read
-    if (identity->pseudo) return false;
-    return entered_.insert(*identity).second;
-}
-
-void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolder, const FindData& entry,
-                        bool filesOnly, std::vector<SubFolder>& subFolders) {
+void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item,
+                        WalkItem& entry, bool filesOnly, std::vector<SubFolder>& subFolders) {
     form_.window.SetCaption(Control::lblRegistryScan, shortFolder);
     form_.window.SetCaption(Control::lblRegistryFilesScan, entry.name);
     if (entry.name == "." || entry.name == "..") return;
     const std::string path = folder + entry.name;
-    const DWORD attributes = form_.files.GetFileAttributes(path);
-    const WalkEntry kind = form_.files.ClassifyWalkEntry(driveRoot_, path, attributes);
-    switch (kind) {
+    walker_->Look(item, path, &entry);
+    switch (entry.kind) {
         case WalkEntry::Folder:
         case WalkEntry::FolderFilesOnly:
-            if (!filesOnly) subFolders.push_back({entry.name, kind == WalkEntry::FolderFilesOnly});
+            if (!filesOnly) subFolders.push_back({entry.name, item, entry.kind == WalkEntry::FolderFilesOnly});
             return;
         case WalkEntry::File:
-            if ((attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
+            if ((entry.attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
                 CheckShortcut(form_, path);
             return;
         case WalkEntry::Skip:
@@ -79,26 +112,30 @@ void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
     form_.state.unreadable.folders.push_back(folder);
 }
 
-void FolderWalk::Walk(std::string folder, bool filesOnly) {
+void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {
     if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
-    if (!Enter(folder)) return;
+    if (!walker_->Enter(folder, item)) return;
+    struct Leaving {
+        DriveWalker& walker;
+        ~Leaving() { walker.Leave(); }
+    } leaving{*walker_};
     std::vector<SubFolder> subFolders;
-    std::vector<FindData> entries;
-    const LONG status = form_.files.FindFiles(folder + "*", &entries);
+    std::vector<WalkItem> entries;
+    const LONG status = walker_->List(&entries);
     NoteUnreadable(folder, status);
     if (status == ERROR_SUCCESS) {
-        const std::string shortFolder = form_.files.GetShortPathName(folder);
-        for (const FindData& entry : entries) {
+        const std::string shortFolder = walker_->ShortFolder();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
             if (Cancelled()) return;
             form_.pump.Tick();
-            LookAt(folder, shortFolder, entry, filesOnly, subFolders);
+            LookAt(folder, shortFolder, i, entries[i], filesOnly, subFolders);
             if (Cancelled()) return;
             form_.pump.Tick();
         }
     }
     for (const SubFolder& sub : subFolders) {
         if (Cancelled()) return;
-        Walk(folder + sub.name + "\\", sub.filesOnly);
+        Walk(folder + sub.name + "\\", sub.filesOnly, sub.item);
         form_.pump.Tick();
         if (Cancelled()) return;
     }

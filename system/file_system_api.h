@@ -46,6 +46,48 @@ enum class WalkEntry {
     Skip,            // anything else: never opened
 };
 
+// One entry of a folder as the shortcut walk lists it.
+struct WalkItem {
+    std::string name;  // the long name, as the search gives it ("." and ".." included)
+    // True when the listing already judged the entry: then `attributes` and
+    // `kind` are what GetFileAttributes and ClassifyWalkEntry would say of its
+    // path, as far as the walk looks at them (the directory bit and the
+    // candidate mask; hidden and system are not read).
+    bool looked = false;
+    DWORD attributes = 0;
+    WalkEntry kind = WalkEntry::Skip;
+};
+
+// One walk of a drive's folders for the shortcut scan, offered by a backend
+// that can list a folder and judge all its entries in one go instead of
+// looking every entry up by its path. The walk calls, for every folder it
+// comes to: Enter, then (when Enter says yes) List, ShortFolder, Look for
+// every entry but "." and "..", the same again for each sub-folder, and
+// Leave last. The answers are those the single calls (FindFiles,
+// GetShortPathName, GetFileAttributes, ClassifyWalkEntry) would give.
+class DriveWalker {
+public:
+    static constexpr std::size_t kStart = static_cast<std::size_t>(-1);
+    virtual ~DriveWalker() = default;
+    // Enters a folder (a Windows path ending in a backslash). `item` is its
+    // place in the listing of the folder entered last, its parent; kStart for
+    // the folder the walk starts at. False when the walk must not look into
+    // it: it was entered before in this walk (through a link), or it lies in
+    // a kernel file system; such a folder is not left.
+    virtual bool Enter(const std::string& folder, std::size_t item) = 0;
+    // The search of the entered folder followed by "*": its entries in the
+    // platform's order, with the status FindFiles gives.
+    virtual LONG List(std::vector<WalkItem>* items) = 0;
+    // GetShortPathName of the entered folder, for the progress caption.
+    virtual std::string ShortFolder() = 0;
+    // Called for an entry of the entered folder (its place in the listing
+    // and its path) before the walk acts on it: fills in attributes and kind
+    // when the listing left them open.
+    virtual void Look(std::size_t item, const std::string& path, WalkItem* entry) = 0;
+    // The entered folder and all below it are done.
+    virtual void Leave() = 0;
+};
+
 // A shortcut file held open for the repair's last look and removal: the
 // repair reads it through ReadablePath and removes it through Remove, both
 // reaching the very file that was opened, wherever its path now leads.
@@ -116,6 +158,11 @@ public:
         (void)path;
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? WalkEntry::Folder : WalkEntry::File;
     }
+
+    // The walk of the drive whose root is `driveRoot` ("C:\"), when the
+    // backend has one of its own; nothing when the walk is to use the single
+    // calls above.
+    virtual std::unique_ptr<DriveWalker> StartDriveWalk(std::string_view /*driveRoot*/) { return nullptr; }
 
     // Opens a shortcut file that an earlier walk judged, for the repair: only
     // when it is still a regular file inside the tree that walk could reach.

@@ -120,6 +120,7 @@ std::string WineFileSystem::GetTempPath() {
 
 void WineFileSystem::ForgetCache() {
     cache_.ForgetAll();
+    walking_.active = false;
     roots_.clear();
     walkDrives_.clear();
     realPrefix_.clear();
@@ -350,6 +351,7 @@ bool WineFileSystem::CopyFile(std::string_view from, std::string_view to) {
 // Names that exist are followed as the search follows them; the rest of the
 // path is appended as written, so a file about to be created has a place.
 std::optional<std::string> WineFileSystem::HostPath(std::string_view windowsPath) {
+    if (walking_.active && windowsPath == walking_.windowsPath) return walking_.hostPath;
     const WindowsPath parsed = ParseWindowsPath(windowsPath);
     if (parsed.status != ERROR_SUCCESS) return std::nullopt;
     const auto root = WineDriveRoot(prefix_, parsed.drive);

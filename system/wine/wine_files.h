@@ -51,6 +51,11 @@ public:
     DriveOwner OwnerOfDrive(char letter) override;
     WalkEntry ClassifyWalkEntry(std::string_view driveRoot, std::string_view path, DWORD attributes) override;
     std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why, bool* gone) override;
+    // The walk's own listing: each folder opened once, relative to its
+    // parent, and read once; every entry judged from the listing (the
+    // entry's type from the listing itself, one stat at most for links and
+    // shortcut files), so that a walk costs about what find does.
+    std::unique_ptr<DriveWalker> StartDriveWalk(std::string_view driveRoot) override;
 
 private:
     // A folder of a drive found on the host.
@@ -90,12 +95,29 @@ private:
         bool machineOwn = true;
     };
     const WalkDrive* FindWalkDrive(char drive);
+    // What ClassifyWalkEntry says of an entry whose host path is known;
+    // *real (may be null) gets the resolved path of a folder to walk.
+    WalkEntry ClassifyHostEntry(const WalkDrive& drive, std::string_view path, const std::string& host,
+                                bool isRoot, std::string* real);
+    // Notes the device and inode of a shortcut file the walk hands on.
+    void NoteWalkedFile(std::string_view path, std::uint64_t device, std::uint64_t inode);
     // The resolved prefix folder; empty when it cannot be resolved.
     const std::string& RealPrefix();
     // True when a resolved folder lies in the tree the walk of `drive` may
     // reach (a shortcut there may be removed); *why says why not.
     bool InWalkedTree(char drive, std::string_view windowsFolder, const std::string& realFolder,
                       std::string* why);
+
+    friend class WineDriveWalker;
+
+    // The entry the walk is looking at: HostPath of its path is answered
+    // from the walk's listing, without a look-up through every folder.
+    struct WalkedEntry {
+        bool active = false;
+        std::string windowsPath;
+        std::string hostPath;
+    };
+    WalkedEntry walking_;
 
     std::string prefix_;
     std::string realPrefix_;

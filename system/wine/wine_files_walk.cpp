@@ -167,25 +167,36 @@ WalkEntry WineFileSystem::ClassifyWalkEntry(std::string_view driveRoot, std::str
         for (auto it = walkedFiles_.lower_bound(key); it != walkedFiles_.end() && it->first.rfind(key, 0) == 0;)
             it = walkedFiles_.erase(it);
     }
+    return ClassifyHostEntry(*drive, path, *host, isRoot, nullptr);
+}
+
+void WineFileSystem::NoteWalkedFile(std::string_view path, std::uint64_t device, std::uint64_t inode) {
+    walkedFiles_[WalkKey(path)] = {device, inode};
+}
+
+WalkEntry WineFileSystem::ClassifyHostEntry(const WalkDrive& walkDrive, std::string_view path,
+                                            const std::string& host, bool isRoot, std::string* realFolder) {
+    const WalkDrive* drive = &walkDrive;
     struct stat st {};
-    if (::lstat(host->c_str(), &st) != 0) return WalkEntry::Skip;
+    if (::lstat(host.c_str(), &st) != 0) return WalkEntry::Skip;
     const bool linked = S_ISLNK(st.st_mode);
-    if (linked && ::stat(host->c_str(), &st) != 0) return WalkEntry::Skip;  // a dangling link
+    if (linked && ::stat(host.c_str(), &st) != 0) return WalkEntry::Skip;  // a dangling link
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return WalkEntry::Skip;  // FIFOs, sockets, devices
 
     if (S_ISREG(st.st_mode)) {
         if (linked) {  // a link to a file counts where the file lies
-            const auto real = RealHostPath(*host);
+            const auto real = RealHostPath(host);
             const std::string& tree = drive->machineOwn ? RealPrefix() : drive->realRoot;
             if (!real || !IsInsideHostFolder(ParentOf(*real), tree)) return WalkEntry::Skip;
         }
         if (HasShortcutEnding(path))
-            walkedFiles_[WalkKey(path)] = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+            NoteWalkedFile(path, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
         return WalkEntry::File;
     }
 
-    const auto real = RealHostPath(*host);
+    const auto real = RealHostPath(host);
     if (!real) return WalkEntry::Skip;
+    if (realFolder) *realFolder = *real;
     if (IsWinePrefixFolder(*real)) return WalkEntry::Skip;  // another prefix, or this one again
     if (drive->machineOwn) {
         if (IsInsideHostFolder(*real, RealPrefix())) {
