@@ -61,7 +61,10 @@ int Run(const std::vector<std::string>& argv, const std::string& prefix, const s
     }
     env.push_back("WINEPREFIX=" + prefix);
     env.push_back("WINEDEBUG=-all");
-    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
+    // No menu builder: a link saved on a desktop or in the Start Menu would
+    // make Wine write .desktop files and icons into the template's home and
+    // into $XDG_DATA_HOME, which is the user's own when a test is run by hand.
+    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d");
     env.push_back("HOME=" + home);
     std::vector<char*> envp, args;
     for (auto& e : env) envp.push_back(e.data());

@@ -11,7 +11,8 @@
 // write into them in place.
 //
 // Every Wine program runs with WINEDEBUG=-all, WINEDLLOVERRIDES="mscoree,mshtml="
-// and a private empty HOME, so nothing of the user's own setup leaks in.
+// (and Wine's menu builder off) and a private empty HOME, so nothing of the
+// user's own setup leaks in, and no menu entry leaks out.
 //
 // Typical use:
 //
