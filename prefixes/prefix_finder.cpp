@@ -224,7 +224,8 @@ private:
                     Warn(list.string() + ": no \"libraryfolders\" block");
                     continue;
                 }
-                for (const auto& [key, entry] : folders->children) {
+                for (const VdfNode& entry : folders->children) {
+                    const std::string& key = entry.key;
                     if (entry.block)
                         addLibrary(FromToolFile(entry.Text("path")));
                     else if (AllDigits(key))  // the older form: "1" "/mnt/games/SteamLibrary"

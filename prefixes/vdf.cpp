@@ -164,7 +164,8 @@ private:
                 return Fail("no value for \"" + key + "\"");
             }
             if (token_.kind == TokenKind::kCondition) Advance();
-            block.children.emplace_back(std::move(key), std::move(node));
+            node.key = std::move(key);
+            block.children.push_back(std::move(node));
         }
     }
 
@@ -178,8 +179,8 @@ private:
 }  // namespace
 
 const VdfNode* VdfNode::Find(std::string_view key) const {
-    for (const auto& [name, child] : children)
-        if (SameKey(name, key)) return &child;
+    for (const VdfNode& child : children)
+        if (SameKey(child.key, key)) return &child;
     return nullptr;
 }
 

@@ -17,8 +17,9 @@
 namespace vostrel::prefixes {
 
 struct VdfNode {
-    std::string value;                                   // a leaf's text
-    std::vector<std::pair<std::string, VdfNode>> children;  // a block's entries, in file order
+    std::string key;       // the entry's name in its block (empty for the root)
+    std::string value;     // a leaf's text
+    std::vector<VdfNode> children;  // a block's entries, in file order
     bool block = false;
 
     // The first entry named `key` (any letter case), or null.

@@ -42,16 +42,16 @@ TEST(Vdf, ReadsTheLibraryListOfCurrentSteam) {
     const VdfNode* folders = parsed.root->Find("LibraryFolders");  // any letter case
     ASSERT_TRUE(folders && folders->block);
     ASSERT_EQ(folders->children.size(), 2u);
-    EXPECT_EQ(folders->children[0].first, "0");
-    EXPECT_EQ(folders->children[0].second.Text("path"), "/home/ann/.local/share/Steam");
-    EXPECT_EQ(folders->children[1].second.Text("path"), "/mnt/games/SteamLibrary");
-    EXPECT_EQ(folders->children[1].second.Text("label"), "Games disk");
-    const VdfNode* apps = folders->children[0].second.Find("apps");
+    EXPECT_EQ(folders->children[0].key, "0");
+    EXPECT_EQ(folders->children[0].Text("path"), "/home/ann/.local/share/Steam");
+    EXPECT_EQ(folders->children[1].Text("path"), "/mnt/games/SteamLibrary");
+    EXPECT_EQ(folders->children[1].Text("label"), "Games disk");
+    const VdfNode* apps = folders->children[0].Find("apps");
     ASSERT_TRUE(apps && apps->block);
     EXPECT_EQ(apps->Text("1091500"), "70564411111");
     // A block has no text, and a missing key reads as empty.
-    EXPECT_EQ(folders->children[0].second.Text("apps"), "");
-    EXPECT_EQ(folders->children[0].second.Text("nothing"), "");
+    EXPECT_EQ(folders->children[0].Text("apps"), "");
+    EXPECT_EQ(folders->children[0].Text("nothing"), "");
 }
 
 TEST(Vdf, ReadsTheOlderFormsAndTheSyntaxAroundThem) {
