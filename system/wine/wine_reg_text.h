@@ -71,7 +71,6 @@ private:
     char16_t pendingLow_ = 0;
 };
 
-void AppendCodePoint(std::string& out, char32_t cp);
 bool IsHex(unsigned char c);
 unsigned HexValue(unsigned char c);
 // A printable ASCII name that needs no escaping work.
