@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "system/registry_store.h"
 #include "system/text.h"
 #include "system/wine/wine_reg_file.h"
 
@@ -419,6 +420,9 @@ int CompareRegNames(std::string_view a, std::string_view b) {
         if (fa != fb) return fa < fb ? -1 : 1;
     }
 }
+
+// The registry of a Linux build is a Wine prefix's: wineserver's order.
+int CompareRegistryNames(std::string_view a, std::string_view b) { return CompareRegNames(a, b); }
 
 std::uint64_t FileTimeNow() {
     timespec now{};
