@@ -126,7 +126,20 @@ LONG MemoryRegistryStore::SubkeyAt(StoreKey key, std::size_t index, std::string_
     return ERROR_SUCCESS;
 }
 
+void MemoryRegistryStore::Settle(const Node* key) {
+    if (!key->unsettled) return;
+    std::stable_sort(key->values.begin(), key->values.end(),
+                     [](const Value& a, const Value& b) { return Less(a.name, b.name); });
+    key->unsettled = false;
+}
+
+void MemoryRegistryStore::Append(Node* key, std::string_view name, DWORD kind, std::vector<std::uint8_t> data) {
+    key->values.push_back(Value{std::string(name), kind, std::move(data)});
+    key->unsettled = true;
+}
+
 const MemoryRegistryStore::Value* MemoryRegistryStore::FindValue(const Node* key, std::string_view name) const {
+    Settle(key);
     const auto it = std::lower_bound(key->values.begin(), key->values.end(), name,
                                      [](const Value& v, std::string_view want) { return Less(v.name, want); });
     return it != key->values.end() && CompareRegistryNames(it->name, name) == 0 ? &*it : nullptr;
@@ -146,6 +159,7 @@ void Give(const MemoryRegistryStore::Value& stored, DataWanted want, StoreValue*
 
 LONG MemoryRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) {
     const Node* node = NodeOf(key);
+    Settle(node);
     if (index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
     Give(node->values[index], want, value);
     return ERROR_SUCCESS;
@@ -160,6 +174,7 @@ LONG MemoryRegistryStore::ReadValue(StoreKey key, std::string_view name, DataWan
 }
 
 void MemoryRegistryStore::Put(Node* key, std::string_view name, DWORD kind, std::vector<std::uint8_t> data) {
+    Settle(key);
     auto it = std::lower_bound(key->values.begin(), key->values.end(), name,
                                [](const Value& v, std::string_view want) { return Less(v.name, want); });
     if (it != key->values.end() && CompareRegistryNames(it->name, name) == 0) {
@@ -223,6 +238,7 @@ std::map<std::string, std::map<std::string, MemoryRegistryStore::Value>> MemoryR
         const Pending next = pending.back();
         pending.pop_back();
         auto& values = all[next.path];
+        Settle(next.node);
         for (const Value& value : next.node->values) values[UpperAscii(value.name)] = value;
         for (const Node* sub : next.node->subkeys) pending.push_back({sub, next.path + "\\" + UpperAscii(sub->name)});
     }
@@ -249,6 +265,11 @@ void MemoryRegistry::SetBytes(HKEY root, std::string_view path, std::string_view
 void MemoryRegistry::SetString(HKEY root, std::string_view path, std::string_view name,
                                std::string_view text, DWORD kind) {
     memoryStore.Put(memoryStore.MakeKey(root, path), name, kind, Utf16Bytes(text));
+}
+
+void MemoryRegistry::AppendString(HKEY root, std::string_view path, std::string_view name,
+                                  std::string_view text) {
+    memoryStore.Append(memoryStore.MakeKey(root, path), name, REG_SZ, Utf16Bytes(text));
 }
 
 void MemoryRegistry::SetDword(HKEY root, std::string_view path, std::string_view name, std::uint32_t number) {

@@ -49,15 +49,19 @@ public:
     struct Node {
         std::string name;
         std::string keyClass;
-        std::vector<Node*> subkeys;  // the registry's order
-        std::vector<Value> values;   // the registry's order
-        bool fixed = false;          // HKEY_USERS itself: no values, no new keys
+        std::vector<Node*> subkeys;          // the registry's order
+        mutable std::vector<Value> values;   // the registry's order, once settled
+        mutable bool unsettled = false;      // values were appended out of order
+        bool fixed = false;                  // HKEY_USERS itself: no values, no new keys
     };
 
     // Set-up, past any refusal: the key (made with its parents) of a root,
     // and a value stored as given.
     Node* MakeKey(HKEY root, std::string_view path);
     void Put(Node* key, std::string_view name, DWORD kind, std::vector<std::uint8_t> data);
+    // Adds a value without looking for one of the same name, for quick
+    // set-up of large keys (the order is restored when the key is next read).
+    void Append(Node* key, std::string_view name, DWORD kind, std::vector<std::uint8_t> data);
     // The key of a root and path, or null.
     Node* FindKey(HKEY root, std::string_view path);
     const Value* FindValue(const Node* key, std::string_view name) const;
@@ -85,6 +89,7 @@ private:
     Node* Child(const Node* parent, std::string_view name) const;
     Node* AddChild(Node* parent, std::string_view name);
     static Node* NodeOf(StoreKey key) { return static_cast<Node*>(key.node); }
+    static void Settle(const Node* key);
 
     std::deque<Node> nodes_;
     Node* machine_ = nullptr;
@@ -115,10 +120,9 @@ public:
     // Text as the A functions take it (UTF-8), with a terminating NUL added.
     void SetString(HKEY root, std::string_view path, std::string_view name, std::string_view text,
                    DWORD kind = REG_SZ);
-    void AppendString(HKEY root, std::string_view path, std::string_view name,
-                      std::string_view text) {
-        SetString(root, path, name, text);
-    }
+    // SetString without looking for a value of the same name (quick set-up
+    // of large keys).
+    void AppendString(HKEY root, std::string_view path, std::string_view name, std::string_view text);
     void SetDword(HKEY root, std::string_view path, std::string_view name, std::uint32_t number);
     // Bytes as the A functions take them: text kinds in UTF-8, stored in UTF-16.
     void SetBytes(HKEY root, std::string_view path, std::string_view name, DWORD kind,

@@ -146,5 +146,19 @@ TEST(WineRegistryStoreWithWine, ARegistryWineMadeListsTheSameInMemory) {
     }
 }
 
+TEST(WineRegistryStoreWithWine, KeepsTheBufferRulesInAPrefixWineMade) {
+    if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    TempDir dir;
+    const std::string prefix = dir / "prefix";
+    testing::CopyTemplatePrefix(prefix);
+    auto registry = Open(prefix);
+    ASSERT_TRUE(registry);
+    testing::PlantContract(*registry);
+    testing::CheckBufferRules(*registry);
+    auto reread = Open(prefix);
+    ASSERT_TRUE(reread);
+    testing::CheckBufferRules(*reread);
+}
+
 }  // namespace
 }  // namespace vostrel
