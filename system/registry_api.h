@@ -11,8 +11,13 @@
 // of those UTF-8 bytes. The raw calls give the stored bytes unchanged (UTF-16
 // for text kinds) so that a backup can put a value back exactly.
 //
-// One backend per platform: a Wine prefix's .reg files, an offline hive, or
-// the live Windows registry.
+// Two implementations, one per platform. On Linux the registry of a Wine
+// prefix is a RegistryStore (system/registry_store.h) behind RegistryAdapter,
+// which keeps these rules once for every store (the tests' in-memory
+// registry included). On Windows the native A functions are this contract
+// already, so Win32Registry calls them directly: the program on Windows, and
+// the differential test running it under Wine, then meet Windows' own rules
+// and not our copy of them.
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,18 @@ std::string LowerAscii(std::string_view text);
 
 // Simple one-to-one case fold of a UTF-16 code unit (ASCII, Latin-1,
 // Latin Extended-A, Greek and Cyrillic), to lower case.
+//
+// There are two case folds in the program, on purpose. This one is small,
+// fixed and the same on every platform: the portable core compares the
+// names it holds itself with it (settings keys, section names, paths typed
+// into a catalogue). The Wine backend uses Wine's own table instead
+// (system/wine/wine_case.h), built from the C library's full Unicode data,
+// because there the order and identity of names must be exactly Wine's: a
+// registry key sorted or matched differently from wineserver would be
+// written out of order or found twice, and a file name folded differently
+// would get another 8.3 name. That table needs the C library's Unicode
+// locale, which the Windows build does not have, so it cannot replace this
+// one; and this one is too small to stand in for Wine's.
 char16_t FoldCase(char16_t c);
 
 // Compares two UTF-8 texts without regard to letter case.
@@ -30,6 +42,11 @@ bool ContainsNoCase(std::string_view text, std::string_view what);
 
 // 1-based position of `what` at or after 1-based `start`, exact; 0 when absent.
 std::size_t Find(std::string_view text, std::string_view what, std::size_t start = 1);
+
+// Appends one code point in UTF-8. A lone surrogate is written as its own
+// three bytes (WTF-8), which is how the Wine registry files keep names that
+// are not valid UTF-16.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // UTF-8 <-> UTF-16. Invalid UTF-8 bytes become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);

@@ -1,5 +1,12 @@
 // The live Windows registry through advapi32's ANSI functions.
 //
+// It is no RegistryStore behind RegistryAdapter, on purpose: the A functions
+// are the contract RegistryApi copies, so they are called as they are. That
+// keeps the differential test meaningful: the Windows build run under Wine
+// meets Wine's own advapi32, while the Linux build reads the same prefix
+// through our store and adapter; where the two disagree, our copy of the
+// rules is wrong.
+//
 // Keys opened here are handed out as small numbers (1, 2, 3, ...) standing
 // for the real handles in a table; the predefined roots keep their 32-bit
 // values 0x8000000x and 0 is the null handle, as everywhere in the program.

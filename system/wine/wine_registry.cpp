@@ -17,27 +17,8 @@ namespace vostrel {
 namespace {
 
 constexpr LONG kRegistryIoFailed = 1016;  // ERROR_REGISTRY_IO_FAILED
-constexpr std::size_t kMaxKeyNameUnits = 255;
-constexpr std::size_t kMaxValueNameUnits = 16383;
-constexpr std::size_t kMaxPathDepth = 512;  // the registry's own depth limit
 constexpr int kMaxLinkFollows = 16;
 constexpr std::string_view kDefaultUserSid = "S-1-5-21-0-0-0-1000";
-
-constexpr DWORD kGenericRead = 0x80000000u;
-constexpr DWORD kGenericWrite = 0x40000000u;
-constexpr DWORD kGenericExecute = 0x20000000u;
-constexpr DWORD kGenericAll = 0x10000000u;
-constexpr DWORD kMaximumAllowed = 0x02000000u;
-constexpr DWORD kKeyWrite = 0x20006u;
-
-// The specific rights a requested access mask grants on a key.
-DWORD GrantedAccess(DWORD access) {
-    DWORD granted = access & KEY_ALL_ACCESS;
-    if (access & (kGenericRead | kGenericExecute)) granted |= KEY_READ;
-    if (access & kGenericWrite) granted |= kKeyWrite;
-    if (access & (kGenericAll | kMaximumAllowed)) granted |= KEY_ALL_ACCESS;
-    return granted;
-}
 
 // Calls `visit` with each name of a path, the empty ones between doubled
 // backslashes skipped.
@@ -53,41 +34,7 @@ void ForEachPathPart(std::string_view path, Visit visit) {
     }
 }
 
-std::vector<std::string_view> PathParts(std::string_view path) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const auto slash = path.find('\\', start);
-        const auto end = slash == std::string_view::npos ? path.size() : slash;
-        if (end > start) parts.push_back(path.substr(start, end - start));
-        if (slash == std::string_view::npos) break;
-        start = slash + 1;
-    }
-    return parts;
-}
-
 std::size_t Utf16Length(std::string_view text) { return WtfToUtf16(text).size(); }
-
-// Stored UTF-16 text as the program takes it: UTF-8, every character kept,
-// as the wide functions see it. Nothing passes through the ANSI code page,
-// so a path naming "日本" names that folder and not "??".
-std::string TextToProgramSide(const std::vector<std::uint8_t>& bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    return Utf16ToUtf8(units);
-}
-
-std::vector<std::uint8_t> TextFromProgramSide(std::string_view text) {
-    const std::u16string units = Utf8ToUtf16(text);
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(units.size() * 2);
-    for (char16_t u : units) {
-        bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(u >> 8));
-    }
-    return bytes;
-}
 
 std::string ShellQuote(const std::string& text) {
     if (text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+,") ==
@@ -110,34 +57,18 @@ std::string RunningMessage(const std::string& prefix, long pid) {
            quoted + " wineserver -w\", then try again.";
 }
 
-// The data of a value as the program takes it, in `out`: text kinds in
-// UTF-8 (byte counts are counts of those bytes, as the A functions count
-// theirs), everything else as stored. ASCII text is its own UTF-8.
-void ProgramSideData(const RegFile& file, const RegFileValue& value, std::vector<std::uint8_t>& out) {
-    if (IsTextKind(value.type) && RegFile::AsciiText(value, out)) return;
-    file.ValueBytes(value, out);
-    if (!IsTextKind(value.type)) return;
-    const std::string text = TextToProgramSide(out);
-    out.assign(text.begin(), text.end());
-}
-
-void CopyName(std::string_view text, char* buffer) {
-    if (!text.empty()) std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-}
-
 }  // namespace
 
-WineRegistry::~WineRegistry() {
+WineRegistryStore::~WineRegistryStore() {
     if (batchDepth_ > 0) {
         batchDepth_ = 1;
-        EndBatch();
+        EndBatch(nullptr);
     }
 }
 
 // ---------------------------------------------------------------- places
 
-LONG WineRegistry::RootPlace(HKEY root, Place* place) {
+LONG WineRegistryStore::RootPlace(HKEY root, Place* place) {
     switch (root) {
         case HKEY_LOCAL_MACHINE: *place = {kMachine, &hives_[kMachine].file->Root()}; return ERROR_SUCCESS;
         case HKEY_CURRENT_USER: *place = {kUser, &hives_[kUser].file->Root()}; return ERROR_SUCCESS;
@@ -156,16 +87,14 @@ LONG WineRegistry::RootPlace(HKEY root, Place* place) {
     }
 }
 
-LONG WineRegistry::ResolveHandle(HKEY key, DWORD need, Place* place) {
-    if (IsPredefinedRoot(key)) return RootPlace(key, place);
-    const auto it = handles_.find(key);
-    if (key == kNullKey || it == handles_.end()) return ERROR_INVALID_HANDLE;
-    if ((it->second.access & need) != need) return ERROR_ACCESS_DENIED;
-    *place = it->second.place;
-    return ERROR_SUCCESS;
+LONG WineRegistryStore::Root(HKEY root, StoreKey* key) {
+    Place place;
+    const LONG status = RootPlace(root, &place);
+    if (status == ERROR_SUCCESS) *key = KeyOf(place);
+    return status;
 }
 
-std::vector<std::pair<std::string_view, WineRegistry::Place>> WineRegistry::Children(
+std::vector<std::pair<std::string_view, WineRegistryStore::Place>> WineRegistryStore::Children(
     const Place& place) const {
     std::vector<std::pair<std::string_view, Place>> children;
     if (place.hive >= 0) {
@@ -181,13 +110,13 @@ std::vector<std::pair<std::string_view, WineRegistry::Place>> WineRegistry::Chil
 
 // A walk lists a key's sub-keys and opens each one it is given: the one
 // listed last is found without a search when it still holds its place.
-RegFileKey* WineRegistry::LastListed(const RegFileKey& parent, std::string_view name) const {
+RegFileKey* WineRegistryStore::LastListed(const RegFileKey& parent, std::string_view name) const {
     if (lastListed_.parent != &parent || lastListed_.index >= parent.subkeys.size()) return nullptr;
     RegFileKey* child = parent.subkeys[lastListed_.index];
     return child == lastListed_.child && child->name == name ? child : nullptr;
 }
 
-LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
+LONG WineRegistryStore::Step(Place& place, std::string_view name, int* linkBudget) {
     if (place.hive < 0) {
         for (const auto& [childName, child] : Children(place)) {
             if (CompareRegNames(childName, name) != 0) continue;
@@ -204,7 +133,7 @@ LONG WineRegistry::Step(Place& place, std::string_view name, int* linkBudget) {
 }
 
 // A link key holds its target as REG_LINK text: "\Registry\Machine\Software\Classes".
-LONG WineRegistry::FollowLink(Place& place, int* linkBudget) {
+LONG WineRegistryStore::FollowLink(Place& place, int* linkBudget) {
     if (--*linkBudget < 0) return ERROR_FILE_NOT_FOUND;
     RegFile& file = *hives_[place.hive].file;
     const RegFileValue* value = file.FindValue(*place.key, "SymbolicLinkValue");
@@ -215,7 +144,7 @@ LONG WineRegistry::FollowLink(Place& place, int* linkBudget) {
         units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     while (!units.empty() && units.back() == 0) units.pop_back();
     const std::string target = Utf16ToWtf(units);
-    const auto parts = PathParts(target);
+    const auto parts = SplitKeyPath(target);
     if (parts.size() < 2 || CompareRegNames(parts[0], "Registry") != 0) return ERROR_FILE_NOT_FOUND;
     std::size_t next = 2;
     if (CompareRegNames(parts[1], "Machine") == 0) {
@@ -230,10 +159,10 @@ LONG WineRegistry::FollowLink(Place& place, int* linkBudget) {
     return ERROR_SUCCESS;
 }
 
-LONG WineRegistry::Walk(Place start, std::string_view subKey, Place* result, int* linkBudget) {
+LONG WineRegistryStore::Walk(Place start, std::string_view subKey, Place* result, int* linkBudget) {
     std::size_t depth = 0;
     ForEachPathPart(subKey, [&](std::string_view) { ++depth; });
-    if (depth > kMaxPathDepth) return ERROR_FILE_NOT_FOUND;
+    if (depth > kMaxKeyPathDepth) return ERROR_FILE_NOT_FOUND;
     LONG status = ERROR_SUCCESS;
     ForEachPathPart(subKey, [&](std::string_view part) {
         if (status == ERROR_SUCCESS) status = Step(start, part, linkBudget);
@@ -243,57 +172,27 @@ LONG WineRegistry::Walk(Place start, std::string_view subKey, Place* result, int
     return ERROR_SUCCESS;
 }
 
-HKEY WineRegistry::NewHandle(Place place, DWORD access, bool throughLink) {
-    while (handles_.count(nextHandle_) || nextHandle_ == kNullKey) {
-        nextHandle_ += 4;
-        if (nextHandle_ >= 0x80000000u) nextHandle_ = 0x100;
-    }
-    const HKEY handle = nextHandle_;
-    nextHandle_ += 4;
-    if (nextHandle_ >= 0x80000000u) nextHandle_ = 0x100;
-    handles_[handle] = {place, GrantedAccess(access), throughLink};
-    return handle;
-}
-
-bool WineRegistry::KeyIdentity(HKEY key, std::uint64_t* id, bool* throughLink) {
-    Place place;
-    if (ResolveHandle(key, 0, &place) != ERROR_SUCCESS) return false;
+std::uint64_t WineRegistryStore::Identity(StoreKey key) {
     // Every key lives at one address for the registry's life; HKEY_USERS
     // itself, which is no key of a file, is 0.
-    if (id) *id = reinterpret_cast<std::uintptr_t>(place.key);
-    if (throughLink) {
-        const auto it = handles_.find(key);
-        *throughLink = it != handles_.end() && it->second.throughLink;
-    }
-    return true;
+    return reinterpret_cast<std::uintptr_t>(key.node);
 }
 
 // ---------------------------------------------------------------- opening keys
 
-LONG WineRegistry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HKEY* result) {
-    if (!result) return ERROR_INVALID_PARAMETER;
-    *result = kNullKey;
-    Place place;
-    if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
+LONG WineRegistryStore::Open(StoreKey from, std::string_view path, StoreKey* key, bool* throughLink) {
+    Place place = PlaceOf(from);
     int budget = kMaxLinkFollows;
-    if (LONG status = Walk(place, subKey, &place, &budget); status != ERROR_SUCCESS)
-        return status;
-    *result = NewHandle(place, access, budget < kMaxLinkFollows);
+    if (LONG status = Walk(place, path, &place, &budget); status != ERROR_SUCCESS) return status;
+    *key = KeyOf(place);
+    if (throughLink) *throughLink = budget < kMaxLinkFollows;
     return ERROR_SUCCESS;
 }
 
-LONG WineRegistry::OpenKey(HKEY key, std::string_view subKey, HKEY* result) {
-    return OpenKeyEx(key, subKey, kMaximumAllowed, result);
-}
-
-LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*options*/, DWORD access,
-                               HKEY* result, DWORD* disposition) {
-    if (!result) return ERROR_INVALID_PARAMETER;
-    *result = kNullKey;
-    Place place;
-    if (LONG status = ResolveHandle(key, 0, &place); status != ERROR_SUCCESS) return status;
-    const auto parts = PathParts(subKey);
-    if (parts.size() > kMaxPathDepth) return ERROR_INVALID_PARAMETER;
+LONG WineRegistryStore::Create(StoreKey from, std::string_view path, StoreKey* key, bool* created) {
+    Place place = PlaceOf(from);
+    const auto parts = SplitKeyPath(path);
+    if (parts.size() > kMaxKeyPathDepth) return ERROR_INVALID_PARAMETER;
     int budget = kMaxLinkFollows;
     std::size_t found = 0;
     for (; found < parts.size(); ++found) {
@@ -307,8 +206,8 @@ LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*option
         place = next;
     }
     if (found == parts.size()) {
-        if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
-        *result = NewHandle(place, access);
+        if (created) *created = false;
+        *key = KeyOf(place);
         return ERROR_SUCCESS;
     }
     if (place.hive < 0) return ERROR_ACCESS_DENIED;  // HKEY_USERS takes no new keys
@@ -322,12 +221,8 @@ LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*option
     RegFileKey* parent = place.key;
     const std::uint64_t oldTime = parent->modified;
     const std::uint64_t now = FileTimeNow();
-    RegFileKey* first = nullptr;
     RegFileKey* last = parent;
-    for (std::size_t i = found; i < parts.size(); ++i) {
-        last = file.AddSubkey(*last, parts[i], now);
-        if (!first) first = last;
-    }
+    for (std::size_t i = found; i < parts.size(); ++i) last = file.AddSubkey(*last, parts[i], now);
     parent->modified = now;
     if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
         // Take the new keys out again, leaf first.
@@ -335,150 +230,71 @@ LONG WineRegistry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*option
         parent->modified = oldTime;
         return status;
     }
-    if (disposition) *disposition = REG_CREATED_NEW_KEY;
-    *result = NewHandle({place.hive, last}, access);
+    if (created) *created = true;
+    *key = KeyOf({place.hive, last});
     return ERROR_SUCCESS;
 }
 
-LONG WineRegistry::CloseKey(HKEY key) {
-    if (key == kNullKey || IsPredefinedRoot(key)) return ERROR_SUCCESS;
-    return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+// ---------------------------------------------------------------- reading
+
+void WineRegistryStore::GiveValue(const RegFile& file, const RegFileValue& stored, DataWanted want,
+                                  StoreValue* value) const {
+    value->name = stored.name;
+    value->kind = stored.type;
+    value->utf8 = false;
+    value->data.clear();
+    if (want == DataWanted::None) return;
+    // ASCII text written in the file is its own UTF-8: no UTF-16 on the way.
+    if (want == DataWanted::Utf8Text && IsTextKind(stored.type) && RegFile::AsciiText(stored, value->data)) {
+        value->utf8 = true;
+        return;
+    }
+    file.ValueBytes(stored, value->data);
 }
 
-// ---------------------------------------------------------------- reading values
-
-LONG WineRegistry::QueryValueEx(HKEY key, std::string_view valueName, DWORD* type,
-                                std::uint8_t* data, DWORD* cbData) {
-    if (data && !cbData) return ERROR_INVALID_PARAMETER;
-    Place place;
-    if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
+LONG WineRegistryStore::ReadValue(StoreKey key, std::string_view name, DataWanted want,
+                                  StoreValue* value) {
+    const Place place = PlaceOf(key);
     if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
     const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue* value = file.FindValue(*place.key, valueName);
-    if (!value) return ERROR_FILE_NOT_FOUND;
-    std::vector<std::uint8_t>& bytes = dataScratch_;
-    ProgramSideData(file, *value, bytes);
-    if (type) *type = value->type;
-    const auto size = static_cast<DWORD>(bytes.size());
-    if (!data) {
-        if (cbData) *cbData = size;
-        return ERROR_SUCCESS;
-    }
-    if (size > *cbData) {
-        *cbData = size;
-        return ERROR_MORE_DATA;
-    }
-    std::copy(bytes.begin(), bytes.end(), data);
-    *cbData = size;
+    const RegFileValue* stored = file.FindValue(*place.key, name);
+    if (!stored) return ERROR_FILE_NOT_FOUND;
+    GiveValue(file, *stored, want, value);
     return ERROR_SUCCESS;
 }
 
-LONG WineRegistry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* type,
-                                 std::vector<std::uint8_t>* data) {
-    Place place;
-    if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
-    if (place.hive < 0) return ERROR_FILE_NOT_FOUND;
-    const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue* value = file.FindValue(*place.key, valueName);
-    if (!value) return ERROR_FILE_NOT_FOUND;
-    if (type) *type = value->type;
-    if (data) file.ValueBytes(*value, *data);
+LONG WineRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) {
+    const Place place = PlaceOf(key);
+    if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
+    GiveValue(*hives_[place.hive].file, place.key->values[index], want, value);
     return ERROR_SUCCESS;
 }
 
-// ---------------------------------------------------------------- enumeration
-
-LONG WineRegistry::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char* cls,
-                             DWORD* cchClass) {
-    if (!name || !cchName) return ERROR_INVALID_PARAMETER;
-    Place place;
-    if (LONG status = ResolveHandle(key, KEY_ENUMERATE_SUB_KEYS, &place); status != ERROR_SUCCESS)
-        return status;
-    std::string_view childName;
-    std::string_view className;
+LONG WineRegistryStore::SubkeyAt(StoreKey key, std::size_t index, std::string_view* name,
+                                 std::string_view* keyClass) {
+    const Place place = PlaceOf(key);
+    *keyClass = {};
     if (place.hive >= 0) {
         if (index >= place.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
         RegFileKey* sub = place.key->subkeys[index];
         lastListed_ = {place.key, index, sub};
-        childName = sub->name;
-        if (sub->hasClass) className = sub->keyClass;
-    } else {
-        const auto children = Children(place);
-        if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
-        childName = children[index].first;
-        return CopyChildName(childName, className, name, cchName, cls, cchClass);
+        *name = sub->name;
+        if (sub->hasClass) *keyClass = sub->keyClass;
+        return ERROR_SUCCESS;
     }
-    return CopyChildName(childName, className, name, cchName, cls, cchClass);
-}
-
-LONG WineRegistry::CopyChildName(std::string_view nameA, std::string_view className, char* name,
-                                 DWORD* cchName, char* cls, DWORD* cchClass) {
-    const bool nameFits = nameA.size() < *cchName;
-    const bool classFits = !cls || !cchClass || className.size() < *cchClass;
-    if (!nameFits || !classFits) {
-        if (!nameFits) *cchName = static_cast<DWORD>(nameA.size() + 1);
-        if (!classFits) *cchClass = static_cast<DWORD>(className.size() + 1);
-        return ERROR_MORE_DATA;
-    }
-    CopyName(nameA, name);
-    *cchName = static_cast<DWORD>(nameA.size());
-    if (cls && cchClass) CopyName(className, cls);
-    if (cchClass) *cchClass = static_cast<DWORD>(className.size());
-    return ERROR_SUCCESS;
-}
-
-LONG WineRegistry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,
-                             std::uint8_t* data, DWORD* cbData) {
-    if (!name || !cchName || (data && !cbData)) return ERROR_INVALID_PARAMETER;
-    Place place;
-    if (LONG status = ResolveHandle(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
-    if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
-    const RegFile& file = *hives_[place.hive].file;
-    const RegFileValue& value = place.key->values[index];
-    const std::string_view nameA = value.name;
-    std::vector<std::uint8_t>& bytes = dataScratch_;
-    bytes.clear();
-    if (data || cbData) ProgramSideData(file, value, bytes);
-    if (type) *type = value.type;
-    const bool nameFits = nameA.size() < *cchName;
-    const bool dataFits = !data || bytes.size() <= *cbData;
-    if (!nameFits || !dataFits) {
-        if (!nameFits) *cchName = static_cast<DWORD>(nameA.size() + 1);
-        if (cbData) *cbData = static_cast<DWORD>(bytes.size());
-        return ERROR_MORE_DATA;
-    }
-    CopyName(nameA, name);
-    *cchName = static_cast<DWORD>(nameA.size());
-    if (data) std::copy(bytes.begin(), bytes.end(), data);
-    if (cbData) *cbData = static_cast<DWORD>(bytes.size());
+    const auto children = Children(place);
+    if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
+    *name = children[index].first;
     return ERROR_SUCCESS;
 }
 
 // ---------------------------------------------------------------- writing values
 
-LONG WineRegistry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
-                              const std::uint8_t* data, DWORD cbData) {
-    if (!data && cbData > 0) return ERROR_INVALID_PARAMETER;
-    std::vector<std::uint8_t> stored;
-    if (IsTextKind(type))
-        stored = TextFromProgramSide(std::string_view(reinterpret_cast<const char*>(data), cbData));
-    else if (cbData > 0)
-        stored.assign(data, data + cbData);
-    return StoreValue(key, valueName, type, stored);
-}
-
-LONG WineRegistry::SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
-                               std::span<const std::uint8_t> data) {
-    return StoreValue(key, valueName, type, data);
-}
-
-LONG WineRegistry::StoreValue(HKEY key, std::string_view valueName, DWORD type,
-                              std::span<const std::uint8_t> stored) {
-    Place place;
-    if (LONG status = ResolveHandle(key, KEY_SET_VALUE, &place); status != ERROR_SUCCESS) return status;
+LONG WineRegistryStore::SetValue(StoreKey key, std::string_view valueName, DWORD type,
+                                 std::span<const std::uint8_t> stored) {
+    const Place place = PlaceOf(key);
     if (place.hive < 0) return ERROR_ACCESS_DENIED;
     const std::string name(valueName);
-    if (Utf16Length(name) > kMaxValueNameUnits) return ERROR_INVALID_PARAMETER;
     if (auto why = WriteRefusal()) {
         lastError_ = *why;
         return ERROR_ACCESS_DENIED;
@@ -505,9 +321,8 @@ LONG WineRegistry::StoreValue(HKEY key, std::string_view valueName, DWORD type,
     return ERROR_SUCCESS;
 }
 
-LONG WineRegistry::DeleteValue(HKEY key, std::string_view valueName) {
-    Place place;
-    if (LONG status = ResolveHandle(key, KEY_SET_VALUE, &place); status != ERROR_SUCCESS) return status;
+LONG WineRegistryStore::DeleteValue(StoreKey key, std::string_view valueName) {
+    const Place place = PlaceOf(key);
     if (place.hive < 0) return ERROR_ACCESS_DENIED;
     if (auto why = WriteRefusal()) {
         lastError_ = *why;
@@ -532,9 +347,9 @@ LONG WineRegistry::DeleteValue(HKEY key, std::string_view valueName) {
 
 // ---------------------------------------------------------------- saving
 
-void WineRegistry::BeginBatch() { ++batchDepth_; }
+void WineRegistryStore::BeginBatch() { ++batchDepth_; }
 
-bool WineRegistry::EndBatch(std::string* error) {
+bool WineRegistryStore::EndBatch(std::string* error) {
     if (batchDepth_ == 0) return true;
     if (--batchDepth_ > 0) return true;
     batchRefusal_.reset();
@@ -549,7 +364,7 @@ bool WineRegistry::EndBatch(std::string* error) {
     return ok;
 }
 
-LONG WineRegistry::Commit(int hive) {
+LONG WineRegistryStore::Commit(int hive) {
     const bool wasDirty = hives_[hive].dirty;
     hives_[hive].dirty = true;
     if (batchDepth_ > 0) return ERROR_SUCCESS;
@@ -558,7 +373,7 @@ LONG WineRegistry::Commit(int hive) {
     return status;
 }
 
-LONG WineRegistry::SaveHive(int hive) {
+LONG WineRegistryStore::SaveHive(int hive) {
     Hive& h = hives_[hive];
     WineserverLock lock;
     long holder = 0;
@@ -590,7 +405,7 @@ LONG WineRegistry::SaveHive(int hive) {
     return ERROR_SUCCESS;
 }
 
-WineRegistry::Hive::FileStamp WineRegistry::StampOf(const std::string& path, bool* exists) {
+WineRegistryStore::Hive::FileStamp WineRegistryStore::StampOf(const std::string& path, bool* exists) {
     struct stat st {};
     Hive::FileStamp stamp;
     *exists = ::stat(path.c_str(), &st) == 0;
@@ -603,7 +418,7 @@ WineRegistry::Hive::FileStamp WineRegistry::StampOf(const std::string& path, boo
     return stamp;
 }
 
-std::optional<std::string> WineRegistry::StaleHive() const {
+std::optional<std::string> WineRegistryStore::StaleHive() const {
     for (const Hive& h : hives_) {
         bool exists = false;
         const auto stamp = StampOf(h.path, &exists);
@@ -614,7 +429,7 @@ std::optional<std::string> WineRegistry::StaleHive() const {
     return std::nullopt;
 }
 
-std::optional<std::string> WineRegistry::WriteRefusal() {
+std::optional<std::string> WineRegistryStore::WriteRefusal() {
     if (batchDepth_ > 0 && batchRefusal_) return *batchRefusal_;
     std::optional<std::string> refusal;
     if (const long pid = RunningWineserver(prefix_); pid != 0)
@@ -669,7 +484,7 @@ bool Fail(std::string* error, std::string text) {
 
 }  // namespace
 
-std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, std::string* error) {
+std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& prefixPath, std::string* error) {
     struct stat st {};
     if (::stat(prefixPath.c_str(), &st) != 0) {
         Fail(error, "The Wine prefix " + prefixPath + " does not exist.");
@@ -679,17 +494,17 @@ std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, st
         Fail(error, prefixPath + " is not a folder, so it is not a Wine prefix.");
         return nullptr;
     }
-    std::unique_ptr<WineRegistry> registry(new WineRegistry());
+    std::unique_ptr<WineRegistryStore> registry(new WineRegistryStore());
     registry->prefix_ = prefixPath;
     static constexpr const char* kFiles[] = {"system.reg", "user.reg", "userdef.reg"};
-    for (int i = 0; i < WineRegistry::kHiveCount; ++i) {
+    for (int i = 0; i < WineRegistryStore::kHiveCount; ++i) {
         auto& hive = registry->hives_[i];
         hive.path = prefixPath + "/" + kFiles[i];
         // A save killed part way leaves its temporary file beside the hive.
         RemoveStaleTempFiles(hive.path);
-        hive.stamp = WineRegistry::StampOf(hive.path, &hive.existed);
+        hive.stamp = WineRegistryStore::StampOf(hive.path, &hive.existed);
         if (!hive.existed) {
-            if (i == WineRegistry::kMachine) {
+            if (i == WineRegistryStore::kMachine) {
                 Fail(error, prefixPath + " is not a Wine prefix: it has no system.reg.");
                 return nullptr;
             }
@@ -703,14 +518,20 @@ std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, st
         hive.file = RegFile::Parse(hive.path, std::move(contents), error);
         if (!hive.file) return nullptr;
     }
-    const std::string arch = registry->hives_[WineRegistry::kMachine].file->Arch();
-    auto& user = registry->hives_[WineRegistry::kUser];
+    const std::string arch = registry->hives_[WineRegistryStore::kMachine].file->Arch();
+    auto& user = registry->hives_[WineRegistryStore::kUser];
     if (!user.file) user.file = RegFile::Empty("REGISTRY\\User\\" + std::string(kDefaultUserSid), arch);
-    auto& defaultUser = registry->hives_[WineRegistry::kDefaultUser];
+    auto& defaultUser = registry->hives_[WineRegistryStore::kDefaultUser];
     if (!defaultUser.file) defaultUser.file = RegFile::Empty("REGISTRY\\User\\.Default", arch);
-    const auto userPath = PathParts(user.file->RelativeTo());
+    const auto userPath = SplitKeyPath(user.file->RelativeTo());
     registry->userSid_ = userPath.size() == 3 ? std::string(userPath[2]) : std::string(kDefaultUserSid);
     return registry;
+}
+
+std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, std::string* error) {
+    auto store = OpenWineRegistryStore(prefixPath, error);
+    if (!store) return nullptr;
+    return std::make_unique<WineRegistry>(std::move(store));
 }
 
 }  // namespace vostrel

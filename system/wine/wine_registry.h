@@ -8,11 +8,13 @@
 //   HKEY_DYN_DATA        nothing: every open fails with ERROR_FILE_NOT_FOUND
 //
 // Opening a path through a symbolic link key ("#link" in the file) follows
-// its SymbolicLinkValue, as Windows does. Handles check the access they were
-// opened with. Names and text data reach the program in full Unicode (UTF-8),
-// as Wine's wide functions see them: nothing passes through the ANSI code
-// page, while buffer sizes and ERROR_MORE_DATA follow the A functions'
-// rules, counted in bytes of that UTF-8.
+// its SymbolicLinkValue, as Windows does. The files are a RegistryStore
+// (WineRegistryStore); the program reaches them through RegistryAdapter,
+// whose handles check the access they were opened with. Names and text data
+// reach the program in full Unicode (UTF-8), as Wine's wide functions see
+// them: nothing passes through the ANSI code page, while buffer sizes and
+// ERROR_MORE_DATA follow the A functions' rules, counted in bytes of that
+// UTF-8.
 //
 // Every write saves the hive it changed at once: the whole file is written
 // beside the original, flushed and renamed over it, so a crash leaves the old
@@ -35,46 +37,37 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "system/registry_api.h"
+#include "system/registry_adapter.h"
+#include "system/registry_store.h"
 #include "system/wine/wine_reg_file.h"
 
 namespace vostrel {
 
-class WineRegistry final : public RegistryApi {
+class WineRegistryStore final : public RegistryStore {
 public:
-    ~WineRegistry() override;
+    ~WineRegistryStore() override;
 
-    LONG OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HKEY* result) override;
-    LONG OpenKey(HKEY key, std::string_view subKey, HKEY* result) override;
-    LONG CreateKeyEx(HKEY key, std::string_view subKey, DWORD options, DWORD access, HKEY* result,
-                     DWORD* disposition) override;
-    LONG QueryValueEx(HKEY key, std::string_view valueName, DWORD* type, std::uint8_t* data,
-                      DWORD* cbData) override;
-    LONG SetValueEx(HKEY key, std::string_view valueName, DWORD type, const std::uint8_t* data,
-                    DWORD cbData) override;
-    LONG DeleteValue(HKEY key, std::string_view valueName) override;
-    LONG EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char* cls,
-                   DWORD* cchClass) override;
-    LONG EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,
-                   std::uint8_t* data, DWORD* cbData) override;
-    LONG CloseKey(HKEY key) override;
-    DWORD GetPlatformId() override { return 2; }
-    LONG QueryValueRaw(HKEY key, std::string_view valueName, DWORD* type,
-                       std::vector<std::uint8_t>* data) override;
-    LONG SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
-                     std::span<const std::uint8_t> data) override;
+    LONG Root(HKEY root, StoreKey* key) override;
+    LONG Open(StoreKey from, std::string_view path, StoreKey* key, bool* throughLink) override;
+    LONG Create(StoreKey from, std::string_view path, StoreKey* key, bool* created) override;
+    LONG SubkeyAt(StoreKey key, std::size_t index, std::string_view* name,
+                  std::string_view* keyClass) override;
+    LONG ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) override;
+    LONG ReadValue(StoreKey key, std::string_view name, DataWanted want, StoreValue* value) override;
+    LONG SetValue(StoreKey key, std::string_view name, DWORD kind,
+                  std::span<const std::uint8_t> data) override;
+    LONG DeleteValue(StoreKey key, std::string_view name) override;
     std::optional<std::string> WriteRefusal() override;
-    bool KeyIdentity(HKEY key, std::uint64_t* id, bool* throughLink) override;
+    std::uint64_t Identity(StoreKey key) override;
 
     // Defers the saves of every write until the matching EndBatch (batches
     // nest; the outermost EndBatch saves). EndBatch saves each changed hive
     // and returns false, with the reason in *error, when one could not be
     // saved; its changes then stay in memory and the next save retries them.
     void BeginBatch() override;
-    bool EndBatch(std::string* error = nullptr) override;
+    bool EndBatch(std::string* error) override;
 
     // Why the last write failed, or empty.
     const std::string& LastError() const { return lastError_; }
@@ -85,7 +78,7 @@ public:
     void SetFileWriterForTesting(FileWriter writer) { writer_ = writer; }
 
 private:
-    friend std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string&, std::string*);
+    friend std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string&, std::string*);
 
     enum HiveId { kMachine = 0, kUser = 1, kDefaultUser = 2, kHiveCount = 3 };
     struct Hive {
@@ -99,31 +92,24 @@ private:
         } stamp;
         bool dirty = false;
     };
-    // Where a handle points: a key of a hive, or the HKEY_USERS list.
+    // Where a key is: a key of a hive, or the HKEY_USERS list (hive -1).
     struct Place {
-        int hive = -1;                // -1: HKEY_USERS itself
+        int hive = -1;
         RegFileKey* key = nullptr;
     };
-    struct Handle {
-        Place place;
-        DWORD access = 0;
-        bool throughLink = false;  // opening it followed a symbolic link
-    };
+    static Place PlaceOf(StoreKey key) { return {key.part, static_cast<RegFileKey*>(key.node)}; }
+    static StoreKey KeyOf(Place place) { return {place.key, place.hive}; }
 
-    WineRegistry() = default;
-    LONG ResolveHandle(HKEY key, DWORD need, Place* place);
+    WineRegistryStore() = default;
+    LONG RootPlace(HKEY root, Place* place);
     LONG Walk(Place start, std::string_view subKey, Place* result, int* linkBudget);
     LONG Step(Place& place, std::string_view name, int* linkBudget);
     RegFileKey* LastListed(const RegFileKey& parent, std::string_view name) const;
     LONG FollowLink(Place& place, int* linkBudget);
-    LONG RootPlace(HKEY root, Place* place);
-    HKEY NewHandle(Place place, DWORD access, bool throughLink = false);
     std::vector<std::pair<std::string_view, Place>> Children(const Place& place) const;
-    static LONG CopyChildName(std::string_view nameA, std::string_view className, char* name,
-                              DWORD* cchName, char* cls, DWORD* cchClass);
+    void GiveValue(const RegFile& file, const RegFileValue& stored, DataWanted want,
+                   StoreValue* value) const;
 
-    LONG StoreValue(HKEY key, std::string_view valueName, DWORD type,
-                    std::span<const std::uint8_t> stored);
     LONG Commit(int hive);
     LONG SaveHive(int hive);
     std::optional<std::string> StaleHive() const;
@@ -132,8 +118,6 @@ private:
     std::string prefix_;
     std::array<Hive, kHiveCount> hives_;
     std::string userSid_;
-    std::unordered_map<HKEY, Handle> handles_;
-    HKEY nextHandle_ = 0x100;
     int batchDepth_ = 0;
     // Inside a batch the wineserver and the files are checked once, by the
     // first write; the save checks them again under the lock.
@@ -144,17 +128,38 @@ private:
         const RegFileKey* parent = nullptr;
         std::size_t index = 0;
         const RegFileKey* child = nullptr;
-    } lastListed_;  // the sub-key EnumKeyEx handed out last
-    // Reused by the read calls so that a walk allocates nothing per value.
-    std::vector<std::uint8_t> dataScratch_;
+    } lastListed_;  // the sub-key SubkeyAt handed out last
 };
 
-// Reads the registry of the Wine prefix at `prefixPath`. Nothing (and the
-// reason in *error, naming the file and line when a file is malformed) when
-// the folder does not exist, is not a Wine prefix or holds a registry file
-// that cannot be read. Opening changes nothing in the prefix, except that it
-// removes the temporary files of saves whose process was killed part way
-// (their process is gone; the hive itself was never touched by them).
+// Reads the registry files of the Wine prefix at `prefixPath`. Nothing (and
+// the reason in *error, naming the file and line when a file is malformed)
+// when the folder does not exist, is not a Wine prefix or holds a registry
+// file that cannot be read. Opening changes nothing in the prefix, except
+// that it removes the temporary files of saves whose process was killed part
+// way (their process is gone; the hive itself was never touched by them).
+std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& prefixPath,
+                                                         std::string* error);
+
+// The registry of a Wine prefix as the program calls it: the store of its
+// files behind the adapter, with the store's own questions passed on.
+class WineRegistry final : public RegistryAdapter {
+public:
+    using FileWriter = WineRegistryStore::FileWriter;
+
+    explicit WineRegistry(std::unique_ptr<WineRegistryStore> store)
+        : RegistryAdapter(*store), store_(std::move(store)) {}
+
+    // Why the last write failed, or empty.
+    const std::string& LastError() const { return store_->LastError(); }
+    const std::string& PrefixPath() const { return store_->PrefixPath(); }
+    void SetFileWriterForTesting(FileWriter writer) { store_->SetFileWriterForTesting(writer); }
+    WineRegistryStore& Store() { return *store_; }
+
+private:
+    std::unique_ptr<WineRegistryStore> store_;
+};
+
+// OpenWineRegistryStore behind the adapter.
 std::unique_ptr<WineRegistry> OpenWineRegistry(const std::string& prefixPath, std::string* error);
 
 }  // namespace vostrel

@@ -193,9 +193,8 @@ namespace {
 
 // A registry that takes the backup reads but refuses to delete, as a Wine
 // started in the middle of a repair would make it.
-class RefusingDeletes : public MemoryRegistry {
-public:
-    LONG DeleteValue(HKEY, std::string_view) override { return ERROR_ACCESS_DENIED; }
+struct RefusingDeletes : MemoryRegistry {
+    RefusingDeletes() { store().refuseDeletes = true; }
 };
 
 TEST(RepairRefusedDeletes, AValueThatCouldNotBeRemovedIsReportedAsKept) {

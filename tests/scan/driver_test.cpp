@@ -33,8 +33,8 @@ void CheckOnly(FakeMachine& m, std::initializer_list<std::string_view> texts) {
 
 // One missing file in every checked section.
 void PlantOnePerSection(FakeMachine& m) {
+    // HKEY_CLASSES_ROOT shows HKEY_LOCAL_MACHINE\SOFTWARE\Classes: both sections see it.
     m.registry.SetString(HKEY_CLASSES_ROOT, "CLSID\\{1}\\InprocServer32", "", "C:\\gone\\a.dll");
-    m.registry.SetString(kHklm, "SOFTWARE\\Classes\\CLSID\\{2}\\InprocServer32", "", "C:\\gone\\b.dll");
     m.registry.SetString(kHklm, kCv + "\\App Paths\\c.exe", "", "C:\\gone\\c.exe");
     m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Windows\\Help", "d.hlp", "C:\\gone");
     m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Shared Tools\\E", "Path", "C:\\gone\\e.dll");

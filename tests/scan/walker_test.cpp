@@ -66,8 +66,8 @@ TEST(Walker, EveryValueIsExaminedWithItsFullData) {
     Walk(m, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kSectionUninstall);
     EXPECT_EQ(Shown(m).size(), 6u);
     ASSERT_EQ(m.form.lvwErrors.Count(), 3u);
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), longFolder + "\\uninst.exe");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(2, 2), "C:\\Big\\big.exe");
+    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), "C:\\Big\\big.exe");  // the registry's order
+    EXPECT_EQ(m.form.lvwErrors.SubItem(2, 2), longFolder + "\\uninst.exe");
     EXPECT_EQ(m.form.lvwErrors.SubItem(3, 2), "C:\\Big\\child.ico");
 }
 
@@ -81,7 +81,8 @@ TEST(Walker, ValueKindsAsText) {
     m.registry.SetBytes(kHklm, key, "binary", REG_BINARY, {1, 2, 3});
     m.registry.SetString(kHklm, key, "text", "plain");
     Values(m, key, "none");
-    EXPECT_EQ(Shown(m), (std::vector<std::string>{"", "C:\\a.exe", "-1", "", "plain"}));
+    // binary, dword, expand, multi, text: the registry's order
+    EXPECT_EQ(Shown(m), (std::vector<std::string>{"", "-1", "", "C:\\a.exe", "plain"}));
     // The same rendering when a value is read by its name.
     ScopedKey open(m.registry);
     ASSERT_EQ(m.registry.OpenKey(kHklm, key, open.out()), ERROR_SUCCESS);
@@ -159,62 +160,13 @@ TEST(Walker, DispatchSkipsTheCheckOnceCancelled) {
     EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
 }
 
-// A registry whose text calls pass through the ANSI code page, as the A
-// functions of Windows do: the text handed over has '?' where the stored
-// UTF-16 (given by the raw call) has a character the code page lacks.
-class AnsiSideRegistry final : public RegistryApi {
-public:
-    explicit AnsiSideRegistry(testing::ScanTreeRegistry& inner) : inner_(inner) {}
-    std::map<std::string, std::string> stored;  // value name -> the text as stored
-
-    LONG OpenKeyEx(HKEY k, std::string_view s, DWORD a, HKEY* r) override { return inner_.OpenKeyEx(k, s, a, r); }
-    LONG OpenKey(HKEY k, std::string_view s, HKEY* r) override { return inner_.OpenKey(k, s, r); }
-    LONG CreateKeyEx(HKEY k, std::string_view s, DWORD o, DWORD a, HKEY* r, DWORD* d) override {
-        return inner_.CreateKeyEx(k, s, o, a, r, d);
-    }
-    LONG QueryValueEx(HKEY k, std::string_view n, DWORD* t, std::uint8_t* d, DWORD* c) override {
-        return inner_.QueryValueEx(k, n, t, d, c);
-    }
-    LONG SetValueEx(HKEY k, std::string_view n, DWORD t, const std::uint8_t* d, DWORD c) override {
-        return inner_.SetValueEx(k, n, t, d, c);
-    }
-    LONG DeleteValue(HKEY k, std::string_view n) override { return inner_.DeleteValue(k, n); }
-    LONG EnumKeyEx(HKEY k, DWORD i, char* n, DWORD* cn, char* c, DWORD* cc) override {
-        return inner_.EnumKeyEx(k, i, n, cn, c, cc);
-    }
-    LONG EnumValue(HKEY k, DWORD i, char* n, DWORD* cn, DWORD* t, std::uint8_t* d, DWORD* c) override {
-        return inner_.EnumValue(k, i, n, cn, t, d, c);
-    }
-    LONG CloseKey(HKEY k) override { return inner_.CloseKey(k); }
-    DWORD GetPlatformId() override { return inner_.GetPlatformId(); }
-    LONG QueryValueRaw(HKEY, std::string_view name, DWORD* type, std::vector<std::uint8_t>* data) override {
-        const auto it = stored.find(std::string(name));
-        if (it == stored.end()) return ERROR_FILE_NOT_FOUND;
-        if (type) *type = REG_SZ;
-        data->clear();
-        for (char16_t unit : Utf8ToUtf16(it->second + '\0')) {
-            data->push_back(static_cast<std::uint8_t>(unit & 0xFF));
-            data->push_back(static_cast<std::uint8_t>(unit >> 8));
-        }
-        return ERROR_SUCCESS;
-    }
-    LONG SetValueRaw(HKEY k, std::string_view n, DWORD t, std::span<const std::uint8_t> d) override {
-        return inner_.SetValueRaw(k, n, t, d);
-    }
-
-private:
-    testing::ScanTreeRegistry& inner_;
-};
-
 // Where the platform squeezed the text through the ANSI code page, the path
 // names another file: it is not tested. A '?' that is really stored is.
 TEST(Walker, TextSqueezedThroughTheAnsiCodePageIsNotTested) {
     FakeMachine m;
-    AnsiSideRegistry registry(m.registry);
-    m.registry.SetString(kHklm, kRun, "Squeezed", "C:\\??\\app.exe");
-    registry.stored["Squeezed"] = "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe";
-    m.registry.SetString(kHklm, kRun, "Real", "C:\\Gone\\wh?t.exe");
-    registry.stored["Real"] = "C:\\Gone\\wh?t.exe";
+    testing::MemoryRegistry registry(TextSide::Ansi);  // the A functions of Windows
+    registry.SetString(kHklm, kRun, "Squeezed", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
+    registry.SetString(kHklm, kRun, "Real", "C:\\Gone\\wh?t.exe");
     MainForm form(registry, m.files, m.settings, m.window, std::chrono::microseconds(0));
     ScanKeyValues(form, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
     ASSERT_EQ(form.lvwErrors.Count(), 1u);

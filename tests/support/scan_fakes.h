@@ -1,7 +1,6 @@
 // Small in-memory stand-ins for the machine, the settings and the window,
 // for tests of the scan engine and its views:
-// - ScanTreeRegistry: a registry tree with the RegistryApi buffer rules
-//   (ERROR_MORE_DATA, NUL-terminated text data), counting open handles;
+// - the registry is the one in-memory registry of the tests (MemoryRegistry);
 // - FakeFileSystem: files and folders by Windows path, a drive collection,
 //   the Windows and system folders, and the file search with wildcards;
 // - MemorySettings: the settings store as a map, keys without regard to case;
@@ -17,64 +16,13 @@
 #include <vector>
 
 #include "scan/main_form.h"
+#include "support/memory_registry.h"
 #include "system/file_system_api.h"
 #include "system/registry_api.h"
 #include "system/settings.h"
 #include "system/window.h"
 
 namespace vostrel::testing {
-
-class ScanTreeRegistry final : public RegistryApi {
-public:
-    ScanTreeRegistry();
-    ~ScanTreeRegistry() override;
-
-    // Setting up: keys are created with all their parents.
-    void CreateKey(HKEY root, const std::string& path);
-    void SetString(HKEY root, const std::string& path, const std::string& name,
-                   const std::string& text, DWORD type = REG_SZ);
-    void SetDword(HKEY root, const std::string& path, const std::string& name, std::uint32_t value);
-    void SetBytes(HKEY root, const std::string& path, const std::string& name, DWORD type,
-                  std::vector<std::uint8_t> bytes);
-    // Appends a value without looking for one of the same name (fast set-up
-    // of large keys).
-    void AppendString(HKEY root, const std::string& path, const std::string& name,
-                      const std::string& text);
-    void SetPlatformId(DWORD id) { platformId_ = id; }
-    std::size_t OpenHandles() const { return handles_.size(); }
-
-    LONG OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HKEY* result) override;
-    LONG OpenKey(HKEY key, std::string_view subKey, HKEY* result) override;
-    LONG CreateKeyEx(HKEY key, std::string_view subKey, DWORD options, DWORD access, HKEY* result,
-                     DWORD* disposition) override;
-    LONG QueryValueEx(HKEY key, std::string_view valueName, DWORD* type, std::uint8_t* data,
-                      DWORD* cbData) override;
-    LONG SetValueEx(HKEY key, std::string_view valueName, DWORD type, const std::uint8_t* data,
-                    DWORD cbData) override;
-    LONG DeleteValue(HKEY key, std::string_view valueName) override;
-    LONG EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char* cls,
-                   DWORD* cchClass) override;
-    LONG EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,
-                   std::uint8_t* data, DWORD* cbData) override;
-    LONG CloseKey(HKEY key) override;
-    DWORD GetPlatformId() override { return platformId_; }
-    LONG QueryValueRaw(HKEY key, std::string_view valueName, DWORD* type,
-                       std::vector<std::uint8_t>* data) override;
-    LONG SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
-                     std::span<const std::uint8_t> data) override;
-
-    struct Node;
-
-private:
-    Node* Resolve(HKEY key);
-    Node* Find(Node* from, std::string_view path, bool create);
-    HKEY NewHandle(Node* node);
-
-    std::map<HKEY, std::unique_ptr<Node>> roots_;
-    std::map<HKEY, Node*> handles_;
-    HKEY nextHandle_ = 1;
-    DWORD platformId_ = 2;
-};
 
 class FakeFileSystem final : public FileSystemApi {
 public:
@@ -137,7 +85,7 @@ private:
 // A MainForm over the fakes, with events let through at every point (no
 // throttling), so that tests see every place where events run.
 struct FakeMachine {
-    ScanTreeRegistry registry;
+    MemoryRegistry registry;
     FakeFileSystem files;
     MemorySettings settings;
     RecordingWindow window;

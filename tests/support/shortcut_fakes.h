@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/memory_registry.h"
 #include "system/file_system_api.h"
 #include "system/registry_api.h"
 #include "system/window.h"
@@ -43,24 +44,7 @@ private:
 };
 
 // A registry with nothing in it, for tests that never reach the registry.
-class EmptyRegistry : public RegistryApi {
-public:
-    LONG OpenKeyEx(HKEY, std::string_view, DWORD, HKEY* r) override { *r = kNullKey; return ERROR_FILE_NOT_FOUND; }
-    LONG OpenKey(HKEY, std::string_view, HKEY* r) override { *r = kNullKey; return ERROR_FILE_NOT_FOUND; }
-    LONG CreateKeyEx(HKEY, std::string_view, DWORD, DWORD, HKEY* r, DWORD*) override {
-        *r = kNullKey;
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG QueryValueEx(HKEY, std::string_view, DWORD*, std::uint8_t*, DWORD*) override { return ERROR_INVALID_HANDLE; }
-    LONG SetValueEx(HKEY, std::string_view, DWORD, const std::uint8_t*, DWORD) override { return ERROR_INVALID_HANDLE; }
-    LONG DeleteValue(HKEY, std::string_view) override { return ERROR_INVALID_HANDLE; }
-    LONG EnumKeyEx(HKEY, DWORD, char*, DWORD*, char*, DWORD*) override { return ERROR_NO_MORE_ITEMS; }
-    LONG EnumValue(HKEY, DWORD, char*, DWORD*, DWORD*, std::uint8_t*, DWORD*) override { return ERROR_NO_MORE_ITEMS; }
-    LONG CloseKey(HKEY) override { return ERROR_SUCCESS; }
-    DWORD GetPlatformId() override { return 2; }
-    LONG QueryValueRaw(HKEY, std::string_view, DWORD*, std::vector<std::uint8_t>*) override { return ERROR_INVALID_HANDLE; }
-    LONG SetValueRaw(HKEY, std::string_view, DWORD, std::span<const std::uint8_t>) override { return ERROR_INVALID_HANDLE; }
-};
+using EmptyRegistry = MemoryRegistry;
 
 // A window that remembers captions and counts the event points.
 class AnsweringWindow : public StateWindow {

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "support/fake_registry.h"
+#include "support/memory_registry.h"
 #include "system/paths.h"
 
 namespace vostrel {
 namespace {
 
-using testing::FakeRegistry;
+using testing::MemoryRegistry;
 
 constexpr const char* kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
@@ -42,7 +42,7 @@ public:
 };
 
 TEST(PathLookup, ProgramAndCommonFilesComeTrimmedFromTheRegistry) {
-    FakeRegistry registry;
+    MemoryRegistry registry;
     EXPECT_EQ(GetProgramFilesDir(registry), "");
     EXPECT_EQ(GetCommonFilesDir(registry), "");
     registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "  C:\\Program Files ");
@@ -114,46 +114,6 @@ TEST(PathLookup, ExistenceFollowsTheSearchStatus) {
         EXPECT_EQ(FileExists(files, "C:\\x"), row.exists) << "status " << row.status;
     }
     EXPECT_EQ(files.lastPattern, "C:\\x");  // searched as given
-}
-
-TEST(FakeRegistry, BehavesLikeTheRegistryCallsItStandsFor) {
-    FakeRegistry registry;
-    HKEY key = kNullKey;
-    EXPECT_EQ(registry.OpenKeyEx(HKEY_CURRENT_USER, "Software\\Nope", KEY_READ, &key),
-              ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key, kNullKey);
-    DWORD disposition = 0;
-    ASSERT_EQ(registry.CreateKeyEx(HKEY_CURRENT_USER, "Software\\Vendor\\App", 0, KEY_ALL_ACCESS,
-                                   &key, &disposition),
-              ERROR_SUCCESS);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    const std::uint8_t text[] = "hello";
-    EXPECT_EQ(registry.SetValueEx(key, "Greeting", REG_SZ, text, sizeof text), ERROR_SUCCESS);
-    registry.CloseKey(key);
-
-    ASSERT_EQ(registry.OpenKey(HKEY_CURRENT_USER, "SOFTWARE\\vendor", &key), ERROR_SUCCESS);
-    char name[16];
-    DWORD size = sizeof name;
-    EXPECT_EQ(registry.EnumKeyEx(key, 0, name, &size, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(std::string(name, size), "App");
-    size = sizeof name;
-    EXPECT_EQ(registry.EnumKeyEx(key, 1, name, &size, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-    registry.CloseKey(key);
-
-    ASSERT_EQ(registry.OpenKeyEx(HKEY_CURRENT_USER, "Software\\Vendor\\App", KEY_READ, &key),
-              ERROR_SUCCESS);
-    DWORD type = 0, bytes = 0;
-    EXPECT_EQ(registry.QueryValueEx(key, "greeting", &type, nullptr, &bytes), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(bytes, 6u);
-    std::uint8_t small[3];
-    bytes = sizeof small;
-    EXPECT_EQ(registry.QueryValueEx(key, "Greeting", &type, small, &bytes), ERROR_MORE_DATA);
-    EXPECT_EQ(registry.DeleteValue(key, "GREETING"), ERROR_SUCCESS);
-    EXPECT_EQ(registry.DeleteValue(key, "Greeting"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(registry.CloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(registry.CloseKey(key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 
 }  // namespace

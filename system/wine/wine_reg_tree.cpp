@@ -1,0 +1,165 @@
+// The tree of a RegFile: finding, adding and removing keys and values in
+// Wine's order, and the stored bytes of a value.
+#include "system/wine/wine_reg_file.h"
+
+#include <algorithm>
+
+#include "system/text.h"
+#include "system/wine/wine_reg_text.h"
+
+namespace vostrel {
+
+using namespace regtext;
+
+// ---------------------------------------------------------------- RegFile
+
+std::unique_ptr<RegFile> RegFile::Empty(std::string_view relativeTo, std::string_view arch) {
+    std::unique_ptr<RegFile> file(new RegFile());
+    file->wineForm_ = 1;  // nothing read: written as Wine writes it
+    file->root_ = file->NewKey({}, nullptr, FileTimeNow());
+    file->relativeTo_ = std::string(relativeTo);
+    file->arch_ = std::string(arch);
+    const auto parts = SplitPath(relativeTo);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i) file->relativeToLine_ += "\\\\";
+        EscapeName(file->relativeToLine_, parts[i], '[', ']');
+    }
+    return file;
+}
+
+std::string_view RegFile::Keep(std::string_view text) {
+    kept_.emplace_back(text);
+    return kept_.back();
+}
+
+RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
+    RegFileKey& key = keys_.emplace_back();
+    key.name = name;
+    key.parent = parent;
+    key.modified = time;
+    return &key;
+}
+
+RegFileKey* RegFile::FindSubkey(const RegFileKey& key, std::string_view name) const {
+    const auto it = std::lower_bound(key.subkeys.begin(), key.subkeys.end(), name,
+                                     [](const RegFileKey* k, std::string_view n) {
+                                         return CompareRegNames(k->name, n) < 0;
+                                     });
+    if (it == key.subkeys.end() || CompareRegNames((*it)->name, name) != 0) return nullptr;
+    return *it;
+}
+
+RegFileKey* RegFile::AddSubkey(RegFileKey& parent, std::string_view name, std::uint64_t time) {
+    BeforeChange();
+    MarkChanged(parent);
+    RegFileKey* key = NewKey(Keep(name), &parent, time);
+    added_.push_back(key);
+    const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), name,
+                                     [](const RegFileKey* k, std::string_view n) {
+                                         return CompareRegNames(k->name, n) < 0;
+                                     });
+    parent.subkeys.insert(it, key);
+    return key;
+}
+
+void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
+    BeforeChange();
+    added_.erase(std::remove(added_.begin(), added_.end(), child), added_.end());
+    auto& subs = parent.subkeys;
+    subs.erase(std::remove(subs.begin(), subs.end(), child), subs.end());
+}
+
+namespace {
+
+auto LowerValue(std::vector<RegFileValue>& values, std::string_view name) {
+    return std::lower_bound(values.begin(), values.end(), name,
+                            [](const RegFileValue& v, std::string_view n) {
+                                return CompareRegNames(v.name, n) < 0;
+                            });
+}
+
+}  // namespace
+
+const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view name) const {
+    auto& values = const_cast<std::vector<RegFileValue>&>(key.values);
+    const auto it = LowerValue(values, name);
+    if (it == values.end() || CompareRegNames(it->name, name) != 0) return nullptr;
+    return &*it;
+}
+
+void RegFile::RestoreValue(RegFileKey& key, const RegFileValue& value) {
+    BeforeChange();
+    MarkChanged(key);
+    const auto it = LowerValue(key.values, value.name);
+    const bool exists = it != key.values.end() && CompareRegNames(it->name, value.name) == 0;
+    if (exists && it->data.data() != value.data.data()) DropSourceLines(key, *it, true);
+    DropSourceLines(key, value, false);
+    if (exists)
+        *it = value;
+    else
+        key.values.insert(it, value);
+}
+
+void RegFile::SetValue(RegFileKey& key, std::string_view name, DWORD type,
+                       std::span<const std::uint8_t> data) {
+    RegFileValue value;
+    const RegFileValue* existing = FindValue(key, name);
+    value.name = existing ? existing->name : Keep(name);
+    value.type = type;
+    value.form = RegFileValue::Form::Bytes;
+    value.data = Keep(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    RestoreValue(key, value);
+}
+
+bool RegFile::DeleteValue(RegFileKey& key, std::string_view name) {
+    const auto it = LowerValue(key.values, name);
+    if (it == key.values.end() || CompareRegNames(it->name, name) != 0) return false;
+    BeforeChange();
+    MarkChanged(key);
+    DropSourceLines(key, *it, true);
+    key.values.erase(it);
+    return true;
+}
+
+std::vector<std::uint8_t> RegFile::ValueBytes(const RegFileValue& value) const {
+    std::vector<std::uint8_t> out;
+    ValueBytes(value, out);
+    return out;
+}
+
+bool RegFile::AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (value.form != RegFileValue::Form::Text || !UnescapeAscii(value.data, out)) return false;
+    out.push_back(0);
+    return true;
+}
+
+void RegFile::ValueBytes(const RegFileValue& value, std::vector<std::uint8_t>& out) const {
+    out.clear();
+    switch (value.form) {
+        case RegFileValue::Form::Bytes:
+            out.assign(value.data.begin(), value.data.end());
+            return;
+        case RegFileValue::Form::Text: {
+            std::u16string units;
+            units.reserve(value.data.size() + 1);
+            UnescapeText(value.data, units);
+            units.push_back(0);
+            out.reserve(units.size() * 2);
+            AppendUnitsAsBytes(units, out);
+            return;
+        }
+        case RegFileValue::Form::Dword: {
+            std::uint32_t number = 0;
+            ParseHexNumber(value.data, number);
+            for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+            return;
+        }
+        case RegFileValue::Form::Hex:
+            out.reserve(value.data.size() / 3 + 1);
+            DecodeHexList(value.data, &out);
+            return;
+    }
+}
+
+}  // namespace vostrel
