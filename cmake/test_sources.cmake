@@ -25,6 +25,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   system/wine_reg_hostile_test.cpp
   system/wine_reg_preserve_test.cpp
   system/wine_reg_registry_test.cpp
+  system/wine_reg_store_test.cpp
   scan/unicode_data_linux_test.cpp
   scan/unicode_wine_test.cpp
   scan/wine_provided_linux_test.cpp
