@@ -70,7 +70,7 @@ DWORD StoredDosAttributes(const std::string& hostPath) {
     return static_cast<DWORD>(value) & kStoredMask;
 }
 
-DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size) {
+DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size, bool stored) {
     struct stat st {};
     if (lstat(hostPath.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
     DWORD attributes = 0;
@@ -82,7 +82,7 @@ DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::ui
     attributes |= folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) attributes |= FILE_ATTRIBUTE_READONLY;
     if (IsDotFile(name)) attributes |= FILE_ATTRIBUTE_HIDDEN;
-    attributes |= StoredDosAttributes(hostPath);
+    if (stored) attributes |= StoredDosAttributes(hostPath);
     if (size) *size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
     return attributes;
 }
@@ -98,7 +98,7 @@ std::shared_ptr<const FolderListing> ReadFolder(const std::string& hostFolder) {
         const std::string_view name = item->d_name;
         if (name == "." || name == "..") continue;
         std::uint64_t size = 0;
-        const DWORD attributes = HostAttributes(JoinHostPath(hostFolder, name), name, &size);
+        const DWORD attributes = HostAttributes(JoinHostPath(hostFolder, name), name, &size, false);
         if (attributes == INVALID_FILE_ATTRIBUTES) continue;  // a dangling link
         listing->entries.push_back(MakeEntry(std::string(name), attributes, size));
     }

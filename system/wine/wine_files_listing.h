@@ -29,6 +29,10 @@ namespace vostrel {
 
 inline constexpr DWORD kAttributeReparsePoint = 0x400;
 
+// A listed entry's attributes leave out the hidden and system bits stored in
+// "user.DOSATTRIB": reading that for every entry of every folder listed
+// would cost a call per entry where most look-ups only ask whether a name
+// exists. Whoever hands attributes on adds them (StoredDosAttributes).
 struct HostEntry {
     std::string hostName;     // the name's bytes on the host
     std::string name;         // the long name as Windows sees it (UTF-8)
@@ -52,7 +56,9 @@ struct FolderListing {
 // The attributes of a host file or folder, `name` being its last part (it
 // decides the dot-file rule); INVALID_FILE_ATTRIBUTES when it does not
 // exist (a dangling link does not). `size` (may be null) gets the file size.
-DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size);
+// `stored`: with the bits of "user.DOSATTRIB".
+DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size,
+                     bool stored = true);
 
 // The hidden and system bits stored in "user.DOSATTRIB" ("0x6"), 0 when
 // there is nothing usable.
