@@ -7,8 +7,10 @@
 // does not read the same folder for every value that names a file in it.
 // A listing is used again only while its folder's change stamp (inode,
 // modification and change times) is what it was when it was read, and a
-// folder changed in the last two seconds is not kept (its times move in
-// coarse ticks, so a second change might not move them), so files added, removed or renamed by anyone show at once; attribute
+// folder changed just before it was read is not kept (its times move in
+// ticks, so a second change might not move them: within 50 ms on the local
+// file systems of Linux, two seconds on any other), so files added,
+// removed or renamed by anyone show at once; attribute
 // changes of existing files show after Forget/ForgetAll, which the owner
 // calls after its own writes and at the start of every scan.
 #pragma once
@@ -99,7 +101,7 @@ private:
         std::list<std::string>::iterator age;
     };
 
-    bool ChangedJustNow(const Stamp& stamp) const;
+    bool ChangedJustBefore(const Stamp& stamp, std::int64_t looked, const std::string& hostFolder);
     void Store(const std::string& hostFolder, const Stamp& stamp,
                std::shared_ptr<const FolderListing> listing);
 
@@ -107,6 +109,7 @@ private:
     std::int64_t settle_;
     std::unordered_map<std::string, Slot> slots_;
     std::list<std::string> ages_;  // most recently used first
+    std::unordered_map<dev_t, bool> fineStamps_;  // by device: times in nanoseconds
 };
 
 // Reads a folder now, without the cache.
