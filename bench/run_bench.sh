@@ -141,6 +141,15 @@ fi
 # The desktop program: from its start to the first window the X server maps.
 gui=${VOSTREL_GUI:-$bench_root/build/bench/vostrel}
 if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
+  # True when a top-level window of the program is mapped (Qt also makes
+  # unmapped helper windows of the same name).
+  shown() {
+    local id
+    for id in $(DISPLAY=$1 xwininfo -root -children 2>/dev/null | awk '/"Vostrel 2006"/ {print $1}'); do
+      DISPLAY=$1 xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && return 0
+    done
+    return 1
+  }
   first_window() {
     local display=:$((90 + RANDOM % 100)) server program start
     Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
@@ -149,7 +158,7 @@ if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xwini
     start=$(date +%s.%N)
     DISPLAY=$display "$gui" --prefix "$reg" >/dev/null 2>&1 &
     program=$!
-    until DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q '"Vostrel\|"vostrel'; do
+    until shown "$display"; do
       sleep 0.005
       kill -0 "$program" 2>/dev/null || break
     done

@@ -358,7 +358,7 @@ LONG WineDriveWalker::List(std::vector<WalkItem>* items) {
         }
         items->push_back(std::move(item));
     }
-    return ERROR_SUCCESS;
+    return items->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;  // as the search says of an empty root
 }
 
 std::string WineDriveWalker::ShortFolder() {
