@@ -8,9 +8,11 @@
 #   bench_build_cli            $cli: $VOSTREL_CLI, else vostrel-cli built
 #                              optimised into build/bench
 #   bench_base_prefix          $work/base, made once by `wineboot -i`
-#   timed CMD...               runs CMD once, output dropped; sets $elapsed,
-#                              $cpu (user + system s) and $peak (kB)
-#   measure RUNS CMD...        runs CMD RUNS times; sets $m_min, $m_med
+#   timed CMD...               runs CMD once, output dropped; sets $elapsed
+#                              and $cpu (user + system s), to the microsecond
+#   peak_of CMD...             runs CMD once; sets $peak (kB)
+#   measure RUNS CMD...        runs CMD once for its peak memory, then RUNS
+#                              times; sets $m_min, $m_med
 #                              (elapsed s), $m_cpu_min, $m_cpu_med, $m_peak
 #                              (largest, MB); with MEASURE_COLD=1 the page
 #                              cache is dropped before every run (root only)
@@ -47,11 +49,29 @@ bench_base_prefix() {
   fi
 }
 
+# Elapsed and CPU times to the microsecond from wait4 (GNU time prints 10 ms
+# steps, too coarse for cat). Starting any program costs about 4 ms of CPU
+# on the machine of the results below, cat included.
 timed() {
-  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
-  local user sys
-  read -r elapsed user sys peak <"$work/time.txt"
-  cpu=$(python3 -c "print(round($user + $sys, 3))")
+  read -r elapsed cpu < <(python3 - "$@" <<'PY'
+import os, subprocess, sys, time
+start = time.perf_counter()
+try:
+    child = subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, _, usage = os.wait4(child.pid, 0)
+    cpu = usage.ru_utime + usage.ru_stime
+except OSError:
+    cpu = 0.0
+print(round(time.perf_counter() - start, 4), round(cpu, 4))
+PY
+  )
+}
+
+# The peak memory (kB) of one run, from GNU time (a process started by
+# Python would count Python's own memory until it runs the command).
+peak_of() {
+  /usr/bin/time -f "%M" -o "$work/peak.txt" "$@" >/dev/null 2>&1 || true
+  peak=$(tail -1 "$work/peak.txt")
 }
 
 drop_caches() {
@@ -62,12 +82,15 @@ drop_caches() {
 measure() {
   local runs=$1 run times=() cpus=() peaks=()
   shift
+  # A first run, untimed, for the peak memory (and a warm cache).
+  [[ ${MEASURE_COLD:-0} == 1 ]] && drop_caches
+  peak_of "$@"
+  peaks+=("$peak")
   for ((run = 0; run < runs; run++)); do
     [[ ${MEASURE_COLD:-0} == 1 ]] && drop_caches
     timed "$@"
     times+=("$elapsed")
     cpus+=("$cpu")
-    peaks+=("$peak")
   done
   read -r m_min m_med m_cpu_min m_cpu_med m_peak < <(python3 - "${times[*]}" "${cpus[*]}" "${peaks[*]}" <<'EOF'
 import statistics, sys

@@ -54,6 +54,7 @@ for link in "$prefix"/drive_c/users/*/*; do
   [[ -L $link ]] && echo "  ${link#$prefix/} -> $(readlink "$link")"
 done
 
+peak_of "$cli" scan --prefix "$prefix" --json --quiet  # also warms the cache
 for run in 1 2 3; do
   timed "$cli" scan --prefix "$prefix" --json --quiet
   problems=$("$cli" scan --prefix "$prefix" --json --quiet 2>/dev/null |

@@ -17,8 +17,10 @@ namespace {
 
 bool IsFolder(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
-FindData ToFindData(const HostEntry& entry) {
-    return FindData{entry.attributes, entry.name, entry.shortName, entry.size};
+// The entry as a search shows it, the stored attributes read now.
+FindData ToFindData(const HostEntry& entry, const std::string& hostFolder) {
+    const DWORD stored = StoredDosAttributes(JoinHostPath(hostFolder, entry.hostName));
+    return FindData{entry.attributes | stored, entry.name, entry.shortName, entry.size};
 }
 
 // The user whose profile Wine makes: the host user running it.
@@ -146,6 +148,7 @@ WineFileSystem::Folder WineFileSystem::FindFolder(char drive, const std::vector<
     folder.hostPath = root->hostPath;
     folder.attributes = root->attributes;
     folder.parentAttributes = folder.attributes;
+    folder.parentHostPath = folder.hostPath;
     for (std::size_t i = 0; i < count; ++i) {
         const auto listing = cache_.List(folder.hostPath);
         if (listing->status != ERROR_SUCCESS) {
@@ -161,6 +164,7 @@ WineFileSystem::Folder WineFileSystem::FindFolder(char drive, const std::vector<
             folder.status = ERROR_INVALID_NAME;  // a file where a folder should be
             return folder;
         }
+        folder.parentHostPath = folder.hostPath;
         folder.hostPath = JoinHostPath(folder.hostPath, entry->hostName);
         folder.parentAttributes = folder.attributes;
         folder.attributes = entry->attributes;
@@ -193,14 +197,18 @@ WineFileSystem::Located WineFileSystem::Locate(std::string_view path) {
     located.hostFolder = folder.hostPath;
     located.hostPath = JoinHostPath(folder.hostPath, entry->hostName);
     located.entry = *entry;
+    located.entry.attributes |= StoredDosAttributes(located.hostPath);
     return located;
 }
 
 void WineFileSystem::AddDotEntries(const Folder& folder, std::u16string_view mask,
                                    std::vector<FindData>* found) {
     if (folder.driveRoot) return;  // a drive root has neither "." nor ".."
-    if (MatchesMask(u".", mask)) found->push_back(FindData{folder.attributes, ".", "", 0});
-    if (MatchesMask(u"..", mask)) found->push_back(FindData{folder.parentAttributes, "..", "", 0});
+    if (MatchesMask(u".", mask))
+        found->push_back(FindData{folder.attributes | StoredDosAttributes(folder.hostPath), ".", "", 0});
+    if (MatchesMask(u"..", mask))
+        found->push_back(
+            FindData{folder.parentAttributes | StoredDosAttributes(folder.parentHostPath), "..", "", 0});
 }
 
 // The file calls of Windows take paths of at most MAX_PATH - 1 (259)
@@ -242,14 +250,14 @@ LONG WineFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* 
     if (!parsed.lastHasWildcards) {
         const HostEntry* entry = FindEntry(*listing, wideMask);
         if (!entry) return ERROR_FILE_NOT_FOUND;
-        found->push_back(ToFindData(*entry));
+        found->push_back(ToFindData(*entry, folder.hostPath));
         return ERROR_SUCCESS;
     }
     AddDotEntries(folder, wideMask, found);
     for (const auto& entry : listing->entries) {
         const bool matches = MatchesMask(entry.wide, wideMask) ||
                              (!entry.wideShort.empty() && MatchesMask(entry.wideShort, wideMask));
-        if (matches) found->push_back(ToFindData(entry));
+        if (matches) found->push_back(ToFindData(entry, folder.hostPath));
     }
     return found->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 }
@@ -339,8 +347,8 @@ bool WineFileSystem::CopyFile(std::string_view from, std::string_view to) {
     if (const HostEntry* existing = FindEntry(*listing, Utf8ToUtf16(target.parts.back()))) {
         constexpr DWORD kRefused =
             FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-        if (existing->attributes & kRefused) return false;
         hostTarget = JoinHostPath(folder.hostPath, existing->hostName);
+        if ((existing->attributes | StoredDosAttributes(hostTarget)) & kRefused) return false;
         if (SameHostFile(source.hostPath, hostTarget)) return false;
     }
     const bool copied = CopyHostFile(source.hostPath, folder.hostPath, hostTarget);

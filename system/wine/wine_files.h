@@ -64,6 +64,7 @@ private:
         std::string hostPath;
         DWORD attributes = 0;        // its own, as "." shows them
         DWORD parentAttributes = 0;  // its parent's, as ".." shows them
+        std::string parentHostPath;
         bool driveRoot = true;
     };
     // One existing entry named by a path.

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 
 #include <algorithm>
@@ -46,6 +47,18 @@ std::u16string UpperName(std::u16string_view name) {
     return upper;
 }
 
+// File systems whose times have nanoseconds, taken from the kernel's clock:
+// ext2/3/4, XFS, Btrfs, tmpfs, F2FS, overlayfs.
+bool FineStamps(unsigned long type) {
+    switch (type) {
+        case 0xEF53ul: case 0x58465342ul: case 0x9123683Eul: case 0x01021994ul: case 0xF2F52010ul:
+        case 0x794C7630ul:
+            return true;
+        default:
+            return false;
+    }
+}
+
 LONG StatusOfErrno(int error) {
     return error == EACCES || error == EPERM ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
 }
@@ -70,7 +83,7 @@ DWORD StoredDosAttributes(const std::string& hostPath) {
     return static_cast<DWORD>(value) & kStoredMask;
 }
 
-DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size) {
+DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size, bool stored) {
     struct stat st {};
     if (lstat(hostPath.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
     DWORD attributes = 0;
@@ -82,7 +95,7 @@ DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::ui
     attributes |= folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) attributes |= FILE_ATTRIBUTE_READONLY;
     if (IsDotFile(name)) attributes |= FILE_ATTRIBUTE_HIDDEN;
-    attributes |= StoredDosAttributes(hostPath);
+    if (stored) attributes |= StoredDosAttributes(hostPath);
     if (size) *size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
     return attributes;
 }
@@ -98,7 +111,7 @@ std::shared_ptr<const FolderListing> ReadFolder(const std::string& hostFolder) {
         const std::string_view name = item->d_name;
         if (name == "." || name == "..") continue;
         std::uint64_t size = 0;
-        const DWORD attributes = HostAttributes(JoinHostPath(hostFolder, name), name, &size);
+        const DWORD attributes = HostAttributes(JoinHostPath(hostFolder, name), name, &size, false);
         if (attributes == INVALID_FILE_ATTRIBUTES) continue;  // a dangling link
         listing->entries.push_back(MakeEntry(std::string(name), attributes, size));
     }
@@ -130,6 +143,10 @@ const HostEntry* FindEntry(const FolderListing& listing, std::u16string_view nam
 }
 
 std::shared_ptr<const FolderListing> FolderCache::List(const std::string& hostFolder) {
+    // The moment before the folder is looked at: any change made after it
+    // gets a later time than a stamp older than it by a clock tick.
+    timespec looked {};
+    clock_gettime(CLOCK_REALTIME, &looked);
     struct stat st {};
     if (stat(hostFolder.c_str(), &st) != 0) {
         Forget(hostFolder);
@@ -144,7 +161,7 @@ std::shared_ptr<const FolderListing> FolderCache::List(const std::string& hostFo
         return it->second.listing;
     }
     auto listing = ReadFolder(hostFolder);
-    if (ChangedJustNow(stamp)) {
+    if (ChangedJustBefore(stamp, Nanoseconds(looked), hostFolder)) {
         Forget(hostFolder);  // a change in the same clock tick would not move the stamp
         return listing;
     }
@@ -152,12 +169,23 @@ std::shared_ptr<const FolderListing> FolderCache::List(const std::string& hostFo
     return listing;
 }
 
-// Folder times move in coarse ticks: a folder changed a moment ago may
-// change again without its stamp moving.
-bool FolderCache::ChangedJustNow(const Stamp& stamp) const {
-    timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return Nanoseconds(now) - std::max(stamp.modified, stamp.changed) < settle_;
+// Folder times move in ticks: a folder changed within a tick of the moment
+// it was looked at may change again without its stamp moving. The local
+// file systems of Linux stamp in nanoseconds from a clock that moves every
+// few milliseconds; any other (FAT keeps two seconds, a network share the
+// server's clock) gets the full settling time.
+bool FolderCache::ChangedJustBefore(const Stamp& stamp, std::int64_t looked, const std::string& hostFolder) {
+    const std::int64_t age = looked - std::max(stamp.modified, stamp.changed);
+    if (age >= settle_) return false;
+    constexpr std::int64_t kFineTick = 50'000'000;
+    if (age < kFineTick) return true;
+    auto known = fineStamps_.find(stamp.device);
+    if (known == fineStamps_.end()) {
+        struct statfs fs {};
+        const bool fine = statfs(hostFolder.c_str(), &fs) == 0 && FineStamps(static_cast<unsigned long>(fs.f_type));
+        known = fineStamps_.emplace(stamp.device, fine).first;
+    }
+    return !known->second;
 }
 
 void FolderCache::Store(const std::string& hostFolder, const Stamp& stamp,

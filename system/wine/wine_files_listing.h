@@ -7,8 +7,10 @@
 // does not read the same folder for every value that names a file in it.
 // A listing is used again only while its folder's change stamp (inode,
 // modification and change times) is what it was when it was read, and a
-// folder changed in the last two seconds is not kept (its times move in
-// coarse ticks, so a second change might not move them), so files added, removed or renamed by anyone show at once; attribute
+// folder changed just before it was read is not kept (its times move in
+// ticks, so a second change might not move them: within 50 ms on the local
+// file systems of Linux, two seconds on any other), so files added,
+// removed or renamed by anyone show at once; attribute
 // changes of existing files show after Forget/ForgetAll, which the owner
 // calls after its own writes and at the start of every scan.
 #pragma once
@@ -29,6 +31,10 @@ namespace vostrel {
 
 inline constexpr DWORD kAttributeReparsePoint = 0x400;
 
+// A listed entry's attributes leave out the hidden and system bits stored in
+// "user.DOSATTRIB": reading that for every entry of every folder listed
+// would cost a call per entry where most look-ups only ask whether a name
+// exists. Whoever hands attributes on adds them (StoredDosAttributes).
 struct HostEntry {
     std::string hostName;     // the name's bytes on the host
     std::string name;         // the long name as Windows sees it (UTF-8)
@@ -52,7 +58,9 @@ struct FolderListing {
 // The attributes of a host file or folder, `name` being its last part (it
 // decides the dot-file rule); INVALID_FILE_ATTRIBUTES when it does not
 // exist (a dangling link does not). `size` (may be null) gets the file size.
-DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size);
+// `stored`: with the bits of "user.DOSATTRIB".
+DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size,
+                     bool stored = true);
 
 // The hidden and system bits stored in "user.DOSATTRIB" ("0x6"), 0 when
 // there is nothing usable.
@@ -93,7 +101,7 @@ private:
         std::list<std::string>::iterator age;
     };
 
-    bool ChangedJustNow(const Stamp& stamp) const;
+    bool ChangedJustBefore(const Stamp& stamp, std::int64_t looked, const std::string& hostFolder);
     void Store(const std::string& hostFolder, const Stamp& stamp,
                std::shared_ptr<const FolderListing> listing);
 
@@ -101,6 +109,7 @@ private:
     std::int64_t settle_;
     std::unordered_map<std::string, Slot> slots_;
     std::list<std::string> ages_;  // most recently used first
+    std::unordered_map<dev_t, bool> fineStamps_;  // by device: times in nanoseconds
 };
 
 // Reads a folder now, without the cache.

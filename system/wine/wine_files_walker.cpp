@@ -204,6 +204,10 @@ bool WineDriveWalker::Enter(const std::string& folder, std::size_t item) {
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         if (fd >= 0) ::close(fd);
+        // Swapped for something else since it was listed: judged again by
+        // its path before the single calls take it.
+        if (checkOnEnter && files_.ClassifyWalkEntry(driveRoot_, folder, FILE_ATTRIBUTE_DIRECTORY) != WalkEntry::Folder)
+            return false;
         return EnterSearched(folder);
     }
     const auto device = static_cast<std::uint64_t>(st.st_dev);
@@ -358,7 +362,7 @@ LONG WineDriveWalker::List(std::vector<WalkItem>* items) {
         }
         items->push_back(std::move(item));
     }
-    return ERROR_SUCCESS;
+    return items->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;  // as the search says of an empty root
 }
 
 std::string WineDriveWalker::ShortFolder() {
