@@ -15,6 +15,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   support/wine_prefix_fixture.cpp
   system/registry_ops_test.cpp
   system/settings_test.cpp
+  system/folder_cache_settle_linux_test.cpp
   system/wine_case_test.cpp
   system/wine_files_backend_test.cpp
   system/wine_files_live_test.cpp
