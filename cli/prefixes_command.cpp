@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/cli_window.h"
+#include "cli/cli_progress.h"
 #include "prefixes/prefix_finder.h"
 
 namespace vostrel::cli {

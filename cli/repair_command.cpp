@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_settings.h"
-#include "cli/cli_window.h"
+#include "cli/cli_progress.h"
 #include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "results/backup_file.h"
@@ -22,26 +22,25 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-std::string RegistryItem(const ListControl& errors, std::size_t i) {
-    return errors.SubItem(i, 5) + "\\" + errors.SubItem(i, 4) + " value " + errors.SubItem(i, 1);
+std::string RegistryItem(const RegistryProblem& problem) {
+    return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
 }
 
-void PrintFound(MainForm& form) {
-    const auto& errors = form.lvwErrors;
-    for (std::size_t i = 1; i <= errors.Count(); ++i)
-        std::cout << "  " << errors.SubItem(i, 3) << ": " << RegistryItem(errors, i) << " -> "
-                  << errors.SubItem(i, 2) << "\n";
-    for (const auto& row : form.lvwShortcut.rows()) std::cout << "  Windows Shortcut: " << row.text << "\n";
+void PrintFound(ScanSession& session) {
+    for (const auto& problem : session.registryProblems)
+        std::cout << "  " << problem.scanner << ": " << RegistryItem(problem) << " -> " << problem.testedPath
+                  << "\n";
+    for (const auto& problem : session.shortcutProblems)
+        std::cout << "  " << kShortcutSection << ": " << problem.path << "\n";
 }
 
-nlohmann::json FoundJson(MainForm& form) {
+nlohmann::json FoundJson(ScanSession& session) {
     auto found = nlohmann::json::array();
-    const auto& errors = form.lvwErrors;
-    for (std::size_t i = 1; i <= errors.Count(); ++i)
-        found.push_back({{"section", errors.SubItem(i, 3)}, {"item", RegistryItem(errors, i)},
-                         {"missing", errors.SubItem(i, 2)}});
-    for (const auto& row : form.lvwShortcut.rows())
-        found.push_back({{"section", "Windows Shortcut"}, {"item", row.text}, {"missing", ""}});
+    for (const auto& problem : session.registryProblems)
+        found.push_back({{"section", problem.scanner}, {"item", RegistryItem(problem)},
+                         {"missing", problem.testedPath}});
+    for (const auto& problem : session.shortcutProblems)
+        found.push_back({{"section", kShortcutSection}, {"item", problem.path}, {"missing", ""}});
     return found;
 }
 
@@ -70,21 +69,21 @@ const char* EventWord(RepairEvent::What what) {
 }
 
 // Scans with the chosen rows; false (with a message) on a bad --sections.
-bool Scan(MainForm& form, CommandSettings& settings, const std::string& sections) {
-    LoadlvwRegistryvaluesScanValues(form);
+bool Scan(ScanSession& session, CommandSettings& settings, const std::string& sections) {
+    LoadCatalogue(session);
     if (!sections.empty()) {
         std::vector<std::string> catalogue;
-        for (const auto& row : form.lvwRegistryvaluesScan.rows()) catalogue.push_back(row.text);
+        for (const auto& row : session.catalogue.rows()) catalogue.push_back(row.text);
         std::string error;
         const auto chosen = ChooseCatalogueRows(catalogue, sections, error);
         if (!chosen) {
             std::cerr << "vostrel-cli: " << error << "\n";
             return false;
         }
-        for (const auto& row : form.lvwRegistryvaluesScan.rows()) settings.Override(row.text, chosen->at(UpperAscii(row.text)));
-        LoadlvwRegistryvaluesScanValues(form);
+        for (const auto& row : session.catalogue.rows()) settings.Override(row.text, chosen->at(UpperAscii(row.text)));
+        LoadCatalogue(session);
     }
-    ImgScanNowMouseMove_Click(form);
+    RunScan(session);
     return true;
 }
 
@@ -106,24 +105,24 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
     std::unique_ptr<WineProvides> wine;
     if (!OpenCommandWine(options.wine, *stored, wine)) return kUsageError;
-    CliWindow window(!options.json && ErrorOutputIsTerminal());
-    MainForm form(*machine.registry, *machine.files, settings, window);
-    form.wine = wine.get();
-    window.Attach(form);
-    if (!Scan(form, settings, options.sections)) return kUsageError;
-    window.EndProgress();
-    if (form.state.bCancelScanning) {
+    CliProgress progress(!options.json && ErrorOutputIsTerminal());
+    ScanSession session(*machine.registry, *machine.files, settings, progress);
+    session.wine = wine.get();
+    progress.Attach(session);
+    if (!Scan(session, settings, options.sections)) return kUsageError;
+    progress.EndProgress();
+    if (session.cancelRequested) {
         std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
         return 1;
     }
-    const std::size_t count = form.lvwErrors.Count() + form.lvwShortcut.Count();
+    const std::size_t count = session.ProblemCount();
     nlohmann::json out;
     if (options.json) {
-        out["found"] = FoundJson(form);
+        out["found"] = FoundJson(session);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
         std::cout << (count == 0 ? "No problems found.\n" : "Problems found: " + std::to_string(count) + "\n");
-        PrintFound(form);
+        PrintFound(session);
     }
     const bool backups = BackupsEnabled(settings);
     if (count > 0 && !backups && !options.json)
@@ -141,7 +140,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         }
         std::cout << EventWord(e.what) << ": " << e.item << (e.why.empty() ? "" : " (" + e.why + ")") << "\n";
     };
-    const RepairOutcome outcome = ImgRepairMouseMove_Click(form, repair);
+    const RepairOutcome outcome = RepairAll(session, repair);
     if (options.json) {
         out["events"] = std::move(events);
         out["backupFile"] = outcome.backupFilePath;

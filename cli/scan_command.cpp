@@ -5,7 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "cli/cli_window.h"
+#include "cli/cli_progress.h"
 #include "cli/cli_wine.h"
 #ifdef VOSTREL_WINE_PREFIXES
 #include "cli/prefixes_command.h"
@@ -72,11 +72,11 @@ std::vector<std::string> SplitSections(const std::string& list) {
 
 // The row texts of the machine's catalogue, in catalogue order.
 std::vector<std::string> CatalogueTexts(Machine& machine, SettingsStore& settings) {
-    StateWindow window;
-    MainForm form(*machine.registry, *machine.files, settings, window);
-    LoadlvwRegistryvaluesScanValues(form);
+    SilentObserver observer;
+    ScanSession session(*machine.registry, *machine.files, settings, observer);
+    LoadCatalogue(session);
     std::vector<std::string> texts;
-    for (const auto& row : form.lvwRegistryvaluesScan.rows()) texts.push_back(row.text);
+    for (const auto& row : session.catalogue.rows()) texts.push_back(row.text);
     return texts;
 }
 
@@ -96,57 +96,48 @@ bool ChooseSections(const std::vector<std::string>& catalogue, const std::string
     return true;
 }
 
-nlohmann::json ListJson(const ListControl& list, std::size_t columns) {
-    auto rows = nlohmann::json::array();
-    for (std::size_t i = 1; i <= list.Count(); ++i) {
-        auto row = nlohmann::json::array({list.Text(i)});
-        for (std::size_t k = 1; k < columns; ++k) row.push_back(list.SubItem(i, k));
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-void PrintJson(MainForm& form) {
+void PrintJson(ScanSession& session) {
     nlohmann::json out;
-    out["lvwErrors"] = ListJson(form.lvwErrors, 7);
-    out["lvwShortcut"] = ListJson(form.lvwShortcut, 2);
+    auto registry = nlohmann::json::array();
+    for (const auto& p : session.registryProblems)
+        registry.push_back({RootHandleText(p.root), p.valueName, p.testedPath, p.scanner, p.keyPath, p.rootName,
+                            p.systemFolder ? "Yes" : ""});
+    out["lvwErrors"] = std::move(registry);
+    auto shortcuts = nlohmann::json::array();
+    for (const auto& p : session.shortcutProblems) shortcuts.push_back({p.path, kShortcutSection});
+    out["lvwShortcut"] = std::move(shortcuts);
     auto summaries = nlohmann::json::array();
-    for (const auto& row : form.lvwRegistryProblems.rows()) summaries.push_back(row.text);
+    for (const auto& row : session.summary) summaries.push_back(row.text);
     out["lvwRegistryProblems"] = std::move(summaries);
     // What the walk could not read; only there when something was.
-    if (!form.state.unreadable.folders.empty()) out["unreadableFolders"] = form.state.unreadable.folders;
-    if (!form.state.unreadable.shortcuts.empty()) out["unreadableShortcuts"] = form.state.unreadable.shortcuts;
+    if (!session.unreadable.folders.empty()) out["unreadableFolders"] = session.unreadable.folders;
+    if (!session.unreadable.shortcuts.empty()) out["unreadableShortcuts"] = session.unreadable.shortcuts;
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
 // The listing a reader sees: every summary row as the results view shows
 // it, followed by the detail rows a click on it shows.
-void PrintListing(MainForm& form, const std::string& machine, bool cancelled) {
+void PrintListing(ScanSession& session, const std::string& machine, bool cancelled) {
     std::cout << "Vostrel 2006 scan of " << machine << (cancelled ? " (cancelled)" : "") << "\n";
-    std::cout << "Started " << form.state.strScanStartTime << ", finished " << form.state.strScanEndTime
+    std::cout << "Started " << session.startedAt << ", finished " << session.finishedAt
               << "\n\n";
-    auto& summaries = form.lvwRegistryProblems;
-    for (std::size_t i = 1; i <= summaries.Count(); ++i) {
-        summaries.SetSelected(i, true);
-        lvwRegistryProblems_ItemClick(form, i);
-        summaries.SetSelected(i, false);
-        std::cout << summaries.Text(i) << "\n";
-        for (const auto& detail : form.lvwRegistryErrorsDetail.rows()) std::cout << "  " << detail.text << "\n";
+    for (const auto& row : session.summary) {
+        std::cout << row.text << "\n";
+        for (const auto& detail : DetailLines(session, row.text)) std::cout << "  " << detail << "\n";
         std::cout << "\n";
     }
-    form.lvwRegistryErrorsDetail.Clear();
-    const auto total = form.lvwErrors.Count() + form.lvwShortcut.Count();
+    const auto total = session.ProblemCount();
     if (total == 0)
         std::cout << "No problems found.\n";
     else
         std::cout << "Total numbers of problems detected : " << total << "\n";
-    for (const auto& folder : form.state.unreadable.folders)
+    for (const auto& folder : session.unreadable.folders)
         std::cout << "Could not read the folder " << folder << "\n";
-    for (const auto& file : form.state.unreadable.shortcuts)
+    for (const auto& file : session.unreadable.shortcuts)
         std::cout << "Could not read the shortcut " << file << "\n";
 }
 
-int RunScan(const ScanOptions& options) {
+int RunScanCommand(const ScanOptions& options) {
     MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!opened.machine) {
         std::cerr << "vostrel-cli: " << opened.error << "\n";
@@ -165,22 +156,22 @@ int RunScan(const ScanOptions& options) {
     std::unique_ptr<WineProvides> wine;
     if (!OpenCommandWine(options.wine, *stored, wine)) return kUsageError;
     ChosenSections settings(*stored, std::move(chosen));
-    CliWindow window(!options.quiet && ErrorOutputIsTerminal());
-    MainForm form(*machine.registry, *machine.files, settings, window);
-    form.wine = wine.get();
-    window.Attach(form);
-    LoadlvwRegistryvaluesScanValues(form);
-    ImgScanNowMouseMove_Click(form);
-    window.EndProgress();
+    CliProgress progress(!options.quiet && ErrorOutputIsTerminal());
+    ScanSession session(*machine.registry, *machine.files, settings, progress);
+    session.wine = wine.get();
+    progress.Attach(session);
+    LoadCatalogue(session);
+    RunScan(session);
+    progress.EndProgress();
     int status = 0;
-    if (!options.report.empty() && !WriteScanReport(form, options.report)) {
+    if (!options.report.empty() && !WriteScanReport(session, options.report)) {
         std::cerr << "vostrel-cli: cannot write the report to " << options.report << "\n";
         status = 1;
     }
     if (options.json)
-        PrintJson(form);
+        PrintJson(session);
     else
-        PrintListing(form, machine.description, form.state.bCancelScanning);
+        PrintListing(session, machine.description, session.cancelRequested);
     return status;
 }
 
@@ -204,17 +195,17 @@ void AddScanCommand(CLI::App& app, int& status) {
         ->excludes(scan->get_option("--report"));
     scan->callback([options, &status] {
         if (!options->all) {
-            status = RunScan(*options);
+            status = RunScanCommand(*options);
             return;
         }
         status = ScanEveryPrefix(options->json, [options](const std::string& path) {
             ScanOptions one = *options;
             one.prefix = path;
-            return RunScan(one);
+            return RunScanCommand(one);
         });
     });
 #else
-    scan->callback([options, &status] { status = RunScan(*options); });
+    scan->callback([options, &status] { status = RunScanCommand(*options); });
 #endif
 }
 

@@ -1,8 +1,8 @@
-// The scan driver: what runs between a click on Scan Now and the results.
+// The scan driver: what runs between a request to scan and the results.
 // It goes through the catalogue row by row, runs the walks of every checked
-// section or the drive walk of every checked drive, keeps the progress bar,
-// the status lines and the problem counter up to date, adds a summary row
-// per section, writes the scan report and handles Cancel.
+// section or the drive walk of every checked drive, tells the observer where
+// it is, adds a summary row per section, writes the scan report and handles
+// a cancel.
 #pragma once
 
 #include <array>
@@ -11,13 +11,10 @@
 #include <string_view>
 
 #include "scan/catalogue.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "system/winapi.h"
 
 namespace vostrel {
-
-// The full width of the progress bar's filling, in twips.
-inline constexpr int kProgressFullWidth = 4275;
 
 enum class Walk {
     ClassIdList,     // ListClassIdKeys: subkey names only
@@ -34,31 +31,32 @@ struct WalkStep {
 };
 
 struct DriverSection {
-    std::string_view status;      // caption of lblStatus while the section runs
+    std::string_view status;      // what the program shows while the section runs
     std::array<WalkStep, 2> walks;
     int walkCount;
-    std::string_view sectionKey;  // empty: no check is passed
+    std::string_view sectionKey;  // empty: no value is checked
     bool counted;                 // a summary row follows the walks
 };
 
 // The sections of catalogue rows 1 to 11, in catalogue order.
 extern const std::array<DriverSection, 11> kDriverSections;
 
-// Scan Now: the scanning view, the scan, then the results view when the
-// scan found something and was not cancelled. Ignored while a scan runs.
-void ImgScanNowMouseMove_Click(MainForm& form);
+// A whole scan: the problem lists are emptied, every checked catalogue row
+// is scanned, the summary rows and the report are made. The observer hears
+// ScanStarted first and ScanFinished last. Ignored while a scan runs.
+void RunScan(ScanSession& session);
 
-void StartScan(MainForm& form);
-void ScanRegistry(MainForm& form);
-void CountSectionProblems(MainForm& form, std::string_view sectionKey);
+// The rows of the catalogue, in order, until a cancel.
+void ScanCatalogue(ScanSession& session);
+void CountSectionProblems(ScanSession& session, std::string_view sectionKey);
 
-// Cancel on the scanning view: at once when nothing was found yet,
-// otherwise after the user confirms.
-void ImgScanCancelMouseMove_Click(MainForm& form);
+// A request to cancel the running scan: granted at once when nothing was
+// found yet, otherwise when the user confirms.
+void CancelScan(ScanSession& session);
 
-// The per-row step of the progress bar for n catalogue rows: 4275 / n
-// rounded to the nearest integer, a tie going to the even one.
-std::int32_t ProgressStep(std::size_t rows);
+// The per-row step of a progress bar `fullWidth` wide for n catalogue rows:
+// fullWidth / n rounded to the nearest integer, a tie going to the even one.
+std::int32_t ProgressStep(std::size_t rows, std::int32_t fullWidth);
 
 // The time of day as the program shows it: "HH:MM:SS", 24-hour clock.
 std::string TimeOfDayText();

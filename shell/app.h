@@ -1,6 +1,6 @@
 // What the desktop program is made of once it runs: the settings store, the
-// machine, the desktop's services, the core's data of the main window with
-// its window port, and the notification-area icon.
+// machine, the desktop's services, the main window's controls and the view
+// that follows the scan, the scan session, and the notification-area icon.
 #pragma once
 
 #include <QPointer>
@@ -8,9 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shell/platform.h"
 #include "shell/qt_window.h"
+#include "shell/scan_view.h"
 #include "shell/tray.h"
 #include "system/machine.h"
 #include "system/settings.h"
@@ -32,7 +33,8 @@ struct AppContext {
     std::unique_ptr<Machine> machine;
     Platform platform;
     QtWindow window;
-    MainForm form;
+    ScanView view;
+    ScanSession session;
     ClsTray objTray;
     // The program itself, for the autostart entry.
     QString programPath;

@@ -61,13 +61,13 @@ FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(p
         connect(p, &ImagePair::normalHovered, this, &FrmBackUpRestore::Picture1_MouseMove);
     connect(picture1_, &SkinImage::mouseMoved, this, &FrmBackUpRestore::Picture1_MouseMove);
     connect(restore_, &ImagePair::clicked, this,
-            [this] { engine::RestoreCheckedBackups(app_.form, lvwBackUp); });
+            [this] { engine::RestoreCheckedBackups(app_.session, lvwBackUp); });
     connect(delete_, &ImagePair::clicked, this,
-            [this] { engine::DeleteCheckedBackups(app_.form, lvwBackUp); });
+            [this] { engine::DeleteCheckedBackups(app_.session, lvwBackUp); });
     connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
     Picture1_MouseMove();
-    engine::FillBackupList(app_.form, lvwBackUp);
+    engine::FillBackupList(app_.session, lvwBackUp);
     if (parent) move(parent->geometry().center() - rect().center());
 }
 

@@ -17,6 +17,7 @@
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
+#include "system/settings_keys.h"
 
 namespace vostrel::shell {
 
@@ -148,22 +149,24 @@ void FrmMain::BuildStartView() {
     auto* label2 = new SkinLabel("Label2", "My Computer", frameScanSettings_);
     label2->setGeometry(TwipsRect(1020, 150, 2400, 300));
     label2->SetBold(true);
-    auto* model = new ListModel(app_.form.lvwRegistryvaluesScan, true, this);
+    auto* model = new ListModel(app_.session.catalogue, true, this);
     model->SetIcons(SectionIcons());
-    // The note asks the form, not the window: the model may be asked while
-    // the window is being torn down.
-    model->SetRowNote([&form = app_.form](std::size_t row) { return engine::CatalogueRowNote(form, row); });
+    // The note asks the session, not the window: the model may be asked
+    // while the window is being torn down.
+    model->SetRowNote([&session = app_.session](std::size_t row) { return engine::CatalogueRowNote(session, row); });
     lvwRegistryvaluesScan_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
     lvwRegistryvaluesScan_->setGeometry(TwipsRect(120, 600, 4320, 4380));
-    connect(chkSelectlistviewItems_, &QCheckBox::clicked, this,
-            [this] { engine::chkSelectlistviewItems_Click(app_.form); });
+    connect(chkSelectlistviewItems_, &QCheckBox::clicked, this, [this] {
+        app_.session.selectAll = static_cast<SelectAll>(app_.window.Value(Control::chkSelectlistviewItems));
+        engine::ApplySelectAll(app_.session);
+    });
     connect(label2, &SkinLabel::clicked, this, &FrmMain::ToggleSelectAll);
     connect(image1, &SkinImage::clicked, this, &FrmMain::ToggleSelectAll);
     connect(model, &ListModel::itemChecked, this,
-            [this](std::size_t row) { engine::lvwRegistryvaluesScan_ItemCheck(app_.form, row); });
+            [this](std::size_t row) { CatalogueChanged(row, false); });
     connect(lvwRegistryvaluesScan_, &QTreeView::clicked, this, [this, model](const QModelIndex& i) {
         if (model->TakeCheckToggled() || !i.isValid()) return;
-        engine::lvwRegistryvaluesScan_ItemClick(app_.form, static_cast<std::size_t>(i.row()) + 1);
+        CatalogueChanged(static_cast<std::size_t>(i.row()) + 1, true);
     });
 
     const int left = 5040;
@@ -275,10 +278,12 @@ void FrmMain::BuildScanningView() {
     for (QLabel* label : {keyLabel, fileLabel}) label->setTextFormat(Qt::PlainText);
     auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
                            TwipsRect(7140, 4380, 1740, 480), "Cancel");
-    connect(cancel, &ImagePair::clicked, this,
-            [this] { engine::ImgScanCancelMouseMove_Click(app_.form); });
+    connect(cancel, &ImagePair::clicked, this, [this] {
+        engine::CancelScan(app_.session);
+        if (app_.session.cancelRequested) app_.view.ShowCancelled();
+    });
     connect(picScanning_, &SkinImage::mouseMoved, cancel, &ImagePair::Reset);
-    // The scanning frame's command button: its state tells the walks about a
+    // The scanning frame's command button, never shown: it goes inert with a
     // cancel; the picture button above is the one the user clicks.
     auto* cmd = new QPushButton("&Cancel", frame);
     cmd->setObjectName("cmdCancelOrStop");
@@ -295,10 +300,10 @@ void FrmMain::BuildResultsView() {
     frame->setGeometry(picResults_->rect());
     auto* panel = new SkinImage("PicResultsPanel", {"skin/panel.svg"}, frame);
     panel->setGeometry(frame->rect());
-    auto* summaryModel = new ListModel(app_.form.lvwRegistryProblems, false, this);
+    auto* summaryModel = new ListModel(app_.view.summaryRows, false, this);
     lvwRegistryProblems_ = new ListView("lvwRegistryProblems", summaryModel, frame);
     lvwRegistryProblems_->setGeometry(TwipsRect(120, 120, 4380, 4140));
-    auto* detailModel = new ListModel(app_.form.lvwRegistryErrorsDetail, false, this);
+    auto* detailModel = new ListModel(app_.view.detailRows, false, this);
     lvwRegistryErrorsDetail_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
     lvwRegistryErrorsDetail_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
     // Long paths scroll sideways instead of being cut short.
@@ -310,13 +315,13 @@ void FrmMain::BuildResultsView() {
     connect(lvwRegistryProblems_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         if (!index.isValid()) return;
         const auto row = static_cast<std::size_t>(index.row()) + 1;
-        ListControl& list = app_.form.lvwRegistryProblems;
+        ListControl& list = app_.view.summaryRows;
         for (std::size_t i = 1; i <= list.Count(); ++i) list.SetSelected(i, i == row);
-        engine::lvwRegistryProblems_ItemClick(app_.form, row);
+        app_.view.ShowDetails(row);
     });
     for (ListView* view : {lvwRegistryProblems_, lvwRegistryErrorsDetail_}) {
         connect(view->header(), &QHeaderView::sectionClicked, this, [this, view](int section) {
-            engine::ColumnClick(app_.form, view->listModel()->list(), section + 1);
+            FlipSort(view->listModel()->list(), section + 1);
             view->ShowSortIndicator();
         });
     }
@@ -337,9 +342,7 @@ void FrmMain::BuildResultsView() {
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, back, &ImagePair::Reset);
     }
     connect(repair, &ImagePair::clicked, this, &FrmMain::ImgRepairMouseMove_Click);
-    connect(back, &ImagePair::clicked, this, [this] {
-        engine::ImgReturnMouseMove_Click(app_.form);
-    });
+    connect(back, &ImagePair::clicked, this, [this] { app_.view.ReturnToStart(); });
     picResults_->hide();
 }
 
@@ -416,11 +419,12 @@ void FrmMain::FormLoad() {
     picResults_->hide();
     tmrRefreshlvwContents_->stop();
     setWindowTitle("Vostrel 2006");
-    const std::string stored = app_.settings->Get("chkSelectlistviewItems", "1");
-    const int value = stored == "2" ? 2 : stored == "1" ? 1 : 0;
-    if (value != app_.window.Value(Control::chkSelectlistviewItems)) {
-        app_.window.SetValue(Control::chkSelectlistviewItems, value);
-        engine::chkSelectlistviewItems_Click(app_.form);
+    const std::string stored = app_.settings->Get(kSelectAllKey, "1");
+    const SelectAll value = stored == "2" ? SelectAll::Mixed : stored == "1" ? SelectAll::All : SelectAll::None;
+    if (value != app_.session.selectAll) {
+        app_.session.selectAll = value;
+        ShowSelectAll();
+        engine::ApplySelectAll(app_.session);
     }
     LoadlvwRegistryvaluesScanValues();
 }
@@ -428,7 +432,7 @@ void FrmMain::FormLoad() {
 bool FrmMain::ScanIdle() const { return control("ImgScanNowNormal")->isEnabled(); }
 
 void FrmMain::LoadlvwRegistryvaluesScanValues() {
-    engine::LoadlvwRegistryvaluesScanValues(app_.form);
+    engine::LoadCatalogue(app_.session);
     Picture1_MouseMove();
 }
 
@@ -475,15 +479,21 @@ void FrmMain::changeEvent(QEvent* event) {
 
 void FrmMain::ImgScanNowMouseMove_Click() {
     if (!ScanIdle()) return;
-    engine::ImgScanNowMouseMove_Click(app_.form);
+    engine::RunScan(app_.session);
 }
 
 void FrmMain::ImgRepairMouseMove_Click() {
-    const auto refusal = engine::ImgRepairMouseMove_Click(app_.form, [this] {
+    const auto refusal = engine::RepairAll(app_.session, [this] {
         RefreshThePicControls();
         LoadlvwRegistryvaluesScanValues();
     });
-    if (refusal) ShowNotice("Nothing was repaired: " + *refusal);
+    if (refusal) {
+        ShowNotice("Nothing was repaired: " + *refusal);
+        return;
+    }
+    app_.view.ReturnToStart();
+    app_.window.SetVisible(Control::PicResults, false);
+    app_.window.SetVisible(Control::PicScanning, false);
 }
 
 void FrmMain::ImgSettingsMouseMove_Click() {
@@ -519,9 +529,24 @@ void FrmMain::tmrSettings_Timer() {
 }
 
 void FrmMain::ToggleSelectAll() {
-    const int value = app_.window.Value(Control::chkSelectlistviewItems);
-    app_.window.SetValue(Control::chkSelectlistviewItems, value == 1 ? 0 : 1);
-    engine::chkSelectlistviewItems_Click(app_.form);
+    app_.session.selectAll = app_.session.selectAll == SelectAll::All ? SelectAll::None : SelectAll::All;
+    ShowSelectAll();
+    engine::ApplySelectAll(app_.session);
+}
+
+void FrmMain::ShowSelectAll() {
+    app_.window.SetValue(Control::chkSelectlistviewItems, static_cast<int>(app_.session.selectAll));
+}
+
+void FrmMain::CatalogueChanged(std::size_t row, bool clicked) {
+    // The window takes no input while the rows' states are stored.
+    setEnabled(false);
+    if (clicked)
+        engine::CatalogueRowClicked(app_.session, row);
+    else
+        engine::CatalogueRowChecked(app_.session, row);
+    ShowSelectAll();
+    setEnabled(true);
 }
 
 void FrmMain::OpenPage(const QString& url) {
@@ -529,7 +554,7 @@ void FrmMain::OpenPage(const QString& url) {
 }
 
 void FrmMain::ShowLog() {
-    const QString report = QString::fromStdString(engine::ScanReportPath(app_.form));
+    const QString report = QString::fromStdString(engine::ScanReportPath(app_.session));
     if (QFileInfo::exists(report)) OpenPage(report);
 }
 
@@ -547,7 +572,7 @@ void FrmMain::HideToTray() {
 void FrmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     const bool noticeOff =
-        QString::fromStdString(app_.settings->Get("chkDoNotShowInFuture", "0")).trimmed().toInt() != 0;
+        QString::fromStdString(app_.settings->Get(kNoCloseNoticeKey, "0")).trimmed().toInt() != 0;
     if (!noticeOff && ClsTray::Available()) {
         if (windowState() & Qt::WindowMinimized) setWindowState(Qt::WindowNoState);
         Picture1_GotFocus();

@@ -79,6 +79,10 @@ private:
     void imgRestoreMouseMove_Click();
     void tmrSettings_Timer();
     void ToggleSelectAll();
+    // Shows the session's select-all state on the box.
+    void ShowSelectAll();
+    // A catalogue row's box was toggled (or the row clicked).
+    void CatalogueChanged(std::size_t row, bool clicked);
     void OpenPage(const QString& url);
     void ShowLog();
     ImagePair* AddPair(const QString& normal, const QString& hover, QWidget* parent,

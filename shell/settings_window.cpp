@@ -65,7 +65,7 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
 
     // The drives that are the host's, not the machine's: said here as well
     // as in the catalogue, since their rows start unchecked.
-    if (const std::string note = engine::HostDrivesNote(app_.form); !note.empty()) {
+    if (const std::string note = engine::HostDrivesNote(app_.session); !note.empty()) {
         auto* hostDrives = new SkinLabel("lblHostDrives", QString::fromStdString(note), this);
         hostDrives->setGeometry(TwipsRect(240, 4290, 5040, 330));
         hostDrives->setToolTip(QString::fromStdString(note));
@@ -168,8 +168,8 @@ void FrmSetings::cmdWaveFileBrowseMouseMove_Click() {
     if (!app_.platform.chooseFile) return;
     QString folder = sound_.path->text();
     if (folder.trimmed().isEmpty()) {
-        const std::string media = app_.form.files.GetWindowsDirectory() + "\\media";
-        const auto host = app_.form.files.HostPath(media);
+        const std::string media = app_.session.files.GetWindowsDirectory() + "\\media";
+        const auto host = app_.session.files.HostPath(media);
         folder = host ? QString::fromStdString(*host) : QDir::homePath();
     }
     const QString file = app_.platform.chooseFile(this, "wav Files (*.wav)", folder);

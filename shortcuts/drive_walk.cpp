@@ -20,7 +20,7 @@ constexpr DWORD kCandidateMask = 0x1A7;
 // on a Wine prefix it stays inside the tree of the drive being walked.
 class FolderWalk {
 public:
-    FolderWalk(MainForm& form, std::string driveRoot) : form_(form), driveRoot_(std::move(driveRoot)) {}
+    FolderWalk(ScanSession& session, std::string driveRoot) : session_(session), driveRoot_(std::move(driveRoot)) {}
     void Walk(std::string folder, bool filesOnly = false);
 
 private:
@@ -28,19 +28,19 @@ private:
         std::string name;
         bool filesOnly = false;
     };
-    bool Cancelled() const { return form_.state.bCancelScanning; }
+    bool Cancelled() const { return session_.cancelRequested; }
     bool Enter(const std::string& folder);
     void LookAt(const std::string& folder, const std::string& shortFolder, const FindData& entry,
                 bool filesOnly, std::vector<SubFolder>& subFolders);
     void NoteUnreadable(const std::string& folder, LONG status);
 
-    MainForm& form_;
+    ScanSession& session_;
     std::string driveRoot_;
     std::set<FolderIdentity> entered_;
 };
 
 bool FolderWalk::Enter(const std::string& folder) {
-    const auto hostPath = form_.files.HostPath(folder);
+    const auto hostPath = session_.files.HostPath(folder);
     if (!hostPath) return true;  // nothing on the host to tell folders apart by
     const auto identity = IdentifyHostFolder(*hostPath);
     if (!identity) return true;  // the search will say whether it can be read
@@ -50,12 +50,12 @@ bool FolderWalk::Enter(const std::string& folder) {
 
 void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolder, const FindData& entry,
                         bool filesOnly, std::vector<SubFolder>& subFolders) {
-    form_.window.SetCaption(Control::lblRegistryScan, shortFolder);
-    form_.window.SetCaption(Control::lblRegistryFilesScan, entry.name);
+    session_.observer.KeyVisited(shortFolder);
+    session_.observer.ValueVisited(entry.name);
     if (entry.name == "." || entry.name == "..") return;
     const std::string path = folder + entry.name;
-    const DWORD attributes = form_.files.GetFileAttributes(path);
-    const WalkEntry kind = form_.files.ClassifyWalkEntry(driveRoot_, path, attributes);
+    const DWORD attributes = session_.files.GetFileAttributes(path);
+    const WalkEntry kind = session_.files.ClassifyWalkEntry(driveRoot_, path, attributes);
     switch (kind) {
         case WalkEntry::Folder:
         case WalkEntry::FolderFilesOnly:
@@ -63,7 +63,7 @@ void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolde
             return;
         case WalkEntry::File:
             if ((attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
-                CheckShortcut(form_, path);
+                CheckShortcut(session_, path);
             return;
         case WalkEntry::Skip:
             return;
@@ -76,7 +76,7 @@ void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND ||
         status == ERROR_FILENAME_EXCED_RANGE || status == ERROR_INVALID_NAME)
         return;
-    form_.state.unreadable.folders.push_back(folder);
+    session_.unreadable.folders.push_back(folder);
 }
 
 void FolderWalk::Walk(std::string folder, bool filesOnly) {
@@ -84,22 +84,22 @@ void FolderWalk::Walk(std::string folder, bool filesOnly) {
     if (!Enter(folder)) return;
     std::vector<SubFolder> subFolders;
     std::vector<FindData> entries;
-    const LONG status = form_.files.FindFiles(folder + "*", &entries);
+    const LONG status = session_.files.FindFiles(folder + "*", &entries);
     NoteUnreadable(folder, status);
     if (status == ERROR_SUCCESS) {
-        const std::string shortFolder = form_.files.GetShortPathName(folder);
+        const std::string shortFolder = session_.files.GetShortPathName(folder);
         for (const FindData& entry : entries) {
             if (Cancelled()) return;
-            form_.pump.Tick();
+            session_.pump.Tick();
             LookAt(folder, shortFolder, entry, filesOnly, subFolders);
             if (Cancelled()) return;
-            form_.pump.Tick();
+            session_.pump.Tick();
         }
     }
     for (const SubFolder& sub : subFolders) {
         if (Cancelled()) return;
         Walk(folder + sub.name + "\\", sub.filesOnly);
-        form_.pump.Tick();
+        session_.pump.Tick();
         if (Cancelled()) return;
     }
 }
@@ -111,22 +111,22 @@ std::string DriveRootOf(std::string_view folder) {
 
 }  // namespace
 
-bool ReadVolumeInfo(MainForm& form, const std::string& driveRoot) {
+bool ReadVolumeInfo(ScanSession& session, const std::string& driveRoot) {
     std::string label;
-    return form.files.GetVolumeInformation(driveRoot, &label);
+    return session.files.GetVolumeInformation(driveRoot, &label);
 }
 
-void ScanDriveForShortcuts(MainForm& form, const std::string& driveRoot) {
-    if (!ReadVolumeInfo(form, driveRoot)) return;
+void ScanDriveForShortcuts(ScanSession& session, const std::string& driveRoot) {
+    if (!ReadVolumeInfo(session, driveRoot)) return;
     // The root itself may be out of bounds (a drive mapped onto a Wine prefix).
-    if (form.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot, FILE_ATTRIBUTE_DIRECTORY) ==
+    if (session.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot, FILE_ATTRIBUTE_DIRECTORY) ==
         WalkEntry::Skip)
         return;
-    ScanFolderForShortcuts(form, driveRoot);
+    ScanFolderForShortcuts(session, driveRoot);
 }
 
-void ScanFolderForShortcuts(MainForm& form, const std::string& folder) {
-    FolderWalk(form, DriveRootOf(folder)).Walk(folder);
+void ScanFolderForShortcuts(ScanSession& session, const std::string& folder) {
+    FolderWalk(session, DriveRootOf(folder)).Walk(folder);
 }
 
 }  // namespace vostrel

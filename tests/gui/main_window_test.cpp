@@ -36,7 +36,7 @@ TEST_F(MainWindowTest, LoadsWithTheStartViewAndTheProductCaption) {
     EXPECT_TRUE(main.ScanIdle());
     EXPECT_FALSE(main.tmrSettings()->isActive());
     EXPECT_FALSE(app_->objTray.bRunningInTray());
-    EXPECT_GE(app_->form.lvwRegistryvaluesScan.Count(), 11u);
+    EXPECT_GE(app_->session.catalogue.Count(), 11u);
     EXPECT_EQ(main.catalogue()->model()->headerData(0, Qt::Horizontal).toString(),
               "Sections to be scanned");
     EXPECT_NE(main.findChild<QLabel*>("lblMachine")->text().indexOf(QString::fromStdString(prefix_)), -1);

@@ -39,7 +39,7 @@ TEST_F(StartupTest, TheSplashShowsWithTheBusyPointerThenTheMainWindow) {
 
 TEST_F(StartupTest, TheWindowPortReachesTheControls) {
     FrmMain& main = Main();
-    Window& w = app_->window;
+    QtWindow& w = app_->window;
     w.SetCaption(Control::lblStatus, " Custom Controls....");
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblStatus"))->text(), " Custom Controls....");
     EXPECT_EQ(w.Caption(Control::lblStatus), " Custom Controls....");
@@ -76,17 +76,17 @@ TEST_F(StartupTest, TheWindowPortReachesTheControls) {
 
 TEST_F(StartupTest, ResizingDuringAScanDoesNotReloadTheCatalogue) {
     FrmMain& main = Main();
-    app_->form.lvwRegistryvaluesScan.Add("marker");
-    const std::size_t rows = app_->form.lvwRegistryvaluesScan.Count();
+    app_->session.catalogue.Add("marker");
+    const std::size_t rows = app_->session.catalogue.Count();
     main.control("ImgScanNowNormal")->setEnabled(false);
     main.setWindowState(Qt::WindowMinimized);
     main.setWindowState(Qt::WindowNoState);
     Pump(120);
-    EXPECT_EQ(app_->form.lvwRegistryvaluesScan.Count(), rows);
+    EXPECT_EQ(app_->session.catalogue.Count(), rows);
     main.control("ImgScanNowNormal")->setEnabled(true);
     main.setWindowState(Qt::WindowMinimized);
     Pump(120);
-    EXPECT_EQ(app_->form.lvwRegistryvaluesScan.Count(), rows - 1);
+    EXPECT_EQ(app_->session.catalogue.Count(), rows - 1);
     EXPECT_EQ(main.tmrRefreshlvwContents()->interval(), 50);
 }
 

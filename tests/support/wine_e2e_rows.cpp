@@ -104,4 +104,24 @@ std::vector<RowTexts> Rows(const ListControl& list) {
     return out;
 }
 
+std::vector<RowTexts> Rows(const std::vector<RegistryProblem>& problems) {
+    std::vector<RowTexts> out;
+    for (const auto& p : problems)
+        out.push_back({RootHandleText(p.root), p.valueName, p.testedPath, p.scanner, p.keyPath, p.rootName,
+                       p.systemFolder ? "Yes" : ""});
+    return out;
+}
+
+std::vector<RowTexts> Rows(const std::vector<ShortcutProblem>& problems) {
+    std::vector<RowTexts> out;
+    for (const auto& p : problems) out.push_back({p.path, std::string(kShortcutSection)});
+    return out;
+}
+
+std::vector<RowTexts> Rows(const std::vector<SummaryRow>& rows) {
+    std::vector<RowTexts> out;
+    for (const auto& row : rows) out.push_back({row.text});
+    return out;
+}
+
 }  // namespace vostrel::testing

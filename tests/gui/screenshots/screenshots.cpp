@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     watch.setInterval(1);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (caught || main.control("PicScanning")->isHidden()) return;
-        if (app.form.lvwErrors.Count() + app.form.lvwShortcut.Count() < 3) return;
+        if (app.session.ProblemCount() < 3) return;
         caught = true;
         Save(&main, "scanning");
     });
@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
     const QModelIndex first = summary->model()->index(0, 0);
     if (first.isValid()) {
         summary->setCurrentIndex(first);
-        app.form.lvwRegistryProblems.SetSelected(1, true);
-        engine::lvwRegistryProblems_ItemClick(app.form, 1);
+        app.view.summaryRows.SetSelected(1, true);
+        app.view.ShowDetails(1);
     }
     Save(&main, "results");
 
