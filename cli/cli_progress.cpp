@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "system/terminal.h"
 #include "system/text.h"
 

@@ -10,7 +10,7 @@
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "system/machine.h"
 #include "system/settings.h"
 #include "system/terminal.h"
@@ -19,8 +19,6 @@
 namespace vostrel::cli {
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 std::string RegistryItem(const RegistryProblem& problem) {
     return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
@@ -32,16 +30,6 @@ void PrintFound(ScanSession& session) {
                   << "\n";
     for (const auto& problem : session.shortcutProblems)
         std::cout << "  " << kShortcutSection << ": " << problem.path << "\n";
-}
-
-nlohmann::json FoundJson(ScanSession& session) {
-    auto found = nlohmann::json::array();
-    for (const auto& problem : session.registryProblems)
-        found.push_back({{"section", problem.scanner}, {"item", RegistryItem(problem)},
-                         {"missing", problem.testedPath}});
-    for (const auto& problem : session.shortcutProblems)
-        found.push_back({{"section", kShortcutSection}, {"item", problem.path}, {"missing", ""}});
-    return found;
 }
 
 // True when the user agrees (or --yes said so); false, with a message,
@@ -68,68 +56,49 @@ const char* EventWord(RepairEvent::What what) {
     return "";
 }
 
-// Scans with the chosen rows; false (with a message) on a bad --sections.
-bool Scan(ScanSession& session, CommandSettings& settings, const std::string& sections) {
-    LoadCatalogue(session);
-    if (!sections.empty()) {
-        std::vector<std::string> catalogue;
-        for (const auto& row : session.catalogue.rows()) catalogue.push_back(row.text);
-        std::string error;
-        const auto chosen = ChooseCatalogueRows(catalogue, sections, error);
-        if (!chosen) {
-            std::cerr << "vostrel-cli: " << error << "\n";
-            return false;
-        }
-        for (const auto& row : session.catalogue.rows()) settings.Override(row.text, chosen->at(UpperAscii(row.text)));
-        LoadCatalogue(session);
-    }
-    RunScan(session);
-    return true;
-}
-
 }  // namespace
 
 int RunRepairCommand(const RepairCommandOptions& options) {
-    MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
-    if (!opened.machine) {
-        std::cerr << "vostrel-cli: " << opened.error << "\n";
-        return kUsageError;
-    }
+    CommandMachine opened;
+    if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone) return status;
     Machine& machine = *opened.machine;
+    CommandSettings& settings = *opened.settings;
+    CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
+    ScanSession session(*machine.registry, *machine.files, settings, progress);
+    session.wine = opened.wine.get();
+    progress.Attach(session);
+    if (options.machine.listSections) {
+        PrintSections(session);
+        return kExitDone;
+    }
     if (const auto refusal = machine.registry->WriteRefusal()) {
         std::cerr << "vostrel-cli: not repairing: " << *refusal << "\n";
-        return 1;
+        return kExitFailed;
     }
-    std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
-    CommandSettings settings(*stored);
     if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
-    std::unique_ptr<WineProvides> wine;
-    if (!OpenCommandWine(options.wine, *stored, wine)) return kUsageError;
-    CliProgress progress(!options.json && ErrorOutputIsTerminal());
-    ScanSession session(*machine.registry, *machine.files, settings, progress);
-    session.wine = wine.get();
-    progress.Attach(session);
-    if (!Scan(session, settings, options.sections)) return kUsageError;
+    if (!LoadChosenSections(session, settings, options.machine.sections)) return kExitUsage;
+    RunScan(session);
     progress.EndProgress();
-    if (session.cancelRequested) {
-        std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
-        return 1;
-    }
     const std::size_t count = session.ProblemCount();
     nlohmann::json out;
     if (options.json) {
-        out["found"] = FoundJson(session);
+        out["found"] = ScanJson(session, machine.description);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
         std::cout << (count == 0 ? "No problems found.\n" : "Problems found: " + std::to_string(count) + "\n");
         PrintFound(session);
     }
+    if (session.cancelRequested) {
+        if (options.json) PrintJson(out);
+        std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
+        return progress.interrupted() ? kExitCancelled : kExitFailed;
+    }
     const bool backups = BackupsEnabled(settings);
     if (count > 0 && !backups && !options.json)
         std::cout << "Backups are off (setting \"" << kMakeBackupKey << "\" is 0): nothing will be backed up.\n";
     if (count == 0 || !Confirmed(options, count, backups)) {
-        if (options.json) std::cout << out.dump(2) << "\n";
-        return count == 0 || options.yes ? 0 : 1;
+        if (options.json) PrintJson(out);
+        return count == 0 || options.yes ? kExitDone : kExitFailed;
     }
     RepairOptions repair;
     auto events = nlohmann::json::array();
@@ -150,26 +119,22 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         if (outcome.saveError) out["saveError"] = *outcome.saveError;
         if (outcome.halted) out["nothingChanged"] = *outcome.halted;
         out["prefix"] = outcome.machine;
-        std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        PrintJson(out);
     } else {
         std::cout << TrimCopy(RepairNoticeText(outcome)) << "\n";
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
-    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? 1 : 0;
+    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? kExitFailed : kExitDone;
 }
 
 void AddRepairCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<RepairCommandOptions>();
     CLI::App* cmd = app.add_subcommand("repair", "Scan, then repair every problem found after backing it up");
-    cmd->add_option("--prefix", options->prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
-    cmd->add_option("--sections", options->sections,
-                    "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
+    AddMachineOptions(*cmd, options->machine);
     cmd->add_option("--backup-dir", options->backupDir, "Write the backup here (default: the settings)");
-    cmd->add_option("--wine", options->wine,
-                    "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
-                    "\"txtWine\", else the system's Wine)");
-    cmd->add_flag("--json", options->json, "Print what was found and done as one JSON object");
+    cmd->add_flag("--json", options->json,
+                  "Print what was found (schema 1) and what was done as one JSON object");
     cmd->add_flag("--yes", options->yes, "Repair without asking");
     cmd->callback([options, &status] { status = RunRepairCommand(*options); });
 }

@@ -19,8 +19,8 @@
 
 namespace vostrel::shell {
 
-class FrmMain;
-class FrmMenuPopUp;
+class MainWindow;
+class PopupMenu;
 
 struct AppContext {
     AppContext(std::unique_ptr<SettingsStore> settingsStore, std::unique_ptr<Machine> theMachine,
@@ -35,12 +35,12 @@ struct AppContext {
     QtWindow window;
     ScanView view;
     ScanSession session;
-    ClsTray objTray;
+    TrayIcon tray;
     // The program itself, for the autostart entry.
     QString programPath;
 
-    FrmMain* main = nullptr;
-    QPointer<FrmMenuPopUp> menu;
+    MainWindow* main = nullptr;
+    QPointer<PopupMenu> menu;
     // The Wine installation the scans ask (the setting "txtWine", else the
     // system's); null when none is found.
     std::unique_ptr<WineProvides> wine;

@@ -16,7 +16,7 @@ constexpr int kWidth = 8400;
 constexpr int kHeight = 5400;
 }  // namespace
 
-FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmBackUpRestore");
     setWindowTitle("Backup");
     MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
@@ -38,7 +38,7 @@ FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(p
     title->setObjectName("lblTitle");
     title->setGeometry(TwipsRect(240, 720, 6000, 300));
     title->setStyleSheet("font-weight: bold;");
-    auto* model = new ListModel(lvwBackUp, true, this);
+    auto* model = new ListModel(backupList, true, this);
     view_ = new ListView("lvwBackUp", model, this);
     view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
     view_->setAccessibleName("Registry backups");
@@ -58,20 +58,20 @@ FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(p
                         hover, "OK");
     // Hovering one of these buttons first puts the others back to rest.
     for (ImagePair* p : {restore_, delete_, ok_})
-        connect(p, &ImagePair::normalHovered, this, &FrmBackUpRestore::Picture1_MouseMove);
-    connect(picture1_, &SkinImage::mouseMoved, this, &FrmBackUpRestore::Picture1_MouseMove);
+        connect(p, &ImagePair::normalHovered, this, &BackupDialog::ResetHoverLooks);
+    connect(picture1_, &SkinImage::mouseMoved, this, &BackupDialog::ResetHoverLooks);
     connect(restore_, &ImagePair::clicked, this,
-            [this] { engine::RestoreCheckedBackups(app_.session, lvwBackUp); });
+            [this] { engine::RestoreCheckedBackups(app_.session, backupList); });
     connect(delete_, &ImagePair::clicked, this,
-            [this] { engine::DeleteCheckedBackups(app_.session, lvwBackUp); });
+            [this] { engine::DeleteCheckedBackups(app_.session, backupList); });
     connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
-    Picture1_MouseMove();
-    engine::FillBackupList(app_.session, lvwBackUp);
+    ResetHoverLooks();
+    engine::FillBackupList(app_.session, backupList);
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
-void FrmBackUpRestore::Picture1_MouseMove() {
+void BackupDialog::ResetHoverLooks() {
     for (ImagePair* p : {restore_, delete_, ok_, close_}) p->Reset();
 }
 

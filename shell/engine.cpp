@@ -6,7 +6,7 @@
 #include "results/repair.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 
 namespace vostrel::shell::engine {
 

@@ -11,8 +11,8 @@
 
 namespace vostrel::shell {
 
-std::string strMessageKind;
-std::string strMessageText;
+std::string messageKind;
+std::string messageText;
 
 namespace {
 
@@ -89,7 +89,7 @@ bool IsNotice(MessageKind kind) {
 
 bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "YES"; }
 
-FrmMessagebox::FrmMessagebox(QWidget* parent) : QDialog(parent) {
+MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmMessagebox");
     setAttribute(Qt::WA_DeleteOnClose, false);
     MakeFrameless(this, TwipsRect(0, 0, kBoxWidth, kBoxHeight).size());
@@ -108,65 +108,78 @@ FrmMessagebox::FrmMessagebox(QWidget* parent) : QDialog(parent) {
     cancel_ = new ImagePair("ImgCancelNormal", "ImgCancelMouseMove", this,
                             TwipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight),
                             {"skin/button.svg"}, {"skin/button_hover.svg"}, "Cancel");
-    connect(background_, &SkinImage::mouseMoved, this, &FrmMessagebox::Picture1_MouseMove);
-    connect(ok_, &ImagePair::clicked, this, &FrmMessagebox::ImgOkMouseMove_Click);
-    connect(cancel_, &ImagePair::clicked, this, &FrmMessagebox::ImgCancelMouseMove_Click);
+    connect(background_, &SkinImage::mouseMoved, this, &MessageBoxDialog::ResetHoverLooks);
+    connect(ok_, &ImagePair::clicked, this, &MessageBoxDialog::OkClicked);
+    connect(cancel_, &ImagePair::clicked, this, &MessageBoxDialog::CancelClicked);
     FormLoad();
     CentreOnScreen(this);
 }
 
-QString FrmMessagebox::message() const { return lblMessage_->text(); }
+QString MessageBoxDialog::message() const { return lblMessage_->text(); }
 
-void FrmMessagebox::FormLoad() {
-    const KindEntry* entry = FindKind(strMessageKind);
+void MessageBoxDialog::FormLoad() {
+    const KindEntry* entry = FindKind(messageKind);
     if (!entry) return;
     lblMessage_->setText(QString::fromUtf8(entry->message));
-    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(strMessageText));
+    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(messageText));
     if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
     ok_->SetLeft(Twips(kSingleOkLeft));
 }
 
-void FrmMessagebox::ImgOkMouseMove_Click() {
-    const MessageKind kind = LookUpMessageKind(strMessageKind);
+void MessageBoxDialog::OkClicked() {
+    const MessageKind kind = LookUpMessageKind(messageKind);
     if (IsQuestion(kind)) {
-        strMessageKind.clear();
-        strMessageKind = "YES";
+        messageKind.clear();
+        messageKind = "YES";
         accept();
     } else if (IsNotice(kind)) {
         accept();
     }
 }
 
-void FrmMessagebox::ImgCancelMouseMove_Click() {
-    if (!IsQuestion(LookUpMessageKind(strMessageKind))) return;
-    strMessageKind.clear();
-    strMessageKind = "NO";
+void MessageBoxDialog::CancelClicked() {
+    if (!IsQuestion(LookUpMessageKind(messageKind))) return;
+    messageKind.clear();
+    messageKind = "NO";
     reject();
 }
 
 void ShowNotice(std::string_view text) {
-    strMessageText = std::string(text);
+    messageText = std::string(text);
     AskMessage("NOT REPAIRED");
-    strMessageText.clear();
+    messageText.clear();
 }
 
-void FrmMessagebox::Picture1_MouseMove() {
-    const MessageKind kind = LookUpMessageKind(strMessageKind);
+void MessageBoxDialog::ResetHoverLooks() {
+    const MessageKind kind = LookUpMessageKind(messageKind);
     if (kind == MessageKind::Other) return;
     ok_->Reset();
     if (IsQuestion(kind)) cancel_->Reset();
 }
 
-std::string AskMessage(std::string_view kind) {
-    strMessageKind.clear();
-    strMessageKind = std::string(kind);
-    FrmMessagebox box;
-    box.exec();
-    return strMessageKind;
+std::string_view KindText(MessageKind kind) {
+    for (const KindEntry& entry : kKinds)
+        if (entry.id == kind) return entry.kind;
+    return {};
 }
 
-FrmNotification::FrmNotification(SettingsStore& settings, QWidget* parent)
+Answer Ask(MessageKind kind) {
+    const std::string answer = UpperAscii(Trim(AskMessage(KindText(kind))));
+    if (answer == "YES") return Answer::Yes;
+    if (answer == "NO") return Answer::No;
+    return Answer::None;
+}
+
+std::string AskMessage(std::string_view kind) {
+    messageKind.clear();
+    messageKind = std::string(kind);
+    MessageBoxDialog box;
+    box.exec();
+    return messageKind;
+}
+
+CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
     setObjectName("frmNotification");
     MakeFrameless(this, TwipsRect(0, 0, 6720, 2700).size());
@@ -203,6 +216,6 @@ FrmNotification::FrmNotification(SettingsStore& settings, QWidget* parent)
     CentreOnScreen(this);
 }
 
-QString FrmNotification::message() const { return lblMessage_->text(); }
+QString CloseNotice::message() const { return lblMessage_->text(); }
 
 }  // namespace vostrel::shell

@@ -15,34 +15,34 @@
 
 namespace vostrel::shell {
 
-// The controls of the main window that follow a scan and a repair; the
-// names are the widgets' object names, which the skin and the tests use.
+// The controls of the main window that follow a scan and a repair, and
+// their widgets' object names (which the skin and the tests use), in order.
 enum class Control {
-    lblStatus,
-    lblRegistryScan,
-    lblRegistryFilesScan,
-    lblProblemsFound,
-    lblDeletingCourrutpfils,
-    PicMainProgress,
-    PicProgress,
-    ImgDeleteProgress,
-    cmdCancelOrStop,
-    tmrPicVisibleOrNot,
-    PicBug,
-    ImgScanNowNormal,
-    PicScanning,
-    PicResults,
-    FrameScanning,
-    FrameRegistryProblemsDetails,
-    FrameScanSettingShelidButton,
-    MainWindow,
-    chkSelectlistviewItems,
-    ImgDeleteProgressInside,
-    ImgRepairNormal,
-    ImgReturnNormal,
-    cmdShowLog,
-    lvwRegistryProblems,
-    lvwRegistryErrorsDetail,
+    Status,
+    CurrentKey,
+    CurrentFile,
+    ProblemCount,
+    RepairingLabel,
+    ScanProgressFrame,
+    ScanProgressBar,
+    RepairProgressFrame,
+    CancelCommand,
+    BlinkTimer,
+    BugPicture,
+    ScanNowButton,
+    ScanningView,
+    ResultsView,
+    ScanningFrame,
+    ResultsFrame,
+    StartFrame,
+    Window,
+    SelectAllBox,
+    RepairProgressBar,
+    RepairButton,
+    ReturnButton,
+    ShowLogButton,
+    SummaryList,
+    DetailList,
 };
 
 inline constexpr std::array<std::string_view, 25> kControlNames{
@@ -50,7 +50,7 @@ inline constexpr std::array<std::string_view, 25> kControlNames{
     "lblDeletingCourrutpfils", "PicMainProgress", "PicProgress",     "ImgDeleteProgress",
     "cmdCancelOrStop", "tmrPicVisibleOrNot",   "PicBug",               "ImgScanNowNormal",
     "PicScanning",     "PicResults",           "FrameScanning",        "FrameRegistryProblemsDetails",
-    "FrameScanSettingShelidButton", "MainWindow", "chkSelectlistviewItems",
+    "FrameScanSettingShelidButton", "FRMmAIN", "chkSelectlistviewItems",
     "ImgDeleteProgressInside", "ImgRepairNormal", "ImgReturnNormal", "cmdShowLog",
     "lvwRegistryProblems", "lvwRegistryErrorsDetail",
 };
@@ -85,7 +85,6 @@ public:
     void SetBusyPointer(bool busy);
     bool busy() const { return busy_; }
     void ProcessPendingEvents();
-    std::string AskMessage(std::string_view messageKind);
     void PlaySound(std::string_view hostPath);
 
 private:

@@ -4,60 +4,61 @@
 
 #include "results/result_views.h"
 #include "results/scan_report.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
+#include "shell/message_box.h"
 #include "system/text.h"
 
 namespace vostrel::shell {
 
-std::string_view MessageKindOf(Question question) {
+MessageKind MessageKindOf(Question question) {
     switch (question) {
-        case Question::CancelScan: return "CANCEL SCANNING";
-        case Question::DeleteBackup: return "DELETE BACKUP FILE";
-        case Question::FilesRepaired: return "FILES REPAIRED";
-        case Question::FilesKept: return "FILES KEPT";
+        case Question::CancelScan: return MessageKind::CancelScanning;
+        case Question::DeleteBackup: return MessageKind::DeleteBackupFile;
+        case Question::FilesRepaired: return MessageKind::FilesRepaired;
+        case Question::FilesKept: return MessageKind::FilesKept;
     }
-    return {};
+    return MessageKind::Other;
 }
 
 void ScanView::ScanStarted() {
     QtWindow& w = window_;
-    w.SetEnabled(Control::ImgScanNowNormal, false);
-    w.SetVisible(Control::PicScanning, true);
-    w.BringToFront(Control::PicScanning);
-    w.SetEnabled(Control::tmrPicVisibleOrNot, false);
-    w.SetVisible(Control::PicBug, false);
-    w.SetVisible(Control::FrameRegistryProblemsDetails, false);
-    w.SetVisible(Control::FrameScanning, true);
-    w.SetVisible(Control::FrameScanSettingShelidButton, false);
-    w.SetVisible(Control::lblDeletingCourrutpfils, false);
-    w.SetVisible(Control::ImgDeleteProgress, false);
-    w.SetCaption(Control::lblStatus, "Inspecting...");
-    w.SetEnabled(Control::cmdCancelOrStop, true);
-    w.SetCaption(Control::cmdCancelOrStop, "Cancel");
+    w.SetEnabled(Control::ScanNowButton, false);
+    w.SetVisible(Control::ScanningView, true);
+    w.BringToFront(Control::ScanningView);
+    w.SetEnabled(Control::BlinkTimer, false);
+    w.SetVisible(Control::BugPicture, false);
+    w.SetVisible(Control::ResultsFrame, false);
+    w.SetVisible(Control::ScanningFrame, true);
+    w.SetVisible(Control::StartFrame, false);
+    w.SetVisible(Control::RepairingLabel, false);
+    w.SetVisible(Control::RepairProgressFrame, false);
+    w.SetCaption(Control::Status, "Inspecting...");
+    w.SetEnabled(Control::CancelCommand, true);
+    w.SetCaption(Control::CancelCommand, "Cancel");
     summaryRows.Clear();
     detailRows.Clear();
-    w.SetCaption(Control::lblProblemsFound, "0");
+    w.SetCaption(Control::ProblemCount, "0");
     progressWidth_ = 0;
     progressStep_ = ProgressStep(session_ ? session_->catalogue.Count() : 0, kProgressFullWidth);
-    w.SetValue(Control::PicProgress, 0);
+    w.SetValue(Control::ScanProgressBar, 0);
     w.SetBusyPointer(true);
 }
 
-void ScanView::SectionStarted(std::string_view status) { window_.SetCaption(Control::lblStatus, status); }
+void ScanView::SectionStarted(std::string_view status) { window_.SetCaption(Control::Status, status); }
 
-void ScanView::KeyVisited(std::string_view name) { window_.SetCaption(Control::lblRegistryScan, name); }
+void ScanView::KeyVisited(std::string_view name) { window_.SetCaption(Control::CurrentKey, name); }
 
-void ScanView::ValueVisited(std::string_view text) { window_.SetCaption(Control::lblRegistryFilesScan, text); }
+void ScanView::ValueVisited(std::string_view text) { window_.SetCaption(Control::CurrentFile, text); }
 
 void ScanView::ProblemFound(std::size_t total) {
-    window_.SetCaption(Control::lblProblemsFound, std::to_string(total));
+    window_.SetCaption(Control::ProblemCount, std::to_string(total));
 }
 
 void ScanView::Progress(std::size_t, std::size_t) {
-    if (session_ && session_->ProblemCount() > 0) window_.SetEnabled(Control::tmrPicVisibleOrNot, true);
+    if (session_ && session_->ProblemCount() > 0) window_.SetEnabled(Control::BlinkTimer, true);
     progressWidth_ += progressStep_;
     if (progressWidth_ > kProgressFullWidth) progressWidth_ -= progressStep_;
-    window_.SetValue(Control::PicProgress, progressWidth_);
+    window_.SetValue(Control::ScanProgressBar, progressWidth_);
 }
 
 void ScanView::FillSummary() {
@@ -70,59 +71,56 @@ void ScanView::ScanFinished(bool cancelled) {
     QtWindow& w = window_;
     FillSummary();
     w.SetBusyPointer(false);
-    w.SetVisible(Control::FrameRegistryProblemsDetails, true);
-    w.SetVisible(Control::FrameScanning, false);
-    w.SetVisible(Control::FrameScanSettingShelidButton, false);
-    w.SetValue(Control::PicProgress, kProgressFullWidth);
+    w.SetVisible(Control::ResultsFrame, true);
+    w.SetVisible(Control::ScanningFrame, false);
+    w.SetVisible(Control::StartFrame, false);
+    w.SetValue(Control::ScanProgressBar, kProgressFullWidth);
     if (!cancelled && session_ && session_->ProblemCount() > 0) {
-        w.SetVisible(Control::PicResults, true);
-        w.BringToFront(Control::PicResults);
+        w.SetVisible(Control::ResultsView, true);
+        w.BringToFront(Control::ResultsView);
     }
-    w.SetEnabled(Control::tmrPicVisibleOrNot, false);
-    w.SetVisible(Control::PicBug, false);
-    w.SetVisible(Control::PicScanning, false);
-    w.SetEnabled(Control::ImgScanNowNormal, true);
+    w.SetEnabled(Control::BlinkTimer, false);
+    w.SetVisible(Control::BugPicture, false);
+    w.SetVisible(Control::ScanningView, false);
+    w.SetEnabled(Control::ScanNowButton, true);
 }
 
 void ScanView::ShowCancelled() {
-    window_.SetEnabled(Control::tmrPicVisibleOrNot, false);
-    window_.SetEnabled(Control::cmdCancelOrStop, false);
+    window_.SetEnabled(Control::BlinkTimer, false);
+    window_.SetEnabled(Control::CancelCommand, false);
 }
 
 void ScanView::RepairStarted() {
     QtWindow& w = window_;
-    w.SetVisible(Control::lvwRegistryProblems, false);
-    w.SetVisible(Control::lvwRegistryErrorsDetail, false);
-    w.SetEnabled(Control::ImgRepairNormal, false);
-    w.SetEnabled(Control::ImgReturnNormal, false);
-    w.SetVisible(Control::lblDeletingCourrutpfils, true);
-    w.SetVisible(Control::ImgDeleteProgress, true);
-    w.SetValue(Control::ImgDeleteProgressInside, kRepairProgressStep);
+    w.SetVisible(Control::SummaryList, false);
+    w.SetVisible(Control::DetailList, false);
+    w.SetEnabled(Control::RepairButton, false);
+    w.SetEnabled(Control::ReturnButton, false);
+    w.SetVisible(Control::RepairingLabel, true);
+    w.SetVisible(Control::RepairProgressFrame, true);
+    w.SetValue(Control::RepairProgressBar, kRepairProgressStep);
 }
 
 void ScanView::RepairStep() {
-    int width = window_.Value(Control::ImgDeleteProgressInside) + kRepairProgressStep;
-    if (width >= window_.Value(Control::ImgDeleteProgress)) width = 1;
-    window_.SetValue(Control::ImgDeleteProgressInside, width);
+    int width = window_.Value(Control::RepairProgressBar) + kRepairProgressStep;
+    if (width >= window_.Value(Control::RepairProgressFrame)) width = 1;
+    window_.SetValue(Control::RepairProgressBar, width);
 }
 
 void ScanView::RepairFinished() {
     QtWindow& w = window_;
     detailRows.Clear();
     FillSummary();
-    w.SetVisible(Control::lvwRegistryProblems, true);
-    w.SetVisible(Control::lvwRegistryErrorsDetail, true);
-    w.SetVisible(Control::lblDeletingCourrutpfils, false);
-    w.SetVisible(Control::ImgDeleteProgress, false);
-    w.SetEnabled(Control::ImgRepairNormal, true);
-    w.SetEnabled(Control::ImgReturnNormal, true);
+    w.SetVisible(Control::SummaryList, true);
+    w.SetVisible(Control::DetailList, true);
+    w.SetVisible(Control::RepairingLabel, false);
+    w.SetVisible(Control::RepairProgressFrame, false);
+    w.SetEnabled(Control::RepairButton, true);
+    w.SetEnabled(Control::ReturnButton, true);
 }
 
 Answer ScanView::Confirm(Question question) {
-    const std::string answer = UpperAscii(Trim(window_.AskMessage(MessageKindOf(question))));
-    if (answer == "YES") return Answer::Yes;
-    if (answer == "NO") return Answer::No;
-    return Answer::None;
+    return Ask(MessageKindOf(question));
 }
 
 void ScanView::ShowDetails(std::size_t row) {
@@ -134,13 +132,13 @@ void ScanView::ShowDetails(std::size_t row) {
 }
 
 void ScanView::ReturnToStart() {
-    for (Control hidden : {Control::PicResults, Control::PicScanning, Control::FrameRegistryProblemsDetails,
-                           Control::FrameScanning})
+    for (Control hidden : {Control::ResultsView, Control::ScanningView, Control::ResultsFrame,
+                           Control::ScanningFrame})
         window_.SetVisible(hidden, false);
-    window_.SetVisible(Control::FrameScanSettingShelidButton, true);
+    window_.SetVisible(Control::StartFrame, true);
     std::error_code ec;
     const bool report = session_ && std::filesystem::is_regular_file(ScanReportPath(*session_), ec);
-    window_.SetEnabled(Control::cmdShowLog, report);
+    window_.SetEnabled(Control::ShowLogButton, report);
 }
 
 void FlipSort(ListControl& list, int headerIndex) {

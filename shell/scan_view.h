@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "session/scan_session.h"
+#include "shell/message_box.h"
 #include "shell/qt_window.h"
 #include "system/list_control.h"
 
@@ -17,7 +18,7 @@ inline constexpr int kProgressFullWidth = 4275;
 inline constexpr int kRepairProgressStep = 5;
 
 // The message box kind of a question (its texts and buttons).
-std::string_view MessageKindOf(Question question);
+MessageKind MessageKindOf(Question question);
 
 class ScanView final : public ScanObserver {
 public:

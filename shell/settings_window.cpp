@@ -25,7 +25,7 @@ void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
     box->setChecked(value == 1);
 }
 
-FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmSetings");
     setWindowTitle("Settings");
     MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
@@ -39,7 +39,7 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
     auto* dragger = new WindowDragger(this);
     dragger->AttachStrip(strip);
     dragger->AttachLogo(logo);
-    connect(strip, &SkinImage::mouseMoved, this, &FrmSetings::Picture2_MouseMove);
+    connect(strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(6690, 135, 330, 330),
                            {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
     close_->normal()->setAccessibleName("Close");
@@ -73,15 +73,15 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
 
     ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 4230, 1590, 435),
                         {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
-    connect(picture2_, &SkinImage::mouseMoved, this, &FrmSetings::Picture2_MouseMove);
-    connect(ok_, &ImagePair::clicked, this, &FrmSetings::cmdokMousemove_Click);
+    connect(picture2_, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
+    connect(ok_, &ImagePair::clicked, this, &SettingsDialog::SaveAndClose);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
     connect(backup_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(backup_.path); });
     connect(report_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(report_.path); });
-    connect(sound_.browse, &ImagePair::clicked, this, &FrmSetings::cmdWaveFileBrowseMouseMove_Click);
+    connect(sound_.browse, &ImagePair::clicked, this, &SettingsDialog::BrowseSoundFile);
     for (Option* option : {&backup_, &report_, &sound_})
         connect(option->box, &QCheckBox::stateChanged, this, [this, option] { BoxClick(*option); });
-    connect(startup_.box, &QCheckBox::stateChanged, this, &FrmSetings::chkRunAtStartup_Click);
+    connect(startup_.box, &QCheckBox::stateChanged, this, &SettingsDialog::RunAtStartupToggled);
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) {
         connect(option->label, &SkinLabel::clicked, this,
                 [option] { option->box->setChecked(!option->box->isChecked()); });
@@ -91,7 +91,7 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
-void FrmSetings::BuildOption(Option& option, int top, const QString& boxName,
+void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName,
                              const QString& labelName, const QString& caption,
                              const QString& pathName, const QString& pathLabelName,
                              const QString& pathCaption, const QString& browseName,
@@ -116,7 +116,7 @@ void FrmSetings::BuildOption(Option& option, int top, const QString& boxName,
     option.browse->hover()->setAccessibleName("Browse " + pathCaption);
 }
 
-void FrmSetings::FormLoad() {
+void SettingsDialog::FormLoad() {
     SettingsStore& s = *app_.settings;
     SetBoxFromStored(sound_.box, s.Get("chkPlaySound", "0"));
     sound_.path->setText(QString::fromStdString(s.Get("txtWaveFilesPath", "")));
@@ -131,7 +131,7 @@ void FrmSetings::FormLoad() {
     SetBoxFromStored(startup_.box, s.Get("chkRunAtStartup", "1"));
 }
 
-void FrmSetings::BoxClick(Option& option) {
+void SettingsDialog::BoxClick(Option& option) {
     const bool on = option.box->isChecked();
     app_.settings->Save(option.boxKey, on ? "1" : "0");
     option.path->setReadOnly(!on);
@@ -139,7 +139,7 @@ void FrmSetings::BoxClick(Option& option) {
     option.browse->hover()->setEnabled(on);
 }
 
-void FrmSetings::chkRunAtStartup_Click() {
+void SettingsDialog::RunAtStartupToggled() {
     const bool on = startup_.box->isChecked();
     app_.settings->Save("chkRunAtStartup", on ? "1" : "0");
     // On the desktop the session's autostart folder takes the place of the
@@ -151,20 +151,20 @@ void FrmSetings::chkRunAtStartup_Click() {
         RemoveAutostartEntry();
 }
 
-void FrmSetings::Picture2_MouseMove() {
+void SettingsDialog::ResetHoverLooks() {
     for (Option* option : {&backup_, &report_, &sound_}) option->browse->Reset();
     ok_->Reset();
     close_->Reset();
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) option->label->SetBold(false);
 }
 
-void FrmSetings::ChooseFolderInto(QLineEdit* path) {
+void SettingsDialog::ChooseFolderInto(QLineEdit* path) {
     if (!app_.platform.chooseDirectory) return;
     const QString folder = app_.platform.chooseDirectory(this);
     if (!folder.trimmed().isEmpty()) path->setText(folder);
 }
 
-void FrmSetings::cmdWaveFileBrowseMouseMove_Click() {
+void SettingsDialog::BrowseSoundFile() {
     if (!app_.platform.chooseFile) return;
     QString folder = sound_.path->text();
     if (folder.trimmed().isEmpty()) {
@@ -181,7 +181,7 @@ void FrmSetings::cmdWaveFileBrowseMouseMove_Click() {
         app_.platform.sound->Play(file.trimmed());
 }
 
-void FrmSetings::StorePathOrTurnOff(Option& option) {
+void SettingsDialog::StorePathOrTurnOff(Option& option) {
     if (!option.path->text().trimmed().isEmpty() && option.box->isChecked()) {
         app_.settings->Save(option.pathKey, option.path->text().toStdString());
         return;
@@ -189,7 +189,7 @@ void FrmSetings::StorePathOrTurnOff(Option& option) {
     option.box->setChecked(false);
 }
 
-void FrmSetings::cmdokMousemove_Click() {
+void SettingsDialog::SaveAndClose() {
     StorePathOrTurnOff(sound_);
     StorePathOrTurnOff(report_);
     StorePathOrTurnOff(backup_);

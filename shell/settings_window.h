@@ -14,10 +14,10 @@ class ImagePair;
 class SkinImage;
 class SkinLabel;
 
-class FrmSetings : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    FrmSetings(AppContext& app, QWidget* parent = nullptr);
+    SettingsDialog(AppContext& app, QWidget* parent = nullptr);
 
     struct Option {
         QCheckBox* box = nullptr;
@@ -35,8 +35,8 @@ public:
     ImagePair* closeButton() const { return close_; }
     SkinImage* background() const { return picture2_; }
 
-    void cmdokMousemove_Click();
-    void cmdWaveFileBrowseMouseMove_Click();
+    void SaveAndClose();
+    void BrowseSoundFile();
     void ChooseFolderInto(QLineEdit* path);
 
 private:
@@ -45,8 +45,8 @@ private:
                      const QString& pathCaption, const QString& browseName, const QString& browseHover);
     void FormLoad();
     void BoxClick(Option& option);
-    void chkRunAtStartup_Click();
-    void Picture2_MouseMove();
+    void RunAtStartupToggled();
+    void ResetHoverLooks();
     void StorePathOrTurnOff(Option& option);
 
     AppContext& app_;

@@ -242,7 +242,7 @@ WindowDragger::WindowDragger(QWidget* window) : QObject(window), window_(window)
 
 void WindowDragger::AttachStrip(SkinImage* strip) {
     connect(strip, &SkinImage::pressed, this, &WindowDragger::MouseDown);
-    connect(strip, &SkinImage::mouseMoved, this, &WindowDragger::MouseMove);
+    connect(strip, &SkinImage::mouseMoved, this, &WindowDragger::Drag);
     connect(strip, &SkinImage::released, this, &WindowDragger::MouseUp);
 }
 
@@ -254,7 +254,7 @@ void WindowDragger::MouseDown(QPoint pos) {
     iDragY = static_cast<short>(ToTwips(pos.y()));
 }
 
-void WindowDragger::MouseMove(QPoint pos) {
+void WindowDragger::Drag(QPoint pos) {
     if (!bDragging || !window_) return;
     const int left = ToTwips(window_->x()) + ToTwips(pos.x()) - iDragX;
     const int top = ToTwips(window_->y()) + ToTwips(pos.y()) - iDragY;

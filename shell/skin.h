@@ -139,7 +139,7 @@ public:
 
     bool dragging() const { return bDragging; }
     void MouseDown(QPoint pos);
-    void MouseMove(QPoint pos);
+    void Drag(QPoint pos);
     void MouseUp();
 
 private:

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "session/scan_session.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "system/text.h"
 
 namespace vostrel {

@@ -69,7 +69,7 @@ protected:
     // Starts the scan from the Scan Now button and runs `during` once while
     // the scanning view shows and `when` holds.
     void ScanWith(std::function<bool()> when, std::function<void()> during) {
-        FrmMain& main = Main();
+        MainWindow& main = Main();
         auto done = std::make_shared<bool>(false);
         QTimer watch;
         watch.setInterval(0);
@@ -86,7 +86,7 @@ protected:
 };
 
 TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     bool busy = false, scanNowInert = false;
     QString problems;
     ScanWith([this] { return app_->session.registryProblems.size() > 4; },
@@ -106,7 +106,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
               std::vector<std::string>(std::begin(kSummary), std::begin(kSummary) + kSummaryRows));
     EXPECT_EQ(main.summary()->model()->rowCount(), static_cast<int>(kSummaryRows));
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "12");
-    EXPECT_FALSE(main.tmrPicVisibleOrNot()->isActive());
+    EXPECT_FALSE(main.blinkTimer()->isActive());
 
     // A summary row fills the details, twice the same.
     for (int click = 0; click < 2; ++click) {
@@ -141,7 +141,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
 }
 
 TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     bool asked = false;
     ScanWith([] { return true; },
              [&] {
@@ -157,7 +157,7 @@ TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
 }
 
 TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndStopsOnYes) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     QString question;
     ScanWith([this] { return app_->session.registryProblems.size() > 0; },
              [&] {
@@ -171,7 +171,7 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndStopsOnYes) {
 }
 
 TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     ScanWith([this] { return app_->session.registryProblems.size() > 0; },
              [&] {
                  AnswerMessageBox(false);
@@ -183,7 +183,7 @@ TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
 }
 
 TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     ClickPair(&main, "ImgScanNowNormal");
     ASSERT_FALSE(main.control("PicResults")->isHidden());
     ASSERT_TRUE(HelpValueThere());
@@ -206,7 +206,7 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
 
     // The backup manager lists the repair's backup and restores it.
     OnNextModal([this](QWidget* modal) {
-        auto* manager = dynamic_cast<FrmBackUpRestore*>(modal);
+        auto* manager = dynamic_cast<BackupDialog*>(modal);
         ASSERT_NE(manager, nullptr);
         ListControl& list = manager->list();
         ASSERT_EQ(list.Count(), 1u);
@@ -232,7 +232,7 @@ TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
     vostrel::testing::WriteTextFile(folder + "/BackUp 16-08-05 14-03-27", std::string(250, 'x'));
     vostrel::testing::WriteTextFile(folder + "/BackUp 17-08-05 09-00-00", "y");
     vostrel::testing::WriteTextFile(folder + "/notes.txt", "not a backup");
-    FrmBackUpRestore manager(App());
+    BackupDialog manager(App());
     manager.show();
     ListControl& list = manager.list();
     ASSERT_EQ(list.Count(), 2u);
@@ -264,7 +264,7 @@ TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
 }
 
 TEST_F(ScanFlowTest, BackupManagerButtonsResetEachOtherAtOnce) {
-    FrmBackUpRestore manager(App());
+    BackupDialog manager(App());
     manager.show();
     MovePointerOver(manager.restoreButton()->normal());
     MovePointerOver(manager.deleteButton()->normal());

@@ -9,7 +9,7 @@
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"

@@ -8,7 +8,7 @@
 
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 

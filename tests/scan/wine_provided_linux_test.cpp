@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/wine_e2e_rows.h"
 #include "support/wine_prefix_fixture.h"

@@ -17,7 +17,7 @@
 #include "shortcuts/drive_walk.h"
 #include "shortcuts/lnk_file.h"
 #include "shortcuts/shortcut_check.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "system/settings.h"

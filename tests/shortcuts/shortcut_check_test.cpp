@@ -8,7 +8,7 @@
 #include "lnk_builder.h"
 #include "session/scan_session.h"
 #include "shortcuts/shortcut_check.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 

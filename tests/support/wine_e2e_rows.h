@@ -34,5 +34,7 @@ std::vector<RowTexts> Rows(const ListControl& list);
 std::vector<RowTexts> Rows(const std::vector<RegistryProblem>& problems);
 std::vector<RowTexts> Rows(const std::vector<ShortcutProblem>& problems);
 std::vector<RowTexts> Rows(const std::vector<SummaryRow>& rows);
+// The "registry" entries of a scan's JSON (schema 1) as the same seven columns.
+std::vector<RowTexts> RegistryRowsOfJson(const std::string& json);
 
 }  // namespace vostrel::testing

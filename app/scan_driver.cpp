@@ -1,4 +1,4 @@
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 
 #include <ctime>
 
