@@ -7,7 +7,6 @@
 #include "shell/engine.h"
 #include "shell/list_model.h"
 #include "shell/skin.h"
-#include "shell/skin_style.h"
 
 namespace vostrel::shell {
 
@@ -19,21 +18,9 @@ constexpr int kHeight = 5400;
 BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmBackUpRestore");
     setWindowTitle("Backup");
-    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
-    ApplySkinStyle(this);
-    picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    picture1_->setGeometry(rect());
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
-    strip->setGeometry(TwipsRect(0, 0, kWidth, 600));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
-    logo->setGeometry(TwipsRect(90, 30, 2700, 540));
-    auto* dragger = new WindowDragger(this);
-    dragger->AttachStrip(strip);
-    dragger->AttachLogo(logo);
-    close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(7890, 135, 330, 330),
-                           {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
-    close_->normal()->setAccessibleName("Close");
-    close_->hover()->setAccessibleName("Close");
+    const DialogFrame frame = BuildDialogFrame(this, {kWidth, kHeight, "Picture1", 600, 30, true, 7890});
+    picture1_ = frame.background;
+    close_ = frame.close;
     auto* title = new QLabel("Registry backups", this);
     title->setObjectName("lblTitle");
     title->setGeometry(TwipsRect(240, 720, 6000, 300));

@@ -228,14 +228,6 @@ void MainWindow::BuildStartView() {
         connect(p, &ImagePair::clicked, this, [this] { OpenPage(HelpPageUrl()); });
     for (ImagePair* p : {support, supportIcon})
         connect(p, &ImagePair::clicked, this, [this] { OpenPage(SupportPageUrl()); });
-
-    // Two buttons of the design that do nothing; they are not shown.
-    auto* command1 = new QPushButton("BackUP", this);
-    command1->setObjectName("Command1");
-    command1->hide();
-    auto* about = new QPushButton("About Us", this);
-    about->setObjectName("cmdAbout");
-    about->hide();
 }
 
 void MainWindow::BuildScanningView() {
@@ -283,12 +275,6 @@ void MainWindow::BuildScanningView() {
         if (app_.session.cancelRequested) app_.view.ShowCancelled();
     });
     connect(picScanning_, &SkinImage::mouseMoved, cancel, &ImagePair::Reset);
-    // The scanning frame's command button, never shown: it goes inert with a
-    // cancel; the picture button above is the one the user clicks.
-    auto* cmd = new QPushButton("&Cancel", frame);
-    cmd->setObjectName("cmdCancelOrStop");
-    cmd->setToolTip("Stops the scan");
-    cmd->hide();
     picScanning_->hide();
 }
 

@@ -5,8 +5,8 @@
 #include <QScreen>
 
 #include "shell/skin.h"
-#include "shell/skin_style.h"
 #include "system/settings.h"
+#include "system/settings_keys.h"
 #include "system/text.h"
 
 namespace vostrel::shell {
@@ -58,18 +58,6 @@ void CentreOnScreen(QWidget* window) {
     window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
 }
 
-// Header strip and logo shared by the dialogs: dragging either moves the window.
-void AddHeader(QWidget* window, int widthTwips, bool draggable) {
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, window);
-    strip->setGeometry(TwipsRect(0, 0, widthTwips, 540));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, window);
-    logo->setGeometry(TwipsRect(90, 15, 2700, 540));
-    if (!draggable) return;
-    auto* dragger = new WindowDragger(window);
-    dragger->AttachStrip(strip);
-    dragger->AttachLogo(logo);
-}
-
 }  // namespace
 
 MessageKind LookUpMessageKind(std::string_view kind) {
@@ -92,12 +80,8 @@ bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "
 MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmMessagebox");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    MakeFrameless(this, TwipsRect(0, 0, kBoxWidth, kBoxHeight).size());
+    background_ = BuildDialogFrame(this, {kBoxWidth, kBoxHeight, "Picture1", 540, 15, true, 0}).background;
     setWindowTitle(QString());
-    ApplySkinStyle(this);
-    background_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    background_->setGeometry(rect());
-    AddHeader(this, kBoxWidth, true);
     lblMessage_ = new SkinLabel("lblMessage", QString(60, '#'), this);
     lblMessage_->setGeometry(TwipsRect(240, 660, kBoxWidth - 480, 450));
     lblMessage_->setAlignment(Qt::AlignCenter);
@@ -182,11 +166,7 @@ std::string AskMessage(std::string_view kind) {
 CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
     setObjectName("frmNotification");
-    MakeFrameless(this, TwipsRect(0, 0, 6720, 2700).size());
-    ApplySkinStyle(this);
-    background_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    background_->setGeometry(rect());
-    AddHeader(this, 6720, false);
+    background_ = BuildDialogFrame(this, {6720, 2700, "Picture1", 540, 15, false, 0}).background;
     auto* picture2 = new SkinImage("Picture2", {"skin/computer.svg"}, this);
     picture2->setGeometry(TwipsRect(240, 720, 720, 720));
     lblMessage_ = new SkinLabel(
@@ -206,7 +186,7 @@ CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
                         {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
     // Every change of the switch is stored at once, whoever made it.
     connect(chkDoNotShowInFuture_, &QCheckBox::stateChanged, this, [this](int state) {
-        settings_.Save("chkDoNotShowInFuture", state == Qt::Unchecked ? "0" : "1");
+        settings_.Save(kNoCloseNoticeKey, state == Qt::Unchecked ? "0" : "1");
     });
     connect(label1_, &SkinLabel::clicked, this, [this] {
         chkDoNotShowInFuture_->setChecked(!chkDoNotShowInFuture_->isChecked());

@@ -26,7 +26,6 @@ enum class Control {
     ScanProgressFrame,
     ScanProgressBar,
     RepairProgressFrame,
-    CancelCommand,
     BlinkTimer,
     BugPicture,
     ScanNowButton,
@@ -45,10 +44,10 @@ enum class Control {
     DetailList,
 };
 
-inline constexpr std::array<std::string_view, 25> kControlNames{
+inline constexpr std::array<std::string_view, 24> kControlNames{
     "lblStatus",       "lblRegistryScan",      "lblRegistryFilesScan", "lblProblemsFound",
     "lblDeletingCourrutpfils", "PicMainProgress", "PicProgress",     "ImgDeleteProgress",
-    "cmdCancelOrStop", "tmrPicVisibleOrNot",   "PicBug",               "ImgScanNowNormal",
+    "tmrPicVisibleOrNot",   "PicBug",               "ImgScanNowNormal",
     "PicScanning",     "PicResults",           "FrameScanning",        "FrameRegistryProblemsDetails",
     "FrameScanSettingShelidButton", "FRMmAIN", "chkSelectlistviewItems",
     "ImgDeleteProgressInside", "ImgRepairNormal", "ImgReturnNormal", "cmdShowLog",

@@ -33,8 +33,6 @@ void ScanView::ScanStarted() {
     w.SetVisible(Control::RepairingLabel, false);
     w.SetVisible(Control::RepairProgressFrame, false);
     w.SetCaption(Control::Status, "Inspecting...");
-    w.SetEnabled(Control::CancelCommand, true);
-    w.SetCaption(Control::CancelCommand, "Cancel");
     summaryRows.Clear();
     detailRows.Clear();
     w.SetCaption(Control::ProblemCount, "0");
@@ -87,7 +85,6 @@ void ScanView::ScanFinished(bool cancelled) {
 
 void ScanView::ShowCancelled() {
     window_.SetEnabled(Control::BlinkTimer, false);
-    window_.SetEnabled(Control::CancelCommand, false);
 }
 
 void ScanView::RepairStarted() {

@@ -45,7 +45,7 @@ public:
     void PlaySound(std::string_view hostPath) override { window_.PlaySound(hostPath); }
     void ProcessPendingEvents() override { window_.ProcessPendingEvents(); }
 
-    // A cancel was granted: the blinking stops and Cancel goes inert.
+    // A cancel was granted: the blinking stops.
     void ShowCancelled();
     // The summary row `row` was clicked: its details are shown.
     void ShowDetails(std::size_t row);

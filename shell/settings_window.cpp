@@ -8,8 +8,8 @@
 #include "shell/app.h"
 #include "shell/engine.h"
 #include "shell/skin.h"
-#include "shell/skin_style.h"
 #include "system/settings.h"
+#include "system/settings_keys.h"
 
 namespace vostrel::shell {
 
@@ -28,22 +28,10 @@ void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
 SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmSetings");
     setWindowTitle("Settings");
-    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
-    ApplySkinStyle(this);
-    picture2_ = new SkinImage("Picture2", {"skin/background.svg"}, this);
-    picture2_->setGeometry(rect());
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
-    strip->setGeometry(TwipsRect(0, 0, kWidth, 600));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
-    logo->setGeometry(TwipsRect(90, 30, 2700, 540));
-    auto* dragger = new WindowDragger(this);
-    dragger->AttachStrip(strip);
-    dragger->AttachLogo(logo);
-    connect(strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
-    close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(6690, 135, 330, 330),
-                           {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
-    close_->normal()->setAccessibleName("Close");
-    close_->hover()->setAccessibleName("Close");
+    const DialogFrame frame = BuildDialogFrame(this, {kWidth, kHeight, "Picture2", 600, 30, true, 6690});
+    picture2_ = frame.background;
+    connect(frame.strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
+    close_ = frame.close;
 
     BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", "Make Backup Before Repairing.",
                 "txtBackup", "Label4", "BackUp's :", "cmdBackUpBrowseNormal", "cmdBackUpBrowseMouseMove");
@@ -55,13 +43,13 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     BuildOption(startup_, 3660, "chkRunAtStartup", "lblRunonStartup", "Run Vostrel on startup.", {},
                 {}, {}, {}, {});
     startup_.box->setToolTip("Checking this option will run at Windows Startup");
-    backup_.boxKey = "chkMakeBackUp";
-    backup_.pathKey = "txtBackup";
-    report_.boxKey = "chkMakeLogFile";
-    report_.pathKey = "txtLogFile";
-    sound_.boxKey = "chkPlaySound";
-    sound_.pathKey = "txtWaveFilesPath";
-    startup_.boxKey = "chkRunAtStartup";
+    backup_.boxKey = kMakeBackupKey;
+    backup_.pathKey = kBackupFolderKey;
+    report_.boxKey = kMakeReportKey;
+    report_.pathKey = kReportFolderKey;
+    sound_.boxKey = kPlaySoundKey;
+    sound_.pathKey = kSoundFileKey;
+    startup_.boxKey = kRunAtStartupKey;
 
     // The drives that are the host's, not the machine's: said here as well
     // as in the catalogue, since their rows start unchecked.
@@ -118,17 +106,17 @@ void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName
 
 void SettingsDialog::FormLoad() {
     SettingsStore& s = *app_.settings;
-    SetBoxFromStored(sound_.box, s.Get("chkPlaySound", "0"));
-    sound_.path->setText(QString::fromStdString(s.Get("txtWaveFilesPath", "")));
+    SetBoxFromStored(sound_.box, s.Get(kPlaySoundKey, "0"));
+    sound_.path->setText(QString::fromStdString(s.Get(kSoundFileKey, "")));
     BoxClick(sound_);
-    SetBoxFromStored(report_.box, s.Get("chkMakeLogFile", "1"));
+    SetBoxFromStored(report_.box, s.Get(kMakeReportKey, "1"));
     BoxClick(report_);
-    SetBoxFromStored(backup_.box, s.Get("chkMakeBackUp", "1"));
+    SetBoxFromStored(backup_.box, s.Get(kMakeBackupKey, "1"));
     BoxClick(backup_);
     const std::string folder = ProgramFolder();
-    report_.path->setText(QString::fromStdString(s.Get("txtLogFile", folder)));
-    backup_.path->setText(QString::fromStdString(s.Get("txtBackup", folder)));
-    SetBoxFromStored(startup_.box, s.Get("chkRunAtStartup", "1"));
+    report_.path->setText(QString::fromStdString(s.Get(kReportFolderKey, folder)));
+    backup_.path->setText(QString::fromStdString(s.Get(kBackupFolderKey, folder)));
+    SetBoxFromStored(startup_.box, s.Get(kRunAtStartupKey, "1"));
 }
 
 void SettingsDialog::BoxClick(Option& option) {
@@ -141,7 +129,7 @@ void SettingsDialog::BoxClick(Option& option) {
 
 void SettingsDialog::RunAtStartupToggled() {
     const bool on = startup_.box->isChecked();
-    app_.settings->Save("chkRunAtStartup", on ? "1" : "0");
+    app_.settings->Save(kRunAtStartupKey, on ? "1" : "0");
     // On the desktop the session's autostart folder takes the place of the
     // Run value: a Linux program written into the Wine prefix's Run key
     // would only be a broken startup entry of that prefix.
@@ -175,7 +163,7 @@ void SettingsDialog::BrowseSoundFile() {
     const QString file = app_.platform.chooseFile(this, "wav Files (*.wav)", folder);
     if (file.trimmed().isEmpty()) return;
     sound_.path->setText(file);
-    app_.settings->Save("txtWaveFilesPath", file.toStdString());
+    app_.settings->Save(kSoundFileKey, file.toStdString());
     // The preview follows the detection sound's rule, without counting a problem.
     if (sound_.box->isChecked() && QFileInfo(file.trimmed()).isFile() && app_.platform.sound)
         app_.platform.sound->Play(file.trimmed());

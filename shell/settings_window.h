@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string_view>
 
 class QCheckBox;
 class QLineEdit;
@@ -24,8 +25,8 @@ public:
         SkinLabel* label = nullptr;
         QLineEdit* path = nullptr;       // none for start with the session
         ImagePair* browse = nullptr;     // none for start with the session
-        const char* boxKey = "";
-        const char* pathKey = "";
+        std::string_view boxKey;
+        std::string_view pathKey;
     };
     const Option& backup() const { return backup_; }
     const Option& report() const { return report_; }

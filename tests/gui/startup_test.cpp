@@ -43,8 +43,6 @@ TEST_F(StartupTest, TheWindowPortReachesTheControls) {
     w.SetCaption(Control::Status, " Custom Controls....");
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblStatus"))->text(), " Custom Controls....");
     EXPECT_EQ(w.Caption(Control::Status), " Custom Controls....");
-    w.SetCaption(Control::CancelCommand, "Cancel");
-    EXPECT_EQ(static_cast<QPushButton*>(main.control("cmdCancelOrStop"))->text(), "Cancel");
     // Widths are read back in twips exactly as written.
     EXPECT_EQ(w.Value(Control::ScanProgressFrame), 4275);
     w.SetValue(Control::ScanProgressBar, 4272);
