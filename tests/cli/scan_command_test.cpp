@@ -106,6 +106,17 @@ TEST_F(CliScan, UnknownSectionListsTheValidOnes) {
 // The Wine asked about what it supplies itself: --wine, else the setting,
 // else the system's. A --wine folder without a Wine is refused; a stale
 // setting is said once and the system's Wine is asked instead.
+TEST_F(CliScan, ListSectionsPrintsTheCatalogueAndScansNothing) {
+    for (const char* command : {"scan", "repair"}) {
+        const CliRun run = Cli({command, "--prefix", prefix(), "--list-sections"});
+        ASSERT_EQ(run.status, 0) << command << ": " << run.err;
+        EXPECT_EQ(run.out.rfind("Registry Integrity\nCustom Controls\n", 0), 0u) << run.out;
+        EXPECT_NE(run.out.find("\nConfiguration files\nWindow Shortcut C\n"), std::string::npos) << run.out;
+    }
+    const CliRun missing = Cli({"scan", "--prefix", home_.path() + "/no prefix", "--list-sections"});
+    EXPECT_EQ(missing.status, 2) << missing.out;
+}
+
 TEST_F(CliScan, WineFolderChoices) {
     const auto wine = FindSystemWineInstall();
     ASSERT_TRUE(wine);
