@@ -1,18 +1,84 @@
-// vostrel-cli repair, backups and restore: the repair with its backup, the
-// list of backups, and putting one back.
+// vostrel-cli's subcommands: scan, repair, backups, restore and (where Wine
+// prefixes can be found) prefixes, with the options they share, the exit
+// statuses they return and the JSON a scan prints.
+//
+// Exit statuses: 0 the command did its work (whether or not it found
+// problems); 1 a refusal or a failed step; 2 a usage error or a prefix that
+// cannot be opened; 130 cancelled with Ctrl-C, after printing what was found
+// so far.
 #pragma once
 
 #include <CLI/CLI.hpp>
-
+#include <functional>
+#include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
+
+#include "cli/cli_settings.h"
+#include "session/scan_session.h"
+#include "system/machine.h"
+#include "system/settings.h"
+#include "system/wine_provides.h"
 
 namespace vostrel::cli {
 
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitCancelled = 130;
+
+// The options of every command that scans a machine.
+struct MachineOptions {
+    std::string prefix;    // --prefix: the Wine prefix (default $WINEPREFIX, else ~/.wine)
+    std::string sections;  // --sections: catalogue rows, separated by ";"
+    std::string wine;      // --wine: the Wine that runs the prefix
+    bool listSections = false;  // --list-sections: print the catalogue rows and stop
+};
+
+// Adds --prefix, --sections, --list-sections and --wine to a command.
+void AddMachineOptions(CLI::App& command, MachineOptions& options);
+
+// A machine opened for one command, with the settings the command sees (the
+// stored ones with its own choices on top) and the Wine that runs it.
+struct CommandMachine {
+    std::unique_ptr<Machine> machine;
+    std::unique_ptr<SettingsStore> stored;
+    std::unique_ptr<CommandSettings> settings;
+    std::unique_ptr<WineProvides> wine;
+};
+
+// Opens the machine of --prefix (or this computer) with its settings and
+// Wine. kExitDone, or the exit status after saying why on stderr.
+int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened);
+
+// Loads the catalogue with the rows of --sections checked (the stored
+// choices when empty). False, after naming the valid rows, for an unknown row.
+bool LoadChosenSections(ScanSession& session, CommandSettings& settings, const std::string& sections);
+
+// --list-sections: the catalogue's rows, one per line.
+void PrintSections(ScanSession& session);
+
+// A short id of a problem that stays the same across scans of the same
+// machine: a hash of the root, key, value and scanner of a registry
+// problem, of the path of a shortcut.
+std::string ProblemId(const RegistryProblem& problem);
+std::string ProblemId(const ShortcutProblem& problem);
+
+// What a scan found as JSON schema 1 (see the README).
+nlohmann::json ScanJson(const ScanSession& session, const std::string& machine);
+void PrintJson(const nlohmann::json& value);
+
+struct ScanCommandOptions {
+    MachineOptions machine;
+    std::string report;
+    bool json = false;
+    bool quiet = false;
+    bool all = false;  // every prefix "prefixes" lists
+};
+
 struct RepairCommandOptions {
-    std::string prefix;
-    std::string sections;
+    MachineOptions machine;
     std::string backupDir;
-    std::string wine;  // --wine: the Wine that runs the prefix
     bool json = false;
     bool yes = false;
 };
@@ -31,13 +97,29 @@ struct RestoreCommandOptions {
     bool force = false;  // into another prefix, and shortcuts outside the prefix's drives
 };
 
+int RunScanCommand(const ScanCommandOptions& options);
 int RunRepairCommand(const RepairCommandOptions& options);
 int RunBackupsCommand(const BackupsCommandOptions& options);
 int RunRestoreCommand(const RestoreCommandOptions& options);
 
 // Add the subcommands; when one runs, its exit status goes to `status`.
+void AddScanCommand(CLI::App& app, int& status);
 void AddRepairCommand(CLI::App& app, int& status);
 void AddBackupsCommand(CLI::App& app, int& status);
 void AddRestoreCommand(CLI::App& app, int& status);
+
+#ifdef VOSTREL_WINE_PREFIXES
+// vostrel-cli prefixes: every Wine prefix of the user, found in the places
+// of Steam, Lutris, Bottles, Heroic, winetricks and PlayOnLinux.
+void AddPrefixesCommand(CLI::App& app, int& status);
+
+// The loop behind "scan --all": scans every prefix the user has, one after
+// another, with `scanOne`, which prints what "scan --prefix PATH" prints and
+// returns its exit status. As text: one section per prefix, headed by its
+// label. As JSON: one array of the objects `scanOne` prints, each with the
+// machine and the prefix it describes. Returns 0 when every scan
+// succeeded, 130 after Ctrl-C, else 1.
+int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix)>& scanOne);
+#endif
 
 }  // namespace vostrel::cli

@@ -1,4 +1,5 @@
-#include "cli/prefixes_command.h"
+// vostrel-cli prefixes, and the loop behind "scan --all".
+#include "cli/commands.h"
 
 #include <algorithm>
 #include <iostream>
@@ -6,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/cli_window.h"
+#include "cli/cli_progress.h"
 #include "prefixes/prefix_finder.h"
 
 namespace vostrel::cli {
@@ -31,10 +32,6 @@ prefixes::PrefixSearch FindAndWarn() {
 
 nlohmann::json PrefixJson(const prefixes::FoundPrefix& prefix) {
     return {{"path", prefix.path}, {"label", prefix.label}, {"source", prefix.source}};
-}
-
-void PrintJson(const nlohmann::json& value) {
-    std::cout << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
 int RunPrefixes(bool json) {
@@ -97,7 +94,7 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
             std::string text;
             {
                 CapturedOutput captured;
-                if (scanOne(prefix.path) != 0) status = 1;
+                if (const int one = scanOne(prefix.path); one != 0 && status == 0) status = one == kExitCancelled ? one : 1;
                 text = captured.text();
             }
             auto scan = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
@@ -109,7 +106,7 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
             scan["prefix"] = PrefixJson(prefix);
             scans.push_back(std::move(scan));
             if (StoppedByCtrlC(i + 1, search.prefixes.size())) {
-                status = 1;
+                status = kExitCancelled;
                 break;
             }
         }
@@ -126,10 +123,10 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
         const std::string heading = prefix.label + " (" + prefix.source + ")";
         std::cout << heading << "\n" << std::string(heading.size(), '=') << "\n";
         std::cout.flush();
-        if (scanOne(prefix.path) != 0) status = 1;
+        if (const int one = scanOne(prefix.path); one != 0 && status == 0) status = one == kExitCancelled ? one : 1;
         std::cout.flush();
         if (StoppedByCtrlC(i + 1, search.prefixes.size())) {
-            status = 1;
+            status = kExitCancelled;
             break;
         }
     }

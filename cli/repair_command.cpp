@@ -4,13 +4,13 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_settings.h"
-#include "cli/cli_window.h"
+#include "cli/cli_progress.h"
 #include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "system/machine.h"
 #include "system/settings.h"
 #include "system/terminal.h"
@@ -20,29 +20,16 @@ namespace vostrel::cli {
 
 namespace {
 
-constexpr int kUsageError = 2;
-
-std::string RegistryItem(const ListControl& errors, std::size_t i) {
-    return errors.SubItem(i, 5) + "\\" + errors.SubItem(i, 4) + " value " + errors.SubItem(i, 1);
+std::string RegistryItem(const RegistryProblem& problem) {
+    return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
 }
 
-void PrintFound(MainForm& form) {
-    const auto& errors = form.lvwErrors;
-    for (std::size_t i = 1; i <= errors.Count(); ++i)
-        std::cout << "  " << errors.SubItem(i, 3) << ": " << RegistryItem(errors, i) << " -> "
-                  << errors.SubItem(i, 2) << "\n";
-    for (const auto& row : form.lvwShortcut.rows()) std::cout << "  Windows Shortcut: " << row.text << "\n";
-}
-
-nlohmann::json FoundJson(MainForm& form) {
-    auto found = nlohmann::json::array();
-    const auto& errors = form.lvwErrors;
-    for (std::size_t i = 1; i <= errors.Count(); ++i)
-        found.push_back({{"section", errors.SubItem(i, 3)}, {"item", RegistryItem(errors, i)},
-                         {"missing", errors.SubItem(i, 2)}});
-    for (const auto& row : form.lvwShortcut.rows())
-        found.push_back({{"section", "Windows Shortcut"}, {"item", row.text}, {"missing", ""}});
-    return found;
+void PrintFound(ScanSession& session) {
+    for (const auto& problem : session.registryProblems)
+        std::cout << "  " << problem.scanner << ": " << RegistryItem(problem) << " -> " << problem.testedPath
+                  << "\n";
+    for (const auto& problem : session.shortcutProblems)
+        std::cout << "  " << kShortcutSection << ": " << problem.path << "\n";
 }
 
 // True when the user agrees (or --yes said so); false, with a message,
@@ -69,68 +56,49 @@ const char* EventWord(RepairEvent::What what) {
     return "";
 }
 
-// Scans with the chosen rows; false (with a message) on a bad --sections.
-bool Scan(MainForm& form, CommandSettings& settings, const std::string& sections) {
-    LoadlvwRegistryvaluesScanValues(form);
-    if (!sections.empty()) {
-        std::vector<std::string> catalogue;
-        for (const auto& row : form.lvwRegistryvaluesScan.rows()) catalogue.push_back(row.text);
-        std::string error;
-        const auto chosen = ChooseCatalogueRows(catalogue, sections, error);
-        if (!chosen) {
-            std::cerr << "vostrel-cli: " << error << "\n";
-            return false;
-        }
-        for (const auto& row : form.lvwRegistryvaluesScan.rows()) settings.Override(row.text, chosen->at(UpperAscii(row.text)));
-        LoadlvwRegistryvaluesScanValues(form);
-    }
-    ImgScanNowMouseMove_Click(form);
-    return true;
-}
-
 }  // namespace
 
 int RunRepairCommand(const RepairCommandOptions& options) {
-    MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
-    if (!opened.machine) {
-        std::cerr << "vostrel-cli: " << opened.error << "\n";
-        return kUsageError;
-    }
+    CommandMachine opened;
+    if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone) return status;
     Machine& machine = *opened.machine;
+    CommandSettings& settings = *opened.settings;
+    CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
+    ScanSession session(*machine.registry, *machine.files, settings, progress);
+    session.wine = opened.wine.get();
+    progress.Attach(session);
+    if (options.machine.listSections) {
+        PrintSections(session);
+        return kExitDone;
+    }
     if (const auto refusal = machine.registry->WriteRefusal()) {
         std::cerr << "vostrel-cli: not repairing: " << *refusal << "\n";
-        return 1;
+        return kExitFailed;
     }
-    std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
-    CommandSettings settings(*stored);
     if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
-    std::unique_ptr<WineProvides> wine;
-    if (!OpenCommandWine(options.wine, *stored, wine)) return kUsageError;
-    CliWindow window(!options.json && ErrorOutputIsTerminal());
-    MainForm form(*machine.registry, *machine.files, settings, window);
-    form.wine = wine.get();
-    window.Attach(form);
-    if (!Scan(form, settings, options.sections)) return kUsageError;
-    window.EndProgress();
-    if (form.state.bCancelScanning) {
-        std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
-        return 1;
-    }
-    const std::size_t count = form.lvwErrors.Count() + form.lvwShortcut.Count();
+    if (!LoadChosenSections(session, settings, options.machine.sections)) return kExitUsage;
+    RunScan(session);
+    progress.EndProgress();
+    const std::size_t count = session.ProblemCount();
     nlohmann::json out;
     if (options.json) {
-        out["found"] = FoundJson(form);
+        out["found"] = ScanJson(session, machine.description);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
         std::cout << (count == 0 ? "No problems found.\n" : "Problems found: " + std::to_string(count) + "\n");
-        PrintFound(form);
+        PrintFound(session);
+    }
+    if (session.cancelRequested) {
+        if (options.json) PrintJson(out);
+        std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
+        return progress.interrupted() ? kExitCancelled : kExitFailed;
     }
     const bool backups = BackupsEnabled(settings);
     if (count > 0 && !backups && !options.json)
         std::cout << "Backups are off (setting \"" << kMakeBackupKey << "\" is 0): nothing will be backed up.\n";
     if (count == 0 || !Confirmed(options, count, backups)) {
-        if (options.json) std::cout << out.dump(2) << "\n";
-        return count == 0 || options.yes ? 0 : 1;
+        if (options.json) PrintJson(out);
+        return count == 0 || options.yes ? kExitDone : kExitFailed;
     }
     RepairOptions repair;
     auto events = nlohmann::json::array();
@@ -141,7 +109,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         }
         std::cout << EventWord(e.what) << ": " << e.item << (e.why.empty() ? "" : " (" + e.why + ")") << "\n";
     };
-    const RepairOutcome outcome = ImgRepairMouseMove_Click(form, repair);
+    const RepairOutcome outcome = RepairAll(session, repair);
     if (options.json) {
         out["events"] = std::move(events);
         out["backupFile"] = outcome.backupFilePath;
@@ -151,26 +119,22 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         if (outcome.saveError) out["saveError"] = *outcome.saveError;
         if (outcome.halted) out["nothingChanged"] = *outcome.halted;
         out["prefix"] = outcome.machine;
-        std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        PrintJson(out);
     } else {
         std::cout << TrimCopy(RepairNoticeText(outcome)) << "\n";
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
-    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? 1 : 0;
+    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? kExitFailed : kExitDone;
 }
 
 void AddRepairCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<RepairCommandOptions>();
     CLI::App* cmd = app.add_subcommand("repair", "Scan, then repair every problem found after backing it up");
-    cmd->add_option("--prefix", options->prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
-    cmd->add_option("--sections", options->sections,
-                    "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
+    AddMachineOptions(*cmd, options->machine);
     cmd->add_option("--backup-dir", options->backupDir, "Write the backup here (default: the settings)");
-    cmd->add_option("--wine", options->wine,
-                    "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
-                    "\"txtWine\", else the system's Wine)");
-    cmd->add_flag("--json", options->json, "Print what was found and done as one JSON object");
+    cmd->add_flag("--json", options->json,
+                  "Print what was found (schema 1) and what was done as one JSON object");
     cmd->add_flag("--yes", options->yes, "Repair without asking");
     cmd->callback([options, &status] { status = RunRepairCommand(*options); });
 }

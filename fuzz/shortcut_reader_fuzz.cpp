@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_file.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "system/file_system_api.h"
 
 namespace vostrel {

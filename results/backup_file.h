@@ -20,15 +20,14 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "system/durable_file.h"
 #include "system/list_control.h"
 #include "system/registry_api.h"
+#include "system/settings_keys.h"
 
 namespace vostrel {
 
-inline constexpr std::string_view kBackupFolderKey = "txtBackup";
-inline constexpr std::string_view kMakeBackupKey = "chkMakeBackUp";
 inline constexpr std::string_view kDefaultValueName = "(Default)";
 
 // The backup folder: the setting "txtBackup", the program's folder when it
@@ -80,11 +79,11 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // Appends one record for a problem row ("R" for lvwErrors, anything
-    // else for lvwShortcut) and, for a shortcut, keeps a copy of the file.
-    // False, with the reason, when it could not; the file then ends with
-    // the previous record.
-    bool Add(MainForm& form, std::string_view kind, const ListRow& row, std::string* error = nullptr);
+    // Appends one record for a problem and, for a shortcut, keeps a copy of
+    // the file. False, with the reason, when it could not; the file then
+    // ends with the previous record.
+    bool Add(ScanSession& session, const RegistryProblem& problem, std::string* error = nullptr);
+    bool Add(ScanSession& session, const ShortcutProblem& problem, std::string* error = nullptr);
 
     // Flushes the records and copies added so far, and the folders' new
     // entries. True when all of it is on the disk.
@@ -92,6 +91,7 @@ public:
 
 private:
     BackupWriter() = default;
+    bool AppendRecord(const std::vector<std::string>& fields, std::string* error);
     std::string folder_, path_, copies_;
     std::unique_ptr<AppendOnlyFile> file_;
     bool copiesAdded_ = false;

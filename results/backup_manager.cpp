@@ -34,7 +34,7 @@ bool IsPlainFile(const fs::directory_entry& entry) {
 }  // namespace
 
 ListControl MakeBackupList() {
-    return ListControl("lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"});
+    return ListControl("backups", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"});
 }
 
 bool IsBackupFileName(const std::string& name) {
@@ -47,18 +47,18 @@ std::string GetBackupFileSize(const std::string& path) {
     return ec ? std::string() : std::to_string(size);
 }
 
-void AddBackupRow(ListControl& lvwBackUp, const std::string& fileName, const std::string& folder) {
+void AddBackupRow(ListControl& backups, const std::string& fileName, const std::string& folder) {
     const std::size_t p = UpperAscii(Trim(fileName)).find("BACKUP") + 1;
     const std::size_t b = Find(fileName, " ", p + 7);
-    const std::size_t row = lvwBackUp.Add(fileName);
+    const std::size_t row = backups.Add(fileName);
     if (b > p + 6) {
-        lvwBackUp.SetSubItem(row, 1, TrimCopy(Replace(Mid(fileName, p + 6, b - p - 6), '-', '/')));
-        lvwBackUp.SetSubItem(row, 2, TrimCopy(Replace(Mid(fileName, b), '-', ':')));
+        backups.SetSubItem(row, 1, TrimCopy(Replace(Mid(fileName, p + 6, b - p - 6), '-', '/')));
+        backups.SetSubItem(row, 2, TrimCopy(Replace(Mid(fileName, b), '-', ':')));
     }
-    lvwBackUp.SetSubItem(row, 3, GetBackupFileSize((fs::path(folder) / fileName).string()));
+    backups.SetSubItem(row, 3, GetBackupFileSize((fs::path(folder) / fileName).string()));
 }
 
-void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings, const std::string& machine) {
+void FillBackupList(ListControl& backups, SettingsStore& settings, const std::string& machine) {
     const std::string folder = BackupFolder(settings);
     std::vector<std::string> names;
     std::error_code ec;
@@ -70,56 +70,56 @@ void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings, const std::
         if (!IsBackupFileName(name)) continue;
         const auto recorded = RecordedMachine((fs::path(folder) / name).string());
         if (recorded && *recorded != machine) continue;  // another prefix's
-        AddBackupRow(lvwBackUp, name, folder);
-        if (!recorded && lvwBackUp.columnCount() > 4)
-            lvwBackUp.SetSubItem(lvwBackUp.Count(), 4, std::string(kPrefixUnknown));
+        AddBackupRow(backups, name, folder);
+        if (!recorded && backups.columnCount() > 4)
+            backups.SetSubItem(backups.Count(), 4, std::string(kPrefixUnknown));
     }
 }
 
-std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& lvwBackUp, RegistryApi& registry,
+std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, RegistryApi& registry,
                                                        FileSystemApi& files, SettingsStore& settings,
-                                                       Window& window) {
+                                                       ScanObserver& observer) {
     std::vector<BackupRestoreResult> results;
-    for (std::size_t i = 1; i <= lvwBackUp.Count();) {
-        if (!lvwBackUp.Checked(i)) {
+    for (std::size_t i = 1; i <= backups.Count();) {
+        if (!backups.Checked(i)) {
             ++i;
             continue;
         }
-        const std::string path = PathOf(settings, lvwBackUp.Text(i));
+        const std::string path = PathOf(settings, backups.Text(i));
         std::error_code ec;
         if (!fs::is_regular_file(path, ec)) {
             ++i;
             continue;
         }
-        BackupRestoreResult result{lvwBackUp.Text(i), RestoreBackupFile(registry, files, settings, path), false};
+        BackupRestoreResult result{backups.Text(i), RestoreBackupFile(registry, files, settings, path), false};
         if (result.report.ok() && DeleteBackupFile(path)) {
             result.deleted = true;
-            lvwBackUp.Remove(i);
+            backups.Remove(i);
         } else {
             ++i;
         }
         results.push_back(std::move(result));
-        window.ProcessPendingEvents();
+        observer.ProcessPendingEvents();
     }
     return results;
 }
 
-std::vector<std::string> DeleteCheckedBackups(ListControl& lvwBackUp, SettingsStore& settings, Window& window) {
+std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings, ScanObserver& observer) {
     std::vector<std::string> deleted;
-    for (std::size_t i = 1; i <= lvwBackUp.Count();) {
+    for (std::size_t i = 1; i <= backups.Count();) {
         bool removed = false;
-        if (lvwBackUp.Checked(i)) {
-            const std::string answer = window.AskMessage("DELETE BACKUP FILE");
-            const std::string path = PathOf(settings, lvwBackUp.Text(i));
+        if (backups.Checked(i)) {
+            const Answer answer = observer.Confirm(Question::DeleteBackup);
+            const std::string path = PathOf(settings, backups.Text(i));
             std::error_code ec;
-            if (UpperAscii(Trim(answer)) == "YES" && fs::is_regular_file(path, ec) && DeleteBackupFile(path)) {
-                deleted.push_back(lvwBackUp.Text(i));
-                lvwBackUp.Remove(i);
+            if (answer == Answer::Yes && fs::is_regular_file(path, ec) && DeleteBackupFile(path)) {
+                deleted.push_back(backups.Text(i));
+                backups.Remove(i);
                 removed = true;
             }
         }
         if (!removed) ++i;
-        window.ProcessPendingEvents();
+        observer.ProcessPendingEvents();
     }
     return deleted;
 }

@@ -9,7 +9,7 @@
 #include "results/backup_file.h"
 #include "system/list_control.h"
 #include "system/settings.h"
-#include "system/window.h"
+#include "session/scan_observer.h"
 
 namespace vostrel {
 
@@ -24,10 +24,10 @@ bool IsBackupFileName(const std::string& name);
 // Fills the list from the backup folder (names sorted as Wine lists them)
 // with the backups of `machine` (MachineIdentity) and those that do not
 // record one, marked "prefix unknown"; other machines' backups are left out.
-void FillBackupList(ListControl& lvwBackUp, SettingsStore& settings, const std::string& machine);
+void FillBackupList(ListControl& backups, SettingsStore& settings, const std::string& machine);
 
 // Appends one row for a file of the folder.
-void AddBackupRow(ListControl& lvwBackUp, const std::string& fileName, const std::string& folder);
+void AddBackupRow(ListControl& backups, const std::string& fileName, const std::string& folder);
 
 // The file's size in bytes as decimal text; empty when it cannot be read.
 std::string GetBackupFileSize(const std::string& path);
@@ -40,12 +40,12 @@ struct BackupRestoreResult {
 
 // The Restore button: restores every ticked backup; a backup is removed
 // (row and file) only when every one of its records was written back.
-std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& lvwBackUp, RegistryApi& registry,
+std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, RegistryApi& registry,
                                                        FileSystemApi& files, SettingsStore& settings,
-                                                       Window& window);
+                                                       ScanObserver& observer);
 
-// The Delete button: asks "DELETE BACKUP FILE" once per ticked row and
-// deletes the file (and its shortcut copies) on "YES". The names deleted.
-std::vector<std::string> DeleteCheckedBackups(ListControl& lvwBackUp, SettingsStore& settings, Window& window);
+// The Delete button: asks (Question::DeleteBackup) once per ticked row and
+// deletes the file (and its shortcut copies) on Yes. The names deleted.
+std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings, ScanObserver& observer);
 
 }  // namespace vostrel

@@ -41,22 +41,24 @@ void AppendSaved(std::vector<std::string>& fields, const SavedValue& saved) {
     fields.push_back(saved.present ? HexBytes(saved.data) : "");
 }
 
-std::optional<std::vector<std::string>> RegistryFields(RegistryApi& registry, const ListRow& row,
+std::optional<std::vector<std::string>> RegistryFields(RegistryApi& registry, const RegistryProblem& problem,
                                                        std::string* error) {
-    auto sub = [&row](std::size_t k) { return k <= row.subItems.size() ? row.subItems[k - 1] : std::string(); };
-    std::vector<std::string> fields{"R", sub(5), sub(4), sub(2), sub(1), sub(6)};
-    const HKEY root = static_cast<HKEY>(ToInt32(RegValue(row.text)));
-    const bool isDefault = sub(1) == kDefaultValueName;
-    const auto value = SaveValue(registry, root, sub(4), isDefault ? std::string_view() : sub(1));
+    const std::string& keyPath = problem.keyPath;
+    const std::string& name = problem.valueName;
+    std::vector<std::string> fields{"R", problem.rootName, keyPath, problem.testedPath, name,
+                                    problem.systemFolder ? "Yes" : ""};
+    const HKEY root = problem.root;
+    const bool isDefault = name == kDefaultValueName;
+    const auto value = SaveValue(registry, root, keyPath, isDefault ? std::string_view() : std::string_view(name));
     if (!value) {
-        Fail(error, "the value " + sub(1) + " of " + sub(5) + "\\" + sub(4) + " could not be read");
+        Fail(error, "the value " + name + " of " + problem.rootName + "\\" + keyPath + " could not be read");
         return std::nullopt;
     }
     AppendSaved(fields, *value);
     if (isDefault) {
-        const auto literal = SaveValue(registry, root, sub(4), kDefaultValueName);
+        const auto literal = SaveValue(registry, root, keyPath, kDefaultValueName);
         if (!literal) {
-            Fail(error, "the value (Default) of " + sub(5) + "\\" + sub(4) + " could not be read");
+            Fail(error, "the value (Default) of " + problem.rootName + "\\" + keyPath + " could not be read");
             return std::nullopt;
         }
         AppendSaved(fields, *literal);
@@ -74,21 +76,22 @@ std::string CopyName(const std::string& folder, const std::string& fileName) {
 }
 
 std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files, const std::string& folder,
-                                                       const ListRow& row, std::string* error) {
-    const auto host = files.HostPath(row.text);
+                                                       const ShortcutProblem& problem, std::string* error) {
+    const std::string& path = problem.path;
+    const auto host = files.HostPath(path);
     if (!host) {
-        Fail(error, row.text + " has no place on this machine's disk");
+        Fail(error, path + " has no place on this machine's disk");
         return std::nullopt;
     }
-    const std::size_t slash = row.text.rfind('\\');
-    const std::string fileName = slash == std::string::npos ? row.text : row.text.substr(slash + 1);
+    const std::size_t slash = path.rfind('\\');
+    const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     if (!IsPlainFileName(fileName)) {
         Fail(error, "\"" + fileName + "\" is not a file name that a copy can take");
         return std::nullopt;
     }
     const std::string name = CopyName(folder, fileName);
     if (!CopyIntoFolderExclusively(*host, folder, name, error)) return std::nullopt;
-    return std::vector<std::string>{"S", row.text, name};
+    return std::vector<std::string>{"S", path, name};
 }
 
 }  // namespace
@@ -137,13 +140,20 @@ std::unique_ptr<BackupWriter> BackupWriter::Create(const std::string& folder, co
 
 BackupWriter::~BackupWriter() = default;
 
-bool BackupWriter::Add(MainForm& form, std::string_view kind, const ListRow& row, std::string* error) {
-    const bool registry = UpperAscii(Trim(kind)) == "R";
-    const auto fields = registry ? RegistryFields(form.registry, row, error)
-                                 : ShortcutFields(form.files, copies_, row, error);
+bool BackupWriter::Add(ScanSession& session, const RegistryProblem& problem, std::string* error) {
+    const auto fields = RegistryFields(session.registry, problem, error);
+    return fields && AppendRecord(*fields, error);
+}
+
+bool BackupWriter::Add(ScanSession& session, const ShortcutProblem& problem, std::string* error) {
+    const auto fields = ShortcutFields(session.files, copies_, problem, error);
     if (!fields) return false;
-    if (!registry) copiesAdded_ = true;
-    std::string line = FormatBackupLine(*fields);
+    copiesAdded_ = true;
+    return AppendRecord(*fields, error);
+}
+
+bool BackupWriter::AppendRecord(const std::vector<std::string>& fields, std::string* error) {
+    std::string line = FormatBackupLine(fields);
     line += kBackupLineEnd;
     return file_->Append(line, error);
 }

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "results/backup_file.h"
-#include "results/return_to_start.h"
 #include "shortcuts/shortcut_check.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -13,8 +12,6 @@
 namespace vostrel {
 
 namespace {
-
-constexpr int kProgressStep = 5;
 
 std::tm Now() {
     const std::time_t now = std::time(nullptr);
@@ -31,7 +28,12 @@ bool ValueStillThere(RegistryApi& registry, HKEY root, std::string_view keyPath,
     return registry.QueryValueRaw(key.get(), name, &kind, &data) == ERROR_SUCCESS;
 }
 
-// A registry row whose record is written and whose value is to go.
+// How a problem is named in the repair's events: "HKEY_LOCAL_MACHINE\\Key value Name".
+std::string ItemText(const RegistryProblem& problem) {
+    return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
+}
+
+// A registry problem whose record is written and whose value is to go.
 struct PendingValue {
     HKEY root;
     std::string keyPath, valueName, item;
@@ -39,7 +41,7 @@ struct PendingValue {
 
 class Repair {
 public:
-    Repair(MainForm& form, const RepairOptions& options) : form_(form), options_(options) {}
+    Repair(ScanSession& session, const RepairOptions& options) : session_(session), options_(options) {}
     RepairOutcome Run();
 
 private:
@@ -54,14 +56,15 @@ private:
         if (options_.afterStep) options_.afterStep();
     }
     void AdvanceProgress();
-    bool BackUp(std::string_view kind, const ListRow& row, const std::string& item);
+    template <typename Problem>
+    bool BackUp(const Problem& problem, const std::string& item);
     bool CommitBackups(const std::vector<std::string>& items);
     void RegistryPart();
     void ShortcutPart();
     void RemoveShortcut(const std::string& path);
     void Finish();
 
-    MainForm& form_;
+    ScanSession& session_;
     const RepairOptions& options_;
     bool backups_ = true;
     std::unique_ptr<BackupWriter> writer_;
@@ -70,18 +73,15 @@ private:
     RepairOutcome outcome_;
 };
 
-void Repair::AdvanceProgress() {
-    int width = form_.window.Value(Control::ImgDeleteProgressInside) + kProgressStep;
-    if (width >= form_.window.Value(Control::ImgDeleteProgress)) width = 1;
-    form_.window.SetValue(Control::ImgDeleteProgressInside, width);
-}
+void Repair::AdvanceProgress() { session_.observer.RepairStep(); }
 
-// Appends the row's record (not yet flushed). True when the row may go
-// once the records are committed, or backups are off.
-bool Repair::BackUp(std::string_view kind, const ListRow& row, const std::string& item) {
+// Appends the problem's record (not yet flushed). True when the problem may
+// go once the records are committed, or backups are off.
+template <typename Problem>
+bool Repair::BackUp(const Problem& problem, const std::string& item) {
     if (!backups_) return true;
     std::string error;
-    const bool written = writer_->Add(form_, kind, row, &error);
+    const bool written = writer_->Add(session_, problem, &error);
     Step();
     if (!written) Keep(item, "its backup could not be written: " + error);
     return written;
@@ -103,52 +103,42 @@ bool Repair::CommitBackups(const std::vector<std::string>& items) {
 }
 
 void Repair::RegistryPart() {
-    if (form_.lvwErrors.Empty() || form_.lvwRegistryProblems.Empty()) return;
-    form_.window.SetVisible(Control::lvwRegistryProblems, false);
-    form_.window.SetVisible(Control::lvwRegistryErrorsDetail, false);
-    form_.window.SetEnabled(Control::ImgRepairNormal, false);
-    form_.window.SetEnabled(Control::ImgReturnNormal, false);
-    form_.window.SetVisible(Control::lblDeletingCourrutpfils, true);
-    form_.window.SetVisible(Control::ImgDeleteProgress, true);
-    form_.window.SetValue(Control::ImgDeleteProgressInside, kProgressStep);
+    if (session_.registryProblems.empty() || session_.summary.empty()) return;
+    session_.observer.RepairStarted();
     // Every record of the batch first, then one flush, then the removals,
     // saved at once: nothing is removed before its backup is on the disk.
     std::vector<PendingValue> pending;
     std::vector<std::string> items;
-    // The rows leave the list together at the end (one by one from its
-    // front would move the rest of the list every time).
-    for (std::size_t i = 1; i <= form_.lvwErrors.Count(); ++i) {
+    // The problems leave the list together at the end.
+    for (const RegistryProblem& problem : session_.registryProblems) {
         AdvanceProgress();
-        const ListRow row = form_.lvwErrors.Item(i);
-        auto sub = [&row](std::size_t k) { return k <= row.subItems.size() ? row.subItems[k - 1] : std::string(); };
-        PendingValue value{static_cast<HKEY>(ToInt32(RegValue(row.text))), sub(4), sub(1),
-                           sub(5) + "\\" + sub(4) + " value " + sub(1)};
-        if (!value.valueName.empty() && !halted_ && BackUp("R", row, value.item)) {
+        PendingValue value{problem.root, problem.keyPath, problem.valueName, ItemText(problem)};
+        if (!value.valueName.empty() && !halted_ && BackUp(problem, value.item)) {
             items.push_back(value.item);
             pending.push_back(std::move(value));
         }
-        form_.pump.Tick();
+        session_.pump.Tick();
     }
-    form_.lvwErrors.Clear();
+    session_.registryProblems.clear();
     if (pending.empty() || !CommitBackups(items)) return;
-    form_.registry.BeginBatch();
+    session_.registry.BeginBatch();
     std::vector<const PendingValue*> removed;
     for (const auto& value : pending) {
         if (value.valueName == kDefaultValueName) {
-            SetRegistryValue(form_.registry, value.root, value.keyPath, "", std::string());
-            DeleteRegistryValue(form_.registry, value.root, value.keyPath, kDefaultValueName);
+            SetRegistryValue(session_.registry, value.root, value.keyPath, "", std::string());
+            DeleteRegistryValue(session_.registry, value.root, value.keyPath, kDefaultValueName);
         } else {
-            DeleteRegistryValue(form_.registry, value.root, value.keyPath, value.valueName);
+            DeleteRegistryValue(session_.registry, value.root, value.keyPath, value.valueName);
         }
         // For a default row the value literally named "(Default)" must be gone.
-        if (ValueStillThere(form_.registry, value.root, value.keyPath, value.valueName))
+        if (ValueStillThere(session_.registry, value.root, value.keyPath, value.valueName))
             Keep(value.item, "it could not be removed: " +
-                                 form_.registry.WriteRefusal().value_or("the registry refused"));
+                                 session_.registry.WriteRefusal().value_or("the registry refused"));
         else
             removed.push_back(&value);
     }
     std::string saveError;
-    const bool saved = form_.registry.EndBatch(&saveError);
+    const bool saved = session_.registry.EndBatch(&saveError);
     Step();
     if (!saved) {
         outcome_.saveError = saveError;
@@ -167,7 +157,7 @@ void Repair::RegistryPart() {
 // file the scan judged is removed, through the folder it was found in, so a
 // folder swapped for a link meanwhile cannot send the removal elsewhere.
 void Repair::RemoveShortcut(const std::string& path) {
-    ShortcutRecheck check = RecheckBrokenShortcut(form_.files, path);
+    ShortcutRecheck check = RecheckBrokenShortcut(session_.files, path);
     if (check.verdict == ShortcutRecheck::Verdict::Gone) {
         Tell(RepairEvent::What::Gone, path);
         return;
@@ -183,79 +173,67 @@ void Repair::RemoveShortcut(const std::string& path) {
 
 void Repair::ShortcutPart() {
     std::vector<std::string> pending;
-    for (std::size_t i = 1; i <= form_.lvwShortcut.Count(); ++i) {
+    for (const ShortcutProblem& problem : session_.shortcutProblems) {
         AdvanceProgress();
-        const ListRow& row = form_.lvwShortcut.Item(i);
+        const std::string& path = problem.path;
         if (halted_) {
-            Keep(row.text, "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
+            Keep(path, "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
             continue;
         }
         // Only a file that is still the broken shortcut the scan judged is
         // backed up; it is checked again when it is removed.
-        const ShortcutRecheck check = RecheckBrokenShortcut(form_.files, row.text);
+        const ShortcutRecheck check = RecheckBrokenShortcut(session_.files, path);
         if (check.verdict == ShortcutRecheck::Verdict::Gone) {
-            Tell(RepairEvent::What::Gone, row.text);  // removed since the scan: nothing to save
+            Tell(RepairEvent::What::Gone, path);  // removed since the scan: nothing to save
             continue;
         }
         if (check.verdict == ShortcutRecheck::Verdict::Kept) {
-            Keep(row.text, check.why);
+            Keep(path, check.why);
             continue;
         }
-        if (BackUp("S", row, row.text)) pending.push_back(row.text);
-        form_.pump.Tick();
+        if (BackUp(problem, path)) pending.push_back(path);
+        session_.pump.Tick();
     }
     if (!pending.empty() && CommitBackups(pending)) {
         for (const auto& path : pending) {
             RemoveShortcut(path);
             Step();
-            form_.pump.Tick();
+            session_.pump.Tick();
         }
     }
-    form_.files.ForgetCache();
+    session_.files.ForgetCache();
 }
 
 void Repair::Finish() {
-    form_.lvwShortcut.Clear();
-    form_.lvwRegistryErrorsDetail.Clear();
-    form_.lvwRegistryProblems.Clear();
-    form_.state.bCancelScanning = false;
-    form_.window.SetVisible(Control::lvwRegistryProblems, true);
-    form_.window.SetVisible(Control::lvwRegistryErrorsDetail, true);
-    form_.window.SetVisible(Control::lblDeletingCourrutpfils, false);
-    form_.window.SetVisible(Control::ImgDeleteProgress, false);
-    form_.window.SetEnabled(Control::ImgRepairNormal, true);
-    form_.window.SetEnabled(Control::ImgReturnNormal, true);
+    session_.shortcutProblems.clear();
+    session_.summary.clear();
+    session_.cancelRequested = false;
+    session_.observer.RepairFinished();
     const bool clean = outcome_.kept == 0 && !outcome_.saveError && !outcome_.halted;
-    form_.window.AskMessage(clean ? kFilesRepairedKind : kFilesKeptKind);
+    session_.observer.Confirm(clean ? Question::FilesRepaired : Question::FilesKept);
     if (options_.afterNotice) options_.afterNotice();
-    ImgReturnMouseMove_Click(form_);
 }
 
 RepairOutcome Repair::Run() {
-    if (auto refusal = form_.registry.WriteRefusal()) {
+    if (auto refusal = session_.registry.WriteRefusal()) {
         outcome_.refusal = std::move(refusal);
         return outcome_;
     }
-    outcome_.machine = MachineIdentity(form_.files);
-    backups_ = BackupsEnabled(form_.settings);
+    outcome_.machine = MachineIdentity(session_.files);
+    backups_ = BackupsEnabled(session_.settings);
     const std::tm start = options_.startTime.value_or(Now());
     if (backups_) {
         std::string error;
-        writer_ = BackupWriter::Create(BackupFolder(form_.settings), start, outcome_.machine, &error);
+        writer_ = BackupWriter::Create(BackupFolder(session_.settings), start, outcome_.machine, &error);
         if (writer_)
             outcome_.backupFilePath = writer_->path();
         else
             halted_ = "no backup could be started: " + error;
     }
     if (halted_) {
-        // Without a backup nothing is touched: every row is kept.
-        for (const auto& row : form_.lvwErrors.rows()) {
-            const std::string item = (row.subItems.size() >= 5 ? row.subItems[4] : "") + "\\" +
-                                     (row.subItems.size() >= 4 ? row.subItems[3] : "") + " value " +
-                                     (row.subItems.empty() ? "" : row.subItems[0]);
-            Keep(item, *halted_);
-        }
-        form_.lvwErrors.Clear();
+        // Without a backup nothing is touched: every problem is kept.
+        for (const auto& problem : session_.registryProblems) Keep(ItemText(problem), *halted_);
+        session_.registryProblems.clear();
     }
     RegistryPart();
     ShortcutPart();
@@ -266,8 +244,8 @@ RepairOutcome Repair::Run() {
 
 }  // namespace
 
-RepairOutcome RepairProblems(MainForm& form, const RepairOptions& options) {
-    return Repair(form, options).Run();
+RepairOutcome RepairAll(ScanSession& session, const RepairOptions& options) {
+    return Repair(session, options).Run();
 }
 
 std::string RepairBackupPromise(bool backupsOn) {
@@ -287,14 +265,6 @@ std::string RepairNoticeText(const RepairOutcome& outcome) {
     if (outcome.kept == 0) return " All Problems were repaired sucessfully !";
     return " " + std::to_string(outcome.removed) + " problems were repaired; " + std::to_string(outcome.kept) +
            (outcome.kept == 1 ? " was" : " were") + " kept: their backup could not be written, or they changed since the scan.";
-}
-
-RepairOutcome ImgRepairMouseMove_Click(MainForm& form, const RepairOptions& options) {
-    RepairOutcome outcome = RepairProblems(form, options);
-    if (outcome.refusal) return outcome;
-    form.window.SetVisible(Control::PicResults, false);
-    form.window.SetVisible(Control::PicScanning, false);
-    return outcome;
 }
 
 }  // namespace vostrel

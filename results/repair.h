@@ -15,14 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 
 namespace vostrel {
-
-inline constexpr std::string_view kFilesRepairedKind = "FILES REPAIRED";
-// The closing notice when some problems were kept because their backup
-// could not be written.
-inline constexpr std::string_view kFilesKeptKind = "FILES KEPT";
 
 struct RepairEvent {
     enum class What { BackedUp, Removed, Kept, Gone };
@@ -36,8 +31,8 @@ struct RepairOptions {
     // Runs after every change the repair makes (a record, a removal); tests
     // stop the program there to see what a crash leaves behind.
     std::function<void()> afterStep;
-    // Runs after the closing notice: the window repaints and reloads the
-    // section catalogue.
+    // Runs after the closing notice: the desktop program repaints and
+    // reloads the section catalogue.
     std::function<void()> afterNotice;
     std::optional<std::tm> startTime;  // the run's start (now when absent)
 };
@@ -55,7 +50,12 @@ struct RepairOutcome {
     std::string machine;  // the prefix (or "this computer") repaired
 };
 
-RepairOutcome RepairProblems(MainForm& form, const RepairOptions& options = {});
+// The repair of every problem of the session. The observer hears
+// RepairStarted/RepairStep/RepairFinished and gives the closing notice
+// (FilesRepaired, or FilesKept when anything was kept); the problem lists
+// and the summary are empty afterwards. Nothing is touched when the machine
+// refuses writes (outcome.refusal).
+RepairOutcome RepairAll(ScanSession& session, const RepairOptions& options = {});
 
 // What the repair's confirmation promises about backups: "Every one is
 // backed up first." when backups are on, else that none will be made and
@@ -64,8 +64,5 @@ std::string RepairBackupPromise(bool backupsOn);
 
 // The text of the closing notice for an outcome.
 std::string RepairNoticeText(const RepairOutcome& outcome);
-
-// The Repair button: the repair, then the results view is hidden.
-RepairOutcome ImgRepairMouseMove_Click(MainForm& form, const RepairOptions& options = {});
 
 }  // namespace vostrel

@@ -7,7 +7,9 @@
 #include <fstream>
 #include <initializer_list>
 
+#include "session/sections.h"
 #include "system/settings.h"
+#include "system/settings_keys.h"
 #include "system/text.h"
 
 namespace vostrel {
@@ -50,28 +52,26 @@ void WriteVerdict(ReportWriter& out, bool clean) {
     out.Line({frame});
 }
 
-void WriteProblemBlocks(MainForm& form, ReportWriter& out) {
+void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
     const std::string stars117 = Repeat("*", 117), stars90 = Repeat("*", 90);
-    const auto& errors = form.lvwErrors;
-    for (std::size_t i = 1; i <= errors.Count(); ++i) {
+    for (const auto& problem : session.registryProblems) {
         out.Line({kCrlfLine});
         out.Line({stars117});
-        out.Line({" Name of Section : ", errors.SubItem(i, 3)});
-        out.Line({" File Name       : ", errors.SubItem(i, 2)});
-        out.Line({" Registry Path   : ", errors.SubItem(i, 4)});
+        out.Line({" Name of Section : ", problem.scanner});
+        out.Line({" File Name       : ", problem.testedPath});
+        out.Line({" Registry Path   : ", problem.keyPath});
         out.Line({stars117});
         out.Line({kCrlfLine});
-        form.pump.Tick();
+        session.pump.Tick();
     }
-    const auto& shortcuts = form.lvwShortcut;
-    for (std::size_t i = 1; i <= shortcuts.Count(); ++i) {
+    for (const auto& problem : session.shortcutProblems) {
         out.Line({kCrlfLine});
         out.Line({stars90});
-        out.Line({" Name of Section : ", shortcuts.SubItem(i, 1)});
-        out.Line({" File Name       : ", shortcuts.Text(i)});
+        out.Line({" Name of Section : ", kShortcutSection});
+        out.Line({" File Name       : ", problem.path});
         out.Line({stars90});
         out.Line({kCrlfLine});
-        form.pump.Tick();
+        session.pump.Tick();
     }
 }
 
@@ -86,15 +86,15 @@ std::string ReportDateText() {
     return text;
 }
 
-std::string ScanReportPath(MainForm& form) {
-    std::filesystem::path folder = form.settings.Get("txtLogFile", ProgramFolder());
+std::string ScanReportPath(ScanSession& session) {
+    std::filesystem::path folder = session.settings.Get(kReportFolderKey, ProgramFolder());
     return (folder / kScanReportName).string();
 }
 
 // What the walk could not read, after the problems: a short result must not
 // pass for a clean one. Nothing at all when everything could be read.
-void WriteUnreadable(MainForm& form, ReportWriter& out) {
-    const auto& unreadable = form.state.unreadable;
+void WriteUnreadable(ScanSession& session, ReportWriter& out) {
+    const auto& unreadable = session.unreadable;
     if (unreadable.Empty()) return;
     out.Line({kCrlfLine});
     out.Line({" Not scanned: these could not be read."});
@@ -102,7 +102,7 @@ void WriteUnreadable(MainForm& form, ReportWriter& out) {
     for (const auto& file : unreadable.shortcuts) out.Line({" >>>> Shortcut ", file});
 }
 
-std::string ScanReportText(MainForm& form, std::string_view date) {
+std::string ScanReportText(ScanSession& session, std::string_view date) {
     ReportWriter out;
     const std::string frame = Repeat("<>", 63), rule = Repeat("~", 124);
     out.Line({frame});
@@ -110,25 +110,25 @@ std::string ScanReportText(MainForm& form, std::string_view date) {
     out.Line({frame});
     out.Line({Repeat(" ", 75), "Created on : ", date});
     out.Line({kCrlfLine});
-    out.Line({kProduct, " started scanning your system registry at ", form.state.strScanStartTime,
-              " and finished scanning at ", form.state.strScanEndTime});
+    out.Line({kProduct, " started scanning your system registry at ", session.startedAt,
+              " and finished scanning at ", session.finishedAt});
     out.Line({kCrLine});
-    const auto total = form.lvwErrors.Count() + form.lvwShortcut.Count();
+    const auto total = session.ProblemCount();
     out.Line({"Total numbers of problems detected : ", std::to_string(total)});
     out.Line({kCrLine});
     out.Line({kCrLine});
     out.Line({" Sections scanned."});
     out.Line({rule});
-    const auto& catalogue = form.lvwRegistryvaluesScan;
+    const auto& catalogue = session.catalogue;
     for (std::size_t i = 1; i <= catalogue.Count(); ++i) {
         if (catalogue.Checked(i)) out.Line({" >>>> ", catalogue.Text(i)});
-        form.pump.Tick();
+        session.pump.Tick();
     }
     out.Line({rule});
     out.Line({kCrlfLine});
     WriteVerdict(out, total == 0);
-    WriteProblemBlocks(form, out);
-    WriteUnreadable(form, out);
+    WriteProblemBlocks(session, out);
+    WriteUnreadable(session, out);
     out.Line({kCrlfLine});
     out.Line({Repeat("<", 61), " End of Report ", Repeat(">", 46)});
     out.Line({kCopyright});
@@ -137,7 +137,7 @@ std::string ScanReportText(MainForm& form, std::string_view date) {
     return std::move(out.text());
 }
 
-bool WriteScanReport(MainForm& form, const std::string& path) {
+bool WriteScanReport(ScanSession& session, const std::string& path) {
     std::error_code error;
     const std::filesystem::path file(path);
     if (!std::filesystem::is_directory(file.parent_path().empty() ? "." : file.parent_path(), error))
@@ -145,16 +145,16 @@ bool WriteScanReport(MainForm& form, const std::string& path) {
     std::filesystem::remove(file, error);
     std::ofstream stream(file, std::ios::binary | std::ios::app);
     if (!stream) return false;
-    stream << Utf8ToAnsi(ScanReportText(form, ReportDateText()));
+    stream << Utf8ToAnsi(ScanReportText(session, ReportDateText()));
     return static_cast<bool>(stream.flush());
 }
 
-void MakeScanReport(MainForm& form) {
-    const std::string setting = TrimCopy(form.settings.Get("chkMakeLogFile", "0"));
+void MakeScanReport(ScanSession& session) {
+    const std::string setting = TrimCopy(session.settings.Get(kMakeReportKey, "0"));
     char* end = nullptr;
     const double enabled = std::strtod(setting.c_str(), &end);
     if (setting.empty() || end != setting.c_str() + setting.size() || enabled == 0) return;
-    WriteScanReport(form, ScanReportPath(form));
+    WriteScanReport(session, ScanReportPath(session));
 }
 
 }  // namespace vostrel

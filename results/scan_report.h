@@ -7,26 +7,26 @@
 #include <string>
 #include <string_view>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 
 namespace vostrel {
 
 inline constexpr std::string_view kScanReportName = "ScanReport.txt";
 
 // Writes the report when the settings ask for it, replacing the old one.
-void MakeScanReport(MainForm& form);
+void MakeScanReport(ScanSession& session);
 
 // The report's path: the folder of "txtLogFile" (default the program's
 // folder) and "ScanReport.txt".
-std::string ScanReportPath(MainForm& form);
+std::string ScanReportPath(ScanSession& session);
 
 // The report's text for the lists as they are, dated `date`, in the
 // program's UTF-8 (the file holds it in the ANSI code page).
-std::string ScanReportText(MainForm& form, std::string_view date);
+std::string ScanReportText(ScanSession& session, std::string_view date);
 
 // Writes the report to `path` (deleting an old file first); false when it
 // could not be written.
-bool WriteScanReport(MainForm& form, const std::string& path);
+bool WriteScanReport(ScanSession& session, const std::string& path);
 
 // Today's date as the report shows it: "YYYY-MM-DD".
 std::string ReportDateText();

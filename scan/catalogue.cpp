@@ -3,16 +3,17 @@
 #include <cstdlib>
 
 #include "system/registry.h"
+#include "system/settings_keys.h"
 #include "system/text.h"
 
 namespace vostrel {
 
 namespace {
 
-void StoreRowStates(MainForm& form) {
-    auto& list = form.lvwRegistryvaluesScan;
+void StoreRowStates(ScanSession& session) {
+    auto& list = session.catalogue;
     for (std::size_t i = 1; i <= list.Count(); ++i)
-        form.settings.Save(list.Text(i), list.Checked(i) ? "True" : "False");
+        session.settings.Save(list.Text(i), list.Checked(i) ? "True" : "False");
 }
 
 }  // namespace
@@ -27,82 +28,81 @@ bool SettingIsTrue(std::string_view text) {
     return number != 0;
 }
 
-void LoadlvwRegistryvaluesScanValues(MainForm& form) {
-    auto& list = form.lvwRegistryvaluesScan;
+void LoadCatalogue(ScanSession& session) {
+    auto& list = session.catalogue;
     list.Clear();
     for (const auto& row : kCatalogueRows) list.Add(row.text, row.smallIcon);
-    for (const auto& drive : form.files.GetDrives()) {
+    for (const auto& drive : session.files.GetDrives()) {
         if (drive.type == DriveType::Fixed)
             list.Add(std::string(kDriveRowText) + drive.letter, kDriveRowIcon);
-        form.pump.Tick();
+        session.pump.Tick();
     }
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         // A host drive (z: mapped to "/") is walked only when chosen on purpose.
-        const bool host = HostFolderOfCatalogueRow(form, list.Text(i)).has_value();
-        list.SetChecked(i, SettingIsTrue(form.settings.Get(list.Text(i), host ? "False" : "True")));
-        form.pump.Tick();
+        const bool host = HostFolderOfCatalogueRow(session, list.Text(i)).has_value();
+        list.SetChecked(i, SettingIsTrue(session.settings.Get(list.Text(i), host ? "False" : "True")));
+        session.pump.Tick();
     }
 }
 
-std::optional<std::string> HostFolderOfCatalogueRow(MainForm& form, std::string_view text) {
+std::optional<std::string> HostFolderOfCatalogueRow(ScanSession& session, std::string_view text) {
     const auto drive = DriveOfCatalogueRow(text);
     if (!drive || drive->size() != 3) return std::nullopt;
-    const DriveOwner owner = form.files.OwnerOfDrive((*drive)[0]);
+    const DriveOwner owner = session.files.OwnerOfDrive((*drive)[0]);
     if (owner.machineOwn) return std::nullopt;
     return owner.hostFolder;
 }
 
-std::string CatalogueRowNote(MainForm& form, std::string_view text) {
-    const auto folder = HostFolderOfCatalogueRow(form, text);
+std::string CatalogueRowNote(ScanSession& session, std::string_view text) {
+    const auto folder = HostFolderOfCatalogueRow(session, text);
     if (!folder) return {};
     return "Host drive: " + *folder + " (not part of the machine; scanned only when checked)";
 }
 
-void chkSelectlistviewItems_Click(MainForm& form) {
-    const int value = form.window.Value(Control::chkSelectlistviewItems);
-    form.settings.Save("chkSelectlistviewItems", value == 0 ? "0" : "1");
-    if (form.state.bSyncingSelectAll) return;
-    auto& list = form.lvwRegistryvaluesScan;
-    const bool check = value == 1;
+void ApplySelectAll(ScanSession& session) {
+    const SelectAll value = session.selectAll;
+    session.settings.Save(kSelectAllKey, value == SelectAll::None ? "0" : "1");
+    if (session.syncingSelectAll) return;
+    auto& list = session.catalogue;
+    const bool check = value == SelectAll::All;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         list.SetChecked(i, check);
-        form.settings.Save(list.Text(i), check ? "True" : "False");
-        form.pump.Tick();
+        session.settings.Save(list.Text(i), check ? "True" : "False");
+        session.pump.Tick();
     }
 }
 
-void SetSelectAllBox(MainForm& form, int value) {
-    if (form.window.Value(Control::chkSelectlistviewItems) == value) return;
-    form.window.SetValue(Control::chkSelectlistviewItems, value);
-    chkSelectlistviewItems_Click(form);
+void SetSelectAll(ScanSession& session, SelectAll value) {
+    if (session.selectAll == value) return;
+    session.selectAll = value;
+    ApplySelectAll(session);
 }
 
-void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t) {
-    SyncSelectAllCheckBox(form, form.lvwRegistryvaluesScan);
-    form.window.SetEnabled(Control::MainWindow, false);
-    StoreRowStates(form);
-    form.window.SetEnabled(Control::MainWindow, true);
+void CatalogueRowChecked(ScanSession& session, std::size_t) {
+    SyncSelectAll(session);
+    StoreRowStates(session);
 }
 
-void lvwRegistryvaluesScan_ItemClick(MainForm& form, std::size_t row) {
-    auto& list = form.lvwRegistryvaluesScan;
+void CatalogueRowClicked(ScanSession& session, std::size_t row) {
+    auto& list = session.catalogue;
     if (row >= 1 && row <= list.Count()) list.SetChecked(row, !list.Checked(row));
-    lvwRegistryvaluesScan_ItemCheck(form, row);
+    CatalogueRowChecked(session, row);
 }
 
-void SyncSelectAllCheckBox(MainForm& form, const ListControl& list) {
-    form.state.bSyncingSelectAll = true;
-    int value = 0;
+void SyncSelectAll(ScanSession& session) {
+    const auto& list = session.catalogue;
+    session.syncingSelectAll = true;
+    SelectAll value = SelectAll::None;
     if (!list.Empty()) {
         bool anyChecked = false, anyUnchecked = false;
         for (std::size_t i = 1; i <= list.Count() && !(anyChecked && anyUnchecked); ++i) {
             (list.Checked(i) ? anyChecked : anyUnchecked) = true;
-            form.pump.Tick();
+            session.pump.Tick();
         }
-        value = anyChecked && anyUnchecked ? 2 : (anyChecked ? 1 : 0);
+        value = anyChecked && anyUnchecked ? SelectAll::Mixed : (anyChecked ? SelectAll::All : SelectAll::None);
     }
-    SetSelectAllBox(form, value);
-    form.state.bSyncingSelectAll = false;
+    SetSelectAll(session, value);
+    session.syncingSelectAll = false;
 }
 
 std::optional<std::string> DriveOfCatalogueRow(std::string_view text) {

@@ -2,29 +2,29 @@
 // the program's order: the root's handle and name, the value's name, its
 // data as text (a copy the check may clean as it goes), the section key and
 // the path of the key holding the value. A missing file is recorded with
-// AddProblemRow; nothing else is written anywhere.
+// AddRegistryProblem; nothing else is written anywhere.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "system/winapi.h"
 
 namespace vostrel {
 
-using ValueCheck = void (*)(MainForm& form, HKEY hRoot, std::string_view RootName,
+using ValueCheck = void (*)(ScanSession& session, HKEY hRoot, std::string_view RootName,
                             std::string_view ValueName, std::string& ValueData,
                             std::string_view SectionName, std::string_view KeyPath);
 
 #define VOSTREL_CHECK(name)                                                                  \
-    void name(MainForm& form, HKEY hRoot, std::string_view RootName, std::string_view ValueName, \
+    void name(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName, \
               std::string& ValueData, std::string_view SectionName, std::string_view KeyPath)
 
 // Class registrations ("ActiveX \ COM", "ActiveX \ COM Subsections").
 VOSTREL_CHECK(CheckComClassValue);
 // True when the first character of the path is the letter of a fixed drive.
-bool IsOnFixedDrive(MainForm& form, std::string_view path);
+bool IsOnFixedDrive(ScanSession& session, std::string_view path);
 
 // Software locations, help files, shared files, virtual devices, fonts.
 VOSTREL_CHECK(CheckAppPathValue);

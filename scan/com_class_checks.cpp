@@ -31,24 +31,24 @@ bool HoldsPathVariable(std::string_view data) {
     return false;
 }
 
-const std::vector<Drive>& DriveCollection(MainForm& form) {
-    auto& drives = form.state.facts.drives;
-    if (!drives) drives = form.files.GetDrives();
+const std::vector<Drive>& DriveCollection(ScanSession& session) {
+    auto& drives = session.facts.drives;
+    if (!drives) drives = session.files.GetDrives();
     return *drives;
 }
 
 }  // namespace
 
-bool IsOnFixedDrive(MainForm& form, std::string_view path) {
+bool IsOnFixedDrive(ScanSession& session, std::string_view path) {
     const std::string letter = UpperAscii(Trim(path.substr(0, 1)));
-    for (const auto& drive : DriveCollection(form)) {
+    for (const auto& drive : DriveCollection(session)) {
         if (std::string(1, drive.letter) == letter) return drive.type == DriveType::Fixed;
-        form.pump.Tick();
+        session.pump.Tick();
     }
     return false;
 }
 
-void CheckComClassValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckComClassValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                         std::string_view ValueName, std::string& ValueData,
                         std::string_view SectionName, std::string_view KeyPath) {
     using namespace rules;
@@ -59,20 +59,20 @@ void CheckComClassValue(MainForm& form, HKEY hRoot, std::string_view RootName,
     if (!Holds(ValueData, ".")) return;
     if (!IsProgramFileKind(ValueData)) return;
     if (HoldsPathVariable(ValueData)) {
-        CheckPathWithVariables(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
         return;
     }
     if (HoldsFolderVariable(ValueData)) return;  // another variable: nothing to test it against
     if (!Holds(ValueData, "\\")) {
         if (Pos(ValueData, ".") == 1) return;
-        const std::string path = AddBackslash(GetSystemDir(form.files)) + ValueData;
-        if (PathExists(form, path)) return;
-        AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
+        const std::string path = AddBackslash(GetSystemDir(session.files)) + ValueData;
+        if (PathExists(session, path)) return;
+        AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
         return;
     }
-    if (!IsOnFixedDrive(form, ValueData)) return;
-    if (PathExists(form, ValueData)) return;
-    AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    if (!IsOnFixedDrive(session, ValueData)) return;
+    if (PathExists(session, ValueData)) return;
+    AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 
 }  // namespace vostrel

@@ -86,16 +86,16 @@ std::optional<std::string> Expand(const std::map<std::string, std::string>& tabl
     return out;
 }
 
-std::map<std::string, std::string> ReadFolderVariables(MainForm& form) {
+std::map<std::string, std::string> ReadFolderVariables(ScanSession& session) {
     std::map<std::string, std::string> table;
-    const std::string windows = GetWindowsDir(form.files);
+    const std::string windows = GetWindowsDir(session.files);
     if (!windows.empty()) {
         table["SYSTEMROOT"] = windows;
         table["WINDIR"] = windows;
         if (windows.size() >= 2 && windows[1] == ':') table["SYSTEMDRIVE"] = windows.substr(0, 2);
     }
     for (const auto& folder : kFolderValues) {
-        const auto text = MachineText(form.registry, folder.keyPath, folder.valueName);
+        const auto text = MachineText(session.registry, folder.keyPath, folder.valueName);
         if (!text) continue;
         // Stored values may themselves be written with %SystemDrive% or %SystemRoot%.
         if (const auto expanded = Expand(table, *text)) table[std::string(folder.variable)] = *expanded;
@@ -103,8 +103,8 @@ std::map<std::string, std::string> ReadFolderVariables(MainForm& form) {
     if (const auto it = table.find("PROGRAMDATA"); it != table.end()) {
         table["ALLUSERSPROFILE"] = it->second;
     } else {
-        const auto profiles = MachineText(form.registry, kProfileList, "ProfilesDirectory");
-        const auto allUsers = MachineText(form.registry, kProfileList, "AllUsersProfile");
+        const auto profiles = MachineText(session.registry, kProfileList, "ProfilesDirectory");
+        const auto allUsers = MachineText(session.registry, kProfileList, "AllUsersProfile");
         if (profiles && allUsers) {
             if (const auto expanded = Expand(table, AddBackslash(*profiles) + *allUsers))
                 table["ALLUSERSPROFILE"] = *expanded;
@@ -115,15 +115,15 @@ std::map<std::string, std::string> ReadFolderVariables(MainForm& form) {
 
 }  // namespace
 
-const std::map<std::string, std::string>& FolderVariables(MainForm& form) {
-    auto& cached = form.state.facts.folderVariables;
-    if (!cached) cached = ReadFolderVariables(form);
+const std::map<std::string, std::string>& FolderVariables(ScanSession& session) {
+    auto& cached = session.facts.folderVariables;
+    if (!cached) cached = ReadFolderVariables(session);
     return *cached;
 }
 
-std::optional<std::string> ExpandFolderVariables(MainForm& form, std::string_view text) {
+std::optional<std::string> ExpandFolderVariables(ScanSession& session, std::string_view text) {
     if (text.find('%') == std::string_view::npos) return std::string(text);
-    return Expand(FolderVariables(form), text);
+    return Expand(FolderVariables(session), text);
 }
 
 bool HoldsFolderVariable(std::string_view text) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 
 namespace vostrel {
 
@@ -18,12 +18,12 @@ namespace vostrel {
 // %NAME% remains that is unknown, or known but not set on this machine (such
 // data cannot be tested). A lone "%" or a "%...%" holding a blank, a quote or
 // a path separator is not a variable and stays as it is.
-std::optional<std::string> ExpandFolderVariables(MainForm& form, std::string_view text);
+std::optional<std::string> ExpandFolderVariables(ScanSession& session, std::string_view text);
 
 // True when the text holds something written like a variable, %NAME%.
 bool HoldsFolderVariable(std::string_view text);
 
 // The variables of this machine, by upper-case name; read once per scan.
-const std::map<std::string, std::string>& FolderVariables(MainForm& form);
+const std::map<std::string, std::string>& FolderVariables(ScanSession& session);
 
 }  // namespace vostrel

@@ -18,24 +18,24 @@ constexpr std::array<std::string_view, 3> kAppKinds{"EXE", "DLL", "OCX"};
 constexpr std::array<std::string_view, 3> kPathVariables{"%Systemroot%", "%ProgramFiles%",
                                                          "%commonprogramfiles%"};
 
-std::string SystemFolderPath(MainForm& form, std::string_view name) {
-    return AddBackslash(GetSystemDir(form.files)) + std::string(name);
+std::string SystemFolderPath(ScanSession& session, std::string_view name) {
+    return AddBackslash(GetSystemDir(session.files)) + std::string(name);
 }
 
 // Replaces the folder variables of the data; false when one is unknown.
-bool ExpandInPlace(MainForm& form, std::string& data) {
-    auto expanded = ExpandFolderVariables(form, data);
+bool ExpandInPlace(ScanSession& session, std::string& data) {
+    auto expanded = ExpandFolderVariables(session, data);
     if (!expanded) return false;
     data = std::move(*expanded);
     return true;
 }
 
 // Records `path` unless it exists.
-void TestPath(MainForm& form, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
+void TestPath(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
               const std::string& path, std::string_view SectionName, std::string_view KeyPath,
               bool completed) {
-    if (PathExists(form, path)) return;
-    AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
+    if (PathExists(session, path)) return;
+    AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
 }
 
 // A path with a folder, taken from its drive letter on; nothing without a drive.
@@ -47,7 +47,7 @@ std::optional<std::string> FromDriveLetter(std::string_view data) {
 
 }  // namespace
 
-void CheckAppPathValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckAppPathValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                        std::string_view ValueName, std::string& ValueData,
                        std::string_view SectionName, std::string_view KeyPath) {
     if (Trim(ValueData).empty()) return;
@@ -56,86 +56,86 @@ void CheckAppPathValue(MainForm& form, HKEY hRoot, std::string_view RootName,
     if (std::find(kAppKinds.begin(), kAppKinds.end(), kind) == kAppKinds.end()) return;
     for (auto variable : kPathVariables) {
         if (!ContainsNoCase(ValueData, variable)) continue;
-        CheckPathWithVariables(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
         return;
     }
     if (HoldsFolderVariable(ValueData)) return;  // another variable: nothing to test it against
     if (!rules::Holds(ValueData, "\\")) {
-        TestPath(form, hRoot, RootName, ValueName, SystemFolderPath(form, ValueData), SectionName,
+        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData), SectionName,
                  KeyPath, true);
         return;
     }
-    TestPath(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 
-void CheckHelpFileValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckHelpFileValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                         std::string_view ValueName, std::string& ValueData,
                         std::string_view SectionName, std::string_view KeyPath) {
     if (ValueData.empty()) return;
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     const std::string path = AddBackslash(ValueData) + std::string(ValueName);
     if (rules::Holds(path, "\\")) {
-        TestPath(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
+        TestPath(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
         return;
     }
     // A folder of blanks only: the help file is looked for in the system folder.
     if (Trim(ValueName).empty()) return;
-    TestPath(form, hRoot, RootName, ValueName, SystemFolderPath(form, ValueName), SectionName,
+    TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueName), SectionName,
              KeyPath, true);
 }
 
-void CheckSharedToolValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckSharedToolValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                           std::string_view ValueName, std::string& ValueData,
                           std::string_view SectionName, std::string_view KeyPath) {
     if (Trim(ValueData).empty()) return;
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     if (!rules::Holds(ValueData, ".")) return;
     if (!rules::Holds(ValueData, "\\")) {
         if (rules::Holds(ValueData, "*")) return;
-        const std::string path = SystemFolderPath(form, ValueData);
+        const std::string path = SystemFolderPath(session, ValueData);
         if (GetFileExtension(ValueData).size() != 3) return;
-        TestPath(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
+        TestPath(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
         return;
     }
     auto fromDrive = FromDriveLetter(ValueData);
     if (!fromDrive) return;
     ValueData = *fromDrive;
     if (GetFileExtension(ValueData).size() != 3) return;
-    TestPath(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 
-void CheckVirtualDeviceValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckVirtualDeviceValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                              std::string_view ValueName, std::string& ValueData,
                              std::string_view SectionName, std::string_view KeyPath) {
     if (Trim(ValueData).empty()) return;
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     if (!rules::Holds(ValueData, ".")) return;
     if (!rules::Holds(ValueData, "\\")) {
-        TestPath(form, hRoot, RootName, ValueName, SystemFolderPath(form, ValueData), SectionName,
+        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData), SectionName,
                  KeyPath, true);
         return;
     }
     auto fromDrive = FromDriveLetter(ValueData);
     if (!fromDrive) return;
     ValueData = *fromDrive;
-    TestPath(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 
-void CheckFontValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckFontValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                     std::string_view ValueName, std::string& ValueData,
                     std::string_view SectionName, std::string_view KeyPath) {
     if (ValueData.empty()) return;
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     if (!rules::Holds(ValueData, "\\")) {
-        const std::string path = AddBackslash(GetWindowsDir(form.files)) + "Fonts\\" + ValueData;
-        TestPath(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
+        const std::string path = AddBackslash(GetWindowsDir(session.files)) + "Fonts\\" + ValueData;
+        TestPath(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
         return;
     }
-    if (PathExists(form, ValueData)) return;
+    if (PathExists(session, ValueData)) return;
     // A font of the host that Wine lists itself: it writes the value again
     // at its next start, wherever the font went.
-    if (IsWineHostFontLink(form, ValueName, ValueData)) return;
-    AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    if (IsWineHostFontLink(session, ValueName, ValueData)) return;
+    AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
 }
 
 }  // namespace vostrel

@@ -1,16 +1,16 @@
-// Recording a registry problem: the row format of lvwErrors, the variant for
-// data written with a folder variable, and the per-problem sound and count.
+// Recording a registry problem: the typed record, the variant for data
+// written with a folder variable, and the per-problem sound and event.
 #pragma once
 
 #include <string_view>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "system/winapi.h"
 
 namespace vostrel {
 
-// Appends one problem row to lvwErrors and counts it (PlayDetectionSound).
-void AddProblemRow(MainForm& form, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
+// Appends one registry problem to the session and tells of it (ProblemRecorded).
+void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
                    std::string_view KeyValue, std::string_view SectionName, std::string_view KeyPath,
                    bool CompletedWithSystemFolder);
 
@@ -18,15 +18,11 @@ void AddProblemRow(MainForm& form, HKEY hRoot, std::string_view RootName, std::s
 // the first of them (in that order) is replaced by its folder, the result is
 // tested, and a missing file is recorded with the expanded path. Data holding
 // none of the three records nothing.
-void CheckPathWithVariables(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view RootName,
                             std::string_view ValueName, std::string_view ValueData,
                             std::string_view SectionName, std::string_view KeyPath);
 
 // FileExists, asked once per path during a scan.
-bool PathExists(MainForm& form, const std::string& path);
-
-// Plays the detection sound when the user turned it on, and adds one to the
-// problem counter shown in lblProblemsFound.
-void PlayDetectionSound(MainForm& form);
+bool PathExists(ScanSession& session, const std::string& path);
 
 }  // namespace vostrel

@@ -117,10 +117,6 @@ std::string FaithfulText(RegistryApi& registry, HKEY key, const std::string& val
     return stored == text ? text : std::string();
 }
 
-bool IsConfigurationRow(const Window& window) {
-    return UpperAscii(Trim(window.Caption(Control::lblStatus))) == "CONFIGURATION FILES...";
-}
-
 // The buffers of a walk, shared by all its keys so that each key does not
 // allocate its own (they only ever grow, which changes no answer).
 struct WalkBuffers {
@@ -129,25 +125,23 @@ struct WalkBuffers {
     std::vector<char> keyName = std::vector<char>(kFirstBufferSize);
 };
 
-void ScanOpenKeyValues(MainForm& form, HKEY key, HKEY hRoot, std::string_view KeyPath,
-                       std::string_view SectionName, std::string_view RootName, Control DataLabel,
+void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY hRoot, std::string_view KeyPath,
+                       std::string_view SectionName, std::string_view RootName,
                        WalkBuffers& walk) {
-    const bool checkNothing = IsConfigurationRow(form.window);
     ValueBuffers& buffers = walk.values;
     std::string& valueName = walk.valueName;
     for (DWORD index = 0;; ++index) {
-        if (form.state.bCancelScanning) return;
+        if (session.cancelRequested) return;
         DWORD type = 0, size = 0;
-        if (EnumValueAt(form.registry, key, index, buffers, valueName, type, size) != ERROR_SUCCESS)
+        if (EnumValueAt(session.registry, key, index, buffers, valueName, type, size) != ERROR_SUCCESS)
             return;
         const std::string valueData = FaithfulText(
-            form.registry, key, valueName, type, RenderValueText(type, buffers.data.data(), size));
-        form.window.SetCaption(DataLabel, valueData);
-        if (form.state.bCancelScanning) return;
-        if (!checkNothing)
-            DispatchValueCheck(form, valueData, SectionName, valueName, hRoot, RootName, KeyPath);
-        if (form.state.bCancelScanning) return;
-        form.pump.Tick();
+            session.registry, key, valueName, type, RenderValueText(type, buffers.data.data(), size));
+        session.observer.ValueVisited(valueData);
+        if (session.cancelRequested) return;
+        DispatchValueCheck(session, valueData, SectionName, valueName, hRoot, RootName, KeyPath);
+        if (session.cancelRequested) return;
+        session.pump.Tick();
     }
 }
 
@@ -167,8 +161,8 @@ constexpr std::size_t kMaxWalkDepth = 512;
 // entered through a link before: a cycle of links ends at once, and no key is
 // read twice through links. Keys reached without a link are the tree itself
 // and are always walked; only the few reached through links are remembered.
-void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoot,
-                 std::string_view SectionName, std::string_view RootName, Control DataLabel,
+void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKEY hRoot,
+                 std::string_view SectionName, std::string_view RootName,
                  WalkBuffers& walk) {
     struct Level {
         HKEY key;
@@ -178,7 +172,7 @@ void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoo
         std::uint64_t id = 0;  // the key's identity, when the platform tells it
         bool known = false;
     };
-    RegistryApi& registry = form.registry;
+    RegistryApi& registry = session.registry;
     std::unordered_set<std::uint64_t> linked;  // keys entered through a link
     std::uint64_t id = 0;
     bool followed = false;
@@ -199,7 +193,7 @@ void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoo
             if (levels.empty()) return;
         } else {
             std::string subPath = level.path + "\\" + name;
-            form.window.SetCaption(Control::lblRegistryScan, name);
+            session.observer.KeyVisited(name);
             HKEY sub = kNullKey;
             if (registry.OpenKeyEx(level.key, name, KEY_READ, &sub) == ERROR_SUCCESS) {
                 bool throughLink = level.throughLink;
@@ -215,18 +209,18 @@ void WalkOpenKey(MainForm& form, HKEY key, const std::string& KeyPath, HKEY hRoo
                     }
                 }
                 if (enter) {
-                    ScanOpenKeyValues(form, sub, hRoot, subPath, SectionName, RootName, DataLabel, walk);
+                    ScanOpenKeyValues(session, sub, hRoot, subPath, SectionName, RootName, walk);
                     levels.push_back({sub, std::move(subPath), 0, throughLink, id, known});
                     continue;
                 }
                 registry.CloseKey(sub);
             }
         }
-        if (form.state.bCancelScanning) {
+        if (session.cancelRequested) {
             closeAll();
             return;
         }
-        form.pump.Tick();
+        session.pump.Tick();
     }
 }
 
@@ -257,43 +251,44 @@ std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view va
     return RenderValueText(type, data.data(), std::min<DWORD>(read, static_cast<DWORD>(data.size())));
 }
 
-void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
-                      std::string_view SectionName, std::string_view RootName, Control DataLabel) {
-    ScopedKey key(form.registry);
-    if (form.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
+void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
+                      std::string_view SectionName, std::string_view RootName) {
+    ScopedKey key(session.registry);
+    if (session.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
     WalkBuffers walk;
-    WalkOpenKey(form, key.get(), std::string(KeyPath), hRoot, SectionName, RootName, DataLabel, walk);
+    WalkOpenKey(session, key.get(), std::string(KeyPath), hRoot, SectionName, RootName, walk);
 }
 
-void ScanKeyValues(MainForm& form, HKEY hRoot, std::string_view KeyPath,
-                   std::string_view SectionName, std::string_view RootName, Control DataLabel) {
-    ScopedKey key(form.registry);
-    if (form.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
+void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
+                   std::string_view SectionName, std::string_view RootName) {
+    ScopedKey key(session.registry);
+    if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
     WalkBuffers walk;
-    ScanOpenKeyValues(form, key.get(), hRoot, KeyPath, SectionName, RootName, DataLabel, walk);
+    ScanOpenKeyValues(session, key.get(), hRoot, KeyPath, SectionName, RootName, walk);
 }
 
-void ListClassIdKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath) {
-    ScopedKey key(form.registry);
-    if (form.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
+void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath) {
+    ScopedKey key(session.registry);
+    if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
     std::vector<char> nameBuffer(kFirstBufferSize);
     std::string name;
     for (DWORD index = 0;; ++index) {
-        if (!form.window.Enabled(Control::cmdCancelOrStop)) return;
-        if (EnumSubkey(form.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS) return;
-        form.window.SetCaption(Control::lblRegistryScan, name);
-        form.pump.Tick();
+        if (session.cancelRequested) return;
+        if (EnumSubkey(session.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS) return;
+        session.observer.KeyVisited(name);
+        session.pump.Tick();
     }
 }
 
-void DispatchValueCheck(MainForm& form, std::string_view ValueData, std::string_view SectionName,
+void DispatchValueCheck(ScanSession& session, std::string_view ValueData, std::string_view SectionName,
                         std::string_view ValueName, HKEY hRoot, std::string_view RootName,
                         std::string_view KeyPath) {
     for (const auto& entry : kSectionChecks) {
         if (entry.sectionKey != SectionName) continue;
-        if (form.state.bCancelScanning) return;
+        if (session.cancelRequested) return;
         std::string data(ValueData);
-        entry.check(form, hRoot, RootName, ValueName, data, SectionName, KeyPath);
+        session.valueAsRead = data;
+        entry.check(session, hRoot, RootName, ValueName, data, SectionName, KeyPath);
         return;
     }
 }

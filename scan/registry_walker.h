@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "scan/main_form.h"
-#include "system/window.h"
+#include "session/scan_session.h"
 
 namespace vostrel {
 
@@ -16,16 +15,16 @@ namespace vostrel {
 // values before its subkeys. The values of KeyPath itself are not looked at.
 // The walk goes at most 512 levels deep (the registry's own limit), and a key
 // reached through a symbolic link is walked once at most, so a link cycle ends.
-void WalkRegistryKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath,
-                      std::string_view SectionName, std::string_view RootName, Control DataLabel);
+void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
+                      std::string_view SectionName, std::string_view RootName);
 
-// The values of KeyPath itself, each shown on DataLabel and handed to the
+// The values of KeyPath itself, each told to the observer and handed to the
 // section's check. Every value is examined with its full data.
-void ScanKeyValues(MainForm& form, HKEY hRoot, std::string_view KeyPath,
-                   std::string_view SectionName, std::string_view RootName, Control DataLabel);
+void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
+                   std::string_view SectionName, std::string_view RootName);
 
-// Shows the names of KeyPath's direct subkeys on lblRegistryScan; checks nothing.
-void ListClassIdKeys(MainForm& form, HKEY hRoot, std::string_view KeyPath);
+// Tells the observer the names of KeyPath's direct subkeys; checks nothing.
+void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath);
 
 // A value as the checks see it: REG_SZ as its text up to the first NUL,
 // REG_MULTI_SZ as its first string, REG_DWORD as signed decimal, and the
@@ -35,7 +34,7 @@ std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size);
 
 // Calls the check of SectionName (compared exactly) with a copy of the data,
 // unless the scan is being cancelled. An unknown section key calls nothing.
-void DispatchValueCheck(MainForm& form, std::string_view ValueData, std::string_view SectionName,
+void DispatchValueCheck(ScanSession& session, std::string_view ValueData, std::string_view SectionName,
                         std::string_view ValueName, HKEY hRoot, std::string_view RootName,
                         std::string_view KeyPath);
 

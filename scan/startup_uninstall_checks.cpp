@@ -15,8 +15,8 @@ namespace {
 
 using namespace rules;
 
-bool ExpandInPlace(MainForm& form, std::string& data) {
-    auto expanded = ExpandFolderVariables(form, data);
+bool ExpandInPlace(ScanSession& session, std::string& data) {
+    auto expanded = ExpandFolderVariables(session, data);
     if (!expanded) return false;
     data = std::move(*expanded);
     return true;
@@ -49,50 +49,50 @@ std::string DrivePathCandidate(std::string_view text) {
 
 }  // namespace
 
-void CheckUninstallValue(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckUninstallValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
                          std::string_view ValueName, std::string& ValueData,
                          std::string_view SectionName, std::string_view KeyPath) {
     const std::string name = UpperAscii(ValueName);
     for (const auto& entry : kUninstallChecks) {
         if (entry.valueName != name) continue;
-        entry.check(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        entry.check(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
         return;
     }
 }
 
-void CheckUninstallFilePath(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckUninstallFilePath(ScanSession& session, HKEY hRoot, std::string_view RootName,
                             std::string_view ValueName, std::string& ValueData,
                             std::string_view SectionName, std::string_view KeyPath) {
     if (ValueData.empty()) return;
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     ValueData = TrimQuotes(ValueData);
     if (!Holds(ValueData, ".")) return;
     if (Holds(ValueData, "\\")) {
         const std::size_t marker = Pos(ValueData, kDriveMarker);
         if (marker == 0) return;
         ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(marker) - 1));
-        if (PathExists(form, ValueData)) return;
-        AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+        if (PathExists(session, ValueData)) return;
+        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
         return;
     }
     if (Holds(ValueData, kAddressMarker)) return;
     ValueData = StripArguments(ValueData);
-    const std::string path = AddBackslash(GetSystemDir(form.files)) + ValueData;
-    if (PathExists(form, path)) return;
-    AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
+    const std::string path = AddBackslash(GetSystemDir(session.files)) + ValueData;
+    if (PathExists(session, path)) return;
+    AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
 }
 
-void CheckCommandLine(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckCommandLine(ScanSession& session, HKEY hRoot, std::string_view RootName,
                       std::string_view ValueName, std::string& ValueData,
                       std::string_view SectionName, std::string_view KeyPath) {
     if (Trim(ValueData).empty()) return;
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     ValueData = TrimQuotes(ValueData);
     const std::size_t dot = Pos(ValueData, ".");
     if (dot == 0) return;
     if (const std::size_t backslash = Pos(ValueData, "\\", dot + 1)) {
         if (Pos(ValueData, ".", backslash + 1) == 0) return;
-        CheckDrivePaths(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        CheckDrivePaths(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
         return;
     }
     std::string program = StripArguments(ValueData);
@@ -107,14 +107,14 @@ void CheckCommandLine(MainForm& form, HKEY hRoot, std::string_view RootName,
     if (extension.size() != 3) return;
     bool completed = false;
     if (!Holds(program, kDriveMarker)) {
-        program = AddBackslash(GetSystemDir(form.files)) + program;
+        program = AddBackslash(GetSystemDir(session.files)) + program;
         completed = true;
     }
-    if (PathExists(form, program)) return;
-    AddProblemRow(form, hRoot, RootName, ValueName, program, SectionName, KeyPath, completed);
+    if (PathExists(session, program)) return;
+    AddRegistryProblem(session, hRoot, RootName, ValueName, program, SectionName, KeyPath, completed);
 }
 
-void CheckDrivePaths(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckDrivePaths(ScanSession& session, HKEY hRoot, std::string_view RootName,
                      std::string_view ValueName, std::string& ValueData,
                      std::string_view SectionName, std::string_view KeyPath) {
     const std::size_t first = Pos(ValueData, kDriveMarker);
@@ -122,8 +122,8 @@ void CheckDrivePaths(MainForm& form, HKEY hRoot, std::string_view RootName,
     const std::size_t second = Pos(ValueData, kDriveMarker, first + 1);
     if (second == 0) {
         ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(first) - 1));
-        if (PathExists(form, ValueData)) return;
-        AddProblemRow(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+        if (PathExists(session, ValueData)) return;
+        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
         return;
     }
     // A marker at the very start has no drive letter before it: the first
@@ -134,20 +134,20 @@ void CheckDrivePaths(MainForm& form, HKEY hRoot, std::string_view RootName,
         DrivePathCandidate(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(second) - 1)),
     };
     for (const auto& candidate : candidates) {
-        if (PathExists(form, candidate)) continue;
-        AddProblemRow(form, hRoot, RootName, ValueName, candidate, SectionName, KeyPath, false);
+        if (PathExists(session, candidate)) continue;
+        AddRegistryProblem(session, hRoot, RootName, ValueName, candidate, SectionName, KeyPath, false);
     }
 }
 
-void CheckQuietUninstallString(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckQuietUninstallString(ScanSession& session, HKEY hRoot, std::string_view RootName,
                                std::string_view ValueName, std::string& ValueData,
                                std::string_view SectionName, std::string_view KeyPath) {
-    if (!ExpandInPlace(form, ValueData)) return;
+    if (!ExpandInPlace(session, ValueData)) return;
     const std::size_t firstDot = Pos(ValueData, ".");
     if (firstDot == 0) return;
     std::string piece = Left(ValueData, firstDot + 3);
     if (!Holds(piece, kDriveMarker))
-        CheckSystemFolderFile(form, hRoot, RootName, ValueName, piece, SectionName, KeyPath);
+        CheckSystemFolderFile(session, hRoot, RootName, ValueName, piece, SectionName, KeyPath);
     std::size_t start = firstDot;
     if (const std::size_t secondDot = Pos(ValueData, ".", firstDot + 1)) {
         piece = Left(ValueData, secondDot + 3);
@@ -159,16 +159,16 @@ void CheckQuietUninstallString(MainForm& form, HKEY hRoot, std::string_view Root
                        : TrimQuotes(FromOrSame(piece, static_cast<std::ptrdiff_t>(blank) + 1));
         }
         if (!Holds(name, "\\"))
-            CheckSystemFolderFile(form, hRoot, RootName, ValueName, name, SectionName, KeyPath);
+            CheckSystemFolderFile(session, hRoot, RootName, ValueName, name, SectionName, KeyPath);
         start = blank;
     }
     if (start == 0) return;
     const std::size_t backslash = Pos(ValueData, "\\", start + 1);
     if (backslash == 0 || Pos(ValueData, ".", backslash + 1) == 0) return;
-    CheckDrivePaths(form, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+    CheckDrivePaths(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
 }
 
-void CheckSystemFolderFile(MainForm& form, HKEY hRoot, std::string_view RootName,
+void CheckSystemFolderFile(ScanSession& session, HKEY hRoot, std::string_view RootName,
                            std::string_view ValueName, std::string& ValueData,
                            std::string_view SectionName, std::string_view KeyPath) {
     const std::size_t dot = Pos(ValueData, ".");
@@ -180,11 +180,11 @@ void CheckSystemFolderFile(MainForm& form, HKEY hRoot, std::string_view RootName
         const std::size_t blank = Pos(ValueData, " ");
         const std::string name =
             blank ? FromOrSame(ValueData, static_cast<std::ptrdiff_t>(blank) + 1) : ValueData;
-        path = GetSystemDir(form.files) + "\\" + name;
+        path = GetSystemDir(session.files) + "\\" + name;
         completed = true;
     }
-    if (PathExists(form, path)) return;
-    AddProblemRow(form, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
+    if (PathExists(session, path)) return;
+    AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
 }
 
 }  // namespace vostrel

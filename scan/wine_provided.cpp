@@ -24,32 +24,32 @@ bool SplitPath(std::string_view path, std::string_view& folder, std::string_view
     return true;
 }
 
-bool IsSystemFolder(MainForm& form, std::string_view folder) {
-    const std::string windows = GetWindowsDir(form.files);
+bool IsSystemFolder(ScanSession& session, std::string_view folder) {
+    const std::string windows = GetWindowsDir(session.files);
     if (windows.empty()) return false;
-    const std::string system = GetSystemDir(form.files);
+    const std::string system = GetSystemDir(session.files);
     for (const std::string& known : {windows, windows + "\\system32", windows + "\\syswow64",
                                      windows + "\\system", system})
         if (!known.empty() && EqualsNoCase(folder, known)) return true;
     return false;
 }
 
-const std::map<std::string, std::string>& ExternalFonts(MainForm& form) {
-    auto& cached = form.state.facts.externalFonts;
+const std::map<std::string, std::string>& ExternalFonts(ScanSession& session) {
+    auto& cached = session.facts.externalFonts;
     if (cached) return *cached;
     cached.emplace();
-    ScopedKey key(form.registry);
-    if (form.registry.OpenKeyEx(HKEY_CURRENT_USER, kExternalFonts, KEY_READ, key.out()) != ERROR_SUCCESS)
+    ScopedKey key(session.registry);
+    if (session.registry.OpenKeyEx(HKEY_CURRENT_USER, kExternalFonts, KEY_READ, key.out()) != ERROR_SUCCESS)
         return *cached;
     std::vector<char> name(16384);
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = static_cast<DWORD>(name.size());
-        if (form.registry.EnumValue(key.get(), index, name.data(), &nameSize, nullptr, nullptr, nullptr) !=
+        if (session.registry.EnumValue(key.get(), index, name.data(), &nameSize, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         const std::string valueName(name.data(), nameSize);
         RegValue value = std::string();
-        if (ReadValueFromKey(form.registry, key.get(), valueName, value) != ERROR_SUCCESS) continue;
+        if (ReadValueFromKey(session.registry, key.get(), valueName, value) != ERROR_SUCCESS) continue;
         cached->emplace(UpperAscii(valueName), RegValueText(value));
     }
     return *cached;
@@ -57,8 +57,8 @@ const std::map<std::string, std::string>& ExternalFonts(MainForm& form) {
 
 // The host folder of a drive root with links resolved and without a
 // trailing separator; empty when unknown.
-std::filesystem::path DriveFolder(MainForm& form, char letter) {
-    const auto host = form.files.HostPath(std::string(1, letter) + ":\\");
+std::filesystem::path DriveFolder(ScanSession& session, char letter) {
+    const auto host = session.files.HostPath(std::string(1, letter) + ":\\");
     if (!host || host->empty()) return {};
     std::error_code error;
     auto folder = std::filesystem::weakly_canonical(*host, error);
@@ -75,14 +75,14 @@ bool Inside(const std::filesystem::path& path, const std::filesystem::path& fold
 
 // A drive other than the Windows folder's whose folder does not lie in the
 // folder holding the Windows drive's folder (the prefix).
-bool IsHostDrive(MainForm& form, char letter) {
-    const std::string windows = GetWindowsDir(form.files);
+bool IsHostDrive(ScanSession& session, char letter) {
+    const std::string windows = GetWindowsDir(session.files);
     if (windows.size() < 2 || windows[1] != ':') return false;
     const char own = static_cast<char>(std::toupper(static_cast<unsigned char>(windows[0])));
     if (letter == own) return false;
-    const auto folder = DriveFolder(form, letter);
+    const auto folder = DriveFolder(session, letter);
     if (folder.empty()) return true;
-    const auto ownFolder = DriveFolder(form, own);
+    const auto ownFolder = DriveFolder(session, own);
     if (ownFolder.empty()) return true;
     const auto prefix = ownFolder.parent_path();
     if (prefix == ownFolder) return true;  // the own drive is a root
@@ -91,25 +91,25 @@ bool IsHostDrive(MainForm& form, char letter) {
 
 }  // namespace
 
-bool ProvidedByWine(MainForm& form, std::string_view path) {
-    if (!form.wine) return false;
+bool ProvidedByWine(ScanSession& session, std::string_view path) {
+    if (!session.wine) return false;
     std::string_view folder, name;
     if (!SplitPath(path, folder, name)) return false;
     if (name.find_first_of("*?") != std::string_view::npos) return false;
-    if (IsSystemFolder(form, folder)) return form.wine->ProvidesLibrary(name);
-    const std::string windows = GetWindowsDir(form.files);
-    if (!windows.empty() && EqualsNoCase(folder, windows + "\\Fonts")) return form.wine->ProvidesFont(name);
+    if (IsSystemFolder(session, folder)) return session.wine->ProvidesLibrary(name);
+    const std::string windows = GetWindowsDir(session.files);
+    if (!windows.empty() && EqualsNoCase(folder, windows + "\\Fonts")) return session.wine->ProvidesFont(name);
     return false;
 }
 
-bool IsWineHostFontLink(MainForm& form, std::string_view valueName, std::string_view data) {
+bool IsWineHostFontLink(ScanSession& session, std::string_view valueName, std::string_view data) {
     if (data.size() < 3 || data[1] != ':' || data[2] != '\\') return false;
     const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(data[0])));
     if (letter < 'A' || letter > 'Z') return false;
-    const auto& external = ExternalFonts(form);
+    const auto& external = ExternalFonts(session);
     const auto it = external.find(UpperAscii(valueName));
     if (it == external.end() || !EqualsNoCase(it->second, data)) return false;
-    return IsHostDrive(form, letter);
+    return IsHostDrive(session, letter);
 }
 
 bool IsProgramIdKey(std::string_view keyPath) {

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 
 namespace vostrel {
 
@@ -15,13 +15,13 @@ namespace vostrel {
 // syswow64 or system folder (or the machine's system folder) that Wine
 // provides as a builtin, or a file directly in C:\windows\Fonts that Wine
 // provides as a font. False when no Wine is known.
-bool ProvidedByWine(MainForm& form, std::string_view path);
+bool ProvidedByWine(ScanSession& session, std::string_view path);
 
 // True for a value of the Fonts key that Wine wrote for a font of the host:
 // its data is a path on a host drive (a drive whose folder lies outside the
 // prefix) and HKEY_CURRENT_USER\Software\Wine\Fonts\External Fonts holds
 // the same name with the same data.
-bool IsWineHostFontLink(MainForm& form, std::string_view valueName, std::string_view data);
+bool IsWineHostFontLink(ScanSession& session, std::string_view valueName, std::string_view data);
 
 // True when the key holding a value is a ProgID or VersionIndependentProgID
 // key: such values name classes, never files.

@@ -12,10 +12,12 @@ AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
       machine(std::move(theMachine)),
       platform(std::move(desktop)),
       window(platform.sound),
-      form(*machine->registry, *machine->files, *settings, window) {
+      view(window),
+      session(*machine->registry, *machine->files, *settings, view) {
+    view.Attach(session);
     // What the Wine running the prefix supplies itself is not reported missing.
     wine = ChooseWine("", settings->Get(kWineFolderKey, "")).wine;
-    form.wine = wine.get();
+    session.wine = wine.get();
 }
 
 AppContext::~AppContext() {

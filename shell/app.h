@@ -1,6 +1,6 @@
 // What the desktop program is made of once it runs: the settings store, the
-// machine, the desktop's services, the core's data of the main window with
-// its window port, and the notification-area icon.
+// machine, the desktop's services, the main window's controls and the view
+// that follows the scan, the scan session, and the notification-area icon.
 #pragma once
 
 #include <QPointer>
@@ -8,9 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shell/platform.h"
 #include "shell/qt_window.h"
+#include "shell/scan_view.h"
 #include "shell/tray.h"
 #include "system/machine.h"
 #include "system/settings.h"
@@ -18,8 +19,8 @@
 
 namespace vostrel::shell {
 
-class FrmMain;
-class FrmMenuPopUp;
+class MainWindow;
+class PopupMenu;
 
 struct AppContext {
     AppContext(std::unique_ptr<SettingsStore> settingsStore, std::unique_ptr<Machine> theMachine,
@@ -32,13 +33,14 @@ struct AppContext {
     std::unique_ptr<Machine> machine;
     Platform platform;
     QtWindow window;
-    MainForm form;
-    ClsTray objTray;
+    ScanView view;
+    ScanSession session;
+    TrayIcon tray;
     // The program itself, for the autostart entry.
     QString programPath;
 
-    FrmMain* main = nullptr;
-    QPointer<FrmMenuPopUp> menu;
+    MainWindow* main = nullptr;
+    QPointer<PopupMenu> menu;
     // The Wine installation the scans ask (the setting "txtWine", else the
     // system's); null when none is found.
     std::unique_ptr<WineProvides> wine;

@@ -7,7 +7,6 @@
 #include "shell/engine.h"
 #include "shell/list_model.h"
 #include "shell/skin.h"
-#include "shell/skin_style.h"
 
 namespace vostrel::shell {
 
@@ -16,29 +15,17 @@ constexpr int kWidth = 8400;
 constexpr int kHeight = 5400;
 }  // namespace
 
-FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmBackUpRestore");
     setWindowTitle("Backup");
-    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
-    ApplySkinStyle(this);
-    picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    picture1_->setGeometry(rect());
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
-    strip->setGeometry(TwipsRect(0, 0, kWidth, 600));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
-    logo->setGeometry(TwipsRect(90, 30, 2700, 540));
-    auto* dragger = new WindowDragger(this);
-    dragger->AttachStrip(strip);
-    dragger->AttachLogo(logo);
-    close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(7890, 135, 330, 330),
-                           {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
-    close_->normal()->setAccessibleName("Close");
-    close_->hover()->setAccessibleName("Close");
+    const DialogFrame frame = BuildDialogFrame(this, {kWidth, kHeight, "Picture1", 600, 30, true, 7890});
+    picture1_ = frame.background;
+    close_ = frame.close;
     auto* title = new QLabel("Registry backups", this);
     title->setObjectName("lblTitle");
     title->setGeometry(TwipsRect(240, 720, 6000, 300));
     title->setStyleSheet("font-weight: bold;");
-    auto* model = new ListModel(lvwBackUp, true, this);
+    auto* model = new ListModel(backupList, true, this);
     view_ = new ListView("lvwBackUp", model, this);
     view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
     view_->setAccessibleName("Registry backups");
@@ -58,20 +45,20 @@ FrmBackUpRestore::FrmBackUpRestore(AppContext& app, QWidget* parent) : QDialog(p
                         hover, "OK");
     // Hovering one of these buttons first puts the others back to rest.
     for (ImagePair* p : {restore_, delete_, ok_})
-        connect(p, &ImagePair::normalHovered, this, &FrmBackUpRestore::Picture1_MouseMove);
-    connect(picture1_, &SkinImage::mouseMoved, this, &FrmBackUpRestore::Picture1_MouseMove);
+        connect(p, &ImagePair::normalHovered, this, &BackupDialog::ResetHoverLooks);
+    connect(picture1_, &SkinImage::mouseMoved, this, &BackupDialog::ResetHoverLooks);
     connect(restore_, &ImagePair::clicked, this,
-            [this] { engine::RestoreCheckedBackups(app_.form, lvwBackUp); });
+            [this] { engine::RestoreCheckedBackups(app_.session, backupList); });
     connect(delete_, &ImagePair::clicked, this,
-            [this] { engine::DeleteCheckedBackups(app_.form, lvwBackUp); });
+            [this] { engine::DeleteCheckedBackups(app_.session, backupList); });
     connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
-    Picture1_MouseMove();
-    engine::FillBackupList(app_.form, lvwBackUp);
+    ResetHoverLooks();
+    engine::FillBackupList(app_.session, backupList);
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
-void FrmBackUpRestore::Picture1_MouseMove() {
+void BackupDialog::ResetHoverLooks() {
     for (ImagePair* p : {restore_, delete_, ok_, close_}) p->Reset();
 }
 

@@ -15,14 +15,14 @@ class SkinImage;
 
 // The list outlives the views that show it.
 struct BackupListHolder {
-    ListControl lvwBackUp{"lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}};
+    ListControl backupList{"lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}};
 };
 
-class FrmBackUpRestore : private BackupListHolder, public QDialog {
+class BackupDialog : private BackupListHolder, public QDialog {
 public:
-    FrmBackUpRestore(AppContext& app, QWidget* parent = nullptr);
+    BackupDialog(AppContext& app, QWidget* parent = nullptr);
 
-    ListControl& list() { return lvwBackUp; }
+    ListControl& list() { return backupList; }
     ListView* view() const { return view_; }
     ImagePair* restoreButton() const { return restore_; }
     ImagePair* deleteButton() const { return delete_; }
@@ -30,7 +30,7 @@ public:
     ImagePair* closeButton() const { return close_; }
 
 private:
-    void Picture1_MouseMove();
+    void ResetHoverLooks();
 
     AppContext& app_;
     SkinImage* picture1_ = nullptr;

@@ -2,13 +2,11 @@
 // engine, the result views, the repair, the report or the backup manager.
 #include "shell/engine.h"
 
-#include "results/result_views.h"
-#include "results/scan_report.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
-#include "results/return_to_start.h"
+#include "results/scan_report.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 
 namespace vostrel::shell::engine {
 
@@ -16,71 +14,52 @@ MachineResult OpenMachine(const std::string& prefix) { return OpenWinePrefix(pre
 
 std::string DefaultPrefix() { return DefaultWinePrefix(); }
 
-void LoadlvwRegistryvaluesScanValues(MainForm& form) { vostrel::LoadlvwRegistryvaluesScanValues(form); }
+void LoadCatalogue(ScanSession& session) { vostrel::LoadCatalogue(session); }
 
-std::string HostDrivesNote(MainForm& form) {
+std::string HostDrivesNote(ScanSession& session) {
     std::string drives;
-    for (const auto& drive : form.files.GetDrives()) {
+    for (const auto& drive : session.files.GetDrives()) {
         if (drive.type != DriveType::Fixed) continue;
-        const DriveOwner owner = form.files.OwnerOfDrive(drive.letter);
+        const DriveOwner owner = session.files.OwnerOfDrive(drive.letter);
         if (owner.machineOwn) continue;
         drives += (drives.empty() ? "" : ", ") + std::string(1, drive.letter) + ": " + owner.hostFolder;
     }
     return drives.empty() ? std::string() : "Host drives, scanned only when checked: " + drives;
 }
 
-std::string CatalogueRowNote(MainForm& form, std::size_t row) {
-    const auto& list = form.lvwRegistryvaluesScan;
-    return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(form, list.Text(row)) : std::string();
+std::string CatalogueRowNote(ScanSession& session, std::size_t row) {
+    const auto& list = session.catalogue;
+    return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(session, list.Text(row)) : std::string();
 }
 
-void chkSelectlistviewItems_Click(MainForm& form) { vostrel::chkSelectlistviewItems_Click(form); }
+void ApplySelectAll(ScanSession& session) { vostrel::ApplySelectAll(session); }
 
-void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row) {
-    vostrel::lvwRegistryvaluesScan_ItemCheck(form, row);
-}
+void CatalogueRowChecked(ScanSession& session, std::size_t row) { vostrel::CatalogueRowChecked(session, row); }
 
-void lvwRegistryvaluesScan_ItemClick(MainForm& form, std::size_t row) {
-    vostrel::lvwRegistryvaluesScan_ItemClick(form, row);
-}
+void CatalogueRowClicked(ScanSession& session, std::size_t row) { vostrel::CatalogueRowClicked(session, row); }
 
-void ImgScanNowMouseMove_Click(MainForm& form) { vostrel::ImgScanNowMouseMove_Click(form); }
+void RunScan(ScanSession& session) { vostrel::RunScan(session); }
 
-void ImgScanCancelMouseMove_Click(MainForm& form) { vostrel::ImgScanCancelMouseMove_Click(form); }
+void CancelScan(ScanSession& session) { vostrel::CancelScan(session); }
 
-void lvwRegistryProblems_ItemClick(MainForm& form, std::size_t row) {
-    vostrel::lvwRegistryProblems_ItemClick(form, row);
-}
-
-void ColumnClick(MainForm& form, ListControl& list, int columnIndex) {
-    if (&list == &form.lvwRegistryProblems)
-        vostrel::lvwRegistryProblems_ColumnClick(form, columnIndex);
-    else if (&list == &form.lvwRegistryErrorsDetail)
-        vostrel::lvwRegistryErrorsDetail_ColumnClick(form, columnIndex);
-}
-
-std::optional<std::string> ImgRepairMouseMove_Click(MainForm& form,
-                                                    const std::function<void()>& afterNotice) {
+std::optional<std::string> RepairAll(ScanSession& session, const std::function<void()>& afterNotice) {
     RepairOptions options;
     options.afterNotice = afterNotice;
-    RepairOutcome outcome = vostrel::ImgRepairMouseMove_Click(form, options);
-    return outcome.refusal;
+    return vostrel::RepairAll(session, options).refusal;
 }
 
-void ImgReturnMouseMove_Click(MainForm& form) { vostrel::ImgReturnMouseMove_Click(form); }
-
-void FillBackupList(MainForm& form, ListControl& lvwBackUp) {
-    vostrel::FillBackupList(lvwBackUp, form.settings, MachineIdentity(form.files));
+void FillBackupList(ScanSession& session, ListControl& backups) {
+    vostrel::FillBackupList(backups, session.settings, MachineIdentity(session.files));
 }
 
-void RestoreCheckedBackups(MainForm& form, ListControl& lvwBackUp) {
-    vostrel::RestoreCheckedBackups(lvwBackUp, form.registry, form.files, form.settings, form.window);
+void RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
+    vostrel::RestoreCheckedBackups(backups, session.registry, session.files, session.settings, session.observer);
 }
 
-void DeleteCheckedBackups(MainForm& form, ListControl& lvwBackUp) {
-    vostrel::DeleteCheckedBackups(lvwBackUp, form.settings, form.window);
+void DeleteCheckedBackups(ScanSession& session, ListControl& backups) {
+    vostrel::DeleteCheckedBackups(backups, session.settings, session.observer);
 }
 
-std::string ScanReportPath(MainForm& form) { return vostrel::ScanReportPath(form); }
+std::string ScanReportPath(ScanSession& session) { return vostrel::ScanReportPath(session); }
 
 }  // namespace vostrel::shell::engine

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "system/machine.h"
 
 namespace vostrel::shell::engine {
@@ -20,34 +20,29 @@ MachineResult OpenMachine(const std::string& prefix);
 std::string DefaultPrefix();
 
 // Section catalogue and its select-all box.
-void LoadlvwRegistryvaluesScanValues(MainForm& form);
-void chkSelectlistviewItems_Click(MainForm& form);
-void lvwRegistryvaluesScan_ItemCheck(MainForm& form, std::size_t row);
-void lvwRegistryvaluesScan_ItemClick(MainForm& form, std::size_t row);
+void LoadCatalogue(ScanSession& session);
+void ApplySelectAll(ScanSession& session);
+void CatalogueRowChecked(ScanSession& session, std::size_t row);
+void CatalogueRowClicked(ScanSession& session, std::size_t row);
 // For a host drive's row: "Host drive: /..." (empty for any other row).
-std::string CatalogueRowNote(MainForm& form, std::size_t row);
+std::string CatalogueRowNote(ScanSession& session, std::size_t row);
 // The machine's host drives and the folders they map to ("Z: /"), one
 // line; empty when every drive is the machine's own.
-std::string HostDrivesNote(MainForm& form);
+std::string HostDrivesNote(ScanSession& session);
 
 // Scan.
-void ImgScanNowMouseMove_Click(MainForm& form);
-void ImgScanCancelMouseMove_Click(MainForm& form);
+void RunScan(ScanSession& session);
+void CancelScan(ScanSession& session);
 
-// Results, repair, return.
-void lvwRegistryProblems_ItemClick(MainForm& form, std::size_t row);
-void ColumnClick(MainForm& form, ListControl& list, int columnIndex);
 // Repairs every problem; `afterNotice` runs once its closing notice is
 // answered. The reason when nothing could be repaired.
-std::optional<std::string> ImgRepairMouseMove_Click(MainForm& form,
-                                                    const std::function<void()>& afterNotice);
-void ImgReturnMouseMove_Click(MainForm& form);
+std::optional<std::string> RepairAll(ScanSession& session, const std::function<void()>& afterNotice);
 // Where the scan report is written (a host path).
-std::string ScanReportPath(MainForm& form);
+std::string ScanReportPath(ScanSession& session);
 
 // Backup manager: its list, and the Restore and Delete buttons.
-void FillBackupList(MainForm& form, ListControl& lvwBackUp);
-void RestoreCheckedBackups(MainForm& form, ListControl& lvwBackUp);
-void DeleteCheckedBackups(MainForm& form, ListControl& lvwBackUp);
+void FillBackupList(ScanSession& session, ListControl& backups);
+void RestoreCheckedBackups(ScanSession& session, ListControl& backups);
+void DeleteCheckedBackups(ScanSession& session, ListControl& backups);
 
 }  // namespace vostrel::shell::engine

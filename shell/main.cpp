@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
 
     AppContext app(OpenDefaultSettings(), std::move(opened.machine), Platform::Desktop(&application));
     app.programPath = QApplication::applicationFilePath();
-    new FrmSplash([&app] {
-        if (!app.main) new FrmMain(app);
+    new Splash([&app] {
+        if (!app.main) new MainWindow(app);
         app.main->show();
     });
     return QApplication::exec();

@@ -17,6 +17,7 @@
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
+#include "system/settings_keys.h"
 
 namespace vostrel::shell {
 
@@ -63,7 +64,7 @@ void SelectAllCheckBox::nextCheckState() {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-FrmMain::FrmMain(AppContext& app) : QWidget(nullptr), app_(app) {
+MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     setObjectName("FRMmAIN");
     app_.main = this;
     MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
@@ -78,12 +79,12 @@ FrmMain::FrmMain(AppContext& app) : QWidget(nullptr), app_(app) {
     BuildFooter();
     BuildTimers();
     RegisterControls();
-    connect(picture1_, &SkinImage::mouseMoved, this, &FrmMain::Picture1_MouseMove);
-    connect(&app_.objTray, &ClsTray::activated, this, &FrmMain::TrayActivated);
+    connect(picture1_, &SkinImage::mouseMoved, this, &MainWindow::ResetHoverLooks);
+    connect(&app_.tray, &TrayIcon::activated, this, &MainWindow::TrayActivated);
     FormLoad();
 }
 
-ImagePair* FrmMain::AddPair(const QString& normal, const QString& hover, QWidget* parent,
+ImagePair* MainWindow::AddPair(const QString& normal, const QString& hover, QWidget* parent,
                             const QRect& geometry, const QString& caption, const QString& icon) {
     auto* pair = new ImagePair(normal, hover, parent, geometry, {"skin/button.svg"},
                                {"skin/button_hover.svg"}, caption, icon);
@@ -91,18 +92,18 @@ ImagePair* FrmMain::AddPair(const QString& normal, const QString& hover, QWidget
     return pair;
 }
 
-ImagePair* FrmMain::pair(const QString& normalName) const {
+ImagePair* MainWindow::pair(const QString& normalName) const {
     for (ImagePair* p : pairs_)
         if (p->normal()->objectName() == normalName) return p;
     return nullptr;
 }
 
-QWidget* FrmMain::control(const QString& name) const {
-    if (objectName() == name) return const_cast<FrmMain*>(this);
+QWidget* MainWindow::control(const QString& name) const {
+    if (objectName() == name) return const_cast<MainWindow*>(this);
     return findChild<QWidget*>(name);
 }
 
-void FrmMain::BuildHeader() {
+void MainWindow::BuildHeader() {
     auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
     strip->setGeometry(TwipsRect(0, 0, kWidth, 720));
     auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
@@ -124,15 +125,15 @@ void FrmMain::BuildHeader() {
     connect(minimise, &ImagePair::normalHovered, close, &ImagePair::Reset);
     connect(close, &ImagePair::normalHovered, minimise, &ImagePair::Reset);
     connect(minimise, &ImagePair::clicked, this, [this] { setWindowState(Qt::WindowMinimized); });
-    connect(close, &ImagePair::clicked, this, &FrmMain::HideToTray);
+    connect(close, &ImagePair::clicked, this, &MainWindow::HideToTray);
     // Without a notification area the header's context click opens the menu.
     for (SkinImage* image : {strip, logo})
         connect(image, &SkinImage::contextClicked, this, [this] {
-            if (!ClsTray::Available()) FrmMenuPopUp::ShowMenu(app_);
+            if (!TrayIcon::Available()) PopupMenu::ShowMenu(app_);
         });
 }
 
-void FrmMain::BuildStartView() {
+void MainWindow::BuildStartView() {
     frameScanSettings_ = new QWidget(this);
     frameScanSettings_->setObjectName("FrameScanSettingShelidButton");
     frameScanSettings_->setGeometry(TwipsRect(kViewLeft, kViewTop, 4560, kViewHeight));
@@ -148,22 +149,24 @@ void FrmMain::BuildStartView() {
     auto* label2 = new SkinLabel("Label2", "My Computer", frameScanSettings_);
     label2->setGeometry(TwipsRect(1020, 150, 2400, 300));
     label2->SetBold(true);
-    auto* model = new ListModel(app_.form.lvwRegistryvaluesScan, true, this);
+    auto* model = new ListModel(app_.session.catalogue, true, this);
     model->SetIcons(SectionIcons());
-    // The note asks the form, not the window: the model may be asked while
-    // the window is being torn down.
-    model->SetRowNote([&form = app_.form](std::size_t row) { return engine::CatalogueRowNote(form, row); });
-    lvwRegistryvaluesScan_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
-    lvwRegistryvaluesScan_->setGeometry(TwipsRect(120, 600, 4320, 4380));
-    connect(chkSelectlistviewItems_, &QCheckBox::clicked, this,
-            [this] { engine::chkSelectlistviewItems_Click(app_.form); });
-    connect(label2, &SkinLabel::clicked, this, &FrmMain::ToggleSelectAll);
-    connect(image1, &SkinImage::clicked, this, &FrmMain::ToggleSelectAll);
+    // The note asks the session, not the window: the model may be asked
+    // while the window is being torn down.
+    model->SetRowNote([&session = app_.session](std::size_t row) { return engine::CatalogueRowNote(session, row); });
+    catalogue_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
+    catalogue_->setGeometry(TwipsRect(120, 600, 4320, 4380));
+    connect(chkSelectlistviewItems_, &QCheckBox::clicked, this, [this] {
+        app_.session.selectAll = static_cast<SelectAll>(app_.window.Value(Control::SelectAllBox));
+        engine::ApplySelectAll(app_.session);
+    });
+    connect(label2, &SkinLabel::clicked, this, &MainWindow::ToggleSelectAll);
+    connect(image1, &SkinImage::clicked, this, &MainWindow::ToggleSelectAll);
     connect(model, &ListModel::itemChecked, this,
-            [this](std::size_t row) { engine::lvwRegistryvaluesScan_ItemCheck(app_.form, row); });
-    connect(lvwRegistryvaluesScan_, &QTreeView::clicked, this, [this, model](const QModelIndex& i) {
+            [this](std::size_t row) { CatalogueChanged(row, false); });
+    connect(catalogue_, &QTreeView::clicked, this, [this, model](const QModelIndex& i) {
         if (model->TakeCheckToggled() || !i.isValid()) return;
-        engine::lvwRegistryvaluesScan_ItemClick(app_.form, static_cast<std::size_t>(i.row()) + 1);
+        CatalogueChanged(static_cast<std::size_t>(i.row()) + 1, true);
     });
 
     const int left = 5040;
@@ -191,15 +194,15 @@ void FrmMain::BuildStartView() {
             [this] { SetTextColour(lblSettingsText_, kWhite); });
     connect(backup, &ImagePair::normalHovered, this,
             [this] { SetTextColour(lblBackUpText_, kWhite); });
-    connect(scan, &ImagePair::clicked, this, &FrmMain::ImgScanNowMouseMove_Click);
-    connect(settings, &ImagePair::clicked, this, &FrmMain::ImgSettingsMouseMove_Click);
-    connect(backup, &ImagePair::clicked, this, &FrmMain::imgRestoreMouseMove_Click);
+    connect(scan, &ImagePair::clicked, this, &MainWindow::RunScan);
+    connect(settings, &ImagePair::clicked, this, &MainWindow::OpenSettings);
+    connect(backup, &ImagePair::clicked, this, &MainWindow::OpenBackups);
 
     cmdShowLog_ = new QPushButton("Show Log", this);
     cmdShowLog_->setObjectName("cmdShowLog");
     cmdShowLog_->setGeometry(TwipsRect(7920, 1080, 1440, 480));
     cmdShowLog_->setEnabled(false);
-    connect(cmdShowLog_, &QPushButton::clicked, this, &FrmMain::ShowLog);
+    connect(cmdShowLog_, &QPushButton::clicked, this, &MainWindow::ShowLog);
 
     // Help and Support: a button and an icon each; hovering either switches both.
     auto* helpIcon = new ImagePair("ImgHelpPicNormal", "ImgHelpPicmouseMove", this,
@@ -225,17 +228,9 @@ void FrmMain::BuildStartView() {
         connect(p, &ImagePair::clicked, this, [this] { OpenPage(HelpPageUrl()); });
     for (ImagePair* p : {support, supportIcon})
         connect(p, &ImagePair::clicked, this, [this] { OpenPage(SupportPageUrl()); });
-
-    // Two buttons of the design that do nothing; they are not shown.
-    auto* command1 = new QPushButton("BackUP", this);
-    command1->setObjectName("Command1");
-    command1->hide();
-    auto* about = new QPushButton("About Us", this);
-    about->setObjectName("cmdAbout");
-    about->hide();
 }
 
-void FrmMain::BuildScanningView() {
+void MainWindow::BuildScanningView() {
     picScanning_ = new SkinImage("PicScanning", {"skin/background.svg"}, this);
     picScanning_->setGeometry(TwipsRect(kViewLeft, kViewTop, kViewWidth, kViewHeight));
     auto* frame = new QWidget(picScanning_);
@@ -275,19 +270,15 @@ void FrmMain::BuildScanningView() {
     for (QLabel* label : {keyLabel, fileLabel}) label->setTextFormat(Qt::PlainText);
     auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
                            TwipsRect(7140, 4380, 1740, 480), "Cancel");
-    connect(cancel, &ImagePair::clicked, this,
-            [this] { engine::ImgScanCancelMouseMove_Click(app_.form); });
+    connect(cancel, &ImagePair::clicked, this, [this] {
+        engine::CancelScan(app_.session);
+        if (app_.session.cancelRequested) app_.view.ShowCancelled();
+    });
     connect(picScanning_, &SkinImage::mouseMoved, cancel, &ImagePair::Reset);
-    // The scanning frame's command button: its state tells the walks about a
-    // cancel; the picture button above is the one the user clicks.
-    auto* cmd = new QPushButton("&Cancel", frame);
-    cmd->setObjectName("cmdCancelOrStop");
-    cmd->setToolTip("Stops the scan");
-    cmd->hide();
     picScanning_->hide();
 }
 
-void FrmMain::BuildResultsView() {
+void MainWindow::BuildResultsView() {
     picResults_ = new SkinImage("PicResults", {"skin/background.svg"}, this);
     picResults_->setGeometry(TwipsRect(kViewLeft, kViewTop, kViewWidth, kViewHeight));
     auto* frame = new QWidget(picResults_);
@@ -295,28 +286,28 @@ void FrmMain::BuildResultsView() {
     frame->setGeometry(picResults_->rect());
     auto* panel = new SkinImage("PicResultsPanel", {"skin/panel.svg"}, frame);
     panel->setGeometry(frame->rect());
-    auto* summaryModel = new ListModel(app_.form.lvwRegistryProblems, false, this);
-    lvwRegistryProblems_ = new ListView("lvwRegistryProblems", summaryModel, frame);
-    lvwRegistryProblems_->setGeometry(TwipsRect(120, 120, 4380, 4140));
-    auto* detailModel = new ListModel(app_.form.lvwRegistryErrorsDetail, false, this);
-    lvwRegistryErrorsDetail_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
-    lvwRegistryErrorsDetail_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
+    auto* summaryModel = new ListModel(app_.view.summaryRows, false, this);
+    summary_ = new ListView("lvwRegistryProblems", summaryModel, frame);
+    summary_->setGeometry(TwipsRect(120, 120, 4380, 4140));
+    auto* detailModel = new ListModel(app_.view.detailRows, false, this);
+    details_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
+    details_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
     // Long paths scroll sideways instead of being cut short.
-    for (ListView* view : {lvwRegistryProblems_, lvwRegistryErrorsDetail_}) {
+    for (ListView* view : {summary_, details_}) {
         view->header()->setStretchLastSection(false);
         view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
         view->header()->setMinimumSectionSize(view->width() - 4);
     }
-    connect(lvwRegistryProblems_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+    connect(summary_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         if (!index.isValid()) return;
         const auto row = static_cast<std::size_t>(index.row()) + 1;
-        ListControl& list = app_.form.lvwRegistryProblems;
+        ListControl& list = app_.view.summaryRows;
         for (std::size_t i = 1; i <= list.Count(); ++i) list.SetSelected(i, i == row);
-        engine::lvwRegistryProblems_ItemClick(app_.form, row);
+        app_.view.ShowDetails(row);
     });
-    for (ListView* view : {lvwRegistryProblems_, lvwRegistryErrorsDetail_}) {
+    for (ListView* view : {summary_, details_}) {
         connect(view->header(), &QHeaderView::sectionClicked, this, [this, view](int section) {
-            engine::ColumnClick(app_.form, view->listModel()->list(), section + 1);
+            FlipSort(view->listModel()->list(), section + 1);
             view->ShowSortIndicator();
         });
     }
@@ -336,14 +327,12 @@ void FrmMain::BuildResultsView() {
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair, &ImagePair::Reset);
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, back, &ImagePair::Reset);
     }
-    connect(repair, &ImagePair::clicked, this, &FrmMain::ImgRepairMouseMove_Click);
-    connect(back, &ImagePair::clicked, this, [this] {
-        engine::ImgReturnMouseMove_Click(app_.form);
-    });
+    connect(repair, &ImagePair::clicked, this, &MainWindow::RepairAll);
+    connect(back, &ImagePair::clicked, this, [this] { app_.view.ReturnToStart(); });
     picResults_->hide();
 }
 
-void FrmMain::BuildFooter() {
+void MainWindow::BuildFooter() {
     auto* machine = AddLabel("lblMachine", QString::fromStdString(app_.machine->description), this,
                              TwipsRect(kViewLeft, 6180, kViewWidth, 300));
     machine->setStyleSheet("color: #9fd8f0;");
@@ -354,85 +343,63 @@ void FrmMain::BuildFooter() {
     copyright->setStyleSheet("color: #6f9fbf;");
 }
 
-void FrmMain::BuildTimers() {
-    tmrSettings_ = new QTimer(this);
-    tmrSettings_->setObjectName("tmrSettings");
-    tmrSettings_->setInterval(10);
-    tmrRefreshlvwContents_ = new QTimer(this);
-    tmrRefreshlvwContents_->setObjectName("tmrRefreshlvwContents");
-    tmrRefreshlvwContents_->setInterval(50);
-    tmrPicVisibleOrNot_ = new QTimer(this);
-    tmrPicVisibleOrNot_->setObjectName("tmrPicVisibleOrNot");
-    tmrPicVisibleOrNot_->setInterval(600);
-    connect(tmrSettings_, &QTimer::timeout, this, &FrmMain::tmrSettings_Timer);
-    connect(tmrRefreshlvwContents_, &QTimer::timeout, this, [this] {
-        tmrRefreshlvwContents_->stop();
-        Picture1_GotFocus();
+void MainWindow::BuildTimers() {
+    settingsTimer_ = new QTimer(this);
+    settingsTimer_->setObjectName("tmrSettings");
+    settingsTimer_->setInterval(10);
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setObjectName("tmrRefreshlvwContents");
+    refreshTimer_->setInterval(50);
+    blinkTimer_ = new QTimer(this);
+    blinkTimer_->setObjectName("tmrPicVisibleOrNot");
+    blinkTimer_->setInterval(600);
+    connect(settingsTimer_, &QTimer::timeout, this, &MainWindow::OpenSettingsLater);
+    connect(refreshTimer_, &QTimer::timeout, this, [this] {
+        refreshTimer_->stop();
+        RefreshOnFocus();
     });
-    connect(tmrPicVisibleOrNot_, &QTimer::timeout, this, [this] {
+    connect(blinkTimer_, &QTimer::timeout, this, [this] {
         QWidget* bug = control("PicBug");
         bug->setVisible(bug->isHidden());
     });
 }
 
-void FrmMain::RegisterControls() {
+void MainWindow::RegisterControls() {
     QtWindow& w = app_.window;
-    const std::pair<Control, const char*> widgets[] = {
-        {Control::lblStatus, "lblStatus"},
-        {Control::lblRegistryScan, "lblRegistryScan"},
-        {Control::lblRegistryFilesScan, "lblRegistryFilesScan"},
-        {Control::lblProblemsFound, "lblProblemsFound"},
-        {Control::lblDeletingCourrutpfils, "lblDeletingCourrutpfils"},
-        {Control::PicMainProgress, "PicMainProgress"},
-        {Control::PicProgress, "PicProgress"},
-        {Control::ImgDeleteProgress, "ImgDeleteProgress"},
-        {Control::cmdCancelOrStop, "cmdCancelOrStop"},
-        {Control::PicBug, "PicBug"},
-        {Control::ImgScanNowNormal, "ImgScanNowNormal"},
-        {Control::PicScanning, "PicScanning"},
-        {Control::PicResults, "PicResults"},
-        {Control::FrameScanning, "FrameScanning"},
-        {Control::FrameRegistryProblemsDetails, "FrameRegistryProblemsDetails"},
-        {Control::FrameScanSettingShelidButton, "FrameScanSettingShelidButton"},
-        {Control::MainWindow, "FRMmAIN"},
-        {Control::chkSelectlistviewItems, "chkSelectlistviewItems"},
-        {Control::ImgDeleteProgressInside, "ImgDeleteProgressInside"},
-        {Control::ImgRepairNormal, "ImgRepairNormal"},
-        {Control::ImgReturnNormal, "ImgReturnNormal"},
-        {Control::cmdShowLog, "cmdShowLog"},
-        {Control::lvwRegistryProblems, "lvwRegistryProblems"},
-        {Control::lvwRegistryErrorsDetail, "lvwRegistryErrorsDetail"},
-    };
-    for (const auto& [id, name] : widgets) w.Register(id, control(name));
-    w.RegisterCompanion(Control::ImgScanNowNormal, control("ImgScanNowMouseMove"));
-    w.RegisterCompanion(Control::ImgRepairNormal, control("ImgRepairMouseMove"));
-    w.RegisterCompanion(Control::ImgReturnNormal, control("ImgReturnMouseMove"));
-    w.RegisterTimer(Control::tmrPicVisibleOrNot, tmrPicVisibleOrNot_);
+    for (std::size_t i = 0; i < kControlNames.size(); ++i) {
+        const auto id = static_cast<Control>(i);
+        if (id != Control::BlinkTimer) w.Register(id, control(QString::fromUtf8(ControlName(id).data())));
+    }
+    w.RegisterCompanion(Control::ScanNowButton, control("ImgScanNowMouseMove"));
+    w.RegisterCompanion(Control::RepairButton, control("ImgRepairMouseMove"));
+    w.RegisterCompanion(Control::ReturnButton, control("ImgReturnMouseMove"));
+    w.RegisterTimer(Control::BlinkTimer, blinkTimer_);
 }
 
-void FrmMain::FormLoad() {
-    tmrSettings_->stop();
+void MainWindow::FormLoad() {
+    settingsTimer_->stop();
     picScanning_->hide();
     picResults_->hide();
-    tmrRefreshlvwContents_->stop();
+    refreshTimer_->stop();
     setWindowTitle("Vostrel 2006");
-    const std::string stored = app_.settings->Get("chkSelectlistviewItems", "1");
-    const int value = stored == "2" ? 2 : stored == "1" ? 1 : 0;
-    if (value != app_.window.Value(Control::chkSelectlistviewItems)) {
-        app_.window.SetValue(Control::chkSelectlistviewItems, value);
-        engine::chkSelectlistviewItems_Click(app_.form);
+    const std::string stored = app_.settings->Get(kSelectAllKey, "1");
+    const SelectAll value = stored == "2" ? SelectAll::Mixed : stored == "1" ? SelectAll::All : SelectAll::None;
+    if (value != app_.session.selectAll) {
+        app_.session.selectAll = value;
+        ShowSelectAll();
+        engine::ApplySelectAll(app_.session);
     }
-    LoadlvwRegistryvaluesScanValues();
+    LoadCatalogue();
 }
 
-bool FrmMain::ScanIdle() const { return control("ImgScanNowNormal")->isEnabled(); }
+bool MainWindow::ScanIdle() const { return control("ImgScanNowNormal")->isEnabled(); }
 
-void FrmMain::LoadlvwRegistryvaluesScanValues() {
-    engine::LoadlvwRegistryvaluesScanValues(app_.form);
-    Picture1_MouseMove();
+void MainWindow::LoadCatalogue() {
+    engine::LoadCatalogue(app_.session);
+    ResetHoverLooks();
 }
 
-void FrmMain::Picture1_MouseMove() {
+void MainWindow::ResetHoverLooks() {
     for (const char* name : {"ImgMinimiseNormal", "imgCloseNormal", "ImgScanNowNormal",
                              "ImgSettingsNormal", "imgRestoreNormal", "ImgHelpNormal",
                              "ImgHelpPicNormal", "ImgSupportNormal", "ImgSupportPicNormal"})
@@ -440,7 +407,7 @@ void FrmMain::Picture1_MouseMove() {
     for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) SetTextColour(text, kLightGrey);
 }
 
-void FrmMain::RefreshThePicControls() {
+void MainWindow::RefreshThePicControls() {
     const QList<QWidget*> controls = findChildren<QWidget*>();
     for (QWidget* c : controls) {
         const QString name = c->objectName().toUpper();
@@ -449,119 +416,140 @@ void FrmMain::RefreshThePicControls() {
     }
 }
 
-void FrmMain::Picture1_GotFocus() {
+void MainWindow::RefreshOnFocus() {
     const bool idle = ScanIdle();
     RefreshThePicControls();
-    if (idle) LoadlvwRegistryvaluesScanValues();
+    if (idle) LoadCatalogue();
 }
 
-void FrmMain::FormResize() {
-    lvwRegistryvaluesScan_->hide();
-    Picture1_GotFocus();
-    tmrRefreshlvwContents_->start();
-    lvwRegistryvaluesScan_->show();
-    lvwRegistryvaluesScan_->update();
+void MainWindow::FormResize() {
+    catalogue_->hide();
+    RefreshOnFocus();
+    refreshTimer_->start();
+    catalogue_->show();
+    catalogue_->update();
 }
 
-void FrmMain::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FormResize();
 }
 
-void FrmMain::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) FormResize();
 }
 
-void FrmMain::ImgScanNowMouseMove_Click() {
+void MainWindow::RunScan() {
     if (!ScanIdle()) return;
-    engine::ImgScanNowMouseMove_Click(app_.form);
+    engine::RunScan(app_.session);
 }
 
-void FrmMain::ImgRepairMouseMove_Click() {
-    const auto refusal = engine::ImgRepairMouseMove_Click(app_.form, [this] {
+void MainWindow::RepairAll() {
+    const auto refusal = engine::RepairAll(app_.session, [this] {
         RefreshThePicControls();
-        LoadlvwRegistryvaluesScanValues();
+        LoadCatalogue();
     });
-    if (refusal) ShowNotice("Nothing was repaired: " + *refusal);
+    if (refusal) {
+        ShowNotice("Nothing was repaired: " + *refusal);
+        return;
+    }
+    app_.view.ReturnToStart();
+    app_.window.SetVisible(Control::ResultsView, false);
+    app_.window.SetVisible(Control::ScanningView, false);
 }
 
-void FrmMain::ImgSettingsMouseMove_Click() {
+void MainWindow::OpenSettings() {
     QWidget* settings = control("ImgSettingsNormal");
     settings->setEnabled(false);
     {
-        FrmSetings dialog(app_, this);
+        SettingsDialog dialog(app_, this);
         dialog.exec();
     }
     RefreshThePicControls();
-    LoadlvwRegistryvaluesScanValues();
+    LoadCatalogue();
     settings->setEnabled(true);
 }
 
-void FrmMain::imgRestoreMouseMove_Click() {
+void MainWindow::OpenBackups() {
     {
-        FrmBackUpRestore dialog(app_, this);
+        BackupDialog dialog(app_, this);
         dialog.exec();
     }
     RefreshThePicControls();
-    LoadlvwRegistryvaluesScanValues();
+    LoadCatalogue();
 }
 
-void FrmMain::tmrSettings_Timer() {
-    tmrSettings_->stop();
+void MainWindow::OpenSettingsLater() {
+    settingsTimer_->stop();
     {
-        FrmSetings dialog(app_, this);
+        SettingsDialog dialog(app_, this);
         dialog.exec();
     }
     RefreshThePicControls();
-    LoadlvwRegistryvaluesScanValues();
-    tmrSettings_->stop();
+    LoadCatalogue();
+    settingsTimer_->stop();
 }
 
-void FrmMain::ToggleSelectAll() {
-    const int value = app_.window.Value(Control::chkSelectlistviewItems);
-    app_.window.SetValue(Control::chkSelectlistviewItems, value == 1 ? 0 : 1);
-    engine::chkSelectlistviewItems_Click(app_.form);
+void MainWindow::ToggleSelectAll() {
+    app_.session.selectAll = app_.session.selectAll == SelectAll::All ? SelectAll::None : SelectAll::All;
+    ShowSelectAll();
+    engine::ApplySelectAll(app_.session);
 }
 
-void FrmMain::OpenPage(const QString& url) {
+void MainWindow::ShowSelectAll() {
+    app_.window.SetValue(Control::SelectAllBox, static_cast<int>(app_.session.selectAll));
+}
+
+void MainWindow::CatalogueChanged(std::size_t row, bool clicked) {
+    // The window takes no input while the rows' states are stored.
+    setEnabled(false);
+    if (clicked)
+        engine::CatalogueRowClicked(app_.session, row);
+    else
+        engine::CatalogueRowChecked(app_.session, row);
+    ShowSelectAll();
+    setEnabled(true);
+}
+
+void MainWindow::OpenPage(const QString& url) {
     if (app_.platform.openUrl) app_.platform.openUrl(url);
 }
 
-void FrmMain::ShowLog() {
-    const QString report = QString::fromStdString(engine::ScanReportPath(app_.form));
+void MainWindow::ShowLog() {
+    const QString report = QString::fromStdString(engine::ScanReportPath(app_.session));
     if (QFileInfo::exists(report)) OpenPage(report);
 }
 
-void FrmMain::HideToTray() {
-    if (!ClsTray::Available()) {
+void MainWindow::HideToTray() {
+    if (!TrayIcon::Available()) {
         // Nothing could bring a hidden window back: minimise it instead.
         setWindowState(Qt::WindowMinimized);
         return;
     }
     hide();
-    app_.objTray.ShowIcon(this);
-    app_.objTray.ChangeToolTip(this, "Vostrel 2006");
+    app_.tray.ShowIcon(this);
+    app_.tray.ChangeToolTip(this, "Vostrel 2006");
 }
 
-void FrmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     const bool noticeOff =
-        QString::fromStdString(app_.settings->Get("chkDoNotShowInFuture", "0")).trimmed().toInt() != 0;
-    if (!noticeOff && ClsTray::Available()) {
+        QString::fromStdString(app_.settings->Get(kNoCloseNoticeKey, "0")).trimmed().toInt() != 0;
+    if (!noticeOff && TrayIcon::Available()) {
         if (windowState() & Qt::WindowMinimized) setWindowState(Qt::WindowNoState);
-        Picture1_GotFocus();
-        FrmNotification notice(*app_.settings);
+        RefreshOnFocus();
+        CloseNotice notice(*app_.settings);
         notice.setWindowTitle("Vostrel 2006");
         notice.exec();
     }
     HideToTray();
 }
 
-void FrmMain::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (!app_.objTray.bRunningInTray()) return;
+void MainWindow::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (!app_.tray.runningInTray()) return;
     if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Context) return;
-    FrmMenuPopUp::ShowMenu(app_);
+    PopupMenu::ShowMenu(app_);
 }
 
 }  // namespace vostrel::shell

@@ -30,20 +30,20 @@ protected:
     void nextCheckState() override;
 };
 
-class FrmMain : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmMain(AppContext& app);
+    explicit MainWindow(AppContext& app);
 
     // Operations the other windows call.
     void RefreshThePicControls();
-    void Picture1_GotFocus();
-    void LoadlvwRegistryvaluesScanValues();
-    void ImgScanNowMouseMove_Click();
-    void ImgRepairMouseMove_Click();
-    void Picture1_MouseMove();
+    void RefreshOnFocus();
+    void LoadCatalogue();
+    void RunScan();
+    void RepairAll();
+    void ResetHoverLooks();
     bool ScanIdle() const;
-    QTimer* tmrSettings() const { return tmrSettings_; }
+    QTimer* settingsTimer() const { return settingsTimer_; }
     // Steps of closing: hide the window and put the icon in the tray.
     void HideToTray();
     // A mouse event on the notification-area icon.
@@ -52,12 +52,12 @@ public:
     // The controls, for the other windows and the tests.
     ImagePair* pair(const QString& normalName) const;
     QWidget* control(const QString& name) const;
-    ListView* catalogue() const { return lvwRegistryvaluesScan_; }
-    ListView* summary() const { return lvwRegistryProblems_; }
-    ListView* details() const { return lvwRegistryErrorsDetail_; }
+    ListView* catalogue() const { return catalogue_; }
+    ListView* summary() const { return summary_; }
+    ListView* details() const { return details_; }
     QCheckBox* selectAll() const { return chkSelectlistviewItems_; }
-    QTimer* tmrPicVisibleOrNot() const { return tmrPicVisibleOrNot_; }
-    QTimer* tmrRefreshlvwContents() const { return tmrRefreshlvwContents_; }
+    QTimer* blinkTimer() const { return blinkTimer_; }
+    QTimer* refreshTimer() const { return refreshTimer_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,10 +75,14 @@ private:
     void FormLoad();
     void FormResize();
 
-    void ImgSettingsMouseMove_Click();
-    void imgRestoreMouseMove_Click();
-    void tmrSettings_Timer();
+    void OpenSettings();
+    void OpenBackups();
+    void OpenSettingsLater();
     void ToggleSelectAll();
+    // Shows the session's select-all state on the box.
+    void ShowSelectAll();
+    // A catalogue row's box was toggled (or the row clicked).
+    void CatalogueChanged(std::size_t row, bool clicked);
     void OpenPage(const QString& url);
     void ShowLog();
     ImagePair* AddPair(const QString& normal, const QString& hover, QWidget* parent,
@@ -87,9 +91,9 @@ private:
     AppContext& app_;
     SkinImage* picture1_ = nullptr;
     QWidget* frameScanSettings_ = nullptr;
-    ListView* lvwRegistryvaluesScan_ = nullptr;
-    ListView* lvwRegistryProblems_ = nullptr;
-    ListView* lvwRegistryErrorsDetail_ = nullptr;
+    ListView* catalogue_ = nullptr;
+    ListView* summary_ = nullptr;
+    ListView* details_ = nullptr;
     SelectAllCheckBox* chkSelectlistviewItems_ = nullptr;
     QLabel* lblScanText_ = nullptr;
     QLabel* lblSettingsText_ = nullptr;
@@ -97,9 +101,9 @@ private:
     QPushButton* cmdShowLog_ = nullptr;
     SkinImage* picScanning_ = nullptr;
     SkinImage* picResults_ = nullptr;
-    QTimer* tmrSettings_ = nullptr;
-    QTimer* tmrRefreshlvwContents_ = nullptr;
-    QTimer* tmrPicVisibleOrNot_ = nullptr;
+    QTimer* settingsTimer_ = nullptr;
+    QTimer* refreshTimer_ = nullptr;
+    QTimer* blinkTimer_ = nullptr;
     QList<ImagePair*> pairs_;
 };
 

@@ -5,14 +5,14 @@
 #include <QScreen>
 
 #include "shell/skin.h"
-#include "shell/skin_style.h"
 #include "system/settings.h"
+#include "system/settings_keys.h"
 #include "system/text.h"
 
 namespace vostrel::shell {
 
-std::string strMessageKind;
-std::string strMessageText;
+std::string messageKind;
+std::string messageText;
 
 namespace {
 
@@ -58,18 +58,6 @@ void CentreOnScreen(QWidget* window) {
     window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
 }
 
-// Header strip and logo shared by the dialogs: dragging either moves the window.
-void AddHeader(QWidget* window, int widthTwips, bool draggable) {
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, window);
-    strip->setGeometry(TwipsRect(0, 0, widthTwips, 540));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, window);
-    logo->setGeometry(TwipsRect(90, 15, 2700, 540));
-    if (!draggable) return;
-    auto* dragger = new WindowDragger(window);
-    dragger->AttachStrip(strip);
-    dragger->AttachLogo(logo);
-}
-
 }  // namespace
 
 MessageKind LookUpMessageKind(std::string_view kind) {
@@ -89,15 +77,11 @@ bool IsNotice(MessageKind kind) {
 
 bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "YES"; }
 
-FrmMessagebox::FrmMessagebox(QWidget* parent) : QDialog(parent) {
+MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmMessagebox");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    MakeFrameless(this, TwipsRect(0, 0, kBoxWidth, kBoxHeight).size());
+    background_ = BuildDialogFrame(this, {kBoxWidth, kBoxHeight, "Picture1", 540, 15, true, 0}).background;
     setWindowTitle(QString());
-    ApplySkinStyle(this);
-    background_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    background_->setGeometry(rect());
-    AddHeader(this, kBoxWidth, true);
     lblMessage_ = new SkinLabel("lblMessage", QString(60, '#'), this);
     lblMessage_->setGeometry(TwipsRect(240, 660, kBoxWidth - 480, 450));
     lblMessage_->setAlignment(Qt::AlignCenter);
@@ -108,72 +92,81 @@ FrmMessagebox::FrmMessagebox(QWidget* parent) : QDialog(parent) {
     cancel_ = new ImagePair("ImgCancelNormal", "ImgCancelMouseMove", this,
                             TwipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight),
                             {"skin/button.svg"}, {"skin/button_hover.svg"}, "Cancel");
-    connect(background_, &SkinImage::mouseMoved, this, &FrmMessagebox::Picture1_MouseMove);
-    connect(ok_, &ImagePair::clicked, this, &FrmMessagebox::ImgOkMouseMove_Click);
-    connect(cancel_, &ImagePair::clicked, this, &FrmMessagebox::ImgCancelMouseMove_Click);
+    connect(background_, &SkinImage::mouseMoved, this, &MessageBoxDialog::ResetHoverLooks);
+    connect(ok_, &ImagePair::clicked, this, &MessageBoxDialog::OkClicked);
+    connect(cancel_, &ImagePair::clicked, this, &MessageBoxDialog::CancelClicked);
     FormLoad();
     CentreOnScreen(this);
 }
 
-QString FrmMessagebox::message() const { return lblMessage_->text(); }
+QString MessageBoxDialog::message() const { return lblMessage_->text(); }
 
-void FrmMessagebox::FormLoad() {
-    const KindEntry* entry = FindKind(strMessageKind);
+void MessageBoxDialog::FormLoad() {
+    const KindEntry* entry = FindKind(messageKind);
     if (!entry) return;
     lblMessage_->setText(QString::fromUtf8(entry->message));
-    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(strMessageText));
+    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(messageText));
     if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
     ok_->SetLeft(Twips(kSingleOkLeft));
 }
 
-void FrmMessagebox::ImgOkMouseMove_Click() {
-    const MessageKind kind = LookUpMessageKind(strMessageKind);
+void MessageBoxDialog::OkClicked() {
+    const MessageKind kind = LookUpMessageKind(messageKind);
     if (IsQuestion(kind)) {
-        strMessageKind.clear();
-        strMessageKind = "YES";
+        messageKind.clear();
+        messageKind = "YES";
         accept();
     } else if (IsNotice(kind)) {
         accept();
     }
 }
 
-void FrmMessagebox::ImgCancelMouseMove_Click() {
-    if (!IsQuestion(LookUpMessageKind(strMessageKind))) return;
-    strMessageKind.clear();
-    strMessageKind = "NO";
+void MessageBoxDialog::CancelClicked() {
+    if (!IsQuestion(LookUpMessageKind(messageKind))) return;
+    messageKind.clear();
+    messageKind = "NO";
     reject();
 }
 
 void ShowNotice(std::string_view text) {
-    strMessageText = std::string(text);
+    messageText = std::string(text);
     AskMessage("NOT REPAIRED");
-    strMessageText.clear();
+    messageText.clear();
 }
 
-void FrmMessagebox::Picture1_MouseMove() {
-    const MessageKind kind = LookUpMessageKind(strMessageKind);
+void MessageBoxDialog::ResetHoverLooks() {
+    const MessageKind kind = LookUpMessageKind(messageKind);
     if (kind == MessageKind::Other) return;
     ok_->Reset();
     if (IsQuestion(kind)) cancel_->Reset();
 }
 
-std::string AskMessage(std::string_view kind) {
-    strMessageKind.clear();
-    strMessageKind = std::string(kind);
-    FrmMessagebox box;
-    box.exec();
-    return strMessageKind;
+std::string_view KindText(MessageKind kind) {
+    for (const KindEntry& entry : kKinds)
+        if (entry.id == kind) return entry.kind;
+    return {};
 }
 
-FrmNotification::FrmNotification(SettingsStore& settings, QWidget* parent)
+Answer Ask(MessageKind kind) {
+    const std::string answer = UpperAscii(Trim(AskMessage(KindText(kind))));
+    if (answer == "YES") return Answer::Yes;
+    if (answer == "NO") return Answer::No;
+    return Answer::None;
+}
+
+std::string AskMessage(std::string_view kind) {
+    messageKind.clear();
+    messageKind = std::string(kind);
+    MessageBoxDialog box;
+    box.exec();
+    return messageKind;
+}
+
+CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
     setObjectName("frmNotification");
-    MakeFrameless(this, TwipsRect(0, 0, 6720, 2700).size());
-    ApplySkinStyle(this);
-    background_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    background_->setGeometry(rect());
-    AddHeader(this, 6720, false);
+    background_ = BuildDialogFrame(this, {6720, 2700, "Picture1", 540, 15, false, 0}).background;
     auto* picture2 = new SkinImage("Picture2", {"skin/computer.svg"}, this);
     picture2->setGeometry(TwipsRect(240, 720, 720, 720));
     lblMessage_ = new SkinLabel(
@@ -193,7 +186,7 @@ FrmNotification::FrmNotification(SettingsStore& settings, QWidget* parent)
                         {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
     // Every change of the switch is stored at once, whoever made it.
     connect(chkDoNotShowInFuture_, &QCheckBox::stateChanged, this, [this](int state) {
-        settings_.Save("chkDoNotShowInFuture", state == Qt::Unchecked ? "0" : "1");
+        settings_.Save(kNoCloseNoticeKey, state == Qt::Unchecked ? "0" : "1");
     });
     connect(label1_, &SkinLabel::clicked, this, [this] {
         chkDoNotShowInFuture_->setChecked(!chkDoNotShowInFuture_->isChecked());
@@ -203,6 +196,6 @@ FrmNotification::FrmNotification(SettingsStore& settings, QWidget* parent)
     CentreOnScreen(this);
 }
 
-QString FrmNotification::message() const { return lblMessage_->text(); }
+QString CloseNotice::message() const { return lblMessage_->text(); }
 
 }  // namespace vostrel::shell

@@ -1,10 +1,13 @@
-// The program's own skinned message box, FrmMessagebox, driven by the
-// message kind in strMessageKind, and the close notice frmNotification.
+// The program's own skinned message box, driven by the message kind in
+// messageKind (the kinds' texts are data: the table in message_box.cpp),
+// and the close notice.
 #pragma once
 
 #include <QDialog>
 #include <string>
 #include <string_view>
+
+#include "session/scan_observer.h"
 
 class QCheckBox;
 
@@ -19,7 +22,7 @@ class SkinImage;
 class SkinLabel;
 
 // The kind going in, the answer ("YES" or "NO") coming out.
-extern std::string strMessageKind;
+extern std::string messageKind;
 
 enum class MessageKind {
     FilesRepaired,
@@ -32,7 +35,7 @@ enum class MessageKind {
 };
 
 // The text of a notice whose words only the caller knows ("NOT REPAIRED").
-extern std::string strMessageText;
+extern std::string messageText;
 
 // Looks a kind up, trimmed and without regard to case.
 MessageKind LookUpMessageKind(std::string_view kind);
@@ -42,19 +45,19 @@ bool IsNotice(MessageKind kind);
 // The answer the callers read: true only for "YES" (trimmed, any case).
 bool AnsweredYes(std::string_view answer);
 
-class FrmMessagebox : public QDialog {
+class MessageBoxDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmMessagebox(QWidget* parent = nullptr);
+    explicit MessageBoxDialog(QWidget* parent = nullptr);
 
     QString message() const;
     ImagePair* okButton() const { return ok_; }
     ImagePair* cancelButton() const { return cancel_; }
     SkinImage* background() const { return background_; }
 
-    void ImgOkMouseMove_Click();
-    void ImgCancelMouseMove_Click();
-    void Picture1_MouseMove();
+    void OkClicked();
+    void CancelClicked();
+    void ResetHoverLooks();
 
 private:
     void FormLoad();
@@ -65,16 +68,21 @@ private:
     ImagePair* cancel_;
 };
 
-// Sets strMessageKind to the kind, shows the message box modal and returns
-// what it left in strMessageKind.
+// Sets messageKind to the kind, shows the message box modal and returns
+// what it left in messageKind.
 std::string AskMessage(std::string_view kind);
+// The kind's text, as the message box looks it up.
+std::string_view KindText(MessageKind kind);
+// Shows the message box for a kind: Yes, No, or None for a notice or a box
+// closed by other means.
+Answer Ask(MessageKind kind);
 // Shows a one-button notice with the caller's text.
 void ShowNotice(std::string_view text);
 
-class FrmNotification : public QDialog {
+class CloseNotice : public QDialog {
     Q_OBJECT
 public:
-    FrmNotification(SettingsStore& settings, QWidget* parent = nullptr);
+    CloseNotice(SettingsStore& settings, QWidget* parent = nullptr);
 
     QCheckBox* doNotShow() const { return chkDoNotShowInFuture_; }
     SkinLabel* label1() const { return label1_; }

@@ -30,28 +30,28 @@ QRect AvailableArea() {
 // Marks a running item handler of the menu.
 class HandlerScope {
 public:
-    explicit HandlerScope(FrmMenuPopUp* menu) : menu_(menu) { ++menu_->handlerDepth_; }
+    explicit HandlerScope(PopupMenu* menu) : menu_(menu) { ++menu_->handlerDepth_; }
     ~HandlerScope() {
         if (--menu_->handlerDepth_ == 0 && menu_->unloadPending_) menu_->deleteLater();
     }
 
 private:
-    FrmMenuPopUp* menu_;
+    PopupMenu* menu_;
 };
 
-FrmMenuPopUp* FrmMenuPopUp::ShowMenu(AppContext& app) {
+PopupMenu* PopupMenu::ShowMenu(AppContext& app) {
     if (app.menu) {
         app.menu->show();
         app.menu->raise();
         return app.menu;
     }
-    auto* menu = new FrmMenuPopUp(app);
+    auto* menu = new PopupMenu(app);
     app.menu = menu;
     menu->FormLoad();
     return menu;
 }
 
-FrmMenuPopUp::FrmMenuPopUp(AppContext& app)
+PopupMenu::PopupMenu(AppContext& app)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), app_(app) {
     setObjectName("frmMenuPopUp");
     setAttribute(Qt::WA_ShowWithoutActivating, false);
@@ -59,7 +59,7 @@ FrmMenuPopUp::FrmMenuPopUp(AppContext& app)
     ApplySkinStyle(this);
     picture1_ = new SkinImage("Picture1", {"skin/menu_background.svg"}, this);
     picture1_->setGeometry(rect());
-    connect(picture1_, &SkinImage::mouseMoved, this, &FrmMenuPopUp::Picture1_MouseMove);
+    connect(picture1_, &SkinImage::mouseMoved, this, &PopupMenu::ResetHoverLooks);
     const struct {
         const char* name;
         const char* caption;
@@ -87,14 +87,14 @@ FrmMenuPopUp::FrmMenuPopUp(AppContext& app)
     closeLabel->SetFocusable();
     closeLabel->setAccessibleName("Close menu");
     closeLabel->setStyleSheet("color: #ffffff;");
-    connect(item("MenuRestore"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuRestore_Click);
-    connect(item("MenuScan"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuScan_Click);
-    connect(item("MenuSettings"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuSettings_Click);
-    connect(item("MenuExit"), &SkinLabel::clicked, this, &FrmMenuPopUp::MenuExit_Click);
-    connect(closeLabel, &SkinLabel::clicked, this, &FrmMenuPopUp::CloseMenu);
+    connect(item("MenuRestore"), &SkinLabel::clicked, this, &PopupMenu::MenuRestore);
+    connect(item("MenuScan"), &SkinLabel::clicked, this, &PopupMenu::MenuScan);
+    connect(item("MenuSettings"), &SkinLabel::clicked, this, &PopupMenu::MenuSettings);
+    connect(item("MenuExit"), &SkinLabel::clicked, this, &PopupMenu::MenuExit);
+    connect(closeLabel, &SkinLabel::clicked, this, &PopupMenu::CloseMenu);
     for (const char* name : {"MenuScan", "MenuRestore"})
         connect(item(name), &SkinLabel::mouseMoved, this, [this, name] {
-            Picture1_MouseMove();
+            ResetHoverLooks();
             ShowHoverLook(item(name));
         });
     for (const char* name : {"MenuSettings", "MenuExit"})
@@ -129,10 +129,10 @@ FrmMenuPopUp::FrmMenuPopUp(AppContext& app)
     });
 }
 
-SkinLabel* FrmMenuPopUp::item(const QString& name) const { return findChild<SkinLabel*>(name); }
+SkinLabel* PopupMenu::item(const QString& name) const { return findChild<SkinLabel*>(name); }
 
-void FrmMenuPopUp::FormLoad() {
-    FrmMain* main = app_.main;
+void PopupMenu::FormLoad() {
+    MainWindow* main = app_.main;
     item("MenuRestore")->setEnabled(!main->isVisible());
     item("MenuScan")->setEnabled(main->ScanIdle());
     item("MenuSettings")->setEnabled(main->ScanIdle());
@@ -150,7 +150,7 @@ void FrmMenuPopUp::FormLoad() {
     tmrMenuPopup_->start();
 }
 
-void FrmMenuPopUp::Picture1_MouseMove() {
+void PopupMenu::ResetHoverLooks() {
     for (SkinLabel* label : findChildren<SkinLabel*>()) {
         const QString name = label->objectName();
         if (!name.contains("Menu", Qt::CaseInsensitive) || name.contains("tmr", Qt::CaseInsensitive))
@@ -161,19 +161,19 @@ void FrmMenuPopUp::Picture1_MouseMove() {
     }
 }
 
-void FrmMenuPopUp::ShowHoverLook(SkinLabel* label) {
+void PopupMenu::ShowHoverLook(SkinLabel* label) {
     label->SetBold(true);
     label->SetUnderline(true);
     label->setAlignment(Qt::AlignCenter);
 }
 
-void FrmMenuPopUp::CloseMenu() {
+void PopupMenu::CloseMenu() {
     tmrEnablePopDown_->stop();
     tmrMenuPopup_->stop();
     tmrPopDown_->start();
 }
 
-void FrmMenuPopUp::Unload() {
+void PopupMenu::Unload() {
     hide();
     if (app_.menu == this) app_.menu = nullptr;
     if (handlerDepth_ > 0) {
@@ -183,58 +183,57 @@ void FrmMenuPopUp::Unload() {
     deleteLater();
 }
 
-void FrmMenuPopUp::RestoreMainWindow() {
-    FrmMain* main = app_.main;
+void PopupMenu::RestoreMainWindow() {
+    MainWindow* main = app_.main;
     main->setWindowState(Qt::WindowNoState);
     main->show();
     main->RefreshThePicControls();
-    main->LoadlvwRegistryvaluesScanValues();
+    main->LoadCatalogue();
 }
 
-void FrmMenuPopUp::MenuRestore_Click() {
+void PopupMenu::MenuRestore() {
     const HandlerScope scope(this);
     RestoreMainWindow();
     SetScreenPointer(!item("MenuScan")->isEnabled());
     CloseMenu();
-    app_.objTray.RemoveIcon(app_.main);
+    app_.tray.RemoveIcon(app_.main);
 }
 
-void FrmMenuPopUp::MenuScan_Click() {
+void PopupMenu::MenuScan() {
     const HandlerScope scope(this);
     AppContext& app = app_;
     RestoreMainWindow();
     CloseMenu();
-    app.objTray.RemoveIcon(app.main);
+    app.tray.RemoveIcon(app.main);
     // The menu falls and unloads while the scan runs; it is deleted only
     // once this handler has returned.
-    app.main->ImgScanNowMouseMove_Click();
+    app.main->RunScan();
 }
 
-void FrmMenuPopUp::MenuSettings_Click() {
+void PopupMenu::MenuSettings() {
     const HandlerScope scope(this);
     RestoreMainWindow();
     CloseMenu();
-    app_.objTray.RemoveIcon(app_.main);
-    app_.main->tmrSettings()->start();
+    app_.tray.RemoveIcon(app_.main);
+    app_.main->settingsTimer()->start();
 }
 
-void FrmMenuPopUp::MenuExit_Click() {
+void PopupMenu::MenuExit() {
     const HandlerScope scope(this);
-    MenuRestore_Click();
+    MenuRestore();
     tmrEnablePopDown_->stop();
     tmrPopDown_->stop();
-    const std::string answer = AskMessage("CLOSE CONFERMATION");
-    if (AnsweredYes(answer)) {
-        app_.objTray.RemoveIcon(app_.main);
+    if (Ask(MessageKind::CloseConfirmation) == Answer::Yes) {
+        app_.tray.RemoveIcon(app_.main);
         if (app_.platform.endProgram) app_.platform.endProgram();
         return;
     }
-    FrmMain* main = app_.main;
+    MainWindow* main = app_.main;
     // Without a notification area the window stays where the user can reach it.
-    if (ClsTray::Available()) {
+    if (TrayIcon::Available()) {
         main->hide();
-        app_.objTray.ShowIcon(main);
-        app_.objTray.ChangeToolTip(main, "Vostrel 2006");
+        app_.tray.ShowIcon(main);
+        app_.tray.ChangeToolTip(main, "Vostrel 2006");
     }
     tmrEnablePopDown_->start();
     tmrPopDown_->start();

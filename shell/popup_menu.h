@@ -12,11 +12,11 @@ struct AppContext;
 class SkinImage;
 class SkinLabel;
 
-class FrmMenuPopUp : public QWidget {
+class PopupMenu : public QWidget {
     Q_OBJECT
 public:
     // Shows the menu; a menu already loaded is only brought forward.
-    static FrmMenuPopUp* ShowMenu(AppContext& app);
+    static PopupMenu* ShowMenu(AppContext& app);
 
     SkinLabel* item(const QString& name) const;
     QTimer* tmrMenuPopup() const { return tmrMenuPopup_; }
@@ -26,15 +26,15 @@ public:
     // The top beyond which a falling menu unloads: the bottom of the screen's available area.
     int unloadTop() const { return unloadTop_; }
 
-    void MenuRestore_Click();
-    void MenuScan_Click();
-    void MenuSettings_Click();
-    void MenuExit_Click();
+    void MenuRestore();
+    void MenuScan();
+    void MenuSettings();
+    void MenuExit();
     void CloseMenu();
-    void Picture1_MouseMove();
+    void ResetHoverLooks();
 
 private:
-    explicit FrmMenuPopUp(AppContext& app);
+    explicit PopupMenu(AppContext& app);
     void FormLoad();
     void RestoreMainWindow();
     void Unload();

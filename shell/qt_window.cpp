@@ -149,10 +149,6 @@ void QtWindow::SetBusyPointer(bool busy) {
 
 void QtWindow::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
-std::string QtWindow::AskMessage(std::string_view messageKind) {
-    return shell::AskMessage(messageKind);
-}
-
 void QtWindow::PlaySound(std::string_view hostPath) {
     if (sound_) sound_->Play(QString::fromUtf8(hostPath.data(), static_cast<qsizetype>(hostPath.size())));
 }

@@ -1,6 +1,6 @@
-// The core's window port on Qt: every Control of the main window maps to a
-// widget (or a timer); captions, widths in twips, check box values, enabled
-// and visible states go straight to them.
+// The main window's controls by name: every Control maps to a widget (or a
+// timer); captions, widths in twips, check box values, enabled and visible
+// states go straight to them. The scan's events reach them through ScanView.
 #pragma once
 
 #include <QPointer>
@@ -9,16 +9,60 @@
 #include <functional>
 #include <map>
 
-#include "system/window.h"
+#include <array>
+#include <string>
+#include <string_view>
 
 namespace vostrel::shell {
 
+// The controls of the main window that follow a scan and a repair, and
+// their widgets' object names (which the skin and the tests use), in order.
+enum class Control {
+    Status,
+    CurrentKey,
+    CurrentFile,
+    ProblemCount,
+    RepairingLabel,
+    ScanProgressFrame,
+    ScanProgressBar,
+    RepairProgressFrame,
+    BlinkTimer,
+    BugPicture,
+    ScanNowButton,
+    ScanningView,
+    ResultsView,
+    ScanningFrame,
+    ResultsFrame,
+    StartFrame,
+    Window,
+    SelectAllBox,
+    RepairProgressBar,
+    RepairButton,
+    ReturnButton,
+    ShowLogButton,
+    SummaryList,
+    DetailList,
+};
+
+inline constexpr std::array<std::string_view, 24> kControlNames{
+    "lblStatus",       "lblRegistryScan",      "lblRegistryFilesScan", "lblProblemsFound",
+    "lblDeletingCourrutpfils", "PicMainProgress", "PicProgress",     "ImgDeleteProgress",
+    "tmrPicVisibleOrNot",   "PicBug",               "ImgScanNowNormal",
+    "PicScanning",     "PicResults",           "FrameScanning",        "FrameRegistryProblemsDetails",
+    "FrameScanSettingShelidButton", "FRMmAIN", "chkSelectlistviewItems",
+    "ImgDeleteProgressInside", "ImgRepairNormal", "ImgReturnNormal", "cmdShowLog",
+    "lvwRegistryProblems", "lvwRegistryErrorsDetail",
+};
+
+constexpr std::string_view ControlName(Control c) { return kControlNames[static_cast<int>(c)]; }
+
+
 class SoundPlayer;
 
-class QtWindow final : public Window {
+class QtWindow final {
 public:
     explicit QtWindow(SoundPlayer* sound = nullptr) : sound_(sound) {}
-    ~QtWindow() override;
+    ~QtWindow();
 
     void Register(Control control, QWidget* widget);
     void RegisterTimer(Control control, QTimer* timer);
@@ -28,20 +72,19 @@ public:
     void RegisterCompanion(Control control, QWidget* widget);
     QWidget* widget(Control control) const;
 
-    void SetCaption(Control control, std::string_view text) override;
-    std::string Caption(Control control) const override;
-    void SetValue(Control control, int value) override;
-    int Value(Control control) const override;
-    void SetEnabled(Control control, bool enabled) override;
-    bool Enabled(Control control) const override;
-    void SetVisible(Control control, bool visible) override;
-    bool Visible(Control control) const override;
-    void BringToFront(Control control) override;
-    void SetBusyPointer(bool busy) override;
+    void SetCaption(Control control, std::string_view text);
+    std::string Caption(Control control) const;
+    void SetValue(Control control, int value);
+    int Value(Control control) const;
+    void SetEnabled(Control control, bool enabled);
+    bool Enabled(Control control) const;
+    void SetVisible(Control control, bool visible);
+    bool Visible(Control control) const;
+    void BringToFront(Control control);
+    void SetBusyPointer(bool busy);
     bool busy() const { return busy_; }
-    void ProcessPendingEvents() override;
-    std::string AskMessage(std::string_view messageKind) override;
-    void PlaySound(std::string_view hostPath) override;
+    void ProcessPendingEvents();
+    void PlaySound(std::string_view hostPath);
 
 private:
     std::map<Control, QPointer<QWidget>> widgets_;

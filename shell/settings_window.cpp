@@ -8,8 +8,8 @@
 #include "shell/app.h"
 #include "shell/engine.h"
 #include "shell/skin.h"
-#include "shell/skin_style.h"
 #include "system/settings.h"
+#include "system/settings_keys.h"
 
 namespace vostrel::shell {
 
@@ -25,25 +25,13 @@ void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
     box->setChecked(value == 1);
 }
 
-FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmSetings");
     setWindowTitle("Settings");
-    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
-    ApplySkinStyle(this);
-    picture2_ = new SkinImage("Picture2", {"skin/background.svg"}, this);
-    picture2_->setGeometry(rect());
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
-    strip->setGeometry(TwipsRect(0, 0, kWidth, 600));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
-    logo->setGeometry(TwipsRect(90, 30, 2700, 540));
-    auto* dragger = new WindowDragger(this);
-    dragger->AttachStrip(strip);
-    dragger->AttachLogo(logo);
-    connect(strip, &SkinImage::mouseMoved, this, &FrmSetings::Picture2_MouseMove);
-    close_ = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(6690, 135, 330, 330),
-                           {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
-    close_->normal()->setAccessibleName("Close");
-    close_->hover()->setAccessibleName("Close");
+    const DialogFrame frame = BuildDialogFrame(this, {kWidth, kHeight, "Picture2", 600, 30, true, 6690});
+    picture2_ = frame.background;
+    connect(frame.strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
+    close_ = frame.close;
 
     BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", "Make Backup Before Repairing.",
                 "txtBackup", "Label4", "BackUp's :", "cmdBackUpBrowseNormal", "cmdBackUpBrowseMouseMove");
@@ -55,17 +43,17 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
     BuildOption(startup_, 3660, "chkRunAtStartup", "lblRunonStartup", "Run Vostrel on startup.", {},
                 {}, {}, {}, {});
     startup_.box->setToolTip("Checking this option will run at Windows Startup");
-    backup_.boxKey = "chkMakeBackUp";
-    backup_.pathKey = "txtBackup";
-    report_.boxKey = "chkMakeLogFile";
-    report_.pathKey = "txtLogFile";
-    sound_.boxKey = "chkPlaySound";
-    sound_.pathKey = "txtWaveFilesPath";
-    startup_.boxKey = "chkRunAtStartup";
+    backup_.boxKey = kMakeBackupKey;
+    backup_.pathKey = kBackupFolderKey;
+    report_.boxKey = kMakeReportKey;
+    report_.pathKey = kReportFolderKey;
+    sound_.boxKey = kPlaySoundKey;
+    sound_.pathKey = kSoundFileKey;
+    startup_.boxKey = kRunAtStartupKey;
 
     // The drives that are the host's, not the machine's: said here as well
     // as in the catalogue, since their rows start unchecked.
-    if (const std::string note = engine::HostDrivesNote(app_.form); !note.empty()) {
+    if (const std::string note = engine::HostDrivesNote(app_.session); !note.empty()) {
         auto* hostDrives = new SkinLabel("lblHostDrives", QString::fromStdString(note), this);
         hostDrives->setGeometry(TwipsRect(240, 4290, 5040, 330));
         hostDrives->setToolTip(QString::fromStdString(note));
@@ -73,15 +61,15 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
 
     ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 4230, 1590, 435),
                         {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
-    connect(picture2_, &SkinImage::mouseMoved, this, &FrmSetings::Picture2_MouseMove);
-    connect(ok_, &ImagePair::clicked, this, &FrmSetings::cmdokMousemove_Click);
+    connect(picture2_, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
+    connect(ok_, &ImagePair::clicked, this, &SettingsDialog::SaveAndClose);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
     connect(backup_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(backup_.path); });
     connect(report_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(report_.path); });
-    connect(sound_.browse, &ImagePair::clicked, this, &FrmSetings::cmdWaveFileBrowseMouseMove_Click);
+    connect(sound_.browse, &ImagePair::clicked, this, &SettingsDialog::BrowseSoundFile);
     for (Option* option : {&backup_, &report_, &sound_})
         connect(option->box, &QCheckBox::stateChanged, this, [this, option] { BoxClick(*option); });
-    connect(startup_.box, &QCheckBox::stateChanged, this, &FrmSetings::chkRunAtStartup_Click);
+    connect(startup_.box, &QCheckBox::stateChanged, this, &SettingsDialog::RunAtStartupToggled);
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) {
         connect(option->label, &SkinLabel::clicked, this,
                 [option] { option->box->setChecked(!option->box->isChecked()); });
@@ -91,7 +79,7 @@ FrmSetings::FrmSetings(AppContext& app, QWidget* parent) : QDialog(parent), app_
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
-void FrmSetings::BuildOption(Option& option, int top, const QString& boxName,
+void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName,
                              const QString& labelName, const QString& caption,
                              const QString& pathName, const QString& pathLabelName,
                              const QString& pathCaption, const QString& browseName,
@@ -116,22 +104,22 @@ void FrmSetings::BuildOption(Option& option, int top, const QString& boxName,
     option.browse->hover()->setAccessibleName("Browse " + pathCaption);
 }
 
-void FrmSetings::FormLoad() {
+void SettingsDialog::FormLoad() {
     SettingsStore& s = *app_.settings;
-    SetBoxFromStored(sound_.box, s.Get("chkPlaySound", "0"));
-    sound_.path->setText(QString::fromStdString(s.Get("txtWaveFilesPath", "")));
+    SetBoxFromStored(sound_.box, s.Get(kPlaySoundKey, "0"));
+    sound_.path->setText(QString::fromStdString(s.Get(kSoundFileKey, "")));
     BoxClick(sound_);
-    SetBoxFromStored(report_.box, s.Get("chkMakeLogFile", "1"));
+    SetBoxFromStored(report_.box, s.Get(kMakeReportKey, "1"));
     BoxClick(report_);
-    SetBoxFromStored(backup_.box, s.Get("chkMakeBackUp", "1"));
+    SetBoxFromStored(backup_.box, s.Get(kMakeBackupKey, "1"));
     BoxClick(backup_);
     const std::string folder = ProgramFolder();
-    report_.path->setText(QString::fromStdString(s.Get("txtLogFile", folder)));
-    backup_.path->setText(QString::fromStdString(s.Get("txtBackup", folder)));
-    SetBoxFromStored(startup_.box, s.Get("chkRunAtStartup", "1"));
+    report_.path->setText(QString::fromStdString(s.Get(kReportFolderKey, folder)));
+    backup_.path->setText(QString::fromStdString(s.Get(kBackupFolderKey, folder)));
+    SetBoxFromStored(startup_.box, s.Get(kRunAtStartupKey, "1"));
 }
 
-void FrmSetings::BoxClick(Option& option) {
+void SettingsDialog::BoxClick(Option& option) {
     const bool on = option.box->isChecked();
     app_.settings->Save(option.boxKey, on ? "1" : "0");
     option.path->setReadOnly(!on);
@@ -139,9 +127,9 @@ void FrmSetings::BoxClick(Option& option) {
     option.browse->hover()->setEnabled(on);
 }
 
-void FrmSetings::chkRunAtStartup_Click() {
+void SettingsDialog::RunAtStartupToggled() {
     const bool on = startup_.box->isChecked();
-    app_.settings->Save("chkRunAtStartup", on ? "1" : "0");
+    app_.settings->Save(kRunAtStartupKey, on ? "1" : "0");
     // On the desktop the session's autostart folder takes the place of the
     // Run value: a Linux program written into the Wine prefix's Run key
     // would only be a broken startup entry of that prefix.
@@ -151,37 +139,37 @@ void FrmSetings::chkRunAtStartup_Click() {
         RemoveAutostartEntry();
 }
 
-void FrmSetings::Picture2_MouseMove() {
+void SettingsDialog::ResetHoverLooks() {
     for (Option* option : {&backup_, &report_, &sound_}) option->browse->Reset();
     ok_->Reset();
     close_->Reset();
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) option->label->SetBold(false);
 }
 
-void FrmSetings::ChooseFolderInto(QLineEdit* path) {
+void SettingsDialog::ChooseFolderInto(QLineEdit* path) {
     if (!app_.platform.chooseDirectory) return;
     const QString folder = app_.platform.chooseDirectory(this);
     if (!folder.trimmed().isEmpty()) path->setText(folder);
 }
 
-void FrmSetings::cmdWaveFileBrowseMouseMove_Click() {
+void SettingsDialog::BrowseSoundFile() {
     if (!app_.platform.chooseFile) return;
     QString folder = sound_.path->text();
     if (folder.trimmed().isEmpty()) {
-        const std::string media = app_.form.files.GetWindowsDirectory() + "\\media";
-        const auto host = app_.form.files.HostPath(media);
+        const std::string media = app_.session.files.GetWindowsDirectory() + "\\media";
+        const auto host = app_.session.files.HostPath(media);
         folder = host ? QString::fromStdString(*host) : QDir::homePath();
     }
     const QString file = app_.platform.chooseFile(this, "wav Files (*.wav)", folder);
     if (file.trimmed().isEmpty()) return;
     sound_.path->setText(file);
-    app_.settings->Save("txtWaveFilesPath", file.toStdString());
+    app_.settings->Save(kSoundFileKey, file.toStdString());
     // The preview follows the detection sound's rule, without counting a problem.
     if (sound_.box->isChecked() && QFileInfo(file.trimmed()).isFile() && app_.platform.sound)
         app_.platform.sound->Play(file.trimmed());
 }
 
-void FrmSetings::StorePathOrTurnOff(Option& option) {
+void SettingsDialog::StorePathOrTurnOff(Option& option) {
     if (!option.path->text().trimmed().isEmpty() && option.box->isChecked()) {
         app_.settings->Save(option.pathKey, option.path->text().toStdString());
         return;
@@ -189,7 +177,7 @@ void FrmSetings::StorePathOrTurnOff(Option& option) {
     option.box->setChecked(false);
 }
 
-void FrmSetings::cmdokMousemove_Click() {
+void SettingsDialog::SaveAndClose() {
     StorePathOrTurnOff(sound_);
     StorePathOrTurnOff(report_);
     StorePathOrTurnOff(backup_);

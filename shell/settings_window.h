@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string_view>
 
 class QCheckBox;
 class QLineEdit;
@@ -14,18 +15,18 @@ class ImagePair;
 class SkinImage;
 class SkinLabel;
 
-class FrmSetings : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    FrmSetings(AppContext& app, QWidget* parent = nullptr);
+    SettingsDialog(AppContext& app, QWidget* parent = nullptr);
 
     struct Option {
         QCheckBox* box = nullptr;
         SkinLabel* label = nullptr;
         QLineEdit* path = nullptr;       // none for start with the session
         ImagePair* browse = nullptr;     // none for start with the session
-        const char* boxKey = "";
-        const char* pathKey = "";
+        std::string_view boxKey;
+        std::string_view pathKey;
     };
     const Option& backup() const { return backup_; }
     const Option& report() const { return report_; }
@@ -35,8 +36,8 @@ public:
     ImagePair* closeButton() const { return close_; }
     SkinImage* background() const { return picture2_; }
 
-    void cmdokMousemove_Click();
-    void cmdWaveFileBrowseMouseMove_Click();
+    void SaveAndClose();
+    void BrowseSoundFile();
     void ChooseFolderInto(QLineEdit* path);
 
 private:
@@ -45,8 +46,8 @@ private:
                      const QString& pathCaption, const QString& browseName, const QString& browseHover);
     void FormLoad();
     void BoxClick(Option& option);
-    void chkRunAtStartup_Click();
-    void Picture2_MouseMove();
+    void RunAtStartupToggled();
+    void ResetHoverLooks();
     void StorePathOrTurnOff(Option& option);
 
     AppContext& app_;

@@ -8,6 +8,8 @@
 #include <QSvgRenderer>
 #include <cmath>
 
+#include "shell/skin_style.h"
+
 // The artwork lives in the static shell library; it is registered on first use.
 static void InitArtwork() { Q_INIT_RESOURCE(vostrel); }
 
@@ -242,7 +244,7 @@ WindowDragger::WindowDragger(QWidget* window) : QObject(window), window_(window)
 
 void WindowDragger::AttachStrip(SkinImage* strip) {
     connect(strip, &SkinImage::pressed, this, &WindowDragger::MouseDown);
-    connect(strip, &SkinImage::mouseMoved, this, &WindowDragger::MouseMove);
+    connect(strip, &SkinImage::mouseMoved, this, &WindowDragger::Drag);
     connect(strip, &SkinImage::released, this, &WindowDragger::MouseUp);
 }
 
@@ -254,7 +256,7 @@ void WindowDragger::MouseDown(QPoint pos) {
     iDragY = static_cast<short>(ToTwips(pos.y()));
 }
 
-void WindowDragger::MouseMove(QPoint pos) {
+void WindowDragger::Drag(QPoint pos) {
     if (!bDragging || !window_) return;
     const int left = ToTwips(window_->x()) + ToTwips(pos.x()) - iDragX;
     const int top = ToTwips(window_->y()) + ToTwips(pos.y()) - iDragY;
@@ -266,6 +268,31 @@ void WindowDragger::MouseUp() { bDragging = false; }
 void MakeFrameless(QWidget* window, const QSize& size) {
     window->setWindowFlag(Qt::FramelessWindowHint, true);
     window->setFixedSize(size);
+}
+
+DialogFrame BuildDialogFrame(QWidget* dialog, const DialogFrameLayout& layout) {
+    DialogFrame frame;
+    MakeFrameless(dialog, TwipsRect(0, 0, layout.widthTwips, layout.heightTwips).size());
+    ApplySkinStyle(dialog);
+    frame.background = new SkinImage(layout.backgroundName, {"skin/background.svg"}, dialog);
+    frame.background->setGeometry(dialog->rect());
+    frame.strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, dialog);
+    frame.strip->setGeometry(TwipsRect(0, 0, layout.widthTwips, layout.stripHeightTwips));
+    frame.logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, dialog);
+    frame.logo->setGeometry(TwipsRect(90, layout.logoTopTwips, 2700, 540));
+    if (layout.draggable) {
+        auto* dragger = new WindowDragger(dialog);
+        dragger->AttachStrip(frame.strip);
+        dragger->AttachLogo(frame.logo);
+    }
+    if (layout.closeLeftTwips > 0) {
+        frame.close = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", dialog,
+                                    TwipsRect(layout.closeLeftTwips, 135, 330, 330), {"skin/win_close_normal.svg"},
+                                    {"skin/win_close_hover.svg"});
+        frame.close->normal()->setAccessibleName("Close");
+        frame.close->hover()->setAccessibleName("Close");
+    }
+    return frame;
 }
 
 }  // namespace vostrel::shell

@@ -139,7 +139,7 @@ public:
 
     bool dragging() const { return bDragging; }
     void MouseDown(QPoint pos);
-    void MouseMove(QPoint pos);
+    void Drag(QPoint pos);
     void MouseUp();
 
 private:
@@ -151,5 +151,26 @@ private:
 
 // Makes a top-level window frameless (the skin draws its own border).
 void MakeFrameless(QWidget* window, const QSize& size);
+
+// The frame every skinned dialog is made of: frameless at its size, the
+// skin's style, the background picture, the header strip with the logo
+// (dragging either moves the window, when asked) and, when asked, the close
+// button at the strip's right end.
+struct DialogFrameLayout {
+    int widthTwips;
+    int heightTwips;
+    QString backgroundName = "Picture1";  // its object name
+    int stripHeightTwips = 600;
+    int logoTopTwips = 30;
+    bool draggable = true;
+    int closeLeftTwips = 0;  // 0: no close button
+};
+struct DialogFrame {
+    SkinImage* background = nullptr;
+    SkinImage* strip = nullptr;
+    SkinImage* logo = nullptr;
+    ImagePair* close = nullptr;
+};
+DialogFrame BuildDialogFrame(QWidget* dialog, const DialogFrameLayout& layout);
 
 }  // namespace vostrel::shell

@@ -9,7 +9,7 @@
 
 namespace vostrel::shell {
 
-FrmSplash::FrmSplash(std::function<void()> showMain)
+Splash::Splash(std::function<void()> showMain)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), showMain_(std::move(showMain)) {
     setObjectName("frmSplash");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -25,7 +25,7 @@ FrmSplash::FrmSplash(std::function<void()> showMain)
     shape1->setStyleSheet("QFrame#Shape1 { border: 2px solid #2bb3e6; background: transparent; }");
     tmrUnload_ = new QTimer(this);
     tmrUnload_->setInterval(2000);
-    connect(tmrUnload_, &QTimer::timeout, this, &FrmSplash::tmrUnload_Timer);
+    connect(tmrUnload_, &QTimer::timeout, this, &Splash::Unload);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // Form_Load: busy pointer, show, start the timer.
@@ -34,7 +34,7 @@ FrmSplash::FrmSplash(std::function<void()> showMain)
     tmrUnload_->start();
 }
 
-void FrmSplash::tmrUnload_Timer() {
+void Splash::Unload() {
     tmrUnload_->stop();
     SetScreenPointer(false);
     if (showMain_) showMain_();

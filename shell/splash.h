@@ -8,15 +8,15 @@
 
 namespace vostrel::shell {
 
-class FrmSplash : public QWidget {
+class Splash : public QWidget {
     Q_OBJECT
 public:
     // `showMain` shows the main window (loading it first).
-    explicit FrmSplash(std::function<void()> showMain);
+    explicit Splash(std::function<void()> showMain);
     QTimer* tmrUnload() const { return tmrUnload_; }
 
 private:
-    void tmrUnload_Timer();
+    void Unload();
 
     std::function<void()> showMain_;
     QTimer* tmrUnload_;

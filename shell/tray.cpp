@@ -9,26 +9,26 @@ namespace {
 std::optional<bool> g_fakeAvailability;
 }
 
-ClsTray::ClsTray(QObject* parent) : QObject(parent) {}
+TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
 
-bool ClsTray::Available() {
+bool TrayIcon::Available() {
     if (g_fakeAvailability) return *g_fakeAvailability;
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void ClsTray::FakeAvailability(std::optional<bool> available) { g_fakeAvailability = available; }
+void TrayIcon::FakeAvailability(std::optional<bool> available) { g_fakeAvailability = available; }
 
-QSystemTrayIcon* ClsTray::Icon() {
+QSystemTrayIcon* TrayIcon::Icon() {
     // Only a real notification area gets a real icon.
     if (g_fakeAvailability || !QSystemTrayIcon::isSystemTrayAvailable()) return nullptr;
     if (!icon_) {
         icon_ = new QSystemTrayIcon(this);
-        connect(icon_, &QSystemTrayIcon::activated, this, &ClsTray::activated);
+        connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
     }
     return icon_;
 }
 
-void ClsTray::ShowIcon(QWidget* sysTrayForm) {
+void TrayIcon::ShowIcon(QWidget* sysTrayForm) {
     tip_ = sysTrayForm->windowTitle();
     if (QSystemTrayIcon* icon = Icon()) {
         icon->setIcon(sysTrayForm->windowIcon());
@@ -38,13 +38,13 @@ void ClsTray::ShowIcon(QWidget* sysTrayForm) {
     running_ = true;
 }
 
-void ClsTray::RemoveIcon(QWidget*) {
+void TrayIcon::RemoveIcon(QWidget*) {
     tip_.clear();
     if (icon_) icon_->hide();
     running_ = false;
 }
 
-void ClsTray::ChangeToolTip(QWidget*, const QString& strNewTip) {
+void TrayIcon::ChangeToolTip(QWidget*, const QString& strNewTip) {
     if (!running_) return;
     tip_ = strNewTip;
     if (icon_) icon_->setToolTip(strNewTip);

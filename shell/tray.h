@@ -14,10 +14,10 @@ class QWidget;
 
 namespace vostrel::shell {
 
-class ClsTray : public QObject {
+class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    explicit ClsTray(QObject* parent = nullptr);
+    explicit TrayIcon(QObject* parent = nullptr);
 
     // Whether the desktop offers a notification area (or a test fakes one).
     static bool Available();
@@ -26,7 +26,7 @@ public:
     void ShowIcon(QWidget* sysTrayForm);
     void RemoveIcon(QWidget* sysTrayForm);
     void ChangeToolTip(QWidget* sysTrayForm, const QString& strNewTip);
-    bool bRunningInTray() const { return running_; }
+    bool runningInTray() const { return running_; }
     QString toolTip() const { return tip_; }
 
 signals:

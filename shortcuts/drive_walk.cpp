@@ -62,8 +62,8 @@ private:
 // inside the tree of the drive being walked.
 class FolderWalk {
 public:
-    FolderWalk(MainForm& form, const std::string& driveRoot) : form_(form), walker_(form.files.StartDriveWalk(driveRoot)) {
-        if (!walker_) walker_ = std::make_unique<SearchWalker>(form.files, driveRoot);
+    FolderWalk(ScanSession& session, const std::string& driveRoot) : session_(session), walker_(session.files.StartDriveWalk(driveRoot)) {
+        if (!walker_) walker_ = std::make_unique<SearchWalker>(session.files, driveRoot);
     }
     void Walk(std::string folder, bool filesOnly = false, std::size_t item = DriveWalker::kStart);
 
@@ -73,19 +73,19 @@ private:
         std::size_t item = 0;
         bool filesOnly = false;
     };
-    bool Cancelled() const { return form_.state.bCancelScanning; }
+    bool Cancelled() const { return session_.cancelRequested; }
     void LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item, WalkItem& entry,
                 bool filesOnly, std::vector<SubFolder>& subFolders);
     void NoteUnreadable(const std::string& folder, LONG status);
 
-    MainForm& form_;
+    ScanSession& session_;
     std::unique_ptr<DriveWalker> walker_;
 };
 
 void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item,
                         WalkItem& entry, bool filesOnly, std::vector<SubFolder>& subFolders) {
-    form_.window.SetCaption(Control::lblRegistryScan, shortFolder);
-    form_.window.SetCaption(Control::lblRegistryFilesScan, entry.name);
+    session_.observer.KeyVisited(shortFolder);
+    session_.observer.ValueVisited(entry.name);
     if (entry.name == "." || entry.name == "..") return;
     const std::string path = folder + entry.name;
     walker_->Look(item, path, &entry);
@@ -96,7 +96,7 @@ void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolde
             return;
         case WalkEntry::File:
             if ((entry.attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
-                CheckShortcut(form_, path);
+                CheckShortcut(session_, path);
             return;
         case WalkEntry::Skip:
             return;
@@ -109,7 +109,7 @@ void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND ||
         status == ERROR_FILENAME_EXCED_RANGE || status == ERROR_INVALID_NAME)
         return;
-    form_.state.unreadable.folders.push_back(folder);
+    session_.unreadable.folders.push_back(folder);
 }
 
 void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {
@@ -127,16 +127,16 @@ void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {
         const std::string shortFolder = walker_->ShortFolder();
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (Cancelled()) return;
-            form_.pump.Tick();
+            session_.pump.Tick();
             LookAt(folder, shortFolder, i, entries[i], filesOnly, subFolders);
             if (Cancelled()) return;
-            form_.pump.Tick();
+            session_.pump.Tick();
         }
     }
     for (const SubFolder& sub : subFolders) {
         if (Cancelled()) return;
         Walk(folder + sub.name + "\\", sub.filesOnly, sub.item);
-        form_.pump.Tick();
+        session_.pump.Tick();
         if (Cancelled()) return;
     }
 }
@@ -148,22 +148,22 @@ std::string DriveRootOf(std::string_view folder) {
 
 }  // namespace
 
-bool ReadVolumeInfo(MainForm& form, const std::string& driveRoot) {
+bool ReadVolumeInfo(ScanSession& session, const std::string& driveRoot) {
     std::string label;
-    return form.files.GetVolumeInformation(driveRoot, &label);
+    return session.files.GetVolumeInformation(driveRoot, &label);
 }
 
-void ScanDriveForShortcuts(MainForm& form, const std::string& driveRoot) {
-    if (!ReadVolumeInfo(form, driveRoot)) return;
+void ScanDriveForShortcuts(ScanSession& session, const std::string& driveRoot) {
+    if (!ReadVolumeInfo(session, driveRoot)) return;
     // The root itself may be out of bounds (a drive mapped onto a Wine prefix).
-    if (form.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot, FILE_ATTRIBUTE_DIRECTORY) ==
+    if (session.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot, FILE_ATTRIBUTE_DIRECTORY) ==
         WalkEntry::Skip)
         return;
-    ScanFolderForShortcuts(form, driveRoot);
+    ScanFolderForShortcuts(session, driveRoot);
 }
 
-void ScanFolderForShortcuts(MainForm& form, const std::string& folder) {
-    FolderWalk(form, DriveRootOf(folder)).Walk(folder);
+void ScanFolderForShortcuts(ScanSession& session, const std::string& folder) {
+    FolderWalk(session, DriveRootOf(folder)).Walk(folder);
 }
 
 }  // namespace vostrel

@@ -5,19 +5,19 @@
 
 #include <string>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 
 namespace vostrel {
 
 // Walks the drive whose root is given as "C:\"; a drive that is not ready
 // is not walked.
-void ScanDriveForShortcuts(MainForm& form, const std::string& driveRoot);
+void ScanDriveForShortcuts(ScanSession& session, const std::string& driveRoot);
 
 // True when the drive's volume information can be read.
-bool ReadVolumeInfo(MainForm& form, const std::string& driveRoot);
+bool ReadVolumeInfo(ScanSession& session, const std::string& driveRoot);
 
 // Walks one folder and everything below it (a trailing backslash is added
 // when missing).
-void ScanFolderForShortcuts(MainForm& form, const std::string& folder);
+void ScanFolderForShortcuts(ScanSession& session, const std::string& folder);
 
 }  // namespace vostrel

@@ -1,4 +1,4 @@
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 
 #include <cctype>
 #include <sstream>

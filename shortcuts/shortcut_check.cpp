@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "scan/problem_rows.h"
-#include "shortcuts/shortcut_reader.h"
+#include "session/scan_session.h"
+#include "system/shortcut_reader.h"
 #include "system/text.h"
 
 namespace vostrel {
@@ -69,21 +69,20 @@ bool JudgedBroken(FileSystemApi& files, std::string_view name, const ShortcutInf
 
 }  // namespace
 
-void CheckShortcut(MainForm& form, std::string_view path) {
+void CheckShortcut(ScanSession& session, std::string_view path) {
     if (Trim(path).empty() || InExcludedFolder(path)) return;
     const std::string name = GetNamePart(path);
     const std::string_view trimmedName = Trim(name);
     if (trimmedName == "." || trimmedName == "..") return;
-    const ShortcutInfo info = ReadShortcut(form.files, path);
+    const ShortcutInfo info = ReadShortcut(session.files, path);
     if (info.unreadable) {
         // Not judged at all: an unreadable link is never called broken.
-        if (HasLinkEnding(name)) form.state.unreadable.shortcuts.emplace_back(path);
+        if (HasLinkEnding(name)) session.unreadable.shortcuts.emplace_back(path);
         return;
     }
-    if (!JudgedBroken(form.files, name, info)) return;
-    const std::size_t row = form.lvwShortcut.Add(path);
-    form.lvwShortcut.SetSubItem(row, 1, kShortcutSection);
-    PlayDetectionSound(form);
+    if (!JudgedBroken(session.files, name, info)) return;
+    session.shortcutProblems.push_back({std::string(path), info.targetPath, "its target is missing"});
+    ProblemRecorded(session);
 }
 
 ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path) {

@@ -1,22 +1,21 @@
 // Judging one candidate file of the drive walk: a .lnk or .url link of an
 // ordinary type whose target is set and names nothing that exists is a
-// broken shortcut, recorded as a row of lvwShortcut.
+// broken shortcut, recorded as a shortcut problem of the session.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
+#include "session/sections.h"
 
 namespace vostrel {
 
-inline constexpr std::string_view kShortcutSection = "Windows Shortcut";
-
-// Judges one file (its full Windows path); may append one row to lvwShortcut.
+// Judges one file (its full Windows path); may add one shortcut problem.
 // A link file that cannot be read is never judged: its path goes to the
 // scan's list of unreadable shortcuts.
-void CheckShortcut(MainForm& form, std::string_view path);
+void CheckShortcut(ScanSession& session, std::string_view path);
 
 // The trimmed path up to and including its last backslash; empty without one.
 std::string GetFolderPart(std::string_view path);

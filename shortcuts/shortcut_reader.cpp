@@ -1,4 +1,4 @@
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -16,11 +16,10 @@
 #include <string>
 #include <string_view>
 
+#include "system/settings_keys.h"
+
 namespace vostrel {
 
-// The settings key naming the folder of another Wine (Proton's, a Lutris
-// runner's) than the one found on the system.
-inline constexpr std::string_view kWineFolderKey = "txtWine";
 
 class WineProvides {
 public:

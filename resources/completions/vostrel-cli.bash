@@ -28,8 +28,8 @@ _vostrel_cli() {
     local options
     case $command in
     "") options="--help --version" ;;
-    scan) options="--help --prefix --sections --report --wine --json --quiet --all" ;;
-    repair) options="--help --prefix --sections --backup-dir --wine --json --yes" ;;
+    scan) options="--help --prefix --sections --list-sections --report --wine --json --quiet --all" ;;
+    repair) options="--help --prefix --sections --list-sections --backup-dir --wine --json --yes" ;;
     backups) options="--help --backup-dir --json" ;;
     restore) options="--help --prefix --backup-dir --keep --force" ;;
     prefixes) options="--help --json" ;;

@@ -13,6 +13,7 @@ complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a prefix
 complete -c vostrel-cli -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair restore" -l prefix -x -a '(__fish_complete_directories)' -d 'The Wine prefix'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l sections -x -d 'Catalogue rows to scan, separated by ;'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l list-sections -d 'Print the catalogue rows and stop'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l report -r -F -d 'Also write the scan report to this file'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l quiet -d 'No progress display'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l all -d 'Scan every Wine prefix found'

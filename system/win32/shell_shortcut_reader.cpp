@@ -2,7 +2,7 @@
 
 #include <intshcut.h>
 
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 
 #include "system/text.h"
 #include "system/win32/code_page.h"

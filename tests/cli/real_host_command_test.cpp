@@ -121,8 +121,8 @@ TEST_F(RealHostCommand, DefaultScanFindsNothingAndRepairChangesNothingOutsideThe
     std::string out;
     ASSERT_EQ(Cli({"scan", "--prefix", prefix_, "--json", "--quiet"}, &out), 0) << out;
     const auto json = nlohmann::json::parse(out.substr(0, out.rfind('}') + 1));
-    EXPECT_TRUE(json.at("lvwErrors").empty()) << json.at("lvwErrors").dump(1);
-    EXPECT_TRUE(json.at("lvwShortcut").empty()) << json.at("lvwShortcut").dump(1);
+    EXPECT_TRUE(json.at("registry").empty()) << json.at("registry").dump(1);
+    EXPECT_TRUE(json.at("shortcuts").empty()) << json.at("shortcuts").dump(1);
 
     // The shortcuts outside are real and broken: Z:, chosen on purpose,
     // finds those of the host's own folders, and none of either prefix.
@@ -130,7 +130,7 @@ TEST_F(RealHostCommand, DefaultScanFindsNothingAndRepairChangesNothingOutsideThe
         << out;
     std::set<std::string> onZ;
     const auto zJson = nlohmann::json::parse(out.substr(0, out.rfind('}') + 1));
-    for (const auto& row : zJson.at("lvwShortcut")) onZ.insert(row.at(0).get<std::string>());
+    for (const auto& entry : zJson.at("shortcuts")) onZ.insert(entry.at("path").get<std::string>());
     EXPECT_TRUE(onZ.count("Z:\\data\\Broken Host.lnk")) << out;
     EXPECT_TRUE(onZ.count("Z:\\home\\ann\\Documents\\Broken Doc.lnk")) << out;
     EXPECT_TRUE(onZ.count("Z:\\home\\ann\\Desktop\\Deep\\Broken Deep.lnk")) << out;

@@ -2,6 +2,8 @@
 // problems, on a missing prefix, with chosen sections and with a report file.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -33,7 +35,7 @@ protected:
     // Runs vostrel-cli with a private settings and data folder.
     CliRun Cli(const std::vector<std::string>& args) { return testing::RunCliPrivately(home_.path(), args); }
     static std::vector<RowTexts> ErrorRows(const std::string& json) {
-        return nlohmann::json::parse(json).at("lvwErrors").get<std::vector<RowTexts>>();
+        return testing::RegistryRowsOfJson(json);
     }
     const std::string& prefix() { return testing::SharedWinePrefix(); }
     testing::TempDir home_;
@@ -48,8 +50,23 @@ TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ErrorRows(run.out), ExpectedWineRows());
     const auto json = nlohmann::json::parse(run.out);
-    EXPECT_TRUE(json.at("lvwShortcut").empty());
-    EXPECT_EQ(json.at("lvwRegistryProblems").at(0), "Invalid Custom Controls ( 2 Problem(s) )");
+    EXPECT_EQ(json.at("schema"), 1);
+    EXPECT_FALSE(json.at("cancelled").get<bool>());
+    EXPECT_TRUE(json.at("shortcuts").empty());
+    EXPECT_EQ(json.at("summary").at(0),
+              (nlohmann::json{{"section", "Custom Controls"}, {"text", "Invalid Custom Controls ( 2 Problem(s) )"},
+                              {"count", 2}}));
+    EXPECT_EQ(json.at("registry").at(0).at("section"), "Custom Controls");
+    EXPECT_EQ(json.at("registry").at(0).at("scanner"), "ActiveX \\ COM");
+    // The same entry has the same id in the next scan; no two entries share one.
+    const CliRun again = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
+    const auto second = nlohmann::json::parse(again.out);
+    std::set<std::string> ids;
+    for (std::size_t i = 0; i < json.at("registry").size(); ++i) {
+        EXPECT_EQ(json.at("registry").at(i).at("id"), second.at("registry").at(i).at("id"));
+        ids.insert(json.at("registry").at(i).at("id").get<std::string>());
+    }
+    EXPECT_EQ(ids.size(), json.at("registry").size());
     EXPECT_TRUE(run.err.empty()) << run.err;  // no progress line when stderr is no terminal
 }
 
@@ -89,6 +106,17 @@ TEST_F(CliScan, UnknownSectionListsTheValidOnes) {
 // The Wine asked about what it supplies itself: --wine, else the setting,
 // else the system's. A --wine folder without a Wine is refused; a stale
 // setting is said once and the system's Wine is asked instead.
+TEST_F(CliScan, ListSectionsPrintsTheCatalogueAndScansNothing) {
+    for (const char* command : {"scan", "repair"}) {
+        const CliRun run = Cli({command, "--prefix", prefix(), "--list-sections"});
+        ASSERT_EQ(run.status, 0) << command << ": " << run.err;
+        EXPECT_EQ(run.out.rfind("Registry Integrity\nCustom Controls\n", 0), 0u) << run.out;
+        EXPECT_NE(run.out.find("\nConfiguration files\nWindow Shortcut C\n"), std::string::npos) << run.out;
+    }
+    const CliRun missing = Cli({"scan", "--prefix", home_.path() + "/no prefix", "--list-sections"});
+    EXPECT_EQ(missing.status, 2) << missing.out;
+}
+
 TEST_F(CliScan, WineFolderChoices) {
     const auto wine = FindSystemWineInstall();
     ASSERT_TRUE(wine);

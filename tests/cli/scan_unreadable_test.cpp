@@ -53,7 +53,7 @@ TEST_F(CliUnreadable, AnUnparsableLinkIsNamedInTheListingAndTheJson) {
     std::ofstream(prefix_ + "/drive_c/crafted/greedy.lnk", std::ios::binary) << GreedyLink();
     const auto json =
         nlohmann::json::parse(Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C", "--json"}));
-    EXPECT_TRUE(json.at("lvwShortcut").empty());
+    EXPECT_TRUE(json.at("shortcuts").empty());
     EXPECT_EQ(json.at("unreadableShortcuts"), nlohmann::json::array({"C:\\crafted\\greedy.lnk"}));
     const std::string listing = Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C"});
     EXPECT_NE(listing.find("No problems found.\nCould not read the shortcut C:\\crafted\\greedy.lnk\n"),

@@ -56,7 +56,7 @@ void MovePointerOver(QWidget* widget, QPoint pos) {
 
 void AnswerMessageBox(bool ok, QString* message) {
     OnNextModal([ok, message](QWidget* modal) {
-        auto* box = qobject_cast<FrmMessagebox*>(modal);
+        auto* box = qobject_cast<MessageBoxDialog*>(modal);
         ASSERT_NE(box, nullptr) << "expected the message box, got "
                                 << modal->objectName().toStdString();
         if (message) *message = box->message();
@@ -84,13 +84,13 @@ protected:
 void GuiTest::SetUp() {
     config_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_CONFIG_HOME", home_ / "config");
     data_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_DATA_HOME", home_ / "data");
-    ClsTray::FakeAvailability(true);
-    strMessageKind.clear();
+    TrayIcon::FakeAvailability(true);
+    messageKind.clear();
 }
 
 void GuiTest::TearDown() {
     app_.reset();
-    ClsTray::FakeAvailability(std::nullopt);
+    TrayIcon::FakeAvailability(std::nullopt);
     Pump(1);
 }
 
@@ -114,14 +114,14 @@ AppContext& GuiTest::App() {
     return *app_;
 }
 
-FrmMain& GuiTest::Main() {
+MainWindow& GuiTest::Main() {
     AppContext& app = App();
     if (!app.main) {
-        new FrmMain(app);
+        new MainWindow(app);
         app.main->show();
         // The refresh that follows every show resets the hover looks; let it pass.
         Pump(80);
-        while (app.main->tmrRefreshlvwContents()->isActive()) Pump(10);
+        while (app.main->refreshTimer()->isActive()) Pump(10);
         Pump(20);
     }
     return *app.main;

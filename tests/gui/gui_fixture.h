@@ -45,7 +45,7 @@ protected:
     // Creates the application's context on the fixture machine (once per test).
     AppContext& App();
     // The main window, loaded and shown.
-    FrmMain& Main();
+    MainWindow& Main();
     std::string Setting(const std::string& key, const std::string& fallback = "<none>");
 
     vostrel::testing::TempDir home_;

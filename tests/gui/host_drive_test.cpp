@@ -26,8 +26,8 @@ TEST_F(HostDriveTest, BothWindowsSayZIsTheHostsDriveAndItStartsUnchecked) {
     fs::create_directory_symlink(home_ / "host-root", prefix + "/dosdevices/z:");
     const std::string hostFolder = fs::canonical(home_ / "host-root").string();
 
-    FrmMain& main = Main();
-    const auto& list = app_->form.lvwRegistryvaluesScan;
+    MainWindow& main = Main();
+    const auto& list = app_->session.catalogue;
     auto* model = main.catalogue()->model();
     bool seen = false;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
@@ -47,14 +47,14 @@ TEST_F(HostDriveTest, BothWindowsSayZIsTheHostsDriveAndItStartsUnchecked) {
     EXPECT_TRUE(seen);
     EXPECT_EQ(Setting("Window Shortcut Z"), "<none>");  // nothing stored until the user chooses
 
-    FrmSetings settings(App());
+    SettingsDialog settings(App());
     auto* note = settings.findChild<QLabel*>("lblHostDrives");
     ASSERT_NE(note, nullptr);
     EXPECT_NE(note->text().indexOf("Z: " + QString::fromStdString(hostFolder)), -1) << note->text().toStdString();
 }
 
 TEST_F(HostDriveTest, WithoutHostDrivesTheSettingsWindowSaysNothingOfThem) {
-    FrmSetings settings(App());
+    SettingsDialog settings(App());
     EXPECT_EQ(settings.findChild<QLabel*>("lblHostDrives"), nullptr);
 }
 

@@ -21,22 +21,22 @@ protected:
     void StoreSetting(const std::string& key, const std::string& value) {
         IniSettingsStore(DefaultSettingsPath()).Save(key, value);
     }
-    QColor TextColour(FrmMain& main, const char* name) {
+    QColor TextColour(MainWindow& main, const char* name) {
         return static_cast<QLabel*>(main.control(name))->palette().color(QPalette::WindowText);
     }
     void MoveOver(QWidget* widget) { MovePointerOver(widget); }
 };
 
 TEST_F(MainWindowTest, LoadsWithTheStartViewAndTheProductCaption) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     EXPECT_EQ(main.windowTitle(), "Vostrel 2006");
     EXPECT_TRUE(main.control("PicScanning")->isHidden());
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
     EXPECT_TRUE(main.ScanIdle());
-    EXPECT_FALSE(main.tmrSettings()->isActive());
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
-    EXPECT_GE(app_->form.lvwRegistryvaluesScan.Count(), 11u);
+    EXPECT_FALSE(main.settingsTimer()->isActive());
+    EXPECT_FALSE(app_->tray.runningInTray());
+    EXPECT_GE(app_->session.catalogue.Count(), 11u);
     EXPECT_EQ(main.catalogue()->model()->headerData(0, Qt::Horizontal).toString(),
               "Sections to be scanned");
     EXPECT_NE(main.findChild<QLabel*>("lblMachine")->text().indexOf(QString::fromStdString(prefix_)), -1);
@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, SelectAllBoxStartsFromItsSetting) {
 }
 
 TEST_F(MainWindowTest, HelpTextsTurnWhiteOnTheirButtonAndGreyOverTheBackground) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     const QColor white(0xFF, 0xFF, 0xFF), grey(0xE0, 0xE0, 0xE0);
     MoveOver(main.control("Picture1"));
     for (const char* text : {"lblScanText", "lblSettingsText", "lblBackUpText"})
@@ -73,7 +73,7 @@ TEST_F(MainWindowTest, HelpTextsTurnWhiteOnTheirButtonAndGreyOverTheBackground) 
 }
 
 TEST_F(MainWindowTest, HelpAndSupportIconsAndButtonsHoverTogetherAndOpenTheirPages) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     MoveOver(main.control("ImgHelpPicNormal"));
     EXPECT_TRUE(main.pair("ImgHelpNormal")->hovered());
     EXPECT_TRUE(main.pair("ImgHelpPicNormal")->hovered());
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, HelpAndSupportIconsAndButtonsHoverTogetherAndOpenTheirPag
 }
 
 TEST_F(MainWindowTest, MinimiseAndCloseButtonsResetEachOther) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     MoveOver(main.control("ImgMinimiseNormal"));
     MoveOver(main.control("imgCloseNormal"));
     EXPECT_FALSE(main.pair("ImgMinimiseNormal")->hovered());
@@ -96,22 +96,22 @@ TEST_F(MainWindowTest, MinimiseAndCloseButtonsResetEachOther) {
 }
 
 TEST_F(MainWindowTest, TheCloseImageHidesToTheTrayWithoutTheNotice) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     bool modalSeen = false;
     OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
     ClickPair(&main, "imgCloseNormal");
     Pump(400);
     EXPECT_FALSE(modalSeen);
     EXPECT_FALSE(main.isVisible());
-    EXPECT_TRUE(app_->objTray.bRunningInTray());
-    EXPECT_EQ(app_->objTray.toolTip(), "Vostrel 2006");
+    EXPECT_TRUE(app_->tray.runningInTray());
+    EXPECT_EQ(app_->tray.toolTip(), "Vostrel 2006");
 }
 
 TEST_F(MainWindowTest, TheSystemCloseShowsTheNoticeUntilItIsSwitchedOff) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     QString caption;
     OnNextModal([&](QWidget* modal) {
-        auto* notice = qobject_cast<FrmNotification*>(modal);
+        auto* notice = qobject_cast<CloseNotice*>(modal);
         ASSERT_NE(notice, nullptr);
         caption = notice->windowTitle();
         QTest::mouseClick(notice->doNotShow(), Qt::LeftButton);
@@ -120,12 +120,12 @@ TEST_F(MainWindowTest, TheSystemCloseShowsTheNoticeUntilItIsSwitchedOff) {
     main.close();
     EXPECT_EQ(caption, "Vostrel 2006");
     EXPECT_FALSE(main.isVisible());
-    EXPECT_TRUE(app_->objTray.bRunningInTray());
+    EXPECT_TRUE(app_->tray.runningInTray());
     EXPECT_EQ(Setting("chkDoNotShowInFuture"), "1");
     // The window is not unloaded: its lists and state stay.
     EXPECT_EQ(app_->main, &main);
     main.show();
-    app_->objTray.RemoveIcon(&main);
+    app_->tray.RemoveIcon(&main);
     bool modalSeen = false;
     OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
     main.close();
@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, TheSystemCloseShowsTheNoticeUntilItIsSwitchedOff) {
 }
 
 TEST_F(MainWindowTest, ClosingAMinimisedWindowRestoresItOnlyWhenTheNoticeShows) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     main.setWindowState(Qt::WindowMinimized);
     Qt::WindowStates whileNotice;
     OnNextModal([&](QWidget* modal) {
@@ -155,8 +155,8 @@ TEST_F(MainWindowTest, ClosingAMinimisedWindowRestoresItOnlyWhenTheNoticeShows) 
 }
 
 TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice) {
-    ClsTray::FakeAvailability(false);
-    FrmMain& main = Main();
+    TrayIcon::FakeAvailability(false);
+    MainWindow& main = Main();
     bool modalSeen = false;
     OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
     main.close();
@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice)
     EXPECT_FALSE(modalSeen);
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(app_->tray.runningInTray());
     main.setWindowState(Qt::WindowNoState);
     ClickPair(&main, "imgCloseNormal");
     EXPECT_TRUE(main.isVisible());
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice)
 }
 
 TEST_F(MainWindowTest, PictureButtonsTakeTheFocusAndReactToTheKeyboard) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     auto* help = static_cast<SkinImage*>(main.control("ImgHelpNormal"));
     EXPECT_EQ(help->focusPolicy(), Qt::StrongFocus);
     EXPECT_EQ(help->accessibleName(), "Help");
@@ -184,7 +184,7 @@ TEST_F(MainWindowTest, PictureButtonsTakeTheFocusAndReactToTheKeyboard) {
 }
 
 TEST_F(MainWindowTest, AnInertScanButtonShowsNoHoverAndTakesNoClick) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     main.control("ImgScanNowNormal")->setEnabled(false);
     MoveOver(main.control("ImgScanNowNormal"));
     EXPECT_FALSE(main.pair("ImgScanNowNormal")->hovered());
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, AnInertScanButtonShowsNoHoverAndTakesNoClick) {
 }
 
 TEST_F(MainWindowTest, MyComputerTogglesTheSelectAllBox) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     ASSERT_EQ(main.selectAll()->checkState(), Qt::Checked);
     QTest::mouseClick(main.control("Label2"), Qt::LeftButton);
     EXPECT_EQ(main.selectAll()->checkState(), Qt::Unchecked);

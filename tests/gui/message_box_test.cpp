@@ -30,14 +30,14 @@ TEST_F(MessageBoxTest, QuestionsShowTheirMessageAndAnswerYesOrNo) {
             const std::string answer = AskMessage(c.kind);
             EXPECT_EQ(shown.toStdString(), c.message) << c.kind;
             EXPECT_EQ(answer, ok ? "YES" : "NO") << c.kind;
-            EXPECT_EQ(strMessageKind, answer);
+            EXPECT_EQ(messageKind, answer);
         }
     }
 }
 
 TEST_F(MessageBoxTest, RepairedNoticeIsMatchedWithoutCaseAndShowsOneCentredOk) {
-    strMessageKind = "  files repaired ";
-    FrmMessagebox box;
+    messageKind = "  files repaired ";
+    MessageBoxDialog box;
     box.show();
     EXPECT_EQ(box.message().toStdString(), " All Problems were repaired sucessfully !");
     EXPECT_EQ(box.okButton()->normal()->x(), Twips(2565));
@@ -47,14 +47,14 @@ TEST_F(MessageBoxTest, RepairedNoticeIsMatchedWithoutCaseAndShowsOneCentredOk) {
     // OK closes and leaves the kind as it was.
     ClickPair(&box, "ImgOKNormal");
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(strMessageKind, "  files repaired ");
+    EXPECT_EQ(messageKind, "  files repaired ");
 }
 
 TEST_F(MessageBoxTest, AQuestionAfterTheNoticeHasBothButtonsAtTheirDesignPlaces) {
     AnswerMessageBox(true);
     AskMessage("FILES REPAIRED");
-    strMessageKind = "CANCEL SCANNING";
-    FrmMessagebox box;
+    messageKind = "CANCEL SCANNING";
+    MessageBoxDialog box;
     box.show();
     EXPECT_FALSE(box.cancelButton()->normal()->isHidden());
     EXPECT_EQ(box.okButton()->normal()->x(), Twips(1560));
@@ -71,23 +71,23 @@ TEST_F(MessageBoxTest, ClosedByOtherMeansLeavesTheKindWhichCountsAsNo) {
 }
 
 TEST_F(MessageBoxTest, AnUnknownKindLeavesTheDesignAndItsButtonsDoNothing) {
-    strMessageKind = "SOMETHING ELSE";
-    FrmMessagebox box;
+    messageKind = "SOMETHING ELSE";
+    MessageBoxDialog box;
     box.show();
     EXPECT_EQ(box.message(), QString(60, '#'));
-    box.ImgOkMouseMove_Click();
-    box.ImgCancelMouseMove_Click();
+    box.OkClicked();
+    box.CancelClicked();
     EXPECT_TRUE(box.isVisible());
-    EXPECT_EQ(strMessageKind, "SOMETHING ELSE");
+    EXPECT_EQ(messageKind, "SOMETHING ELSE");
     // The background changes nothing for a kind outside the table.
     box.okButton()->ShowHover();
-    box.Picture1_MouseMove();
+    box.ResetHoverLooks();
     EXPECT_TRUE(box.okButton()->hovered());
 }
 
 TEST_F(MessageBoxTest, HoverShowsTheHoverImageUntilTheBackgroundResetsIt) {
-    strMessageKind = "FILES REPAIRED";
-    FrmMessagebox box;
+    messageKind = "FILES REPAIRED";
+    MessageBoxDialog box;
     box.show();
     QTest::mouseMove(box.okButton()->normal(), QPoint(5, 5));
     EXPECT_TRUE(box.okButton()->hovered());
@@ -102,7 +102,7 @@ TEST_F(MessageBoxTest, ButtonsReactToTheKeyboard) {
     AppContext& app = App();
     (void)app;
     OnNextModal([](QWidget* modal) {
-        auto* box = qobject_cast<FrmMessagebox*>(modal);
+        auto* box = qobject_cast<MessageBoxDialog*>(modal);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->cancelButton()->normal()->accessibleName(), "Cancel");
         box->cancelButton()->normal()->setFocus();
@@ -110,7 +110,7 @@ TEST_F(MessageBoxTest, ButtonsReactToTheKeyboard) {
     });
     EXPECT_EQ(AskMessage("DELETE BACKUP FILE"), "NO");
     OnNextModal([](QWidget* modal) {
-        auto* box = qobject_cast<FrmMessagebox*>(modal);
+        auto* box = qobject_cast<MessageBoxDialog*>(modal);
         ASSERT_NE(box, nullptr);
         box->okButton()->normal()->setFocus();
         QTest::keyClick(box->okButton()->normal(), Qt::Key_Return);
@@ -119,8 +119,8 @@ TEST_F(MessageBoxTest, ButtonsReactToTheKeyboard) {
 }
 
 TEST_F(MessageBoxTest, DraggingTheHeaderOrTheLogoMovesTheWindowAndNothingElseDoes) {
-    strMessageKind = "CANCEL SCANNING";
-    FrmMessagebox box;
+    messageKind = "CANCEL SCANNING";
+    MessageBoxDialog box;
     box.move(100, 100);
     box.show();
     auto* strip = box.findChild<SkinImage*>("ImgFormMove");
@@ -145,7 +145,7 @@ TEST_F(MessageBoxTest, DraggingTheHeaderOrTheLogoMovesTheWindowAndNothingElseDoe
 
 TEST_F(MessageBoxTest, TheNoticeSwitchIsStoredAtOnce) {
     AppContext& app = App();
-    FrmNotification notice(*app.settings);
+    CloseNotice notice(*app.settings);
     notice.show();
     EXPECT_EQ(notice.message().toStdString(),
               "Although you have closed the program window. Vostrel will continue to run in the "

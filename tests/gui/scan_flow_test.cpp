@@ -69,7 +69,7 @@ protected:
     // Starts the scan from the Scan Now button and runs `during` once while
     // the scanning view shows and `when` holds.
     void ScanWith(std::function<bool()> when, std::function<void()> during) {
-        FrmMain& main = Main();
+        MainWindow& main = Main();
         auto done = std::make_shared<bool>(false);
         QTimer watch;
         watch.setInterval(0);
@@ -86,10 +86,10 @@ protected:
 };
 
 TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     bool busy = false, scanNowInert = false;
     QString problems;
-    ScanWith([this] { return app_->form.lvwErrors.Count() > 4; },
+    ScanWith([this] { return app_->session.registryProblems.size() > 4; },
              [&] {
                  busy = app_->window.busy();
                  scanNowInert = !main.ScanIdle();
@@ -102,46 +102,46 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     EXPECT_FALSE(app_->window.busy());
     EXPECT_TRUE(main.control("PicScanning")->isHidden());
     EXPECT_FALSE(main.control("PicResults")->isHidden());
-    EXPECT_EQ(Rows(app_->form.lvwRegistryProblems),
+    EXPECT_EQ(Rows(app_->view.summaryRows),
               std::vector<std::string>(std::begin(kSummary), std::begin(kSummary) + kSummaryRows));
     EXPECT_EQ(main.summary()->model()->rowCount(), static_cast<int>(kSummaryRows));
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "12");
-    EXPECT_FALSE(main.tmrPicVisibleOrNot()->isActive());
+    EXPECT_FALSE(main.blinkTimer()->isActive());
 
     // A summary row fills the details, twice the same.
     for (int click = 0; click < 2; ++click) {
         ClickRow(main.summary(), 3);
-        EXPECT_EQ(Rows(app_->form.lvwRegistryErrorsDetail),
+        EXPECT_EQ(Rows(app_->view.detailRows),
                   (std::vector<std::string>{
                       "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp",
                       "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm"}));
     }
     EXPECT_EQ(main.details()->model()->rowCount(), 2);
     ClickRow(main.summary(), 8);
-    EXPECT_EQ(Rows(app_->form.lvwRegistryErrorsDetail),
+    EXPECT_EQ(Rows(app_->view.detailRows),
               (std::vector<std::string>{
                   "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit Readme.lnk",
                   "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit.lnk"}));
 
     // Column clicks flip the order, one after the other.
     ClickHeader(main.summary());
-    EXPECT_EQ(app_->form.lvwRegistryProblems.Text(1), "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    EXPECT_EQ(app_->view.summaryRows.Text(1), "Invalid Windows Startup Files  ( 1 Problem(s) )");
     EXPECT_EQ(main.summary()->model()->index(0, 0).data().toString().toStdString(),
               "Invalid Windows Startup Files  ( 1 Problem(s) )");
     ClickHeader(main.summary());
-    EXPECT_EQ(app_->form.lvwRegistryProblems.Text(1), "Invalid Custom Controls ( 1 Problem(s) )");
+    EXPECT_EQ(app_->view.summaryRows.Text(1), "Invalid Custom Controls ( 1 Problem(s) )");
     // In ascending order the help files come second.
     ClickRow(main.summary(), 1);
     ClickHeader(main.details());
-    EXPECT_EQ(app_->form.lvwRegistryErrorsDetail.Text(1),
+    EXPECT_EQ(app_->view.detailRows.Text(1),
               "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp");
     ClickHeader(main.details());
-    EXPECT_EQ(app_->form.lvwRegistryErrorsDetail.Text(1),
+    EXPECT_EQ(app_->view.detailRows.Text(1),
               "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm");
 }
 
 TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     bool asked = false;
     ScanWith([] { return true; },
              [&] {
@@ -150,40 +150,40 @@ TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
              });
     Pump(300);
     EXPECT_FALSE(asked);
-    EXPECT_TRUE(app_->form.state.bCancelScanning);
+    EXPECT_TRUE(app_->session.cancelRequested);
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_TRUE(main.control("PicScanning")->isHidden());
     EXPECT_TRUE(main.ScanIdle());
 }
 
 TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndStopsOnYes) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     QString question;
-    ScanWith([this] { return app_->form.lvwErrors.Count() > 0; },
+    ScanWith([this] { return app_->session.registryProblems.size() > 0; },
              [&] {
                  AnswerMessageBox(true, &question);
                  ClickPair(&main, "ImgScanCancelNormal");
              });
     EXPECT_EQ(question, "Are you sure you want to stop the scanning ?");
-    EXPECT_TRUE(app_->form.state.bCancelScanning);
+    EXPECT_TRUE(app_->session.cancelRequested);
     EXPECT_TRUE(main.control("PicResults")->isHidden());
-    EXPECT_LT(app_->form.lvwErrors.Count(), 10u);  // a whole scan finds 10
+    EXPECT_LT(app_->session.registryProblems.size(), 10u);  // a whole scan finds 10
 }
 
 TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
-    FrmMain& main = Main();
-    ScanWith([this] { return app_->form.lvwErrors.Count() > 0; },
+    MainWindow& main = Main();
+    ScanWith([this] { return app_->session.registryProblems.size() > 0; },
              [&] {
                  AnswerMessageBox(false);
                  ClickPair(&main, "ImgScanCancelNormal");
              });
-    EXPECT_FALSE(app_->form.state.bCancelScanning);
+    EXPECT_FALSE(app_->session.cancelRequested);
     EXPECT_FALSE(main.control("PicResults")->isHidden());
-    EXPECT_EQ(app_->form.lvwRegistryProblems.Count(), kSummaryRows);
+    EXPECT_EQ(app_->view.summaryRows.Count(), kSummaryRows);
 }
 
 TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     ClickPair(&main, "ImgScanNowNormal");
     ASSERT_FALSE(main.control("PicResults")->isHidden());
     ASSERT_TRUE(HelpValueThere());
@@ -193,8 +193,8 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
     EXPECT_EQ(notice.toStdString(), " All Problems were repaired sucessfully !");
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
-    EXPECT_EQ(app_->form.lvwErrors.Count(), 0u);
-    EXPECT_EQ(app_->form.lvwRegistryProblems.Count(), 0u);
+    EXPECT_EQ(app_->session.registryProblems.size(), 0u);
+    EXPECT_EQ(app_->view.summaryRows.Count(), 0u);
     EXPECT_FALSE(HelpValueThere());
     EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
     EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/Notepad.lnk"));
@@ -206,7 +206,7 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
 
     // The backup manager lists the repair's backup and restores it.
     OnNextModal([this](QWidget* modal) {
-        auto* manager = dynamic_cast<FrmBackUpRestore*>(modal);
+        auto* manager = dynamic_cast<BackupDialog*>(modal);
         ASSERT_NE(manager, nullptr);
         ListControl& list = manager->list();
         ASSERT_EQ(list.Count(), 1u);
@@ -232,7 +232,7 @@ TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
     vostrel::testing::WriteTextFile(folder + "/BackUp 16-08-05 14-03-27", std::string(250, 'x'));
     vostrel::testing::WriteTextFile(folder + "/BackUp 17-08-05 09-00-00", "y");
     vostrel::testing::WriteTextFile(folder + "/notes.txt", "not a backup");
-    FrmBackUpRestore manager(App());
+    BackupDialog manager(App());
     manager.show();
     ListControl& list = manager.list();
     ASSERT_EQ(list.Count(), 2u);
@@ -264,7 +264,7 @@ TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
 }
 
 TEST_F(ScanFlowTest, BackupManagerButtonsResetEachOtherAtOnce) {
-    FrmBackUpRestore manager(App());
+    BackupDialog manager(App());
     manager.show();
     MovePointerOver(manager.restoreButton()->normal());
     MovePointerOver(manager.deleteButton()->normal());

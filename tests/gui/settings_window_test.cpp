@@ -19,8 +19,8 @@ protected:
     void Store(const std::string& key, const std::string& value) {
         IniSettingsStore(DefaultSettingsPath()).Save(key, value);
     }
-    std::unique_ptr<FrmSetings> Open() {
-        auto dialog = std::make_unique<FrmSetings>(App());
+    std::unique_ptr<SettingsDialog> Open() {
+        auto dialog = std::make_unique<SettingsDialog>(App());
         dialog->show();
         return dialog;
     }

@@ -16,11 +16,11 @@ class StartupTest : public GuiTest {};
 
 TEST_F(StartupTest, TheSplashShowsWithTheBusyPointerThenTheMainWindow) {
     AppContext& app = App();
-    auto* splash = new FrmSplash([&app] {
-        if (!app.main) new FrmMain(app);
+    auto* splash = new Splash([&app] {
+        if (!app.main) new MainWindow(app);
         app.main->show();
     });
-    QPointer<FrmSplash> alive(splash);
+    QPointer<Splash> alive(splash);
     EXPECT_TRUE(splash->isVisible());
     EXPECT_EQ(splash->tmrUnload()->interval(), 2000);
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
@@ -38,56 +38,54 @@ TEST_F(StartupTest, TheSplashShowsWithTheBusyPointerThenTheMainWindow) {
 }
 
 TEST_F(StartupTest, TheWindowPortReachesTheControls) {
-    FrmMain& main = Main();
-    Window& w = app_->window;
-    w.SetCaption(Control::lblStatus, " Custom Controls....");
+    MainWindow& main = Main();
+    QtWindow& w = app_->window;
+    w.SetCaption(Control::Status, " Custom Controls....");
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblStatus"))->text(), " Custom Controls....");
-    EXPECT_EQ(w.Caption(Control::lblStatus), " Custom Controls....");
-    w.SetCaption(Control::cmdCancelOrStop, "Cancel");
-    EXPECT_EQ(static_cast<QPushButton*>(main.control("cmdCancelOrStop"))->text(), "Cancel");
+    EXPECT_EQ(w.Caption(Control::Status), " Custom Controls....");
     // Widths are read back in twips exactly as written.
-    EXPECT_EQ(w.Value(Control::PicMainProgress), 4275);
-    w.SetValue(Control::PicProgress, 4272);
-    EXPECT_EQ(w.Value(Control::PicProgress), 4272);
+    EXPECT_EQ(w.Value(Control::ScanProgressFrame), 4275);
+    w.SetValue(Control::ScanProgressBar, 4272);
+    EXPECT_EQ(w.Value(Control::ScanProgressBar), 4272);
     EXPECT_EQ(main.control("PicProgress")->width(), 285);
-    w.SetValue(Control::chkSelectlistviewItems, 2);
+    w.SetValue(Control::SelectAllBox, 2);
     EXPECT_EQ(main.selectAll()->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(w.Value(Control::chkSelectlistviewItems), 2);
+    EXPECT_EQ(w.Value(Control::SelectAllBox), 2);
     // The blinking problem picture: the timer shows and hides it every 600 ms.
-    EXPECT_EQ(main.tmrPicVisibleOrNot()->interval(), 600);
-    w.SetEnabled(Control::tmrPicVisibleOrNot, true);
-    EXPECT_TRUE(w.Enabled(Control::tmrPicVisibleOrNot));
+    EXPECT_EQ(main.blinkTimer()->interval(), 600);
+    w.SetEnabled(Control::BlinkTimer, true);
+    EXPECT_TRUE(w.Enabled(Control::BlinkTimer));
     const bool before = main.control("PicBug")->isHidden();
     Pump(700);
     EXPECT_NE(main.control("PicBug")->isHidden(), before);
-    w.SetEnabled(Control::tmrPicVisibleOrNot, false);
-    EXPECT_FALSE(main.tmrPicVisibleOrNot()->isActive());
+    w.SetEnabled(Control::BlinkTimer, false);
+    EXPECT_FALSE(main.blinkTimer()->isActive());
     // Views and the scan-idle flag.
-    w.SetVisible(Control::PicScanning, true);
-    w.BringToFront(Control::PicScanning);
-    EXPECT_TRUE(w.Visible(Control::PicScanning));
-    w.SetEnabled(Control::ImgScanNowNormal, false);
+    w.SetVisible(Control::ScanningView, true);
+    w.BringToFront(Control::ScanningView);
+    EXPECT_TRUE(w.Visible(Control::ScanningView));
+    w.SetEnabled(Control::ScanNowButton, false);
     EXPECT_FALSE(main.ScanIdle());
-    w.SetEnabled(Control::ImgScanNowNormal, true);
-    w.SetVisible(Control::PicScanning, false);
-    w.SetCaption(Control::MainWindow, "Vostrel 2006");
+    w.SetEnabled(Control::ScanNowButton, true);
+    w.SetVisible(Control::ScanningView, false);
+    w.SetCaption(Control::Window, "Vostrel 2006");
     EXPECT_EQ(main.windowTitle(), "Vostrel 2006");
 }
 
 TEST_F(StartupTest, ResizingDuringAScanDoesNotReloadTheCatalogue) {
-    FrmMain& main = Main();
-    app_->form.lvwRegistryvaluesScan.Add("marker");
-    const std::size_t rows = app_->form.lvwRegistryvaluesScan.Count();
+    MainWindow& main = Main();
+    app_->session.catalogue.Add("marker");
+    const std::size_t rows = app_->session.catalogue.Count();
     main.control("ImgScanNowNormal")->setEnabled(false);
     main.setWindowState(Qt::WindowMinimized);
     main.setWindowState(Qt::WindowNoState);
     Pump(120);
-    EXPECT_EQ(app_->form.lvwRegistryvaluesScan.Count(), rows);
+    EXPECT_EQ(app_->session.catalogue.Count(), rows);
     main.control("ImgScanNowNormal")->setEnabled(true);
     main.setWindowState(Qt::WindowMinimized);
     Pump(120);
-    EXPECT_EQ(app_->form.lvwRegistryvaluesScan.Count(), rows - 1);
-    EXPECT_EQ(main.tmrRefreshlvwContents()->interval(), 50);
+    EXPECT_EQ(app_->session.catalogue.Count(), rows - 1);
+    EXPECT_EQ(main.refreshTimer()->interval(), 50);
 }
 
 }  // namespace

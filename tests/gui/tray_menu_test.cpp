@@ -18,13 +18,13 @@ namespace {
 
 class TrayMenuTest : public GuiTest {
 protected:
-    FrmMain& MainInTray() {
-        FrmMain& main = Main();
+    MainWindow& MainInTray() {
+        MainWindow& main = Main();
         ClickPair(&main, "imgCloseNormal");
-        EXPECT_TRUE(app_->objTray.bRunningInTray());
+        EXPECT_TRUE(app_->tray.runningInTray());
         return main;
     }
-    FrmMenuPopUp* OpenMenu() {
+    PopupMenu* OpenMenu() {
         app_->main->TrayActivated(QSystemTrayIcon::DoubleClick);
         EXPECT_TRUE(app_->menu);
         return app_->menu;
@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(TrayMenuTest, OnlyADoubleClickOrAContextClickOnTheIconOpensTheMenu) {
-    FrmMain& main = Main();
+    MainWindow& main = Main();
     // No icon while the window shows: nothing opens.
     main.TrayActivated(QSystemTrayIcon::DoubleClick);
     EXPECT_FALSE(app_->menu);
@@ -48,7 +48,7 @@ TEST_F(TrayMenuTest, OnlyADoubleClickOrAContextClickOnTheIconOpensTheMenu) {
     EXPECT_FALSE(app_->menu);
     main.TrayActivated(QSystemTrayIcon::Context);
     ASSERT_TRUE(app_->menu);
-    FrmMenuPopUp* menu = app_->menu;
+    PopupMenu* menu = app_->menu;
     // A second event while it is loaded only brings it forward.
     main.TrayActivated(QSystemTrayIcon::DoubleClick);
     EXPECT_EQ(app_->menu, menu);
@@ -56,7 +56,7 @@ TEST_F(TrayMenuTest, OnlyADoubleClickOrAContextClickOnTheIconOpensTheMenu) {
 
 TEST_F(TrayMenuTest, TheMenuRisesFromTheBottomRightAndRestsThere) {
     MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
+    PopupMenu* menu = OpenMenu();
     const QRect area = QApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(menu->x() + menu->width(), area.x() + area.width());
     EXPECT_EQ(menu->lRestTop(), area.y() + area.height() - menu->height() - Twips(100));
@@ -74,8 +74,8 @@ TEST_F(TrayMenuTest, TheMenuRisesFromTheBottomRightAndRestsThere) {
 }
 
 TEST_F(TrayMenuTest, ItemsAreEnabledByTheWindowAndTheScanState) {
-    FrmMain& main = MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
+    MainWindow& main = MainInTray();
+    PopupMenu* menu = OpenMenu();
     EXPECT_TRUE(menu->item("MenuRestore")->isEnabled());
     EXPECT_TRUE(menu->item("MenuScan")->isEnabled());
     EXPECT_TRUE(menu->item("MenuSettings")->isEnabled());
@@ -100,33 +100,33 @@ TEST_F(TrayMenuTest, ItemsAreEnabledByTheWindowAndTheScanState) {
 }
 
 TEST_F(TrayMenuTest, MaximizeBringsTheWindowBackAndRemovesTheIcon) {
-    FrmMain& main = MainInTray();
+    MainWindow& main = MainInTray();
     main.setWindowState(Qt::WindowMinimized);
-    FrmMenuPopUp* menu = OpenMenu();
+    PopupMenu* menu = OpenMenu();
     QTest::mouseClick(menu->item("MenuRestore"), Qt::LeftButton);
     EXPECT_TRUE(main.isVisible());
     EXPECT_FALSE(main.windowState() & Qt::WindowMinimized);
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(app_->tray.runningInTray());
     EXPECT_TRUE(menu->tmrPopDown()->isActive());
     EXPECT_TRUE(WaitForUnload());
 }
 
 TEST_F(TrayMenuTest, SettingsOpensTheSettingsWindowFromTheMainWindow) {
-    FrmMain& main = MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
+    MainWindow& main = MainInTray();
+    PopupMenu* menu = OpenMenu();
     QString opened;
     OnNextModal([&](QWidget* modal) {
         opened = modal->objectName();
         static_cast<QDialog*>(modal)->reject();
     });
     QTest::mouseClick(menu->item("MenuSettings"), Qt::LeftButton);
-    EXPECT_TRUE(main.tmrSettings()->isActive());
-    EXPECT_EQ(main.tmrSettings()->interval(), 10);
+    EXPECT_TRUE(main.settingsTimer()->isActive());
+    EXPECT_EQ(main.settingsTimer()->interval(), 10);
     Pump(300);
     EXPECT_EQ(opened, "frmSetings");
-    EXPECT_FALSE(main.tmrSettings()->isActive());
+    EXPECT_FALSE(main.settingsTimer()->isActive());
     EXPECT_TRUE(main.isVisible());
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(app_->tray.runningInTray());
 }
 
 TEST_F(TrayMenuTest, ScanNowRestoresTheWindowAndScansWhileTheMenuFallsAway) {
@@ -135,9 +135,9 @@ TEST_F(TrayMenuTest, ScanNowRestoresTheWindowAndScansWhileTheMenuFallsAway) {
         store.Save("Registry Integrity", "False");
         store.Save("Configuration files", "False");
     }
-    FrmMain& main = MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
-    QPointer<FrmMenuPopUp> watched(menu);
+    MainWindow& main = MainInTray();
+    PopupMenu* menu = OpenMenu();
+    QPointer<PopupMenu> watched(menu);
     bool fellDuringScan = false;
     QTimer watch;
     watch.setInterval(5);
@@ -149,7 +149,7 @@ TEST_F(TrayMenuTest, ScanNowRestoresTheWindowAndScansWhileTheMenuFallsAway) {
     watch.stop();
     EXPECT_TRUE(fellDuringScan);
     EXPECT_TRUE(main.isVisible());
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(app_->tray.runningInTray());
     EXPECT_FALSE(main.control("PicResults")->isHidden());
     // The test runs outside an event loop: deliver the deferred deletion by hand.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -158,18 +158,18 @@ TEST_F(TrayMenuTest, ScanNowRestoresTheWindowAndScansWhileTheMenuFallsAway) {
 
 TEST_F(TrayMenuTest, ExitAsksAndEndsTheProgramOnYes) {
     MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
+    PopupMenu* menu = OpenMenu();
     QString question;
     AnswerMessageBox(true, &question);
     QTest::mouseClick(menu->item("MenuExit"), Qt::LeftButton);
     EXPECT_EQ(question, "Are you sure you want close Vostrel?");
     EXPECT_EQ(recorder_.endCalls, 1);
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(app_->tray.runningInTray());
 }
 
 TEST_F(TrayMenuTest, ADeclinedExitPutsTheProgramBackInTheTray) {
-    FrmMain& main = MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
+    MainWindow& main = MainInTray();
+    PopupMenu* menu = OpenMenu();
     bool timersStillWhileAsking = false;
     OnNextModal([&](QWidget* modal) {
         timersStillWhileAsking = !menu->tmrPopDown()->isActive() && !menu->TmrEnablePopDown()->isActive();
@@ -179,14 +179,14 @@ TEST_F(TrayMenuTest, ADeclinedExitPutsTheProgramBackInTheTray) {
     EXPECT_TRUE(timersStillWhileAsking);
     EXPECT_EQ(recorder_.endCalls, 0);
     EXPECT_FALSE(main.isVisible());
-    EXPECT_TRUE(app_->objTray.bRunningInTray());
-    EXPECT_EQ(app_->objTray.toolTip(), "Vostrel 2006");
+    EXPECT_TRUE(app_->tray.runningInTray());
+    EXPECT_EQ(app_->tray.toolTip(), "Vostrel 2006");
     EXPECT_TRUE(WaitForUnload());
 }
 
 TEST_F(TrayMenuTest, ItemsShowTheirHoverLook) {
     MainInTray();
-    FrmMenuPopUp* menu = OpenMenu();
+    PopupMenu* menu = OpenMenu();
     MovePointerOver(menu->item("MenuSettings"));
     MovePointerOver(menu->item("MenuExit"));
     // Settings and Exit do not reset the others first.
@@ -204,8 +204,8 @@ TEST_F(TrayMenuTest, ItemsShowTheirHoverLook) {
 }
 
 TEST_F(TrayMenuTest, WithoutANotificationAreaTheHeaderOpensTheMenu) {
-    ClsTray::FakeAvailability(false);
-    FrmMain& main = Main();
+    TrayIcon::FakeAvailability(false);
+    MainWindow& main = Main();
     auto* strip = main.findChild<SkinImage*>("ImgFormMove");
     QTest::mouseClick(strip, Qt::RightButton, {}, QPoint(300, 10));
     ASSERT_TRUE(app_->menu);
@@ -214,7 +214,7 @@ TEST_F(TrayMenuTest, WithoutANotificationAreaTheHeaderOpensTheMenu) {
     AnswerMessageBox(false);
     QTest::mouseClick(app_->menu->item("MenuExit"), Qt::LeftButton);
     EXPECT_TRUE(main.isVisible());
-    EXPECT_FALSE(app_->objTray.bRunningInTray());
+    EXPECT_FALSE(app_->tray.runningInTray());
     EXPECT_TRUE(WaitForUnload());
 }
 

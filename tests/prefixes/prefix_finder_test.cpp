@@ -258,8 +258,8 @@ TEST(PrefixesCommand, ScanAllScansEachPrefixOnce) {
     for (std::size_t i = 0; i < wanted.size(); ++i) {
         EXPECT_EQ(scans[i].at("machine"), "Wine prefix " + wanted[i].first);
         EXPECT_EQ(scans[i].at("prefix").at("label"), wanted[i].second);
-        EXPECT_TRUE(scans[i].at("lvwErrors").is_array());
-        EXPECT_TRUE(scans[i].at("lvwRegistryProblems").is_array());
+        EXPECT_TRUE(scans[i].at("registry").is_array());
+        EXPECT_TRUE(scans[i].at("summary").is_array());
     }
 
     const CliRun text = Cli(h, {"scan", "--all", "--quiet", "--sections", "Windows Startup"});

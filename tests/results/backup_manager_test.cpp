@@ -26,7 +26,7 @@ protected:
     TempDir folder_, settingsDir_, data_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
     ListControl list_ = MakeBackupList();
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     MemoryRegistry registry_;
     HostFolderFileSystem files_;
 };
@@ -65,7 +65,7 @@ TEST_F(BackupManagerTest, RestoreConsumesEveryTickedBackupThatWentBack) {
     FillBackupList(list_, settings_, MachineIdentity(files_));
     list_.SetChecked(1, true);
     list_.SetChecked(2, true);
-    const auto results = RestoreCheckedBackups(list_, registry_, files_, settings_, window_);
+    const auto results = RestoreCheckedBackups(list_, registry_, files_, settings_, observer_);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_TRUE(results[0].deleted && results[1].deleted);
     ASSERT_EQ(list_.Count(), 1u);
@@ -81,18 +81,18 @@ TEST_F(BackupManagerTest, DeleteAsksOncePerTickedRow) {
     WriteTextFile(folder_ / "BackUp 01-01-06 10-00-00 files/1 a.lnk", "copy");
     WriteBackup("BackUp 01-01-06 11-00-00", "S^C:\\b.lnk");
     FillBackupList(list_, settings_, MachineIdentity(files_));
-    EXPECT_TRUE(DeleteCheckedBackups(list_, settings_, window_).empty());  // nothing ticked
-    EXPECT_TRUE(window_.asked.empty());
+    EXPECT_TRUE(DeleteCheckedBackups(list_, settings_, observer_).empty());  // nothing ticked
+    EXPECT_TRUE(observer_.questions.empty());
     list_.SetChecked(1, true);
     list_.SetChecked(2, true);
-    struct YesThenNo : AnsweringWindow {
-        std::string AskMessage(std::string_view kind) override {
-            asked.emplace_back(kind);
-            return asked.size() == 1 ? "YES" : "NO";
+    struct YesThenNo : AnsweringObserver {
+        Answer Confirm(Question question) override {
+            questions.push_back(question);
+            return questions.size() == 1 ? Answer::Yes : Answer::No;
         }
-    } window;
-    const auto deleted = DeleteCheckedBackups(list_, settings_, window);
-    EXPECT_EQ(window.asked, (std::vector<std::string>{"DELETE BACKUP FILE", "DELETE BACKUP FILE"}));
+    } observer;
+    const auto deleted = DeleteCheckedBackups(list_, settings_, observer);
+    EXPECT_EQ(observer.questions, (std::vector<Question>{Question::DeleteBackup, Question::DeleteBackup}));
     EXPECT_EQ(deleted, std::vector<std::string>{"BackUp 01-01-06 10-00-00"});
     EXPECT_FALSE(fs::exists(folder_ / "BackUp 01-01-06 10-00-00 files"));
     EXPECT_TRUE(fs::exists(folder_ / "BackUp 01-01-06 11-00-00"));

@@ -17,7 +17,7 @@
 #include "results/backup_file.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "support/memory_registry.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -69,7 +69,7 @@ protected:
         files_.MapDrive('Z', host_.path());
         fs::create_directories(backups_);
         settings_.Save("txtBackup", backups_);
-        form_.lvwRegistryProblems.Add("summary");
+        session_.summary.push_back({"", "summary", 0});
         std::tm start{};
         start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14, start.tm_min = 3;
         options_.startTime = start;
@@ -101,16 +101,18 @@ protected:
         std::string windows = "C:\\" + rel;
         for (char& c : windows)
             if (c == '/') c = '\\';
-        form_.lvwShortcut.Add(windows);
+        session_.shortcutProblems.push_back({windows, "", ""});
     }
 
     void AddProblem(const std::string& key, const std::string& name) {
         registry_.PutText("HKEY_LOCAL_MACHINE\\" + key, name, REG_SZ, "C:\\gone\\" + name + ".exe");
-        const std::size_t row = form_.lvwErrors.Add(RootHandleText(HKEY_LOCAL_MACHINE));
-        form_.lvwErrors.SetSubItem(row, 1, name);
-        form_.lvwErrors.SetSubItem(row, 2, "C:\\gone\\" + name + ".exe");
-        form_.lvwErrors.SetSubItem(row, 4, key);
-        form_.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
+        RegistryProblem problem;
+        problem.root = HKEY_LOCAL_MACHINE;
+        problem.valueName = name;
+        problem.testedPath = "C:\\gone\\" + name + ".exe";
+        problem.keyPath = key;
+        problem.rootName = "HKEY_LOCAL_MACHINE";
+        session_.registryProblems.push_back(problem);
     }
 
     std::string RunName() { return backups_ + "/BackUp 16-08-05 14-03-00"; }
@@ -121,9 +123,9 @@ protected:
     std::string path_ = backups_ + "/BackUp 01-02-03 04-05-06";
     PrefixFiles files_{prefix_};
     MemoryRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
     RepairOptions options_;
     std::vector<RepairEvent> events_;
 };
@@ -162,7 +164,7 @@ TEST_F(BackupSafetyTest, CopyNamesThatLeaveTheFolderFailAndTouchNothing) {
     FillBackupList(list, settings_, MachineIdentity(files_));
     ASSERT_EQ(list.Count(), 1u);
     list.SetChecked(1, true);
-    const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, window_);
+    const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, observer_);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);
     EXPECT_TRUE(fs::exists(path_));
@@ -236,7 +238,7 @@ TEST_F(BackupSafetyTest, ShortcutsOutsideThePrefixsDrivesComeBackOnlyWithForce) 
 TEST_F(BackupSafetyTest, ARestoreIntoAnotherPrefixIsRefusedUnlessForced) {
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\Run", "Tool", REG_SZ, "C:\\tool.exe");
     AddProblem("Software\\Run", "Tool");
-    const RepairOutcome outcome = RepairProblems(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     ASSERT_EQ(outcome.removed, 1);
     EXPECT_EQ(RecordedMachine(outcome.backupFilePath), MachineIdentity(files_));
     EXPECT_EQ(outcome.machine, fs::weakly_canonical(prefix_).string());
@@ -282,7 +284,7 @@ TEST_F(BackupSafetyTest, LinksPlantedAtTheBackupNamesReceiveNothing) {
     fs::create_directory_symlink(trapFolder, RunName() + " (2) files");
     AddProblem("Software\\Run", "Tool");
     AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("Tool"));
-    const RepairOutcome outcome = RepairProblems(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_EQ(outcome.backupFilePath, RunName() + " (3)");
     EXPECT_EQ(ReadTextFile(trap), "");
@@ -299,7 +301,7 @@ TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
     AddProblem("Software\\Run", "Tool");
     AddShortcut("Tool.lnk", BrokenLinkBytes("Tool"));
     fs::permissions(backups_, fs::perms(0777));
-    RepairOutcome outcome = RepairProblems(form_, options_);
+    RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 0);
     EXPECT_EQ(outcome.kept, 2);
     ASSERT_TRUE(outcome.halted);
@@ -312,8 +314,8 @@ TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
     fs::permissions(backups_, fs::perms(01777));
     AddProblem("Software\\Run", "Tool");
     AddShortcut("Tool.lnk", BrokenLinkBytes("Tool"));
-    form_.lvwRegistryProblems.Add("summary");
-    outcome = RepairProblems(form_, options_);
+    session_.summary.push_back({"", "summary", 0});
+    outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_FALSE(outcome.halted);
 }
@@ -355,26 +357,27 @@ TEST_F(FullDiskTest, AFailedAppendCutsTheFileBackToItsLastRecord) {
     // part way when the disk fills.
     auto addLong = [this](const std::string& name) {
         registry_.Put("HKEY_LOCAL_MACHINE\\Software\\Big", name, REG_BINARY, std::vector<std::uint8_t>(3000, 0xAB));
-        const std::size_t row = form_.lvwErrors.Add(RootHandleText(HKEY_LOCAL_MACHINE));
-        form_.lvwErrors.SetSubItem(row, 1, name);
-        form_.lvwErrors.SetSubItem(row, 4, "Software\\Big");
-        form_.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
-        return form_.lvwErrors.Item(row);
+        RegistryProblem problem;
+        problem.root = HKEY_LOCAL_MACHINE;
+        problem.valueName = name;
+        problem.keyPath = "Software\\Big";
+        problem.rootName = "HKEY_LOCAL_MACHINE";
+        return problem;
     };
-    const ListRow first = addLong("First"), second = addLong("Second"), third = addLong("Third");
+    const RegistryProblem first = addLong("First"), second = addLong("Second"), third = addLong("Third");
     std::string error;
     auto writer = BackupWriter::Create(backups_, *options_.startTime, MachineIdentity(files_), &error);
     ASSERT_TRUE(writer) << error;
-    ASSERT_TRUE(writer->Add(form_, "R", first, &error)) << error;
+    ASSERT_TRUE(writer->Add(session_, first, &error)) << error;
     const auto complete = fs::file_size(writer->path());
     Fill();
-    EXPECT_FALSE(writer->Add(form_, "R", second, &error));
+    EXPECT_FALSE(writer->Add(session_, second, &error));
     EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
     EXPECT_EQ(fs::file_size(writer->path()), complete);
     // Space comes back during the same run: the next record starts a line
     // of its own.
     fs::remove(backups_ + "/filler");
-    ASSERT_TRUE(writer->Add(form_, "R", third, &error)) << error;
+    ASSERT_TRUE(writer->Add(session_, third, &error)) << error;
     ASSERT_TRUE(writer->Commit(&error)) << error;
     const auto lines = SplitBackupLines(ReadTextFile(writer->path()));
     ASSERT_EQ(lines.size(), 2u);
@@ -386,7 +389,7 @@ TEST_F(FullDiskTest, ARepairKeepsWhatItCouldNotBackUp) {
     AddProblem("Software\\Run", "Tool");
     AddShortcut("Desktop/Big.lnk", BrokenLinkBytes("Big") + std::string(300 * 1024, 'L'));  // larger than the disk
     AddShortcut("Desktop/Small.lnk", BrokenLinkBytes("Small"));
-    const RepairOutcome outcome = RepairProblems(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_EQ(outcome.kept, 1);
     EXPECT_TRUE(fs::exists(prefix_ + "/drive_c/Desktop/Big.lnk"));

@@ -10,7 +10,7 @@
 
 #include "results/backup_file.h"
 #include "results/repair.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
@@ -108,23 +108,25 @@ protected:
             WineFileSystem files(prefix, {});
             IniSettingsStore settings(work.path() + "/settings.ini");
             settings.Save("txtBackup", work.path() + "/backups");
-            AnsweringWindow window;
-            MainForm form(*registry, files, settings, window);
-            form.lvwRegistryProblems.Add("summary");
+            AnsweringObserver observer;
+            ScanSession session(*registry, files, settings, observer);
+            session.summary.push_back({"", "summary", 0});
             for (const auto& p : kPlanted) {
-                const std::size_t row = form.lvwErrors.Add(RootHandleText(p.root));
-                form.lvwErrors.SetSubItem(row, 1, p.name.empty() ? "(Default)" : p.name);
-                form.lvwErrors.SetSubItem(row, 2, p.missing);
-                form.lvwErrors.SetSubItem(row, 4, p.key);
-                form.lvwErrors.SetSubItem(row, 5, p.rootName);
+                RegistryProblem problem;
+                problem.root = p.root;
+                problem.valueName = p.name.empty() ? "(Default)" : p.name;
+                problem.testedPath = p.missing;
+                problem.keyPath = p.key;
+                problem.rootName = p.rootName;
+                session.registryProblems.push_back(problem);
             }
-            for (const auto& s : kShortcuts) form.lvwShortcut.Add("C:\\" + s);
+            for (const auto& s : kShortcuts) session.shortcutProblems.push_back({"C:\\" + s, "", ""});
             int count = 0;
             RepairOptions options;
             options.afterStep = [&] {
                 if (++count == steps) _exit(0);
             };
-            RepairProblems(form, options);
+            RepairAll(session, options);
             _exit(steps < 0 ? 0 : 4);
         }
         int status = 0;

@@ -13,7 +13,7 @@
 
 #include "results/backup_file.h"
 #include "results/repair.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
@@ -83,24 +83,26 @@ TEST(RepairReadOnlyTest, AFailedRegistrySaveKeepsEverythingOnTheMachine) {
         WineFileSystem files(prefix, {});
         IniSettingsStore settings(work.path() + "/out/settings.ini");
         settings.Save("txtBackup", work.path() + "/backups");
-        AnsweringWindow window;
-        MainForm form(*registry, files, settings, window);
-        form.lvwRegistryProblems.Add("summary");
+        AnsweringObserver observer;
+        ScanSession session(*registry, files, settings, observer);
+        session.summary.push_back({"", "summary", 0});
         for (int i = 1; i <= 3; ++i) {
-            const std::size_t row = form.lvwErrors.Add(RootHandleText(HKEY_LOCAL_MACHINE));
-            form.lvwErrors.SetSubItem(row, 1, "Gone" + std::to_string(i));
-            form.lvwErrors.SetSubItem(row, 2, "C:\\gone\\" + std::to_string(i) + ".exe");
-            form.lvwErrors.SetSubItem(row, 4, kRun);
-            form.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
+            RegistryProblem problem;
+            problem.root = HKEY_LOCAL_MACHINE;
+            problem.valueName = "Gone" + std::to_string(i);
+            problem.testedPath = "C:\\gone\\" + std::to_string(i) + ".exe";
+            problem.keyPath = kRun;
+            problem.rootName = "HKEY_LOCAL_MACHINE";
+            session.registryProblems.push_back(problem);
         }
-        form.lvwShortcut.Add("C:\\users\\Public\\Desktop\\One.lnk");
-        form.lvwShortcut.Add("C:\\users\\Public\\Desktop\\Two.lnk");
+        session.shortcutProblems.push_back({"C:\\users\\Public\\Desktop\\One.lnk", "", ""});
+        session.shortcutProblems.push_back({"C:\\users\\Public\\Desktop\\Two.lnk", "", ""});
         std::ofstream events(out);
         RepairOptions options;
         options.onEvent = [&](const RepairEvent& e) {
             events << static_cast<int>(e.what) << "|" << e.item << "|" << e.why << "\n";
         };
-        const RepairOutcome outcome = RepairProblems(form, options);
+        const RepairOutcome outcome = RepairAll(session, options);
         events << "removed=" << outcome.removed << " kept=" << outcome.kept
                << " saveError=" << outcome.saveError.has_value() << "\n"
                << "notice=" << RepairNoticeText(outcome) << "\n";

@@ -8,7 +8,7 @@
 #include "results/backup_file.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "support/memory_registry.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         files_.MapDrive('C', drive_.path());
         settings_.Save("txtBackup", backups_.path());
-        form_.lvwRegistryProblems.Add("summary");
+        session_.summary.push_back({"", "summary", 0});
         std::tm start{};
         start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14, start.tm_min = 3;
         options_.startTime = start;
@@ -37,13 +37,15 @@ protected:
     // A problem row as the scan records it.
     void AddProblem(HKEY root, const std::string& key, const std::string& name, const std::string& missing,
                     const std::string& section = "Application Paths", bool yes = false) {
-        const std::size_t row = form_.lvwErrors.Add(RootHandleText(root));
-        form_.lvwErrors.SetSubItem(row, 1, name.empty() ? "(Default)" : name);
-        form_.lvwErrors.SetSubItem(row, 2, missing);
-        form_.lvwErrors.SetSubItem(row, 3, section);
-        form_.lvwErrors.SetSubItem(row, 4, key);
-        form_.lvwErrors.SetSubItem(row, 5, std::string(RootName(root)));
-        if (yes) form_.lvwErrors.SetSubItem(row, 6, "Yes");
+        RegistryProblem problem;
+        problem.root = root;
+        problem.valueName = name.empty() ? "(Default)" : name;
+        problem.testedPath = missing;
+        problem.scanner = section;
+        problem.keyPath = key;
+        problem.rootName = std::string(RootName(root));
+        problem.systemFolder = yes;
+        session_.registryProblems.push_back(problem);
     }
 
     void AddShortcut(const std::string& rel, const std::string& contents) {
@@ -51,8 +53,7 @@ protected:
         std::string windows = "C:\\" + rel;
         for (char& c : windows)
             if (c == '/') c = '\\';
-        const std::size_t row = form_.lvwShortcut.Add(windows);
-        form_.lvwShortcut.SetSubItem(row, 1, "Windows Shortcut");
+        session_.shortcutProblems.push_back({windows, "", ""});
     }
 
     std::string BackupPath() { return backups_ / "BackUp 16-08-05 14-03-00"; }
@@ -62,9 +63,9 @@ protected:
     TempDir drive_, backups_, settingsDir_;
     HostFolderFileSystem files_;
     MemoryRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
     RepairOptions options_;
     std::vector<RepairEvent> events_;
 };
@@ -85,20 +86,20 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("first"));
     AddShortcut("Start Menu/Tool.lnk", BrokenLinkBytes("second"));
 
-    const RepairOutcome outcome = ImgRepairMouseMove_Click(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_FALSE(outcome.refusal);
     EXPECT_EQ(outcome.removed, 6);
     EXPECT_EQ(outcome.kept, 0);
-    EXPECT_EQ(window_.asked, std::vector<std::string>{"FILES REPAIRED"});
+    EXPECT_EQ(observer_.questions, std::vector<Question>{Question::FilesRepaired});
     EXPECT_EQ(outcome.backupFilePath, BackupPath());
     EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + run, "Tool"));
     EXPECT_EQ(registry_.Get(std::string(kHklm) + "\\" + paths, "")->data, std::vector<std::uint8_t>{});
     EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + paths, "(Default)"));
     EXPECT_FALSE(fs::exists(drive_ / "Desktop/Tool.lnk"));
-    EXPECT_TRUE(form_.lvwErrors.Empty());
-    EXPECT_TRUE(form_.lvwShortcut.Empty());
-    EXPECT_TRUE(window_.Visible(Control::FrameScanSettingShelidButton));
-    EXPECT_FALSE(window_.Visible(Control::PicResults));
+    EXPECT_TRUE(session_.registryProblems.empty());
+    EXPECT_TRUE(session_.shortcutProblems.empty());
+    EXPECT_TRUE(session_.summary.empty());
+    EXPECT_EQ(observer_.events.back(), "question");  // the closing notice follows the repair
 
     const auto lines = SplitBackupLines(ReadTextFile(BackupPath()));
     ASSERT_EQ(lines.size(), 6u);
@@ -123,7 +124,7 @@ TEST_F(RepairTest, AValueRepairedTwiceInOneRunComesBackAsItWas) {
                "ActiveX \\ COM");
     AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}", "Name", "old");
     AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}", "Name", "old");
-    RepairProblems(form_, options_);
+    RepairAll(session_, options_);
     EXPECT_TRUE(Restore().ok());
     EXPECT_EQ(registry_.keys(), before);
 }
@@ -134,12 +135,12 @@ TEST_F(RepairTest, NothingIsRemovedWhoseBackupCouldNotBeWritten) {
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
     AddShortcut("a.lnk", BrokenLinkBytes("a"));
-    const RepairOutcome outcome = RepairProblems(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.kept, 2);
     EXPECT_EQ(outcome.removed, 0);
     EXPECT_TRUE(registry_.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
     EXPECT_TRUE(fs::exists(drive_ / "a.lnk"));
-    EXPECT_EQ(window_.asked, std::vector<std::string>{"FILES KEPT"});
+    EXPECT_EQ(observer_.questions, std::vector<Question>{Question::FilesKept});
     EXPECT_NE(RepairNoticeText(outcome).find("2 were kept"), std::string::npos);
     EXPECT_EQ(events_.back().what, RepairEvent::What::Kept);
 }
@@ -149,7 +150,7 @@ TEST_F(RepairTest, WithBackupsOffEverythingIsRemovedAndNoFileWritten) {
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
     AddShortcut("a.lnk", BrokenLinkBytes("a"));
-    const RepairOutcome outcome = RepairProblems(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_FALSE(registry_.Get("HKEY_LOCAL_MACHINE\\Software\\X", "V"));
     EXPECT_FALSE(fs::exists(drive_ / "a.lnk"));
@@ -161,27 +162,27 @@ TEST_F(RepairTest, ARunningWineRefusesTheRepairBeforeAnythingIsTouched) {
     registry_.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
     AddShortcut("a.lnk", BrokenLinkBytes("a"));
-    const RepairOutcome outcome = RepairProblems(form_, options_);
+    const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.refusal.value_or(""), "a wineserver is running on this prefix");
     EXPECT_TRUE(fs::exists(drive_ / "a.lnk"));
-    EXPECT_EQ(form_.lvwErrors.Count(), 1u);
+    EXPECT_EQ(session_.registryProblems.size(), 1u);
     EXPECT_TRUE(fs::is_empty(backups_.path()));
-    EXPECT_TRUE(window_.asked.empty());
+    EXPECT_TRUE(observer_.questions.empty());
 }
 
 TEST_F(RepairTest, ShortcutsOnlySkipTheRegistryPart) {
     AddShortcut("a.lnk", BrokenLinkBytes("a"));
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
-    form_.lvwRegistryProblems.Clear();
-    RepairProblems(form_, options_);
+    session_.summary.clear();
+    RepairAll(session_, options_);
     EXPECT_FALSE(fs::exists(drive_ / "a.lnk"));
-    EXPECT_EQ(form_.lvwErrors.Count(), 1u);  // left for the next scan to clear
-    EXPECT_EQ(window_.asked, std::vector<std::string>{"FILES REPAIRED"});
+    EXPECT_EQ(session_.registryProblems.size(), 1u);  // left for the next scan to clear
+    EXPECT_EQ(observer_.questions, std::vector<Question>{Question::FilesRepaired});
 }
 
 TEST_F(RepairTest, AValueThatVanishedSinceTheScanIsNotRestoredIntoBeing) {
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\Gone", "V", "C:\\gone.exe");
-    RepairProblems(form_, options_);
+    RepairAll(session_, options_);
     EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 1u);
     EXPECT_TRUE(Restore().ok());
     EXPECT_FALSE(registry_.HasKey("HKEY_LOCAL_MACHINE\\Software\\Gone"));
@@ -201,20 +202,22 @@ TEST(RepairRefusedDeletes, AValueThatCouldNotBeRemovedIsReportedAsKept) {
     TempDir backups, settingsDir;
     RefusingDeletes registry;
     HostFolderFileSystem files;
-    AnsweringWindow window;
+    AnsweringObserver observer;
     IniSettingsStore settings(settingsDir / "settings.ini");
     settings.Save("txtBackup", backups.path());
-    MainForm form(registry, files, settings, window);
+    ScanSession session(registry, files, settings, observer);
     registry.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
-    form.lvwRegistryProblems.Add("summary");
-    const std::size_t row = form.lvwErrors.Add(RootHandleText(HKEY_LOCAL_MACHINE));
-    form.lvwErrors.SetSubItem(row, 1, "V");
-    form.lvwErrors.SetSubItem(row, 4, "Software\\X");
-    form.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
+    session.summary.push_back({"", "summary", 0});
+    RegistryProblem problem;
+    problem.root = HKEY_LOCAL_MACHINE;
+    problem.valueName = "V";
+    problem.keyPath = "Software\\X";
+    problem.rootName = "HKEY_LOCAL_MACHINE";
+    session.registryProblems.push_back(problem);
     std::vector<RepairEvent> events;
     RepairOptions options;
     options.onEvent = [&events](const RepairEvent& e) { events.push_back(e); };
-    const RepairOutcome outcome = RepairProblems(form, options);
+    const RepairOutcome outcome = RepairAll(session, options);
     EXPECT_EQ(outcome.removed, 0);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[1].what, RepairEvent::What::Kept);

@@ -9,7 +9,7 @@
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -78,17 +78,17 @@ TEST(RepairWineRoundTrip, RestoreGivesBackEveryValueAndShortcut) {
     {
         MachineResult opened = OpenWinePrefix(prefix);
         ASSERT_TRUE(opened.machine) << opened.error;
-        AnsweringWindow window;
-        MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
-        LoadlvwRegistryvaluesScanValues(form);
-        for (std::size_t i = 1; i <= form.lvwRegistryvaluesScan.Count(); ++i)
-            settings.Save(form.lvwRegistryvaluesScan.Text(i),
-                          form.lvwRegistryvaluesScan.Text(i) == "Window Shortcut Z" ? "False" : "True");
-        LoadlvwRegistryvaluesScanValues(form);
-        ImgScanNowMouseMove_Click(form);
-        ASSERT_GE(form.lvwErrors.Count(), 9u);
-        ASSERT_EQ(form.lvwShortcut.Count(), 3u);
-        const RepairOutcome outcome = ImgRepairMouseMove_Click(form);
+        AnsweringObserver observer;
+        ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
+        LoadCatalogue(session);
+        for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
+            settings.Save(session.catalogue.Text(i),
+                          session.catalogue.Text(i) == "Window Shortcut Z" ? "False" : "True");
+        LoadCatalogue(session);
+        RunScan(session);
+        ASSERT_GE(session.registryProblems.size(), 9u);
+        ASSERT_EQ(session.shortcutProblems.size(), 3u);
+        const RepairOutcome outcome = RepairAll(session);
         EXPECT_EQ(outcome.kept, 0);
         EXPECT_FALSE(outcome.saveError);
         EXPECT_FALSE(fs::exists(desktop + "Game.lnk"));

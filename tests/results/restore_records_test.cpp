@@ -106,8 +106,8 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
     FillBackupList(list, settings_, MachineIdentity(files_));
     ASSERT_EQ(list.Count(), 1u);
     list.SetChecked(1, true);
-    AnsweringWindow window;
-    const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, window);
+    AnsweringObserver observer;
+    const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, observer);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);
     EXPECT_TRUE(fs::exists(path_));

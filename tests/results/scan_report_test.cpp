@@ -19,13 +19,15 @@ std::string Times(const std::string& piece, int n) {
     return out;
 }
 
-void AddError(MainForm& form, const std::string& section, const std::string& file, const std::string& key) {
-    const auto row = form.lvwErrors.Add("-2147483646");
-    form.lvwErrors.SetSubItem(row, 1, "(Default)");
-    form.lvwErrors.SetSubItem(row, 2, file);
-    form.lvwErrors.SetSubItem(row, 3, section);
-    form.lvwErrors.SetSubItem(row, 4, key);
-    form.lvwErrors.SetSubItem(row, 5, "HKEY_LOCAL_MACHINE");
+void AddError(ScanSession& session, const std::string& section, const std::string& file, const std::string& key) {
+    RegistryProblem problem;
+    problem.root = HKEY_LOCAL_MACHINE;
+    problem.valueName = "(Default)";
+    problem.testedPath = file;
+    problem.scanner = section;
+    problem.keyPath = key;
+    problem.rootName = "HKEY_LOCAL_MACHINE";
+    session.registryProblems.push_back(problem);
 }
 
 // The report of a machine with the given problems, the catalogue rows
@@ -36,9 +38,9 @@ struct ReportCase {
     ReportCase() {
         for (const auto& row : kCatalogueRows) m.settings.Save(row.text, "False");
         m.settings.Save("Help Files", "True");
-        LoadlvwRegistryvaluesScanValues(m.form);
-        m.form.state.strScanStartTime = "10:00:01";
-        m.form.state.strScanEndTime = "10:00:09";
+        LoadCatalogue(m.session);
+        m.session.startedAt = "10:00:01";
+        m.session.finishedAt = "10:00:09";
         m.settings.Save("txtLogFile", dir.path());
     }
     std::string Header(int problems) const {
@@ -62,15 +64,14 @@ TEST(ScanReport, CleanScan) {
     const std::string expected = c.Header(0) + Times("<>", 60) + "\r\n" + std::string(27, ' ') +
                                  "Your system is clean Please run Vostrel 2006 to keep your system in good health\r\n" +
                                  Times("<>", 60) + "\r\n" + ReportCase::Footer();
-    EXPECT_EQ(ScanReportText(c.m.form, "2026-01-02"), expected);
+    EXPECT_EQ(ScanReportText(c.m.session, "2026-01-02"), expected);
 }
 
 TEST(ScanReport, ProblemBlocks) {
     ReportCase c;
-    AddError(c.m.form, "Help Files", "C:\\gone\\a.hlp", "SOFTWARE\\Microsoft\\Windows\\Help");
-    AddError(c.m.form, "Windows Startup", "C:\\gone\\b.exe", "SOFTWARE\\Run");
-    const auto row = c.m.form.lvwShortcut.Add("C:\\Desktop\\Gone.lnk");
-    c.m.form.lvwShortcut.SetSubItem(row, 1, "Windows Shortcut");
+    AddError(c.m.session, "Help Files", "C:\\gone\\a.hlp", "SOFTWARE\\Microsoft\\Windows\\Help");
+    AddError(c.m.session, "Windows Startup", "C:\\gone\\b.exe", "SOFTWARE\\Run");
+    c.m.session.shortcutProblems.push_back({"C:\\Desktop\\Gone.lnk", "", ""});
     const std::string stars117 = Times("*", 117), stars90 = Times("*", 90);
     const std::string expected =
         c.Header(3) + Times("<>", 60) + "\r\n" + std::string(27, ' ') + "Registry Section Defected In Detail\r\n" +
@@ -81,33 +82,33 @@ TEST(ScanReport, ProblemBlocks) {
         " File Name       : C:\\gone\\b.exe\r\n" + " Registry Path   : SOFTWARE\\Run\r\n" + stars117 + "\r\n" +
         "\r\n\r\n" + "\r\n\r\n" + stars90 + "\r\n" + " Name of Section : Windows Shortcut\r\n" +
         " File Name       : C:\\Desktop\\Gone.lnk\r\n" + stars90 + "\r\n" + "\r\n\r\n" + ReportCase::Footer();
-    EXPECT_EQ(ScanReportText(c.m.form, "2026-01-02"), expected);
+    EXPECT_EQ(ScanReportText(c.m.session, "2026-01-02"), expected);
 }
 
 TEST(ScanReport, WrittenOnlyWhenTurnedOn) {
     ReportCase c;
     const std::string path = c.dir / "ScanReport.txt";
     testing::WriteTextFile(path, "old report");
-    MakeScanReport(c.m.form);  // "chkMakeLogFile" absent
+    MakeScanReport(c.m.session);  // "chkMakeLogFile" absent
     EXPECT_EQ(testing::ReadTextFile(path), "old report");
     c.m.settings.Save("chkMakeLogFile", "0");
-    MakeScanReport(c.m.form);
+    MakeScanReport(c.m.session);
     EXPECT_EQ(testing::ReadTextFile(path), "old report");
     c.m.settings.Save("chkMakeLogFile", "1");
-    AddError(c.m.form, "Help Files", "C:\\gone\\caf\xC3\xA9.hlp", "SOFTWARE\\Help");
-    MakeScanReport(c.m.form);
+    AddError(c.m.session, "Help Files", "C:\\gone\\caf\xC3\xA9.hlp", "SOFTWARE\\Help");
+    MakeScanReport(c.m.session);
     const std::string text = testing::ReadTextFile(path);
     EXPECT_EQ(text.find("old report"), std::string::npos);
     EXPECT_NE(text.find("Total numbers of problems detected : 1\r\n"), std::string::npos);
     EXPECT_NE(text.find(" File Name       : C:\\gone\\caf\xE9.hlp\r\n"), std::string::npos);  // ANSI
-    EXPECT_EQ(ScanReportPath(c.m.form), path);
+    EXPECT_EQ(ScanReportPath(c.m.session), path);
 }
 
 TEST(ScanReport, MissingFolderWritesNothing) {
     ReportCase c;
     c.m.settings.Save("chkMakeLogFile", "1");
     c.m.settings.Save("txtLogFile", c.dir / "no such folder");
-    MakeScanReport(c.m.form);
+    MakeScanReport(c.m.session);
     EXPECT_FALSE(std::filesystem::exists(c.dir / "no such folder"));
 }
 

@@ -16,24 +16,24 @@ std::vector<std::string> Texts(const ListControl& list) {
     return out;
 }
 
-int Box(const FakeMachine& m) { return m.window.Value(Control::chkSelectlistviewItems); }
+int Box(const FakeMachine& m) { return static_cast<int>(m.session.selectAll); }
 
 TEST(Catalogue, RowsForTheFixedDrivesOnly) {
     FakeMachine m;
     m.files.SetDrives({});
-    LoadlvwRegistryvaluesScanValues(m.form);
-    EXPECT_EQ(m.form.lvwRegistryvaluesScan.Count(), 11u);
+    LoadCatalogue(m.session);
+    EXPECT_EQ(m.session.catalogue.Count(), 11u);
     m.files.SetDrives({{'A', DriveType::Removable}, {'C', DriveType::Fixed}, {'D', DriveType::Fixed},
                        {'E', DriveType::CdRom}, {'Z', DriveType::Remote}});
-    LoadlvwRegistryvaluesScanValues(m.form);
-    const auto texts = Texts(m.form.lvwRegistryvaluesScan);
+    LoadCatalogue(m.session);
+    const auto texts = Texts(m.session.catalogue);
     ASSERT_EQ(texts.size(), 13u);
     EXPECT_EQ(texts[0], "Registry Integrity");
     EXPECT_EQ(texts[10], "Configuration files");
     EXPECT_EQ(texts[11], "Window Shortcut C");
     EXPECT_EQ(texts[12], "Window Shortcut D");
-    for (std::size_t i = 1; i <= 11; ++i) EXPECT_EQ(m.form.lvwRegistryvaluesScan.SmallIcon(i), static_cast<int>(i));
-    EXPECT_EQ(m.form.lvwRegistryvaluesScan.SmallIcon(12), 12);
+    for (std::size_t i = 1; i <= 11; ++i) EXPECT_EQ(m.session.catalogue.SmallIcon(i), static_cast<int>(i));
+    EXPECT_EQ(m.session.catalogue.SmallIcon(12), 12);
 }
 
 TEST(Catalogue, CheckStatesComeFromTheSettings) {
@@ -43,8 +43,8 @@ TEST(Catalogue, CheckStatesComeFromTheSettings) {
     m.settings.Save("Shared Files", "0");
     m.settings.Save("Virtual Devices", "maybe");
     m.settings.Save("Window Shortcut C", "-1");
-    LoadlvwRegistryvaluesScanValues(m.form);
-    const auto& list = m.form.lvwRegistryvaluesScan;
+    LoadCatalogue(m.session);
+    const auto& list = m.session.catalogue;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         const std::string text = list.Text(i);
         const bool off = text == "Help Files" || text == "Windows Fonts" || text == "Shared Files" ||
@@ -55,19 +55,18 @@ TEST(Catalogue, CheckStatesComeFromTheSettings) {
 
 TEST(Catalogue, SelectAllFollowsTheRows) {
     FakeMachine m;
-    LoadlvwRegistryvaluesScanValues(m.form);
-    auto& list = m.form.lvwRegistryvaluesScan;
-    SyncSelectAllCheckBox(m.form, list);
+    LoadCatalogue(m.session);
+    auto& list = m.session.catalogue;
+    SyncSelectAll(m.session);
     EXPECT_EQ(Box(m), 1);
-    lvwRegistryvaluesScan_ItemClick(m.form, 2);
+    CatalogueRowClicked(m.session, 2);
     EXPECT_EQ(Box(m), 2);
     EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "1");
     EXPECT_EQ(m.settings.Get("Custom Controls", ""), "False");
     EXPECT_EQ(m.settings.Get("Registry Integrity", ""), "True");
-    EXPECT_TRUE(m.window.Enabled(Control::MainWindow));
     // Unchecking every row by hand: the last one sets the box to 0.
     for (std::size_t i = 1; i <= list.Count(); ++i)
-        if (list.Checked(i)) lvwRegistryvaluesScan_ItemClick(m.form, i);
+        if (list.Checked(i)) CatalogueRowClicked(m.session, i);
     EXPECT_EQ(Box(m), 0);
     EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "0");
     for (std::size_t i = 1; i <= list.Count(); ++i) EXPECT_FALSE(list.Checked(i));
@@ -75,28 +74,28 @@ TEST(Catalogue, SelectAllFollowsTheRows) {
 
 TEST(Catalogue, SelectAllClickStoresEveryRow) {
     FakeMachine m;
-    LoadlvwRegistryvaluesScanValues(m.form);
-    SetSelectAllBox(m.form, 1);  // from 0: the click handling runs
-    SetSelectAllBox(m.form, 0);
-    for (const auto& row : m.form.lvwRegistryvaluesScan.rows()) {
+    LoadCatalogue(m.session);
+    SetSelectAll(m.session, SelectAll::All);  // from none: the click handling runs
+    SetSelectAll(m.session, SelectAll::None);
+    for (const auto& row : m.session.catalogue.rows()) {
         EXPECT_FALSE(row.checked);
         EXPECT_EQ(m.settings.Get(row.text, ""), "False") << row.text;
     }
     EXPECT_EQ(m.settings.Get("Window Shortcut C", ""), "False");
-    SetSelectAllBox(m.form, 1);
-    for (const auto& row : m.form.lvwRegistryvaluesScan.rows()) EXPECT_EQ(m.settings.Get(row.text, ""), "True");
+    SetSelectAll(m.session, SelectAll::All);
+    for (const auto& row : m.session.catalogue.rows()) EXPECT_EQ(m.settings.Get(row.text, ""), "True");
     // Grayed by the program (as start-up does): stored as "1", and rows unchecked.
-    SetSelectAllBox(m.form, 2);
+    SetSelectAll(m.session, SelectAll::Mixed);
     EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "1");
-    EXPECT_FALSE(m.form.lvwRegistryvaluesScan.Checked(1));
+    EXPECT_FALSE(m.session.catalogue.Checked(1));
 }
 
 TEST(Catalogue, EmptyListClearsTheBox) {
     FakeMachine m;
-    m.window.SetValue(Control::chkSelectlistviewItems, 1);
-    SyncSelectAllCheckBox(m.form, m.form.lvwRegistryvaluesScan);
+    m.session.selectAll = SelectAll::All;
+    SyncSelectAll(m.session);
     EXPECT_EQ(Box(m), 0);
-    EXPECT_FALSE(m.form.state.bSyncingSelectAll);
+    EXPECT_FALSE(m.session.syncingSelectAll);
 }
 
 TEST(Catalogue, DriveOfARow) {

@@ -1,6 +1,6 @@
 // Behaviour tables of the section checks: each case is one registry value
 // handed to the dispatch of its section on a small machine, and the rows it
-// must leave in lvwErrors (the tested path and the "Yes" of a path completed
+// must record (the tested path, and whether a path was completed
 // with the system folder).
 #include <gtest/gtest.h>
 
@@ -57,11 +57,11 @@ void Prepare(FakeMachine& m) {
 std::vector<Row> RunCase(const Case& c) {
     FakeMachine m;
     Prepare(m);
-    DispatchValueCheck(m.form, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
+    DispatchValueCheck(m.session, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
                        "SOFTWARE\\Key");
     std::vector<Row> rows;
-    for (std::size_t i = 1; i <= m.form.lvwErrors.Count(); ++i)
-        rows.push_back({m.form.lvwErrors.SubItem(i, 2), m.form.lvwErrors.SubItem(i, 6)});
+    for (std::size_t i = 1; i <= m.session.registryProblems.size(); ++i)
+        rows.push_back({m.session.registryProblems[(i) - 1].testedPath, (m.session.registryProblems[(i) - 1].systemFolder ? "Yes" : "")});
     return rows;
 }
 
@@ -239,38 +239,38 @@ TEST(CheckTable, UnknownSectionKeyCallsNothing) {
 TEST(ProblemRow, ColumnsOfARow) {
     FakeMachine m;
     Prepare(m);
-    DispatchValueCheck(m.form, "C:\\App\\gone.exe", kSectionAppPaths, "  ", HKEY_LOCAL_MACHINE,
+    DispatchValueCheck(m.session, "C:\\App\\gone.exe", kSectionAppPaths, "  ", HKEY_LOCAL_MACHINE,
                        "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
-    ASSERT_EQ(m.form.lvwErrors.Count(), 1u);
-    const auto& row = m.form.lvwErrors.Item(1);
-    EXPECT_EQ(row.text, "-2147483646");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 1), "(Default)");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 3), "Application Paths");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 4), "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 5), "HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "");  // not a number: left alone
+    ASSERT_EQ(m.session.registryProblems.size(), 1u);
+    EXPECT_EQ(RootHandleText(m.session.registryProblems[0].root), "-2147483646");
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].valueName, "(Default)");
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].scanner, "Application Paths");
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].keyPath, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].rootName, "HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(m.session.registryProblems[0].section, "Software Locations");
+    EXPECT_EQ(m.session.registryProblems[0].dataAsRead, "C:\\App\\gone.exe");
+    EXPECT_EQ(m.observer.found, 1u);
 }
 
 TEST(ProblemRow, DetectionSoundAndCounter) {
     FakeMachine m;
     Prepare(m);
     m.files.AddFile("C:\\sounds\\ding.wav");
-    m.window.SetCaption(Control::lblProblemsFound, "41");
     auto record = [&] {
-        DispatchValueCheck(m.form, "gone.exe", kSectionAppPaths, "", HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "K");
+        DispatchValueCheck(m.session, "gone.exe", kSectionAppPaths, "", HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "K");
     };
     record();
-    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "42");
-    EXPECT_TRUE(m.window.sounds.empty());
+    EXPECT_EQ(m.observer.found, 1u);
+    EXPECT_TRUE(m.observer.sounds.empty());
     m.settings.Save("chkPlaySound", "1");
     m.settings.Save("txtWaveFilesPath", " C:\\sounds\\ding.wav ");
     record();
-    EXPECT_EQ(m.window.sounds, std::vector<std::string>{"/host/C:/sounds/ding.wav"});
+    EXPECT_EQ(m.observer.sounds, std::vector<std::string>{"/host/C:/sounds/ding.wav"});
     m.files.RemoveFile("C:\\sounds\\ding.wav");
     record();
-    EXPECT_EQ(m.window.sounds.size(), 1u);
-    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "44");
-    EXPECT_EQ(m.form.lvwErrors.Item(1).text, "-2147483648");
+    EXPECT_EQ(m.observer.sounds.size(), 1u);
+    EXPECT_EQ(m.observer.found, 3u);
+    EXPECT_EQ(RootHandleText(m.session.registryProblems[0].root), "-2147483648");
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
-// The scan driver on a small fake machine: progress, captions, the counter,
-// the summary rows, cancel, and the mended behaviours (startup entries in
-// Run itself, counts past 32767, no second scan while one runs).
+// The scan driver on a small fake machine: the observer's events in order
+// (on a whole scan and on a cancel), the summary rows, cancel, and the
+// mended behaviours (startup entries in Run itself, counts past 32767, no
+// second scan while one runs).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 
@@ -20,7 +21,7 @@ const std::string kCv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 std::vector<std::string> Summaries(const FakeMachine& m) {
     std::vector<std::string> out;
-    for (const auto& row : m.form.lvwRegistryProblems.rows()) out.push_back(row.text);
+    for (const auto& row : m.session.summary) out.push_back(row.text);
     return out;
 }
 
@@ -28,7 +29,7 @@ void CheckOnly(FakeMachine& m, std::initializer_list<std::string_view> texts) {
     for (const auto& row : kCatalogueRows) m.settings.Save(row.text, "False");
     m.settings.Save("Window Shortcut C", "False");
     for (auto text : texts) m.settings.Save(text, "True");
-    LoadlvwRegistryvaluesScanValues(m.form);
+    LoadCatalogue(m.session);
 }
 
 // One missing file in every checked section.
@@ -45,10 +46,11 @@ void PlantOnePerSection(FakeMachine& m) {
 }
 
 TEST(Driver, ProgressSteps) {
-    EXPECT_EQ(ProgressStep(11), 389);
-    EXPECT_EQ(ProgressStep(12), 356);
-    EXPECT_EQ(ProgressStep(18), 238);  // 237.5: the tie goes to the even step
-    EXPECT_EQ(ProgressStep(14), 305);  // 305.36
+    EXPECT_EQ(ProgressStep(11, 4275), 389);
+    EXPECT_EQ(ProgressStep(12, 4275), 356);
+    EXPECT_EQ(ProgressStep(18, 4275), 238);  // 237.5: the tie goes to the even step
+    EXPECT_EQ(ProgressStep(14, 4275), 305);  // 305.36
+    EXPECT_EQ(ProgressStep(0, 4275), 0);
 }
 
 TEST(Driver, NothingCheckedStillAdvancesAndReports) {
@@ -59,31 +61,23 @@ TEST(Driver, NothingCheckedStillAdvancesAndReports) {
     m.settings.Save("txtLogFile", dir.path());
     PlantOnePerSection(m);
     CheckOnly(m, {});
-    m.window.SetVisible(Control::PicResults, false);
-    std::vector<int> widths;
-    m.window.onEvents = [&] {
-        if (m.window.busy()) widths.push_back(m.window.Value(Control::PicProgress));
-    };
-    ImgScanNowMouseMove_Click(m.form);
-    const std::vector<int> expected{389, 778, 1167, 1556, 1945, 2334, 2723, 3112, 3501, 3890, 3890};
-    EXPECT_EQ(widths, expected);
-    EXPECT_EQ(m.window.Value(Control::PicProgress), kProgressFullWidth);
-    EXPECT_TRUE(m.form.lvwErrors.Empty());
-    EXPECT_TRUE(m.form.lvwRegistryProblems.Empty());
-    EXPECT_FALSE(m.window.Visible(Control::PicResults));
+    RunScan(m.session);
+    std::vector<std::string> expected{"started"};
+    for (int row = 1; row <= 11; ++row) expected.push_back("row " + std::to_string(row) + "/11");
+    expected.push_back("finished");
+    EXPECT_EQ(m.observer.events, expected);
+    EXPECT_TRUE(m.session.registryProblems.empty());
+    EXPECT_TRUE(m.session.summary.empty());
     EXPECT_TRUE(std::filesystem::exists(dir / "ScanReport.txt"));
-    EXPECT_EQ(m.form.state.lProgressStep, 0);
-    EXPECT_TRUE(m.window.Enabled(Control::ImgScanNowNormal));
-    EXPECT_FALSE(m.window.busy());
+    EXPECT_FALSE(m.session.scanning);
 }
 
 TEST(Driver, EverySectionFindsItsProblem) {
     FakeMachine m;
     PlantOnePerSection(m);
     m.registry.SetString(kHklm, "SOFTWARE\\Vendor", "Unchecked", "C:\\gone\\z.exe");
-    LoadlvwRegistryvaluesScanValues(m.form);
-    m.window.SetVisible(Control::PicResults, false);
-    ImgScanNowMouseMove_Click(m.form);
+    LoadCatalogue(m.session);
+    RunScan(m.session);
     EXPECT_EQ(Summaries(m), (std::vector<std::string>{
                                 "Invalid Custom Controls ( 1 Problem(s) )",
                                 "Invalid Sub Section Controls ( 1 Problem(s) )",
@@ -95,16 +89,15 @@ TEST(Driver, EverySectionFindsItsProblem) {
                                 "Invalid Virtual Devices ( 1 Problem(s) )",
                                 "Invalid Windows Fonts (  1 Problem(s) )",
                             }));
-    ASSERT_EQ(m.form.lvwErrors.Count(), 9u);
-    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "9");
-    EXPECT_TRUE(m.window.Visible(Control::PicResults));
-    EXPECT_FALSE(m.window.Visible(Control::PicScanning));
+    ASSERT_EQ(m.session.registryProblems.size(), 9u);
+    EXPECT_EQ(m.observer.found, 9u);
+    EXPECT_FALSE(m.observer.cancelled);
     // The startup entry stored in Run itself, with Run as its key path.
-    EXPECT_EQ(m.form.lvwErrors.SubItem(6, 2), "C:\\gone\\f.exe");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(6, 4), kCv + "\\Run");
-    const auto statuses = m.window.History(Control::lblStatus);
+    EXPECT_EQ(m.session.registryProblems[(6) - 1].testedPath, "C:\\gone\\f.exe");
+    EXPECT_EQ(m.session.registryProblems[(6) - 1].keyPath, kCv + "\\Run");
+    const auto& statuses = m.observer.statuses;
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), " Shortcuts C:\\..."), statuses.end());
-    EXPECT_EQ(statuses.front(), "Inspecting...");
+    EXPECT_EQ(statuses.front(), "Registry Integrity");
 }
 
 TEST(Driver, FontsKeyFollowsThePlatform) {
@@ -113,46 +106,47 @@ TEST(Driver, FontsKeyFollowsThePlatform) {
     m.registry.SetString(kHklm, kCv + "\\Fonts", "Old", "old.ttf");
     CheckOnly(m, {"Windows Fonts"});
     m.registry.SetPlatformId(1);
-    ImgScanNowMouseMove_Click(m.form);
-    ASSERT_EQ(m.form.lvwErrors.Count(), 1u);
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), "C:\\windows\\Fonts\\old.ttf");
+    RunScan(m.session);
+    ASSERT_EQ(m.session.registryProblems.size(), 1u);
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].testedPath, "C:\\windows\\Fonts\\old.ttf");
 }
 
 TEST(Driver, CancelWithNothingFoundStopsWithoutAQuestion) {
     FakeMachine m;
     PlantOnePerSection(m);
     m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
-    LoadlvwRegistryvaluesScanValues(m.form);
-    m.window.SetVisible(Control::PicResults, false);
-    m.window.onEvents = [&] {
-        if (m.window.Caption(Control::lblStatus) == "Registry Integrity" && !m.form.state.bCancelScanning)
-            ImgScanCancelMouseMove_Click(m.form);
+    LoadCatalogue(m.session);
+    m.observer.onEvents = [&] {
+        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested) CancelScan(m.session);
     };
-    ImgScanNowMouseMove_Click(m.form);
-    EXPECT_TRUE(m.window.questions.empty());
-    EXPECT_TRUE(m.form.state.bCancelScanning);
-    EXPECT_FALSE(m.window.Enabled(Control::cmdCancelOrStop));
-    EXPECT_TRUE(m.form.lvwErrors.Empty());
-    EXPECT_FALSE(m.window.Visible(Control::PicResults));
+    RunScan(m.session);
+    EXPECT_TRUE(m.observer.questions.empty());
+    EXPECT_TRUE(m.session.cancelRequested);
+    EXPECT_TRUE(m.session.registryProblems.empty());
+    // Nothing is told after the cancel but that the scan ended cancelled.
+    ASSERT_GE(m.observer.events.size(), 3u);
+    EXPECT_EQ(m.observer.events.back(), "cancelled");
+    EXPECT_EQ(m.observer.events[m.observer.events.size() - 2], "section:Registry Integrity");
 }
 
 TEST(Driver, CancelAnsweredNoGoesOn) {
     FakeMachine m;
     PlantOnePerSection(m);
-    LoadlvwRegistryvaluesScanValues(m.form);
-    m.window.answer = "NO";
+    LoadCatalogue(m.session);
+    m.observer.answer = Answer::No;
     bool asked = false;
-    m.window.onEvents = [&] {
-        if (!asked && m.form.lvwErrors.Count() == 1) {
+    m.observer.onEvents = [&] {
+        if (!asked && m.session.registryProblems.size() == 1) {
             asked = true;
-            ImgScanCancelMouseMove_Click(m.form);
-            EXPECT_EQ(m.form.lvwRegistryvaluesScan.SelectedItem(), 0u);  // reloaded: no highlight
+            CancelScan(m.session);
+            EXPECT_EQ(m.session.catalogue.SelectedItem(), 0u);  // reloaded: no highlight
         }
     };
-    ImgScanNowMouseMove_Click(m.form);
-    EXPECT_EQ(m.window.questions, std::vector<std::string>{"CANCEL SCANNING"});
-    EXPECT_FALSE(m.form.state.bCancelScanning);
-    EXPECT_EQ(m.form.lvwErrors.Count(), 9u);
+    RunScan(m.session);
+    EXPECT_EQ(m.observer.questions, std::vector<Question>{Question::CancelScan});
+    EXPECT_EQ(m.observer.events.back(), "finished");
+    EXPECT_FALSE(m.session.cancelRequested);
+    EXPECT_EQ(m.session.registryProblems.size(), 9u);
 }
 
 TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
@@ -167,34 +161,40 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
                              "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\X",
                              "C", "C:\\gone\\c.exe");
         CheckOnly(m, {row});
-        m.window.answer = "YES";
+        m.observer.answer = Answer::Yes;
         bool asked = false;
-        m.window.onEvents = [&] {
-            if (asked || m.form.lvwErrors.Count() != 1) return;
+        m.observer.onEvents = [&] {
+            if (asked || m.session.registryProblems.size() != 1) return;
             asked = true;
-            ImgScanCancelMouseMove_Click(m.form);
+            CancelScan(m.session);
         };
-        m.window.SetVisible(Control::PicResults, false);
-        ImgScanNowMouseMove_Click(m.form);
-        EXPECT_EQ(m.form.lvwErrors.Count(), 1u) << row;
-        EXPECT_EQ(m.window.questions.size(), 1u) << row;
-        EXPECT_FALSE(m.window.Visible(Control::PicResults)) << row;
-        EXPECT_TRUE(m.form.lvwRegistryProblems.Empty()) << row;
+        RunScan(m.session);
+        // The problem found before the cancel is kept; the events stop with
+        // the question, and the last one says the scan was cancelled.
+        EXPECT_EQ(m.session.registryProblems.size(), 1u) << row;
+        EXPECT_EQ(m.observer.questions.size(), 1u) << row;
+        EXPECT_TRUE(m.observer.cancelled) << row;
+        const auto& events = m.observer.events;
+        ASSERT_GE(events.size(), 4u) << row;
+        EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()),
+                  (std::vector<std::string>{"section:" + std::string(row == std::string("Help Files") ? "Help Files" : "Windows Startup"),
+                                            "problem 1", "question", "cancelled"}))
+            << row;
+        EXPECT_TRUE(m.session.summary.empty()) << row;
     }
 }
 
 TEST(Driver, ShortcutSummaryAfterTheLastRow) {
     FakeMachine m;
     CheckOnly(m, {"Window Shortcut C"});
-    m.window.onEvents = [&] {
-        if (m.window.Caption(Control::lblStatus) == " Shortcuts C:\\..." && m.form.lvwShortcut.Empty()) {
-            const auto row = m.form.lvwShortcut.Add("C:\\Users\\Public\\Desktop\\Gone.lnk");
-            m.form.lvwShortcut.SetSubItem(row, 1, "Windows Shortcut");
-        }
+    m.observer.onEvents = [&] {
+        if (m.observer.status == " Shortcuts C:\\..." && m.session.shortcutProblems.empty())
+            m.session.shortcutProblems.push_back({"C:\\Users\\Public\\Desktop\\Gone.lnk", "C:\\gone.exe", ""});
     };
-    ImgScanNowMouseMove_Click(m.form);
+    RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Windows Shortcut File (1 Problems)"});
-    EXPECT_TRUE(m.window.Visible(Control::PicResults));
+    EXPECT_EQ(m.session.summary[0].section, kShortcutSection);
+    EXPECT_EQ(m.session.summary[0].count, 1);
 }
 
 TEST(Driver, CountsPast32767) {
@@ -203,34 +203,32 @@ TEST(Driver, CountsPast32767) {
         m.registry.AppendString(kHklm, "SOFTWARE\\Microsoft\\Windows\\Help", "h" + std::to_string(i) + ".hlp",
                                 "C:\\gone");
     CheckOnly(m, {"Help Files"});
-    m.form.lvwErrors.Clear();
-    ImgScanNowMouseMove_Click(m.form);
+    RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Help Files ( 40000 Problem(s) )"});
-    EXPECT_EQ(m.window.Caption(Control::lblProblemsFound), "40000");
+    EXPECT_EQ(m.observer.found, 40000u);
 }
 
 TEST(Driver, ScanRequestDuringAScanIsIgnored) {
     FakeMachine m;
     PlantOnePerSection(m);
-    LoadlvwRegistryvaluesScanValues(m.form);
-    m.window.onEvents = [&] { ImgScanNowMouseMove_Click(m.form); };
-    ImgScanNowMouseMove_Click(m.form);
-    const auto statuses = m.window.History(Control::lblStatus);
-    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Inspecting..."), 1);
-    EXPECT_EQ(m.form.lvwErrors.Count(), 9u);
-    EXPECT_FALSE(m.form.state.bScanning);
+    LoadCatalogue(m.session);
+    m.observer.onEvents = [&] { RunScan(m.session); };
+    RunScan(m.session);
+    EXPECT_EQ(std::count(m.observer.events.begin(), m.observer.events.end(), "started"), 1);
+    EXPECT_EQ(m.session.registryProblems.size(), 9u);
+    EXPECT_FALSE(m.session.scanning);
 }
 
 TEST(Driver, IntegrityAndConfigurationRowsRecordNothing) {
     FakeMachine m;
     PlantOnePerSection(m);
     CheckOnly(m, {"Registry Integrity", "Configuration files"});
-    ImgScanNowMouseMove_Click(m.form);
-    EXPECT_TRUE(m.form.lvwErrors.Empty());
-    EXPECT_TRUE(m.form.lvwRegistryProblems.Empty());
-    const auto keys = m.window.History(Control::lblRegistryScan);
+    RunScan(m.session);
+    EXPECT_TRUE(m.session.registryProblems.empty());
+    EXPECT_TRUE(m.session.summary.empty());
+    const auto& keys = m.observer.keys;
     EXPECT_NE(std::find(keys.begin(), keys.end(), "{1}"), keys.end());
-    const auto shown = m.window.History(Control::lblRegistryFilesScan);
+    const auto& shown = m.observer.values;
     EXPECT_NE(std::find(shown.begin(), shown.end(), "C:\\gone\\c.exe"), shown.end());
 }
 

@@ -71,12 +71,11 @@ TEST(UnicodeData, PathsOutsideTheAnsiCodePageAreTestedByTheirRealNames) {
     MachineResult opened = OpenWinePrefix(prefix);
     ASSERT_TRUE(opened.machine) << opened.error;
     testing::MemorySettings settings;
-    testing::RecordingWindow window;
-    MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
-    WalkRegistryKeys(form, HKEY_LOCAL_MACHINE, kAppPaths, kSectionAppPaths, "HKEY_LOCAL_MACHINE",
-                     Control::lblRegistryFilesScan);
+    testing::RecordingObserver observer;
+    ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
+    WalkRegistryKeys(session, HKEY_LOCAL_MACHINE, kAppPaths, kSectionAppPaths, "HKEY_LOCAL_MACHINE");
     std::vector<std::string> reported;
-    for (std::size_t i = 1; i <= form.lvwErrors.Count(); ++i) reported.push_back(form.lvwErrors.SubItem(i, 2));
+    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i) reported.push_back(session.registryProblems[(i) - 1].testedPath);
     // In the order of the keys: gone, nihon, smilegone, what. A real question
     // mark stored in the data is tested too.
     EXPECT_EQ(reported, (std::vector<std::string>{"C:\\Caf\xC3\xA9\\gone.exe",

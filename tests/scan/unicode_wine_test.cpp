@@ -21,9 +21,9 @@
 #include "results/repair.h"
 #include "scan/catalogue.h"
 #include "scan/registry_walker.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "shortcuts/drive_walk.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "support/scan_fakes.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -153,21 +153,20 @@ TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
     MachineResult opened = OpenWinePrefix(prefix_);
     ASSERT_TRUE(opened.machine) << opened.error;
     testing::MemorySettings settings;
-    testing::RecordingWindow window;
-    MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
-    ScanKeyValues(form, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE",
-                  Control::lblRegistryFilesScan);
+    testing::RecordingObserver observer;
+    ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
+    ScanKeyValues(session, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
     std::vector<std::string> data;
-    for (std::size_t i = 1; i <= form.lvwErrors.Count(); ++i) data.push_back(form.lvwErrors.SubItem(i, 2));
+    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i) data.push_back(session.registryProblems[(i) - 1].testedPath);
     EXPECT_EQ(data, (std::vector<std::string>{kGoneExe, kCafeGone}));
 
     // Wine's shell writes the local path in the ANSI code page ("Jeux Été ??"):
     // the target comes from the forms kept in UTF-16.
     EXPECT_EQ(ReadShortcut(*opened.machine->files, kLinks + "\\Jeu.lnk").targetPath, kGameExe);
     EXPECT_EQ(ReadShortcut(*opened.machine->files, kLinks + "\\Parti " + kNihon + ".lnk").targetPath, kGoneExe);
-    ScanFolderForShortcuts(form, kLinks);
+    ScanFolderForShortcuts(session, kLinks);
     std::vector<std::string> links;
-    for (const auto& row : form.lvwShortcut.rows()) links.push_back(row.text);
+    for (const auto& row : session.shortcutProblems) links.push_back(row.path);
     std::sort(links.begin(), links.end());
     EXPECT_EQ(links, (std::vector<std::string>{kLinks + "\\Parti " + kNihon + ".lnk", kLinks + "\\Perdu.lnk"}));
 }
@@ -242,15 +241,14 @@ TEST_P(UnicodeWine, RepairBacksUpAndRestoresEveryCharacter) {
     {
         MachineResult opened = OpenWinePrefix(prefix_);
         ASSERT_TRUE(opened.machine) << opened.error;
-        testing::AnsweringWindow window;
-        MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
-        ScanKeyValues(form, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE",
-                      Control::lblRegistryFilesScan);
-        CountSectionProblems(form, kSectionStartup);
-        ScanFolderForShortcuts(form, kLinks);
-        ASSERT_EQ(form.lvwErrors.Count(), 2u);
-        ASSERT_EQ(form.lvwShortcut.Count(), 2u);
-        const RepairOutcome outcome = ImgRepairMouseMove_Click(form);
+        testing::AnsweringObserver observer;
+        ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
+        ScanKeyValues(session, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
+        CountSectionProblems(session, kSectionStartup);
+        ScanFolderForShortcuts(session, kLinks);
+        ASSERT_EQ(session.registryProblems.size(), 2u);
+        ASSERT_EQ(session.shortcutProblems.size(), 2u);
+        const RepairOutcome outcome = RepairAll(session);
         EXPECT_FALSE(outcome.refusal.has_value());
         EXPECT_EQ(outcome.kept, 0);
         backup = outcome.backupFilePath;

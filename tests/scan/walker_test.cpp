@@ -19,23 +19,23 @@ constexpr HKEY kHklm = HKEY_LOCAL_MACHINE;
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 void Walk(FakeMachine& m, const std::string& path, std::string_view section = kSectionStartup) {
-    WalkRegistryKeys(m.form, kHklm, path, section, "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
+    WalkRegistryKeys(m.session, kHklm, path, section, "HKEY_LOCAL_MACHINE");
 }
 
 void Values(FakeMachine& m, const std::string& path, std::string_view section = kSectionStartup) {
-    ScanKeyValues(m.form, kHklm, path, section, "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
+    ScanKeyValues(m.session, kHklm, path, section, "HKEY_LOCAL_MACHINE");
 }
 
-std::vector<std::string> Shown(const FakeMachine& m) { return m.window.History(Control::lblRegistryFilesScan); }
+std::vector<std::string> Shown(const FakeMachine& m) { return m.observer.values; }
 
 TEST(Walker, WalkLooksBelowTheStartingKeyOnly) {
     FakeMachine m;
     m.registry.SetString(kHklm, kRun, "Direct", "C:\\gone\\direct.exe");
     m.registry.SetString(kHklm, kRun + "\\Sub", "Nested", "C:\\gone\\nested.exe");
     Walk(m, kRun);
-    ASSERT_EQ(m.form.lvwErrors.Count(), 1u);
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), "C:\\gone\\nested.exe");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 4), kRun + "\\Sub");
+    ASSERT_EQ(m.session.registryProblems.size(), 1u);
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].testedPath, "C:\\gone\\nested.exe");
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].keyPath, kRun + "\\Sub");
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
@@ -49,7 +49,7 @@ TEST(Walker, DepthFirstValuesBeforeSubkeys) {
     m.registry.SetString(kHklm, root + "\\B", "v", "b");
     Walk(m, root);
     EXPECT_EQ(Shown(m), (std::vector<std::string>{"a", "a1", "a11", "a2", "b"}));
-    EXPECT_EQ(m.window.History(Control::lblRegistryScan),
+    EXPECT_EQ(m.observer.keys,
               (std::vector<std::string>{"A", "A1", "A11", "A2", "B"}));
 }
 
@@ -65,10 +65,10 @@ TEST(Walker, EveryValueIsExaminedWithItsFullData) {
     m.registry.SetString(kHklm, key + "\\Child", "DisplayIcon", "C:\\Big\\child.ico");
     Walk(m, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kSectionUninstall);
     EXPECT_EQ(Shown(m).size(), 6u);
-    ASSERT_EQ(m.form.lvwErrors.Count(), 3u);
-    EXPECT_EQ(m.form.lvwErrors.SubItem(1, 2), "C:\\Big\\big.exe");  // the registry's order
-    EXPECT_EQ(m.form.lvwErrors.SubItem(2, 2), longFolder + "\\uninst.exe");
-    EXPECT_EQ(m.form.lvwErrors.SubItem(3, 2), "C:\\Big\\child.ico");
+    ASSERT_EQ(m.session.registryProblems.size(), 3u);
+    EXPECT_EQ(m.session.registryProblems[0].testedPath, "C:\\Big\\big.exe");  // the registry's order
+    EXPECT_EQ(m.session.registryProblems[1].testedPath, longFolder + "\\uninst.exe");
+    EXPECT_EQ(m.session.registryProblems[2].testedPath, "C:\\Big\\child.ico");
 }
 
 TEST(Walker, ValueKindsAsText) {
@@ -96,16 +96,16 @@ TEST(Walker, ExpandableTextIsNoProblem) {
     FakeMachine m;
     m.registry.SetString(kHklm, kRun, "Tool", "%SystemRoot%\\gone.exe", REG_EXPAND_SZ);
     Values(m, kRun);
-    EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
+    EXPECT_EQ(m.session.registryProblems.size(), 0u);
 }
 
 TEST(Walker, MissingStartingKeyDoesNothing) {
     FakeMachine m;
     Walk(m, "SOFTWARE\\Nowhere");
     Values(m, "SOFTWARE\\Nowhere");
-    ListClassIdKeys(m.form, kHklm, "SOFTWARE\\Nowhere");
+    ListClassIdKeys(m.session, kHklm, "SOFTWARE\\Nowhere");
     EXPECT_TRUE(Shown(m).empty());
-    EXPECT_TRUE(m.window.History(Control::lblRegistryScan).empty());
+    EXPECT_TRUE(m.observer.keys.empty());
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
@@ -113,10 +113,10 @@ TEST(Walker, ConfigurationRowReadsEveryValueAndChecksNone) {
     FakeMachine m;
     m.registry.SetString(kHklm, "SOFTWARE\\App Paths\\x.exe", "", "C:\\gone\\x.exe");
     m.registry.SetString(kHklm, "SOFTWARE\\Vendor\\Deep\\Deeper", "Path", "C:\\gone\\y.exe");
-    m.window.SetCaption(Control::lblStatus, " Configuration files...");
-    Walk(m, "SOFTWARE", kSectionAppPaths);
+    // The configuration row walks without a scanner key.
+    Walk(m, "SOFTWARE", "");
     EXPECT_EQ(Shown(m), (std::vector<std::string>{"C:\\gone\\x.exe", "C:\\gone\\y.exe"}));
-    EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
+    EXPECT_EQ(m.session.registryProblems.size(), 0u);
 }
 
 TEST(Walker, CancelInADeepWalkClosesEveryKey) {
@@ -129,35 +129,35 @@ TEST(Walker, CancelInADeepWalkClosesEveryKey) {
         m.registry.SetString(kHklm, path + "Sibling", "c", "C:\\gone\\c.exe");
     }
     std::size_t maxOpen = 0;
-    m.window.onEvents = [&] {
+    m.observer.onEvents = [&] {
         maxOpen = std::max(maxOpen, m.registry.OpenHandles());
-        if (m.form.lvwErrors.Count() == 5) m.form.state.bCancelScanning = true;
+        if (m.session.registryProblems.size() == 5) m.session.cancelRequested = true;
     };
     Walk(m, "SOFTWARE\\Deep");
-    EXPECT_EQ(m.form.lvwErrors.Count(), 5u);
+    EXPECT_EQ(m.session.registryProblems.size(), 5u);
     EXPECT_GE(maxOpen, 3u);
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
-TEST(Walker, ClassIdListingStopsWhenCancelIsDisabled) {
+TEST(Walker, ClassIdListingStopsOnCancel) {
     FakeMachine m;
     for (int i = 0; i < 5; ++i) m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{" + std::to_string(i) + "}");
     m.registry.SetString(HKEY_CLASSES_ROOT, "CLSID\\{0}\\InprocServer32", "", "C:\\gone.dll");
-    m.window.onEvents = [&] {
-        if (m.window.History(Control::lblRegistryScan).size() == 2)
-            m.window.SetEnabled(Control::cmdCancelOrStop, false);
+    m.observer.onEvents = [&] {
+        if (m.observer.keys.size() == 2)
+            m.session.cancelRequested = true;
     };
-    ListClassIdKeys(m.form, HKEY_CLASSES_ROOT, "CLSID");
-    EXPECT_EQ(m.window.History(Control::lblRegistryScan), (std::vector<std::string>{"{0}", "{1}"}));
+    ListClassIdKeys(m.session, HKEY_CLASSES_ROOT, "CLSID");
+    EXPECT_EQ(m.observer.keys, (std::vector<std::string>{"{0}", "{1}"}));
     EXPECT_TRUE(Shown(m).empty());
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
 TEST(Walker, DispatchSkipsTheCheckOnceCancelled) {
     FakeMachine m;
-    m.form.state.bCancelScanning = true;
-    DispatchValueCheck(m.form, "C:\\gone.exe", kSectionAppPaths, "", kHklm, "HKEY_LOCAL_MACHINE", "K");
-    EXPECT_EQ(m.form.lvwErrors.Count(), 0u);
+    m.session.cancelRequested = true;
+    DispatchValueCheck(m.session, "C:\\gone.exe", kSectionAppPaths, "", kHklm, "HKEY_LOCAL_MACHINE", "K");
+    EXPECT_EQ(m.session.registryProblems.size(), 0u);
 }
 
 // Where the platform squeezed the text through the ANSI code page, the path
@@ -167,10 +167,10 @@ TEST(Walker, TextSqueezedThroughTheAnsiCodePageIsNotTested) {
     testing::MemoryRegistry registry(TextSide::Ansi);  // the A functions of Windows
     registry.SetString(kHklm, kRun, "Squeezed", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
     registry.SetString(kHklm, kRun, "Real", "C:\\Gone\\wh?t.exe");
-    MainForm form(registry, m.files, m.settings, m.window, std::chrono::microseconds(0));
-    ScanKeyValues(form, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
-    ASSERT_EQ(form.lvwErrors.Count(), 1u);
-    EXPECT_EQ(form.lvwErrors.SubItem(1, 2), "C:\\Gone\\wh?t.exe");
+    ScanSession session(registry, m.files, m.settings, m.observer, std::chrono::microseconds(0));
+    ScanKeyValues(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
+    ASSERT_EQ(session.registryProblems.size(), 1u);
+    EXPECT_EQ(session.registryProblems[0].testedPath, "C:\\Gone\\wh?t.exe");
 }
 
 }  // namespace

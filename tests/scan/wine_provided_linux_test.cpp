@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -113,16 +113,16 @@ protected:
         MachineResult opened = OpenWinePrefix(prefix_);
         if (!opened.machine) return {{opened.error}};
         testing::MemorySettings settings;
-        testing::RecordingWindow window;
-        MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
-        form.wine = wine;
+        testing::RecordingObserver window;
+        ScanSession session(*opened.machine->registry, *opened.machine->files, settings, window);
+        session.wine = wine;
         for (const auto& row : kCatalogueRows)
             settings.Save(row.text, row.text == "Sub Section Controls" || row.text == "Windows Fonts" ? "True" : "False");
-        LoadlvwRegistryvaluesScanValues(form);
-        for (std::size_t i = 12; i <= form.lvwRegistryvaluesScan.Count(); ++i)
-            form.lvwRegistryvaluesScan.SetChecked(i, false);
-        ImgScanNowMouseMove_Click(form);
-        return Rows(form.lvwErrors);
+        LoadCatalogue(session);
+        for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
+            session.catalogue.SetChecked(i, false);
+        RunScan(session);
+        return Rows(session.registryProblems);
     }
 
     static inline std::string prefix_, error_;

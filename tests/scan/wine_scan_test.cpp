@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scan/catalogue.h"
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/wine_e2e_rows.h"
 #include "support/wine_prefix_fixture.h"
@@ -37,20 +37,20 @@ TEST_F(WineScan, FindsExactlyThePlantedProblems) {
     MachineResult opened = OpenWinePrefix(testing::SharedWinePrefix());
     ASSERT_TRUE(opened.machine) << opened.error;
     testing::MemorySettings settings;
-    testing::RecordingWindow window;
-    MainForm form(*opened.machine->registry, *opened.machine->files, settings, window);
+    testing::RecordingObserver observer;
+    ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
     const auto wine = FindSystemWineInstall();
     ASSERT_TRUE(wine) << "the Wine that made the prefix is not found";
     WineInstall install(*wine);
-    form.wine = &install;
+    session.wine = &install;
     for (const auto& row : kCatalogueRows) settings.Save(row.text, "True");
-    LoadlvwRegistryvaluesScanValues(form);
-    for (std::size_t i = 12; i <= form.lvwRegistryvaluesScan.Count(); ++i)
-        form.lvwRegistryvaluesScan.SetChecked(i, false);
-    ImgScanNowMouseMove_Click(form);
-    EXPECT_EQ(Rows(form.lvwErrors), ExpectedWineRows());
-    EXPECT_FALSE(form.state.bCancelScanning);
-    EXPECT_EQ(window.Caption(Control::lblProblemsFound), std::to_string(form.lvwErrors.Count()));
+    LoadCatalogue(session);
+    for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
+        session.catalogue.SetChecked(i, false);
+    RunScan(session);
+    EXPECT_EQ(Rows(session.registryProblems), ExpectedWineRows());
+    EXPECT_FALSE(session.cancelRequested);
+    EXPECT_EQ(observer.found, session.registryProblems.size());
 }
 
 }  // namespace

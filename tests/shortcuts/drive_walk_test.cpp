@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/drive_walk.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -37,10 +37,10 @@ protected:
     TempDir drive_;
     HostFolderFileSystem files_;
     EmptyRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     TempDir settingsDir_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
     std::vector<std::string> attributes_;
 };
 
@@ -52,13 +52,13 @@ TEST_F(DriveWalkTest, FilesOfAFolderComeBeforeItsSubFoldersInListingOrder) {
     Touch("F1.lnk");
     Touch("README");
     Touch("a.b.c");
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(FilesSeen(), (std::vector<std::string>{"C:\\a.b.c", "C:\\F1.lnk", "C:\\f2.lnk", "C:\\README",
                                                      "C:\\S1\\a.url", "C:\\S1\\inner\\x.lnk",
                                                      "C:\\s2\\deep.lnk"}));
     // README has no dot: its attributes are read, but it is never judged.
-    EXPECT_EQ(window_.Caption(Control::lblRegistryFilesScan), "deep.lnk");
-    EXPECT_EQ(window_.Caption(Control::lblRegistryScan), "C:\\s2\\");
+    EXPECT_EQ(observer_.values.back(), "deep.lnk");
+    EXPECT_EQ(observer_.keys.back(), "C:\\s2\\");
 }
 
 TEST_F(DriveWalkTest, CancelReturnsFromEveryLevelAtOnce) {
@@ -68,9 +68,9 @@ TEST_F(DriveWalkTest, CancelReturnsFromEveryLevelAtOnce) {
     Touch("z/never.lnk");
     files_.onAttributes = [this](std::string_view path) {
         attributes_.emplace_back(path);
-        if (path.ends_with("stop.lnk")) form_.state.bCancelScanning = true;
+        if (path.ends_with("stop.lnk")) session_.cancelRequested = true;
     };
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(FilesSeen().back(), "C:\\a\\b\\c\\stop.lnk");
     for (const auto& pattern : files_.searched) {
         EXPECT_EQ(pattern.find("later"), std::string::npos);
@@ -80,13 +80,13 @@ TEST_F(DriveWalkTest, CancelReturnsFromEveryLevelAtOnce) {
 
 TEST_F(DriveWalkTest, AFolderWithoutItsBackslashIsWalkedWithIt) {
     Touch("Windows/x.lnk");
-    ScanFolderForShortcuts(form_, "C:\\Windows");
+    ScanFolderForShortcuts(session_, "C:\\Windows");
     EXPECT_EQ(files_.searched.front(), "C:\\Windows\\*");
     EXPECT_EQ(FilesSeen(), std::vector<std::string>{"C:\\Windows\\x.lnk"});
 }
 
 TEST_F(DriveWalkTest, ADriveThatIsNotReadyIsNotWalked) {
-    ScanDriveForShortcuts(form_, "D:\\");
+    ScanDriveForShortcuts(session_, "D:\\");
     EXPECT_TRUE(files_.searched.empty());
 }
 
@@ -97,7 +97,7 @@ TEST_F(DriveWalkTest, LinkedFoldersAreFollowedButNeverEnteredTwice) {
     fs::create_directory_symlink(home.path(), drive_ / "users/ann/Desktop");
     fs::create_directory_symlink(home.path(), drive_ / "users/ann/Documents");
     fs::create_directory_symlink(drive_.path(), drive_ / "users/ann/loop");
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(FilesSeen(), std::vector<std::string>{"C:\\users\\ann\\Desktop\\Desktop.lnk"});
     EXPECT_EQ(files_.searched.size(), 4u);  // C:\, users, ann, Desktop
 }
@@ -107,10 +107,10 @@ TEST_F(DriveWalkTest, PseudoFileSystemsAreNeverEntered) {
     fs::create_directory_symlink("/sys", drive_ / "sys");
     fs::create_directory_symlink("/dev", drive_ / "dev");
     Touch("ok.lnk");
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(files_.searched, std::vector<std::string>{"C:\\*"});
     files_.MapDrive('P', "/proc");
-    ScanDriveForShortcuts(form_, "P:\\");
+    ScanDriveForShortcuts(session_, "P:\\");
     EXPECT_EQ(files_.searched.size(), 1u);
 }
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/drive_walk.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -31,15 +31,14 @@ TEST(DriveWalkWine, FindsTheBrokenShortcutsOfADrive) {
 
     WineFileSystem files(prefix, {});
     EmptyRegistry registry;
-    AnsweringWindow window;
+    AnsweringObserver observer;
     TempDir settingsDir;
     IniSettingsStore settings(settingsDir / "settings.ini");
-    MainForm form(registry, files, settings, window);
-    window.SetCaption(Control::lblProblemsFound, "0");
-    ScanDriveForShortcuts(form, "C:\\");
+    ScanSession session(registry, files, settings, observer);
+    ScanDriveForShortcuts(session, "C:\\");
 
     std::vector<std::string> rows;
-    for (const auto& row : form.lvwShortcut.rows()) rows.push_back(row.text);
+    for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
     auto has = [&rows](const std::string& path) {
         return std::any_of(rows.begin(), rows.end(), [&](const std::string& r) { return EqualsNoCase(r, path); });
     };
@@ -49,5 +48,5 @@ TEST(DriveWalkWine, FindsTheBrokenShortcutsOfADrive) {
     EXPECT_FALSE(has("C:\\walk\\Site.url"));
     // The link back up the tree is not followed a second time.
     EXPECT_FALSE(has("C:\\walk\\deep\\back\\deep\\Gone.lnk"));
-    EXPECT_EQ(window.Caption(Control::lblProblemsFound), std::to_string(rows.size()));
+    EXPECT_EQ(observer.found, rows.size());
 }

@@ -13,11 +13,11 @@
 
 #include "lnk_builder.h"
 #include "results/scan_report.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/drive_walk.h"
 #include "shortcuts/lnk_file.h"
 #include "shortcuts/shortcut_check.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "system/settings.h"
@@ -83,12 +83,11 @@ class HostileFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         files_.MapDrive('C', dir_.path());
-        window_.SetCaption(Control::lblProblemsFound, "0");
     }
     std::string Host(const std::string& rel) const { return dir_.path() + "/" + rel; }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
-        for (const auto& row : form_.lvwShortcut.rows()) rows.push_back(row.text);
+        for (const auto& row : session_.shortcutProblems) rows.push_back(row.path);
         return rows;
     }
 
@@ -96,9 +95,9 @@ protected:
     TempDir settingsDir_;
     HostFolderFileSystem files_;
     EmptyRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
 };
 
 }  // namespace
@@ -131,11 +130,11 @@ TEST_F(HostileFiles, CraftedAndOversizedLinksAreUnreadableNeverBroken) {
     EXPECT_FALSE(gone.unreadable);
     EXPECT_EQ(gone.targetPath, "C:\\gone\\app.exe");
 
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(Rows(), std::vector<std::string>{"C:\\bad\\gone.lnk"});
-    EXPECT_EQ(form_.state.unreadable.shortcuts,
+    EXPECT_EQ(session_.unreadable.shortcuts,
               (std::vector<std::string>{"C:\\bad\\big.lnk", "C:\\bad\\greedy.lnk", "C:\\bad\\notes.lnk"}));
-    EXPECT_TRUE(form_.state.unreadable.folders.empty());
+    EXPECT_TRUE(session_.unreadable.folders.empty());
 }
 
 TEST_F(HostileFiles, AFifoNamedLikeALinkNeverBlocksTheReader) {
@@ -148,10 +147,10 @@ TEST_F(HostileFiles, AFifoNamedLikeALinkNeverBlocksTheReader) {
     EXPECT_FALSE(fifo.isLink);
     EXPECT_FALSE(fifo.unreadable);
     EXPECT_FALSE(ReadShortcut(files_, "C:\\pipes\\y.url").isLink);
-    CheckShortcut(form_, "C:\\pipes\\x.lnk");
-    CheckShortcut(form_, "C:\\pipes\\folder.lnk");
+    CheckShortcut(session_, "C:\\pipes\\x.lnk");
+    CheckShortcut(session_, "C:\\pipes\\folder.lnk");
     EXPECT_TRUE(Rows().empty());
-    EXPECT_TRUE(form_.state.unreadable.Empty());
+    EXPECT_TRUE(session_.unreadable.Empty());
 }
 
 // A file system that refuses to list one folder, as the host does for a
@@ -175,22 +174,22 @@ TEST_F(HostileFiles, ARefusedFolderIsNamedAndTheWalkGoesOnPastIt) {
     RefusingFileSystem files;
     files.MapDrive('C', dir_.path());
     files.refused = "C:\\a\\closed\\*";
-    MainForm form(registry_, files, settings_, window_);
-    ScanDriveForShortcuts(form, "C:\\");
+    ScanSession session(registry_, files, settings_, observer_);
+    ScanDriveForShortcuts(session, "C:\\");
     std::vector<std::string> rows;
-    for (const auto& row : form.lvwShortcut.rows()) rows.push_back(row.text);
+    for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
     EXPECT_EQ(rows, (std::vector<std::string>{"C:\\a\\gone.lnk", "C:\\b\\gone.lnk"}));
-    EXPECT_EQ(form.state.unreadable.folders, std::vector<std::string>{"C:\\a\\closed\\"});
-    EXPECT_TRUE(form.state.unreadable.shortcuts.empty());
+    EXPECT_EQ(session.unreadable.folders, std::vector<std::string>{"C:\\a\\closed\\"});
+    EXPECT_TRUE(session.unreadable.shortcuts.empty());
 
     // The report says so after the problems; without it the report is as
     // it always was.
-    const std::string report = ScanReportText(form, "2026-12-09");
+    const std::string report = ScanReportText(session, "2026-12-09");
     const std::size_t note = report.find(" Not scanned: these could not be read.\r\n >>>> Folder C:\\a\\closed\\\r\n");
     EXPECT_NE(note, std::string::npos);
     EXPECT_LT(report.find("C:\\b\\gone.lnk"), note);
-    form.state.unreadable = {};
-    EXPECT_EQ(ScanReportText(form, "2026-12-09").find("Not scanned"), std::string::npos);
+    session.unreadable = {};
+    EXPECT_EQ(ScanReportText(session, "2026-12-09").find("Not scanned"), std::string::npos);
 }
 
 TEST_F(HostileFiles, FoldersAndLinksTheHostRefusesAreNamedAndTheWalkGoesOn) {
@@ -200,9 +199,9 @@ TEST_F(HostileFiles, FoldersAndLinksTheHostRefusesAreNamedAndTheWalkGoesOn) {
     WriteBytes(Host("open/locked.lnk"), BrokenLink());
     ::chmod(Host("open/locked.lnk").c_str(), 0);
     ::chmod(Host("closed").c_str(), 0);
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     ::chmod(Host("closed").c_str(), 0700);
     EXPECT_EQ(Rows(), std::vector<std::string>{"C:\\open\\gone.lnk"});
-    EXPECT_EQ(form_.state.unreadable.folders, std::vector<std::string>{"C:\\closed\\"});
-    EXPECT_EQ(form_.state.unreadable.shortcuts, std::vector<std::string>{"C:\\open\\locked.lnk"});
+    EXPECT_EQ(session_.unreadable.folders, std::vector<std::string>{"C:\\closed\\"});
+    EXPECT_EQ(session_.unreadable.shortcuts, std::vector<std::string>{"C:\\open\\locked.lnk"});
 }

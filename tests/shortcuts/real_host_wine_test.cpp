@@ -15,7 +15,7 @@
 
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/drive_walk.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -124,33 +124,32 @@ protected:
     void SetUp() override {
         if (!WineAvailable()) GTEST_SKIP() << "wine is not installed";
         ASSERT_TRUE(Host().made) << "the test host could not be made";
-        window_.SetCaption(Control::lblProblemsFound, "0");
         settings_.Save("txtBackup", backups_.path());
     }
 
     std::set<std::string> Rows() const {
         std::set<std::string> rows;
-        for (const auto& row : form_.lvwShortcut.rows()) rows.insert(row.text);
+        for (const auto& row : session_.shortcutProblems) rows.insert(row.path);
         return rows;
     }
 
     // The drive rows of the catalogue that are checked, walked as a scan does.
     void ScanCheckedDrives() {
-        LoadlvwRegistryvaluesScanValues(form_);
-        const auto& list = form_.lvwRegistryvaluesScan;
+        LoadCatalogue(session_);
+        const auto& list = session_.catalogue;
         for (std::size_t i = 1; i <= list.Count(); ++i)
             if (const auto drive = DriveOfCatalogueRow(list.Text(i)); drive && list.Checked(i))
-                ScanDriveForShortcuts(form_, *drive);
+                ScanDriveForShortcuts(session_, *drive);
     }
 
     const RealHost& h_ = Host();
     WineFileSystem files_{Host().prefix, {}};
     EmptyRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     TempDir settingsDir_;
     TempDir backups_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
 };
 
 }  // namespace
@@ -161,20 +160,20 @@ TEST_F(RealHostWalk, ZIsTheHostsDriveUncheckedUntilChosenAndSaysWhereItLeads) {
     EXPECT_FALSE(z.machineOwn);
     EXPECT_EQ(z.hostFolder, RealHostPath(h_.host).value_or("?"));
 
-    LoadlvwRegistryvaluesScanValues(form_);
+    LoadCatalogue(session_);
     std::map<std::string, bool> checked;
-    const auto& list = form_.lvwRegistryvaluesScan;
+    const auto& list = session_.catalogue;
     for (std::size_t i = 1; i <= list.Count(); ++i) checked[list.Text(i)] = list.Checked(i);
     ASSERT_TRUE(checked.count("Window Shortcut C") && checked.count("Window Shortcut Z"));
     EXPECT_TRUE(checked["Window Shortcut C"]);
     EXPECT_FALSE(checked["Window Shortcut Z"]);
     EXPECT_TRUE(checked["Registry Integrity"]);
-    EXPECT_EQ(CatalogueRowNote(form_, "Window Shortcut C"), "");
-    EXPECT_NE(CatalogueRowNote(form_, "Window Shortcut Z").find(z.hostFolder), std::string::npos);
+    EXPECT_EQ(CatalogueRowNote(session_, "Window Shortcut C"), "");
+    EXPECT_NE(CatalogueRowNote(session_, "Window Shortcut Z").find(z.hostFolder), std::string::npos);
 
     // A choice the user made is kept under the same key.
     settings_.Save("Window Shortcut Z", "True");
-    LoadlvwRegistryvaluesScanValues(form_);
+    LoadCatalogue(session_);
     for (std::size_t i = 1; i <= list.Count(); ++i)
         if (list.Text(i) == "Window Shortcut Z") {
             EXPECT_TRUE(list.Checked(i));
@@ -191,11 +190,11 @@ TEST_F(RealHostWalk, DefaultDriveRowsFindOnlyWhatIsBrokenInsideThePrefix) {
                                              "C:\\users\\Public\\Desktop\\Planted Public.lnk",
                                              "C:\\mine\\Planted Own.lnk", "C:\\swap\\Swapped.lnk",
                                              "C:\\swap2\\Swapped.lnk"}));
-    EXPECT_TRUE(form_.state.unreadable.Empty());
+    EXPECT_TRUE(session_.unreadable.Empty());
 }
 
 TEST_F(RealHostWalk, ZCheckedOnPurposeFindsHostShortcutsButNoPrefix) {
-    ScanDriveForShortcuts(form_, "Z:\\");
+    ScanDriveForShortcuts(session_, "Z:\\");
     const auto rows = Rows();
     EXPECT_TRUE(rows.count("Z:\\data\\Broken Host.lnk"));
     EXPECT_TRUE(rows.count("Z:\\home\\ann\\Documents\\Broken Doc.lnk"));
@@ -208,7 +207,7 @@ TEST_F(RealHostWalk, ZCheckedOnPurposeFindsHostShortcutsButNoPrefix) {
 }
 
 TEST_F(RealHostWalk, AFolderSwappedForALinkDuringTheRepairSendsNoDeletionOutside) {
-    ScanFolderForShortcuts(form_, "C:\\swap\\");
+    ScanFolderForShortcuts(session_, "C:\\swap\\");
     ASSERT_EQ(Rows(), std::set<std::string>{"C:\\swap\\Swapped.lnk"});
     const std::string victim = h_.host + "/outside/Swapped.lnk";
     bool swapped = false;
@@ -221,7 +220,7 @@ TEST_F(RealHostWalk, AFolderSwappedForALinkDuringTheRepairSendsNoDeletionOutside
         fs::rename(h_.C("swap"), h_.C("swap.old"));
         fs::create_directory_symlink(h_.host + "/outside", h_.C("swap"));
     };
-    const RepairOutcome outcome = RepairProblems(form_, options);
+    const RepairOutcome outcome = RepairAll(session_, options);
     ASSERT_TRUE(swapped);
     EXPECT_TRUE(fs::exists(victim));
     // The file is looked at again right before its removal: its folder is a
@@ -232,14 +231,14 @@ TEST_F(RealHostWalk, AFolderSwappedForALinkDuringTheRepairSendsNoDeletionOutside
 }
 
 TEST_F(RealHostWalk, AFolderSwappedBetweenScanAndRepairKeepsTheShortcutAndSaysWhy) {
-    ScanFolderForShortcuts(form_, "C:\\swap2\\");
+    ScanFolderForShortcuts(session_, "C:\\swap2\\");
     ASSERT_EQ(Rows(), std::set<std::string>{"C:\\swap2\\Swapped.lnk"});
     fs::rename(h_.C("swap2"), h_.C("swap2.old"));
     fs::create_directory_symlink(h_.host + "/outside2", h_.C("swap2"));
     std::vector<RepairEvent> events;
     RepairOptions options;
     options.onEvent = [&](const RepairEvent& e) { events.push_back(e); };
-    const RepairOutcome outcome = RepairProblems(form_, options);
+    const RepairOutcome outcome = RepairAll(session_, options);
     EXPECT_TRUE(fs::exists(h_.host + "/outside2/Swapped.lnk"));
     EXPECT_TRUE(fs::exists(h_.C("swap2.old/Swapped.lnk")));
     EXPECT_EQ(outcome.removed, 0);
@@ -251,7 +250,7 @@ TEST_F(RealHostWalk, AFolderSwappedBetweenScanAndRepairKeepsTheShortcutAndSaysWh
 }
 
 TEST_F(RealHostWalk, AShortcutMendedOrReplacedSinceTheScanIsKept) {
-    ScanFolderForShortcuts(form_, "C:\\mine\\");
+    ScanFolderForShortcuts(session_, "C:\\mine\\");
     ASSERT_EQ(Rows(), std::set<std::string>{"C:\\mine\\Planted Own.lnk"});
     // The target came back: the shortcut is no longer broken.
     fs::create_directories(h_.C("gone"));
@@ -259,7 +258,7 @@ TEST_F(RealHostWalk, AShortcutMendedOrReplacedSinceTheScanIsKept) {
     std::vector<RepairEvent> events;
     RepairOptions options;
     options.onEvent = [&](const RepairEvent& e) { events.push_back(e); };
-    RepairProblems(form_, options);
+    RepairAll(session_, options);
     fs::remove_all(h_.C("gone"));
     EXPECT_TRUE(fs::exists(h_.C("mine/Planted Own.lnk")));
     ASSERT_EQ(events.size(), 1u);

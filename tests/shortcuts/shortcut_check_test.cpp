@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "lnk_builder.h"
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/shortcut_check.h"
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 
@@ -49,16 +49,15 @@ protected:
         if (!HaveWine()) GTEST_SKIP() << "wine is not installed";
         ASSERT_TRUE(made_) << "wine wscript could not make the test shortcuts";
         files_.MapDrive('C', ShortcutTestPrefix() + "/drive_c");
-        window_.SetCaption(Control::lblProblemsFound, "0");
     }
 
     std::string Host(const std::string& rel) { return ShortcutTestPrefix() + "/drive_c/" + rel; }
 
     std::vector<std::string> Recorded() {
         std::vector<std::string> rows;
-        for (const auto& row : form_.lvwShortcut.rows()) {
-            EXPECT_EQ(row.subItems.at(0), "Windows Shortcut");
-            rows.push_back(row.text);
+        for (const auto& problem : session_.shortcutProblems) {
+            EXPECT_FALSE(problem.target.empty()) << problem.path;
+            rows.push_back(problem.path);
         }
         return rows;
     }
@@ -66,17 +65,17 @@ protected:
     static inline bool made_ = false;
     HostFolderFileSystem files_;
     EmptyRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     TempDir settingsDir_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
 };
 
 TEST_F(ShortcutCheckTest, WineMadeLinksAreJudgedByTheirTargets) {
     for (const char* name : {"good.lnk", "gone.lnk", "folder.lnk", "home.lnk", "NetHood\\gone.lnk"})
-        CheckShortcut(form_, std::string("C:\\links\\") + name);
+        CheckShortcut(session_, std::string("C:\\links\\") + name);
     EXPECT_EQ(Recorded(), std::vector<std::string>{"C:\\links\\gone.lnk"});
-    EXPECT_EQ(window_.Caption(Control::lblProblemsFound), "1");
+    EXPECT_EQ(observer_.found, 1u);
 }
 
 TEST_F(ShortcutCheckTest, ReaderGivesTargetWorkingFolderAndTypeName) {
@@ -95,8 +94,8 @@ TEST_F(ShortcutCheckTest, ExcludedFoldersInAnyCase) {
     fs::create_directories(Host("System Volume Information"));
     fs::copy_file(Host("links/gone.lnk"), Host("System Volume Information/x.lnk"),
                   fs::copy_options::overwrite_existing);
-    CheckShortcut(form_, "C:\\links\\nethood\\x.lnk");
-    CheckShortcut(form_, "C:\\System Volume Information\\x.lnk");
+    CheckShortcut(session_, "C:\\links\\nethood\\x.lnk");
+    CheckShortcut(session_, "C:\\System Volume Information\\x.lnk");
     EXPECT_TRUE(Recorded().empty());
 }
 
@@ -110,7 +109,7 @@ TEST_F(ShortcutCheckTest, FilesThatAreNotLinksAreNeverRecorded) {
     // Wine's shell writes a binary link even when asked for a .url.
     for (const char* name : {"odd\\notalink.lnk", "odd\\truncated.lnk", "odd\\empty.lnk", "odd\\gone.txt",
                              "links\\web.url"})
-        CheckShortcut(form_, std::string("C:\\") + name);
+        CheckShortcut(session_, std::string("C:\\") + name);
     EXPECT_TRUE(Recorded().empty());
 }
 
@@ -120,7 +119,7 @@ TEST_F(ShortcutCheckTest, DosProgramShortcutsAreNotRecorded) {
     std::copy(program.begin(), program.end(), pif.begin() + 0x24);
     WriteBytes(Host("odd/old.pif"), pif);
     EXPECT_EQ(ReadShortcut(files_, "C:\\odd\\old.pif").typeName, "Shortcut to MS-DOS Program");
-    CheckShortcut(form_, "C:\\odd\\old.pif");
+    CheckShortcut(session_, "C:\\odd\\old.pif");
     EXPECT_TRUE(Recorded().empty());
 }
 
@@ -130,7 +129,7 @@ TEST_F(ShortcutCheckTest, RelativeTargetsResolveAgainstTheLinkFolder) {
     WriteBytes(Host("rel/sub/none.lnk"), BuildLnk({{}, "", "C:\\windows"}));
     EXPECT_EQ(ReadShortcut(files_, "C:\\rel\\sub\\ok.lnk").targetPath, "C:\\links\\target.txt");
     for (const char* name : {"ok.lnk", "bad.lnk", "none.lnk"})
-        CheckShortcut(form_, std::string("C:\\rel\\sub\\") + name);
+        CheckShortcut(session_, std::string("C:\\rel\\sub\\") + name);
     EXPECT_EQ(Recorded(), std::vector<std::string>{"C:\\rel\\sub\\bad.lnk"});
 }
 
@@ -138,8 +137,8 @@ TEST_F(ShortcutCheckTest, ItemListNamesTheTargetWhenNothingElseDoes) {
     WriteBytes(Host("items/gone.lnk"), StripLinkInfo(ReadBytes(Host("links/gone.lnk"))));
     WriteBytes(Host("items/good.lnk"), StripLinkInfo(ReadBytes(Host("links/good.lnk"))));
     EXPECT_EQ(ReadShortcut(files_, "C:\\items\\gone.lnk").targetPath, "C:\\links\\gone.exe");
-    CheckShortcut(form_, "C:\\items\\good.lnk");
-    CheckShortcut(form_, "C:\\items\\gone.lnk");
+    CheckShortcut(session_, "C:\\items\\good.lnk");
+    CheckShortcut(session_, "C:\\items\\gone.lnk");
     EXPECT_EQ(Recorded(), std::vector<std::string>{"C:\\items\\gone.lnk"});
 }
 
@@ -150,7 +149,7 @@ TEST_F(ShortcutCheckTest, InternetShortcutsWithWebAddressesAreNeverBroken) {
     WriteTextFile(Host("web/bad.url"), "[internetshortcut]\r\nurl=file:///C:/links/no%20such.exe\r\n");
     WriteTextFile(Host("web/nosection.url"), "URL=file:///C:/links/gone.exe\r\n");
     for (const char* name : {"site.url", "ok.url", "bad.url", "nosection.url"})
-        CheckShortcut(form_, std::string("C:\\web\\") + name);
+        CheckShortcut(session_, std::string("C:\\web\\") + name);
     EXPECT_EQ(Recorded(), std::vector<std::string>{"C:\\web\\bad.url"});
     EXPECT_EQ(ReadShortcut(files_, "C:\\web\\bad.url").typeName, "Internet Shortcut");
 }

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/drive_walk.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
@@ -35,7 +35,6 @@ protected:
         WriteTextFile(prefix_ + "/drive_c/mounted/Inner.lnk", BrokenLinkBytes("Inner"));
         fs::create_directories(prefix_ + "/drive_c/mounted/deeper");
         WriteTextFile(prefix_ + "/drive_c/mounted/deeper/Deep.lnk", BrokenLinkBytes("Deep"));
-        window_.SetCaption(Control::lblProblemsFound, "0");
     }
     void TearDown() override {
         if (mounted_) ::umount((prefix_ + "/drive_c/mounted").c_str());
@@ -46,15 +45,15 @@ protected:
     bool mounted_ = false;
     WineFileSystem files_{prefix_, {}};
     EmptyRegistry registry_;
-    AnsweringWindow window_;
+    AnsweringObserver observer_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    MainForm form_{registry_, files_, settings_, window_};
+    ScanSession session_{registry_, files_, settings_, observer_};
 };
 
 TEST_F(WalkMounts, AFileSystemMountedBelowTheDriveIsNotWalked) {
-    ScanDriveForShortcuts(form_, "C:\\");
+    ScanDriveForShortcuts(session_, "C:\\");
     std::vector<std::string> rows;
-    for (const auto& row : form_.lvwShortcut.rows()) rows.push_back(row.text);
+    for (const auto& row : session_.shortcutProblems) rows.push_back(row.path);
     // The drive's own broken link is found; those on the mounted file system are not.
     EXPECT_EQ(rows, std::vector<std::string>{"C:\\Top.lnk"});
 }

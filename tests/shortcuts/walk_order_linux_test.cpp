@@ -17,8 +17,9 @@
 #include <filesystem>
 #include <random>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "shortcuts/drive_walk.h"
+#include "support/recording_observer.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "system/settings.h"
@@ -39,13 +40,11 @@ public:
 };
 
 // Records the two progress captions in the order the walk sets them.
-class CaptionLog : public StateWindow {
+// The folders and entries the walk tells its observer, in order.
+class CaptionLog : public testing::RecordingObserver {
 public:
-    void SetCaption(Control control, std::string_view text) override {
-        if (control == Control::lblRegistryScan) log.push_back("folder " + std::string(text));
-        if (control == Control::lblRegistryFilesScan) log.push_back("entry " + std::string(text));
-        StateWindow::SetCaption(control, text);
-    }
+    void KeyVisited(std::string_view text) override { log.push_back("folder " + std::string(text)); }
+    void ValueVisited(std::string_view text) override { log.push_back("entry " + std::string(text)); }
     std::vector<std::string> log;
 };
 
@@ -179,23 +178,22 @@ protected:
         CaptionLog window;
         TempDir settingsDir;
         IniSettingsStore settings(settingsDir / "settings.ini");
-        MainForm form(registry, files, settings, window);
-        window.SetCaption(Control::lblProblemsFound, "0");
+        ScanSession session(registry, files, settings, window);
         for (const std::string& start : starts) {
-            if (start.size() == 3) ScanDriveForShortcuts(form, start);
-            else ScanFolderForShortcuts(form, start);
+            if (start.size() == 3) ScanDriveForShortcuts(session, start);
+            else ScanFolderForShortcuts(session, start);
         }
         WalkRecord record;
         record.captions = window.log;
-        for (const auto& row : form.lvwShortcut.rows()) {
-            record.rows.push_back(row.text);
+        for (const ShortcutProblem& problem : session.shortcutProblems) {
+            record.rows.push_back(problem.path);
             std::string why;
             bool gone = false;
-            const auto held = files.HoldWalkedFile(row.text, &why, &gone);
+            const auto held = files.HoldWalkedFile(problem.path, &why, &gone);
             record.holds.push_back(held ? "held" : why + (gone ? " (gone)" : ""));
         }
-        record.unreadableFolders = form.state.unreadable.folders;
-        record.unreadableShortcuts = form.state.unreadable.shortcuts;
+        record.unreadableFolders = session.unreadable.folders;
+        record.unreadableShortcuts = session.unreadable.shortcuts;
         return record;
     }
 

@@ -103,28 +103,6 @@ bool MemorySettings::Save(std::string_view key, std::string_view value) {
     return true;
 }
 
-void RecordingWindow::SetCaption(Control control, std::string_view text) {
-    captions_.emplace_back(control, std::string(text));
-    StateWindow::SetCaption(control, text);
-}
-
-void RecordingWindow::ProcessPendingEvents() {
-    ++eventRounds;
-    if (onEvents) onEvents();
-}
-
-std::string RecordingWindow::AskMessage(std::string_view messageKind) {
-    questions.emplace_back(messageKind);
-    return answer;
-}
-
-std::vector<std::string> RecordingWindow::History(Control control) const {
-    std::vector<std::string> out;
-    for (const auto& [c, text] : captions_)
-        if (c == control) out.push_back(text);
-    return out;
-}
-
 FakeMachine::FakeMachine() {}
 
 }  // namespace vostrel::testing

@@ -4,8 +4,7 @@
 // - FakeFileSystem: files and folders by Windows path, a drive collection,
 //   the Windows and system folders, and the file search with wildcards;
 // - MemorySettings: the settings store as a map, keys without regard to case;
-// - RecordingWindow: a StateWindow that records captions, answers questions
-//   as told, and runs a hook whenever it is let process events.
+// - FakeMachine: a scan session over them, with a RecordingObserver.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "support/memory_registry.h"
+#include "support/recording_observer.h"
 #include "system/file_system_api.h"
 #include "system/registry_api.h"
 #include "system/settings.h"
-#include "system/window.h"
 
 namespace vostrel::testing {
 
@@ -62,34 +61,14 @@ public:
     std::map<std::string, std::string> values;  // by upper-case key
 };
 
-class RecordingWindow : public StateWindow {
-public:
-    void SetCaption(Control control, std::string_view text) override;
-    void ProcessPendingEvents() override;
-    std::string AskMessage(std::string_view messageKind) override;
-    void PlaySound(std::string_view hostPath) override { sounds.emplace_back(hostPath); }
-
-    // Every caption a control was given, in order.
-    std::vector<std::string> History(Control control) const;
-
-    std::function<void()> onEvents;     // runs whenever events are processed
-    std::string answer = "NO";          // what the message box answers
-    std::vector<std::string> questions;  // message kinds asked
-    std::vector<std::string> sounds;     // host paths played
-    int eventRounds = 0;
-
-private:
-    std::vector<std::pair<Control, std::string>> captions_;
-};
-
-// A MainForm over the fakes, with events let through at every point (no
+// A scan session over the fakes, with events let through at every point (no
 // throttling), so that tests see every place where events run.
 struct FakeMachine {
     MemoryRegistry registry;
     FakeFileSystem files;
     MemorySettings settings;
-    RecordingWindow window;
-    MainForm form{registry, files, settings, window, std::chrono::microseconds(0)};
+    RecordingObserver observer;
+    ScanSession session{registry, files, settings, observer, std::chrono::microseconds(0)};
     FakeMachine();
 };
 

@@ -1,7 +1,9 @@
 // Small stand-ins for the shortcut and backup tests: a file system whose
-// drives are host folders, a window that records what it is told, and real
+// drives are host folders, an observer that answers Yes, and real
 // links made by Wine's own shell.
 #pragma once
+
+#include "support/recording_observer.h"
 
 #include <functional>
 #include <map>
@@ -12,7 +14,6 @@
 #include "support/memory_registry.h"
 #include "system/file_system_api.h"
 #include "system/registry_api.h"
-#include "system/window.h"
 
 namespace vostrel::testing {
 
@@ -46,17 +47,10 @@ private:
 // A registry with nothing in it, for tests that never reach the registry.
 using EmptyRegistry = MemoryRegistry;
 
-// A window that remembers captions and counts the event points.
-class AnsweringWindow : public StateWindow {
+// A recording observer that answers Yes.
+class AnsweringObserver : public RecordingObserver {
 public:
-    void ProcessPendingEvents() override { ++events; }
-    std::string AskMessage(std::string_view kind) override {
-        asked.emplace_back(kind);
-        return answer;
-    }
-    int events = 0;
-    std::vector<std::string> asked;
-    std::string answer = "YES";
+    AnsweringObserver() { answer = Answer::Yes; }
 };
 
 // True when wine is installed.

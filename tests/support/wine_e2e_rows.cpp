@@ -1,5 +1,6 @@
 #include "support/wine_e2e_rows.h"
 
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 
 #include "support/wine_prefix_fixture.h"
@@ -100,6 +101,38 @@ std::vector<RowTexts> Rows(const ListControl& list) {
         RowTexts row{list.Text(i)};
         for (std::size_t k = 1; k < list.columnCount(); ++k) row.push_back(list.SubItem(i, k));
         out.push_back(std::move(row));
+    }
+    return out;
+}
+
+std::vector<RowTexts> Rows(const std::vector<RegistryProblem>& problems) {
+    std::vector<RowTexts> out;
+    for (const auto& p : problems)
+        out.push_back({RootHandleText(p.root), p.valueName, p.testedPath, p.scanner, p.keyPath, p.rootName,
+                       p.systemFolder ? "Yes" : ""});
+    return out;
+}
+
+std::vector<RowTexts> Rows(const std::vector<ShortcutProblem>& problems) {
+    std::vector<RowTexts> out;
+    for (const auto& p : problems) out.push_back({p.path, std::string(kShortcutSection)});
+    return out;
+}
+
+std::vector<RowTexts> Rows(const std::vector<SummaryRow>& rows) {
+    std::vector<RowTexts> out;
+    for (const auto& row : rows) out.push_back({row.text});
+    return out;
+}
+
+std::vector<RowTexts> RegistryRowsOfJson(const std::string& json) {
+    std::vector<RowTexts> out;
+    const nlohmann::json scan = nlohmann::json::parse(json);
+    for (const auto& entry : scan.at("registry")) {
+        const std::string root = entry.at("root").get<std::string>();
+        out.push_back({RootHandleText(RootFromName(root).value_or(kNullKey)), entry.at("value").get<std::string>(),
+                       entry.at("data").get<std::string>(), entry.at("scanner").get<std::string>(),
+                       entry.at("key").get<std::string>(), root, entry.at("systemFolder").get<bool>() ? "Yes" : ""});
     }
     return out;
 }

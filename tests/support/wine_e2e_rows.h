@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "session/scan_session.h"
+#include "session/sections.h"
 #include "system/list_control.h"
 
 namespace vostrel::testing {
@@ -17,7 +19,7 @@ using RowTexts = std::vector<std::string>;
 // Adds the planted entries to the prefix and waits until Wine saved them.
 void PlantProblems(const std::string& prefix);
 
-// Rows 1 to 11 of the catalogue scanned: the exact rows of lvwErrors.
+// Rows 1 to 11 of the catalogue scanned: the exact registry problems, as rows.
 std::vector<RowTexts> ExpectedWineRows();
 
 // Only the rows of one section key.
@@ -25,5 +27,14 @@ std::vector<RowTexts> ExpectedWineRows(const std::string& sectionKey);
 
 // Every row of a list with all its columns.
 std::vector<RowTexts> Rows(const ListControl& list);
+// The problems as rows of texts: registry problems in the seven columns
+// root handle, value name, tested path, scanner, key path, root name and
+// "Yes" for the system folder; shortcuts as path and section; summary rows
+// as their text.
+std::vector<RowTexts> Rows(const std::vector<RegistryProblem>& problems);
+std::vector<RowTexts> Rows(const std::vector<ShortcutProblem>& problems);
+std::vector<RowTexts> Rows(const std::vector<SummaryRow>& rows);
+// The "registry" entries of a scan's JSON (schema 1) as the same seven columns.
+std::vector<RowTexts> RegistryRowsOfJson(const std::string& json);
 
 }  // namespace vostrel::testing

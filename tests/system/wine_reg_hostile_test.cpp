@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/main_form.h"
+#include "session/scan_session.h"
 #include "scan/registry_walker.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
@@ -44,10 +44,10 @@ std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
 std::vector<std::string> WalkShows(RegistryApi& registry, HKEY root, const std::string& path) {
     testing::FakeFileSystem files;
     testing::MemorySettings settings;
-    testing::RecordingWindow window;
-    MainForm form(registry, files, settings, window);
-    WalkRegistryKeys(form, root, path, "no check", "HKEY_LOCAL_MACHINE", Control::lblRegistryFilesScan);
-    return window.History(Control::lblRegistryFilesScan);
+    testing::RecordingObserver observer;
+    ScanSession session(registry, files, settings, observer);
+    WalkRegistryKeys(session, root, path, "no check", "HKEY_LOCAL_MACHINE");
+    return observer.values;
 }
 
 std::string Block(const std::string& key, const std::string& lines) {

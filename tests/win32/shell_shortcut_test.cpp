@@ -2,7 +2,7 @@
 // link object, read back through ReadShortcut.
 #include "system/win32/windows_headers.h"
 
-#include "shortcuts/shortcut_reader.h"
+#include "system/shortcut_reader.h"
 
 #include <gtest/gtest.h>
 

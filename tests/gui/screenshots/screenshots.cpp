@@ -72,7 +72,7 @@ void OnModal(std::function<void(QWidget*)> action) {
 }
 
 void ClickOk(QWidget* box) {
-    if (auto* message = qobject_cast<FrmMessagebox*>(box)) message->ImgOkMouseMove_Click();
+    if (auto* message = qobject_cast<MessageBoxDialog*>(box)) message->OkClicked();
 }
 
 }  // namespace
@@ -95,13 +95,13 @@ int main(int argc, char** argv) {
     Platform platform = Platform::Desktop(&application);
     platform.openUrl = [](const QString&) {};
     platform.endProgram = [] {};
-    ClsTray::FakeAvailability(true);
+    TrayIcon::FakeAvailability(true);
     AppContext app(OpenDefaultSettings(), std::move(opened.machine), std::move(platform));
     app.programPath = QApplication::applicationFilePath();
     app.settings->Save("chkRunAtStartup", "0");
 
-    auto* splash = new FrmSplash([&app] {
-        if (!app.main) new FrmMain(app);
+    auto* splash = new Splash([&app] {
+        if (!app.main) new MainWindow(app);
         app.main->move(60, 60);
         app.main->show();
     });
@@ -110,12 +110,12 @@ int main(int argc, char** argv) {
     splash->tmrUnload()->setInterval(10);
     splash->tmrUnload()->start();
     Pump(300);
-    FrmMain& main = *app.main;
+    MainWindow& main = *app.main;
     main.RefreshThePicControls();
     // The pointer over the Scan Now button.
     main.pair("ImgScanNowNormal")->ShowHover();
     Save(&main, "start");
-    main.Picture1_MouseMove();
+    main.ResetHoverLooks();
 
     // The scanning view, caught while the scan runs.
     bool caught = false;
@@ -123,12 +123,12 @@ int main(int argc, char** argv) {
     watch.setInterval(1);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (caught || main.control("PicScanning")->isHidden()) return;
-        if (app.form.lvwErrors.Count() + app.form.lvwShortcut.Count() < 3) return;
+        if (app.session.ProblemCount() < 3) return;
         caught = true;
         Save(&main, "scanning");
     });
     watch.start();
-    main.ImgScanNowMouseMove_Click();
+    main.RunScan();
     watch.stop();
     if (!caught) std::cerr << "the scan ended before its view could be caught\n";
 
@@ -137,19 +137,19 @@ int main(int argc, char** argv) {
     const QModelIndex first = summary->model()->index(0, 0);
     if (first.isValid()) {
         summary->setCurrentIndex(first);
-        app.form.lvwRegistryProblems.SetSelected(1, true);
-        engine::lvwRegistryProblems_ItemClick(app.form, 1);
+        app.view.summaryRows.SetSelected(1, true);
+        app.view.ShowDetails(1);
     }
     Save(&main, "results");
 
     {
-        strMessageKind = "CANCEL SCANNING";
-        FrmMessagebox box;
+        messageKind = "CANCEL SCANNING";
+        MessageBoxDialog box;
         box.show();
         SaveOver(&main, &box, "message-box");
     }
     {
-        FrmSetings settings(app, &main);
+        SettingsDialog settings(app, &main);
         settings.show();
         SaveOver(&main, &settings, "settings");
     }
@@ -159,10 +159,10 @@ int main(int argc, char** argv) {
         SaveOver(&main, box, "repaired");
         ClickOk(box);
     });
-    main.ImgRepairMouseMove_Click();
+    main.RepairAll();
     Pump(100);
     {
-        FrmBackUpRestore manager(app, &main);
+        BackupDialog manager(app, &main);
         if (manager.list().Count() > 0) manager.list().SetChecked(1, true);
         manager.show();
         SaveOver(&main, &manager, "backup-manager");
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     // To the tray, and the popup menu risen over the corner of the screen.
     main.HideToTray();
     main.TrayActivated(QSystemTrayIcon::DoubleClick);
-    if (FrmMenuPopUp* menu = app.menu) {
+    if (PopupMenu* menu = app.menu) {
         menu->tmrMenuPopup()->stop();
         menu->move(menu->x(), menu->lRestTop());
         menu->item("MenuScan")->SetBold(true);

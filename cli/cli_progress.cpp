@@ -1,9 +1,9 @@
-#include "cli/cli_window.h"
+#include "cli/cli_progress.h"
 
 #include <csignal>
 #include <cstdio>
 
-#include "scan/scan_driver.h"
+#include "app/scan_driver.h"
 #include "system/terminal.h"
 #include "system/text.h"
 
@@ -32,45 +32,50 @@ std::string Fit(const std::string& text, std::size_t width) {
 
 bool CtrlCPressed() { return gInterrupted != 0; }
 
-CliWindow::CliWindow(bool showProgress) : showProgress_(showProgress) {
+CliProgress::CliProgress(bool showProgress) : showProgress_(showProgress) {
     gInterrupted = 0;
     std::signal(SIGINT, OnInterrupt);
 }
 
-CliWindow::~CliWindow() {
+CliProgress::~CliProgress() {
     EndProgress();
     std::signal(SIGINT, SIG_DFL);
 }
 
-void CliWindow::ProcessPendingEvents() {
-    if (gInterrupted && !interruptHandled_ && form_ && form_->state.bScanning) {
+void CliProgress::ProcessPendingEvents() {
+    if (gInterrupted && !interruptHandled_ && session_ && session_->scanning) {
         interruptHandled_ = true;
         cancellingFromInterrupt_ = true;
-        ImgScanCancelMouseMove_Click(*form_);
+        CancelScan(*session_);
         cancellingFromInterrupt_ = false;
     }
     if (showProgress_) DrawProgress();
 }
 
-std::string CliWindow::AskMessage(std::string_view messageKind) {
-    if (cancellingFromInterrupt_ && messageKind == "CANCEL SCANNING") return "YES";
-    return "NO";
+void CliProgress::ScanStarted() {
+    status_ = "Inspecting...";
+    key_.clear();
+    found_ = 0;
 }
 
-void CliWindow::DrawProgress() {
+Answer CliProgress::Confirm(Question question) {
+    if (cancellingFromInterrupt_ && question == Question::CancelScan) return Answer::Yes;
+    return Answer::No;
+}
+
+void CliProgress::DrawProgress() {
     const auto now = std::chrono::steady_clock::now();
     if (lineShown_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
     lastDrawn_ = now;
-    const std::string line = TrimCopy(Caption(Control::lblStatus)) + " | " +
-                             Caption(Control::lblRegistryScan) + " | problems: " +
-                             Caption(Control::lblProblemsFound);
+    const std::string line =
+        TrimCopy(status_) + " | " + key_ + " | problems: " + std::to_string(found_);
     std::string out = "\r\x1b[K" + Fit(line, TerminalColumns() - 1);
     std::fputs(out.c_str(), stderr);
     std::fflush(stderr);
     lineShown_ = true;
 }
 
-void CliWindow::EndProgress() {
+void CliProgress::EndProgress() {
     if (!lineShown_) return;
     std::fputs("\r\x1b[K", stderr);
     std::fflush(stderr);

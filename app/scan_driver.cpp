@@ -1,0 +1,204 @@
+#include "app/scan_driver.h"
+
+#include <ctime>
+
+#include "results/result_views.h"
+#include "results/scan_report.h"
+#include "scan/registry_walker.h"
+#include "shortcuts/drive_walk.h"
+#include "system/registry.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+constexpr HKEY kClasses = HKEY_CLASSES_ROOT;
+constexpr HKEY kUser = HKEY_CURRENT_USER;
+constexpr HKEY kMachine = HKEY_LOCAL_MACHINE;
+constexpr WalkStep kNoWalk{kMachine, "", Walk::Values};
+
+// Ends the scanning state however the scan ends.
+class ScanningFlag {
+public:
+    explicit ScanningFlag(ScanSession& session) : session_(session) { session_.scanning = true; }
+    ~ScanningFlag() { session_.scanning = false; }
+    ScanningFlag(const ScanningFlag&) = delete;
+    ScanningFlag& operator=(const ScanningFlag&) = delete;
+
+private:
+    ScanSession& session_;
+};
+
+void RunWalk(ScanSession& session, const WalkStep& step, std::string_view sectionKey) {
+    std::string_view keyPath = step.keyPath;
+    if (!step.keyPathBefore2000.empty() && GetPlatformId(session.registry) != 2)
+        keyPath = step.keyPathBefore2000;
+    const std::string_view rootName = RootName(step.root);
+    switch (step.walk) {
+        case Walk::ClassIdList:
+            ListClassIdKeys(session, step.root, keyPath);
+            break;
+        case Walk::Keys:
+            WalkRegistryKeys(session, step.root, keyPath, sectionKey, rootName);
+            break;
+        case Walk::Values:
+            ScanKeyValues(session, step.root, keyPath, sectionKey, rootName);
+            break;
+        case Walk::ValuesThenKeys:
+            ScanKeyValues(session, step.root, keyPath, sectionKey, rootName);
+            if (session.cancelRequested) return;
+            WalkRegistryKeys(session, step.root, keyPath, sectionKey, rootName);
+            break;
+    }
+}
+
+// The action of catalogue row 1 to 11; false when a cancel ended it early.
+bool RunSection(ScanSession& session, const DriverSection& section) {
+    session.observer.SectionStarted(section.status);
+    if (session.cancelRequested) return false;
+    for (int k = 0; k < section.walkCount; ++k) {
+        if (k > 0 && session.cancelRequested) return false;
+        RunWalk(session, section.walks[static_cast<std::size_t>(k)], section.sectionKey);
+    }
+    if (section.counted) CountSectionProblems(session, section.sectionKey);
+    return true;
+}
+
+// The action of a drive row; false when a cancel ended it early.
+bool RunDriveRow(ScanSession& session, const std::string& rowText) {
+    const auto drive = DriveOfCatalogueRow(rowText);
+    if (!drive) return true;
+    session.observer.SectionStarted(" Shortcuts...");
+    if (session.cancelRequested) return false;
+    session.observer.SectionStarted(" Shortcuts " + *drive + "...");
+    ScanDriveForShortcuts(session, *drive);
+    return true;
+}
+
+// One catalogue row; false when the scan is to return at once.
+bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
+    auto& catalogue = session.catalogue;
+    session.observer.Progress(row, rows);
+    // The cancel handling reloads the catalogue; a row that went away with a
+    // drive counts as unchecked.
+    const bool present = row <= catalogue.Count();
+    if (present && catalogue.Checked(row)) {
+        catalogue.SetSelected(row, true);
+        if (session.cancelRequested) return false;
+        const bool finished = row <= kDriverSections.size()
+                                  ? RunSection(session, kDriverSections[row - 1])
+                                  : RunDriveRow(session, catalogue.Text(row));
+        if (!finished) return false;
+    }
+    if (session.cancelRequested) return false;
+    if (row <= catalogue.Count()) catalogue.SetSelected(row, false);
+    session.pump.Tick();
+    return true;
+}
+
+}  // namespace
+
+const std::array<DriverSection, 11> kDriverSections{{
+    {"Registry Integrity", {{{kClasses, "CLSID", Walk::ClassIdList}, kNoWalk}}, 1, "", false},
+    {" Custom Controls....", {{{kClasses, "CLSID", Walk::Keys}, kNoWalk}}, 1, kSectionComClasses, true},
+    {" Sub Section Controls....",
+     {{{kMachine, "SOFTWARE\\Classes\\CLSID", Walk::Keys}, kNoWalk}}, 1, kSectionComSubsections, true},
+    {" Software Locations....",
+     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", Walk::Keys}, kNoWalk}},
+     1, kSectionAppPaths, true},
+    {"Help Files",
+     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", Walk::Values},
+       {kMachine, "SOFTWARE\\Microsoft\\Windows\\HTML Help", Walk::Values}}},
+     2, kSectionHelpFiles, true},
+    {" Shared files....", {{{kMachine, "SOFTWARE\\Microsoft\\Shared Tools", Walk::Keys}, kNoWalk}}, 1,
+     kSectionSharedFiles, true},
+    {"Windows Startup",
+     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", Walk::ValuesThenKeys},
+       {kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
+        Walk::Keys}}},
+     2, kSectionStartup, true},
+    {" Uninstall files...",
+     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Walk::Keys}, kNoWalk}}, 1,
+     kSectionUninstall, true},
+    {" Virtual Devices...",
+     {{{kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", Walk::Values}, kNoWalk}},
+     1, kSectionVxd, true},
+    {" Windows fonts...",
+     {{{kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", Walk::Values,
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"},
+       kNoWalk}},
+     1, kSectionFonts, true},
+    // Walked for the look of it: its values are shown, none is checked.
+    {" Configuration files...",
+     {{{kMachine, "SOFTWARE", Walk::Keys}, {kMachine, "SOFTWARE\\Classes", Walk::Keys}}}, 2, "", false},
+}};
+
+std::int32_t ProgressStep(std::size_t rows, std::int32_t fullWidth) {
+    if (rows == 0) return 0;
+    const auto n = static_cast<std::int64_t>(rows);
+    std::int64_t step = fullWidth / n;
+    const std::int64_t twiceRest = 2 * (fullWidth % n);
+    if (twiceRest > n || (twiceRest == n && step % 2 == 1)) ++step;
+    return static_cast<std::int32_t>(step);
+}
+
+std::string TimeOfDayText() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    if (!local) return {};
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", local);
+    return text;
+}
+
+void RunScan(ScanSession& session) {
+    if (session.scanning) return;
+    ScanningFlag scanning(session);
+    session.cancelRequested = false;
+    session.facts = {};
+    session.unreadable = {};
+    session.files.ForgetCache();
+    session.registryProblems.clear();
+    session.shortcutProblems.clear();
+    session.summary.clear();
+    session.startedAt.clear();
+    session.finishedAt.clear();
+    session.observer.ScanStarted();
+    session.startedAt = TimeOfDayText();
+    ScanCatalogue(session);
+    session.finishedAt = TimeOfDayText();
+    MakeScanReport(session);
+    session.observer.ScanFinished(session.cancelRequested);
+}
+
+void ScanCatalogue(ScanSession& session) {
+    const std::size_t rows = session.catalogue.Count();
+    for (std::size_t row = 1; row <= rows; ++row)
+        if (!ScanCatalogueRow(session, row, rows)) return;
+    if (const std::size_t shortcuts = session.shortcutProblems.size())
+        session.summary.push_back({std::string(kShortcutSection),
+                                   "Invalid Windows Shortcut File (" + std::to_string(shortcuts) + " Problems)",
+                                   static_cast<std::int64_t>(shortcuts)});
+}
+
+void CountSectionProblems(ScanSession& session, std::string_view sectionKey) {
+    std::int64_t count = 0;
+    for (const auto& problem : session.registryProblems) {
+        if (problem.scanner == sectionKey) ++count;
+        session.pump.Tick();
+    }
+    AddSectionSummary(session, count, sectionKey);
+}
+
+void CancelScan(ScanSession& session) {
+    if (session.ProblemCount() == 0) {
+        session.cancelRequested = true;
+        return;
+    }
+    const Answer answer = session.observer.Confirm(Question::CancelScan);
+    LoadCatalogue(session);
+    if (answer == Answer::Yes) session.cancelRequested = true;
+}
+
+}  // namespace vostrel

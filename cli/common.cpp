@@ -1,0 +1,121 @@
+// What the commands that scan share: their options, opening the machine,
+// choosing the sections, the problem ids and the JSON of a scan.
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/cli_wine.h"
+#include "cli/commands.h"
+#include "results/result_views.h"
+#include "scan/catalogue.h"
+#include "session/sections.h"
+#include "system/text.h"
+
+namespace vostrel::cli {
+
+namespace {
+
+// FNV-1a, 64 bits: short, stable and the same on every platform.
+std::string ShortHash(std::string_view text) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char out[17];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(hash));
+    return out;
+}
+
+}  // namespace
+
+void AddMachineOptions(CLI::App& command, MachineOptions& options) {
+    command.add_option("--prefix", options.prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
+    command.add_option("--sections", options.sections,
+                       "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
+    command.add_flag("--list-sections", options.listSections, "Print the catalogue rows --sections takes, and stop");
+    command.add_option("--wine", options.wine,
+                       "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
+                       "\"txtWine\", else the system's Wine)");
+}
+
+int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened) {
+    MachineResult result = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
+    if (!result.machine) {
+        std::cerr << "vostrel-cli: " << result.error << "\n";
+        return kExitUsage;
+    }
+    opened.machine = std::move(result.machine);
+    opened.stored = OpenDefaultSettings();
+    opened.settings = std::make_unique<CommandSettings>(*opened.stored);
+    if (!OpenCommandWine(options.wine, *opened.stored, opened.wine)) return kExitUsage;
+    return kExitDone;
+}
+
+bool LoadChosenSections(ScanSession& session, CommandSettings& settings, const std::string& sections) {
+    LoadCatalogue(session);
+    if (sections.empty()) return true;
+    std::vector<std::string> catalogue;
+    for (const auto& row : session.catalogue.rows()) catalogue.push_back(row.text);
+    std::string error;
+    const auto chosen = ChooseCatalogueRows(catalogue, sections, error);
+    if (!chosen) {
+        std::cerr << "vostrel-cli: " << error << "\n";
+        return false;
+    }
+    for (const auto& text : catalogue) settings.Override(text, chosen->at(UpperAscii(text)));
+    LoadCatalogue(session);
+    return true;
+}
+
+void PrintSections(ScanSession& session) {
+    LoadCatalogue(session);
+    for (const auto& row : session.catalogue.rows()) std::cout << row.text << "\n";
+}
+
+std::string ProblemId(const RegistryProblem& problem) {
+    return ShortHash("R\n" + problem.rootName + "\n" + problem.keyPath + "\n" + problem.valueName + "\n" +
+                     problem.scanner);
+}
+
+std::string ProblemId(const ShortcutProblem& problem) { return ShortHash("S\n" + problem.path); }
+
+nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
+    nlohmann::json out;
+    out["schema"] = 1;
+    out["machine"] = machine;
+    out["started"] = session.startedAt;
+    out["finished"] = session.finishedAt;
+    out["cancelled"] = session.cancelRequested;
+    auto registry = nlohmann::json::array();
+    for (const auto& p : session.registryProblems)
+        registry.push_back({{"id", ProblemId(p)},
+                            {"section", p.section},
+                            {"scanner", p.scanner},
+                            {"root", p.rootName},
+                            {"key", p.keyPath},
+                            {"value", p.valueName},
+                            {"data", p.testedPath},
+                            {"missing", p.testedPath},
+                            {"systemFolder", p.systemFolder}});
+    out["registry"] = std::move(registry);
+    auto shortcuts = nlohmann::json::array();
+    for (const auto& p : session.shortcutProblems)
+        shortcuts.push_back({{"id", ProblemId(p)}, {"path", p.path}, {"target", p.target}});
+    out["shortcuts"] = std::move(shortcuts);
+    auto summary = nlohmann::json::array();
+    for (const auto& row : session.summary)
+        summary.push_back({{"section", std::string(SectionOfScanner(row.section))}, {"text", row.text},
+                           {"count", row.count}});
+    out["summary"] = std::move(summary);
+    // What the walk could not read; only there when something was.
+    if (!session.unreadable.folders.empty()) out["unreadableFolders"] = session.unreadable.folders;
+    if (!session.unreadable.shortcuts.empty()) out["unreadableShortcuts"] = session.unreadable.shortcuts;
+    return out;
+}
+
+void PrintJson(const nlohmann::json& value) {
+    std::cout << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
+}  // namespace vostrel::cli

@@ -1,0 +1,80 @@
+// The one way the core tells its front end what a scan (or a repair) is
+// doing and asks it a question. The desktop program maps the events to its
+// labels and bars, the command line to its progress line, the tests record
+// them. The core never names a widget; it keeps its state in the session.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string_view>
+
+namespace vostrel {
+
+// A question the core asks, or a notice it gives, through the front end.
+enum class Question {
+    CancelScan,    // a scan that found something is to be cancelled: sure?
+    DeleteBackup,  // a backup file is to be deleted: sure?
+    FilesRepaired,  // notice: every problem was repaired
+    FilesKept,      // notice: some problems were kept
+};
+
+enum class Answer { None, Yes, No };
+
+class ScanObserver {
+public:
+    virtual ~ScanObserver() = default;
+
+    // A scan begins (the problem lists were emptied) and a section (or a
+    // drive's shortcut walk) starts; `status` is the text the program shows
+    // for it (" Custom Controls....").
+    virtual void ScanStarted() {}
+    virtual void SectionStarted(std::string_view /*status*/) {}
+    // The walk is at a key (or, on a drive, a folder) ...
+    virtual void KeyVisited(std::string_view /*name*/) {}
+    // ... and looks at a value's data (or a file's name).
+    virtual void ValueVisited(std::string_view /*text*/) {}
+    // A problem was recorded; `total` counts all problems found so far.
+    virtual void ProblemFound(std::size_t /*total*/) {}
+    // Catalogue row `row` of `rows` (counted from 1) is about to run.
+    virtual void Progress(std::size_t /*row*/, std::size_t /*rows*/) {}
+    // The scan ended: whole, or stopped by a cancel. The last event of a scan.
+    virtual void ScanFinished(bool /*cancelled*/) {}
+
+    // The repair starts removing registry values, has done one more item,
+    // and is over (before its closing notice).
+    virtual void RepairStarted() {}
+    virtual void RepairStep() {}
+    virtual void RepairFinished() {}
+
+    // A question (or a notice, whose answer is None).
+    virtual Answer Confirm(Question) { return Answer::No; }
+    // Plays the detection sound file (a host path).
+    virtual void PlaySound(std::string_view /*hostPath*/) {}
+    // Lets the front end handle what is pending (clicks on Cancel, Ctrl-C,
+    // repaints) in the middle of long work.
+    virtual void ProcessPendingEvents() {}
+};
+
+// An observer that hears nothing and answers No.
+class SilentObserver final : public ScanObserver {};
+
+// Lets the front end process pending events where the program allows it,
+// but not more often than every `interval` of work, so that a walk over a
+// million values does not spend its time in the event loop.
+class EventPump {
+public:
+    explicit EventPump(ScanObserver& observer,
+                       std::chrono::microseconds interval = std::chrono::milliseconds(10));
+    // A point where events may be processed; does so when the interval passed.
+    void Tick();
+    // Processes events now, whatever the interval.
+    void Now();
+
+private:
+    ScanObserver& observer_;
+    std::chrono::microseconds interval_;
+    std::chrono::steady_clock::time_point last_;
+    unsigned ticks_ = 0;
+};
+
+}  // namespace vostrel

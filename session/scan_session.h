@@ -1,0 +1,100 @@
+// One scan of one machine and what it found: the machine's registry, files
+// and settings, the section catalogue with its check boxes, the typed
+// problems, the summary rows, the times, and the state a scan keeps while
+// it runs. Every part of the core reads and writes the session; the front
+// ends show it through the observer's events and their own views.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "session/problems.h"
+#include "session/scan_observer.h"
+#include "system/file_system_api.h"
+#include "system/list_control.h"
+#include "system/registry_api.h"
+#include "system/settings.h"
+#include "system/wine_provides.h"
+
+namespace vostrel {
+
+// What a scan reads from the machine once instead of once per value: the
+// drive collection, the folder variables and whether a path exists (many
+// registrations name the same few files). Filled on first use and
+// forgotten at the start of every scan.
+struct MachineFacts {
+    std::optional<std::vector<Drive>> drives;
+    std::optional<std::map<std::string, std::string>> folderVariables;  // upper-case name -> text
+    std::unordered_map<std::string, bool> existing;  // FileExists answers, by path as tested
+    // HKCU\Software\Wine\Fonts\External Fonts: upper-case name -> data.
+    std::optional<std::map<std::string, std::string>> externalFonts;
+};
+
+// What the shortcut walk could not read: folders whose listing was refused
+// and shortcut files that could not be parsed. Neither is a problem to
+// repair; the scan names them at its end so that a short result is not
+// mistaken for a clean one. Emptied at the start of every scan.
+struct UnreadableItems {
+    std::vector<std::string> folders;    // Windows paths, with a trailing backslash
+    std::vector<std::string> shortcuts;  // Windows paths of the files
+    bool Empty() const { return folders.empty() && shortcuts.empty(); }
+};
+
+// One line of the results' summary: a section that found problems.
+struct SummaryRow {
+    std::string section;  // the scanner key, or kShortcutSection
+    std::string text;     // "Invalid Help Files ( 2 Problem(s) )"
+    std::int64_t count = 0;
+};
+
+// The select-all box over the catalogue: none, all or some rows checked.
+enum class SelectAll { None = 0, All = 1, Mixed = 2 };
+
+class ScanSession {
+public:
+    // Pending events are let through at most every `pumpInterval` of work.
+    ScanSession(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings, ScanObserver& observer,
+                std::chrono::microseconds pumpInterval = std::chrono::milliseconds(10))
+        : registry(registry), files(files), settings(settings), observer(observer),
+          pump(observer, pumpInterval) {}
+
+    RegistryApi& registry;
+    FileSystemApi& files;
+    SettingsStore& settings;
+    ScanObserver& observer;
+    EventPump pump;
+    // What the Wine running the machine supplies itself; null when nothing
+    // is known (the native build, or no Wine found): then only files count.
+    WineProvides* wine = nullptr;
+
+    // The sections and drives to scan, with their check boxes.
+    ListControl catalogue{"catalogue", {"Sections to be scanned"}};
+    SelectAll selectAll = SelectAll::None;
+
+    std::vector<RegistryProblem> registryProblems;
+    std::vector<ShortcutProblem> shortcutProblems;
+    std::vector<SummaryRow> summary;
+
+    std::string startedAt;   // "HH:MM:SS"
+    std::string finishedAt;
+    bool scanning = false;          // a scan is running: a second request is ignored
+    bool cancelRequested = false;   // the running scan is to stop
+    bool syncingSelectAll = false;  // the select-all box follows the rows
+    // The value the checks are looking at, as the walk read it.
+    std::string valueAsRead;
+    MachineFacts facts;
+    UnreadableItems unreadable;
+
+    std::size_t ProblemCount() const { return registryProblems.size() + shortcutProblems.size(); }
+};
+
+// A problem was just added: plays the detection sound when the user turned
+// it on, and tells the observer the new count.
+void ProblemRecorded(ScanSession& session);
+
+}  // namespace vostrel

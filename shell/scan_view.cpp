@@ -1,0 +1,147 @@
+#include "shell/scan_view.h"
+
+#include <filesystem>
+
+#include "results/result_views.h"
+#include "results/scan_report.h"
+#include "app/scan_driver.h"
+#include "shell/message_box.h"
+#include "system/text.h"
+
+namespace vostrel::shell {
+
+MessageKind MessageKindOf(Question question) {
+    switch (question) {
+        case Question::CancelScan: return MessageKind::CancelScanning;
+        case Question::DeleteBackup: return MessageKind::DeleteBackupFile;
+        case Question::FilesRepaired: return MessageKind::FilesRepaired;
+        case Question::FilesKept: return MessageKind::FilesKept;
+    }
+    return MessageKind::Other;
+}
+
+void ScanView::ScanStarted() {
+    QtWindow& w = window_;
+    w.SetEnabled(Control::ScanNowButton, false);
+    w.SetVisible(Control::ScanningView, true);
+    w.BringToFront(Control::ScanningView);
+    w.SetEnabled(Control::BlinkTimer, false);
+    w.SetVisible(Control::BugPicture, false);
+    w.SetVisible(Control::ResultsFrame, false);
+    w.SetVisible(Control::ScanningFrame, true);
+    w.SetVisible(Control::StartFrame, false);
+    w.SetVisible(Control::RepairingLabel, false);
+    w.SetVisible(Control::RepairProgressFrame, false);
+    w.SetCaption(Control::Status, "Inspecting...");
+    summaryRows.Clear();
+    detailRows.Clear();
+    w.SetCaption(Control::ProblemCount, "0");
+    progressWidth_ = 0;
+    progressStep_ = ProgressStep(session_ ? session_->catalogue.Count() : 0, kProgressFullWidth);
+    w.SetValue(Control::ScanProgressBar, 0);
+    w.SetBusyPointer(true);
+}
+
+void ScanView::SectionStarted(std::string_view status) { window_.SetCaption(Control::Status, status); }
+
+void ScanView::KeyVisited(std::string_view name) { window_.SetCaption(Control::CurrentKey, name); }
+
+void ScanView::ValueVisited(std::string_view text) { window_.SetCaption(Control::CurrentFile, text); }
+
+void ScanView::ProblemFound(std::size_t total) {
+    window_.SetCaption(Control::ProblemCount, std::to_string(total));
+}
+
+void ScanView::Progress(std::size_t, std::size_t) {
+    if (session_ && session_->ProblemCount() > 0) window_.SetEnabled(Control::BlinkTimer, true);
+    progressWidth_ += progressStep_;
+    if (progressWidth_ > kProgressFullWidth) progressWidth_ -= progressStep_;
+    window_.SetValue(Control::ScanProgressBar, progressWidth_);
+}
+
+void ScanView::FillSummary() {
+    summaryRows.Clear();
+    if (!session_) return;
+    for (const auto& row : session_->summary) summaryRows.Add(row.text);
+}
+
+void ScanView::ScanFinished(bool cancelled) {
+    QtWindow& w = window_;
+    FillSummary();
+    w.SetBusyPointer(false);
+    w.SetVisible(Control::ResultsFrame, true);
+    w.SetVisible(Control::ScanningFrame, false);
+    w.SetVisible(Control::StartFrame, false);
+    w.SetValue(Control::ScanProgressBar, kProgressFullWidth);
+    if (!cancelled && session_ && session_->ProblemCount() > 0) {
+        w.SetVisible(Control::ResultsView, true);
+        w.BringToFront(Control::ResultsView);
+    }
+    w.SetEnabled(Control::BlinkTimer, false);
+    w.SetVisible(Control::BugPicture, false);
+    w.SetVisible(Control::ScanningView, false);
+    w.SetEnabled(Control::ScanNowButton, true);
+}
+
+void ScanView::ShowCancelled() {
+    window_.SetEnabled(Control::BlinkTimer, false);
+}
+
+void ScanView::RepairStarted() {
+    QtWindow& w = window_;
+    w.SetVisible(Control::SummaryList, false);
+    w.SetVisible(Control::DetailList, false);
+    w.SetEnabled(Control::RepairButton, false);
+    w.SetEnabled(Control::ReturnButton, false);
+    w.SetVisible(Control::RepairingLabel, true);
+    w.SetVisible(Control::RepairProgressFrame, true);
+    w.SetValue(Control::RepairProgressBar, kRepairProgressStep);
+}
+
+void ScanView::RepairStep() {
+    int width = window_.Value(Control::RepairProgressBar) + kRepairProgressStep;
+    if (width >= window_.Value(Control::RepairProgressFrame)) width = 1;
+    window_.SetValue(Control::RepairProgressBar, width);
+}
+
+void ScanView::RepairFinished() {
+    QtWindow& w = window_;
+    detailRows.Clear();
+    FillSummary();
+    w.SetVisible(Control::SummaryList, true);
+    w.SetVisible(Control::DetailList, true);
+    w.SetVisible(Control::RepairingLabel, false);
+    w.SetVisible(Control::RepairProgressFrame, false);
+    w.SetEnabled(Control::RepairButton, true);
+    w.SetEnabled(Control::ReturnButton, true);
+}
+
+Answer ScanView::Confirm(Question question) {
+    return Ask(MessageKindOf(question));
+}
+
+void ScanView::ShowDetails(std::size_t row) {
+    const std::size_t current = summaryRows.SelectedItem();
+    if (current == 0 || !summaryRows.Selected(current)) return;
+    if (row < 1 || row > summaryRows.Count() || !session_) return;
+    detailRows.Clear();
+    for (const auto& line : DetailLines(*session_, summaryRows.Text(row))) detailRows.Add(line);
+}
+
+void ScanView::ReturnToStart() {
+    for (Control hidden : {Control::ResultsView, Control::ScanningView, Control::ResultsFrame,
+                           Control::ScanningFrame})
+        window_.SetVisible(hidden, false);
+    window_.SetVisible(Control::StartFrame, true);
+    std::error_code ec;
+    const bool report = session_ && std::filesystem::is_regular_file(ScanReportPath(*session_), ec);
+    window_.SetEnabled(Control::ShowLogButton, report);
+}
+
+void FlipSort(ListControl& list, int headerIndex) {
+    list.SetSortKey(headerIndex - 1);
+    list.SetSorted(true);
+    list.SetSortOrder(list.sortOrder() == 0 ? 1 : 0);
+}
+
+}  // namespace vostrel::shell
