@@ -41,7 +41,7 @@ public:
 
 // Records the two progress captions in the order the walk sets them.
 // The folders and entries the walk tells its observer, in order.
-class CaptionLog : public testing::RecordingObserver {
+class CaptionLog : public vostrel::testing::RecordingObserver {
 public:
     void KeyVisited(std::string_view text) override { log.push_back("folder " + std::string(text)); }
     void ValueVisited(std::string_view text) override { log.push_back("entry " + std::string(text)); }
