@@ -71,11 +71,20 @@ std::uint64_t FileTimeNow();
 std::u16string WtfToUtf16(std::string_view text);
 std::string Utf16ToWtf(std::u16string_view units);
 
+// A file's text in one buffer of its size, read into memory that was not
+// first cleared (a 25 MB system.reg costs its copy, not also a fill).
+struct RegFileText {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+};
+
 class RegFile {
 public:
     // Reads a whole file. `fileName` only names the file in errors, which
     // read "<file> line <n>: <what is wrong>". Nothing when it is malformed.
     static std::unique_ptr<RegFile> Parse(std::string fileName, std::string contents,
+                                          std::string* error);
+    static std::unique_ptr<RegFile> Parse(std::string fileName, RegFileText contents,
                                           std::string* error);
     // An empty file relative to `relativeTo` (e.g. "REGISTRY\\User\\.Default"),
     // with "#arch=<arch>" when arch is not empty.
@@ -135,7 +144,9 @@ private:
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
     friend class RegFileParser;
 
-    std::string contents_;                // the file as read; views point into it
+    std::string_view contents_;           // the file as read; views point into it
+    std::string text_;                    // contents_ when handed over as a string
+    RegFileText buffer_;                  // contents_ when read into a buffer
     std::deque<std::string> kept_;        // names and data set since
     std::deque<RegFileKey> keys_;         // every key, at a stable address
     RegFileKey* root_ = nullptr;

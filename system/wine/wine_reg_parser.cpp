@@ -465,7 +465,18 @@ private:
 
 std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, std::string contents, std::string* error) {
     std::unique_ptr<RegFile> file(new RegFile());
-    file->contents_ = std::move(contents);
+    file->text_ = std::move(contents);
+    file->contents_ = file->text_;
+    file->root_ = file->NewKey({}, nullptr, FileTimeNow());
+    RegFileParser parser(*file, std::move(fileName));
+    if (!parser.Run(error)) return nullptr;
+    return file;
+}
+
+std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, RegFileText contents, std::string* error) {
+    std::unique_ptr<RegFile> file(new RegFile());
+    file->buffer_ = std::move(contents);
+    file->contents_ = std::string_view(file->buffer_.bytes.get(), file->buffer_.size);
     file->root_ = file->NewKey({}, nullptr, FileTimeNow());
     RegFileParser parser(*file, std::move(fileName));
     if (!parser.Run(error)) return nullptr;
