@@ -458,17 +458,14 @@ bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
     }
     // One byte more than the size: a read that fills it tells that the file
     // grew meanwhile, and the buffer then doubles.
-    std::size_t room = static_cast<std::size_t>(st.st_size) + 1;
-    contents.bytes = std::make_unique_for_overwrite<char[]>(room);
-    contents.size = 0;
-    for (;;) {
-        if (contents.size == room) {
-            room *= 2;
-            auto larger = std::make_unique_for_overwrite<char[]>(room);
-            std::memcpy(larger.get(), contents.bytes.get(), contents.size);
-            contents.bytes = std::move(larger);
+    contents = RegFileText();
+    for (std::size_t wanted = static_cast<std::size_t>(st.st_size) + 1;; wanted = contents.room * 2) {
+        if (contents.size == contents.room && !contents.Reserve(wanted)) {
+            ::close(fd);
+            errno = ENOMEM;
+            return false;
         }
-        const ssize_t n = ::read(fd, contents.bytes.get() + contents.size, room - contents.size);
+        const ssize_t n = ::read(fd, contents.bytes.get() + contents.size, contents.room - contents.size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int saved = errno;
