@@ -48,11 +48,13 @@ struct RegFileValue {
 
 struct RegFileKey {
     RegFileKey() = default;
-    explicit RegFileKey(std::pmr::memory_resource* memory) : subkeys(memory), values(memory) {}
+    // Values go to `memory`; sub-key lists, which grow one by one while a
+    // file is read, stay on the heap, where what they outgrow is given back.
+    explicit RegFileKey(std::pmr::memory_resource* memory) : values(memory) {}
 
     std::string_view name;  // WTF-8
     RegFileKey* parent = nullptr;
-    std::pmr::vector<RegFileKey*> subkeys;  // Wine's order
+    std::vector<RegFileKey*> subkeys;       // Wine's order
     std::pmr::vector<RegFileValue> values;  // Wine's order
     std::uint64_t modified = 0;        // FILETIME: 100 ns since 1601
     std::string_view keyClass;         // WTF-8, meaningful when hasClass
