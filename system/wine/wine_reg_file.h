@@ -24,6 +24,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,10 +47,15 @@ struct RegFileValue {
 };
 
 struct RegFileKey {
+    RegFileKey() = default;
+    // Values go to `memory`; sub-key lists, which grow one by one while a
+    // file is read, stay on the heap, where what they outgrow is given back.
+    explicit RegFileKey(std::pmr::memory_resource* memory) : values(memory) {}
+
     std::string_view name;  // WTF-8
     RegFileKey* parent = nullptr;
-    std::vector<RegFileKey*> subkeys;  // Wine's order
-    std::vector<RegFileValue> values;  // Wine's order
+    std::vector<RegFileKey*> subkeys;       // Wine's order
+    std::pmr::vector<RegFileValue> values;  // Wine's order
     std::uint64_t modified = 0;        // FILETIME: 100 ns since 1601
     std::string_view keyClass;         // WTF-8, meaningful when hasClass
     bool hasClass = false;
@@ -71,11 +77,32 @@ std::uint64_t FileTimeNow();
 std::u16string WtfToUtf16(std::string_view text);
 std::string Utf16ToWtf(std::u16string_view units);
 
+// A file's text in one buffer of its own mapping: memory that is not first
+// cleared (a 25 MB system.reg costs its copy, not also a fill), asked for in
+// large pages where the system has them, so that taking it in does not fault
+// in every 4 kB page on its own.
+struct RegFileUnmap {
+    void* base = nullptr;
+    std::size_t length = 0;
+    void operator()(char* bytes) const;
+};
+
+struct RegFileText {
+    std::unique_ptr<char, RegFileUnmap> bytes;
+    std::size_t size = 0;  // bytes held
+    std::size_t room = 0;  // bytes that fit
+
+    // Room for `room` bytes; false (errno set) when no memory is left.
+    bool Reserve(std::size_t room);
+};
+
 class RegFile {
 public:
     // Reads a whole file. `fileName` only names the file in errors, which
     // read "<file> line <n>: <what is wrong>". Nothing when it is malformed.
     static std::unique_ptr<RegFile> Parse(std::string fileName, std::string contents,
+                                          std::string* error);
+    static std::unique_ptr<RegFile> Parse(std::string fileName, RegFileText contents,
                                           std::string* error);
     // An empty file relative to `relativeTo` (e.g. "REGISTRY\\User\\.Default"),
     // with "#arch=<arch>" when arch is not empty.
@@ -120,6 +147,8 @@ public:
 
 private:
     RegFile() = default;
+    // A file whose keys and values are read into an arena of about `bytes`.
+    explicit RegFile(std::size_t arenaBytes);
     std::string_view Keep(std::string_view text);
     // Called before every change: notes whether the file as read is in
     // Wine's own form, while the tree still holds it unchanged.
@@ -135,9 +164,18 @@ private:
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
     friend class RegFileParser;
 
-    std::string contents_;                // the file as read; views point into it
+    std::string_view contents_;           // the file as read; views point into it
+    std::string text_;                    // contents_ when handed over as a string
+    RegFileText buffer_;                  // contents_ when read into a buffer
     std::deque<std::string> kept_;        // names and data set since
-    std::deque<RegFileKey> keys_;         // every key, at a stable address
+    // The keys and values read from a large file live in one arena, a
+    // mapping of large pages where the system has them (then the heap):
+    // hundreds of thousands of them cost neither one allocation each nor a
+    // page fault per 4 kB.
+    RegFileText arenaSpace_;
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
+    std::pmr::memory_resource* memory_ = std::pmr::new_delete_resource();
+    std::pmr::deque<RegFileKey> keys_{memory_};  // every key, at a stable address
     RegFileKey* root_ = nullptr;
     std::string relativeToLine_;          // as written after ";; All keys relative to "
     std::string relativeTo_;              // decoded

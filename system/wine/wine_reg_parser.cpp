@@ -2,7 +2,10 @@
 // kept as views into the file's text, decoded only when asked for.
 #include "system/wine/wine_reg_file.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +16,37 @@
 namespace vostrel {
 
 using namespace regtext;
+
+// ---------------------------------------------------------------- the text
+
+void RegFileUnmap::operator()(char*) const {
+    if (base) ::munmap(base, length);
+}
+
+bool RegFileText::Reserve(std::size_t wanted) {
+    constexpr std::size_t kLargePage = std::size_t{2} << 20;
+    wanted = std::max<std::size_t>(wanted, 1);
+    // A large page needs its address aligned: map one more and start inside.
+    const std::size_t length = wanted >= kLargePage ? wanted + kLargePage : wanted;
+    void* base = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) {
+        errno = ENOMEM;
+        return false;
+    }
+    char* start = static_cast<char*>(base);
+    if (wanted >= kLargePage) {
+        const auto at = reinterpret_cast<std::uintptr_t>(start);
+        start += (kLargePage - at % kLargePage) % kLargePage;
+#ifdef MADV_HUGEPAGE
+        ::madvise(start, wanted, MADV_HUGEPAGE);  // a hint: without it, small pages
+#endif
+    }
+    std::unique_ptr<char, RegFileUnmap> fresh(start, RegFileUnmap{base, length});
+    if (size > 0) std::memcpy(fresh.get(), bytes.get(), size);
+    bytes = std::move(fresh);
+    room = wanted;
+    return true;
+}
 
 // ---------------------------------------------------------------- parser
 
@@ -302,7 +336,7 @@ private:
     // written counts, as in wineserver. Keys hold few values, so a stable
     // insertion sort does without the buffer of a merge sort.
     void SortValues(RegFileKey& key) {
-        std::vector<RegFileValue>& values = key.values;
+        std::pmr::vector<RegFileValue>& values = key.values;
         auto less = [](const RegFileValue& a, const RegFileValue& b) { return CompareRegNames(a.name, b.name) < 0; };
         if (values.size() <= 32) {
             for (std::size_t i = 1; i < values.size(); ++i) {
@@ -465,7 +499,36 @@ private:
 
 std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, std::string contents, std::string* error) {
     std::unique_ptr<RegFile> file(new RegFile());
-    file->contents_ = std::move(contents);
+    file->text_ = std::move(contents);
+    file->contents_ = file->text_;
+    file->root_ = file->NewKey({}, nullptr, FileTimeNow());
+    RegFileParser parser(*file, std::move(fileName));
+    if (!parser.Run(error)) return nullptr;
+    return file;
+}
+
+namespace {
+
+std::unique_ptr<std::pmr::monotonic_buffer_resource> NewArena(RegFileText& space, std::size_t bytes) {
+    if (!space.Reserve(bytes)) return nullptr;  // the heap will do
+    return std::make_unique<std::pmr::monotonic_buffer_resource>(space.bytes.get(), space.room,
+                                                                 std::pmr::new_delete_resource());
+}
+
+}  // namespace
+
+RegFile::RegFile(std::size_t arenaBytes)
+    : arena_(NewArena(arenaSpace_, arenaBytes)),
+      memory_(arena_ ? static_cast<std::pmr::memory_resource*>(arena_.get()) : std::pmr::new_delete_resource()),
+      keys_(memory_) {}
+
+std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, RegFileText contents, std::string* error) {
+    // The keys and values of a file take up to about 1.4 times its text
+    // (short lines cost the most); the arena's untouched part costs nothing.
+    std::unique_ptr<RegFile> file(new RegFile(contents.size * 2));
+    file->buffer_ = std::move(contents);
+    file->contents_ = std::string_view(file->buffer_.bytes.get(), file->buffer_.size);
+    if (file->contents_.data() == nullptr) file->contents_ = std::string_view();
     file->root_ = file->NewKey({}, nullptr, FileTimeNow());
     RegFileParser parser(*file, std::move(fileName));
     if (!parser.Run(error)) return nullptr;

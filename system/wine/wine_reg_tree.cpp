@@ -33,7 +33,7 @@ std::string_view RegFile::Keep(std::string_view text) {
 }
 
 RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
-    RegFileKey& key = keys_.emplace_back();
+    RegFileKey& key = keys_.emplace_back(memory_);
     key.name = name;
     key.parent = parent;
     key.modified = time;
@@ -71,7 +71,7 @@ void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
 
 namespace {
 
-auto LowerValue(std::vector<RegFileValue>& values, std::string_view name) {
+auto LowerValue(std::pmr::vector<RegFileValue>& values, std::string_view name) {
     return std::lower_bound(values.begin(), values.end(), name,
                             [](const RegFileValue& v, std::string_view n) {
                                 return CompareRegNames(v.name, n) < 0;
@@ -81,7 +81,7 @@ auto LowerValue(std::vector<RegFileValue>& values, std::string_view name) {
 }  // namespace
 
 const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view name) const {
-    auto& values = const_cast<std::vector<RegFileValue>&>(key.values);
+    auto& values = const_cast<std::pmr::vector<RegFileValue>&>(key.values);
     const auto it = LowerValue(values, name);
     if (it == values.end() || CompareRegNames(it->name, name) != 0) return nullptr;
     return &*it;

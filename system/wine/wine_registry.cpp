@@ -446,7 +446,7 @@ namespace {
 
 // The whole file in one buffer of its size (a growing stream buffer would
 // for a moment take two to three times the file).
-bool ReadRegistryFile(const std::string& path, std::string& contents) {
+bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
@@ -456,26 +456,27 @@ bool ReadRegistryFile(const std::string& path, std::string& contents) {
         errno = saved;
         return false;
     }
-    contents.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    char more[4096];
-    for (;;) {
-        const bool full = done == contents.size();
-        char* into = full ? more : contents.data() + done;
-        const std::size_t room = full ? sizeof more : contents.size() - done;
-        const ssize_t n = ::read(fd, into, room);
+    // One byte more than the size: a read that fills it tells that the file
+    // grew meanwhile, and the buffer then doubles.
+    contents = RegFileText();
+    for (std::size_t wanted = static_cast<std::size_t>(st.st_size) + 1;; wanted = contents.room * 2) {
+        if (contents.size == contents.room && !contents.Reserve(wanted)) {
+            ::close(fd);
+            errno = ENOMEM;
+            return false;
+        }
+        const ssize_t n = ::read(fd, contents.bytes.get() + contents.size, contents.room - contents.size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int saved = errno;
             ::close(fd);
-            contents.resize(done);
             errno = saved;
             return n == 0;
         }
-        if (full) contents.append(more, static_cast<std::size_t>(n));  // it grew meanwhile
-        done += static_cast<std::size_t>(n);
+        contents.size += static_cast<std::size_t>(n);
     }
 }
+
 
 bool Fail(std::string* error, std::string text) {
     if (error) *error = std::move(text);
@@ -510,7 +511,7 @@ std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& pref
             }
             continue;
         }
-        std::string contents;
+        RegFileText contents;
         if (!ReadRegistryFile(hive.path, contents)) {
             Fail(error, "Cannot read " + hive.path + ": " + std::strerror(errno));
             return nullptr;

@@ -2,6 +2,8 @@
 // of wineserver's reader and writer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -395,6 +397,56 @@ TEST(WineRegFile, KeysNamedAgainLaterAreTheSameKeys) {
     ASSERT_TRUE(xa);
     EXPECT_EQ(xa->values.size(), 2u);
     EXPECT_EQ(KeyAt(*file, {"A", "B"})->subkeys.size(), 3u);
+}
+
+// A file read from disk keeps its keys and values in an arena sized from its
+// text. Many short lines outgrow it, and edits grow the keys' value lists
+// after the read: what no longer fits goes to the heap, and the file reads,
+// edits and saves exactly as the same text handed over as a string.
+TEST(WineRegFile, AFileReadIntoItsOwnBufferActsAsTheSameText) {
+    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n";
+    char line[64];
+    for (int k = 0; k < 200; ++k) {
+        std::snprintf(line, sizeof line, "\n[K%04d\\\\s] 1700000000\n#time=1da0000000000%02x\n", k, k % 100);
+        text += line;
+        for (int v = 0; v < 60; ++v) {
+            std::snprintf(line, sizeof line, "\"v%02d\"=\"\"\n", v);
+            text += line;
+        }
+    }
+    RegFileText buffer;
+    ASSERT_TRUE(buffer.Reserve(text.size() + 1));
+    std::memcpy(buffer.bytes.get(), text.data(), text.size());
+    buffer.size = text.size();
+    std::string error;
+    auto read = RegFile::Parse("test.reg", std::move(buffer), &error);
+    ASSERT_TRUE(read) << error;
+    auto given = ParseOk(text);
+    ASSERT_TRUE(given);
+    EXPECT_TRUE(read->Serialize() == given->Serialize());
+    std::string saved;
+    ASSERT_TRUE(read->SaveText(saved, &error)) << error;
+    EXPECT_TRUE(saved == text);
+
+    const RegFileKey* last = KeyAt(*read, {"K0199", "s"});
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->values.size(), 60u);
+    EXPECT_EQ(ValueOf(*read, last, "V59"), (std::vector<std::uint8_t>{0, 0}));
+    for (RegFile* file : {read.get(), given.get()}) {
+        for (int k = 0; k < 200; k += 7) {
+            std::snprintf(line, sizeof line, "K%04d", k);
+            RegFileKey* key = file->FindSubkey(*file->FindSubkey(file->Root(), line), "s");
+            ASSERT_TRUE(key);
+            for (int v = 0; v < 30; ++v)
+                file->SetValue(*key, "w" + std::to_string(v), REG_DWORD, std::vector<std::uint8_t>{1, 0, 0, 0});
+            file->DeleteValue(*key, "v00");
+        }
+    }
+    std::string fromRead, fromGiven;
+    ASSERT_TRUE(read->SaveText(fromRead, &error)) << error;
+    ASSERT_TRUE(given->SaveText(fromGiven, &error)) << error;
+    EXPECT_TRUE(fromRead == fromGiven);
+    EXPECT_EQ(KeyAt(*read, {"K0007", "s"})->values.size(), 89u);
 }
 
 }  // namespace
