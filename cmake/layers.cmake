@@ -3,6 +3,8 @@
 #
 #   system (+ its platform backend)  <  session  <  scan, shortcuts  <  results  <  app
 #
+# Beside them: prefixes/ and menus/ stand alone, ignore/ uses system/ only.
+#
 # The front ends (cli/, shell/) sit on top and link vostrel_core (the app
 # layer and everything below it). A source that includes a header of a layer
 # it may not use - above it, or beside it - stops the configure step, so a
@@ -37,6 +39,8 @@ vostrel_check_layer(app ALLOWED results scan shortcuts session system)
 vostrel_check_layer(cli ALLOWED app results scan shortcuts session system prefixes)
 vostrel_check_layer(shell ALLOWED app results scan shortcuts session system)
 vostrel_check_layer(prefixes)
+vostrel_check_layer(menus)
+vostrel_check_layer(ignore ALLOWED system)
 
 # Platform backends live in system/<platform>/ and are chosen here, at build
 # time: system/posix + system/wine on Linux (a Wine prefix), system/win32 on
