@@ -36,15 +36,9 @@ void RunWalk(ScanSession& session, const WalkStep& step, std::string_view sectio
         keyPath = step.keyPathBefore2000;
     const std::string_view rootName = RootName(step.root);
     switch (step.walk) {
-        case Walk::ClassIdList:
-            ListClassIdKeys(session, step.root, keyPath);
-            break;
-        case Walk::Keys:
-            WalkRegistryKeys(session, step.root, keyPath, sectionKey, rootName);
-            break;
-        case Walk::Values:
-            ScanKeyValues(session, step.root, keyPath, sectionKey, rootName);
-            break;
+        case Walk::ClassIdList: ListClassIdKeys(session, step.root, keyPath); break;
+        case Walk::Keys: WalkRegistryKeys(session, step.root, keyPath, sectionKey, rootName); break;
+        case Walk::Values: ScanKeyValues(session, step.root, keyPath, sectionKey, rootName); break;
         case Walk::ValuesThenKeys:
             ScanKeyValues(session, step.root, keyPath, sectionKey, rootName);
             if (session.cancelRequested) return;
@@ -101,37 +95,64 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
 
 const std::array<DriverSection, 11> kDriverSections{{
     {"Registry Integrity", {{{kClasses, "CLSID", Walk::ClassIdList}, kNoWalk}}, 1, "", false},
-    {" Custom Controls....", {{{kClasses, "CLSID", Walk::Keys}, kNoWalk}}, 1, kSectionComClasses, true},
+    {" Custom Controls....",
+     {{{kClasses, "CLSID", Walk::Keys}, kNoWalk}},
+     1,
+     kSectionComClasses,
+     true},
     {" Sub Section Controls....",
-     {{{kMachine, "SOFTWARE\\Classes\\CLSID", Walk::Keys}, kNoWalk}}, 1, kSectionComSubsections, true},
+     {{{kMachine, "SOFTWARE\\Classes\\CLSID", Walk::Keys}, kNoWalk}},
+     1,
+     kSectionComSubsections,
+     true},
     {" Software Locations....",
      {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", Walk::Keys}, kNoWalk}},
-     1, kSectionAppPaths, true},
+     1,
+     kSectionAppPaths,
+     true},
     {"Help Files",
      {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", Walk::Values},
        {kMachine, "SOFTWARE\\Microsoft\\Windows\\HTML Help", Walk::Values}}},
-     2, kSectionHelpFiles, true},
-    {" Shared files....", {{{kMachine, "SOFTWARE\\Microsoft\\Shared Tools", Walk::Keys}, kNoWalk}}, 1,
-     kSectionSharedFiles, true},
+     2,
+     kSectionHelpFiles,
+     true},
+    {" Shared files....",
+     {{{kMachine, "SOFTWARE\\Microsoft\\Shared Tools", Walk::Keys}, kNoWalk}},
+     1,
+     kSectionSharedFiles,
+     true},
     {"Windows Startup",
      {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", Walk::ValuesThenKeys},
-       {kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
+       {kUser,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
         Walk::Keys}}},
-     2, kSectionStartup, true},
+     2,
+     kSectionStartup,
+     true},
     {" Uninstall files...",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Walk::Keys}, kNoWalk}}, 1,
-     kSectionUninstall, true},
+     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Walk::Keys}, kNoWalk}},
+     1,
+     kSectionUninstall,
+     true},
     {" Virtual Devices...",
-     {{{kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", Walk::Values}, kNoWalk}},
-     1, kSectionVxd, true},
+     {{{kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", Walk::Values},
+       kNoWalk}},
+     1,
+     kSectionVxd,
+     true},
     {" Windows fonts...",
      {{{kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", Walk::Values,
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"},
        kNoWalk}},
-     1, kSectionFonts, true},
+     1,
+     kSectionFonts,
+     true},
     // Walked for the look of it: its values are shown, none is checked.
     {" Configuration files...",
-     {{{kMachine, "SOFTWARE", Walk::Keys}, {kMachine, "SOFTWARE\\Classes", Walk::Keys}}}, 2, "", false},
+     {{{kMachine, "SOFTWARE", Walk::Keys}, {kMachine, "SOFTWARE\\Classes", Walk::Keys}}},
+     2,
+     "",
+     false},
 }};
 
 std::int32_t ProgressStep(std::size_t rows, std::int32_t fullWidth) {
@@ -177,9 +198,10 @@ void ScanCatalogue(ScanSession& session) {
     for (std::size_t row = 1; row <= rows; ++row)
         if (!ScanCatalogueRow(session, row, rows)) return;
     if (const std::size_t shortcuts = session.shortcutProblems.size())
-        session.summary.push_back({std::string(kShortcutSection),
-                                   "Invalid Windows Shortcut File (" + std::to_string(shortcuts) + " Problems)",
-                                   static_cast<std::int64_t>(shortcuts)});
+        session.summary.push_back(
+            {std::string(kShortcutSection),
+             "Invalid Windows Shortcut File (" + std::to_string(shortcuts) + " Problems)",
+             static_cast<std::int64_t>(shortcuts)});
 }
 
 void CountSectionProblems(ScanSession& session, std::string_view sectionKey) {

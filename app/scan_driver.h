@@ -31,7 +31,7 @@ struct WalkStep {
 };
 
 struct DriverSection {
-    std::string_view status;      // what the program shows while the section runs
+    std::string_view status;  // what the program shows while the section runs
     std::array<WalkStep, 2> walks;
     int walkCount;
     std::string_view sectionKey;  // empty: no value is checked

@@ -20,8 +20,8 @@ bool CommandSettings::Save(std::string_view key, std::string_view value) {
     return true;
 }
 
-std::optional<std::map<std::string, std::string>> ChooseCatalogueRows(const std::vector<std::string>& catalogue,
-                                                                      const std::string& list, std::string& error) {
+std::optional<std::map<std::string, std::string>> ChooseCatalogueRows(
+    const std::vector<std::string>& catalogue, const std::string& list, std::string& error) {
     std::map<std::string, std::string> chosen;
     for (const auto& text : catalogue) chosen[UpperAscii(text)] = "False";
     std::size_t start = 0;

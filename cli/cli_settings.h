@@ -28,7 +28,7 @@ private:
 // The rows of a ";"-separated --sections list chosen among the catalogue
 // texts: every row "False" but the listed ones. Nothing (and `error` naming
 // the valid rows) for an unknown row.
-std::optional<std::map<std::string, std::string>> ChooseCatalogueRows(const std::vector<std::string>& catalogue,
-                                                                      const std::string& list, std::string& error);
+std::optional<std::map<std::string, std::string>> ChooseCatalogueRows(
+    const std::vector<std::string>& catalogue, const std::string& list, std::string& error);
 
 }  // namespace vostrel::cli

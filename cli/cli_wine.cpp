@@ -4,7 +4,8 @@
 
 namespace vostrel::cli {
 
-bool OpenCommandWine(const std::string& named, SettingsStore& settings, std::unique_ptr<WineProvides>& wine) {
+bool OpenCommandWine(const std::string& named, SettingsStore& settings,
+                     std::unique_ptr<WineProvides>& wine) {
     WineChoice choice = ChooseWine(named, settings.Get(kWineFolderKey, ""));
     if (!choice.namedFound) {
         std::cerr << "vostrel-cli: --wine " << named << ": no Wine installation there\n";

@@ -13,6 +13,7 @@ namespace vostrel::cli {
 // The chosen Wine (null when none is found). Says once on the error output
 // when no Wine was found or the setting names a folder without one. False,
 // after saying why, when --wine names a folder without a Wine.
-bool OpenCommandWine(const std::string& named, SettingsStore& settings, std::unique_ptr<WineProvides>& wine);
+bool OpenCommandWine(const std::string& named, SettingsStore& settings,
+                     std::unique_ptr<WineProvides>& wine);
 
 }  // namespace vostrel::cli

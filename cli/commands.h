@@ -29,9 +29,9 @@ inline constexpr int kExitCancelled = 130;
 
 // The options of every command that scans a machine.
 struct MachineOptions {
-    std::string prefix;    // --prefix: the Wine prefix (default $WINEPREFIX, else ~/.wine)
-    std::string sections;  // --sections: catalogue rows, separated by ";"
-    std::string wine;      // --wine: the Wine that runs the prefix
+    std::string prefix;         // --prefix: the Wine prefix (default $WINEPREFIX, else ~/.wine)
+    std::string sections;       // --sections: catalogue rows, separated by ";"
+    std::string wine;           // --wine: the Wine that runs the prefix
     bool listSections = false;  // --list-sections: print the catalogue rows and stop
 };
 
@@ -53,7 +53,8 @@ int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened);
 
 // Loads the catalogue with the rows of --sections checked (the stored
 // choices when empty). False, after naming the valid rows, for an unknown row.
-bool LoadChosenSections(ScanSession& session, CommandSettings& settings, const std::string& sections);
+bool LoadChosenSections(ScanSession& session, CommandSettings& settings,
+                        const std::string& sections);
 
 // --list-sections: the catalogue's rows, one per line.
 void PrintSections(ScanSession& session);

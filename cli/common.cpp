@@ -30,17 +30,22 @@ std::string ShortHash(std::string_view text) {
 }  // namespace
 
 void AddMachineOptions(CLI::App& command, MachineOptions& options) {
-    command.add_option("--prefix", options.prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
-    command.add_option("--sections", options.sections,
-                       "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
-    command.add_flag("--list-sections", options.listSections, "Print the catalogue rows --sections takes, and stop");
-    command.add_option("--wine", options.wine,
-                       "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
-                       "\"txtWine\", else the system's Wine)");
+    command.add_option("--prefix", options.prefix,
+                       "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
+    command.add_option(
+        "--sections", options.sections,
+        "Catalogue rows to scan, separated by ; (default: the rows checked in the settings)");
+    command.add_flag("--list-sections", options.listSections,
+                     "Print the catalogue rows --sections takes, and stop");
+    command.add_option(
+        "--wine", options.wine,
+        "The Wine that runs the prefix (a Proton or Lutris Wine folder; default: the setting "
+        "\"txtWine\", else the system's Wine)");
 }
 
 int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened) {
-    MachineResult result = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
+    MachineResult result =
+        options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!result.machine) {
         std::cerr << "vostrel-cli: " << result.error << "\n";
         return kExitUsage;
@@ -52,7 +57,8 @@ int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened) {
     return kExitDone;
 }
 
-bool LoadChosenSections(ScanSession& session, CommandSettings& settings, const std::string& sections) {
+bool LoadChosenSections(ScanSession& session, CommandSettings& settings,
+                        const std::string& sections) {
     LoadCatalogue(session);
     if (sections.empty()) return true;
     std::vector<std::string> catalogue;
@@ -74,8 +80,8 @@ void PrintSections(ScanSession& session) {
 }
 
 std::string ProblemId(const RegistryProblem& problem) {
-    return ShortHash("R\n" + problem.rootName + "\n" + problem.keyPath + "\n" + problem.valueName + "\n" +
-                     problem.scanner);
+    return ShortHash("R\n" + problem.rootName + "\n" + problem.keyPath + "\n" + problem.valueName +
+                     "\n" + problem.scanner);
 }
 
 std::string ProblemId(const ShortcutProblem& problem) { return ShortHash("S\n" + problem.path); }
@@ -105,12 +111,14 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
     out["shortcuts"] = std::move(shortcuts);
     auto summary = nlohmann::json::array();
     for (const auto& row : session.summary)
-        summary.push_back({{"section", std::string(SectionOfScanner(row.section))}, {"text", row.text},
+        summary.push_back({{"section", std::string(SectionOfScanner(row.section))},
+                           {"text", row.text},
                            {"count", row.count}});
     out["summary"] = std::move(summary);
     // What the walk could not read; only there when something was.
     if (!session.unreadable.folders.empty()) out["unreadableFolders"] = session.unreadable.folders;
-    if (!session.unreadable.shortcuts.empty()) out["unreadableShortcuts"] = session.unreadable.shortcuts;
+    if (!session.unreadable.shortcuts.empty())
+        out["unreadableShortcuts"] = session.unreadable.shortcuts;
     return out;
 }
 

@@ -8,11 +8,12 @@
 int main(int argc, char** argv) {
     // The exit statuses go in the description: what follows the subcommands
     // in --help is read as their list (the manual page is made from it).
-    CLI::App app{"Vostrel 2006 - finds registry entries and shortcuts that point at missing files\n"
-                 "Exit status: 0 done (whether or not problems were found); 1 a refusal or a failed step;\n"
-                 "2 a usage error or a prefix that cannot be opened; 130 cancelled with Ctrl-C (after\n"
-                 "printing what was found so far).",
-                 "vostrel-cli"};
+    CLI::App app{
+        "Vostrel 2006 - finds registry entries and shortcuts that point at missing files\n"
+        "Exit status: 0 done (whether or not problems were found); 1 a refusal or a failed step;\n"
+        "2 a usage error or a prefix that cannot be opened; 130 cancelled with Ctrl-C (after\n"
+        "printing what was found so far).",
+        "vostrel-cli"};
     app.require_subcommand(0, 1);
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
     int status = 0;

@@ -20,13 +20,15 @@ constexpr const char* kNoPrefixes = "No Wine prefixes found.";
 // ends the loop: the prefixes after it are left unscanned, and said so.
 bool StoppedByCtrlC(std::size_t done, std::size_t total) {
     if (!CtrlCPressed()) return false;
-    if (done < total) std::cerr << "vostrel-cli: cancelled; " << total - done << " prefix(es) not scanned\n";
+    if (done < total)
+        std::cerr << "vostrel-cli: cancelled; " << total - done << " prefix(es) not scanned\n";
     return true;
 }
 
 prefixes::PrefixSearch FindAndWarn() {
     prefixes::PrefixSearch search = prefixes::FindWinePrefixes(prefixes::PlacesFromEnvironment());
-    for (const auto& warning : search.warnings) std::cerr << "vostrel-cli: warning: skipped " << warning << "\n";
+    for (const auto& warning : search.warnings)
+        std::cerr << "vostrel-cli: warning: skipped " << warning << "\n";
     return search;
 }
 
@@ -78,8 +80,9 @@ private:
 
 void AddPrefixesCommand(CLI::App& app, int& status) {
     auto json = std::make_shared<bool>(false);
-    CLI::App* command = app.add_subcommand(
-        "prefixes", "List every Wine prefix found for the user (Steam, Lutris, Bottles, Heroic, winetricks, ...)");
+    CLI::App* command = app.add_subcommand("prefixes",
+                                           "List every Wine prefix found for the user (Steam, "
+                                           "Lutris, Bottles, Heroic, winetricks, ...)");
     command->add_flag("--json", *json, "Print the list as a JSON array of {path, label, source}");
     command->callback([json, &status] { status = RunPrefixes(*json); });
 }
@@ -94,7 +97,8 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
             std::string text;
             {
                 CapturedOutput captured;
-                if (const int one = scanOne(prefix.path); one != 0 && status == 0) status = one == kExitCancelled ? one : 1;
+                if (const int one = scanOne(prefix.path); one != 0 && status == 0)
+                    status = one == kExitCancelled ? one : 1;
                 text = captured.text();
             }
             auto scan = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
@@ -123,7 +127,8 @@ int ScanEveryPrefix(bool json, const std::function<int(const std::string& prefix
         const std::string heading = prefix.label + " (" + prefix.source + ")";
         std::cout << heading << "\n" << std::string(heading.size(), '=') << "\n";
         std::cout.flush();
-        if (const int one = scanOne(prefix.path); one != 0 && status == 0) status = one == kExitCancelled ? one : 1;
+        if (const int one = scanOne(prefix.path); one != 0 && status == 0)
+            status = one == kExitCancelled ? one : 1;
         std::cout.flush();
         if (StoppedByCtrlC(i + 1, search.prefixes.size())) {
             status = kExitCancelled;

@@ -3,14 +3,14 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "cli/cli_settings.h"
+#include "app/scan_driver.h"
 #include "cli/cli_progress.h"
+#include "cli/cli_settings.h"
 #include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "app/scan_driver.h"
 #include "system/machine.h"
 #include "system/settings.h"
 #include "system/terminal.h"
@@ -26,8 +26,8 @@ std::string RegistryItem(const RegistryProblem& problem) {
 
 void PrintFound(ScanSession& session) {
     for (const auto& problem : session.registryProblems)
-        std::cout << "  " << problem.scanner << ": " << RegistryItem(problem) << " -> " << problem.testedPath
-                  << "\n";
+        std::cout << "  " << problem.scanner << ": " << RegistryItem(problem) << " -> "
+                  << problem.testedPath << "\n";
     for (const auto& problem : session.shortcutProblems)
         std::cout << "  " << kShortcutSection << ": " << problem.path << "\n";
 }
@@ -37,10 +37,12 @@ void PrintFound(ScanSession& session) {
 bool Confirmed(const RepairCommandOptions& options, std::size_t count, bool backups) {
     if (options.yes) return true;
     if (!InputIsTerminal()) {
-        std::cerr << "vostrel-cli: not repairing without a terminal to ask on; add --yes to repair\n";
+        std::cerr
+            << "vostrel-cli: not repairing without a terminal to ask on; add --yes to repair\n";
         return false;
     }
-    std::cerr << "Repair these " << count << " problems? " << RepairBackupPromise(backups) << " [y/N] " << std::flush;
+    std::cerr << "Repair these " << count << " problems? " << RepairBackupPromise(backups)
+              << " [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
@@ -60,7 +62,8 @@ const char* EventWord(RepairEvent::What what) {
 
 int RunRepairCommand(const RepairCommandOptions& options) {
     CommandMachine opened;
-    if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone) return status;
+    if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
+        return status;
     Machine& machine = *opened.machine;
     CommandSettings& settings = *opened.settings;
     CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
@@ -75,7 +78,8 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         std::cerr << "vostrel-cli: not repairing: " << *refusal << "\n";
         return kExitFailed;
     }
-    if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
+    if (!options.backupDir.empty())
+        settings.Override(std::string(kBackupFolderKey), options.backupDir);
     if (!LoadChosenSections(session, settings, options.machine.sections)) return kExitUsage;
     RunScan(session);
     progress.EndProgress();
@@ -85,7 +89,8 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         out["found"] = ScanJson(session, machine.description);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
-        std::cout << (count == 0 ? "No problems found.\n" : "Problems found: " + std::to_string(count) + "\n");
+        std::cout << (count == 0 ? "No problems found.\n"
+                                 : "Problems found: " + std::to_string(count) + "\n");
         PrintFound(session);
     }
     if (session.cancelRequested) {
@@ -95,7 +100,8 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     }
     const bool backups = BackupsEnabled(settings);
     if (count > 0 && !backups && !options.json)
-        std::cout << "Backups are off (setting \"" << kMakeBackupKey << "\" is 0): nothing will be backed up.\n";
+        std::cout << "Backups are off (setting \"" << kMakeBackupKey
+                  << "\" is 0): nothing will be backed up.\n";
     if (count == 0 || !Confirmed(options, count, backups)) {
         if (options.json) PrintJson(out);
         return count == 0 || options.yes ? kExitDone : kExitFailed;
@@ -107,7 +113,8 @@ int RunRepairCommand(const RepairCommandOptions& options) {
             events.push_back({{"what", EventWord(e.what)}, {"item", e.item}, {"why", e.why}});
             return;
         }
-        std::cout << EventWord(e.what) << ": " << e.item << (e.why.empty() ? "" : " (" + e.why + ")") << "\n";
+        std::cout << EventWord(e.what) << ": " << e.item
+                  << (e.why.empty() ? "" : " (" + e.why + ")") << "\n";
     };
     const RepairOutcome outcome = RepairAll(session, repair);
     if (options.json) {
@@ -125,14 +132,17 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
-    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? kExitFailed : kExitDone;
+    return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? kExitFailed
+                                                                                      : kExitDone;
 }
 
 void AddRepairCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<RepairCommandOptions>();
-    CLI::App* cmd = app.add_subcommand("repair", "Scan, then repair every problem found after backing it up");
+    CLI::App* cmd =
+        app.add_subcommand("repair", "Scan, then repair every problem found after backing it up");
     AddMachineOptions(*cmd, options->machine);
-    cmd->add_option("--backup-dir", options->backupDir, "Write the backup here (default: the settings)");
+    cmd->add_option("--backup-dir", options->backupDir,
+                    "Write the backup here (default: the settings)");
     cmd->add_flag("--json", options->json,
                   "Print what was found (schema 1) and what was done as one JSON object");
     cmd->add_flag("--yes", options->yes, "Repair without asking");

@@ -18,7 +18,8 @@ constexpr int kUsageError = 2;
 // existing file).
 std::string BackupPathOf(const std::string& given, SettingsStore& settings) {
     std::error_code ec;
-    if (given.find('/') != std::string::npos || std::filesystem::is_regular_file(given, ec)) return given;
+    if (given.find('/') != std::string::npos || std::filesystem::is_regular_file(given, ec))
+        return given;
     return (std::filesystem::path(BackupFolder(settings)) / given).string();
 }
 
@@ -27,14 +28,16 @@ std::string BackupPathOf(const std::string& given, SettingsStore& settings) {
 int RunRestoreCommand(const RestoreCommandOptions& options) {
     std::unique_ptr<SettingsStore> stored = OpenDefaultSettings();
     CommandSettings settings(*stored);
-    if (!options.backupDir.empty()) settings.Override(std::string(kBackupFolderKey), options.backupDir);
+    if (!options.backupDir.empty())
+        settings.Override(std::string(kBackupFolderKey), options.backupDir);
     const std::string path = BackupPathOf(options.backup, settings);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         std::cerr << "vostrel-cli: no backup file " << path << "\n";
         return kUsageError;
     }
-    MachineResult opened = options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
+    MachineResult opened =
+        options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!opened.machine) {
         std::cerr << "vostrel-cli: " << opened.error << "\n";
         return kUsageError;
@@ -47,32 +50,41 @@ int RunRestoreCommand(const RestoreCommandOptions& options) {
     const std::vector<std::string> outside = RecordsOutsideMachine(*machine.files, path);
     if (!outside.empty()) {
         std::cout << "These shortcuts lie outside the prefix's own drives"
-                  << (options.force ? "; --force puts them back:\n" : " and are restored only with --force:\n");
+                  << (options.force ? "; --force puts them back:\n"
+                                    : " and are restored only with --force:\n");
         for (const auto& item : outside) std::cout << "  " << item << "\n";
     }
     RestoreOptions restore;
     restore.force = options.force;
-    const RestoreReport report = RestoreBackupFile(*machine.registry, *machine.files, settings, path, restore);
-    std::cout << "Restored " << report.restored << " records of " << path << " into " << machine.description
-              << "\n";
+    const RestoreReport report =
+        RestoreBackupFile(*machine.registry, *machine.files, settings, path, restore);
+    std::cout << "Restored " << report.restored << " records of " << path << " into "
+              << machine.description << "\n";
     for (const auto& failure : report.failures) std::cout << "failed: " << failure << "\n";
     if (!report.ok()) {
         std::cout << "The backup file is kept.\n";
         return 1;
     }
-    if (!options.keep && DeleteBackupFile(path)) std::cout << "The backup file was used up and removed.\n";
+    if (!options.keep && DeleteBackupFile(path))
+        std::cout << "The backup file was used up and removed.\n";
     return 0;
 }
 
 void AddRestoreCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<RestoreCommandOptions>();
-    CLI::App* cmd = app.add_subcommand("restore", "Put the values and shortcuts of one backup file back");
-    cmd->add_option("backup", options->backup, "The backup's name (as 'backups' lists it) or its path")->required();
-    cmd->add_option("--prefix", options->prefix, "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
-    cmd->add_option("--backup-dir", options->backupDir, "The backup folder (default: the settings)");
+    CLI::App* cmd =
+        app.add_subcommand("restore", "Put the values and shortcuts of one backup file back");
+    cmd->add_option("backup", options->backup,
+                    "The backup's name (as 'backups' lists it) or its path")
+        ->required();
+    cmd->add_option("--prefix", options->prefix,
+                    "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
+    cmd->add_option("--backup-dir", options->backupDir,
+                    "The backup folder (default: the settings)");
     cmd->add_flag("--keep", options->keep, "Keep the backup file after a complete restore");
-    cmd->add_flag("--force", options->force,
-                  "Restore a backup of another prefix, and shortcuts outside the prefix's own drives");
+    cmd->add_flag(
+        "--force", options->force,
+        "Restore a backup of another prefix, and shortcuts outside the prefix's own drives");
     cmd->callback([options, &status] { status = RunRestoreCommand(*options); });
 }
 

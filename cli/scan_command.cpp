@@ -2,11 +2,11 @@
 #include <iostream>
 #include <memory>
 
+#include "app/scan_driver.h"
 #include "cli/cli_progress.h"
 #include "cli/commands.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
-#include "app/scan_driver.h"
 #include "system/terminal.h"
 
 namespace vostrel::cli {
@@ -16,11 +16,13 @@ namespace {
 // The listing a reader sees: every summary row as the results view shows
 // it, followed by the detail rows a click on it shows.
 void PrintListing(ScanSession& session, const std::string& machine) {
-    std::cout << "Vostrel 2006 scan of " << machine << (session.cancelRequested ? " (cancelled)" : "") << "\n";
+    std::cout << "Vostrel 2006 scan of " << machine
+              << (session.cancelRequested ? " (cancelled)" : "") << "\n";
     std::cout << "Started " << session.startedAt << ", finished " << session.finishedAt << "\n\n";
     for (const auto& row : session.summary) {
         std::cout << row.text << "\n";
-        for (const auto& detail : DetailLines(session, row.text)) std::cout << "  " << detail << "\n";
+        for (const auto& detail : DetailLines(session, row.text))
+            std::cout << "  " << detail << "\n";
         std::cout << "\n";
     }
     const auto total = session.ProblemCount();
@@ -38,9 +40,11 @@ void PrintListing(ScanSession& session, const std::string& machine) {
 
 int RunScanCommand(const ScanCommandOptions& options) {
     CommandMachine opened;
-    if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone) return status;
+    if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
+        return status;
     Machine& machine = *opened.machine;
-    CliProgress progress(!options.quiet && !options.machine.listSections && ErrorOutputIsTerminal());
+    CliProgress progress(!options.quiet && !options.machine.listSections &&
+                         ErrorOutputIsTerminal());
     ScanSession session(*machine.registry, *machine.files, *opened.settings, progress);
     session.wine = opened.wine.get();
     progress.Attach(session);
@@ -66,13 +70,16 @@ int RunScanCommand(const ScanCommandOptions& options) {
 
 void AddScanCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<ScanCommandOptions>();
-    CLI::App* scan = app.add_subcommand("scan", "Scan a Wine prefix's registry (and shortcuts) for missing files");
+    CLI::App* scan =
+        app.add_subcommand("scan",
+                           "Scan a Wine prefix's registry (and shortcuts) for missing files");
     AddMachineOptions(*scan, options->machine);
     scan->add_option("--report", options->report, "Also write the scan report to this file");
     scan->add_flag("--json", options->json, "Print what was found as one JSON object (schema 1)");
     scan->add_flag("--quiet", options->quiet, "No progress display");
 #ifdef VOSTREL_WINE_PREFIXES
-    scan->add_flag("--all", options->all, "Scan every Wine prefix that \"prefixes\" lists, one after another")
+    scan->add_flag("--all", options->all,
+                   "Scan every Wine prefix that \"prefixes\" lists, one after another")
         ->excludes(scan->get_option("--prefix"))
         ->excludes(scan->get_option("--report"));
     scan->callback([options, &status] {

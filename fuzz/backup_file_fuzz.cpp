@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto again = vostrel::ParseBackupLine(vostrel::FormatBackupLine(*fields));
         if (!again || *again != *fields) std::abort();
         for (const auto& field : *fields) {
-            if (const auto bytes = vostrel::BytesFromHex(field); bytes && vostrel::HexBytes(*bytes).size() != field.size())
+            if (const auto bytes = vostrel::BytesFromHex(field);
+                bytes && vostrel::HexBytes(*bytes).size() != field.size())
                 std::abort();
             (void)vostrel::IsPlainFileName(field);
         }

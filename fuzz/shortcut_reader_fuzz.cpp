@@ -5,8 +5,8 @@
 #include <string>
 
 #include "fuzz_file.h"
-#include "system/shortcut_reader.h"
 #include "system/file_system_api.h"
+#include "system/shortcut_reader.h"
 
 namespace vostrel {
 namespace {
@@ -18,7 +18,9 @@ public:
     std::string GetWindowsDirectory() override { return "C:\\windows"; }
     std::string GetSystemDirectory() override { return "C:\\windows\\system32"; }
     std::string GetShortPathName(std::string_view path) override { return std::string(path); }
-    LONG FindFiles(std::string_view, std::vector<FindData>*) override { return ERROR_FILE_NOT_FOUND; }
+    LONG FindFiles(std::string_view, std::vector<FindData>*) override {
+        return ERROR_FILE_NOT_FOUND;
+    }
     DWORD GetFileAttributes(std::string_view) override { return INVALID_FILE_ATTRIBUTES; }
     std::vector<Drive> GetDrives() override { return {Drive{}}; }
     bool GetVolumeInformation(std::string_view, std::string*) override { return true; }
@@ -33,7 +35,8 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    static constexpr const char* kNames[] = {"C:\\users\\x\\Desktop\\a.lnk", "C:\\users\\x\\Desktop\\a.url",
+    static constexpr const char* kNames[] = {"C:\\users\\x\\Desktop\\a.lnk",
+                                             "C:\\users\\x\\Desktop\\a.url",
                                              "C:\\users\\x\\Desktop\\a.pif"};
     vostrel::InputFileSystem files;
     files.file = vostrel::fuzz::InputFile(data + 1, size - 1);

@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (vostrel::RegFileKey* key = FirstKeyWithValues(file->Root())) {
         const std::string name(key->values.front().name);
         file->DeleteValue(*key, name);
-        if (file->SaveText(text, &error) && !vostrel::RegFile::Parse("edited.reg", text, &error)) std::abort();
+        if (file->SaveText(text, &error) && !vostrel::RegFile::Parse("edited.reg", text, &error))
+            std::abort();
     }
     return 0;
 }

@@ -163,7 +163,8 @@ std::optional<ParsedLine> ParseLine(std::string_view raw, std::string* error) {
     } else if (EqualsNoCase(t[0].text, "shortcut")) {
         entry.kind = IgnoreEntry::Kind::Shortcut;
     } else {
-        *error = "\"" + t[0].text + "\" is not understood; an entry starts with registry or shortcut";
+        *error =
+            "\"" + t[0].text + "\" is not understood; an entry starts with registry or shortcut";
         return std::nullopt;
     }
     if (t.size() < 2 || !t[1].quoted || t[1].text.empty()) {
@@ -293,9 +294,10 @@ bool IgnoreList::Add(const IgnoreEntry& given) {
     if (lines_.empty()) {
         lines_.push_back({"# Entries Vostrel 2006 leaves alone: never listed, counted or repaired.",
                           std::nullopt, std::nullopt});
-        lines_.push_back({"# registry \"ROOT\\key\" [value \"name\"], shortcut \"C:\\path\"; "
-                          "* and ? are wildcards.",
-                          std::nullopt, std::nullopt});
+        lines_.push_back(
+            {"# registry \"ROOT\\key\" [value \"name\"], shortcut \"C:\\path\"; "
+             "* and ? are wildcards.",
+             std::nullopt, std::nullopt});
     }
     if (!lines_.empty()) lines_.push_back({"", std::nullopt, std::nullopt});
     lines_.push_back({BlockHeader(entry.machine), std::nullopt, entry.machine});

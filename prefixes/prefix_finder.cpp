@@ -48,7 +48,8 @@ std::vector<fs::path> Subfolders(const fs::path& dir) {
 }
 
 // The files in `dir` whose names end in one of `suffixes`, by name.
-std::vector<fs::path> FilesEndingIn(const fs::path& dir, std::initializer_list<std::string_view> suffixes) {
+std::vector<fs::path> FilesEndingIn(const fs::path& dir,
+                                    std::initializer_list<std::string_view> suffixes) {
     std::vector<fs::path> out;
     std::error_code ec;
     fs::directory_iterator it(dir, ec), end;
@@ -57,7 +58,8 @@ std::vector<fs::path> FilesEndingIn(const fs::path& dir, std::initializer_list<s
         if (!it->is_regular_file(type_ec)) continue;
         const std::string name = it->path().filename().string();
         for (auto suffix : suffixes)
-            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            if (name.size() > suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
                 out.push_back(it->path());
                 break;
             }
@@ -89,8 +91,9 @@ bool ReadWholeFile(const fs::path& path, std::string& text) {
 }
 
 bool AllDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
 }
 
 class Search {
@@ -103,16 +106,20 @@ public:
             Add(folder, FolderName(folder), "wineprefix", kEnvironment);
         }
         if (!home().empty()) Add(home() / ".wine", "Default prefix", "default", kEnvironment);
-        for (const auto& dir : Distinct({dataHome() / "wineprefixes", home() / ".local/share/wineprefixes"}))
+        for (const auto& dir :
+             Distinct({dataHome() / "wineprefixes", home() / ".local/share/wineprefixes"}))
             AddEach(dir, "winetricks");
-        Steam({dataHome() / "Steam", home() / ".local/share/Steam", home() / ".steam/steam", home() / ".steam/root"},
+        Steam({dataHome() / "Steam", home() / ".local/share/Steam", home() / ".steam/steam",
+               home() / ".steam/root"},
               "steam");
         Steam({home() / ".var/app/com.valvesoftware.Steam/.local/share/Steam",
                home() / ".var/app/com.valvesoftware.Steam/data/Steam"},
               "steam-flatpak");
         Lutris();
-        Bottles({dataHome() / "bottles/bottles", home() / ".local/share/bottles/bottles"}, "bottles");
-        Bottles({home() / ".var/app/com.usebottles.bottles/data/bottles/bottles"}, "bottles-flatpak");
+        Bottles({dataHome() / "bottles/bottles", home() / ".local/share/bottles/bottles"},
+                "bottles");
+        Bottles({home() / ".var/app/com.usebottles.bottles/data/bottles/bottles"},
+                "bottles-flatpak");
         Heroic({configHome() / "heroic", home() / ".config/heroic"}, "heroic");
         Heroic({home() / ".var/app/com.heroicgameslauncher.hgl/config/heroic"}, "heroic-flatpak");
         if (!home().empty()) {
@@ -130,7 +137,8 @@ public:
 private:
     fs::path home() const { return places_.home.empty() ? fs::path() : fs::path(places_.home); }
     fs::path dataHome() const {
-        return places_.xdgDataHome.empty() ? home() / ".local/share" : fs::path(places_.xdgDataHome);
+        return places_.xdgDataHome.empty() ? home() / ".local/share"
+                                           : fs::path(places_.xdgDataHome);
     }
     fs::path configHome() const {
         return places_.xdgConfigHome.empty() ? home() / ".config" : fs::path(places_.xdgConfigHome);
@@ -193,7 +201,8 @@ private:
     // Every prefix folder in `dir`, labelled with its folder name.
     void AddEach(const fs::path& dir, const std::string& source) {
         if (dir.empty()) return;
-        for (const auto& folder : Subfolders(dir)) Add(folder, folder.filename().string(), source, kToolFolder);
+        for (const auto& folder : Subfolders(dir))
+            Add(folder, folder.filename().string(), source, kToolFolder);
     }
 
     // Steam: every library of every root, each game's prefix in
@@ -211,7 +220,8 @@ private:
         };
         for (const auto& root : Distinct(roots)) {
             addLibrary(root);
-            for (const auto& list : {root / "steamapps/libraryfolders.vdf", root / "config/libraryfolders.vdf"}) {
+            for (const auto& list :
+                 {root / "steamapps/libraryfolders.vdf", root / "config/libraryfolders.vdf"}) {
                 std::error_code ec;
                 if (!fs::is_regular_file(list, ec)) continue;
                 const VdfResult parsed = ReadVdfFile(list.string());
@@ -264,8 +274,9 @@ private:
     // Lutris: the prefix each game's YAML file names, under "game:" (where
     // Lutris writes it) or "wine:".
     void Lutris() {
-        for (const auto& dir : Distinct({configHome() / "lutris/games", home() / ".config/lutris/games",
-                                         dataHome() / "lutris/games", home() / ".local/share/lutris/games"})) {
+        for (const auto& dir :
+             Distinct({configHome() / "lutris/games", home() / ".config/lutris/games",
+                       dataHome() / "lutris/games", home() / ".local/share/lutris/games"})) {
             for (const auto& file : FilesEndingIn(dir, {".yml", ".yaml"})) {
                 YAML::Node game;
                 try {
@@ -278,8 +289,9 @@ private:
                     if (!game.IsNull()) Warn(file.string() + ": not a Lutris game file");
                     continue;
                 }
-                const std::string prefix = ScalarAt(game, "game", "prefix").empty() ? ScalarAt(game, "wine", "prefix")
-                                                                                     : ScalarAt(game, "game", "prefix");
+                const std::string prefix = ScalarAt(game, "game", "prefix").empty()
+                                               ? ScalarAt(game, "wine", "prefix")
+                                               : ScalarAt(game, "game", "prefix");
                 if (prefix.empty()) continue;
                 std::string label = Scalar(game["name"]);
                 if (label.empty()) label = LutrisSlug(file);
@@ -303,7 +315,8 @@ private:
     static std::string LutrisSlug(const fs::path& file) {
         std::string stem = file.stem().string();
         const std::size_t dash = stem.rfind('-');
-        if (dash != std::string::npos && dash > 0 && AllDigits(std::string_view(stem).substr(dash + 1)))
+        if (dash != std::string::npos && dash > 0 &&
+            AllDigits(std::string_view(stem).substr(dash + 1)))
             stem.erase(dash);
         return stem;
     }
@@ -378,7 +391,8 @@ PrefixPlaces PlacesFromEnvironment() {
     places.xdgDataHome = Environment("XDG_DATA_HOME");
     if (!places.xdgDataHome.empty() && places.xdgDataHome[0] != '/') places.xdgDataHome.clear();
     places.xdgConfigHome = Environment("XDG_CONFIG_HOME");
-    if (!places.xdgConfigHome.empty() && places.xdgConfigHome[0] != '/') places.xdgConfigHome.clear();
+    if (!places.xdgConfigHome.empty() && places.xdgConfigHome[0] != '/')
+        places.xdgConfigHome.clear();
     return places;
 }
 

@@ -11,7 +11,8 @@ namespace {
 bool SameKey(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -42,7 +43,8 @@ public:
             token.kind = TokenKind::kClose;
         } else if (c == '[') {
             const std::size_t end = text_.find(']', pos_);
-            if (end == std::string_view::npos || text_.substr(pos_, end - pos_).find('\n') != std::string_view::npos) {
+            if (end == std::string_view::npos ||
+                text_.substr(pos_, end - pos_).find('\n') != std::string_view::npos) {
                 token.kind = TokenKind::kError;
                 token.text = "unclosed [";
                 return token;
@@ -69,7 +71,10 @@ public:
                         case 't': token.text += '\t'; break;
                         case '\\': token.text += '\\'; break;
                         case '"': token.text += '"'; break;
-                        default: token.text += '\\'; token.text += e; break;  // a Windows path's backslash
+                        default:
+                            token.text += '\\';
+                            token.text += e;
+                            break;  // a Windows path's backslash
                     }
                     continue;
                 }
@@ -79,7 +84,8 @@ public:
             token.kind = TokenKind::kText;
             while (pos_ < text_.size()) {
                 const char d = text_[pos_];
-                if (std::isspace(static_cast<unsigned char>(d)) || d == '{' || d == '}' || d == '"') break;
+                if (std::isspace(static_cast<unsigned char>(d)) || d == '{' || d == '}' || d == '"')
+                    break;
                 token.text += d;
                 ++pos_;
             }
@@ -132,19 +138,15 @@ private:
     bool ParseEntries(VdfNode& block, bool nested) {
         for (;;) {
             switch (token_.kind) {
-                case TokenKind::kEnd:
-                    return nested ? Fail("missing }") : true;
+                case TokenKind::kEnd: return nested ? Fail("missing }") : true;
                 case TokenKind::kClose:
                     if (!nested) return Fail("unexpected }");
                     Advance();
                     return true;
-                case TokenKind::kError:
-                    return Fail(token_.text);
+                case TokenKind::kError: return Fail(token_.text);
                 case TokenKind::kOpen:
-                case TokenKind::kCondition:
-                    return Fail("a key was expected");
-                case TokenKind::kText:
-                    break;
+                case TokenKind::kCondition: return Fail("a key was expected");
+                case TokenKind::kText: break;
             }
             std::string key = std::move(token_.text);
             Advance();

@@ -17,8 +17,8 @@
 namespace vostrel::prefixes {
 
 struct VdfNode {
-    std::string key;       // the entry's name in its block (empty for the root)
-    std::string value;     // a leaf's text
+    std::string key;                // the entry's name in its block (empty for the root)
+    std::string value;              // a leaf's text
     std::vector<VdfNode> children;  // a block's entries, in file order
     bool block = false;
 

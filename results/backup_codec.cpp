@@ -40,7 +40,8 @@ bool NeedsEscape(char32_t cp, int ansi) {
 void AppendEscape(std::string& out, char32_t cp) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     out.push_back(kBackupEscape);
-    for (int shift = 4 * (kEscapeDigits - 1); shift >= 0; shift -= 4) out.push_back(kHex[(cp >> shift) & 0xF]);
+    for (int shift = 4 * (kEscapeDigits - 1); shift >= 0; shift -= 4)
+        out.push_back(kHex[(cp >> shift) & 0xF]);
 }
 
 int HexDigit(char c) {
@@ -138,8 +139,8 @@ std::optional<std::vector<std::string>> ParseBackupLine(std::string_view line) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t caret = plain.find('^', start);
-        auto field = UnescapeBackupField(
-            std::string_view(plain).substr(start, caret == std::string::npos ? std::string::npos : caret - start));
+        auto field = UnescapeBackupField(std::string_view(plain).substr(
+            start, caret == std::string::npos ? std::string::npos : caret - start));
         if (!field) return std::nullopt;
         fields.push_back(std::move(*field));
         if (caret == std::string::npos) break;

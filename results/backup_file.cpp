@@ -25,12 +25,14 @@ bool BackupsEnabled(SettingsStore& settings) {
 
 std::string BackupFileName(const std::tm& when) {
     char name[64];
-    std::snprintf(name, sizeof name, "BackUp %02d-%02d-%02d %02d-%02d-%02d", when.tm_mday, when.tm_mon + 1,
-                  when.tm_year % 100, when.tm_hour, when.tm_min, when.tm_sec);
+    std::snprintf(name, sizeof name, "BackUp %02d-%02d-%02d %02d-%02d-%02d", when.tm_mday,
+                  when.tm_mon + 1, when.tm_year % 100, when.tm_hour, when.tm_min, when.tm_sec);
     return name;
 }
 
-std::string ShortcutCopiesFolder(const std::string& backupFilePath) { return backupFilePath + " files"; }
+std::string ShortcutCopiesFolder(const std::string& backupFilePath) {
+    return backupFilePath + " files";
+}
 
 bool DeleteBackupFile(const std::string& backupFilePath) {
     std::error_code ec;

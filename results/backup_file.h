@@ -74,7 +74,8 @@ public:
     // Nothing, with the reason, when the folder is not safe (another user
     // may write to it) or the file cannot be created.
     static std::unique_ptr<BackupWriter> Create(const std::string& folder, const std::tm& start,
-                                                const std::string& machine, std::string* error = nullptr);
+                                                const std::string& machine,
+                                                std::string* error = nullptr);
     ~BackupWriter();
 
     const std::string& path() const { return path_; }
@@ -116,8 +117,9 @@ struct RestoreReport {
 struct RestoreOptions {
     bool force = false;
 };
-RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
-                                const std::string& backupFilePath, const RestoreOptions& options = {});
+RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
+                                SettingsStore& settings, const std::string& backupFilePath,
+                                const RestoreOptions& options = {});
 
 // Why a backup must not be restored into this machine without force (it
 // was taken from another one), naming both; nothing when it may.
@@ -125,7 +127,8 @@ std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::stri
 
 // The shortcut paths of a backup that lie outside the machine's own
 // drives, in file order.
-std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files, const std::string& backupFilePath);
+std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
+                                               const std::string& backupFilePath);
 
 // True when a Windows path lies on one of the machine's own drives: on the
 // live Windows machine always, in a Wine prefix when the drive's folder,

@@ -17,7 +17,8 @@ std::string Replace(std::string text, char from, char to) {
 }
 
 // Characters from 1-based `start`, `length` of them (to the end when npos).
-std::string Mid(const std::string& text, std::size_t start, std::size_t length = std::string::npos) {
+std::string Mid(const std::string& text, std::size_t start,
+                std::size_t length = std::string::npos) {
     if (start < 1 || start > text.size()) return {};
     return text.substr(start - 1, length);
 }
@@ -64,8 +65,9 @@ void FillBackupList(ListControl& backups, SettingsStore& settings, const std::st
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec))
         if (IsPlainFile(entry)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return LowerAscii(a) < LowerAscii(b);
+    });
     for (const auto& name : names) {
         if (!IsBackupFileName(name)) continue;
         const auto recorded = RecordedMachine((fs::path(folder) / name).string());
@@ -77,7 +79,8 @@ void FillBackupList(ListControl& backups, SettingsStore& settings, const std::st
 }
 
 std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, RegistryApi& registry,
-                                                       FileSystemApi& files, SettingsStore& settings,
+                                                       FileSystemApi& files,
+                                                       SettingsStore& settings,
                                                        ScanObserver& observer) {
     std::vector<BackupRestoreResult> results;
     for (std::size_t i = 1; i <= backups.Count();) {
@@ -91,7 +94,8 @@ std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, Reg
             ++i;
             continue;
         }
-        BackupRestoreResult result{backups.Text(i), RestoreBackupFile(registry, files, settings, path), false};
+        BackupRestoreResult result{backups.Text(i),
+                                   RestoreBackupFile(registry, files, settings, path), false};
         if (result.report.ok() && DeleteBackupFile(path)) {
             result.deleted = true;
             backups.Remove(i);
@@ -104,7 +108,8 @@ std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, Reg
     return results;
 }
 
-std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings, ScanObserver& observer) {
+std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings,
+                                              ScanObserver& observer) {
     std::vector<std::string> deleted;
     for (std::size_t i = 1; i <= backups.Count();) {
         bool removed = false;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "results/backup_file.h"
+#include "session/scan_observer.h"
 #include "system/list_control.h"
 #include "system/settings.h"
-#include "session/scan_observer.h"
 
 namespace vostrel {
 
@@ -41,11 +41,13 @@ struct BackupRestoreResult {
 // The Restore button: restores every ticked backup; a backup is removed
 // (row and file) only when every one of its records was written back.
 std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, RegistryApi& registry,
-                                                       FileSystemApi& files, SettingsStore& settings,
+                                                       FileSystemApi& files,
+                                                       SettingsStore& settings,
                                                        ScanObserver& observer);
 
 // The Delete button: asks (Question::DeleteBackup) once per ticked row and
 // deletes the file (and its shortcut copies) on Yes. The names deleted.
-std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings, ScanObserver& observer);
+std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings,
+                                              ScanObserver& observer);
 
 }  // namespace vostrel

@@ -36,7 +36,8 @@ std::optional<SavedValue> ReadSaved(const std::vector<std::string>& f, std::size
     if (f.size() < at + 2) return std::nullopt;
     SavedValue saved;
     if (f[at] == "-") return f[at + 1].empty() ? std::optional<SavedValue>(saved) : std::nullopt;
-    if (f[at].empty() || f[at].size() > 10 || f[at].find_first_not_of("0123456789") != std::string::npos)
+    if (f[at].empty() || f[at].size() > 10 ||
+        f[at].find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     const unsigned long long kind = std::stoull(f[at]);
     const auto data = BytesFromHex(f[at + 1]);
@@ -47,7 +48,8 @@ std::optional<SavedValue> ReadSaved(const std::vector<std::string>& f, std::size
     return saved;
 }
 
-bool ValuePresent(RegistryApi& registry, HKEY root, std::string_view keyPath, std::string_view name) {
+bool ValuePresent(RegistryApi& registry, HKEY root, std::string_view keyPath,
+                  std::string_view name) {
     ScopedKey key(registry);
     if (registry.OpenKeyEx(root, keyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
     DWORD kind = 0;
@@ -63,13 +65,14 @@ bool PutBack(RegistryApi& registry, HKEY root, std::string_view keyPath, std::st
     if (!saved.present && !removeWhenAbsent) return true;
     ScopedKey key(registry);
     if (!saved.present) {
-        if (registry.OpenKeyEx(root, keyPath, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) return true;
+        if (registry.OpenKeyEx(root, keyPath, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
+            return true;
         const LONG status = registry.DeleteValue(key.get(), name);
         return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     }
     DWORD disposition = 0;
-    if (registry.CreateKeyEx(root, keyPath, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, key.out(), &disposition) !=
-        ERROR_SUCCESS)
+    if (registry.CreateKeyEx(root, keyPath, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, key.out(),
+                             &disposition) != ERROR_SUCCESS)
         return false;
     return registry.SetValueRaw(key.get(), name, saved.kind, saved.data) == ERROR_SUCCESS;
 }
@@ -81,7 +84,8 @@ bool OldRegistryRecord(RegistryApi& registry, HKEY root, const std::vector<std::
     const std::string name = f[4] == kDefaultValueName ? std::string() : f[4];
     if (UpperAscii(Trim(f[5])) == "YES") {
         const std::size_t slash = f[3].rfind('\\');
-        const std::string data = slash == std::string::npos ? TrimCopy(f[3]) : f[3].substr(slash + 1);
+        const std::string data =
+            slash == std::string::npos ? TrimCopy(f[3]) : f[3].substr(slash + 1);
         SetRegistryValue(registry, root, keyPath, name, data);
     } else {
         CreateKeyAndSetValue(registry, root, keyPath, name, f[3], REG_SZ);
@@ -125,10 +129,12 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
     // Either way the copy is a plain name inside that one folder.
     const bool old = f.size() < 3;
     const std::size_t slash = f[1].rfind('\\');
-    const std::string name = old ? (slash == std::string::npos ? std::string() : f[1].substr(slash + 1)) : f[2];
+    const std::string name =
+        old ? (slash == std::string::npos ? std::string() : f[1].substr(slash + 1)) : f[2];
     const std::string folder = old ? backupFolder : ShortcutCopiesFolder(backupFilePath);
     if (!IsPlainFileName(name)) {
-        why = "the copy of " + f[1] + " is named \"" + name + "\", which is not a file of the backup's folder";
+        why = "the copy of " + f[1] + " is named \"" + name +
+              "\", which is not a file of the backup's folder";
         return false;
     }
     std::error_code ec;
@@ -137,7 +143,8 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
         return false;
     }
     if (!force && !OnOwnDrive(files, f[1])) {
-        why = f[1] + " lies outside the prefix's own drives; restore with --force to put it back there";
+        why = f[1] +
+              " lies outside the prefix's own drives; restore with --force to put it back there";
         return false;
     }
     const auto host = files.HostPath(f[1]);
@@ -149,14 +156,12 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
     std::string error;
     switch (PutBackCopy(folder, name, *host, &error)) {
         case PutBackResult::Written:
-        case PutBackResult::SameAlready:
-            break;
+        case PutBackResult::SameAlready: break;
         case PutBackResult::InTheWay:
-            why = f[1] + " was not put back: another file is there now, and a restore never replaces one";
+            why = f[1] +
+                  " was not put back: another file is there now, and a restore never replaces one";
             return false;
-        case PutBackResult::Failed:
-            why = f[1] + " was not put back: " + error;
-            return false;
+        case PutBackResult::Failed: why = f[1] + " was not put back: " + error; return false;
     }
     files.ForgetCache();
     if (old) oldCopies.push_back((fs::path(folder) / name).string());
@@ -187,7 +192,8 @@ void Restorer::Record(std::size_t lineNumber, const std::string& line) {
 
 }  // namespace
 
-std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::string& backupFilePath) {
+std::optional<std::string> MachineMismatch(FileSystemApi& files,
+                                           const std::string& backupFilePath) {
     const auto recorded = RecordedMachine(backupFilePath);
     if (!recorded) return std::nullopt;  // taken before backups recorded it
     const std::string here = MachineIdentity(files);
@@ -199,7 +205,8 @@ std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::stri
 bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath) {
     if (!files.PrefixFolder()) return true;  // the live machine: every drive is its own
     if (windowsPath.size() < 2 || windowsPath[1] != ':') return false;
-    if (!files.HostPath(std::string(windowsPath.substr(0, 2)) + "\\")) return false;  // no such drive
+    if (!files.HostPath(std::string(windowsPath.substr(0, 2)) + "\\"))
+        return false;  // no such drive
     return files.OwnerOfDrive(windowsPath[0]).machineOwn;
 }
 
@@ -215,7 +222,8 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& backupFileP
 
 }  // namespace
 
-std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files, const std::string& backupFilePath) {
+std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
+                                               const std::string& backupFilePath) {
     std::vector<std::string> outside;
     const auto lines = ReadLines(backupFilePath);
     if (!lines) return outside;
@@ -227,9 +235,11 @@ std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files, const std::
     return outside;
 }
 
-RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
-                                const std::string& backupFilePath, const RestoreOptions& options) {
-    Restorer restorer{registry, files, backupFilePath, BackupFolder(settings), {}, {}, options.force};
+RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
+                                SettingsStore& settings, const std::string& backupFilePath,
+                                const RestoreOptions& options) {
+    Restorer restorer{registry, files, backupFilePath, BackupFolder(settings),
+                      {},       {},    options.force};
     const auto lines = ReadLines(backupFilePath);
     if (!lines) {
         restorer.report.failures.push_back(backupFilePath + " cannot be read");

@@ -41,24 +41,29 @@ void AppendSaved(std::vector<std::string>& fields, const SavedValue& saved) {
     fields.push_back(saved.present ? HexBytes(saved.data) : "");
 }
 
-std::optional<std::vector<std::string>> RegistryFields(RegistryApi& registry, const RegistryProblem& problem,
+std::optional<std::vector<std::string>> RegistryFields(RegistryApi& registry,
+                                                       const RegistryProblem& problem,
                                                        std::string* error) {
     const std::string& keyPath = problem.keyPath;
     const std::string& name = problem.valueName;
-    std::vector<std::string> fields{"R", problem.rootName, keyPath, problem.testedPath, name,
-                                    problem.systemFolder ? "Yes" : ""};
+    std::vector<std::string> fields{"R",     problem.rootName,
+                                    keyPath, problem.testedPath,
+                                    name,    problem.systemFolder ? "Yes" : ""};
     const HKEY root = problem.root;
     const bool isDefault = name == kDefaultValueName;
-    const auto value = SaveValue(registry, root, keyPath, isDefault ? std::string_view() : std::string_view(name));
+    const auto value =
+        SaveValue(registry, root, keyPath, isDefault ? std::string_view() : std::string_view(name));
     if (!value) {
-        Fail(error, "the value " + name + " of " + problem.rootName + "\\" + keyPath + " could not be read");
+        Fail(error, "the value " + name + " of " + problem.rootName + "\\" + keyPath +
+                        " could not be read");
         return std::nullopt;
     }
     AppendSaved(fields, *value);
     if (isDefault) {
         const auto literal = SaveValue(registry, root, keyPath, kDefaultValueName);
         if (!literal) {
-            Fail(error, "the value (Default) of " + problem.rootName + "\\" + keyPath + " could not be read");
+            Fail(error, "the value (Default) of " + problem.rootName + "\\" + keyPath +
+                            " could not be read");
             return std::nullopt;
         }
         AppendSaved(fields, *literal);
@@ -71,12 +76,16 @@ std::string CopyName(const std::string& folder, const std::string& fileName) {
     std::error_code ec;
     for (int n = 1;; ++n) {
         std::string name = std::to_string(n) + " " + fileName;
-        if (!fs::exists(fs::path(folder) / name, ec) && !fs::is_symlink(fs::path(folder) / name, ec)) return name;
+        if (!fs::exists(fs::path(folder) / name, ec) &&
+            !fs::is_symlink(fs::path(folder) / name, ec))
+            return name;
     }
 }
 
-std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files, const std::string& folder,
-                                                       const ShortcutProblem& problem, std::string* error) {
+std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files,
+                                                       const std::string& folder,
+                                                       const ShortcutProblem& problem,
+                                                       std::string* error) {
     const std::string& path = problem.path;
     const auto host = files.HostPath(path);
     if (!host) {
@@ -123,9 +132,11 @@ std::unique_ptr<BackupWriter> BackupWriter::Create(const std::string& folder, co
             return nullptr;
         }
         bool created = false;
-        auto machineFile = CreateAppendOnlyFile((fs::path(writer->copies_) / kBackupMachineFileName).string(),
-                                                &created, error);
-        if (!machineFile || !machineFile->Append(machine + "\n", error) || !machineFile->Sync(error)) {
+        auto machineFile =
+            CreateAppendOnlyFile((fs::path(writer->copies_) / kBackupMachineFileName).string(),
+                                 &created, error);
+        if (!machineFile || !machineFile->Append(machine + "\n", error) ||
+            !machineFile->Sync(error)) {
             writer->file_.reset();
             fs::remove_all(writer->copies_, ec);
             fs::remove(writer->path_, ec);
@@ -178,10 +189,13 @@ std::string MachineIdentityOf(const std::string& prefixFolder) {
     return ec ? prefixFolder : resolved.string();
 }
 
-std::string MachineIdentity(FileSystemApi& files) { return MachineIdentityOf(files.PrefixFolder().value_or("")); }
+std::string MachineIdentity(FileSystemApi& files) {
+    return MachineIdentityOf(files.PrefixFolder().value_or(""));
+}
 
 std::optional<std::string> RecordedMachine(const std::string& backupFilePath) {
-    std::ifstream in(fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName, std::ios::binary);
+    std::ifstream in(fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName,
+                     std::ios::binary);
     std::string line;
     if (!in || !std::getline(in, line) || line.empty()) return std::nullopt;
     return line;

@@ -20,7 +20,8 @@ std::tm Now() {
     return local;
 }
 
-bool ValueStillThere(RegistryApi& registry, HKEY root, std::string_view keyPath, std::string_view name) {
+bool ValueStillThere(RegistryApi& registry, HKEY root, std::string_view keyPath,
+                     std::string_view name) {
     ScopedKey key(registry);
     if (registry.OpenKeyEx(root, keyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
     DWORD kind = 0;
@@ -41,7 +42,8 @@ struct PendingValue {
 
 class Repair {
 public:
-    Repair(ScanSession& session, const RepairOptions& options) : session_(session), options_(options) {}
+    Repair(ScanSession& session, const RepairOptions& options)
+        : session_(session), options_(options) {}
     RepairOutcome Run();
 
 private:
@@ -177,7 +179,8 @@ void Repair::ShortcutPart() {
         AdvanceProgress();
         const std::string& path = problem.path;
         if (halted_) {
-            Keep(path, "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
+            Keep(path,
+                 "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
             continue;
         }
         // Only a file that is still the broken shortcut the scan judged is
@@ -224,7 +227,8 @@ RepairOutcome Repair::Run() {
     const std::tm start = options_.startTime.value_or(Now());
     if (backups_) {
         std::string error;
-        writer_ = BackupWriter::Create(BackupFolder(session_.settings), start, outcome_.machine, &error);
+        writer_ =
+            BackupWriter::Create(BackupFolder(session_.settings), start, outcome_.machine, &error);
         if (writer_)
             outcome_.backupFilePath = writer_->path();
         else
@@ -257,14 +261,15 @@ std::string RepairBackupPromise(bool backupsOn) {
 std::string RepairNoticeText(const RepairOutcome& outcome) {
     if (outcome.refusal) return "Nothing was repaired: " + *outcome.refusal;
     if (outcome.saveError)
-        return " The registry changes could not be saved: " + *outcome.saveError + " Nothing on " + outcome.machine +
-               " was changed.";
+        return " The registry changes could not be saved: " + *outcome.saveError + " Nothing on " +
+               outcome.machine + " was changed.";
     if (outcome.halted)
         return " Nothing on " + outcome.machine + " was changed; " + std::to_string(outcome.kept) +
                (outcome.kept == 1 ? " was" : " were") + " kept: " + *outcome.halted;
     if (outcome.kept == 0) return " All Problems were repaired sucessfully !";
-    return " " + std::to_string(outcome.removed) + " problems were repaired; " + std::to_string(outcome.kept) +
-           (outcome.kept == 1 ? " was" : " were") + " kept: their backup could not be written, or they changed since the scan.";
+    return " " + std::to_string(outcome.removed) + " problems were repaired; " +
+           std::to_string(outcome.kept) + (outcome.kept == 1 ? " was" : " were") +
+           " kept: their backup could not be written, or they changed since the scan.";
 }
 
 }  // namespace vostrel

@@ -46,7 +46,8 @@ void WriteVerdict(ReportWriter& out, bool clean) {
     const std::string frame = Repeat("<>", 60), indent = Repeat(" ", 27);
     out.Line({frame});
     if (clean)
-        out.Line({indent, "Your system is clean Please run ", kProduct, " to keep your system in good health"});
+        out.Line({indent, "Your system is clean Please run ", kProduct,
+                  " to keep your system in good health"});
     else
         out.Line({indent, "Registry Section Defected In Detail"});
     out.Line({frame});
@@ -140,7 +141,8 @@ std::string ScanReportText(ScanSession& session, std::string_view date) {
 bool WriteScanReport(ScanSession& session, const std::string& path) {
     std::error_code error;
     const std::filesystem::path file(path);
-    if (!std::filesystem::is_directory(file.parent_path().empty() ? "." : file.parent_path(), error))
+    if (!std::filesystem::is_directory(file.parent_path().empty() ? "." : file.parent_path(),
+                                       error))
         return false;
     std::filesystem::remove(file, error);
     std::ofstream stream(file, std::ios::binary | std::ios::app);

@@ -40,7 +40,8 @@ void LoadCatalogue(ScanSession& session) {
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         // A host drive (z: mapped to "/") is walked only when chosen on purpose.
         const bool host = HostFolderOfCatalogueRow(session, list.Text(i)).has_value();
-        list.SetChecked(i, SettingIsTrue(session.settings.Get(list.Text(i), host ? "False" : "True")));
+        list.SetChecked(i,
+                        SettingIsTrue(session.settings.Get(list.Text(i), host ? "False" : "True")));
         session.pump.Tick();
     }
 }
@@ -99,7 +100,8 @@ void SyncSelectAll(ScanSession& session) {
             (list.Checked(i) ? anyChecked : anyUnchecked) = true;
             session.pump.Tick();
         }
-        value = anyChecked && anyUnchecked ? SelectAll::Mixed : (anyChecked ? SelectAll::All : SelectAll::None);
+        value = anyChecked && anyUnchecked ? SelectAll::Mixed
+                                           : (anyChecked ? SelectAll::All : SelectAll::None);
     }
     SetSelectAll(session, value);
     session.syncingSelectAll = false;

@@ -17,9 +17,10 @@ using ValueCheck = void (*)(ScanSession& session, HKEY hRoot, std::string_view R
                             std::string_view ValueName, std::string& ValueData,
                             std::string_view SectionName, std::string_view KeyPath);
 
-#define VOSTREL_CHECK(name)                                                                  \
-    void name(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName, \
-              std::string& ValueData, std::string_view SectionName, std::string_view KeyPath)
+#define VOSTREL_CHECK(name)                                                                     \
+    void name(ScanSession& session, HKEY hRoot, std::string_view RootName,                      \
+              std::string_view ValueName, std::string& ValueData, std::string_view SectionName, \
+              std::string_view KeyPath)
 
 // Class registrations ("ActiveX \ COM", "ActiveX \ COM Subsections").
 VOSTREL_CHECK(CheckComClassValue);

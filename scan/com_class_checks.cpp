@@ -59,7 +59,8 @@ void CheckComClassValue(ScanSession& session, HKEY hRoot, std::string_view RootN
     if (!Holds(ValueData, ".")) return;
     if (!IsProgramFileKind(ValueData)) return;
     if (HoldsPathVariable(ValueData)) {
-        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName,
+                               KeyPath);
         return;
     }
     if (HoldsFolderVariable(ValueData)) return;  // another variable: nothing to test it against

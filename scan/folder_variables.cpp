@@ -11,7 +11,8 @@ namespace vostrel {
 namespace {
 
 constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr std::string_view kProfileList = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+constexpr std::string_view kProfileList =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 // Registry value that names a folder, by the value it is stored under.
 struct FolderValue {
@@ -45,7 +46,8 @@ bool IsVariableName(std::string_view name) {
 std::optional<std::string> MachineText(RegistryApi& registry, std::string_view keyPath,
                                        std::string_view valueName) {
     ScopedKey key(registry);
-    if (registry.OpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
+    if (registry.OpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, KEY_QUERY_VALUE, key.out()) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0, size = 0;
     if (registry.QueryValueEx(key.get(), valueName, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -98,7 +100,8 @@ std::map<std::string, std::string> ReadFolderVariables(ScanSession& session) {
         const auto text = MachineText(session.registry, folder.keyPath, folder.valueName);
         if (!text) continue;
         // Stored values may themselves be written with %SystemDrive% or %SystemRoot%.
-        if (const auto expanded = Expand(table, *text)) table[std::string(folder.variable)] = *expanded;
+        if (const auto expanded = Expand(table, *text))
+            table[std::string(folder.variable)] = *expanded;
     }
     if (const auto it = table.find("PROGRAMDATA"); it != table.end()) {
         table["ALLUSERSPROFILE"] = it->second;

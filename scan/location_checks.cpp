@@ -31,9 +31,9 @@ bool ExpandInPlace(ScanSession& session, std::string& data) {
 }
 
 // Records `path` unless it exists.
-void TestPath(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
-              const std::string& path, std::string_view SectionName, std::string_view KeyPath,
-              bool completed) {
+void TestPath(ScanSession& session, HKEY hRoot, std::string_view RootName,
+              std::string_view ValueName, const std::string& path, std::string_view SectionName,
+              std::string_view KeyPath, bool completed) {
     if (PathExists(session, path)) return;
     AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
 }
@@ -56,13 +56,14 @@ void CheckAppPathValue(ScanSession& session, HKEY hRoot, std::string_view RootNa
     if (std::find(kAppKinds.begin(), kAppKinds.end(), kind) == kAppKinds.end()) return;
     for (auto variable : kPathVariables) {
         if (!ContainsNoCase(ValueData, variable)) continue;
-        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName,
+                               KeyPath);
         return;
     }
     if (HoldsFolderVariable(ValueData)) return;  // another variable: nothing to test it against
     if (!rules::Holds(ValueData, "\\")) {
-        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData), SectionName,
-                 KeyPath, true);
+        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData),
+                 SectionName, KeyPath, true);
         return;
     }
     TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
@@ -111,8 +112,8 @@ void CheckVirtualDeviceValue(ScanSession& session, HKEY hRoot, std::string_view 
     if (!ExpandInPlace(session, ValueData)) return;
     if (!rules::Holds(ValueData, ".")) return;
     if (!rules::Holds(ValueData, "\\")) {
-        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData), SectionName,
-                 KeyPath, true);
+        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData),
+                 SectionName, KeyPath, true);
         return;
     }
     auto fromDrive = FromDriveLetter(ValueData);

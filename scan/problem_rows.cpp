@@ -15,9 +15,9 @@ namespace vostrel {
 
 namespace {
 
-void AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName, std::string_view testedPath,
-                   std::string_view sectionKey, std::string_view keyPath, std::string_view rootName,
-                   bool systemFolder) {
+void AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
+                   std::string_view testedPath, std::string_view sectionKey,
+                   std::string_view keyPath, std::string_view rootName, bool systemFolder) {
     RegistryProblem problem;
     problem.root = hRoot;
     problem.rootName = std::string(rootName);
@@ -33,11 +33,13 @@ void AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
 
 }  // namespace
 
-void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
-                        std::string_view KeyValue, std::string_view SectionName, std::string_view KeyPath,
+void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName,
+                        std::string_view ValueName, std::string_view KeyValue,
+                        std::string_view SectionName, std::string_view KeyPath,
                         bool CompletedWithSystemFolder) {
     const std::string_view keyName = Trim(ValueName).empty() ? kDefaultValueLabel : ValueName;
-    AppendProblem(session, hRoot, keyName, KeyValue, SectionName, KeyPath, RootName, CompletedWithSystemFolder);
+    AppendProblem(session, hRoot, keyName, KeyValue, SectionName, KeyPath, RootName,
+                  CompletedWithSystemFolder);
     ProblemRecorded(session);
 }
 

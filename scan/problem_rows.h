@@ -10,9 +10,10 @@
 namespace vostrel {
 
 // Appends one registry problem to the session and tells of it (ProblemRecorded).
-void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName, std::string_view ValueName,
-                   std::string_view KeyValue, std::string_view SectionName, std::string_view KeyPath,
-                   bool CompletedWithSystemFolder);
+void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName,
+                        std::string_view ValueName, std::string_view KeyValue,
+                        std::string_view SectionName, std::string_view KeyPath,
+                        bool CompletedWithSystemFolder);
 
 // Data holding "%Systemroot%", "%ProgramFiles%" or "%commonprogramfiles%":
 // the first of them (in that order) is replaced by its folder, the result is

@@ -46,12 +46,14 @@ LONG EnumSubkey(RegistryApi& registry, HKEY key, DWORD index, std::vector<char>&
                 std::string& name) {
     for (;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
-        const LONG status = registry.EnumKeyEx(key, index, buffer.data(), &length, nullptr, nullptr);
+        const LONG status =
+            registry.EnumKeyEx(key, index, buffer.data(), &length, nullptr, nullptr);
         if (status == ERROR_MORE_DATA && buffer.size() < kLargestName) {
             buffer.resize(Grown(static_cast<DWORD>(buffer.size()), length + 1, kLargestName));
             continue;
         }
-        if (status == ERROR_SUCCESS) name.assign(buffer.data(), std::min<std::size_t>(length, buffer.size()));
+        if (status == ERROR_SUCCESS)
+            name.assign(buffer.data(), std::min<std::size_t>(length, buffer.size()));
         return status;
     }
 }
@@ -91,7 +93,8 @@ LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buf
             continue;
         }
         if (status == ERROR_SUCCESS)
-            name.assign(buffers.name.data(), std::min<std::size_t>(nameLength, buffers.name.size()));
+            name.assign(buffers.name.data(),
+                        std::min<std::size_t>(nameLength, buffers.name.size()));
         return status;
     }
 }
@@ -126,17 +129,18 @@ struct WalkBuffers {
 };
 
 void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY hRoot, std::string_view KeyPath,
-                       std::string_view SectionName, std::string_view RootName,
-                       WalkBuffers& walk) {
+                       std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
     ValueBuffers& buffers = walk.values;
     std::string& valueName = walk.valueName;
     for (DWORD index = 0;; ++index) {
         if (session.cancelRequested) return;
         DWORD type = 0, size = 0;
-        if (EnumValueAt(session.registry, key, index, buffers, valueName, type, size) != ERROR_SUCCESS)
+        if (EnumValueAt(session.registry, key, index, buffers, valueName, type, size) !=
+            ERROR_SUCCESS)
             return;
-        const std::string valueData = FaithfulText(
-            session.registry, key, valueName, type, RenderValueText(type, buffers.data.data(), size));
+        const std::string valueData =
+            FaithfulText(session.registry, key, valueName, type,
+                         RenderValueText(type, buffers.data.data(), size));
         session.observer.ValueVisited(valueData);
         if (session.cancelRequested) return;
         DispatchValueCheck(session, valueData, SectionName, valueName, hRoot, RootName, KeyPath);
@@ -162,8 +166,7 @@ constexpr std::size_t kMaxWalkDepth = 512;
 // read twice through links. Keys reached without a link are the tree itself
 // and are always walked; only the few reached through links are remembered.
 void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKEY hRoot,
-                 std::string_view SectionName, std::string_view RootName,
-                 WalkBuffers& walk) {
+                 std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
     struct Level {
         HKEY key;
         std::string path;
@@ -202,9 +205,9 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
                 if (known) {
                     throughLink = throughLink || followed;
                     if (throughLink) {
-                        const bool inside = std::any_of(levels.begin(), levels.end(), [&](const Level& l) {
-                            return l.known && l.id == id;
-                        });
+                        const bool inside =
+                            std::any_of(levels.begin(), levels.end(),
+                                        [&](const Level& l) { return l.known && l.id == id; });
                         enter = !inside && linked.insert(id).second;
                     }
                 }
@@ -247,8 +250,10 @@ std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view va
     if (type != REG_SZ && type != REG_MULTI_SZ && type != REG_DWORD) return {};
     std::vector<std::uint8_t> data(type == REG_DWORD ? 4 : size, 0);
     DWORD read = static_cast<DWORD>(data.size());
-    if (registry.QueryValueEx(key, valueName, &type, data.data(), &read) != ERROR_SUCCESS) return {};
-    return RenderValueText(type, data.data(), std::min<DWORD>(read, static_cast<DWORD>(data.size())));
+    if (registry.QueryValueEx(key, valueName, &type, data.data(), &read) != ERROR_SUCCESS)
+        return {};
+    return RenderValueText(type, data.data(),
+                           std::min<DWORD>(read, static_cast<DWORD>(data.size())));
 }
 
 void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
@@ -274,15 +279,16 @@ void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath)
     std::string name;
     for (DWORD index = 0;; ++index) {
         if (session.cancelRequested) return;
-        if (EnumSubkey(session.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS) return;
+        if (EnumSubkey(session.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS)
+            return;
         session.observer.KeyVisited(name);
         session.pump.Tick();
     }
 }
 
-void DispatchValueCheck(ScanSession& session, std::string_view ValueData, std::string_view SectionName,
-                        std::string_view ValueName, HKEY hRoot, std::string_view RootName,
-                        std::string_view KeyPath) {
+void DispatchValueCheck(ScanSession& session, std::string_view ValueData,
+                        std::string_view SectionName, std::string_view ValueName, HKEY hRoot,
+                        std::string_view RootName, std::string_view KeyPath) {
     for (const auto& entry : kSectionChecks) {
         if (entry.sectionKey != SectionName) continue;
         if (session.cancelRequested) return;

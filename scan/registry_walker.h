@@ -34,8 +34,8 @@ std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size);
 
 // Calls the check of SectionName (compared exactly) with a copy of the data,
 // unless the scan is being cancelled. An unknown section key calls nothing.
-void DispatchValueCheck(ScanSession& session, std::string_view ValueData, std::string_view SectionName,
-                        std::string_view ValueName, HKEY hRoot, std::string_view RootName,
-                        std::string_view KeyPath);
+void DispatchValueCheck(ScanSession& session, std::string_view ValueData,
+                        std::string_view SectionName, std::string_view ValueName, HKEY hRoot,
+                        std::string_view RootName, std::string_view KeyPath);
 
 }  // namespace vostrel

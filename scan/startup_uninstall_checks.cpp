@@ -72,7 +72,8 @@ void CheckUninstallFilePath(ScanSession& session, HKEY hRoot, std::string_view R
         if (marker == 0) return;
         ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(marker) - 1));
         if (PathExists(session, ValueData)) return;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath,
+                           false);
         return;
     }
     if (Holds(ValueData, kAddressMarker)) return;
@@ -111,7 +112,8 @@ void CheckCommandLine(ScanSession& session, HKEY hRoot, std::string_view RootNam
         completed = true;
     }
     if (PathExists(session, program)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, program, SectionName, KeyPath, completed);
+    AddRegistryProblem(session, hRoot, RootName, ValueName, program, SectionName, KeyPath,
+                       completed);
 }
 
 void CheckDrivePaths(ScanSession& session, HKEY hRoot, std::string_view RootName,
@@ -123,7 +125,8 @@ void CheckDrivePaths(ScanSession& session, HKEY hRoot, std::string_view RootName
     if (second == 0) {
         ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(first) - 1));
         if (PathExists(session, ValueData)) return;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath,
+                           false);
         return;
     }
     // A marker at the very start has no drive letter before it: the first
@@ -135,7 +138,8 @@ void CheckDrivePaths(ScanSession& session, HKEY hRoot, std::string_view RootName
     };
     for (const auto& candidate : candidates) {
         if (PathExists(session, candidate)) continue;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, candidate, SectionName, KeyPath, false);
+        AddRegistryProblem(session, hRoot, RootName, ValueName, candidate, SectionName, KeyPath,
+                           false);
     }
 }
 

@@ -28,8 +28,8 @@ bool IsSystemFolder(ScanSession& session, std::string_view folder) {
     const std::string windows = GetWindowsDir(session.files);
     if (windows.empty()) return false;
     const std::string system = GetSystemDir(session.files);
-    for (const std::string& known : {windows, windows + "\\system32", windows + "\\syswow64",
-                                     windows + "\\system", system})
+    for (const std::string& known :
+         {windows, windows + "\\system32", windows + "\\syswow64", windows + "\\system", system})
         if (!known.empty() && EqualsNoCase(folder, known)) return true;
     return false;
 }
@@ -39,17 +39,19 @@ const std::map<std::string, std::string>& ExternalFonts(ScanSession& session) {
     if (cached) return *cached;
     cached.emplace();
     ScopedKey key(session.registry);
-    if (session.registry.OpenKeyEx(HKEY_CURRENT_USER, kExternalFonts, KEY_READ, key.out()) != ERROR_SUCCESS)
+    if (session.registry.OpenKeyEx(HKEY_CURRENT_USER, kExternalFonts, KEY_READ, key.out()) !=
+        ERROR_SUCCESS)
         return *cached;
     std::vector<char> name(16384);
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = static_cast<DWORD>(name.size());
-        if (session.registry.EnumValue(key.get(), index, name.data(), &nameSize, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        if (session.registry.EnumValue(key.get(), index, name.data(), &nameSize, nullptr, nullptr,
+                                       nullptr) != ERROR_SUCCESS)
             break;
         const std::string valueName(name.data(), nameSize);
         RegValue value = std::string();
-        if (ReadValueFromKey(session.registry, key.get(), valueName, value) != ERROR_SUCCESS) continue;
+        if (ReadValueFromKey(session.registry, key.get(), valueName, value) != ERROR_SUCCESS)
+            continue;
         cached->emplace(UpperAscii(valueName), RegValueText(value));
     }
     return *cached;
@@ -98,7 +100,8 @@ bool ProvidedByWine(ScanSession& session, std::string_view path) {
     if (name.find_first_of("*?") != std::string_view::npos) return false;
     if (IsSystemFolder(session, folder)) return session.wine->ProvidesLibrary(name);
     const std::string windows = GetWindowsDir(session.files);
-    if (!windows.empty() && EqualsNoCase(folder, windows + "\\Fonts")) return session.wine->ProvidesFont(name);
+    if (!windows.empty() && EqualsNoCase(folder, windows + "\\Fonts"))
+        return session.wine->ProvidesFont(name);
     return false;
 }
 
@@ -114,7 +117,8 @@ bool IsWineHostFontLink(ScanSession& session, std::string_view valueName, std::s
 
 bool IsProgramIdKey(std::string_view keyPath) {
     const std::size_t slash = keyPath.rfind('\\');
-    const std::string_view last = slash == std::string_view::npos ? keyPath : keyPath.substr(slash + 1);
+    const std::string_view last =
+        slash == std::string_view::npos ? keyPath : keyPath.substr(slash + 1);
     return EqualsNoCase(last, "ProgID") || EqualsNoCase(last, "VersionIndependentProgID");
 }
 

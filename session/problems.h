@@ -15,13 +15,13 @@ inline constexpr std::string_view kDefaultValueLabel = "(Default)";
 
 struct RegistryProblem {
     HKEY root = kNullKey;
-    std::string rootName;     // "HKEY_LOCAL_MACHINE"
-    std::string keyPath;      // the key holding the value, below the root
-    std::string valueName;    // "(Default)" for the unnamed value
-    std::string dataAsRead;   // the value's data as the walk read it
-    std::string testedPath;   // the file looked for and not found
-    std::string section;      // the catalogue row that found it ("Custom Controls")
-    std::string scanner;      // the section's check ("ActiveX \ COM")
+    std::string rootName;       // "HKEY_LOCAL_MACHINE"
+    std::string keyPath;        // the key holding the value, below the root
+    std::string valueName;      // "(Default)" for the unnamed value
+    std::string dataAsRead;     // the value's data as the walk read it
+    std::string testedPath;     // the file looked for and not found
+    std::string section;        // the catalogue row that found it ("Custom Controls")
+    std::string scanner;        // the section's check ("ActiveX \ COM")
     bool systemFolder = false;  // the system folder was put in front of the data
 };
 

@@ -12,8 +12,8 @@ namespace vostrel {
 
 // A question the core asks, or a notice it gives, through the front end.
 enum class Question {
-    CancelScan,    // a scan that found something is to be cancelled: sure?
-    DeleteBackup,  // a backup file is to be deleted: sure?
+    CancelScan,     // a scan that found something is to be cancelled: sure?
+    DeleteBackup,   // a backup file is to be deleted: sure?
     FilesRepaired,  // notice: every problem was repaired
     FilesKept,      // notice: some problems were kept
 };

@@ -58,9 +58,13 @@ enum class SelectAll { None = 0, All = 1, Mixed = 2 };
 class ScanSession {
 public:
     // Pending events are let through at most every `pumpInterval` of work.
-    ScanSession(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings, ScanObserver& observer,
+    ScanSession(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
+                ScanObserver& observer,
                 std::chrono::microseconds pumpInterval = std::chrono::milliseconds(10))
-        : registry(registry), files(files), settings(settings), observer(observer),
+        : registry(registry),
+          files(files),
+          settings(settings),
+          observer(observer),
           pump(observer, pumpInterval) {}
 
     RegistryApi& registry;
@@ -80,7 +84,7 @@ public:
     std::vector<ShortcutProblem> shortcutProblems;
     std::vector<SummaryRow> summary;
 
-    std::string startedAt;   // "HH:MM:SS"
+    std::string startedAt;  // "HH:MM:SS"
     std::string finishedAt;
     bool scanning = false;          // a scan is running: a second request is ignored
     bool cancelRequested = false;   // the running scan is to stop

@@ -55,7 +55,8 @@ struct SectionSummary {
 
 inline constexpr std::array<SectionSummary, 9> kSectionSummaries{{
     {kSectionComClasses, "Invalid Custom Controls ( ", " Problem(s) )", "Custom Controls"},
-    {kSectionComSubsections, "Invalid Sub Section Controls ( ", " Problem(s) )", "Sub Section Controls"},
+    {kSectionComSubsections, "Invalid Sub Section Controls ( ", " Problem(s) )",
+     "Sub Section Controls"},
     {kSectionAppPaths, "Invalid Software Locations ( ", " Problem(s) )", "Software Locations"},
     {kSectionHelpFiles, "Invalid Help Files ( ", " Problem(s) )", "Help Files"},
     {kSectionSharedFiles, "Invalid Shared Files ( ", " Problem(s) )", "Shared Files"},
@@ -67,7 +68,8 @@ inline constexpr std::array<SectionSummary, 9> kSectionSummaries{{
 
 // The section of shortcut problems, and the words of the detail lines.
 inline constexpr std::string_view kShortcutSection = "Windows Shortcut";
-inline constexpr std::string_view kMissingFileDetail = "This file could not be found on your hard drive:";
+inline constexpr std::string_view kMissingFileDetail =
+    "This file could not be found on your hard drive:";
 inline constexpr std::string_view kBadShortcutDetail = "The path of this file is incorrect : ";
 inline constexpr std::string_view kShortcutKeyword = "Windows Shortcut";
 

@@ -1,8 +1,8 @@
 #include "shell/app.h"
 
+#include "shell/engine.h"
 #include "shell/main_window.h"
 #include "shell/popup_menu.h"
-#include "shell/engine.h"
 
 namespace vostrel::shell {
 

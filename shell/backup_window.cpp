@@ -18,7 +18,8 @@ constexpr int kHeight = 5400;
 BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmBackUpRestore");
     setWindowTitle("Backup");
-    const DialogFrame frame = BuildDialogFrame(this, {kWidth, kHeight, "Picture1", 600, 30, true, 7890});
+    const DialogFrame frame =
+        BuildDialogFrame(this, {kWidth, kHeight, "Picture1", 600, 30, true, 7890});
     picture1_ = frame.background;
     close_ = frame.close;
     auto* title = new QLabel("Registry backups", this);
@@ -41,8 +42,8 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
                              TwipsRect(240, 4740, 1590, 435), layers, hover, "Restore");
     delete_ = new ImagePair("ImgDeleteNormal", "ImgDeleteMouseMove", this,
                             TwipsRect(1980, 4740, 1590, 435), layers, hover, "Delete");
-    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(6570, 4740, 1590, 435), layers,
-                        hover, "OK");
+    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(6570, 4740, 1590, 435),
+                        layers, hover, "OK");
     // Hovering one of these buttons first puts the others back to rest.
     for (ImagePair* p : {restore_, delete_, ok_})
         connect(p, &ImagePair::normalHovered, this, &BackupDialog::ResetHoverLooks);

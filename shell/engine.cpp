@@ -2,11 +2,11 @@
 // engine, the result views, the repair, the report or the backup manager.
 #include "shell/engine.h"
 
+#include "app/scan_driver.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
-#include "app/scan_driver.h"
 
 namespace vostrel::shell::engine {
 
@@ -22,27 +22,34 @@ std::string HostDrivesNote(ScanSession& session) {
         if (drive.type != DriveType::Fixed) continue;
         const DriveOwner owner = session.files.OwnerOfDrive(drive.letter);
         if (owner.machineOwn) continue;
-        drives += (drives.empty() ? "" : ", ") + std::string(1, drive.letter) + ": " + owner.hostFolder;
+        drives +=
+            (drives.empty() ? "" : ", ") + std::string(1, drive.letter) + ": " + owner.hostFolder;
     }
     return drives.empty() ? std::string() : "Host drives, scanned only when checked: " + drives;
 }
 
 std::string CatalogueRowNote(ScanSession& session, std::size_t row) {
     const auto& list = session.catalogue;
-    return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(session, list.Text(row)) : std::string();
+    return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(session, list.Text(row))
+                                           : std::string();
 }
 
 void ApplySelectAll(ScanSession& session) { vostrel::ApplySelectAll(session); }
 
-void CatalogueRowChecked(ScanSession& session, std::size_t row) { vostrel::CatalogueRowChecked(session, row); }
+void CatalogueRowChecked(ScanSession& session, std::size_t row) {
+    vostrel::CatalogueRowChecked(session, row);
+}
 
-void CatalogueRowClicked(ScanSession& session, std::size_t row) { vostrel::CatalogueRowClicked(session, row); }
+void CatalogueRowClicked(ScanSession& session, std::size_t row) {
+    vostrel::CatalogueRowClicked(session, row);
+}
 
 void RunScan(ScanSession& session) { vostrel::RunScan(session); }
 
 void CancelScan(ScanSession& session) { vostrel::CancelScan(session); }
 
-std::optional<std::string> RepairAll(ScanSession& session, const std::function<void()>& afterNotice) {
+std::optional<std::string> RepairAll(ScanSession& session,
+                                     const std::function<void()>& afterNotice) {
     RepairOptions options;
     options.afterNotice = afterNotice;
     return vostrel::RepairAll(session, options).refusal;
@@ -53,7 +60,8 @@ void FillBackupList(ScanSession& session, ListControl& backups) {
 }
 
 void RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
-    vostrel::RestoreCheckedBackups(backups, session.registry, session.files, session.settings, session.observer);
+    vostrel::RestoreCheckedBackups(backups, session.registry, session.files, session.settings,
+                                   session.observer);
 }
 
 void DeleteCheckedBackups(ScanSession& session, ListControl& backups) {

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "session/scan_session.h"
@@ -36,7 +36,8 @@ void CancelScan(ScanSession& session);
 
 // Repairs every problem; `afterNotice` runs once its closing notice is
 // answered. The reason when nothing could be repaired.
-std::optional<std::string> RepairAll(ScanSession& session, const std::function<void()>& afterNotice);
+std::optional<std::string> RepairAll(ScanSession& session,
+                                     const std::function<void()>& afterNotice);
 // Where the scan report is written (a host path).
 std::string ScanReportPath(ScanSession& session);
 

@@ -84,8 +84,7 @@ void ListModel::OnChange(ListControl::Change change, std::size_t position) {
                 return;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     beginResetModel();
     endResetModel();

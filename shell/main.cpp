@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Vostrel 2006 - finds registry entries and shortcuts that point at missing files");
-    parser.addOption({"prefix", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine).",
-                      "DIR"});
+    parser.addOption(
+        {"prefix", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine).", "DIR"});
     parser.process(application);
 
     const std::string prefix = ChoosePrefix(parser.value("prefix").toStdString());
@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    AppContext app(OpenDefaultSettings(), std::move(opened.machine), Platform::Desktop(&application));
+    AppContext app(OpenDefaultSettings(), std::move(opened.machine),
+                   Platform::Desktop(&application));
     app.programPath = QApplication::applicationFilePath();
     new Splash([&app] {
         if (!app.main) new MainWindow(app);

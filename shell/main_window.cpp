@@ -54,7 +54,8 @@ QList<QIcon> SectionIcons() {
                                   "05-help",     "06-shared",   "07-startup",     "08-uninstall",
                                   "09-vxd",      "10-fonts",    "11-config",      "12-drive"};
     QList<QIcon> icons;
-    for (const char* file : files) icons.append(QIcon(QStringLiteral(":/sections/%1.svg").arg(file)));
+    for (const char* file : files)
+        icons.append(QIcon(QStringLiteral(":/sections/%1.svg").arg(file)));
     return icons;
 }
 
@@ -85,7 +86,7 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
 }
 
 ImagePair* MainWindow::AddPair(const QString& normal, const QString& hover, QWidget* parent,
-                            const QRect& geometry, const QString& caption, const QString& icon) {
+                               const QRect& geometry, const QString& caption, const QString& icon) {
     auto* pair = new ImagePair(normal, hover, parent, geometry, {"skin/button.svg"},
                                {"skin/button_hover.svg"}, caption, icon);
     pairs_.append(pair);
@@ -114,9 +115,9 @@ void MainWindow::BuildHeader() {
     auto* minimise = new ImagePair("ImgMinimiseNormal", "ImgMinimiseMouseMove", this,
                                    TwipsRect(8760, 195, 330, 330), {"skin/win_min_normal.svg"},
                                    {"skin/win_min_hover.svg"});
-    auto* close = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this,
-                                TwipsRect(9150, 195, 330, 330), {"skin/win_close_normal.svg"},
-                                {"skin/win_close_hover.svg"});
+    auto* close =
+        new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(9150, 195, 330, 330),
+                      {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
     minimise->normal()->setAccessibleName("Minimise");
     minimise->hover()->setAccessibleName("Minimise");
     close->normal()->setAccessibleName("Close");
@@ -153,7 +154,9 @@ void MainWindow::BuildStartView() {
     model->SetIcons(SectionIcons());
     // The note asks the session, not the window: the model may be asked
     // while the window is being torn down.
-    model->SetRowNote([&session = app_.session](std::size_t row) { return engine::CatalogueRowNote(session, row); });
+    model->SetRowNote([&session = app_.session](std::size_t row) {
+        return engine::CatalogueRowNote(session, row);
+    });
     catalogue_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
     catalogue_->setGeometry(TwipsRect(120, 600, 4320, 4380));
     connect(chkSelectlistviewItems_, &QCheckBox::clicked, this, [this] {
@@ -172,14 +175,16 @@ void MainWindow::BuildStartView() {
     const int left = 5040;
     auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
                          TwipsRect(left, 1020, 2700, 600), "Scan Now", "skin/icon_scan.svg");
-    lblScanText_ = AddLabel("lblScanText",
-                            "Click on the Scan button to start scanning your registry for problems.",
-                            this, TwipsRect(left, 1680, 4320, 480));
-    auto* settings = AddPair("ImgSettingsNormal", "ImgSettingsMouseMove", this,
-                             TwipsRect(left, 2280, 2700, 600), "Settings", "skin/icon_settings.svg");
-    lblSettingsText_ = AddLabel("lblSettingsText",
-                                "Click on the Settings button for configuration options.", this,
-                                TwipsRect(left, 2940, 4320, 480));
+    lblScanText_ =
+        AddLabel("lblScanText",
+                 "Click on the Scan button to start scanning your registry for problems.", this,
+                 TwipsRect(left, 1680, 4320, 480));
+    auto* settings =
+        AddPair("ImgSettingsNormal", "ImgSettingsMouseMove", this, TwipsRect(left, 2280, 2700, 600),
+                "Settings", "skin/icon_settings.svg");
+    lblSettingsText_ =
+        AddLabel("lblSettingsText", "Click on the Settings button for configuration options.", this,
+                 TwipsRect(left, 2940, 4320, 480));
     auto* backup = AddPair("imgRestoreNormal", "imgRestoreMouseMove", this,
                            TwipsRect(left, 3540, 2700, 600), "Backup", "skin/icon_backup.svg");
     lblBackUpText_ = AddLabel("lblBackUpText",
@@ -208,8 +213,8 @@ void MainWindow::BuildStartView() {
     auto* helpIcon = new ImagePair("ImgHelpPicNormal", "ImgHelpPicmouseMove", this,
                                    TwipsRect(left, 4860, 480, 480), {"skin/icon_help.svg"},
                                    {"skin/glow.svg", "skin/icon_help.svg"});
-    auto* help = AddPair("ImgHelpNormal", "ImgHelpMouseMove", this, TwipsRect(left + 570, 4890, 1500, 420),
-                         "Help");
+    auto* help = AddPair("ImgHelpNormal", "ImgHelpMouseMove", this,
+                         TwipsRect(left + 570, 4890, 1500, 420), "Help");
     auto* supportIcon = new ImagePair("ImgSupportPicNormal", "ImgSupportPicMouseMove", this,
                                       TwipsRect(7260, 4860, 480, 480), {"skin/icon_support.svg"},
                                       {"skin/glow.svg", "skin/icon_support.svg"});
@@ -266,7 +271,8 @@ void MainWindow::BuildScanningView() {
     auto* frame3 = new QGroupBox("Current Files", frame);
     frame3->setObjectName("Frame3");
     frame3->setGeometry(TwipsRect(240, 3060, 8640, 1080));
-    auto* fileLabel = AddLabel("lblRegistryFilesScan", QString(), frame3, TwipsRect(180, 420, 8280, 480));
+    auto* fileLabel =
+        AddLabel("lblRegistryFilesScan", QString(), frame3, TwipsRect(180, 420, 8280, 480));
     for (QLabel* label : {keyLabel, fileLabel}) label->setTextFormat(Qt::PlainText);
     auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
                            TwipsRect(7140, 4380, 1740, 480), "Cancel");
@@ -313,19 +319,22 @@ void MainWindow::BuildResultsView() {
     }
     auto* deleteProgress = new SkinImage("ImgDeleteProgress", {"skin/progress_frame.svg"}, frame);
     deleteProgress->setGeometry(TwipsRect(120, 4500, kFullProgress, 300));
-    auto* inside = new SkinImage("ImgDeleteProgressInside", {"skin/progress_bar.svg"}, deleteProgress);
+    auto* inside =
+        new SkinImage("ImgDeleteProgressInside", {"skin/progress_bar.svg"}, deleteProgress);
     inside->setGeometry(0, 0, 0, deleteProgress->height());
     deleteProgress->hide();
-    auto* deleting = AddLabel("lblDeletingCourrutpfils", "Repairing...", frame,
-                              TwipsRect(120, 4260, 4275, 240));
+    auto* deleting =
+        AddLabel("lblDeletingCourrutpfils", "Repairing...", frame, TwipsRect(120, 4260, 4275, 240));
     deleting->hide();
     auto* repair = AddPair("ImgRepairNormal", "ImgRepairMouseMove", frame,
                            TwipsRect(5280, 4380, 1740, 480), "Repair");
     auto* back = AddPair("ImgReturnNormal", "ImgReturnMouseMove", frame,
                          TwipsRect(7200, 4380, 1740, 480), "Return");
     for (QObject* background : {static_cast<QObject*>(picResults_), static_cast<QObject*>(panel)}) {
-        connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair, &ImagePair::Reset);
-        connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, back, &ImagePair::Reset);
+        connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair,
+                &ImagePair::Reset);
+        connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, back,
+                &ImagePair::Reset);
     }
     connect(repair, &ImagePair::clicked, this, &MainWindow::RepairAll);
     connect(back, &ImagePair::clicked, this, [this] { app_.view.ReturnToStart(); });
@@ -337,9 +346,10 @@ void MainWindow::BuildFooter() {
                              TwipsRect(kViewLeft, 6180, kViewWidth, 300));
     machine->setStyleSheet("color: #9fd8f0;");
     machine->setTextFormat(Qt::PlainText);
-    auto* copyright = AddLabel("lblCopyright",
-                               QStringLiteral("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."),
-                               this, TwipsRect(kViewLeft, 6600, kViewWidth, 300));
+    auto* copyright =
+        AddLabel("lblCopyright",
+                 QStringLiteral("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."), this,
+                 TwipsRect(kViewLeft, 6600, kViewWidth, 300));
     copyright->setStyleSheet("color: #6f9fbf;");
 }
 
@@ -368,7 +378,8 @@ void MainWindow::RegisterControls() {
     QtWindow& w = app_.window;
     for (std::size_t i = 0; i < kControlNames.size(); ++i) {
         const auto id = static_cast<Control>(i);
-        if (id != Control::BlinkTimer) w.Register(id, control(QString::fromUtf8(ControlName(id).data())));
+        if (id != Control::BlinkTimer)
+            w.Register(id, control(QString::fromUtf8(ControlName(id).data())));
     }
     w.RegisterCompanion(Control::ScanNowButton, control("ImgScanNowMouseMove"));
     w.RegisterCompanion(Control::RepairButton, control("ImgRepairMouseMove"));
@@ -383,7 +394,9 @@ void MainWindow::FormLoad() {
     refreshTimer_->stop();
     setWindowTitle("Vostrel 2006");
     const std::string stored = app_.settings->Get(kSelectAllKey, "1");
-    const SelectAll value = stored == "2" ? SelectAll::Mixed : stored == "1" ? SelectAll::All : SelectAll::None;
+    const SelectAll value = stored == "2"   ? SelectAll::Mixed
+                            : stored == "1" ? SelectAll::All
+                                            : SelectAll::None;
     if (value != app_.session.selectAll) {
         app_.session.selectAll = value;
         ShowSelectAll();
@@ -404,7 +417,8 @@ void MainWindow::ResetHoverLooks() {
                              "ImgSettingsNormal", "imgRestoreNormal", "ImgHelpNormal",
                              "ImgHelpPicNormal", "ImgSupportNormal", "ImgSupportPicNormal"})
         pair(name)->Reset();
-    for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) SetTextColour(text, kLightGrey);
+    for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_})
+        SetTextColour(text, kLightGrey);
 }
 
 void MainWindow::RefreshThePicControls() {
@@ -492,7 +506,8 @@ void MainWindow::OpenSettingsLater() {
 }
 
 void MainWindow::ToggleSelectAll() {
-    app_.session.selectAll = app_.session.selectAll == SelectAll::All ? SelectAll::None : SelectAll::All;
+    app_.session.selectAll =
+        app_.session.selectAll == SelectAll::All ? SelectAll::None : SelectAll::All;
     ShowSelectAll();
     engine::ApplySelectAll(app_.session);
 }

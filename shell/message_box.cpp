@@ -80,7 +80,8 @@ bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "
 MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmMessagebox");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    background_ = BuildDialogFrame(this, {kBoxWidth, kBoxHeight, "Picture1", 540, 15, true, 0}).background;
+    background_ =
+        BuildDialogFrame(this, {kBoxWidth, kBoxHeight, "Picture1", 540, 15, true, 0}).background;
     setWindowTitle(QString());
     lblMessage_ = new SkinLabel("lblMessage", QString(60, '#'), this);
     lblMessage_->setGeometry(TwipsRect(240, 660, kBoxWidth - 480, 450));
@@ -105,7 +106,8 @@ void MessageBoxDialog::FormLoad() {
     const KindEntry* entry = FindKind(messageKind);
     if (!entry) return;
     lblMessage_->setText(QString::fromUtf8(entry->message));
-    if (entry->id == MessageKind::NotRepaired) lblMessage_->setText(QString::fromStdString(messageText));
+    if (entry->id == MessageKind::NotRepaired)
+        lblMessage_->setText(QString::fromStdString(messageText));
     if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
     ok_->SetLeft(Twips(kSingleOkLeft));
@@ -188,9 +190,8 @@ CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
     connect(chkDoNotShowInFuture_, &QCheckBox::stateChanged, this, [this](int state) {
         settings_.Save(kNoCloseNoticeKey, state == Qt::Unchecked ? "0" : "1");
     });
-    connect(label1_, &SkinLabel::clicked, this, [this] {
-        chkDoNotShowInFuture_->setChecked(!chkDoNotShowInFuture_->isChecked());
-    });
+    connect(label1_, &SkinLabel::clicked, this,
+            [this] { chkDoNotShowInFuture_->setChecked(!chkDoNotShowInFuture_->isChecked()); });
     connect(background_, &SkinImage::mouseMoved, ok_, &ImagePair::Reset);
     connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
     CentreOnScreen(this);

@@ -98,7 +98,8 @@ PopupMenu::PopupMenu(AppContext& app)
             ShowHoverLook(item(name));
         });
     for (const char* name : {"MenuSettings", "MenuExit"})
-        connect(item(name), &SkinLabel::mouseMoved, this, [this, name] { ShowHoverLook(item(name)); });
+        connect(item(name), &SkinLabel::mouseMoved, this,
+                [this, name] { ShowHoverLook(item(name)); });
 
     tmrMenuPopup_ = new QTimer(this);
     tmrMenuPopup_->setInterval(1);
@@ -153,7 +154,8 @@ void PopupMenu::FormLoad() {
 void PopupMenu::ResetHoverLooks() {
     for (SkinLabel* label : findChildren<SkinLabel*>()) {
         const QString name = label->objectName();
-        if (!name.contains("Menu", Qt::CaseInsensitive) || name.contains("tmr", Qt::CaseInsensitive))
+        if (!name.contains("Menu", Qt::CaseInsensitive) ||
+            name.contains("tmr", Qt::CaseInsensitive))
             continue;
         label->SetBold(false);
         label->SetUnderline(false);

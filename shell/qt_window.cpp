@@ -86,8 +86,9 @@ void QtWindow::SetValue(Control control, int value) {
     if (auto* box = qobject_cast<QCheckBox*>(w)) {
         // The core runs the box's click handling itself where a change calls for it.
         const QSignalBlocker block(box);
-        box->setCheckState(value == 1 ? Qt::Checked
-                                      : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+        box->setCheckState(value == 1   ? Qt::Checked
+                           : value == 2 ? Qt::PartiallyChecked
+                                        : Qt::Unchecked);
         return;
     }
     w->setProperty(kTwipsWidth, value);
@@ -150,7 +151,8 @@ void QtWindow::SetBusyPointer(bool busy) {
 void QtWindow::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
 void QtWindow::PlaySound(std::string_view hostPath) {
-    if (sound_) sound_->Play(QString::fromUtf8(hostPath.data(), static_cast<qsizetype>(hostPath.size())));
+    if (sound_)
+        sound_->Play(QString::fromUtf8(hostPath.data(), static_cast<qsizetype>(hostPath.size())));
 }
 
 }  // namespace vostrel::shell

@@ -45,17 +45,33 @@ enum class Control {
 };
 
 inline constexpr std::array<std::string_view, 24> kControlNames{
-    "lblStatus",       "lblRegistryScan",      "lblRegistryFilesScan", "lblProblemsFound",
-    "lblDeletingCourrutpfils", "PicMainProgress", "PicProgress",     "ImgDeleteProgress",
-    "tmrPicVisibleOrNot",   "PicBug",               "ImgScanNowNormal",
-    "PicScanning",     "PicResults",           "FrameScanning",        "FrameRegistryProblemsDetails",
-    "FrameScanSettingShelidButton", "FRMmAIN", "chkSelectlistviewItems",
-    "ImgDeleteProgressInside", "ImgRepairNormal", "ImgReturnNormal", "cmdShowLog",
-    "lvwRegistryProblems", "lvwRegistryErrorsDetail",
+    "lblStatus",
+    "lblRegistryScan",
+    "lblRegistryFilesScan",
+    "lblProblemsFound",
+    "lblDeletingCourrutpfils",
+    "PicMainProgress",
+    "PicProgress",
+    "ImgDeleteProgress",
+    "tmrPicVisibleOrNot",
+    "PicBug",
+    "ImgScanNowNormal",
+    "PicScanning",
+    "PicResults",
+    "FrameScanning",
+    "FrameRegistryProblemsDetails",
+    "FrameScanSettingShelidButton",
+    "FRMmAIN",
+    "chkSelectlistviewItems",
+    "ImgDeleteProgressInside",
+    "ImgRepairNormal",
+    "ImgReturnNormal",
+    "cmdShowLog",
+    "lvwRegistryProblems",
+    "lvwRegistryErrorsDetail",
 };
 
 constexpr std::string_view ControlName(Control c) { return kControlNames[static_cast<int>(c)]; }
-
 
 class SoundPlayer;
 

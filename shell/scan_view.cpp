@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "app/scan_driver.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
-#include "app/scan_driver.h"
 #include "shell/message_box.h"
 #include "system/text.h"
 
@@ -42,11 +42,15 @@ void ScanView::ScanStarted() {
     w.SetBusyPointer(true);
 }
 
-void ScanView::SectionStarted(std::string_view status) { window_.SetCaption(Control::Status, status); }
+void ScanView::SectionStarted(std::string_view status) {
+    window_.SetCaption(Control::Status, status);
+}
 
 void ScanView::KeyVisited(std::string_view name) { window_.SetCaption(Control::CurrentKey, name); }
 
-void ScanView::ValueVisited(std::string_view text) { window_.SetCaption(Control::CurrentFile, text); }
+void ScanView::ValueVisited(std::string_view text) {
+    window_.SetCaption(Control::CurrentFile, text);
+}
 
 void ScanView::ProblemFound(std::size_t total) {
     window_.SetCaption(Control::ProblemCount, std::to_string(total));
@@ -83,9 +87,7 @@ void ScanView::ScanFinished(bool cancelled) {
     w.SetEnabled(Control::ScanNowButton, true);
 }
 
-void ScanView::ShowCancelled() {
-    window_.SetEnabled(Control::BlinkTimer, false);
-}
+void ScanView::ShowCancelled() { window_.SetEnabled(Control::BlinkTimer, false); }
 
 void ScanView::RepairStarted() {
     QtWindow& w = window_;
@@ -116,9 +118,7 @@ void ScanView::RepairFinished() {
     w.SetEnabled(Control::ReturnButton, true);
 }
 
-Answer ScanView::Confirm(Question question) {
-    return Ask(MessageKindOf(question));
-}
+Answer ScanView::Confirm(Question question) { return Ask(MessageKindOf(question)); }
 
 void ScanView::ShowDetails(std::size_t row) {
     const std::size_t current = summaryRows.SelectedItem();

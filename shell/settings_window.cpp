@@ -28,13 +28,15 @@ void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
 SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmSetings");
     setWindowTitle("Settings");
-    const DialogFrame frame = BuildDialogFrame(this, {kWidth, kHeight, "Picture2", 600, 30, true, 6690});
+    const DialogFrame frame =
+        BuildDialogFrame(this, {kWidth, kHeight, "Picture2", 600, 30, true, 6690});
     picture2_ = frame.background;
     connect(frame.strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     close_ = frame.close;
 
     BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", "Make Backup Before Repairing.",
-                "txtBackup", "Label4", "BackUp's :", "cmdBackUpBrowseNormal", "cmdBackUpBrowseMouseMove");
+                "txtBackup", "Label4", "BackUp's :", "cmdBackUpBrowseNormal",
+                "cmdBackUpBrowseMouseMove");
     BuildOption(report_, 1740, "chkMakeLogFile", "lblReport", "Make report after every scan.",
                 "txtLogFile", "Label2", "Report Log :", "cmdBrowseNormal", "cmdBrowseMouseMove");
     BuildOption(sound_, 2700, "chkPlaySound", "lblPlaySoundOnDetection",
@@ -73,17 +75,18 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) {
         connect(option->label, &SkinLabel::clicked, this,
                 [option] { option->box->setChecked(!option->box->isChecked()); });
-        connect(option->label, &SkinLabel::mouseMoved, this, [option] { option->label->SetBold(true); });
+        connect(option->label, &SkinLabel::mouseMoved, this,
+                [option] { option->label->SetBold(true); });
     }
     FormLoad();
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
 void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName,
-                             const QString& labelName, const QString& caption,
-                             const QString& pathName, const QString& pathLabelName,
-                             const QString& pathCaption, const QString& browseName,
-                             const QString& browseHover) {
+                                 const QString& labelName, const QString& caption,
+                                 const QString& pathName, const QString& pathLabelName,
+                                 const QString& pathCaption, const QString& browseName,
+                                 const QString& browseHover) {
     option.box = new QCheckBox(this);
     option.box->setObjectName(boxName);
     option.box->setAccessibleName(caption);
@@ -98,8 +101,9 @@ void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName
     option.path->setObjectName(pathName);
     option.path->setAccessibleName(pathCaption);
     option.path->setGeometry(TwipsRect(1860, top + 375, 4200, 345));
-    option.browse = new ImagePair(browseName, browseHover, this, TwipsRect(6150, top + 360, 810, 375),
-                                  {"skin/button.svg"}, {"skin/button_hover.svg"}, "...");
+    option.browse =
+        new ImagePair(browseName, browseHover, this, TwipsRect(6150, top + 360, 810, 375),
+                      {"skin/button.svg"}, {"skin/button_hover.svg"}, "...");
     option.browse->normal()->setAccessibleName("Browse " + pathCaption);
     option.browse->hover()->setAccessibleName("Browse " + pathCaption);
 }

@@ -23,8 +23,8 @@ public:
     struct Option {
         QCheckBox* box = nullptr;
         SkinLabel* label = nullptr;
-        QLineEdit* path = nullptr;       // none for start with the session
-        ImagePair* browse = nullptr;     // none for start with the session
+        QLineEdit* path = nullptr;    // none for start with the session
+        ImagePair* browse = nullptr;  // none for start with the session
         std::string_view boxKey;
         std::string_view pathKey;
     };
@@ -43,7 +43,8 @@ public:
 private:
     void BuildOption(Option& option, int top, const QString& boxName, const QString& labelName,
                      const QString& caption, const QString& pathName, const QString& pathLabelName,
-                     const QString& pathCaption, const QString& browseName, const QString& browseHover);
+                     const QString& pathCaption, const QString& browseName,
+                     const QString& browseHover);
     void FormLoad();
     void BoxClick(Option& option);
     void RunAtStartupToggled();

@@ -109,9 +109,7 @@ void SkinImage::paintEvent(QPaintEvent*) {
     }
 }
 
-void SkinImage::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMoved(event->position().toPoint());
-}
+void SkinImage::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event->position().toPoint()); }
 
 void SkinImage::enterEvent(QEnterEvent* event) {
     // A pointer that arrives over the picture moves over it; a disabled
@@ -287,8 +285,8 @@ DialogFrame BuildDialogFrame(QWidget* dialog, const DialogFrameLayout& layout) {
     }
     if (layout.closeLeftTwips > 0) {
         frame.close = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", dialog,
-                                    TwipsRect(layout.closeLeftTwips, 135, 330, 330), {"skin/win_close_normal.svg"},
-                                    {"skin/win_close_hover.svg"});
+                                    TwipsRect(layout.closeLeftTwips, 135, 330, 330),
+                                    {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
         frame.close->normal()->setAccessibleName("Close");
         frame.close->hover()->setAccessibleName("Close");
     }

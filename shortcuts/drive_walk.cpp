@@ -21,7 +21,8 @@ constexpr DWORD kCandidateMask = 0x1A7;
 // the tree (or to a folder seen before) are not followed again.
 class SearchWalker : public DriveWalker {
 public:
-    SearchWalker(FileSystemApi& files, std::string driveRoot) : files_(files), driveRoot_(std::move(driveRoot)) {}
+    SearchWalker(FileSystemApi& files, std::string driveRoot)
+        : files_(files), driveRoot_(std::move(driveRoot)) {}
     bool Enter(const std::string& folder, std::size_t) override {
         const auto hostPath = files_.HostPath(folder);
         bool enter = true;
@@ -62,7 +63,8 @@ private:
 // inside the tree of the drive being walked.
 class FolderWalk {
 public:
-    FolderWalk(ScanSession& session, const std::string& driveRoot) : session_(session), walker_(session.files.StartDriveWalk(driveRoot)) {
+    FolderWalk(ScanSession& session, const std::string& driveRoot)
+        : session_(session), walker_(session.files.StartDriveWalk(driveRoot)) {
         if (!walker_) walker_ = std::make_unique<SearchWalker>(session.files, driveRoot);
     }
     void Walk(std::string folder, bool filesOnly = false, std::size_t item = DriveWalker::kStart);
@@ -74,8 +76,8 @@ private:
         bool filesOnly = false;
     };
     bool Cancelled() const { return session_.cancelRequested; }
-    void LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item, WalkItem& entry,
-                bool filesOnly, std::vector<SubFolder>& subFolders);
+    void LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item,
+                WalkItem& entry, bool filesOnly, std::vector<SubFolder>& subFolders);
     void NoteUnreadable(const std::string& folder, LONG status);
 
     ScanSession& session_;
@@ -92,22 +94,24 @@ void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolde
     switch (entry.kind) {
         case WalkEntry::Folder:
         case WalkEntry::FolderFilesOnly:
-            if (!filesOnly) subFolders.push_back({entry.name, item, entry.kind == WalkEntry::FolderFilesOnly});
+            if (!filesOnly)
+                subFolders.push_back({entry.name, item, entry.kind == WalkEntry::FolderFilesOnly});
             return;
         case WalkEntry::File:
-            if ((entry.attributes & kCandidateMask) != 0 && entry.name.find('.') != std::string::npos)
+            if ((entry.attributes & kCandidateMask) != 0 &&
+                entry.name.find('.') != std::string::npos)
                 CheckShortcut(session_, path);
             return;
-        case WalkEntry::Skip:
-            return;
+        case WalkEntry::Skip: return;
     }
 }
 
 // A folder the platform refused to list is named at the end of the scan; a
 // folder that vanished, or whose path the platform cannot take, is not.
 void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND ||
-        status == ERROR_FILENAME_EXCED_RANGE || status == ERROR_INVALID_NAME)
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ||
+        status == ERROR_PATH_NOT_FOUND || status == ERROR_FILENAME_EXCED_RANGE ||
+        status == ERROR_INVALID_NAME)
         return;
     session_.unreadable.folders.push_back(folder);
 }
@@ -143,7 +147,8 @@ void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {
 
 // "C:\" of any path on drive C.
 std::string DriveRootOf(std::string_view folder) {
-    return folder.size() >= 2 && folder[1] == ':' ? std::string(folder.substr(0, 2)) + "\\" : std::string(folder);
+    return folder.size() >= 2 && folder[1] == ':' ? std::string(folder.substr(0, 2)) + "\\"
+                                                  : std::string(folder);
 }
 
 }  // namespace
@@ -156,8 +161,8 @@ bool ReadVolumeInfo(ScanSession& session, const std::string& driveRoot) {
 void ScanDriveForShortcuts(ScanSession& session, const std::string& driveRoot) {
     if (!ReadVolumeInfo(session, driveRoot)) return;
     // The root itself may be out of bounds (a drive mapped onto a Wine prefix).
-    if (session.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot, FILE_ATTRIBUTE_DIRECTORY) ==
-        WalkEntry::Skip)
+    if (session.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot,
+                                        FILE_ATTRIBUTE_DIRECTORY) == WalkEntry::Skip)
         return;
     ScanFolderForShortcuts(session, driveRoot);
 }

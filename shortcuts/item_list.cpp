@@ -14,7 +14,7 @@ using Bytes = std::span<const std::uint8_t>;
 
 // {20D04FE0-3AEA-1069-A2D8-08002B30309D} as stored (little-endian fields).
 constexpr std::array<std::uint8_t, 16> kMyComputer{0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10,
-                                                    0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
+                                                   0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
 constexpr std::uint32_t kFileEntryExtension = 0xBEEF0004u;
 
 std::uint16_t U16(Bytes b, std::size_t at) {
@@ -22,7 +22,8 @@ std::uint16_t U16(Bytes b, std::size_t at) {
 }
 
 std::uint32_t U32(Bytes b, std::size_t at) {
-    return static_cast<std::uint32_t>(U16(b, at)) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
+    return static_cast<std::uint32_t>(U16(b, at)) |
+           (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
 }
 
 // A NUL-terminated ANSI text starting at `at`; nothing when it runs past the item.

@@ -69,7 +69,8 @@ std::optional<LnkFile> ReadLnkFile(const std::string& hostPath) {
     return ReadLnkFile(hostPath, *bytes);
 }
 
-std::optional<LnkFile> ReadLnkFile(const std::string& hostPath, const std::vector<std::uint8_t>& contents) {
+std::optional<LnkFile> ReadLnkFile(const std::string& hostPath,
+                                   const std::vector<std::uint8_t>& contents) {
     if (!LnkSizesFit(contents)) return std::nullopt;
     ErrorSink sink;
     liblnk_file_t* raw = nullptr;
@@ -83,11 +84,12 @@ std::optional<LnkFile> ReadLnkFile(const std::string& hostPath, const std::vecto
         return std::nullopt;
     }
     LnkFile lnk;
-    lnk.localPath = ReadString(raw, liblnk_file_get_utf8_local_path_size, liblnk_file_get_utf8_local_path);
+    lnk.localPath =
+        ReadString(raw, liblnk_file_get_utf8_local_path_size, liblnk_file_get_utf8_local_path);
     lnk.networkPath =
         ReadString(raw, liblnk_file_get_utf8_network_path_size, liblnk_file_get_utf8_network_path);
-    lnk.relativePath =
-        ReadString(raw, liblnk_file_get_utf8_relative_path_size, liblnk_file_get_utf8_relative_path);
+    lnk.relativePath = ReadString(raw, liblnk_file_get_utf8_relative_path_size,
+                                  liblnk_file_get_utf8_relative_path);
     lnk.workingDirectory = ReadString(raw, liblnk_file_get_utf8_working_directory_size,
                                       liblnk_file_get_utf8_working_directory);
     lnk.environmentPath = ReadString(raw, liblnk_file_get_utf8_environment_variables_location_size,

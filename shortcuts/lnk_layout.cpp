@@ -57,12 +57,14 @@ bool LnkSizesFit(std::span<const std::uint8_t> data) {
     return true;
 }
 
-std::optional<std::vector<std::uint8_t>> ReadSmallRegularFile(const std::string& hostPath, std::size_t limit) {
+std::optional<std::vector<std::uint8_t>> ReadSmallRegularFile(const std::string& hostPath,
+                                                              std::size_t limit) {
     const int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     std::optional<std::vector<std::uint8_t>> result;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit) {
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= limit) {
         // Room for one byte more than the file holds, to see it grow meanwhile.
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size) + 1);
         std::size_t done = 0;

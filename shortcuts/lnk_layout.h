@@ -19,6 +19,7 @@ bool LnkSizesFit(std::span<const std::uint8_t> data);
 
 // The whole file at a host path when it is a regular file of at most
 // `limit` bytes (opened without blocking, so a FIFO never holds the caller).
-std::optional<std::vector<std::uint8_t>> ReadSmallRegularFile(const std::string& hostPath, std::size_t limit);
+std::optional<std::vector<std::uint8_t>> ReadSmallRegularFile(const std::string& hostPath,
+                                                              std::size_t limit);
 
 }  // namespace vostrel

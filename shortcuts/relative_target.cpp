@@ -9,8 +9,8 @@ namespace vostrel {
 namespace {
 
 bool IsDrivePath(std::string_view path) {
-    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-           path[2] == '\\';
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+           path[1] == ':' && path[2] == '\\';
 }
 
 }  // namespace

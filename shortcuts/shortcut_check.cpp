@@ -11,9 +11,10 @@ namespace vostrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kExcludedFragments{"NetHood", "System Volume Information"};
-constexpr std::array<std::string_view, 3> kExcludedTypes{
-    "Shortcut to MS-DOS Program", "SpeedDial", "Microsoft Access Report Shortcut"};
+constexpr std::array<std::string_view, 2> kExcludedFragments{"NetHood",
+                                                             "System Volume Information"};
+constexpr std::array<std::string_view, 3> kExcludedTypes{"Shortcut to MS-DOS Program", "SpeedDial",
+                                                         "Microsoft Access Report Shortcut"};
 constexpr std::string_view kHomePlaceholder = "%HOMEDRIVE%%HOMEPATH%";
 
 bool InExcludedFolder(std::string_view path) {
@@ -41,7 +42,8 @@ bool HasLinkEnding(std::string_view name) {
 std::string GetFolderPart(std::string_view path) {
     const std::string_view trimmed = Trim(path);
     const std::size_t slash = trimmed.rfind('\\');
-    return slash == std::string_view::npos ? std::string() : std::string(trimmed.substr(0, slash + 1));
+    return slash == std::string_view::npos ? std::string()
+                                           : std::string(trimmed.substr(0, slash + 1));
 }
 
 std::string GetNamePart(std::string_view path) {
@@ -81,7 +83,8 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
         return;
     }
     if (!JudgedBroken(session.files, name, info)) return;
-    session.shortcutProblems.push_back({std::string(path), info.targetPath, "its target is missing"});
+    session.shortcutProblems.push_back(
+        {std::string(path), info.targetPath, "its target is missing"});
     ProblemRecorded(session);
 }
 

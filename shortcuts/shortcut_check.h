@@ -34,8 +34,8 @@ bool TargetExists(FileSystemApi& files, std::string_view path);
 struct ShortcutRecheck {
     enum class Verdict { Remove, Gone, Kept };
     Verdict verdict = Verdict::Kept;
-    std::string why;                  // for Kept and Gone
-    std::unique_ptr<HeldFile> held;   // for Remove: the file to remove
+    std::string why;                 // for Kept and Gone
+    std::unique_ptr<HeldFile> held;  // for Remove: the file to remove
 };
 ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path);
 

@@ -23,8 +23,8 @@ namespace {
 constexpr std::uintmax_t kPifBasicSize = 0x171;
 
 bool IsAbsoluteDrivePath(std::string_view path) {
-    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-           path[2] == '\\';
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+           path[1] == ':' && path[2] == '\\';
 }
 
 std::string FolderOf(std::string_view path) {
@@ -36,7 +36,11 @@ bool IsValidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 9;
+        std::size_t extra = c < 0x80           ? 0
+                            : (c >> 5) == 0x6  ? 1
+                            : (c >> 4) == 0xE  ? 2
+                            : (c >> 3) == 0x1E ? 3
+                                               : 9;
         if (extra == 9 || i + extra >= text.size() + (extra == 0 ? 1 : 0)) return extra == 0;
         for (std::size_t k = 1; k <= extra; ++k)
             if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
@@ -62,7 +66,8 @@ std::string LnkTarget(const LnkFile& lnk, std::string_view linkPath) {
     std::string target;
     if (!lnk.relativePath.empty())
         target = TestableTarget(ResolveRelativeTarget(FolderOf(linkPath), lnk.relativePath));
-    if (target.empty() && !lnk.itemList.empty()) target = TestableTarget(ItemListPath(lnk.itemList));
+    if (target.empty() && !lnk.itemList.empty())
+        target = TestableTarget(ItemListPath(lnk.itemList));
     return target;
 }
 
@@ -102,7 +107,8 @@ public:
         std::vector<std::uint8_t> data(static_cast<std::size_t>(size_));
         std::size_t got = 0;
         while (got < data.size()) {
-            const ssize_t n = ::pread(fd_, data.data() + got, data.size() - got, static_cast<off_t>(got));
+            const ssize_t n =
+                ::pread(fd_, data.data() + got, data.size() - got, static_cast<off_t>(got));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return std::nullopt;
             got += static_cast<std::size_t>(n);
@@ -155,13 +161,18 @@ ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path) {
     return ReadShortcutFile(files, path, *hostPath);
 }
 
-ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path, const std::string& readablePath) {
+ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path,
+                              const std::string& readablePath) {
     ShortcutInfo info;
     const std::string extension = GetFileExtension(path);
-    if (extension == "lnk") info.typeName = kTypeShortcut;
-    else if (extension == "url") info.typeName = kTypeInternetShortcut;
-    else if (extension == "pif") info.typeName = kTypeDosShortcut;
-    else return info;
+    if (extension == "lnk")
+        info.typeName = kTypeShortcut;
+    else if (extension == "url")
+        info.typeName = kTypeInternetShortcut;
+    else if (extension == "pif")
+        info.typeName = kTypeDosShortcut;
+    else
+        return info;
     const OpenedFile file(readablePath);
     if (file.Refused()) {
         info.unreadable = extension != "pif";
@@ -176,8 +187,10 @@ ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path, const std::
         info.unreadable = true;
         return info;
     }
-    if (extension == "lnk") ReadLnk(file, path, info);
-    else ReadUrl(file, info);
+    if (extension == "lnk")
+        ReadLnk(file, path, info);
+    else
+        ReadUrl(file, info);
     return info;
 }
 

@@ -54,7 +54,8 @@ std::optional<std::string> ParseUrlFile(std::string_view contents) {
         std::string_view line = TrimSpace(StripLineEnd(contents.substr(0, end)));
         contents = end == std::string_view::npos ? std::string_view{} : contents.substr(end + 1);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            inSection = EqualsNoCase(TrimSpace(line.substr(1, line.size() - 2)), "InternetShortcut");
+            inSection =
+                EqualsNoCase(TrimSpace(line.substr(1, line.size() - 2)), "InternetShortcut");
             sawSection = sawSection || inSection;
             continue;
         }

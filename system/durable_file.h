@@ -48,8 +48,8 @@ bool SyncFolder(const std::string& path, std::string* error = nullptr);
 // Copies `from` (a regular file) into `folder` as the new file `name`,
 // never replacing anything and keeping the file's permissions, flushed to
 // the disk (the folder itself is not).
-bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder, const std::string& name,
-                               std::string* error = nullptr);
+bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder,
+                               const std::string& name, std::string* error = nullptr);
 
 // Why the program must not write backups into `folder`: another user may
 // write to it (and it is not sticky), or it is not a folder. Nothing when

@@ -40,10 +40,10 @@ struct DriveOwner {
 
 // What the shortcut walk of a drive does with one entry it meets.
 enum class WalkEntry {
-    File,            // a regular file: a candidate for the shortcut check
-    Folder,          // a folder to walk, with everything below it
-    FolderFilesOnly, // a folder whose own files are checked, nothing below
-    Skip,            // anything else: never opened
+    File,             // a regular file: a candidate for the shortcut check
+    Folder,           // a folder to walk, with everything below it
+    FolderFilesOnly,  // a folder whose own files are checked, nothing below
+    Skip,             // anything else: never opened
 };
 
 // One entry of a folder as the shortcut walk lists it.
@@ -162,14 +162,17 @@ public:
     // The walk of the drive whose root is `driveRoot` ("C:\"), when the
     // backend has one of its own; nothing when the walk is to use the single
     // calls above.
-    virtual std::unique_ptr<DriveWalker> StartDriveWalk(std::string_view /*driveRoot*/) { return nullptr; }
+    virtual std::unique_ptr<DriveWalker> StartDriveWalk(std::string_view /*driveRoot*/) {
+        return nullptr;
+    }
 
     // Opens a shortcut file that an earlier walk judged, for the repair: only
     // when it is still a regular file inside the tree that walk could reach.
     // Null with *why when not; *gone is set when the file no longer exists.
     // This default looks the file up by its path again and removes it by
     // path.
-    virtual std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why, bool* gone);
+    virtual std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why,
+                                                     bool* gone);
 
     // The Wine prefix this file system belongs to (its folder on the host);
     // nothing for the live Windows machine. Backups record it.
@@ -203,8 +206,8 @@ private:
 
 }  // namespace detail
 
-inline std::unique_ptr<HeldFile> FileSystemApi::HoldWalkedFile(std::string_view path, std::string* why,
-                                                               bool* gone) {
+inline std::unique_ptr<HeldFile> FileSystemApi::HoldWalkedFile(std::string_view path,
+                                                               std::string* why, bool* gone) {
     if (gone) *gone = false;
     const DWORD attributes = GetFileAttributes(path);
     const auto host = HostPath(path);

@@ -112,7 +112,9 @@ namespace {
 bool LessNoCase(const std::string& a, const std::string& b) {
     const std::u16string wa = Utf8ToUtf16(a), wb = Utf8ToUtf16(b);
     return std::lexicographical_compare(wa.begin(), wa.end(), wb.begin(), wb.end(),
-                                        [](char16_t x, char16_t y) { return FoldCase(x) < FoldCase(y); });
+                                        [](char16_t x, char16_t y) {
+                                            return FoldCase(x) < FoldCase(y);
+                                        });
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ std::array<std::uint8_t, 4> DwordBytes(std::int32_t number) {
 bool IsDigits(std::string_view s, int base) {
     if (s.empty()) return false;
     for (char c : s) {
-        const bool ok = base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-                                   : (c >= '0' && c <= '7');
+        const bool ok =
+            base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : (c >= '0' && c <= '7');
         if (!ok) return false;
     }
     return true;
@@ -41,9 +41,10 @@ std::optional<std::int32_t> RadixNumber(std::string_view digits, int base) {
     std::uint64_t v = 0;
     for (char c : digits) {
         v = v * static_cast<std::uint64_t>(base) +
-            static_cast<std::uint64_t>(std::isdigit(static_cast<unsigned char>(c))
-                                           ? c - '0'
-                                           : (std::tolower(static_cast<unsigned char>(c)) - 'a' + 10));
+            static_cast<std::uint64_t>(
+                std::isdigit(static_cast<unsigned char>(c))
+                    ? c - '0'
+                    : (std::tolower(static_cast<unsigned char>(c)) - 'a' + 10));
         if (v > 0xFFFFFFFFull) return std::nullopt;
     }
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
@@ -174,7 +175,8 @@ void SetRegistryValue(RegistryApi& api, HKEY root, std::string_view keyPath,
 void CreateRegistryKey(RegistryApi& api, HKEY root, std::string_view keyPath) {
     ScopedKey key(api);
     DWORD disposition = 0;
-    api.CreateKeyEx(root, keyPath, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, key.out(), &disposition);
+    api.CreateKeyEx(root, keyPath, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, key.out(),
+                    &disposition);
 }
 
 LONG WriteValueToKey(RegistryApi& api, HKEY key, std::string_view valueName, DWORD kind,

@@ -159,7 +159,8 @@ LONG RegistryAdapter::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access,
     StoreKey place;
     if (LONG status = Resolve(key, 0, &place); status != ERROR_SUCCESS) return status;
     bool throughLink = false;
-    if (LONG status = store_.Open(place, InName(subKey), &place, &throughLink); status != ERROR_SUCCESS)
+    if (LONG status = store_.Open(place, InName(subKey), &place, &throughLink);
+        status != ERROR_SUCCESS)
         return status;
     return NewHandle(place, access, throughLink, result);
 }
@@ -168,16 +169,18 @@ LONG RegistryAdapter::OpenKey(HKEY key, std::string_view subKey, HKEY* result) {
     return OpenKeyEx(key, subKey, kMaximumAllowed, result);
 }
 
-LONG RegistryAdapter::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*options*/, DWORD access,
-                                  HKEY* result, DWORD* disposition) {
+LONG RegistryAdapter::CreateKeyEx(HKEY key, std::string_view subKey, DWORD /*options*/,
+                                  DWORD access, HKEY* result, DWORD* disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = kNullKey;
     StoreKey place;
     if (LONG status = Resolve(key, 0, &place); status != ERROR_SUCCESS) return status;
     bool created = false;
-    if (LONG status = store_.Create(place, InName(subKey), &place, &created); status != ERROR_SUCCESS)
+    if (LONG status = store_.Create(place, InName(subKey), &place, &created);
+        status != ERROR_SUCCESS)
         return status;
-    if (LONG status = NewHandle(place, access, false, result); status != ERROR_SUCCESS) return status;
+    if (LONG status = NewHandle(place, access, false, result); status != ERROR_SUCCESS)
+        return status;
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
 }
@@ -215,7 +218,8 @@ LONG RegistryAdapter::QueryValueRaw(HKEY key, std::string_view valueName, DWORD*
     if (LONG status = Resolve(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     StoreValue& value = scratch_;
     const DataWanted want = data ? DataWanted::Stored : DataWanted::None;
-    if (LONG status = store_.ReadValue(place, InName(valueName), want, &value); status != ERROR_SUCCESS)
+    if (LONG status = store_.ReadValue(place, InName(valueName), want, &value);
+        status != ERROR_SUCCESS)
         return status;
     if (type) *type = value.kind;
     if (data) data->assign(value.data.begin(), value.data.end());
@@ -231,7 +235,8 @@ LONG RegistryAdapter::EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchNam
     if (LONG status = Resolve(key, KEY_ENUMERATE_SUB_KEYS, &place); status != ERROR_SUCCESS)
         return status;
     std::string_view childName, className;
-    if (LONG status = store_.SubkeyAt(place, index, &childName, &className); status != ERROR_SUCCESS)
+    if (LONG status = store_.SubkeyAt(place, index, &childName, &className);
+        status != ERROR_SUCCESS)
         return status;
     childName = OutName(childName, nameScratch_);
     className = OutName(className, classScratch_);
@@ -256,9 +261,12 @@ LONG RegistryAdapter::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchNam
     if (LONG status = Resolve(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     StoreValue& value = scratch_;
     const DataWanted want = (data || cbData) ? DataWanted::Utf8Text : DataWanted::None;
-    if (LONG status = store_.ValueAt(place, index, want, &value); status != ERROR_SUCCESS) return status;
-    if (want == DataWanted::None) value.data.clear();
-    else ToProgramSide(value);
+    if (LONG status = store_.ValueAt(place, index, want, &value); status != ERROR_SUCCESS)
+        return status;
+    if (want == DataWanted::None)
+        value.data.clear();
+    else
+        ToProgramSide(value);
     const std::string_view valueName = OutName(value.name, nameScratch_);
     const std::vector<std::uint8_t>& bytes = value.data;
     if (type) *type = value.kind;

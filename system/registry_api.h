@@ -53,8 +53,8 @@ public:
     // ERROR_MORE_DATA (and the needed count in *cbData) when it does not fit.
     // ERROR_FILE_NOT_FOUND for a missing value. type and cbData may be null
     // where the caller does not want them (cbData only when data is null).
-    virtual LONG QueryValueEx(HKEY key, std::string_view valueName, DWORD* type,
-                              std::uint8_t* data, DWORD* cbData) = 0;
+    virtual LONG QueryValueEx(HKEY key, std::string_view valueName, DWORD* type, std::uint8_t* data,
+                              DWORD* cbData) = 0;
 
     // RegSetValueExA: stores exactly the given bytes under the given kind
     // (text kinds are converted from UTF-8 as the A function converts ANSI).

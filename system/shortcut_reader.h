@@ -16,12 +16,12 @@ inline constexpr std::string_view kTypeInternetShortcut = "Internet Shortcut";
 inline constexpr std::string_view kTypeDosShortcut = "Shortcut to MS-DOS Program";
 
 struct ShortcutInfo {
-    bool isLink = false;     // the file parses as a link of its type
+    bool isLink = false;  // the file parses as a link of its type
     // A file of a link type that could not be read as one: refused by the
     // host, too big to be a link, or not in the link format. Never judged
     // broken; the scan names it as unreadable.
     bool unreadable = false;
-    std::string typeName;    // the file type's display name, by extension
+    std::string typeName;  // the file type's display name, by extension
     // The Windows path the link points to; empty when it points nowhere that
     // can be tested through the machine's drives (a web address, a network
     // share, a path written with %variables%, a bare relative name).
@@ -36,7 +36,8 @@ ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path);
 // The same for a file already found and held: `path` is its Windows path
 // (relative targets are joined to its folder), `readablePath` what reads it
 // (a host path; on Windows the path itself).
-ShortcutInfo ReadShortcutFile(FileSystemApi& files, std::string_view path, const std::string& readablePath);
+ShortcutInfo ReadShortcutFile(FileSystemApi& files, std::string_view path,
+                              const std::string& readablePath);
 
 // The largest file taken for a link; bigger files are unreadable unread.
 inline constexpr std::uint64_t kMaxShortcutFileSize = 1 << 20;

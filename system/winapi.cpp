@@ -13,8 +13,6 @@ std::optional<HKEY> RootFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string RootHandleText(HKEY key) {
-    return std::to_string(static_cast<std::int32_t>(key));
-}
+std::string RootHandleText(HKEY key) { return std::to_string(static_cast<std::int32_t>(key)); }
 
 }  // namespace vostrel

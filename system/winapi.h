@@ -29,7 +29,7 @@ inline constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_NOT_READY = 21;
-inline constexpr LONG ERROR_WRITE_PROTECT = 19;   // used for "a running Wine holds the registry"
+inline constexpr LONG ERROR_WRITE_PROTECT = 19;  // used for "a running Wine holds the registry"
 inline constexpr LONG kUnsupportedKind = -1;
 
 inline constexpr DWORD KEY_QUERY_VALUE = 0x0001;
@@ -136,7 +136,13 @@ inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 
 // Drive types as the platform reports them (GetDriveType numbering).
 enum class DriveType : int {
-    Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6,
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
 };
 
 }  // namespace vostrel

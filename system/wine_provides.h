@@ -20,7 +20,6 @@
 
 namespace vostrel {
 
-
 class WineProvides {
 public:
     virtual ~WineProvides() = default;

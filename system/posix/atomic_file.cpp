@@ -1,13 +1,13 @@
 #include "system/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <ctime>
 
@@ -58,7 +58,9 @@ long TempCreator(std::string_view rest) {
     constexpr std::size_t kRandom = 6;  // mkstemp's XXXXXX
     if (rest.size() == kRandom) return rest.find('-') == std::string_view::npos ? 0 : -1;
     const auto dash = rest.find('-');
-    if (dash == std::string_view::npos || dash == 0 || dash > 10 || rest.size() != dash + 1 + kRandom) return -1;
+    if (dash == std::string_view::npos || dash == 0 || dash > 10 ||
+        rest.size() != dash + 1 + kRandom)
+        return -1;
     long pid = 0;
     for (char c : rest.substr(0, dash)) {
         if (c < '0' || c > '9') return -1;
@@ -67,9 +69,7 @@ long TempCreator(std::string_view rest) {
     return pid > 0 ? pid : -1;
 }
 
-bool ProcessAlive(long pid) {
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
+bool ProcessAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 
 }  // namespace
 
@@ -85,7 +85,8 @@ int RemoveStaleTempFiles(const std::string& path) {
         if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
         const long creator = TempCreator(name.substr(prefix.size()));
         if (creator < 0 || (creator > 0 && ProcessAlive(creator))) continue;
-        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd =
+            ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st {};
         // Only a plain file of ours, whose writer holds no lock on it: a save

@@ -109,8 +109,8 @@ public:
         }
         const int saved = errno;
         // A torn record is cut off before anything else is written.
-        const bool cut = ::ftruncate(fd_, complete_) == 0 && ::lseek(fd_, complete_, SEEK_SET) >= 0 &&
-                         ::fsync(fd_) == 0;
+        const bool cut = ::ftruncate(fd_, complete_) == 0 &&
+                         ::lseek(fd_, complete_, SEEK_SET) >= 0 && ::fsync(fd_) == 0;
         errno = saved;
         std::string what = "cannot write " + path_;
         if (!cut) what += " (and the unfinished record could not be cut off)";
@@ -160,9 +160,11 @@ bool CopyFd(int in, int out) {
 
 }  // namespace
 
-std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path, bool* exists, std::string* error) {
+std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path, bool* exists,
+                                                     std::string* error) {
     if (exists) *exists = false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         if (exists) *exists = errno == EEXIST;
         Fail(error, "cannot create " + path);
@@ -187,8 +189,8 @@ bool SyncFolder(const std::string& path, std::string* error) {
     return true;
 }
 
-bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder, const std::string& name,
-                               std::string* error) {
+bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder,
+                               const std::string& name, std::string* error) {
     if (!IsPlainFileName(name)) {
         errno = EINVAL;
         return Fail(error, "not a plain file name: " + name);
@@ -208,8 +210,9 @@ bool CopyIntoFolderExclusively(const std::string& from, const std::string& folde
     }
     // The copy keeps the shortcut's permissions (its folder is the owner's
     // alone), so that a restore gives them back.
-    const int out = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                             (st.st_mode & 0777) | S_IRUSR);
+    const int out =
+        ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                 (st.st_mode & 0777) | S_IRUSR);
     ::close(dir);
     if (out < 0) {
         CloseKeepingErrno(in);
@@ -232,9 +235,11 @@ std::optional<std::string> SharedFolderRefusal(const std::string& folder) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) return std::nullopt;
     if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
-    const bool othersWrite = (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid());
+    const bool othersWrite =
+        (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid());
     if (othersWrite && (st.st_mode & S_ISVTX) == 0)
-        return "the backup folder " + folder + " can be written by other users; choose a folder of your own";
+        return "the backup folder " + folder +
+               " can be written by other users; choose a folder of your own";
     return std::nullopt;
 }
 
@@ -263,12 +268,14 @@ PutBackResult PutBackCopy(const std::string& folder, const std::string& name, co
         Fail(error, "the copy " + name + " is not a plain file");
         return PutBackResult::Failed;
     }
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
+    const int out =
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
     if (out < 0 && errno == EEXIST) {
         const int there = ::open(to.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         struct stat thereStat {};
-        const bool same = there >= 0 && ::fstat(there, &thereStat) == 0 && S_ISREG(thereStat.st_mode) &&
-                          thereStat.st_size == st.st_size && SameBytes(in, there);
+        const bool same = there >= 0 && ::fstat(there, &thereStat) == 0 &&
+                          S_ISREG(thereStat.st_mode) && thereStat.st_size == st.st_size &&
+                          SameBytes(in, there);
         if (there >= 0) ::close(there);
         ::close(in);
         if (same) return PutBackResult::SameAlready;
@@ -302,8 +309,9 @@ PutBackResult PutBackCopy(const std::string& folder, const std::string& name, co
 }
 
 bool IsPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
-           name.find('\\') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
 }
 
 }  // namespace vostrel

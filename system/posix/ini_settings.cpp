@@ -73,7 +73,8 @@ bool IniSettingsStore::Refresh() {
         std::size_t end = contents.find('\n', pos);
         if (end == std::string::npos) end = contents.size();
         std::string_view line(contents.data() + pos, end - pos);
-        const std::string_view rawLine(contents.data() + pos, std::min(end + 1, contents.size()) - pos);
+        const std::string_view rawLine(contents.data() + pos,
+                                       std::min(end + 1, contents.size()) - pos);
         pos = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const std::string_view trimmed = Trim(line);
@@ -92,7 +93,8 @@ bool IniSettingsStore::Refresh() {
         } else {
             const auto eq = line.find('=');
             if (eq == std::string_view::npos) continue;
-            fresh.entries.push_back({std::string(line.substr(0, eq)), std::string(line.substr(eq + 1))});
+            fresh.entries.push_back(
+                {std::string(line.substr(0, eq)), std::string(line.substr(eq + 1))});
         }
     }
     fresh.valid = true;
@@ -125,7 +127,8 @@ bool IniSettingsStore::Save(std::string_view key, std::string_view value) {
     std::string contents = next.head;
     if (!contents.empty() && contents.back() != '\n') contents.push_back('\n');
     contents.append(kSectionHeader).append("\n");
-    for (const Entry& entry : next.entries) contents.append(entry.key).append("=").append(entry.value).append("\n");
+    for (const Entry& entry : next.entries)
+        contents.append(entry.key).append("=").append(entry.value).append("\n");
     contents += next.tail;
 
     std::error_code ec;

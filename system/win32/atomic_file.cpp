@@ -14,9 +14,11 @@ std::string Describe(const char* what, const std::string& path) {
 
 bool WriteAll(HANDLE file, std::string_view contents) {
     while (!contents.empty()) {
-        const ::DWORD chunk = static_cast<::DWORD>(std::min<std::size_t>(contents.size(), 1u << 30));
+        const ::DWORD chunk =
+            static_cast<::DWORD>(std::min<std::size_t>(contents.size(), 1u << 30));
         ::DWORD written = 0;
-        if (!::WriteFile(file, contents.data(), chunk, &written, nullptr) || written == 0) return false;
+        if (!::WriteFile(file, contents.data(), chunk, &written, nullptr) || written == 0)
+            return false;
         contents.remove_prefix(written);
     }
     return true;
@@ -53,7 +55,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
         ::DeleteFileW(temp.c_str());
         return false;
     }
-    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(temp.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         if (error) *error = Describe("cannot replace", path);
         ::DeleteFileW(temp.c_str());
         return false;
@@ -63,8 +66,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
     const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     std::string buffer;
     char chunk[65536];

@@ -26,7 +26,8 @@ std::string FromWide(unsigned codePage, std::wstring_view wide) {
         ::WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, fallback, nullptr);
     if (length <= 0) return {};
     std::string bytes(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(codePage, flags, wide.data(), size, bytes.data(), length, fallback, nullptr);
+    ::WideCharToMultiByte(codePage, flags, wide.data(), size, bytes.data(), length, fallback,
+                          nullptr);
     return bytes;
 }
 

@@ -17,7 +17,8 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const auto chunk = static_cast<::DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         ::DWORD written = 0;
-        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
         bytes.remove_prefix(written);
     }
     return true;
@@ -36,8 +37,8 @@ bool CloseKeepingError(HANDLE file, bool ok) {
 // Windows flushes a new file's directory entry with the file itself
 // (FlushFileBuffers on NTFS commits the metadata), so no folder flush.
 bool AppendDurably(const std::string& path, std::string_view bytes, std::string* error) {
-    const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail(error, "cannot open " + path);
     const bool ok = WriteAll(file, bytes) && ::FlushFileBuffers(file);
     if (!CloseKeepingError(file, ok)) return Fail(error, "cannot write " + path);
@@ -48,10 +49,11 @@ bool CopyDurably(const std::string& from, const std::string& to, std::string* er
     const std::wstring target = win32::Widen(to);
     if (!::CopyFileW(win32::Widen(from).c_str(), target.c_str(), FALSE))
         return Fail(error, "cannot copy " + from + " to " + to);
-    const HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail(error, "cannot open " + to);
-    if (!CloseKeepingError(file, ::FlushFileBuffers(file) != FALSE)) return Fail(error, "cannot flush " + to);
+    if (!CloseKeepingError(file, ::FlushFileBuffers(file) != FALSE))
+        return Fail(error, "cannot flush " + to);
     return true;
 }
 
@@ -95,14 +97,16 @@ private:
 
 bool IsLink(const std::wstring& path) {
     const ::DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 std::string ReadWhole(const std::wstring& path, bool* ok) {
     std::string contents;
     *ok = false;
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return contents;
     char buffer[65536];
     for (;;) {
@@ -121,10 +125,13 @@ std::string ReadWhole(const std::wstring& path, bool* ok) {
 
 }  // namespace
 
-std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path, bool* exists, std::string* error) {
+std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path, bool* exists,
+                                                     std::string* error) {
     if (exists) *exists = false;
-    const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA | GENERIC_WRITE, FILE_SHARE_READ,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file =
+        ::CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA | GENERIC_WRITE, FILE_SHARE_READ,
+                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                      nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const ::DWORD code = ::GetLastError();
         if (exists) *exists = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
@@ -143,8 +150,8 @@ bool CreatePrivateFolder(const std::string& path, bool* exists, std::string* err
 
 bool SyncFolder(const std::string&, std::string*) { return true; }
 
-bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder, const std::string& name,
-                               std::string* error) {
+bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder,
+                               const std::string& name, std::string* error) {
     if (!IsPlainFileName(name) || IsLink(win32::Widen(folder))) {
         ::SetLastError(ERROR_INVALID_NAME);
         return Fail(error, "cannot copy " + from + " into " + folder + " as " + name);
@@ -152,8 +159,8 @@ bool CopyIntoFolderExclusively(const std::string& from, const std::string& folde
     const std::wstring target = win32::Widen(folder + "\\" + name);
     if (!::CopyFileW(win32::Widen(from).c_str(), target.c_str(), TRUE))
         return Fail(error, "cannot copy " + from + " to " + folder + "\\" + name);
-    const HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail(error, "cannot open " + folder + "\\" + name);
     if (!CloseKeepingError(file, ::FlushFileBuffers(file) != FALSE))
         return Fail(error, "cannot flush " + folder + "\\" + name);
@@ -174,9 +181,10 @@ PutBackResult PutBackCopy(const std::string& folder, const std::string& name, co
     }
     const std::wstring target = win32::Widen(to);
     if (::CopyFileW(copy.c_str(), target.c_str(), TRUE)) {
-        const HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) CloseKeepingError(file, ::FlushFileBuffers(file) != FALSE);
+        const HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseKeepingError(file, ::FlushFileBuffers(file) != FALSE);
         return PutBackResult::Written;
     }
     const ::DWORD code = ::GetLastError();
@@ -194,7 +202,8 @@ PutBackResult PutBackCopy(const std::string& folder, const std::string& name, co
 }
 
 bool IsPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos &&
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\:") == std::string_view::npos &&
            name.find('\0') == std::string_view::npos;
 }
 

@@ -10,9 +10,10 @@ namespace vostrel {
 // paths to one folder (a junction or a symbolic link) give the same pair.
 // Windows has no pseudo file systems of the kind the walk must avoid.
 std::optional<FolderIdentity> IdentifyHostFolder(const std::string& hostPath) {
-    const HANDLE folder = ::CreateFileW(win32::Widen(hostPath).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE folder =
+        ::CreateFileW(win32::Widen(hostPath).c_str(), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const BOOL ok = ::GetFileInformationByHandle(folder, &info);

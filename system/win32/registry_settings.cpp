@@ -33,7 +33,8 @@ std::optional<std::wstring> ReadText(::HKEY key, const std::wstring& name) {
 std::wstring ModuleFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 6; ++attempt) {
-        const ::DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<::DWORD>(path.size()));
+        const ::DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<::DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -50,8 +51,9 @@ bool CanWriteIn(const std::wstring& folder) {
     if (folder.empty()) return false;
     const std::wstring probe =
         folder + L"\\vostrel-write-test-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-    const HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file =
+        ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return true;
@@ -77,8 +79,8 @@ RegistrySettingsStore::RegistrySettingsStore(std::string keyPath) : keyPath_(std
 
 std::string RegistrySettingsStore::Get(std::string_view key, std::string_view fallback) {
     ::HKEY settings = nullptr;
-    if (::RegOpenKeyExW(win32::NativeCurrentUser(), win32::Widen(keyPath_).c_str(), 0, KEY_QUERY_VALUE,
-                        &settings) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(win32::NativeCurrentUser(), win32::Widen(keyPath_).c_str(), 0,
+                        KEY_QUERY_VALUE, &settings) != ERROR_SUCCESS)
         return std::string(fallback);
     const auto text = ReadText(settings, win32::Widen(key));
     ::RegCloseKey(settings);

@@ -57,8 +57,8 @@ bool MayBeLink(std::string_view path) {
 std::wstring ClassText(const std::wstring& key) {
     wchar_t text[256] = {};
     ::DWORD size = sizeof(text) - sizeof(wchar_t);
-    if (::RegGetValueW(win32::NativeClassesRoot(), key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS)
+    if (::RegGetValueW(win32::NativeClassesRoot(), key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                       text, &size) != ERROR_SUCCESS)
         return {};
     return text;
 }
@@ -71,17 +71,20 @@ bool IsShortcutType(const std::wstring& file) {
     const std::wstring progId = ClassText(extension);
     if (progId.empty()) return false;
     ::HKEY type = nullptr;
-    if (::RegOpenKeyExW(win32::NativeClassesRoot(), progId.c_str(), 0, KEY_QUERY_VALUE, &type) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(win32::NativeClassesRoot(), progId.c_str(), 0, KEY_QUERY_VALUE, &type) !=
+        ERROR_SUCCESS)
         return false;
-    const bool shortcut = ::RegQueryValueExW(type, L"IsShortcut", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    const bool shortcut = ::RegQueryValueExW(type, L"IsShortcut", nullptr, nullptr, nullptr,
+                                             nullptr) == ERROR_SUCCESS;
     ::RegCloseKey(type);
     return shortcut;
 }
 
 // Only a path on a drive can be tested for existence.
 std::string DrivePathOnly(const std::wstring& path) {
-    const bool onDrive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
-                         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    const bool onDrive =
+        path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
+        ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
     return onDrive ? win32::Narrow(path) : std::string();
 }
 
@@ -98,7 +101,8 @@ bool ReadShellLink(const std::wstring& file, ShortcutInfo& info) {
     WIN32_FIND_DATAW found{};
     if (link->GetPath(buffer, MAX_PATH, &found, 0) == S_OK) info.targetPath = DrivePathOnly(buffer);
     wchar_t folder[MAX_PATH + 1] = {};
-    if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) info.workingDirectory = win32::Narrow(folder);
+    if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)))
+        info.workingDirectory = win32::Narrow(folder);
     return true;
 }
 
@@ -131,7 +135,8 @@ ShortcutInfo ReadShortcut(FileSystemApi&, std::string_view path) {
     ComScope com;
     const std::wstring file = win32::Widen(path);
     SHFILEINFOW shell{};
-    if (!::SHGetFileInfoW(file.c_str(), 0, &shell, sizeof(shell), SHGFI_ATTRIBUTES | SHGFI_TYPENAME))
+    if (!::SHGetFileInfoW(file.c_str(), 0, &shell, sizeof(shell),
+                          SHGFI_ATTRIBUTES | SHGFI_TYPENAME))
         return info;
     info.typeName = win32::Narrow(shell.szTypeName);
     // Windows marks every type registered with "IsShortcut" as a link

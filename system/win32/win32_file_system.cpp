@@ -103,7 +103,8 @@ std::vector<Drive> Win32FileSystem::GetDrives() {
     if (length == 0 || length >= sizeof(roots)) return drives;
     for (const char* root = roots; *root; root += std::char_traits<char>::length(root) + 1) {
         const char letter = root[0];
-        const char upper = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 32) : letter;
+        const char upper =
+            (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 32) : letter;
         drives.push_back({upper, ToDriveType(::GetDriveTypeA(root))});
     }
     return drives;
@@ -113,8 +114,9 @@ bool Win32FileSystem::GetVolumeInformation(std::string_view root, std::string* l
     char name[MAX_PATH + 1] = {};
     char fileSystem[MAX_PATH + 1] = {};
     ::DWORD serial = 0, longestName = 0, flags = 0;
-    const BOOL ok = ::GetVolumeInformationA(win32::ToAnsi(root).c_str(), name, sizeof(name), &serial,
-                                            &longestName, &flags, fileSystem, sizeof(fileSystem));
+    const BOOL ok =
+        ::GetVolumeInformationA(win32::ToAnsi(root).c_str(), name, sizeof(name), &serial,
+                                &longestName, &flags, fileSystem, sizeof(fileSystem));
     if (!ok) return false;
     if (label) *label = win32::FromAnsi(name);
     return true;

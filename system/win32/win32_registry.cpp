@@ -68,7 +68,8 @@ LONG ReadWholeValue(::HKEY key, const std::string& name, ::DWORD* kind,
     bytes->assign(256, 0);
     for (int attempt = 0; attempt < kGrowAttempts; ++attempt) {
         ::DWORD size = static_cast<::DWORD>(bytes->size());
-        const LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, kind, bytes->data(), &size);
+        const LONG status =
+            ::RegQueryValueExA(key, name.c_str(), nullptr, kind, bytes->data(), &size);
         if (status == ERROR_MORE_DATA) {
             bytes->assign(std::max<std::size_t>(size, bytes->size() * 2), 0);
             continue;
@@ -87,8 +88,8 @@ Win32Registry::~Win32Registry() {
 }
 
 std::size_t Win32Registry::OpenKeyCount() const {
-    return static_cast<std::size_t>(std::count_if(open_.begin(), open_.end(),
-                                                  [](void* native) { return native != nullptr; }));
+    return static_cast<std::size_t>(
+        std::count_if(open_.begin(), open_.end(), [](void* native) { return native != nullptr; }));
 }
 
 HKEY Win32Registry::Remember(void* native) {
@@ -110,8 +111,8 @@ void* Win32Registry::Native(HKEY key) const {
 LONG Win32Registry::OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HKEY* result) {
     *result = kNullKey;
     ::HKEY opened = nullptr;
-    const LONG status = ::RegOpenKeyExA(static_cast<::HKEY>(Native(key)), win32::ToAnsi(subKey).c_str(),
-                                        0, access, &opened);
+    const LONG status = ::RegOpenKeyExA(static_cast<::HKEY>(Native(key)),
+                                        win32::ToAnsi(subKey).c_str(), 0, access, &opened);
     if (status == ERROR_SUCCESS) *result = Remember(opened);
     return status;
 }
@@ -134,8 +135,8 @@ LONG Win32Registry::CreateKeyEx(HKEY key, std::string_view subKey, DWORD options
     ::HKEY created = nullptr;
     ::DWORD how = 0;
     const LONG status =
-        ::RegCreateKeyExA(static_cast<::HKEY>(Native(key)), win32::ToAnsi(subKey).c_str(), 0, nullptr,
-                          options, access, nullptr, &created, &how);
+        ::RegCreateKeyExA(static_cast<::HKEY>(Native(key)), win32::ToAnsi(subKey).c_str(), 0,
+                          nullptr, options, access, nullptr, &created, &how);
     if (status != ERROR_SUCCESS) return status;
     *result = Remember(created);
     if (disposition) *disposition = how;
@@ -166,7 +167,8 @@ LONG Win32Registry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
     std::string ansi = win32::ToAnsi({reinterpret_cast<const char*>(data), cbData});
     const auto size = static_cast<::DWORD>(ansi.size());
     ansi.push_back('\x01');
-    return ::RegSetValueExA(native, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(ansi.data()), size);
+    return ::RegSetValueExA(native, name.c_str(), 0, type,
+                            reinterpret_cast<const BYTE*>(ansi.data()), size);
 }
 
 LONG Win32Registry::DeleteValue(HKEY key, std::string_view valueName) {
@@ -210,7 +212,8 @@ LONG Win32Registry::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName,
         size = static_cast<::DWORD>(bytes.size());
         status = ::RegEnumValueA(native, index, nameBuffer.data(), &nameLength, nullptr, &kind,
                                  bytes.data(), &size);
-        if (status == ERROR_MORE_DATA) bytes.assign(std::max<std::size_t>(size, bytes.size() * 4), 0);
+        if (status == ERROR_MORE_DATA)
+            bytes.assign(std::max<std::size_t>(size, bytes.size() * 4), 0);
     }
     if (status != ERROR_SUCCESS) return status;
     bytes.resize(size);
@@ -255,7 +258,8 @@ LONG Win32Registry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* t
     std::vector<std::uint8_t> bytes(256, 0);
     for (int attempt = 0; attempt < kGrowAttempts; ++attempt) {
         ::DWORD kind = 0, size = static_cast<::DWORD>(bytes.size());
-        const LONG status = ::RegQueryValueExW(native, name.c_str(), nullptr, &kind, bytes.data(), &size);
+        const LONG status =
+            ::RegQueryValueExW(native, name.c_str(), nullptr, &kind, bytes.data(), &size);
         if (status == ERROR_MORE_DATA) {
             bytes.assign(std::max<std::size_t>(size, bytes.size() * 2), 0);
             continue;
@@ -271,8 +275,8 @@ LONG Win32Registry::QueryValueRaw(HKEY key, std::string_view valueName, DWORD* t
 
 LONG Win32Registry::SetValueRaw(HKEY key, std::string_view valueName, DWORD type,
                                 std::span<const std::uint8_t> data) {
-    return ::RegSetValueExW(static_cast<::HKEY>(Native(key)), win32::Widen(valueName).c_str(), 0, type,
-                            data.data(), static_cast<::DWORD>(data.size()));
+    return ::RegSetValueExW(static_cast<::HKEY>(Native(key)), win32::Widen(valueName).c_str(), 0,
+                            type, data.data(), static_cast<::DWORD>(data.size()));
 }
 
 }  // namespace vostrel

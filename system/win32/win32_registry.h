@@ -28,8 +28,8 @@ public:
 
     LONG OpenKeyEx(HKEY key, std::string_view subKey, DWORD access, HKEY* result) override;
     LONG OpenKey(HKEY key, std::string_view subKey, HKEY* result) override;
-    LONG CreateKeyEx(HKEY key, std::string_view subKey, DWORD options, DWORD access,
-                     HKEY* result, DWORD* disposition) override;
+    LONG CreateKeyEx(HKEY key, std::string_view subKey, DWORD options, DWORD access, HKEY* result,
+                     DWORD* disposition) override;
     LONG QueryValueEx(HKEY key, std::string_view valueName, DWORD* type, std::uint8_t* data,
                       DWORD* cbData) override;
     LONG SetValueEx(HKEY key, std::string_view valueName, DWORD type, const std::uint8_t* data,

@@ -13,12 +13,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include <shlobj.h>
 #include <shldisp.h>
+#include <shlobj.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 namespace vostrel::win32 {
 // The SDK's own handles of two roots, for code that calls the W functions

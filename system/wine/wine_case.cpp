@@ -1,9 +1,9 @@
 #include "system/wine/wine_case.h"
 
-#include <array>
-#include <cstdint>
 #include <locale.h>
 #include <wctype.h>
+#include <array>
+#include <cstdint>
 
 #include "system/text.h"
 
@@ -28,7 +28,8 @@ public:
             const wint_t up = towupper_l(wc, utf8);
             const wint_t down = towlower_l(wc, utf8);
             if (up <= 0xFFFF && towlower_l(up, utf8) == wc) upper_[c] = static_cast<char16_t>(up);
-            if (down <= 0xFFFF && towupper_l(down, utf8) == wc) lower_[c] = static_cast<char16_t>(down);
+            if (down <= 0xFFFF && towupper_l(down, utf8) == wc)
+                lower_[c] = static_cast<char16_t>(down);
         }
         if (!utf8) {
             for (std::uint32_t c = 0; c < lower_.size(); ++c)

@@ -101,7 +101,8 @@ bool CopyHostFile(const std::string& from, const std::string& hostFolder, const 
 }
 
 bool SameHostFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
@@ -116,9 +117,7 @@ std::string WineFileSystem::GetWindowsDirectory() { return "C:\\windows"; }
 
 std::string WineFileSystem::GetSystemDirectory() { return "C:\\windows\\system32"; }
 
-std::string WineFileSystem::GetTempPath() {
-    return "C:\\users\\" + HostUserName() + "\\Temp\\";
-}
+std::string WineFileSystem::GetTempPath() { return "C:\\users\\" + HostUserName() + "\\Temp\\"; }
 
 void WineFileSystem::ForgetCache() {
     cache_.ForgetAll();
@@ -188,8 +187,9 @@ WineFileSystem::Located WineFileSystem::Locate(std::string_view path) {
         return located;
     }
     const auto listing = cache_.List(folder.hostPath);
-    const HostEntry* entry =
-        listing->status == ERROR_SUCCESS ? FindEntry(*listing, Utf8ToUtf16(parsed.parts.back())) : nullptr;
+    const HostEntry* entry = listing->status == ERROR_SUCCESS
+                                 ? FindEntry(*listing, Utf8ToUtf16(parsed.parts.back()))
+                                 : nullptr;
     if (!entry || (parsed.trailingSeparator && !IsFolder(entry->attributes))) {
         located.status = listing->status != ERROR_SUCCESS ? listing->status : ERROR_FILE_NOT_FOUND;
         return located;
@@ -205,10 +205,11 @@ void WineFileSystem::AddDotEntries(const Folder& folder, std::u16string_view mas
                                    std::vector<FindData>* found) {
     if (folder.driveRoot) return;  // a drive root has neither "." nor ".."
     if (MatchesMask(u".", mask))
-        found->push_back(FindData{folder.attributes | StoredDosAttributes(folder.hostPath), ".", "", 0});
-    if (MatchesMask(u"..", mask))
         found->push_back(
-            FindData{folder.parentAttributes | StoredDosAttributes(folder.parentHostPath), "..", "", 0});
+            FindData{folder.attributes | StoredDosAttributes(folder.hostPath), ".", "", 0});
+    if (MatchesMask(u"..", mask))
+        found->push_back(FindData{
+            folder.parentAttributes | StoredDosAttributes(folder.parentHostPath), "..", "", 0});
 }
 
 // The file calls of Windows take paths of at most MAX_PATH - 1 (259)
@@ -293,9 +294,10 @@ std::string WineFileSystem::GetShortPathName(std::string_view path) {
             continue;
         }
         const auto listing = cache_.List(walked.back());
-        const HostEntry* entry = listing->status == ERROR_SUCCESS
-                                     ? FindEntry(*listing, Utf8ToUtf16(StripTrailingDotsAndBlanks(name)))
-                                     : nullptr;
+        const HostEntry* entry =
+            listing->status == ERROR_SUCCESS
+                ? FindEntry(*listing, Utf8ToUtf16(StripTrailingDotsAndBlanks(name)))
+                : nullptr;
         if (!entry) return {};
         shortPath += entry->shortName.empty() ? entry->name : entry->shortName;
         walked.push_back(JoinHostPath(walked.back(), entry->hostName));
@@ -371,10 +373,12 @@ std::optional<std::string> WineFileSystem::HostPath(std::string_view windowsPath
         std::shared_ptr<const FolderListing> listing;
         if (following) {
             listing = cache_.List(host);
-            entry = listing->status == ERROR_SUCCESS ? FindEntry(*listing, Utf8ToUtf16(part)) : nullptr;
+            entry =
+                listing->status == ERROR_SUCCESS ? FindEntry(*listing, Utf8ToUtf16(part)) : nullptr;
         }
         following = entry != nullptr;
-        host = JoinHostPath(host, entry ? std::string_view(entry->hostName) : std::string_view(part));
+        host =
+            JoinHostPath(host, entry ? std::string_view(entry->hostName) : std::string_view(part));
     }
     return host;
 }

@@ -49,8 +49,10 @@ public:
     // link out of the prefix - but for the Desktop folders of C:\users\*,
     // whose own files are checked.
     DriveOwner OwnerOfDrive(char letter) override;
-    WalkEntry ClassifyWalkEntry(std::string_view driveRoot, std::string_view path, DWORD attributes) override;
-    std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why, bool* gone) override;
+    WalkEntry ClassifyWalkEntry(std::string_view driveRoot, std::string_view path,
+                                DWORD attributes) override;
+    std::unique_ptr<HeldFile> HoldWalkedFile(std::string_view path, std::string* why,
+                                             bool* gone) override;
     // The walk's own listing: each folder opened once, relative to its
     // parent, and read once; every entry judged from the listing (the
     // entry's type from the listing itself, one stat at most for links and
@@ -86,7 +88,8 @@ private:
 
     Folder FindFolder(char drive, const std::vector<std::string>& parts, std::size_t count);
     Located Locate(std::string_view path);
-    void AddDotEntries(const Folder& folder, std::u16string_view mask, std::vector<FindData>* found);
+    void AddDotEntries(const Folder& folder, std::u16string_view mask,
+                       std::vector<FindData>* found);
 
     // What the walk knows of a drive: its resolved root, the root's file
     // system and whether it is the prefix's own.
@@ -98,8 +101,8 @@ private:
     const WalkDrive* FindWalkDrive(char drive);
     // What ClassifyWalkEntry says of an entry whose host path is known;
     // *real (may be null) gets the resolved path of a folder to walk.
-    WalkEntry ClassifyHostEntry(const WalkDrive& drive, std::string_view path, const std::string& host,
-                                bool isRoot, std::string* real);
+    WalkEntry ClassifyHostEntry(const WalkDrive& drive, std::string_view path,
+                                const std::string& host, bool isRoot, std::string* real);
     // Notes the device and inode of a shortcut file the walk hands on.
     void NoteWalkedFile(std::string_view path, std::uint64_t device, std::uint64_t inode);
     // The resolved prefix folder; empty when it cannot be resolved.

@@ -21,9 +21,7 @@ namespace {
 constexpr DWORD kStoredMask = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // Wine hides a Unix dot-file, whatever else is stored for it.
-bool IsDotFile(std::string_view name) {
-    return name.size() > 1 && name[0] == '.' && name != "..";
-}
+bool IsDotFile(std::string_view name) { return name.size() > 1 && name[0] == '.' && name != ".."; }
 
 std::int64_t Nanoseconds(const timespec& t) {
     return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
@@ -51,11 +49,13 @@ std::u16string UpperName(std::u16string_view name) {
 // ext2/3/4, XFS, Btrfs, tmpfs, F2FS, overlayfs.
 bool FineStamps(unsigned long type) {
     switch (type) {
-        case 0xEF53ul: case 0x58465342ul: case 0x9123683Eul: case 0x01021994ul: case 0xF2F52010ul:
-        case 0x794C7630ul:
-            return true;
-        default:
-            return false;
+        case 0xEF53ul:
+        case 0x58465342ul:
+        case 0x9123683Eul:
+        case 0x01021994ul:
+        case 0xF2F52010ul:
+        case 0x794C7630ul: return true;
+        default: return false;
     }
 }
 
@@ -83,7 +83,8 @@ DWORD StoredDosAttributes(const std::string& hostPath) {
     return static_cast<DWORD>(value) & kStoredMask;
 }
 
-DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size, bool stored) {
+DWORD HostAttributes(const std::string& hostPath, std::string_view name, std::uint64_t* size,
+                     bool stored) {
     struct stat st {};
     if (lstat(hostPath.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
     DWORD attributes = 0;
@@ -121,7 +122,8 @@ std::shared_ptr<const FolderListing> ReadFolder(const std::string& hostFolder) {
     for (std::size_t i = 0; i < listing->entries.size(); ++i) {
         const HostEntry& entry = listing->entries[i];
         listing->byName.try_emplace(UpperName(entry.wide), i);
-        if (!entry.wideShort.empty()) listing->byShortName.try_emplace(UpperName(entry.wideShort), i);
+        if (!entry.wideShort.empty())
+            listing->byShortName.try_emplace(UpperName(entry.wideShort), i);
     }
     return listing;
 }
@@ -145,7 +147,7 @@ const HostEntry* FindEntry(const FolderListing& listing, std::u16string_view nam
 std::shared_ptr<const FolderListing> FolderCache::List(const std::string& hostFolder) {
     // The moment before the folder is looked at: any change made after it
     // gets a later time than a stamp older than it by a clock tick.
-    timespec looked {};
+    timespec looked{};
     clock_gettime(CLOCK_REALTIME, &looked);
     struct stat st {};
     if (stat(hostFolder.c_str(), &st) != 0) {
@@ -174,7 +176,8 @@ std::shared_ptr<const FolderListing> FolderCache::List(const std::string& hostFo
 // file systems of Linux stamp in nanoseconds from a clock that moves every
 // few milliseconds; any other (FAT keeps two seconds, a network share the
 // server's clock) gets the full settling time.
-bool FolderCache::ChangedJustBefore(const Stamp& stamp, std::int64_t looked, const std::string& hostFolder) {
+bool FolderCache::ChangedJustBefore(const Stamp& stamp, std::int64_t looked,
+                                    const std::string& hostFolder) {
     const std::int64_t age = looked - std::max(stamp.modified, stamp.changed);
     if (age >= settle_) return false;
     constexpr std::int64_t kFineTick = 50'000'000;
@@ -182,7 +185,8 @@ bool FolderCache::ChangedJustBefore(const Stamp& stamp, std::int64_t looked, con
     auto known = fineStamps_.find(stamp.device);
     if (known == fineStamps_.end()) {
         struct statfs fs {};
-        const bool fine = statfs(hostFolder.c_str(), &fs) == 0 && FineStamps(static_cast<unsigned long>(fs.f_type));
+        const bool fine = statfs(hostFolder.c_str(), &fs) == 0 &&
+                          FineStamps(static_cast<unsigned long>(fs.f_type));
         known = fineStamps_.emplace(stamp.device, fine).first;
     }
     return !known->second;

@@ -36,10 +36,10 @@ inline constexpr DWORD kAttributeReparsePoint = 0x400;
 // would cost a call per entry where most look-ups only ask whether a name
 // exists. Whoever hands attributes on adds them (StoredDosAttributes).
 struct HostEntry {
-    std::string hostName;     // the name's bytes on the host
-    std::string name;         // the long name as Windows sees it (UTF-8)
-    std::u16string wide;      // the same in UTF-16, for matching and order
-    std::string shortName;    // the 8.3 name; empty when the name is one
+    std::string hostName;   // the name's bytes on the host
+    std::string name;       // the long name as Windows sees it (UTF-8)
+    std::u16string wide;    // the same in UTF-16, for matching and order
+    std::string shortName;  // the 8.3 name; empty when the name is one
     std::u16string wideShort;
     DWORD attributes = 0;
     std::uint64_t size = 0;
@@ -108,7 +108,7 @@ private:
     std::size_t capacity_;
     std::int64_t settle_;
     std::unordered_map<std::string, Slot> slots_;
-    std::list<std::string> ages_;  // most recently used first
+    std::list<std::string> ages_;                 // most recently used first
     std::unordered_map<dev_t, bool> fineStamps_;  // by device: times in nanoseconds
 };
 

@@ -43,8 +43,10 @@ std::vector<std::string> SplitAndApplyDots(std::string_view rest, bool* endsInSe
             if (!parts.empty()) parts.pop_back();
         } else if (token != ".") {
             std::string name = StripTrailingDotsAndBlanks(token);
-            if (!name.empty()) parts.push_back(std::move(name));
-            else if (last && start > 0) *endsInSeparator = true;
+            if (!name.empty())
+                parts.push_back(std::move(name));
+            else if (last && start > 0)
+                *endsInSeparator = true;
         }
         start = end + 1;
     }
@@ -142,7 +144,8 @@ std::string DosDeviceName(std::string_view name) {
     static constexpr std::array<std::string_view, 4> kPlain{"CON", "PRN", "AUX", "NUL"};
     for (const auto device : kPlain)
         if (upper == device) return std::string(base);
-    const bool numbered = upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+    const bool numbered = upper.size() == 4 &&
+                          (upper.starts_with("COM") || upper.starts_with("LPT")) &&
                           upper[3] >= '1' && upper[3] <= '9';
     return numbered ? std::string(base) : std::string();
 }

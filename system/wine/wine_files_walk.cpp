@@ -46,7 +46,8 @@ std::vector<std::string> PartsBelowDrive(std::string_view path) {
 bool IsUsersDesktop(std::string_view path) {
     if (LetterOf(path) != 'C') return false;
     const auto parts = PartsBelowDrive(path);
-    return parts.size() == 3 && EqualsNoCase(parts[0], "users") && EqualsNoCase(parts[2], "Desktop");
+    return parts.size() == 3 && EqualsNoCase(parts[0], "users") &&
+           EqualsNoCase(parts[2], "Desktop");
 }
 
 // The shortcut endings the check looks at; other files need no record.
@@ -104,8 +105,8 @@ public:
     std::string ReadablePath() const override { return "/proc/self/fd/" + std::to_string(file_); }
     bool Remove(std::string* why) override {
         struct stat now {};
-        if (::fstatat(folder_, name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != st_.st_dev ||
-            now.st_ino != st_.st_ino) {
+        if (::fstatat(folder_, name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+            now.st_dev != st_.st_dev || now.st_ino != st_.st_ino) {
             if (why) *why = "it was replaced after it was checked";
             return false;
         }
@@ -131,7 +132,8 @@ const std::string& WineFileSystem::RealPrefix() {
 }
 
 const WineFileSystem::WalkDrive* WineFileSystem::FindWalkDrive(char drive) {
-    if (const auto known = walkDrives_.find(drive); known != walkDrives_.end()) return &known->second;
+    if (const auto known = walkDrives_.find(drive); known != walkDrives_.end())
+        return &known->second;
     const DriveRoot* root = FindDriveRoot(drive);
     if (!root) return nullptr;
     const auto real = RealHostPath(root->hostPath);
@@ -155,7 +157,8 @@ DriveOwner WineFileSystem::OwnerOfDrive(char letter) {
     return DriveOwner{own, own ? std::string() : *root};
 }
 
-WalkEntry WineFileSystem::ClassifyWalkEntry(std::string_view driveRoot, std::string_view path, DWORD) {
+WalkEntry WineFileSystem::ClassifyWalkEntry(std::string_view driveRoot, std::string_view path,
+                                            DWORD) {
     const char letter = LetterOf(driveRoot);
     const WalkDrive* drive = letter ? FindWalkDrive(letter) : nullptr;
     const auto host = HostPath(path);
@@ -164,24 +167,28 @@ WalkEntry WineFileSystem::ClassifyWalkEntry(std::string_view driveRoot, std::str
     if (isRoot) {
         // A new walk of this drive: what an earlier walk recorded is stale.
         const std::string key = WalkKey(std::string(1, letter) + ":");
-        for (auto it = walkedFiles_.lower_bound(key); it != walkedFiles_.end() && it->first.rfind(key, 0) == 0;)
+        for (auto it = walkedFiles_.lower_bound(key);
+             it != walkedFiles_.end() && it->first.rfind(key, 0) == 0;)
             it = walkedFiles_.erase(it);
     }
     return ClassifyHostEntry(*drive, path, *host, isRoot, nullptr);
 }
 
-void WineFileSystem::NoteWalkedFile(std::string_view path, std::uint64_t device, std::uint64_t inode) {
+void WineFileSystem::NoteWalkedFile(std::string_view path, std::uint64_t device,
+                                    std::uint64_t inode) {
     walkedFiles_[WalkKey(path)] = {device, inode};
 }
 
 WalkEntry WineFileSystem::ClassifyHostEntry(const WalkDrive& walkDrive, std::string_view path,
-                                            const std::string& host, bool isRoot, std::string* realFolder) {
+                                            const std::string& host, bool isRoot,
+                                            std::string* realFolder) {
     const WalkDrive* drive = &walkDrive;
     struct stat st {};
     if (::lstat(host.c_str(), &st) != 0) return WalkEntry::Skip;
     const bool linked = S_ISLNK(st.st_mode);
     if (linked && ::stat(host.c_str(), &st) != 0) return WalkEntry::Skip;  // a dangling link
-    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return WalkEntry::Skip;  // FIFOs, sockets, devices
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return WalkEntry::Skip;  // FIFOs, sockets, devices
 
     if (S_ISREG(st.st_mode)) {
         if (linked) {  // a link to a file counts where the file lies
@@ -190,7 +197,8 @@ WalkEntry WineFileSystem::ClassifyHostEntry(const WalkDrive& walkDrive, std::str
             if (!real || !IsInsideHostFolder(ParentOf(*real), tree)) return WalkEntry::Skip;
         }
         if (HasShortcutEnding(path))
-            NoteWalkedFile(path, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
+            NoteWalkedFile(path, static_cast<std::uint64_t>(st.st_dev),
+                           static_cast<std::uint64_t>(st.st_ino));
         return WalkEntry::File;
     }
 
@@ -200,7 +208,8 @@ WalkEntry WineFileSystem::ClassifyHostEntry(const WalkDrive& walkDrive, std::str
     if (IsWinePrefixFolder(*real)) return WalkEntry::Skip;  // another prefix, or this one again
     if (drive->machineOwn) {
         if (IsInsideHostFolder(*real, RealPrefix())) {
-            if (!isRoot && static_cast<std::uint64_t>(st.st_dev) != drive->device) return WalkEntry::Skip;
+            if (!isRoot && static_cast<std::uint64_t>(st.st_dev) != drive->device)
+                return WalkEntry::Skip;
             return WalkEntry::Folder;
         }
         return linked && IsUsersDesktop(path) ? WalkEntry::FolderFilesOnly : WalkEntry::Skip;
@@ -211,8 +220,8 @@ WalkEntry WineFileSystem::ClassifyHostEntry(const WalkDrive& walkDrive, std::str
     return WalkEntry::Folder;
 }
 
-bool WineFileSystem::InWalkedTree(char letter, std::string_view windowsFolder, const std::string& realFolder,
-                                  std::string* why) {
+bool WineFileSystem::InWalkedTree(char letter, std::string_view windowsFolder,
+                                  const std::string& realFolder, std::string* why) {
     const WalkDrive* drive = FindWalkDrive(letter);
     if (!drive) {
         *why = "its drive is gone";
@@ -245,7 +254,8 @@ bool WineFileSystem::InWalkedTree(char letter, std::string_view windowsFolder, c
     return true;
 }
 
-std::unique_ptr<HeldFile> WineFileSystem::HoldWalkedFile(std::string_view path, std::string* why, bool* gone) {
+std::unique_ptr<HeldFile> WineFileSystem::HoldWalkedFile(std::string_view path, std::string* why,
+                                                         bool* gone) {
     std::string reason;
     auto fail = [&](std::string text, bool isGone = false) -> std::unique_ptr<HeldFile> {
         if (why) *why = std::move(text);
@@ -257,7 +267,8 @@ std::unique_ptr<HeldFile> WineFileSystem::HoldWalkedFile(std::string_view path, 
     const char letter = LetterOf(path);
     const Located located = Locate(path);
     if (!letter || located.status != ERROR_SUCCESS || located.hostFolder.empty()) {
-        const bool missing = located.status == ERROR_FILE_NOT_FOUND || located.status == ERROR_PATH_NOT_FOUND;
+        const bool missing =
+            located.status == ERROR_FILE_NOT_FOUND || located.status == ERROR_PATH_NOT_FOUND;
         return fail(missing ? "it no longer exists" : "it can no longer be found", missing);
     }
     if (located.entry.attributes & FILE_ATTRIBUTE_READONLY) return fail("it is read-only");
@@ -270,18 +281,21 @@ std::unique_ptr<HeldFile> WineFileSystem::HoldWalkedFile(std::string_view path, 
 
     const int folder = OpenFolderNoLinks(*realFolder);
     if (folder < 0) return fail("its folder changed while it was checked");
-    const int file = ::openat(folder, located.entry.hostName.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    const int file = ::openat(folder, located.entry.hostName.c_str(),
+                              O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (file < 0) {
         const int error = errno;
         ::close(folder);
         if (error == ENOENT) return fail("it no longer exists", true);
-        return fail(error == ELOOP ? "it is a link now" : std::string("it cannot be opened: ") + std::strerror(error));
+        return fail(error == ELOOP ? "it is a link now"
+                                   : std::string("it cannot be opened: ") + std::strerror(error));
     }
     struct stat st {};
     std::string problem;
     if (::fstat(file, &st) != 0 || !S_ISREG(st.st_mode)) {
         problem = "it is no longer a regular file";
-    } else if (const auto seen = walkedFiles_.find(WalkKey(path)); seen != walkedFiles_.end() &&
+    } else if (const auto seen = walkedFiles_.find(WalkKey(path));
+               seen != walkedFiles_.end() &&
                (seen->second.first != static_cast<std::uint64_t>(st.st_dev) ||
                 seen->second.second != static_cast<std::uint64_t>(st.st_ino))) {
         problem = "it is not the file the scan judged";

@@ -38,8 +38,8 @@ namespace {
 constexpr std::size_t kMaxPath = 260;
 
 bool Forbidden(unsigned char c) {
-    return c < 0x20 || c == '<' || c == '>' || c == '|' || c == '"' || c == ':' || c == '*' || c == '?' ||
-           c == '\\' || c == '/';
+    return c < 0x20 || c == '<' || c == '>' || c == '|' || c == '"' || c == ':' || c == '*' ||
+           c == '?' || c == '\\' || c == '/';
 }
 
 bool IsAscii(std::string_view name) {
@@ -59,7 +59,8 @@ bool PlainName(std::string_view name) {
 
 // "X:\name\name\": a folder path made of plain names only.
 bool PlainFolder(std::string_view folder) {
-    if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\' || folder.back() != '\\') return false;
+    if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\' || folder.back() != '\\')
+        return false;
     const char letter = folder[0];
     if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) return false;
     std::size_t i = 3;
@@ -121,8 +122,8 @@ private:
         std::string host;     // as HostPath gives it
         std::string real;     // links resolved
         DIR* dir = nullptr;
-        bool searched = false;      // listed through FindFiles, entries looked up one by one
-        bool fromListing = false;   // found as a plain entry of its parent's own listing
+        bool searched = false;     // listed through FindFiles, entries looked up one by one
+        bool fromListing = false;  // found as a plain entry of its parent's own listing
         std::vector<std::pair<std::string, unsigned char>> raw;  // names and types, as read
         std::vector<Entry> entries;  // sorted, "." and ".." not included
         std::size_t dots = 0;        // "." and ".." in front of the listing
@@ -182,7 +183,8 @@ bool WineDriveWalker::Enter(const std::string& folder, std::size_t item) {
     bool checkOnEnter = false;
     const Level* parent = levels_.empty() ? nullptr : &levels_.back();
     if (parent && item != kStart) {
-        if (parent->searched || item < parent->dots || item - parent->dots >= parent->entries.size())
+        if (parent->searched || item < parent->dots ||
+            item - parent->dots >= parent->entries.size())
             return EnterSearched(folder);
         const Entry& from = parent->entries[item - parent->dots];
         if (!from.plain) return EnterSearched(folder);
@@ -206,7 +208,8 @@ bool WineDriveWalker::Enter(const std::string& folder, std::size_t item) {
         if (fd >= 0) ::close(fd);
         // Swapped for something else since it was listed: judged again by
         // its path before the single calls take it.
-        if (checkOnEnter && files_.ClassifyWalkEntry(driveRoot_, folder, FILE_ATTRIBUTE_DIRECTORY) != WalkEntry::Folder)
+        if (checkOnEnter && files_.ClassifyWalkEntry(driveRoot_, folder,
+                                                     FILE_ATTRIBUTE_DIRECTORY) != WalkEntry::Folder)
             return false;
         return EnterSearched(folder);
     }
@@ -254,7 +257,8 @@ bool WineDriveWalker::ReadListing(Level& level, int fd, bool checkPrefix) {
     }
     const int folder = ::dirfd(level.dir);
     if (checkPrefix && registry && devices) {
-        struct stat reg {}, dev {};
+        struct stat reg {
+        }, dev{};
         if (::fstatat(folder, "system.reg", &reg, 0) == 0 && S_ISREG(reg.st_mode) &&
             ::fstatat(folder, "dosdevices", &dev, 0) == 0 && S_ISDIR(dev.st_mode)) {
             ::closedir(level.dir);
@@ -303,7 +307,8 @@ LONG WineDriveWalker::List(std::vector<WalkItem>* items) {
         entry.type = type;
         struct stat st {};
         if (type != DT_REG && type != DT_DIR) {
-            if (::fstatat(folder, hostName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone
+            if (::fstatat(folder, hostName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;  // gone
             if (S_ISLNK(st.st_mode)) {
                 entry.linked = true;
                 if (::fstatat(folder, hostName.c_str(), &st, 0) != 0) continue;  // a dangling link
@@ -319,7 +324,9 @@ LONG WineDriveWalker::List(std::vector<WalkItem>* items) {
         }
         entry.plain = PlainName(hostName);
         if (!IsAscii(hostName)) entry.wide = Utf8ToUtf16(hostName);
-        entry.name = entry.plain ? hostName : Utf16ToUtf8(entry.wide.empty() ? Utf8ToUtf16(hostName) : entry.wide);
+        entry.name = entry.plain
+                         ? hostName
+                         : Utf16ToUtf8(entry.wide.empty() ? Utf8ToUtf16(hostName) : entry.wide);
         entry.hostName = std::move(hostName);
         level.entries.push_back(std::move(entry));
     }
@@ -342,7 +349,8 @@ LONG WineDriveWalker::List(std::vector<WalkItem>* items) {
             const bool isFolder = entry.type == DT_DIR;
             if (entry.linked || (entry.type != DT_REG && !isFolder)) {
                 item.kind = files_.ClassifyHostEntry(drive_, level.windows + entry.name,
-                                                     JoinHostPath(level.host, entry.hostName), false, &entry.real);
+                                                     JoinHostPath(level.host, entry.hostName),
+                                                     false, &entry.real);
             } else if (!isFolder) {
                 item.kind = WalkEntry::File;
                 if (HasShortcutEnding(entry.name))
@@ -351,25 +359,31 @@ LONG WineDriveWalker::List(std::vector<WalkItem>* items) {
                 entry.real = JoinHostPath(level.real, entry.hostName);
                 entry.checkOnEnter = true;
                 bool inside = false;
-                if (drive_.machineOwn) inside = IsInsideHostFolder(entry.real, prefix);
-                else inside = !(!prefix.empty() && IsInsideHostFolder(entry.real, prefix)) &&
-                              IsInsideHostFolder(entry.real, drive_.realRoot);
+                if (drive_.machineOwn)
+                    inside = IsInsideHostFolder(entry.real, prefix);
+                else
+                    inside = !(!prefix.empty() && IsInsideHostFolder(entry.real, prefix)) &&
+                             IsInsideHostFolder(entry.real, drive_.realRoot);
                 item.kind = inside ? WalkEntry::Folder : WalkEntry::Skip;
             }
-            item.attributes = isFolder ? FILE_ATTRIBUTE_DIRECTORY | (entry.linked ? kAttributeReparsePoint : 0)
-                                       : FILE_ATTRIBUTE_ARCHIVE;
+            item.attributes =
+                isFolder ? FILE_ATTRIBUTE_DIRECTORY | (entry.linked ? kAttributeReparsePoint : 0)
+                         : FILE_ATTRIBUTE_ARCHIVE;
             if (TooLong(level.windows, entry.name)) item.attributes = INVALID_FILE_ATTRIBUTES;
         }
         items->push_back(std::move(item));
     }
-    return items->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;  // as the search says of an empty root
+    return items->empty() ? ERROR_FILE_NOT_FOUND
+                          : ERROR_SUCCESS;  // as the search says of an empty root
 }
 
 std::string WineDriveWalker::ShortFolder() {
     Level& level = levels_.back();
     const Level* parent = levels_.size() > 1 ? &levels_[levels_.size() - 2] : nullptr;
     if (level.fromListing && parent && !parent->shortFolder.empty()) {
-        const std::string name = level.windows.substr(parent->windows.size(), level.windows.size() - parent->windows.size() - 1);
+        const std::string name =
+            level.windows.substr(parent->windows.size(),
+                                 level.windows.size() - parent->windows.size() - 1);
         const std::string shortName = WineShortName(name);
         level.shortFolder = parent->shortFolder + (shortName.empty() ? name : shortName) + "\\";
     } else {

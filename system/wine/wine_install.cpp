@@ -111,11 +111,13 @@ private:
         if (!ReadAt(fd_, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
         const std::uint32_t pe = U32(dos + 0x3c);
         unsigned char head[24];
-        if (!ReadAt(fd_, pe, head, sizeof head) || head[0] != 'P' || head[1] != 'E' || head[2] || head[3])
+        if (!ReadAt(fd_, pe, head, sizeof head) || head[0] != 'P' || head[1] != 'E' || head[2] ||
+            head[3])
             return false;
         const std::uint16_t sections = U16(head + 6), optionalSize = U16(head + 20);
         std::vector<unsigned char> optional(optionalSize);
-        if (optionalSize < 2 || !ReadAt(fd_, pe + 24, optional.data(), optional.size())) return false;
+        if (optionalSize < 2 || !ReadAt(fd_, pe + 24, optional.data(), optional.size()))
+            return false;
         const std::uint16_t magic = U16(optional.data());
         const std::size_t countAt = magic == 0x20b ? 108 : magic == 0x10b ? 92 : 0;
         if (countAt == 0 || optional.size() < countAt + 4) return false;
@@ -156,7 +158,8 @@ private:
         std::vector<unsigned char> entries(count * 8);
         if (!ReadAt(fd_, base_ + offset + 16, entries.data(), entries.size())) return out;
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::uint32_t name = U32(entries.data() + i * 8), target = U32(entries.data() + i * 8 + 4);
+            const std::uint32_t name = U32(entries.data() + i * 8),
+                                target = U32(entries.data() + i * 8 + 4);
             std::u16string text;
             if (name & 0x80000000u) {
                 unsigned char length[2];
@@ -192,8 +195,9 @@ private:
 };
 
 bool IsServerKey(std::string_view key) {
-    static constexpr std::array<std::string_view, 6> kKeys{"inprocserver",  "inprocserver32", "localserver",
-                                                           "localserver32", "inprochandler",  "inprochandler32"};
+    static constexpr std::array<std::string_view, 6> kKeys{"inprocserver",  "inprocserver32",
+                                                           "localserver",   "localserver32",
+                                                           "inprochandler", "inprochandler32"};
     const std::string lower = LowerAscii(key);
     for (auto known : kKeys)
         if (lower == known) return true;
@@ -201,7 +205,8 @@ bool IsServerKey(std::string_view key) {
 }
 
 bool IsNameCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-';
 }
 
 // The whole file, at most `limit` bytes; empty when it cannot be read.
@@ -210,7 +215,8 @@ std::string ReadWhole(const std::string& path, std::size_t limit) {
     if (fd < 0) return {};
     struct stat st {};
     std::string bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit) {
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= limit) {
         bytes.resize(static_cast<std::size_t>(st.st_size));
         if (!ReadAt(fd, 0, bytes.data(), bytes.size())) bytes.clear();
     }
@@ -282,7 +288,8 @@ std::set<std::string> ServerNamesOfScript(std::string_view script) {
 }
 
 void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
-    for (std::size_t dot = bytes.find('.'); dot != std::string_view::npos; dot = bytes.find('.', dot + 1)) {
+    for (std::size_t dot = bytes.find('.'); dot != std::string_view::npos;
+         dot = bytes.find('.', dot + 1)) {
         if (dot + 4 > bytes.size() || LowerAscii(bytes.substr(dot, 4)) != ".fon") continue;
         if (dot + 4 < bytes.size() && bytes[dot + 4] != '\0') continue;
         std::size_t start = dot;
@@ -321,8 +328,8 @@ const std::set<std::string>& WineInstall::RegisteredServers() {
         for (const auto& folder : folders_.libraryFolders)
             for (const auto& name : FolderEntries(folder)) {
                 const std::string lower = LowerAscii(name);
-                if (!EndsWith(lower, ".dll") && !EndsWith(lower, ".exe") && !EndsWith(lower, ".ocx") &&
-                    !EndsWith(lower, ".ax"))
+                if (!EndsWith(lower, ".dll") && !EndsWith(lower, ".exe") &&
+                    !EndsWith(lower, ".ocx") && !EndsWith(lower, ".ax"))
                     continue;
                 for (const auto& script : WineRegistryScripts(folder + "/" + name))
                     servers_->merge(ServerNamesOfScript(script));
@@ -344,9 +351,11 @@ const std::set<std::string>& WineInstall::FontTableNames() {
     if (!fontTable_) {
         fontTable_.emplace();
         std::vector<std::string> folders = folders_.unixFolders;
-        folders.insert(folders.end(), folders_.libraryFolders.begin(), folders_.libraryFolders.end());
+        folders.insert(folders.end(), folders_.libraryFolders.begin(),
+                       folders_.libraryFolders.end());
         for (const auto& folder : folders)
-            for (const char* name : {"win32u.so", "gdi32.so", "win32u.dll.so", "gdi32.dll.so", "gdi32.dll"}) {
+            for (const char* name :
+                 {"win32u.so", "gdi32.so", "win32u.dll.so", "gdi32.dll.so", "gdi32.dll"}) {
                 const std::string path = folder + "/" + name;
                 if (IsFile(path)) AddFontFileNames(ReadWhole(path, 256u << 20), *fontTable_);
             }
@@ -388,7 +397,8 @@ std::optional<WineInstallFolders> WineInstallAt(const std::string& root) {
                 folders.unixFolders.push_back(path);
         }
     }
-    if (const std::string fonts = root + "/share/wine/fonts"; IsFolder(fonts)) folders.fontFolders.push_back(fonts);
+    if (const std::string fonts = root + "/share/wine/fonts"; IsFolder(fonts))
+        folders.fontFolders.push_back(fonts);
     if (!HoldsNtdll(folders)) return std::nullopt;
     return folders;
 }
@@ -412,7 +422,8 @@ std::optional<WineInstallFolders> FindSystemWineInstall() {
         if (auto found = InstallOfProgram(loader)) return found;
     if (const auto wine = WineOnPath())
         if (auto found = InstallOfProgram(*wine)) return found;
-    for (const char* root : {"/usr", "/usr/local", "/opt/wine-stable", "/opt/wine-devel", "/opt/wine-staging"})
+    for (const char* root :
+         {"/usr", "/usr/local", "/opt/wine-stable", "/opt/wine-devel", "/opt/wine-staging"})
         if (auto found = WineInstallAt(root)) return found;
     return std::nullopt;
 }
@@ -422,7 +433,8 @@ std::unique_ptr<WineInstall> ChooseWineInstall(const std::string& named, const s
     const std::string chosen = TrimCopy(named.empty() ? setting : named);
     std::string said;
     if (!chosen.empty()) {
-        if (auto found = WineInstallNamed(chosen)) return std::make_unique<WineInstall>(std::move(*found));
+        if (auto found = WineInstallNamed(chosen))
+            return std::make_unique<WineInstall>(std::move(*found));
         said = "no Wine installation in " + chosen + "; ";
     }
     if (auto found = FindSystemWineInstall()) {
@@ -430,8 +442,11 @@ std::unique_ptr<WineInstall> ChooseWineInstall(const std::string& named, const s
         return std::make_unique<WineInstall>(std::move(*found));
     }
     if (note)
-        *note = said + "no Wine installation found: files that Wine supplies itself may be reported missing "
-                       "(name one with --wine DIR or the setting \"" + std::string(kWineFolderKey) + "\")";
+        *note =
+            said +
+            "no Wine installation found: files that Wine supplies itself may be reported missing "
+            "(name one with --wine DIR or the setting \"" +
+            std::string(kWineFolderKey) + "\")";
     return nullptr;
 }
 

@@ -26,10 +26,10 @@ namespace vostrel {
 
 // Where an installation keeps what the checks ask about.
 struct WineInstallFolders {
-    std::string root;                          // "/usr", a Proton "dist" folder
-    std::vector<std::string> libraryFolders;   // builtin libraries (PE or .dll.so)
-    std::vector<std::string> unixFolders;      // the Unix side (x86_64-unix)
-    std::vector<std::string> fontFolders;      // share/wine/fonts
+    std::string root;                         // "/usr", a Proton "dist" folder
+    std::vector<std::string> libraryFolders;  // builtin libraries (PE or .dll.so)
+    std::vector<std::string> unixFolders;     // the Unix side (x86_64-unix)
+    std::vector<std::string> fontFolders;     // share/wine/fonts
 };
 
 class WineInstall final : public WineProvides {

@@ -24,14 +24,15 @@ std::map<char, DriveType> ReadDriveTypes(RegistryApi& registry) {
     std::vector<char> name(256);
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = static_cast<DWORD>(name.size());
-        if (registry.EnumValue(key.get(), index, name.data(), &nameSize, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        if (registry.EnumValue(key.get(), index, name.data(), &nameSize, nullptr, nullptr,
+                               nullptr) != ERROR_SUCCESS)
             break;
         const std::string valueName(name.data(), nameSize);
         if (valueName.size() != 2 || valueName[1] != ':') continue;
         RegValue value = std::string();
         if (ReadValueFromKey(registry, key.get(), valueName, value) != ERROR_SUCCESS) continue;
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(valueName[0])));
+        const char letter =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(valueName[0])));
         if (letter < 'A' || letter > 'Z') continue;
         types[letter] = WineDriveTypeFromText(RegValueText(value));
     }

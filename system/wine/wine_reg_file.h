@@ -56,8 +56,8 @@ struct RegFileKey {
     RegFileKey* parent = nullptr;
     std::vector<RegFileKey*> subkeys;       // Wine's order
     std::pmr::vector<RegFileValue> values;  // Wine's order
-    std::uint64_t modified = 0;        // FILETIME: 100 ns since 1601
-    std::string_view keyClass;         // WTF-8, meaningful when hasClass
+    std::uint64_t modified = 0;             // FILETIME: 100 ns since 1601
+    std::string_view keyClass;              // WTF-8, meaningful when hasClass
     bool hasClass = false;
     bool symlink = false;
     bool unsorted = false;  // while a file is read: sub-keys came out of order
@@ -164,10 +164,10 @@ private:
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
     friend class RegFileParser;
 
-    std::string_view contents_;           // the file as read; views point into it
-    std::string text_;                    // contents_ when handed over as a string
-    RegFileText buffer_;                  // contents_ when read into a buffer
-    std::deque<std::string> kept_;        // names and data set since
+    std::string_view contents_;     // the file as read; views point into it
+    std::string text_;              // contents_ when handed over as a string
+    RegFileText buffer_;            // contents_ when read into a buffer
+    std::deque<std::string> kept_;  // names and data set since
     // The keys and values read from a large file live in one arena, a
     // mapping of large pages where the system has them (then the heap):
     // hundreds of thousands of them cost neither one allocation each nor a
@@ -177,16 +177,16 @@ private:
     std::pmr::memory_resource* memory_ = std::pmr::new_delete_resource();
     std::pmr::deque<RegFileKey> keys_{memory_};  // every key, at a stable address
     RegFileKey* root_ = nullptr;
-    std::string relativeToLine_;          // as written after ";; All keys relative to "
-    std::string relativeTo_;              // decoded
-    std::string arch_;                    // "win64", "win32" or empty
+    std::string relativeToLine_;  // as written after ";; All keys relative to "
+    std::string relativeTo_;      // decoded
+    std::string arch_;            // "win64", "win32" or empty
 
-    int wineForm_ = -1;                   // the file as read is Serialize()'s: 1, not: 0, unknown: -1
+    int wineForm_ = -1;  // the file as read is Serialize()'s: 1, not: 0, unknown: -1
     // Values of the file overridden by a later line of the same name.
     std::unordered_multimap<const RegFileKey*, RegFileValue> shadowed_;
     std::map<std::size_t, std::size_t> dropped_;  // lines (begin -> end) taken out
-    std::vector<RegFileKey*> changed_;    // keys marked changed, in order
-    std::vector<RegFileKey*> added_;      // keys added since the file was read
+    std::vector<RegFileKey*> changed_;            // keys marked changed, in order
+    std::vector<RegFileKey*> added_;              // keys added since the file was read
 };
 
 }  // namespace vostrel

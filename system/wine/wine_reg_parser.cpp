@@ -28,7 +28,8 @@ bool RegFileText::Reserve(std::size_t wanted) {
     wanted = std::max<std::size_t>(wanted, 1);
     // A large page needs its address aligned: map one more and start inside.
     const std::size_t length = wanted >= kLargePage ? wanted + kLargePage : wanted;
-    void* base = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* base =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) {
         errno = ENOMEM;
         return false;
@@ -52,17 +53,21 @@ bool RegFileText::Reserve(std::size_t wanted) {
 
 class RegFileParser {
 public:
-    RegFileParser(RegFile& file, std::string fileName) : file_(file), fileName_(std::move(fileName)) {}
+    RegFileParser(RegFile& file, std::string fileName)
+        : file_(file), fileName_(std::move(fileName)) {}
 
     bool Run(std::string* error) {
         const std::string_view contents = file_.contents_;
         if (!contents.empty() && contents.back() != '\n')
-            return Fail(error, CountLines(contents), "the file ends in the middle of a line (cut off?)");
+            return Fail(error, CountLines(contents),
+                        "the file ends in the middle of a line (cut off?)");
         std::size_t pos = 0;
         line_ = 0;
         const Line header = Next(pos);
         if (header.text != "WINE REGISTRY Version 2")
-            return Fail(error, 1, "not a Wine registry file (the first line is not \"WINE REGISTRY Version 2\")");
+            return Fail(
+                error, 1,
+                "not a Wine registry file (the first line is not \"WINE REGISTRY Version 2\")");
         while (pos < contents.size()) {
             const Line line = Next(pos);
             if (!HandleLine(line, pos)) return Fail(error, line_, problem_);
@@ -96,10 +101,13 @@ private:
 
     bool HandleLine(const Line& line, std::size_t& pos) {
         std::string_view text = line.text;
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
         if (text.empty()) return true;
         switch (text.front()) {
-            case '[': return KeyLine(text, static_cast<std::size_t>(line.text.data() - file_.contents_.data()));
+            case '[':
+                return KeyLine(text,
+                               static_cast<std::size_t>(line.text.data() - file_.contents_.data()));
             case '@':
             case '"': return ValueLine(text, line, pos);
             case '#': return OptionLine(text);
@@ -121,7 +129,8 @@ private:
 
     bool OptionLine(std::string_view text) {
         if (!key_) {
-            if (text.substr(0, 6) == "#arch=") file_.arch_ = std::string(TrimBlanks(text.substr(6)));
+            if (text.substr(0, 6) == "#arch=")
+                file_.arch_ = std::string(TrimBlanks(text.substr(6)));
             return true;
         }
         if (text.substr(0, 6) == "#time=") {
@@ -135,10 +144,12 @@ private:
         }
         if (text.substr(0, 7) == "#class=") {
             std::string_view rest = text.substr(7);
-            if (rest.empty() || rest.front() != '"') return Problem("the class is not a quoted text");
+            if (rest.empty() || rest.front() != '"')
+                return Problem("the class is not a quoted text");
             rest.remove_prefix(1);
             const auto end = FindUnescaped(rest, '"');
-            if (end == std::string_view::npos) return Problem("the class text has no closing quote");
+            if (end == std::string_view::npos)
+                return Problem("the class text has no closing quote");
             key_->keyClass = Name(rest.substr(0, end));
             key_->hasClass = true;
             return true;
@@ -167,7 +178,8 @@ private:
         } else {
             std::uint64_t seconds = 0;
             for (char c : rest) {
-                if (c < '0' || c > '9' || seconds > 0xFFFFFFFFull) return Problem("unexpected text after the key name");
+                if (c < '0' || c > '9' || seconds > 0xFFFFFFFFull)
+                    return Problem("unexpected text after the key name");
                 seconds = seconds * 10 + static_cast<unsigned>(c - '0');
             }
             time = seconds * kTicksPerSecond + kTicks1601To1970;
@@ -203,7 +215,8 @@ private:
             lastParts_.clear();
             lastKeys_.clear();
         }
-        while (same < parts_.size() && same < lastParts_.size() && parts_[same] == lastParts_[same]) ++same;
+        while (same < parts_.size() && same < lastParts_.size() && parts_[same] == lastParts_[same])
+            ++same;
         RegFileKey* key = same > first ? lastKeys_[same - 1] : &file_.Root();
         lastParts_.resize(same);
         lastKeys_.resize(same);
@@ -252,7 +265,8 @@ private:
     // Files written by Wine list every key and value in order, so new ones
     // are appended. Out of order (a file from elsewhere), a key's sub-keys
     // are found through a hash index and sorted once the file is read.
-    RegFileKey* FindOrAdd(RegFileKey& parent, std::string_view name, bool keep, std::uint64_t time) {
+    RegFileKey* FindOrAdd(RegFileKey& parent, std::string_view name, bool keep,
+                          std::uint64_t time) {
         auto& subs = parent.subkeys;
         if (parent.unsorted) {
             if (RegFileKey* found = FindUnsorted(parent, name)) return found;
@@ -323,7 +337,8 @@ private:
     };
     struct IndexHash {
         std::size_t operator()(const IndexKey& k) const {
-            return FoldedHash()(k.name) ^ (reinterpret_cast<std::uintptr_t>(k.parent) * 0x9E3779B97F4A7C15ull);
+            return FoldedHash()(k.name) ^
+                   (reinterpret_cast<std::uintptr_t>(k.parent) * 0x9E3779B97F4A7C15ull);
         }
     };
     struct IndexEqual {
@@ -337,7 +352,9 @@ private:
     // insertion sort does without the buffer of a merge sort.
     void SortValues(RegFileKey& key) {
         std::pmr::vector<RegFileValue>& values = key.values;
-        auto less = [](const RegFileValue& a, const RegFileValue& b) { return CompareRegNames(a.name, b.name) < 0; };
+        auto less = [](const RegFileValue& a, const RegFileValue& b) {
+            return CompareRegNames(a.name, b.name) < 0;
+        };
         if (values.size() <= 32) {
             for (std::size_t i = 1; i < values.size(); ++i) {
                 RegFileValue moving = values[i];
@@ -353,15 +370,16 @@ private:
             if (kept > 0 && CompareRegNames(values[kept - 1].name, values[i].name) == 0) {
                 file_.shadowed_.emplace(&key, values[kept - 1]);
                 values[kept - 1] = values[i];
-            }
-            else
+            } else
                 values[kept++] = values[i];
         }
         values.resize(kept);
     }
 
     void SortWhatCameOutOfOrder() {
-        auto byName = [](const RegFileKey* a, const RegFileKey* b) { return CompareRegNames(a->name, b->name) < 0; };
+        auto byName = [](const RegFileKey* a, const RegFileKey* b) {
+            return CompareRegNames(a->name, b->name) < 0;
+        };
         for (RegFileKey* key : unsortedKeys_) {
             std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
             key->unsorted = false;
@@ -377,12 +395,14 @@ private:
             rest = text.substr(1);
         } else {
             const auto end = FindUnescaped(text.substr(1), '"');
-            if (end == std::string_view::npos) return Problem("the value name has no closing quote");
+            if (end == std::string_view::npos)
+                return Problem("the value name has no closing quote");
             name = Name(text.substr(1, end));
             rest = text.substr(end + 2);
         }
         rest = TrimBlanks(rest);
-        if (rest.empty() || rest.front() != '=') return Problem("'=' expected after the value name");
+        if (rest.empty() || rest.front() != '=')
+            return Problem("'=' expected after the value name");
         rest = TrimBlanks(rest.substr(1));
         RegFileValue value;
         value.name = name;
@@ -396,14 +416,17 @@ private:
             std::string_view prefix;
             DWORD type;
         };
-        static constexpr TextPrefix kTextPrefixes[] = {
-            {"\"", REG_SZ}, {"str:\"", REG_SZ}, {"str(2):\"", REG_EXPAND_SZ}, {"str(7):\"", REG_MULTI_SZ}};
+        static constexpr TextPrefix kTextPrefixes[] = {{"\"", REG_SZ},
+                                                       {"str:\"", REG_SZ},
+                                                       {"str(2):\"", REG_EXPAND_SZ},
+                                                       {"str(7):\"", REG_MULTI_SZ}};
         for (const auto& p : kTextPrefixes) {
             if (rest.substr(0, p.prefix.size()) != p.prefix) continue;
             const std::string_view body = rest.substr(p.prefix.size());
             const auto end = FindUnescaped(body, '"');
             if (end == std::string_view::npos) return Problem("the text has no closing quote");
-            if (!TrimBlanks(body.substr(end + 1)).empty()) return Problem("unexpected text after the closing quote");
+            if (!TrimBlanks(body.substr(end + 1)).empty())
+                return Problem("unexpected text after the closing quote");
             value.type = p.type;
             value.form = RegFileValue::Form::Text;
             value.data = body.substr(0, end);
@@ -411,7 +434,8 @@ private:
         }
         if (rest.substr(0, 6) == "dword:") {
             std::uint32_t number = 0;
-            if (!ParseHexNumber(TrimBlanks(rest.substr(6)), number)) return Problem("a dword needs 1 to 8 hex digits");
+            if (!ParseHexNumber(TrimBlanks(rest.substr(6)), number))
+                return Problem("a dword needs 1 to 8 hex digits");
             value.type = REG_DWORD;
             value.form = RegFileValue::Form::Dword;
             value.data = TrimBlanks(rest.substr(6));
@@ -441,7 +465,8 @@ private:
         std::size_t end = static_cast<std::size_t>(line.text.data() + line.text.size() - base);
         std::string_view last = line.text;
         while (!TrimBlanks(last).empty() && TrimBlanks(last).back() == '\\') {
-            if (pos >= file_.contents_.size()) return Problem("the hex data goes on past the end of the file (cut off?)");
+            if (pos >= file_.contents_.size())
+                return Problem("the hex data goes on past the end of the file (cut off?)");
             const Line more = Next(pos);
             last = more.text;
             end = static_cast<std::size_t>(more.text.data() + more.text.size() - base);
@@ -497,7 +522,8 @@ private:
     std::vector<RegFileKey*> lastKeys_;
 };
 
-std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, std::string contents, std::string* error) {
+std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, std::string contents,
+                                        std::string* error) {
     std::unique_ptr<RegFile> file(new RegFile());
     file->text_ = std::move(contents);
     file->contents_ = file->text_;
@@ -509,7 +535,8 @@ std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, std::string conten
 
 namespace {
 
-std::unique_ptr<std::pmr::monotonic_buffer_resource> NewArena(RegFileText& space, std::size_t bytes) {
+std::unique_ptr<std::pmr::monotonic_buffer_resource> NewArena(RegFileText& space,
+                                                              std::size_t bytes) {
     if (!space.Reserve(bytes)) return nullptr;  // the heap will do
     return std::make_unique<std::pmr::monotonic_buffer_resource>(space.bytes.get(), space.room,
                                                                  std::pmr::new_delete_resource());
@@ -519,10 +546,12 @@ std::unique_ptr<std::pmr::monotonic_buffer_resource> NewArena(RegFileText& space
 
 RegFile::RegFile(std::size_t arenaBytes)
     : arena_(NewArena(arenaSpace_, arenaBytes)),
-      memory_(arena_ ? static_cast<std::pmr::memory_resource*>(arena_.get()) : std::pmr::new_delete_resource()),
+      memory_(arena_ ? static_cast<std::pmr::memory_resource*>(arena_.get())
+                     : std::pmr::new_delete_resource()),
       keys_(memory_) {}
 
-std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, RegFileText contents, std::string* error) {
+std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, RegFileText contents,
+                                        std::string* error) {
     // The keys and values of a file take up to about 1.4 times its text
     // (short lines cost the most); the arena's untouched part costs nothing.
     std::unique_ptr<RegFile> file(new RegFile(contents.size * 2));

@@ -83,14 +83,38 @@ void UnescapeText(std::string_view s, std::u16string& out) {
         if (++i >= s.size()) break;
         const auto e = static_cast<unsigned char>(s[i]);
         switch (e) {
-            case 'a': out.push_back(u'\a'); ++i; continue;
-            case 'b': out.push_back(u'\b'); ++i; continue;
-            case 'e': out.push_back(u'\x1b'); ++i; continue;
-            case 'f': out.push_back(u'\f'); ++i; continue;
-            case 'n': out.push_back(u'\n'); ++i; continue;
-            case 'r': out.push_back(u'\r'); ++i; continue;
-            case 't': out.push_back(u'\t'); ++i; continue;
-            case 'v': out.push_back(u'\v'); ++i; continue;
+            case 'a':
+                out.push_back(u'\a');
+                ++i;
+                continue;
+            case 'b':
+                out.push_back(u'\b');
+                ++i;
+                continue;
+            case 'e':
+                out.push_back(u'\x1b');
+                ++i;
+                continue;
+            case 'f':
+                out.push_back(u'\f');
+                ++i;
+                continue;
+            case 'n':
+                out.push_back(u'\n');
+                ++i;
+                continue;
+            case 'r':
+                out.push_back(u'\r');
+                ++i;
+                continue;
+            case 't':
+                out.push_back(u'\t');
+                ++i;
+                continue;
+            case 'v':
+                out.push_back(u'\v');
+                ++i;
+                continue;
             case 'x': {
                 ++i;
                 if (i >= s.size() || !IsHex(static_cast<unsigned char>(s[i]))) {
@@ -98,13 +122,13 @@ void UnescapeText(std::string_view s, std::u16string& out) {
                     continue;
                 }
                 unsigned v = 0;
-                for (int k = 0; k < 4 && i < s.size() && IsHex(static_cast<unsigned char>(s[i])); ++k)
+                for (int k = 0; k < 4 && i < s.size() && IsHex(static_cast<unsigned char>(s[i]));
+                     ++k)
                     v = v * 16 + HexValue(static_cast<unsigned char>(s[i++]));
                 out.push_back(static_cast<char16_t>(v));
                 continue;
             }
-            default:
-                break;
+            default: break;
         }
         if (e >= '0' && e <= '7') {
             unsigned v = 0;
@@ -186,7 +210,8 @@ std::size_t EscapeUnits(std::string& out, std::u16string_view s, char esc0, char
         const char16_t c = s[i];
         const std::size_t left = s.size() - i;
         if (c > 127) {
-            const bool nextIsHex = left > 1 && s[i + 1] < 128 && IsHex(static_cast<unsigned char>(s[i + 1]));
+            const bool nextIsHex =
+                left > 1 && s[i + 1] < 128 && IsHex(static_cast<unsigned char>(s[i + 1]));
             const int n = std::snprintf(buffer, sizeof buffer, nextIsHex ? "\\x%04x" : "\\x%x",
                                         static_cast<unsigned>(c));
             out.append(buffer, static_cast<std::size_t>(n));
@@ -313,8 +338,9 @@ void DumpValue(std::string& out, std::string_view name, DWORD type,
     }
     if (type == REG_DWORD && len == 4) {
         out += "dword:";
-        AppendHex(out, static_cast<std::uint32_t>(data[0] | (data[1] << 8) | (data[2] << 16) |
-                                                  (static_cast<std::uint32_t>(data[3]) << 24)),
+        AppendHex(out,
+                  static_cast<std::uint32_t>(data[0] | (data[1] << 8) | (data[2] << 16) |
+                                             (static_cast<std::uint32_t>(data[3]) << 24)),
                   true);
         out.push_back('\n');
         return;

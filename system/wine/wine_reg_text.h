@@ -47,8 +47,11 @@ public:
 private:
     char32_t DecodeOne() {
         const auto c = static_cast<unsigned char>(text_[pos_]);
-        std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3
-                                                                 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        std::size_t len = c < 0x80             ? 1
+                          : (c & 0xE0) == 0xC0 ? 2
+                          : (c & 0xF0) == 0xE0 ? 3
+                          : (c & 0xF8) == 0xF0 ? 4
+                                               : 0;
         if (len == 1 || len == 0 || pos_ + len > text_.size()) {
             ++pos_;
             return len == 1 ? c : 0xFFFD;

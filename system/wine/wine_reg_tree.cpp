@@ -137,9 +137,7 @@ bool RegFile::AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& ou
 void RegFile::ValueBytes(const RegFileValue& value, std::vector<std::uint8_t>& out) const {
     out.clear();
     switch (value.form) {
-        case RegFileValue::Form::Bytes:
-            out.assign(value.data.begin(), value.data.end());
-            return;
+        case RegFileValue::Form::Bytes: out.assign(value.data.begin(), value.data.end()); return;
         case RegFileValue::Form::Text: {
             std::u16string units;
             units.reserve(value.data.size() + 1);

@@ -134,8 +134,10 @@ void RegFile::DropSourceLines(const RegFileKey& key, const RegFileValue& value, 
     auto mark = [&](const RegFileValue& v) {
         std::size_t begin = 0, end = 0;
         if (!SourceLines(v, begin, end)) return;
-        if (drop) dropped_[begin] = end;
-        else dropped_.erase(begin);
+        if (drop)
+            dropped_[begin] = end;
+        else
+            dropped_.erase(begin);
     };
     mark(value);
     const auto [first, last] = shadowed_.equal_range(&key);
@@ -209,7 +211,8 @@ void TimeEdits(std::string_view contents, const RegFileKey& key, std::vector<Edi
         const auto secs = static_cast<std::int64_t>(key.modified - kTicks1601To1970) /
                           static_cast<std::int64_t>(kTicksPerSecond);
         const auto at = static_cast<std::size_t>(seconds.data() - base);
-        edits.push_back({at, at + seconds.size(), std::to_string(static_cast<std::uint32_t>(secs))});
+        edits.push_back(
+            {at, at + seconds.size(), std::to_string(static_cast<std::uint32_t>(secs))});
     }
     if (timeDigits.data()) {
         std::string hex;
@@ -243,7 +246,8 @@ std::string Difference(const RegFile& a, const RegFile& b) {
         pending.pop_back();
         auto differs = [&](const char* what) {
             const std::string path = KeyLinePath(*ka);
-            return std::string(what) + " of the key [" + (path.empty() ? std::string("(root)") : path) + "]";
+            return std::string(what) + " of the key [" +
+                   (path.empty() ? std::string("(root)") : path) + "]";
         };
         if (ka->hasClass != kb->hasClass || (ka->hasClass && ka->keyClass != kb->keyClass))
             return differs("the class");
@@ -254,7 +258,8 @@ std::string Difference(const RegFile& a, const RegFile& b) {
             const RegFileValue& vb = kb->values[i];
             a.ValueBytes(va, bytesA);
             b.ValueBytes(vb, bytesB);
-            if (va.name != vb.name || va.type != vb.type || bytesA != bytesB) return differs("a value");
+            if (va.name != vb.name || va.type != vb.type || bytesA != bytesB)
+                return differs("a value");
         }
         const auto& subA = ka->subkeys;
         const auto& subB = kb->subkeys;
@@ -266,7 +271,10 @@ std::string Difference(const RegFile& a, const RegFile& b) {
                 continue;
             }
             // The first key that only one of them has.
-            const RegFileKey* only = !sa ? sb : !sb ? sa : CompareRegNames(sa->name, sb->name) < 0 ? sa : sb;
+            const RegFileKey* only = !sa                                       ? sb
+                                     : !sb                                     ? sa
+                                     : CompareRegNames(sa->name, sb->name) < 0 ? sa
+                                                                               : sb;
             return "the key [" + KeyLinePath(*only) + "]";
         }
     }
@@ -321,7 +329,8 @@ std::string RegFile::EditedText() const {
     });
     // New lines end as the file's lines do.
     const auto firstEnd = contents_.find('\n');
-    const bool crlf = firstEnd != std::string::npos && firstEnd > 0 && contents_[firstEnd - 1] == '\r';
+    const bool crlf =
+        firstEnd != std::string::npos && firstEnd > 0 && contents_[firstEnd - 1] == '\r';
     std::string out;
     out.reserve(contents_.size() + 4096);
     std::size_t cursor = 0;
@@ -346,12 +355,16 @@ bool RegFile::SaveText(std::string& out, std::string* error) const {
     out = EditedText();
     std::string why;
     const auto again = Parse("the edited file", out, &why);
-    if (!again) why = "it would not read back: " + why;
-    else why = Difference(*this, *again);
+    if (!again)
+        why = "it would not read back: " + why;
+    else
+        why = Difference(*this, *again);
     if (why.empty()) return true;
     if (error)
-        *error = "the file is not in the form Wine writes, and saving only the changed lines would "
-                 "change " + why + " as well, so it was left as it is";
+        *error =
+            "the file is not in the form Wine writes, and saving only the changed lines would "
+            "change " +
+            why + " as well, so it was left as it is";
     out.clear();
     return false;
 }

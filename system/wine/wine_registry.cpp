@@ -37,13 +37,16 @@ void ForEachPathPart(std::string_view path, Visit visit) {
 std::size_t Utf16Length(std::string_view text) { return WtfToUtf16(text).size(); }
 
 std::string ShellQuote(const std::string& text) {
-    if (text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+,") ==
+    if (text.find_first_not_of(
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+,") ==
         std::string::npos)
         return text;
     std::string out = "'";
     for (char c : text) {
-        if (c == '\'') out += "'\\''";
-        else out.push_back(c);
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out.push_back(c);
     }
     return out + "'";
 }
@@ -53,8 +56,9 @@ std::string RunningMessage(const std::string& prefix, long pid) {
     std::string who = pid > 0 ? " (wineserver process " + std::to_string(pid) + ")" : "";
     return "Wine is running on the prefix " + prefix + who +
            " and keeps its own copy of the registry, which would undo the changes. Stop it with "
-           "\"WINEPREFIX=" + quoted + " wineserver -k\", or wait for it to end with \"WINEPREFIX=" +
-           quoted + " wineserver -w\", then try again.";
+           "\"WINEPREFIX=" +
+           quoted + " wineserver -k\", or wait for it to end with \"WINEPREFIX=" + quoted +
+           " wineserver -w\", then try again.";
 }
 
 }  // namespace
@@ -70,12 +74,15 @@ WineRegistryStore::~WineRegistryStore() {
 
 LONG WineRegistryStore::RootPlace(HKEY root, Place* place) {
     switch (root) {
-        case HKEY_LOCAL_MACHINE: *place = {kMachine, &hives_[kMachine].file->Root()}; return ERROR_SUCCESS;
+        case HKEY_LOCAL_MACHINE:
+            *place = {kMachine, &hives_[kMachine].file->Root()};
+            return ERROR_SUCCESS;
         case HKEY_CURRENT_USER: *place = {kUser, &hives_[kUser].file->Root()}; return ERROR_SUCCESS;
         case HKEY_USERS: *place = {}; return ERROR_SUCCESS;
         case HKEY_CLASSES_ROOT: {
             int budget = kMaxLinkFollows;
-            return Walk({kMachine, &hives_[kMachine].file->Root()}, "Software\\Classes", place, &budget);
+            return Walk({kMachine, &hives_[kMachine].file->Root()}, "Software\\Classes", place,
+                        &budget);
         }
         case HKEY_CURRENT_CONFIG: {
             int budget = kMaxLinkFollows;
@@ -98,7 +105,8 @@ std::vector<std::pair<std::string_view, WineRegistryStore::Place>> WineRegistryS
     const Place& place) const {
     std::vector<std::pair<std::string_view, Place>> children;
     if (place.hive >= 0) {
-        for (RegFileKey* sub : place.key->subkeys) children.emplace_back(sub->name, Place{place.hive, sub});
+        for (RegFileKey* sub : place.key->subkeys)
+            children.emplace_back(sub->name, Place{place.hive, sub});
         return children;
     }
     children.emplace_back(".Default", Place{kDefaultUser, &hives_[kDefaultUser].file->Root()});
@@ -155,7 +163,8 @@ LONG WineRegistryStore::FollowLink(Place& place, int* linkBudget) {
         return ERROR_FILE_NOT_FOUND;
     }
     for (; next < parts.size(); ++next)
-        if (LONG status = Step(place, parts[next], linkBudget); status != ERROR_SUCCESS) return status;
+        if (LONG status = Step(place, parts[next], linkBudget); status != ERROR_SUCCESS)
+            return status;
     return ERROR_SUCCESS;
 }
 
@@ -180,7 +189,8 @@ std::uint64_t WineRegistryStore::Identity(StoreKey key) {
 
 // ---------------------------------------------------------------- opening keys
 
-LONG WineRegistryStore::Open(StoreKey from, std::string_view path, StoreKey* key, bool* throughLink) {
+LONG WineRegistryStore::Open(StoreKey from, std::string_view path, StoreKey* key,
+                             bool* throughLink) {
     Place place = PlaceOf(from);
     int budget = kMaxLinkFollows;
     if (LONG status = Walk(place, path, &place, &budget); status != ERROR_SUCCESS) return status;
@@ -245,7 +255,8 @@ void WineRegistryStore::GiveValue(const RegFile& file, const RegFileValue& store
     value->data.clear();
     if (want == DataWanted::None) return;
     // ASCII text written in the file is its own UTF-8: no UTF-16 on the way.
-    if (want == DataWanted::Utf8Text && IsTextKind(stored.type) && RegFile::AsciiText(stored, value->data)) {
+    if (want == DataWanted::Utf8Text && IsTextKind(stored.type) &&
+        RegFile::AsciiText(stored, value->data)) {
         value->utf8 = true;
         return;
     }
@@ -263,7 +274,8 @@ LONG WineRegistryStore::ReadValue(StoreKey key, std::string_view name, DataWante
     return ERROR_SUCCESS;
 }
 
-LONG WineRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) {
+LONG WineRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want,
+                                StoreValue* value) {
     const Place place = PlaceOf(key);
     if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
     GiveValue(*hives_[place.hive].file, place.key->values[index], want, value);
@@ -306,15 +318,18 @@ LONG WineRegistryStore::SetValue(StoreKey key, std::string_view valueName, DWORD
     if (existing) {
         old = *existing;
         const auto bytes = file.ValueBytes(*existing);
-        if (existing->type == type && std::equal(bytes.begin(), bytes.end(), stored.begin(), stored.end()))
+        if (existing->type == type &&
+            std::equal(bytes.begin(), bytes.end(), stored.begin(), stored.end()))
             return ERROR_SUCCESS;  // the same value again changes nothing, as in wineserver
     }
     const std::uint64_t oldTime = target.modified;
     file.SetValue(target, name, type, stored);
     target.modified = FileTimeNow();
     if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
-        if (old) file.RestoreValue(target, *old);
-        else file.DeleteValue(target, name);
+        if (old)
+            file.RestoreValue(target, *old);
+        else
+            file.DeleteValue(target, name);
         target.modified = oldTime;
         return status;
     }
@@ -384,8 +399,9 @@ LONG WineRegistryStore::SaveHive(int hive) {
     bool exists = false;
     const auto stamp = StampOf(h.path, &exists);
     if (exists != h.existed || (exists && !(stamp == h.stamp))) {
-        lastError_ = h.path + " was changed by another program after it was read; open the prefix "
-                              "again before changing its registry.";
+        lastError_ = h.path +
+                     " was changed by another program after it was read; open the prefix "
+                     "again before changing its registry.";
         return ERROR_ACCESS_DENIED;
     }
     std::string contents;
@@ -394,7 +410,8 @@ LONG WineRegistryStore::SaveHive(int hive) {
         lastError_ = "The registry file " + h.path + " was not saved: " + why + ".";
         return kRegistryIoFailed;
     }
-    const bool written = writer_ ? writer_(h.path, contents, &why) : WriteFileAtomically(h.path, contents, &why);
+    const bool written =
+        writer_ ? writer_(h.path, contents, &why) : WriteFileAtomically(h.path, contents, &why);
     if (!written) {
         lastError_ = "The registry file could not be saved: " + why;
         return kRegistryIoFailed;
@@ -405,7 +422,8 @@ LONG WineRegistryStore::SaveHive(int hive) {
     return ERROR_SUCCESS;
 }
 
-WineRegistryStore::Hive::FileStamp WineRegistryStore::StampOf(const std::string& path, bool* exists) {
+WineRegistryStore::Hive::FileStamp WineRegistryStore::StampOf(const std::string& path,
+                                                              bool* exists) {
     struct stat st {};
     Hive::FileStamp stamp;
     *exists = ::stat(path.c_str(), &st) == 0;
@@ -423,8 +441,9 @@ std::optional<std::string> WineRegistryStore::StaleHive() const {
         bool exists = false;
         const auto stamp = StampOf(h.path, &exists);
         if (exists != h.existed || (exists && !(stamp == h.stamp)))
-            return h.path + " was changed by another program after it was read; open the prefix "
-                            "again before changing its registry.";
+            return h.path +
+                   " was changed by another program after it was read; open the prefix "
+                   "again before changing its registry.";
     }
     return std::nullopt;
 }
@@ -459,13 +478,15 @@ bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
     // One byte more than the size: a read that fills it tells that the file
     // grew meanwhile, and the buffer then doubles.
     contents = RegFileText();
-    for (std::size_t wanted = static_cast<std::size_t>(st.st_size) + 1;; wanted = contents.room * 2) {
+    for (std::size_t wanted = static_cast<std::size_t>(st.st_size) + 1;;
+         wanted = contents.room * 2) {
         if (contents.size == contents.room && !contents.Reserve(wanted)) {
             ::close(fd);
             errno = ENOMEM;
             return false;
         }
-        const ssize_t n = ::read(fd, contents.bytes.get() + contents.size, contents.room - contents.size);
+        const ssize_t n =
+            ::read(fd, contents.bytes.get() + contents.size, contents.room - contents.size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int saved = errno;
@@ -477,7 +498,6 @@ bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
     }
 }
 
-
 bool Fail(std::string* error, std::string text) {
     if (error) *error = std::move(text);
     return false;
@@ -485,7 +505,8 @@ bool Fail(std::string* error, std::string text) {
 
 }  // namespace
 
-std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& prefixPath, std::string* error) {
+std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& prefixPath,
+                                                         std::string* error) {
     struct stat st {};
     if (::stat(prefixPath.c_str(), &st) != 0) {
         Fail(error, "The Wine prefix " + prefixPath + " does not exist.");
@@ -521,11 +542,13 @@ std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& pref
     }
     const std::string arch = registry->hives_[WineRegistryStore::kMachine].file->Arch();
     auto& user = registry->hives_[WineRegistryStore::kUser];
-    if (!user.file) user.file = RegFile::Empty("REGISTRY\\User\\" + std::string(kDefaultUserSid), arch);
+    if (!user.file)
+        user.file = RegFile::Empty("REGISTRY\\User\\" + std::string(kDefaultUserSid), arch);
     auto& defaultUser = registry->hives_[WineRegistryStore::kDefaultUser];
     if (!defaultUser.file) defaultUser.file = RegFile::Empty("REGISTRY\\User\\.Default", arch);
     const auto userPath = SplitKeyPath(user.file->RelativeTo());
-    registry->userSid_ = userPath.size() == 3 ? std::string(userPath[2]) : std::string(kDefaultUserSid);
+    registry->userSid_ =
+        userPath.size() == 3 ? std::string(userPath[2]) : std::string(kDefaultUserSid);
     return registry;
 }
 

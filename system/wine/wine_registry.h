@@ -55,7 +55,8 @@ public:
     LONG SubkeyAt(StoreKey key, std::size_t index, std::string_view* name,
                   std::string_view* keyClass) override;
     LONG ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) override;
-    LONG ReadValue(StoreKey key, std::string_view name, DataWanted want, StoreValue* value) override;
+    LONG ReadValue(StoreKey key, std::string_view name, DataWanted want,
+                   StoreValue* value) override;
     LONG SetValue(StoreKey key, std::string_view name, DWORD kind,
                   std::span<const std::uint8_t> data) override;
     LONG DeleteValue(StoreKey key, std::string_view name) override;
@@ -74,17 +75,19 @@ public:
     const std::string& PrefixPath() const { return prefix_; }
 
     // The file writer; tests replace it to fail or to stop part way.
-    using FileWriter = bool (*)(const std::string& path, std::string_view contents, std::string* error);
+    using FileWriter = bool (*)(const std::string& path, std::string_view contents,
+                                std::string* error);
     void SetFileWriterForTesting(FileWriter writer) { writer_ = writer; }
 
 private:
-    friend std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string&, std::string*);
+    friend std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string&,
+                                                                    std::string*);
 
     enum HiveId { kMachine = 0, kUser = 1, kDefaultUser = 2, kHiveCount = 3 };
     struct Hive {
         std::string path;
         std::unique_ptr<RegFile> file;
-        bool existed = false;   // the file was there when read
+        bool existed = false;  // the file was there when read
         struct FileStamp {
             std::uint64_t dev = 0, ino = 0, size = 0;
             std::int64_t mtimeNs = 0, ctimeNs = 0;

@@ -76,7 +76,8 @@ std::u16string HashShortName(std::u16string_view name) {
     out.push_back(kHashChars[hash & 0x1f]);
     if (dot == std::u16string_view::npos) return out;
     out.push_back(u'.');
-    for (std::size_t k = dot + 1; k < name.size() && k < dot + 4; ++k) out.push_back(ShortChar(name[k]));
+    for (std::size_t k = dot + 1; k < name.size() && k < dot + 4; ++k)
+        out.push_back(ShortChar(name[k]));
     return out;
 }
 

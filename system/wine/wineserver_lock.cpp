@@ -1,11 +1,11 @@
 #include "system/wine/wineserver_lock.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include <algorithm>
 #include <fstream>
@@ -16,7 +16,8 @@ namespace {
 
 std::string ServerFolderName(const struct stat& prefix) {
     char name[64];
-    std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(prefix.st_dev),
+    std::snprintf(name, sizeof name, "server-%llx-%llx",
+                  static_cast<unsigned long long>(prefix.st_dev),
                   static_cast<unsigned long long>(prefix.st_ino));
     return name;
 }
@@ -26,7 +27,8 @@ std::string PrivateTmpName(const std::string& prefixPath) {
     std::ifstream in(prefixPath + "/wineserver");
     std::string name;
     if (!in || !std::getline(in, name)) return {};
-    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return {};
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+        return {};
     return name;
 }
 

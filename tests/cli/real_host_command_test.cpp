@@ -34,7 +34,8 @@ namespace fs = std::filesystem;
 // its contents or where it links to.
 std::map<std::string, std::string> Snapshot(const fs::path& root, const fs::path& skip) {
     std::map<std::string, std::string> seen;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
         const fs::path& path = it->path();
         if (path == skip) {
             it.disable_recursion_pending();
@@ -91,7 +92,8 @@ protected:
         link(profile + "\\Documents\\Broken Doc.lnk", "C:\\gone\\doc.exe");
         link(profile + "\\Documents\\Notepad.lnk", "C:\\windows\\notepad.exe");
         link(profile + "\\Templates\\Broken Template.lnk", "C:\\gone\\template.exe");
-        link("Z:\\home\\ann\\Games\\other\\drive_c\\users\\Public\\Desktop\\Other Broken.lnk", "C:\\gone\\other.exe");
+        link("Z:\\home\\ann\\Games\\other\\drive_c\\users\\Public\\Desktop\\Other Broken.lnk",
+             "C:\\gone\\other.exe");
         link("Z:\\data\\Broken Host.lnk", "C:\\gone\\host.exe");
         testing::WriteTextFile(prefix_ + "/drive_c/make-links.vbs", script);
         const int status = testing::RunWine(prefix_, {"wscript", "C:\\make-links.vbs"});
@@ -126,7 +128,10 @@ TEST_F(RealHostCommand, DefaultScanFindsNothingAndRepairChangesNothingOutsideThe
 
     // The shortcuts outside are real and broken: Z:, chosen on purpose,
     // finds those of the host's own folders, and none of either prefix.
-    ASSERT_EQ(Cli({"scan", "--prefix", prefix_, "--sections", "Window Shortcut Z", "--json", "--quiet"}, &out), 0)
+    ASSERT_EQ(Cli({"scan", "--prefix", prefix_, "--sections", "Window Shortcut Z", "--json",
+                   "--quiet"},
+                  &out),
+              0)
         << out;
     std::set<std::string> onZ;
     const auto zJson = nlohmann::json::parse(out.substr(0, out.rfind('}') + 1));
@@ -136,7 +141,9 @@ TEST_F(RealHostCommand, DefaultScanFindsNothingAndRepairChangesNothingOutsideThe
     EXPECT_TRUE(onZ.count("Z:\\home\\ann\\Desktop\\Deep\\Broken Deep.lnk")) << out;
     for (const auto& path : onZ) EXPECT_EQ(path.find("\\Games\\"), std::string::npos) << path;
 
-    EXPECT_EQ(Cli({"repair", "--prefix", prefix_, "--yes", "--backup-dir", data_ / "backups"}, &out), 0) << out;
+    EXPECT_EQ(
+        Cli({"repair", "--prefix", prefix_, "--yes", "--backup-dir", data_ / "backups"}, &out), 0)
+        << out;
     testing::KillWineserver(prefix_);
     EXPECT_EQ(Snapshot(root_.path(), prefix_), before);
 }

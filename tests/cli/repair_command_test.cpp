@@ -37,7 +37,9 @@ protected:
     }
 
     // Runs vostrel-cli with private settings and data folders and no terminal.
-    CliRun Cli(const std::vector<std::string>& args) { return testing::RunCliPrivately(home_.path(), args); }
+    CliRun Cli(const std::vector<std::string>& args) {
+        return testing::RunCliPrivately(home_.path(), args);
+    }
 
     std::string OldTool() {
         std::string out;
@@ -60,10 +62,13 @@ TEST_F(CliRepair, WithoutATerminalItRefusesUnlessToldYes) {
 
 TEST_F(CliRepair, RepairListRestore) {
     const std::string backups = home_ / "my backups";
-    CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections, "--yes", "--backup-dir", backups});
+    CliRun run = Cli(
+        {"repair", "--prefix", prefix_, "--sections", kSections, "--yes", "--backup-dir", backups});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("backed up: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run value "
-                           "OldTool"),
+    EXPECT_NE(run.out.find(
+                  "backed up: "
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run value "
+                  "OldTool"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("All Problems were repaired sucessfully !"), std::string::npos);
@@ -88,9 +93,9 @@ TEST_F(CliRepair, RepairListRestore) {
 
 TEST_F(CliRepair, ARestoreWithFailedRecordsExitsNonZeroAndKeepsTheFile) {
     const std::string path = home_ / "BackUp 01-01-06 00-00-00";
-    testing::WriteTextFile(path, EncodeBackupText("R^HKEY_NOWHERE^Software\\X^C:\\x.exe^X^") + "\r\n" +
-                                     EncodeBackupText("R^HKEY_CURRENT_USER^Software\\Vostrel^C:\\y.exe^Y^") +
-                                     "\r\n");
+    testing::WriteTextFile(
+        path, EncodeBackupText("R^HKEY_NOWHERE^Software\\X^C:\\x.exe^X^") + "\r\n" +
+                  EncodeBackupText("R^HKEY_CURRENT_USER^Software\\Vostrel^C:\\y.exe^Y^") + "\r\n");
     const CliRun run = Cli({"restore", path, "--prefix", prefix_});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("unknown root key \"HKEY_NOWHERE\""), std::string::npos) << run.out;
@@ -101,23 +106,28 @@ TEST_F(CliRepair, ARestoreWithFailedRecordsExitsNonZeroAndKeepsTheFile) {
 
 TEST_F(CliRepair, ABackupGoesBackOnlyIntoItsOwnPrefixUnlessForced) {
     const std::string backups = home_ / "backups";
-    CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections, "--yes", "--backup-dir", backups});
+    CliRun run = Cli(
+        {"repair", "--prefix", prefix_, "--sections", kSections, "--yes", "--backup-dir", backups});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string other = home_ / "other";
     testing::CopyTemplatePrefix(other);
-    const std::string mine = fs::weakly_canonical(prefix_).string(), theirs = fs::weakly_canonical(other).string();
+    const std::string mine = fs::weakly_canonical(prefix_).string(),
+                      theirs = fs::weakly_canonical(other).string();
 
     // Each prefix lists its own backups, and those that record none.
     testing::WriteTextFile(fs::path(backups) / "BackUp 01-01-06 00-00-00",
-                           EncodeBackupText("R^HKEY_CURRENT_USER^Software\\Old^C:\\y.exe^Y^") + "\r\n");
-    auto list = nlohmann::json::parse(Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--json"}).out);
+                           EncodeBackupText("R^HKEY_CURRENT_USER^Software\\Old^C:\\y.exe^Y^") +
+                               "\r\n");
+    auto list = nlohmann::json::parse(
+        Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--json"}).out);
     EXPECT_EQ(list.at("prefix"), mine);
     ASSERT_EQ(list.at("backups").size(), 2u);
     EXPECT_EQ(list.at("backups")[0].at("name"), "BackUp 01-01-06 00-00-00");
     EXPECT_EQ(list.at("backups")[0].at("prefixUnknown"), true);
     EXPECT_EQ(list.at("backups")[1].at("prefixUnknown"), false);
     const std::string name = list.at("backups")[1].at("name");
-    list = nlohmann::json::parse(Cli({"backups", "--prefix", other, "--backup-dir", backups, "--json"}).out);
+    list = nlohmann::json::parse(
+        Cli({"backups", "--prefix", other, "--backup-dir", backups, "--json"}).out);
     ASSERT_EQ(list.at("backups").size(), 1u);
     EXPECT_EQ(list.at("backups")[0].at("name"), "BackUp 01-01-06 00-00-00");
     run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups});
@@ -125,7 +135,8 @@ TEST_F(CliRepair, ABackupGoesBackOnlyIntoItsOwnPrefixUnlessForced) {
 
     run = Cli({"restore", name, "--prefix", other, "--backup-dir", backups});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("the backup was taken from " + mine + ", not from " + theirs), std::string::npos)
+    EXPECT_NE(run.err.find("the backup was taken from " + mine + ", not from " + theirs),
+              std::string::npos)
         << run.err;
     EXPECT_TRUE(fs::exists(fs::path(backups) / name));
     std::string out;
@@ -141,9 +152,11 @@ TEST_F(CliRepair, ABackupGoesBackOnlyIntoItsOwnPrefixUnlessForced) {
 }
 
 TEST_F(CliRepair, WithBackupsOffItSaysSoBeforeAsking) {
-    testing::WriteTextFile(home_ / "config/vostrel/Vostrel 2006.ini", "[Settings]\nchkMakeBackUp=0\n");
+    testing::WriteTextFile(home_ / "config/vostrel/Vostrel 2006.ini",
+                           "[Settings]\nchkMakeBackUp=0\n");
     const CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections});
-    EXPECT_NE(run.out.find("Backups are off (setting \"chkMakeBackUp\" is 0): nothing will be backed up."),
+    EXPECT_NE(run.out.find(
+                  "Backups are off (setting \"chkMakeBackUp\" is 0): nothing will be backed up."),
               std::string::npos)
         << run.out;
     EXPECT_NE(OldTool().find("/tray"), std::string::npos);

@@ -33,7 +33,9 @@ protected:
         if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
     }
     // Runs vostrel-cli with a private settings and data folder.
-    CliRun Cli(const std::vector<std::string>& args) { return testing::RunCliPrivately(home_.path(), args); }
+    CliRun Cli(const std::vector<std::string>& args) {
+        return testing::RunCliPrivately(home_.path(), args);
+    }
     static std::vector<RowTexts> ErrorRows(const std::string& json) {
         return testing::RegistryRowsOfJson(json);
     }
@@ -42,11 +44,13 @@ protected:
 };
 
 const char* kRegistrySections =
-    "Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;Shared Files;"
+    "Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;Shared "
+    "Files;"
     "Windows Startup;Uninstall Section;Virtual Devices;Windows Fonts;Configuration files";
 
 TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
-    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
+    const CliRun run =
+        Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ErrorRows(run.out), ExpectedWineRows());
     const auto json = nlohmann::json::parse(run.out);
@@ -54,12 +58,14 @@ TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
     EXPECT_FALSE(json.at("cancelled").get<bool>());
     EXPECT_TRUE(json.at("shortcuts").empty());
     EXPECT_EQ(json.at("summary").at(0),
-              (nlohmann::json{{"section", "Custom Controls"}, {"text", "Invalid Custom Controls ( 2 Problem(s) )"},
+              (nlohmann::json{{"section", "Custom Controls"},
+                              {"text", "Invalid Custom Controls ( 2 Problem(s) )"},
                               {"count", 2}}));
     EXPECT_EQ(json.at("registry").at(0).at("section"), "Custom Controls");
     EXPECT_EQ(json.at("registry").at(0).at("scanner"), "ActiveX \\ COM");
     // The same entry has the same id in the next scan; no two entries share one.
-    const CliRun again = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
+    const CliRun again =
+        Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
     const auto second = nlohmann::json::parse(again.out);
     std::set<std::string> ids;
     for (std::size_t i = 0; i < json.at("registry").size(); ++i) {
@@ -71,7 +77,8 @@ TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
 }
 
 TEST_F(CliScan, ChosenSectionsDoNotChangeTheSettings) {
-    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", "windows startup; Software Locations", "--json"});
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections",
+                            "windows startup; Software Locations", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     auto expected = ExpectedWineRows("Application Paths");
     for (auto& row : ExpectedWineRows("Windows Startup")) expected.push_back(row);
@@ -81,10 +88,12 @@ TEST_F(CliScan, ChosenSectionsDoNotChangeTheSettings) {
 
 TEST_F(CliScan, ReadableListingAndReport) {
     const std::string report = home_ / "report.txt";
-    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Virtual Devices", "--report", report});
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections",
+                            "Help Files;Virtual Devices", "--report", report});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Invalid Help Files ( 1 Problem(s) )\n"
-                           "  This file could not be found on your hard drive:C:\\Program Files\\Gone\\gone.hlp\n"),
+                           "  This file could not be found on your hard drive:C:\\Program "
+                           "Files\\Gone\\gone.hlp\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("Invalid Virtual Devices ( 1 Problem(s) )\n"), std::string::npos);
@@ -96,7 +105,8 @@ TEST_F(CliScan, ReadableListingAndReport) {
 }
 
 TEST_F(CliScan, UnknownSectionListsTheValidOnes) {
-    const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Registry Doctor"});
+    const CliRun run =
+        Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Registry Doctor"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Registry Doctor"), std::string::npos);
     EXPECT_NE(run.err.find("Configuration files"), std::string::npos);
@@ -111,22 +121,25 @@ TEST_F(CliScan, ListSectionsPrintsTheCatalogueAndScansNothing) {
         const CliRun run = Cli({command, "--prefix", prefix(), "--list-sections"});
         ASSERT_EQ(run.status, 0) << command << ": " << run.err;
         EXPECT_EQ(run.out.rfind("Registry Integrity\nCustom Controls\n", 0), 0u) << run.out;
-        EXPECT_NE(run.out.find("\nConfiguration files\nWindow Shortcut C\n"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\nConfiguration files\nWindow Shortcut C\n"), std::string::npos)
+            << run.out;
     }
-    const CliRun missing = Cli({"scan", "--prefix", home_.path() + "/no prefix", "--list-sections"});
+    const CliRun missing =
+        Cli({"scan", "--prefix", home_.path() + "/no prefix", "--list-sections"});
     EXPECT_EQ(missing.status, 2) << missing.out;
 }
 
 TEST_F(CliScan, WineFolderChoices) {
     const auto wine = FindSystemWineInstall();
     ASSERT_TRUE(wine);
-    const CliRun named = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet",
-                              "--wine", wine->root});
+    const CliRun named = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections,
+                              "--json", "--quiet", "--wine", wine->root});
     ASSERT_EQ(named.status, 0) << named.err;
     EXPECT_EQ(ErrorRows(named.out), ExpectedWineRows());
     EXPECT_TRUE(named.err.empty()) << named.err;
 
-    const CliRun missing = Cli({"scan", "--prefix", prefix(), "--json", "--wine", home_ / "nowhere"});
+    const CliRun missing =
+        Cli({"scan", "--prefix", prefix(), "--json", "--wine", home_ / "nowhere"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("--wine " + (home_ / "nowhere")), std::string::npos) << missing.err;
     EXPECT_TRUE(missing.out.empty());
@@ -134,11 +147,12 @@ TEST_F(CliScan, WineFolderChoices) {
     std::filesystem::create_directories(home_ / "config/vostrel");
     testing::WriteTextFile(home_ / "config/vostrel/Vostrel 2006.ini",
                            "[Settings]\ntxtWine=" + (home_ / "nowhere") + "\n");
-    const CliRun stale = Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
+    const CliRun stale =
+        Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--json", "--quiet"});
     ASSERT_EQ(stale.status, 0) << stale.err;
     EXPECT_EQ(ErrorRows(stale.out), ExpectedWineRows());
-    EXPECT_EQ(stale.err, "vostrel-cli: no Wine installation in " + (home_ / "nowhere") + "; using the one in " +
-                             wine->root + "\n");
+    EXPECT_EQ(stale.err, "vostrel-cli: no Wine installation in " + (home_ / "nowhere") +
+                             "; using the one in " + wine->root + "\n");
 }
 
 }  // namespace

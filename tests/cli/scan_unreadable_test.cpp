@@ -20,7 +20,8 @@ namespace {
 // A link header whose link-information size claims 2.4 GB.
 std::string GreedyLink() {
     std::string lnk(0x60, '\0');
-    const unsigned char head[] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    const unsigned char head[] = {0x4C, 0, 0,    0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                  0,    0, 0xC0, 0, 0,    0,    0,    0, 0, 0x46};
     lnk.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
     lnk[0x14] = 0x02;  // has link information
     lnk[0x4E] = 0x00, lnk[0x4F] = 0x00, lnk[0x50] = 0x46, lnk[0x51] = static_cast<char>(0x93);
@@ -45,18 +46,21 @@ protected:
 };
 
 TEST_F(CliUnreadable, AnUnparsableLinkIsNamedInTheListingAndTheJson) {
-    const std::string clean = Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C", "--json"});
+    const std::string clean =
+        Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C", "--json"});
     EXPECT_FALSE(nlohmann::json::parse(clean).contains("unreadableShortcuts"));
     EXPECT_FALSE(nlohmann::json::parse(clean).contains("unreadableFolders"));
 
     std::filesystem::create_directories(prefix_ + "/drive_c/crafted");
     std::ofstream(prefix_ + "/drive_c/crafted/greedy.lnk", std::ios::binary) << GreedyLink();
-    const auto json =
-        nlohmann::json::parse(Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C", "--json"}));
+    const auto json = nlohmann::json::parse(
+        Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C", "--json"}));
     EXPECT_TRUE(json.at("shortcuts").empty());
     EXPECT_EQ(json.at("unreadableShortcuts"), nlohmann::json::array({"C:\\crafted\\greedy.lnk"}));
-    const std::string listing = Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C"});
-    EXPECT_NE(listing.find("No problems found.\nCould not read the shortcut C:\\crafted\\greedy.lnk\n"),
+    const std::string listing =
+        Run({"scan", "--prefix", prefix_, "--sections", "Window Shortcut C"});
+    EXPECT_NE(listing.find(
+                  "No problems found.\nCould not read the shortcut C:\\crafted\\greedy.lnk\n"),
               std::string::npos)
         << listing;
 }

@@ -91,15 +91,18 @@ bool SuppliedByWine(const json& row, WineInstall& wine) {
     for (auto& c : folder) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const std::string name = path.substr(slash + 1);
     if (folder == "c:\\windows\\fonts") return wine.ProvidesFont(name);
-    for (const char* system : {"c:\\windows", "c:\\windows\\system32", "c:\\windows\\syswow64", "c:\\windows\\system"})
+    for (const char* system :
+         {"c:\\windows", "c:\\windows\\system32", "c:\\windows\\syswow64", "c:\\windows\\system"})
         if (folder == system) return wine.ProvidesLibrary(name);
     return false;
 }
 
 // The rows only one side has, and whether the order differs, as a message.
-std::string Difference(const std::vector<std::string>& windows, const std::vector<std::string>& linux_) {
+std::string Difference(const std::vector<std::string>& windows,
+                       const std::vector<std::string>& linux_) {
     std::ostringstream out;
-    const std::multiset<std::string> w(windows.begin(), windows.end()), l(linux_.begin(), linux_.end());
+    const std::multiset<std::string> w(windows.begin(), windows.end()),
+        l(linux_.begin(), linux_.end());
     for (const auto& row : windows)
         if (!l.count(row)) out << "  only on Windows: " << row << "\n";
     for (const auto& row : linux_)
@@ -147,7 +150,8 @@ protected:
     static void Plant() {
         const std::string plant = prefix_ + "/drive_c/vostrel-plant";
         fs::create_directories(plant);
-        for (const auto& entry : fs::directory_iterator(std::string(VOSTREL_SOURCE_DIR) + "/tests/differential/plant"))
+        for (const auto& entry :
+             fs::directory_iterator(std::string(VOSTREL_SOURCE_DIR) + "/tests/differential/plant"))
             fs::copy_file(entry.path(), plant + "/" + entry.path().filename().string());
         testing::RunWine(prefix_, {"cmd", "/c", "C:\\vostrel-plant\\plant.cmd"});
         testing::RunWine(prefix_, {"wscript", "C:\\vostrel-plant\\shortcuts.js"});
@@ -161,10 +165,12 @@ protected:
         json out = scan;
         out["registry"] = json::array();
         for (const auto& e : scan.at("registry"))
-            out["registry"].push_back({e.at("root"), e.at("value"), e.at("data"), e.at("scanner"), e.at("key"),
-                                       e.at("root"), e.at("systemFolder").get<bool>() ? "Yes" : ""});
+            out["registry"].push_back({e.at("root"), e.at("value"), e.at("data"), e.at("scanner"),
+                                       e.at("key"), e.at("root"),
+                                       e.at("systemFolder").get<bool>() ? "Yes" : ""});
         out["shortcuts"] = json::array();
-        for (const auto& e : scan.at("shortcuts")) out["shortcuts"].push_back({e.at("path"), "Windows Shortcut"});
+        for (const auto& e : scan.at("shortcuts"))
+            out["shortcuts"].push_back({e.at("path"), "Windows Shortcut"});
         out["summary"] = json::array();
         for (const auto& e : scan.at("summary")) out["summary"].push_back(e.at("text"));
         return out;
@@ -172,19 +178,22 @@ protected:
 
     static void ScanOnWindows() {
         std::string output;
-        const int status =
-            testing::RunWine(prefix_, {WindowsCli(), "scan", "--json", "--quiet", "--sections", kSections}, &output);
-        if (status != 0) error_ += "the Windows scan ended with status " + std::to_string(status) + "\n";
+        const int status = testing::RunWine(
+            prefix_, {WindowsCli(), "scan", "--json", "--quiet", "--sections", kSections}, &output);
+        if (status != 0)
+            error_ += "the Windows scan ended with status " + std::to_string(status) + "\n";
         windows_ = AsRows(json::parse(output, nullptr, false));
-        if (windows_.is_discarded()) error_ += "the Windows scan printed no JSON:\n" + output + "\n";
+        if (windows_.is_discarded())
+            error_ += "the Windows scan printed no JSON:\n" + output + "\n";
     }
 
     static void ScanOnLinux() {
         std::string output;
-        const std::string command = Quoted(VOSTREL_CLI) + " scan --json --quiet --prefix " + Quoted(prefix_) +
-                                    " --sections " + Quoted(kSections) + " 2>&1";
+        const std::string command = Quoted(VOSTREL_CLI) + " scan --json --quiet --prefix " +
+                                    Quoted(prefix_) + " --sections " + Quoted(kSections) + " 2>&1";
         const int status = RunCaptured(command, output);
-        if (status != 0) error_ += "the Linux scan ended with status " + std::to_string(status) + "\n";
+        if (status != 0)
+            error_ += "the Linux scan ended with status " + std::to_string(status) + "\n";
         linux_ = AsRows(json::parse(output, nullptr, false));
         if (linux_.is_discarded()) error_ += "the Linux scan printed no JSON:\n" + output + "\n";
     }
@@ -229,27 +238,36 @@ TEST_F(Differential, BothScansListTheSameProblems) {
         }
     }
     // The departure is the fresh prefix's own: its 16-bit class servers and bitmap fonts.
-    for (const auto& row : supplied) EXPECT_NE(row.at(2).get<std::string>().find("C:\\windows\\"), std::string::npos);
+    for (const auto& row : supplied)
+        EXPECT_NE(row.at(2).get<std::string>().find("C:\\windows\\"), std::string::npos);
     const auto windowsErrors = Rows(windows_, "registry");
     std::vector<std::string> linuxErrors, linuxOnly;
-    for (auto& row : Rows(linux_, "registry")) (FitsAnsi(row) ? linuxErrors : linuxOnly).push_back(row);
-    for (const auto& row : windowsErrors) EXPECT_TRUE(FitsAnsi(row)) << "the A functions gave " << row;
-    ASSERT_EQ(linuxOnly.size(), 1u) << "rows outside the ANSI code page:\n" << Difference({}, linuxOnly);
-    EXPECT_NE(linuxOnly[0].find("C:\\\\\xD0\x96\xD1\x83\xD0\xBA\\\\vostrel-gone.exe"), std::string::npos)
+    for (auto& row : Rows(linux_, "registry"))
+        (FitsAnsi(row) ? linuxErrors : linuxOnly).push_back(row);
+    for (const auto& row : windowsErrors)
+        EXPECT_TRUE(FitsAnsi(row)) << "the A functions gave " << row;
+    ASSERT_EQ(linuxOnly.size(), 1u) << "rows outside the ANSI code page:\n"
+                                    << Difference({}, linuxOnly);
+    EXPECT_NE(linuxOnly[0].find("C:\\\\\xD0\x96\xD1\x83\xD0\xBA\\\\vostrel-gone.exe"),
+              std::string::npos)
         << linuxOnly[0];
-    EXPECT_EQ(windowsErrors, linuxErrors) << "registry rows differ:\n" << Difference(windowsErrors, linuxErrors);
+    EXPECT_EQ(windowsErrors, linuxErrors) << "registry rows differ:\n"
+                                          << Difference(windowsErrors, linuxErrors);
     const auto windowsLinks = Rows(windows_, "shortcuts"), linuxLinks = Rows(linux_, "shortcuts");
-    EXPECT_EQ(windowsLinks, linuxLinks) << "shortcut rows differ:\n" << Difference(windowsLinks, linuxLinks);
+    EXPECT_EQ(windowsLinks, linuxLinks) << "shortcut rows differ:\n"
+                                        << Difference(windowsLinks, linuxLinks);
     // Summary rows count the rows: the Windows side's counts include the
     // Wine-supplied departure, so they are compared only without one. The
     // ANSI departure's row counts among the Linux build's Software Locations.
     if (supplied.empty()) {
         json summary = windows_.at("summary");
         for (auto& line : summary) {
-            const std::string text = line.get<std::string>(), head = "Invalid Software Locations ( ";
+            const std::string text = line.get<std::string>(),
+                              head = "Invalid Software Locations ( ";
             if (text.rfind(head, 0) != 0) continue;
             const std::size_t end = text.find(' ', head.size());
-            const std::size_t count = std::stoul(text.substr(head.size(), end - head.size())) + linuxOnly.size();
+            const std::size_t count =
+                std::stoul(text.substr(head.size(), end - head.size())) + linuxOnly.size();
             line = head + std::to_string(count) + text.substr(end);
         }
         EXPECT_EQ(summary, linux_.at("summary"));
@@ -257,21 +275,25 @@ TEST_F(Differential, BothScansListTheSameProblems) {
 
     // The comparison means something only when the reference found what was
     // planted, and left alone what is sound.
-    for (const char* path : {"C:\\Program Files\\Gone\\gone.exe", "C:\\Program Files\\Gone\\quoted.exe",
-                             "C:\\windows\\system32\\vostrel-gone.dll", "C:\\Gone\\a.exe", "C:\\Gone\\sub.exe",
-                             "C:\\Gone\\multi.exe", "C:\\Gone\\vostrel-gone.hlp", "C:\\Gone\\vostrel-gone.chm",
-                             "C:\\Shared\\vostrel-gonelib.dll", "C:\\Program Files\\App\\app.exe",
-                             "C:\\App 1.0\\uninst.exe", "C:\\Windows\\vostrel-two.exe ", "C:\\Data\\vostrel-two.ini",
-                             "C:\\Fonts\\vostrel-gone.ttf", "C:\\Gone\\menu.exe", "C:\\Caf\xC3\xA9\\vostrel-gone.exe"})
+    for (const char* path :
+         {"C:\\Program Files\\Gone\\gone.exe", "C:\\Program Files\\Gone\\quoted.exe",
+          "C:\\windows\\system32\\vostrel-gone.dll", "C:\\Gone\\a.exe", "C:\\Gone\\sub.exe",
+          "C:\\Gone\\multi.exe", "C:\\Gone\\vostrel-gone.hlp", "C:\\Gone\\vostrel-gone.chm",
+          "C:\\Shared\\vostrel-gonelib.dll", "C:\\Program Files\\App\\app.exe",
+          "C:\\App 1.0\\uninst.exe", "C:\\Windows\\vostrel-two.exe ", "C:\\Data\\vostrel-two.ini",
+          "C:\\Fonts\\vostrel-gone.ttf", "C:\\Gone\\menu.exe", "C:\\Caf\xC3\xA9\\vostrel-gone.exe"})
         EXPECT_TRUE(WindowsHasRowWith("registry", path)) << path;
-    for (const char* path : {"C:\\Gone\\args.exe", "C:\\windows\\notepad.exe", "C:\\windows\\system32\\msiexec.exe"})
+    for (const char* path :
+         {"C:\\Gone\\args.exe", "C:\\windows\\notepad.exe", "C:\\windows\\system32\\msiexec.exe"})
         EXPECT_FALSE(WindowsHasRowWith("registry", path)) << path;
-    for (const char* path : {"C:\\VostrelLinks\\broken.lnk", "C:\\VostrelLinks\\Sub Folder\\Deep Broken.lnk",
-                             "C:\\VostrelLinks\\UPPER CASE.LNK", "C:\\users\\Public\\Desktop\\Vostrel Gone.lnk",
-                             "C:\\VostrelLinks\\file.url"})
+    for (const char* path :
+         {"C:\\VostrelLinks\\broken.lnk", "C:\\VostrelLinks\\Sub Folder\\Deep Broken.lnk",
+          "C:\\VostrelLinks\\UPPER CASE.LNK", "C:\\users\\Public\\Desktop\\Vostrel Gone.lnk",
+          "C:\\VostrelLinks\\file.url"})
         EXPECT_TRUE(WindowsHasRowWith("shortcuts", path)) << path;
-    for (const char* path : {"C:\\VostrelLinks\\alive.lnk", "C:\\VostrelLinks\\folder.lnk", "C:\\VostrelLinks\\home.lnk",
-                             "C:\\NetHood\\net.lnk", "C:\\VostrelLinks\\web.url", "C:\\VostrelLinks\\not a link.lnk"})
+    for (const char* path : {"C:\\VostrelLinks\\alive.lnk", "C:\\VostrelLinks\\folder.lnk",
+                             "C:\\VostrelLinks\\home.lnk", "C:\\NetHood\\net.lnk",
+                             "C:\\VostrelLinks\\web.url", "C:\\VostrelLinks\\not a link.lnk"})
         EXPECT_FALSE(WindowsHasRowWith("shortcuts", path)) << path;
 }
 

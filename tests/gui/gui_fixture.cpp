@@ -1,7 +1,7 @@
 #include "gui_fixture.h"
 
-#include <QElapsedTimer>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -40,7 +40,8 @@ void ClickPair(QWidget* window, const QString& normalName) {
     // the click lands on the hover image.
     MovePointerOver(normal);
     ASSERT_TRUE(pairObject->hovered()) << normalName.toStdString() << " shows no hover look";
-    QTest::mouseClick(pairObject->hover(), Qt::LeftButton, {}, pairObject->hover()->rect().center());
+    QTest::mouseClick(pairObject->hover(), Qt::LeftButton, {},
+                      pairObject->hover()->rect().center());
 }
 
 void MovePointerOver(QWidget* widget, QPoint pos) {
@@ -48,8 +49,8 @@ void MovePointerOver(QWidget* widget, QPoint pos) {
     // The screen's pointer goes there too, so that the enter and leave
     // events Qt makes up when pictures show and hide agree with it.
     QCursor::setPos(widget->mapToGlobal(pos));
-    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
     QApplication::processEvents();
 }

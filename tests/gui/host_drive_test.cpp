@@ -40,9 +40,13 @@ TEST_F(HostDriveTest, BothWindowsSayZIsTheHostsDriveAndItStartsUnchecked) {
         if (list.Text(i) != "Window Shortcut Z") continue;
         seen = true;
         EXPECT_FALSE(list.Checked(i));
-        EXPECT_TRUE(shown.startsWith("Window Shortcut Z  - Host drive: " + QString::fromStdString(hostFolder)))
+        EXPECT_TRUE(shown.startsWith("Window Shortcut Z  - Host drive: " +
+                                     QString::fromStdString(hostFolder)))
             << shown.toStdString();
-        EXPECT_NE(model->data(index, Qt::ToolTipRole).toString().indexOf(QString::fromStdString(hostFolder)), -1);
+        EXPECT_NE(model->data(index, Qt::ToolTipRole)
+                      .toString()
+                      .indexOf(QString::fromStdString(hostFolder)),
+                  -1);
     }
     EXPECT_TRUE(seen);
     EXPECT_EQ(Setting("Window Shortcut Z"), "<none>");  // nothing stored until the user chooses
@@ -50,7 +54,8 @@ TEST_F(HostDriveTest, BothWindowsSayZIsTheHostsDriveAndItStartsUnchecked) {
     SettingsDialog settings(App());
     auto* note = settings.findChild<QLabel*>("lblHostDrives");
     ASSERT_NE(note, nullptr);
-    EXPECT_NE(note->text().indexOf("Z: " + QString::fromStdString(hostFolder)), -1) << note->text().toStdString();
+    EXPECT_NE(note->text().indexOf("Z: " + QString::fromStdString(hostFolder)), -1)
+        << note->text().toStdString();
 }
 
 TEST_F(HostDriveTest, WithoutHostDrivesTheSettingsWindowSaysNothingOfThem) {

@@ -39,12 +39,15 @@ TEST_F(MainWindowTest, LoadsWithTheStartViewAndTheProductCaption) {
     EXPECT_GE(app_->session.catalogue.Count(), 11u);
     EXPECT_EQ(main.catalogue()->model()->headerData(0, Qt::Horizontal).toString(),
               "Sections to be scanned");
-    EXPECT_NE(main.findChild<QLabel*>("lblMachine")->text().indexOf(QString::fromStdString(prefix_)), -1);
+    EXPECT_NE(
+        main.findChild<QLabel*>("lblMachine")->text().indexOf(QString::fromStdString(prefix_)), -1);
 }
 
 TEST_F(MainWindowTest, SelectAllBoxStartsFromItsSetting) {
-    const std::pair<const char*, Qt::CheckState> cases[] = {
-        {nullptr, Qt::Checked}, {"1", Qt::Checked}, {"2", Qt::PartiallyChecked}, {"7", Qt::Unchecked}};
+    const std::pair<const char*, Qt::CheckState> cases[] = {{nullptr, Qt::Checked},
+                                                            {"1", Qt::Checked},
+                                                            {"2", Qt::PartiallyChecked},
+                                                            {"7", Qt::Unchecked}};
     for (const auto& [stored, expected] : cases) {
         app_.reset();
         std::filesystem::remove_all(home_ / "config");
@@ -98,7 +101,12 @@ TEST_F(MainWindowTest, MinimiseAndCloseButtonsResetEachOther) {
 TEST_F(MainWindowTest, TheCloseImageHidesToTheTrayWithoutTheNotice) {
     MainWindow& main = Main();
     bool modalSeen = false;
-    OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
+    OnNextModal(
+        [&](QWidget* modal) {
+            modalSeen = true;
+            modal->close();
+        },
+        300);
     ClickPair(&main, "imgCloseNormal");
     Pump(400);
     EXPECT_FALSE(modalSeen);
@@ -127,7 +135,12 @@ TEST_F(MainWindowTest, TheSystemCloseShowsTheNoticeUntilItIsSwitchedOff) {
     main.show();
     app_->tray.RemoveIcon(&main);
     bool modalSeen = false;
-    OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
+    OnNextModal(
+        [&](QWidget* modal) {
+            modalSeen = true;
+            modal->close();
+        },
+        300);
     main.close();
     Pump(400);
     EXPECT_FALSE(modalSeen);
@@ -158,7 +171,12 @@ TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice)
     TrayIcon::FakeAvailability(false);
     MainWindow& main = Main();
     bool modalSeen = false;
-    OnNextModal([&](QWidget* modal) { modalSeen = true; modal->close(); }, 300);
+    OnNextModal(
+        [&](QWidget* modal) {
+            modalSeen = true;
+            modal->close();
+        },
+        300);
     main.close();
     Pump(400);
     EXPECT_FALSE(modalSeen);

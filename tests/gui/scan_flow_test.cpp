@@ -62,9 +62,9 @@ protected:
     bool HelpValueThere() {
         MachineResult opened = OpenWinePrefix(prefix_);
         std::string text;
-        return opened.machine && QueryRegistryValue(*opened.machine->registry, HKEY_LOCAL_MACHINE,
-                                                    "SOFTWARE\\Microsoft\\Windows\\Help",
-                                                    "photoedit.hlp", text);
+        return opened.machine &&
+               QueryRegistryValue(*opened.machine->registry, HKEY_LOCAL_MACHINE,
+                                  "SOFTWARE\\Microsoft\\Windows\\Help", "photoedit.hlp", text);
     }
     // Starts the scan from the Scan Now button and runs `during` once while
     // the scanning view shows and `when` holds.
@@ -112,16 +112,18 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     for (int click = 0; click < 2; ++click) {
         ClickRow(main.summary(), 3);
         EXPECT_EQ(Rows(app_->view.detailRows),
-                  (std::vector<std::string>{
-                      "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp",
-                      "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm"}));
+                  (std::vector<std::string>{"This file could not be found on your hard "
+                                            "drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp",
+                                            "This file could not be found on your hard "
+                                            "drive:C:\\Program Files\\PhotoEdit\\photoedit.chm"}));
     }
     EXPECT_EQ(main.details()->model()->rowCount(), 2);
     ClickRow(main.summary(), 8);
-    EXPECT_EQ(Rows(app_->view.detailRows),
-              (std::vector<std::string>{
-                  "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit Readme.lnk",
-                  "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit.lnk"}));
+    EXPECT_EQ(
+        Rows(app_->view.detailRows),
+        (std::vector<std::string>{
+            "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit Readme.lnk",
+            "The path of this file is incorrect : C:\\users\\Public\\Desktop\\PhotoEdit.lnk"}));
 
     // Column clicks flip the order, one after the other.
     ClickHeader(main.summary());
@@ -134,10 +136,12 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     ClickRow(main.summary(), 1);
     ClickHeader(main.details());
     EXPECT_EQ(app_->view.detailRows.Text(1),
-              "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.hlp");
+              "This file could not be found on your hard drive:C:\\Program "
+              "Files\\PhotoEdit\\photoedit.hlp");
     ClickHeader(main.details());
     EXPECT_EQ(app_->view.detailRows.Text(1),
-              "This file could not be found on your hard drive:C:\\Program Files\\PhotoEdit\\photoedit.chm");
+              "This file could not be found on your hard drive:C:\\Program "
+              "Files\\PhotoEdit\\photoedit.chm");
 }
 
 TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
@@ -145,7 +149,12 @@ TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
     bool asked = false;
     ScanWith([] { return true; },
              [&] {
-                 OnNextModal([&](QWidget* modal) { asked = true; modal->close(); }, 200);
+                 OnNextModal(
+                     [&](QWidget* modal) {
+                         asked = true;
+                         modal->close();
+                     },
+                     200);
                  ClickPair(&main, "ImgScanCancelNormal");
              });
     Pump(300);

@@ -93,7 +93,8 @@ TEST_F(TrayMenuTest, ItemsAreEnabledByTheWindowAndTheScanState) {
     EXPECT_FALSE(menu->item("MenuSettings")->isEnabled());
     QTest::mouseClick(menu->item("MenuRestore"), Qt::LeftButton);
     EXPECT_TRUE(main.isVisible());
-    EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+    EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                             : Qt::ArrowCursor,
               Qt::WaitCursor);
     SetScreenPointer(false);
     main.control("ImgScanNowNormal")->setEnabled(true);
@@ -172,7 +173,8 @@ TEST_F(TrayMenuTest, ADeclinedExitPutsTheProgramBackInTheTray) {
     PopupMenu* menu = OpenMenu();
     bool timersStillWhileAsking = false;
     OnNextModal([&](QWidget* modal) {
-        timersStillWhileAsking = !menu->tmrPopDown()->isActive() && !menu->TmrEnablePopDown()->isActive();
+        timersStillWhileAsking =
+            !menu->tmrPopDown()->isActive() && !menu->TmrEnablePopDown()->isActive();
         ClickPair(modal, "ImgCancelNormal");
     });
     QTest::mouseClick(menu->item("MenuExit"), Qt::LeftButton);

@@ -123,8 +123,8 @@ TEST(IgnoreList, WildcardsAreLinearAndExact) {
     EXPECT_TRUE(WildcardMatch("ΣΟΦΙΑ*", "σοφια.dll"));
     // Many stars against a long text that does not match: a backtracking
     // matcher would never finish this.
-    EXPECT_FALSE(WildcardMatch(std::string(40, '*') + std::string(30, 'a') + "b",
-                               std::string(5000, 'a')));
+    EXPECT_FALSE(
+        WildcardMatch(std::string(40, '*') + std::string(30, 'a') + "b", std::string(5000, 'a')));
 }
 
 TEST(IgnoreList, AddAndRemoveKeepTheRestOfTheFile) {

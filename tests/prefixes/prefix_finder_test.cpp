@@ -19,7 +19,9 @@
 
 namespace vostrel::prefixes {
 
-void PrintTo(const FoundPrefix& p, std::ostream* out) { *out << "{" << p.path << ", " << p.label << ", " << p.source << "}"; }
+void PrintTo(const FoundPrefix& p, std::ostream* out) {
+    *out << "{" << p.path << ", " << p.label << ", " << p.source << "}";
+}
 
 namespace {
 
@@ -52,11 +54,16 @@ public:
             return;
         }
         for (const char* file : {"system.reg", "user.reg", "userdef.reg"})
-            fs::copy_file(fs::path(realPrefix) / file, folder / file, fs::copy_options::overwrite_existing);
+            fs::copy_file(fs::path(realPrefix) / file, folder / file,
+                          fs::copy_options::overwrite_existing);
     }
-    void Write(const std::string& relative, const std::string& text) const { WriteTextFile(*this / relative, text); }
+    void Write(const std::string& relative, const std::string& text) const {
+        WriteTextFile(*this / relative, text);
+    }
 
-    PrefixPlaces Places() const { return {home_, *this / "custom-prefix", *this / "xdg/data", *this / "xdg/config"}; }
+    PrefixPlaces Places() const {
+        return {home_, *this / "custom-prefix", *this / "xdg/data", *this / "xdg/config"};
+    }
 
     std::string realPrefix;
 
@@ -66,14 +73,16 @@ private:
 };
 
 std::string Manifest(const std::string& appid, const std::string& name) {
-    return "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid + "\"\n\t\"Universe\"\t\t\"1\"\n\t\"name\"\t\t\"" + name +
+    return "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid +
+           "\"\n\t\"Universe\"\t\t\"1\"\n\t\"name\"\t\t\"" + name +
            "\"\n\t\"StateFlags\"\t\t\"4\"\n}\n";
 }
 
 // Every place, in the order the finder lists them.
 std::vector<Expected> BuildEveryPlace(FakeHome& h) {
     std::vector<Expected> expected;
-    auto prefix = [&](const std::string& relative, const std::string& label, const std::string& source) {
+    auto prefix = [&](const std::string& relative, const std::string& label,
+                      const std::string& source) {
         h.MakePrefix(relative);
         expected.push_back({relative, label, source});
     };
@@ -87,14 +96,17 @@ std::vector<Expected> BuildEveryPlace(FakeHome& h) {
     const std::string steam = ".local/share/Steam";
     h.Write(steam + "/steamapps/libraryfolders.vdf",
             "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + (h / steam) +
-                "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"220\"\t\t\"1\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
+                "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"220\"\t\t\"1\"\n\t\t}\n\t}\n\t\"1\"\n\t{"
+                "\n\t\t\"path\"\t\t\"" +
                 (h / "disk2/SteamLibrary") + "\"\n\t\t\"label\"\t\t\"\"\n\t}\n}\n");
     fs::create_directories(h / ".steam");
     fs::create_directory_symlink(h / steam, h / ".steam/steam");
     h.Write(steam + "/steamapps/appmanifest_220.acf", Manifest("220", "Half-Life 2"));
     h.Write("disk2/SteamLibrary/steamapps/appmanifest_440.acf", Manifest("440", "Team Fortress 2"));
-    h.Write("disk2/SteamLibrary/steamapps/appmanifest_1091500.acf", Manifest("1091500", "Cyberpunk 2077"));
-    h.Write(steam + "/steamapps/appmanifest_999.acf", "\"AppState\"\n{\n\t\"name\" \"cut off");  // broken
+    h.Write("disk2/SteamLibrary/steamapps/appmanifest_1091500.acf",
+            Manifest("1091500", "Cyberpunk 2077"));
+    h.Write(steam + "/steamapps/appmanifest_999.acf",
+            "\"AppState\"\n{\n\t\"name\" \"cut off");  // broken
     prefix(steam + "/steamapps/compatdata/1091500/pfx", "Cyberpunk 2077", "steam");
     prefix(steam + "/steamapps/compatdata/220/pfx", "Half-Life 2", "steam");
     prefix(steam + "/steamapps/compatdata/999/pfx", "Steam app 999", "steam");
@@ -106,7 +118,8 @@ std::vector<Expected> BuildEveryPlace(FakeHome& h) {
 
     // Lutris: game files in both of its folders, a broken one beside them.
     h.Write("xdg/config/lutris/games/the-witcher-3-1612345678.yml",
-            "game:\n  exe: /home/ann/Games/the-witcher-3/drive_c/witcher3.exe\n  prefix: ~/Games/the-witcher-3\n"
+            "game:\n  exe: /home/ann/Games/the-witcher-3/drive_c/witcher3.exe\n  prefix: "
+            "~/Games/the-witcher-3\n"
             "system: {}\nwine:\n  version: lutris-7.2\n");
     h.Write("xdg/config/lutris/games/broken-1.yml", "game: [prefix: unclosed\n");
     h.Write(".local/share/lutris/games/gog-galaxy-1700000000.yml",
@@ -115,20 +128,24 @@ std::vector<Expected> BuildEveryPlace(FakeHome& h) {
     prefix("Games/gog-galaxy", "GOG Galaxy", "lutris");
 
     // Bottles, each named in its bottle.yml.
-    h.Write("xdg/data/bottles/bottles/Gaming/bottle.yml", "Arch: win64\nName: My Games\nPath: Gaming\n");
+    h.Write("xdg/data/bottles/bottles/Gaming/bottle.yml",
+            "Arch: win64\nName: My Games\nPath: Gaming\n");
     prefix("xdg/data/bottles/bottles/Gaming", "My Games", "bottles");
     h.Write(".var/app/com.usebottles.bottles/data/bottles/bottles/Office/bottle.yml",
             "Name: \"Office 2010\"\nRunner: soda-7.0-9\n");
-    prefix(".var/app/com.usebottles.bottles/data/bottles/bottles/Office", "Office 2010", "bottles-flatpak");
+    prefix(".var/app/com.usebottles.bottles/data/bottles/bottles/Office", "Office 2010",
+           "bottles-flatpak");
 
     // Heroic: GamesConfig names the prefix (a Proton one holds it in pfx/).
     h.Write(".config/heroic/GamesConfig/Quail.json",
-            "{\n  \"Quail\": {\n    \"winePrefix\": \"" + (h / "Games/Heroic/Prefixes/default/Hades") +
+            "{\n  \"Quail\": {\n    \"winePrefix\": \"" +
+                (h / "Games/Heroic/Prefixes/default/Hades") +
                 "\",\n    \"wineVersion\": {\"type\": \"wine\"}\n  },\n  \"version\": \"v0\"\n}\n");
     h.Write(".config/heroic/GamesConfig/broken.json", "{\"Quail\": {\"winePrefix\": ");
-    h.Write(".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/Sable.json",
-            "{\"Sable\": {\"winePrefix\": \"~/Games/Heroic/Prefixes/default/Sable\", \"wineVersion\": "
-            "{\"type\": \"proton\"}}}");
+    h.Write(
+        ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/Sable.json",
+        "{\"Sable\": {\"winePrefix\": \"~/Games/Heroic/Prefixes/default/Sable\", \"wineVersion\": "
+        "{\"type\": \"proton\"}}}");
     prefix("Games/Heroic/Prefixes/default/Hades", "Hades", "heroic");
     prefix("Games/Heroic/Prefixes/default/Sable/pfx", "Sable", "heroic-flatpak");
     prefix("Games/Heroic/Prefixes/default/Celeste", "Celeste", "heroic");  // in no GamesConfig file
@@ -153,9 +170,12 @@ TEST(PrefixFinder, FindsEveryPlaceWithItsLabelAndSource) {
 
     // The broken files are named in warnings; nothing else is.
     ASSERT_EQ(found.warnings.size(), 3u) << ::testing::PrintToString(found.warnings);
-    EXPECT_EQ(found.warnings[0].rfind(h / ".local/share/Steam/steamapps/appmanifest_999.acf: line 3", 0), 0u)
+    EXPECT_EQ(
+        found.warnings[0].rfind(h / ".local/share/Steam/steamapps/appmanifest_999.acf: line 3", 0),
+        0u)
         << found.warnings[0];
-    EXPECT_EQ(found.warnings[1].rfind(h / "xdg/config/lutris/games/broken-1.yml: ", 0), 0u) << found.warnings[1];
+    EXPECT_EQ(found.warnings[1].rfind(h / "xdg/config/lutris/games/broken-1.yml: ", 0), 0u)
+        << found.warnings[1];
     EXPECT_EQ(found.warnings[2], h / ".config/heroic/GamesConfig/broken.json: not a JSON object");
 }
 
@@ -170,22 +190,26 @@ TEST(PrefixFinder, APrefixReachedTwiceIsListedOnceWithItsBestName) {
     PrefixPlaces places{h.home(), h / "hl2/pfx/", "", ""};
     const PrefixSearch found = FindWinePrefixes(places);
     EXPECT_EQ(found.prefixes,
-              (std::vector<FoundPrefix>{{h / ".local/share/Steam/steamapps/compatdata/220/pfx", "Half-Life 2", "steam"},
-                                        {h / ".local/share/bottles/bottles/Work", "Work", "bottles"}}));
+              (std::vector<FoundPrefix>{
+                  {h / ".local/share/Steam/steamapps/compatdata/220/pfx", "Half-Life 2", "steam"},
+                  {h / ".local/share/bottles/bottles/Work", "Work", "bottles"}}));
     EXPECT_TRUE(found.warnings.empty());
 }
 
 TEST(PrefixFinder, BrokenSteamLibraryListKeepsTheRootLibrary) {
     FakeHome h;
     h.MakePrefix(".local/share/Steam/steamapps/compatdata/10/pfx");
-    h.Write(".local/share/Steam/steamapps/libraryfolders.vdf", "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n");
+    h.Write(".local/share/Steam/steamapps/libraryfolders.vdf",
+            "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n");
     h.Write(".config/lutris/games/list.yml", "- just\n- a list\n");
     h.Write(".config/lutris/games/empty.yml", "");
     const PrefixSearch found = FindWinePrefixes({h.home(), "", "", ""});
-    EXPECT_EQ(found.prefixes, (std::vector<FoundPrefix>{
-                                  {h / ".local/share/Steam/steamapps/compatdata/10/pfx", "Steam app 10", "steam"}}));
+    EXPECT_EQ(found.prefixes,
+              (std::vector<FoundPrefix>{{h / ".local/share/Steam/steamapps/compatdata/10/pfx",
+                                         "Steam app 10", "steam"}}));
     ASSERT_EQ(found.warnings.size(), 2u) << ::testing::PrintToString(found.warnings);
-    EXPECT_EQ(found.warnings[0], h / ".local/share/Steam/steamapps/libraryfolders.vdf: line 5: missing }");
+    EXPECT_EQ(found.warnings[0],
+              h / ".local/share/Steam/steamapps/libraryfolders.vdf: line 5: missing }");
     EXPECT_EQ(found.warnings[1], h / ".config/lutris/games/list.yml: not a Lutris game file");
 }
 
@@ -222,16 +246,19 @@ TEST(PrefixesCommand, ListsEveryPrefixAsJsonAndAsText) {
     const CliRun json = Cli(h, {"prefixes", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     auto wanted = nlohmann::json::array();
-    for (const auto& e : expected) wanted.push_back({{"path", h / e.path}, {"label", e.label}, {"source", e.source}});
+    for (const auto& e : expected)
+        wanted.push_back({{"path", h / e.path}, {"label", e.label}, {"source", e.source}});
     EXPECT_EQ(nlohmann::json::parse(json.out), wanted);
-    EXPECT_NE(json.err.find("vostrel-cli: warning: skipped " + (h / ".config/heroic/GamesConfig/broken.json")),
+    EXPECT_NE(json.err.find("vostrel-cli: warning: skipped " +
+                            (h / ".config/heroic/GamesConfig/broken.json")),
               std::string::npos)
         << json.err;
 
     const CliRun text = Cli(h, {"prefixes"});
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(text.out.rfind("Label ", 0), 0u) << text.out;
-    EXPECT_NE(text.out.find("Cyberpunk 2077   steam            " + (h / ".local/share/Steam/steamapps/compatdata/1091500/pfx") + "\n"),
+    EXPECT_NE(text.out.find("Cyberpunk 2077   steam            " +
+                            (h / ".local/share/Steam/steamapps/compatdata/1091500/pfx") + "\n"),
               std::string::npos)
         << text.out;
 }
@@ -246,7 +273,8 @@ TEST(PrefixesCommand, ScanAllScansEachPrefixOnce) {
     h.MakePrefix("xdg/data/bottles/bottles/Gaming");
     h.Write("xdg/data/bottles/bottles/Gaming/bottle.yml", "Name: My Games\n");
 
-    const CliRun json = Cli(h, {"scan", "--all", "--json", "--quiet", "--sections", "Windows Startup"});
+    const CliRun json =
+        Cli(h, {"scan", "--all", "--json", "--quiet", "--sections", "Windows Startup"});
     ASSERT_EQ(json.status, 0) << json.err;
     const auto scans = nlohmann::json::parse(json.out);
     ASSERT_TRUE(scans.is_array());
@@ -265,7 +293,8 @@ TEST(PrefixesCommand, ScanAllScansEachPrefixOnce) {
     const CliRun text = Cli(h, {"scan", "--all", "--quiet", "--sections", "Windows Startup"});
     ASSERT_EQ(text.status, 0) << text.err;
     std::size_t at = 0;
-    for (const auto& heading : {"custom-prefix (wineprefix)\n", "Half-Life 2 (steam)\n", "My Games (bottles)\n"}) {
+    for (const auto& heading :
+         {"custom-prefix (wineprefix)\n", "Half-Life 2 (steam)\n", "My Games (bottles)\n"}) {
         at = text.out.find(heading, at);
         ASSERT_NE(at, std::string::npos) << heading << " missing or out of order in:\n" << text.out;
         EXPECT_NE(text.out.find("Vostrel 2006 scan of Wine prefix", at), std::string::npos);
@@ -282,7 +311,8 @@ TEST(PrefixesCommand, ScanAllGoesOnPastAPrefixThatCannotBeRead) {
     const CliRun json = Cli(h, {"scan", "--all", "--json", "--quiet"});
     EXPECT_EQ(json.status, 1);  // a failure, said on the error output, is no success
     EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::array());
-    EXPECT_NE(json.err.find(h / ".PlayOnLinux/wineprefix/Broken/system.reg"), std::string::npos) << json.err;
+    EXPECT_NE(json.err.find(h / ".PlayOnLinux/wineprefix/Broken/system.reg"), std::string::npos)
+        << json.err;
 }
 
 TEST(PrefixesCommand, ScanAllWithNoPrefixes) {

@@ -112,7 +112,8 @@ TEST(Vdf, BrokenFilesGiveAnErrorWithTheLine) {
     for (const auto& c : cases) {
         const VdfResult parsed = ParseVdf(c.text);
         EXPECT_FALSE(parsed.root) << c.text;
-        EXPECT_NE(parsed.error.find(c.error), std::string::npos) << c.text << " gave: " << parsed.error;
+        EXPECT_NE(parsed.error.find(c.error), std::string::npos)
+            << c.text << " gave: " << parsed.error;
     }
     // Empty files and files of comments only are empty, not broken.
     for (const char* text : {"", "   \n", "// nothing\n"}) {

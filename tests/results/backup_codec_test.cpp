@@ -11,11 +11,16 @@ TEST(BackupCodec, TheShiftAsEarlierVersionsWroteIt) {
     EXPECT_EQ(EncodeBackupText("R^S\\:"), "\\h]fD");
     EXPECT_EQ(DecodeBackupText("klm"), "abc");
     // A plain record is exactly the shifted bytes of its text.
-    const std::vector<std::string> fields{"R", "HKEY_LOCAL_MACHINE",
-                                          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Tools",
-                                          "C:\\Tools\\tool.exe", "Tool", ""};
+    const std::vector<std::string> fields{
+        "R",
+        "HKEY_LOCAL_MACHINE",
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Tools",
+        "C:\\Tools\\tool.exe",
+        "Tool",
+        ""};
     const std::string plain =
-        "R^HKEY_LOCAL_MACHINE^SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Tools^C:\\Tools\\tool.exe^Tool^";
+        "R^HKEY_LOCAL_MACHINE^SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Tools^C:"
+        "\\Tools\\tool.exe^Tool^";
     std::string shifted;
     for (char c : plain) shifted.push_back(static_cast<char>(c + 10));
     EXPECT_EQ(FormatBackupLine(fields), shifted);
@@ -26,13 +31,19 @@ TEST(BackupCodec, TheShiftAsEarlierVersionsWroteIt) {
 
 TEST(BackupCodec, EveryCharacterSurvivesTheRoundTrip) {
     const std::vector<std::string> awkward{
-        "a^b",                  // the field separator
-        "\xC3\xBF\xC3\xB6",     // ÿ ö: ANSI codes above 245
+        "a^b",                       // the field separator
+        "\xC3\xBF\xC3\xB6",          // ÿ ö: ANSI codes above 245
         "\xE6\x97\xA5\xE6\x9C\xAC",  // 日本: not in Windows-1252
-        "\xF0\x9F\x98\x80",     // an emoji (a surrogate pair on the platform)
-        std::string("nul\0x", 5), "etx\x03", "esc\x1B" "000041",  // would become LF, CR; the escape itself
-        "\xE2\x82\xAC 100",     // € is in Windows-1252 (0x80)
-        "", " blanks ", "tab\there", "cr\rlf\n",
+        "\xF0\x9F\x98\x80",          // an emoji (a surrogate pair on the platform)
+        std::string("nul\0x", 5),
+        "etx\x03",
+        "esc\x1B"
+        "000041",            // would become LF, CR; the escape itself
+        "\xE2\x82\xAC 100",  // € is in Windows-1252 (0x80)
+        "",
+        " blanks ",
+        "tab\there",
+        "cr\rlf\n",
     };
     for (const auto& text : awkward) {
         const std::vector<std::string> fields{"R", text, text};
@@ -41,13 +52,16 @@ TEST(BackupCodec, EveryCharacterSurvivesTheRoundTrip) {
         EXPECT_EQ(line.find('\r'), std::string::npos);
         EXPECT_EQ(ParseBackupLine(line).value(), fields) << text;
     }
-    EXPECT_EQ(FormatBackupLine({"a^b"}), EncodeBackupText("a\x1B" "00005Eb"));
+    EXPECT_EQ(FormatBackupLine({"a^b"}), EncodeBackupText("a\x1B"
+                                                          "00005Eb"));
 }
 
 TEST(BackupCodec, LinesThatCannotBeRead) {
-    EXPECT_FALSE(ParseBackupLine(std::string("\x05\x06", 2)));             // below the shift
-    EXPECT_FALSE(ParseBackupLine(EncodeBackupText("R^\x1BZZZZZZ")));       // a broken escape
-    EXPECT_FALSE(ParseBackupLine(EncodeBackupText("R^\x1B" "00")));         // a cut escape
+    EXPECT_FALSE(ParseBackupLine(std::string("\x05\x06", 2)));        // below the shift
+    EXPECT_FALSE(ParseBackupLine(EncodeBackupText("R^\x1BZZZZZZ")));  // a broken escape
+    EXPECT_FALSE(
+        ParseBackupLine(EncodeBackupText("R^\x1B"
+                                         "00")));  // a cut escape
     EXPECT_EQ(ParseBackupLine(EncodeBackupText("R")).value(), std::vector<std::string>{"R"});
 }
 

@@ -46,7 +46,8 @@ TEST_F(BackupManagerTest, ListsEveryFileNamedLikeABackup) {
     EXPECT_EQ(list_.SubItem(2, 1), "");
     EXPECT_EQ(list_.SubItem(2, 2), "");
     EXPECT_EQ(list_.SubItem(2, 3), "2");
-    EXPECT_EQ(list_.headers(), (std::vector<std::string>{"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}));
+    EXPECT_EQ(list_.headers(),
+              (std::vector<std::string>{"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}));
 }
 
 TEST_F(BackupManagerTest, ABlankSettingMeansTheProgramFolderEverywhere) {
@@ -92,7 +93,8 @@ TEST_F(BackupManagerTest, DeleteAsksOncePerTickedRow) {
         }
     } observer;
     const auto deleted = DeleteCheckedBackups(list_, settings_, observer);
-    EXPECT_EQ(observer.questions, (std::vector<Question>{Question::DeleteBackup, Question::DeleteBackup}));
+    EXPECT_EQ(observer.questions,
+              (std::vector<Question>{Question::DeleteBackup, Question::DeleteBackup}));
     EXPECT_EQ(deleted, std::vector<std::string>{"BackUp 01-01-06 10-00-00"});
     EXPECT_FALSE(fs::exists(folder_ / "BackUp 01-01-06 10-00-00 files"));
     EXPECT_TRUE(fs::exists(folder_ / "BackUp 01-01-06 11-00-00"));

@@ -40,7 +40,8 @@ public:
         if (!root) return {};
         std::error_code ec;
         const std::string real = fs::weakly_canonical(*root, ec).string() + "/";
-        const bool own = !ec && real.rfind(fs::weakly_canonical(prefix_, ec).string() + "/", 0) == 0;
+        const bool own =
+            !ec && real.rfind(fs::weakly_canonical(prefix_, ec).string() + "/", 0) == 0;
         return DriveOwner{own, own ? std::string() : *root};
     }
 
@@ -71,7 +72,8 @@ protected:
         settings_.Save("txtBackup", backups_);
         session_.summary.push_back({"", "summary", 0});
         std::tm start{};
-        start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14, start.tm_min = 3;
+        start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14,
+        start.tm_min = 3;
         options_.startTime = start;
         options_.onEvent = [this](const RepairEvent& e) { events_.push_back(e); };
     }
@@ -178,7 +180,8 @@ TEST_F(BackupSafetyTest, ACopyThatIsALinkIsNotFollowed) {
     WriteBackup({"S^C:\\a.lnk^1 a.lnk"});
     const RestoreReport report = Restore();
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_NE(report.failures[0].find("without following a link"), std::string::npos) << report.failures[0];
+    EXPECT_NE(report.failures[0].find("without following a link"), std::string::npos)
+        << report.failures[0];
     EXPECT_FALSE(fs::exists(prefix_ + "/drive_c/a.lnk"));
     // The whole "… files" folder planted as a link is refused too.
     fs::remove_all(Copies());
@@ -204,7 +207,8 @@ TEST_F(BackupSafetyTest, ARestoredShortcutNeverReplacesAFileAndKeepsTheCopysMode
     ::umask(oldMask);
     EXPECT_EQ(report.restored, 2);
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_NE(report.failures[0].find("C:\\b.lnk was not put back: another file is there now"), std::string::npos)
+    EXPECT_NE(report.failures[0].find("C:\\b.lnk was not put back: another file is there now"),
+              std::string::npos)
         << report.failures[0];
     EXPECT_EQ(ReadTextFile(prefix_ + "/drive_c/a.lnk"), "copy a");
     EXPECT_EQ(ModeOf(prefix_ + "/drive_c/a.lnk"), 0600u);
@@ -220,7 +224,8 @@ TEST_F(BackupSafetyTest, ShortcutsOutsideThePrefixsDrivesComeBackOnlyWithForce) 
     RestoreReport report = Restore();
     EXPECT_EQ(report.restored, 1);
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_NE(report.failures[0].find("Z:\\home\\h.lnk lies outside the prefix's own drives"), std::string::npos);
+    EXPECT_NE(report.failures[0].find("Z:\\home\\h.lnk lies outside the prefix's own drives"),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(host_.path() + "/home/h.lnk"));
     report = Restore(true);
     EXPECT_TRUE(report.ok()) << Joined(report.failures);
@@ -247,20 +252,26 @@ TEST_F(BackupSafetyTest, ARestoreIntoAnotherPrefixIsRefusedUnlessForced) {
     PrefixFiles other(otherRoot.path());
     other.MapDrive('C', otherRoot.path());
     MemoryRegistry otherRegistry;
-    const RestoreReport refused = RestoreBackupFile(otherRegistry, other, settings_, outcome.backupFilePath);
+    const RestoreReport refused =
+        RestoreBackupFile(otherRegistry, other, settings_, outcome.backupFilePath);
     ASSERT_EQ(refused.failures.size(), 1u);
-    EXPECT_EQ(refused.failures[0], "nothing was restored: the backup was taken from " + MachineIdentity(files_) +
-                                       ", not from " + MachineIdentity(other) + "; restore it there, or use "
-                                       "--force to put it into " + MachineIdentity(other));
+    EXPECT_EQ(refused.failures[0], "nothing was restored: the backup was taken from " +
+                                       MachineIdentity(files_) + ", not from " +
+                                       MachineIdentity(other) +
+                                       "; restore it there, or use "
+                                       "--force to put it into " +
+                                       MachineIdentity(other));
     EXPECT_FALSE(otherRegistry.Get("HKEY_LOCAL_MACHINE\\Software\\Run", "Tool"));
     RestoreOptions force;
     force.force = true;
-    EXPECT_TRUE(RestoreBackupFile(otherRegistry, other, settings_, outcome.backupFilePath, force).ok());
+    EXPECT_TRUE(
+        RestoreBackupFile(otherRegistry, other, settings_, outcome.backupFilePath, force).ok());
     EXPECT_TRUE(otherRegistry.Get("HKEY_LOCAL_MACHINE\\Software\\Run", "Tool"));
 
     // The manager of each prefix lists its own backups; one that records
     // no prefix shows in both, marked.
-    WriteTextFile(backups_ + "/BackUp 01-01-01 01-01-01", EncodeBackupText("S^C:\\old.lnk") + "\r\n");
+    WriteTextFile(backups_ + "/BackUp 01-01-01 01-01-01",
+                  EncodeBackupText("S^C:\\old.lnk") + "\r\n");
     ListControl mine = MakeBackupList(), theirs = MakeBackupList();
     FillBackupList(mine, settings_, MachineIdentity(files_));
     FillBackupList(theirs, settings_, MachineIdentity(other));
@@ -305,11 +316,13 @@ TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
     EXPECT_EQ(outcome.removed, 0);
     EXPECT_EQ(outcome.kept, 2);
     ASSERT_TRUE(outcome.halted);
-    EXPECT_NE(outcome.halted->find("can be written by other users"), std::string::npos) << *outcome.halted;
+    EXPECT_NE(outcome.halted->find("can be written by other users"), std::string::npos)
+        << *outcome.halted;
     EXPECT_TRUE(registry_.Get("HKEY_LOCAL_MACHINE\\Software\\Run", "Tool"));
     EXPECT_TRUE(fs::exists(prefix_ + "/drive_c/Tool.lnk"));
     EXPECT_TRUE(fs::is_empty(backups_));
-    EXPECT_NE(RepairNoticeText(outcome).find("Nothing on " + outcome.machine + " was changed"), std::string::npos);
+    EXPECT_NE(RepairNoticeText(outcome).find("Nothing on " + outcome.machine + " was changed"),
+              std::string::npos);
 
     fs::permissions(backups_, fs::perms(01777));
     AddProblem("Software\\Run", "Tool");
@@ -325,7 +338,8 @@ TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
 TEST(RepairPromptTest, SaysWhenNoBackupWillBeMade) {
     EXPECT_EQ(RepairBackupPromise(true), "Every one is backed up first.");
     EXPECT_EQ(RepairBackupPromise(false),
-              "No backup will be made: \"Make Backup Before Repairing\" is off (setting \"chkMakeBackUp\" is 0).");
+              "No backup will be made: \"Make Backup Before Repairing\" is off (setting "
+              "\"chkMakeBackUp\" is 0).");
 }
 
 // --- a full disk never leaves a torn record
@@ -336,7 +350,8 @@ class FullDiskTest : public BackupSafetyTest {
 protected:
     void SetUp() override {
         BackupSafetyTest::SetUp();
-        if (::geteuid() != 0 || ::mount("tmpfs", backups_.c_str(), "tmpfs", 0, "size=200k,mode=0700") != 0)
+        if (::geteuid() != 0 ||
+            ::mount("tmpfs", backups_.c_str(), "tmpfs", 0, "size=200k,mode=0700") != 0)
             GTEST_SKIP() << "cannot mount a small tmpfs here";
         mounted_ = true;
     }
@@ -356,7 +371,8 @@ TEST_F(FullDiskTest, AFailedAppendCutsTheFileBackToItsLastRecord) {
     // Values whose records are some kilobytes long, so that one is cut off
     // part way when the disk fills.
     auto addLong = [this](const std::string& name) {
-        registry_.Put("HKEY_LOCAL_MACHINE\\Software\\Big", name, REG_BINARY, std::vector<std::uint8_t>(3000, 0xAB));
+        registry_.Put("HKEY_LOCAL_MACHINE\\Software\\Big", name, REG_BINARY,
+                      std::vector<std::uint8_t>(3000, 0xAB));
         RegistryProblem problem;
         problem.root = HKEY_LOCAL_MACHINE;
         problem.valueName = name;
@@ -364,9 +380,11 @@ TEST_F(FullDiskTest, AFailedAppendCutsTheFileBackToItsLastRecord) {
         problem.rootName = "HKEY_LOCAL_MACHINE";
         return problem;
     };
-    const RegistryProblem first = addLong("First"), second = addLong("Second"), third = addLong("Third");
+    const RegistryProblem first = addLong("First"), second = addLong("Second"),
+                          third = addLong("Third");
     std::string error;
-    auto writer = BackupWriter::Create(backups_, *options_.startTime, MachineIdentity(files_), &error);
+    auto writer =
+        BackupWriter::Create(backups_, *options_.startTime, MachineIdentity(files_), &error);
     ASSERT_TRUE(writer) << error;
     ASSERT_TRUE(writer->Add(session_, first, &error)) << error;
     const auto complete = fs::file_size(writer->path());
@@ -387,7 +405,8 @@ TEST_F(FullDiskTest, AFailedAppendCutsTheFileBackToItsLastRecord) {
 
 TEST_F(FullDiskTest, ARepairKeepsWhatItCouldNotBackUp) {
     AddProblem("Software\\Run", "Tool");
-    AddShortcut("Desktop/Big.lnk", BrokenLinkBytes("Big") + std::string(300 * 1024, 'L'));  // larger than the disk
+    AddShortcut("Desktop/Big.lnk",
+                BrokenLinkBytes("Big") + std::string(300 * 1024, 'L'));  // larger than the disk
     AddShortcut("Desktop/Small.lnk", BrokenLinkBytes("Small"));
     const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
@@ -419,8 +438,10 @@ public:
 TEST_F(BackupSafetyTest, ADeeplyNestedKeyAndManyLinesRestoreWithoutRecursion) {
     std::string key = "Software";
     for (int i = 0; i < 100000; ++i) key += "\\k";
-    std::vector<std::string> lines(20000, "R^HKEY_CURRENT_USER^Software\\A^C:\\a.exe^A^^1^61000000^");
-    lines.push_back("R^HKEY_CURRENT_USER^" + key + "^C:\\gone.exe^Deep^^1^" + HexBytes({0x61, 0, 0, 0}));
+    std::vector<std::string> lines(20000,
+                                   "R^HKEY_CURRENT_USER^Software\\A^C:\\a.exe^A^^1^61000000^");
+    lines.push_back("R^HKEY_CURRENT_USER^" + key + "^C:\\gone.exe^Deep^^1^" +
+                    HexBytes({0x61, 0, 0, 0}));
     WriteBackup(lines);
     AcceptingRegistry registry;
     const RestoreReport report = RestoreBackupFile(registry, files_, settings_, path_);

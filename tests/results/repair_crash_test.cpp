@@ -30,14 +30,15 @@ struct Planted {
 };
 
 const std::vector<Planted> kPlanted{
-    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Gone1",
-     "C:\\gone\\one.exe"},
-    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Gone2",
-     "C:\\gone\\two.exe"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+     "Gone1", "C:\\gone\\one.exe"},
+    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+     "Gone2", "C:\\gone\\two.exe"},
     {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
-     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone3.exe", "", "C:\\gone\\three.exe"},
-    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "CLSID\\{0BAD0BAD-0000-0000-0000-000000000001}\\InprocServer32", "",
-     "C:\\gone\\four.dll"},
+     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone3.exe", "",
+     "C:\\gone\\three.exe"},
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT",
+     "CLSID\\{0BAD0BAD-0000-0000-0000-000000000001}\\InprocServer32", "", "C:\\gone\\four.dll"},
 };
 const std::vector<std::string> kShortcuts{"users\\Public\\Desktop\\One.lnk", "ProgramData\\Two.lnk",
                                           "users\\Public\\Three.lnk"};
@@ -78,14 +79,16 @@ protected:
         ASSERT_TRUE(registry) << error;
         registry->BeginBatch();
         for (const auto& p : kPlanted) {
-            CreateKeyAndSetValue(*registry, p.root, p.key, p.name, "\"" + p.missing + "\" /run", REG_SZ);
+            CreateKeyAndSetValue(*registry, p.root, p.key, p.name, "\"" + p.missing + "\" /run",
+                                 REG_SZ);
         }
         ASSERT_TRUE(registry->EndBatch(&error)) << error;
         for (std::size_t i = 0; i < kShortcuts.size(); ++i) {
             std::string host = kShortcuts[i];
             for (char& c : host)
                 if (c == '\\') c = '/';
-            WriteTextFile(Prefix() + "/drive_c/" + host, "shortcut " + std::to_string(i) + std::string(1, '\0'));
+            WriteTextFile(Prefix() + "/drive_c/" + host,
+                          "shortcut " + std::to_string(i) + std::string(1, '\0'));
         }
     }
     static std::string Prefix() { return pristine_->path() + "/prefix"; }
@@ -120,7 +123,8 @@ protected:
                 problem.rootName = p.rootName;
                 session.registryProblems.push_back(problem);
             }
-            for (const auto& s : kShortcuts) session.shortcutProblems.push_back({"C:\\" + s, "", ""});
+            for (const auto& s : kShortcuts)
+                session.shortcutProblems.push_back({"C:\\" + s, "", ""});
             int count = 0;
             RepairOptions options;
             options.afterStep = [&] {
@@ -147,7 +151,8 @@ TEST_F(RepairCrashTest, EveryStopLeavesAPrefixThatRestoresCompletely) {
     ASSERT_EQ(before.size(), kPlanted.size());
     // Steps: every registry record, the registry save, every shortcut
     // record, every shortcut removal.
-    const int total = static_cast<int>(kPlanted.size()) + 1 + 2 * static_cast<int>(kShortcuts.size());
+    const int total =
+        static_cast<int>(kPlanted.size()) + 1 + 2 * static_cast<int>(kShortcuts.size());
     for (int steps = 1; steps <= total + 1; ++steps) {
         SCOPED_TRACE("stopped after " + std::to_string(steps) + " steps");
         TempDir work;

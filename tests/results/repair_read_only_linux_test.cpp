@@ -31,7 +31,8 @@ constexpr uid_t kNobody = 65534;
 const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 void Own(const std::string& path, uid_t user) {
-    for (const auto& entry : fs::recursive_directory_iterator(path)) ::lchown(entry.path().c_str(), user, user);
+    for (const auto& entry : fs::recursive_directory_iterator(path))
+        ::lchown(entry.path().c_str(), user, user);
     ::lchown(path.c_str(), user, user);
 }
 
@@ -121,14 +122,17 @@ TEST(RepairReadOnlyTest, AFailedRegistrySaveKeepsEverythingOnTheMachine) {
     int removed = 0, kept = 0;
     while (std::getline(in, line)) {
         all += line + "\n";
-        if (line.starts_with(std::to_string(static_cast<int>(RepairEvent::What::Removed)) + "|")) ++removed;
-        if (line.starts_with(std::to_string(static_cast<int>(RepairEvent::What::Kept)) + "|")) ++kept;
+        if (line.starts_with(std::to_string(static_cast<int>(RepairEvent::What::Removed)) + "|"))
+            ++removed;
+        if (line.starts_with(std::to_string(static_cast<int>(RepairEvent::What::Kept)) + "|"))
+            ++kept;
     }
     EXPECT_EQ(removed, 0) << all;
     EXPECT_EQ(kept, 5) << all;
     EXPECT_NE(all.find("removed=0 kept=5 saveError=1"), std::string::npos) << all;
     EXPECT_NE(all.find("could not be saved"), std::string::npos) << all;
-    EXPECT_NE(all.find("Nothing on " + fs::weakly_canonical(prefix).string() + " was changed"), std::string::npos)
+    EXPECT_NE(all.find("Nothing on " + fs::weakly_canonical(prefix).string() + " was changed"),
+              std::string::npos)
         << all;
     // The machine is as it was: registry and shortcuts.
     EXPECT_EQ(ReadTextFile(prefix + "/system.reg"), systemBefore);

@@ -29,14 +29,16 @@ protected:
         settings_.Save("txtBackup", backups_.path());
         session_.summary.push_back({"", "summary", 0});
         std::tm start{};
-        start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14, start.tm_min = 3;
+        start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14,
+        start.tm_min = 3;
         options_.startTime = start;
         options_.onEvent = [this](const RepairEvent& e) { events_.push_back(e); };
     }
 
     // A problem row as the scan records it.
-    void AddProblem(HKEY root, const std::string& key, const std::string& name, const std::string& missing,
-                    const std::string& section = "Application Paths", bool yes = false) {
+    void AddProblem(HKEY root, const std::string& key, const std::string& name,
+                    const std::string& missing, const std::string& section = "Application Paths",
+                    bool yes = false) {
         RegistryProblem problem;
         problem.root = root;
         problem.valueName = name.empty() ? "(Default)" : name;
@@ -58,7 +60,9 @@ protected:
 
     std::string BackupPath() { return backups_ / "BackUp 16-08-05 14-03-00"; }
 
-    RestoreReport Restore() { return RestoreBackupFile(registry_, files_, settings_, BackupPath()); }
+    RestoreReport Restore() {
+        return RestoreBackupFile(registry_, files_, settings_, BackupPath());
+    }
 
     TempDir drive_, backups_, settingsDir_;
     HostFolderFileSystem files_;
@@ -73,11 +77,13 @@ protected:
 TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     const std::string paths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe";
-    registry_.PutText(std::string(kHklm) + "\\" + run, "Tool", REG_EXPAND_SZ, "\"%ProgramFiles%\\T\\t.exe\" /min");
+    registry_.PutText(std::string(kHklm) + "\\" + run, "Tool", REG_EXPAND_SZ,
+                      "\"%ProgramFiles%\\T\\t.exe\" /min");
     registry_.PutText(std::string(kHklm) + "\\" + paths, "", REG_SZ, "C:\\gone\\gone.exe");
     registry_.PutText(std::string(kHklm) + "\\" + paths, "(Default)", REG_SZ, "a value so named");
     registry_.Put(std::string(kHklm) + "\\" + paths, "Path", REG_BINARY, {0x01, 0x00, 0xFF});
-    registry_.PutText("HKEY_CURRENT_USER\\Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", REG_MULTI_SZ, "x");
+    registry_.PutText("HKEY_CURRENT_USER\\Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", REG_MULTI_SZ,
+                      "x");
     const auto before = registry_.keys();
     AddProblem(HKEY_LOCAL_MACHINE, run, "Tool", "C:\\Program Files\\T\\t.exe", "Windows Startup");
     AddProblem(HKEY_LOCAL_MACHINE, paths, "", "C:\\gone\\gone.exe");
@@ -93,7 +99,8 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     EXPECT_EQ(observer_.questions, std::vector<Question>{Question::FilesRepaired});
     EXPECT_EQ(outcome.backupFilePath, BackupPath());
     EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + run, "Tool"));
-    EXPECT_EQ(registry_.Get(std::string(kHklm) + "\\" + paths, "")->data, std::vector<std::uint8_t>{});
+    EXPECT_EQ(registry_.Get(std::string(kHklm) + "\\" + paths, "")->data,
+              std::vector<std::uint8_t>{});
     EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + paths, "(Default)"));
     EXPECT_FALSE(fs::exists(drive_ / "Desktop/Tool.lnk"));
     EXPECT_TRUE(session_.registryProblems.empty());
@@ -115,13 +122,14 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
 }
 
 TEST_F(RepairTest, AValueRepairedTwiceInOneRunComesBackAsItWas) {
-    registry_.PutText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "", REG_EXPAND_SZ,
-                      "%SystemRoot%\\gone.dll");
+    registry_.PutText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "",
+                      REG_EXPAND_SZ, "%SystemRoot%\\gone.dll");
     registry_.PutText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}", "Name", REG_SZ, "old");
     const auto before = registry_.keys();
-    AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}\\InprocServer32", "", "C:\\windows\\gone.dll", "ActiveX \\ COM");
-    AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "", "C:\\windows\\gone.dll",
+    AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}\\InprocServer32", "", "C:\\windows\\gone.dll",
                "ActiveX \\ COM");
+    AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "",
+               "C:\\windows\\gone.dll", "ActiveX \\ COM");
     AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}", "Name", "old");
     AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}", "Name", "old");
     RepairAll(session_, options_);

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <map>
 
+#include "app/scan_driver.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
-#include "app/scan_driver.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -25,13 +25,16 @@ namespace {
 
 using Values = std::map<std::string, std::pair<DWORD, std::vector<std::uint8_t>>>;
 
-void DumpKey(RegistryApi& registry, HKEY parent, const std::string& path, const std::string& shown, Values& out) {
+void DumpKey(RegistryApi& registry, HKEY parent, const std::string& path, const std::string& shown,
+             Values& out) {
     ScopedKey key(registry);
     if (registry.OpenKeyEx(parent, path, KEY_READ, key.out()) != ERROR_SUCCESS) return;
     for (DWORD i = 0;; ++i) {
         char name[16384];
         DWORD length = sizeof name;
-        if (registry.EnumValue(key.get(), i, name, &length, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (registry.EnumValue(key.get(), i, name, &length, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
         DWORD kind = 0;
         std::vector<std::uint8_t> data;
         registry.QueryValueRaw(key.get(), std::string_view(name, length), &kind, &data);
@@ -41,11 +44,13 @@ void DumpKey(RegistryApi& registry, HKEY parent, const std::string& path, const 
     for (DWORD i = 0;; ++i) {
         char name[16384];
         DWORD length = sizeof name;
-        if (registry.EnumKeyEx(key.get(), i, name, &length, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (registry.EnumKeyEx(key.get(), i, name, &length, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         children.emplace_back(name, length);
     }
     for (const auto& child : children)
-        DumpKey(registry, parent, path.empty() ? child : path + "\\" + child, shown + "\\" + child, out);
+        DumpKey(registry, parent, path.empty() ? child : path + "\\" + child, shown + "\\" + child,
+                out);
 }
 
 Values AllValues(const std::string& prefix) {
@@ -62,13 +67,16 @@ TEST(RepairWineRoundTrip, RestoreGivesBackEveryValueAndShortcut) {
     const std::string prefix = SharedWinePrefix();
     PlantProblems(prefix);
     fs::create_directories(prefix + "/drive_c/users/Public/Desktop/More");
-    std::string script = ShortcutScript("C:\\users\\Public\\Desktop\\Game.lnk", "C:\\Games\\gone.exe", "C:\\Games");
-    script += ShortcutScript("C:\\users\\Public\\Desktop\\More\\Game.lnk", "C:\\Other\\gone.exe", "", "-fast");
+    std::string script =
+        ShortcutScript("C:\\users\\Public\\Desktop\\Game.lnk", "C:\\Games\\gone.exe", "C:\\Games");
+    script += ShortcutScript("C:\\users\\Public\\Desktop\\More\\Game.lnk", "C:\\Other\\gone.exe",
+                             "", "-fast");
     ASSERT_TRUE(RunWineScript(script));
     WriteTextFile(prefix + "/drive_c/users/Public/Desktop/Local.url",
                   "[InternetShortcut]\r\nURL=file:///C:/Tools/gone.exe\r\n");
     const std::string desktop = prefix + "/drive_c/users/Public/Desktop/";
-    const std::string game1 = ReadTextFile(desktop + "Game.lnk"), game2 = ReadTextFile(desktop + "More/Game.lnk"),
+    const std::string game1 = ReadTextFile(desktop + "Game.lnk"),
+                      game2 = ReadTextFile(desktop + "More/Game.lnk"),
                       url = ReadTextFile(desktop + "Local.url");
     const Values before = AllValues(prefix);
 
@@ -102,8 +110,9 @@ TEST(RepairWineRoundTrip, RestoreGivesBackEveryValueAndShortcut) {
     {
         MachineResult opened = OpenWinePrefix(prefix);
         ASSERT_TRUE(opened.machine) << opened.error;
-        const RestoreReport report = RestoreBackupFile(*opened.machine->registry, *opened.machine->files, settings,
-                                                       backups[0]);
+        const RestoreReport report =
+            RestoreBackupFile(*opened.machine->registry, *opened.machine->files, settings,
+                              backups[0]);
         EXPECT_TRUE(report.ok()) << report.failures.front();
     }
     EXPECT_EQ(AllValues(prefix), before);

@@ -98,7 +98,8 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
     for (const auto& failure : report.failures) all += failure + "\n";
     EXPECT_NE(all.find("unknown root key \"HKEY_NOWHERE\""), std::string::npos) << all;
     EXPECT_NE(all.find("unknown record kind \"Q\""), std::string::npos) << all;
-    EXPECT_NE(all.find("saved copy of C:\\Desktop\\Missing.lnk is missing"), std::string::npos) << all;
+    EXPECT_NE(all.find("saved copy of C:\\Desktop\\Missing.lnk is missing"), std::string::npos)
+        << all;
     EXPECT_NE(all.find("line 7: the line cannot be read"), std::string::npos) << all;
 
     // The manager keeps a backup that did not go back completely.

@@ -43,13 +43,15 @@ TEST(ResultViews, DetailOfASection) {
     m.session.summary.push_back({"", "Invalid Windows Shortcut File (2 Problems)", 0});
     m.session.shortcutProblems.push_back({"C:\\x.lnk", "", ""});
     m.session.shortcutProblems.push_back({"D:\\y.url", "", ""});
-    const std::vector<std::string> help{"This file could not be found on your hard drive:C:\\a.hlp",
-                                        "This file could not be found on your hard drive:C:\\b.hlp"};
+    const std::vector<std::string> help{
+        "This file could not be found on your hard drive:C:\\a.hlp",
+        "This file could not be found on your hard drive:C:\\b.hlp"};
     EXPECT_EQ(DetailLines(m.session, m.session.summary[0].text), help);
     EXPECT_EQ(m.session.summary[0].section, "Help Files");
     EXPECT_EQ(m.session.summary[0].count, 2);
-    EXPECT_EQ(DetailLines(m.session, m.session.summary[1].text), (std::vector<std::string>{"The path of this file is incorrect : C:\\x.lnk",
-                                                    "The path of this file is incorrect : D:\\y.url"}));
+    EXPECT_EQ(DetailLines(m.session, m.session.summary[1].text),
+              (std::vector<std::string>{"The path of this file is incorrect : C:\\x.lnk",
+                                        "The path of this file is incorrect : D:\\y.url"}));
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ std::string Times(const std::string& piece, int n) {
     return out;
 }
 
-void AddError(ScanSession& session, const std::string& section, const std::string& file, const std::string& key) {
+void AddError(ScanSession& session, const std::string& section, const std::string& file,
+              const std::string& key) {
     RegistryProblem problem;
     problem.root = HKEY_LOCAL_MACHINE;
     problem.valueName = "(Default)";
@@ -45,25 +46,30 @@ struct ReportCase {
     }
     std::string Header(int problems) const {
         const std::string crlf = "\r\n";
-        return Times("<>", 63) + crlf + std::string(21, ' ') + "Vostrel 2006 Report." + std::string(19, ' ') +
-               crlf + Times("<>", 63) + crlf + std::string(75, ' ') + "Created on : 2026-01-02" + crlf +
-               "\r\n" + crlf +
-               "Vostrel 2006 started scanning your system registry at 10:00:01 and finished scanning at 10:00:09" +
-               crlf + "\r\r\n" + "Total numbers of problems detected : " + std::to_string(problems) + crlf +
-               "\r\r\n\r\r\n" + " Sections scanned." + crlf + Times("~", 124) + crlf + " >>>> Help Files" + crlf +
-               " >>>> Window Shortcut C" + crlf + Times("~", 124) + crlf + "\r\n" + crlf;
+        return Times("<>", 63) + crlf + std::string(21, ' ') + "Vostrel 2006 Report." +
+               std::string(19, ' ') + crlf + Times("<>", 63) + crlf + std::string(75, ' ') +
+               "Created on : 2026-01-02" + crlf + "\r\n" + crlf +
+               "Vostrel 2006 started scanning your system registry at 10:00:01 and finished "
+               "scanning at 10:00:09" +
+               crlf + "\r\r\n" +
+               "Total numbers of problems detected : " + std::to_string(problems) + crlf +
+               "\r\r\n\r\r\n" + " Sections scanned." + crlf + Times("~", 124) + crlf +
+               " >>>> Help Files" + crlf + " >>>> Window Shortcut C" + crlf + Times("~", 124) +
+               crlf + "\r\n" + crlf;
     }
     static std::string Footer() {
         return "\r\n\r\n" + Times("<", 61) + " End of Report " + Times(">", 46) + "\r\n" +
-               "Vostrel 2006 (c) 2006 Vostrel. All rights reserved.\r\n" + Times("<>", 63) + "\r\n" + "\r\n";
+               "Vostrel 2006 (c) 2006 Vostrel. All rights reserved.\r\n" + Times("<>", 63) +
+               "\r\n" + "\r\n";
     }
 };
 
 TEST(ScanReport, CleanScan) {
     ReportCase c;
-    const std::string expected = c.Header(0) + Times("<>", 60) + "\r\n" + std::string(27, ' ') +
-                                 "Your system is clean Please run Vostrel 2006 to keep your system in good health\r\n" +
-                                 Times("<>", 60) + "\r\n" + ReportCase::Footer();
+    const std::string expected =
+        c.Header(0) + Times("<>", 60) + "\r\n" + std::string(27, ' ') +
+        "Your system is clean Please run Vostrel 2006 to keep your system in good health\r\n" +
+        Times("<>", 60) + "\r\n" + ReportCase::Footer();
     EXPECT_EQ(ScanReportText(c.m.session, "2026-01-02"), expected);
 }
 
@@ -74,14 +80,16 @@ TEST(ScanReport, ProblemBlocks) {
     c.m.session.shortcutProblems.push_back({"C:\\Desktop\\Gone.lnk", "", ""});
     const std::string stars117 = Times("*", 117), stars90 = Times("*", 90);
     const std::string expected =
-        c.Header(3) + Times("<>", 60) + "\r\n" + std::string(27, ' ') + "Registry Section Defected In Detail\r\n" +
-        Times("<>", 60) + "\r\n" +
-        "\r\n\r\n" + stars117 + "\r\n" + " Name of Section : Help Files\r\n" + " File Name       : C:\\gone\\a.hlp\r\n" +
-        " Registry Path   : SOFTWARE\\Microsoft\\Windows\\Help\r\n" + stars117 + "\r\n" + "\r\n\r\n" +
-        "\r\n\r\n" + stars117 + "\r\n" + " Name of Section : Windows Startup\r\n" +
-        " File Name       : C:\\gone\\b.exe\r\n" + " Registry Path   : SOFTWARE\\Run\r\n" + stars117 + "\r\n" +
-        "\r\n\r\n" + "\r\n\r\n" + stars90 + "\r\n" + " Name of Section : Windows Shortcut\r\n" +
-        " File Name       : C:\\Desktop\\Gone.lnk\r\n" + stars90 + "\r\n" + "\r\n\r\n" + ReportCase::Footer();
+        c.Header(3) + Times("<>", 60) + "\r\n" + std::string(27, ' ') +
+        "Registry Section Defected In Detail\r\n" + Times("<>", 60) + "\r\n" + "\r\n\r\n" +
+        stars117 + "\r\n" + " Name of Section : Help Files\r\n" +
+        " File Name       : C:\\gone\\a.hlp\r\n" +
+        " Registry Path   : SOFTWARE\\Microsoft\\Windows\\Help\r\n" + stars117 + "\r\n" +
+        "\r\n\r\n" + "\r\n\r\n" + stars117 + "\r\n" + " Name of Section : Windows Startup\r\n" +
+        " File Name       : C:\\gone\\b.exe\r\n" + " Registry Path   : SOFTWARE\\Run\r\n" +
+        stars117 + "\r\n" + "\r\n\r\n" + "\r\n\r\n" + stars90 + "\r\n" +
+        " Name of Section : Windows Shortcut\r\n" + " File Name       : C:\\Desktop\\Gone.lnk\r\n" +
+        stars90 + "\r\n" + "\r\n\r\n" + ReportCase::Footer();
     EXPECT_EQ(ScanReportText(c.m.session, "2026-01-02"), expected);
 }
 
@@ -100,7 +108,8 @@ TEST(ScanReport, WrittenOnlyWhenTurnedOn) {
     const std::string text = testing::ReadTextFile(path);
     EXPECT_EQ(text.find("old report"), std::string::npos);
     EXPECT_NE(text.find("Total numbers of problems detected : 1\r\n"), std::string::npos);
-    EXPECT_NE(text.find(" File Name       : C:\\gone\\caf\xE9.hlp\r\n"), std::string::npos);  // ANSI
+    EXPECT_NE(text.find(" File Name       : C:\\gone\\caf\xE9.hlp\r\n"),
+              std::string::npos);  // ANSI
     EXPECT_EQ(ScanReportPath(c.m.session), path);
 }
 

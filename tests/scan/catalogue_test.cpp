@@ -23,8 +23,11 @@ TEST(Catalogue, RowsForTheFixedDrivesOnly) {
     m.files.SetDrives({});
     LoadCatalogue(m.session);
     EXPECT_EQ(m.session.catalogue.Count(), 11u);
-    m.files.SetDrives({{'A', DriveType::Removable}, {'C', DriveType::Fixed}, {'D', DriveType::Fixed},
-                       {'E', DriveType::CdRom}, {'Z', DriveType::Remote}});
+    m.files.SetDrives({{'A', DriveType::Removable},
+                       {'C', DriveType::Fixed},
+                       {'D', DriveType::Fixed},
+                       {'E', DriveType::CdRom},
+                       {'Z', DriveType::Remote}});
     LoadCatalogue(m.session);
     const auto texts = Texts(m.session.catalogue);
     ASSERT_EQ(texts.size(), 13u);
@@ -32,7 +35,8 @@ TEST(Catalogue, RowsForTheFixedDrivesOnly) {
     EXPECT_EQ(texts[10], "Configuration files");
     EXPECT_EQ(texts[11], "Window Shortcut C");
     EXPECT_EQ(texts[12], "Window Shortcut D");
-    for (std::size_t i = 1; i <= 11; ++i) EXPECT_EQ(m.session.catalogue.SmallIcon(i), static_cast<int>(i));
+    for (std::size_t i = 1; i <= 11; ++i)
+        EXPECT_EQ(m.session.catalogue.SmallIcon(i), static_cast<int>(i));
     EXPECT_EQ(m.session.catalogue.SmallIcon(12), 12);
 }
 
@@ -47,8 +51,8 @@ TEST(Catalogue, CheckStatesComeFromTheSettings) {
     const auto& list = m.session.catalogue;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         const std::string text = list.Text(i);
-        const bool off = text == "Help Files" || text == "Windows Fonts" || text == "Shared Files" ||
-                         text == "Virtual Devices";
+        const bool off = text == "Help Files" || text == "Windows Fonts" ||
+                         text == "Shared Files" || text == "Virtual Devices";
         EXPECT_EQ(list.Checked(i), !off) << text;
     }
 }
@@ -83,7 +87,8 @@ TEST(Catalogue, SelectAllClickStoresEveryRow) {
     }
     EXPECT_EQ(m.settings.Get("Window Shortcut C", ""), "False");
     SetSelectAll(m.session, SelectAll::All);
-    for (const auto& row : m.session.catalogue.rows()) EXPECT_EQ(m.settings.Get(row.text, ""), "True");
+    for (const auto& row : m.session.catalogue.rows())
+        EXPECT_EQ(m.settings.Get(row.text, ""), "True");
     // Grayed by the program (as start-up does): stored as "1", and rows unchecked.
     SetSelectAll(m.session, SelectAll::Mixed);
     EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "1");

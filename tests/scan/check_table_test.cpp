@@ -48,20 +48,24 @@ void Prepare(FakeMachine& m) {
     m.files.AddFile("C:\\App\\secret.exe", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "ProgramFilesDir", "C:\\Program Files");
-    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "CommonFilesDir", "C:\\Program Files\\Common Files");
-    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "ProgramFilesDir (x86)", "C:\\Program Files (x86)");
-    m.registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "CommonFilesDir",
+                         "C:\\Program Files\\Common Files");
+    m.registry.SetString(HKEY_LOCAL_MACHINE, cv, "ProgramFilesDir (x86)",
+                         "C:\\Program Files (x86)");
+    m.registry.SetString(HKEY_LOCAL_MACHINE,
+                         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
                          "ProgramData", "%SystemDrive%\\ProgramData", REG_EXPAND_SZ);
 }
 
 std::vector<Row> RunCase(const Case& c) {
     FakeMachine m;
     Prepare(m);
-    DispatchValueCheck(m.session, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
-                       "SOFTWARE\\Key");
+    DispatchValueCheck(m.session, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE,
+                       "HKEY_LOCAL_MACHINE", "SOFTWARE\\Key");
     std::vector<Row> rows;
     for (std::size_t i = 1; i <= m.session.registryProblems.size(); ++i)
-        rows.push_back({m.session.registryProblems[(i) - 1].testedPath, (m.session.registryProblems[(i) - 1].systemFolder ? "Yes" : "")});
+        rows.push_back({m.session.registryProblems[(i)-1].testedPath,
+                        (m.session.registryProblems[(i)-1].systemFolder ? "Yes" : "")});
     return rows;
 }
 
@@ -74,7 +78,10 @@ const std::string kSys = "C:\\windows\\system32\\";
 TEST(CheckTable, ComClasses) {
     const auto com = kSectionComClasses;
     RunTable({
-        {"missing server on fixed drive", com, "", "C:\\Windows\\System32\\gone.dll",
+        {"missing server on fixed drive",
+         com,
+         "",
+         "C:\\Windows\\System32\\gone.dll",
          {{"C:\\Windows\\System32\\gone.dll", ""}}},
         {"present server", com, "", "C:\\windows\\system32\\present.dll", {}},
         {"bare name, missing", com, "", "server.dll", {{kSys + "server.dll", "Yes"}}},
@@ -91,13 +98,23 @@ TEST(CheckTable, ComClasses) {
         {"upper-case kind", com, "", "C:\\App\\GONE.AX", {{"C:\\App\\GONE.AX", ""}}},
         {"hidden file exists", com, "", "C:\\App\\hidden.exe", {}},
         {"hidden system file is there too", com, "", "C:\\App\\secret.exe", {}},
-        {"%SystemRoot% expanded", com, "", "%SystemRoot%\\system32\\gone.dll",
+        {"%SystemRoot% expanded",
+         com,
+         "",
+         "%SystemRoot%\\system32\\gone.dll",
          {{"C:\\windows\\system32\\gone.dll", ""}}},
         {"%ProgramFiles% expanded", com, "", "%ProgramFiles%\\App\\app.exe", {}},
-        {"%ProgramFiles% missing", com, "", "%programfiles%\\App\\gone.exe",
+        {"%ProgramFiles% missing",
+         com,
+         "",
+         "%programfiles%\\App\\gone.exe",
          {{"C:\\Program Files\\App\\gone.exe", ""}}},
         {"%commonprogramfiles% expanded", com, "", "%CommonProgramFiles%\\Shared\\common.dll", {}},
-        {"variable glued to a name", com, "", "%SystemRoot%gone.dll", {{"C:\\windowsgone.dll", ""}}},
+        {"variable glued to a name",
+         com,
+         "",
+         "%SystemRoot%gone.dll",
+         {{"C:\\windowsgone.dll", ""}}},
         {"%Sysroot% is not a variable we know", com, "", "%Sysroot%\\system32\\x.dll", {}},
         {"any other variable", com, "", "%MyFolder%x.dll", {}},
         {"empty", com, "", "", {}},
@@ -108,16 +125,25 @@ TEST(CheckTable, ComClasses) {
 TEST(CheckTable, SoftwareLocations) {
     const auto app = kSectionAppPaths;
     RunTable({
-        {"missing program", app, "", "C:\\Program Files\\App\\gone.exe",
+        {"missing program",
+         app,
+         "",
+         "C:\\Program Files\\App\\gone.exe",
          {{"C:\\Program Files\\App\\gone.exe", ""}}},
-        {"quotes removed", app, "", "\"C:\\Program Files\\App\\gone.exe\"",
+        {"quotes removed",
+         app,
+         "",
+         "\"C:\\Program Files\\App\\gone.exe\"",
          {{"C:\\Program Files\\App\\gone.exe", ""}}},
         {"folder value", app, "Path", "C:\\Program Files\\App", {}},
         {"arguments", app, "", "C:\\App\\app.exe /s", {}},
         {"bare name", app, "", "tool.exe", {{kSys + "tool.exe", "Yes"}}},
         {"help file kind not tested", app, "", "C:\\App\\gone.hlp", {}},
         {"path on a CD drive is still tested", app, "", "D:\\gone.exe", {{"D:\\gone.exe", ""}}},
-        {"%ProgramFiles%", app, "", "%ProgramFiles%\\Gone\\gone.exe",
+        {"%ProgramFiles%",
+         app,
+         "",
+         "%ProgramFiles%\\Gone\\gone.exe",
          {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
         {"unknown variable", app, "", "%LocalAppData%\\gone.exe", {}},
     });
@@ -131,7 +157,11 @@ TEST(CheckTable, HelpFiles) {
         {"present", help, "app.exe", "C:\\Program Files\\App", {}},
         {"empty folder", help, "app.hlp", "", {}},
         {"blank folder: the system folder", help, "gone.hlp", "  ", {{kSys + "gone.hlp", "Yes"}}},
-        {"variable folder", help, "gone.chm", "%windir%\\Help", {{"C:\\windows\\Help\\gone.chm", ""}}},
+        {"variable folder",
+         help,
+         "gone.chm",
+         "%windir%\\Help",
+         {{"C:\\windows\\Help\\gone.chm", ""}}},
         {"unknown variable", help, "gone.chm", "%HelpDir%", {}},
     });
 }
@@ -139,21 +169,41 @@ TEST(CheckTable, HelpFiles) {
 TEST(CheckTable, SharedFiles) {
     const auto shared = kSectionSharedFiles;
     RunTable({
-        {"leading quote dropped", shared, "", "\"C:\\Shared\\lib.dll", {{"C:\\Shared\\lib.dll", ""}}},
-        {"closing quote makes a four-character extension", shared, "", "\"C:\\Shared\\lib.dll\"", {}},
+        {"leading quote dropped",
+         shared,
+         "",
+         "\"C:\\Shared\\lib.dll",
+         {{"C:\\Shared\\lib.dll", ""}}},
+        {"closing quote makes a four-character extension",
+         shared,
+         "",
+         "\"C:\\Shared\\lib.dll\"",
+         {}},
         {"wildcard bare name", shared, "", "lib*.dll", {}},
         {"bare name present", shared, "", "present.dll", {}},
         {"bare name missing", shared, "", "lib.dll", {{kSys + "lib.dll", "Yes"}}},
         {"bare name with a long extension", shared, "", "lib.dlls", {}},
         {"no drive", shared, "", "\\\\server\\lib.dll", {}},
         {"no dot", shared, "", "C:\\Shared\\lib", {}},
-        {"expanded", shared, "", "%CommonProgramFiles%\\Gone\\x.dll",
+        {"expanded",
+         shared,
+         "",
+         "%CommonProgramFiles%\\Gone\\x.dll",
          {{"C:\\Program Files\\Common Files\\Gone\\x.dll", ""}}},
-        {"x86 folder", shared, "", "%ProgramFiles(x86)%\\Gone\\x.dll",
+        {"x86 folder",
+         shared,
+         "",
+         "%ProgramFiles(x86)%\\Gone\\x.dll",
          {{"C:\\Program Files (x86)\\Gone\\x.dll", ""}}},
-        {"ProgramData from the profile list", shared, "", "%ProgramData%\\Gone\\x.dll",
+        {"ProgramData from the profile list",
+         shared,
+         "",
+         "%ProgramData%\\Gone\\x.dll",
          {{"C:\\ProgramData\\Gone\\x.dll", ""}}},
-        {"ALLUSERSPROFILE is ProgramData", shared, "", "%ALLUSERSPROFILE%\\Gone\\x.dll",
+        {"ALLUSERSPROFILE is ProgramData",
+         shared,
+         "",
+         "%ALLUSERSPROFILE%\\Gone\\x.dll",
          {{"C:\\ProgramData\\Gone\\x.dll", ""}}},
     });
 }
@@ -164,7 +214,11 @@ TEST(CheckTable, VirtualDevices) {
         {"star name", vxd, "", "*vmm", {}},
         {"bare driver", vxd, "", "drv.vxd", {{kSys + "drv.vxd", "Yes"}}},
         {"path", vxd, "", "C:\\Drivers\\drv.vxd", {{"C:\\Drivers\\drv.vxd", ""}}},
-        {"a closing quote is an invalid name: counts as present", vxd, "", "\"C:\\Drivers\\drv.vxd\"", {}},
+        {"a closing quote is an invalid name: counts as present",
+         vxd,
+         "",
+         "\"C:\\Drivers\\drv.vxd\"",
+         {}},
         {"no drive", vxd, "", "\\Drivers\\drv.vxd", {}},
     });
 }
@@ -173,27 +227,51 @@ TEST(CheckTable, Fonts) {
     const auto fonts = kSectionFonts;
     RunTable({
         {"present in Fonts", fonts, "Arial (TrueType)", "arial.ttf", {}},
-        {"missing in Fonts", fonts, "Gone (TrueType)", "gone.ttf", {{"C:\\windows\\Fonts\\gone.ttf", ""}}},
+        {"missing in Fonts",
+         fonts,
+         "Gone (TrueType)",
+         "gone.ttf",
+         {{"C:\\windows\\Fonts\\gone.ttf", ""}}},
         {"full path", fonts, "Gone", "C:\\MyFonts\\gone.ttf", {{"C:\\MyFonts\\gone.ttf", ""}}},
         {"empty", fonts, "Gone", "", {}},
-        {"variable", fonts, "Gone", "%SystemRoot%\\Fonts\\gone.fon", {{"C:\\windows\\Fonts\\gone.fon", ""}}},
+        {"variable",
+         fonts,
+         "Gone",
+         "%SystemRoot%\\Fonts\\gone.fon",
+         {{"C:\\windows\\Fonts\\gone.fon", ""}}},
     });
 }
 
 TEST(CheckTable, StartupCommandLines) {
     const auto run = kSectionStartup;
     RunTable({
-        {"dash argument cut, blank in folder kept", run, "App",
-         "C:\\Program Files\\App\\gone.exe -min", {{"C:\\Program Files\\App\\gone.exe", ""}}},
-        {"rundll32 with a present library", run, "Cpl", "rundll32.exe shell32.dll,Control_RunDLL", {}},
-        {"rundll32 with a missing library", run, "Cpl", "rundll32.exe gone32.dll,Entry",
+        {"dash argument cut, blank in folder kept",
+         run,
+         "App",
+         "C:\\Program Files\\App\\gone.exe -min",
+         {{"C:\\Program Files\\App\\gone.exe", ""}}},
+        {"rundll32 with a present library",
+         run,
+         "Cpl",
+         "rundll32.exe shell32.dll,Control_RunDLL",
+         {}},
+        {"rundll32 with a missing library",
+         run,
+         "Cpl",
+         "rundll32.exe gone32.dll,Entry",
          {{kSys + "gone32.dll", "Yes"}}},
         {"four-character extension", run, "X", "app.exe2", {}},
         {"nothing after the dot", run, "X", "readme.", {}},
-        {"expanded variable: no system folder in front", run, "App", "%SystemRoot%\\system32\\app.exe",
+        {"expanded variable: no system folder in front",
+         run,
+         "App",
+         "%SystemRoot%\\system32\\app.exe",
          {{"C:\\windows\\system32\\app.exe", ""}}},
         {"unknown variable is not tested", run, "App", "%APPDATA%\\app.exe", {}},
-        {"quoted program with switch", run, "App", "\"C:\\Program Files\\App\\gone.exe\" /background",
+        {"quoted program with switch",
+         run,
+         "App",
+         "\"C:\\Program Files\\App\\gone.exe\" /background",
          {{"C:\\Program Files\\App\\gone.exe", ""}}},
         {"present program", run, "App", "\"C:\\Program Files\\App\\app.exe\" -tray", {}},
         {"dotted folder", run, "App", "C:\\App 1.0\\gone.exe", {{"C:\\App 1.0\\gone.exe", ""}}},
@@ -205,26 +283,60 @@ TEST(CheckTable, StartupCommandLines) {
 TEST(CheckTable, UninstallEntries) {
     const auto un = kSectionUninstall;
     RunTable({
-        {"DisplayIcon with icon index", un, "DisplayIcon", "C:\\App\\gone.exe,0", {{"C:\\App\\gone.exe", ""}}},
+        {"DisplayIcon with icon index",
+         un,
+         "DisplayIcon",
+         "C:\\App\\gone.exe,0",
+         {{"C:\\App\\gone.exe", ""}}},
         {"InstallSource on the network", un, "InstallSource", "\\\\server\\share\\setup.exe", {}},
         {"ModifyPath web address", un, "ModifyPath", "http://example.com/x.htm", {}},
-        {"ModifyPath bare name", un, "ModifyPath", "setup.exe /modify", {{kSys + "setup.exe", "Yes"}}},
-        {"UninstallString with a dotted folder", un, "UninstallString", "C:\\App 1.0\\uninst.exe",
+        {"ModifyPath bare name",
+         un,
+         "ModifyPath",
+         "setup.exe /modify",
+         {{kSys + "setup.exe", "Yes"}}},
+        {"UninstallString with a dotted folder",
+         un,
+         "UninstallString",
+         "C:\\App 1.0\\uninst.exe",
          {{"C:\\App 1.0\\uninst.exe", ""}}},
-        {"two drive paths", un, "UninstallString", "C:\\Windows\\gone.exe C:\\Data\\gone.ini",
+        {"two drive paths",
+         un,
+         "UninstallString",
+         "C:\\Windows\\gone.exe C:\\Data\\gone.ini",
          {{"C:\\Windows\\gone.exe ", ""}, {"C:\\Data\\gone.ini", ""}}},
         {"DisplayName is never tested", un, "DisplayName", "C:\\App\\gone.exe", {}},
-        {"QuietUninstallString with a drive path", un, "QuietUninstallString",
-         "C:\\App\\unins000.exe /SILENT", {}},
-        {"the same as UninstallString", un, "UninstallString", "C:\\App\\unins000.exe /SILENT",
+        {"QuietUninstallString with a drive path",
+         un,
+         "QuietUninstallString",
+         "C:\\App\\unins000.exe /SILENT",
+         {}},
+        {"the same as UninstallString",
+         un,
+         "UninstallString",
+         "C:\\App\\unins000.exe /SILENT",
          {{"C:\\App\\unins000.exe", ""}}},
-        {"QuietUninstallString MsiExec present", un, "QuietUninstallString", "MsiExec.exe /X{0}", {}},
-        {"QuietUninstallString missing bare program", un, "QuietUninstallString", "Gone.exe /X{0}",
+        {"QuietUninstallString MsiExec present",
+         un,
+         "QuietUninstallString",
+         "MsiExec.exe /X{0}",
+         {}},
+        {"QuietUninstallString missing bare program",
+         un,
+         "QuietUninstallString",
+         "Gone.exe /X{0}",
          {{kSys + "Gone.exe", "Yes"}}},
-        {"name compared in upper case", un, "uninstallstring", "C:\\App\\gone.exe", {{"C:\\App\\gone.exe", ""}}},
+        {"name compared in upper case",
+         un,
+         "uninstallstring",
+         "C:\\App\\gone.exe",
+         {{"C:\\App\\gone.exe", ""}}},
         {"no dot", un, "UninstallString", "C:\\App\\uninstall", {}},
         {"empty", un, "DisplayIcon", "", {}},
-        {"expanded program files", un, "DisplayIcon", "%ProgramFiles%\\Gone\\gone.exe,0",
+        {"expanded program files",
+         un,
+         "DisplayIcon",
+         "%ProgramFiles%\\Gone\\gone.exe,0",
          {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
     });
 }
@@ -240,12 +352,14 @@ TEST(ProblemRow, ColumnsOfARow) {
     FakeMachine m;
     Prepare(m);
     DispatchValueCheck(m.session, "C:\\App\\gone.exe", kSectionAppPaths, "  ", HKEY_LOCAL_MACHINE,
-                       "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
+                       "HKEY_LOCAL_MACHINE",
+                       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
     ASSERT_EQ(m.session.registryProblems.size(), 1u);
     EXPECT_EQ(RootHandleText(m.session.registryProblems[0].root), "-2147483646");
     EXPECT_EQ(m.session.registryProblems[(1) - 1].valueName, "(Default)");
     EXPECT_EQ(m.session.registryProblems[(1) - 1].scanner, "Application Paths");
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].keyPath, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
+    EXPECT_EQ(m.session.registryProblems[(1) - 1].keyPath,
+              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
     EXPECT_EQ(m.session.registryProblems[(1) - 1].rootName, "HKEY_LOCAL_MACHINE");
     EXPECT_EQ(m.session.registryProblems[0].section, "Software Locations");
     EXPECT_EQ(m.session.registryProblems[0].dataAsRead, "C:\\App\\gone.exe");
@@ -257,7 +371,8 @@ TEST(ProblemRow, DetectionSoundAndCounter) {
     Prepare(m);
     m.files.AddFile("C:\\sounds\\ding.wav");
     auto record = [&] {
-        DispatchValueCheck(m.session, "gone.exe", kSectionAppPaths, "", HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "K");
+        DispatchValueCheck(m.session, "gone.exe", kSectionAppPaths, "", HKEY_CLASSES_ROOT,
+                           "HKEY_CLASSES_ROOT", "K");
     };
     record();
     EXPECT_EQ(m.observer.found, 1u);

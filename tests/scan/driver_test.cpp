@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "app/scan_driver.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
-#include "app/scan_driver.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 
@@ -41,8 +41,10 @@ void PlantOnePerSection(FakeMachine& m) {
     m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Shared Tools\\E", "Path", "C:\\gone\\e.dll");
     m.registry.SetString(kHklm, kCv + "\\Run", "F", "C:\\gone\\f.exe");
     m.registry.SetString(kHklm, kCv + "\\Uninstall\\G", "UninstallString", "C:\\gone\\g.exe");
-    m.registry.SetString(kHklm, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "H", "h.vxd");
-    m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "I", "i.ttf");
+    m.registry.SetString(kHklm, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "H",
+                         "h.vxd");
+    m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "I",
+                         "i.ttf");
 }
 
 TEST(Driver, ProgressSteps) {
@@ -102,7 +104,8 @@ TEST(Driver, EverySectionFindsItsProblem) {
 
 TEST(Driver, FontsKeyFollowsThePlatform) {
     FakeMachine m;
-    m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "NT", "nt.ttf");
+    m.registry.SetString(kHklm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "NT",
+                         "nt.ttf");
     m.registry.SetString(kHklm, kCv + "\\Fonts", "Old", "old.ttf");
     CheckOnly(m, {"Windows Fonts"});
     m.registry.SetPlatformId(1);
@@ -117,7 +120,8 @@ TEST(Driver, CancelWithNothingFoundStopsWithoutAQuestion) {
     m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
     LoadCatalogue(m.session);
     m.observer.onEvents = [&] {
-        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested) CancelScan(m.session);
+        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested)
+            CancelScan(m.session);
     };
     RunScan(m.session);
     EXPECT_TRUE(m.observer.questions.empty());
@@ -158,7 +162,8 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
         m.registry.SetString(kHklm, kCv + "\\Run", "A", "C:\\gone\\a.exe");
         m.registry.SetString(kHklm, kCv + "\\Run", "B", "C:\\gone\\b.exe");
         m.registry.SetString(HKEY_CURRENT_USER,
-                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\X",
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\St"
+                             "art Menu\\Programs\\X",
                              "C", "C:\\gone\\c.exe");
         CheckOnly(m, {row});
         m.observer.answer = Answer::Yes;
@@ -177,7 +182,10 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
         const auto& events = m.observer.events;
         ASSERT_GE(events.size(), 4u) << row;
         EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()),
-                  (std::vector<std::string>{"section:" + std::string(row == std::string("Help Files") ? "Help Files" : "Windows Startup"),
+                  (std::vector<std::string>{"section:" +
+                                                std::string(row == std::string("Help Files")
+                                                                ? "Help Files"
+                                                                : "Windows Startup"),
                                             "problem 1", "question", "cancelled"}))
             << row;
         EXPECT_TRUE(m.session.summary.empty()) << row;
@@ -189,7 +197,8 @@ TEST(Driver, ShortcutSummaryAfterTheLastRow) {
     CheckOnly(m, {"Window Shortcut C"});
     m.observer.onEvents = [&] {
         if (m.observer.status == " Shortcuts C:\\..." && m.session.shortcutProblems.empty())
-            m.session.shortcutProblems.push_back({"C:\\Users\\Public\\Desktop\\Gone.lnk", "C:\\gone.exe", ""});
+            m.session.shortcutProblems.push_back(
+                {"C:\\Users\\Public\\Desktop\\Gone.lnk", "C:\\gone.exe", ""});
     };
     RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Windows Shortcut File (1 Problems)"});
@@ -200,8 +209,8 @@ TEST(Driver, ShortcutSummaryAfterTheLastRow) {
 TEST(Driver, CountsPast32767) {
     FakeMachine m;
     for (int i = 0; i < 40000; ++i)
-        m.registry.AppendString(kHklm, "SOFTWARE\\Microsoft\\Windows\\Help", "h" + std::to_string(i) + ".hlp",
-                                "C:\\gone");
+        m.registry.AppendString(kHklm, "SOFTWARE\\Microsoft\\Windows\\Help",
+                                "h" + std::to_string(i) + ".hlp", "C:\\gone");
     CheckOnly(m, {"Help Files"});
     RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Help Files ( 40000 Problem(s) )"});

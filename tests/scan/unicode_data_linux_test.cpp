@@ -23,10 +23,13 @@ std::string MinimalPrefix(const testing::TempDir& dir) {
     const std::string header = "WINE REGISTRY Version 2\n";
     testing::WriteTextFile(dir / "system.reg",
                            header + ";; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n");
-    testing::WriteTextFile(dir / "user.reg",
-                           header + ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n");
-    testing::WriteTextFile(dir / "userdef.reg",
-                           header + ";; All keys relative to REGISTRY\\\\User\\\\.Default\n\n#arch=win64\n");
+    testing::WriteTextFile(
+        dir / "user.reg",
+        header +
+            ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n");
+    testing::WriteTextFile(
+        dir / "userdef.reg",
+        header + ";; All keys relative to REGISTRY\\\\User\\\\.Default\n\n#arch=win64\n");
     std::filesystem::create_directories(dir / "drive_c");
     std::filesystem::create_directories(dir / "dosdevices");
     std::filesystem::create_symlink("../drive_c", dir / "dosdevices/c:");
@@ -73,15 +76,17 @@ TEST(UnicodeData, PathsOutsideTheAnsiCodePageAreTestedByTheirRealNames) {
     testing::MemorySettings settings;
     testing::RecordingObserver observer;
     ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
-    WalkRegistryKeys(session, HKEY_LOCAL_MACHINE, kAppPaths, kSectionAppPaths, "HKEY_LOCAL_MACHINE");
+    WalkRegistryKeys(session, HKEY_LOCAL_MACHINE, kAppPaths, kSectionAppPaths,
+                     "HKEY_LOCAL_MACHINE");
     std::vector<std::string> reported;
-    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i) reported.push_back(session.registryProblems[(i) - 1].testedPath);
+    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i)
+        reported.push_back(session.registryProblems[(i)-1].testedPath);
     // In the order of the keys: gone, nihon, smilegone, what. A real question
     // mark stored in the data is tested too.
-    EXPECT_EQ(reported, (std::vector<std::string>{"C:\\Caf\xC3\xA9\\gone.exe",
-                                                  "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\gone.exe",
-                                                  "C:\\Apps\\\xF0\x9F\x98\x81.exe",
-                                                  "C:\\Gone\\wh?t.exe"}));
+    EXPECT_EQ(reported,
+              (std::vector<std::string>{"C:\\Caf\xC3\xA9\\gone.exe",
+                                        "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\gone.exe",
+                                        "C:\\Apps\\\xF0\x9F\x98\x81.exe", "C:\\Gone\\wh?t.exe"}));
 }
 
 }  // namespace

@@ -17,18 +17,18 @@
 #include <string>
 #include <vector>
 
+#include "app/scan_driver.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
 #include "scan/catalogue.h"
 #include "scan/registry_walker.h"
-#include "app/scan_driver.h"
 #include "shortcuts/drive_walk.h"
-#include "system/shortcut_reader.h"
 #include "support/scan_fakes.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 #include "system/machine.h"
+#include "system/shortcut_reader.h"
 #include "system/text.h"
 #include "system/wine/wine_reg_file.h"
 #include "system/wine/wine_registry.h"
@@ -39,8 +39,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kNihon = "\xE6\x97\xA5\xE6\x9C\xAC";                 // 日本
-const std::string kGames = "Jeux \xC3\x89t\xC3\xA9 " + kNihon;        // Jeux Été 日本
+const std::string kNihon = "\xE6\x97\xA5\xE6\x9C\xAC";          // 日本
+const std::string kGames = "Jeux \xC3\x89t\xC3\xA9 " + kNihon;  // Jeux Été 日本
 const std::string kGameExe = "C:\\Program Files\\" + kGames + "\\jeu.exe";
 const std::string kGoneExe = "C:\\Program Files\\" + kNihon + "\\gone.exe";
 const std::string kCafeExe = "C:\\Program Files\\Caf\xC3\xA9\\app.exe";
@@ -73,7 +73,8 @@ std::string ShortcutStatements(const std::string& link, const std::string& targe
 }
 
 // The text of a HKLM value, empty when it is missing.
-std::string ReadRegistryText(RegistryApi& registry, const std::string& keyPath, const std::string& name) {
+std::string ReadRegistryText(RegistryApi& registry, const std::string& keyPath,
+                             const std::string& name) {
     HKEY key = kNullKey;
     if (registry.OpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, KEY_READ, &key) != ERROR_SUCCESS) return {};
     const std::string text = ReadValueAsText(registry, key, name);
@@ -89,12 +90,16 @@ std::string Plant(const std::string& prefix) {
     testing::WriteTextFile(programs + kGames + "/jeu.exe", "MZ");
     testing::WriteTextFile(programs + "Caf\xC3\xA9/app.exe", "MZ");
     fs::create_directories(prefix + "/drive_c/Raccourcis " + kNihon);
-    for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
-             {"Jeu", kGameExe}, {"Parti", kGoneExe}, {"Caf\xC3\xA9", kCafeExe}, {"Perdu", kCafeGone}})
-        if (testing::RunWine(prefix, {"reg", "add", "HKLM\\" + kRun, "/v", name, "/d", data, "/f"}) != 0)
+    for (const auto& [name, data] :
+         std::vector<std::pair<std::string, std::string>>{{"Jeu", kGameExe},
+                                                          {"Parti", kGoneExe},
+                                                          {"Caf\xC3\xA9", kCafeExe},
+                                                          {"Perdu", kCafeGone}})
+        if (testing::RunWine(prefix,
+                             {"reg", "add", "HKLM\\" + kRun, "/v", name, "/d", data, "/f"}) != 0)
             return "reg add failed for " + name;
-    if (testing::RunWine(prefix, {"reg", "add", "HKCU\\Software\\" + kGames, "/v", "\xC3\x89t\xC3\xA9 " + kNihon,
-                                  "/d", kNihon, "/f"}) != 0)
+    if (testing::RunWine(prefix, {"reg", "add", "HKCU\\Software\\" + kGames, "/v",
+                                  "\xC3\x89t\xC3\xA9 " + kNihon, "/d", kNihon, "/f"}) != 0)
         return "reg add failed for the key of names";
     std::string script = "var sh = new ActiveXObject(\"WScript.Shell\");\r\nvar l;\r\n";
     script += ShortcutStatements(kLinks + "\\Jeu.lnk", kGameExe);
@@ -157,18 +162,22 @@ TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
     ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
     ScanKeyValues(session, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
     std::vector<std::string> data;
-    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i) data.push_back(session.registryProblems[(i) - 1].testedPath);
+    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i)
+        data.push_back(session.registryProblems[(i)-1].testedPath);
     EXPECT_EQ(data, (std::vector<std::string>{kGoneExe, kCafeGone}));
 
     // Wine's shell writes the local path in the ANSI code page ("Jeux Été ??"):
     // the target comes from the forms kept in UTF-16.
     EXPECT_EQ(ReadShortcut(*opened.machine->files, kLinks + "\\Jeu.lnk").targetPath, kGameExe);
-    EXPECT_EQ(ReadShortcut(*opened.machine->files, kLinks + "\\Parti " + kNihon + ".lnk").targetPath, kGoneExe);
+    EXPECT_EQ(
+        ReadShortcut(*opened.machine->files, kLinks + "\\Parti " + kNihon + ".lnk").targetPath,
+        kGoneExe);
     ScanFolderForShortcuts(session, kLinks);
     std::vector<std::string> links;
     for (const auto& row : session.shortcutProblems) links.push_back(row.path);
     std::sort(links.begin(), links.end());
-    EXPECT_EQ(links, (std::vector<std::string>{kLinks + "\\Parti " + kNihon + ".lnk", kLinks + "\\Perdu.lnk"}));
+    EXPECT_EQ(links, (std::vector<std::string>{kLinks + "\\Parti " + kNihon + ".lnk",
+                                               kLinks + "\\Perdu.lnk"}));
 }
 
 TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
@@ -185,18 +194,21 @@ TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
     ASSERT_TRUE(registry) << error;
     HKEY key = kNullKey;
     // Letter case of names outside ASCII folds as Wine folds it.
-    ASSERT_EQ(registry->OpenKeyEx(HKEY_CURRENT_USER, "Software\\JEUX \xC3\x89T\xC3\x89 " + kNihon, KEY_ALL_ACCESS, &key),
+    ASSERT_EQ(registry->OpenKeyEx(HKEY_CURRENT_USER, "Software\\JEUX \xC3\x89T\xC3\x89 " + kNihon,
+                                  KEY_ALL_ACCESS, &key),
               ERROR_SUCCESS);
     char name[64];
     DWORD nameSize = sizeof name;
     DWORD type = 0;
     std::uint8_t value[64];
     DWORD valueSize = 3;  // too small: the sizes are counted in UTF-8 bytes
-    EXPECT_EQ(registry->EnumValue(key, 0, name, &nameSize, &type, value, &valueSize), ERROR_MORE_DATA);
+    EXPECT_EQ(registry->EnumValue(key, 0, name, &nameSize, &type, value, &valueSize),
+              ERROR_MORE_DATA);
     EXPECT_EQ(valueSize, kNihon.size() + 1);
     nameSize = sizeof name;
     valueSize = sizeof value;
-    ASSERT_EQ(registry->EnumValue(key, 0, name, &nameSize, &type, value, &valueSize), ERROR_SUCCESS);
+    ASSERT_EQ(registry->EnumValue(key, 0, name, &nameSize, &type, value, &valueSize),
+              ERROR_SUCCESS);
     EXPECT_EQ(std::string(name, nameSize), "\xC3\x89t\xC3\xA9 " + kNihon);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(value), valueSize), kNihon + '\0');
 
@@ -209,7 +221,9 @@ TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
     registry->CloseKey(key);
     registry.reset();
     // Wine exports it (as UTF-16) with every character.
-    ASSERT_EQ(testing::RunWine(prefix_, {"reg", "export", "HKCU\\Software\\" + kGames, "C:\\out.reg", "/y"}), 0);
+    ASSERT_EQ(testing::RunWine(prefix_,
+                               {"reg", "export", "HKCU\\Software\\" + kGames, "C:\\out.reg", "/y"}),
+              0);
     testing::WaitForWineserver(prefix_);
     const std::string exported = testing::ReadTextFile(prefix_ + "/drive_c/out.reg");
     std::u16string units(exported.size() / 2, u'\0');
@@ -217,13 +231,15 @@ TEST_P(UnicodeWine, NamesReadAsWineWroteThemAndTheFileSavesUnchanged) {
         units[i] = static_cast<char16_t>(static_cast<unsigned char>(exported[2 * i]) |
                                          (static_cast<unsigned char>(exported[2 * i + 1]) << 8));
     const std::string shown = Utf16ToUtf8(units);
-    EXPECT_NE(shown.find("\"\xC3\x89t\xC3\xA9 " + kNihon + "\"=\"C:\\\\" + kNihon + "\\\\\xF0\x9F\x98\x80.exe\""),
+    EXPECT_NE(shown.find("\"\xC3\x89t\xC3\xA9 " + kNihon + "\"=\"C:\\\\" + kNihon +
+                         "\\\\\xF0\x9F\x98\x80.exe\""),
               std::string::npos)
         << shown;
 }
 
 TEST_P(UnicodeWine, RepairBacksUpAndRestoresEveryCharacter) {
-    const std::string brokenLink = prefix_ + "/drive_c/Raccourcis " + kNihon + "/Parti " + kNihon + ".lnk";
+    const std::string brokenLink =
+        prefix_ + "/drive_c/Raccourcis " + kNihon + "/Parti " + kNihon + ".lnk";
     const std::string linkBytes = testing::ReadTextFile(brokenLink);
     std::vector<std::uint8_t> runBytes;
     {
@@ -279,8 +295,13 @@ TEST_P(UnicodeWine, RepairBacksUpAndRestoresEveryCharacter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefixes, UnicodeWine,
-                         ::testing::Values(std::string("prefix"), "pr\xC3\xA9" "fixe " + kNihon),
-                         [](const auto& info) { return info.index == 0 ? "PlainFolder" : "NonLatinFolder"; });
+                         ::testing::Values(std::string("prefix"),
+                                           "pr\xC3\xA9"
+                                           "fixe " +
+                                               kNihon),
+                         [](const auto& info) {
+                             return info.index == 0 ? "PlainFolder" : "NonLatinFolder";
+                         });
 
 }  // namespace
 }  // namespace vostrel

@@ -49,8 +49,7 @@ TEST(Walker, DepthFirstValuesBeforeSubkeys) {
     m.registry.SetString(kHklm, root + "\\B", "v", "b");
     Walk(m, root);
     EXPECT_EQ(Shown(m), (std::vector<std::string>{"a", "a1", "a11", "a2", "b"}));
-    EXPECT_EQ(m.observer.keys,
-              (std::vector<std::string>{"A", "A1", "A11", "A2", "B"}));
+    EXPECT_EQ(m.observer.keys, (std::vector<std::string>{"A", "A1", "A11", "A2", "B"}));
 }
 
 TEST(Walker, EveryValueIsExaminedWithItsFullData) {
@@ -66,7 +65,8 @@ TEST(Walker, EveryValueIsExaminedWithItsFullData) {
     Walk(m, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kSectionUninstall);
     EXPECT_EQ(Shown(m).size(), 6u);
     ASSERT_EQ(m.session.registryProblems.size(), 3u);
-    EXPECT_EQ(m.session.registryProblems[0].testedPath, "C:\\Big\\big.exe");  // the registry's order
+    EXPECT_EQ(m.session.registryProblems[0].testedPath,
+              "C:\\Big\\big.exe");  // the registry's order
     EXPECT_EQ(m.session.registryProblems[1].testedPath, longFolder + "\\uninst.exe");
     EXPECT_EQ(m.session.registryProblems[2].testedPath, "C:\\Big\\child.ico");
 }
@@ -141,11 +141,11 @@ TEST(Walker, CancelInADeepWalkClosesEveryKey) {
 
 TEST(Walker, ClassIdListingStopsOnCancel) {
     FakeMachine m;
-    for (int i = 0; i < 5; ++i) m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{" + std::to_string(i) + "}");
+    for (int i = 0; i < 5; ++i)
+        m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{" + std::to_string(i) + "}");
     m.registry.SetString(HKEY_CLASSES_ROOT, "CLSID\\{0}\\InprocServer32", "", "C:\\gone.dll");
     m.observer.onEvents = [&] {
-        if (m.observer.keys.size() == 2)
-            m.session.cancelRequested = true;
+        if (m.observer.keys.size() == 2) m.session.cancelRequested = true;
     };
     ListClassIdKeys(m.session, HKEY_CLASSES_ROOT, "CLSID");
     EXPECT_EQ(m.observer.keys, (std::vector<std::string>{"{0}", "{1}"}));
@@ -156,7 +156,8 @@ TEST(Walker, ClassIdListingStopsOnCancel) {
 TEST(Walker, DispatchSkipsTheCheckOnceCancelled) {
     FakeMachine m;
     m.session.cancelRequested = true;
-    DispatchValueCheck(m.session, "C:\\gone.exe", kSectionAppPaths, "", kHklm, "HKEY_LOCAL_MACHINE", "K");
+    DispatchValueCheck(m.session, "C:\\gone.exe", kSectionAppPaths, "", kHklm, "HKEY_LOCAL_MACHINE",
+                       "K");
     EXPECT_EQ(m.session.registryProblems.size(), 0u);
 }
 

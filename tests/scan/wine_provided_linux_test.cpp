@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "scan/catalogue.h"
 #include "app/scan_driver.h"
+#include "scan/catalogue.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -23,14 +23,17 @@ namespace vostrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RowTexts;
 using testing::Rows;
+using testing::RowTexts;
 
 const std::string kClasses = "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\";
-const std::string kFonts = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+const std::string kFonts =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const std::string kExternal = "HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\External Fonts";
 
-std::string Class(int n) { return "{0F00D000-0000-4000-8000-0000000000" + std::to_string(10 + n) + "}"; }
+std::string Class(int n) {
+    return "{0F00D000-0000-4000-8000-0000000000" + std::to_string(10 + n) + "}";
+}
 
 // The planted entries, as REGEDIT4 text ("\\" is one backslash there).
 std::string PlantedRegFile() {
@@ -41,39 +44,58 @@ std::string PlantedRegFile() {
         for (char c : data) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
         reg += (name.empty() ? std::string("@") : "\"" + name + "\"") + "=\"" + escaped + "\"\r\n";
     };
-    key(kClasses + Class(1) + "\\InprocServer32");  value("", "hhctrl.ocx");             // builtin, file removed
-    key(kClasses + Class(2) + "\\InprocServer32");  value("", "vostrel-notwine.dll");    // not Wine's
-    key(kClasses + Class(3) + "\\InprocServer32");  value("", "C:\\windows\\syswow64\\vostrel-notwine32.dll");
-    key(kClasses + Class(4) + "\\InprocServer");    value("", "ole2disp.dll");           // Wine's 16-bit server
-    key(kClasses + Class(5) + "\\ProgID");          value("", "Vostrel.Gone.OCX");
-    key(kClasses + Class(5) + "\\VersionIndependentProgID"); value("", "Vostrel.Gone.OCX");
-    key(kClasses + Class(5) + "\\InprocServer32");  value("", "Vostrel.Gone.OCX");       // a server is a file
-    key(kClasses + Class(6) + "\\InprocServer32");  value("", "C:\\Program Files\\Vostrel\\hhctrl.ocx");
-    key(kClasses + Class(7) + "\\InprocServer32");  value("", "C:\\windows\\system32\\sub\\kernel32.dll");
+    key(kClasses + Class(1) + "\\InprocServer32");
+    value("", "hhctrl.ocx");  // builtin, file removed
+    key(kClasses + Class(2) + "\\InprocServer32");
+    value("", "vostrel-notwine.dll");  // not Wine's
+    key(kClasses + Class(3) + "\\InprocServer32");
+    value("", "C:\\windows\\syswow64\\vostrel-notwine32.dll");
+    key(kClasses + Class(4) + "\\InprocServer");
+    value("", "ole2disp.dll");  // Wine's 16-bit server
+    key(kClasses + Class(5) + "\\ProgID");
+    value("", "Vostrel.Gone.OCX");
+    key(kClasses + Class(5) + "\\VersionIndependentProgID");
+    value("", "Vostrel.Gone.OCX");
+    key(kClasses + Class(5) + "\\InprocServer32");
+    value("", "Vostrel.Gone.OCX");  // a server is a file
+    key(kClasses + Class(6) + "\\InprocServer32");
+    value("", "C:\\Program Files\\Vostrel\\hhctrl.ocx");
+    key(kClasses + Class(7) + "\\InprocServer32");
+    value("", "C:\\windows\\system32\\sub\\kernel32.dll");
     key(kExternal);
     value("Vostrel Host (TrueType)", "Z:\\vostrel-gone\\host.ttf");
     value("Vostrel Own (TrueType)", "C:\\vostrel-gone\\own.ttf");
     value("Vostrel Moved (TrueType)", "Z:\\vostrel-gone\\a.ttf");
     value("Vostrel Drive D (TrueType)", "D:\\vostrel-gone\\d.ttf");
     key(kFonts);
-    value("Vostrel Courier", "COURE.FON");                                                // Wine's bitmap font
+    value("Vostrel Courier", "COURE.FON");  // Wine's bitmap font
     value("Vostrel Gone (TrueType)", "vostrelgone.ttf");
-    value("Vostrel Host (TrueType)", "Z:\\vostrel-gone\\host.ttf");                       // Wine's host link
+    value("Vostrel Host (TrueType)", "Z:\\vostrel-gone\\host.ttf");  // Wine's host link
     value("Vostrel Unlisted (TrueType)", "Z:\\vostrel-gone\\unlisted.ttf");
     value("Vostrel Own (TrueType)", "C:\\vostrel-gone\\own.ttf");
     value("Vostrel Moved (TrueType)", "Z:\\vostrel-gone\\b.ttf");
-    value("Vostrel Drive D (TrueType)", "D:\\vostrel-gone\\d.ttf");                    // a drive of the prefix
+    value("Vostrel Drive D (TrueType)", "D:\\vostrel-gone\\d.ttf");  // a drive of the prefix
     return reg;
 }
 
 RowTexts ClassRow(int n, const std::string& server, const std::string& file, bool completed) {
-    return {"-2147483646", "(Default)", file, "ActiveX \\ COM Subsections",
-            "SOFTWARE\\Classes\\CLSID\\" + Class(n) + "\\" + server, "HKEY_LOCAL_MACHINE", completed ? "Yes" : ""};
+    return {"-2147483646",
+            "(Default)",
+            file,
+            "ActiveX \\ COM Subsections",
+            "SOFTWARE\\Classes\\CLSID\\" + Class(n) + "\\" + server,
+            "HKEY_LOCAL_MACHINE",
+            completed ? "Yes" : ""};
 }
 
 RowTexts FontRow(const std::string& name, const std::string& file) {
-    return {"-2147483646", name, file, "Windows Fonts", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
-            "HKEY_LOCAL_MACHINE", ""};
+    return {"-2147483646",
+            name,
+            file,
+            "Windows Fonts",
+            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+            "HKEY_LOCAL_MACHINE",
+            ""};
 }
 
 class WineProvidedScan : public ::testing::Test {
@@ -117,7 +139,10 @@ protected:
         ScanSession session(*opened.machine->registry, *opened.machine->files, settings, window);
         session.wine = wine;
         for (const auto& row : kCatalogueRows)
-            settings.Save(row.text, row.text == "Sub Section Controls" || row.text == "Windows Fonts" ? "True" : "False");
+            settings.Save(row.text,
+                          row.text == "Sub Section Controls" || row.text == "Windows Fonts"
+                              ? "True"
+                              : "False");
         LoadCatalogue(session);
         for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
             session.catalogue.SetChecked(i, false);
@@ -169,7 +194,8 @@ TEST_F(WineProvidedScan, WithoutWineOnlyFilesCount) {
     EXPECT_TRUE(has("C:\\windows\\Fonts\\COURE.FON", "Fonts"));
     EXPECT_TRUE(has("C:\\windows\\system32\\vostrel-notwine.dll", Class(2) + "\\InprocServer32"));
     EXPECT_FALSE(has("C:\\windows\\system32\\Vostrel.Gone.OCX", Class(5) + "\\ProgID"));
-    EXPECT_FALSE(has("C:\\windows\\system32\\Vostrel.Gone.OCX", Class(5) + "\\VersionIndependentProgID"));
+    EXPECT_FALSE(
+        has("C:\\windows\\system32\\Vostrel.Gone.OCX", Class(5) + "\\VersionIndependentProgID"));
     EXPECT_FALSE(has("Z:\\vostrel-gone\\host.ttf", "Fonts"));
 }
 

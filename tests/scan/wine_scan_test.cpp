@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "scan/catalogue.h"
 #include "app/scan_driver.h"
+#include "scan/catalogue.h"
 #include "support/scan_fakes.h"
 #include "support/wine_e2e_rows.h"
 #include "support/wine_prefix_fixture.h"

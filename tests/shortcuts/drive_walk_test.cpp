@@ -53,9 +53,9 @@ TEST_F(DriveWalkTest, FilesOfAFolderComeBeforeItsSubFoldersInListingOrder) {
     Touch("README");
     Touch("a.b.c");
     ScanDriveForShortcuts(session_, "C:\\");
-    EXPECT_EQ(FilesSeen(), (std::vector<std::string>{"C:\\a.b.c", "C:\\F1.lnk", "C:\\f2.lnk", "C:\\README",
-                                                     "C:\\S1\\a.url", "C:\\S1\\inner\\x.lnk",
-                                                     "C:\\s2\\deep.lnk"}));
+    EXPECT_EQ(FilesSeen(), (std::vector<std::string>{"C:\\a.b.c", "C:\\F1.lnk", "C:\\f2.lnk",
+                                                     "C:\\README", "C:\\S1\\a.url",
+                                                     "C:\\S1\\inner\\x.lnk", "C:\\s2\\deep.lnk"}));
     // README has no dot: its attributes are read, but it is never judged.
     EXPECT_EQ(observer_.values.back(), "deep.lnk");
     EXPECT_EQ(observer_.keys.back(), "C:\\s2\\");

@@ -26,7 +26,8 @@ TEST(DriveWalkWine, FindsTheBrokenShortcutsOfADrive) {
     script += ShortcutScript("C:\\walk\\deep\\Gone.lnk", "C:\\walk\\gone.exe");
     script += ShortcutScript("C:\\users\\Public\\Desktop\\Old Game.lnk", "C:\\Games\\old.exe");
     ASSERT_TRUE(RunWineScript(script));
-    WriteTextFile(prefix + "/drive_c/walk/Site.url", "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+    WriteTextFile(prefix + "/drive_c/walk/Site.url",
+                  "[InternetShortcut]\r\nURL=http://example.com/\r\n");
     fs::create_directory_symlink(prefix + "/drive_c/walk", prefix + "/drive_c/walk/deep/back");
 
     WineFileSystem files(prefix, {});
@@ -40,7 +41,8 @@ TEST(DriveWalkWine, FindsTheBrokenShortcutsOfADrive) {
     std::vector<std::string> rows;
     for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
     auto has = [&rows](const std::string& path) {
-        return std::any_of(rows.begin(), rows.end(), [&](const std::string& r) { return EqualsNoCase(r, path); });
+        return std::any_of(rows.begin(), rows.end(),
+                           [&](const std::string& r) { return EqualsNoCase(r, path); });
     };
     EXPECT_TRUE(has("C:\\walk\\deep\\Gone.lnk"));
     EXPECT_TRUE(has("C:\\users\\Public\\Desktop\\Old Game.lnk"));

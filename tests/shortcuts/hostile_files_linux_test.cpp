@@ -17,10 +17,10 @@
 #include "shortcuts/drive_walk.h"
 #include "shortcuts/lnk_file.h"
 #include "shortcuts/shortcut_check.h"
-#include "system/shortcut_reader.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
 #include "system/settings.h"
+#include "system/shortcut_reader.h"
 #include "system/text.h"
 
 namespace fs = std::filesystem;
@@ -32,9 +32,12 @@ namespace {
 // A 244-byte link whose link-information size reads 0x93460000: the
 // parser, handed it unchecked, asks for 2.4 GB.
 constexpr std::string_view kGreedyLnk =
-    "TAAAAAEUAgAAAAAAwAAAAAAAAEaTAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAMAAAAAAAAB"
-    "GkwAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAEAAAAAAAAAAAAAAAAAAAAFARQAHwDgT9Ag6jppEKLYCAArMDCdGQ"
-    "AjQzpcAAAAAAAAAAAAAAAAAAAAAAAAAE4AMQAAAAAAiV3yNBAAUHJvZ3JhbeBP0CDqOmkQotgIACBGaWxlcwAyAAAAACswMJ0ZACNDOlwAAA"
+    "TAAAAAEUAgAAAAAAwAAAAAAAAEaTAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+    "AAAMAAAAAAAAB"
+    "GkwAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAEAAAAAAAAAAAAAAAAAAAAFARQAHwDgT9Ag6jppE"
+    "KLYCAArMDCdGQ"
+    "AjQzpcAAAAAAAAAAAAAAAAAAAAAAAAAE4AMQAAAAAAiV3yNBAAUHJvZ3JhbeBP0CDqOmkQotgIACBGaWxlcwAyAAAAACsw"
+    "MJ0ZACNDOlwAAA"
     "AAAA==";
 
 std::vector<std::uint8_t> FromBase64(std::string_view text) {
@@ -63,7 +66,8 @@ std::vector<std::uint8_t> FromBase64(std::string_view text) {
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // A well-formed link to a missing C:\gone\app.exe.
@@ -81,9 +85,7 @@ std::vector<std::uint8_t> BrokenLink() {
 
 class HostileFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        files_.MapDrive('C', dir_.path());
-    }
+    void SetUp() override { files_.MapDrive('C', dir_.path()); }
     std::string Host(const std::string& rel) const { return dir_.path() + "/" + rel; }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
@@ -133,7 +135,8 @@ TEST_F(HostileFiles, CraftedAndOversizedLinksAreUnreadableNeverBroken) {
     ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(Rows(), std::vector<std::string>{"C:\\bad\\gone.lnk"});
     EXPECT_EQ(session_.unreadable.shortcuts,
-              (std::vector<std::string>{"C:\\bad\\big.lnk", "C:\\bad\\greedy.lnk", "C:\\bad\\notes.lnk"}));
+              (std::vector<std::string>{"C:\\bad\\big.lnk", "C:\\bad\\greedy.lnk",
+                                        "C:\\bad\\notes.lnk"}));
     EXPECT_TRUE(session_.unreadable.folders.empty());
 }
 
@@ -185,7 +188,8 @@ TEST_F(HostileFiles, ARefusedFolderIsNamedAndTheWalkGoesOnPastIt) {
     // The report says so after the problems; without it the report is as
     // it always was.
     const std::string report = ScanReportText(session, "2026-12-09");
-    const std::size_t note = report.find(" Not scanned: these could not be read.\r\n >>>> Folder C:\\a\\closed\\\r\n");
+    const std::size_t note =
+        report.find(" Not scanned: these could not be read.\r\n >>>> Folder C:\\a\\closed\\\r\n");
     EXPECT_NE(note, std::string::npos);
     EXPECT_LT(report.find("C:\\b\\gone.lnk"), note);
     session.unreadable = {};

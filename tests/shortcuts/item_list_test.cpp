@@ -22,10 +22,12 @@ std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> 
 
 TEST(ItemList, LongNamesOfEveryExtensionVersion) {
     for (std::uint16_t version : {3, 7, 8, 9}) {
-        const auto list = Join({MyComputerItem(), DriveItem("C:\\"),
-                                FileEntryItem("PROGRA~1", u"Program Files", version, true),
-                                FileEntryItem("MYAPPL~1.EXE", u"My Application.exe", version, false)});
-        EXPECT_EQ(ItemListPath(list), "C:\\Program Files\\My Application.exe") << "version " << version;
+        const auto list =
+            Join({MyComputerItem(), DriveItem("C:\\"),
+                  FileEntryItem("PROGRA~1", u"Program Files", version, true),
+                  FileEntryItem("MYAPPL~1.EXE", u"My Application.exe", version, false)});
+        EXPECT_EQ(ItemListPath(list), "C:\\Program Files\\My Application.exe")
+            << "version " << version;
     }
 }
 

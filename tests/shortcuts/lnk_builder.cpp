@@ -22,7 +22,8 @@ void PutString(std::vector<std::uint8_t>& out, const std::string& ascii) {
 }
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 }  // namespace
@@ -37,12 +38,12 @@ std::vector<std::uint8_t> BuildLnk(const LnkParts& layout) {
     const std::uint8_t clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     out.insert(out.end(), clsid, clsid + 16);
     Put32(out, flags);
-    Put32(out, 0x20);                           // attributes
-    out.resize(out.size() + 24, 0);             // three times
-    Put32(out, 0);                              // file size
-    Put32(out, 0);                              // icon index
-    Put32(out, 1);                              // show command
-    out.resize(out.size() + 12, 0);             // hot key and reserved
+    Put32(out, 0x20);                // attributes
+    out.resize(out.size() + 24, 0);  // three times
+    Put32(out, 0);                   // file size
+    Put32(out, 0);                   // icon index
+    Put32(out, 1);                   // show command
+    out.resize(out.size() + 12, 0);  // hot key and reserved
     if (!layout.itemList.empty()) {
         Put16(out, static_cast<std::uint32_t>(layout.itemList.size() + 2));
         out.insert(out.end(), layout.itemList.begin(), layout.itemList.end());
@@ -69,11 +70,12 @@ std::vector<std::uint8_t> DriveItem(const std::string& root) {
     return item;
 }
 
-std::vector<std::uint8_t> FileEntryItem(const std::string& shortName, const std::u16string& longName,
-                                        std::uint16_t version, bool folder) {
+std::vector<std::uint8_t> FileEntryItem(const std::string& shortName,
+                                        const std::u16string& longName, std::uint16_t version,
+                                        bool folder) {
     std::vector<std::uint8_t> item{0, 0, static_cast<std::uint8_t>(folder ? 0x31 : 0x32), 0};
-    Put32(item, 1234);            // size
-    Put32(item, 0x30E75D89);      // FAT time
+    Put32(item, 1234);        // size
+    Put32(item, 0x30E75D89);  // FAT time
     Put16(item, folder ? 0x10 : 0x20);
     item.insert(item.end(), shortName.begin(), shortName.end());
     item.push_back(0);

@@ -21,8 +21,9 @@ std::vector<std::uint8_t> BuildLnk(const LnkParts& layout);
 // the 0xBEEF0004 extension block of the given version).
 std::vector<std::uint8_t> MyComputerItem();
 std::vector<std::uint8_t> DriveItem(const std::string& root);
-std::vector<std::uint8_t> FileEntryItem(const std::string& shortName, const std::u16string& longName,
-                                        std::uint16_t version, bool folder);
+std::vector<std::uint8_t> FileEntryItem(const std::string& shortName,
+                                        const std::u16string& longName, std::uint16_t version,
+                                        bool folder);
 
 // The same link without its link information block: only the item list
 // (and the strings) are left to name the target.

@@ -23,12 +23,15 @@ std::vector<std::uint8_t> Bytes(const std::string& path) {
 }
 
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
-const std::string kSample = std::string(VOSTREL_SOURCE_DIR) + "/examples/sample-machine/drive_c/users/Public/Desktop/";
-const std::string kCrafted = std::string(VOSTREL_SOURCE_DIR) + "/fuzz/corpus/lnk_file/crafted-244.lnk";
+const std::string kSample =
+    std::string(VOSTREL_SOURCE_DIR) + "/examples/sample-machine/drive_c/users/Public/Desktop/";
+const std::string kCrafted =
+    std::string(VOSTREL_SOURCE_DIR) + "/fuzz/corpus/lnk_file/crafted-244.lnk";
 
 TEST(LnkLayout, WineMadeLinksFitAndStillRead) {
     for (const char* name : {"Notepad.lnk", "PhotoEdit.lnk", "PhotoEdit Readme.lnk"}) {

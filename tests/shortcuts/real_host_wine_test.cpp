@@ -74,14 +74,17 @@ bool MakeRealHost() {
     for (const char* folder : {"mine", "swap", "swap2"}) fs::create_directories(h.C(folder));
 
     std::string script;
-    auto link = [&script](const std::string& at, const std::string& target) { script += ShortcutScript(at, target); };
+    auto link = [&script](const std::string& at, const std::string& target) {
+        script += ShortcutScript(at, target);
+    };
     link(profile + "\\Desktop\\Broken Desktop.lnk", "C:\\gone\\desk.exe");
     link(profile + "\\Desktop\\Good Desktop.lnk", "C:\\windows\\notepad.exe");
     link(profile + "\\Desktop\\Deep\\Deep Broken.lnk", "C:\\gone\\deep.exe");
     link(profile + "\\Documents\\Broken Doc.lnk", "C:\\gone\\doc.exe");
     link(profile + "\\Documents\\Good Doc.lnk", "C:\\windows\\notepad.exe");
     link(profile + "\\Templates\\Broken Template.lnk", "C:\\gone\\template.exe");
-    link("Z:\\home\\ann\\Games\\other\\drive_c\\users\\Public\\Desktop\\Other Broken.lnk", "C:\\gone\\other.exe");
+    link("Z:\\home\\ann\\Games\\other\\drive_c\\users\\Public\\Desktop\\Other Broken.lnk",
+         "C:\\gone\\other.exe");
     link("Z:\\data\\Broken Host.lnk", "C:\\gone\\host.exe");
     link("Z:\\data\\Good Host.lnk", "C:\\windows\\notepad.exe");
     link("C:\\users\\Public\\Desktop\\Planted Public.lnk", "C:\\gone\\public.exe");
@@ -169,7 +172,8 @@ TEST_F(RealHostWalk, ZIsTheHostsDriveUncheckedUntilChosenAndSaysWhereItLeads) {
     EXPECT_FALSE(checked["Window Shortcut Z"]);
     EXPECT_TRUE(checked["Registry Integrity"]);
     EXPECT_EQ(CatalogueRowNote(session_, "Window Shortcut C"), "");
-    EXPECT_NE(CatalogueRowNote(session_, "Window Shortcut Z").find(z.hostFolder), std::string::npos);
+    EXPECT_NE(CatalogueRowNote(session_, "Window Shortcut Z").find(z.hostFolder),
+              std::string::npos);
 
     // A choice the user made is kept under the same key.
     settings_.Save("Window Shortcut Z", "True");

@@ -8,9 +8,9 @@
 #include "lnk_builder.h"
 #include "session/scan_session.h"
 #include "shortcuts/shortcut_check.h"
-#include "system/shortcut_reader.h"
 #include "support/shortcut_fakes.h"
 #include "support/temp_dir.h"
+#include "system/shortcut_reader.h"
 
 namespace fs = std::filesystem;
 using namespace vostrel;
@@ -26,7 +26,8 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 class ShortcutCheckTest : public ::testing::Test {
@@ -39,7 +40,8 @@ protected:
         script += ShortcutScript("C:\\links\\good.lnk", "C:\\links\\target.txt", "C:\\links");
         script += ShortcutScript("C:\\links\\gone.lnk", "C:\\links\\gone.exe", "", "/x");
         script += ShortcutScript("C:\\links\\folder.lnk", "C:\\windows");
-        script += ShortcutScript("C:\\links\\home.lnk", "C:\\links\\gone.exe", "%HOMEDRIVE%%HOMEPATH%");
+        script +=
+            ShortcutScript("C:\\links\\home.lnk", "C:\\links\\gone.exe", "%HOMEDRIVE%%HOMEPATH%");
         script += ShortcutScript("C:\\links\\NetHood\\gone.lnk", "C:\\links\\gone.exe");
         script += ShortcutScript("C:\\links\\web.url", "http://example.com/");
         made_ = RunWineScript(script);
@@ -90,7 +92,8 @@ TEST_F(ShortcutCheckTest, ReaderGivesTargetWorkingFolderAndTypeName) {
 
 TEST_F(ShortcutCheckTest, ExcludedFoldersInAnyCase) {
     fs::create_directories(Host("links/nethood"));
-    fs::copy_file(Host("links/gone.lnk"), Host("links/nethood/x.lnk"), fs::copy_options::overwrite_existing);
+    fs::copy_file(Host("links/gone.lnk"), Host("links/nethood/x.lnk"),
+                  fs::copy_options::overwrite_existing);
     fs::create_directories(Host("System Volume Information"));
     fs::copy_file(Host("links/gone.lnk"), Host("System Volume Information/x.lnk"),
                   fs::copy_options::overwrite_existing);
@@ -105,10 +108,11 @@ TEST_F(ShortcutCheckTest, FilesThatAreNotLinksAreNeverRecorded) {
     WriteBytes(Host("odd/truncated.lnk"), {gone.begin(), gone.begin() + 40});
     WriteBytes(Host("odd/empty.lnk"), {});
     // A link under another name: the shell judges files by their type.
-    fs::copy_file(Host("links/gone.lnk"), Host("odd/gone.txt"), fs::copy_options::overwrite_existing);
+    fs::copy_file(Host("links/gone.lnk"), Host("odd/gone.txt"),
+                  fs::copy_options::overwrite_existing);
     // Wine's shell writes a binary link even when asked for a .url.
-    for (const char* name : {"odd\\notalink.lnk", "odd\\truncated.lnk", "odd\\empty.lnk", "odd\\gone.txt",
-                             "links\\web.url"})
+    for (const char* name : {"odd\\notalink.lnk", "odd\\truncated.lnk", "odd\\empty.lnk",
+                             "odd\\gone.txt", "links\\web.url"})
         CheckShortcut(session_, std::string("C:\\") + name);
     EXPECT_TRUE(Recorded().empty());
 }
@@ -144,9 +148,11 @@ TEST_F(ShortcutCheckTest, ItemListNamesTheTargetWhenNothingElseDoes) {
 
 TEST_F(ShortcutCheckTest, InternetShortcutsWithWebAddressesAreNeverBroken) {
     WriteTextFile(Host("web/site.url"), "[InternetShortcut]\r\nURL=https://example.org/gone\r\n");
-    WriteTextFile(Host("web/ok.url"), "[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,2\r\n"
-                                      "[InternetShortcut]\r\nURL=file:///C:/links/target.txt\r\n");
-    WriteTextFile(Host("web/bad.url"), "[internetshortcut]\r\nurl=file:///C:/links/no%20such.exe\r\n");
+    WriteTextFile(Host("web/ok.url"),
+                  "[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,2\r\n"
+                  "[InternetShortcut]\r\nURL=file:///C:/links/target.txt\r\n");
+    WriteTextFile(Host("web/bad.url"),
+                  "[internetshortcut]\r\nurl=file:///C:/links/no%20such.exe\r\n");
     WriteTextFile(Host("web/nosection.url"), "URL=file:///C:/links/gone.exe\r\n");
     for (const char* name : {"site.url", "ok.url", "bad.url", "nosection.url"})
         CheckShortcut(session_, std::string("C:\\web\\") + name);

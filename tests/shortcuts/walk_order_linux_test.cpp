@@ -43,8 +43,12 @@ public:
 // The folders and entries the walk tells its observer, in order.
 class CaptionLog : public vostrel::testing::RecordingObserver {
 public:
-    void KeyVisited(std::string_view text) override { log.push_back("folder " + std::string(text)); }
-    void ValueVisited(std::string_view text) override { log.push_back("entry " + std::string(text)); }
+    void KeyVisited(std::string_view text) override {
+        log.push_back("folder " + std::string(text));
+    }
+    void ValueVisited(std::string_view text) override {
+        log.push_back("entry " + std::string(text));
+    }
     std::vector<std::string> log;
 };
 
@@ -58,7 +62,9 @@ struct WalkRecord {
 
 void Link(const std::string& target, const std::string& at) { fs::create_symlink(target, at); }
 
-void Broken(const std::string& path) { WriteTextFile(path, BrokenLinkBytes(fs::path(path).filename().string())); }
+void Broken(const std::string& path) {
+    WriteTextFile(path, BrokenLinkBytes(fs::path(path).filename().string()));
+}
 
 class WalkOrder : public ::testing::Test {
 protected:
@@ -108,9 +114,10 @@ protected:
         Broken(c + "/odd/.hidden.lnk");
         Broken(c + "/odd/Stored.lnk");
         ::setxattr((c + "/odd/Stored.lnk").c_str(), "user.DOSATTRIB", "0x6", 3, 0);
-        for (const char* name : {"Twin.lnk", "twin.lnk", "TWIN.LNK", "caf\xc3\xa9.lnk", "bad\xff.lnk", "bad\xfe.lnk",
-                                 "trail.lnk.", "trail.lnk", "blank.lnk ", "star*.lnk", "col:on.lnk", "back\\slash.lnk",
-                                 "que?.lnk", "a.b.c", "README", "lnk", "x.URL", "Long name with spaces.lnk"})
+        for (const char* name :
+             {"Twin.lnk", "twin.lnk", "TWIN.LNK", "caf\xc3\xa9.lnk", "bad\xff.lnk", "bad\xfe.lnk",
+              "trail.lnk.", "trail.lnk", "blank.lnk ", "star*.lnk", "col:on.lnk", "back\\slash.lnk",
+              "que?.lnk", "a.b.c", "README", "lnk", "x.URL", "Long name with spaces.lnk"})
             Broken(c + "/odd/" + name);
         WriteTextFile(c + "/odd/Garbage.lnk", "not a link at all");
         fs::create_directories(c + "/odd/dir.lnk");
@@ -124,7 +131,8 @@ protected:
         fs::create_directories(c + "/odd/bad\xff");
         Broken(c + "/odd/bad\xff/InBad.lnk");
         // Folders the host refuses to list or to search (for anyone but root).
-        for (const auto& [name, mode] : {std::pair{"closed", 0}, {"listonly", 0444}, {"searchonly", 0111}}) {
+        for (const auto& [name, mode] :
+             {std::pair{"closed", 0}, {"listonly", 0444}, {"searchonly", 0111}}) {
             const std::string folder = c + "/refused/" + name;
             fs::create_directories(folder + "/inner");
             Broken(folder + "/In" + name + ".lnk");
@@ -158,14 +166,18 @@ protected:
         for (int i = 0; i < files; ++i) {
             const unsigned kind = random_() % 5;
             const std::string name = "F" + std::to_string(random_() % 1000);
-            if (kind == 0) WriteTextFile(folder + "/" + name + ".txt", "text");
-            else if (kind == 1) WriteTextFile(folder + "/" + name, "no dot");
-            else Broken(folder + "/" + name + (kind == 2 ? ".LNK" : ".lnk"));
+            if (kind == 0)
+                WriteTextFile(folder + "/" + name + ".txt", "text");
+            else if (kind == 1)
+                WriteTextFile(folder + "/" + name, "no dot");
+            else
+                Broken(folder + "/" + name + (kind == 2 ? ".LNK" : ".lnk"));
         }
         if (depth == 4) return;
         const int folders = static_cast<int>(random_() % 4);
         for (int i = 0; i < folders; ++i) {
-            const std::string sub = folder + "/" + (random_() % 2 ? "Sub" : "sub") + std::to_string(random_() % 100);
+            const std::string sub =
+                folder + "/" + (random_() % 2 ? "Sub" : "sub") + std::to_string(random_() % 100);
             fs::create_directories(sub);
             GenerateTree(sub, depth + 1);
         }
@@ -180,8 +192,10 @@ protected:
         IniSettingsStore settings(settingsDir / "settings.ini");
         ScanSession session(registry, files, settings, window);
         for (const std::string& start : starts) {
-            if (start.size() == 3) ScanDriveForShortcuts(session, start);
-            else ScanFolderForShortcuts(session, start);
+            if (start.size() == 3)
+                ScanDriveForShortcuts(session, start);
+            else
+                ScanFolderForShortcuts(session, start);
         }
         WalkRecord record;
         record.captions = window.log;
@@ -199,7 +213,9 @@ protected:
 
     static bool Has(const std::vector<std::string>& rows, std::string_view end) {
         for (const auto& row : rows)
-            if (row.size() >= end.size() && row.compare(row.size() - end.size(), end.size(), end) == 0) return true;
+            if (row.size() >= end.size() &&
+                row.compare(row.size() - end.size(), end.size(), end) == 0)
+                return true;
         return false;
     }
 
@@ -244,9 +260,14 @@ TEST_F(WalkOrder, OwnWalkMatchesTheSearchWalkOnEveryDrive) {
 }
 
 TEST_F(WalkOrder, OwnWalkMatchesTheSearchWalkFromAFolder) {
-    const std::vector<std::string> starts{"C:\\links", "c:\\ODD\\", "C:\\odd\\..\\deep\\", "C:\\odd\\abc.\\",
-                                          "C:\\users\\ann\\Desktop\\", "C:\\nowhere\\",
-                                          "C:\\refused\\listonly\\", "C:\\refused\\searchonly"};
+    const std::vector<std::string> starts{"C:\\links",
+                                          "c:\\ODD\\",
+                                          "C:\\odd\\..\\deep\\",
+                                          "C:\\odd\\abc.\\",
+                                          "C:\\users\\ann\\Desktop\\",
+                                          "C:\\nowhere\\",
+                                          "C:\\refused\\listonly\\",
+                                          "C:\\refused\\searchonly"};
     const WalkRecord search = Record<SearchWalkFiles>(starts);
     const WalkRecord own = Record<WineFileSystem>(starts);
     EXPECT_EQ(own.captions, search.captions);

@@ -14,7 +14,8 @@ std::string ShellQuote(const std::string& text) {
     return out + "'";
 }
 
-CliRun RunCli(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& environment,
+CliRun RunCli(const std::string& folder,
+              const std::vector<std::pair<std::string, std::string>>& environment,
               const std::vector<std::string>& args) {
     std::string command;
     for (const auto& [name, value] : environment) command += name + "=" + ShellQuote(value) + " ";
@@ -27,7 +28,9 @@ CliRun RunCli(const std::string& folder, const std::vector<std::pair<std::string
 }
 
 CliRun RunCliPrivately(const std::string& folder, const std::vector<std::string>& args) {
-    return RunCli(folder, {{"XDG_CONFIG_HOME", folder + "/config"}, {"XDG_DATA_HOME", folder + "/data"}}, args);
+    return RunCli(folder,
+                  {{"XDG_CONFIG_HOME", folder + "/config"}, {"XDG_DATA_HOME", folder + "/data"}},
+                  args);
 }
 
 }  // namespace vostrel::testing

@@ -21,7 +21,8 @@ std::string ShellQuote(const std::string& text);
 // Runs vostrel-cli with `args`, each NAME=value of `environment` set for it,
 // and standard input from /dev/null; its output goes through files in
 // `folder` (which must exist).
-CliRun RunCli(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& environment,
+CliRun RunCli(const std::string& folder,
+              const std::vector<std::pair<std::string, std::string>>& environment,
               const std::vector<std::string>& args);
 
 // The same with XDG_CONFIG_HOME and XDG_DATA_HOME set to folders "config"

@@ -56,17 +56,21 @@ MemoryRegistryStore::Node* MemoryRegistryStore::NewNode(std::string_view name) {
     return &nodes_.back();
 }
 
-MemoryRegistryStore::Node* MemoryRegistryStore::Child(const Node* parent, std::string_view name) const {
-    const auto it = std::lower_bound(parent->subkeys.begin(), parent->subkeys.end(), name,
-                                     [](const Node* n, std::string_view want) { return Less(n->name, want); });
-    return it != parent->subkeys.end() && CompareRegistryNames((*it)->name, name) == 0 ? *it : nullptr;
+MemoryRegistryStore::Node* MemoryRegistryStore::Child(const Node* parent,
+                                                      std::string_view name) const {
+    const auto it =
+        std::lower_bound(parent->subkeys.begin(), parent->subkeys.end(), name,
+                         [](const Node* n, std::string_view want) { return Less(n->name, want); });
+    return it != parent->subkeys.end() && CompareRegistryNames((*it)->name, name) == 0 ? *it
+                                                                                       : nullptr;
 }
 
 MemoryRegistryStore::Node* MemoryRegistryStore::AddChild(Node* parent, std::string_view name) {
     if (Node* existing = Child(parent, name)) return existing;
     Node* child = NewNode(name);
-    const auto at = std::lower_bound(parent->subkeys.begin(), parent->subkeys.end(), name,
-                                     [](const Node* n, std::string_view want) { return Less(n->name, want); });
+    const auto at =
+        std::lower_bound(parent->subkeys.begin(), parent->subkeys.end(), name,
+                         [](const Node* n, std::string_view want) { return Less(n->name, want); });
     parent->subkeys.insert(at, child);
     return child;
 }
@@ -78,13 +82,15 @@ LONG MemoryRegistryStore::Root(HKEY root, StoreKey* key) {
         case HKEY_USERS: *key = {users_, 0}; return ERROR_SUCCESS;
         case HKEY_CLASSES_ROOT: return Open({machine_, 0}, "Software\\Classes", key, nullptr);
         case HKEY_CURRENT_CONFIG:
-            return Open({machine_, 0}, "System\\CurrentControlSet\\Hardware Profiles\\Current", key, nullptr);
+            return Open({machine_, 0}, "System\\CurrentControlSet\\Hardware Profiles\\Current", key,
+                        nullptr);
         case HKEY_DYN_DATA: return ERROR_FILE_NOT_FOUND;
         default: return ERROR_INVALID_HANDLE;
     }
 }
 
-LONG MemoryRegistryStore::Open(StoreKey from, std::string_view path, StoreKey* key, bool* throughLink) {
+LONG MemoryRegistryStore::Open(StoreKey from, std::string_view path, StoreKey* key,
+                               bool* throughLink) {
     const auto parts = SplitKeyPath(path);
     if (parts.size() > kMaxKeyPathDepth) return ERROR_FILE_NOT_FOUND;
     Node* node = NodeOf(from);
@@ -95,7 +101,8 @@ LONG MemoryRegistryStore::Open(StoreKey from, std::string_view path, StoreKey* k
     return ERROR_SUCCESS;
 }
 
-LONG MemoryRegistryStore::Create(StoreKey from, std::string_view path, StoreKey* key, bool* created) {
+LONG MemoryRegistryStore::Create(StoreKey from, std::string_view path, StoreKey* key,
+                                 bool* created) {
     const auto parts = SplitKeyPath(path);
     if (parts.size() > kMaxKeyPathDepth) return ERROR_INVALID_PARAMETER;
     Node* node = NodeOf(from);
@@ -133,15 +140,18 @@ void MemoryRegistryStore::Settle(const Node* key) {
     key->unsettled = false;
 }
 
-void MemoryRegistryStore::Append(Node* key, std::string_view name, DWORD kind, std::vector<std::uint8_t> data) {
+void MemoryRegistryStore::Append(Node* key, std::string_view name, DWORD kind,
+                                 std::vector<std::uint8_t> data) {
     key->values.push_back(Value{std::string(name), kind, std::move(data)});
     key->unsettled = true;
 }
 
-const MemoryRegistryStore::Value* MemoryRegistryStore::FindValue(const Node* key, std::string_view name) const {
+const MemoryRegistryStore::Value* MemoryRegistryStore::FindValue(const Node* key,
+                                                                 std::string_view name) const {
     Settle(key);
-    const auto it = std::lower_bound(key->values.begin(), key->values.end(), name,
-                                     [](const Value& v, std::string_view want) { return Less(v.name, want); });
+    const auto it =
+        std::lower_bound(key->values.begin(), key->values.end(), name,
+                         [](const Value& v, std::string_view want) { return Less(v.name, want); });
     return it != key->values.end() && CompareRegistryNames(it->name, name) == 0 ? &*it : nullptr;
 }
 
@@ -151,13 +161,16 @@ void Give(const MemoryRegistryStore::Value& stored, DataWanted want, StoreValue*
     value->name = stored.name;
     value->kind = stored.kind;
     value->utf8 = false;
-    if (want == DataWanted::None) value->data.clear();
-    else value->data.assign(stored.data.begin(), stored.data.end());
+    if (want == DataWanted::None)
+        value->data.clear();
+    else
+        value->data.assign(stored.data.begin(), stored.data.end());
 }
 
 }  // namespace
 
-LONG MemoryRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) {
+LONG MemoryRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want,
+                                  StoreValue* value) {
     const Node* node = NodeOf(key);
     Settle(node);
     if (index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
@@ -173,10 +186,12 @@ LONG MemoryRegistryStore::ReadValue(StoreKey key, std::string_view name, DataWan
     return ERROR_SUCCESS;
 }
 
-void MemoryRegistryStore::Put(Node* key, std::string_view name, DWORD kind, std::vector<std::uint8_t> data) {
+void MemoryRegistryStore::Put(Node* key, std::string_view name, DWORD kind,
+                              std::vector<std::uint8_t> data) {
     Settle(key);
-    auto it = std::lower_bound(key->values.begin(), key->values.end(), name,
-                               [](const Value& v, std::string_view want) { return Less(v.name, want); });
+    auto it =
+        std::lower_bound(key->values.begin(), key->values.end(), name,
+                         [](const Value& v, std::string_view want) { return Less(v.name, want); });
     if (it != key->values.end() && CompareRegistryNames(it->name, name) == 0) {
         it->kind = kind;
         it->data = std::move(data);
@@ -209,7 +224,9 @@ bool MemoryRegistryStore::EndBatch(std::string* error) {
     return false;
 }
 
-std::uint64_t MemoryRegistryStore::Identity(StoreKey key) { return reinterpret_cast<std::uintptr_t>(key.node); }
+std::uint64_t MemoryRegistryStore::Identity(StoreKey key) {
+    return reinterpret_cast<std::uintptr_t>(key.node);
+}
 
 MemoryRegistryStore::Node* MemoryRegistryStore::MakeKey(HKEY root, std::string_view path) {
     StoreKey base;
@@ -221,11 +238,13 @@ MemoryRegistryStore::Node* MemoryRegistryStore::MakeKey(HKEY root, std::string_v
 
 MemoryRegistryStore::Node* MemoryRegistryStore::FindKey(HKEY root, std::string_view path) {
     StoreKey key;
-    if (Root(root, &key) != ERROR_SUCCESS || Open(key, path, &key, nullptr) != ERROR_SUCCESS) return nullptr;
+    if (Root(root, &key) != ERROR_SUCCESS || Open(key, path, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
     return NodeOf(key);
 }
 
-std::map<std::string, std::map<std::string, MemoryRegistryStore::Value>> MemoryRegistryStore::Snapshot() const {
+std::map<std::string, std::map<std::string, MemoryRegistryStore::Value>>
+MemoryRegistryStore::Snapshot() const {
     std::map<std::string, std::map<std::string, Value>> all;
     struct Pending {
         const Node* node;
@@ -240,7 +259,8 @@ std::map<std::string, std::map<std::string, MemoryRegistryStore::Value>> MemoryR
         auto& values = all[next.path];
         Settle(next.node);
         for (const Value& value : next.node->values) values[UpperAscii(value.name)] = value;
-        for (const Node* sub : next.node->subkeys) pending.push_back({sub, next.path + "\\" + UpperAscii(sub->name)});
+        for (const Node* sub : next.node->subkeys)
+            pending.push_back({sub, next.path + "\\" + UpperAscii(sub->name)});
     }
     return all;
 }
@@ -254,11 +274,14 @@ std::vector<std::uint8_t> MemoryRegistry::Utf16Bytes(std::string_view utf8) {
     return bytes;
 }
 
-void MemoryRegistry::CreateKey(HKEY root, std::string_view path) { memoryStore.MakeKey(root, path); }
+void MemoryRegistry::CreateKey(HKEY root, std::string_view path) {
+    memoryStore.MakeKey(root, path);
+}
 
 void MemoryRegistry::SetBytes(HKEY root, std::string_view path, std::string_view name, DWORD kind,
                               std::vector<std::uint8_t> bytes) {
-    if (IsTextKind(kind)) bytes = TextBytes({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    if (IsTextKind(kind))
+        bytes = TextBytes({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     memoryStore.Put(memoryStore.MakeKey(root, path), name, kind, std::move(bytes));
 }
 
@@ -272,7 +295,8 @@ void MemoryRegistry::AppendString(HKEY root, std::string_view path, std::string_
     memoryStore.Append(memoryStore.MakeKey(root, path), name, REG_SZ, Utf16Bytes(text));
 }
 
-void MemoryRegistry::SetDword(HKEY root, std::string_view path, std::string_view name, std::uint32_t number) {
+void MemoryRegistry::SetDword(HKEY root, std::string_view path, std::string_view name,
+                              std::uint32_t number) {
     std::vector<std::uint8_t> bytes(4);
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
     memoryStore.Put(memoryStore.MakeKey(root, path), name, REG_DWORD, std::move(bytes));
@@ -283,14 +307,17 @@ void MemoryRegistry::Put(std::string_view keyPath, std::string_view name, DWORD 
     HKEY root = kNullKey;
     std::string_view rest;
     if (!SplitRoot(keyPath, &root, &rest)) return;
-    if (auto* key = memoryStore.MakeKey(root, rest)) memoryStore.Put(key, name, kind, std::move(data));
+    if (auto* key = memoryStore.MakeKey(root, rest))
+        memoryStore.Put(key, name, kind, std::move(data));
 }
 
-void MemoryRegistry::PutText(std::string_view keyPath, std::string_view name, DWORD kind, std::string_view utf8) {
+void MemoryRegistry::PutText(std::string_view keyPath, std::string_view name, DWORD kind,
+                             std::string_view utf8) {
     Put(keyPath, name, kind, Utf16Bytes(utf8));
 }
 
-std::optional<MemoryRegistry::Value> MemoryRegistry::Get(std::string_view keyPath, std::string_view name) {
+std::optional<MemoryRegistry::Value> MemoryRegistry::Get(std::string_view keyPath,
+                                                         std::string_view name) {
     HKEY root = kNullKey;
     std::string_view rest;
     if (!SplitRoot(keyPath, &root, &rest)) return std::nullopt;

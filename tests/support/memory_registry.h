@@ -49,10 +49,10 @@ public:
     struct Node {
         std::string name;
         std::string keyClass;
-        std::vector<Node*> subkeys;          // the registry's order
-        mutable std::vector<Value> values;   // the registry's order, once settled
-        mutable bool unsettled = false;      // values were appended out of order
-        bool fixed = false;                  // HKEY_USERS itself: no values, no new keys
+        std::vector<Node*> subkeys;         // the registry's order
+        mutable std::vector<Value> values;  // the registry's order, once settled
+        mutable bool unsettled = false;     // values were appended out of order
+        bool fixed = false;                 // HKEY_USERS itself: no values, no new keys
     };
 
     // Set-up, past any refusal: the key (made with its parents) of a root,
@@ -75,7 +75,8 @@ public:
     LONG SubkeyAt(StoreKey key, std::size_t index, std::string_view* name,
                   std::string_view* keyClass) override;
     LONG ValueAt(StoreKey key, std::size_t index, DataWanted want, StoreValue* value) override;
-    LONG ReadValue(StoreKey key, std::string_view name, DataWanted want, StoreValue* value) override;
+    LONG ReadValue(StoreKey key, std::string_view name, DataWanted want,
+                   StoreValue* value) override;
     LONG SetValue(StoreKey key, std::string_view name, DWORD kind,
                   std::span<const std::uint8_t> data) override;
     LONG DeleteValue(StoreKey key, std::string_view name) override;
@@ -122,7 +123,8 @@ public:
                    DWORD kind = REG_SZ);
     // SetString without looking for a value of the same name (quick set-up
     // of large keys).
-    void AppendString(HKEY root, std::string_view path, std::string_view name, std::string_view text);
+    void AppendString(HKEY root, std::string_view path, std::string_view name,
+                      std::string_view text);
     void SetDword(HKEY root, std::string_view path, std::string_view name, std::uint32_t number);
     // Bytes as the A functions take them: text kinds in UTF-8, stored in UTF-16.
     void SetBytes(HKEY root, std::string_view path, std::string_view name, DWORD kind,
@@ -132,7 +134,8 @@ public:
     // the stored bytes as they are, or text stored as UTF-16LE with its NUL.
     void Put(std::string_view keyPath, std::string_view name, DWORD kind,
              std::vector<std::uint8_t> data);
-    void PutText(std::string_view keyPath, std::string_view name, DWORD kind, std::string_view utf8);
+    void PutText(std::string_view keyPath, std::string_view name, DWORD kind,
+                 std::string_view utf8);
     std::optional<Value> Get(std::string_view keyPath, std::string_view name);
     bool HasKey(std::string_view keyPath);
     // Every key and value, to compare a whole registry before and after.

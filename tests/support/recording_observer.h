@@ -28,7 +28,7 @@ public:
     void PlaySound(std::string_view hostPath) override { sounds.emplace_back(hostPath); }
     void ProcessPendingEvents() override;
 
-    std::function<void()> onEvents;  // runs whenever events are processed
+    std::function<void()> onEvents;   // runs whenever events are processed
     Answer answer = Answer::No;       // what every question is answered
     std::vector<Question> questions;  // in the order asked
     std::vector<std::string> sounds;  // host paths played

@@ -30,8 +30,10 @@ std::vector<Planted> Values() {
         {"Text", REG_SZ, Text("Caf\xC3\xA9"), Text("Caf\xC3\xA9")},  // 6 bytes: é is two
         {"Empty", REG_SZ, Text(""), Text("")},
         {"NoNul", REG_SZ, Bytes("abc"), Bytes("abc")},  // stored as given, without its NUL
-        {"Wide \xE6\x97\xA5", REG_SZ, Text("\xE6\x97\xA5\xE6\x9C\xAC"), Text("\xE6\x97\xA5\xE6\x9C\xAC")},
-        {"Multi", REG_MULTI_SZ, Bytes(std::string_view("a\0bc\0\0", 6)), Bytes(std::string_view("a\0bc\0\0", 6))},
+        {"Wide \xE6\x97\xA5", REG_SZ, Text("\xE6\x97\xA5\xE6\x9C\xAC"),
+         Text("\xE6\x97\xA5\xE6\x9C\xAC")},
+        {"Multi", REG_MULTI_SZ, Bytes(std::string_view("a\0bc\0\0", 6)),
+         Bytes(std::string_view("a\0bc\0\0", 6))},
         {"Dw", REG_DWORD, dword, dword},
         {"Bin", REG_BINARY, {1, 2, 3}, {1, 2, 3}},
         {"Nothing", REG_BINARY, {}, {}},
@@ -53,7 +55,8 @@ std::string Hex(const std::uint8_t* data, std::size_t size) {
 
 void PlantContract(RegistryApi& registry) {
     ScopedKey key(registry);
-    ASSERT_EQ(registry.CreateKeyEx(HKEY_CURRENT_USER, kContractKey, 0, KEY_ALL_ACCESS, key.out(), nullptr),
+    ASSERT_EQ(registry.CreateKeyEx(HKEY_CURRENT_USER, kContractKey, 0, KEY_ALL_ACCESS, key.out(),
+                                   nullptr),
               ERROR_SUCCESS);
     for (const Planted& value : Values())
         ASSERT_EQ(registry.SetValueEx(key.get(), value.name, value.kind, value.given.data(),
@@ -62,13 +65,15 @@ void PlantContract(RegistryApi& registry) {
             << value.name;
     for (const char* sub : {"Beta", "alpha", "Gamma\xC3\xA9"}) {
         ScopedKey child(registry);
-        ASSERT_EQ(registry.CreateKeyEx(key.get(), sub, 0, KEY_ALL_ACCESS, child.out(), nullptr), ERROR_SUCCESS);
+        ASSERT_EQ(registry.CreateKeyEx(key.get(), sub, 0, KEY_ALL_ACCESS, child.out(), nullptr),
+                  ERROR_SUCCESS);
     }
 }
 
 void CheckBufferRules(RegistryApi& registry) {
     ScopedKey key(registry);
-    ASSERT_EQ(registry.OpenKeyEx(HKEY_CURRENT_USER, kContractKey, KEY_READ, key.out()), ERROR_SUCCESS);
+    ASSERT_EQ(registry.OpenKeyEx(HKEY_CURRENT_USER, kContractKey, KEY_READ, key.out()),
+              ERROR_SUCCESS);
     for (const Planted& value : Values()) {
         SCOPED_TRACE(std::string(value.name));
         const auto size = static_cast<DWORD>(value.readBack.size());
@@ -77,7 +82,8 @@ void CheckBufferRules(RegistryApi& registry) {
         EXPECT_EQ(registry.QueryValueEx(key.get(), value.name, &type, nullptr, &cb), ERROR_SUCCESS);
         EXPECT_EQ(type, value.kind);
         EXPECT_EQ(cb, size);
-        EXPECT_EQ(registry.QueryValueEx(key.get(), value.name, &type, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(registry.QueryValueEx(key.get(), value.name, &type, nullptr, nullptr),
+                  ERROR_SUCCESS);
         // A buffer without its size is refused.
         std::array<std::uint8_t, 64> buffer{};
         EXPECT_EQ(registry.QueryValueEx(key.get(), value.name, &type, buffer.data(), nullptr),
@@ -85,7 +91,8 @@ void CheckBufferRules(RegistryApi& registry) {
         // Exactly the size: the data.
         buffer.fill(0xEE);
         cb = size;
-        EXPECT_EQ(registry.QueryValueEx(key.get(), value.name, &type, buffer.data(), &cb), ERROR_SUCCESS);
+        EXPECT_EQ(registry.QueryValueEx(key.get(), value.name, &type, buffer.data(), &cb),
+                  ERROR_SUCCESS);
         EXPECT_EQ(cb, size);
         EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + size), value.readBack);
         EXPECT_EQ(buffer[size], 0xEE);  // nothing written past it
@@ -103,7 +110,8 @@ void CheckBufferRules(RegistryApi& registry) {
         }
     }
     DWORD cb = 0;
-    EXPECT_EQ(registry.QueryValueEx(key.get(), "Missing", nullptr, nullptr, &cb), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.QueryValueEx(key.get(), "Missing", nullptr, nullptr, &cb),
+              ERROR_FILE_NOT_FOUND);
 
     // Values by index: the name's buffer counts its NUL.
     const auto values = Values();
@@ -113,7 +121,8 @@ void CheckBufferRules(RegistryApi& registry) {
         DWORD cch = sizeof name, type = 0;
         std::array<std::uint8_t, 64> data{};
         cb = static_cast<DWORD>(data.size());
-        const LONG status = registry.EnumValue(key.get(), index, name, &cch, &type, data.data(), &cb);
+        const LONG status =
+            registry.EnumValue(key.get(), index, name, &cch, &type, data.data(), &cb);
         if (status == ERROR_NO_MORE_ITEMS) break;
         ASSERT_EQ(status, ERROR_SUCCESS);
         ++seen;
@@ -128,22 +137,26 @@ void CheckBufferRules(RegistryApi& registry) {
         // The name exactly fitting, then one byte short.
         DWORD exact = static_cast<DWORD>(valueName.size() + 1);
         cch = exact;
-        EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS);
         EXPECT_EQ(cch, exact - 1);
         cch = exact - 1;
-        EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+        EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, nullptr, nullptr, nullptr),
+                  ERROR_MORE_DATA);
         EXPECT_EQ(cch, exact);
         // The data one byte short: ERROR_MORE_DATA and the size needed.
         if (!planted->readBack.empty()) {
             cch = sizeof name;
             cb = static_cast<DWORD>(planted->readBack.size() - 1);
-            EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, &type, data.data(), &cb), ERROR_MORE_DATA);
+            EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, &type, data.data(), &cb),
+                      ERROR_MORE_DATA);
             EXPECT_EQ(cb, planted->readBack.size());
         }
         // The size alone, without a buffer.
         cch = sizeof name;
         cb = 0;
-        EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, &type, nullptr, &cb), ERROR_SUCCESS);
+        EXPECT_EQ(registry.EnumValue(key.get(), index, name, &cch, &type, nullptr, &cb),
+                  ERROR_SUCCESS);
         EXPECT_EQ(cb, planted->readBack.size());
         EXPECT_EQ(registry.EnumValue(key.get(), index, nullptr, &cch, nullptr, nullptr, nullptr),
                   ERROR_INVALID_PARAMETER);
@@ -161,10 +174,12 @@ void CheckBufferRules(RegistryApi& registry) {
         names.emplace_back(name, cch);
         const DWORD exact = cch + 1;
         cch = exact - 1;
-        EXPECT_EQ(registry.EnumKeyEx(key.get(), index, name, &cch, nullptr, nullptr), ERROR_MORE_DATA);
+        EXPECT_EQ(registry.EnumKeyEx(key.get(), index, name, &cch, nullptr, nullptr),
+                  ERROR_MORE_DATA);
         EXPECT_EQ(cch, exact);
         cch = exact;
-        EXPECT_EQ(registry.EnumKeyEx(key.get(), index, name, &cch, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(registry.EnumKeyEx(key.get(), index, name, &cch, nullptr, nullptr),
+                  ERROR_SUCCESS);
         EXPECT_EQ(cch, exact - 1);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Gamma\xC3\xA9"}));
@@ -184,10 +199,13 @@ std::vector<std::string> Listing(RegistryApi& registry, HKEY root, std::string_v
     std::vector<std::uint8_t> data(1 << 20);
     auto listValues = [&](HKEY key) {
         for (DWORD index = 0;; ++index) {
-            DWORD cch = static_cast<DWORD>(name.size()), type = 0, cb = static_cast<DWORD>(data.size());
-            if (registry.EnumValue(key, index, name.data(), &cch, &type, data.data(), &cb) != ERROR_SUCCESS) break;
-            lines.push_back("value " + std::string(name.data(), cch) + " " + std::to_string(type) + " " +
-                            Hex(data.data(), cb));
+            DWORD cch = static_cast<DWORD>(name.size()), type = 0,
+                  cb = static_cast<DWORD>(data.size());
+            if (registry.EnumValue(key, index, name.data(), &cch, &type, data.data(), &cb) !=
+                ERROR_SUCCESS)
+                break;
+            lines.push_back("value " + std::string(name.data(), cch) + " " + std::to_string(type) +
+                            " " + Hex(data.data(), cb));
         }
     };
     lines.push_back("key " + levels.back().path);
@@ -197,7 +215,8 @@ std::vector<std::string> Listing(RegistryApi& registry, HKEY root, std::string_v
         DWORD cch = static_cast<DWORD>(name.size());
         char cls[512];
         DWORD cchClass = sizeof cls;
-        if (registry.EnumKeyEx(level.key, level.next++, name.data(), &cch, cls, &cchClass) != ERROR_SUCCESS) {
+        if (registry.EnumKeyEx(level.key, level.next++, name.data(), &cch, cls, &cchClass) !=
+            ERROR_SUCCESS) {
             registry.CloseKey(level.key);
             levels.pop_back();
             continue;

@@ -13,7 +13,8 @@ namespace {
 bool Matches(std::string_view pattern, std::string_view name) {
     if (pattern.empty()) return name.empty();
     if (pattern[0] == '*')
-        return Matches(pattern.substr(1), name) || (!name.empty() && Matches(pattern, name.substr(1)));
+        return Matches(pattern.substr(1), name) ||
+               (!name.empty() && Matches(pattern, name.substr(1)));
     if (name.empty()) return false;
     const bool same = pattern[0] == '?' || std::toupper(static_cast<unsigned char>(pattern[0])) ==
                                                std::toupper(static_cast<unsigned char>(name[0]));
@@ -61,7 +62,8 @@ LONG FakeFileSystem::FindFiles(std::string_view pattern, std::vector<FindData>* 
     const std::string text(pattern);
     if (text.find_first_of("<>|\"") != std::string::npos) return ERROR_INVALID_NAME;
     const std::string folder = UpperAscii(ParentOf(text));
-    const std::string last = text.substr(text.rfind('\\') == std::string::npos ? 0 : text.rfind('\\') + 1);
+    const std::string last =
+        text.substr(text.rfind('\\') == std::string::npos ? 0 : text.rfind('\\') + 1);
     if (folder.size() > 2 && !entries_.count(folder)) return ERROR_PATH_NOT_FOUND;
     for (const auto& [key, entry] : entries_)
         if (ParentOf(key) == folder && Matches(last, entry.name)) found->push_back(entry);
@@ -78,7 +80,9 @@ bool FakeFileSystem::GetVolumeInformation(std::string_view, std::string* label) 
     return true;
 }
 
-bool FakeFileSystem::DeleteFile(std::string_view path) { return entries_.erase(UpperAscii(path)) > 0; }
+bool FakeFileSystem::DeleteFile(std::string_view path) {
+    return entries_.erase(UpperAscii(path)) > 0;
+}
 
 bool FakeFileSystem::CopyFile(std::string_view from, std::string_view to) {
     const auto it = entries_.find(UpperAscii(from));

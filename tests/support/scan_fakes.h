@@ -36,7 +36,9 @@ public:
     int searches() const { return searches_; }
 
     std::string GetWindowsDirectory() override { return windows_; }
-    std::string GetSystemDirectory() override { return windows_.empty() ? "" : windows_ + "\\system32"; }
+    std::string GetSystemDirectory() override {
+        return windows_.empty() ? "" : windows_ + "\\system32";
+    }
     std::string GetShortPathName(std::string_view path) override;
     LONG FindFiles(std::string_view pattern, std::vector<FindData>* found) override;
     DWORD GetFileAttributes(std::string_view path) override;

@@ -29,7 +29,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
 std::string HostName(const fs::path& folder, const std::string& name) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec))
-        if (EqualsNoCase(entry.path().filename().string(), name)) return entry.path().filename().string();
+        if (EqualsNoCase(entry.path().filename().string(), name))
+            return entry.path().filename().string();
     return name;
 }
 
@@ -41,7 +42,8 @@ void HostFolderFileSystem::MapDrive(char letter, const std::string& hostFolder) 
 
 std::optional<std::string> HostFolderFileSystem::HostPath(std::string_view windowsPath) {
     if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
-    const auto drive = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0]))));
+    const auto drive =
+        drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0]))));
     if (drive == drives_.end()) return std::nullopt;
     fs::path host = drive->second;
     std::string rest(windowsPath.substr(2));
@@ -160,7 +162,8 @@ std::string ShortcutScript(const std::string& linkPath, const std::string& targe
 
 std::string BrokenLinkBytes(const std::string& name) {
     std::string lnk(0x4C, '\0');
-    const unsigned char head[] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    const unsigned char head[] = {0x4C, 0, 0,    0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                  0,    0, 0xC0, 0, 0,    0,    0,    0, 0, 0x46};
     lnk.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
     lnk[0x14] = 0x0C;  // a name and a relative path, in ANSI
     for (const std::string& text : {name, std::string("gone.exe")}) {

@@ -34,7 +34,8 @@ bool OnPath(const std::string& program) {
     std::size_t start = 0;
     while (start <= dirs.size()) {
         const auto colon = dirs.find(':', start);
-        const std::string dir = dirs.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        const std::string dir =
+            dirs.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
         if (!dir.empty() && ::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
         if (colon == std::string::npos) break;
         start = colon + 1;
@@ -54,8 +55,8 @@ int Run(const std::vector<std::string>& argv, const std::string& prefix, const s
         const std::string entry = *e;
         const auto eq = entry.find('=');
         const std::string name = entry.substr(0, eq);
-        if (name == "WINEPREFIX" || name == "WINEDEBUG" || name == "WINEDLLOVERRIDES" || name == "HOME" ||
-            name == "DISPLAY" || name == "WAYLAND_DISPLAY")
+        if (name == "WINEPREFIX" || name == "WINEDEBUG" || name == "WINEDLLOVERRIDES" ||
+            name == "HOME" || name == "DISPLAY" || name == "WAYLAND_DISPLAY")
             continue;
         env.push_back(entry);
     }
@@ -95,8 +96,7 @@ int Run(const std::vector<std::string>& argv, const std::string& prefix, const s
         if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
     ::close(pipeFds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     if (output) *output = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -186,9 +186,7 @@ const std::string& SharedWinePrefix() {
     return prefix.prefix;
 }
 
-void CopyTemplatePrefix(const std::string& folder) {
-    CopyTree(Template(), folder, false);
-}
+void CopyTemplatePrefix(const std::string& folder) { CopyTree(Template(), folder, false); }
 
 int RunWine(const std::string& prefix, const std::vector<std::string>& args, std::string* output) {
     std::vector<std::string> argv{"wine"};

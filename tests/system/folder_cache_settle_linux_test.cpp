@@ -26,7 +26,7 @@ TEST(WineFolderCacheSettle, AFolderChangedATickAgoIsKeptOnALocalFileSystem) {
     if (type != 0xEF53ul && type != 0x58465342ul && type != 0x9123683Eul && type != 0x01021994ul)
         GTEST_SKIP() << "the temporary folder is not on ext4, XFS, Btrfs or tmpfs";
     fs::create_directories(dir / "fresh");
-    FolderCache cache;  // the default settling time
+    FolderCache cache;                                                // the default settling time
     EXPECT_NE(cache.List(dir / "fresh"), cache.List(dir / "fresh"));  // changed just now
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
     const auto kept = cache.List(dir / "fresh");

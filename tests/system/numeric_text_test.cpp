@@ -12,10 +12,10 @@ TEST(NumericText, WhatCountsAsANumber) {
         const char* text;
         bool numeric;
     } cases[] = {
-        {"123", true},    {" 42 ", true},  {"2.5", true},     {"-7", true},     {"+1e3", true},
-        {"1D2", true},    {"&H10", true},  {"&hff", true},    {"&O17", true},   {".5", true},
-        {"", false},      {"  ", false},   {"1.2.3", false},  {"12a", false},   {"&H", false},
-        {"&O9", false},   {"e5", false},   {"1e", false},     {"C:\\a.exe", false}, {"-", false},
+        {"123", true},  {" 42 ", true}, {"2.5", true},    {"-7", true},         {"+1e3", true},
+        {"1D2", true},  {"&H10", true}, {"&hff", true},   {"&O17", true},       {".5", true},
+        {"", false},    {"  ", false},  {"1.2.3", false}, {"12a", false},       {"&H", false},
+        {"&O9", false}, {"e5", false},  {"1e", false},    {"C:\\a.exe", false}, {"-", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsNumericText(c.text), c.numeric) << '"' << c.text << '"';
 }
@@ -47,7 +47,7 @@ TEST(RootKeys, NamesAndHandlesMapBothWays) {
 
 TEST(Text, AnsiCodePageBoundary) {
     EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9"), "caf\xE9");
-    EXPECT_EQ(AnsiToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
+    EXPECT_EQ(AnsiToUtf8("\x80"), "\xE2\x82\xAC");     // the euro sign
     EXPECT_EQ(AnsiView("\xE6\x97\xA5.exe"), "?.exe");  // outside Windows-1252
     EXPECT_TRUE(FitsAnsi("R\xC3\xA9sum\xC3\xA9"));
     EXPECT_FALSE(FitsAnsi("\xE6\x97\xA5"));

@@ -45,7 +45,8 @@ TEST(PathLookup, ProgramAndCommonFilesComeTrimmedFromTheRegistry) {
     MemoryRegistry registry;
     EXPECT_EQ(GetProgramFilesDir(registry), "");
     EXPECT_EQ(GetCommonFilesDir(registry), "");
-    registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "  C:\\Program Files ");
+    registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir",
+                       "  C:\\Program Files ");
     registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir",
                        "C:\\Program Files\\Common Files");
     EXPECT_EQ(GetProgramFilesDir(registry), "C:\\Program Files");
@@ -98,13 +99,13 @@ TEST(PathLookup, ExistenceFollowsTheSearchStatus) {
         std::vector<FindData> entries;
         bool exists;
     } rows[] = {
-        {ERROR_SUCCESS, {file}, true},              // hidden and system: still a file
+        {ERROR_SUCCESS, {file}, true},  // hidden and system: still a file
         {ERROR_SUCCESS, {folder}, false},
         {ERROR_SUCCESS, {folder, folder, file}, true},
         {ERROR_SUCCESS, {}, false},
         {ERROR_FILE_NOT_FOUND, {}, false},
         {ERROR_PATH_NOT_FOUND, {}, false},
-        {ERROR_INVALID_NAME, {}, true},             // refused: counts as there
+        {ERROR_INVALID_NAME, {}, true},  // refused: counts as there
         {ERROR_NOT_READY, {}, true},
         {ERROR_ACCESS_DENIED, {}, true},
     };

@@ -29,8 +29,8 @@ TEST(PathText, TrimQuotes) {
                     // closing quote stays, only the line feed goes.
                     {"\"C:\\app.exe\"\r\n", "C:\\app.exe\"\r"},
                     {"\r\"C:\\a b\\x.exe\"", "C:\\a b\\x.exe"},
-                    {"\nC:\\x.exe", "\nC:\\x.exe"},       // a line feed at the start stays
-                    {"\tC:\\x.exe\t", "\tC:\\x.exe\t"},   // tabs are not blanks
+                    {"\nC:\\x.exe", "\nC:\\x.exe"},      // a line feed at the start stays
+                    {"\tC:\\x.exe\t", "\tC:\\x.exe\t"},  // tabs are not blanks
                     {"\"x\" \r", "x\" \r"},  // a carriage return is only taken at the start
                     {"\" \"", ""},
                 },
@@ -42,12 +42,12 @@ TEST(PathText, StripArguments) {
                 {
                     {"C:\\Tools\\app.exe /s", "C:\\Tools\\app.exe"},
                     {"rundll32.exe shell32.dll,Control_RunDLL", "rundll32.exe shell32.dll"},
-                    {"/s C:\\x.exe", "/s C:\\x.exe"},               // nothing before the slash
-                    {"\"C:\\a.exe\" /x,y", "C:\\a.exe\" /x"},        // the comma cut wins
+                    {"/s C:\\x.exe", "/s C:\\x.exe"},          // nothing before the slash
+                    {"\"C:\\a.exe\" /x,y", "C:\\a.exe\" /x"},  // the comma cut wins
                     {"C:\\a.exe,1 /b", "C:\\a.exe"},
                     {"C:\\plain.exe", "C:\\plain.exe"},
-                    {"  C:\\plain.exe  ", "  C:\\plain.exe  "},       // returned untrimmed
-                    {"\" \",x", "\" \",x"},                          // only quotes before the comma
+                    {"  C:\\plain.exe  ", "  C:\\plain.exe  "},  // returned untrimmed
+                    {"\" \",x", "\" \",x"},                      // only quotes before the comma
                     {"\"C:\\Program Files\\a.exe\" /q", "C:\\Program Files\\a.exe"},
                     {"c:/dir/a.exe", "c:"},
                 },

@@ -20,18 +20,21 @@ protected:
     }
 
     // Kind and stored bytes of a value; kind 0xFFFF when it is missing.
-    std::pair<DWORD, std::vector<std::uint8_t>> Stored(std::string_view path, std::string_view name) {
+    std::pair<DWORD, std::vector<std::uint8_t>> Stored(std::string_view path,
+                                                       std::string_view name) {
         ScopedKey key(*registry_);
         DWORD type = 0xFFFF;
         std::vector<std::uint8_t> data;
-        if (registry_->OpenKey(HKEY_LOCAL_MACHINE, path, key.out()) != ERROR_SUCCESS) return {0xFFFF, {}};
-        if (registry_->QueryValueRaw(key.get(), name, &type, &data) != ERROR_SUCCESS) return {0xFFFF, {}};
+        if (registry_->OpenKey(HKEY_LOCAL_MACHINE, path, key.out()) != ERROR_SUCCESS)
+            return {0xFFFF, {}};
+        if (registry_->QueryValueRaw(key.get(), name, &type, &data) != ERROR_SUCCESS)
+            return {0xFFFF, {}};
         return {type, data};
     }
 
     static std::vector<std::uint8_t> Dword(std::uint32_t v) {
-        return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-                static_cast<std::uint8_t>(v >> 24)};
+        return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
     }
     static std::vector<std::uint8_t> Wide(std::string_view ascii, bool nul) {
         std::vector<std::uint8_t> out;
@@ -47,11 +50,15 @@ protected:
 
 TEST_F(RegistryOpsTest, SetRegistryValueChoosesTheKindFromTheText) {
     RegistryApi& api = *registry_;
-    const std::pair<const char*, std::int32_t> numbers[] = {
-        {"123", 123}, {" 42 ", 42}, {"2.5", 2}, {"3.5", 4}, {"&H10", 16}, {"99999999999", 0}, {"-7", -7}};
+    const std::pair<const char*, std::int32_t> numbers[] = {{"123", 123}, {" 42 ", 42},
+                                                            {"2.5", 2},   {"3.5", 4},
+                                                            {"&H10", 16}, {"99999999999", 0},
+                                                            {"-7", -7}};
     for (const auto& [text, number] : numbers) {
         SetRegistryValue(api, HKEY_LOCAL_MACHINE, kRun, "n", std::string(text));
-        EXPECT_EQ(Stored(kRun, "n"), std::make_pair(REG_DWORD, Dword(static_cast<std::uint32_t>(number)))) << text;
+        EXPECT_EQ(Stored(kRun, "n"),
+                  std::make_pair(REG_DWORD, Dword(static_cast<std::uint32_t>(number))))
+            << text;
     }
     SetRegistryValue(api, HKEY_LOCAL_MACHINE, kRun, "p", std::string("C:\\Tools\\app.exe"));
     EXPECT_EQ(Stored(kRun, "p"), std::make_pair(REG_SZ, Wide("C:\\Tools\\app.exe", false)));
@@ -77,18 +84,24 @@ TEST_F(RegistryOpsTest, WriteValueToKeyAndCreateKeyAndSetValue) {
     RegistryApi& api = *registry_;
     {
         ScopedKey key(api);
-        ASSERT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, kRun, KEY_ALL_ACCESS, key.out()), ERROR_SUCCESS);
-        EXPECT_EQ(WriteValueToKey(api, key.get(), "abc", REG_SZ, std::string("abc")), ERROR_SUCCESS);
-        EXPECT_EQ(WriteValueToKey(api, key.get(), "bin", REG_BINARY, std::string("abc")), ERROR_SUCCESS);
-        EXPECT_EQ(WriteValueToKey(api, key.get(), "dw", REG_DWORD, std::string("&HFF")), ERROR_SUCCESS);
+        ASSERT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, kRun, KEY_ALL_ACCESS, key.out()),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(WriteValueToKey(api, key.get(), "abc", REG_SZ, std::string("abc")),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(WriteValueToKey(api, key.get(), "bin", REG_BINARY, std::string("abc")),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(WriteValueToKey(api, key.get(), "dw", REG_DWORD, std::string("&HFF")),
+                  ERROR_SUCCESS);
     }
     EXPECT_EQ(Stored(kRun, "abc"), std::make_pair(REG_SZ, Wide("abc", true)));
     EXPECT_EQ(Stored(kRun, "bin").first, 0xFFFFu);
     EXPECT_EQ(Stored(kRun, "dw"), std::make_pair(REG_DWORD, Dword(255)));
 
-    CreateKeyAndSetValue(api, HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\B\\C", "v", std::string("restored"), REG_SZ);
+    CreateKeyAndSetValue(api, HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\B\\C", "v", std::string("restored"),
+                         REG_SZ);
     EXPECT_EQ(Stored("SOFTWARE\\A\\B\\C", "v"), std::make_pair(REG_SZ, Wide("restored", true)));
-    CreateKeyAndSetValue(api, HKEY_LOCAL_MACHINE, "software\\a\\b\\c", "v", std::string("again"), REG_SZ);
+    CreateKeyAndSetValue(api, HKEY_LOCAL_MACHINE, "software\\a\\b\\c", "v", std::string("again"),
+                         REG_SZ);
     EXPECT_EQ(Stored("SOFTWARE\\A\\B\\C", "v"), std::make_pair(REG_SZ, Wide("again", true)));
     CreateRegistryKey(api, HKEY_LOCAL_MACHINE, "SOFTWARE\\A");  // existing: unchanged
     EXPECT_EQ(Stored("SOFTWARE\\A\\B\\C", "v").first, REG_SZ);
@@ -115,7 +128,8 @@ TEST_F(RegistryOpsTest, QueryRegistryValueReadsOnlyTextAndNumbers) {
     EXPECT_FALSE(QueryRegistryValue(api, HKEY_LOCAL_MACHINE, "Software\\Absent", "x", text));
     EXPECT_FALSE(QueryRegistryValue(api, HKEY_DYN_DATA, "Software", "x", text));
     EXPECT_EQ(text, "untouched");
-    EXPECT_TRUE(QueryRegistryValue(api, HKEY_USERS, ".Default\\Control Panel\\Desktop", "Wallpaper", text));
+    EXPECT_TRUE(
+        QueryRegistryValue(api, HKEY_USERS, ".Default\\Control Panel\\Desktop", "Wallpaper", text));
     EXPECT_EQ(text, "");
     EXPECT_TRUE(QueryRegistryValue(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "Long", text));
     EXPECT_EQ(text, std::string(300, 'x'));

@@ -49,7 +49,8 @@ TEST(SettingsStore, SeesWritesFromAnotherStoreAndKeepsForeignSections) {
     EXPECT_EQ(first.Get("chkPlaySound", "0"), "1");
     second.Save("chkPlaySound", "0");
     EXPECT_EQ(first.Get("chkPlaySound", "1"), "0");
-    EXPECT_EQ(ReadTextFile(path), "; kept\n[Other]\na=1\n[Settings]\nchkPlaySound=0\n[Later]\nb=2\n");
+    EXPECT_EQ(ReadTextFile(path),
+              "; kept\n[Other]\na=1\n[Settings]\nchkPlaySound=0\n[Later]\nb=2\n");
 }
 
 TEST(SettingsStore, LineBreaksInValuesCannotForgeKeys) {

@@ -23,15 +23,18 @@ namespace fs = std::filesystem;
 
 // Wine's case table as installed, or nothing when this Wine keeps it elsewhere.
 std::vector<std::uint16_t> WineCaseTable() {
-    for (const char* folder : {"/usr/share/wine/nls", "/usr/local/share/wine/nls", "/opt/wine-stable/share/wine/nls",
-                               "/usr/lib/wine/nls", "/usr/lib64/wine/nls"}) {
+    for (const char* folder :
+         {"/usr/share/wine/nls", "/usr/local/share/wine/nls", "/opt/wine-stable/share/wine/nls",
+          "/usr/lib/wine/nls", "/usr/lib64/wine/nls"}) {
         std::ifstream in(std::string(folder) + "/l_intl.nls", std::ios::binary);
         if (!in) continue;
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
         std::vector<std::uint16_t> table(bytes.size() / 2);
         for (std::size_t i = 0; i < table.size(); ++i)
-            table[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                                  (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+            table[i] =
+                static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                           (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
         return table;
     }
     return {};
@@ -51,11 +54,11 @@ TEST(WineCase, MatchesWinesOwnCaseTable) {
     for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
         const auto unit = static_cast<char16_t>(c);
         if (WineUpcase(unit) != CaseMap(upper, unit) && ++wrongUpper <= 5)
-            ADD_FAILURE() << std::hex << "upper of U+" << c << ": " << int{WineUpcase(unit)} << " not "
-                          << int{CaseMap(upper, unit)};
+            ADD_FAILURE() << std::hex << "upper of U+" << c << ": " << int{WineUpcase(unit)}
+                          << " not " << int{CaseMap(upper, unit)};
         if (WineDowncase(unit) != CaseMap(lower, unit) && ++wrongLower <= 5)
-            ADD_FAILURE() << std::hex << "lower of U+" << c << ": " << int{WineDowncase(unit)} << " not "
-                          << int{CaseMap(lower, unit)};
+            ADD_FAILURE() << std::hex << "lower of U+" << c << ": " << int{WineDowncase(unit)}
+                          << " not " << int{CaseMap(lower, unit)};
     }
     EXPECT_EQ(wrongUpper, 0);
     EXPECT_EQ(wrongLower, 0);
@@ -64,11 +67,13 @@ TEST(WineCase, MatchesWinesOwnCaseTable) {
 TEST(WineCase, NamesMatchBeyondLatin) {
     // Pairs that map both ways match; one-way mappings (dotless i, the
     // Kelvin sign, final sigma, micro sign) do not, as in Wine.
-    EXPECT_TRUE(NamesEqualNoCase(u"Jeux \u00c9t\u00e9 \u65e5\u672c", u"JEUX \u00c9T\u00c9 \u65e5\u672c"));
-    EXPECT_TRUE(NamesEqualNoCase(u"\u0441\u043b\u043e\u0432\u043e", u"\u0421\u041b\u041e\u0412\u041e"));
-    EXPECT_TRUE(NamesEqualNoCase(u"\u0561\u0562", u"\u0531\u0532"));            // Armenian
-    EXPECT_TRUE(NamesEqualNoCase(u"\u1f00", u"\u1f08"));                        // Greek extended
-    EXPECT_TRUE(NamesEqualNoCase(u"\uff41\uff42", u"\uff21\uff22"));            // full-width
+    EXPECT_TRUE(
+        NamesEqualNoCase(u"Jeux \u00c9t\u00e9 \u65e5\u672c", u"JEUX \u00c9T\u00c9 \u65e5\u672c"));
+    EXPECT_TRUE(
+        NamesEqualNoCase(u"\u0441\u043b\u043e\u0432\u043e", u"\u0421\u041b\u041e\u0412\u041e"));
+    EXPECT_TRUE(NamesEqualNoCase(u"\u0561\u0562", u"\u0531\u0532"));  // Armenian
+    EXPECT_TRUE(NamesEqualNoCase(u"\u1f00", u"\u1f08"));              // Greek extended
+    EXPECT_TRUE(NamesEqualNoCase(u"\uff41\uff42", u"\uff21\uff22"));  // full-width
     EXPECT_FALSE(NamesEqualNoCase(u"\u0131", u"I"));
     EXPECT_FALSE(NamesEqualNoCase(u"\u212a", u"k"));
     EXPECT_FALSE(NamesEqualNoCase(u"\u03c2", u"\u03a3"));
@@ -81,14 +86,19 @@ TEST(WineCase, FilesAreFoundWhateverTheirCharacters) {
     fs::create_directories(dir / "dosdevices");
     fs::create_directory_symlink("../drive_c", dir / "dosdevices/c:");
     // "Jeux Été 日本" and a name outside the Basic Multilingual Plane.
-    testing::WriteTextFile(dir / "drive_c/Jeux \xC3\x89t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC/jeu.exe", "MZ");
+    testing::WriteTextFile(dir / "drive_c/Jeux \xC3\x89t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC/jeu.exe",
+                           "MZ");
     testing::WriteTextFile(dir / "drive_c/\xF0\x9F\x98\x80/\xD0\x96urnal.txt", "x");
     WineFileSystem files(dir.path(), {}, 0);
-    EXPECT_NE(files.GetFileAttributes("C:\\jeux \xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\\JEU.EXE"),
+    EXPECT_NE(files.GetFileAttributes(
+                  "C:\\jeux \xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\\JEU.EXE"),
               INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(files.GetFileAttributes("C:\\\xF0\x9F\x98\x80\\\xD0\xB6URNAL.TXT"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(files.GetFileAttributes("C:\\\xF0\x9F\x98\x81\\\xD0\xB6URNAL.TXT"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(files.GetFileAttributes("C:\\Jeux \xC3\x89t\xC3\xA9 ??\\jeu.exe"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(files.GetFileAttributes("C:\\\xF0\x9F\x98\x80\\\xD0\xB6URNAL.TXT"),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(files.GetFileAttributes("C:\\\xF0\x9F\x98\x81\\\xD0\xB6URNAL.TXT"),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(files.GetFileAttributes("C:\\Jeux \xC3\x89t\xC3\xA9 ??\\jeu.exe"),
+              INVALID_FILE_ATTRIBUTES);
     std::vector<FindData> found;
     ASSERT_EQ(files.FindFiles("C:\\JEUX*", &found), ERROR_SUCCESS);
     ASSERT_EQ(found.size(), 1u);
@@ -109,7 +119,8 @@ TEST(WineCase, FilesAreFoundWhateverTheirCharacters) {
 // opened "ÉTÉ"), in Wine's order.
 TEST(WineCase, RegistryNamesFoldAsWineserverFoldsThem) {
     const std::string text =
-        "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n"
+        "WINE REGISTRY Version 2\n;; All keys relative to "
+        "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n"
         "\n[Software\\\\FoldTest\\\\i] 1796827457\n#time=1dd87ebc4ceb32a\n"
         "\n[Software\\\\FoldTest\\\\k] 1796827455\n#time=1dd87ebc3642ff6\n"
         "\n[Software\\\\FoldTest\\\\\\xc9T\\xc9] 1796827458\n#time=1dd87ebc55f09b6\n"

@@ -34,59 +34,59 @@ struct ListedEntry {
 // What FindFirstFileW/FindNextFileW gave under Wine 8.0 for "C:\t\*" over
 // the folder MakeRecordedFolder builds.
 const ListedEntry kRecordedListing[] = {
-        {".", "", 0x10},
-        {"..", "", 0x10},
-        {" lead", "_LEA~IX3", 0x20},
-        {".bashrc", "_BAS~0WR", 0x22},
-        {".hidden", "_HID~45N", 0x26},
-        {".x", "_X~~~UJF", 0x22},
-        {"1234567.1234", "1234~WHD.123", 0x20},
-        {"12345678.123", "", 0x20},
-        {"123456789.12", "1234~FBZ.12", 0x20},
-        {"a", "", 0x26},
-        {"a b c d e f", "A_B_~FBO", 0x20},
-        {"A long file name.txt", "A_LO~PHD.TXT", 0x20},
-        {"a,b", "A_B~~GNH", 0x20},
-        {"a..b", "A_~~~TDW.B", 0x20},
-        {"a.b.c", "A_B~~54C.C", 0x20},
-        {"a.bcde", "A~~~~A4B.BCD", 0x20},
-        {"a;b", "A_B~~WI0", 0x20},
-        {"a=b", "A_B~~WJL", 0x20},
-        {"ab", "", 0x20},
-        {"AB1", "", 0x21},
-        {"abc", "", 0x26},
-        {"ABC.TXT", "", 0x20},
-        {"ab~1.txt", "", 0x20},
-        {"alpha", "", 0x20},
-        {"a[b]", "A_B_~4FN", 0x20},
-        {"a_b", "", 0x20},
-        {"b", "", 0x22},
-        {"B2", "", 0x24},
-        {"Common Files", "COMM~CP1", 0x20},
-        {"file.", "FILE~CUC", 0x20},
-        {"hello.world.txt", "HELL~AUB.TXT", 0x20},
-        {"longfilename.html", "LONG~2HU.HTM", 0x20},
-        {"MiXeD.Txt", "", 0x20},
-        {"my file.jpeg", "MY_F~Y23.JPE", 0x20},
-        {"naïve file.txt", "NA_V~V4K.TXT", 0x20},
-        {"Program Files", "PROG~FBU", 0x20},
-        {"readme", "", 0x26},
-        {"ro", "", 0x11},
-        {"Sub Dir", "SUB_~HWM", 0x10},
-        {"sub2", "", 0x13},
-        {"TEST~1", "", 0x20},
-        {"trail ", "TRAI~5RC", 0x20},
-        {"UPPER CASE.TXT", "UPPE~CKV.TXT", 0x20},
-        {"x y", "X_Y~~R0B", 0x20},
-        {"x+y", "X_Y~~BY1", 0x20},
-        {"x.y z", "X~~~~JQW.Y_Z", 0x20},
-        {"Zeta", "", 0x20},
-        {"_under", "", 0x20},
-        {"~tilde", "", 0x21},
-        {"Ä", "_~~~~2TL", 0x20},
-        {"ä", "_~~~~2TL", 0x20},
-        {"é.txt", "_~~~~XHP.TXT", 0x20},
-        {"日本語.txt", "___~~ALB.TXT", 0x20},
+    {".", "", 0x10},
+    {"..", "", 0x10},
+    {" lead", "_LEA~IX3", 0x20},
+    {".bashrc", "_BAS~0WR", 0x22},
+    {".hidden", "_HID~45N", 0x26},
+    {".x", "_X~~~UJF", 0x22},
+    {"1234567.1234", "1234~WHD.123", 0x20},
+    {"12345678.123", "", 0x20},
+    {"123456789.12", "1234~FBZ.12", 0x20},
+    {"a", "", 0x26},
+    {"a b c d e f", "A_B_~FBO", 0x20},
+    {"A long file name.txt", "A_LO~PHD.TXT", 0x20},
+    {"a,b", "A_B~~GNH", 0x20},
+    {"a..b", "A_~~~TDW.B", 0x20},
+    {"a.b.c", "A_B~~54C.C", 0x20},
+    {"a.bcde", "A~~~~A4B.BCD", 0x20},
+    {"a;b", "A_B~~WI0", 0x20},
+    {"a=b", "A_B~~WJL", 0x20},
+    {"ab", "", 0x20},
+    {"AB1", "", 0x21},
+    {"abc", "", 0x26},
+    {"ABC.TXT", "", 0x20},
+    {"ab~1.txt", "", 0x20},
+    {"alpha", "", 0x20},
+    {"a[b]", "A_B_~4FN", 0x20},
+    {"a_b", "", 0x20},
+    {"b", "", 0x22},
+    {"B2", "", 0x24},
+    {"Common Files", "COMM~CP1", 0x20},
+    {"file.", "FILE~CUC", 0x20},
+    {"hello.world.txt", "HELL~AUB.TXT", 0x20},
+    {"longfilename.html", "LONG~2HU.HTM", 0x20},
+    {"MiXeD.Txt", "", 0x20},
+    {"my file.jpeg", "MY_F~Y23.JPE", 0x20},
+    {"naïve file.txt", "NA_V~V4K.TXT", 0x20},
+    {"Program Files", "PROG~FBU", 0x20},
+    {"readme", "", 0x26},
+    {"ro", "", 0x11},
+    {"Sub Dir", "SUB_~HWM", 0x10},
+    {"sub2", "", 0x13},
+    {"TEST~1", "", 0x20},
+    {"trail ", "TRAI~5RC", 0x20},
+    {"UPPER CASE.TXT", "UPPE~CKV.TXT", 0x20},
+    {"x y", "X_Y~~R0B", 0x20},
+    {"x+y", "X_Y~~BY1", 0x20},
+    {"x.y z", "X~~~~JQW.Y_Z", 0x20},
+    {"Zeta", "", 0x20},
+    {"_under", "", 0x20},
+    {"~tilde", "", 0x21},
+    {"Ä", "_~~~~2TL", 0x20},
+    {"ä", "_~~~~2TL", 0x20},
+    {"é.txt", "_~~~~XHP.TXT", 0x20},
+    {"日本語.txt", "___~~ALB.TXT", 0x20},
 };
 
 class WineFilesTest : public ::testing::Test {
@@ -112,7 +112,8 @@ protected:
     void Folder(const std::string& relative) { fs::create_directories(Host(relative)); }
     // False when the file system keeps no user extended attributes.
     bool Store(const std::string& relative, std::string_view value) {
-        return setxattr(Host(relative).c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
+        return setxattr(Host(relative).c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) ==
+               0;
     }
     void Mode(const std::string& relative, mode_t mode) { chmod(Host(relative).c_str(), mode); }
 
@@ -135,14 +136,16 @@ protected:
         for (auto it = std::rbegin(rows); it != std::rend(rows); ++it) {
             const std::string name = it->name;
             if (name == "." || name == "..") continue;
-            if (it->attributes & FILE_ATTRIBUTE_DIRECTORY) Folder("t/" + name);
-            else File("t/" + name);
+            if (it->attributes & FILE_ATTRIBUTE_DIRECTORY)
+                Folder("t/" + name);
+            else
+                File("t/" + name);
         }
         bool stored = Store("t/a", "0x6") && Store("t/b", "0x2") && Store("t/B2", "0x4") &&
                       Store("t/.x", "0x0") && Store("t/.hidden", "0x4") && Store("t/ab", "0x21") &&
                       Store("t/abc", "0x16") && Store("t/alpha", "6") &&
-                      Store("t/readme", std::string_view("0x6\0junk", 8)) && Store("t/sub2", "0x2") &&
-                      Store("t/Zeta", "0x2z");
+                      Store("t/readme", std::string_view("0x6\0junk", 8)) &&
+                      Store("t/sub2", "0x2") && Store("t/Zeta", "0x2z");
         Mode("t/AB1", 0444);
         Mode("t/a_b", 0464);
         Mode("t/_under", 0466);
@@ -225,9 +228,9 @@ TEST_F(WineFilesTest, PathsFollowWin32Rules) {
         {"C:\\t\\SUB_~HWM\\*", {".", ".."}},
         {"C:\\t\\sub_~hwm", {"Sub Dir"}},
         {"C:\\t\\A_LO~PHD.TXT", {"A long file name.txt"}},
-        {"C:\\t\\AB~1.TXT", {"ab~1.txt"}},           // a real name with '~' is not a short name
-        {"C:\\t\\\xC3\x84", {"\xC3\x84"}},             // the exact name first
-        {"C:\\t\\nul", {"nul"}},                      // DOS devices are in every folder
+        {"C:\\t\\AB~1.TXT", {"ab~1.txt"}},  // a real name with '~' is not a short name
+        {"C:\\t\\\xC3\x84", {"\xC3\x84"}},  // the exact name first
+        {"C:\\t\\nul", {"nul"}},            // DOS devices are in every folder
         {"C:\\t\\Con.txt", {"Con"}},
         {"C:\\t\\sub2.\\*", {".", ".."}},
     };
@@ -244,8 +247,8 @@ TEST_F(WineFilesTest, SearchStatusesTellMissingFromRefused) {
         {"C:\\t\\file", ERROR_FILE_NOT_FOUND},  // "file." cannot be named through Win32
         {"C:\\t\\A_LO~PHD.TX", ERROR_FILE_NOT_FOUND},
         {"C:\\nodir\\x.exe", ERROR_PATH_NOT_FOUND},
-        {"Q:\\x.exe", ERROR_PATH_NOT_FOUND},           // no such drive
-        {"E:\\x.exe", ERROR_PATH_NOT_FOUND},           // a drive whose folder is gone
+        {"Q:\\x.exe", ERROR_PATH_NOT_FOUND},  // no such drive
+        {"E:\\x.exe", ERROR_PATH_NOT_FOUND},  // a drive whose folder is gone
         {"C:\\", ERROR_FILE_NOT_FOUND},
         {"C:\\t\\", ERROR_FILE_NOT_FOUND},
         {"C:\\t\\..", ERROR_FILE_NOT_FOUND},
@@ -254,7 +257,7 @@ TEST_F(WineFilesTest, SearchStatusesTellMissingFromRefused) {
         {"", ERROR_PATH_NOT_FOUND},
         {"t\\abc", ERROR_PATH_NOT_FOUND},
         {"\\t\\abc", ERROR_PATH_NOT_FOUND},
-        {"C:\\t\\Zeta\\x", ERROR_INVALID_NAME},        // a file where a folder should be
+        {"C:\\t\\Zeta\\x", ERROR_INVALID_NAME},  // a file where a folder should be
         {"C:\\t\\*\\x", ERROR_INVALID_NAME},
         {"C:\\t\\a?\\x", ERROR_INVALID_NAME},
         {"C:\\t<\\a", ERROR_INVALID_NAME},
@@ -277,13 +280,15 @@ TEST_F(WineFilesTest, SearchStatusesTellMissingFromRefused) {
         {"C:\\t\\  ", ERROR_FILE_NOT_FOUND},  // a last name of blanks and dots is no name
         {"C:\\t\\. .", ERROR_FILE_NOT_FOUND},
     };
-    for (const auto& row : rows) EXPECT_EQ(Status(row.pattern), row.status) << "[" << row.pattern << "]";
+    for (const auto& row : rows)
+        EXPECT_EQ(Status(row.pattern), row.status) << "[" << row.pattern << "]";
 }
 
 TEST_F(WineFilesTest, AttributesAsWineDerivesThem) {
     if (!MakeRecordedFolder()) GTEST_SKIP() << "no user extended attributes on " << prefix_;
     EXPECT_EQ(files_.GetFileAttributes("C:\\t\\a"), 0x26u);
-    EXPECT_EQ(files_.GetFileAttributes("C:\\t\\.x"), 0x22u);  // "0x0" stored: still a hidden dot-file
+    EXPECT_EQ(files_.GetFileAttributes("C:\\t\\.x"),
+              0x22u);  // "0x0" stored: still a hidden dot-file
     EXPECT_EQ(files_.GetFileAttributes("C:\\t\\sub2\\"), 0x13u);
     EXPECT_EQ(files_.GetFileAttributes("C:\\t\\ro"), 0x11u);
     EXPECT_EQ(files_.GetFileAttributes("C:\\t\\AB1"), 0x21u);
@@ -346,7 +351,8 @@ TEST_F(WineFilesTest, ShortPathsAsWineWritesThem) {
         {"\\t\\abc", ""},
         {"C:\\t\\a<b", ""},
     };
-    for (const auto& row : rows) EXPECT_EQ(files_.GetShortPathName(row.path), row.shortPath) << row.path;
+    for (const auto& row : rows)
+        EXPECT_EQ(files_.GetShortPathName(row.path), row.shortPath) << row.path;
 }
 
 TEST_F(WineFilesTest, DrivesFromDosdevices) {
@@ -403,16 +409,16 @@ TEST_F(WineFilesTest, FoldersOfAFreshPrefix) {
 
 TEST_F(WineFilesTest, ExistenceTestCountsEveryFileAndNoFolder) {
     if (!MakeRecordedFolder()) GTEST_SKIP() << "no user extended attributes on " << prefix_;
-    EXPECT_FALSE(FileExists(files_, "C:\\t\\Sub Dir"));      // a folder is not a file
-    EXPECT_TRUE(FileExists(files_, "C:\\t\\a"));             // hidden and system: still there
-    EXPECT_TRUE(FileExists(files_, "C:\\t\\AB1"));           // read-only
+    EXPECT_FALSE(FileExists(files_, "C:\\t\\Sub Dir"));  // a folder is not a file
+    EXPECT_TRUE(FileExists(files_, "C:\\t\\a"));         // hidden and system: still there
+    EXPECT_TRUE(FileExists(files_, "C:\\t\\AB1"));       // read-only
     EXPECT_TRUE(FileExists(files_, "C:\\t\\.hidden"));
-    EXPECT_TRUE(FileExists(files_, "C:\\t\\a|b.exe"));       // refused: counts as there
+    EXPECT_TRUE(FileExists(files_, "C:\\t\\a|b.exe"));  // refused: counts as there
     EXPECT_TRUE(FileExists(files_, "\\\\server\\share\\tool.exe"));
     EXPECT_TRUE(FileExists(files_, "C:\\t\\Zeta\\x"));
     EXPECT_TRUE(FileExists(files_, "C:\\t\\PROG~FBU"));
     EXPECT_TRUE(FileExists(files_, "C:\\t\\*.txt"));
-    EXPECT_FALSE(FileExists(files_, "C:\\t\\sub2\\*"));      // only "." and ".."
+    EXPECT_FALSE(FileExists(files_, "C:\\t\\sub2\\*"));  // only "." and ".."
     EXPECT_FALSE(FileExists(files_, "C:\\t\\nothere.exe"));
     EXPECT_FALSE(FileExists(files_, "C:\\nodir\\x.exe"));
     EXPECT_FALSE(FileExists(files_, "Q:\\x.exe"));
@@ -467,7 +473,8 @@ TEST_F(WineFilesTest, HostPathFollowsExistingNamesAndKeepsTheRest) {
     File("Program Files/App/App.exe");
     const std::string c = prefix_ + "/drive_c";
     EXPECT_EQ(files_.HostPath("c:\\PROGRAM FILES\\app\\app.exe"), c + "/Program Files/App/App.exe");
-    EXPECT_EQ(files_.HostPath("C:\\PROG~FBU\\App\\new\\file.txt"), c + "/Program Files/App/new/file.txt");
+    EXPECT_EQ(files_.HostPath("C:\\PROG~FBU\\App\\new\\file.txt"),
+              c + "/Program Files/App/new/file.txt");
     EXPECT_EQ(files_.HostPath("C:\\"), c);
     EXPECT_EQ(files_.HostPath("C:\\a\\..\\Program Files."), c + "/Program Files");
     EXPECT_EQ(files_.HostPath("Q:\\x"), std::nullopt);

@@ -50,10 +50,46 @@ std::string RunAndRead(const std::string& command) {
 // Names a Windows program could create, with blanks, dots, characters 8.3
 // names forbid and a few outside ASCII, from a fixed seed.
 std::vector<std::string> GeneratedNames(std::size_t count) {
-    static const std::vector<std::string> pieces = {
-        "a", "b", "c", "X", "Y", "Z", "0", "1", "9", " ", ".", "+", ",", ";", "=", "[", "]",
-        "_", "-", "~", "'", "!", "#", "$", "%", "&", "(", ")", "@", "^", "`", "{", "}",
-        "\xC3\xA9", "\xC3\x84", "\xC3\x9F", "\xE6\x97\xA5", "long", "Name", "txt"};
+    static const std::vector<std::string> pieces = {"a",
+                                                    "b",
+                                                    "c",
+                                                    "X",
+                                                    "Y",
+                                                    "Z",
+                                                    "0",
+                                                    "1",
+                                                    "9",
+                                                    " ",
+                                                    ".",
+                                                    "+",
+                                                    ",",
+                                                    ";",
+                                                    "=",
+                                                    "[",
+                                                    "]",
+                                                    "_",
+                                                    "-",
+                                                    "~",
+                                                    "'",
+                                                    "!",
+                                                    "#",
+                                                    "$",
+                                                    "%",
+                                                    "&",
+                                                    "(",
+                                                    ")",
+                                                    "@",
+                                                    "^",
+                                                    "`",
+                                                    "{",
+                                                    "}",
+                                                    "\xC3\xA9",
+                                                    "\xC3\x84",
+                                                    "\xC3\x9F",
+                                                    "\xE6\x97\xA5",
+                                                    "long",
+                                                    "Name",
+                                                    "txt"};
     std::mt19937 random(2006);
     std::vector<std::string> names;
     std::set<std::u16string> seen;
@@ -82,8 +118,10 @@ std::vector<Answer> ParseAnswers(const std::string& output) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        if (line[0] == '\t' && !answers.empty()) answers.back().entries.push_back(line.substr(1));
-        else answers.push_back(Answer{line, {}});
+        if (line[0] == '\t' && !answers.empty())
+            answers.back().entries.push_back(line.substr(1));
+        else
+            answers.push_back(Answer{line, {}});
     }
     return answers;
 }
@@ -99,15 +137,19 @@ Answer Ask(WineFileSystem& files, const std::string& command, const std::string&
     if (command == "find") {
         std::vector<FindData> found;
         const LONG status = files.FindFiles(argument, &found);
-        if (status != ERROR_SUCCESS) return {"find\t" + argument + "\terror " + std::to_string(status), {}};
+        if (status != ERROR_SUCCESS)
+            return {"find\t" + argument + "\terror " + std::to_string(status), {}};
         Answer answer{"find\t" + argument, {}};
         for (const auto& entry : found)
-            answer.entries.push_back(Hex(entry.attributes) + "\t" + entry.name + "\t" + entry.shortName);
+            answer.entries.push_back(Hex(entry.attributes) + "\t" + entry.name + "\t" +
+                                     entry.shortName);
         return answer;
     }
     if (command == "short") {
         const std::string shortPath = files.GetShortPathName(argument);
-        return {"short\t" + argument + "\t" + shortPath + "\terror " + (shortPath.empty() ? "?" : "0"), {}};
+        return {"short\t" + argument + "\t" + shortPath + "\terror " +
+                    (shortPath.empty() ? "?" : "0"),
+                {}};
     }
     const DWORD attributes = files.GetFileAttributes(argument);
     return {"attr\t" + argument + "\t" + Hex(attributes) + "\terror " +
@@ -133,8 +175,8 @@ TEST(WineFilesLive, AnswersAsWineDoesOnTheSamePrefix) {
     const std::string prefix = dir / "prefix";
     const std::string probe = dir / "probe.exe";
     const std::string source = std::string(VOSTREL_SOURCE_DIR) + "/tests/system/wine_files_probe.c";
-    ASSERT_EQ(std::system((std::string(kCompiler) + " -O1 -o " + Quote(probe) + " " + Quote(source) +
-                           " -lshell32")
+    ASSERT_EQ(std::system((std::string(kCompiler) + " -O1 -o " + Quote(probe) + " " +
+                           Quote(source) + " -lshell32")
                               .c_str()),
               0);
     const std::string environment =
@@ -146,8 +188,8 @@ TEST(WineFilesLive, AnswersAsWineDoesOnTheSamePrefix) {
     // The tree both sides look at.
     const std::string t = prefix + "/drive_c/t";
     std::vector<std::string> names = GeneratedNames(150);
-    for (const char* fixed : {"Program Files", "Common Files", "a.b.c", "readme", "ABC.TXT", "file.",
-                              ".hidden", "a..b", "x.y z", "12345678.123", "1234567.1234"})
+    for (const char* fixed : {"Program Files", "Common Files", "a.b.c", "readme", "ABC.TXT",
+                              "file.", ".hidden", "a..b", "x.y z", "12345678.123", "1234567.1234"})
         names.push_back(fixed);
     for (const auto& name : names) WriteTextFile(t + "/" + name, "x");
     fs::create_directories(t + "/Sub Dir/Deeper Folder");
@@ -157,11 +199,11 @@ TEST(WineFilesLive, AnswersAsWineDoesOnTheSamePrefix) {
     setxattr((t + "/ABC.TXT").c_str(), "user.DOSATTRIB", "0x2", 3, 0);
 
     std::vector<std::pair<std::string, std::string>> commands;
-    for (const char* pattern : {"C:\\t\\*", "C:\\t\\*.*", "C:\\t\\??", "C:\\t\\*.txt", "C:\\t\\a*",
-                                "C:\\t\\*~*", "C:\\t\\?.*", "C:\\t\\Sub Dir\\*", "C:\\*",
-                                "C:\\t\\nothere", "C:\\nodir\\x.exe", "Q:\\x.exe", "C:\\",
-                                "C:\\t\\", "C:", "C:\\t\\readme\\x", "C:\\t\\*\\x",
-                                "C:\\t\\sub dir\\..\\readme", "c:/t/SUB DIR/deeper folder/*"})
+    for (const char* pattern :
+         {"C:\\t\\*", "C:\\t\\*.*", "C:\\t\\??", "C:\\t\\*.txt", "C:\\t\\a*", "C:\\t\\*~*",
+          "C:\\t\\?.*", "C:\\t\\Sub Dir\\*", "C:\\*", "C:\\t\\nothere", "C:\\nodir\\x.exe",
+          "Q:\\x.exe", "C:\\", "C:\\t\\", "C:", "C:\\t\\readme\\x", "C:\\t\\*\\x",
+          "C:\\t\\sub dir\\..\\readme", "c:/t/SUB DIR/deeper folder/*"})
         commands.emplace_back("find", pattern);
     for (const char* path : {"C:\\t\\Sub Dir\\Deeper Folder\\Some File.html", "c:/t/sub dir/",
                              "C:\\t\\.\\Sub Dir\\..\\readme", "C:\\", "C:\\t\\nothere"})

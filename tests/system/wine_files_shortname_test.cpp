@@ -123,14 +123,29 @@ TEST(WineShortName, Valid83NamesNeedNone) {
         bool legal;
     };
     const Row rows[] = {
-        {u"readme", true},        {u"README.TXT", true},   {u"abc.de", true},
-        {u"12345678.123", true},  {u"ab~1.txt", true},     {u"TEST~1", true},
-        {u".", true},             {u"..", true},           {u"a_b", true},
-        {u"123456789", false},    {u"1234567.1234", false}, {u"123456789.12", false},
-        {u"a.b.c", false},        {u"file.", false},       {u".x", false},
-        {u"a b", false},          {u"a+b", false},         {u"a[b]", false},
-        {u"a;b", false},          {u"a=b", false},         {u"a,b", false},
-        {u"\u00e9.txt", false},   {u"q:x", false},
+        {u"readme", true},
+        {u"README.TXT", true},
+        {u"abc.de", true},
+        {u"12345678.123", true},
+        {u"ab~1.txt", true},
+        {u"TEST~1", true},
+        {u".", true},
+        {u"..", true},
+        {u"a_b", true},
+        {u"123456789", false},
+        {u"1234567.1234", false},
+        {u"123456789.12", false},
+        {u"a.b.c", false},
+        {u"file.", false},
+        {u".x", false},
+        {u"a b", false},
+        {u"a+b", false},
+        {u"a[b]", false},
+        {u"a;b", false},
+        {u"a=b", false},
+        {u"a,b", false},
+        {u"\u00e9.txt", false},
+        {u"q:x", false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(IsLegal83Name(row.name), row.legal) << Utf16ToUtf8(row.name);

@@ -36,7 +36,8 @@ TEST(WineRegistryScript, ServerNamesAreBareFileNamesOfServerKeys) {
         "  '{5}' { InprocHandler32 = s 'ole32.dll' }\n"
         "  '{6}' { InprocServer = s 'noextension' }\n"
         "  '{7}' { InprocServer = s 'unclosed.dll\n";
-    EXPECT_EQ(ServerNamesOfScript(script), (std::set<std::string>{"ole2disp.dll", "wineprint.exe", "ole32.dll"}));
+    EXPECT_EQ(ServerNamesOfScript(script),
+              (std::set<std::string>{"ole2disp.dll", "wineprint.exe", "ole32.dll"}));
 }
 
 TEST(WineFontTable, NamesAndTheirTailsAreFound) {
@@ -78,10 +79,10 @@ TEST(WineInstallFolders, EveryLayoutIsFound) {
     WineInstall wine(*atDebian);
     EXPECT_TRUE(wine.ProvidesLibrary("NTDLL.DLL"));
     EXPECT_TRUE(wine.ProvidesLibrary("hhctrl.ocx"));
-    EXPECT_TRUE(wine.ProvidesLibrary("avifile.dll"));   // its 16-bit library
+    EXPECT_TRUE(wine.ProvidesLibrary("avifile.dll"));  // its 16-bit library
     EXPECT_FALSE(wine.ProvidesLibrary("avifile.dll16x"));
     EXPECT_FALSE(wine.ProvidesLibrary("thirdparty.dll"));
-    EXPECT_FALSE(wine.ProvidesLibrary("ntdll.so"));     // the Unix side is no Windows library
+    EXPECT_FALSE(wine.ProvidesLibrary("ntdll.so"));  // the Unix side is no Windows library
     EXPECT_FALSE(wine.ProvidesLibrary(""));
     EXPECT_TRUE(wine.ProvidesFont("tahoma.TTF"));
     EXPECT_FALSE(wine.ProvidesFont("arial.ttf"));
@@ -141,7 +142,8 @@ TEST(InstalledWine, SuppliesWhatItsFreshPrefixNames) {
         EXPECT_FALSE(wine.ProvidesLibrary(name)) << name;
     for (const char* name : {"coure.fon", "sserife.fon", "serife.fon", "smalle.fon"})
         EXPECT_TRUE(wine.ProvidesFont(name)) << name;
-    for (const char* name : {"arial.ttf", "gonefont.ttf"}) EXPECT_FALSE(wine.ProvidesFont(name)) << name;
+    for (const char* name : {"arial.ttf", "gonefont.ttf"})
+        EXPECT_FALSE(wine.ProvidesFont(name)) << name;
 }
 
 }  // namespace

@@ -88,9 +88,15 @@ TEST(WineRegFile, WhatWineWritesReadsBackExactly) {
         all.push_back("/f");
         ASSERT_EQ(testing::RunWine(prefix, all), 0);
     };
-    for (const char* sub : {"AB", "A_B", "a[", "a]b", "Z", "b\"q", "\xC3\xA9" "1", "\xC3\x89z", "\xEF\xBC\xA1"})
+    for (const char* sub : {"AB", "A_B", "a[", "a]b", "Z", "b\"q",
+                            "\xC3\xA9"
+                            "1",
+                            "\xC3\x89z", "\xEF\xBC\xA1"})
         ASSERT_EQ(testing::RunWine(prefix, {"reg", "add", key + "\\" + sub, "/f"}), 0);
-    add({"/v", "esc", "/d", "a\tb\\c\"d \xC3\xA9" "1 \xC3\xA9z\x01\x1b" "7 end"});
+    add({"/v", "esc", "/d",
+         "a\tb\\c\"d \xC3\xA9"
+         "1 \xC3\xA9z\x01\x1b"
+         "7 end"});
     add({"/v", "multi", "/t", "REG_MULTI_SZ", "/d", "one\\0two"});
     add({"/v", "expand", "/t", "REG_EXPAND_SZ", "/d", "%SystemRoot%\\x"});
     add({"/v", "empty", "/d", ""});
@@ -114,8 +120,16 @@ TEST(WineRegFile, WhatWineWritesReadsBackExactly) {
     std::vector<std::string> subkeys;
     for (const RegFileKey* sub : k->subkeys) subkeys.emplace_back(sub->name);
     // Lower-cased comparison: '[' and '_' sort before letters.
-    const std::vector<std::string> expected{"a[", "a]b", "A_B", "AB", "b\"q", "Z", "\xC3\xA9" "1",
-                                            "\xC3\x89z", "\xEF\xBC\xA1"};
+    const std::vector<std::string> expected{"a[",
+                                            "a]b",
+                                            "A_B",
+                                            "AB",
+                                            "b\"q",
+                                            "Z",
+                                            "\xC3\xA9"
+                                            "1",
+                                            "\xC3\x89z",
+                                            "\xEF\xBC\xA1"};
     EXPECT_EQ(subkeys, expected);
     std::vector<std::string> values;
     for (const auto& v : k->values) values.emplace_back(v.name);
@@ -123,29 +137,35 @@ TEST(WineRegFile, WhatWineWritesReadsBackExactly) {
               std::find(values.begin(), values.end(), "A_B") - values.begin());
 
     DWORD type = 0;
-    std::u16string esc = u"a\tb\\c\"d \u00e91 \u00e9z\x01\x1b" u"7 end";
+    std::u16string esc =
+        u"a\tb\\c\"d \u00e91 \u00e9z\x01\x1b"
+        u"7 end";
     esc.push_back(0);
     EXPECT_EQ(ValueOf(*file, k, "esc", &type), Utf16Bytes(esc));
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(ValueOf(*file, k, "multi", &type), Utf16Bytes(std::u16string(u"one\0two\0\0", 9)));
     EXPECT_EQ(type, REG_MULTI_SZ);
-    EXPECT_EQ(ValueOf(*file, k, "EXPAND", &type), Utf16Bytes(std::u16string(u"%SystemRoot%\\x\0", 15)));
+    EXPECT_EQ(ValueOf(*file, k, "EXPAND", &type),
+              Utf16Bytes(std::u16string(u"%SystemRoot%\\x\0", 15)));
     EXPECT_EQ(type, REG_EXPAND_SZ);
     EXPECT_EQ(ValueOf(*file, k, "empty"), (std::vector<std::uint8_t>{0, 0}));
     EXPECT_EQ(ValueOf(*file, k, "bin"), std::vector<std::uint8_t>(100, 0xAA));
-    EXPECT_EQ(ValueOf(*file, k, std::string(70, 'n')), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(ValueOf(*file, k, std::string(70, 'n')),
+              (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(ValueOf(*file, k, "qword", &type),
               (std::vector<std::uint8_t>{0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}));
     EXPECT_EQ(type, REG_QWORD);
     EXPECT_EQ(ValueOf(*file, k, "none", &type), Utf16Bytes(std::u16string(u"abc\0", 4)));
     EXPECT_EQ(type, REG_NONE);
-    EXPECT_EQ(ValueOf(*file, k, "dword", &type), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(ValueOf(*file, k, "dword", &type),
+              (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(type, REG_DWORD);
 }
 
 TEST(WineRegFile, WritesEveryFormAsWineserverDoes) {
     auto file = RegFile::Empty("REGISTRY\\User\\.Default", "win64");
-    RegFileKey* key = file->AddSubkey(file->Root(), "K[1]", 116444736000000000ull + 10000000ull * 5);
+    RegFileKey* key =
+        file->AddSubkey(file->Root(), "K[1]", 116444736000000000ull + 10000000ull * 5);
     key->modified = 0x01dd87a2314c5d44ull;
     auto set = [&](std::string_view name, DWORD type, std::vector<std::uint8_t> data) {
         file->SetValue(*key, name, type, data);
@@ -157,7 +177,10 @@ TEST(WineRegFile, WritesEveryFormAsWineserverDoes) {
     set("dw", REG_DWORD, {0x78, 0x56, 0x34, 0x12});
     set("empty-bin", REG_BINARY, {});
     set("multi", REG_MULTI_SZ, Utf16Bytes(std::u16string(u"a\0b\0\0", 5)));
-    set("octal", REG_SZ, Utf16Bytes(std::u16string(u"\x01" u"1\x02z\x7f\0", 6)));
+    set("octal", REG_SZ,
+        Utf16Bytes(std::u16string(u"\x01"
+                                  u"1\x02z\x7f\0",
+                                  6)));
     set("q\"", 0x100000, {0xAB});
     set(std::string(60, 'L'), REG_BINARY, std::vector<std::uint8_t>(30, 0x0F));
     const std::string expected =
@@ -170,7 +193,9 @@ TEST(WineRegFile, WritesEveryFormAsWineserverDoes) {
         "\"dw\"=dword:12345678\n"
         "\"dword-short\"=hex(4):01,02\n"
         "\"empty-bin\"=hex:\n"
-        "\"" + std::string(60, 'L') + "\"=hex:0f,0f,0f,0f,\\\n"
+        "\"" +
+        std::string(60, 'L') +
+        "\"=hex:0f,0f,0f,0f,\\\n"
         "  0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,0f,\\\n"
         "  0f\n"
         "\"multi\"=str(7):\"a\\0b\\0\"\n"
@@ -183,7 +208,9 @@ TEST(WineRegFile, WritesEveryFormAsWineserverDoes) {
     ASSERT_TRUE(again);
     EXPECT_EQ(again->Serialize(), expected);
     EXPECT_EQ(ValueOf(*again, KeyAt(*again, {"k[1]"}), "OCTAL"),
-              Utf16Bytes(std::u16string(u"\x01" u"1\x02z\x7f\0", 6)));
+              Utf16Bytes(std::u16string(u"\x01"
+                                        u"1\x02z\x7f\0",
+                                        6)));
 }
 
 TEST(WineRegFile, ReadsTheEscapesOfWineserversReader) {
@@ -198,7 +225,9 @@ TEST(WineRegFile, ReadsTheEscapesOfWineserversReader) {
     ASSERT_TRUE(key);
     EXPECT_EQ(ValueOf(*file, key, "s"),
               Utf16Bytes(std::u16string(u"\a\b\x1b\f\n\r\t\vA\u00e9zxgA\x07q\\\0", 18)));
-    EXPECT_EQ(ValueOf(*file, key, "four"), Utf16Bytes(std::u16string(u"\x1f60" u"0\0", 3)));
+    EXPECT_EQ(ValueOf(*file, key, "four"), Utf16Bytes(std::u16string(u"\x1f60"
+                                                                     u"0\0",
+                                                                     3)));
     EXPECT_EQ(ValueOf(*file, key, "utf8"), Utf16Bytes(std::u16string(u"\u00e9\0", 2)));
 }
 
@@ -227,7 +256,8 @@ TEST(WineRegFile, LoadsOlderLayoutsAndCrlfLineEnds) {
     // Saved the way Wine saves: LF line ends, #time lines.
     const std::string saved = file->Serialize();
     EXPECT_EQ(saved.find('\r'), std::string::npos);
-    EXPECT_NE(saved.find("[Software\\\\Seconds] 1000\n#time=19db1e1294a6400"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("[Software\\\\Seconds] 1000\n#time=19db1e1294a6400"), std::string::npos)
+        << saved;
 
     // Very old files name keys from above the file's root.
     auto prefixed = ParseOk(
@@ -268,7 +298,8 @@ TEST(WineRegFile, MalformedOrCutFilesNameTheLine) {
     for (const auto& c : cases) {
         std::string error;
         EXPECT_FALSE(RegFile::Parse("/p/system.reg", c.text, &error)) << c.text;
-        EXPECT_NE(error.find("/p/system.reg line " + std::to_string(c.line) + ": "), std::string::npos)
+        EXPECT_NE(error.find("/p/system.reg line " + std::to_string(c.line) + ": "),
+                  std::string::npos)
             << c.text << " -> " << error;
         EXPECT_NE(error.find(c.what), std::string::npos) << c.text << " -> " << error;
     }
@@ -276,20 +307,22 @@ TEST(WineRegFile, MalformedOrCutFilesNameTheLine) {
 
 TEST(WineRegFile, NamesCompareAsWineserverCompares) {
     EXPECT_EQ(CompareRegNames("Software", "SOFTWARE"), 0);
-    EXPECT_LT(CompareRegNames("A_B", "AB"), 0);   // '_' < 'b' once lower-cased
+    EXPECT_LT(CompareRegNames("A_B", "AB"), 0);  // '_' < 'b' once lower-cased
     EXPECT_LT(CompareRegNames("a[", "A_B"), 0);
-    EXPECT_LT(CompareRegNames("AB", "ABC"), 0);   // the shorter first
+    EXPECT_LT(CompareRegNames("AB", "ABC"), 0);  // the shorter first
     EXPECT_LT(CompareRegNames("", "a"), 0);
-    EXPECT_EQ(CompareRegNames("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"), 0);           // Été / éTÉ
-    EXPECT_EQ(CompareRegNames("\xD0\x9C\xD0\xB8\xD1\x80", "\xD0\xBC\xD0\x98\xD0\xA0"), 0);  // Мир / мИР
-    EXPECT_EQ(CompareRegNames("\xEF\xBC\xA1", "\xEF\xBD\x81"), 0);                     // full-width A / a
+    EXPECT_EQ(CompareRegNames("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"), 0);  // Été / éTÉ
+    EXPECT_EQ(CompareRegNames("\xD0\x9C\xD0\xB8\xD1\x80", "\xD0\xBC\xD0\x98\xD0\xA0"),
+              0);                                                   // Мир / мИР
+    EXPECT_EQ(CompareRegNames("\xEF\xBC\xA1", "\xEF\xBD\x81"), 0);  // full-width A / a
     EXPECT_LT(CompareRegNames("z", "\xC3\xA9"), 0);
     // Supplementary characters compare by their UTF-16 units, as in Wine.
     EXPECT_LT(CompareRegNames("\xF0\x9F\x98\x80", "\xEE\x80\x80"), 0);
 }
 
 TEST(WineRegFile, ChangesKeepOrderAndRoundTrip) {
-    auto file = ParseOk("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n[B] 5\n#time=1\n");
+    auto file = ParseOk(
+        "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n[B] 5\n#time=1\n");
     ASSERT_TRUE(file);
     RegFileKey& root = file->Root();
     for (const char* name : {"Z", "a", "C", "_x", "b2"}) file->AddSubkey(root, name, 1);
@@ -309,7 +342,8 @@ TEST(WineRegFile, ChangesKeepOrderAndRoundTrip) {
 // Files from elsewhere may list keys and values out of order, or twice.
 TEST(WineRegFile, SortsWhatComesOutOfOrder) {
     std::string text = "WINE REGISTRY Version 2\n[K]\n";
-    for (int i : {10, 2, 1, 30, 2}) text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i) + "\n";
+    for (int i : {10, 2, 1, 30, 2})
+        text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i) + "\n";
     for (const char* key : {"[K\\\\b]", "[K\\\\C]", "[K\\\\a]", "[K\\\\B\\\\x]", "[k\\\\c]"})
         text += std::string(key) + "\n\"x\"=\"" + key + "\"\n";
     auto file = ParseOk(text);
@@ -354,7 +388,8 @@ TEST(WineRegFile, AsciiTextMatchesTheFullDecoding) {
         {"\\\xC3\xA9", false},
     };
     for (const Case& c : cases) {
-        auto file = ParseOk(std::string("WINE REGISTRY Version 2\n[K] 1\n\"v\"=\"") + c.written + "\"\n");
+        auto file =
+            ParseOk(std::string("WINE REGISTRY Version 2\n[K] 1\n\"v\"=\"") + c.written + "\"\n");
         ASSERT_TRUE(file) << c.written;
         const RegFileValue* value = file->FindValue(*KeyAt(*file, {"K"}), "v");
         ASSERT_TRUE(value);
@@ -404,10 +439,12 @@ TEST(WineRegFile, KeysNamedAgainLaterAreTheSameKeys) {
 // after the read: what no longer fits goes to the heap, and the file reads,
 // edits and saves exactly as the same text handed over as a string.
 TEST(WineRegFile, AFileReadIntoItsOwnBufferActsAsTheSameText) {
-    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n";
+    std::string text =
+        "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n";
     char line[64];
     for (int k = 0; k < 200; ++k) {
-        std::snprintf(line, sizeof line, "\n[K%04d\\\\s] 1700000000\n#time=1da0000000000%02x\n", k, k % 100);
+        std::snprintf(line, sizeof line, "\n[K%04d\\\\s] 1700000000\n#time=1da0000000000%02x\n", k,
+                      k % 100);
         text += line;
         for (int v = 0; v < 60; ++v) {
             std::snprintf(line, sizeof line, "\"v%02d\"=\"\"\n", v);
@@ -438,7 +475,8 @@ TEST(WineRegFile, AFileReadIntoItsOwnBufferActsAsTheSameText) {
             RegFileKey* key = file->FindSubkey(*file->FindSubkey(file->Root(), line), "s");
             ASSERT_TRUE(key);
             for (int v = 0; v < 30; ++v)
-                file->SetValue(*key, "w" + std::to_string(v), REG_DWORD, std::vector<std::uint8_t>{1, 0, 0, 0});
+                file->SetValue(*key, "w" + std::to_string(v), REG_DWORD,
+                               std::vector<std::uint8_t>{1, 0, 0, 0});
             file->DeleteValue(*key, "v00");
         }
     }

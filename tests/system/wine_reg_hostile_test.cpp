@@ -3,20 +3,20 @@
 // untouched lines a save must keep byte for byte.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "session/scan_session.h"
 #include "scan/registry_walker.h"
+#include "session/scan_session.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 #include "system/wine/wine_registry.h"
@@ -30,7 +30,8 @@ using testing::ReadTextFile;
 using testing::TempDir;
 using testing::WriteTextFile;
 
-const std::string kHeader = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+const std::string kHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
 const std::string kTime = " 1796795856\n#time=1dd87a231203b4c\n";
 
 std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
@@ -72,9 +73,12 @@ TEST(WineRegistryHostile, LinkCyclesAndSharedLinkTargetsAreWalkedOnce) {
     const std::string clsid = "Software\\\\Classes\\\\CLSID";
     const std::string machine =
         kHeader + Block(clsid + "\\\\{A}", "@=\"a\"\n") + Block(clsid + "\\\\{B}", "@=\"b\"\n") +
-        Block(clsid + "\\\\Elsewhere", "#link\n" + LinkValue("\\Registry\\Machine\\Software\\Target")) +
-        Block(clsid + "\\\\Elsewhere2", "#link\n" + LinkValue("\\Registry\\Machine\\Software\\Target")) +
-        Block(clsid + "\\\\Loop", "#link\n" + LinkValue("\\Registry\\Machine\\Software\\Classes\\CLSID")) +
+        Block(clsid + "\\\\Elsewhere",
+              "#link\n" + LinkValue("\\Registry\\Machine\\Software\\Target")) +
+        Block(clsid + "\\\\Elsewhere2",
+              "#link\n" + LinkValue("\\Registry\\Machine\\Software\\Target")) +
+        Block(clsid + "\\\\Loop",
+              "#link\n" + LinkValue("\\Registry\\Machine\\Software\\Classes\\CLSID")) +
         Block("Software\\\\Target", "@=\"t\"\n") + Block("Software\\\\Target\\\\Sub", "@=\"s\"\n");
     testing::WriteTestPrefix(dir.path(), machine);
     auto registry = Open(dir.path());
@@ -83,14 +87,16 @@ TEST(WineRegistryHostile, LinkCyclesAndSharedLinkTargetsAreWalkedOnce) {
     EXPECT_EQ(WalkShows(*registry, HKEY_CLASSES_ROOT, "CLSID"),
               (std::vector<std::string>{"t", "s", "a", "b"}));
     // The link's target walked directly is walked in full as well.
-    EXPECT_EQ(WalkShows(*registry, HKEY_LOCAL_MACHINE, "Software\\Target"), (std::vector<std::string>{"s"}));
+    EXPECT_EQ(WalkShows(*registry, HKEY_LOCAL_MACHINE, "Software\\Target"),
+              (std::vector<std::string>{"s"}));
 }
 
 TEST(WineRegistryHostile, LinksIntoEachOtherEndAfterOneRound) {
     TempDir dir;
     // A -> B and B -> A, each also holding a value of its own sub-key.
     const std::string machine =
-        kHeader + Block("Software\\\\A\\\\ToB", "#link\n" + LinkValue("\\Registry\\Machine\\Software\\B")) +
+        kHeader +
+        Block("Software\\\\A\\\\ToB", "#link\n" + LinkValue("\\Registry\\Machine\\Software\\B")) +
         Block("Software\\\\A\\\\Value", "@=\"in a\"\n") +
         Block("Software\\\\B\\\\ToA", "#link\n" + LinkValue("\\Registry\\Machine\\Software\\A")) +
         Block("Software\\\\B\\\\Value", "@=\"in b\"\n");
@@ -140,9 +146,11 @@ TEST(WineRegistryHostile, AKeyNestedFarTooDeepSurvivesAScanAndASave) {
         ASSERT_TRUE(registry);
         EXPECT_EQ(WalkShows(*registry, HKEY_LOCAL_MACHINE, "Software\\Deep").size(), 0u);
         ScopedKey other(*registry);
-        ASSERT_EQ(registry->OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Other", KEY_ALL_ACCESS, other.out()),
+        ASSERT_EQ(registry->OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Other", KEY_ALL_ACCESS,
+                                      other.out()),
                   ERROR_SUCCESS);
-        ASSERT_EQ(registry->DeleteValue(other.get(), "Gone"), ERROR_SUCCESS) << registry->LastError();
+        ASSERT_EQ(registry->DeleteValue(other.get(), "Gone"), ERROR_SUCCESS)
+            << registry->LastError();
         const std::string saved = ReadTextFile(dir / "system.reg");
         EXPECT_NE(saved.find(crlf ? Crlf(deepLine) : deepLine), std::string::npos);
         EXPECT_EQ(saved.find("\"Gone\""), std::string::npos);
@@ -177,7 +185,8 @@ TEST(WineRegistryHostile, OpeningRemovesOnlyTheTempFilesOfSavesWhoseProcessIsGon
     const std::string recentOldForm = dir / "system.reg.vostrel-Recent";
     const std::string notOurs = dir / "system.reg.vostrel-" + dead;  // no random part
     const std::string other = dir / "system.reg.bak";
-    for (const auto& path : {staleSystem, staleUser, liveSave, lockedSave, oldForm, recentOldForm, notOurs, other})
+    for (const auto& path :
+         {staleSystem, staleUser, liveSave, lockedSave, oldForm, recentOldForm, notOurs, other})
         WriteTextFile(path, "WINE REGISTRY Version 2\n;; half a sa");
     // A file of the older form (no pid) goes only once no save could still be writing it.
     const timeval longAgo[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
@@ -205,7 +214,8 @@ TEST(WineRegistryHostile, ATempFileOfASaveKilledPartWayIsGoneAfterTheNextOpen) {
     TempDir dir;
     std::string machine = kHeader;
     for (int i = 0; i < 2000; ++i)
-        machine += Block("Software\\\\Bulk\\\\K" + std::to_string(i), "\"V\"=\"" + std::string(200, 'v') + "\"\n");
+        machine += Block("Software\\\\Bulk\\\\K" + std::to_string(i),
+                         "\"V\"=\"" + std::string(200, 'v') + "\"\n");
     testing::WriteTestPrefix(dir.path(), machine);
     auto temps = [&]() {
         std::vector<std::string> found;
@@ -227,8 +237,7 @@ TEST(WineRegistryHostile, ATempFileOfASaveKilledPartWayIsGoneAfterTheNextOpen) {
             }
             ::_exit(0);
         }
-        while (temps().empty() && ::waitpid(child, nullptr, WNOHANG) == 0) {
-        }
+        while (temps().empty() && ::waitpid(child, nullptr, WNOHANG) == 0) {}
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         caught = !temps().empty();

@@ -18,7 +18,8 @@ namespace {
 using testing::ReadTextFile;
 using testing::TempDir;
 
-const std::string kHeader = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+const std::string kHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
 const std::string kTime = " 1796795856\n#time=1dd87a231203b4c\n";
 const std::string kOther = "[Software\\\\Other]";
 const std::string kOtherBlock = "\n" + kOther + kTime + "\"Gone\"=\"x\"\n\"Kept\"=\"y\"\n";
@@ -44,8 +45,10 @@ std::string Masked(const std::string& text) {
         std::string line = text.substr(pos, end - pos);
         pos = end;
         if (line.rfind("[", 0) == 0) inOther = line.rfind(kOther, 0) == 0;
-        if (line.rfind(kOther, 0) == 0) line = kOther + " <time>\n";
-        else if (inOther && line.rfind("#time=", 0) == 0) line = "#time=<time>\n";
+        if (line.rfind(kOther, 0) == 0)
+            line = kOther + " <time>\n";
+        else if (inOther && line.rfind("#time=", 0) == 0)
+            line = "#time=<time>\n";
         out += line;
     }
     return out;
@@ -84,7 +87,8 @@ std::vector<std::string> Contents(RegistryApi& api) {
             char name[1024];
             DWORD size = sizeof name;
             DWORD type = 0;
-            if (api.EnumValue(key.get(), i, name, &size, &type, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (api.EnumValue(key.get(), i, name, &size, &type, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
             std::vector<std::uint8_t> raw;
             api.QueryValueRaw(key.get(), std::string(name, size), nullptr, &raw);
             out.push_back(path + "|" + std::string(name, size) + "|" + std::to_string(type) + "|" +
@@ -96,7 +100,8 @@ std::vector<std::string> Contents(RegistryApi& api) {
 
 LONG DeleteOne(RegistryApi& api, const std::string& path, const std::string& name) {
     ScopedKey key(api);
-    if (LONG status = api.OpenKeyEx(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS, key.out()); status != ERROR_SUCCESS)
+    if (LONG status = api.OpenKeyEx(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS, key.out());
+        status != ERROR_SUCCESS)
         return status;
     return api.DeleteValue(key.get(), name);
 }
@@ -109,18 +114,22 @@ struct OddFile {
 std::vector<OddFile> OddFiles() {
     const std::string odd = "\n[Software\\\\Odd]" + kTime;
     return {
-        {"CRLF line ends", Crlf(kHeader + odd + "\"V\"=\"v\"\n\"Bin\"=hex:01,02,\\\n  03\n" + kOtherBlock)},
-        {"keys out of order", kHeader + "\n[Software\\\\Zeta]" + kTime + "\"Z\"=\"z\"\n" + kOtherBlock +
-                                  "\n[Software\\\\Alpha]" + kTime + "\"A\"=\"a\"\n"},
+        {"CRLF line ends",
+         Crlf(kHeader + odd + "\"V\"=\"v\"\n\"Bin\"=hex:01,02,\\\n  03\n" + kOtherBlock)},
+        {"keys out of order", kHeader + "\n[Software\\\\Zeta]" + kTime + "\"Z\"=\"z\"\n" +
+                                  kOtherBlock + "\n[Software\\\\Alpha]" + kTime + "\"A\"=\"a\"\n"},
         {"values out of order", kHeader + odd + "\"B\"=\"b\"\n\"A\"=\"a\"\n" + kOtherBlock},
         {"\\x escapes without digits", kHeader + odd + "\"V\"=\"a\\xg b\\x\\\\c\"\n" + kOtherBlock},
-        {"invalid UTF-8", kHeader + odd + "\"V\"=\"caf\xe9 \xff\xfe\"\n\"N\xe9\"=\"n\"\n" + kOtherBlock},
+        {"invalid UTF-8",
+         kHeader + odd + "\"V\"=\"caf\xe9 \xff\xfe\"\n\"N\xe9\"=\"n\"\n" + kOtherBlock},
         {"raw NUL", kHeader + odd + "\"V\"=\"a" + std::string(1, '\0') + "b\"\n" + kOtherBlock},
-        {"blanks and odd spellings", kHeader + odd + "  \"V\" =  \"x\"  \n\"D\"=dword:1\n\"E\"=str(2):\"%x%\"\n" +
-                                         "\"H\"=hex(0):\n" + kOtherBlock},
-        {"no times", kHeader + "\n[Software\\\\Odd]\n\"V\"=\"v\"\n\n[Software\\\\Other]\n\"Gone\"=\"x\"\n\"Kept\"=\"y\"\n"},
-        {"an old file's comments and options", kHeader + "; a comment\n" + odd + "#unknown=1\n\"V\"=\"v\"\n" +
-                                                   kOtherBlock},
+        {"blanks and odd spellings",
+         kHeader + odd + "  \"V\" =  \"x\"  \n\"D\"=dword:1\n\"E\"=str(2):\"%x%\"\n" +
+             "\"H\"=hex(0):\n" + kOtherBlock},
+        {"no times", kHeader + "\n[Software\\\\Odd]\n\"V\"=\"v\"\n\n[Software\\\\Other]\n\"Gone\"="
+                               "\"x\"\n\"Kept\"=\"y\"\n"},
+        {"an old file's comments and options",
+         kHeader + "; a comment\n" + odd + "#unknown=1\n\"V\"=\"v\"\n" + kOtherBlock},
     };
 }
 
@@ -132,15 +141,19 @@ TEST(WineRegistryPreserve, DeletingAValueChangesOnlyItsLineInFilesNotInWinesForm
         auto registry = Open(dir.path());
         ASSERT_TRUE(registry);
         const auto before = Contents(*registry);
-        ASSERT_EQ(DeleteOne(*registry, "Software\\Other", "Gone"), ERROR_SUCCESS) << registry->LastError();
+        ASSERT_EQ(DeleteOne(*registry, "Software\\Other", "Gone"), ERROR_SUCCESS)
+            << registry->LastError();
         const std::string saved = ReadTextFile(dir / "system.reg");
         const bool crlf = odd.text.find("\r\n") != std::string::npos;
-        EXPECT_EQ(Masked(saved), Masked(Without(odd.text, crlf ? "\"Gone\"=\"x\"\r\n" : "\"Gone\"=\"x\"\n")));
+        EXPECT_EQ(Masked(saved),
+                  Masked(Without(odd.text, crlf ? "\"Gone\"=\"x\"\r\n" : "\"Gone\"=\"x\"\n")));
         // Everything else reads back exactly as before.
         auto again = Open(dir.path());
         ASSERT_TRUE(again);
         auto expected = before;
-        std::erase_if(expected, [](const std::string& v) { return v.rfind("Software\\Other|Gone|", 0) == 0; });
+        std::erase_if(expected, [](const std::string& v) {
+            return v.rfind("Software\\Other|Gone|", 0) == 0;
+        });
         EXPECT_EQ(Contents(*again), expected);
     }
 }
@@ -154,12 +167,13 @@ TEST(WineRegistryPreserve, NewValuesAndKeysGetLinesOfTheirOwnInTheFilesStyle) {
     const std::uint8_t data[] = {'n', 0};
     {
         ScopedKey other(*registry);
-        ASSERT_EQ(registry->OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Other", KEY_ALL_ACCESS, other.out()),
+        ASSERT_EQ(registry->OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Other", KEY_ALL_ACCESS,
+                                      other.out()),
                   ERROR_SUCCESS);
         ASSERT_EQ(registry->SetValueEx(other.get(), "New", REG_SZ, data, 2), ERROR_SUCCESS);
         ScopedKey fresh(*registry);
-        ASSERT_EQ(registry->CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Fresh", 0, KEY_ALL_ACCESS, fresh.out(),
-                                        nullptr),
+        ASSERT_EQ(registry->CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Fresh", 0, KEY_ALL_ACCESS,
+                                        fresh.out(), nullptr),
                   ERROR_SUCCESS)
             << registry->LastError();
         ASSERT_EQ(registry->SetValueEx(fresh.get(), "F", REG_SZ, data, 2), ERROR_SUCCESS);
@@ -176,7 +190,8 @@ TEST(WineRegistryPreserve, NewValuesAndKeysGetLinesOfTheirOwnInTheFilesStyle) {
     auto again = Open(dir.path());
     ASSERT_TRUE(again);
     const auto contents = Contents(*again);
-    EXPECT_NE(std::find(contents.begin(), contents.end(), std::string("Software\\Fresh|F|1|") + std::string("n\0\0\0", 4)),
+    EXPECT_NE(std::find(contents.begin(), contents.end(),
+                        std::string("Software\\Fresh|F|1|") + std::string("n\0\0\0", 4)),
               contents.end());
 }
 
@@ -189,9 +204,11 @@ TEST(WineRegistryPreserve, ADeletedValueListedTwiceDoesNotComeBack) {
     testing::WriteTestPrefix(dir.path(), text);
     auto registry = Open(dir.path());
     ASSERT_TRUE(registry);
-    ASSERT_EQ(DeleteOne(*registry, "Software\\Other", "Gone"), ERROR_SUCCESS) << registry->LastError();
+    ASSERT_EQ(DeleteOne(*registry, "Software\\Other", "Gone"), ERROR_SUCCESS)
+        << registry->LastError();
     const std::string saved = ReadTextFile(dir / "system.reg");
-    EXPECT_EQ(Masked(saved), Masked(Without(Without(text, "\"Gone\"=\"old\"\n"), "\"Gone\"=\"x\"\n")));
+    EXPECT_EQ(Masked(saved),
+              Masked(Without(Without(text, "\"Gone\"=\"old\"\n"), "\"Gone\"=\"x\"\n")));
     auto again = Open(dir.path());
     ASSERT_TRUE(again);
     EXPECT_EQ(DeleteOne(*again, "Software\\Other", "Gone"), ERROR_FILE_NOT_FOUND);
@@ -208,9 +225,11 @@ TEST(WineRegistryPreserve, AnEditThatWouldNotReadBackIsRefused) {
     auto registry = Open(dir.path());
     ASSERT_TRUE(registry);
     ScopedKey fresh(*registry);
-    EXPECT_NE(registry->CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Fresh", 0, KEY_ALL_ACCESS, fresh.out(), nullptr),
+    EXPECT_NE(registry->CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Fresh", 0, KEY_ALL_ACCESS,
+                                    fresh.out(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_NE(registry->LastError().find("not in the form Wine writes"), std::string::npos) << registry->LastError();
+    EXPECT_NE(registry->LastError().find("not in the form Wine writes"), std::string::npos)
+        << registry->LastError();
     EXPECT_NE(registry->LastError().find("Fresh"), std::string::npos) << registry->LastError();
     EXPECT_EQ(ReadTextFile(dir / "system.reg"), text);
     // What was there is still there, and can still be changed.
@@ -222,10 +241,14 @@ TEST(WineRegistryPreserve, AnEditThatWouldNotReadBackIsRefused) {
 // which is the file without that value's line. The same file with CRLF line
 // ends loses that one line and keeps every other byte.
 TEST(WineRegistryPreserve, AWineMadeFileIsWrittenAsWineWritesItAndItsCrlfCopyKeepsItsBytes) {
-    const std::string wineMade = ReadTextFile(std::string(VOSTREL_SOURCE_DIR) + "/examples/sample-machine/system.reg");
+    const std::string wineMade =
+        ReadTextFile(std::string(VOSTREL_SOURCE_DIR) + "/examples/sample-machine/system.reg");
     ASSERT_FALSE(wineMade.empty());
-    const std::string key = "Software\\Classes\\CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer32";
-    const std::string keyLine = "[Software\\\\Classes\\\\CLSID\\\\{00020000-0000-0000-C000-000000000046}\\\\InprocServer32]";
+    const std::string key =
+        "Software\\Classes\\CLSID\\{00020000-0000-0000-C000-000000000046}\\InprocServer32";
+    const std::string keyLine =
+        "[Software\\\\Classes\\\\CLSID\\\\{00020000-0000-0000-C000-000000000046}"
+        "\\\\InprocServer32]";
     const std::string line = "\"ThreadingModel\"=\"Both\"\n";
     for (const bool crlf : {false, true}) {
         SCOPED_TRACE(crlf ? "CRLF" : "as Wine wrote it");

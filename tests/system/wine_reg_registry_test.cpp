@@ -48,8 +48,8 @@ std::vector<std::string> SubkeyNames(RegistryApi& api, HKEY key) {
     return names;
 }
 
-std::vector<std::uint8_t> Raw(RegistryApi& api, HKEY root, std::string_view path, std::string_view name,
-                              DWORD* type = nullptr) {
+std::vector<std::uint8_t> Raw(RegistryApi& api, HKEY root, std::string_view path,
+                              std::string_view name, DWORD* type = nullptr) {
     ScopedKey key(api);
     api.OpenKey(root, path, key.out());
     std::vector<std::uint8_t> data{0xEE};
@@ -75,11 +75,14 @@ TEST_F(WineRegistryTest, RootsMapToTheirFilesAsInWine) {
     EXPECT_EQ(QueryText(api, HKEY_CLASSES_ROOT, ".txt", ""), "txtfile");
     EXPECT_EQ(QueryText(api, HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.TXT", ""), "txtfile");
     EXPECT_EQ(QueryText(api, HKEY_CURRENT_USER, "Software\\Wine", "Version"), "win10");
-    EXPECT_EQ(QueryText(api, HKEY_USERS, "S-1-5-21-0-0-0-1000\\Software\\Wine", "Version"), "win10");
+    EXPECT_EQ(QueryText(api, HKEY_USERS, "S-1-5-21-0-0-0-1000\\Software\\Wine", "Version"),
+              "win10");
     EXPECT_EQ(QueryText(api, HKEY_USERS, ".DEFAULT\\Control Panel\\Desktop", "Wallpaper"), "");
     EXPECT_EQ(QueryText(api, HKEY_CURRENT_CONFIG, "Software\\Fonts", "LogPixels"), "96");
-    EXPECT_EQ(SubkeyNames(api, HKEY_USERS), (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
-    EXPECT_EQ(SubkeyNames(api, HKEY_LOCAL_MACHINE), (std::vector<std::string>{"Software", "System"}));
+    EXPECT_EQ(SubkeyNames(api, HKEY_USERS),
+              (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
+    EXPECT_EQ(SubkeyNames(api, HKEY_LOCAL_MACHINE),
+              (std::vector<std::string>{"Software", "System"}));
 
     HKEY key = 0x1234;
     EXPECT_EQ(api.OpenKeyEx(HKEY_DYN_DATA, "", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
@@ -107,7 +110,8 @@ TEST_F(WineRegistryTest, HandlesStayHarmless) {
     EXPECT_EQ(api.QueryValueEx(kNullKey, "Dw", nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
     EXPECT_EQ(api.OpenKey(0x80000004u, "", &key), ERROR_INVALID_HANDLE);
     key = 0x5678;
-    EXPECT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Nothing", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Nothing", KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, kNullKey);
     // A fresh handle never reuses a closed one.
     HKEY again = kNullKey;
@@ -128,7 +132,8 @@ TEST_F(WineRegistryTest, LinksAreFollowedAndCyclesEnd) {
     // Keys made through a link land in its target.
     CreateRegistryKey(api, HKEY_CLASSES_ROOT, "Wow6432Node\\AppId\\{New}");
     ScopedKey made(api);
-    EXPECT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\AppId\\{New}", made.out()), ERROR_SUCCESS);
+    EXPECT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\AppId\\{New}", made.out()),
+              ERROR_SUCCESS);
 }
 
 TEST_F(WineRegistryTest, GrowingBuffersReachLongNamesAndData) {
@@ -140,12 +145,14 @@ TEST_F(WineRegistryTest, GrowingBuffersReachLongNamesAndData) {
     DWORD nameSize = sizeof name;
     std::uint8_t data[255];
     DWORD dataSize = sizeof data;
-    EXPECT_EQ(api.EnumValue(key.get(), 0, name, &nameSize, nullptr, data, &dataSize), ERROR_MORE_DATA);
+    EXPECT_EQ(api.EnumValue(key.get(), 0, name, &nameSize, nullptr, data, &dataSize),
+              ERROR_MORE_DATA);
     EXPECT_EQ(nameSize, 301u);
     std::vector<char> bigName(nameSize);
     nameSize = static_cast<DWORD>(bigName.size());
     dataSize = sizeof data;
-    ASSERT_EQ(api.EnumValue(key.get(), 0, bigName.data(), &nameSize, nullptr, data, &dataSize), ERROR_SUCCESS);
+    ASSERT_EQ(api.EnumValue(key.get(), 0, bigName.data(), &nameSize, nullptr, data, &dataSize),
+              ERROR_SUCCESS);
     EXPECT_EQ(std::string(bigName.data(), nameSize), std::string(300, 'a'));
     EXPECT_EQ(dataSize, 4u);
 
@@ -154,7 +161,8 @@ TEST_F(WineRegistryTest, GrowingBuffersReachLongNamesAndData) {
     for (; index < 20; ++index) {
         nameSize = sizeof name;
         dataSize = 0;
-        if (api.EnumValue(key.get(), index, name, &nameSize, nullptr, nullptr, &dataSize) != ERROR_SUCCESS)
+        if (api.EnumValue(key.get(), index, name, &nameSize, nullptr, nullptr, &dataSize) !=
+            ERROR_SUCCESS)
             continue;
         if (std::string(name, nameSize) == "Long") break;
     }
@@ -162,11 +170,13 @@ TEST_F(WineRegistryTest, GrowingBuffersReachLongNamesAndData) {
     nameSize = sizeof name;
     dataSize = sizeof data;
     DWORD type = 0;
-    EXPECT_EQ(api.EnumValue(key.get(), index, name, &nameSize, &type, data, &dataSize), ERROR_MORE_DATA);
+    EXPECT_EQ(api.EnumValue(key.get(), index, name, &nameSize, &type, data, &dataSize),
+              ERROR_MORE_DATA);
     EXPECT_EQ(dataSize, 301u);
     std::vector<std::uint8_t> bigData(dataSize);
     nameSize = sizeof name;
-    ASSERT_EQ(api.EnumValue(key.get(), index, name, &nameSize, &type, bigData.data(), &dataSize), ERROR_SUCCESS);
+    ASSERT_EQ(api.EnumValue(key.get(), index, name, &nameSize, &type, bigData.data(), &dataSize),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(bigData.data())), std::string(300, 'x'));
 
@@ -178,7 +188,8 @@ TEST_F(WineRegistryTest, GrowingBuffersReachLongNamesAndData) {
 
     // Past the last item.
     nameSize = sizeof name;
-    EXPECT_EQ(api.EnumValue(key.get(), 100, name, &nameSize, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(api.EnumValue(key.get(), 100, name, &nameSize, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
     char cls[8];
     DWORD clsSize = 2;
     nameSize = sizeof name;
@@ -204,18 +215,22 @@ TEST_F(WineRegistryTest, TextCarriesEveryCharacterInUtf8) {
     EXPECT_EQ(std::string(data.begin(), data.end()), std::string("Caf\xC3\xA9 \xE6\x97\xA5\0", 10));
     // The raw bytes stay as stored.
     EXPECT_EQ(Raw(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "Text"),
-              (std::vector<std::uint8_t>{'C', 0, 'a', 0, 'f', 0, 0xE9, 0, ' ', 0, 0xE5, 0x65, 0, 0}));
+              (std::vector<std::uint8_t>{'C', 0, 'a', 0, 'f', 0, 0xE9, 0, ' ', 0, 0xE5, 0x65, 0,
+                                         0}));
     // A name outside Windows-1252 enumerates as itself, its size in UTF-8
     // bytes, and opens by that name.
     bool sawName = false;
     for (DWORD i = 0;; ++i) {
         char name[400];
         DWORD nameSize = sizeof name;
-        if (api.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (api.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
         if (std::string(name, nameSize) != "\xE6\x97\xA5") continue;
         sawName = true;
         nameSize = 3;
-        EXPECT_EQ(api.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+        EXPECT_EQ(api.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr),
+                  ERROR_MORE_DATA);
         EXPECT_EQ(nameSize, 4u);
     }
     EXPECT_TRUE(sawName);
@@ -227,7 +242,8 @@ TEST_F(WineRegistryTest, TextCarriesEveryCharacterInUtf8) {
 
     // Text written from UTF-8: exactly the given characters, no NUL added.
     const std::string abc = "abc";
-    ASSERT_EQ(api.SetValueEx(key.get(), "NoNul", REG_SZ, reinterpret_cast<const std::uint8_t*>(abc.data()), 3),
+    ASSERT_EQ(api.SetValueEx(key.get(), "NoNul", REG_SZ,
+                             reinterpret_cast<const std::uint8_t*>(abc.data()), 3),
               ERROR_SUCCESS);
     EXPECT_EQ(Raw(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "NoNul"),
               (std::vector<std::uint8_t>{'a', 0, 'b', 0, 'c', 0}));
@@ -237,37 +253,43 @@ TEST_F(WineRegistryTest, TextCarriesEveryCharacterInUtf8) {
     // A CJK character, e-acute and a character outside the Basic Multilingual
     // Plane (a surrogate pair), under a name of such characters.
     const std::string wide = "\xE6\x97\xA5\xC3\xA9\xF0\x9F\x98\x80";
-    ASSERT_EQ(api.SetValueEx(key.get(), "Wide \xE6\x97\xA5", REG_SZ, reinterpret_cast<const std::uint8_t*>(wide.data()),
+    ASSERT_EQ(api.SetValueEx(key.get(), "Wide \xE6\x97\xA5", REG_SZ,
+                             reinterpret_cast<const std::uint8_t*>(wide.data()),
                              static_cast<DWORD>(wide.size() + 1)),
               ERROR_SUCCESS);
     EXPECT_EQ(Raw(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "WIDE \xE6\x97\xA5"),
               (std::vector<std::uint8_t>{0xE5, 0x65, 0xE9, 0, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}));
     ScopedKey created(api);
-    ASSERT_EQ(api.CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Vostrel\\\xC3\x89t\xC3\xA9 \xE6\x97\xA5", 0,
+    ASSERT_EQ(api.CreateKeyEx(HKEY_LOCAL_MACHINE,
+                              "Software\\Vostrel\\\xC3\x89t\xC3\xA9 \xE6\x97\xA5", 0,
                               KEY_ALL_ACCESS, created.out(), nullptr),
               ERROR_SUCCESS);
     ScopedKey opened(api);
-    EXPECT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Vostrel\\\xC3\xA9T\xC3\x89 \xE6\x97\xA5", opened.out()),
+    EXPECT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Vostrel\\\xC3\xA9T\xC3\x89 \xE6\x97\xA5",
+                          opened.out()),
               ERROR_SUCCESS);
 }
 
 TEST_F(WineRegistryTest, AccessMasksAreChecked) {
     RegistryApi& api = *registry_;
     ScopedKey walk(api);
-    ASSERT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Vostrel", KEY_ENUMERATE_SUB_KEYS, walk.out()),
+    ASSERT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Vostrel", KEY_ENUMERATE_SUB_KEYS,
+                            walk.out()),
               ERROR_SUCCESS);
     DWORD size = 0;
     EXPECT_EQ(api.QueryValueEx(walk.get(), "Dw", nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
     EXPECT_EQ(SubkeyNames(api, walk.get()), std::vector<std::string>{"Sub"});
     ScopedKey read(api);
-    ASSERT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Vostrel", KEY_READ, read.out()), ERROR_SUCCESS);
+    ASSERT_EQ(api.OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Vostrel", KEY_READ, read.out()),
+              ERROR_SUCCESS);
     EXPECT_EQ(api.QueryValueEx(read.get(), "Dw", nullptr, nullptr, &size), ERROR_SUCCESS);
     const std::uint8_t one[4] = {1, 0, 0, 0};
     EXPECT_EQ(api.SetValueEx(read.get(), "Dw", REG_DWORD, one, 4), ERROR_ACCESS_DENIED);
     EXPECT_EQ(api.DeleteValue(read.get(), "Dw"), ERROR_ACCESS_DENIED);
     // Nothing may be made directly under HKEY_USERS.
     HKEY made = 0x1234;
-    EXPECT_EQ(api.CreateKeyEx(HKEY_USERS, "S-1-5-99", 0, KEY_ALL_ACCESS, &made, nullptr), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(api.CreateKeyEx(HKEY_USERS, "S-1-5-99", 0, KEY_ALL_ACCESS, &made, nullptr),
+              ERROR_ACCESS_DENIED);
     EXPECT_EQ(made, kNullKey);
     EXPECT_EQ(api.SetValueEx(HKEY_USERS, "x", REG_DWORD, one, 4), ERROR_ACCESS_DENIED);
 }
@@ -276,23 +298,25 @@ TEST_F(WineRegistryTest, EveryWriteIsSavedAndEveryKindRoundTrips) {
     RegistryApi& api = *registry_;
     ScopedKey key(api);
     DWORD disposition = 0;
-    ASSERT_EQ(api.CreateKeyEx(HKEY_CURRENT_USER, "Software\\Vostrel\\Kinds", 0, KEY_ALL_ACCESS, key.out(),
-                              &disposition),
+    ASSERT_EQ(api.CreateKeyEx(HKEY_CURRENT_USER, "Software\\Vostrel\\Kinds", 0, KEY_ALL_ACCESS,
+                              key.out(), &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     std::vector<std::pair<DWORD, std::vector<std::uint8_t>>> kinds;
-    for (DWORD kind : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_LINK,
-                       REG_MULTI_SZ, REG_RESOURCE_LIST, REG_QWORD, 0x12345u})
+    for (DWORD kind : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN,
+                       REG_LINK, REG_MULTI_SZ, REG_RESOURCE_LIST, REG_QWORD, 0x12345u})
         for (std::size_t size : {0u, 1u, 3u, 4u, 8u, 255u, 256u, 70000u}) {
             std::vector<std::uint8_t> data(size);
-            for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>(i * 7 + kind);
+            for (std::size_t i = 0; i < size; ++i)
+                data[i] = static_cast<std::uint8_t>(i * 7 + kind);
             if (size >= 2 && size % 2 == 0 && IsTextKind(kind)) data[size - 1] = data[size - 2] = 0;
             kinds.emplace_back(kind, data);
         }
     // The first few are saved one by one, the rest in one batch.
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         if (i == 8) registry_->BeginBatch();
-        ASSERT_EQ(api.SetValueRaw(key.get(), "v" + std::to_string(i), kinds[i].first, kinds[i].second),
+        ASSERT_EQ(api.SetValueRaw(key.get(), "v" + std::to_string(i), kinds[i].first,
+                                  kinds[i].second),
                   ERROR_SUCCESS);
     }
     ASSERT_TRUE(registry_->EndBatch());
@@ -300,7 +324,8 @@ TEST_F(WineRegistryTest, EveryWriteIsSavedAndEveryKindRoundTrips) {
     ASSERT_TRUE(reopened);
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         DWORD type = 0;
-        EXPECT_EQ(Raw(*reopened, HKEY_CURRENT_USER, "Software\\Vostrel\\Kinds", "v" + std::to_string(i), &type),
+        EXPECT_EQ(Raw(*reopened, HKEY_CURRENT_USER, "Software\\Vostrel\\Kinds",
+                      "v" + std::to_string(i), &type),
                   kinds[i].second)
             << i;
         EXPECT_EQ(type, kinds[i].first);
@@ -356,7 +381,8 @@ TEST_F(WineRegistryTest, AFailedSaveChangesNothing) {
     EXPECT_NE(api.DeleteValue(key.get(), "Dw"), ERROR_SUCCESS);
     EXPECT_EQ(QueryText(api, HKEY_LOCAL_MACHINE, "Software\\Vostrel", "Dw"), "-1");
     HKEY made = 0x1234;
-    EXPECT_NE(api.CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\New\\Deep", 0, KEY_ALL_ACCESS, &made, nullptr),
+    EXPECT_NE(api.CreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\New\\Deep", 0, KEY_ALL_ACCESS, &made,
+                              nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(made, kNullKey);
     EXPECT_EQ(api.OpenKey(HKEY_LOCAL_MACHINE, "Software\\New", &made), ERROR_FILE_NOT_FOUND);
@@ -376,15 +402,18 @@ TEST_F(WineRegistryTest, AFileChangedOnDiskRefusesWrites) {
     EXPECT_EQ(api.SetValueEx(HKEY_CURRENT_USER, "x", REG_DWORD, one, 4), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadTextFile(File("system.reg")), changed);
     EXPECT_EQ(ReadTextFile(File("user.reg")), testing::UserReg());
-    EXPECT_EQ(QueryText(api, HKEY_CURRENT_USER, "Software\\Wine", "Version"), "win10");  // reading goes on
+    EXPECT_EQ(QueryText(api, HKEY_CURRENT_USER, "Software\\Wine", "Version"),
+              "win10");  // reading goes on
 }
 
 // A save killed part way leaves the old file or the new one, never a mix.
 TEST(WineRegistryCrash, AKilledSaveLeavesAWholeFile) {
     TempDir dir;
-    std::string machine = testing::MachineReg() + "\n[Software\\\\Big] 1796795856\n#time=1dd87a231203b4c\n";
+    std::string machine =
+        testing::MachineReg() + "\n[Software\\\\Big] 1796795856\n#time=1dd87a231203b4c\n";
     for (int i = 100000; i < 250000; ++i)
-        machine += "\"value" + std::to_string(i) + "\"=\"C:\\\\Program Files\\\\App\\\\file" + std::to_string(i) + ".dll\"\n";
+        machine += "\"value" + std::to_string(i) + "\"=\"C:\\\\Program Files\\\\App\\\\file" +
+                   std::to_string(i) + ".dll\"\n";
     testing::WriteTestPrefix(dir.path(), machine);
     const std::string path = dir / "system.reg";
     bool sawTemp = false;
@@ -448,7 +477,8 @@ TEST(WineRegistryOpen, BadPrefixesGiveClearErrorsAndWriteNothing) {
     EXPECT_NE(error.find(dir / "bad/user.reg line 8"), std::string::npos) << error;
     EXPECT_EQ(ReadTextFile(dir / "bad/user.reg"), cut);
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "bad")) files += entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "bad"))
+        files += entry.is_regular_file();
     EXPECT_EQ(files, 3);
 
     // A prefix without user.reg / userdef.reg still opens; their roots are empty.
@@ -456,7 +486,8 @@ TEST(WineRegistryOpen, BadPrefixesGiveClearErrorsAndWriteNothing) {
     testing::WriteTextFile(dir / "machine-only/system.reg", testing::MachineReg());
     auto registry = OpenWineRegistry(dir / "machine-only", &error);
     ASSERT_TRUE(registry) << error;
-    EXPECT_EQ(SubkeyNames(*registry, HKEY_USERS), (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
+    EXPECT_EQ(SubkeyNames(*registry, HKEY_USERS),
+              (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
     EXPECT_TRUE(SubkeyNames(*registry, HKEY_CURRENT_USER).empty());
 }
 
@@ -474,7 +505,8 @@ TEST(WineRegistryWithWine, ARunningWineserverRefusesWritesUntilItEnds) {
     EXPECT_NE(RunningWineserver(prefix), 0);
     const std::string before = ReadTextFile(prefix + "/user.reg");
     const std::uint8_t one[4] = {1, 0, 0, 0};
-    EXPECT_EQ(registry->SetValueEx(HKEY_CURRENT_USER, "Refused", REG_DWORD, one, 4), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(registry->SetValueEx(HKEY_CURRENT_USER, "Refused", REG_DWORD, one, 4),
+              ERROR_ACCESS_DENIED);
     const auto why = registry->WriteRefusal();
     ASSERT_TRUE(why);
     EXPECT_NE(why->find(prefix), std::string::npos) << *why;
@@ -499,7 +531,8 @@ TEST(WineRegistryWithWine, WineReadsWhatWeWrite) {
     ASSERT_TRUE(registry);
     RegistryApi& api = *registry;
     const std::string sub = "Software\\Vostrel Peer\\[Odd] \"name\"";
-    CreateKeyAndSetValue(api, HKEY_CURRENT_USER, sub, "Path", std::string("C:\\Tools\\app.exe"), REG_SZ);
+    CreateKeyAndSetValue(api, HKEY_CURRENT_USER, sub, "Path", std::string("C:\\Tools\\app.exe"),
+                         REG_SZ);
     SetRegistryValue(api, HKEY_CURRENT_USER, sub, "Number", std::string("42"));
     std::vector<std::pair<std::string, std::pair<DWORD, std::vector<std::uint8_t>>>> raws{
         {"multi", {REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}}},
@@ -515,15 +548,20 @@ TEST(WineRegistryWithWine, WineReadsWhatWeWrite) {
         for (const auto& [name, value] : raws)
             ASSERT_EQ(api.SetValueRaw(key.get(), name, value.first, value.second), ERROR_SUCCESS);
     }
-    CreateKeyAndSetValue(api, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                         "Vostrel", std::string("C:\\vostrel.exe"), REG_SZ);
+    CreateKeyAndSetValue(api, HKEY_LOCAL_MACHINE,
+                         "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Vostrel",
+                         std::string("C:\\vostrel.exe"), REG_SZ);
     registry.reset();
 
     std::string out;
     ASSERT_EQ(testing::RunWine(prefix, {"reg", "query", "HKCU\\" + sub, "/v", "Path"}, &out), 0);
     EXPECT_NE(out.find("C:\\Tools\\app.exe"), std::string::npos) << out;
-    ASSERT_EQ(testing::RunWine(prefix, {"reg", "query", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                        "/v", "Vostrel"}, &out), 0);
+    ASSERT_EQ(testing::RunWine(prefix,
+                               {"reg", "query",
+                                "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "/v",
+                                "Vostrel"},
+                               &out),
+              0);
     EXPECT_NE(out.find("C:\\vostrel.exe"), std::string::npos) << out;
     // Make Wine save user.reg itself, then compare what it wrote.
     ASSERT_EQ(testing::RunWine(prefix, {"reg", "add", "HKCU\\Software\\Vostrel Touch", "/f"}), 0);
@@ -536,8 +574,9 @@ TEST(WineRegistryWithWine, WineReadsWhatWeWrite) {
         EXPECT_EQ(type, value.first) << name;
     }
     EXPECT_EQ(Raw(*again, HKEY_CURRENT_USER, sub, "Path"),
-              (std::vector<std::uint8_t>{'C', 0, ':', 0, '\\', 0, 'T', 0, 'o', 0, 'o', 0, 'l', 0, 's', 0, '\\', 0,
-                                         'a', 0, 'p', 0, 'p', 0, '.', 0, 'e', 0, 'x', 0, 'e', 0, 0, 0}));
+              (std::vector<std::uint8_t>{'C', 0, ':', 0, '\\', 0, 'T', 0, 'o', 0, 'o', 0,
+                                         'l', 0, 's', 0, '\\', 0, 'a', 0, 'p', 0, 'p', 0,
+                                         '.', 0, 'e', 0, 'x',  0, 'e', 0, 0,   0}));
     EXPECT_EQ(QueryText(*again, HKEY_CURRENT_USER, sub, "Number"), "42");
 }
 

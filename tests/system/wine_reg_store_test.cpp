@@ -44,22 +44,32 @@ TEST(WineRegistryStore, KeepsTheSameBufferRulesAndKeepsThemAfterASave) {
 // Names chosen where orders differ: case, '_' and '[' against letters,
 // digits, letters beyond ASCII, a name given twice in two spellings.
 void RunScript(RegistryApi& registry) {
-    const char* const keys[] = {"Zeta", "_low", "alpha\\Inner", "ALPHA\\inner\\Deeper", "[bracket",
-                                "\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9\\x", "10", "9", "\xE6\x97\xA5"};
+    const char* const keys[] = {"Zeta",
+                                "_low",
+                                "alpha\\Inner",
+                                "ALPHA\\inner\\Deeper",
+                                "[bracket",
+                                "\xC3\x89t\xC3\xA9",
+                                "\xC3\xA9t\xC3\xA9\\x",
+                                "10",
+                                "9",
+                                "\xE6\x97\xA5"};
     for (const char* path : keys) {
         ScopedKey key(registry);
-        ASSERT_EQ(registry.CreateKeyEx(HKEY_CURRENT_USER, std::string("Software\\Script\\") + path, 0,
-                                       KEY_ALL_ACCESS, key.out(), nullptr),
+        ASSERT_EQ(registry.CreateKeyEx(HKEY_CURRENT_USER, std::string("Software\\Script\\") + path,
+                                       0, KEY_ALL_ACCESS, key.out(), nullptr),
                   ERROR_SUCCESS)
             << path;
     }
     ScopedKey key(registry);
-    ASSERT_EQ(registry.OpenKeyEx(HKEY_CURRENT_USER, "Software\\Script", KEY_ALL_ACCESS, key.out()), ERROR_SUCCESS);
+    ASSERT_EQ(registry.OpenKeyEx(HKEY_CURRENT_USER, "Software\\Script", KEY_ALL_ACCESS, key.out()),
+              ERROR_SUCCESS);
     const char* const values[] = {"b", "B2", "_v", "a", "A", "", "\xC3\xA9", "Z", "[v"};
     DWORD n = 0;
     for (const char* name : values) {
         const std::string text = std::string("value of ") + name;
-        ASSERT_EQ(registry.SetValueEx(key.get(), name, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+        ASSERT_EQ(registry.SetValueEx(key.get(), name, REG_SZ,
+                                      reinterpret_cast<const std::uint8_t*>(text.c_str()),
                                       static_cast<DWORD>(text.size() + 1)),
                   ERROR_SUCCESS);
         ++n;
@@ -108,13 +118,16 @@ void CopyReversed(RegistryApi& from, HKEY root, const std::string& path, MemoryR
     std::vector<char> name(70000);
     for (DWORD index = 0;; ++index) {
         DWORD cch = static_cast<DWORD>(name.size());
-        if (from.EnumKeyEx(key.get(), index, name.data(), &cch, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (from.EnumKeyEx(key.get(), index, name.data(), &cch, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         subkeys.emplace_back(name.data(), cch);
     }
     std::vector<std::string> values;
     for (DWORD index = 0;; ++index) {
         DWORD cch = static_cast<DWORD>(name.size());
-        if (from.EnumValue(key.get(), index, name.data(), &cch, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (from.EnumValue(key.get(), index, name.data(), &cch, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
         values.emplace_back(name.data(), cch);
     }
     to.CreateKey(root, path);
@@ -124,7 +137,8 @@ void CopyReversed(RegistryApi& from, HKEY root, const std::string& path, MemoryR
         ASSERT_EQ(from.QueryValueRaw(key.get(), *it, &type, &raw), ERROR_SUCCESS);
         to.Put(std::string(RootName(root)) + "\\" + path, *it, type, raw);
     }
-    for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it) CopyReversed(from, root, path + "\\" + *it, to);
+    for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it)
+        CopyReversed(from, root, path + "\\" + *it, to);
 }
 
 TEST(WineRegistryStoreWithWine, ARegistryWineMadeListsTheSameInMemory) {

@@ -28,22 +28,29 @@ inline std::string MachineReg() {
            ";; All keys relative to REGISTRY\\\\Machine\n"
            "\n#arch=win64\n"
            "\n[Software\\\\Classes\\\\.txt] 1796795856\n#time=1dd87a231203b4c\n@=\"txtfile\"\n"
-           "\n[Software\\\\Classes\\\\AppId\\\\{A}] 1796795856\n#time=1dd87a231203b4c\n\"Name\"=\"a\"\n"
-           "\n[Software\\\\Classes\\\\Wow6432Node\\\\AppId] 1796795844\n#time=1dd87a22974b94a\n#link\n" +
+           "\n[Software\\\\Classes\\\\AppId\\\\{A}] "
+           "1796795856\n#time=1dd87a231203b4c\n\"Name\"=\"a\"\n"
+           "\n[Software\\\\Classes\\\\Wow6432Node\\\\AppId] "
+           "1796795844\n#time=1dd87a22974b94a\n#link\n" +
            LinkValue("\\Registry\\Machine\\Software\\Classes\\AppId") +
            "\n[Software\\\\Loop] 1796795844\n#time=1dd87a22974b94a\n#link\n" +
            LinkValue("\\Registry\\Machine\\Software\\Loop") +
            "\n[Software\\\\Vostrel] 1796795856\n#time=1dd87a231203b4c\n"
-           "\"" + std::string(300, 'a') + "\"=dword:00000001\n"
+           "\"" +
+           std::string(300, 'a') +
+           "\"=dword:00000001\n"
            "\"Bin\"=hex:01,02\n"
            "\"Dw\"=dword:ffffffff\n"
            "\"Exp\"=str(2):\"%x%\"\n"
-           "\"Long\"=\"" + std::string(300, 'x') + "\"\n"
+           "\"Long\"=\"" +
+           std::string(300, 'x') +
+           "\"\n"
            "\"Multi\"=str(7):\"first\\0second\\0\"\n"
            "\"Text\"=\"Caf\\x00e9 \\x65e5\"\n"
            "\"\\x65e5\"=\"wide name\"\n"
            "\n[Software\\\\Vostrel\\\\Sub] 1796795856\n#time=1dd87a231203b4c\n#class=\"Cls\"\n"
-           "\n[System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts] 1796795857\n"
+           "\n[System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts] "
+           "1796795857\n"
            "#time=1dd87a2314c5d44\n\"LogPixels\"=dword:00000060\n";
 }
 

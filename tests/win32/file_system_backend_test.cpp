@@ -80,7 +80,8 @@ TEST_F(NativeFiles, SearchListsLongAndShortNamesWithoutRegardToCase) {
     EXPECT_EQ(Names(found), std::vector<std::string>{"README"});
 
     const std::string shortPath = files.GetShortPathName(folder / "Long File Name.lnk");
-    EXPECT_TRUE(EqualsNoCase(shortPath.substr(shortPath.rfind('\\') + 1), link->shortName)) << shortPath;
+    EXPECT_TRUE(EqualsNoCase(shortPath.substr(shortPath.rfind('\\') + 1), link->shortName))
+        << shortPath;
     EXPECT_EQ(files.GetShortPathName(folder / "missing.txt"), "");
 }
 
@@ -98,8 +99,10 @@ TEST_F(NativeFiles, SearchFailuresTellMissingFromRefused) {
     EXPECT_EQ(files.FindFiles("\\\\?\\" + (folder / "missing\\x"), &found), ERROR_PATH_NOT_FOUND);
     // The A functions take no path longer than MAX_PATH: refused, not missing.
     constexpr LONG kFileNameExceedsRange = 206;
-    EXPECT_EQ(files.FindFiles(folder / (std::string(280, 'x') + ".exe"), &found), kFileNameExceedsRange);
-    EXPECT_EQ(files.GetFileAttributes(folder / (std::string(280, 'x') + ".exe")), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(files.FindFiles(folder / (std::string(280, 'x') + ".exe"), &found),
+              kFileNameExceedsRange);
+    EXPECT_EQ(files.GetFileAttributes(folder / (std::string(280, 'x') + ".exe")),
+              INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(NativeFiles, AttributesComeFromTheSearchAndFromThePath) {
@@ -120,8 +123,8 @@ TEST_F(NativeFiles, AttributesComeFromTheSearchAndFromThePath) {
     std::vector<FindData> found;
     ASSERT_EQ(files.FindFiles(folder / "*.dll", &found), ERROR_SUCCESS);
     ASSERT_EQ(found.size(), std::size(cases));
-    const DWORD interesting = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY |
-                              FILE_ATTRIBUTE_DIRECTORY;
+    const DWORD interesting = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY;
     for (const auto& c : cases) {
         const FindData* entry = Entry(found, c.name);
         ASSERT_NE(entry, nullptr) << c.name;
@@ -129,7 +132,8 @@ TEST_F(NativeFiles, AttributesComeFromTheSearchAndFromThePath) {
         EXPECT_EQ(files.GetFileAttributes(folder / c.name), entry->attributes) << c.name;
     }
     EXPECT_EQ(files.GetFileAttributes(folder / "missing.dll"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(files.GetFileAttributes(folder.path()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(files.GetFileAttributes(folder.path()) & FILE_ATTRIBUTE_DIRECTORY,
+              FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST_F(NativeFiles, NamesPassThroughTheAnsiCodePage) {
@@ -161,7 +165,8 @@ TEST(NativeDrives, DriveCIsAFixedReadyVolume) {
     ASSERT_FALSE(drives.empty());
     EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end(),
                                [](const Drive& a, const Drive& b) { return a.letter < b.letter; }));
-    const auto c = std::find_if(drives.begin(), drives.end(), [](const Drive& d) { return d.letter == 'C'; });
+    const auto c =
+        std::find_if(drives.begin(), drives.end(), [](const Drive& d) { return d.letter == 'C'; });
     ASSERT_NE(c, drives.end());
     EXPECT_EQ(c->type, DriveType::Fixed);
     std::string label = "(untouched)";
@@ -170,7 +175,8 @@ TEST(NativeDrives, DriveCIsAFixedReadyVolume) {
     // A letter no drive uses.
     char unused = 0;
     for (char letter = 'Z'; letter > 'C' && !unused; --letter)
-        if (std::none_of(drives.begin(), drives.end(), [&](const Drive& d) { return d.letter == letter; }))
+        if (std::none_of(drives.begin(), drives.end(),
+                         [&](const Drive& d) { return d.letter == letter; }))
             unused = letter;
     ASSERT_NE(unused, 0);
     EXPECT_FALSE(files.GetVolumeInformation(std::string(1, unused) + ":\\", &label));

@@ -49,16 +49,18 @@ ScratchFolder::ScratchFolder() {
     wchar_t temp[MAX_PATH + 1] = {};
     const ::DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0) throw std::runtime_error("no temporary folder");
-    std::wstring folder = std::wstring(temp, length) + L"vostrel-native-" + win32::Widen(UniqueSuffix());
-    if (!::CreateDirectoryW(folder.c_str(), nullptr)) throw std::runtime_error("cannot create a scratch folder");
+    std::wstring folder =
+        std::wstring(temp, length) + L"vostrel-native-" + win32::Widen(UniqueSuffix());
+    if (!::CreateDirectoryW(folder.c_str(), nullptr))
+        throw std::runtime_error("cannot create a scratch folder");
     path_ = win32::Narrow(folder);
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(win32::Widen(path_)); }
 
 void MakeFile(const std::string& path, const std::string& contents) {
-    const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      0x80, nullptr);
+    const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, 0x80, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
     ::DWORD written = 0;
     ::WriteFile(file, contents.data(), static_cast<::DWORD>(contents.size()), &written, nullptr);

@@ -29,7 +29,8 @@ std::vector<std::uint8_t> Utf16(const std::u16string& text, bool withNul) {
 class NativeRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(api.CreateKeyEx(HKEY_CURRENT_USER, scratch.path(), 0, KEY_ALL_ACCESS, &key, nullptr),
+        ASSERT_EQ(api.CreateKeyEx(HKEY_CURRENT_USER, scratch.path(), 0, KEY_ALL_ACCESS, &key,
+                                  nullptr),
                   ERROR_SUCCESS);
     }
     void TearDown() override { api.CloseKey(key); }
@@ -58,9 +59,11 @@ TEST_F(NativeRegistry, HandlesAreSmallNumbersAndEveryOneIsReleased) {
     EXPECT_LT(key, 0x80000000u);
     HKEY deep = kNullKey, again = kNullKey, self = kNullKey;
     DWORD disposition = 0;
-    ASSERT_EQ(api.CreateKeyEx(key, "a\\b\\c", 0, KEY_ALL_ACCESS, &deep, &disposition), ERROR_SUCCESS);
+    ASSERT_EQ(api.CreateKeyEx(key, "a\\b\\c", 0, KEY_ALL_ACCESS, &deep, &disposition),
+              ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    ASSERT_EQ(api.CreateKeyEx(key, "a\\b\\c", 0, KEY_ALL_ACCESS, &again, &disposition), ERROR_SUCCESS);
+    ASSERT_EQ(api.CreateKeyEx(key, "a\\b\\c", 0, KEY_ALL_ACCESS, &again, &disposition),
+              ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     // An empty sub-key opens a second handle to the key itself, closed on its own.
     ASSERT_EQ(api.OpenKey(key, "", &self), ERROR_SUCCESS);
@@ -201,7 +204,8 @@ TEST_F(NativeRegistry, EnumerationHonoursTheWalkersBuffers) {
     EXPECT_EQ(dataLength, 255u);
     nameLength = sizeof(name);
     dataLength = sizeof(data);
-    EXPECT_EQ(api.EnumValue(key, 1, name, &nameLength, &kind, data, &dataLength), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(api.EnumValue(key, 1, name, &nameLength, &kind, data, &dataLength),
+              ERROR_NO_MORE_ITEMS);
 
     for (DWORD index : {0u, 1u}) {
         nameLength = sizeof(name);
@@ -213,7 +217,8 @@ TEST_F(NativeRegistry, EnumerationHonoursTheWalkersBuffers) {
     // Without a data buffer only the name has to fit.
     nameLength = sizeof(name);
     dataLength = 0;
-    ASSERT_EQ(api.EnumValue(other, 0, name, &nameLength, &kind, nullptr, &dataLength), ERROR_SUCCESS);
+    ASSERT_EQ(api.EnumValue(other, 0, name, &nameLength, &kind, nullptr, &dataLength),
+              ERROR_SUCCESS);
     EXPECT_EQ(dataLength, 256u);
 
     HKEY child = kNullKey;
@@ -235,7 +240,8 @@ TEST_F(NativeRegistry, RawBytesGoBackExactly) {
     const auto expand = Utf16(u"%ProgramFiles%\\\u0416.exe", true);
     ASSERT_EQ(api.SetValueRaw(key, "bin", REG_BINARY, odd), ERROR_SUCCESS);
     ASSERT_EQ(api.SetValueRaw(key, "exp", REG_EXPAND_SZ, expand), ERROR_SUCCESS);
-    ASSERT_EQ(api.SetValueRaw(key, "big", REG_BINARY, std::vector<std::uint8_t>(70000, 7)), ERROR_SUCCESS);
+    ASSERT_EQ(api.SetValueRaw(key, "big", REG_BINARY, std::vector<std::uint8_t>(70000, 7)),
+              ERROR_SUCCESS);
     EXPECT_EQ(Stored("bin"), std::make_pair(REG_BINARY, odd));
     EXPECT_EQ(Stored("exp"), std::make_pair(REG_EXPAND_SZ, expand));
     EXPECT_EQ(Stored("big").second.size(), 70000u);
@@ -248,7 +254,8 @@ TEST(NativeRegistryMachine, ReportsTheNtFamilyAndTheProgramFolders) {
     Win32Registry api;
     EXPECT_EQ(GetPlatformId(api), 2u);
     std::string folder;
-    ASSERT_TRUE(QueryRegistryValue(api, HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+    ASSERT_TRUE(QueryRegistryValue(api, HKEY_LOCAL_MACHINE,
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                                    "ProgramFilesDir", folder));
     EXPECT_EQ(folder.substr(1), ":\\Program Files");
     EXPECT_EQ(api.OpenKeyCount(), 0u);

@@ -19,7 +19,8 @@ using testing::ScratchFolder;
 using testing::ScratchKey;
 
 TEST(RegistrySettings, LiveWhereTheVisualBasicRuntimeKeptThem) {
-    EXPECT_EQ(DefaultSettingsKey(), "Software\\VB and VBA Program Settings\\Vostrel 2006\\Settings");
+    EXPECT_EQ(DefaultSettingsKey(),
+              "Software\\VB and VBA Program Settings\\Vostrel 2006\\Settings");
     EXPECT_EQ(DefaultSettingsPath(),
               "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Vostrel 2006\\Settings");
 }
@@ -32,7 +33,8 @@ TEST(RegistrySettings, EmptyStoreGivesEachReaderItsOwnDefault) {
     EXPECT_EQ(store.Get("Registry Integrity", "True"), "True");
     Win32Registry api;
     HKEY key = kNullKey;
-    EXPECT_NE(api.OpenKey(HKEY_CURRENT_USER, scratch.path(), &key), ERROR_SUCCESS);  // reading writes nothing
+    EXPECT_NE(api.OpenKey(HKEY_CURRENT_USER, scratch.path(), &key),
+              ERROR_SUCCESS);  // reading writes nothing
 }
 
 TEST(RegistrySettings, KeysIgnoreCaseAndValuesAreStoredTexts) {
@@ -64,12 +66,15 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgramWhenWritable) {
     const std::string folder = ProgramFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), '\\');
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(folder) / "test_win32.exe")) << folder;
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(folder) / "test_win32.exe"))
+        << folder;
 }
 
 TEST(AtomicFile, ReplacesWholeAndLeavesNothingBeside) {
     ScratchFolder folder;
-    const std::string path = folder / "\xC3\x9C" "bersicht.txt";
+    const std::string path = folder /
+                             "\xC3\x9C"
+                             "bersicht.txt";
     std::string contents;
     EXPECT_FALSE(ReadWholeFile(path, contents));
     ASSERT_TRUE(WriteFileAtomically(path, "first\r\nversion"));
@@ -77,7 +82,8 @@ TEST(AtomicFile, ReplacesWholeAndLeavesNothingBeside) {
     ASSERT_TRUE(ReadWholeFile(path, contents));
     EXPECT_EQ(contents, std::string("second\0", 7));
     std::size_t entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder.path()))) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::u8path(folder.path()))) {
         (void)entry;
         ++entries;
     }

@@ -18,13 +18,15 @@ using testing::MakeFolder;
 using testing::ScratchFolder;
 
 // Writes a .lnk through IShellLinkW, as Explorer does.
-void MakeLink(const std::string& path, const std::string& target, const std::string& workingDirectory = "") {
+void MakeLink(const std::string& path, const std::string& target,
+              const std::string& workingDirectory = "") {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IShellLinkW* link = nullptr;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                             reinterpret_cast<void**>(&link))));
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IShellLinkW, reinterpret_cast<void**>(&link))));
     link->SetPath(win32::Widen(target).c_str());
-    if (!workingDirectory.empty()) link->SetWorkingDirectory(win32::Widen(workingDirectory).c_str());
+    if (!workingDirectory.empty())
+        link->SetWorkingDirectory(win32::Widen(workingDirectory).c_str());
     IPersistFile* file = nullptr;
     ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
     EXPECT_TRUE(SUCCEEDED(file->Save(win32::Widen(path).c_str(), TRUE))) << path;

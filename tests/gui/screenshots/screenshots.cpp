@@ -50,7 +50,8 @@ void SaveOver(QWidget* main, QWidget* dialog, const QString& name) {
     QPainter painter(&picture);
     painter.fillRect(picture.rect(), QColor(0, 0, 0, 70));
     const QPixmap top = dialog->grab();
-    painter.drawPixmap((picture.width() - top.width()) / 2, (picture.height() - top.height()) / 2, top);
+    painter.drawPixmap((picture.width() - top.width()) / 2, (picture.height() - top.height()) / 2,
+                       top);
     painter.end();
     const QString path = g_output + "/" + name + ".png";
     picture.save(path);
