@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/bootstrap
 
+# The sources are formatted as .clang-format says.
+./scripts/check-format
+
 # The tests never see the user's own settings, data or Wine prefix.
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vostrel-tests.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
