@@ -34,12 +34,7 @@ const std::string kHeader =
     "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
 const std::string kTime = " 1796795856\n#time=1dd87a231203b4c\n";
 
-std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
-    std::string error;
-    auto registry = OpenWineRegistry(prefix, &error);
-    EXPECT_TRUE(registry) << error;
-    return registry;
-}
+using testing::Open;
 
 // The data of every value a walk below `path` showed, in order.
 std::vector<std::string> WalkShows(RegistryApi& registry, HKEY root, const std::string& path) {

@@ -61,12 +61,7 @@ std::string Without(std::string text, const std::string& line) {
     return text;
 }
 
-std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
-    std::string error;
-    auto registry = OpenWineRegistry(prefix, &error);
-    EXPECT_TRUE(registry) << error;
-    return registry;
-}
+using testing::Open;
 
 // Every value below Software, by path and name, with its kind and bytes.
 std::vector<std::string> Contents(RegistryApi& api) {

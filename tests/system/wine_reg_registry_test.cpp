@@ -24,12 +24,7 @@ namespace {
 using testing::ReadTextFile;
 using testing::TempDir;
 
-std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
-    std::string error;
-    auto registry = OpenWineRegistry(prefix, &error);
-    EXPECT_TRUE(registry) << error;
-    return registry;
-}
+using testing::Open;
 
 std::string QueryText(RegistryApi& api, HKEY root, std::string_view path, std::string_view name) {
     std::string text = "<missing>";

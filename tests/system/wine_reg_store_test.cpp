@@ -21,12 +21,7 @@ namespace {
 using testing::MemoryRegistry;
 using testing::TempDir;
 
-std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
-    std::string error;
-    auto registry = OpenWineRegistry(prefix, &error);
-    EXPECT_TRUE(registry) << error;
-    return registry;
-}
+using testing::Open;
 
 TEST(WineRegistryStore, KeepsTheSameBufferRulesAndKeepsThemAfterASave) {
     TempDir dir;

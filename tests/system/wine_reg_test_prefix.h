@@ -2,12 +2,25 @@
 // the registry backend that need no running Wine.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "support/temp_dir.h"
+#include "system/wine/wine_registry.h"
 
 namespace vostrel::testing {
+
+// The prefix's registry, opened as the program opens it; a test fails when
+// it cannot be.
+inline std::unique_ptr<WineRegistry> Open(const std::string& prefix) {
+    std::string error;
+    auto registry = OpenWineRegistry(prefix, &error);
+    EXPECT_TRUE(registry) << error;
+    return registry;
+}
 
 // "hex(6):..." of a link target, as Wine writes SymbolicLinkValue.
 inline std::string LinkValue(std::string_view target) {
