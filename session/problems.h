@@ -23,12 +23,14 @@ struct RegistryProblem {
     std::string section;        // the catalogue row that found it ("Custom Controls")
     std::string scanner;        // the section's check ("ActiveX \ COM")
     bool systemFolder = false;  // the system folder was put in front of the data
+    bool selected = true;       // ticked for repair; a repair leaves the others alone
 };
 
 struct ShortcutProblem {
     std::string path;    // the shortcut file, a Windows path
     std::string target;  // its target as the file holds it
     std::string reason;  // why it counts as broken
+    bool selected = true;  // ticked for repair; a repair leaves the others alone
 };
 
 }  // namespace vostrel

@@ -93,6 +93,9 @@ public:
     std::string valueAsRead;
     MachineFacts facts;
     UnreadableItems unreadable;
+    // Problems the user's ignore list matched in the last scan: neither
+    // listed, counted nor repaired; the summary names how many.
+    std::size_t ignoredCount = 0;
 
     std::size_t ProblemCount() const { return registryProblems.size() + shortcutProblems.size(); }
 };
