@@ -27,9 +27,9 @@ struct RegistryProblem {
 };
 
 struct ShortcutProblem {
-    std::string path;    // the shortcut file, a Windows path
-    std::string target;  // its target as the file holds it
-    std::string reason;  // why it counts as broken
+    std::string path;      // the shortcut file, a Windows path
+    std::string target;    // its target as the file holds it
+    std::string reason;    // why it counts as broken
     bool selected = true;  // ticked for repair; a repair leaves the others alone
 };
 
