@@ -183,6 +183,7 @@ void RunScan(ScanSession& session) {
     session.registryProblems.clear();
     session.shortcutProblems.clear();
     session.summary.clear();
+    session.ignoredCount = 0;
     session.startedAt.clear();
     session.finishedAt.clear();
     session.observer.ScanStarted();
@@ -198,10 +199,9 @@ void ScanCatalogue(ScanSession& session) {
     for (std::size_t row = 1; row <= rows; ++row)
         if (!ScanCatalogueRow(session, row, rows)) return;
     if (const std::size_t shortcuts = session.shortcutProblems.size())
-        session.summary.push_back(
-            {std::string(kShortcutSection),
-             "Invalid Windows Shortcut File (" + std::to_string(shortcuts) + " Problems)",
-             static_cast<std::int64_t>(shortcuts)});
+        session.summary.push_back({std::string(kShortcutSection),
+                                   ShortcutSummaryText(static_cast<std::int64_t>(shortcuts)),
+                                   static_cast<std::int64_t>(shortcuts)});
 }
 
 void CountSectionProblems(ScanSession& session, std::string_view sectionKey) {

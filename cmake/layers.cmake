@@ -3,7 +3,8 @@
 #
 #   system (+ its platform backend)  <  session  <  scan, shortcuts  <  results  <  app
 #
-# Beside them: prefixes/ and menus/ stand alone, ignore/ uses system/ only.
+# Beside them: prefixes/ and menus/ stand alone, ignore/ uses system/ only;
+# app/ applies the ignore list to a scan.
 #
 # The front ends (cli/, shell/) sit on top and link vostrel_core (the app
 # layer and everything below it). A source that includes a header of a layer
@@ -35,9 +36,9 @@ vostrel_check_layer(session ALLOWED system)
 vostrel_check_layer(scan ALLOWED session system)
 vostrel_check_layer(shortcuts ALLOWED session system)
 vostrel_check_layer(results ALLOWED shortcuts session system)
-vostrel_check_layer(app ALLOWED results scan shortcuts session system)
-vostrel_check_layer(cli ALLOWED app results scan shortcuts session system prefixes)
-vostrel_check_layer(shell ALLOWED app results scan shortcuts session system)
+vostrel_check_layer(app ALLOWED results scan shortcuts session system ignore)
+vostrel_check_layer(cli ALLOWED app results scan shortcuts session system prefixes ignore)
+vostrel_check_layer(shell ALLOWED app results scan shortcuts session system ignore)
 vostrel_check_layer(prefixes)
 vostrel_check_layer(menus)
 vostrel_check_layer(ignore ALLOWED system)
@@ -74,7 +75,8 @@ vostrel_layer(vostrel_session session vostrel_system)
 vostrel_layer(vostrel_scan scan vostrel_session)
 vostrel_layer(vostrel_shortcuts shortcuts vostrel_session)
 vostrel_layer(vostrel_results results vostrel_shortcuts vostrel_session)
-vostrel_layer(vostrel_core app vostrel_results vostrel_scan vostrel_shortcuts vostrel_session)
+vostrel_layer(vostrel_core app vostrel_results vostrel_scan vostrel_shortcuts vostrel_session
+              vostrel_ignore)
 if(NOT WIN32)
   # Shortcut (.lnk) files of a Wine prefix are read with liblnk.
   find_package(PkgConfig REQUIRED)

@@ -46,7 +46,9 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/repair_round_trip_test.cpp
   results/repair_wine_round_trip_test.cpp
   results/restore_records_test.cpp
+  results/repair_selection_test.cpp
   cli/cli_arguments_test.cpp
+  cli/ignore_command_test.cpp
   cli/real_host_command_test.cpp
   cli/repair_command_test.cpp
   cli/scan_command_test.cpp

@@ -1,10 +1,12 @@
 #include "results/repair.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 
 #include "results/backup_file.h"
+#include "results/result_views.h"
 #include "shortcuts/shortcut_check.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -32,6 +34,39 @@ bool ValueStillThere(RegistryApi& registry, HKEY root, std::string_view keyPath,
 // How a problem is named in the repair's events: "HKEY_LOCAL_MACHINE\\Key value Name".
 std::string ItemText(const RegistryProblem& problem) {
     return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
+}
+
+template <typename Problem>
+bool AnySelected(const std::vector<Problem>& problems) {
+    return std::any_of(problems.begin(), problems.end(),
+                       [](const Problem& p) { return p.selected; });
+}
+
+// The repaired problems leave the list; the unticked ones stay in their order.
+template <typename Problem>
+void DropSelected(std::vector<Problem>& problems) {
+    std::erase_if(problems, [](const Problem& p) { return p.selected; });
+}
+
+// The summary rows of what is left after a repair: each section's count
+// made again from its remaining problems, a row left without any dropped.
+void RecountSummary(ScanSession& session) {
+    std::vector<SummaryRow> rows;
+    for (const SummaryRow& row : session.summary) {
+        std::int64_t count = 0;
+        std::string text;
+        if (row.section == kShortcutSection) {
+            count = static_cast<std::int64_t>(session.shortcutProblems.size());
+            text = ShortcutSummaryText(count);
+        } else {
+            count =
+                std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
+                              [&](const RegistryProblem& p) { return p.scanner == row.section; });
+            text = SectionSummaryText(row.section, count);
+        }
+        if (count > 0 && !text.empty()) rows.push_back({row.section, std::move(text), count});
+    }
+    session.summary = std::move(rows);
 }
 
 // A registry problem whose record is written and whose value is to go.
@@ -105,14 +140,15 @@ bool Repair::CommitBackups(const std::vector<std::string>& items) {
 }
 
 void Repair::RegistryPart() {
-    if (session_.registryProblems.empty() || session_.summary.empty()) return;
+    if (!AnySelected(session_.registryProblems) || session_.summary.empty()) return;
     session_.observer.RepairStarted();
     // Every record of the batch first, then one flush, then the removals,
     // saved at once: nothing is removed before its backup is on the disk.
     std::vector<PendingValue> pending;
     std::vector<std::string> items;
-    // The problems leave the list together at the end.
+    // The problems leave the list together at the end; unticked ones stay.
     for (const RegistryProblem& problem : session_.registryProblems) {
+        if (!problem.selected) continue;
         AdvanceProgress();
         PendingValue value{problem.root, problem.keyPath, problem.valueName, ItemText(problem)};
         if (!value.valueName.empty() && !halted_ && BackUp(problem, value.item)) {
@@ -121,7 +157,7 @@ void Repair::RegistryPart() {
         }
         session_.pump.Tick();
     }
-    session_.registryProblems.clear();
+    DropSelected(session_.registryProblems);
     if (pending.empty() || !CommitBackups(items)) return;
     session_.registry.BeginBatch();
     std::vector<const PendingValue*> removed;
@@ -176,6 +212,7 @@ void Repair::RemoveShortcut(const std::string& path) {
 void Repair::ShortcutPart() {
     std::vector<std::string> pending;
     for (const ShortcutProblem& problem : session_.shortcutProblems) {
+        if (!problem.selected) continue;
         AdvanceProgress();
         const std::string& path = problem.path;
         if (halted_) {
@@ -208,8 +245,8 @@ void Repair::ShortcutPart() {
 }
 
 void Repair::Finish() {
-    session_.shortcutProblems.clear();
-    session_.summary.clear();
+    DropSelected(session_.shortcutProblems);
+    RecountSummary(session_);
     session_.cancelRequested = false;
     session_.observer.RepairFinished();
     const bool clean = outcome_.kept == 0 && !outcome_.saveError && !outcome_.halted;
@@ -225,7 +262,10 @@ RepairOutcome Repair::Run() {
     outcome_.machine = MachineIdentity(session_.files);
     backups_ = BackupsEnabled(session_.settings);
     const std::tm start = options_.startTime.value_or(Now());
-    if (backups_) {
+    // With nothing ticked there is nothing to save: no empty backup file.
+    const bool anyTicked =
+        AnySelected(session_.registryProblems) || AnySelected(session_.shortcutProblems);
+    if (backups_ && anyTicked) {
         std::string error;
         writer_ =
             BackupWriter::Create(BackupFolder(session_.settings), start, outcome_.machine, &error);
@@ -236,8 +276,9 @@ RepairOutcome Repair::Run() {
     }
     if (halted_) {
         // Without a backup nothing is touched: every problem is kept.
-        for (const auto& problem : session_.registryProblems) Keep(ItemText(problem), *halted_);
-        session_.registryProblems.clear();
+        for (const auto& problem : session_.registryProblems)
+            if (problem.selected) Keep(ItemText(problem), *halted_);
+        DropSelected(session_.registryProblems);
     }
     RegistryPart();
     ShortcutPart();

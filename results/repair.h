@@ -1,4 +1,4 @@
-// The repair: every problem of the last scan is written to the run's backup
+// The repair: every ticked problem of the last scan is written to the run's backup
 // file and then removed - registry values first, in list order, then the
 // shortcut files. Nothing is removed whose backup could not be written
 // while backups are on; such rows are kept and counted.
@@ -50,10 +50,11 @@ struct RepairOutcome {
     std::string machine;  // the prefix (or "this computer") repaired
 };
 
-// The repair of every problem of the session. The observer hears
-// RepairStarted/RepairStep/RepairFinished and gives the closing notice
-// (FilesRepaired, or FilesKept when anything was kept); the problem lists
-// and the summary are empty afterwards. Nothing is touched when the machine
+// The repair of every selected (ticked) problem of the session. The
+// observer hears RepairStarted/RepairStep/RepairFinished and gives the
+// closing notice (FilesRepaired, or FilesKept when anything was kept). The
+// repaired problems leave the lists; the unticked ones stay, and the summary
+// rows are counted again from them. Nothing is touched when the machine
 // refuses writes (outcome.refusal).
 RepairOutcome RepairAll(ScanSession& session, const RepairOptions& options = {});
 

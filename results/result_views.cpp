@@ -12,6 +12,15 @@ std::string SectionSummaryText(std::string_view sectionKey, std::int64_t count) 
     return {};
 }
 
+std::string ShortcutSummaryText(std::int64_t count) {
+    return "Invalid Windows Shortcut File (" + std::to_string(count) + " Problems)";
+}
+
+std::string IgnoredText(const ScanSession& session) {
+    if (session.ignoredCount == 0) return {};
+    return std::to_string(session.ignoredCount) + " ignored";
+}
+
 void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_view sectionKey) {
     if (count == 0) return;
     std::string text = SectionSummaryText(sectionKey, count);

@@ -16,6 +16,13 @@ namespace vostrel {
 // The summary text of a section for n problems; empty for an unknown key.
 std::string SectionSummaryText(std::string_view sectionKey, std::int64_t count);
 
+// The summary text of the shortcut section for n broken shortcuts.
+std::string ShortcutSummaryText(std::int64_t count);
+
+// What the summary says about the problems the ignore list left out of the
+// last scan: "3 ignored"; empty when there were none.
+std::string IgnoredText(const ScanSession& session);
+
 // Appends the section's summary row when the count is above 0.
 void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_view sectionKey);
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <initializer_list>
 
+#include "results/result_views.h"
 #include "session/sections.h"
 #include "system/settings.h"
 #include "system/settings_keys.h"
@@ -116,6 +117,9 @@ std::string ScanReportText(ScanSession& session, std::string_view date) {
     out.Line({kCrLine});
     const auto total = session.ProblemCount();
     out.Line({"Total numbers of problems detected : ", std::to_string(total)});
+    // Entries on the user's ignore list are not in the report; only how many.
+    if (session.ignoredCount > 0)
+        out.Line({IgnoredText(session), " (on the ignore list, not listed)"});
     out.Line({kCrLine});
     out.Line({kCrLine});
     out.Line({" Sections scanned."});

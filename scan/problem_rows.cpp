@@ -15,7 +15,8 @@ namespace vostrel {
 
 namespace {
 
-void AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
+// True when the problem was added (the ignore list may leave it out).
+bool AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
                    std::string_view testedPath, std::string_view sectionKey,
                    std::string_view keyPath, std::string_view rootName, bool systemFolder) {
     RegistryProblem problem;
@@ -28,7 +29,7 @@ void AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
     problem.scanner = std::string(sectionKey);
     problem.section = std::string(SectionOfScanner(sectionKey));
     problem.systemFolder = systemFolder;
-    session.registryProblems.push_back(std::move(problem));
+    return RecordProblem(session, std::move(problem));
 }
 
 }  // namespace
@@ -38,9 +39,9 @@ void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootN
                         std::string_view SectionName, std::string_view KeyPath,
                         bool CompletedWithSystemFolder) {
     const std::string_view keyName = Trim(ValueName).empty() ? kDefaultValueLabel : ValueName;
-    AppendProblem(session, hRoot, keyName, KeyValue, SectionName, KeyPath, RootName,
-                  CompletedWithSystemFolder);
-    ProblemRecorded(session);
+    if (AppendProblem(session, hRoot, keyName, KeyValue, SectionName, KeyPath, RootName,
+                      CompletedWithSystemFolder))
+        ProblemRecorded(session);
 }
 
 void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view RootName,
@@ -59,8 +60,8 @@ void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view R
         return;  // an unknown variable: there is nothing to test
     }
     if (PathExists(session, expanded)) return;
-    AppendProblem(session, hRoot, keyName, expanded, SectionName, KeyPath, RootName, false);
-    ProblemRecorded(session);
+    if (AppendProblem(session, hRoot, keyName, expanded, SectionName, KeyPath, RootName, false))
+        ProblemRecorded(session);
 }
 
 bool PathExists(ScanSession& session, const std::string& path) {

@@ -40,6 +40,24 @@ std::optional<std::string> PlayableSoundFile(FileSystemApi& files, const std::st
 
 }  // namespace
 
+bool RecordProblem(ScanSession& session, RegistryProblem problem) {
+    if (session.ignore && session.ignore->Ignores(problem)) {
+        ++session.ignoredCount;
+        return false;
+    }
+    session.registryProblems.push_back(std::move(problem));
+    return true;
+}
+
+bool RecordProblem(ScanSession& session, ShortcutProblem problem) {
+    if (session.ignore && session.ignore->Ignores(problem)) {
+        ++session.ignoredCount;
+        return false;
+    }
+    session.shortcutProblems.push_back(std::move(problem));
+    return true;
+}
+
 void ProblemRecorded(ScanSession& session) {
     const auto enabled = SettingNumber(session.settings.Get(kPlaySoundKey, "0"));
     if (enabled && *enabled == 1) {

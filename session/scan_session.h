@@ -52,6 +52,17 @@ struct SummaryRow {
     std::int64_t count = 0;
 };
 
+// What a scan leaves out: the entries the user told the program to leave
+// alone on this machine. A problem it names is counted in `ignoredCount`
+// and never recorded. The front ends make one from the user's ignore list
+// (app/ignore_filter.h).
+class ProblemFilter {
+public:
+    virtual ~ProblemFilter() = default;
+    virtual bool Ignores(const RegistryProblem& problem) const = 0;
+    virtual bool Ignores(const ShortcutProblem& problem) const = 0;
+};
+
 // The select-all box over the catalogue: none, all or some rows checked.
 enum class SelectAll { None = 0, All = 1, Mixed = 2 };
 
@@ -96,9 +107,17 @@ public:
     // Problems the user's ignore list matched in the last scan: neither
     // listed, counted nor repaired; the summary names how many.
     std::size_t ignoredCount = 0;
+    // The ignore list the scan applies; null: nothing is left out. Not owned.
+    const ProblemFilter* ignore = nullptr;
 
     std::size_t ProblemCount() const { return registryProblems.size() + shortcutProblems.size(); }
 };
+
+// Adds a problem the scan found, unless the ignore list names it (then it
+// only counts it in ignoredCount). True when it was added; the caller then
+// tells of it with ProblemRecorded.
+bool RecordProblem(ScanSession& session, RegistryProblem problem);
+bool RecordProblem(ScanSession& session, ShortcutProblem problem);
 
 // A problem was just added: plays the detection sound when the user turned
 // it on, and tells the observer the new count.

@@ -83,9 +83,9 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
         return;
     }
     if (!JudgedBroken(session.files, name, info)) return;
-    session.shortcutProblems.push_back(
-        {std::string(path), info.targetPath, "its target is missing"});
-    ProblemRecorded(session);
+    if (RecordProblem(session,
+                      ShortcutProblem{std::string(path), info.targetPath, "its target is missing"}))
+        ProblemRecorded(session);
 }
 
 ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path) {
