@@ -1,6 +1,6 @@
-// vostrel-cli's subcommands: scan, repair, backups, restore and (where Wine
-// prefixes can be found) prefixes, with the options they share, the exit
-// statuses they return and the JSON a scan prints.
+// vostrel-cli's subcommands: scan, repair, ignore, backups, restore and
+// (where Wine prefixes can be found) prefixes, with the options they share,
+// the exit statuses they return and the JSON a scan prints.
 //
 // Exit statuses: 0 the command did its work (whether or not it found
 // problems); 1 a refusal or a failed step; 2 a usage error or a prefix that
@@ -12,8 +12,10 @@
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
+#include "app/ignore_filter.h"
 #include "cli/cli_settings.h"
 #include "session/scan_session.h"
 #include "system/machine.h"
@@ -65,6 +67,12 @@ void PrintSections(ScanSession& session);
 std::string ProblemId(const RegistryProblem& problem);
 std::string ProblemId(const ShortcutProblem& problem);
 
+// Hands the user's ignore list for the session's machine to the session
+// (`holder` keeps it). False, after printing the reason (the file and its
+// line), when the list is damaged: the command then exits 2 without
+// scanning.
+bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder);
+
 // What a scan found as JSON schema 1 (see the README).
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine);
 void PrintJson(const nlohmann::json& value);
@@ -82,6 +90,9 @@ struct RepairCommandOptions {
     std::string backupDir;
     bool json = false;
     bool yes = false;
+    std::string only;     // --only: ids to repair, separated by commas
+    std::string skip;     // --skip: ids to leave alone, separated by commas
+    bool dryRun = false;  // --dry-run: say what would be done, change nothing
 };
 
 struct BackupsCommandOptions {
@@ -106,6 +117,8 @@ int RunRestoreCommand(const RestoreCommandOptions& options);
 // Add the subcommands; when one runs, its exit status goes to `status`.
 void AddScanCommand(CLI::App& app, int& status);
 void AddRepairCommand(CLI::App& app, int& status);
+// vostrel-cli ignore add|list|remove: the user's ignore list.
+void AddIgnoreCommand(CLI::App& app, int& status);
 void AddBackupsCommand(CLI::App& app, int& status);
 void AddRestoreCommand(CLI::App& app, int& status);
 

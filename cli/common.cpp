@@ -86,6 +86,15 @@ std::string ProblemId(const RegistryProblem& problem) {
 
 std::string ProblemId(const ShortcutProblem& problem) { return ShortHash("S\n" + problem.path); }
 
+bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder) {
+    std::string error;
+    if (UseUserIgnoreList(session, holder, &error)) return true;
+    std::cerr << "vostrel-cli: " << error << "\n"
+              << "vostrel-cli: nothing was scanned; mend that line of the file, or move the "
+                 "file away, and try again\n";
+    return false;
+}
+
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
     nlohmann::json out;
     out["schema"] = 1;
@@ -115,6 +124,8 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                            {"text", row.text},
                            {"count", row.count}});
     out["summary"] = std::move(summary);
+    // Problems the user's ignore list left out: not in the arrays above.
+    out["ignored"] = session.ignoredCount;
     // What the walk could not read; only there when something was.
     if (!session.unreadable.folders.empty()) out["unreadableFolders"] = session.unreadable.folders;
     if (!session.unreadable.shortcuts.empty())

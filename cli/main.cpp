@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     int status = 0;
     vostrel::cli::AddScanCommand(app, status);
     vostrel::cli::AddRepairCommand(app, status);
+    vostrel::cli::AddIgnoreCommand(app, status);
     vostrel::cli::AddBackupsCommand(app, status);
     vostrel::cli::AddRestoreCommand(app, status);
 #ifdef VOSTREL_WINE_PREFIXES

@@ -1,7 +1,12 @@
 // vostrel-cli repair: scan, show what was found, ask, repair with backup.
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
 
 #include "app/scan_driver.h"
 #include "cli/cli_progress.h"
@@ -10,6 +15,7 @@
 #include "cli/commands.h"
 #include "results/backup_file.h"
 #include "results/repair.h"
+#include "results/result_views.h"
 #include "scan/catalogue.h"
 #include "system/machine.h"
 #include "system/settings.h"
@@ -24,12 +30,114 @@ std::string RegistryItem(const RegistryProblem& problem) {
     return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
 }
 
+// Each problem with its id; those --only or --skip leave alone are marked.
 void PrintFound(ScanSession& session) {
     for (const auto& problem : session.registryProblems)
-        std::cout << "  " << problem.scanner << ": " << RegistryItem(problem) << " -> "
-                  << problem.testedPath << "\n";
+        std::cout << "  [" << ProblemId(problem) << "] " << problem.scanner << ": "
+                  << RegistryItem(problem) << " -> " << problem.testedPath
+                  << (problem.selected ? "" : " (left alone)") << "\n";
     for (const auto& problem : session.shortcutProblems)
-        std::cout << "  " << kShortcutSection << ": " << problem.path << "\n";
+        std::cout << "  [" << ProblemId(problem) << "] " << kShortcutSection << ": " << problem.path
+                  << (problem.selected ? "" : " (left alone)") << "\n";
+}
+
+// The ids of an --only or --skip list: separated by commas, blanks around
+// them ignored, letter case too.
+std::set<std::string> IdList(const std::string& text) {
+    std::set<std::string> ids;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string id = LowerAscii(TrimCopy(text.substr(start, comma - start)));
+        if (!id.empty()) ids.insert(id);
+        start = comma + 1;
+    }
+    return ids;
+}
+
+// Ticks the problems --only names, or all but those --skip names. False,
+// after naming them, when an id is none of the scan's problems: then
+// nothing is to be repaired at all.
+bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
+    if (options.only.empty() && options.skip.empty()) return true;
+    const bool only = !options.only.empty();
+    std::set<std::string> ids = IdList(only ? options.only : options.skip);
+    if (ids.empty()) {
+        std::cerr << "vostrel-cli: " << (only ? "--only" : "--skip") << " names no id\n";
+        return false;
+    }
+    std::set<std::string> unknown = ids;
+    auto choose = [&](auto& problem) {
+        const std::string id = ProblemId(problem);
+        const bool named = ids.count(id) > 0;
+        unknown.erase(id);
+        problem.selected = only ? named : !named;
+    };
+    for (auto& problem : session.registryProblems) choose(problem);
+    for (auto& problem : session.shortcutProblems) choose(problem);
+    if (unknown.empty()) return true;
+    std::cerr << "vostrel-cli: no problem of this scan has the id";
+    std::cerr << (unknown.size() == 1 ? " " : "s ");
+    bool first = true;
+    for (const auto& id : unknown) {
+        std::cerr << (first ? "" : ", ") << id;
+        first = false;
+    }
+    std::cerr << "; nothing was repaired (\"vostrel-cli scan\" lists the ids)\n";
+    return false;
+}
+
+std::size_t SelectedCount(const ScanSession& session) {
+    std::size_t count = 0;
+    for (const auto& problem : session.registryProblems) count += problem.selected ? 1 : 0;
+    for (const auto& problem : session.shortcutProblems) count += problem.selected ? 1 : 0;
+    return count;
+}
+
+// --dry-run: what the repair would do with the ticked problems, and where
+// its backup would go. Nothing is written anywhere.
+void PrintDryRun(ScanSession& session, const RepairCommandOptions& options, nlohmann::json& out) {
+    const bool backups = BackupsEnabled(session.settings);
+    std::string backupPath;
+    if (backups) {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        if (const std::tm* t = std::localtime(&now)) local = *t;
+        backupPath = (std::filesystem::path(BackupFolder(session.settings)) / BackupFileName(local))
+                         .string();
+    }
+    auto items = nlohmann::json::array();
+    if (!options.json) std::cout << "Dry run: nothing is changed.\n";
+    for (const auto& problem : session.registryProblems) {
+        if (!problem.selected || problem.valueName.empty()) continue;
+        const bool blank = problem.valueName == kDefaultValueLabel;
+        const std::string action = blank ? "blank the default value" : "remove the value";
+        if (options.json)
+            items.push_back(
+                {{"id", ProblemId(problem)}, {"item", RegistryItem(problem)}, {"action", action}});
+        else
+            std::cout << "would back up and " << action << ": " << RegistryItem(problem) << "\n";
+    }
+    for (const auto& problem : session.shortcutProblems) {
+        if (!problem.selected) continue;
+        if (options.json)
+            items.push_back({{"id", ProblemId(problem)},
+                             {"item", problem.path},
+                             {"action", "delete the file"}});
+        else
+            std::cout << "would back up and delete the file: " << problem.path << "\n";
+    }
+    if (options.json) {
+        out["dryRun"] = true;
+        out["wouldRepair"] = std::move(items);
+        out["backupFile"] = backupPath;
+        PrintJson(out);
+        return;
+    }
+    if (backups)
+        std::cout << "The backup would be written to " << backupPath << "\n";
+    else
+        std::cout << "No backup would be made (setting \"" << kMakeBackupKey << "\" is 0).\n";
 }
 
 // True when the user agrees (or --yes said so); false, with a message,
@@ -80,23 +188,36 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     }
     if (!options.backupDir.empty())
         settings.Override(std::string(kBackupFolderKey), options.backupDir);
+    // A dry run writes nothing, not even the scan report the settings ask for.
+    if (options.dryRun) settings.Override(std::string(kMakeReportKey), "0");
     if (!LoadChosenSections(session, settings, options.machine.sections)) return kExitUsage;
+    std::optional<IgnoreFilter> ignore;
+    if (!ApplyUserIgnoreList(session, ignore)) return kExitUsage;
     RunScan(session);
     progress.EndProgress();
-    const std::size_t count = session.ProblemCount();
+    if (!session.cancelRequested && !ChooseProblems(session, options)) return kExitUsage;
+    const std::size_t found = session.ProblemCount();
+    const std::size_t count = SelectedCount(session);
     nlohmann::json out;
     if (options.json) {
         out["found"] = ScanJson(session, machine.description);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
-        std::cout << (count == 0 ? "No problems found.\n"
-                                 : "Problems found: " + std::to_string(count) + "\n");
+        std::cout << (found == 0 ? "No problems found.\n"
+                                 : "Problems found: " + std::to_string(found) + "\n");
+        if (session.ignoredCount > 0)
+            std::cout << IgnoredText(session) << " (on the ignore list)\n";
         PrintFound(session);
+        if (count < found) std::cout << "To repair: " << count << " of " << found << "\n";
     }
     if (session.cancelRequested) {
         if (options.json) PrintJson(out);
         std::cerr << "vostrel-cli: the scan was cancelled; nothing was repaired\n";
         return progress.interrupted() ? kExitCancelled : kExitFailed;
+    }
+    if (options.dryRun) {
+        PrintDryRun(session, options, out);
+        return kExitDone;
     }
     const bool backups = BackupsEnabled(settings);
     if (count > 0 && !backups && !options.json)
@@ -139,13 +260,21 @@ int RunRepairCommand(const RepairCommandOptions& options) {
 void AddRepairCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<RepairCommandOptions>();
     CLI::App* cmd =
-        app.add_subcommand("repair", "Scan, then repair every problem found after backing it up");
+        app.add_subcommand("repair", "Scan, then repair the problems found after backing them up");
     AddMachineOptions(*cmd, options->machine);
     cmd->add_option("--backup-dir", options->backupDir,
                     "Write the backup here (default: the settings)");
     cmd->add_flag("--json", options->json,
                   "Print what was found (schema 1) and what was done as one JSON object");
     cmd->add_flag("--yes", options->yes, "Repair without asking");
+    auto* only = cmd->add_option("--only", options->only,
+                                 "Repair only the problems of these ids (ID[,ID...], as \"scan\" "
+                                 "lists them)");
+    cmd->add_option("--skip", options->skip,
+                    "Repair all but the problems of these ids (ID[,ID...])")
+        ->excludes(only);
+    cmd->add_flag("--dry-run", options->dryRun,
+                  "Print what would be repaired and where the backup would go; change nothing");
     cmd->callback([options, &status] { status = RunRepairCommand(*options); });
 }
 

@@ -1,6 +1,8 @@
 // vostrel-cli scan: a scan of a Wine prefix from the command line.
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/scan_driver.h"
 #include "cli/cli_progress.h"
@@ -13,16 +15,34 @@ namespace vostrel::cli {
 
 namespace {
 
+// The problems behind a summary row, in the order of its detail rows.
+std::vector<std::string> RowIds(const ScanSession& session, const SummaryRow& row) {
+    std::vector<std::string> ids;
+    if (row.section == kShortcutSection) {
+        for (const auto& problem : session.shortcutProblems) ids.push_back(ProblemId(problem));
+        return ids;
+    }
+    for (const auto& problem : session.registryProblems)
+        if (problem.scanner == row.section) ids.push_back(ProblemId(problem));
+    return ids;
+}
+
 // The listing a reader sees: every summary row as the results view shows
-// it, followed by the detail rows a click on it shows.
+// it, followed by the detail rows a click on it shows, each after the id
+// that "repair --only", "--skip" and "ignore add" take.
 void PrintListing(ScanSession& session, const std::string& machine) {
     std::cout << "Vostrel 2006 scan of " << machine
               << (session.cancelRequested ? " (cancelled)" : "") << "\n";
     std::cout << "Started " << session.startedAt << ", finished " << session.finishedAt << "\n\n";
     for (const auto& row : session.summary) {
         std::cout << row.text << "\n";
-        for (const auto& detail : DetailLines(session, row.text))
-            std::cout << "  " << detail << "\n";
+        const auto details = DetailLines(session, row.text);
+        const auto ids = RowIds(session, row);
+        for (std::size_t i = 0; i < details.size(); ++i) {
+            std::cout << "  ";
+            if (details.size() == ids.size()) std::cout << "[" << ids[i] << "] ";
+            std::cout << details[i] << "\n";
+        }
         std::cout << "\n";
     }
     const auto total = session.ProblemCount();
@@ -30,6 +50,7 @@ void PrintListing(ScanSession& session, const std::string& machine) {
         std::cout << "No problems found.\n";
     else
         std::cout << "Total numbers of problems detected : " << total << "\n";
+    if (session.ignoredCount > 0) std::cout << IgnoredText(session) << " (on the ignore list)\n";
     for (const auto& folder : session.unreadable.folders)
         std::cout << "Could not read the folder " << folder << "\n";
     for (const auto& file : session.unreadable.shortcuts)
@@ -53,6 +74,8 @@ int RunScanCommand(const ScanCommandOptions& options) {
         return kExitDone;
     }
     if (!LoadChosenSections(session, *opened.settings, options.machine.sections)) return kExitUsage;
+    std::optional<IgnoreFilter> ignore;
+    if (!ApplyUserIgnoreList(session, ignore)) return kExitUsage;
     RunScan(session);
     progress.EndProgress();
     int status = kExitDone;

@@ -3,12 +3,18 @@ _vostrel_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="scan repair backups restore prefixes"
-    local command="" word
+    local commands="scan repair ignore backups restore prefixes"
+    local command="" action="" word
     for word in "${words[@]:1:cword-1}"; do
-        case $word in
-        scan | repair | backups | restore | prefixes) command=$word; break ;;
-        esac
+        if [[ -z $command ]]; then
+            case $word in
+            scan | repair | ignore | backups | restore | prefixes) command=$word ;;
+            esac
+        elif [[ $command == ignore && -z $action ]]; then
+            case $word in
+            add | list | remove) action=$word ;;
+            esac
+        fi
     done
 
     case $prev in
@@ -20,7 +26,7 @@ _vostrel_cli() {
         _filedir
         return
         ;;
-    --sections)
+    --sections | --only | --skip | --key | --value | --shortcut)
         return
         ;;
     esac
@@ -29,7 +35,15 @@ _vostrel_cli() {
     case $command in
     "") options="--help --version" ;;
     scan) options="--help --prefix --sections --list-sections --report --wine --json --quiet --all" ;;
-    repair) options="--help --prefix --sections --list-sections --backup-dir --wine --json --yes" ;;
+    repair) options="--help --prefix --sections --list-sections --backup-dir --wine --json --yes --only --skip --dry-run" ;;
+    ignore)
+        case $action in
+        "") options="--help" ;;
+        add) options="--help --key --value --shortcut --everywhere --prefix --sections --wine" ;;
+        list) options="--help --json" ;;
+        remove) options="--help" ;;
+        esac
+        ;;
     backups) options="--help --backup-dir --json" ;;
     restore) options="--help --prefix --backup-dir --keep --force" ;;
     prefixes) options="--help --json" ;;
@@ -37,6 +51,8 @@ _vostrel_cli() {
 
     if [[ -z $command && $cur != -* ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    elif [[ $command == ignore && -z $action && $cur != -* ]]; then
+        COMPREPLY=($(compgen -W "add list remove" -- "$cur"))
     elif [[ $command == restore && $cur != -* ]]; then
         _filedir  # a backup's name or path
     else

@@ -1,11 +1,12 @@
 # fish completion for vostrel-cli and the desktop program vostrel.
-set -l commands scan repair backups restore prefixes
+set -l commands scan repair ignore backups restore prefixes
 
 complete -c vostrel-cli -f
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a scan -d 'Scan a Wine prefix for entries that point at missing files'
-complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a repair -d 'Scan, then repair every problem found after backing it up'
+complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a repair -d 'Scan, then repair the problems found after backing them up'
+complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a ignore -d 'The ignore list: entries a scan leaves alone'
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a backups -d 'List the backup files'
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a restore -d 'Put the values and shortcuts of one backup file back'
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a prefixes -d 'List every Wine prefix found for the user'
@@ -19,6 +20,20 @@ complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l quiet -d 'No pr
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l all -d 'Scan every Wine prefix found'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair backups prefixes" -l json -d 'Print JSON'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l yes -d 'Repair without asking'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l only -x -d 'Repair only the problems of these ids'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l skip -x -d 'Repair all but the problems of these ids'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l dry-run -d 'Print what would be repaired; change nothing'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and not __fish_seen_subcommand_from add list remove" -a add -d 'Add a problem by its id, a registry key or a shortcut'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and not __fish_seen_subcommand_from add list remove" -a list -d 'Print the entries, numbered'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and not __fish_seen_subcommand_from add list remove" -a remove -d 'Remove entry N'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l key -x -d 'A registry key, its root first'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l value -x -d 'Only this value of --key'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l shortcut -x -d 'The Windows path of a shortcut'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l everywhere -d 'For every machine'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l prefix -x -a '(__fish_complete_directories)' -d 'The Wine prefix'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l sections -x -d 'Catalogue rows the scan for an id covers'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l wine -x -a '(__fish_complete_directories)' -d 'The Wine that runs the prefix'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from list" -l json -d 'Print JSON'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair backups restore" -l backup-dir -x -a '(__fish_complete_directories)' -d 'The backup folder'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l keep -d 'Keep the backup file after a complete restore'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l force -d 'Restore into another prefix, and records outside its own drives'

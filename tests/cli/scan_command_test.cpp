@@ -91,10 +91,18 @@ TEST_F(CliScan, ReadableListingAndReport) {
     const CliRun run = Cli({"scan", "--prefix", prefix(), "--sections",
                             "Help Files;Virtual Devices", "--report", report});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("Invalid Help Files ( 1 Problem(s) )\n"
-                           "  This file could not be found on your hard drive:C:\\Program "
+    // Each detail line after the problem's id, the same as in the JSON.
+    const CliRun json =
+        Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Virtual Devices", "--json"});
+    const auto found = nlohmann::json::parse(json.out).at("registry");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_NE(run.out.find("Invalid Help Files ( 1 Problem(s) )\n  [" +
+                           found.at(0).at("id").get<std::string>() +
+                           "] This file could not be found on your hard drive:C:\\Program "
                            "Files\\Gone\\gone.hlp\n"),
               std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("[" + found.at(1).at("id").get<std::string>() + "] "), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("Invalid Virtual Devices ( 1 Problem(s) )\n"), std::string::npos);
     const std::string text = testing::ReadTextFile(report);
