@@ -290,7 +290,38 @@ RepairOutcome Repair::Run() {
 }  // namespace
 
 RepairOutcome RepairAll(ScanSession& session, const RepairOptions& options) {
-    return Repair(session, options).Run();
+    if (session.registry.WriteRefusal()) return Repair(session, options).Run();
+    // Only the ticked problems are repaired; the others stay listed, and the
+    // summary counts them again.
+    std::vector<RegistryProblem> untickedValues;
+    std::vector<ShortcutProblem> untickedShortcuts;
+    std::erase_if(session.registryProblems, [&](const RegistryProblem& p) {
+        if (!p.selected) untickedValues.push_back(p);
+        return !p.selected;
+    });
+    std::erase_if(session.shortcutProblems, [&](const ShortcutProblem& p) {
+        if (!p.selected) untickedShortcuts.push_back(p);
+        return !p.selected;
+    });
+    const std::vector<SummaryRow> summary = session.summary;
+    RepairOutcome outcome = Repair(session, options).Run();
+    session.registryProblems = std::move(untickedValues);
+    session.shortcutProblems = std::move(untickedShortcuts);
+    for (const SummaryRow& row : summary) {
+        std::int64_t count = 0;
+        if (row.section == kShortcutSection) {
+            count = static_cast<std::int64_t>(session.shortcutProblems.size());
+            if (count > 0)
+                session.summary.push_back(
+                    {row.section,
+                     "Invalid Windows Shortcut File (" + std::to_string(count) + " Problems)",
+                     count});
+            continue;
+        }
+        for (const auto& p : session.registryProblems) count += p.scanner == row.section ? 1 : 0;
+        AddSectionSummary(session, count, row.section);
+    }
+    return outcome;
 }
 
 std::string RepairBackupPromise(bool backupsOn) {

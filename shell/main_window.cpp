@@ -14,6 +14,7 @@
 #include "shell/list_model.h"
 #include "shell/message_box.h"
 #include "shell/popup_menu.h"
+#include "shell/results_view.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
@@ -292,10 +293,10 @@ void MainWindow::BuildResultsView() {
     frame->setGeometry(picResults_->rect());
     auto* panel = new SkinImage("PicResultsPanel", {"skin/panel.svg"}, frame);
     panel->setGeometry(frame->rect());
-    auto* summaryModel = new ListModel(app_.view.summaryRows, false, this);
+    auto* summaryModel = new SummaryTickModel(app_, this);
     summary_ = new ListView("lvwRegistryProblems", summaryModel, frame);
     summary_->setGeometry(TwipsRect(120, 120, 4380, 4140));
-    auto* detailModel = new ListModel(app_.view.detailRows, false, this);
+    auto* detailModel = new DetailTickModel(app_, this);
     details_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
     details_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
     // Long paths scroll sideways instead of being cut short.
@@ -317,6 +318,7 @@ void MainWindow::BuildResultsView() {
             view->ShowSortIndicator();
         });
     }
+    results_ = new ResultsPanel(app_, summary_, details_, frame);
     auto* deleteProgress = new SkinImage("ImgDeleteProgress", {"skin/progress_frame.svg"}, frame);
     deleteProgress->setGeometry(TwipsRect(120, 4500, kFullProgress, 300));
     auto* inside =
@@ -455,11 +457,12 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::RunScan() {
-    if (!ScanIdle()) return;
+    if (!ScanIdle() || !IgnoreListReadable()) return;
     engine::RunScan(app_.session);
 }
 
 void MainWindow::RepairAll() {
+    if (!results_->ConfirmRepair()) return;
     const auto refusal = engine::RepairAll(app_.session, [this] {
         RefreshThePicControls();
         LoadCatalogue();

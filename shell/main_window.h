@@ -17,6 +17,7 @@ namespace vostrel::shell {
 struct AppContext;
 class ImagePair;
 class ListView;
+class ResultsPanel;
 class SkinImage;
 class SkinLabel;
 
@@ -55,6 +56,7 @@ public:
     ListView* catalogue() const { return catalogue_; }
     ListView* summary() const { return summary_; }
     ListView* details() const { return details_; }
+    ResultsPanel* results() const { return results_; }
     QCheckBox* selectAll() const { return chkSelectlistviewItems_; }
     QTimer* blinkTimer() const { return blinkTimer_; }
     QTimer* refreshTimer() const { return refreshTimer_; }
@@ -94,6 +96,7 @@ private:
     ListView* catalogue_ = nullptr;
     ListView* summary_ = nullptr;
     ListView* details_ = nullptr;
+    ResultsPanel* results_ = nullptr;
     SelectAllCheckBox* chkSelectlistviewItems_ = nullptr;
     QLabel* lblScanText_ = nullptr;
     QLabel* lblSettingsText_ = nullptr;

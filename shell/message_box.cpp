@@ -42,6 +42,7 @@ constexpr KindEntry kKinds[] = {
      "Are you sure you want to stop the scanning ?"},
     {"DELETE BACKUP FILE", MessageKind::DeleteBackupFile,
      "Are you sure you want delete the selected file ?"},
+    {"CONFIRM REPAIR", MessageKind::ConfirmRepair, ""},
 };
 
 const KindEntry* FindKind(std::string_view kind) {
@@ -67,7 +68,7 @@ MessageKind LookUpMessageKind(std::string_view kind) {
 
 bool IsQuestion(MessageKind kind) {
     return kind == MessageKind::CloseConfirmation || kind == MessageKind::CancelScanning ||
-           kind == MessageKind::DeleteBackupFile;
+           kind == MessageKind::DeleteBackupFile || kind == MessageKind::ConfirmRepair;
 }
 
 bool IsNotice(MessageKind kind) {
@@ -106,7 +107,7 @@ void MessageBoxDialog::FormLoad() {
     const KindEntry* entry = FindKind(messageKind);
     if (!entry) return;
     lblMessage_->setText(QString::fromUtf8(entry->message));
-    if (entry->id == MessageKind::NotRepaired)
+    if (entry->id == MessageKind::NotRepaired || entry->id == MessageKind::ConfirmRepair)
         lblMessage_->setText(QString::fromStdString(messageText));
     if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
@@ -135,6 +136,13 @@ void ShowNotice(std::string_view text) {
     messageText = std::string(text);
     AskMessage("NOT REPAIRED");
     messageText.clear();
+}
+
+Answer AskRepair(std::string_view question) {
+    messageText = std::string(question);
+    const Answer answer = Ask(MessageKind::ConfirmRepair);
+    messageText.clear();
+    return answer;
 }
 
 void MessageBoxDialog::ResetHoverLooks() {

@@ -31,6 +31,8 @@ enum class MessageKind {
     CloseConfirmation,
     CancelScanning,
     DeleteBackupFile,
+    // A question whose words only the caller knows (messageText).
+    ConfirmRepair,
     Other
 };
 
@@ -78,6 +80,8 @@ std::string_view KindText(MessageKind kind);
 Answer Ask(MessageKind kind);
 // Shows a one-button notice with the caller's text.
 void ShowNotice(std::string_view text);
+// Asks the caller's question about a repair (OK and Cancel).
+Answer AskRepair(std::string_view question);
 
 class CloseNotice : public QDialog {
     Q_OBJECT

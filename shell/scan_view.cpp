@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/scan_driver.h"
+#include "results/problem_details.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "shell/message_box.h"
@@ -125,7 +126,19 @@ void ScanView::ShowDetails(std::size_t row) {
     if (current == 0 || !summaryRows.Selected(current)) return;
     if (row < 1 || row > summaryRows.Count() || !session_) return;
     detailRows.Clear();
-    for (const auto& line : DetailLines(*session_, summaryRows.Text(row))) detailRows.Add(line);
+    for (const ProblemRef& ref : ProblemsOfSummary(*session_, summaryRows.Text(row))) {
+        const ProblemDetails details = DetailsOf(*session_, ref);
+        const std::size_t at = detailRows.Add(details.line);
+        std::size_t column = 1;
+        for (const std::string* text :
+             {&details.entry, &details.value, &details.holds, &details.lookedFor, &details.why})
+            detailRows.SetSubItem(at, column++, *text);
+        detailRows.SetSubItem(at, kDetailRefColumn, RefText(ref));
+        session_->pump.Tick();
+    }
+    // Rows sorted by a later column take their places once it is filled in.
+    if (detailRows.sorted() && detailRows.sortKey() > 0)
+        detailRows.SetSortKey(detailRows.sortKey());
 }
 
 void ScanView::ReturnToStart() {

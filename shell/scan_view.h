@@ -29,7 +29,10 @@ public:
     // The results view's lists: a summary row per section, and the detail
     // rows of the summary row clicked.
     ListControl summaryRows{"summary", {"Summary"}};
-    ListControl detailRows{"details", {"Details"}};
+    // Each detail row also says what its problem is (entry, value, data,
+    // path looked for, reason) and, in a column not shown, which problem it
+    // is (kDetailRefColumn).
+    ListControl detailRows{"details", {"Details", "Entry", "Value", "Holds", "Looked for", "Why"}};
 
     void ScanStarted() override;
     void SectionStarted(std::string_view status) override;
@@ -60,6 +63,9 @@ private:
     std::int32_t progressStep_ = 0;
     int progressWidth_ = 0;
 };
+
+// The sub-item of a detail row that holds its problem's reference (RefText).
+inline constexpr std::size_t kDetailRefColumn = 6;
 
 // A header click: sorting on, by that column (1-based), in the opposite order.
 void FlipSort(ListControl& list, int headerIndex);

@@ -7,6 +7,8 @@
 
 #include "shell/app.h"
 #include "shell/engine.h"
+#include "shell/ignore_list_box.h"
+#include "shell/message_box.h"
 #include "shell/skin.h"
 #include "system/settings.h"
 #include "system/settings_keys.h"
@@ -15,7 +17,8 @@ namespace vostrel::shell {
 
 namespace {
 constexpr int kWidth = 7200;
-constexpr int kHeight = 4860;
+// The ignore list takes the lower part of the window.
+constexpr int kHeight = 6900;
 }  // namespace
 
 void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
@@ -61,7 +64,9 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
         hostDrives->setToolTip(QString::fromStdString(note));
     }
 
-    ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 4230, 1590, 435),
+    ignoreList_ = new IgnoreListBox(this);
+    ignoreList_->move(Twips(300), Twips(4710));
+    ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 6300, 1590, 435),
                         {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
     connect(picture2_, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     connect(ok_, &ImagePair::clicked, this, &SettingsDialog::SaveAndClose);
@@ -185,6 +190,8 @@ void SettingsDialog::SaveAndClose() {
     StorePathOrTurnOff(sound_);
     StorePathOrTurnOff(report_);
     StorePathOrTurnOff(backup_);
+    std::string error;
+    if (!ignoreList_->Save(&error)) ShowNotice("The ignore list was not saved: " + error);
     accept();
 }
 

@@ -11,6 +11,7 @@ class QLineEdit;
 namespace vostrel::shell {
 
 struct AppContext;
+class IgnoreListBox;
 class ImagePair;
 class SkinImage;
 class SkinLabel;
@@ -33,6 +34,7 @@ public:
     const Option& sound() const { return sound_; }
     const Option& startup() const { return startup_; }
     ImagePair* okButton() const { return ok_; }
+    IgnoreListBox* ignoreList() const { return ignoreList_; }
     ImagePair* closeButton() const { return close_; }
     SkinImage* background() const { return picture2_; }
 
@@ -54,6 +56,7 @@ private:
     AppContext& app_;
     SkinImage* picture2_ = nullptr;
     Option backup_, report_, sound_, startup_;
+    IgnoreListBox* ignoreList_ = nullptr;
     ImagePair* ok_ = nullptr;
     ImagePair* close_ = nullptr;
 };

@@ -233,3 +233,32 @@ TEST(RepairRefusedDeletes, AValueThatCouldNotBeRemovedIsReportedAsKept) {
 }
 
 }  // namespace
+
+TEST_F(RepairTest, OnlyTickedProblemsAreRepairedAndTheOthersStayCounted) {
+    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    for (const char* name : {"Kept", "Gone"})
+        registry_.PutText(std::string(kHklm) + "\\" + run, name, REG_SZ, "C:\\x.exe");
+    AddProblem(HKEY_LOCAL_MACHINE, run, "Kept", "C:\\x.exe", "Windows Startup");
+    AddProblem(HKEY_LOCAL_MACHINE, run, "Gone", "C:\\x.exe", "Windows Startup");
+    AddShortcut("Desktop/Kept.lnk", BrokenLinkBytes("kept"));
+    AddShortcut("Desktop/Gone.lnk", BrokenLinkBytes("gone"));
+    session_.summary = {{"Windows Startup", "two startup", 2}, {"Windows Shortcut", "two", 2}};
+    session_.registryProblems[0].selected = false;
+    session_.shortcutProblems[0].selected = false;
+
+    const RepairOutcome outcome = RepairAll(session_, options_);
+    EXPECT_EQ(outcome.removed, 2);
+    EXPECT_TRUE(registry_.Get(std::string(kHklm) + "\\" + run, "Kept"));
+    EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + run, "Gone"));
+    EXPECT_TRUE(fs::exists(drive_ / "Desktop/Kept.lnk"));
+    EXPECT_FALSE(fs::exists(drive_ / "Desktop/Gone.lnk"));
+    EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 2u);
+    // The unticked ones are still listed, and the summary counts only them.
+    ASSERT_EQ(session_.registryProblems.size(), 1u);
+    EXPECT_EQ(session_.registryProblems[0].valueName, "Kept");
+    ASSERT_EQ(session_.shortcutProblems.size(), 1u);
+    EXPECT_EQ(session_.shortcutProblems[0].path, "C:\\Desktop\\Kept.lnk");
+    ASSERT_EQ(session_.summary.size(), 2u);
+    EXPECT_EQ(session_.summary[0].text, "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    EXPECT_EQ(session_.summary[1].text, "Invalid Windows Shortcut File (1 Problems)");
+}

@@ -1,0 +1,138 @@
+#include "results/problem_details.h"
+
+#include <charconv>
+
+#include "session/sections.h"
+#include "system/text.h"
+
+namespace vostrel {
+
+namespace {
+
+// The folder part of a Windows path, without its trailing backslash; empty
+// when the path names no folder ("C:\" has none above it).
+std::string FolderPart(std::string_view path) {
+    const std::size_t cut = path.find_last_of('\\');
+    if (cut == std::string_view::npos || cut == 0) return {};
+    std::string folder(path.substr(0, cut));
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+    return folder;
+}
+
+bool SummaryHoldsSection(std::string_view upperSummary, const SectionSummary& summary) {
+    return upperSummary.find(UpperAscii(summary.keyword)) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string EntryText(const RegistryProblem& problem) {
+    return problem.rootName + "\\" + problem.keyPath + " value \"" + problem.valueName + "\"";
+}
+
+ProblemDetails DetailsOf(const RegistryProblem& problem) {
+    ProblemDetails details;
+    details.line = std::string(kMissingFileDetail) + problem.testedPath;
+    details.entry = problem.rootName + "\\" + problem.keyPath;
+    details.value = problem.valueName;
+    details.holds = problem.dataAsRead;
+    details.lookedFor = problem.testedPath;
+    details.why = problem.systemFolder ? kReasonNotInSystemFolder : kReasonFileNotFound;
+    return details;
+}
+
+ProblemDetails DetailsOf(const ShortcutProblem& problem, FileSystemApi& files) {
+    ProblemDetails details;
+    details.line = std::string(kBadShortcutDetail) + problem.path;
+    details.entry = problem.path;
+    details.holds = problem.target;
+    details.lookedFor = problem.target;
+    const std::string folder = FolderPart(problem.target);
+    const DWORD attributes =
+        folder.empty() ? DWORD{FILE_ATTRIBUTE_DIRECTORY} : files.GetFileAttributes(folder);
+    const bool folderMissing =
+        attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    details.why = folderMissing ? kReasonTargetFolderNotFound : kReasonFileNotFound;
+    return details;
+}
+
+std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session,
+                                          std::string_view summaryText) {
+    std::vector<ProblemRef> refs;
+    const std::string upper = UpperAscii(Trim(summaryText));
+    for (const auto& summary : kSectionSummaries) {
+        if (!SummaryHoldsSection(upper, summary)) continue;
+        for (std::size_t i = 0; i < session.registryProblems.size(); ++i)
+            if (session.registryProblems[i].scanner == summary.sectionKey)
+                refs.push_back({ProblemRef::Kind::Registry, i});
+    }
+    if (summaryText.find(kShortcutKeyword) == std::string_view::npos) return refs;
+    for (std::size_t i = 0; i < session.shortcutProblems.size(); ++i)
+        refs.push_back({ProblemRef::Kind::Shortcut, i});
+    return refs;
+}
+
+std::string RefText(const ProblemRef& ref) {
+    return (ref.kind == ProblemRef::Kind::Registry ? "R" : "S") + std::to_string(ref.index);
+}
+
+bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref) {
+    if (text.size() < 2 || (text[0] != 'R' && text[0] != 'S')) return false;
+    std::size_t index = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data() + 1, end, index);
+    if (error != std::errc() || at != end) return false;
+    const bool registry = text[0] == 'R';
+    const std::size_t count =
+        registry ? session.registryProblems.size() : session.shortcutProblems.size();
+    if (index >= count) return false;
+    *ref = {registry ? ProblemRef::Kind::Registry : ProblemRef::Kind::Shortcut, index};
+    return true;
+}
+
+ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref) {
+    if (ref.kind == ProblemRef::Kind::Registry)
+        return DetailsOf(session.registryProblems.at(ref.index));
+    return DetailsOf(session.shortcutProblems.at(ref.index), session.files);
+}
+
+bool IsSelected(const ScanSession& session, const ProblemRef& ref) {
+    return ref.kind == ProblemRef::Kind::Registry ? session.registryProblems.at(ref.index).selected
+                                                  : session.shortcutProblems.at(ref.index).selected;
+}
+
+void SetSelected(ScanSession& session, const ProblemRef& ref, bool selected) {
+    if (ref.kind == ProblemRef::Kind::Registry)
+        session.registryProblems.at(ref.index).selected = selected;
+    else
+        session.shortcutProblems.at(ref.index).selected = selected;
+}
+
+GroupTick SummaryTick(const ScanSession& session, std::string_view summaryText) {
+    std::size_t ticked = 0;
+    const auto refs = ProblemsOfSummary(session, summaryText);
+    for (const auto& ref : refs) ticked += IsSelected(session, ref) ? 1 : 0;
+    if (ticked == 0) return GroupTick::None;
+    return ticked == refs.size() ? GroupTick::All : GroupTick::Some;
+}
+
+void SetSummaryTick(ScanSession& session, std::string_view summaryText, bool selected) {
+    for (const auto& ref : ProblemsOfSummary(session, summaryText))
+        SetSelected(session, ref, selected);
+}
+
+std::size_t SelectedCount(const ScanSession& session) {
+    std::size_t count = 0;
+    for (const auto& problem : session.registryProblems) count += problem.selected ? 1 : 0;
+    for (const auto& problem : session.shortcutProblems) count += problem.selected ? 1 : 0;
+    return count;
+}
+
+std::string RepairQuestion(std::size_t selected, std::size_t total, bool backupsOn,
+                           std::string_view backupFolder) {
+    std::string text = "Repair " + std::to_string(selected) + " of " + std::to_string(total) +
+                       (total == 1 ? " problem?" : " problems?");
+    if (backupsOn) return text + " A backup is written first to " + std::string(backupFolder) + ".";
+    return text + " No backup will be written: \"Make Backup Before Repairing\" is off.";
+}
+
+}  // namespace vostrel

@@ -1,0 +1,82 @@
+#include "shell/ignore_list_box.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+#include "shell/skin.h"
+
+namespace vostrel::shell {
+
+IgnoreListBox::IgnoreListBox(QWidget* parent, std::string path)
+    : QWidget(parent), path_(std::move(path)) {
+    setObjectName("FrameIgnoreList");
+    status_ = new QLabel(this);
+    status_->setObjectName("lblIgnoreList");
+    status_->setTextFormat(Qt::PlainText);
+    status_->setWordWrap(true);
+    status_->setGeometry(TwipsRect(0, 0, 6660, 300));
+    rows_ = new QListWidget(this);
+    rows_->setObjectName("lstIgnoreList");
+    rows_->setAccessibleName("Ignore list");
+    rows_->setGeometry(TwipsRect(0, 330, 5160, 1110));
+    remove_ = new ImagePair("cmdRemoveIgnoredNormal", "cmdRemoveIgnoredMouseMove", this,
+                            TwipsRect(5250, 330, 1410, 435), {"skin/button.svg"},
+                            {"skin/button_hover.svg"}, "Remove");
+    remove_->normal()->setAccessibleName("Remove from the ignore list");
+    remove_->hover()->setAccessibleName("Remove from the ignore list");
+    connect(remove_, &ImagePair::clicked, this, &IgnoreListBox::RemoveCurrent);
+    resize(Twips(6660), Twips(1440));
+
+    std::string error;
+    list_ = LoadIgnoreList(path_, &error);
+    if (!list_) loadError_ = error;
+    Fill();
+}
+
+QString IgnoreListBox::RowText(const IgnoreEntry& entry) {
+    QString text = QString::fromStdString(entry.pattern);
+    if (entry.value)
+        text += QStringLiteral(", value \"%1\"").arg(QString::fromStdString(*entry.value));
+    text += entry.machine.empty()
+                ? QStringLiteral("  (every machine)")
+                : QStringLiteral("  (%1)").arg(QString::fromStdString(entry.machine));
+    return text;
+}
+
+void IgnoreListBox::Fill() {
+    rows_->clear();
+    if (!list_) {
+        status_->setText(QString::fromStdString("The ignore list cannot be read: " + *loadError_));
+        status_->setToolTip(status_->text());
+        rows_->setEnabled(false);
+        remove_->normal()->setEnabled(false);
+        remove_->hover()->setEnabled(false);
+        return;
+    }
+    const auto entries = list_->Entries();
+    for (const IgnoreEntry& entry : entries) {
+        auto* row = new QListWidgetItem(RowText(entry), rows_);
+        row->setToolTip(row->text());
+    }
+    status_->setText(entries.empty() ? "Ignore list : no entries (add them from the results)"
+                                     : "Ignore list :");
+    if (!entries.empty()) rows_->setCurrentRow(0);
+}
+
+void IgnoreListBox::RemoveCurrent() {
+    const int row = rows_->currentRow();
+    if (!list_ || row < 0) return;
+    if (!list_->Remove(static_cast<std::size_t>(row) + 1)) return;
+    changed_ = true;
+    Fill();
+    rows_->setCurrentRow(std::min(row, rows_->count() - 1));
+}
+
+bool IgnoreListBox::Save(std::string* error) {
+    if (!changed_ || !list_) return true;
+    if (!SaveIgnoreList(path_, *list_, error)) return false;
+    changed_ = false;
+    return true;
+}
+
+}  // namespace vostrel::shell

@@ -1,0 +1,288 @@
+#include "shell/results_view.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include "ignore/ignore_list.h"
+#include "results/backup_file.h"
+#include "shell/app.h"
+#include "shell/message_box.h"
+#include "shell/skin.h"
+
+namespace vostrel::shell {
+
+namespace {
+
+// The details pane under the two lists, in twips of the results frame.
+constexpr int kListHeight = 3000;
+constexpr int kPaneTop = 3180;
+constexpr int kPaneHeight = 1020;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+Qt::CheckState StateOf(GroupTick tick) {
+    switch (tick) {
+        case GroupTick::All: return Qt::Checked;
+        case GroupTick::Some: return Qt::PartiallyChecked;
+        case GroupTick::None: break;
+    }
+    return Qt::Unchecked;
+}
+
+// The folder part of a Windows path ("C:\a" for "C:\a\b.dll", "C:\" for "C:\b.dll").
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of('\\');
+    if (cut == std::string::npos) return {};
+    if (cut == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, cut);
+}
+
+}  // namespace
+
+SummaryTickModel::SummaryTickModel(AppContext& app, QObject* parent)
+    : ListModel(app.view.summaryRows, true, parent), app_(app) {}
+
+QVariant SummaryTickModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= rowCount())
+        return ListModel::data(index, role);
+    const std::string text = list().Text(static_cast<std::size_t>(index.row()) + 1);
+    return StateOf(SummaryTick(app_.session, text));
+}
+
+Qt::ItemFlags SummaryTickModel::flags(const QModelIndex& index) const {
+    // A click sets or clears the whole group; only the program shows "some".
+    return ListModel::flags(index) & ~Qt::ItemIsUserTristate;
+}
+
+bool SummaryTickModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= rowCount()) return false;
+    const std::string text = list().Text(static_cast<std::size_t>(index.row()) + 1);
+    SetSummaryTick(app_.session, text, value.toInt() != Qt::Unchecked);
+    TicksChanged();
+    emit ticked();
+    return true;
+}
+
+void SummaryTickModel::TicksChanged() {
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+DetailTickModel::DetailTickModel(AppContext& app, QObject* parent)
+    : ListModel(app.view.detailRows, true, parent), app_(app) {}
+
+std::optional<ProblemRef> DetailTickModel::RefOf(std::size_t row) const {
+    if (row < 1 || row > list().Count()) return std::nullopt;
+    ProblemRef ref;
+    if (!ParseRef(app_.session, list().SubItem(row, kDetailRefColumn), &ref)) return std::nullopt;
+    return ref;
+}
+
+QVariant DetailTickModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= rowCount())
+        return ListModel::data(index, role);
+    const auto ref = RefOf(static_cast<std::size_t>(index.row()) + 1);
+    if (!ref) return {};
+    return IsSelected(app_.session, *ref) ? Qt::Checked : Qt::Unchecked;
+}
+
+bool DetailTickModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid()) return false;
+    const auto ref = RefOf(static_cast<std::size_t>(index.row()) + 1);
+    if (!ref) return false;
+    SetSelected(app_.session, *ref, value.toInt() == Qt::Checked);
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    emit ticked();
+    return true;
+}
+
+void DetailTickModel::TicksChanged() {
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+ResultsPanel::ResultsPanel(AppContext& app, ListView* summary, ListView* details, QWidget* frame)
+    : QObject(frame), app_(app), summary_(summary), details_(details) {
+    setObjectName("ResultsPanel");
+    summary_->resize(summary_->width(), Twips(kListHeight));
+    details_->resize(details_->width(), Twips(kListHeight));
+    // The details have a column per fact; each can be widened by hand.
+    QHeaderView* header = details_->header();
+    header->setMinimumSectionSize(Twips(600));
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(false);
+    const int widths[] = {3600, 3000, 1200, 2400, 2400, 2400};
+    for (int column = 0; column < 6; ++column) header->resizeSection(column, Twips(widths[column]));
+
+    pane_ = new QPlainTextEdit(frame);
+    pane_->setObjectName("txtProblemDetails");
+    pane_->setAccessibleName("Problem details");
+    pane_->setReadOnly(true);
+    pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    pane_->setPlaceholderText("Choose a problem to see all that is known of it.");
+    pane_->setGeometry(TwipsRect(120, kPaneTop, 8880, kPaneHeight));
+
+    auto* summaryModel = static_cast<SummaryTickModel*>(summary_->listModel());
+    auto* detailModel = static_cast<DetailTickModel*>(details_->listModel());
+    connect(summaryModel, &SummaryTickModel::ticked, detailModel, &DetailTickModel::TicksChanged);
+    connect(detailModel, &DetailTickModel::ticked, summaryModel, &SummaryTickModel::TicksChanged);
+    connect(summary_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { SummaryCurrentChanged(current); });
+    connect(details_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { ShowInPane(current); });
+    connect(detailModel, &QAbstractItemModel::modelReset, pane_, &QPlainTextEdit::clear);
+
+    details_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(details_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = details_->indexAt(at);
+        if (!index.isValid()) return;
+        details_->setCurrentIndex(index);
+        if (QMenu* menu = MenuFor(static_cast<std::size_t>(index.row()) + 1, details_))
+            menu->popup(details_->viewport()->mapToGlobal(at));
+    });
+}
+
+void ResultsPanel::SummaryCurrentChanged(const QModelIndex& current) {
+    // The keyboard moves the current row as a click does: its details follow.
+    if (!current.isValid()) return;
+    const auto row = static_cast<std::size_t>(current.row()) + 1;
+    ListControl& list = app_.view.summaryRows;
+    if (row > list.Count()) return;
+    for (std::size_t i = 1; i <= list.Count(); ++i) list.SetSelected(i, i == row);
+    app_.view.ShowDetails(row);
+}
+
+void ResultsPanel::ShowInPane(const QModelIndex& current) {
+    auto* model = static_cast<DetailTickModel*>(details_->listModel());
+    const auto ref = current.isValid() ? model->RefOf(static_cast<std::size_t>(current.row()) + 1)
+                                       : std::nullopt;
+    if (!ref) {
+        pane_->clear();
+        return;
+    }
+    const ProblemDetails d = DetailsOf(app_.session, *ref);
+    QString text = Q(d.line) + "\n";
+    const std::pair<const char*, const std::string*> facts[] = {{"Entry", &d.entry},
+                                                                {"Value", &d.value},
+                                                                {"Holds", &d.holds},
+                                                                {"Looked for", &d.lookedFor},
+                                                                {"Why", &d.why}};
+    for (const auto& [name, value] : facts)
+        if (!value->empty()) text += QStringLiteral("%1: %2\n").arg(name, Q(*value));
+    pane_->setPlainText(text.trimmed());
+}
+
+QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
+    const auto ref = static_cast<DetailTickModel*>(details_->listModel())->RefOf(row);
+    if (!ref) return nullptr;
+    auto* menu = new QMenu(parent);
+    menu->setObjectName("mnuProblem");
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const ProblemRef problem = *ref;
+    const struct {
+        const char* name;
+        const char* text;
+        void (ResultsPanel::*run)(const ProblemRef&);
+    } items[] = {
+        {"mnuCopyEntry", "Copy Entry", &ResultsPanel::CopyEntry},
+        {"mnuCopyMissingPath", "Copy Missing Path", &ResultsPanel::CopyMissingPath},
+        {"mnuOpenFolder", "Open Containing Folder", &ResultsPanel::OpenContainingFolder},
+        {"mnuIgnoreEntry", "Ignore This Entry", &ResultsPanel::AddToIgnoreList},
+    };
+    for (const auto& item : items) {
+        QAction* action = menu->addAction(item.text);
+        action->setObjectName(item.name);
+        const auto run = item.run;
+        connect(action, &QAction::triggered, this, [this, run, problem] { (this->*run)(problem); });
+    }
+    return menu;
+}
+
+void ResultsPanel::CopyEntry(const ProblemRef& ref) {
+    const std::string text = ref.kind == ProblemRef::Kind::Registry
+                                 ? EntryText(app_.session.registryProblems.at(ref.index))
+                                 : app_.session.shortcutProblems.at(ref.index).path;
+    QGuiApplication::clipboard()->setText(Q(text));
+}
+
+void ResultsPanel::CopyMissingPath(const ProblemRef& ref) {
+    QGuiApplication::clipboard()->setText(Q(DetailsOf(app_.session, ref).lookedFor));
+}
+
+void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
+    // The folder that should hold the missing file, or the nearest one
+    // above it that exists, as the host sees it.
+    FileSystemApi& files = app_.session.files;
+    std::string folder = FolderOf(DetailsOf(app_.session, ref).lookedFor);
+    while (!folder.empty()) {
+        const DWORD attributes = files.GetFileAttributes(folder);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) break;
+        const std::string up = FolderOf(folder);
+        folder = up == folder ? std::string() : up;
+    }
+    const auto host = folder.empty() ? std::nullopt : files.HostPath(folder);
+    if (!host) {
+        ShowNotice("No folder of this path is on this computer.");
+        return;
+    }
+    if (app_.platform.openUrl) app_.platform.openUrl(Q(*host));
+}
+
+void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
+    IgnoreEntry entry;
+    entry.machine = IgnoreMachineOf(app_);
+    if (ref.kind == ProblemRef::Kind::Registry) {
+        const RegistryProblem& problem = app_.session.registryProblems.at(ref.index);
+        entry.kind = IgnoreEntry::Kind::Registry;
+        entry.pattern = problem.rootName + "\\" + problem.keyPath;
+        entry.value = problem.valueName;
+    } else {
+        entry.kind = IgnoreEntry::Kind::Shortcut;
+        entry.pattern = app_.session.shortcutProblems.at(ref.index).path;
+    }
+    const std::string path = DefaultIgnoreListPath();
+    std::string error;
+    std::optional<IgnoreList> list = LoadIgnoreList(path, &error);
+    // A damaged list is never written over: the user's other entries would be lost.
+    if (!list) {
+        ShowNotice("The entry was not added: " + error);
+        return;
+    }
+    list->Add(entry);
+    if (!SaveIgnoreList(path, *list, &error)) {
+        ShowNotice("The entry was not added: " + error);
+        return;
+    }
+    // An ignored entry is never repaired: its tick goes at once.
+    SetSelected(app_.session, ref, false);
+    static_cast<DetailTickModel*>(details_->listModel())->TicksChanged();
+    static_cast<SummaryTickModel*>(summary_->listModel())->TicksChanged();
+}
+
+bool ResultsPanel::ConfirmRepair() {
+    const std::size_t ticked = SelectedCount(app_.session);
+    if (ticked == 0) {
+        ShowNotice("No problem is ticked: nothing to repair.");
+        return false;
+    }
+    SettingsStore& settings = *app_.settings;
+    const std::string question = RepairQuestion(ticked, app_.session.ProblemCount(),
+                                                BackupsEnabled(settings), BackupFolder(settings));
+    return AskRepair(question) == Answer::Yes;
+}
+
+bool IgnoreListReadable() {
+    std::string error;
+    if (LoadIgnoreList(DefaultIgnoreListPath(), &error)) return true;
+    ShowNotice("The scan did not start. " + error);
+    return false;
+}
+
+std::string IgnoreMachineOf(AppContext& app) { return MachineIdentity(app.session.files); }
+
+}  // namespace vostrel::shell
