@@ -309,6 +309,7 @@ TEST_F(CliIgnore, DryRunSaysWhatWouldBeDoneAndTouchesNothing) {
     ASSERT_EQ(run.status, 0) << run.err;
     const auto json = nlohmann::json::parse(run.out);
     EXPECT_TRUE(json.at("dryRun").get<bool>());
+    EXPECT_EQ(json.at("leftAlone"), nlohmann::json::array({IdOf(scan, "OldTool")}));
     Strings items;
     for (const auto& item : json.at("wouldRepair")) items.push_back(item.at("item"));
     EXPECT_EQ(items, (Strings{std::string(kRunKey) + " value OtherTool",
