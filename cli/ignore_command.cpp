@@ -89,6 +89,11 @@ std::optional<IgnoreEntry> KeyEntry(const IgnoreAddOptions& options) {
         std::cerr << "vostrel-cli: the value name must be one line\n";
         return std::nullopt;
     }
+    if (options.valueGiven && options.value.empty()) {
+        std::cerr << "vostrel-cli: the value name is empty; a key's unnamed value is "
+                     "--value \"(Default)\"\n";
+        return std::nullopt;
+    }
     auto quoted = [](const std::string& text) {
         std::string out = "\"";
         for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);

@@ -142,14 +142,18 @@ void PrintDryRun(ScanSession& session, const RepairCommandOptions& options, nloh
 
 // True when the user agrees (or --yes said so); false, with a message,
 // when there is no terminal to ask on.
-bool Confirmed(const RepairCommandOptions& options, std::size_t count, bool backups) {
+bool Confirmed(const RepairCommandOptions& options, std::size_t count, std::size_t found,
+               bool backups) {
     if (options.yes) return true;
     if (!InputIsTerminal()) {
         std::cerr
             << "vostrel-cli: not repairing without a terminal to ask on; add --yes to repair\n";
         return false;
     }
-    std::cerr << "Repair these " << count << " problems? " << RepairBackupPromise(backups)
+    const std::string which = count == found
+                                  ? std::to_string(count)
+                                  : std::to_string(count) + " of " + std::to_string(found);
+    std::cerr << "Repair these " << which << " problems? " << RepairBackupPromise(backups)
               << " [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
@@ -182,7 +186,9 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         PrintSections(session);
         return kExitDone;
     }
-    if (const auto refusal = machine.registry->WriteRefusal()) {
+    // A dry run writes nothing, so it goes on and says so at its end.
+    const auto refusal = machine.registry->WriteRefusal();
+    if (refusal && !options.dryRun) {
         std::cerr << "vostrel-cli: not repairing: " << *refusal << "\n";
         return kExitFailed;
     }
@@ -201,6 +207,13 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     nlohmann::json out;
     if (options.json) {
         out["found"] = ScanJson(session, machine.description);
+        // The ids --only or --skip leave alone; the others are repaired.
+        auto leftAlone = nlohmann::json::array();
+        for (const auto& problem : session.registryProblems)
+            if (!problem.selected) leftAlone.push_back(ProblemId(problem));
+        for (const auto& problem : session.shortcutProblems)
+            if (!problem.selected) leftAlone.push_back(ProblemId(problem));
+        out["leftAlone"] = std::move(leftAlone);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
         std::cout << (found == 0 ? "No problems found.\n"
@@ -216,14 +229,17 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         return progress.interrupted() ? kExitCancelled : kExitFailed;
     }
     if (options.dryRun) {
+        if (refusal) out["refused"] = *refusal;
         PrintDryRun(session, options, out);
+        if (refusal && !options.json)
+            std::cout << "A repair now would be refused: " << *refusal << "\n";
         return kExitDone;
     }
     const bool backups = BackupsEnabled(settings);
     if (count > 0 && !backups && !options.json)
         std::cout << "Backups are off (setting \"" << kMakeBackupKey
                   << "\" is 0): nothing will be backed up.\n";
-    if (count == 0 || !Confirmed(options, count, backups)) {
+    if (count == 0 || !Confirmed(options, count, found, backups)) {
         if (options.json) PrintJson(out);
         return count == 0 || options.yes ? kExitDone : kExitFailed;
     }

@@ -110,6 +110,13 @@ void AddScanCommand(CLI::App& app, int& status) {
             status = RunScanCommand(*options);
             return;
         }
+        // A damaged ignore list is said once, before any prefix is scanned.
+        std::string error;
+        if (!LoadUserIgnoreList(&error)) {
+            std::cerr << "vostrel-cli: " << error << "\n";
+            status = kExitUsage;
+            return;
+        }
         status = ScanEveryPrefix(options->json, [options](const std::string& path) {
             ScanCommandOptions one = *options;
             one.machine.prefix = path;

@@ -182,6 +182,7 @@ TEST_F(CliIgnore, WrongInputIsRefusedAndNothingWritten) {
         {{"ignore", "add", "--shortcut", "/home/ann/Desktop/x.lnk", "--everywhere"},
          "Windows path"},
         {{"ignore", "add", "--value", "x", "--everywhere"}, "one of"},
+        {{"ignore", "add", "--key", "HKLM\\X", "--value", "", "--everywhere"}, "(Default)"},
         {{"ignore", "add", "--key", "HKLM\\X", "--shortcut", "C:\\x.lnk"}, "one of"},
         {{"ignore", "add", "--key", "HKLM\\X", "--prefix", home_ / "no prefix"}, "no prefix"},
     };
@@ -203,7 +204,8 @@ TEST_F(CliIgnore, ADamagedListStopsEveryCommandBeforeItScans) {
           Strings{"scan", "--prefix", mine, "--sections", kStartup, "--json"},
           Strings{"repair", "--prefix", mine, "--sections", kStartup, "--yes"},
           Strings{"repair", "--prefix", mine, "--sections", kStartup, "--dry-run"},
-          Strings{"ignore", "list"}, Strings{"ignore", "remove", "1"},
+          Strings{"scan", "--all", "--sections", kStartup}, Strings{"ignore", "list"},
+          Strings{"ignore", "remove", "1"},
           Strings{"ignore", "add", "--key", "HKLM\\Software\\New", "--everywhere"}}) {
         SCOPED_TRACE(args.at(0) + " " + args.back());
         const CliRun run = Cli(args);
@@ -309,6 +311,7 @@ TEST_F(CliIgnore, DryRunSaysWhatWouldBeDoneAndTouchesNothing) {
     ASSERT_EQ(run.status, 0) << run.err;
     const auto json = nlohmann::json::parse(run.out);
     EXPECT_TRUE(json.at("dryRun").get<bool>());
+    EXPECT_EQ(json.at("leftAlone"), nlohmann::json::array({IdOf(scan, "OldTool")}));
     Strings items;
     for (const auto& item : json.at("wouldRepair")) items.push_back(item.at("item"));
     EXPECT_EQ(items, (Strings{std::string(kRunKey) + " value OtherTool",
