@@ -148,18 +148,18 @@ int main(int argc, char** argv) {
     }
     Save(&main, "results");
     if (QMenu* menu = main.results()->MenuFor(1, details)) {
-        const QRect row = details->visualRect(details->model()->index(0, 1));
-        menu->popup(details->viewport()->mapToGlobal(row.center()));
+        const QRect row = details->visualRect(details->model()->index(0, 0));
+        menu->adjustSize();
         Pump(50);
         QPixmap picture = main.grab();
         QPainter painter(&picture);
-        painter.drawPixmap(main.mapFromGlobal(menu->pos()), menu->grab());
+        painter.drawPixmap(details->viewport()->mapTo(&main, row.center()), menu->grab());
         painter.end();
         picture.save(g_output + "/results-menu.png");
         std::cout << (g_output + "/results-menu.png").toStdString() << "\n";
         // The entry goes to the ignore list, which the settings show.
         if (QAction* ignore = menu->findChild<QAction*>("mnuIgnoreEntry")) ignore->trigger();
-        menu->close();
+        delete menu;
     }
 
     {
