@@ -305,8 +305,11 @@ RepairOutcome RepairAll(ScanSession& session, const RepairOptions& options) {
     });
     const std::vector<SummaryRow> summary = session.summary;
     RepairOutcome outcome = Repair(session, options).Run();
-    session.registryProblems = std::move(untickedValues);
-    session.shortcutProblems = std::move(untickedShortcuts);
+    // What the run left in the lists (a registry part it skipped) stays too.
+    session.registryProblems.insert(session.registryProblems.end(), untickedValues.begin(),
+                                    untickedValues.end());
+    session.shortcutProblems.insert(session.shortcutProblems.end(), untickedShortcuts.begin(),
+                                    untickedShortcuts.end());
     for (const SummaryRow& row : summary) {
         std::int64_t count = 0;
         if (row.section == kShortcutSection) {

@@ -19,9 +19,9 @@ namespace vostrel::shell {
 namespace {
 
 // The details pane under the two lists, in twips of the results frame.
-constexpr int kListHeight = 3000;
-constexpr int kPaneTop = 3180;
-constexpr int kPaneHeight = 1020;
+constexpr int kListHeight = 2700;
+constexpr int kPaneTop = 2880;
+constexpr int kPaneHeight = 1320;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 

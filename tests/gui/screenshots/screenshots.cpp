@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPainter>
 #include <QTimer>
 #include <iostream>
@@ -17,6 +18,7 @@
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/popup_menu.h"
+#include "shell/results_view.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/splash.h"
@@ -133,15 +135,32 @@ int main(int argc, char** argv) {
     watch.stop();
     if (!caught) std::cerr << "the scan ended before its view could be caught\n";
 
-    // The results with a section's details.
+    // The results: the help files' details, one of them unticked and shown
+    // whole in the pane, then its context menu.
     ListView* summary = main.summary();
-    const QModelIndex first = summary->model()->index(0, 0);
-    if (first.isValid()) {
-        summary->setCurrentIndex(first);
-        app.view.summaryRows.SetSelected(1, true);
-        app.view.ShowDetails(1);
+    ListView* details = main.details();
+    const int helpRow = 3;
+    if (summary->model()->rowCount() > helpRow) {
+        summary->setCurrentIndex(summary->model()->index(helpRow, 0));
+        const QModelIndex problem = details->model()->index(0, 0);
+        details->model()->setData(problem, Qt::Unchecked, Qt::CheckStateRole);
+        details->setCurrentIndex(problem);
     }
     Save(&main, "results");
+    if (QMenu* menu = main.results()->MenuFor(1, details)) {
+        const QRect row = details->visualRect(details->model()->index(0, 0));
+        menu->adjustSize();
+        Pump(50);
+        QPixmap picture = main.grab();
+        QPainter painter(&picture);
+        painter.drawPixmap(details->viewport()->mapTo(&main, row.center()), menu->grab());
+        painter.end();
+        picture.save(g_output + "/results-menu.png");
+        std::cout << (g_output + "/results-menu.png").toStdString() << "\n";
+        // The entry goes to the ignore list, which the settings show.
+        if (QAction* ignore = menu->findChild<QAction*>("mnuIgnoreEntry")) ignore->trigger();
+        delete menu;
+    }
 
     {
         messageKind = "CANCEL SCANNING";
@@ -155,10 +174,15 @@ int main(int argc, char** argv) {
         SaveOver(&main, &settings, "settings");
     }
 
-    // Repair (with its backup), then the backup manager lists the backup.
-    OnModal([&main](QWidget* box) {
-        SaveOver(&main, box, "repaired");
-        ClickOk(box);
+    // Repair (with its backup) after its question, then the backup manager
+    // lists the backup.
+    OnModal([&main](QWidget* question) {
+        SaveOver(&main, question, "repair-question");
+        OnModal([&main](QWidget* box) {
+            SaveOver(&main, box, "repaired");
+            ClickOk(box);
+        });
+        ClickOk(question);
     });
     main.RepairAll();
     Pump(100);

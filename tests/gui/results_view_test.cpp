@@ -1,0 +1,322 @@
+// The results view on the sample machine: the details of each section as
+// columns and in the pane, the details following the keyboard, tick boxes
+// per problem and per section, the repair of the ticked ones after its
+// question, the problem's context menu, and the ignore list from the menu
+// to the settings window and back.
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <filesystem>
+
+#include "gui_fixture.h"
+#include "ignore/ignore_list.h"
+#include "shell/ignore_list_box.h"
+#include "shell/list_model.h"
+#include "shell/main_window.h"
+#include "shell/results_view.h"
+#include "shell/settings_window.h"
+#include "system/registry.h"
+#include "system/settings.h"
+
+namespace vostrel::shell::testing {
+namespace {
+
+// Rows of the summary list after a whole scan of the sample machine.
+constexpr int kHelpRow = 3;
+constexpr int kShortcutRow = 8;
+constexpr const char* kHelpKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help";
+
+class ResultsViewTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        IniSettingsStore store(DefaultSettingsPath());
+        store.Save("Registry Integrity", "False");
+        store.Save("Configuration files", "False");
+        store.Save("txtBackup", home_ / "backups");
+        std::filesystem::create_directories(home_ / "backups");
+    }
+    MainWindow& Scanned() {
+        MainWindow& main = Main();
+        ClickPair(&main, "ImgScanNowNormal");
+        return main;
+    }
+    // Makes summary row `row` (0-based) the current one, as the keyboard does.
+    void Choose(MainWindow& main, int row) {
+        main.summary()->setCurrentIndex(main.summary()->model()->index(row, 0));
+    }
+    std::string Cell(MainWindow& main, int row, int column) {
+        return main.details()->model()->index(row, column).data().toString().toStdString();
+    }
+    Qt::CheckState Tick(ListView* view, int row) {
+        return view->model()->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
+    }
+    void SetTick(ListView* view, int row, Qt::CheckState state) {
+        view->model()->setData(view->model()->index(row, 0), state, Qt::CheckStateRole);
+    }
+    std::vector<std::string> Summary() {
+        std::vector<std::string> rows;
+        for (const ListRow& row : app_->view.summaryRows.rows()) rows.push_back(row.text);
+        return rows;
+    }
+    // Whether the value of a problem found by the scan is still in the prefix.
+    bool ValueThere(const RegistryProblem& problem) {
+        MachineResult opened = OpenWinePrefix(prefix_);
+        std::string text;
+        return opened.machine && QueryRegistryValue(*opened.machine->registry, problem.root,
+                                                    problem.keyPath, problem.valueName, text);
+    }
+    // The scan's problem whose tested path ends with `file`.
+    RegistryProblem Found(const std::string& file) {
+        for (const RegistryProblem& p : app_->session.registryProblems)
+            if (p.testedPath.ends_with(file)) return p;
+        ADD_FAILURE() << "no problem for " << file;
+        return {};
+    }
+    QAction* MenuAction(MainWindow& main, int detailRow, const char* name) {
+        QMenu* menu =
+            main.results()->MenuFor(static_cast<std::size_t>(detailRow) + 1, main.details());
+        if (!menu) return nullptr;
+        menu->deleteLater();
+        return menu->findChild<QAction*>(name);
+    }
+    // Answers the notice that opens next. It opens where the question was,
+    // under the pointer: the pointer's moves there pass before OK is clicked.
+    static void AnswerNotice(QString* text) {
+        OnNextModal([text](QWidget* box) {
+            Pump(50);
+            if (text) *text = static_cast<MessageBoxDialog*>(box)->message();
+            ClickPair(box, "ImgOKNormal");
+        });
+    }
+    // Repairs from the Repair button, answering its question; returns the question.
+    QString Repair(MainWindow& main, bool yes) {
+        QString question;
+        OnNextModal([&question, yes](QWidget* modal) {
+            question = static_cast<MessageBoxDialog*>(modal)->message();
+            ClickPair(modal, yes ? "ImgOKNormal" : "ImgCancelNormal");
+            if (yes) AnswerNotice(nullptr);
+        });
+        ClickPair(&main, "ImgRepairNormal");
+        return question;
+    }
+};
+
+TEST_F(ResultsViewTest, DetailsOfEverySectionShowTheEntryItsDataThePathAndTheReason) {
+    MainWindow& main = Scanned();
+    ASSERT_EQ(app_->view.summaryRows.Count(), 9u);
+    const QAbstractItemModel* details = main.details()->model();
+    ASSERT_EQ(details->columnCount(), 6);
+    QStringList headers;
+    for (int c = 0; c < 6; ++c) headers << details->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers.join('|'), "Details|Entry|Value|Holds|Looked for|Why");
+    for (int row = 0; row <= kShortcutRow; ++row) {
+        Choose(main, row);
+        ASSERT_GT(details->rowCount(), 0) << row;
+        for (int d = 0; d < details->rowCount(); ++d) {
+            EXPECT_FALSE(Cell(main, d, 1).empty()) << row << "/" << d;
+            EXPECT_FALSE(Cell(main, d, 4).empty()) << row << "/" << d;
+            EXPECT_FALSE(Cell(main, d, 5).empty()) << row << "/" << d;
+            // Every cell's tooltip is its whole text.
+            EXPECT_EQ(details->index(d, 4).data(Qt::ToolTipRole).toString().toStdString(),
+                      Cell(main, d, 4));
+        }
+    }
+    Choose(main, kHelpRow);
+    ASSERT_EQ(details->rowCount(), 2);
+    EXPECT_EQ(Cell(main, 0, 0),
+              "This file could not be found on your hard drive:C:\\Program "
+              "Files\\PhotoEdit\\photoedit.hlp");
+    EXPECT_EQ(Cell(main, 0, 1), kHelpKey);
+    EXPECT_EQ(Cell(main, 0, 2), "photoedit.hlp");
+    EXPECT_EQ(Cell(main, 0, 4), "C:\\Program Files\\PhotoEdit\\photoedit.hlp");
+    EXPECT_EQ(Cell(main, 0, 5), "file not found");
+    Choose(main, kShortcutRow);
+    ASSERT_EQ(details->rowCount(), 2);
+    EXPECT_EQ(Cell(main, 1, 1), "C:\\users\\Public\\Desktop\\PhotoEdit.lnk");
+    EXPECT_EQ(Cell(main, 1, 2), "");
+    EXPECT_FALSE(Cell(main, 1, 3).empty());
+    EXPECT_EQ(Cell(main, 1, 3), Cell(main, 1, 4));
+
+    // The pane shows the whole of the current problem.
+    main.details()->setCurrentIndex(details->index(1, 0));
+    const QString pane = main.results()->pane()->toPlainText();
+    EXPECT_TRUE(pane.contains("Entry: C:\\users\\Public\\Desktop\\PhotoEdit.lnk"))
+        << pane.toStdString();
+    EXPECT_TRUE(pane.contains("Why: ")) << pane.toStdString();
+    // New details clear it.
+    Choose(main, kHelpRow);
+    EXPECT_TRUE(main.results()->pane()->toPlainText().isEmpty());
+}
+
+TEST_F(ResultsViewTest, TheKeyboardMovesTheDetailsAsClicksDo) {
+    MainWindow& main = Scanned();
+    ListView* summary = main.summary();
+    summary->setFocus();
+    summary->setCurrentIndex(summary->model()->index(kHelpRow - 1, 0));
+    const std::size_t shown = app_->view.detailRows.Count();
+    EXPECT_EQ(shown, 1u);  // the one software location
+    QTest::keyClick(summary, Qt::Key_Down);
+    EXPECT_EQ(summary->currentIndex().row(), kHelpRow);
+    ASSERT_EQ(app_->view.detailRows.Count(), 2u);
+    EXPECT_NE(app_->view.detailRows.Text(1).find("photoedit.hlp"), std::string::npos);
+    QTest::keyClick(summary, Qt::Key_End);
+    ASSERT_EQ(app_->view.detailRows.Count(), 2u);
+    EXPECT_NE(app_->view.detailRows.Text(1).find(".lnk"), std::string::npos);
+}
+
+TEST_F(ResultsViewTest, TicksPerProblemAndPerSectionAndTheRepairOfTheTickedOnes) {
+    MainWindow& main = Scanned();
+    ListView* summary = main.summary();
+    for (int row = 0; row <= kShortcutRow; ++row) EXPECT_EQ(Tick(summary, row), Qt::Checked);
+    Choose(main, kHelpRow);
+    EXPECT_EQ(Tick(main.details(), 0), Qt::Checked);
+    // One help file unticked: its section is half ticked.
+    SetTick(main.details(), 0, Qt::Unchecked);
+    EXPECT_EQ(Tick(summary, kHelpRow), Qt::PartiallyChecked);
+    SetTick(main.details(), 0, Qt::Checked);
+    EXPECT_EQ(Tick(summary, kHelpRow), Qt::Checked);
+    SetTick(main.details(), 0, Qt::Unchecked);
+    // The shortcut section unticked as a whole, from its summary row.
+    Choose(main, kShortcutRow);
+    SetTick(summary, kShortcutRow, Qt::Unchecked);
+    EXPECT_EQ(Tick(main.details(), 0), Qt::Unchecked);
+    EXPECT_EQ(Tick(main.details(), 1), Qt::Unchecked);
+    // A click on a half-ticked section ticks it all.
+    SetTick(summary, kShortcutRow, Qt::Checked);
+    EXPECT_EQ(Tick(main.details(), 1), Qt::Checked);
+    SetTick(summary, kShortcutRow, Qt::Unchecked);
+
+    const RegistryProblem hlp = Found("photoedit.hlp"), chm = Found("photoedit.chm");
+    // Cancelled: nothing happens.
+    const QString asked = Repair(main, false);
+    EXPECT_EQ(asked.toStdString(), "Repair 9 of 12 problems? A backup is written first to " +
+                                       std::string(home_ / "backups") + ".");
+    EXPECT_TRUE(ValueThere(chm));
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+
+    Repair(main, true);
+    EXPECT_TRUE(ValueThere(hlp));
+    EXPECT_FALSE(ValueThere(chm));
+    EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+    // A new scan finds the unticked ones again, and only them.
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_EQ(Summary(), (std::vector<std::string>{"Invalid Help Files ( 1 Problem(s) )",
+                                                   "Invalid Windows Shortcut File (2 Problems)"}));
+}
+
+TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsksNothing) {
+    IniSettingsStore(DefaultSettingsPath()).Save("chkMakeBackUp", "0");
+    MainWindow& main = Scanned();
+    EXPECT_EQ(Repair(main, false).toStdString(),
+              "Repair 12 of 12 problems? No backup will be written: \"Make Backup Before "
+              "Repairing\" is off.");
+    for (int row = 0; row <= kShortcutRow; ++row) SetTick(main.summary(), row, Qt::Unchecked);
+    QString notice;
+    AnswerNotice(&notice);
+    ClickPair(&main, "ImgRepairNormal");
+    EXPECT_EQ(notice, "No problem is ticked: nothing to repair.");
+    EXPECT_TRUE(ValueThere(Found("photoedit.hlp")));
+    EXPECT_EQ(app_->session.ProblemCount(), 12u);
+}
+
+TEST_F(ResultsViewTest, ContextMenuCopiesTheEntryAndPathAndOpensTheNearestFolder) {
+    MainWindow& main = Scanned();
+    Choose(main, kHelpRow);
+    // The menu opens on a right click over a problem.
+    const QRect place = main.details()->visualRect(main.details()->model()->index(0, 0));
+    emit main.details()->customContextMenuRequested(place.center());
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    QStringList items;
+    for (QAction* action : popup->actions()) items << action->text();
+    EXPECT_EQ(items.join('|'),
+              "Copy Entry|Copy Missing Path|Open Containing Folder|Ignore This Entry");
+    popup->close();
+
+    MenuAction(main, 0, "mnuCopyEntry")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              std::string(kHelpKey) + " value \"photoedit.hlp\"");
+    MenuAction(main, 0, "mnuCopyMissingPath")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "C:\\Program Files\\PhotoEdit\\photoedit.hlp");
+    // The PhotoEdit folder is gone: the nearest folder there is opens.
+    ASSERT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/Program Files/PhotoEdit"));
+    MenuAction(main, 0, "mnuOpenFolder")->trigger();
+    ASSERT_EQ(recorder_.openedUrls.size(), 1);
+    EXPECT_EQ(std::filesystem::canonical(recorder_.openedUrls[0].toStdString()),
+              std::filesystem::canonical(prefix_ + "/drive_c/Program Files"));
+    Choose(main, kShortcutRow);
+    MenuAction(main, 1, "mnuCopyEntry")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "C:\\users\\Public\\Desktop\\PhotoEdit.lnk");
+}
+
+TEST_F(ResultsViewTest, IgnoredFromTheMenuHiddenOnRescanAndBackAfterRemovalInSettings) {
+    MainWindow& main = Scanned();
+    Choose(main, kHelpRow);
+    MenuAction(main, 0, "mnuIgnoreEntry")->trigger();
+    // Never repaired from now on: the tick goes at once.
+    EXPECT_EQ(Tick(main.details(), 0), Qt::Unchecked);
+    std::string error;
+    auto list = LoadIgnoreList(DefaultIgnoreListPath(), &error);
+    ASSERT_TRUE(list) << error;
+    ASSERT_EQ(list->Entries().size(), 1u);
+    const IgnoreEntry entry = list->Entries()[0];
+    EXPECT_EQ(entry.kind, IgnoreEntry::Kind::Registry);
+    EXPECT_EQ(entry.pattern, kHelpKey);
+    EXPECT_EQ(entry.value, "photoedit.hlp");
+    EXPECT_EQ(entry.machine, IgnoreMachineOf(*app_));
+    EXPECT_TRUE(list->IgnoresRegistryValue(IgnoreMachineOf(*app_), kHelpKey, "photoedit.hlp"));
+
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_EQ(app_->view.summaryRows.Text(kHelpRow + 1), "Invalid Help Files ( 1 Problem(s) )");
+    EXPECT_EQ(app_->session.ignoredCount, 1u);
+
+    // Settings lists it; Remove takes it out when OK is pressed.
+    const std::string machine = IgnoreMachineOf(*app_);
+    OnNextModal([machine](QWidget* modal) {
+        auto* settings = qobject_cast<SettingsDialog*>(modal);
+        ASSERT_NE(settings, nullptr);
+        QListWidget* rows = settings->ignoreList()->rows();
+        ASSERT_EQ(rows->count(), 1);
+        EXPECT_EQ(rows->item(0)->text().toStdString(),
+                  std::string(kHelpKey) + ", value \"photoedit.hlp\"  (" + machine + ")");
+        rows->setCurrentRow(0);
+        ClickPair(settings, "cmdRemoveIgnoredNormal");
+        EXPECT_EQ(rows->count(), 0);
+        ClickPair(settings, "cmdOKNormal");
+    });
+    ClickPair(&main, "ImgSettingsNormal");
+    list = LoadIgnoreList(DefaultIgnoreListPath(), &error);
+    ASSERT_TRUE(list) << error;
+    EXPECT_TRUE(list->Entries().empty());
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_EQ(app_->view.summaryRows.Text(kHelpRow + 1), "Invalid Help Files ( 2 Problem(s) )");
+}
+
+TEST_F(ResultsViewTest, ADamagedIgnoreListStopsTheScanAndIsNeverWrittenOver) {
+    const std::string path = DefaultIgnoreListPath();
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const std::string damaged = "# mine\nregistery \"HKLM\\Software\\Old\"\n";
+    vostrel::testing::WriteTextFile(path, damaged);
+    MainWindow& main = Main();
+    QString notice;
+    AnswerMessageBox(true, &notice);
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_TRUE(notice.contains("Line 2 of the ignore list")) << notice.toStdString();
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_EQ(app_->session.ProblemCount(), 0u);
+    EXPECT_TRUE(main.ScanIdle());
+
+    SettingsDialog settings(*app_);
+    EXPECT_TRUE(settings.ignoreList()->status()->text().contains("Line 2 of the ignore list"));
+    EXPECT_FALSE(settings.ignoreList()->rows()->isEnabled());
+    settings.SaveAndClose();
+    EXPECT_EQ(vostrel::testing::ReadTextFile(path), damaged);
+}
+
+}  // namespace
+}  // namespace vostrel::shell::testing
