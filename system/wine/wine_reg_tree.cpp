@@ -33,7 +33,7 @@ std::string_view RegFile::Keep(std::string_view text) {
 }
 
 RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
-    RegFileKey& key = keys_.emplace_back(memory_);
+    RegFileKey& key = keys_.emplace_back();
     key.name = name;
     key.parent = parent;
     key.modified = time;
@@ -71,7 +71,8 @@ void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
 
 namespace {
 
-auto LowerValue(std::pmr::vector<RegFileValue>& values, std::string_view name) {
+template <typename Values>
+auto LowerValue(Values& values, std::string_view name) {
     return std::lower_bound(values.begin(), values.end(), name,
                             [](const RegFileValue& v, std::string_view n) {
                                 return CompareRegNames(v.name, n) < 0;
@@ -80,8 +81,34 @@ auto LowerValue(std::pmr::vector<RegFileValue>& values, std::string_view name) {
 
 }  // namespace
 
+std::span<const RegFileValue> RegFile::Values(const RegFileKey& key) const {
+    if (key.held) return *key.held;
+    if (key.valueCount == 0) return {};
+    if (lastRead_.key != &key) {
+        lastRead_.key = nullptr;
+        lastRead_.values.clear();
+        lastRead_.names.clear();
+        ReadValues(key.valuesAt, key.valueCount, lastRead_.values, lastRead_.names);
+        lastRead_.key = &key;
+    }
+    return lastRead_.values;
+}
+
+std::vector<RegFileValue>& RegFile::Hold(RegFileKey& key) {
+    if (key.held) return *key.held;
+    std::vector<RegFileValue>& held = held_.emplace_back();
+    if (key.valueCount > 0) ReadValues(key.valuesAt, key.valueCount, held, kept_);
+    key.held = &held;
+    key.valuesAt = std::string_view::npos;
+    key.valueCount = 0;
+    if (lastRead_.key == &key) lastRead_.key = nullptr;
+    return held;
+}
+
+void RegFile::HoldValues(RegFileKey& key) { Hold(key); }
+
 const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view name) const {
-    auto& values = const_cast<std::pmr::vector<RegFileValue>&>(key.values);
+    const std::span<const RegFileValue> values = Values(key);
     const auto it = LowerValue(values, name);
     if (it == values.end() || CompareRegNames(it->name, name) != 0) return nullptr;
     return &*it;
@@ -90,18 +117,20 @@ const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view n
 void RegFile::RestoreValue(RegFileKey& key, const RegFileValue& value) {
     BeforeChange();
     MarkChanged(key);
-    const auto it = LowerValue(key.values, value.name);
-    const bool exists = it != key.values.end() && CompareRegNames(it->name, value.name) == 0;
+    std::vector<RegFileValue>& values = Hold(key);
+    const auto it = LowerValue(values, value.name);
+    const bool exists = it != values.end() && CompareRegNames(it->name, value.name) == 0;
     if (exists && it->data.data() != value.data.data()) DropSourceLines(key, *it, true);
     DropSourceLines(key, value, false);
     if (exists)
         *it = value;
     else
-        key.values.insert(it, value);
+        values.insert(it, value);
 }
 
 void RegFile::SetValue(RegFileKey& key, std::string_view name, DWORD type,
                        std::span<const std::uint8_t> data) {
+    Hold(key);
     RegFileValue value;
     const RegFileValue* existing = FindValue(key, name);
     value.name = existing ? existing->name : Keep(name);
@@ -112,12 +141,13 @@ void RegFile::SetValue(RegFileKey& key, std::string_view name, DWORD type,
 }
 
 bool RegFile::DeleteValue(RegFileKey& key, std::string_view name) {
-    const auto it = LowerValue(key.values, name);
-    if (it == key.values.end() || CompareRegNames(it->name, name) != 0) return false;
+    if (!FindValue(key, name)) return false;
     BeforeChange();
     MarkChanged(key);
+    std::vector<RegFileValue>& values = Hold(key);
+    const auto it = LowerValue(values, name);
     DropSourceLines(key, *it, true);
-    key.values.erase(it);
+    values.erase(it);
     return true;
 }
 
