@@ -31,6 +31,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -49,12 +50,39 @@ struct RegFileValue {
     Form form = Form::Bytes;
 };
 
+struct RegFileKey;
+
+// The sub-keys of a key: an array in the file's arena, which the file grows
+// (doubling, the arrays outgrown staying in the arena: at most the size of
+// all the lists again) and the program only reads.
+class RegFileKeyList {
+public:
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    RegFileKey* operator[](std::size_t i) const { return items_[i]; }
+    RegFileKey* back() const { return items_[count_ - 1]; }
+    RegFileKey* const* begin() const { return items_; }
+    RegFileKey* const* end() const { return items_ + count_; }
+
+private:
+    friend class RegFile;
+    friend class RegFileParser;
+    RegFileKey** Begin() { return items_; }
+    RegFileKey** End() { return items_ + count_; }
+    void Insert(std::size_t at, RegFileKey* key, std::pmr::memory_resource& memory);
+    void Erase(const RegFileKey* key);
+
+    RegFileKey** items_ = nullptr;
+    std::uint32_t count_ = 0;
+    std::uint32_t room_ = 0;
+};
+
+// A key lives in its file's arena and is never destroyed one by one: it
+// holds only views, numbers and pointers into memory the file owns.
 struct RegFileKey {
     std::string_view name;  // WTF-8
     RegFileKey* parent = nullptr;
-    // Sub-key lists, which grow one by one while a file is read, stay on the
-    // heap, where what they outgrow is given back.
-    std::vector<RegFileKey*> subkeys;  // Wine's order
+    RegFileKeyList subkeys;  // Wine's order
     // The key's values as records of their own (Wine's order), once it
     // changed or when its lines were out of order; else null, and its values
     // are the `valueCount` value lines from `valuesAt` in the file's text.
@@ -71,6 +99,7 @@ struct RegFileKey {
     std::size_t valuesAt = std::string_view::npos;
     std::uint32_t valueCount = 0;
 };
+static_assert(std::is_trivially_destructible_v<RegFileKey>);
 
 // Wine's order of names: negative, zero or positive.
 int CompareRegNames(std::string_view a, std::string_view b);
@@ -163,9 +192,9 @@ public:
     static bool AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& out);
 
 private:
-    RegFile() = default;
-    // A file whose keys and values are read into an arena of about `bytes`.
-    explicit RegFile(std::size_t arenaBytes);
+    // A file whose keys are read into an arena of about `bytes` (0: one
+    // that grows on the heap).
+    explicit RegFile(std::size_t arenaBytes = 0);
     std::string_view Keep(std::string_view text);
     // Called before every change: notes whether the file as read is in
     // Wine's own form, while the tree still holds it unchanged.
@@ -195,9 +224,7 @@ private:
     // pages where the system has them (then the heap): a hundred thousand of
     // them cost neither one allocation each nor a page fault per 4 kB.
     RegFileText arenaSpace_;
-    std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
-    std::pmr::memory_resource* memory_ = std::pmr::new_delete_resource();
-    std::pmr::deque<RegFileKey> keys_{memory_};   // every key, at a stable address
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;  // every key and sub-key list
     std::deque<std::vector<RegFileValue>> held_;  // the records of keys that hold theirs
     // The values of the key read from the text last.
     mutable struct {

@@ -424,7 +424,7 @@ private:
             }
         }
         RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
-        subs.push_back(key);
+        subs.Insert(subs.size(), key, *file_.arena_);
         return key;
     }
 
@@ -443,7 +443,7 @@ private:
     RegFileKey* AddUnsorted(RegFileKey& parent, std::string_view name, std::uint64_t time) {
         RegFileKey* key = file_.NewKey(name, &parent, time);
         auto& subs = parent.subkeys;
-        subs.push_back(key);
+        subs.Insert(subs.size(), key, *file_.arena_);
         if (subs.size() == kFewSubkeys + 1)
             for (RegFileKey* sub : subs) index_.emplace(IndexKey{&parent, sub->name}, sub);
         else if (subs.size() > kFewSubkeys + 1)
@@ -520,7 +520,7 @@ private:
             return CompareRegNames(a->name, b->name) < 0;
         };
         for (RegFileKey* key : unsortedKeys_) {
-            std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+            std::sort(key->subkeys.Begin(), key->subkeys.End(), byName);
             key->unsorted = false;
         }
         for (RegFileKey* key : unsortedValues_) SortValues(*key);
@@ -613,23 +613,20 @@ namespace {
 
 std::unique_ptr<std::pmr::monotonic_buffer_resource> NewArena(RegFileText& space,
                                                               std::size_t bytes) {
-    if (!space.Reserve(bytes)) return nullptr;  // the heap will do
+    if (bytes == 0 || !space.Reserve(bytes))  // the heap will do
+        return std::make_unique<std::pmr::monotonic_buffer_resource>();
     return std::make_unique<std::pmr::monotonic_buffer_resource>(space.bytes.get(), space.room,
                                                                  std::pmr::new_delete_resource());
 }
 
 }  // namespace
 
-RegFile::RegFile(std::size_t arenaBytes)
-    : arena_(NewArena(arenaSpace_, arenaBytes)),
-      memory_(arena_ ? static_cast<std::pmr::memory_resource*>(arena_.get())
-                     : std::pmr::new_delete_resource()),
-      keys_(memory_) {}
+RegFile::RegFile(std::size_t arenaBytes) : arena_(NewArena(arenaSpace_, arenaBytes)) {}
 
 std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, RegFileText contents,
                                         std::string* error) {
-    // The keys and values of a file take up to about 1.4 times its text
-    // (short lines cost the most); the arena's untouched part costs nothing.
+    // The keys of a file take up to about twice its text (short key lines
+    // cost the most); the arena's untouched part costs nothing.
     std::unique_ptr<RegFile> file(new RegFile(contents.size * 2));
     file->buffer_ = std::move(contents);
     file->contents_ = std::string_view(file->buffer_.bytes.get(), file->buffer_.size);

@@ -3,6 +3,8 @@
 #include "system/wine/wine_reg_file.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 #include "system/text.h"
 #include "system/wine/wine_reg_text.h"
@@ -32,8 +34,27 @@ std::string_view RegFile::Keep(std::string_view text) {
     return kept_.back();
 }
 
+void RegFileKeyList::Insert(std::size_t at, RegFileKey* key, std::pmr::memory_resource& memory) {
+    if (count_ == room_) {
+        const std::uint32_t room = room_ == 0 ? 1 : room_ * 2;
+        auto* items = static_cast<RegFileKey**>(
+            memory.allocate(sizeof(RegFileKey*) * room, alignof(RegFileKey*)));
+        if (count_ > 0) std::memcpy(items, items_, sizeof(RegFileKey*) * count_);
+        items_ = items;  // the old array stays in the arena
+        room_ = room;
+    }
+    std::memmove(items_ + at + 1, items_ + at, sizeof(RegFileKey*) * (count_ - at));
+    items_[at] = key;
+    ++count_;
+}
+
+void RegFileKeyList::Erase(const RegFileKey* key) {
+    const auto end = std::remove(Begin(), End(), key);
+    count_ = static_cast<std::uint32_t>(end - Begin());
+}
+
 RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
-    RegFileKey& key = keys_.emplace_back();
+    RegFileKey& key = *new (arena_->allocate(sizeof(RegFileKey), alignof(RegFileKey))) RegFileKey;
     key.name = name;
     key.parent = parent;
     key.modified = time;
@@ -58,15 +79,14 @@ RegFileKey* RegFile::AddSubkey(RegFileKey& parent, std::string_view name, std::u
                                      [](const RegFileKey* k, std::string_view n) {
                                          return CompareRegNames(k->name, n) < 0;
                                      });
-    parent.subkeys.insert(it, key);
+    parent.subkeys.Insert(static_cast<std::size_t>(it - parent.subkeys.begin()), key, *arena_);
     return key;
 }
 
 void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
     BeforeChange();
     added_.erase(std::remove(added_.begin(), added_.end(), child), added_.end());
-    auto& subs = parent.subkeys;
-    subs.erase(std::remove(subs.begin(), subs.end(), child), subs.end());
+    parent.subkeys.Erase(child);
 }
 
 namespace {
