@@ -16,7 +16,7 @@ vostrel::RegFileKey* FirstKeyWithValues(vostrel::RegFileKey& root) {
     while (!pending.empty()) {
         vostrel::RegFileKey* key = pending.back();
         pending.pop_back();
-        if (!key->values.empty()) return key;
+        if (vostrel::RegFile::HasValues(*key)) return key;
         pending.insert(pending.end(), key->subkeys.begin(), key->subkeys.end());
     }
     return nullptr;
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file->SaveText(text, &error)) std::abort();  // nothing changed: nothing to refuse
     if (text != input && text != saved) std::abort();
     if (vostrel::RegFileKey* key = FirstKeyWithValues(file->Root())) {
-        const std::string name(key->values.front().name);
+        const std::string name(file->Values(*key).front().name);
         file->DeleteValue(*key, name);
         if (file->SaveText(text, &error) && !vostrel::RegFile::Parse("edited.reg", text, &error))
             std::abort();

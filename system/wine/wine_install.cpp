@@ -4,10 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <system_error>
 
 #include "system/text.h"
@@ -209,21 +213,6 @@ bool IsNameCharacter(char c) {
            c == '-';
 }
 
-// The whole file, at most `limit` bytes; empty when it cannot be read.
-std::string ReadWhole(const std::string& path, std::size_t limit) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
-    struct stat st {};
-    std::string bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        static_cast<std::uint64_t>(st.st_size) <= limit) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        if (!ReadAt(fd, 0, bytes.data(), bytes.size())) bytes.clear();
-    }
-    close(fd);
-    return bytes;
-}
-
 // The executable `wine` in a folder of $PATH.
 std::optional<std::string> WineOnPath() {
     const char* path = std::getenv("PATH");
@@ -287,10 +276,19 @@ std::set<std::string> ServerNamesOfScript(std::string_view script) {
     return names;
 }
 
-void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
+namespace {
+
+// AddFontFileNames over a piece of a file: `more` when the file goes on
+// after it, so that a name at the very end is judged by the next piece,
+// which sees the byte after it.
+void AddFontFileNamesIn(std::string_view bytes, std::set<std::string>& names, bool more) {
+    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
     for (std::size_t dot = bytes.find('.'); dot != std::string_view::npos;
          dot = bytes.find('.', dot + 1)) {
-        if (dot + 4 > bytes.size() || LowerAscii(bytes.substr(dot, 4)) != ".fon") continue;
+        if (dot + 4 > bytes.size() || (more && dot + 4 == bytes.size())) continue;
+        if (lower(bytes[dot + 1]) != 'f' || lower(bytes[dot + 2]) != 'o' ||
+            lower(bytes[dot + 3]) != 'n')
+            continue;
         if (dot + 4 < bytes.size() && bytes[dot + 4] != '\0') continue;
         std::size_t start = dot;
         while (start > 0 && dot - start < 64 && IsNameCharacter(bytes[start - 1])) --start;
@@ -300,6 +298,69 @@ void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
         const std::string name = LowerAscii(bytes.substr(start, dot + 4 - start));
         for (std::size_t from = 0; from < dot - start; ++from) names.insert(name.substr(from));
     }
+}
+
+// The ".fon" names of a file, read a piece at a time (a library of many
+// megabytes costs one piece of memory, not its size). Pieces overlap by more
+// than a name and its ".fon" take, so each name lies whole in one of them;
+// one cut at the front of a piece only adds tails, which count anyway.
+void AddFontFileNamesOf(const std::string& path, std::set<std::string>& names) {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    constexpr std::size_t kOverlap = 128;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= (256u << 20)) {
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        std::unique_ptr<char[]> piece(new char[kPiece]);
+        for (std::uint64_t at = 0; at < size; at += kPiece - kOverlap) {
+            const auto length =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - at));
+            if (!ReadAt(fd, at, piece.get(), length)) break;
+            const bool more = at + length < size;
+            AddFontFileNamesIn(std::string_view(piece.get(), length), names, more);
+            if (!more) break;
+        }
+    }
+    close(fd);
+}
+
+// What a library's bytes name is the same for every scan while the file
+// stays the same: read once per process.
+void AddKnownFontFileNamesOf(const std::string& path, std::set<std::string>& names) {
+    struct Known {
+        std::uint64_t dev = 0, ino = 0, size = 0;
+        std::int64_t mtimeNs = 0;
+        bool read = false;
+        std::set<std::string> names;
+    };
+    static std::mutex guard;
+    static std::map<std::string, Known> known;
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    const std::int64_t mtimeNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const std::lock_guard<std::mutex> lock(guard);
+    Known& entry = known[path];
+    if (entry.dev != st.st_dev || entry.ino != st.st_ino ||
+        entry.size != static_cast<std::uint64_t>(st.st_size) || entry.mtimeNs != mtimeNs ||
+        !entry.read) {
+        entry.dev = st.st_dev;
+        entry.ino = st.st_ino;
+        entry.size = static_cast<std::uint64_t>(st.st_size);
+        entry.mtimeNs = mtimeNs;
+        entry.read = true;
+        entry.names.clear();
+        AddFontFileNamesOf(path, entry.names);
+    }
+    names.insert(entry.names.begin(), entry.names.end());
+}
+
+}  // namespace
+
+void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
+    AddFontFileNamesIn(bytes, names, false);
 }
 
 std::vector<std::string> WineRegistryScripts(const std::string& path) {
@@ -356,8 +417,7 @@ const std::set<std::string>& WineInstall::FontTableNames() {
         for (const auto& folder : folders)
             for (const char* name :
                  {"win32u.so", "gdi32.so", "win32u.dll.so", "gdi32.dll.so", "gdi32.dll"}) {
-                const std::string path = folder + "/" + name;
-                if (IsFile(path)) AddFontFileNames(ReadWhole(path, 256u << 20), *fontTable_);
+                AddKnownFontFileNamesOf(folder + "/" + name, *fontTable_);
             }
     }
     return *fontTable_;

@@ -6,7 +6,10 @@
 // Names are held as WTF-8 (UTF-8 that may also carry lone UTF-16 surrogates)
 // so that every UTF-16 name survives. Values read from the file stay in their
 // written form (views into the file buffer) and are decoded when asked for;
-// values set later hold their stored bytes. Sub-keys and values are kept in
+// values set later hold their stored bytes. No record is built per value at
+// load: a key keeps where its value lines are, and its values are read from
+// the text again when it is opened (the last key read stays at hand); only a
+// key that changes, or whose lines came out of order, gets records of its own. Sub-keys and values are kept in
 // Wine's order: UTF-16 code units compared after lower-casing, then the
 // shorter name first. Lookups are binary searches in that order.
 //
@@ -28,6 +31,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -46,18 +50,45 @@ struct RegFileValue {
     Form form = Form::Bytes;
 };
 
-struct RegFileKey {
-    RegFileKey() = default;
-    // Values go to `memory`; sub-key lists, which grow one by one while a
-    // file is read, stay on the heap, where what they outgrow is given back.
-    explicit RegFileKey(std::pmr::memory_resource* memory) : values(memory) {}
+struct RegFileKey;
 
+// The sub-keys of a key: an array in the file's arena, which the file grows
+// (doubling, the arrays outgrown staying in the arena: at most the size of
+// all the lists again) and the program only reads.
+class RegFileKeyList {
+public:
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    RegFileKey* operator[](std::size_t i) const { return items_[i]; }
+    RegFileKey* back() const { return items_[count_ - 1]; }
+    RegFileKey* const* begin() const { return items_; }
+    RegFileKey* const* end() const { return items_ + count_; }
+
+private:
+    friend class RegFile;
+    friend class RegFileParser;
+    RegFileKey** Begin() { return items_; }
+    RegFileKey** End() { return items_ + count_; }
+    void Insert(std::size_t at, RegFileKey* key, std::pmr::memory_resource& memory);
+    void Erase(const RegFileKey* key);
+
+    RegFileKey** items_ = nullptr;
+    std::uint32_t count_ = 0;
+    std::uint32_t room_ = 0;
+};
+
+// A key lives in its file's arena and is never destroyed one by one: it
+// holds only views, numbers and pointers into memory the file owns.
+struct RegFileKey {
     std::string_view name;  // WTF-8
     RegFileKey* parent = nullptr;
-    std::vector<RegFileKey*> subkeys;       // Wine's order
-    std::pmr::vector<RegFileValue> values;  // Wine's order
-    std::uint64_t modified = 0;             // FILETIME: 100 ns since 1601
-    std::string_view keyClass;              // WTF-8, meaningful when hasClass
+    RegFileKeyList subkeys;  // Wine's order
+    // The key's values as records of their own (Wine's order), once it
+    // changed or when its lines were out of order; else null, and its values
+    // are the `valueCount` value lines from `valuesAt` in the file's text.
+    std::vector<RegFileValue>* held = nullptr;
+    std::uint64_t modified = 0;  // FILETIME: 100 ns since 1601
+    std::string_view keyClass;   // WTF-8, meaningful when hasClass
     bool hasClass = false;
     bool symlink = false;
     bool unsorted = false;  // while a file is read: sub-keys came out of order
@@ -65,7 +96,10 @@ struct RegFileKey {
     // Where the key's last "[...]" line starts in the file as read; npos for
     // a key with no line of its own (added since, or only implied by a sub-key).
     std::size_t header = std::string_view::npos;
+    std::size_t valuesAt = std::string_view::npos;
+    std::uint32_t valueCount = 0;
 };
+static_assert(std::is_trivially_destructible_v<RegFileKey>);
 
 // Wine's order of names: negative, zero or positive.
 int CompareRegNames(std::string_view a, std::string_view b);
@@ -130,6 +164,18 @@ public:
     // Takes a sub-key added by AddSubkey out again (it must have no children).
     void RemoveSubkey(RegFileKey& parent, const RegFileKey* child);
 
+    // The key's values in Wine's order. Values still in the text are read
+    // from it here: the span and its names stay valid until the values of
+    // another key are asked for (Values, FindValue) or this key changes.
+    std::span<const RegFileValue> Values(const RegFileKey& key) const;
+    static bool HasValues(const RegFileKey& key) {
+        return key.held ? !key.held->empty() : key.valueCount > 0;
+    }
+    // Gives the key's values records of their own, whose views stay valid
+    // for the file's life: done by every change, and before a caller keeps
+    // a value it found to put it back later.
+    void HoldValues(RegFileKey& key);
+    // Like Values, the value found stays valid until another key is asked.
     const RegFileValue* FindValue(const RegFileKey& key, std::string_view name) const;
     void SetValue(RegFileKey& key, std::string_view name, DWORD type,
                   std::span<const std::uint8_t> data);
@@ -146,9 +192,9 @@ public:
     static bool AsciiText(const RegFileValue& value, std::vector<std::uint8_t>& out);
 
 private:
-    RegFile() = default;
-    // A file whose keys and values are read into an arena of about `bytes`.
-    explicit RegFile(std::size_t arenaBytes);
+    // A file whose keys are read into an arena of about `bytes` (0: one
+    // that grows on the heap).
+    explicit RegFile(std::size_t arenaBytes = 0);
     std::string_view Keep(std::string_view text);
     // Called before every change: notes whether the file as read is in
     // Wine's own form, while the tree still holds it unchanged.
@@ -162,20 +208,30 @@ private:
     void MarkChanged(RegFileKey& key);
     std::string EditedText() const;
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
+    // Appends the `count` values whose lines start at `at` in the text
+    // (lines the parser checked) to `out`; names that need decoding are
+    // decoded into `names`.
+    void ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
+                    std::deque<std::string>& names) const;
+    std::vector<RegFileValue>& Hold(RegFileKey& key);
     friend class RegFileParser;
 
     std::string_view contents_;     // the file as read; views point into it
     std::string text_;              // contents_ when handed over as a string
     RegFileText buffer_;            // contents_ when read into a buffer
     std::deque<std::string> kept_;  // names and data set since
-    // The keys and values read from a large file live in one arena, a
-    // mapping of large pages where the system has them (then the heap):
-    // hundreds of thousands of them cost neither one allocation each nor a
-    // page fault per 4 kB.
+    // The keys read from a large file live in one arena, a mapping of large
+    // pages where the system has them (then the heap): a hundred thousand of
+    // them cost neither one allocation each nor a page fault per 4 kB.
     RegFileText arenaSpace_;
-    std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
-    std::pmr::memory_resource* memory_ = std::pmr::new_delete_resource();
-    std::pmr::deque<RegFileKey> keys_{memory_};  // every key, at a stable address
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;  // every key and sub-key list
+    std::deque<std::vector<RegFileValue>> held_;  // the records of keys that hold theirs
+    // The values of the key read from the text last.
+    mutable struct {
+        const RegFileKey* key = nullptr;
+        std::vector<RegFileValue> values;
+        std::deque<std::string> names;  // its names that needed decoding
+    } lastRead_;
     RegFileKey* root_ = nullptr;
     std::string relativeToLine_;  // as written after ";; All keys relative to "
     std::string relativeTo_;      // decoded

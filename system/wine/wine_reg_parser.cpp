@@ -49,6 +49,145 @@ bool RegFileText::Reserve(std::size_t wanted) {
     return true;
 }
 
+// ---------------------------------------------------------------- value lines
+
+namespace {
+
+bool Problem(std::string* problem, const char* what) {
+    if (problem) *problem = what;
+    return false;
+}
+
+// The comma list may go on over continuation lines ending in '\'.
+template <typename More>
+bool HexData(std::string_view contents, std::string_view list, std::string_view lineText, More more,
+             bool check, RegFileValue& value, std::string* problem) {
+    const char* base = contents.data();
+    const std::size_t start = static_cast<std::size_t>(list.data() - base);
+    std::size_t end = static_cast<std::size_t>(lineText.data() + lineText.size() - base);
+    std::string_view last = lineText;
+    while (!TrimBlanks(last).empty() && TrimBlanks(last).back() == '\\') {
+        Line next;
+        if (!more(next))
+            return Problem(problem, "the hex data goes on past the end of the file (cut off?)");
+        last = next.text;
+        end = static_cast<std::size_t>(next.text.data() + next.text.size() - base);
+    }
+    value.form = RegFileValue::Form::Hex;
+    value.data = std::string_view(base + start, end - start);
+    if (check && !DecodeHexList(value.data, nullptr)) return Problem(problem, "malformed hex data");
+    return true;
+}
+
+// One value line: `text` is the line from its name on, `lineText` the whole
+// line; `more` hands over the next line of the file (false at its end) for
+// hex data that goes on. The name comes back as written (`written`), to be
+// decoded by the caller. With `check`, hex digits are checked as well (the
+// first read of a file; the lines read again later passed it already).
+template <typename More>
+bool ReadValueLine(std::string_view contents, std::string_view text, std::string_view lineText,
+                   More more, bool check, RegFileValue& value, std::string_view& written,
+                   std::string* problem) {
+    std::string_view rest;
+    written = {};
+    if (text.front() == '@') {
+        rest = text.substr(1);
+    } else {
+        const auto end = FindUnescaped(text.substr(1), '"');
+        if (end == std::string_view::npos)
+            return Problem(problem, "the value name has no closing quote");
+        written = text.substr(1, end);
+        rest = text.substr(end + 2);
+    }
+    rest = TrimBlanks(rest);
+    if (rest.empty() || rest.front() != '=')
+        return Problem(problem, "'=' expected after the value name");
+    rest = TrimBlanks(rest.substr(1));
+    struct TextPrefix {
+        std::string_view prefix;
+        DWORD type;
+    };
+    static constexpr TextPrefix kTextPrefixes[] = {{"\"", REG_SZ},
+                                                   {"str:\"", REG_SZ},
+                                                   {"str(2):\"", REG_EXPAND_SZ},
+                                                   {"str(7):\"", REG_MULTI_SZ}};
+    for (const auto& p : kTextPrefixes) {
+        if (rest.substr(0, p.prefix.size()) != p.prefix) continue;
+        const std::string_view body = rest.substr(p.prefix.size());
+        const auto end = FindUnescaped(body, '"');
+        if (end == std::string_view::npos) return Problem(problem, "the text has no closing quote");
+        if (!TrimBlanks(body.substr(end + 1)).empty())
+            return Problem(problem, "unexpected text after the closing quote");
+        value.type = p.type;
+        value.form = RegFileValue::Form::Text;
+        value.data = body.substr(0, end);
+        return true;
+    }
+    if (rest.substr(0, 6) == "dword:") {
+        std::uint32_t number = 0;
+        if (!ParseHexNumber(TrimBlanks(rest.substr(6)), number))
+            return Problem(problem, "a dword needs 1 to 8 hex digits");
+        value.type = REG_DWORD;
+        value.form = RegFileValue::Form::Dword;
+        value.data = TrimBlanks(rest.substr(6));
+        return true;
+    }
+    std::string_view list;
+    if (rest.substr(0, 4) == "hex:") {
+        value.type = REG_BINARY;
+        list = rest.substr(4);
+    } else if (rest.substr(0, 4) == "hex(") {
+        const auto close = rest.find("):");
+        std::uint32_t type = 0;
+        if (close == std::string_view::npos || !ParseHexNumber(rest.substr(4, close - 4), type))
+            return Problem(problem, "a hex value needs its kind as hex(<kind>):");
+        value.type = type;
+        list = rest.substr(close + 2);
+    } else {
+        return Problem(problem, "unknown kind of value data");
+    }
+    return HexData(contents, list, lineText, more, check, value, problem);
+}
+
+// A name as written decoded into WTF-8.
+std::string DecodeName(std::string_view written) {
+    std::u16string units;
+    UnescapeText(written, units);
+    return Utf16ToWtf(units);
+}
+
+}  // namespace
+
+void RegFile::ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
+                         std::deque<std::string>& names) const {
+    out.reserve(out.size() + count);
+    const std::string_view contents = contents_;
+    std::size_t pos = at;
+    auto more = [&](Line& next) {
+        if (pos >= contents.size()) return false;
+        next = LineAt(contents, pos);
+        pos = next.next;
+        return true;
+    };
+    for (std::uint32_t found = 0; found < count && pos < contents.size();) {
+        const Line line = LineAt(contents, pos);
+        pos = line.next;
+        std::string_view text = line.text;
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        if (text.empty() || (text.front() != '@' && text.front() != '"')) continue;
+        RegFileValue value;
+        std::string_view written;
+        if (!ReadValueLine(contents, text, line.text, more, false, value, written, nullptr))
+            continue;  // cannot happen: the parser read the same line
+        value.name = NeedsUnescape(written)
+                         ? std::string_view(names.emplace_back(DecodeName(written)))
+                         : written;
+        out.push_back(value);
+        ++found;
+    }
+}
+
 // ---------------------------------------------------------------- parser
 
 class RegFileParser {
@@ -285,7 +424,7 @@ private:
             }
         }
         RegFileKey* key = file_.NewKey(keep ? file_.Keep(name) : name, &parent, time);
-        subs.push_back(key);
+        subs.Insert(subs.size(), key, *file_.arena_);
         return key;
     }
 
@@ -304,7 +443,7 @@ private:
     RegFileKey* AddUnsorted(RegFileKey& parent, std::string_view name, std::uint64_t time) {
         RegFileKey* key = file_.NewKey(name, &parent, time);
         auto& subs = parent.subkeys;
-        subs.push_back(key);
+        subs.Insert(subs.size(), key, *file_.arena_);
         if (subs.size() == kFewSubkeys + 1)
             for (RegFileKey* sub : subs) index_.emplace(IndexKey{&parent, sub->name}, sub);
         else if (subs.size() > kFewSubkeys + 1)
@@ -351,7 +490,7 @@ private:
     // written counts, as in wineserver. Keys hold few values, so a stable
     // insertion sort does without the buffer of a merge sort.
     void SortValues(RegFileKey& key) {
-        std::pmr::vector<RegFileValue>& values = key.values;
+        std::vector<RegFileValue>& values = *key.held;
         auto less = [](const RegFileValue& a, const RegFileValue& b) {
             return CompareRegNames(a.name, b.name) < 0;
         };
@@ -381,7 +520,7 @@ private:
             return CompareRegNames(a->name, b->name) < 0;
         };
         for (RegFileKey* key : unsortedKeys_) {
-            std::sort(key->subkeys.begin(), key->subkeys.end(), byName);
+            std::sort(key->subkeys.Begin(), key->subkeys.End(), byName);
             key->unsorted = false;
         }
         for (RegFileKey* key : unsortedValues_) SortValues(*key);
@@ -389,119 +528,52 @@ private:
 
     bool ValueLine(std::string_view text, const Line& line, std::size_t& pos) {
         if (!key_) return Problem("a value before the first key");
-        std::string_view name;
-        std::string_view rest;
-        if (text.front() == '@') {
-            rest = text.substr(1);
-        } else {
-            const auto end = FindUnescaped(text.substr(1), '"');
-            if (end == std::string_view::npos)
-                return Problem("the value name has no closing quote");
-            name = Name(text.substr(1, end));
-            rest = text.substr(end + 2);
-        }
-        rest = TrimBlanks(rest);
-        if (rest.empty() || rest.front() != '=')
-            return Problem("'=' expected after the value name");
-        rest = TrimBlanks(rest.substr(1));
-        RegFileValue value;
-        value.name = name;
-        if (!ValueData(rest, line, pos, value)) return false;
-        InsertParsedValue(value);
-        return true;
-    }
-
-    bool ValueData(std::string_view rest, const Line& line, std::size_t& pos, RegFileValue& value) {
-        struct TextPrefix {
-            std::string_view prefix;
-            DWORD type;
+        auto more = [&](Line& next) {
+            if (pos >= file_.contents_.size()) return false;
+            next = Next(pos);
+            return true;
         };
-        static constexpr TextPrefix kTextPrefixes[] = {{"\"", REG_SZ},
-                                                       {"str:\"", REG_SZ},
-                                                       {"str(2):\"", REG_EXPAND_SZ},
-                                                       {"str(7):\"", REG_MULTI_SZ}};
-        for (const auto& p : kTextPrefixes) {
-            if (rest.substr(0, p.prefix.size()) != p.prefix) continue;
-            const std::string_view body = rest.substr(p.prefix.size());
-            const auto end = FindUnescaped(body, '"');
-            if (end == std::string_view::npos) return Problem("the text has no closing quote");
-            if (!TrimBlanks(body.substr(end + 1)).empty())
-                return Problem("unexpected text after the closing quote");
-            value.type = p.type;
-            value.form = RegFileValue::Form::Text;
-            value.data = body.substr(0, end);
-            return true;
-        }
-        if (rest.substr(0, 6) == "dword:") {
-            std::uint32_t number = 0;
-            if (!ParseHexNumber(TrimBlanks(rest.substr(6)), number))
-                return Problem("a dword needs 1 to 8 hex digits");
-            value.type = REG_DWORD;
-            value.form = RegFileValue::Form::Dword;
-            value.data = TrimBlanks(rest.substr(6));
-            return true;
-        }
-        std::string_view list;
-        if (rest.substr(0, 4) == "hex:") {
-            value.type = REG_BINARY;
-            list = rest.substr(4);
-        } else if (rest.substr(0, 4) == "hex(") {
-            const auto close = rest.find("):");
-            std::uint32_t type = 0;
-            if (close == std::string_view::npos || !ParseHexNumber(rest.substr(4, close - 4), type))
-                return Problem("a hex value needs its kind as hex(<kind>):");
-            value.type = type;
-            list = rest.substr(close + 2);
-        } else {
-            return Problem("unknown kind of value data");
-        }
-        return HexData(list, line, pos, value);
-    }
-
-    // The comma list may go on over continuation lines ending in '\'.
-    bool HexData(std::string_view list, const Line& line, std::size_t& pos, RegFileValue& value) {
-        const char* base = file_.contents_.data();
-        const std::size_t start = static_cast<std::size_t>(list.data() - base);
-        std::size_t end = static_cast<std::size_t>(line.text.data() + line.text.size() - base);
-        std::string_view last = line.text;
-        while (!TrimBlanks(last).empty() && TrimBlanks(last).back() == '\\') {
-            if (pos >= file_.contents_.size())
-                return Problem("the hex data goes on past the end of the file (cut off?)");
-            const Line more = Next(pos);
-            last = more.text;
-            end = static_cast<std::size_t>(more.text.data() + more.text.size() - base);
-        }
-        value.form = RegFileValue::Form::Hex;
-        value.data = std::string_view(base + start, end - start);
-        if (!DecodeHexList(value.data, nullptr)) return Problem("malformed hex data");
+        RegFileValue value;
+        std::string_view written;
+        if (!ReadValueLine(file_.contents_, text, line.text, more, true, value, written, &problem_))
+            return false;
+        NoteValue(static_cast<std::size_t>(line.text.data() - file_.contents_.data()), written);
         return true;
     }
 
-    // The values of the current key gather in pending_ and are handed to the
-    // key at its end, so that its vector is allocated once, at its size.
-    void InsertParsedValue(const RegFileValue& value) {
-        const int order = pending_.empty() ? -1 : CompareRegNames(pending_.back().name, value.name);
-        if (order == 0) {
-            file_.shadowed_.emplace(key_, pending_.back());
-            pending_.back() = value;
-            return;
+    // A key's value lines are only counted here, and read again from the
+    // text when the key is opened. While they come in Wine's order (each
+    // name after the one before) the key needs nothing more; otherwise, and
+    // for a key whose lines are split over two "[...]" blocks, its values
+    // are read into records of their own at the end of the block and sorted
+    // once the file is read.
+    void NoteValue(std::size_t lineStart, std::string_view written) {
+        if (pendingCount_ == UINT32_MAX) FlushValues();  // the rest is held
+        if (pendingCount_ == 0) pendingAt_ = lineStart;
+        std::string_view name = written;
+        if (NeedsUnescape(written)) {
+            std::string& store = names_[pendingCount_ % 2];
+            store = DecodeName(written);
+            name = store;
         }
-        if (order > 0) pendingUnsorted_ = true;
-        pending_.push_back(value);
+        if (pendingCount_ > 0 && CompareRegNames(previous_, name) >= 0) pendingOrdered_ = false;
+        previous_ = name;
+        ++pendingCount_;
     }
 
     void FlushValues() {
-        if (!key_ || pending_.empty()) return;
-        auto& values = key_->values;
-        if (values.empty()) {
-            values.assign(pending_.begin(), pending_.end());
+        if (!key_ || pendingCount_ == 0) return;
+        if (pendingOrdered_ && !key_->held && key_->valueCount == 0) {
+            key_->valuesAt = pendingAt_;
+            key_->valueCount = pendingCount_;
         } else {
-            values.insert(values.end(), pending_.begin(), pending_.end());
-            pendingUnsorted_ = true;
+            std::vector<RegFileValue>& held = file_.Hold(*key_);
+            file_.ReadValues(pendingAt_, pendingCount_, held, file_.kept_);
+            unsortedValues_.insert(key_);
         }
-        if (pendingUnsorted_) unsortedValues_.insert(key_);
-        pending_.clear();
-        pendingUnsorted_ = false;
+        pendingCount_ = 0;
+        pendingOrdered_ = true;
+        previous_ = {};
     }
 
     RegFile& file_;
@@ -514,8 +586,12 @@ private:
     std::vector<RegFileKey*> unsortedKeys_;
     std::unordered_map<IndexKey, RegFileKey*, IndexHash, IndexEqual> index_;
     std::unordered_set<RegFileKey*> unsortedValues_;
-    std::vector<RegFileValue> pending_;
-    bool pendingUnsorted_ = false;
+    // The value lines of the current key so far.
+    std::size_t pendingAt_ = 0;
+    std::uint32_t pendingCount_ = 0;
+    bool pendingOrdered_ = true;
+    std::string_view previous_;  // the last name, decoded
+    std::string names_[2];       // decoded names, the last two
     // The key line before: its names as written and the keys they led to.
     std::vector<std::string_view> parts_;
     std::vector<std::string_view> lastParts_;
@@ -537,23 +613,20 @@ namespace {
 
 std::unique_ptr<std::pmr::monotonic_buffer_resource> NewArena(RegFileText& space,
                                                               std::size_t bytes) {
-    if (!space.Reserve(bytes)) return nullptr;  // the heap will do
+    if (bytes == 0 || !space.Reserve(bytes))  // the heap will do
+        return std::make_unique<std::pmr::monotonic_buffer_resource>();
     return std::make_unique<std::pmr::monotonic_buffer_resource>(space.bytes.get(), space.room,
                                                                  std::pmr::new_delete_resource());
 }
 
 }  // namespace
 
-RegFile::RegFile(std::size_t arenaBytes)
-    : arena_(NewArena(arenaSpace_, arenaBytes)),
-      memory_(arena_ ? static_cast<std::pmr::memory_resource*>(arena_.get())
-                     : std::pmr::new_delete_resource()),
-      keys_(memory_) {}
+RegFile::RegFile(std::size_t arenaBytes) : arena_(NewArena(arenaSpace_, arenaBytes)) {}
 
 std::unique_ptr<RegFile> RegFile::Parse(std::string fileName, RegFileText contents,
                                         std::string* error) {
-    // The keys and values of a file take up to about 1.4 times its text
-    // (short lines cost the most); the arena's untouched part costs nothing.
+    // The keys of a file take up to about twice its text (short key lines
+    // cost the most); the arena's untouched part costs nothing.
     std::unique_ptr<RegFile> file(new RegFile(contents.size * 2));
     file->buffer_ = std::move(contents);
     file->contents_ = std::string_view(file->buffer_.bytes.get(), file->buffer_.size);

@@ -3,6 +3,8 @@
 #include "system/wine/wine_reg_file.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 #include "system/text.h"
 #include "system/wine/wine_reg_text.h"
@@ -32,8 +34,27 @@ std::string_view RegFile::Keep(std::string_view text) {
     return kept_.back();
 }
 
+void RegFileKeyList::Insert(std::size_t at, RegFileKey* key, std::pmr::memory_resource& memory) {
+    if (count_ == room_) {
+        const std::uint32_t room = room_ == 0 ? 1 : room_ * 2;
+        auto* items = static_cast<RegFileKey**>(
+            memory.allocate(sizeof(RegFileKey*) * room, alignof(RegFileKey*)));
+        if (count_ > 0) std::memcpy(items, items_, sizeof(RegFileKey*) * count_);
+        items_ = items;  // the old array stays in the arena
+        room_ = room;
+    }
+    std::memmove(items_ + at + 1, items_ + at, sizeof(RegFileKey*) * (count_ - at));
+    items_[at] = key;
+    ++count_;
+}
+
+void RegFileKeyList::Erase(const RegFileKey* key) {
+    const auto end = std::remove(Begin(), End(), key);
+    count_ = static_cast<std::uint32_t>(end - Begin());
+}
+
 RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
-    RegFileKey& key = keys_.emplace_back(memory_);
+    RegFileKey& key = *new (arena_->allocate(sizeof(RegFileKey), alignof(RegFileKey))) RegFileKey;
     key.name = name;
     key.parent = parent;
     key.modified = time;
@@ -58,20 +79,20 @@ RegFileKey* RegFile::AddSubkey(RegFileKey& parent, std::string_view name, std::u
                                      [](const RegFileKey* k, std::string_view n) {
                                          return CompareRegNames(k->name, n) < 0;
                                      });
-    parent.subkeys.insert(it, key);
+    parent.subkeys.Insert(static_cast<std::size_t>(it - parent.subkeys.begin()), key, *arena_);
     return key;
 }
 
 void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
     BeforeChange();
     added_.erase(std::remove(added_.begin(), added_.end(), child), added_.end());
-    auto& subs = parent.subkeys;
-    subs.erase(std::remove(subs.begin(), subs.end(), child), subs.end());
+    parent.subkeys.Erase(child);
 }
 
 namespace {
 
-auto LowerValue(std::pmr::vector<RegFileValue>& values, std::string_view name) {
+template <typename Values>
+auto LowerValue(Values& values, std::string_view name) {
     return std::lower_bound(values.begin(), values.end(), name,
                             [](const RegFileValue& v, std::string_view n) {
                                 return CompareRegNames(v.name, n) < 0;
@@ -80,8 +101,34 @@ auto LowerValue(std::pmr::vector<RegFileValue>& values, std::string_view name) {
 
 }  // namespace
 
+std::span<const RegFileValue> RegFile::Values(const RegFileKey& key) const {
+    if (key.held) return *key.held;
+    if (key.valueCount == 0) return {};
+    if (lastRead_.key != &key) {
+        lastRead_.key = nullptr;
+        lastRead_.values.clear();
+        lastRead_.names.clear();
+        ReadValues(key.valuesAt, key.valueCount, lastRead_.values, lastRead_.names);
+        lastRead_.key = &key;
+    }
+    return lastRead_.values;
+}
+
+std::vector<RegFileValue>& RegFile::Hold(RegFileKey& key) {
+    if (key.held) return *key.held;
+    std::vector<RegFileValue>& held = held_.emplace_back();
+    if (key.valueCount > 0) ReadValues(key.valuesAt, key.valueCount, held, kept_);
+    key.held = &held;
+    key.valuesAt = std::string_view::npos;
+    key.valueCount = 0;
+    if (lastRead_.key == &key) lastRead_.key = nullptr;
+    return held;
+}
+
+void RegFile::HoldValues(RegFileKey& key) { Hold(key); }
+
 const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view name) const {
-    auto& values = const_cast<std::pmr::vector<RegFileValue>&>(key.values);
+    const std::span<const RegFileValue> values = Values(key);
     const auto it = LowerValue(values, name);
     if (it == values.end() || CompareRegNames(it->name, name) != 0) return nullptr;
     return &*it;
@@ -90,18 +137,20 @@ const RegFileValue* RegFile::FindValue(const RegFileKey& key, std::string_view n
 void RegFile::RestoreValue(RegFileKey& key, const RegFileValue& value) {
     BeforeChange();
     MarkChanged(key);
-    const auto it = LowerValue(key.values, value.name);
-    const bool exists = it != key.values.end() && CompareRegNames(it->name, value.name) == 0;
+    std::vector<RegFileValue>& values = Hold(key);
+    const auto it = LowerValue(values, value.name);
+    const bool exists = it != values.end() && CompareRegNames(it->name, value.name) == 0;
     if (exists && it->data.data() != value.data.data()) DropSourceLines(key, *it, true);
     DropSourceLines(key, value, false);
     if (exists)
         *it = value;
     else
-        key.values.insert(it, value);
+        values.insert(it, value);
 }
 
 void RegFile::SetValue(RegFileKey& key, std::string_view name, DWORD type,
                        std::span<const std::uint8_t> data) {
+    Hold(key);
     RegFileValue value;
     const RegFileValue* existing = FindValue(key, name);
     value.name = existing ? existing->name : Keep(name);
@@ -112,12 +161,13 @@ void RegFile::SetValue(RegFileKey& key, std::string_view name, DWORD type,
 }
 
 bool RegFile::DeleteValue(RegFileKey& key, std::string_view name) {
-    const auto it = LowerValue(key.values, name);
-    if (it == key.values.end() || CompareRegNames(it->name, name) != 0) return false;
+    if (!FindValue(key, name)) return false;
     BeforeChange();
     MarkChanged(key);
+    std::vector<RegFileValue>& values = Hold(key);
+    const auto it = LowerValue(values, name);
     DropSourceLines(key, *it, true);
-    key.values.erase(it);
+    values.erase(it);
     return true;
 }
 

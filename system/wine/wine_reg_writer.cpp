@@ -52,7 +52,7 @@ public:
 
     // Wine writes a key that holds something, or that no sub-key implies.
     static bool Written(const RegFileKey& key) {
-        return !key.values.empty() || key.subkeys.empty() || key.hasClass || key.symlink;
+        return RegFile::HasValues(key) || key.subkeys.empty() || key.hasClass || key.symlink;
     }
 
     // One key's lines on their own, as Tree writes them.
@@ -76,7 +76,7 @@ private:
             out_ += "\"\n";
         }
         if (key.symlink) out_ += "#link\n";
-        for (const RegFileValue& value : key.values) {
+        for (const RegFileValue& value : file_.Values(key)) {
             file_.ValueBytes(value, bytes_);
             DumpValue(out_, value.name, value.type, bytes_, scratch_);
         }
@@ -252,10 +252,12 @@ std::string Difference(const RegFile& a, const RegFile& b) {
         if (ka->hasClass != kb->hasClass || (ka->hasClass && ka->keyClass != kb->keyClass))
             return differs("the class");
         if (ka->symlink != kb->symlink) return differs("the link mark");
-        if (ka->values.size() != kb->values.size()) return differs("the values");
-        for (std::size_t i = 0; i < ka->values.size(); ++i) {
-            const RegFileValue& va = ka->values[i];
-            const RegFileValue& vb = kb->values[i];
+        const std::span<const RegFileValue> valuesA = a.Values(*ka);
+        const std::span<const RegFileValue> valuesB = b.Values(*kb);
+        if (valuesA.size() != valuesB.size()) return differs("the values");
+        for (std::size_t i = 0; i < valuesA.size(); ++i) {
+            const RegFileValue& va = valuesA[i];
+            const RegFileValue& vb = valuesB[i];
             a.ValueBytes(va, bytesA);
             b.ValueBytes(vb, bytesB);
             if (va.name != vb.name || va.type != vb.type || bytesA != bytesB)
@@ -296,7 +298,7 @@ std::string RegFile::EditedText() const {
             continue;
         }
         TimeEdits(contents_, *key, edits);
-        const auto& values = key->values;
+        const std::span<const RegFileValue> values = Values(*key);
         std::size_t begin = 0, end = 0;
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (SourceLines(values[i], begin, end)) continue;  // as read
@@ -317,7 +319,7 @@ std::string RegFile::EditedText() const {
     for (const RegFileKey* key : added_)
         if (!key->changed && Attached(*this, *key)) blocks.push_back(key);
     for (const RegFileKey* key : blocks) {
-        if (!key->values.empty() || key->subkeys.empty() || key->hasClass || key->symlink) {
+        if (HasValues(*key) || key->subkeys.empty() || key->hasClass || key->symlink) {
             std::string text;
             Writer writer(*this, text);
             writer.Block(*key, KeyLinePath(*key));

@@ -277,8 +277,11 @@ LONG WineRegistryStore::ReadValue(StoreKey key, std::string_view name, DataWante
 LONG WineRegistryStore::ValueAt(StoreKey key, std::size_t index, DataWanted want,
                                 StoreValue* value) {
     const Place place = PlaceOf(key);
-    if (place.hive < 0 || index >= place.key->values.size()) return ERROR_NO_MORE_ITEMS;
-    GiveValue(*hives_[place.hive].file, place.key->values[index], want, value);
+    if (place.hive < 0) return ERROR_NO_MORE_ITEMS;
+    const RegFile& file = *hives_[place.hive].file;
+    const std::span<const RegFileValue> values = file.Values(*place.key);
+    if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
+    GiveValue(file, values[index], want, value);
     return ERROR_SUCCESS;
 }
 
@@ -313,6 +316,7 @@ LONG WineRegistryStore::SetValue(StoreKey key, std::string_view valueName, DWORD
     }
     RegFile& file = *hives_[place.hive].file;
     RegFileKey& target = *place.key;
+    file.HoldValues(target);  // `old` must outlive the values read from the text
     const RegFileValue* existing = file.FindValue(target, name);
     std::optional<RegFileValue> old;
     if (existing) {
@@ -346,8 +350,9 @@ LONG WineRegistryStore::DeleteValue(StoreKey key, std::string_view valueName) {
     RegFile& file = *hives_[place.hive].file;
     RegFileKey& target = *place.key;
     const std::string name(valueName);
+    if (!file.FindValue(target, name)) return ERROR_FILE_NOT_FOUND;
+    file.HoldValues(target);  // `old` must outlive the values read from the text
     const RegFileValue* existing = file.FindValue(target, name);
-    if (!existing) return ERROR_FILE_NOT_FOUND;
     const RegFileValue old = *existing;
     const std::uint64_t oldTime = target.modified;
     file.DeleteValue(target, name);

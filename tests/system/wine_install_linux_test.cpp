@@ -4,7 +4,9 @@
 // holds.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -50,6 +52,49 @@ TEST(WineFontTable, NamesAndTheirTailsAreFound) {
         EXPECT_TRUE(names.count(name)) << name;
     EXPECT_FALSE(names.count(".fon"));
     EXPECT_FALSE(names.count("notafont.fon"));
+}
+
+// A library is read a piece at a time: names lying across the ends of the
+// pieces, or just before or after them, are found as in the whole bytes.
+TEST(WineFontTable, ALibraryReadInPiecesGivesWhatItsWholeBytesGive) {
+    std::string bytes(3u << 20, 'x');
+    for (std::size_t i = 0; i < bytes.size(); i += 97) bytes[i] = '\0';
+    // Names 16 bytes long ending 20 bytes apart, one ending right at the
+    // end of a piece; every other one is followed by a NUL (the others by
+    // 'y': no name).
+    int n = 1;
+    for (std::size_t edge : {std::size_t{1} << 20, (std::size_t{2} << 20) - 128 + 1}) {
+        for (int j = -9; j <= 9; ++j, ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "f%02dabcdefghi.fon", n);
+            const std::size_t end = edge + static_cast<std::size_t>(20 * j + 200) - 200;
+            bytes[end - 17] = '\0';
+            bytes.replace(end - 16, 16, name);
+            bytes[end] = n % 2 ? '\0' : 'y';
+        }
+    }
+    TempDir dir;
+    const std::string unix = dir / "x86_64-unix";
+    fs::create_directories(unix);
+    {
+        std::ofstream out(unix + "/win32u.so", std::ios::binary);
+        out << bytes;
+    }
+    std::set<std::string> whole;
+    AddFontFileNames(bytes, whole);
+    ASSERT_GT(whole.size(), 40u);
+    WineInstallFolders folders;
+    folders.unixFolders.push_back(unix);
+    WineInstall wine(folders);
+    EXPECT_EQ(wine.FontTableNames(), whole);
+    for (int i = 1; i < n; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "F%02dABCDEFGHI.FON", i);
+        EXPECT_EQ(wine.ProvidesFont(name), i % 2 == 1) << name;
+    }
+    // Read again by another installation of the same files: the same names.
+    WineInstall again(folders);
+    EXPECT_EQ(again.FontTableNames(), whole);
 }
 
 // The layouts: Wine 6 and later (lib/wine/<arch>-windows, also Debian's

@@ -51,14 +51,15 @@ std::vector<std::uint8_t> ValueOf(const RegFile& file, const RegFileKey* key, st
 }
 
 // Every sibling list of a file is in the order our comparison gives.
-void ExpectSorted(const RegFileKey& key, int& checked) {
+void ExpectSorted(const RegFile& file, const RegFileKey& key, int& checked) {
     for (std::size_t i = 1; i < key.subkeys.size(); ++i, ++checked)
         EXPECT_LT(CompareRegNames(key.subkeys[i - 1]->name, key.subkeys[i]->name), 0)
             << key.subkeys[i - 1]->name << " / " << key.subkeys[i]->name;
-    for (std::size_t i = 1; i < key.values.size(); ++i, ++checked)
-        EXPECT_LT(CompareRegNames(key.values[i - 1].name, key.values[i].name), 0)
-            << key.values[i - 1].name << " / " << key.values[i].name;
-    for (const RegFileKey* sub : key.subkeys) ExpectSorted(*sub, checked);
+    const auto values = file.Values(key);
+    for (std::size_t i = 1; i < values.size(); ++i, ++checked)
+        EXPECT_LT(CompareRegNames(values[i - 1].name, values[i].name), 0)
+            << values[i - 1].name << " / " << values[i].name;
+    for (const RegFileKey* sub : key.subkeys) ExpectSorted(file, *sub, checked);
 }
 
 TEST(WineRegFile, WinebootPrefixRoundTripsByteForByteAndInWineOrder) {
@@ -71,7 +72,7 @@ TEST(WineRegFile, WinebootPrefixRoundTripsByteForByteAndInWineOrder) {
         ASSERT_TRUE(file);
         EXPECT_TRUE(file->Serialize() == original) << name << " changed on a round trip";
         int checked = 0;
-        ExpectSorted(file->Root(), checked);
+        ExpectSorted(*file, file->Root(), checked);
         EXPECT_GT(checked, 0);
     }
 }
@@ -132,7 +133,7 @@ TEST(WineRegFile, WhatWineWritesReadsBackExactly) {
                                             "\xEF\xBC\xA1"};
     EXPECT_EQ(subkeys, expected);
     std::vector<std::string> values;
-    for (const auto& v : k->values) values.emplace_back(v.name);
+    for (const auto& v : file->Values(*k)) values.emplace_back(v.name);
     EXPECT_LT(std::find(values.begin(), values.end(), "a[") - values.begin(),
               std::find(values.begin(), values.end(), "A_B") - values.begin());
 
@@ -351,7 +352,7 @@ TEST(WineRegFile, SortsWhatComesOutOfOrder) {
     const RegFileKey* k = KeyAt(*file, {"K"});
     ASSERT_TRUE(k);
     std::vector<std::string> names;
-    for (const auto& v : k->values) names.emplace_back(v.name);
+    for (const auto& v : file->Values(*k)) names.emplace_back(v.name);
     EXPECT_EQ(names, (std::vector<std::string>{"v1", "v10", "v2", "v30"}));
     std::vector<std::string> subkeys;
     for (const RegFileKey* sub : k->subkeys) subkeys.emplace_back(sub->name);
@@ -361,7 +362,7 @@ TEST(WineRegFile, SortsWhatComesOutOfOrder) {
     last.push_back(0);
     EXPECT_EQ(ValueOf(*file, KeyAt(*file, {"K", "C"}), "x"), Utf16Bytes(last));
     int checked = 0;
-    ExpectSorted(file->Root(), checked);
+    ExpectSorted(*file, file->Root(), checked);
     auto again = ParseOk(file->Serialize());
     ASSERT_TRUE(again);
     EXPECT_EQ(again->Serialize(), file->Serialize());
@@ -426,11 +427,11 @@ TEST(WineRegFile, KeysNamedAgainLaterAreTheSameKeys) {
     const RegFileKey* c = KeyAt(*file, {"A", "B", "C"});
     ASSERT_TRUE(c);
     std::vector<std::string> names;
-    for (const auto& v : c->values) names.emplace_back(v.name);
+    for (const auto& v : file->Values(*c)) names.emplace_back(v.name);
     EXPECT_EQ(names, (std::vector<std::string>{"1", "4"}));
     const RegFileKey* xa = KeyAt(*file, {"A", "B", "xA"});
     ASSERT_TRUE(xa);
-    EXPECT_EQ(xa->values.size(), 2u);
+    EXPECT_EQ(file->Values(*xa).size(), 2u);
     EXPECT_EQ(KeyAt(*file, {"A", "B"})->subkeys.size(), 3u);
 }
 
@@ -467,7 +468,7 @@ TEST(WineRegFile, AFileReadIntoItsOwnBufferActsAsTheSameText) {
 
     const RegFileKey* last = KeyAt(*read, {"K0199", "s"});
     ASSERT_TRUE(last);
-    EXPECT_EQ(last->values.size(), 60u);
+    EXPECT_EQ(read->Values(*last).size(), 60u);
     EXPECT_EQ(ValueOf(*read, last, "V59"), (std::vector<std::uint8_t>{0, 0}));
     for (RegFile* file : {read.get(), given.get()}) {
         for (int k = 0; k < 200; k += 7) {
@@ -484,7 +485,85 @@ TEST(WineRegFile, AFileReadIntoItsOwnBufferActsAsTheSameText) {
     ASSERT_TRUE(read->SaveText(fromRead, &error)) << error;
     ASSERT_TRUE(given->SaveText(fromGiven, &error)) << error;
     EXPECT_TRUE(fromRead == fromGiven);
-    EXPECT_EQ(KeyAt(*read, {"K0007", "s"})->values.size(), 89u);
+    EXPECT_EQ(read->Values(*KeyAt(*read, {"K0007", "s"})).size(), 89u);
+}
+
+// Values stay lines of the text until a key is opened, and only the key
+// opened last keeps them at hand. Reading other keys in between, then
+// changing a key read long before, must edit exactly that key's lines, with
+// names that needed decoding intact, in Wine's form and in a file of its own
+// form (CRLF, a blank line inside a key) alike.
+TEST(WineRegFile, KeysReadFromTheTextChangeAndSaveExactly) {
+    const std::string wine =
+        "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
+        "\n[A] 1700000000\n#time=1da0000000000aa\n"
+        "\"C:\\\\windows\\\\a.dll\"=dword:00000001\n"
+        "\"plain\"=\"text\"\n"
+        "\"\\x00e9t\\x00e9\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
+        "  15,16,17,18\n"
+        "\n[B] 1700000000\n#time=1da0000000000aa\n"
+        "@=\"default\"\n\"x\"=dword:00000002\n";
+    const std::string wineEdited =
+        "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
+        "\n[A] 1700000000\n#time=1da0000000000aa\n"
+        "\"C:\\\\windows\\\\a.dll\"=dword:00000001\n"
+        "\"new\"=dword:00000007\n"
+        "\"\\x00e9t\\x00e9\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
+        "  15,16,17,18\n"
+        "\n[B] 1700000000\n#time=1da0000000000aa\n"
+        "@=\"default\"\n";
+    std::string own = wine;  // the same in a form of its own
+    own.insert(own.find("\"plain\""), "\n");
+    std::string ownEdited = wineEdited;
+    ownEdited.insert(ownEdited.find("\"\\x00e9t"), "\n");
+    auto crlf = [](std::string text) {
+        for (std::size_t at = text.find('\n'); at != std::string::npos;
+             at = text.find('\n', at + 2))
+            text.insert(at, "\r");
+        return text;
+    };
+    const std::string e_acute = "\xC3\xA9t\xC3\xA9";
+    for (const auto& [text, edited] :
+         std::vector<std::pair<std::string, std::string>>{{wine, wineEdited},
+                                                          {crlf(own), crlf(ownEdited)}}) {
+        auto file = ParseOk(text);
+        ASSERT_TRUE(file);
+        RegFileKey* a = const_cast<RegFileKey*>(KeyAt(*file, {"A"}));
+        RegFileKey* b = const_cast<RegFileKey*>(KeyAt(*file, {"B"}));
+        ASSERT_TRUE(a && b);
+        std::vector<std::string> names;
+        for (const auto& v : file->Values(*a)) names.emplace_back(v.name);
+        EXPECT_EQ(names, (std::vector<std::string>{"C:\\windows\\a.dll", "plain", e_acute}));
+        EXPECT_EQ(file->Values(*b).size(), 2u);
+        // A value kept to be put back outlives the reads of other keys.
+        file->HoldValues(*a);
+        const RegFileValue kept = *file->FindValue(*a, e_acute);
+        EXPECT_EQ(ValueOf(*file, b, "x"), (std::vector<std::uint8_t>{2, 0, 0, 0}));
+        EXPECT_EQ(kept.name, e_acute);
+        EXPECT_EQ(file->ValueBytes(kept).size(), 24u);
+
+        file->SetValue(*a, "new", REG_DWORD, std::vector<std::uint8_t>{7, 0, 0, 0});
+        EXPECT_TRUE(file->DeleteValue(*a, "PLAIN"));
+        EXPECT_TRUE(file->DeleteValue(*b, "x"));
+        EXPECT_FALSE(file->DeleteValue(*b, "x"));
+        std::string saved, error;
+        ASSERT_TRUE(file->SaveText(saved, &error)) << error;
+        EXPECT_EQ(saved, edited);
+        auto again = ParseOk(saved);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(ValueOf(*again, KeyAt(*again, {"A"}), e_acute).size(), 24u);
+        EXPECT_EQ(ValueOf(*again, KeyAt(*again, {"A"}), "C:\\windows\\a.dll"),
+                  (std::vector<std::uint8_t>{1, 0, 0, 0}));
+        // Put back as it was, the file saves as it was read.
+        file->RestoreValue(*b, RegFileValue{"x", "00000002", REG_DWORD, RegFileValue::Form::Dword});
+        ASSERT_TRUE(file->DeleteValue(*a, "new"));
+        file->SetValue(*a, "plain", REG_SZ, Utf16Bytes(std::u16string(u"text") + u'\0'));
+        ASSERT_TRUE(file->SaveText(saved, &error)) << error;
+        if (text == wine) {
+            EXPECT_EQ(saved, text);
+        }
+        EXPECT_EQ(file->Serialize(), ParseOk(text)->Serialize());
+    }
 }
 
 }  // namespace
