@@ -31,6 +31,7 @@ enum class MessageKind {
     CloseConfirmation,
     CancelScanning,
     DeleteBackupFile,
+    RestoreBackup,
     Other
 };
 
@@ -61,6 +62,8 @@ public:
 
 private:
     void FormLoad();
+    // Grows the box with its text, so that every word of it shows.
+    void FitMessage();
 
     SkinImage* background_;
     SkinLabel* lblMessage_;
@@ -78,6 +81,9 @@ std::string_view KindText(MessageKind kind);
 Answer Ask(MessageKind kind);
 // Shows a one-button notice with the caller's text.
 void ShowNotice(std::string_view text);
+// Asks the caller's question ("Restore 3 items of backup … into …?") with
+// OK and Cancel: Yes only for OK.
+Answer AskRestore(std::string_view question);
 
 class CloseNotice : public QDialog {
     Q_OBJECT
