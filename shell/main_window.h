@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -17,6 +18,7 @@ namespace vostrel::shell {
 struct AppContext;
 class ImagePair;
 class ListView;
+class ResizeAnchors;
 class SkinImage;
 class SkinLabel;
 
@@ -34,6 +36,7 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     explicit MainWindow(AppContext& app);
+    ~MainWindow() override;
 
     // Operations the other windows call.
     void RefreshThePicControls();
@@ -43,6 +46,9 @@ public:
     void RepairAll();
     void ResetHoverLooks();
     bool ScanIdle() const;
+    // The prefix has been read: the catalogue gets its drives and a scan
+    // may start.
+    void MachineLoaded();
     QTimer* settingsTimer() const { return settingsTimer_; }
     // Steps of closing: hide the window and put the icon in the tray.
     void HideToTray();
@@ -63,6 +69,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildHeader();
@@ -71,9 +78,12 @@ private:
     void BuildResultsView();
     void BuildFooter();
     void BuildTimers();
+    void BuildAnchors();
     void RegisterControls();
     void FormLoad();
     void FormResize();
+    // While the prefix is read: the start view says so, Scan Now is inert.
+    void ShowLoading(bool loading);
 
     void OpenSettings();
     void OpenBackups();
@@ -105,6 +115,7 @@ private:
     QTimer* refreshTimer_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
     QList<ImagePair*> pairs_;
+    std::unique_ptr<ResizeAnchors> anchors_;
 };
 
 }  // namespace vostrel::shell

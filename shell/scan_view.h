@@ -51,6 +51,8 @@ public:
     void ShowDetails(std::size_t row);
     // Back to the start view; "Show Log" is enabled when a report exists.
     void ReturnToStart();
+    // "Show Log" is enabled when the report file exists.
+    void ShowLogState();
 
 private:
     void FillSummary();
@@ -60,6 +62,10 @@ private:
     std::int32_t progressStep_ = 0;
     int progressWidth_ = 0;
 };
+
+// After a scan was stopped: summary rows for the problems of the sections
+// it had not counted yet, and for the shortcuts found so far.
+void CompleteCancelledSummary(ScanSession& session);
 
 // A header click: sorting on, by that column (1-based), in the opposite order.
 void FlipSort(ListControl& list, int headerIndex);
