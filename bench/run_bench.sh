@@ -15,7 +15,8 @@
 #             (root only)
 #   window    the desktop program's time to its first visible window on the
 #             registry prefix (X server Xvfb and xev; needs the vostrel
-#             program: cmake --build build/bench --target vostrel)
+#             program: cmake --build build/bench --target vostrel), and the
+#             time (from main()) at which it has read the prefix
 #   wine      wine reg query HKLM\Software /s at a small scale, once
 #
 # Every row but wine runs RUNS times (default 5): minimum and median
@@ -25,6 +26,8 @@
 #
 #   bench/run_bench.sh             the full run (builds vostrel-cli optimised
 #                                  into build/bench first)
+#   bench/run_bench.sh --window    the desktop program's rows alone (the
+#                                  registry prefix, no vostrel-cli build)
 #   bench/run_bench.sh --smoke     a tiny run (seconds): every row but the
 #                                  cold ones, wine and the window, at a tiny
 #                                  size, once
@@ -34,14 +37,16 @@
 # 0.1; empty: no wine row), VOSTREL_CLI (the program to time instead of the
 # optimised build), VOSTREL_CLI_BEFORE (a second build, e.g. of an earlier
 # commit, timed on the scan and walk rows too), VOSTREL_GUI (the desktop
-# program; default build/bench/vostrel when it was built), BENCH_WORK
+# program; default build/bench/vostrel when it was built),
+# VOSTREL_GUI_BEFORE (a second desktop program for the window rows), BENCH_WORK
 # (default /tmp/vostrel-bench; /tmp/vostrel-bench-smoke with --smoke).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 
-smoke=0
+smoke=0 window_only=0
 [[ ${1:-} == --smoke ]] && smoke=1
+[[ ${1:-} == --window ]] && window_only=1
 if ((smoke)); then
   bench_setup /tmp/vostrel-bench-smoke
   runs=1 scale=${SCALE:-0.01} walk_files=${WALK_FILES:-2000} walk_folders=${WALK_FOLDERS:-200} wine_scale=""
@@ -50,7 +55,7 @@ else
   runs=${RUNS:-5} scale=${SCALE:-1} walk_files=${WALK_FILES:-200000} walk_folders=${WALK_FOLDERS:-20000}
   wine_scale=${WINE_SCALE-0.1}
 fi
-bench_build_cli
+((window_only)) || bench_build_cli
 sections="Registry Integrity;Custom Controls;Sub Section Controls;Software Locations;Help Files;Shared Files;Windows Startup;Uninstall Section;Virtual Devices;Windows Fonts;Configuration files"
 
 # The base registry: Wine's own (wineboot) for a real run; a bare one for the
@@ -94,7 +99,7 @@ make_walk_prefix() {
 }
 
 reg=$(make_reg_prefix "$scale")
-walk=$(make_walk_prefix)
+if ((window_only)); then walk=""; else walk=$(make_walk_prefix); fi
 reg_mb=$(du -cm "$reg"/*.reg | tail -1 | cut -f1)
 results=$work/results.md
 rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdin); print(len(d["lvwErrors"]) + len(d["lvwShortcut"]))'; }
@@ -102,7 +107,7 @@ rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdi
 {
   echo "$(machine_info)"
   echo
-  echo "Registry: scale $scale, $(cat "$reg/generated.txt"), $reg_mb MB of .reg files. Tree: $(cat "$walk/generated.txt")."
+  echo "Registry: scale $scale, $(cat "$reg/generated.txt"), $reg_mb MB of .reg files.${walk:+ Tree: $(cat "$walk/generated.txt").}"
   echo
   echo "| row | runs | min s | median s | cpu min s | cpu median s | peak MB | rows found |"
   echo "|---|---|---|---|---|---|---|---|"
@@ -116,6 +121,7 @@ row() {  # row NAME ROWS-FOUND CMD...
 }
 
 sync
+if ((!window_only)); then
 row "cat .reg" "" cat "$reg/system.reg" "$reg/user.reg" "$reg/userdef.reg"
 row "scan rows 1-11" "$(rows_of "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
   "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet
@@ -139,44 +145,69 @@ if ((!smoke)) && [[ $(id -u) == 0 ]]; then
   unset MEASURE_COLD
 fi
 
+fi
+
 # The desktop program: from its start to the first window the X server maps
 # (xev reports every window mapped on the root; Qt's own helper windows are
-# never mapped).
+# never mapped), and to the moment the window has the prefix read
+# (VOSTREL_STARTUP_TIMES makes the program say when, counted from main()).
+# VOSTREL_GUI_BEFORE times a second build (e.g. of an earlier commit) too.
 gui=${VOSTREL_GUI:-$bench_root/build/bench/vostrel}
 if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >/dev/null; then
-  first_window() {
-    local display=:$((90 + RANDOM % 100)) server watcher program start log=$work/mapped.txt i
+  first_window() {  # first_window PROGRAM: prints "MAPPED LOADED" (seconds; LOADED "-" when not said)
+    local display=:$((90 + RANDOM % 100)) server watcher program start log=$work/mapped.txt times=$work/startup.txt i loaded
     Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
     server=$!
     sleep 1
     : >"$log"
+    : >"$times"
     (DISPLAY=$display stdbuf -oL xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
       [[ $line == MapNotify* ]] && date +%s.%N >>"$log"
     done) &
     watcher=$!
     sleep 0.5
     start=$(date +%s.%N)
-    DISPLAY=$display "$gui" --prefix "$reg" >/dev/null 2>&1 &
+    DISPLAY=$display VOSTREL_STARTUP_TIMES=1 "$1" --prefix "$reg" >/dev/null 2>"$times" &
     program=$!
     for ((i = 0; i < 400; i++)); do
       [[ -s $log ]] && break
+      sleep 0.025
+    done
+    # The program that reads the prefix after its window shows says so.
+    for ((i = 0; i < 400; i++)); do
+      grep -q "prefix loaded" "$times" && break
+      kill -0 "$program" 2>/dev/null || break
       sleep 0.025
     done
     kill "$program" 2>/dev/null || true
     wait "$program" 2>/dev/null || true
     kill "$server" 2>/dev/null || true
     wait "$server" "$watcher" 2>/dev/null || true
-    if [[ -s $log ]]; then python3 -c "print(round($(head -1 "$log") - $start, 3))"; else echo 10; fi
+    loaded=$(sed -n 's/.*prefix loaded after \([0-9.e-]*\) s.*/\1/p' "$times" | head -1)
+    if [[ -s $log ]]; then python3 -c "print(round($(head -1 "$log") - $start, 3))"; else echo 10; fi | tr '\n' ' '
+    echo "${loaded:--}"
   }
-  times=()
-  for ((run = 0; run < runs; run++)); do times+=("$(first_window)"); done
-  read -r w_min w_med < <(python3 -c "import statistics,sys; t=[float(x) for x in sys.argv[1:]]; print(min(t), statistics.median(t))" "${times[@]}")
-  echo "| first window (desktop), registry prefix | $runs | $w_min | $w_med | | | | |" | tee -a "$results"
+  window_rows() {  # window_rows LABEL PROGRAM
+    local mapped=() loaded=() run m l
+    for ((run = 0; run < runs; run++)); do
+      read -r m l < <(first_window "$2")
+      mapped+=("$m")
+      [[ $l != - ]] && loaded+=("$l")
+    done
+    read -r w_min w_med < <(python3 -c "import statistics,sys; t=[float(x) for x in sys.argv[1:]]; print(min(t), statistics.median(t))" "${mapped[@]}")
+    echo "| first window (desktop)$1, registry prefix | $runs | $w_min | $w_med | | | | |" | tee -a "$results"
+    if ((${#loaded[@]})); then
+      read -r w_min w_med < <(python3 -c "import statistics,sys; t=[round(float(x), 3) for x in sys.argv[1:]]; print(min(t), statistics.median(t))" "${loaded[@]}")
+      echo "| prefix read, window ready (desktop)$1, from main() | ${#loaded[@]} | $w_min | $w_med | | | | |" | tee -a "$results"
+    fi
+  }
+  window_rows "" "$gui"
+  [[ -n ${VOSTREL_GUI_BEFORE:-} ]] && window_rows ", before" "$VOSTREL_GUI_BEFORE"
 else
   echo "| first window (desktop) | | TODO: needs Xvfb, xev and the vostrel program (VOSTREL_GUI) | | | | | |" | tee -a "$results"
 fi
 
-if [[ -n $wine_scale ]]; then
+if [[ -n $wine_scale ]] && ((!window_only)); then
   small=$(make_reg_prefix "$wine_scale")
   WINEPREFIX=$small wineserver -k 2>/dev/null || true
   WINEPREFIX=$small timed wine reg query 'HKLM\Software' /s

@@ -38,6 +38,9 @@ struct AppContext {
     TrayIcon tray;
     // The program itself, for the autostart entry.
     QString programPath;
+    // The machine's prefix is still being read (the window shows so, and no
+    // scan can start until it is done).
+    bool loading = false;
 
     MainWindow* main = nullptr;
     QPointer<PopupMenu> menu;

@@ -6,6 +6,7 @@
 #include "shell/app.h"
 #include "shell/engine.h"
 #include "shell/list_model.h"
+#include "shell/message_box.h"
 #include "shell/skin.h"
 
 namespace vostrel::shell {
@@ -48,8 +49,7 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     for (ImagePair* p : {restore_, delete_, ok_})
         connect(p, &ImagePair::normalHovered, this, &BackupDialog::ResetHoverLooks);
     connect(picture1_, &SkinImage::mouseMoved, this, &BackupDialog::ResetHoverLooks);
-    connect(restore_, &ImagePair::clicked, this,
-            [this] { engine::RestoreCheckedBackups(app_.session, backupList); });
+    connect(restore_, &ImagePair::clicked, this, &BackupDialog::RestoreTicked);
     connect(delete_, &ImagePair::clicked, this,
             [this] { engine::DeleteCheckedBackups(app_.session, backupList); });
     connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
@@ -57,6 +57,54 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     ResetHoverLooks();
     engine::FillBackupList(app_.session, backupList);
     if (parent) move(parent->geometry().center() - rect().center());
+}
+
+QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine) {
+    const QString what =
+        names.size() == 1 ? "backup " + names.front() : "backups " + names.join(", ");
+    return QStringLiteral("Restore %1 %2 of %3 into %4?")
+        .arg(items)
+        .arg(items == 1 ? "item" : "items")
+        .arg(what, machine);
+}
+
+QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes) {
+    // The counts first, then each failure with its reason (the first few:
+    // the box grows with its text, but not past the screen).
+    constexpr int kShownFailures = 8;
+    int restored = 0, failed = 0;
+    QStringList reasons;
+    for (const auto& outcome : outcomes) {
+        restored += outcome.restored;
+        failed += static_cast<int>(outcome.failures.size());
+        for (const auto& failure : outcome.failures)
+            if (reasons.size() < kShownFailures)
+                reasons << QString::fromStdString(outcome.name + ": " + failure);
+    }
+    QString text = QStringLiteral("Restored %1, failed %2").arg(restored).arg(failed);
+    if (outcomes.empty()) text += ": the ticked backups are no longer in the backup folder";
+    if (!reasons.isEmpty()) text += ".\n" + reasons.join("\n");
+    if (failed > reasons.size())
+        text += QStringLiteral("\n… and %1 more").arg(failed - reasons.size());
+    return text;
+}
+
+void BackupDialog::RestoreTicked() {
+    QStringList names;
+    std::size_t items = 0;
+    for (std::size_t i = 1; i <= backupList.Count(); ++i) {
+        if (!backupList.Checked(i)) continue;
+        names << QString::fromStdString(backupList.Text(i));
+        items += engine::BackupItemCount(app_.session, backupList.Text(i));
+    }
+    if (names.isEmpty()) {
+        ShowNotice("Nothing was restored: no backup is ticked. Tick the backups to restore first.");
+        return;
+    }
+    const QString machine = QString::fromStdString(app_.machine->description);
+    if (AskRestore(RestoreQuestion(names, items, machine).toStdString()) != Answer::Yes) return;
+    const auto outcomes = engine::RestoreCheckedBackups(app_.session, backupList);
+    ShowNotice(RestoreSummary(outcomes).toStdString());
 }
 
 void BackupDialog::ResetHoverLooks() {

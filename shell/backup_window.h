@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
+#include <vector>
+
+#include "shell/engine.h"
 
 #include "system/list_control.h"
 
@@ -12,6 +16,11 @@ struct AppContext;
 class ImagePair;
 class ListView;
 class SkinImage;
+
+// "Restore 3 items of backup BackUp … into Wine prefix …?"
+QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine);
+// "Restored 3, failed 1", with the reasons.
+QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes);
 
 // The list outlives the views that show it.
 struct BackupListHolder {
@@ -28,6 +37,9 @@ public:
     ImagePair* deleteButton() const { return delete_; }
     ImagePair* okButton() const { return ok_; }
     ImagePair* closeButton() const { return close_; }
+
+    // The Restore button: asks first, then tells what was put back and what failed.
+    void RestoreTicked();
 
 private:
     void ResetHoverLooks();

@@ -2,11 +2,18 @@
 // engine, the result views, the repair, the report or the backup manager.
 #include "shell/engine.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "app/scan_driver.h"
+#include "results/backup_codec.h"
+#include "results/backup_file.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
+#include "system/text.h"
 
 namespace vostrel::shell::engine {
 
@@ -59,9 +66,24 @@ void FillBackupList(ScanSession& session, ListControl& backups) {
     vostrel::FillBackupList(backups, session.settings, MachineIdentity(session.files));
 }
 
-void RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
-    vostrel::RestoreCheckedBackups(backups, session.registry, session.files, session.settings,
-                                   session.observer);
+std::vector<RestoreOutcome> RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
+    std::vector<RestoreOutcome> outcomes;
+    for (auto& result : vostrel::RestoreCheckedBackups(backups, session.registry, session.files,
+                                                       session.settings, session.observer))
+        outcomes.push_back({result.name, result.report.restored, result.report.failures});
+    return outcomes;
+}
+
+std::size_t BackupItemCount(ScanSession& session, const std::string& name) {
+    std::ifstream in(std::filesystem::path(BackupFolder(session.settings)) / name,
+                     std::ios::binary);
+    if (!in) return 0;
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    std::size_t records = 0;
+    for (const auto& line : SplitBackupLines(contents.str()))
+        if (!Trim(line).empty()) ++records;
+    return records;
 }
 
 void DeleteCheckedBackups(ScanSession& session, ListControl& backups) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "session/scan_session.h"
 #include "system/machine.h"
@@ -43,7 +44,16 @@ std::string ScanReportPath(ScanSession& session);
 
 // Backup manager: its list, and the Restore and Delete buttons.
 void FillBackupList(ScanSession& session, ListControl& backups);
-void RestoreCheckedBackups(ScanSession& session, ListControl& backups);
+// What each ticked backup's restore did (the names and the records put back
+// or failed); a backup put back whole is removed from the list.
+struct RestoreOutcome {
+    std::string name;
+    int restored = 0;
+    std::vector<std::string> failures;
+};
+std::vector<RestoreOutcome> RestoreCheckedBackups(ScanSession& session, ListControl& backups);
+// The number of records (values and shortcuts) a listed backup holds.
+std::size_t BackupItemCount(ScanSession& session, const std::string& name);
 void DeleteCheckedBackups(ScanSession& session, ListControl& backups);
 
 }  // namespace vostrel::shell::engine

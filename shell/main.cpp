@@ -2,12 +2,16 @@
 // prefix: --prefix DIR, else $WINEPREFIX, else ~/.wine.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QMessageBox>
 #include <iostream>
 #include <string>
 
 #include "shell/app.h"
+#include "shell/deferred_machine.h"
 #include "shell/engine.h"
+#include "shell/machine_loader.h"
 #include "shell/main_window.h"
 #include "shell/skin.h"
 #include "shell/splash.h"
@@ -42,6 +46,38 @@ bool AnsweredWithoutWindows(int argc, char** argv) {
     return false;
 }
 
+// With VOSTREL_STARTUP_TIMES set, the times of the first painted window and
+// of the prefix being read are written to stderr (for bench/run_bench.sh),
+// in seconds since main() began.
+class StartupTimes : public QObject {
+public:
+    StartupTimes() : enabled_(qEnvironmentVariableIsSet("VOSTREL_STARTUP_TIMES")) {
+        clock_.start();
+        if (enabled_) qApp->installEventFilter(this);
+    }
+    void Loaded() { Say("prefix loaded"); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            (void)watched;
+            qApp->removeEventFilter(this);
+            Say("first window painted");
+        }
+        return false;
+    }
+
+private:
+    void Say(const char* what) {
+        if (enabled_)
+            std::cerr << "vostrel: " << what << " after " << clock_.nsecsElapsed() / 1e9 << " s\n";
+    }
+    bool enabled_;
+    bool painted_ = false;
+    QElapsedTimer clock_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,20 +99,34 @@ int main(int argc, char** argv) {
         {"prefix", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine).", "DIR"});
     parser.process(application);
 
+    // The window comes first: the prefix is read on a worker thread while
+    // the splash and then the main window (saying it is loading) show.
     const std::string prefix = ChoosePrefix(parser.value("prefix").toStdString());
-    MachineResult opened = engine::OpenMachine(prefix);
-    if (!opened.machine) {
-        const QString error = QString::fromStdString(opened.error);
-        std::cerr << "vostrel: " << opened.error << "\n";
-        QMessageBox::critical(nullptr, "Vostrel 2006",
-                              QStringLiteral("The Wine prefix %1 cannot be opened:\n%2")
-                                  .arg(QString::fromStdString(prefix), error));
-        return 1;
-    }
-
-    AppContext app(OpenDefaultSettings(), std::move(opened.machine),
+    StartupTimes times;
+    // The window comes first: the prefix is read on a worker thread while
+    // the splash and then the main window (saying it is loading) show.
+    MachineLoader loader(prefix);
+    loader.Start();
+    DeferredMachine deferred = MakeDeferredMachine(prefix);
+    AppContext app(OpenDefaultSettings(), std::move(deferred.machine),
                    Platform::Desktop(&application));
     app.programPath = QApplication::applicationFilePath();
+    app.loading = true;
+    // Delivered by the event loop, so never before it runs.
+    QObject::connect(&loader, &MachineLoader::finished, &application, [&] {
+        MachineResult opened = loader.TakeResult();
+        if (!opened.machine) {
+            const QString error = QString::fromStdString(opened.error);
+            std::cerr << "vostrel: " << opened.error << "\n";
+            QMessageBox::critical(nullptr, "Vostrel 2006",
+                                  QStringLiteral("The Wine prefix %1 cannot be opened:\n%2")
+                                      .arg(QString::fromStdString(prefix), error));
+            QCoreApplication::exit(1);
+            return;
+        }
+        FinishLoading(app, deferred, std::move(opened.machine));
+        times.Loaded();
+    });
     new Splash([&app] {
         if (!app.main) new MainWindow(app);
         app.main->show();

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSizeGrip>
 
 #include "shell/app.h"
 #include "shell/backup_window.h"
@@ -18,6 +19,7 @@
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
+#include "shell/window_layout.h"
 #include "system/settings_keys.h"
 
 namespace vostrel::shell {
@@ -69,7 +71,13 @@ void SelectAllCheckBox::nextCheckState() {
 MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     setObjectName("FRMmAIN");
     app_.main = this;
-    MakeFrameless(this, TwipsRect(0, 0, kWidth, kHeight).size());
+    // Frameless like every skinned window, but it can grow past the size it
+    // was drawn for (never shrink below it).
+    const QSize designed = TwipsRect(0, 0, kWidth, kHeight).size();
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    setMinimumSize(designed);
+    resize(designed);
+    anchors_ = std::make_unique<ResizeAnchors>(designed);
     setWindowIcon(QIcon(":/vostrel.svg"));
     ApplySkinStyle(this);
     picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
@@ -80,11 +88,14 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     BuildResultsView();
     BuildFooter();
     BuildTimers();
+    BuildAnchors();
     RegisterControls();
     connect(picture1_, &SkinImage::mouseMoved, this, &MainWindow::ResetHoverLooks);
     connect(&app_.tray, &TrayIcon::activated, this, &MainWindow::TrayActivated);
     FormLoad();
 }
+
+MainWindow::~MainWindow() = default;
 
 ImagePair* MainWindow::AddPair(const QString& normal, const QString& hover, QWidget* parent,
                                const QRect& geometry, const QString& caption, const QString& icon) {
@@ -160,6 +171,12 @@ void MainWindow::BuildStartView() {
     });
     catalogue_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
     catalogue_->setGeometry(TwipsRect(120, 600, 4320, 4380));
+    auto* loading =
+        AddLabel("lblLoading", QString(), frameScanSettings_, TwipsRect(240, 4440, 4080, 480));
+    loading->setWordWrap(true);
+    loading->setTextFormat(Qt::PlainText);
+    loading->setStyleSheet("color: #ffb627; font-weight: bold;");
+    loading->hide();
     connect(chkSelectlistviewItems_, &QCheckBox::clicked, this, [this] {
         app_.session.selectAll = static_cast<SelectAll>(app_.window.Value(Control::SelectAllBox));
         engine::ApplySelectAll(app_.session);
@@ -328,6 +345,11 @@ void MainWindow::BuildResultsView() {
     auto* deleting =
         AddLabel("lblDeletingCourrutpfils", "Repairing...", frame, TwipsRect(120, 4260, 4275, 240));
     deleting->hide();
+    // The mark of a scan that was stopped: the lists hold what it found so far.
+    auto* cancelled = AddLabel("lblCancelled", "Found before the scan was stopped (cancelled)",
+                               frame, TwipsRect(120, 4500, 4860, 300));
+    cancelled->setStyleSheet("color: #ffb627; font-weight: bold;");
+    cancelled->hide();
     auto* repair = AddPair("ImgRepairNormal", "ImgRepairMouseMove", frame,
                            TwipsRect(5280, 4380, 1740, 480), "Repair");
     auto* back = AddPair("ImgReturnNormal", "ImgReturnMouseMove", frame,
@@ -353,6 +375,84 @@ void MainWindow::BuildFooter() {
                  QStringLiteral("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."), this,
                  TwipsRect(kViewLeft, 6600, kViewWidth, 300));
     copyright->setStyleSheet("color: #6f9fbf;");
+}
+
+void MainWindow::BuildAnchors() {
+    // The backgrounds and the lists take the room a larger window gives;
+    // the header stretches across it; the buttons keep to the right and
+    // bottom edges they were drawn beside; the footer keeps to the bottom.
+    const Anchor fill{0, 0, 1, 1}, wide{0, 0, 1, 0}, right{1, 0, 0, 0}, corner{1, 1, 0, 0},
+        bottom{0, 1, 0, 0}, footer{0, 1, 1, 0};
+    const std::pair<const char*, Anchor> controls[] = {
+        {"Picture1", fill},
+        {"ImgFormMove", wide},
+        {"ImgMinimiseNormal", right},
+        {"ImgMinimiseMouseMove", right},
+        {"imgCloseNormal", right},
+        {"ImgCloseMouseMove", right},
+        {"FrameScanSettingShelidButton", fill},
+        {"PicCataloguePanel", fill},
+        {"lvwRegistryvaluesScan", fill},
+        {"ImgScanNowNormal", right},
+        {"ImgScanNowMouseMove", right},
+        {"lblScanText", right},
+        {"ImgSettingsNormal", right},
+        {"ImgSettingsMouseMove", right},
+        {"lblSettingsText", right},
+        {"imgRestoreNormal", right},
+        {"imgRestoreMouseMove", right},
+        {"lblBackUpText", right},
+        {"cmdShowLog", right},
+        {"ImgHelpPicNormal", corner},
+        {"ImgHelpPicmouseMove", corner},
+        {"ImgHelpNormal", corner},
+        {"ImgHelpMouseMove", corner},
+        {"ImgSupportPicNormal", corner},
+        {"ImgSupportPicMouseMove", corner},
+        {"ImgSupportNormal", corner},
+        {"ImgSupportMouseMove", corner},
+        {"PicScanning", fill},
+        {"FrameScanning", fill},
+        {"PicScanningPanel", fill},
+        {"lblStatus", wide},
+        {"Frame2", wide},
+        {"Frame3", wide},
+        {"lblRegistryScan", wide},
+        {"lblRegistryFilesScan", wide},
+        {"ImgScanCancelNormal", corner},
+        {"ImgScanCancelMouseMove", corner},
+        {"PicResults", fill},
+        {"FrameRegistryProblemsDetails", fill},
+        {"PicResultsPanel", fill},
+        {"lvwRegistryProblems", {0, 0, 0.5, 1}},
+        {"lvwRegistryErrorsDetail", {0.5, 0, 0.5, 1}},
+        {"ImgDeleteProgress", bottom},
+        {"lblDeletingCourrutpfils", bottom},
+        {"lblCancelled", bottom},
+        {"ImgRepairNormal", corner},
+        {"ImgRepairMouseMove", corner},
+        {"ImgReturnNormal", corner},
+        {"ImgReturnMouseMove", corner},
+        {"lblLoading", bottom},
+        {"lblMachine", footer},
+        {"lblCopyright", footer},
+    };
+    for (const auto& [name, anchor] : controls) anchors_->Add(control(name), anchor);
+    // The corner grip resizes the frameless window.
+    auto* grip = new QSizeGrip(this);
+    grip->setObjectName("SizeGrip");
+    grip->setGeometry(width() - 16, height() - 16, 16, 16);
+    anchors_->Add(grip, corner);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!anchors_) return;
+    anchors_->Apply(size());
+    // A one-column list's column spans the list, however wide it is now.
+    for (ListView* view : {summary_, details_})
+        if (view && view->header()->count() == 1)
+            view->header()->setMinimumSectionSize(view->width() - 4);
 }
 
 void MainWindow::BuildTimers() {
@@ -404,6 +504,27 @@ void MainWindow::FormLoad() {
         ShowSelectAll();
         engine::ApplySelectAll(app_.session);
     }
+    LoadCatalogue();
+    app_.view.ShowLogState();
+    if (app_.loading) ShowLoading(true);
+}
+
+void MainWindow::ShowLoading(bool loading) {
+    auto* label = static_cast<QLabel*>(control("lblLoading"));
+    label->setText("Loading the registry of the " +
+                   QString::fromStdString(app_.machine->description) + "...");
+    label->setVisible(loading);
+    label->raise();
+    catalogue_->setEnabled(!loading);
+    chkSelectlistviewItems_->setEnabled(!loading);
+    app_.window.SetEnabled(Control::ScanNowButton, !loading);
+    app_.window.SetBusyPointer(loading);
+}
+
+void MainWindow::MachineLoaded() {
+    ShowLoading(false);
+    static_cast<QLabel*>(control("lblMachine"))
+        ->setText(QString::fromStdString(app_.machine->description));
     LoadCatalogue();
 }
 
@@ -457,12 +578,14 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::RunScan() {
-    if (!ScanIdle() || !IgnoreListReadable()) return;
+    // No scan before the prefix is read, nor while one runs.
+    if (!ScanIdle() || app_.loading || !IgnoreListReadable()) return;
     engine::RunScan(app_.session);
 }
 
 void MainWindow::RepairAll() {
     if (!results_->ConfirmRepair()) return;
+    app_.window.SetVisible(Control::CancelledMark, false);
     const auto refusal = engine::RepairAll(app_.session, [this] {
         RefreshThePicControls();
         LoadCatalogue();

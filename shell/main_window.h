@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -18,6 +19,7 @@ struct AppContext;
 class ImagePair;
 class ListView;
 class ResultsPanel;
+class ResizeAnchors;
 class SkinImage;
 class SkinLabel;
 
@@ -35,6 +37,7 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     explicit MainWindow(AppContext& app);
+    ~MainWindow() override;
 
     // Operations the other windows call.
     void RefreshThePicControls();
@@ -44,6 +47,9 @@ public:
     void RepairAll();
     void ResetHoverLooks();
     bool ScanIdle() const;
+    // The prefix has been read: the catalogue gets its drives and a scan
+    // may start.
+    void MachineLoaded();
     QTimer* settingsTimer() const { return settingsTimer_; }
     // Steps of closing: hide the window and put the icon in the tray.
     void HideToTray();
@@ -65,6 +71,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildHeader();
@@ -73,9 +80,12 @@ private:
     void BuildResultsView();
     void BuildFooter();
     void BuildTimers();
+    void BuildAnchors();
     void RegisterControls();
     void FormLoad();
     void FormResize();
+    // While the prefix is read: the start view says so, Scan Now is inert.
+    void ShowLoading(bool loading);
 
     void OpenSettings();
     void OpenBackups();
@@ -108,6 +118,7 @@ private:
     QTimer* refreshTimer_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
     QList<ImagePair*> pairs_;
+    std::unique_ptr<ResizeAnchors> anchors_;
 };
 
 }  // namespace vostrel::shell

@@ -1,8 +1,11 @@
 #include "shell/message_box.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QScreen>
+#include <algorithm>
 
 #include "shell/skin.h"
 #include "system/settings.h"
@@ -25,6 +28,11 @@ constexpr int kButtonHeight = 435;
 constexpr int kOkLeft = 1560;
 constexpr int kCancelLeft = 3570;
 constexpr int kSingleOkLeft = 2565;
+constexpr int kMessageLeft = 240;
+constexpr int kMessageTop = 660;
+constexpr int kMessageHeight = 450;
+// Room kept free around a box that has grown to the screen's size, in pixels.
+constexpr int kScreenMargin = 40;
 
 struct KindEntry {
     std::string_view kind;
@@ -43,6 +51,7 @@ constexpr KindEntry kKinds[] = {
     {"DELETE BACKUP FILE", MessageKind::DeleteBackupFile,
      "Are you sure you want delete the selected file ?"},
     {"CONFIRM REPAIR", MessageKind::ConfirmRepair, ""},
+    {"RESTORE BACKUP", MessageKind::RestoreBackup, ""},
 };
 
 const KindEntry* FindKind(std::string_view kind) {
@@ -68,7 +77,8 @@ MessageKind LookUpMessageKind(std::string_view kind) {
 
 bool IsQuestion(MessageKind kind) {
     return kind == MessageKind::CloseConfirmation || kind == MessageKind::CancelScanning ||
-           kind == MessageKind::DeleteBackupFile || kind == MessageKind::ConfirmRepair;
+           kind == MessageKind::DeleteBackupFile || kind == MessageKind::ConfirmRepair ||
+           kind == MessageKind::RestoreBackup;
 }
 
 bool IsNotice(MessageKind kind) {
@@ -85,7 +95,8 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
         BuildDialogFrame(this, {kBoxWidth, kBoxHeight, "Picture1", 540, 15, true, 0}).background;
     setWindowTitle(QString());
     lblMessage_ = new SkinLabel("lblMessage", QString(60, '#'), this);
-    lblMessage_->setGeometry(TwipsRect(240, 660, kBoxWidth - 480, 450));
+    lblMessage_->setGeometry(
+        TwipsRect(kMessageLeft, kMessageTop, kBoxWidth - 2 * kMessageLeft, kMessageHeight));
     lblMessage_->setAlignment(Qt::AlignCenter);
     lblMessage_->setWordWrap(true);
     ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this,
@@ -98,7 +109,42 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
     connect(ok_, &ImagePair::clicked, this, &MessageBoxDialog::OkClicked);
     connect(cancel_, &ImagePair::clicked, this, &MessageBoxDialog::CancelClicked);
     FormLoad();
+    FitMessage();
     CentreOnScreen(this);
+}
+
+void MessageBoxDialog::FitMessage() {
+    // The box keeps its designed size for the short texts it was drawn for.
+    // A longer text wraps; a word wider than the label (a long path) widens
+    // the box, and the lines that do not fit make it taller, up to the
+    // screen's size. Below that the text scrolls nowhere: it must all show.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize most =
+        screen ? screen->availableGeometry().size() - QSize(2 * kScreenMargin, 2 * kScreenMargin)
+               : QSize(1600, 1000);
+    const QFontMetrics metrics(lblMessage_->font());
+    int widest = 0;
+    for (const QString& word : lblMessage_->text().split(QRegularExpression("\\s+")))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    const int margins = 2 * Twips(kMessageLeft);
+    const int boxWidth = std::clamp(widest + margins + 2, width(), std::max(width(), most.width()));
+    const int labelWidth = boxWidth - margins;
+    const int needed = lblMessage_->heightForWidth(labelWidth);
+    const int extra =
+        std::clamp(needed - lblMessage_->height(), 0, std::max(0, most.height() - height()));
+    if (boxWidth == width() && extra == 0) return;
+    const int shift = (boxWidth - width()) / 2;
+    setFixedSize(boxWidth, height() + extra);
+    background_->setGeometry(rect());
+    if (auto* strip = findChild<SkinImage*>("ImgFormMove"))
+        strip->resize(boxWidth, strip->height());
+    lblMessage_->setGeometry(lblMessage_->x(), lblMessage_->y(), labelWidth,
+                             lblMessage_->height() + extra);
+    for (ImagePair* button : {ok_, cancel_}) {
+        button->SetLeft(button->normal()->x() + shift);
+        for (SkinImage* image : {button->normal(), button->hover()})
+            image->move(image->x(), image->y() + extra);
+    }
 }
 
 QString MessageBoxDialog::message() const { return lblMessage_->text(); }
@@ -107,7 +153,8 @@ void MessageBoxDialog::FormLoad() {
     const KindEntry* entry = FindKind(messageKind);
     if (!entry) return;
     lblMessage_->setText(QString::fromUtf8(entry->message));
-    if (entry->id == MessageKind::NotRepaired || entry->id == MessageKind::ConfirmRepair)
+    if (entry->id == MessageKind::NotRepaired || entry->id == MessageKind::ConfirmRepair ||
+        entry->id == MessageKind::RestoreBackup)
         lblMessage_->setText(QString::fromStdString(messageText));
     if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
@@ -141,6 +188,13 @@ void ShowNotice(std::string_view text) {
 Answer AskRepair(std::string_view question) {
     messageText = std::string(question);
     const Answer answer = Ask(MessageKind::ConfirmRepair);
+    messageText.clear();
+    return answer;
+}
+
+Answer AskRestore(std::string_view question) {
+    messageText = std::string(question);
+    const Answer answer = Ask(MessageKind::RestoreBackup);
     messageText.clear();
     return answer;
 }

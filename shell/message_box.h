@@ -33,6 +33,7 @@ enum class MessageKind {
     DeleteBackupFile,
     // A question whose words only the caller knows (messageText).
     ConfirmRepair,
+    RestoreBackup,
     Other
 };
 
@@ -63,6 +64,8 @@ public:
 
 private:
     void FormLoad();
+    // Grows the box with its text, so that every word of it shows.
+    void FitMessage();
 
     SkinImage* background_;
     SkinLabel* lblMessage_;
@@ -82,6 +85,9 @@ Answer Ask(MessageKind kind);
 void ShowNotice(std::string_view text);
 // Asks the caller's question about a repair (OK and Cancel).
 Answer AskRepair(std::string_view question);
+// Asks the caller's question ("Restore 3 items of backup … into …?") with
+// OK and Cancel: Yes only for OK.
+Answer AskRestore(std::string_view question);
 
 class CloseNotice : public QDialog {
     Q_OBJECT

@@ -50,7 +50,26 @@ QString AutostartEntryPath() {
     return config + "/autostart/vostrel.desktop";
 }
 
-bool WriteAutostartEntry(const QString& program) {
+QString DesktopExecArgument(const QString& argument) {
+    // Inside double quotes a backslash escapes `"`, `` ` ``, `$` and `\`; the
+    // string escapes of the entry file are undone before the quoting, so
+    // every backslash is written twice again. `%` starts a field code.
+    QString quoted = "\"";
+    for (const QChar c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += "\\\\";
+        if (c == '%') quoted += '%';
+        quoted += (c == '\\') ? QStringLiteral("\\\\") : QString(c);
+    }
+    return quoted + "\"";
+}
+
+bool WriteAutostartEntry(const QString& program, const QString& prefix) {
+    // A line break or other control character cannot stand in an Exec line.
+    for (const QString& text : {program, prefix})
+        for (const QChar c : text)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
+    QString exec = DesktopExecArgument(program);
+    if (!prefix.isEmpty()) exec += " --prefix " + DesktopExecArgument(prefix);
     const QString path = AutostartEntryPath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
@@ -60,11 +79,11 @@ bool WriteAutostartEntry(const QString& program) {
                               "Type=Application\n"
                               "Name=Vostrel 2006\n"
                               "Comment=Registry cleaner for Wine prefixes\n"
-                              "Exec=\"%1\"\n"
+                              "Exec=%1\n"
                               "Icon=vostrel\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")
-                              .arg(program);
+                              .arg(exec);
     file.write(entry.toUtf8());
     return file.commit();
 }

@@ -49,8 +49,13 @@ struct Platform {
 
 // The XDG autostart entry: $XDG_CONFIG_HOME/autostart/vostrel.desktop.
 QString AutostartEntryPath();
-// Writes the entry so that the desktop session starts `program` at login.
-bool WriteAutostartEntry(const QString& program);
+// Writes the entry so that the desktop session starts `program` at login,
+// on the Wine prefix `prefix` when one is given. False when it cannot be
+// written, or when a path holds a character an Exec line cannot carry.
+bool WriteAutostartEntry(const QString& program, const QString& prefix = {});
+// One argument of a desktop entry's Exec line: quoted, with the characters
+// that quoting and the entry's string escapes treat specially escaped.
+QString DesktopExecArgument(const QString& argument);
 bool RemoveAutostartEntry();
 
 // The help page (the user guide we ship) and the support page.

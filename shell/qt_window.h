@@ -42,9 +42,10 @@ enum class Control {
     ShowLogButton,
     SummaryList,
     DetailList,
+    CancelledMark,
 };
 
-inline constexpr std::array<std::string_view, 24> kControlNames{
+inline constexpr std::array<std::string_view, 25> kControlNames{
     "lblStatus",
     "lblRegistryScan",
     "lblRegistryFilesScan",
@@ -69,6 +70,7 @@ inline constexpr std::array<std::string_view, 24> kControlNames{
     "cmdShowLog",
     "lvwRegistryProblems",
     "lvwRegistryErrorsDetail",
+    "lblCancelled",
 };
 
 constexpr std::string_view ControlName(Control c) { return kControlNames[static_cast<int>(c)]; }

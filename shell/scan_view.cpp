@@ -1,5 +1,6 @@
 #include "shell/scan_view.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/scan_driver.h"
@@ -70,15 +71,47 @@ void ScanView::FillSummary() {
     for (const auto& row : session_->summary) summaryRows.Add(row.text);
 }
 
+void CompleteCancelledSummary(ScanSession& session) {
+    // A stopped scan never counted the section it was in, nor the shortcuts
+    // found so far: their rows are added here, in the order found, so that
+    // every problem kept can be seen and repaired.
+    std::vector<std::string> counted;
+    for (const auto& row : session.summary) counted.push_back(row.section);
+    const auto isCounted = [&counted](std::string_view key) {
+        return std::find(counted.begin(), counted.end(), key) != counted.end();
+    };
+    for (const auto& problem : session.registryProblems) {
+        if (isCounted(problem.scanner)) continue;
+        counted.push_back(problem.scanner);
+        const auto count =
+            std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
+                          [&problem](const RegistryProblem& p) {
+                              return p.scanner == problem.scanner;
+                          });
+        AddSectionSummary(session, count, problem.scanner);
+    }
+    const std::size_t shortcuts = session.shortcutProblems.size();
+    if (shortcuts > 0 && !isCounted(kShortcutSection))
+        session.summary.push_back(
+            {std::string(kShortcutSection),
+             "Invalid Windows Shortcut File (" + std::to_string(shortcuts) + " Problems)",
+             static_cast<std::int64_t>(shortcuts)});
+}
+
 void ScanView::ScanFinished(bool cancelled) {
     QtWindow& w = window_;
+    if (cancelled && session_) CompleteCancelledSummary(*session_);
     FillSummary();
     w.SetBusyPointer(false);
-    w.SetVisible(Control::ResultsFrame, true);
-    w.SetVisible(Control::ScanningFrame, false);
-    w.SetVisible(Control::StartFrame, false);
     w.SetValue(Control::ScanProgressBar, kProgressFullWidth);
-    if (!cancelled && session_ && session_->ProblemCount() > 0) {
+    // What was found shows, even when the scan was stopped (marked so);
+    // with nothing found the start view comes back whole.
+    const bool found = session_ && session_->ProblemCount() > 0;
+    w.SetVisible(Control::ResultsFrame, found);
+    w.SetVisible(Control::ScanningFrame, false);
+    w.SetVisible(Control::StartFrame, !found);
+    w.SetVisible(Control::CancelledMark, found && cancelled);
+    if (found) {
         w.SetVisible(Control::ResultsView, true);
         w.BringToFront(Control::ResultsView);
     }
@@ -86,6 +119,7 @@ void ScanView::ScanFinished(bool cancelled) {
     w.SetVisible(Control::BugPicture, false);
     w.SetVisible(Control::ScanningView, false);
     w.SetEnabled(Control::ScanNowButton, true);
+    ShowLogState();
 }
 
 void ScanView::ShowCancelled() { window_.SetEnabled(Control::BlinkTimer, false); }
@@ -146,6 +180,11 @@ void ScanView::ReturnToStart() {
                            Control::ScanningFrame})
         window_.SetVisible(hidden, false);
     window_.SetVisible(Control::StartFrame, true);
+    window_.SetVisible(Control::CancelledMark, false);
+    ShowLogState();
+}
+
+void ScanView::ShowLogState() {
     std::error_code ec;
     const bool report = session_ && std::filesystem::is_regular_file(ScanReportPath(*session_), ec);
     window_.SetEnabled(Control::ShowLogButton, report);

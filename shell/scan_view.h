@@ -54,6 +54,8 @@ public:
     void ShowDetails(std::size_t row);
     // Back to the start view; "Show Log" is enabled when a report exists.
     void ReturnToStart();
+    // "Show Log" is enabled when the report file exists.
+    void ShowLogState();
 
 private:
     void FillSummary();
@@ -66,6 +68,9 @@ private:
 
 // The sub-item of a detail row that holds its problem's reference (RefText).
 inline constexpr std::size_t kDetailRefColumn = 6;
+// After a scan was stopped: summary rows for the problems of the sections
+// it had not counted yet, and for the shortcuts found so far.
+void CompleteCancelledSummary(ScanSession& session);
 
 // A header click: sorting on, by that column (1-based), in the opposite order.
 void FlipSort(ListControl& list, int headerIndex);

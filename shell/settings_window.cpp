@@ -76,7 +76,6 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     connect(sound_.browse, &ImagePair::clicked, this, &SettingsDialog::BrowseSoundFile);
     for (Option* option : {&backup_, &report_, &sound_})
         connect(option->box, &QCheckBox::stateChanged, this, [this, option] { BoxClick(*option); });
-    connect(startup_.box, &QCheckBox::stateChanged, this, &SettingsDialog::RunAtStartupToggled);
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) {
         connect(option->label, &SkinLabel::clicked, this,
                 [option] { option->box->setChecked(!option->box->isChecked()); });
@@ -136,16 +135,23 @@ void SettingsDialog::BoxClick(Option& option) {
     option.browse->hover()->setEnabled(on);
 }
 
-void SettingsDialog::RunAtStartupToggled() {
+void SettingsDialog::ApplyRunAtStartup() {
+    // Stored, and the entry written or removed, only when the user confirms
+    // with OK: opening the window and closing it changes nothing.
     const bool on = startup_.box->isChecked();
     app_.settings->Save(kRunAtStartupKey, on ? "1" : "0");
     // On the desktop the session's autostart folder takes the place of the
     // Run value: a Linux program written into the Wine prefix's Run key
-    // would only be a broken startup entry of that prefix.
-    if (on)
-        WriteAutostartEntry(app_.programPath);
-    else
+    // would only be a broken startup entry of that prefix. The entry starts
+    // the program on the prefix it works on now.
+    if (on) {
+        const auto prefix = app_.session.files.PrefixFolder();
+        const QString folder =
+            prefix ? QFileInfo(QString::fromStdString(*prefix)).absoluteFilePath() : QString();
+        WriteAutostartEntry(app_.programPath, folder);
+    } else {
         RemoveAutostartEntry();
+    }
 }
 
 void SettingsDialog::ResetHoverLooks() {
@@ -192,6 +198,7 @@ void SettingsDialog::SaveAndClose() {
     StorePathOrTurnOff(backup_);
     std::string error;
     if (!ignoreList_->Save(&error)) ShowNotice("The ignore list was not saved: " + error);
+    ApplyRunAtStartup();
     accept();
 }
 

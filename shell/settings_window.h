@@ -49,7 +49,7 @@ private:
                      const QString& browseHover);
     void FormLoad();
     void BoxClick(Option& option);
-    void RunAtStartupToggled();
+    void ApplyRunAtStartup();
     void ResetHoverLooks();
     void StorePathOrTurnOff(Option& option);
 

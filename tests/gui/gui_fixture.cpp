@@ -98,7 +98,10 @@ void GuiTest::TearDown() {
 AppContext& GuiTest::App() {
     if (app_) return *app_;
     prefix_ = home_ / "prefix";
-    auto machine = OpenFixtureMachine(prefix_);
+    return AppOn(OpenFixtureMachine(prefix_));
+}
+
+AppContext& GuiTest::AppOn(std::unique_ptr<Machine> machine) {
     Platform platform;
     platform.chooseDirectory = [this](QWidget*) { return recorder_.nextDirectory; };
     platform.chooseFile = [this](QWidget*, const QString& filter, const QString& folder) {

@@ -44,6 +44,8 @@ protected:
 
     // Creates the application's context on the fixture machine (once per test).
     AppContext& App();
+    // The same on a machine of the test's own (once per test, before App).
+    AppContext& AppOn(std::unique_ptr<Machine> machine);
     // The main window, loaded and shown.
     MainWindow& Main();
     std::string Setting(const std::string& key, const std::string& fallback = "<none>");

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTest>
 #include <filesystem>
+#include <map>
 
 #include "gui_fixture.h"
 #include "shell/list_model.h"
@@ -219,6 +220,59 @@ TEST_F(MainWindowTest, MyComputerTogglesTheSelectAllBox) {
     QTest::mouseClick(main.control("Image1"), Qt::LeftButton);
     EXPECT_EQ(main.selectAll()->checkState(), Qt::Checked);
     EXPECT_EQ(Setting("chkSelectlistviewItems"), "1");
+}
+
+TEST_F(MainWindowTest, TheWindowGrowsWithItsListsAndComesBackToItsDrawnLayout) {
+    MainWindow& main = Main();
+    const QSize designed = TwipsRect(0, 0, 9600, 7050).size();
+    ASSERT_EQ(main.size(), designed);
+    EXPECT_EQ(main.minimumSize(), designed);
+    // Every named control's place at the size the window was drawn for.
+    std::map<QString, QRect> drawn;
+    for (QWidget* child : main.findChildren<QWidget*>())
+        if (!child->objectName().isEmpty()) drawn[child->objectName()] = child->geometry();
+    EXPECT_EQ(drawn["ImgFormMove"].width(), designed.width());
+    EXPECT_EQ(drawn["lvwRegistryvaluesScan"].size(), TwipsRect(0, 0, 4320, 4380).size());
+
+    main.resize(designed + QSize(320, 200));
+    QApplication::processEvents();
+    EXPECT_EQ(main.control("ImgFormMove")->width(), main.width());
+    EXPECT_EQ(main.control("Picture1")->geometry(), main.rect());
+    for (const char* list :
+         {"lvwRegistryvaluesScan", "lvwRegistryProblems", "lvwRegistryErrorsDetail"}) {
+        const QRect now = main.control(list)->geometry();
+        EXPECT_GT(now.width(), drawn[list].width()) << list;
+        EXPECT_EQ(now.height(), drawn[list].height() + 200) << list;
+    }
+    // The two result lists share the width, side by side.
+    EXPECT_EQ(main.control("lvwRegistryProblems")->width() +
+                  main.control("lvwRegistryErrorsDetail")->width(),
+              drawn["lvwRegistryProblems"].width() + drawn["lvwRegistryErrorsDetail"].width() +
+                  320);
+    EXPECT_LT(main.control("lvwRegistryProblems")->geometry().right(),
+              main.control("lvwRegistryErrorsDetail")->x());
+    // The header's buttons keep to the right edge, the footer to the bottom,
+    // and every control stays inside the window.
+    EXPECT_EQ(main.control("imgCloseNormal")->x(), drawn["imgCloseNormal"].x() + 320);
+    EXPECT_EQ(main.control("lblCopyright")->y(), drawn["lblCopyright"].y() + 200);
+    EXPECT_EQ(main.control("ImgReturnNormal")->pos(),
+              drawn["ImgReturnNormal"].topLeft() + QPoint(320, 200));
+    for (const char* name : {"imgCloseNormal", "ImgHelpNormal", "ImgSupportNormal", "cmdShowLog",
+                             "lblCopyright", "SizeGrip"}) {
+        QWidget* c = main.control(name);
+        EXPECT_TRUE(main.rect().contains(QRect(c->mapTo(&main, QPoint(0, 0)), c->size()))) << name;
+    }
+
+    // It never shrinks below its drawn size, and back at that size every
+    // control stands where it was drawn.
+    main.resize(designed - QSize(100, 100));
+    QApplication::processEvents();
+    EXPECT_EQ(main.size(), designed);
+    for (QWidget* child : main.findChildren<QWidget*>()) {
+        const QString name = child->objectName();
+        if (name.isEmpty() || !drawn.count(name) || name.startsWith("qt_")) continue;
+        EXPECT_EQ(child->geometry(), drawn[name]) << name.toStdString();
+    }
 }
 
 }  // namespace

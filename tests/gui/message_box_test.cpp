@@ -1,6 +1,8 @@
 // The message box by kind: messages, buttons and their places, answers;
 // the close notice and its switch; hover looks and dragging of the skin.
 #include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QTest>
 
 #include "gui_fixture.h"
@@ -164,6 +166,48 @@ TEST_F(MessageBoxTest, TheNoticeSwitchIsStoredAtOnce) {
     EXPECT_EQ(Setting("chkDoNotShowInFuture"), "0");
     ClickPair(&notice, "ImgOKNormal");
     EXPECT_FALSE(notice.isVisible());
+}
+
+TEST_F(MessageBoxTest, ALongTextWrapsAndTheBoxGrowsUntilAllOfItShows) {
+    // The warning a repair gives while Wine runs the prefix: long, with a
+    // command line the user has to be able to read to the end.
+    const std::string prefix = "/home/annemarie-longname/.local/share/wineprefixes/office-2003";
+    const std::string warning =
+        "Nothing was repaired: Wine is running on the prefix " + prefix +
+        " (wineserver process 48211) and keeps its own copy of the registry, which would undo "
+        "the changes. Stop it with \"WINEPREFIX='" +
+        prefix + "' wineserver -k\", or wait for it to end with \"WINEPREFIX='" + prefix +
+        "' wineserver -w\", then try again.";
+    const QSize designed = TwipsRect(0, 0, 6720, 1785).size();
+    for (const std::string& text : {std::string("Short."), warning}) {
+        messageText = text;
+        messageKind = "NOT REPAIRED";
+        MessageBoxDialog box;
+        box.show();
+        auto* label = box.findChild<QLabel*>("lblMessage");
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(box.message().toStdString(), text);
+        // Every line of the text fits the label, and the label the box.
+        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << text;
+        EXPECT_TRUE(box.rect().contains(label->geometry())) << text;
+        const QFontMetrics metrics(label->font());
+        for (const QString& word : box.message().split(' '))
+            EXPECT_LE(metrics.horizontalAdvance(word), label->width()) << word.toStdString();
+        // The OK button stays below the text, inside the box, and centred.
+        QWidget* ok = box.okButton()->normal();
+        EXPECT_GE(ok->y(), label->geometry().bottom()) << text;
+        EXPECT_TRUE(box.rect().contains(ok->geometry())) << text;
+        EXPECT_NEAR(ok->geometry().center().x(), box.width() / 2, 2) << text;
+        if (text == "Short.") {
+            EXPECT_EQ(box.size(), designed);
+            EXPECT_EQ(ok->x(), Twips(2565));
+        } else {
+            EXPECT_GT(box.height(), designed.height());
+        }
+        ClickPair(&box, "ImgOKNormal");
+        EXPECT_FALSE(box.isVisible());
+    }
+    messageText.clear();
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "gui_fixture.h"
+#include "results/backup_file.h"
 #include "shell/backup_window.h"
 #include "shell/engine.h"
 #include "shell/list_model.h"
@@ -65,6 +67,28 @@ protected:
         return opened.machine &&
                QueryRegistryValue(*opened.machine->registry, HKEY_LOCAL_MACHINE,
                                   "SOFTWARE\\Microsoft\\Windows\\Help", "photoedit.hlp", text);
+    }
+    // Answers the message boxes that open one after the other, OK or Cancel
+    // in turn, and records their messages. Another modal window under them
+    // (the backup manager) is passed over.
+    void AnswerInTurn(std::vector<bool> answers, QStringList* messages,
+                      QPointer<QWidget> answered = nullptr) {
+        if (answers.empty()) return;
+        auto* timer = new QTimer;
+        auto waited = std::make_shared<int>(0);
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [=, this] {
+            auto* box = qobject_cast<MessageBoxDialog*>(QApplication::activeModalWidget());
+            if (box && box == answered.data()) box = nullptr;
+            if (!box && (*waited += 5) < 5000) return;
+            timer->stop();
+            timer->deleteLater();
+            ASSERT_NE(box, nullptr) << "no message box came";
+            messages->append(box->message());
+            AnswerInTurn({answers.begin() + 1, answers.end()}, messages, box);
+            ClickPair(box, answers.front() ? "ImgOKNormal" : "ImgCancelNormal");
+        });
+        timer->start();
     }
     // Starts the scan from the Scan Now button and runs `during` once while
     // the scanning view shows and `when` holds.
@@ -146,6 +170,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
 
 TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
     MainWindow& main = Main();
+    EXPECT_FALSE(main.control("cmdShowLog")->isEnabled()) << "no report was written yet";
     bool asked = false;
     ScanWith([] { return true; },
              [&] {
@@ -163,9 +188,14 @@ TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_TRUE(main.control("PicScanning")->isHidden());
     EXPECT_TRUE(main.ScanIdle());
+    // Nothing found: the start view comes back whole, and the report the
+    // scan wrote can be opened.
+    EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
+    EXPECT_TRUE(main.catalogue()->isVisible());
+    EXPECT_TRUE(main.control("cmdShowLog")->isEnabled());
 }
 
-TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndStopsOnYes) {
+TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled) {
     MainWindow& main = Main();
     QString question;
     ScanWith([this] { return app_->session.registryProblems.size() > 0; },
@@ -175,8 +205,46 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndStopsOnYes) {
              });
     EXPECT_EQ(question, "Are you sure you want to stop the scanning ?");
     EXPECT_TRUE(app_->session.cancelRequested);
-    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    const std::size_t found = app_->session.ProblemCount();
+    EXPECT_GT(found, 0u);
     EXPECT_LT(app_->session.registryProblems.size(), 10u);  // a whole scan finds 10
+    // The problems found so far show, every one of them under a summary row.
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_FALSE(main.control("FrameRegistryProblemsDetails")->isHidden());
+    auto* mark = static_cast<QLabel*>(main.control("lblCancelled"));
+    EXPECT_TRUE(mark->isVisible());
+    EXPECT_TRUE(mark->text().contains("(cancelled)"));
+    ASSERT_GT(app_->view.summaryRows.Count(), 0u);
+    std::size_t listed = 0;
+    for (int row = 0; row < main.summary()->model()->rowCount(); ++row) {
+        ClickRow(main.summary(), row);
+        listed += app_->view.detailRows.Count();
+    }
+    EXPECT_EQ(listed, found);
+    EXPECT_TRUE(main.control("cmdShowLog")->isEnabled());
+
+    // Return gives the whole start view ...
+    ClickPair(&main, "ImgReturnNormal");
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
+    EXPECT_TRUE(main.catalogue()->isVisible());
+
+    // ... and the next scan shows its scanning view, its moving bar and its
+    // blinking picture, then its results, no longer marked.
+    bool scanningShown = false, barMoved = false, blinking = false;
+    ScanWith([this] { return app_->session.registryProblems.size() > 2; },
+             [&] {
+                 scanningShown = main.control("FrameScanning")->isVisible();
+                 barMoved = main.control("PicProgress")->width() > 0;
+                 blinking = main.blinkTimer()->isActive();
+             });
+    EXPECT_TRUE(scanningShown);
+    EXPECT_TRUE(barMoved);
+    EXPECT_TRUE(blinking);
+    EXPECT_FALSE(app_->session.cancelRequested);
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_FALSE(main.control("lblCancelled")->isVisible());
+    EXPECT_EQ(app_->view.summaryRows.Count(), kSummaryRows);
 }
 
 TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
@@ -233,13 +301,71 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
         EXPECT_EQ(list.SubItem(1, 2).size(), 8u);
         const QModelIndex row = manager->view()->model()->index(0, 0);
         manager->view()->model()->setData(row, Qt::Checked, Qt::CheckStateRole);
+        QStringList messages;
+        AnswerInTurn({true, true}, &messages);
         ClickPair(manager, "imgRestoreNormal");
+        EXPECT_EQ(messages.size(), 2);
         EXPECT_EQ(list.Count(), 0u);
         ClickPair(manager, "ImgOKNormal");
     });
     ClickPair(&main, "imgRestoreNormal");
     EXPECT_TRUE(HelpValueThere());
     EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+}
+
+TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
+    MainWindow& main = Main();
+    ClickPair(&main, "ImgScanNowNormal");
+    AnswerMessageBox(true);
+    ClickPair(&main, "ImgRepairNormal");
+    ASSERT_FALSE(HelpValueThere());
+    BackupDialog manager(App());
+    manager.show();
+    ListControl& list = manager.list();
+    ASSERT_EQ(list.Count(), 1u);
+    const std::string name = list.Text(1);
+    const std::string machine = "Wine prefix " + prefix_;
+
+    // Nothing ticked: said so, nothing asked.
+    QStringList messages;
+    AnswerInTurn({true}, &messages);
+    ClickPair(&manager, "imgRestoreNormal");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].toStdString(),
+              "Nothing was restored: no backup is ticked. Tick the backups to restore first.");
+
+    // The question names the items, the backup and the machine; Cancel
+    // writes nothing.
+    list.SetChecked(1, true);
+    messages.clear();
+    AnswerInTurn({false}, &messages);
+    ClickPair(&manager, "imgRestoreNormal");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].toStdString(),
+              "Restore 12 items of backup " + name + " into " + machine + "?");
+    EXPECT_FALSE(HelpValueThere());
+    EXPECT_EQ(list.Count(), 1u);
+
+    // A record that cannot be put back is reported with its reason; the
+    // others go back and the backup stays listed.
+    {
+        std::ofstream backup(BackupFolder(*app_->settings) + "/" + name,
+                             std::ios::binary | std::ios::app);
+        backup << "Q\r\n";
+    }
+    messages.clear();
+    AnswerInTurn({true, true}, &messages);
+    ClickPair(&manager, "imgRestoreNormal");
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0].toStdString(),
+              "Restore 13 items of backup " + name + " into " + machine + "?");
+    // (The records are stored encoded: the line reads back as another kind.)
+    EXPECT_EQ(messages[1].toStdString().rfind(
+                  "Restored 12, failed 1.\n" + name + ": line 13: unknown record kind \"", 0),
+              0u)
+        << messages[1].toStdString();
+    EXPECT_TRUE(HelpValueThere());
+    EXPECT_EQ(list.Count(), 1u);
 }
 
 TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {

@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "gui_fixture.h"
+#include "shell/platform.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "system/settings.h"
@@ -35,31 +37,90 @@ TEST_F(SettingsWindowTest, AnEmptyStoreOpensWithItsDefaultsAndStoresThem) {
     EXPECT_FALSE(w->sound().box->isChecked());
     EXPECT_EQ(Setting("chkMakeLogFile"), "1");
     EXPECT_EQ(Setting("chkMakeBackUp"), "1");
-    EXPECT_EQ(Setting("chkRunAtStartup"), "1");
     EXPECT_EQ(Setting("chkPlaySound"), "0");
     EXPECT_EQ(w->backup().path->text().toStdString(), ProgramFolder());
     EXPECT_EQ(w->report().path->text().toStdString(), ProgramFolder());
-    // The start-with-the-session entry is written on the very first opening.
+    EXPECT_EQ(w->findChild<QLabel*>("lblRunonStartup")->text(), "Run Vostrel on startup.");
+    EXPECT_EQ(w->startup().box->toolTip(), "Checking this option will run at Windows Startup");
+    // Start with the session waits for OK: opening writes no entry.
+    EXPECT_EQ(Setting("chkRunAtStartup"), "<none>");
+    EXPECT_FALSE(AutostartEntryExists());
+    ClickPair(w.get(), "cmdOKNormal");
+    EXPECT_EQ(Setting("chkRunAtStartup"), "1");
     ASSERT_TRUE(AutostartEntryExists());
     QFile entry(AutostartEntryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QString text = entry.readAll();
-    EXPECT_TRUE(text.contains("Exec=\"/usr/bin/vostrel\"")) << text.toStdString();
     EXPECT_TRUE(text.startsWith("[Desktop Entry]"));
-    EXPECT_EQ(w->findChild<QLabel*>("lblRunonStartup")->text(), "Run Vostrel on startup.");
-    EXPECT_EQ(w->startup().box->toolTip(), "Checking this option will run at Windows Startup");
+    // It starts the program on the prefix it works on now.
+    const QString prefix = QString::fromStdString(prefix_);
+    EXPECT_TRUE(text.contains("\nExec=\"/usr/bin/vostrel\" --prefix \"" + prefix + "\"\n"))
+        << text.toStdString();
 }
 
-TEST_F(SettingsWindowTest, UntickingStartWithTheSessionRemovesTheEntryAtOnce) {
-    auto w = Open();
-    ASSERT_TRUE(AutostartEntryExists());
-    QTest::mouseClick(w->startup().box, Qt::LeftButton);
+TEST_F(SettingsWindowTest, StartWithTheSessionChangesNothingBeforeOk) {
+    {
+        // Ticked by default, but closed without OK: no entry, nothing stored.
+        auto w = Open();
+        EXPECT_TRUE(w->startup().box->isChecked());
+        ClickPair(w.get(), "imgCloseNormal");
+        EXPECT_FALSE(AutostartEntryExists());
+        EXPECT_EQ(Setting("chkRunAtStartup"), "<none>");
+    }
+    {
+        auto w = Open();
+        ClickPair(w.get(), "cmdOKNormal");
+        ASSERT_TRUE(AutostartEntryExists());
+    }
+    {
+        // Unticking (the label toggles the box as the box does) removes the
+        // entry on OK, not at once; closing instead keeps it.
+        auto w = Open();
+        QTest::mouseClick(w->startup().label, Qt::LeftButton);
+        EXPECT_FALSE(w->startup().box->isChecked());
+        EXPECT_TRUE(AutostartEntryExists());
+        EXPECT_EQ(Setting("chkRunAtStartup"), "1");
+        ClickPair(w.get(), "imgCloseNormal");
+        EXPECT_TRUE(AutostartEntryExists());
+    }
+    {
+        auto w = Open();
+        QTest::mouseClick(w->startup().box, Qt::LeftButton);
+        ClickPair(w.get(), "cmdOKNormal");
+        EXPECT_FALSE(AutostartEntryExists());
+        EXPECT_EQ(Setting("chkRunAtStartup"), "0");
+    }
+}
+
+TEST_F(SettingsWindowTest, TheExecLineQuotesPathsAsDesktopEntriesRequire) {
+    // Undoes the entry's string escapes, then its quoting: the argument back.
+    const auto unquote = [](const QString& written) {
+        QString unescaped;
+        for (int i = 0; i < written.size(); ++i) {
+            if (written[i] == '\\' && i + 1 < written.size() && written[i + 1] == '\\') ++i;
+            unescaped += written[i];
+        }
+        EXPECT_TRUE(unescaped.startsWith('"') && unescaped.endsWith('"')) << written.toStdString();
+        QString argument;
+        for (int i = 1; i + 1 < unescaped.size(); ++i) {
+            if (unescaped[i] == '\\') ++i;
+            argument += unescaped[i];
+        }
+        return argument.replace("%%", "%");
+    };
+    for (const QString& path :
+         {QString("/home/ann/.wine"), QString("/home/ann/My Prefixes/office 2003"),
+          QString("/tmp/a\"quote\"and $HOME and `cmd` and back\\slash"),
+          QString("/tmp/100% sure; (really) & <more>|~#*?'")}) {
+        const QString written = DesktopExecArgument(path);
+        EXPECT_EQ(unquote(written), path) << written.toStdString();
+        EXPECT_FALSE(written.contains(QRegularExpression("[^%]%[^%]"))) << written.toStdString();
+    }
+    EXPECT_EQ(DesktopExecArgument("/a b/c\"d"), "\"/a b/c\\\\\"d\"");
+    EXPECT_EQ(DesktopExecArgument("C:\\x"), "\"C:\\\\\\\\x\"");
+    // A path with a line break cannot be written into an Exec line.
+    EXPECT_FALSE(WriteAutostartEntry("/usr/bin/vostrel", "/tmp/two\nlines"));
     EXPECT_FALSE(AutostartEntryExists());
-    EXPECT_EQ(Setting("chkRunAtStartup"), "0");
-    // The label toggles the box exactly as the box does.
-    QTest::mouseClick(w->startup().label, Qt::LeftButton);
-    EXPECT_TRUE(AutostartEntryExists());
-    EXPECT_EQ(Setting("chkRunAtStartup"), "1");
 }
 
 TEST_F(SettingsWindowTest, AnOptionThatIsOffLocksItsPathAndItsBrowseButton) {

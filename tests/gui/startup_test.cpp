@@ -5,9 +5,14 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "fixture_machine.h"
 #include "gui_fixture.h"
+#include "shell/deferred_machine.h"
+#include "shell/list_model.h"
+#include "shell/machine_loader.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
+#include "system/settings.h"
 
 namespace vostrel::shell::testing {
 namespace {
@@ -86,6 +91,77 @@ TEST_F(StartupTest, ResizingDuringAScanDoesNotReloadTheCatalogue) {
     Pump(120);
     EXPECT_EQ(app_->session.catalogue.Count(), rows - 1);
     EXPECT_EQ(main.refreshTimer()->interval(), 50);
+}
+
+TEST_F(StartupTest, TheWindowShowsBeforeThePrefixIsReadAndNoScanStartsUntilThen) {
+    {
+        IniSettingsStore store(DefaultSettingsPath());
+        store.Save("Registry Integrity", "False");
+        store.Save("Configuration files", "False");
+    }
+    prefix_ = home_ / "prefix";
+    OpenFixtureMachine(prefix_);  // the sample machine's files in place
+    DeferredMachine deferred = MakeDeferredMachine(prefix_);
+    AppContext& app = AppOn(std::move(deferred.machine));
+    app.loading = true;
+
+    // The window shows at once, saying that it is loading; Scan Now is inert.
+    MainWindow& main = Main();
+    EXPECT_TRUE(main.isVisible());
+    auto* loading = static_cast<QLabel*>(main.control("lblLoading"));
+    EXPECT_TRUE(loading->isVisible());
+    EXPECT_EQ(loading->text().toStdString(),
+              "Loading the registry of the Wine prefix " + prefix_ + "...");
+    EXPECT_FALSE(main.ScanIdle());
+    EXPECT_FALSE(main.control("ImgScanNowMouseMove")->isEnabled());
+    EXPECT_FALSE(main.catalogue()->isEnabled());
+    const std::size_t rowsBefore = app.session.catalogue.Count();
+    // Nothing may be written into the machine yet, and no scan starts.
+    EXPECT_TRUE(app.session.registry.WriteRefusal().has_value());
+    EXPECT_EQ(app.session.files.PrefixFolder(), prefix_);
+    main.RunScan();
+    Pump(20);
+    EXPECT_TRUE(main.control("PicScanning")->isHidden());
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+    EXPECT_EQ(static_cast<QLabel*>(main.control("lblStatus"))->text(), "");
+
+    // Read on a worker; the window's thread hears of it by a queued signal.
+    MachineLoader loader(prefix_);
+    bool finished = false;
+    QObject::connect(&loader, &MachineLoader::finished, [&] { finished = true; });
+    loader.Start();
+    for (int waited = 0; !finished && waited < 20000; waited += 10) Pump(10);
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(app.loading) << "nothing changes before the window's thread takes the machine";
+    MachineResult opened = loader.TakeResult();
+    ASSERT_NE(opened.machine, nullptr) << opened.error;
+    FinishLoading(app, deferred, std::move(opened.machine));
+
+    // Loaded: the note goes, the catalogue gets the machine's drives, and a
+    // scan runs and finds the sample machine's problems.
+    EXPECT_FALSE(app.loading);
+    EXPECT_FALSE(loading->isVisible());
+    EXPECT_TRUE(main.ScanIdle());
+    EXPECT_TRUE(main.catalogue()->isEnabled());
+    EXPECT_GT(app.session.catalogue.Count(), rowsBefore);
+    EXPECT_FALSE(app.session.registry.WriteRefusal().has_value());
+    EXPECT_EQ(static_cast<QLabel*>(main.control("lblMachine"))->text().toStdString(),
+              "Wine prefix " + prefix_);
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_EQ(app.session.ProblemCount(), 12u);
+}
+
+TEST_F(StartupTest, APrefixThatCannotBeReadIsReportedByTheLoader) {
+    MachineLoader loader(home_ / "no-such-prefix");
+    bool finished = false;
+    QObject::connect(&loader, &MachineLoader::finished, [&] { finished = true; });
+    loader.Start();
+    for (int waited = 0; !finished && waited < 5000; waited += 10) Pump(10);
+    ASSERT_TRUE(finished);
+    MachineResult opened = loader.TakeResult();
+    EXPECT_EQ(opened.machine, nullptr);
+    EXPECT_NE(opened.error.find("no-such-prefix"), std::string::npos) << opened.error;
 }
 
 }  // namespace
