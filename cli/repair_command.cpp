@@ -30,6 +30,9 @@ void PrintFound(ScanSession& session) {
                   << problem.testedPath << "\n";
     for (const auto& problem : session.shortcutProblems)
         std::cout << "  " << kShortcutSection << ": " << problem.path << "\n";
+    for (const auto& problem : session.menuEntryProblems)
+        std::cout << "  " << (problem.orphan ? kOrphanMenuEntrySection : kMenuEntrySection) << ": "
+                  << problem.path << " -> " << problem.target << " (" << problem.reason << ")\n";
 }
 
 // True when the user agrees (or --yes said so); false, with a message,
@@ -69,6 +72,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
     ScanSession session(*machine.registry, *machine.files, settings, progress);
     session.wine = opened.wine.get();
+    session.menuEntries = opened.menuEntries.get();
     progress.Attach(session);
     if (options.machine.listSections) {
         PrintSections(session);

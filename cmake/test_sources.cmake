@@ -53,6 +53,9 @@ set(VOSTREL_LINUX_ONLY_TESTS
   cli/scan_unreadable_test.cpp
   differential/differential_test.cpp
   prefixes/prefix_finder_test.cpp
+  menus/menu_entries_wine_test.cpp
+  menus/menu_row_wine_test.cpp
+  menus/wine_menu_fixture.cpp
 )
 
 # Removes the Linux-only files from the list in `var` when building for Windows.

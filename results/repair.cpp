@@ -3,6 +3,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "results/backup_file.h"
 #include "shortcuts/shortcut_check.h"
@@ -64,6 +65,8 @@ private:
     void RegistryPart();
     void ShortcutPart();
     void RemoveShortcut(const std::string& path);
+    void MenuEntryPart();
+    bool BackUpHostFile(std::string_view kind, const std::string& path);
     void Finish();
 
     ScanSession& session_;
@@ -207,8 +210,89 @@ void Repair::ShortcutPart() {
     session_.files.ForgetCache();
 }
 
+// The menu entries, after the shortcuts: each ticked entry's file and the
+// icons that only the removed entries show are backed up together, then
+// removed. An icon stays while any entry left alone (or kept) shows it.
+void Repair::MenuEntryPart() {
+    const auto& problems = session_.menuEntryProblems;
+    std::set<std::string> iconsInUse;
+    for (const MenuEntryProblem& problem : problems)
+        if (!problem.selected) iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+    std::vector<const MenuEntryProblem*> pending;
+    std::vector<std::string> items;
+    for (const MenuEntryProblem& problem : problems) {
+        if (!problem.selected) continue;
+        AdvanceProgress();
+        if (halted_) {
+            Keep(problem.path,
+                 "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+            continue;
+        }
+        const HostFileState state = HostFileStateOf(problem.path);
+        if (state == HostFileState::Gone) {
+            Tell(RepairEvent::What::Gone, problem.path);
+        } else if (state == HostFileState::Other) {
+            Keep(problem.path, "it is no longer a plain file");
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+        } else if (BackUpHostFile(kMenuEntryRecord, problem.path)) {
+            pending.push_back(&problem);
+            items.push_back(problem.path);
+        } else {
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+        }
+        session_.pump.Tick();
+    }
+    std::set<std::string> icons;
+    for (const MenuEntryProblem* problem : pending)
+        for (const auto& icon : problem->icons)
+            if (!iconsInUse.count(icon) && HostFileStateOf(icon) == HostFileState::Regular)
+                icons.insert(icon);
+    std::vector<std::string> savedIcons;
+    for (const auto& icon : icons) {
+        std::string error;
+        if (!backups_ || writer_->AddHostFile(kMenuIconRecord, icon, &error))
+            savedIcons.push_back(icon);
+        else
+            iconsInUse.insert(icon);  // an icon without its backup stays where it is
+    }
+    items.insert(items.end(), savedIcons.begin(), savedIcons.end());
+    if (items.empty() || !CommitBackups(items)) return;
+    for (const MenuEntryProblem* problem : pending) {
+        std::string why;
+        if (RemoveHostFile(problem->path, &why)) {
+            ++outcome_.removed;
+            Tell(RepairEvent::What::Removed, problem->path);
+        } else {
+            Keep(problem->path, why);
+            iconsInUse.insert(problem->icons.begin(), problem->icons.end());
+        }
+        Step();
+        session_.pump.Tick();
+    }
+    for (const auto& icon : savedIcons) {
+        if (iconsInUse.count(icon)) continue;
+        std::string why;
+        if (RemoveHostFile(icon, &why))
+            Tell(RepairEvent::What::Removed, icon);
+        else
+            Keep(icon, why);
+        Step();
+    }
+}
+
+bool Repair::BackUpHostFile(std::string_view kind, const std::string& path) {
+    if (!backups_) return true;
+    std::string error;
+    const bool written = writer_->AddHostFile(kind, path, &error);
+    Step();
+    if (!written) Keep(path, "its backup could not be written: " + error);
+    return written;
+}
+
 void Repair::Finish() {
     session_.shortcutProblems.clear();
+    session_.menuEntryProblems.clear();
     session_.summary.clear();
     session_.cancelRequested = false;
     session_.observer.RepairFinished();
@@ -241,6 +325,7 @@ RepairOutcome Repair::Run() {
     }
     RegistryPart();
     ShortcutPart();
+    MenuEntryPart();
     outcome_.halted = halted_;
     Finish();
     return outcome_;

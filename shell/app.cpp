@@ -1,5 +1,6 @@
 #include "shell/app.h"
 
+#include "app/menu_entry_source.h"
 #include "shell/engine.h"
 #include "shell/main_window.h"
 #include "shell/popup_menu.h"
@@ -18,6 +19,8 @@ AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
     // What the Wine running the prefix supplies itself is not reported missing.
     wine = ChooseWine("", settings->Get(kWineFolderKey, "")).wine;
     session.wine = wine.get();
+    menuEntries = OpenMenuEntrySource(*machine->files);
+    session.menuEntries = menuEntries.get();
 }
 
 AppContext::~AppContext() {

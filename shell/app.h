@@ -44,6 +44,8 @@ struct AppContext {
     // The Wine installation the scans ask (the setting "txtWine", else the
     // system's); null when none is found.
     std::unique_ptr<WineProvides> wine;
+    // The user's Wine menu entries, for the catalogue's "Wine Menu Entries" row.
+    std::unique_ptr<MenuEntrySource> menuEntries;
 };
 
 // The prefix the program works on: --prefix DIR, else $WINEPREFIX, else ~/.wine.

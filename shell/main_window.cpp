@@ -52,7 +52,8 @@ QLabel* AddLabel(const QString& name, const QString& text, QWidget* parent, cons
 QList<QIcon> SectionIcons() {
     static const char* files[] = {"01-registry", "02-controls", "03-subsections", "04-locations",
                                   "05-help",     "06-shared",   "07-startup",     "08-uninstall",
-                                  "09-vxd",      "10-fonts",    "11-config",      "12-drive"};
+                                  "09-vxd",      "10-fonts",    "11-config",      "12-drive",
+                                  "13-menu"};
     QList<QIcon> icons;
     for (const char* file : files)
         icons.append(QIcon(QStringLiteral(":/sections/%1.svg").arg(file)));
