@@ -1,5 +1,8 @@
 #include "shell/app.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/menu_entry_source.h"
 #include "shell/engine.h"
 #include "shell/main_window.h"
@@ -30,6 +33,13 @@ AppContext::~AppContext() {
 
 std::string ChoosePrefix(const std::string& commandLinePrefix) {
     if (!commandLinePrefix.empty()) return commandLinePrefix;
+    if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
+    // The prefix chosen last on the start view, while it is still one.
+    const std::string remembered = OpenDefaultSettings()->Get(kWinePrefixKey, "");
+    std::error_code ec;
+    if (!remembered.empty() &&
+        std::filesystem::is_regular_file(std::filesystem::path(remembered) / "system.reg", ec))
+        return remembered;
     return engine::DefaultPrefix();
 }
 

@@ -48,7 +48,9 @@ struct AppContext {
     std::unique_ptr<MenuEntrySource> menuEntries;
 };
 
-// The prefix the program works on: --prefix DIR, else $WINEPREFIX, else ~/.wine.
+// The prefix the program works on: --prefix DIR, else $WINEPREFIX, else
+// the prefix last chosen on the start view (while it holds system.reg),
+// else ~/.wine.
 std::string ChoosePrefix(const std::string& commandLinePrefix);
 
 }  // namespace vostrel::shell

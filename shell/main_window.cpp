@@ -14,6 +14,7 @@
 #include "shell/list_model.h"
 #include "shell/message_box.h"
 #include "shell/popup_menu.h"
+#include "shell/prefix_chooser.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
@@ -174,6 +175,9 @@ void MainWindow::BuildStartView() {
     });
 
     const int left = 5040;
+    auto* prefixChooser =
+        new PrefixChooser(app_, app_.machine->files->PrefixFolder().value_or(""), this);
+    prefixChooser->setGeometry(TwipsRect(left, 5160, 4320, 360));
     auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
                          TwipsRect(left, 1020, 2700, 600), "Scan Now", "skin/icon_scan.svg");
     lblScanText_ =
