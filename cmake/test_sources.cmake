@@ -46,6 +46,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/repair_round_trip_test.cpp
   results/repair_wine_round_trip_test.cpp
   results/restore_records_test.cpp
+  results/menu_entry_repair_test.cpp
   cli/cli_arguments_test.cpp
   cli/real_host_command_test.cpp
   cli/repair_command_test.cpp
