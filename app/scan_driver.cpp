@@ -70,6 +70,22 @@ bool RunDriveRow(ScanSession& session, const std::string& rowText) {
     return true;
 }
 
+// The row of Wine's menu entries: the stale entries of this prefix, then
+// those whose prefix is gone, each with its own summary line.
+void RunMenuEntriesRow(ScanSession& session) {
+    session.observer.SectionStarted(" Wine menu entries...");
+    if (!session.menuEntries || session.cancelRequested) return;
+    std::int64_t own = 0, orphans = 0;
+    for (auto& problem : session.menuEntries->FindStale()) {
+        ++(problem.orphan ? orphans : own);
+        session.observer.ValueVisited(problem.path);
+        session.menuEntryProblems.push_back(std::move(problem));
+        ProblemRecorded(session);
+        session.pump.Tick();
+    }
+    AddMenuEntrySummaries(session, own, orphans);
+}
+
 // One catalogue row; false when the scan is to return at once.
 bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
     auto& catalogue = session.catalogue;
@@ -80,9 +96,14 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
     if (present && catalogue.Checked(row)) {
         catalogue.SetSelected(row, true);
         if (session.cancelRequested) return false;
-        const bool finished = row <= kDriverSections.size()
-                                  ? RunSection(session, kDriverSections[row - 1])
-                                  : RunDriveRow(session, catalogue.Text(row));
+        const std::string text = catalogue.Text(row);
+        bool finished = true;
+        if (row <= kDriverSections.size())
+            finished = RunSection(session, kDriverSections[row - 1]);
+        else if (text == kMenuEntriesRowText)
+            RunMenuEntriesRow(session);
+        else
+            finished = RunDriveRow(session, text);
         if (!finished) return false;
     }
     if (session.cancelRequested) return false;
@@ -182,6 +203,7 @@ void RunScan(ScanSession& session) {
     session.files.ForgetCache();
     session.registryProblems.clear();
     session.shortcutProblems.clear();
+    session.menuEntryProblems.clear();
     session.summary.clear();
     session.ignoredCount = 0;
     session.startedAt.clear();

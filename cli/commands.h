@@ -47,6 +47,7 @@ struct CommandMachine {
     std::unique_ptr<SettingsStore> stored;
     std::unique_ptr<CommandSettings> settings;
     std::unique_ptr<WineProvides> wine;
+    std::unique_ptr<MenuEntrySource> menuEntries;  // Wine's menu entries of the user
 };
 
 // Opens the machine of --prefix (or this computer) with its settings and
@@ -63,9 +64,10 @@ void PrintSections(ScanSession& session);
 
 // A short id of a problem that stays the same across scans of the same
 // machine: a hash of the root, key, value and scanner of a registry
-// problem, of the path of a shortcut.
+// problem, of the path of a shortcut or a menu entry.
 std::string ProblemId(const RegistryProblem& problem);
 std::string ProblemId(const ShortcutProblem& problem);
+std::string ProblemId(const MenuEntryProblem& problem);
 
 // Hands the user's ignore list for the session's machine to the session
 // (`holder` keeps it). False, after printing the reason (the file and its

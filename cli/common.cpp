@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/menu_entry_source.h"
 #include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "results/result_views.h"
@@ -53,6 +54,7 @@ int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened) {
     opened.machine = std::move(result.machine);
     opened.stored = OpenDefaultSettings();
     opened.settings = std::make_unique<CommandSettings>(*opened.stored);
+    opened.menuEntries = OpenMenuEntrySource(*opened.machine->files);
     if (!OpenCommandWine(options.wine, *opened.stored, opened.wine)) return kExitUsage;
     return kExitDone;
 }
@@ -94,6 +96,7 @@ bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& hold
                  "file away, and try again\n";
     return false;
 }
+std::string ProblemId(const MenuEntryProblem& problem) { return ShortHash("M\n" + problem.path); }
 
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
     nlohmann::json out;
@@ -118,6 +121,19 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
     for (const auto& p : session.shortcutProblems)
         shortcuts.push_back({{"id", ProblemId(p)}, {"path", p.path}, {"target", p.target}});
     out["shortcuts"] = std::move(shortcuts);
+    // Wine's stale menu entries (builds that run on Wine): an array added
+    // to schema 1; readers that do not know it are not disturbed.
+    auto menuEntries = nlohmann::json::array();
+    for (const auto& p : session.menuEntryProblems)
+        menuEntries.push_back({{"id", ProblemId(p)},
+                               {"path", p.path},
+                               {"name", p.name},
+                               {"prefix", p.prefix},
+                               {"target", p.target},
+                               {"reason", p.reason},
+                               {"orphan", p.orphan},
+                               {"icons", p.icons}});
+    out["menuEntries"] = std::move(menuEntries);
     auto summary = nlohmann::json::array();
     for (const auto& row : session.summary)
         summary.push_back({{"section", std::string(SectionOfScanner(row.section))},

@@ -39,6 +39,11 @@ void PrintFound(ScanSession& session) {
     for (const auto& problem : session.shortcutProblems)
         std::cout << "  [" << ProblemId(problem) << "] " << kShortcutSection << ": " << problem.path
                   << (problem.selected ? "" : " (left alone)") << "\n";
+    for (const auto& problem : session.menuEntryProblems)
+        std::cout << "  [" << ProblemId(problem) << "] "
+                  << (problem.orphan ? kOrphanMenuEntrySection : kMenuEntrySection) << ": "
+                  << problem.path << " -> " << problem.target << " (" << problem.reason << ")"
+                  << (problem.selected ? "" : " (left alone)") << "\n";
 }
 
 // The ids of an --only or --skip list: separated by commas, blanks around
@@ -75,6 +80,7 @@ bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
     };
     for (auto& problem : session.registryProblems) choose(problem);
     for (auto& problem : session.shortcutProblems) choose(problem);
+    for (auto& problem : session.menuEntryProblems) choose(problem);
     if (unknown.empty()) return true;
     std::cerr << "vostrel-cli: no problem of this scan has the id";
     std::cerr << (unknown.size() == 1 ? " " : "s ");
@@ -91,6 +97,7 @@ std::size_t SelectedCount(const ScanSession& session) {
     std::size_t count = 0;
     for (const auto& problem : session.registryProblems) count += problem.selected ? 1 : 0;
     for (const auto& problem : session.shortcutProblems) count += problem.selected ? 1 : 0;
+    for (const auto& problem : session.menuEntryProblems) count += problem.selected ? 1 : 0;
     return count;
 }
 
@@ -126,6 +133,15 @@ void PrintDryRun(ScanSession& session, const RepairCommandOptions& options, nloh
                              {"action", "delete the file"}});
         else
             std::cout << "would back up and delete the file: " << problem.path << "\n";
+    }
+    for (const auto& problem : session.menuEntryProblems) {
+        if (!problem.selected) continue;
+        if (options.json)
+            items.push_back({{"id", ProblemId(problem)},
+                             {"item", problem.path},
+                             {"action", "delete the menu entry"}});
+        else
+            std::cout << "would back up and delete the menu entry: " << problem.path << "\n";
     }
     if (options.json) {
         out["dryRun"] = true;
@@ -181,6 +197,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
     ScanSession session(*machine.registry, *machine.files, settings, progress);
     session.wine = opened.wine.get();
+    session.menuEntries = opened.menuEntries.get();
     progress.Attach(session);
     if (options.machine.listSections) {
         PrintSections(session);

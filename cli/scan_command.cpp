@@ -68,6 +68,7 @@ int RunScanCommand(const ScanCommandOptions& options) {
                          ErrorOutputIsTerminal());
     ScanSession session(*machine.registry, *machine.files, *opened.settings, progress);
     session.wine = opened.wine.get();
+    session.menuEntries = opened.menuEntries.get();
     progress.Attach(session);
     if (options.machine.listSections) {
         PrintSections(session);

@@ -5,6 +5,7 @@
 #
 # Beside them: prefixes/ and menus/ stand alone, ignore/ uses system/ only;
 # app/ applies the ignore list to a scan.
+# app/ uses menus/ on Linux for the row of Wine's menu entries.
 #
 # The front ends (cli/, shell/) sit on top and link vostrel_core (the app
 # layer and everything below it). A source that includes a header of a layer
@@ -36,9 +37,9 @@ vostrel_check_layer(session ALLOWED system)
 vostrel_check_layer(scan ALLOWED session system)
 vostrel_check_layer(shortcuts ALLOWED session system)
 vostrel_check_layer(results ALLOWED shortcuts session system)
-vostrel_check_layer(app ALLOWED results scan shortcuts session system ignore)
+vostrel_check_layer(app ALLOWED results scan shortcuts session system ignore menus)
 vostrel_check_layer(cli ALLOWED app results scan shortcuts session system prefixes ignore)
-vostrel_check_layer(shell ALLOWED app results scan shortcuts session system ignore)
+vostrel_check_layer(shell ALLOWED app results scan shortcuts session system ignore prefixes)
 vostrel_check_layer(prefixes)
 vostrel_check_layer(menus)
 vostrel_check_layer(ignore ALLOWED system)
@@ -67,6 +68,14 @@ function(vostrel_layer name folder)
     # On Windows the shell itself reads shortcut files (system/win32).
     list(FILTER sources EXCLUDE REGEX "/shortcuts/(lnk_file|lnk_layout|shortcut_reader)\\.cpp$")
   endif()
+  # Wine's menu entries (menus/) are looked at where Wine runs.
+  if(folder STREQUAL "app")
+    if(WIN32)
+      list(FILTER sources EXCLUDE REGEX "/app/menu_entry_source_wine\\.cpp$")
+    else()
+      list(FILTER sources EXCLUDE REGEX "/app/menu_entry_source_none\\.cpp$")
+    endif()
+  endif()
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
@@ -82,5 +91,7 @@ if(NOT WIN32)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LIBLNK REQUIRED IMPORTED_TARGET liblnk)
   target_link_libraries(vostrel_shortcuts PRIVATE PkgConfig::LIBLNK)
+  # The scan's row of Wine's menu entries (vostrel_menus: CMakeLists.txt).
+  target_link_libraries(vostrel_core PUBLIC vostrel_menus)
 endif()
 set(VOSTREL_LAYER_TARGETS vostrel_system vostrel_session vostrel_scan vostrel_shortcuts vostrel_results vostrel_core)

@@ -47,6 +47,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/repair_wine_round_trip_test.cpp
   results/restore_records_test.cpp
   results/repair_selection_test.cpp
+  results/menu_entry_repair_test.cpp
   cli/cli_arguments_test.cpp
   cli/ignore_command_test.cpp
   cli/real_host_command_test.cpp
@@ -55,6 +56,9 @@ set(VOSTREL_LINUX_ONLY_TESTS
   cli/scan_unreadable_test.cpp
   differential/differential_test.cpp
   prefixes/prefix_finder_test.cpp
+  menus/menu_entries_wine_test.cpp
+  menus/menu_row_wine_test.cpp
+  menus/wine_menu_fixture.cpp
 )
 
 # Removes the Linux-only files from the list in `var` when building for Windows.

@@ -10,6 +10,9 @@
 // "(Default)", which the repair removes too. A shortcut record keeps "S" and
 // the shortcut's path and adds the name of its copy, kept in a folder named
 // after the backup file, so that shortcuts of the same name never share one.
+// A menu entry Wine made is kept the same way in an "M" record (its host
+// path and the copy's name), and each icon removed with it in an "I"
+// record; earlier versions never wrote either kind.
 #pragma once
 
 #include <cstdint>
@@ -85,6 +88,10 @@ public:
     // ends with the previous record.
     bool Add(ScanSession& session, const RegistryProblem& problem, std::string* error = nullptr);
     bool Add(ScanSession& session, const ShortcutProblem& problem, std::string* error = nullptr);
+    // A file of the user's own folders (a menu entry, kind "M", or an icon,
+    // kind "I"), by its host path.
+    bool AddHostFile(std::string_view kind, const std::string& hostPath,
+                     std::string* error = nullptr);
 
     // Flushes the records and copies added so far, and the folders' new
     // entries. True when all of it is on the disk.
@@ -134,6 +141,25 @@ std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
 // live Windows machine always, in a Wine prefix when the drive's folder,
 // with links resolved, lies inside the prefix.
 bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath);
+
+// The record kinds of a menu entry and of an icon removed with it.
+inline constexpr std::string_view kMenuEntryRecord = "M";
+inline constexpr std::string_view kMenuIconRecord = "I";
+
+// Why a restore must not write the host file of an "M" or "I" record at
+// `path`: a menu entry is put back only as a .desktop file inside the
+// user's home or data folder ($XDG_DATA_HOME, else ~/.local/share), an
+// icon only inside the data folder's "icons"; the path must be absolute
+// and plain (no "." or ".." parts). Nothing when it may.
+std::optional<std::string> HostRecordRefusal(std::string_view kind, const std::string& path);
+
+// A host file as the repair finds it before backing it up or removing it.
+enum class HostFileState { Regular, Gone, Other };
+HostFileState HostFileStateOf(const std::string& path);
+
+// Removes a regular file (never what a link points to). False, with the
+// reason, when it is something else or cannot be removed.
+bool RemoveHostFile(const std::string& path, std::string* why);
 
 // Removes a backup file and the shortcut copies kept for it.
 bool DeleteBackupFile(const std::string& backupFilePath);

@@ -30,6 +30,7 @@ struct Restorer {
 private:
     bool Registry(const std::vector<std::string>& f, std::string& why);
     bool Shortcut(const std::vector<std::string>& f, std::string& why);
+    bool HostFile(const std::vector<std::string>& f, std::string& why);
 };
 
 std::optional<SavedValue> ReadSaved(const std::vector<std::string>& f, std::size_t at) {
@@ -168,6 +169,43 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
     return true;
 }
 
+// A menu entry or an icon the repair removed from the user's folders: put
+// back byte for byte where it was, never over a file that is there now.
+bool Restorer::HostFile(const std::vector<std::string>& f, std::string& why) {
+    if (f.size() < 3 || Trim(f[1]).empty()) {
+        why = "a menu entry record without a path or a copy";
+        return false;
+    }
+    const std::string kind = UpperAscii(Trim(f[0]));
+    if (const auto refusal = HostRecordRefusal(kind, f[1])) {
+        why = f[1] + " was not put back: " + *refusal;
+        return false;
+    }
+    const std::string folder = ShortcutCopiesFolder(backupFilePath);
+    if (!IsPlainFileName(f[2])) {
+        why = "the copy of " + f[1] + " is named \"" + f[2] +
+              "\", which is not a file of the backup's folder";
+        return false;
+    }
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(fs::path(folder) / f[2], ec))) {
+        why = "the saved copy of " + f[1] + " is missing";
+        return false;
+    }
+    fs::create_directories(fs::path(f[1]).parent_path(), ec);
+    std::string error;
+    switch (PutBackCopy(folder, f[2], f[1], &error)) {
+        case PutBackResult::Written:
+        case PutBackResult::SameAlready: return true;
+        case PutBackResult::InTheWay:
+            why = f[1] +
+                  " was not put back: another file is there now, and a restore never replaces one";
+            return false;
+        case PutBackResult::Failed: why = f[1] + " was not put back: " + error; return false;
+    }
+    return false;
+}
+
 void Restorer::Record(std::size_t lineNumber, const std::string& line) {
     if (line.empty()) return;
     const auto fields = ParseBackupLine(line);
@@ -181,6 +219,8 @@ void Restorer::Record(std::size_t lineNumber, const std::string& line) {
             ok = Registry(*fields, why);
         else if (kind == "S")
             ok = Shortcut(*fields, why);
+        else if (kind == kMenuEntryRecord || kind == kMenuIconRecord)
+            ok = HostFile(*fields, why);
         else
             why = "unknown record kind \"" + (*fields)[0] + "\"";
     }

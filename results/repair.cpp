@@ -4,6 +4,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "results/backup_file.h"
 #include "results/result_views.h"
@@ -58,6 +59,12 @@ void RecountSummary(ScanSession& session) {
         if (row.section == kShortcutSection) {
             count = static_cast<std::int64_t>(session.shortcutProblems.size());
             text = ShortcutSummaryText(count);
+        } else if (row.section == kMenuEntrySection || row.section == kOrphanMenuEntrySection) {
+            const bool orphans = row.section == kOrphanMenuEntrySection;
+            count = std::count_if(session.menuEntryProblems.begin(),
+                                  session.menuEntryProblems.end(),
+                                  [&](const MenuEntryProblem& p) { return p.orphan == orphans; });
+            text = MenuEntrySummaryText(orphans, count);
         } else {
             count =
                 std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
@@ -99,6 +106,8 @@ private:
     void RegistryPart();
     void ShortcutPart();
     void RemoveShortcut(const std::string& path);
+    void MenuEntryPart();
+    bool BackUpHostFile(std::string_view kind, const std::string& path);
     void Finish();
 
     ScanSession& session_;
@@ -244,8 +253,89 @@ void Repair::ShortcutPart() {
     session_.files.ForgetCache();
 }
 
+// The menu entries, after the shortcuts: each ticked entry's file and the
+// icons that only the removed entries show are backed up together, then
+// removed. An icon stays while any entry left alone (or kept) shows it.
+void Repair::MenuEntryPart() {
+    const auto& problems = session_.menuEntryProblems;
+    std::set<std::string> iconsInUse;
+    for (const MenuEntryProblem& problem : problems)
+        if (!problem.selected) iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+    std::vector<const MenuEntryProblem*> pending;
+    std::vector<std::string> items;
+    for (const MenuEntryProblem& problem : problems) {
+        if (!problem.selected) continue;
+        AdvanceProgress();
+        if (halted_) {
+            Keep(problem.path,
+                 "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+            continue;
+        }
+        const HostFileState state = HostFileStateOf(problem.path);
+        if (state == HostFileState::Gone) {
+            Tell(RepairEvent::What::Gone, problem.path);
+        } else if (state == HostFileState::Other) {
+            Keep(problem.path, "it is no longer a plain file");
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+        } else if (BackUpHostFile(kMenuEntryRecord, problem.path)) {
+            pending.push_back(&problem);
+            items.push_back(problem.path);
+        } else {
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+        }
+        session_.pump.Tick();
+    }
+    std::set<std::string> icons;
+    for (const MenuEntryProblem* problem : pending)
+        for (const auto& icon : problem->icons)
+            if (!iconsInUse.count(icon) && HostFileStateOf(icon) == HostFileState::Regular)
+                icons.insert(icon);
+    std::vector<std::string> savedIcons;
+    for (const auto& icon : icons) {
+        std::string error;
+        if (!backups_ || writer_->AddHostFile(kMenuIconRecord, icon, &error))
+            savedIcons.push_back(icon);
+        else
+            iconsInUse.insert(icon);  // an icon without its backup stays where it is
+    }
+    items.insert(items.end(), savedIcons.begin(), savedIcons.end());
+    if (items.empty() || !CommitBackups(items)) return;
+    for (const MenuEntryProblem* problem : pending) {
+        std::string why;
+        if (RemoveHostFile(problem->path, &why)) {
+            ++outcome_.removed;
+            Tell(RepairEvent::What::Removed, problem->path);
+        } else {
+            Keep(problem->path, why);
+            iconsInUse.insert(problem->icons.begin(), problem->icons.end());
+        }
+        Step();
+        session_.pump.Tick();
+    }
+    for (const auto& icon : savedIcons) {
+        if (iconsInUse.count(icon)) continue;
+        std::string why;
+        if (RemoveHostFile(icon, &why))
+            Tell(RepairEvent::What::Removed, icon);
+        else
+            Keep(icon, why);
+        Step();
+    }
+}
+
+bool Repair::BackUpHostFile(std::string_view kind, const std::string& path) {
+    if (!backups_) return true;
+    std::string error;
+    const bool written = writer_->AddHostFile(kind, path, &error);
+    Step();
+    if (!written) Keep(path, "its backup could not be written: " + error);
+    return written;
+}
+
 void Repair::Finish() {
     DropSelected(session_.shortcutProblems);
+    DropSelected(session_.menuEntryProblems);
     RecountSummary(session_);
     session_.cancelRequested = false;
     session_.observer.RepairFinished();
@@ -264,7 +354,8 @@ RepairOutcome Repair::Run() {
     const std::tm start = options_.startTime.value_or(Now());
     // With nothing ticked there is nothing to save: no empty backup file.
     const bool anyTicked =
-        AnySelected(session_.registryProblems) || AnySelected(session_.shortcutProblems);
+        AnySelected(session_.registryProblems) || AnySelected(session_.shortcutProblems) ||
+        AnySelected(session_.menuEntryProblems);
     if (backups_ && anyTicked) {
         std::string error;
         writer_ =
@@ -282,6 +373,7 @@ RepairOutcome Repair::Run() {
     }
     RegistryPart();
     ShortcutPart();
+    MenuEntryPart();
     outcome_.halted = halted_;
     Finish();
     return outcome_;
@@ -290,41 +382,7 @@ RepairOutcome Repair::Run() {
 }  // namespace
 
 RepairOutcome RepairAll(ScanSession& session, const RepairOptions& options) {
-    if (session.registry.WriteRefusal()) return Repair(session, options).Run();
-    // Only the ticked problems are repaired; the others stay listed, and the
-    // summary counts them again.
-    std::vector<RegistryProblem> untickedValues;
-    std::vector<ShortcutProblem> untickedShortcuts;
-    std::erase_if(session.registryProblems, [&](const RegistryProblem& p) {
-        if (!p.selected) untickedValues.push_back(p);
-        return !p.selected;
-    });
-    std::erase_if(session.shortcutProblems, [&](const ShortcutProblem& p) {
-        if (!p.selected) untickedShortcuts.push_back(p);
-        return !p.selected;
-    });
-    const std::vector<SummaryRow> summary = session.summary;
-    RepairOutcome outcome = Repair(session, options).Run();
-    // What the run left in the lists (a registry part it skipped) stays too.
-    session.registryProblems.insert(session.registryProblems.end(), untickedValues.begin(),
-                                    untickedValues.end());
-    session.shortcutProblems.insert(session.shortcutProblems.end(), untickedShortcuts.begin(),
-                                    untickedShortcuts.end());
-    for (const SummaryRow& row : summary) {
-        std::int64_t count = 0;
-        if (row.section == kShortcutSection) {
-            count = static_cast<std::int64_t>(session.shortcutProblems.size());
-            if (count > 0)
-                session.summary.push_back(
-                    {row.section,
-                     "Invalid Windows Shortcut File (" + std::to_string(count) + " Problems)",
-                     count});
-            continue;
-        }
-        for (const auto& p : session.registryProblems) count += p.scanner == row.section ? 1 : 0;
-        AddSectionSummary(session, count, row.section);
-    }
-    return outcome;
+    return Repair(session, options).Run();
 }
 
 std::string RepairBackupPromise(bool backupsOn) {

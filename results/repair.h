@@ -1,6 +1,7 @@
 // The repair: every ticked problem of the last scan is written to the run's backup
 // file and then removed - registry values first, in list order, then the
-// shortcut files. Nothing is removed whose backup could not be written
+// shortcut files, then Wine's stale menu entries with the icons only they
+// show. Nothing is removed whose backup could not be written
 // while backups are on; such rows are kept and counted.
 //
 // Each half writes all its records, flushes them once (group commit) and

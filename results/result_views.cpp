@@ -27,6 +27,29 @@ void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_vie
     if (!text.empty()) session.summary.push_back({std::string(sectionKey), std::move(text), count});
 }
 
+std::string MenuEntrySummaryText(bool orphans, std::int64_t count) {
+    if (orphans)
+        return "Menu entries of " + std::string(kOrphanMenuEntryKeyword) + " ( " +
+               std::to_string(count) + " Problem(s) )";
+    return std::string(kMenuEntryKeyword) + " ( " + std::to_string(count) + " Problem(s) )";
+}
+
+void AddMenuEntrySummaries(ScanSession& session, std::int64_t own, std::int64_t orphans) {
+    if (own > 0)
+        session.summary.push_back(
+            {std::string(kMenuEntrySection), MenuEntrySummaryText(false, own), own});
+    if (orphans > 0)
+        session.summary.push_back(
+            {std::string(kOrphanMenuEntrySection), MenuEntrySummaryText(true, orphans), orphans});
+}
+
+std::string MenuEntryDetail(const MenuEntryProblem& problem) {
+    if (problem.orphan)
+        return std::string(kOrphanMenuEntryDetail) + problem.path + " (" + problem.prefix + ")";
+    return std::string(kMenuEntryDetail) + problem.path + " -> " + problem.target + " (" +
+           problem.reason + ")";
+}
+
 std::vector<std::string> DetailLines(ScanSession& session, std::string_view summaryText) {
     std::vector<std::string> lines;
     const std::string upper = UpperAscii(Trim(summaryText));
@@ -37,6 +60,13 @@ std::vector<std::string> DetailLines(ScanSession& session, std::string_view summ
                 lines.push_back(std::string(kMissingFileDetail) + problem.testedPath);
             session.pump.Tick();
         }
+    }
+    const bool ownMenu = summaryText.find(kMenuEntryKeyword) != std::string_view::npos;
+    const bool orphanMenu = summaryText.find(kOrphanMenuEntryKeyword) != std::string_view::npos;
+    if (ownMenu || orphanMenu) {
+        for (const auto& problem : session.menuEntryProblems)
+            if (problem.orphan ? orphanMenu : ownMenu) lines.push_back(MenuEntryDetail(problem));
+        return lines;
     }
     if (summaryText.find(kShortcutKeyword) == std::string_view::npos) return lines;
     for (const auto& problem : session.shortcutProblems) {

@@ -26,9 +26,19 @@ std::string IgnoredText(const ScanSession& session);
 // Appends the section's summary row when the count is above 0.
 void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_view sectionKey);
 
+// The summary lines of the menu entries row: "Invalid Wine Menu Entries"
+// for the prefix's own, and one for those of deleted prefixes; each only
+// when its count is above 0.
+std::string MenuEntrySummaryText(bool orphans, std::int64_t count);
+void AddMenuEntrySummaries(ScanSession& session, std::int64_t own, std::int64_t orphans);
+
+// The detail line of one menu entry problem.
+std::string MenuEntryDetail(const MenuEntryProblem& problem);
+
 // The detail lines of a summary line: a line per registry problem of every
 // section whose name the line holds, in the order found, then, for the
-// shortcut line, one per broken shortcut.
+// shortcut line, one per broken shortcut, and for a menu entries line one
+// per entry of its kind.
 std::vector<std::string> DetailLines(ScanSession& session, std::string_view summaryText);
 
 }  // namespace vostrel

@@ -75,6 +75,18 @@ void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
         out.Line({kCrlfLine});
         session.pump.Tick();
     }
+    for (const auto& problem : session.menuEntryProblems) {
+        out.Line({kCrlfLine});
+        out.Line({stars90});
+        out.Line(
+            {" Name of Section : ", problem.orphan ? kOrphanMenuEntrySection : kMenuEntrySection});
+        out.Line({" File Name       : ", problem.path});
+        out.Line({" Starts          : ", problem.target, " (", problem.reason, ")"});
+        if (problem.orphan) out.Line({" Wine Prefix     : ", problem.prefix});
+        out.Line({stars90});
+        out.Line({kCrlfLine});
+        session.pump.Tick();
+    }
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ void LoadCatalogue(ScanSession& session) {
     auto& list = session.catalogue;
     list.Clear();
     for (const auto& row : kCatalogueRows) list.Add(row.text, row.smallIcon);
+    if (session.menuEntries) list.Add(kMenuEntriesRowText, kMenuEntriesRowIcon);
     for (const auto& drive : session.files.GetDrives()) {
         if (drive.type == DriveType::Fixed)
             list.Add(std::string(kDriveRowText) + drive.letter, kDriveRowIcon);

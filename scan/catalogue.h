@@ -14,7 +14,8 @@
 
 namespace vostrel {
 
-// Rebuilds the catalogue: the section rows, a row per fixed drive, and every
+// Rebuilds the catalogue: the section rows, the row of Wine's menu entries
+// when the session has them to look at, a row per fixed drive, and every
 // row's check state from the settings (a row never stored comes up checked,
 // but for a host drive's row, which comes up unchecked).
 void LoadCatalogue(ScanSession& session);

@@ -1,10 +1,12 @@
 // What a scan finds, as typed records: a registry value that names a file
-// that is not there, and a shortcut whose target is gone. The results views,
+// that is not there, a shortcut whose target is gone, and a menu entry Wine
+// made whose program, link or prefix is gone. The results views,
 // the repair, the backup, the scan report and the JSON output all read these
 // fields by name.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "system/winapi.h"
 
@@ -32,5 +34,26 @@ struct ShortcutProblem {
     std::string reason;    // why it counts as broken
     bool selected = true;  // ticked for repair; a repair leaves the others alone
 };
+
+// A menu or desktop entry (a .desktop file of the user's) that Wine's menu
+// builder made and that starts something gone. Unlike a shortcut it lies
+// outside the machine, on the host, and brings the icons it shows along.
+struct MenuEntryProblem {
+    std::string path;    // the .desktop file, a host path
+    std::string name;    // its Name=
+    std::string prefix;  // the prefix it belongs to (its WINEPREFIX, or ~/.wine)
+    std::string target;  // what is gone: the program, the link, or the prefix's link
+    std::string
+        reason;  // kMenuEntryLinkMissing, kMenuEntryProgramMissing or kMenuEntryPrefixMissing
+    bool orphan = false;  // its prefix is gone: no prefix will claim it
+    // The icon files (host paths) it names that no entry outside the scan's
+    // problems names: they go with it unless a problem left alone names them.
+    std::vector<std::string> icons;
+    bool selected = true;  // ticked for repair; a repair leaves the others alone
+};
+
+inline constexpr std::string_view kMenuEntryLinkMissing = "link missing";
+inline constexpr std::string_view kMenuEntryProgramMissing = "program missing";
+inline constexpr std::string_view kMenuEntryPrefixMissing = "prefix missing";
 
 }  // namespace vostrel

@@ -45,6 +45,16 @@ struct UnreadableItems {
     bool Empty() const { return folders.empty() && shortcuts.empty(); }
 };
 
+// The menu and desktop entries Wine made for the user: the stale ones for
+// the scanned prefix (and those of prefixes that are gone). Only the
+// builds that run on Wine have one; without it the catalogue has no
+// "Wine Menu Entries" row.
+class MenuEntrySource {
+public:
+    virtual ~MenuEntrySource() = default;
+    virtual std::vector<MenuEntryProblem> FindStale() = 0;
+};
+
 // One line of the results' summary: a section that found problems.
 struct SummaryRow {
     std::string section;  // the scanner key, or kShortcutSection
@@ -86,6 +96,8 @@ public:
     // What the Wine running the machine supplies itself; null when nothing
     // is known (the native build, or no Wine found): then only files count.
     WineProvides* wine = nullptr;
+    // The user's Wine menu entries; null where there are none to look at.
+    MenuEntrySource* menuEntries = nullptr;
 
     // The sections and drives to scan, with their check boxes.
     ListControl catalogue{"catalogue", {"Sections to be scanned"}};
@@ -93,6 +105,7 @@ public:
 
     std::vector<RegistryProblem> registryProblems;
     std::vector<ShortcutProblem> shortcutProblems;
+    std::vector<MenuEntryProblem> menuEntryProblems;
     std::vector<SummaryRow> summary;
 
     std::string startedAt;  // "HH:MM:SS"
@@ -110,7 +123,9 @@ public:
     // The ignore list the scan applies; null: nothing is left out. Not owned.
     const ProblemFilter* ignore = nullptr;
 
-    std::size_t ProblemCount() const { return registryProblems.size() + shortcutProblems.size(); }
+    std::size_t ProblemCount() const {
+        return registryProblems.size() + shortcutProblems.size() + menuEntryProblems.size();
+    }
 };
 
 // Adds a problem the scan found, unless the ignore list names it (then it

@@ -73,6 +73,20 @@ inline constexpr std::string_view kMissingFileDetail =
 inline constexpr std::string_view kBadShortcutDetail = "The path of this file is incorrect : ";
 inline constexpr std::string_view kShortcutKeyword = "Windows Shortcut";
 
+// The catalogue row of Wine's menu entries (builds that run on Wine only;
+// it follows the section rows, before the drives), and its two summary
+// lines: the scanned prefix's own stale entries, and those whose prefix is
+// gone, which every prefix's scan lists.
+inline constexpr std::string_view kMenuEntriesRowText = "Wine Menu Entries";
+inline constexpr int kMenuEntriesRowIcon = 13;
+inline constexpr std::string_view kMenuEntrySection = "Wine Menu Entries";
+inline constexpr std::string_view kOrphanMenuEntrySection = "Wine Menu Entries of deleted prefixes";
+inline constexpr std::string_view kMenuEntryKeyword = "Invalid Wine Menu Entries";
+inline constexpr std::string_view kOrphanMenuEntryKeyword = "deleted Wine prefixes";
+inline constexpr std::string_view kMenuEntryDetail = "This menu entry starts what is gone: ";
+inline constexpr std::string_view kOrphanMenuEntryDetail =
+    "The Wine prefix of this menu entry is gone: ";
+
 // The catalogue row whose check a scanner key belongs to ("Custom Controls"
 // for "ActiveX \ COM"); the key itself when it is none of the nine.
 constexpr std::string_view SectionOfScanner(std::string_view sectionKey) {

@@ -1,5 +1,9 @@
 #include "shell/app.h"
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/menu_entry_source.h"
 #include "shell/engine.h"
 #include "shell/main_window.h"
 #include "shell/popup_menu.h"
@@ -18,6 +22,8 @@ AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
     // What the Wine running the prefix supplies itself is not reported missing.
     wine = ChooseWine("", settings->Get(kWineFolderKey, "")).wine;
     session.wine = wine.get();
+    menuEntries = OpenMenuEntrySource(*machine->files);
+    session.menuEntries = menuEntries.get();
 }
 
 AppContext::~AppContext() {
@@ -27,6 +33,13 @@ AppContext::~AppContext() {
 
 std::string ChoosePrefix(const std::string& commandLinePrefix) {
     if (!commandLinePrefix.empty()) return commandLinePrefix;
+    if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
+    // The prefix chosen last on the start view, while it is still one.
+    const std::string remembered = OpenDefaultSettings()->Get(kWinePrefixKey, "");
+    std::error_code ec;
+    if (!remembered.empty() &&
+        std::filesystem::is_regular_file(std::filesystem::path(remembered) / "system.reg", ec))
+        return remembered;
     return engine::DefaultPrefix();
 }
 

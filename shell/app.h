@@ -47,9 +47,13 @@ struct AppContext {
     // The Wine installation the scans ask (the setting "txtWine", else the
     // system's); null when none is found.
     std::unique_ptr<WineProvides> wine;
+    // The user's Wine menu entries, for the catalogue's "Wine Menu Entries" row.
+    std::unique_ptr<MenuEntrySource> menuEntries;
 };
 
-// The prefix the program works on: --prefix DIR, else $WINEPREFIX, else ~/.wine.
+// The prefix the program works on: --prefix DIR, else $WINEPREFIX, else
+// the prefix last chosen on the start view (while it holds system.reg),
+// else ~/.wine.
 std::string ChoosePrefix(const std::string& commandLinePrefix);
 
 }  // namespace vostrel::shell

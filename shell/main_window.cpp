@@ -16,6 +16,7 @@
 #include "shell/message_box.h"
 #include "shell/popup_menu.h"
 #include "shell/results_view.h"
+#include "shell/prefix_chooser.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
@@ -55,7 +56,8 @@ QLabel* AddLabel(const QString& name, const QString& text, QWidget* parent, cons
 QList<QIcon> SectionIcons() {
     static const char* files[] = {"01-registry", "02-controls", "03-subsections", "04-locations",
                                   "05-help",     "06-shared",   "07-startup",     "08-uninstall",
-                                  "09-vxd",      "10-fonts",    "11-config",      "12-drive"};
+                                  "09-vxd",      "10-fonts",    "11-config",      "12-drive",
+                                  "13-menu"};
     QList<QIcon> icons;
     for (const char* file : files)
         icons.append(QIcon(QStringLiteral(":/sections/%1.svg").arg(file)));
@@ -191,6 +193,9 @@ void MainWindow::BuildStartView() {
     });
 
     const int left = 5040;
+    auto* prefixChooser =
+        new PrefixChooser(app_, app_.machine->files->PrefixFolder().value_or(""), this);
+    prefixChooser->setGeometry(TwipsRect(left, 5160, 4320, 360));
     auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
                          TwipsRect(left, 1020, 2700, 600), "Scan Now", "skin/icon_scan.svg");
     lblScanText_ =

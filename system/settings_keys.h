@@ -18,5 +18,8 @@ inline constexpr std::string_view kRunAtStartupKey = "chkRunAtStartup";
 inline constexpr std::string_view kNoCloseNoticeKey = "chkDoNotShowInFuture";
 // The folder of another Wine (Proton's, a Lutris runner's) than the system's.
 inline constexpr std::string_view kWineFolderKey = "txtWine";
+// The Wine prefix last chosen on the start view: the desktop program opens
+// it when neither --prefix nor $WINEPREFIX names one.
+inline constexpr std::string_view kWinePrefixKey = "txtWinePrefix";
 
 }  // namespace vostrel

@@ -12,9 +12,9 @@ namespace vostrel {
 namespace {
 
 int RunCli(const std::string& args, const testing::TempDir& home) {
-    const std::string command = "XDG_CONFIG_HOME='" + home.path() + "' XDG_DATA_HOME='" +
-                                home.path() + "' " + std::string(VOSTREL_CLI) + " " + args +
-                                " >/dev/null 2>&1";
+    const std::string command = "HOME='" + home.path() + "' XDG_CONFIG_HOME='" + home.path() +
+                                "' XDG_DATA_HOME='" + home.path() + "' " +
+                                std::string(VOSTREL_CLI) + " " + args + " >/dev/null 2>&1";
     const int raw = std::system(command.c_str());
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }

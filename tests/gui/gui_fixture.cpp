@@ -85,6 +85,8 @@ protected:
 void GuiTest::SetUp() {
     config_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_CONFIG_HOME", home_ / "config");
     data_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_DATA_HOME", home_ / "data");
+    // The scan looks at (and a repair removes) menu entries on the desktop.
+    userHome_ = std::make_unique<vostrel::testing::ScopedEnv>("HOME", home_ / "home");
     TrayIcon::FakeAvailability(true);
     messageKind.clear();
 }

@@ -53,6 +53,7 @@ protected:
     vostrel::testing::TempDir home_;
     std::unique_ptr<vostrel::testing::ScopedEnv> config_;
     std::unique_ptr<vostrel::testing::ScopedEnv> data_;
+    std::unique_ptr<vostrel::testing::ScopedEnv> userHome_;
     Recorder recorder_;
     std::unique_ptr<AppContext> app_;
     std::string prefix_;

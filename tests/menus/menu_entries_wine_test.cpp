@@ -20,6 +20,7 @@
 #include "shortcuts/lnk_file.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
+#include "wine_menu_fixture.h"
 
 namespace vostrel::menus {
 namespace {
@@ -27,55 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-// The prefix's own user folder (drive_c/users/<name>).
-std::string UserFolder(const std::string& prefix) {
-    for (const auto& entry : fs::directory_iterator(prefix + "/drive_c/users"))
-        if (entry.path().filename() != "Public") return entry.path().filename().string();
-    return {};
-}
-
-// Runs wscript on `script` (a C: path) in `prefix` with the fake home, so
-// that the menu builder Wine starts for every saved link writes there, and
-// waits until every Wine process of the prefix has ended.
-void RunScript(const std::string& prefix, const std::string& home, const std::string& script) {
-    const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + home +
-                            "' XDG_DATA_HOME='" + home + "/.local/share' XDG_CONFIG_HOME='" + home +
-                            "/.config' WINEPREFIX='" + prefix +
-                            "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='";
-    ASSERT_EQ(std::system((env + " wine wscript.exe '" + script + "' >/dev/null 2>&1").c_str()), 0);
-    ASSERT_EQ(std::system((env + " wineserver -w >/dev/null 2>&1").c_str()), 0);
-}
-
-// A prefix copied from the test template whose desktop folder is the fake
-// home's, with two programs (copies of notepad, for their icons) and the
-// links `script` saves.
-void MakePrefixWithLinks(const std::string& prefix, const std::string& home,
-                         const std::string& links) {
-    testing::CopyTemplatePrefix(prefix);
-    const std::string user = UserFolder(prefix);
-    ASSERT_FALSE(user.empty());
-    const std::string desktop = prefix + "/drive_c/users/" + user + "/Desktop";
-    fs::remove_all(desktop);  // a link to the template's own home
-    fs::create_directory_symlink(home + "/Desktop", desktop);
-    fs::create_directories(prefix + "/drive_c/Apps");
-    for (const char* name : {"keep.exe", "gone.exe"})
-        fs::copy_file(prefix + "/drive_c/windows/system32/notepad.exe",
-                      prefix + "/drive_c/Apps/" + name);
-    const std::string programs =
-        "C:\\\\users\\\\" + user +
-        "\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Start Menu\\\\Programs";
-    std::ofstream(prefix + "/drive_c/make-links.js", std::ios::binary)
-        << "var sh = WScript.CreateObject(\"WScript.Shell\");\r\n"
-        << "var fso = WScript.CreateObject(\"Scripting.FileSystemObject\");\r\n"
-        << "var programs = \"" << programs << "\";\r\n"
-        << "var desktop = \"C:\\\\users\\\\" << user << "\\\\Desktop\";\r\n"
-        << "function link(path, target) { var l = sh.CreateShortcut(path); l.TargetPath = target; "
-           "l.Save(); }\r\n"
-        << "if (!fso.FolderExists(programs + \"\\\\Sub Folder\")) fso.CreateFolder(programs + "
-           "\"\\\\Sub Folder\");\r\n"
-        << links;
-    RunScript(prefix, home, "C:\\make-links.js");
-}
+using testing::MakeWinePrefixWithLinks;
+using testing::WineProgramsFolder;
+using testing::WineUserFolder;
 
 TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreGone) {
     if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
@@ -85,7 +40,7 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
     const MenuPlaces places = MenuPlaces::ForHome(home);
     const std::string a = temp.path() + "/a";
     const std::string b = temp.path() + "/b";
-    MakePrefixWithLinks(
+    MakeWinePrefixWithLinks(
         a, home,
         "link(programs + \"\\\\Keep.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
         "link(programs + \"\\\\Sub Folder\\\\Gone.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
@@ -93,8 +48,8 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
         "link(desktop + \"\\\\Direct.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
         "link(\"C:\\\\users\\\\Public\\\\Desktop\\\\Shared.lnk\", "
         "\"C:\\\\Apps\\\\keep.exe\");\r\n");
-    MakePrefixWithLinks(b, home,
-                        "link(programs + \"\\\\Lost.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    MakeWinePrefixWithLinks(b, home,
+                            "link(programs + \"\\\\Lost.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
 
     const auto before = FindWineMenuEntries(places);
     std::set<std::string> names;
@@ -110,8 +65,7 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
     EXPECT_TRUE(CheckMenuEntries(before.entries, {a, false}, places, readLink).empty());
 
     fs::remove(a + "/drive_c/Apps/gone.exe");
-    const std::string programs = a + "/drive_c/users/" + UserFolder(a) +
-                                 "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs";
+    const std::string programs = WineProgramsFolder(a);
     ASSERT_TRUE(fs::remove(programs + "/Removed.lnk"));
     testing::KillWineserver(b);
     fs::remove_all(b);
@@ -133,9 +87,9 @@ TEST(MenuEntriesWine, WhatWinesMenuBuilderWroteIsJudgedAfterProgramAndPrefixAreG
               (std::vector<std::string>{
                   "Direct: program missing: C:\\Apps\\gone.exe",
                   "Gone: program missing: C:\\Apps\\gone.exe",
-                  "Lost: prefix missing: C:\\users\\" + UserFolder(a) +
+                  "Lost: prefix missing: C:\\users\\" + WineUserFolder(a) +
                       "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Lost.lnk",
-                  "Removed: link missing: C:\\users\\" + UserFolder(a) +
+                  "Removed: link missing: C:\\users\\" + WineUserFolder(a) +
                       "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Removed.lnk",
               }));
 

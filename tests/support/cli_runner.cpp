@@ -28,8 +28,12 @@ CliRun RunCli(const std::string& folder,
 }
 
 CliRun RunCliPrivately(const std::string& folder, const std::vector<std::string>& args) {
+    // A private home too: a scan looks at the menu entries on the user's
+    // desktop, and a repair removes the stale ones.
     return RunCli(folder,
-                  {{"XDG_CONFIG_HOME", folder + "/config"}, {"XDG_DATA_HOME", folder + "/data"}},
+                  {{"HOME", folder + "/home"},
+                   {"XDG_CONFIG_HOME", folder + "/config"},
+                   {"XDG_DATA_HOME", folder + "/data"}},
                   args);
 }
 

@@ -25,8 +25,9 @@ CliRun RunCli(const std::string& folder,
               const std::vector<std::pair<std::string, std::string>>& environment,
               const std::vector<std::string>& args);
 
-// The same with XDG_CONFIG_HOME and XDG_DATA_HOME set to folders "config"
-// and "data" in `folder`: the settings and backups of the run stay there.
+// The same with HOME, XDG_CONFIG_HOME and XDG_DATA_HOME set to folders
+// "home", "config" and "data" in `folder`: the settings, backups and the
+// menu entries the run looks at stay there.
 CliRun RunCliPrivately(const std::string& folder, const std::vector<std::string>& args);
 
 }  // namespace vostrel::testing

@@ -1,0 +1,184 @@
+// The "Wine Menu Entries" row end to end, on entries Wine's own menu
+// builder wrote: links saved through Wine's shell in two prefixes of a
+// fake home, then a program deleted, a link deleted and the second prefix
+// deleted entirely. A scan of the first prefix lists exactly the stale
+// entries, with the orphan under its own summary line; the command line's
+// repair removes them and the icons only they show, and its restore puts
+// every file back byte for byte.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/menu_entry_source.h"
+#include "app/scan_driver.h"
+#include "results/result_views.h"
+#include "results/scan_report.h"
+#include "scan/catalogue.h"
+#include "support/cli_runner.h"
+#include "support/recording_observer.h"
+#include "support/scan_fakes.h"
+#include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
+#include "system/machine.h"
+#include "wine_menu_fixture.h"
+
+namespace vostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScopedEnv;
+using testing::TempDir;
+
+// Every file below `root` (links as their target text) with its bytes and
+// permission bits.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string relative = fs::relative(entry.path(), root).string();
+        if (entry.is_symlink()) {
+            files[relative] = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_regular_file()) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            struct stat st {};
+            ::stat(entry.path().c_str(), &st);
+            files[relative] = std::to_string(st.st_mode & 07777) + ":" + bytes.str();
+        }
+    }
+    return files;
+}
+
+std::set<std::string> Names(const std::vector<MenuEntryProblem>& problems) {
+    std::set<std::string> names;
+    for (const auto& problem : problems) names.insert(problem.name);
+    return names;
+}
+
+TEST(MenuRowWine, ScanRepairAndRestoreOfWhatWinesMenuBuilderWrote) {
+    if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    TempDir temp;
+    const std::string home = temp.path() + "/home";
+    fs::create_directories(home + "/Desktop");
+    const std::string a = temp.path() + "/a";
+    const std::string b = temp.path() + "/b";
+    testing::MakeWinePrefixWithLinks(
+        a, home,
+        "link(programs + \"\\\\Keep.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
+        "link(programs + \"\\\\Sub Folder\\\\Gone.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
+        "link(programs + \"\\\\Removed.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n"
+        "link(desktop + \"\\\\Direct.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
+        "link(\"C:\\\\users\\\\Public\\\\Desktop\\\\Shared.lnk\", "
+        "\"C:\\\\Apps\\\\keep.exe\");\r\n");
+    testing::MakeWinePrefixWithLinks(
+        b, home, "link(programs + \"\\\\Lost.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    fs::remove(a + "/drive_c/Apps/gone.exe");
+    ASSERT_TRUE(fs::remove(testing::WineProgramsFolder(a) + "/Removed.lnk"));
+    testing::KillWineserver(b);
+    fs::remove_all(b);
+
+    const std::string config = temp.path() + "/config";
+    const std::string backups = temp.path() + "/backups";
+    fs::create_directories(config);
+    const std::string icons = home + "/.local/share/icons";
+    ASSERT_TRUE(fs::is_directory(icons)) << "Wine's menu builder saved no icons";
+
+    // The scan, in this process, sees the fake home as the user's.
+    std::vector<MenuEntryProblem> found;
+    {
+        ScopedEnv setHome("HOME", home);
+        ScopedEnv setData("XDG_DATA_HOME", home + "/.local/share");
+        ScopedEnv setConfig("XDG_CONFIG_HOME", config);
+        MachineResult opened = OpenWinePrefix(a);
+        ASSERT_TRUE(opened.machine) << opened.error;
+        testing::MemorySettings settings;
+        testing::RecordingObserver observer;
+        ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
+        const auto source = OpenMenuEntrySource(*opened.machine->files);
+        ASSERT_TRUE(source);
+        session.menuEntries = source.get();
+        LoadCatalogue(session);
+        ASSERT_GE(session.catalogue.Count(), 12u);
+        EXPECT_EQ(session.catalogue.Text(12), "Wine Menu Entries");
+        EXPECT_EQ(session.catalogue.SmallIcon(12), 13);
+        for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
+            session.catalogue.SetChecked(i, i == 12);
+        RunScan(session);
+        found = session.menuEntryProblems;
+        EXPECT_EQ(Names(found), (std::set<std::string>{"Direct", "Gone", "Lost", "Removed"}));
+        EXPECT_EQ(observer.found, 4u);
+        ASSERT_EQ(session.summary.size(), 2u);
+        EXPECT_EQ(session.summary[0].text, "Invalid Wine Menu Entries ( 3 Problem(s) )");
+        EXPECT_EQ(session.summary[1].text,
+                  "Menu entries of deleted Wine prefixes ( 1 Problem(s) )");
+        const auto orphans = DetailLines(session, session.summary[1].text);
+        ASSERT_EQ(orphans.size(), 1u);
+        EXPECT_NE(orphans[0].find("Lost"), std::string::npos) << orphans[0];
+        EXPECT_NE(orphans[0].find(b), std::string::npos) << orphans[0];
+        EXPECT_EQ(DetailLines(session, session.summary[0].text).size(), 3u);
+        const std::string report = ScanReportText(session, "2026-01-01");
+        EXPECT_NE(report.find("Name of Section : Wine Menu Entries of deleted prefixes"),
+                  std::string::npos);
+        EXPECT_NE(report.find("Total numbers of problems detected : 4"), std::string::npos);
+    }
+    // The gone program's icon goes with Gone and Direct; keep.exe's stays
+    // with Keep, Shared (and Lost, whose prefix had the same program).
+    std::set<std::string> goneIcons;
+    for (const auto& problem : found) {
+        if (problem.name == "Gone" || problem.name == "Direct") {
+            EXPECT_FALSE(problem.icons.empty()) << problem.name;
+            goneIcons.insert(problem.icons.begin(), problem.icons.end());
+        } else {
+            EXPECT_TRUE(problem.icons.empty()) << problem.name;
+        }
+    }
+    ASSERT_FALSE(goneIcons.empty());
+    const auto before = Snapshot(home);
+
+    const std::vector<std::pair<std::string, std::string>> environment{
+        {"HOME", home}, {"XDG_DATA_HOME", home + "/.local/share"}, {"XDG_CONFIG_HOME", config}};
+    const auto repair = testing::RunCli(temp.path(), environment,
+                                        {"repair", "--prefix", a, "--sections", "Wine Menu Entries",
+                                         "--backup-dir", backups, "--yes", "--json"});
+    ASSERT_EQ(repair.status, 0) << repair.out << repair.err;
+    const auto out = nlohmann::json::parse(repair.out);
+    std::set<std::string> listed;
+    for (const auto& entry : out["found"]["menuEntries"]) {
+        listed.insert(entry["name"].get<std::string>());
+        EXPECT_EQ(entry["orphan"].get<bool>(), entry["name"] == "Lost");
+        EXPECT_EQ(entry["id"].get<std::string>().size(), 16u);
+    }
+    EXPECT_EQ(listed, (std::set<std::string>{"Direct", "Gone", "Lost", "Removed"}));
+    EXPECT_EQ(out["removed"], 4);
+    EXPECT_EQ(out["kept"], 0);
+    for (const auto& problem : found) EXPECT_FALSE(fs::exists(problem.path)) << problem.path;
+    for (const auto& icon : goneIcons) EXPECT_FALSE(fs::exists(icon)) << icon;
+    const auto after = Snapshot(home);
+    std::size_t keptIcons = 0;
+    for (const auto& [path, bytes] : after)
+        if (path.rfind(".local/share/icons/", 0) == 0) ++keptIcons;
+    EXPECT_GT(keptIcons, 0u) << "keep.exe's icons went too";
+    std::size_t gone = 0;
+    for (const auto& [path, bytes] : before)
+        if (!after.count(path)) ++gone;
+    EXPECT_EQ(gone, found.size() + goneIcons.size());
+
+    const std::string backupFile = out["backupFile"].get<std::string>();
+    const auto restore =
+        testing::RunCli(temp.path(), environment,
+                        {"restore", backupFile, "--prefix", a, "--backup-dir", backups});
+    ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
+    EXPECT_EQ(Snapshot(home), before);
+}
+
+}  // namespace
+}  // namespace vostrel
