@@ -304,8 +304,12 @@ TEST_F(CliIgnore, DryRunSaysWhatWouldBeDoneAndTouchesNothing) {
               std::string::npos)
         << run.out;
 
-    // As JSON, with a subset.
+    // As JSON, with a subset, and the shortcut on the ignore list (found by
+    // the walk, then left out).
     const nlohmann::json scan = Scan(mine);
+    run = Cli(
+        {"ignore", "add", "--shortcut", "c:\\USERS\\public\\desktop\\gone.*", "--prefix", mine});
+    ASSERT_EQ(run.status, 0) << run.err;
     run = Cli({"repair", "--prefix", mine, "--sections", sections, "--dry-run", "--json",
                "--backup-dir", backups, "--skip", IdOf(scan, "OldTool")});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -315,8 +319,9 @@ TEST_F(CliIgnore, DryRunSaysWhatWouldBeDoneAndTouchesNothing) {
     Strings items;
     for (const auto& item : json.at("wouldRepair")) items.push_back(item.at("item"));
     EXPECT_EQ(items, (Strings{std::string(kRunKey) + " value OtherTool",
-                              std::string(kRunKey) + " value ThirdTool",
-                              "C:\\users\\Public\\Desktop\\Gone.lnk"}));
+                              std::string(kRunKey) + " value ThirdTool"}));
+    EXPECT_TRUE(json.at("found").at("shortcuts").empty());
+    EXPECT_EQ(json.at("found").at("ignored"), 1);
     EXPECT_EQ(json.at("backupFile").get<std::string>().rfind(backups + "/BackUp ", 0), 0u);
 
     EXPECT_EQ(Checksums(mine), before);
