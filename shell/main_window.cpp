@@ -457,7 +457,7 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::RunScan() {
-    if (!ScanIdle() || !IgnoreListReadable()) return;
+    if (!ScanIdle() || !results_->PrepareScan()) return;
     engine::RunScan(app_.session);
 }
 

@@ -276,7 +276,7 @@ bool ResultsPanel::ConfirmRepair() {
     return AskRepair(question) == Answer::Yes;
 }
 
-bool IgnoreListReadable() {
+bool ResultsPanel::PrepareScan() {
     std::string error;
     if (LoadIgnoreList(DefaultIgnoreListPath(), &error)) return true;
     ShowNotice("The scan did not start. " + error);
