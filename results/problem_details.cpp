@@ -75,17 +75,22 @@ std::string RefText(const ProblemRef& ref) {
     return (ref.kind == ProblemRef::Kind::Registry ? "R" : "S") + std::to_string(ref.index);
 }
 
+bool Exists(const ScanSession& session, const ProblemRef& ref) {
+    return ref.index < (ref.kind == ProblemRef::Kind::Registry ? session.registryProblems.size()
+                                                               : session.shortcutProblems.size());
+}
+
 bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref) {
     if (text.size() < 2 || (text[0] != 'R' && text[0] != 'S')) return false;
     std::size_t index = 0;
     const char* end = text.data() + text.size();
     const auto [at, error] = std::from_chars(text.data() + 1, end, index);
     if (error != std::errc() || at != end) return false;
-    const bool registry = text[0] == 'R';
-    const std::size_t count =
-        registry ? session.registryProblems.size() : session.shortcutProblems.size();
-    if (index >= count) return false;
-    *ref = {registry ? ProblemRef::Kind::Registry : ProblemRef::Kind::Shortcut, index};
+    const ProblemRef parsed{text[0] == 'R' ? ProblemRef::Kind::Registry
+                                           : ProblemRef::Kind::Shortcut,
+                            index};
+    if (!Exists(session, parsed)) return false;
+    *ref = parsed;
     return true;
 }
 

@@ -56,6 +56,9 @@ std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session, std::strin
 std::string RefText(const ProblemRef& ref);
 bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref);
 
+// Whether the session still has a problem at the reference's place.
+bool Exists(const ScanSession& session, const ProblemRef& ref);
+
 // The details of the problem a reference names.
 ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref);
 

@@ -584,7 +584,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::RunScan() {
     // No scan before the prefix is read, nor while one runs.
-    if (!ScanIdle() || app_.loading || !IgnoreListReadable()) return;
+    if (!ScanIdle() || app_.loading || !results_->PrepareScan()) return;
     engine::RunScan(app_.session);
 }
 

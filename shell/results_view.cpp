@@ -198,7 +198,10 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
         QAction* action = menu->addAction(item.text);
         action->setObjectName(item.name);
         const auto run = item.run;
-        connect(action, &QAction::triggered, this, [this, run, problem] { (this->*run)(problem); });
+        connect(action, &QAction::triggered, this, [this, run, problem] {
+            // The lists may have changed since the menu opened (a scan from the tray).
+            if (Exists(app_.session, problem)) (this->*run)(problem);
+        });
     }
     return menu;
 }
@@ -276,7 +279,7 @@ bool ResultsPanel::ConfirmRepair() {
     return AskRepair(question) == Answer::Yes;
 }
 
-bool IgnoreListReadable() {
+bool ResultsPanel::PrepareScan() {
     std::string error;
     if (LoadIgnoreList(DefaultIgnoreListPath(), &error)) return true;
     ShowNotice("The scan did not start. " + error);

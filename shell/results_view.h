@@ -68,6 +68,11 @@ public:
     // stands for no problem. The caller shows it (or triggers its actions).
     QMenu* MenuFor(std::size_t row, QWidget* parent);
 
+    // Before a scan: the user's ignore list is read for it. When it cannot
+    // be, the message box names the file's damaged line and false is
+    // returned: the scan does not go on without the list.
+    bool PrepareScan();
+
     // The repair's question; true when the user said OK. Says so, and asks
     // nothing, when no problem is ticked.
     bool ConfirmRepair();
@@ -87,11 +92,6 @@ private:
     ListView* details_;
     QPlainTextEdit* pane_;
 };
-
-// Before a scan: the user's ignore list must be readable. When it is not,
-// the message box names the damaged line and false is returned: the scan
-// does not go on without the list.
-bool IgnoreListReadable();
 
 // The text by which the ignore list names this machine.
 std::string IgnoreMachineOf(AppContext& app);

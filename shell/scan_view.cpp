@@ -161,6 +161,8 @@ void ScanView::ShowDetails(std::size_t row) {
     if (row < 1 || row > summaryRows.Count() || !session_) return;
     detailRows.Clear();
     for (const ProblemRef& ref : ProblemsOfSummary(*session_, summaryRows.Text(row))) {
+        // A scan started meanwhile (from the tray's menu) emptied the lists.
+        if (!Exists(*session_, ref)) break;
         const ProblemDetails details = DetailsOf(*session_, ref);
         const std::size_t at = detailRows.Add(details.line);
         std::size_t column = 1;
