@@ -38,7 +38,9 @@
 # optimised build), VOSTREL_CLI_BEFORE (a second build, e.g. of an earlier
 # commit, timed on the scan and walk rows too), VOSTREL_GUI (the desktop
 # program; default build/bench/vostrel when it was built),
-# VOSTREL_GUI_BEFORE (a second desktop program for the window rows), BENCH_WORK
+# VOSTREL_GUI_BEFORE (a second desktop program for the window rows),
+# VOSTREL_GUI_FLOOR (a Qt program that only shows an empty window, timed the
+# same way: what starting Qt costs on the machine), BENCH_WORK
 # (default /tmp/vostrel-bench; /tmp/vostrel-bench-smoke with --smoke).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -203,6 +205,7 @@ if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >
   }
   window_rows "" "$gui"
   [[ -n ${VOSTREL_GUI_BEFORE:-} ]] && window_rows ", before" "$VOSTREL_GUI_BEFORE"
+  [[ -n ${VOSTREL_GUI_FLOOR:-} ]] && window_rows ", an empty Qt window (the floor)" "$VOSTREL_GUI_FLOOR"
 else
   echo "| first window (desktop) | | TODO: needs Xvfb, xev and the vostrel program (VOSTREL_GUI) | | | | | |" | tee -a "$results"
 fi

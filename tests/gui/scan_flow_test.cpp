@@ -86,6 +86,11 @@ protected:
             ASSERT_NE(box, nullptr) << "no message box came";
             messages->append(box->message());
             AnswerInTurn({answers.begin() + 1, answers.end()}, messages, box);
+            // The pointer comes onto the new box first: the enter events its
+            // showing under the old pointer position makes are over before
+            // the button is hovered.
+            MovePointerOver(box->background());
+            Pump(30);
             ClickPair(box, answers.front() ? "ImgOKNormal" : "ImgCancelNormal");
         });
         timer->start();
