@@ -7,6 +7,7 @@
 #include "shell/engine.h"
 #include "shell/main_window.h"
 #include "shell/popup_menu.h"
+#include "shell/translations.h"
 
 namespace vostrel::shell {
 
@@ -19,6 +20,7 @@ AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
       view(window),
       session(*machine->registry, *machine->files, *settings, view) {
     view.Attach(session);
+    InstallTranslator();
     // What the Wine running the prefix supplies itself is not reported missing.
     wine = ChooseWine("", settings->Get(kWineFolderKey, "")).wine;
     session.wine = wine.get();

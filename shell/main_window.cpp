@@ -195,7 +195,7 @@ void MainWindow::BuildStartView() {
     const int left = 5040;
     auto* prefixChooser =
         new PrefixChooser(app_, app_.machine->files->PrefixFolder().value_or(""), this);
-    prefixChooser->setGeometry(TwipsRect(left, 5160, 4320, 360));
+    prefixChooser->setGeometry(TwipsRect(left, 5520, 4320, 360));
     auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
                          TwipsRect(left, 1020, 2700, 600), "Scan Now", "skin/icon_scan.svg");
     lblScanText_ =
