@@ -30,6 +30,8 @@
 #                                  size, once
 #
 # Environment: RUNS, SCALE (registry size, default 1: about 100 000 keys),
+# SCALES (e.g. "0.25 1 4": the registry rows again at each of these sizes,
+# with CPU and peak memory per MB of .reg files, to show the growth),
 # WALK_FILES and WALK_FOLDERS (default 200000 and 20000), WINE_SCALE (default
 # 0.1; empty: no wine row), VOSTREL_CLI (the program to time instead of the
 # optimised build), VOSTREL_CLI_BEFORE (a second build, e.g. of an earlier
@@ -174,6 +176,32 @@ if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >
   echo "| first window (desktop), registry prefix | $runs | $w_min | $w_med | | | | |" | tee -a "$results"
 else
   echo "| first window (desktop) | | TODO: needs Xvfb, xev and the vostrel program (VOSTREL_GUI) | | | | | |" | tee -a "$results"
+fi
+
+# The registry rows at several sizes: CPU against cat's and peak memory
+# against the size of the .reg files, which stay flat while both grow
+# linearly.
+if [[ -n ${SCALES:-} ]]; then
+  {
+    echo
+    echo "| scale | .reg MB | cat cpu min s | scan cpu min s | scan cpu / cat | scan peak MB | peak / .reg | load cpu min s | load peak MB |"
+    echo "|---|---|---|---|---|---|---|---|---|"
+  } | tee -a "$results"
+  for s in $SCALES; do
+    dir=$(make_reg_prefix "$s")
+    mb=$(du -cb "$dir"/*.reg | tail -1 | cut -f1)
+    measure "$runs" cat "$dir/system.reg" "$dir/user.reg" "$dir/userdef.reg"
+    cat_cpu=$m_cpu_min
+    measure "$runs" "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet
+    scan_cpu=$m_cpu_min scan_peak=$m_peak
+    measure "$runs" "$cli" scan --prefix "$dir" --sections "Registry Integrity" --json --quiet
+    python3 -c "
+import sys
+s, size, cat, scan, peak, lcpu, lpeak = sys.argv[1:]
+mb = int(size) / 1e6
+print(f'| {s} | {mb:.1f} | {cat} | {scan} | {float(scan) / max(float(cat), 1e-6):.1f}x | {peak} | {float(peak) * 1048576 / int(size):.2f}x | {lcpu} | {lpeak} |')
+" "$s" "$mb" "$cat_cpu" "$scan_cpu" "$scan_peak" "$m_cpu_min" "$m_peak" | tee -a "$results"
+  done
 fi
 
 if [[ -n $wine_scale ]]; then
