@@ -99,7 +99,9 @@ reg=$(make_reg_prefix "$scale")
 walk=$(make_walk_prefix)
 reg_mb=$(du -cm "$reg"/*.reg | tail -1 | cut -f1)
 results=$work/results.md
-rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdin); print(len(d["lvwErrors"]) + len(d["lvwShortcut"]))'; }
+# Rows found: the report's "registry" and "shortcuts" lists (older builds:
+# "lvwErrors" and "lvwShortcut").
+rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdin); print(sum(len(d.get(k) or []) for k in ("registry", "shortcuts", "lvwErrors", "lvwShortcut")))'; }
 
 {
   echo "$(machine_info)"
