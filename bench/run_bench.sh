@@ -32,6 +32,7 @@
 # Environment: RUNS, SCALE (registry size, default 1: about 100 000 keys),
 # SCALES (e.g. "0.25 1 4": the registry rows again at each of these sizes,
 # with CPU and peak memory per MB of .reg files, to show the growth),
+# REGISTRY_ONLY=1 (the registry rows alone: no tree, walk or window),
 # WALK_FILES and WALK_FOLDERS (default 200000 and 20000), WINE_SCALE (default
 # 0.1; empty: no wine row), VOSTREL_CLI (the program to time instead of the
 # optimised build), VOSTREL_CLI_BEFORE (a second build, e.g. of an earlier
@@ -96,7 +97,9 @@ make_walk_prefix() {
 }
 
 reg=$(make_reg_prefix "$scale")
-walk=$(make_walk_prefix)
+registry_only=${REGISTRY_ONLY:-0}
+walk=
+((registry_only)) || walk=$(make_walk_prefix)
 reg_mb=$(du -cm "$reg"/*.reg | tail -1 | cut -f1)
 results=$work/results.md
 # Rows found: the report's "registry" and "shortcuts" lists (older builds:
@@ -106,7 +109,7 @@ rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdi
 {
   echo "$(machine_info)"
   echo
-  echo "Registry: scale $scale, $(cat "$reg/generated.txt"), $reg_mb MB of .reg files. Tree: $(cat "$walk/generated.txt")."
+  echo "Registry: scale $scale, $(cat "$reg/generated.txt"), $reg_mb MB of .reg files.${walk:+ Tree: $(cat "$walk/generated.txt").}"
   echo
   echo "| row | runs | min s | median s | cpu min s | cpu median s | peak MB | rows found |"
   echo "|---|---|---|---|---|---|---|---|"
@@ -124,17 +127,17 @@ row "cat .reg" "" cat "$reg/system.reg" "$reg/user.reg" "$reg/userdef.reg"
 row "scan rows 1-11" "$(rows_of "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
   "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet
 row "load (Registry Integrity)" "" "$cli" scan --prefix "$reg" --sections "Registry Integrity" --json --quiet
-row "find -printf" "" find "$walk/drive_c" -printf '%s %m %p\n'
-row "walk of C:" "$(rows_of "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
+((registry_only)) || row "find -printf" "" find "$walk/drive_c" -printf '%s %m %p\n'
+((registry_only)) || row "walk of C:" "$(rows_of "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
   "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
 if [[ -n ${VOSTREL_CLI_BEFORE:-} ]]; then
   before=$VOSTREL_CLI_BEFORE
   row "scan rows 1-11, before" "$(rows_of "$before" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
     "$before" scan --prefix "$reg" --sections "$sections" --json --quiet
-  row "walk of C:, before" "$(rows_of "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
+  ((registry_only)) || row "walk of C:, before" "$(rows_of "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
     "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
 fi
-if ((!smoke)) && [[ $(id -u) == 0 ]]; then
+if ((!smoke && !registry_only)) && [[ $(id -u) == 0 ]]; then
   export MEASURE_COLD=1
   row "find -printf, cold" "" find "$walk/drive_c" -printf '%s %m %p\n'
   row "walk of C:, cold" "" "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
@@ -147,7 +150,7 @@ fi
 # (xev reports every window mapped on the root; Qt's own helper windows are
 # never mapped).
 gui=${VOSTREL_GUI:-$bench_root/build/bench/vostrel}
-if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >/dev/null; then
+if ((!smoke && !registry_only)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >/dev/null; then
   first_window() {
     local display=:$((90 + RANDOM % 100)) server watcher program start log=$work/mapped.txt i
     Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
