@@ -33,6 +33,9 @@
 #                                  size, once
 #
 # Environment: RUNS, SCALE (registry size, default 1: about 100 000 keys),
+# SCALES (e.g. "0.25 1 4": the registry rows again at each of these sizes,
+# with CPU and peak memory per MB of .reg files, to show the growth),
+# REGISTRY_ONLY=1 (the registry rows alone: no tree, walk or window),
 # WALK_FILES and WALK_FOLDERS (default 200000 and 20000), WINE_SCALE (default
 # 0.1; empty: no wine row), VOSTREL_CLI (the program to time instead of the
 # optimised build), VOSTREL_CLI_BEFORE (a second build, e.g. of an earlier
@@ -101,10 +104,14 @@ make_walk_prefix() {
 }
 
 reg=$(make_reg_prefix "$scale")
-if ((window_only)); then walk=""; else walk=$(make_walk_prefix); fi
+registry_only=${REGISTRY_ONLY:-0}
+walk=
+((window_only || registry_only)) || walk=$(make_walk_prefix)
 reg_mb=$(du -cm "$reg"/*.reg | tail -1 | cut -f1)
 results=$work/results.md
-rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdin); print(len(d["lvwErrors"]) + len(d["lvwShortcut"]))'; }
+# Rows found: the report's "registry" and "shortcuts" lists (older builds:
+# "lvwErrors" and "lvwShortcut").
+rows_of() { "$@" 2>/dev/null | python3 -c 'import json,sys; d=json.load(sys.stdin); print(sum(len(d.get(k) or []) for k in ("registry", "shortcuts", "lvwErrors", "lvwShortcut")))'; }
 
 {
   echo "$(machine_info)"
@@ -128,17 +135,17 @@ row "cat .reg" "" cat "$reg/system.reg" "$reg/user.reg" "$reg/userdef.reg"
 row "scan rows 1-11" "$(rows_of "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
   "$cli" scan --prefix "$reg" --sections "$sections" --json --quiet
 row "load (Registry Integrity)" "" "$cli" scan --prefix "$reg" --sections "Registry Integrity" --json --quiet
-row "find -printf" "" find "$walk/drive_c" -printf '%s %m %p\n'
-row "walk of C:" "$(rows_of "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
+((registry_only)) || row "find -printf" "" find "$walk/drive_c" -printf '%s %m %p\n'
+((registry_only)) || row "walk of C:" "$(rows_of "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
   "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
 if [[ -n ${VOSTREL_CLI_BEFORE:-} ]]; then
   before=$VOSTREL_CLI_BEFORE
   row "scan rows 1-11, before" "$(rows_of "$before" scan --prefix "$reg" --sections "$sections" --json --quiet)" \
     "$before" scan --prefix "$reg" --sections "$sections" --json --quiet
-  row "walk of C:, before" "$(rows_of "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
+  ((registry_only)) || row "walk of C:, before" "$(rows_of "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet)" \
     "$before" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
 fi
-if ((!smoke)) && [[ $(id -u) == 0 ]]; then
+if ((!smoke && !registry_only)) && [[ $(id -u) == 0 ]]; then
   export MEASURE_COLD=1
   row "find -printf, cold" "" find "$walk/drive_c" -printf '%s %m %p\n'
   row "walk of C:, cold" "" "$cli" scan --prefix "$walk" --sections "Window Shortcut C" --json --quiet
@@ -155,7 +162,7 @@ fi
 # (VOSTREL_STARTUP_TIMES makes the program say when, counted from main()).
 # VOSTREL_GUI_BEFORE times a second build (e.g. of an earlier commit) too.
 gui=${VOSTREL_GUI:-$bench_root/build/bench/vostrel}
-if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >/dev/null; then
+if ((!smoke && !registry_only)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >/dev/null; then
   first_window() {  # first_window PROGRAM: prints "MAPPED LOADED" (seconds; LOADED "-" when not said)
     local display=:$((90 + RANDOM % 100)) server watcher program start log=$work/mapped.txt times=$work/startup.txt i loaded
     Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
@@ -208,6 +215,32 @@ if ((!smoke)) && [[ -x $gui ]] && command -v Xvfb >/dev/null && command -v xev >
   [[ -n ${VOSTREL_GUI_FLOOR:-} ]] && window_rows ", an empty Qt window (the floor)" "$VOSTREL_GUI_FLOOR"
 else
   echo "| first window (desktop) | | TODO: needs Xvfb, xev and the vostrel program (VOSTREL_GUI) | | | | | |" | tee -a "$results"
+fi
+
+# The registry rows at several sizes: CPU against cat's and peak memory
+# against the size of the .reg files, which stay flat while both grow
+# linearly.
+if [[ -n ${SCALES:-} ]]; then
+  {
+    echo
+    echo "| scale | .reg MB | cat cpu min s | scan cpu min s | scan cpu / cat | scan peak MB | peak / .reg | load cpu min s | load peak MB |"
+    echo "|---|---|---|---|---|---|---|---|---|"
+  } | tee -a "$results"
+  for s in $SCALES; do
+    dir=$(make_reg_prefix "$s")
+    mb=$(du -cb "$dir"/*.reg | tail -1 | cut -f1)
+    measure "$runs" cat "$dir/system.reg" "$dir/user.reg" "$dir/userdef.reg"
+    cat_cpu=$m_cpu_min
+    measure "$runs" "$cli" scan --prefix "$dir" --sections "$sections" --json --quiet
+    scan_cpu=$m_cpu_min scan_peak=$m_peak
+    measure "$runs" "$cli" scan --prefix "$dir" --sections "Registry Integrity" --json --quiet
+    python3 -c "
+import sys
+s, size, cat, scan, peak, lcpu, lpeak = sys.argv[1:]
+mb = int(size) / 1e6
+print(f'| {s} | {mb:.1f} | {cat} | {scan} | {float(scan) / max(float(cat), 1e-6):.1f}x | {peak} | {float(peak) * 1048576 / int(size):.2f}x | {lcpu} | {lpeak} |')
+" "$s" "$mb" "$cat_cpu" "$scan_cpu" "$scan_peak" "$m_cpu_min" "$m_peak" | tee -a "$results"
+  done
 fi
 
 if [[ -n $wine_scale ]] && ((!window_only)); then

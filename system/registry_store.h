@@ -49,7 +49,7 @@ enum class DataWanted : std::uint8_t {
 
 // One value as a store hands it out.
 struct StoreValue {
-    std::string_view name;  // valid until the store next changes
+    std::string_view name;  // valid until the next call of the store
     DWORD kind = REG_NONE;
     std::vector<std::uint8_t> data;  // as DataWanted asked; reused by the caller
     bool utf8 = false;               // data is UTF-8 text with its NUL, not UTF-16LE

@@ -89,17 +89,19 @@ struct RegFileKey {
     std::vector<RegFileValue>* held = nullptr;
     std::uint64_t modified = 0;  // FILETIME: 100 ns since 1601
     std::string_view keyClass;   // WTF-8, meaningful when hasClass
-    bool hasClass = false;
-    bool symlink = false;
-    bool unsorted = false;  // while a file is read: sub-keys came out of order
-    bool changed = false;   // its values or its time changed since the file was read
     // Where the key's last "[...]" line starts in the file as read; npos for
     // a key with no line of its own (added since, or only implied by a sub-key).
     std::size_t header = std::string_view::npos;
     std::size_t valuesAt = std::string_view::npos;
     std::uint32_t valueCount = 0;
+    // The flags last, beside the count: a hundred thousand keys, 8 bytes each.
+    bool hasClass = false;
+    bool symlink = false;
+    bool unsorted = false;  // while a file is read: sub-keys came out of order
+    bool changed = false;   // its values or its time changed since the file was read
 };
 static_assert(std::is_trivially_destructible_v<RegFileKey>);
+static_assert(sizeof(void*) != 8 || sizeof(RegFileKey) <= 96);
 
 // Wine's order of names: negative, zero or positive.
 int CompareRegNames(std::string_view a, std::string_view b);

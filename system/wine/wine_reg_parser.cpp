@@ -125,7 +125,7 @@ bool ReadValueLine(std::string_view contents, std::string_view text, std::string
     }
     if (rest.substr(0, 6) == "dword:") {
         std::uint32_t number = 0;
-        if (!ParseHexNumber(TrimBlanks(rest.substr(6)), number))
+        if (check && !ParseHexNumber(TrimBlanks(rest.substr(6)), number))
             return Problem(problem, "a dword needs 1 to 8 hex digits");
         value.type = REG_DWORD;
         value.form = RegFileValue::Form::Dword;

@@ -394,6 +394,19 @@ std::string_view TrimBlanks(std::string_view s) {
 
 // Offset of the first unescaped `end` in `s`, or npos.
 std::size_t FindUnescaped(std::string_view s, char end) {
+    if (end != '\\') {
+        // The next `end`, escaped when an odd run of backslashes stands
+        // before it (each pair is one escaped backslash).
+        for (std::size_t from = 0; from < s.size();) {
+            const std::size_t at = s.find(end, from);
+            if (at == std::string_view::npos) return at;
+            std::size_t run = at;
+            while (run > 0 && s[run - 1] == '\\') --run;
+            if ((at - run) % 2 == 0) return at;
+            from = at + 1;
+        }
+        return std::string_view::npos;
+    }
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\') {
             ++i;

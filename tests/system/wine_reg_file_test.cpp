@@ -10,6 +10,7 @@
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 #include "system/wine/wine_reg_file.h"
+#include "system/wine/wine_reg_text.h"
 
 namespace vostrel {
 namespace {
@@ -563,6 +564,33 @@ TEST(WineRegFile, KeysReadFromTheTextChangeAndSaveExactly) {
             EXPECT_EQ(saved, text);
         }
         EXPECT_EQ(file->Serialize(), ParseOk(text)->Serialize());
+    }
+}
+
+// The closing quote of a name or text: the first one no backslash escapes,
+// for every string of backslashes, quotes and letters up to 7 long.
+TEST(WineRegFile, TheClosingQuoteIsTheFirstUnescapedOne) {
+    auto reference = [](std::string_view s, char end) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\\') {
+                ++i;
+                continue;
+            }
+            if (s[i] == end) return i;
+        }
+        return std::string_view::npos;
+    };
+    const char alphabet[] = {'\\', '"', 'a'};
+    std::string s;
+    for (std::size_t length = 0; length <= 7; ++length) {
+        std::size_t combinations = 1;
+        for (std::size_t i = 0; i < length; ++i) combinations *= 3;
+        for (std::size_t n = 0; n < combinations; ++n) {
+            s.clear();
+            for (std::size_t i = 0, k = n; i < length; ++i, k /= 3) s.push_back(alphabet[k % 3]);
+            ASSERT_EQ(regtext::FindUnescaped(s, '"'), reference(s, '"')) << s;
+            ASSERT_EQ(regtext::FindUnescaped(s, '\\'), reference(s, '\\')) << s;
+        }
     }
 }
 
