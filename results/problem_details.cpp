@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "results/result_views.h"
 #include "session/sections.h"
 #include "system/text.h"
 
@@ -55,6 +56,16 @@ ProblemDetails DetailsOf(const ShortcutProblem& problem, FileSystemApi& files) {
     return details;
 }
 
+ProblemDetails DetailsOf(const MenuEntryProblem& problem) {
+    ProblemDetails details;
+    details.line = MenuEntryDetail(problem);
+    details.entry = problem.path;
+    details.holds = problem.target;
+    details.lookedFor = problem.orphan ? problem.prefix : problem.target;
+    details.why = problem.reason;
+    return details;
+}
+
 std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session,
                                           std::string_view summaryText) {
     std::vector<ProblemRef> refs;
@@ -65,51 +76,96 @@ std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session,
             if (session.registryProblems[i].scanner == summary.sectionKey)
                 refs.push_back({ProblemRef::Kind::Registry, i});
     }
+    const bool ownMenu = summaryText.find(kMenuEntryKeyword) != std::string_view::npos;
+    const bool orphanMenu = summaryText.find(kOrphanMenuEntryKeyword) != std::string_view::npos;
+    if (ownMenu || orphanMenu) {
+        for (std::size_t i = 0; i < session.menuEntryProblems.size(); ++i)
+            if (session.menuEntryProblems[i].orphan ? orphanMenu : ownMenu)
+                refs.push_back({ProblemRef::Kind::MenuEntry, i});
+        return refs;
+    }
     if (summaryText.find(kShortcutKeyword) == std::string_view::npos) return refs;
     for (std::size_t i = 0; i < session.shortcutProblems.size(); ++i)
         refs.push_back({ProblemRef::Kind::Shortcut, i});
     return refs;
 }
 
+namespace {
+
+constexpr char RefLetter(ProblemRef::Kind kind) {
+    switch (kind) {
+        case ProblemRef::Kind::Registry: return 'R';
+        case ProblemRef::Kind::Shortcut: return 'S';
+        case ProblemRef::Kind::MenuEntry: return 'M';
+    }
+    return '?';
+}
+
+}  // namespace
+
 std::string RefText(const ProblemRef& ref) {
-    return (ref.kind == ProblemRef::Kind::Registry ? "R" : "S") + std::to_string(ref.index);
+    return RefLetter(ref.kind) + std::to_string(ref.index);
 }
 
 bool Exists(const ScanSession& session, const ProblemRef& ref) {
-    return ref.index < (ref.kind == ProblemRef::Kind::Registry ? session.registryProblems.size()
-                                                               : session.shortcutProblems.size());
+    switch (ref.kind) {
+        case ProblemRef::Kind::Registry: return ref.index < session.registryProblems.size();
+        case ProblemRef::Kind::Shortcut: return ref.index < session.shortcutProblems.size();
+        case ProblemRef::Kind::MenuEntry: return ref.index < session.menuEntryProblems.size();
+    }
+    return false;
 }
 
 bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref) {
-    if (text.size() < 2 || (text[0] != 'R' && text[0] != 'S')) return false;
-    std::size_t index = 0;
+    if (text.size() < 2) return false;
+    ProblemRef parsed;
+    bool known = false;
+    for (const auto kind :
+         {ProblemRef::Kind::Registry, ProblemRef::Kind::Shortcut, ProblemRef::Kind::MenuEntry})
+        if (text[0] == RefLetter(kind)) {
+            parsed.kind = kind;
+            known = true;
+        }
+    if (!known) return false;
     const char* end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data() + 1, end, index);
+    const auto [at, error] = std::from_chars(text.data() + 1, end, parsed.index);
     if (error != std::errc() || at != end) return false;
-    const ProblemRef parsed{text[0] == 'R' ? ProblemRef::Kind::Registry
-                                           : ProblemRef::Kind::Shortcut,
-                            index};
     if (!Exists(session, parsed)) return false;
     *ref = parsed;
     return true;
 }
 
 ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref) {
-    if (ref.kind == ProblemRef::Kind::Registry)
-        return DetailsOf(session.registryProblems.at(ref.index));
-    return DetailsOf(session.shortcutProblems.at(ref.index), session.files);
+    switch (ref.kind) {
+        case ProblemRef::Kind::Registry: return DetailsOf(session.registryProblems.at(ref.index));
+        case ProblemRef::Kind::Shortcut:
+            return DetailsOf(session.shortcutProblems.at(ref.index), session.files);
+        case ProblemRef::Kind::MenuEntry: return DetailsOf(session.menuEntryProblems.at(ref.index));
+    }
+    return {};
 }
 
 bool IsSelected(const ScanSession& session, const ProblemRef& ref) {
-    return ref.kind == ProblemRef::Kind::Registry ? session.registryProblems.at(ref.index).selected
-                                                  : session.shortcutProblems.at(ref.index).selected;
+    switch (ref.kind) {
+        case ProblemRef::Kind::Registry: return session.registryProblems.at(ref.index).selected;
+        case ProblemRef::Kind::Shortcut: return session.shortcutProblems.at(ref.index).selected;
+        case ProblemRef::Kind::MenuEntry: return session.menuEntryProblems.at(ref.index).selected;
+    }
+    return false;
 }
 
 void SetSelected(ScanSession& session, const ProblemRef& ref, bool selected) {
-    if (ref.kind == ProblemRef::Kind::Registry)
-        session.registryProblems.at(ref.index).selected = selected;
-    else
-        session.shortcutProblems.at(ref.index).selected = selected;
+    switch (ref.kind) {
+        case ProblemRef::Kind::Registry:
+            session.registryProblems.at(ref.index).selected = selected;
+            break;
+        case ProblemRef::Kind::Shortcut:
+            session.shortcutProblems.at(ref.index).selected = selected;
+            break;
+        case ProblemRef::Kind::MenuEntry:
+            session.menuEntryProblems.at(ref.index).selected = selected;
+            break;
+    }
 }
 
 GroupTick SummaryTick(const ScanSession& session, std::string_view summaryText) {
@@ -129,6 +185,7 @@ std::size_t SelectedCount(const ScanSession& session) {
     std::size_t count = 0;
     for (const auto& problem : session.registryProblems) count += problem.selected ? 1 : 0;
     for (const auto& problem : session.shortcutProblems) count += problem.selected ? 1 : 0;
+    for (const auto& problem : session.menuEntryProblems) count += problem.selected ? 1 : 0;
     return count;
 }
 

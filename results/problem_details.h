@@ -34,13 +34,16 @@ ProblemDetails DetailsOf(const RegistryProblem& problem);
 // The target's folder is looked at on `files` to tell a missing folder from
 // a missing file.
 ProblemDetails DetailsOf(const ShortcutProblem& problem, FileSystemApi& files);
+// A menu entry: its file, what it starts and why that is gone (for an
+// orphan, the prefix it names).
+ProblemDetails DetailsOf(const MenuEntryProblem& problem);
 
 // The entry as one line of text: `ROOT\key value "name"`, or the shortcut's path.
 std::string EntryText(const RegistryProblem& problem);
 
 // A problem of the session, by its list and position (0-based).
 struct ProblemRef {
-    enum class Kind { Registry, Shortcut };
+    enum class Kind { Registry, Shortcut, MenuEntry };
     Kind kind = Kind::Registry;
     std::size_t index = 0;
     bool operator==(const ProblemRef&) const = default;
@@ -48,10 +51,11 @@ struct ProblemRef {
 
 // The problems a summary line stands for: the registry problems of every
 // section whose name the line holds, in the order found, then, for the
-// shortcut line, every broken shortcut (the rows DetailLines makes).
+// shortcut line, every broken shortcut, and for a menu entries line its
+// entries (the rows DetailLines makes).
 std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session, std::string_view summaryText);
 
-// "R3" / "S0": a reference as text, and back (false for anything else or
+// "R3" / "S0" / "M1": a reference as text, and back (false for anything else or
 // a position past the session's lists).
 std::string RefText(const ProblemRef& ref);
 bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref);

@@ -61,9 +61,9 @@ void RecountSummary(ScanSession& session) {
             text = ShortcutSummaryText(count);
         } else if (row.section == kMenuEntrySection || row.section == kOrphanMenuEntrySection) {
             const bool orphans = row.section == kOrphanMenuEntrySection;
-            count = std::count_if(session.menuEntryProblems.begin(),
-                                  session.menuEntryProblems.end(),
-                                  [&](const MenuEntryProblem& p) { return p.orphan == orphans; });
+            count =
+                std::count_if(session.menuEntryProblems.begin(), session.menuEntryProblems.end(),
+                              [&](const MenuEntryProblem& p) { return p.orphan == orphans; });
             text = MenuEntrySummaryText(orphans, count);
         } else {
             count =
@@ -353,9 +353,9 @@ RepairOutcome Repair::Run() {
     backups_ = BackupsEnabled(session_.settings);
     const std::tm start = options_.startTime.value_or(Now());
     // With nothing ticked there is nothing to save: no empty backup file.
-    const bool anyTicked =
-        AnySelected(session_.registryProblems) || AnySelected(session_.shortcutProblems) ||
-        AnySelected(session_.menuEntryProblems);
+    const bool anyTicked = AnySelected(session_.registryProblems) ||
+                           AnySelected(session_.shortcutProblems) ||
+                           AnySelected(session_.menuEntryProblems);
     if (backups_ && anyTicked) {
         std::string error;
         writer_ =

@@ -15,8 +15,8 @@
 #include "shell/list_model.h"
 #include "shell/message_box.h"
 #include "shell/popup_menu.h"
-#include "shell/results_view.h"
 #include "shell/prefix_chooser.h"
+#include "shell/results_view.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
@@ -416,6 +416,7 @@ void MainWindow::BuildAnchors() {
         {"ImgSupportPicMouseMove", corner},
         {"ImgSupportNormal", corner},
         {"ImgSupportMouseMove", corner},
+        {"cboWinePrefix", corner},
         {"PicScanning", fill},
         {"FrameScanning", fill},
         {"PicScanningPanel", fill},
@@ -429,8 +430,9 @@ void MainWindow::BuildAnchors() {
         {"PicResults", fill},
         {"FrameRegistryProblemsDetails", fill},
         {"PicResultsPanel", fill},
-        {"lvwRegistryProblems", {0, 0, 0.5, 1}},
-        {"lvwRegistryErrorsDetail", {0.5, 0, 0.5, 1}},
+        {"lvwRegistryProblems", {0, 0, 0.5, 0.5}},
+        {"lvwRegistryErrorsDetail", {0.5, 0, 0.5, 0.5}},
+        {"txtProblemDetails", {0, 0.5, 1, 0.5}},
         {"ImgDeleteProgress", bottom},
         {"lblDeletingCourrutpfils", bottom},
         {"lblCancelled", bottom},

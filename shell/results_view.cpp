@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
+#include "app/ignore_filter.h"
 #include "ignore/ignore_list.h"
 #include "results/backup_file.h"
 #include "shell/app.h"
@@ -195,6 +196,10 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
         {"mnuIgnoreEntry", "Ignore This Entry", &ResultsPanel::AddToIgnoreList},
     };
     for (const auto& item : items) {
+        // The ignore list names registry entries and shortcuts only.
+        if (problem.kind == ProblemRef::Kind::MenuEntry &&
+            item.run == &ResultsPanel::AddToIgnoreList)
+            continue;
         QAction* action = menu->addAction(item.text);
         action->setObjectName(item.name);
         const auto run = item.run;
@@ -209,7 +214,7 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
 void ResultsPanel::CopyEntry(const ProblemRef& ref) {
     const std::string text = ref.kind == ProblemRef::Kind::Registry
                                  ? EntryText(app_.session.registryProblems.at(ref.index))
-                                 : app_.session.shortcutProblems.at(ref.index).path;
+                                 : DetailsOf(app_.session, ref).entry;
     QGuiApplication::clipboard()->setText(Q(text));
 }
 
@@ -220,6 +225,13 @@ void ResultsPanel::CopyMissingPath(const ProblemRef& ref) {
 void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
     // The folder that should hold the missing file, or the nearest one
     // above it that exists, as the host sees it.
+    // A menu entry is a file of this computer: its own folder is opened.
+    if (ref.kind == ProblemRef::Kind::MenuEntry) {
+        const std::string& path = app_.session.menuEntryProblems.at(ref.index).path;
+        if (app_.platform.openUrl)
+            app_.platform.openUrl(Q(path.substr(0, path.find_last_of('/') + 1)));
+        return;
+    }
     FileSystemApi& files = app_.session.files;
     std::string folder = FolderOf(DetailsOf(app_.session, ref).lookedFor);
     while (!folder.empty()) {
@@ -237,17 +249,12 @@ void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
 }
 
 void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
-    IgnoreEntry entry;
-    entry.machine = IgnoreMachineOf(app_);
-    if (ref.kind == ProblemRef::Kind::Registry) {
-        const RegistryProblem& problem = app_.session.registryProblems.at(ref.index);
-        entry.kind = IgnoreEntry::Kind::Registry;
-        entry.pattern = problem.rootName + "\\" + problem.keyPath;
-        entry.value = problem.valueName;
-    } else {
-        entry.kind = IgnoreEntry::Kind::Shortcut;
-        entry.pattern = app_.session.shortcutProblems.at(ref.index).path;
-    }
+    if (ref.kind == ProblemRef::Kind::MenuEntry) return;
+    const std::string machine = IgnoreMachineOf(app_);
+    const IgnoreEntry entry =
+        ref.kind == ProblemRef::Kind::Registry
+            ? IgnoreEntryFor(app_.session.registryProblems.at(ref.index), machine)
+            : IgnoreEntryFor(app_.session.shortcutProblems.at(ref.index), machine);
     const std::string path = DefaultIgnoreListPath();
     std::string error;
     std::optional<IgnoreList> list = LoadIgnoreList(path, &error);
@@ -281,11 +288,11 @@ bool ResultsPanel::ConfirmRepair() {
 
 bool ResultsPanel::PrepareScan() {
     std::string error;
-    if (LoadIgnoreList(DefaultIgnoreListPath(), &error)) return true;
+    if (UseUserIgnoreList(app_.session, ignoreFilter_, &error)) return true;
     ShowNotice("The scan did not start. " + error);
     return false;
 }
 
-std::string IgnoreMachineOf(AppContext& app) { return MachineIdentity(app.session.files); }
+std::string IgnoreMachineOf(AppContext& app) { return IgnoreMachineKey(app.session.files); }
 
 }  // namespace vostrel::shell

@@ -10,6 +10,7 @@
 #include <QString>
 #include <optional>
 
+#include "app/ignore_filter.h"
 #include "results/problem_details.h"
 #include "shell/list_model.h"
 
@@ -91,6 +92,8 @@ private:
     ListView* summary_;
     ListView* details_;
     QPlainTextEdit* pane_;
+    // The ignore list of the last scan, which the session points at.
+    std::optional<IgnoreFilter> ignoreFilter_;
 };
 
 // The text by which the ignore list names this machine.

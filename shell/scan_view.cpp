@@ -92,10 +92,15 @@ void CompleteCancelledSummary(ScanSession& session) {
     }
     const std::size_t shortcuts = session.shortcutProblems.size();
     if (shortcuts > 0 && !isCounted(kShortcutSection))
-        session.summary.push_back(
-            {std::string(kShortcutSection),
-             "Invalid Windows Shortcut File (" + std::to_string(shortcuts) + " Problems)",
-             static_cast<std::int64_t>(shortcuts)});
+        session.summary.push_back({std::string(kShortcutSection), ShortcutSummaryText(shortcuts),
+                                   static_cast<std::int64_t>(shortcuts)});
+    if (!isCounted(kMenuEntrySection) && !isCounted(kOrphanMenuEntrySection)) {
+        const auto orphans =
+            std::count_if(session.menuEntryProblems.begin(), session.menuEntryProblems.end(),
+                          [](const MenuEntryProblem& p) { return p.orphan; });
+        const auto own = static_cast<std::int64_t>(session.menuEntryProblems.size()) - orphans;
+        AddMenuEntrySummaries(session, own, orphans);
+    }
 }
 
 void ScanView::ScanFinished(bool cancelled) {
@@ -110,7 +115,13 @@ void ScanView::ScanFinished(bool cancelled) {
     w.SetVisible(Control::ResultsFrame, found);
     w.SetVisible(Control::ScanningFrame, false);
     w.SetVisible(Control::StartFrame, !found);
-    w.SetVisible(Control::CancelledMark, found && cancelled);
+    // Under the lists: that the scan was stopped, and how many problems the
+    // ignore list left out.
+    std::string mark = cancelled ? "Found before the scan was stopped (cancelled)" : "";
+    if (session_ && session_->ignoredCount > 0)
+        mark += (mark.empty() ? "" : "; ") + IgnoredText(*session_) + " (on the ignore list)";
+    if (!mark.empty()) w.SetCaption(Control::CancelledMark, mark);
+    w.SetVisible(Control::CancelledMark, found && !mark.empty());
     if (found) {
         w.SetVisible(Control::ResultsView, true);
         w.BringToFront(Control::ResultsView);
