@@ -238,12 +238,19 @@ TEST_F(MainWindowTest, TheWindowGrowsWithItsListsAndComesBackToItsDrawnLayout) {
     QApplication::processEvents();
     EXPECT_EQ(main.control("ImgFormMove")->width(), main.width());
     EXPECT_EQ(main.control("Picture1")->geometry(), main.rect());
-    for (const char* list :
-         {"lvwRegistryvaluesScan", "lvwRegistryProblems", "lvwRegistryErrorsDetail"}) {
+    // The catalogue takes all the new height; the result lists share it with
+    // the details pane below them, which moves down by their share.
+    for (const auto& [list, taller] :
+         {std::pair{"lvwRegistryvaluesScan", 200}, std::pair{"lvwRegistryProblems", 100},
+          std::pair{"lvwRegistryErrorsDetail", 100}}) {
         const QRect now = main.control(list)->geometry();
         EXPECT_GT(now.width(), drawn[list].width()) << list;
-        EXPECT_EQ(now.height(), drawn[list].height() + 200) << list;
+        EXPECT_EQ(now.height(), drawn[list].height() + taller) << list;
     }
+    const QRect pane = main.control("txtProblemDetails")->geometry();
+    EXPECT_EQ(pane.width(), drawn["txtProblemDetails"].width() + 320);
+    EXPECT_EQ(pane.top(), drawn["txtProblemDetails"].top() + 100);
+    EXPECT_EQ(pane.height(), drawn["txtProblemDetails"].height() + 100);
     // The two result lists share the width, side by side.
     EXPECT_EQ(main.control("lvwRegistryProblems")->width() +
                   main.control("lvwRegistryErrorsDetail")->width(),

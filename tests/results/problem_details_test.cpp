@@ -75,6 +75,18 @@ TEST(ProblemDetails, SummaryLinesStandForTheProblemsTheirDetailLinesShow) {
     FakeMachine m;
     m.files.AddFolder("C:\\windows");
     FillSession(m.session);
+    // A menu entry of this prefix and one of a deleted prefix, each on its own line.
+    MenuEntryProblem own, orphan;
+    own.path = "/home/ann/.local/share/applications/wine/Programs/Old.desktop";
+    own.target = "C:\\Program Files\\Old\\old.exe";
+    own.reason = kMenuEntryProgramMissing;
+    orphan.path = "/home/ann/.local/share/applications/wine/Programs/Lost.desktop";
+    orphan.prefix = "/home/ann/Games/lost";
+    orphan.target = orphan.prefix;
+    orphan.reason = kMenuEntryPrefixMissing;
+    orphan.orphan = true;
+    m.session.menuEntryProblems = {orphan, own};
+    AddMenuEntrySummaries(m.session, 1, 1);
     for (const SummaryRow& row : m.session.summary) {
         std::vector<std::string> lines;
         for (const ProblemRef& ref : ProblemsOfSummary(m.session, row.text)) {
@@ -85,8 +97,13 @@ TEST(ProblemDetails, SummaryLinesStandForTheProblemsTheirDetailLinesShow) {
         }
         EXPECT_EQ(lines, DetailLines(m.session, row.text)) << row.text;
     }
+    const ProblemDetails lost = DetailsOf(m.session, {ProblemRef::Kind::MenuEntry, 0});
+    EXPECT_EQ(lost.entry, orphan.path);
+    EXPECT_EQ(lost.lookedFor, "/home/ann/Games/lost");
+    EXPECT_EQ(lost.why, "prefix missing");
+    EXPECT_EQ(DetailsOf(m.session, {ProblemRef::Kind::MenuEntry, 1}).lookedFor, own.target);
     ProblemRef ref;
-    for (const char* bad : {"", "R", "S2", "R3", "X0", "R-1", "R1x", "R 1"})
+    for (const char* bad : {"", "R", "S2", "R3", "X0", "R-1", "R1x", "R 1", "M2"})
         EXPECT_FALSE(ParseRef(m.session, bad, &ref)) << bad;
 }
 
