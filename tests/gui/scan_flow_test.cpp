@@ -321,8 +321,11 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
 TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     MainWindow& main = Main();
     ClickPair(&main, "ImgScanNowNormal");
-    AnswerMessageBox(true);
+    // The repair's question, then its closing notice.
+    QStringList repairMessages;
+    AnswerInTurn({true, true}, &repairMessages);
     ClickPair(&main, "ImgRepairNormal");
+    ASSERT_EQ(repairMessages.size(), 2);
     ASSERT_FALSE(HelpValueThere());
     BackupDialog manager(App());
     manager.show();
