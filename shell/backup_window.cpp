@@ -1,5 +1,6 @@
 #include "shell/backup_window.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 
@@ -18,19 +19,22 @@ constexpr int kHeight = 5400;
 
 BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmBackUpRestore");
-    setWindowTitle("Backup");
+    setWindowTitle(QCoreApplication::translate("vostrel::shell::BackupDialog", "Backup"));
     const DialogFrame frame =
         BuildDialogFrame(this, {kWidth, kHeight, "Picture1", 600, 30, true, 7890});
     picture1_ = frame.background;
     close_ = frame.close;
-    auto* title = new QLabel("Registry backups", this);
+    auto* title =
+        new QLabel(QCoreApplication::translate("vostrel::shell::BackupDialog", "Registry backups"),
+                   this);
     title->setObjectName("lblTitle");
     title->setGeometry(TwipsRect(240, 720, 6000, 300));
     title->setStyleSheet("font-weight: bold;");
     auto* model = new ListModel(backupList, true, this);
     view_ = new ListView("lvwBackUp", model, this);
     view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
-    view_->setAccessibleName("Registry backups");
+    view_->setAccessibleName(
+        QCoreApplication::translate("vostrel::shell::BackupDialog", "Registry backups"));
     view_->header()->setStretchLastSection(false);
     view_->setColumnWidth(0, Twips(2700));
     view_->setColumnWidth(1, Twips(1100));
@@ -39,12 +43,16 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     view_->setColumnWidth(4, Twips(1400));
     const QStringList layers = {"skin/button.svg"};
     const QStringList hover = {"skin/button_hover.svg"};
-    restore_ = new ImagePair("imgRestoreNormal", "imgRestoreMouseMove", this,
-                             TwipsRect(240, 4740, 1590, 435), layers, hover, "Restore");
+    restore_ =
+        new ImagePair("imgRestoreNormal", "imgRestoreMouseMove", this,
+                      TwipsRect(240, 4740, 1590, 435), layers, hover,
+                      QCoreApplication::translate("vostrel::shell::BackupDialog", "Restore"));
     delete_ = new ImagePair("ImgDeleteNormal", "ImgDeleteMouseMove", this,
-                            TwipsRect(1980, 4740, 1590, 435), layers, hover, "Delete");
+                            TwipsRect(1980, 4740, 1590, 435), layers, hover,
+                            QCoreApplication::translate("vostrel::shell::BackupDialog", "Delete"));
     ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(6570, 4740, 1590, 435),
-                        layers, hover, "OK");
+                        layers, hover,
+                        QCoreApplication::translate("vostrel::shell::BackupDialog", "OK"));
     // Hovering one of these buttons first puts the others back to rest.
     for (ImagePair* p : {restore_, delete_, ok_})
         connect(p, &ImagePair::normalHovered, this, &BackupDialog::ResetHoverLooks);
@@ -61,10 +69,17 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
 
 QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine) {
     const QString what =
-        names.size() == 1 ? "backup " + names.front() : "backups " + names.join(", ");
-    return QStringLiteral("Restore %1 %2 of %3 into %4?")
+        names.size() == 1
+            ? QCoreApplication::translate("vostrel::shell::BackupDialog", "backup %1")
+                  .arg(names.front())
+            : QCoreApplication::translate("vostrel::shell::BackupDialog", "backups %1")
+                  .arg(names.join(
+                      QCoreApplication::translate("vostrel::shell::BackupDialog", ", ")));
+    return QCoreApplication::translate("vostrel::shell::BackupDialog",
+                                       "Restore %1 %2 of %3 into %4?")
         .arg(items)
-        .arg(items == 1 ? "item" : "items")
+        .arg(items == 1 ? QCoreApplication::translate("vostrel::shell::BackupDialog", "item")
+                        : QCoreApplication::translate("vostrel::shell::BackupDialog", "items"))
         .arg(what, machine);
 }
 
@@ -81,11 +96,18 @@ QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes) {
             if (reasons.size() < kShownFailures)
                 reasons << QString::fromStdString(outcome.name + ": " + failure);
     }
-    QString text = QStringLiteral("Restored %1, failed %2").arg(restored).arg(failed);
-    if (outcomes.empty()) text += ": the ticked backups are no longer in the backup folder";
+    QString text =
+        QCoreApplication::translate("vostrel::shell::BackupDialog", "Restored %1, failed %2")
+            .arg(restored)
+            .arg(failed);
+    if (outcomes.empty())
+        text +=
+            QCoreApplication::translate("vostrel::shell::BackupDialog",
+                                        ": the ticked backups are no longer in the backup folder");
     if (!reasons.isEmpty()) text += ".\n" + reasons.join("\n");
     if (failed > reasons.size())
-        text += QStringLiteral("\n… and %1 more").arg(failed - reasons.size());
+        text += QCoreApplication::translate("vostrel::shell::BackupDialog", "\n… and %1 more")
+                    .arg(failed - reasons.size());
     return text;
 }
 
@@ -98,7 +120,11 @@ void BackupDialog::RestoreTicked() {
         items += engine::BackupItemCount(app_.session, backupList.Text(i));
     }
     if (names.isEmpty()) {
-        ShowNotice("Nothing was restored: no backup is ticked. Tick the backups to restore first.");
+        ShowNotice(
+            QCoreApplication::translate(
+                "vostrel::shell::BackupDialog",
+                "Nothing was restored: no backup is ticked. Tick the backups to restore first.")
+                .toStdString());
         return;
     }
     const QString machine = QString::fromStdString(app_.machine->description);

@@ -17,13 +17,13 @@ IgnoreListBox::IgnoreListBox(QWidget* parent, std::string path)
     status_->setGeometry(TwipsRect(0, 0, 6660, 300));
     rows_ = new QListWidget(this);
     rows_->setObjectName("lstIgnoreList");
-    rows_->setAccessibleName("Ignore list");
+    rows_->setAccessibleName(tr("Ignore list"));
     rows_->setGeometry(TwipsRect(0, 330, 5160, 1110));
     remove_ = new ImagePair("cmdRemoveIgnoredNormal", "cmdRemoveIgnoredMouseMove", this,
                             TwipsRect(5250, 330, 1410, 435), {"skin/button.svg"},
-                            {"skin/button_hover.svg"}, "Remove");
-    remove_->normal()->setAccessibleName("Remove from the ignore list");
-    remove_->hover()->setAccessibleName("Remove from the ignore list");
+                            {"skin/button_hover.svg"}, tr("Remove"));
+    remove_->normal()->setAccessibleName(tr("Remove from the ignore list"));
+    remove_->hover()->setAccessibleName(tr("Remove from the ignore list"));
     connect(remove_, &ImagePair::clicked, this, &IgnoreListBox::RemoveCurrent);
     resize(Twips(6660), Twips(1440));
 
@@ -46,7 +46,8 @@ QString IgnoreListBox::RowText(const IgnoreEntry& entry) {
 void IgnoreListBox::Fill() {
     rows_->clear();
     if (!list_) {
-        status_->setText(QString::fromStdString("The ignore list cannot be read: " + *loadError_));
+        status_->setText(
+            tr("The ignore list cannot be read: %1").arg(QString::fromStdString(*loadError_)));
         status_->setToolTip(status_->text());
         rows_->setEnabled(false);
         remove_->normal()->setEnabled(false);
@@ -58,8 +59,8 @@ void IgnoreListBox::Fill() {
         auto* row = new QListWidgetItem(RowText(entry), rows_);
         row->setToolTip(row->text());
     }
-    status_->setText(entries.empty() ? "Ignore list : no entries (add them from the results)"
-                                     : "Ignore list :");
+    status_->setText(entries.empty() ? tr("Ignore list : no entries (add them from the results)")
+                                     : tr("Ignore list :"));
     if (!entries.empty()) rows_->setCurrentRow(0);
 }
 

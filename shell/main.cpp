@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     if (AnsweredWithoutWindows(argc, argv)) return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName("vostrel");
-    QApplication::setApplicationDisplayName("Vostrel 2006");
+    QApplication::setApplicationDisplayName(QCoreApplication::translate("main", "Vostrel 2006"));
     QApplication::setApplicationVersion("0.1.0");
     EnsureArtwork();
     QApplication::setWindowIcon(QIcon(":/vostrel.svg"));
@@ -93,10 +93,13 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Vostrel 2006 - finds registry entries and shortcuts that point at missing files");
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main", "Vostrel 2006 - finds registry entries and shortcuts that point at missing files"));
     parser.addOption(
-        {"prefix", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine).", "DIR"});
+        {"prefix",
+         QCoreApplication::translate(
+             "main", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine)."),
+         "DIR"});
     parser.process(application);
 
     // The window comes first: the prefix is read on a worker thread while
@@ -118,9 +121,10 @@ int main(int argc, char** argv) {
         if (!opened.machine) {
             const QString error = QString::fromStdString(opened.error);
             std::cerr << "vostrel: " << opened.error << "\n";
-            QMessageBox::critical(nullptr, "Vostrel 2006",
-                                  QStringLiteral("The Wine prefix %1 cannot be opened:\n%2")
-                                      .arg(QString::fromStdString(prefix), error));
+            QMessageBox::critical(
+                nullptr, QCoreApplication::translate("main", "Vostrel 2006"),
+                QCoreApplication::translate("main", "The Wine prefix %1 cannot be opened:\n%2")
+                    .arg(QString::fromStdString(prefix), error));
             QCoreApplication::exit(1);
             return;
         }

@@ -132,10 +132,10 @@ void MainWindow::BuildHeader() {
     auto* close =
         new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(9150, 195, 330, 330),
                       {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
-    minimise->normal()->setAccessibleName("Minimise");
-    minimise->hover()->setAccessibleName("Minimise");
-    close->normal()->setAccessibleName("Close");
-    close->hover()->setAccessibleName("Close");
+    minimise->normal()->setAccessibleName(tr("Minimise"));
+    minimise->hover()->setAccessibleName(tr("Minimise"));
+    close->normal()->setAccessibleName(tr("Close"));
+    close->hover()->setAccessibleName(tr("Close"));
     pairs_ << minimise << close;
     connect(minimise, &ImagePair::normalHovered, close, &ImagePair::Reset);
     connect(close, &ImagePair::normalHovered, minimise, &ImagePair::Reset);
@@ -157,11 +157,11 @@ void MainWindow::BuildStartView() {
     chkSelectlistviewItems_ = new SelectAllCheckBox(frameScanSettings_);
     chkSelectlistviewItems_->setObjectName("chkSelectlistviewItems");
     chkSelectlistviewItems_->setTristate(true);
-    chkSelectlistviewItems_->setAccessibleName("Select all sections");
+    chkSelectlistviewItems_->setAccessibleName(tr("Select all sections"));
     chkSelectlistviewItems_->setGeometry(TwipsRect(150, 150, 300, 300));
     auto* image1 = new SkinImage("Image1", {"skin/computer.svg"}, frameScanSettings_);
     image1->setGeometry(TwipsRect(480, 60, 450, 450));
-    auto* label2 = new SkinLabel("Label2", "My Computer", frameScanSettings_);
+    auto* label2 = new SkinLabel("Label2", tr("My Computer"), frameScanSettings_);
     label2->setGeometry(TwipsRect(1020, 150, 2400, 300));
     label2->SetBold(true);
     auto* model = new ListModel(app_.session.catalogue, true, this);
@@ -197,22 +197,23 @@ void MainWindow::BuildStartView() {
         new PrefixChooser(app_, app_.machine->files->PrefixFolder().value_or(""), this);
     prefixChooser->setGeometry(TwipsRect(left, 5520, 4320, 360));
     auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
-                         TwipsRect(left, 1020, 2700, 600), "Scan Now", "skin/icon_scan.svg");
+                         TwipsRect(left, 1020, 2700, 600), tr("Scan Now"), "skin/icon_scan.svg");
     lblScanText_ =
         AddLabel("lblScanText",
-                 "Click on the Scan button to start scanning your registry for problems.", this,
+                 tr("Click on the Scan button to start scanning your registry for problems."), this,
                  TwipsRect(left, 1680, 4320, 480));
     auto* settings =
         AddPair("ImgSettingsNormal", "ImgSettingsMouseMove", this, TwipsRect(left, 2280, 2700, 600),
-                "Settings", "skin/icon_settings.svg");
+                tr("Settings"), "skin/icon_settings.svg");
     lblSettingsText_ =
-        AddLabel("lblSettingsText", "Click on the Settings button for configuration options.", this,
-                 TwipsRect(left, 2940, 4320, 480));
+        AddLabel("lblSettingsText", tr("Click on the Settings button for configuration options."),
+                 this, TwipsRect(left, 2940, 4320, 480));
     auto* backup = AddPair("imgRestoreNormal", "imgRestoreMouseMove", this,
-                           TwipsRect(left, 3540, 2700, 600), "Backup", "skin/icon_backup.svg");
-    lblBackUpText_ = AddLabel("lblBackUpText",
-                              "Click the Backup button to restore any previous registry backups.",
-                              this, TwipsRect(left, 4200, 4320, 480));
+                           TwipsRect(left, 3540, 2700, 600), tr("Backup"), "skin/icon_backup.svg");
+    lblBackUpText_ =
+        AddLabel("lblBackUpText",
+                 tr("Click the Backup button to restore any previous registry backups."), this,
+                 TwipsRect(left, 4200, 4320, 480));
     for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) {
         text->setWordWrap(true);
         SetTextColour(text, kWhite);
@@ -226,7 +227,7 @@ void MainWindow::BuildStartView() {
     connect(settings, &ImagePair::clicked, this, &MainWindow::OpenSettings);
     connect(backup, &ImagePair::clicked, this, &MainWindow::OpenBackups);
 
-    cmdShowLog_ = new QPushButton("Show Log", this);
+    cmdShowLog_ = new QPushButton(tr("Show Log"), this);
     cmdShowLog_->setObjectName("cmdShowLog");
     cmdShowLog_->setGeometry(TwipsRect(7920, 1080, 1440, 480));
     cmdShowLog_->setEnabled(false);
@@ -237,21 +238,21 @@ void MainWindow::BuildStartView() {
                                    TwipsRect(left, 4860, 480, 480), {"skin/icon_help.svg"},
                                    {"skin/glow.svg", "skin/icon_help.svg"});
     auto* help = AddPair("ImgHelpNormal", "ImgHelpMouseMove", this,
-                         TwipsRect(left + 570, 4890, 1500, 420), "Help");
+                         TwipsRect(left + 570, 4890, 1500, 420), tr("Help"));
     auto* supportIcon = new ImagePair("ImgSupportPicNormal", "ImgSupportPicMouseMove", this,
                                       TwipsRect(7260, 4860, 480, 480), {"skin/icon_support.svg"},
                                       {"skin/glow.svg", "skin/icon_support.svg"});
     auto* support = AddPair("ImgSupportNormal", "ImgSupportMouseMove", this,
-                            TwipsRect(7830, 4890, 1500, 420), "Support");
+                            TwipsRect(7830, 4890, 1500, 420), tr("Support"));
     pairs_ << helpIcon << supportIcon;
     for (auto [a, b] : {std::pair{help, helpIcon}, std::pair{support, supportIcon}}) {
         connect(a, &ImagePair::normalHovered, b, &ImagePair::ShowHover);
         connect(b, &ImagePair::normalHovered, a, &ImagePair::ShowHover);
     }
-    helpIcon->normal()->setAccessibleName("Help");
-    helpIcon->hover()->setAccessibleName("Help");
-    supportIcon->normal()->setAccessibleName("Support");
-    supportIcon->hover()->setAccessibleName("Support");
+    helpIcon->normal()->setAccessibleName(tr("Help"));
+    helpIcon->hover()->setAccessibleName(tr("Help"));
+    supportIcon->normal()->setAccessibleName(tr("Support"));
+    supportIcon->hover()->setAccessibleName(tr("Support"));
     for (ImagePair* p : {help, helpIcon})
         connect(p, &ImagePair::clicked, this, [this] { OpenPage(HelpPageUrl()); });
     for (ImagePair* p : {support, supportIcon})
@@ -271,34 +272,35 @@ void MainWindow::BuildScanningView() {
     auto* bug = new SkinImage("PicBug", {"skin/bug.svg"}, frame);
     bug->setGeometry(TwipsRect(240, 240, 720, 720));
     bug->hide();
-    auto* title = AddLabel("lblScanning1", "Scanning...", frame, TwipsRect(1200, 180, 4000, 420));
+    auto* title =
+        AddLabel("lblScanning1", tr("Scanning..."), frame, TwipsRect(1200, 180, 4000, 420));
     QFont big = title->font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     title->setFont(big);
     AddLabel("lblStatus", QString(), frame, TwipsRect(1200, 660, 7600, 300));
-    AddLabel("lblScanning2", "Scanning...", frame, TwipsRect(1200, 1020, 1800, 300));
+    AddLabel("lblScanning2", tr("Scanning..."), frame, TwipsRect(1200, 1020, 1800, 300));
     auto* mainProgress = new SkinImage("PicMainProgress", {"skin/progress_frame.svg"}, frame);
     mainProgress->setGeometry(TwipsRect(1200, 1320, kFullProgress, 300));
     mainProgress->setProperty("twipsWidth", kFullProgress);
     auto* progress = new SkinImage("PicProgress", {"skin/progress_bar.svg"}, mainProgress);
     progress->setGeometry(0, 0, 0, mainProgress->height());
     progress->setProperty("twipsWidth", 0);
-    AddLabel("Label3", "Problem(s) Detected :", frame, TwipsRect(5700, 1320, 2200, 300));
+    AddLabel("Label3", tr("Problem(s) Detected :"), frame, TwipsRect(5700, 1320, 2200, 300));
     auto* found = AddLabel("lblProblemsFound", "0", frame, TwipsRect(7900, 1290, 1000, 360));
     found->setStyleSheet("color: #ffb627; font-weight: bold;");
-    auto* frame2 = new QGroupBox("Current Keys", frame);
+    auto* frame2 = new QGroupBox(tr("Current Keys"), frame);
     frame2->setObjectName("Frame2");
     frame2->setGeometry(TwipsRect(240, 1860, 8640, 1080));
     auto* keyLabel = AddLabel("lblRegistryScan", QString(), frame2, TwipsRect(180, 420, 8280, 480));
-    auto* frame3 = new QGroupBox("Current Files", frame);
+    auto* frame3 = new QGroupBox(tr("Current Files"), frame);
     frame3->setObjectName("Frame3");
     frame3->setGeometry(TwipsRect(240, 3060, 8640, 1080));
     auto* fileLabel =
         AddLabel("lblRegistryFilesScan", QString(), frame3, TwipsRect(180, 420, 8280, 480));
     for (QLabel* label : {keyLabel, fileLabel}) label->setTextFormat(Qt::PlainText);
     auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
-                           TwipsRect(7140, 4380, 1740, 480), "Cancel");
+                           TwipsRect(7140, 4380, 1740, 480), tr("Cancel"));
     connect(cancel, &ImagePair::clicked, this, [this] {
         engine::CancelScan(app_.session);
         if (app_.session.cancelRequested) app_.view.ShowCancelled();
@@ -347,18 +349,18 @@ void MainWindow::BuildResultsView() {
         new SkinImage("ImgDeleteProgressInside", {"skin/progress_bar.svg"}, deleteProgress);
     inside->setGeometry(0, 0, 0, deleteProgress->height());
     deleteProgress->hide();
-    auto* deleting =
-        AddLabel("lblDeletingCourrutpfils", "Repairing...", frame, TwipsRect(120, 4260, 4275, 240));
+    auto* deleting = AddLabel("lblDeletingCourrutpfils", tr("Repairing..."), frame,
+                              TwipsRect(120, 4260, 4275, 240));
     deleting->hide();
     // The mark of a scan that was stopped: the lists hold what it found so far.
-    auto* cancelled = AddLabel("lblCancelled", "Found before the scan was stopped (cancelled)",
+    auto* cancelled = AddLabel("lblCancelled", tr("Found before the scan was stopped (cancelled)"),
                                frame, TwipsRect(120, 4500, 4860, 300));
     cancelled->setStyleSheet("color: #ffb627; font-weight: bold;");
     cancelled->hide();
     auto* repair = AddPair("ImgRepairNormal", "ImgRepairMouseMove", frame,
-                           TwipsRect(5280, 4380, 1740, 480), "Repair");
+                           TwipsRect(5280, 4380, 1740, 480), tr("Repair"));
     auto* back = AddPair("ImgReturnNormal", "ImgReturnMouseMove", frame,
-                         TwipsRect(7200, 4380, 1740, 480), "Return");
+                         TwipsRect(7200, 4380, 1740, 480), tr("Return"));
     for (QObject* background : {static_cast<QObject*>(picResults_), static_cast<QObject*>(panel)}) {
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair,
                 &ImagePair::Reset);
@@ -376,8 +378,7 @@ void MainWindow::BuildFooter() {
     machine->setStyleSheet("color: #9fd8f0;");
     machine->setTextFormat(Qt::PlainText);
     auto* copyright =
-        AddLabel("lblCopyright",
-                 QStringLiteral("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."), this,
+        AddLabel("lblCopyright", tr("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."), this,
                  TwipsRect(kViewLeft, 6600, kViewWidth, 300));
     copyright->setStyleSheet("color: #6f9fbf;");
 }
@@ -501,7 +502,7 @@ void MainWindow::FormLoad() {
     picScanning_->hide();
     picResults_->hide();
     refreshTimer_->stop();
-    setWindowTitle("Vostrel 2006");
+    setWindowTitle(tr("Vostrel 2006"));
     const std::string stored = app_.settings->Get(kSelectAllKey, "1");
     const SelectAll value = stored == "2"   ? SelectAll::Mixed
                             : stored == "1" ? SelectAll::All
@@ -518,8 +519,8 @@ void MainWindow::FormLoad() {
 
 void MainWindow::ShowLoading(bool loading) {
     auto* label = static_cast<QLabel*>(control("lblLoading"));
-    label->setText("Loading the registry of the " +
-                   QString::fromStdString(app_.machine->description) + "...");
+    label->setText(tr("Loading the registry of the %1...")
+                       .arg(QString::fromStdString(app_.machine->description)));
     label->setVisible(loading);
     label->raise();
     catalogue_->setEnabled(!loading);
@@ -598,7 +599,8 @@ void MainWindow::RepairAll() {
         LoadCatalogue();
     });
     if (refusal) {
-        ShowNotice("Nothing was repaired: " + *refusal);
+        ShowNotice(
+            tr("Nothing was repaired: %1").arg(QString::fromStdString(*refusal)).toStdString());
         return;
     }
     app_.view.ReturnToStart();
@@ -677,7 +679,7 @@ void MainWindow::HideToTray() {
     }
     hide();
     app_.tray.ShowIcon(this);
-    app_.tray.ChangeToolTip(this, "Vostrel 2006");
+    app_.tray.ChangeToolTip(this, tr("Vostrel 2006"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -688,7 +690,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (windowState() & Qt::WindowMinimized) setWindowState(Qt::WindowNoState);
         RefreshOnFocus();
         CloseNotice notice(*app_.settings);
-        notice.setWindowTitle("Vostrel 2006");
+        notice.setWindowTitle(tr("Vostrel 2006"));
         notice.exec();
     }
     HideToTray();

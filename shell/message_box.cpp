@@ -41,15 +41,21 @@ struct KindEntry {
 };
 
 constexpr KindEntry kKinds[] = {
-    {"FILES REPAIRED", MessageKind::FilesRepaired, " All Problems were repaired sucessfully !"},
+    {"FILES REPAIRED", MessageKind::FilesRepaired,
+     QT_TRANSLATE_NOOP("vostrel::shell::MessageBoxDialog",
+                       " All Problems were repaired sucessfully !")},
     {"FILES KEPT", MessageKind::FilesKept,
-     "Some problems were kept: their backup could not be written."},
+     QT_TRANSLATE_NOOP("vostrel::shell::MessageBoxDialog",
+                       "Some problems were kept: their backup could not be written.")},
     {"NOT REPAIRED", MessageKind::NotRepaired, ""},
-    {"CLOSE CONFERMATION", MessageKind::CloseConfirmation, "Are you sure you want close Vostrel?"},
+    {"CLOSE CONFERMATION", MessageKind::CloseConfirmation,
+     QT_TRANSLATE_NOOP("vostrel::shell::MessageBoxDialog", "Are you sure you want close Vostrel?")},
     {"CANCEL SCANNING", MessageKind::CancelScanning,
-     "Are you sure you want to stop the scanning ?"},
+     QT_TRANSLATE_NOOP("vostrel::shell::MessageBoxDialog",
+                       "Are you sure you want to stop the scanning ?")},
     {"DELETE BACKUP FILE", MessageKind::DeleteBackupFile,
-     "Are you sure you want delete the selected file ?"},
+     QT_TRANSLATE_NOOP("vostrel::shell::MessageBoxDialog",
+                       "Are you sure you want delete the selected file ?")},
     {"CONFIRM REPAIR", MessageKind::ConfirmRepair, ""},
     {"RESTORE BACKUP", MessageKind::RestoreBackup, ""},
 };
@@ -101,10 +107,10 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
     lblMessage_->setWordWrap(true);
     ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this,
                         TwipsRect(kOkLeft, kButtonTop, kButtonWidth, kButtonHeight),
-                        {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
+                        {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("OK"));
     cancel_ = new ImagePair("ImgCancelNormal", "ImgCancelMouseMove", this,
                             TwipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight),
-                            {"skin/button.svg"}, {"skin/button_hover.svg"}, "Cancel");
+                            {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("Cancel"));
     connect(background_, &SkinImage::mouseMoved, this, &MessageBoxDialog::ResetHoverLooks);
     connect(ok_, &ImagePair::clicked, this, &MessageBoxDialog::OkClicked);
     connect(cancel_, &ImagePair::clicked, this, &MessageBoxDialog::CancelClicked);
@@ -152,7 +158,8 @@ QString MessageBoxDialog::message() const { return lblMessage_->text(); }
 void MessageBoxDialog::FormLoad() {
     const KindEntry* entry = FindKind(messageKind);
     if (!entry) return;
-    lblMessage_->setText(QString::fromUtf8(entry->message));
+    // The table's texts are marked for translation and translated here.
+    lblMessage_->setText(*entry->message ? tr(entry->message) : QString());
     if (entry->id == MessageKind::NotRepaired || entry->id == MessageKind::ConfirmRepair ||
         entry->id == MessageKind::RestoreBackup)
         lblMessage_->setText(QString::fromStdString(messageText));
@@ -235,19 +242,19 @@ CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
     picture2->setGeometry(TwipsRect(240, 720, 720, 720));
     lblMessage_ = new SkinLabel(
         "lblMessage",
-        "Although you have closed the program window. Vostrel will continue to run in the task "
-        "manager near to the clock for your quick reference.",
+        tr("Although you have closed the program window. Vostrel will continue to run in the task "
+           "manager near to the clock for your quick reference."),
         this);
     lblMessage_->setGeometry(TwipsRect(1140, 660, 5340, 900));
     lblMessage_->setWordWrap(true);
     chkDoNotShowInFuture_ = new QCheckBox(this);
     chkDoNotShowInFuture_->setObjectName("chkDoNotShowInFuture");
-    chkDoNotShowInFuture_->setAccessibleName("Do not show this message in future.");
+    chkDoNotShowInFuture_->setAccessibleName(tr("Do not show this message in future."));
     chkDoNotShowInFuture_->setGeometry(TwipsRect(240, 1740, 300, 300));
-    label1_ = new SkinLabel("Label1", "Do not show this message in future.", this);
+    label1_ = new SkinLabel("Label1", tr("Do not show this message in future."), this);
     label1_->setGeometry(TwipsRect(570, 1740, 3600, 300));
     ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(4890, 2130, 1590, 435),
-                        {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
+                        {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("OK"));
     // Every change of the switch is stored at once, whoever made it.
     connect(chkDoNotShowInFuture_, &QCheckBox::stateChanged, this, [this](int state) {
         settings_.Save(kNoCloseNoticeKey, state == Qt::Unchecked ? "0" : "1");

@@ -30,7 +30,8 @@ void SoundPlayer::Start(const QString& hostPath) {
 Platform Platform::Desktop(QObject* owner) {
     Platform p;
     p.chooseDirectory = [](QWidget* parent) {
-        return QFileDialog::getExistingDirectory(parent, "Choose directory...");
+        return QFileDialog::getExistingDirectory(
+            parent, QCoreApplication::translate("vostrel::shell::Platform", "Choose directory..."));
     };
     p.chooseFile = [](QWidget* parent, const QString& filter, const QString& folder) {
         return QFileDialog::getOpenFileName(parent, QString(), folder, filter);

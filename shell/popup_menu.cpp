@@ -64,12 +64,12 @@ PopupMenu::PopupMenu(AppContext& app)
         const char* name;
         const char* caption;
         int top;
-    } items[] = {{"MenuRestore", "Maximize", 510},
-                 {"MenuScan", "Scan Now", 915},
-                 {"MenuSettings", "Settings", 1335},
-                 {"MenuExit", "Exit", 1725}};
+    } items[] = {{"MenuRestore", QT_TR_NOOP("Maximize"), 510},
+                 {"MenuScan", QT_TR_NOOP("Scan Now"), 915},
+                 {"MenuSettings", QT_TR_NOOP("Settings"), 1335},
+                 {"MenuExit", QT_TR_NOOP("Exit"), 1725}};
     for (const auto& entry : items) {
-        auto* label = new SkinLabel(entry.name, entry.caption, this);
+        auto* label = new SkinLabel(entry.name, tr(entry.caption), this);
         label->setGeometry(TwipsRect(60, entry.top, kWidth - 120, 300));
         label->setAlignment(Qt::AlignCenter);
         label->SetFocusable();
@@ -85,7 +85,7 @@ PopupMenu::PopupMenu(AppContext& app)
     closeLabel->setGeometry(TwipsRect(kWidth - 330, 60, 270, 300));
     closeLabel->setAlignment(Qt::AlignCenter);
     closeLabel->SetFocusable();
-    closeLabel->setAccessibleName("Close menu");
+    closeLabel->setAccessibleName(tr("Close menu"));
     closeLabel->setStyleSheet("color: #ffffff;");
     connect(item("MenuRestore"), &SkinLabel::clicked, this, &PopupMenu::MenuRestore);
     connect(item("MenuScan"), &SkinLabel::clicked, this, &PopupMenu::MenuScan);
@@ -235,7 +235,7 @@ void PopupMenu::MenuExit() {
     if (TrayIcon::Available()) {
         main->hide();
         app_.tray.ShowIcon(main);
-        app_.tray.ChangeToolTip(main, "Vostrel 2006");
+        app_.tray.ChangeToolTip(main, tr("Vostrel 2006"));
     }
     tmrEnablePopDown_->start();
     tmrPopDown_->start();

@@ -106,9 +106,11 @@ void RestartOnPrefix(AppContext& app, const std::string& prefix) {
     const QString program =
         app.programPath.isEmpty() ? QCoreApplication::applicationFilePath() : app.programPath;
     if (!QProcess::startDetached(program, {"--prefix", QString::fromStdString(prefix)})) {
-        QMessageBox::warning(app.main, QObject::tr("Vostrel 2006"),
-                             QObject::tr("The program could not be started again on %1.")
-                                 .arg(QString::fromStdString(prefix)));
+        QMessageBox::warning(
+            app.main, QCoreApplication::translate("vostrel::shell::PrefixChooser", "Vostrel 2006"),
+            QCoreApplication::translate("vostrel::shell::PrefixChooser",
+                                        "The program could not be started again on %1.")
+                .arg(QString::fromStdString(prefix)));
         return;
     }
     if (app.platform.endProgram) app.platform.endProgram();

@@ -122,10 +122,10 @@ ResultsPanel::ResultsPanel(AppContext& app, ListView* summary, ListView* details
 
     pane_ = new QPlainTextEdit(frame);
     pane_->setObjectName("txtProblemDetails");
-    pane_->setAccessibleName("Problem details");
+    pane_->setAccessibleName(tr("Problem details"));
     pane_->setReadOnly(true);
     pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    pane_->setPlaceholderText("Choose a problem to see all that is known of it.");
+    pane_->setPlaceholderText(tr("Choose a problem to see all that is known of it."));
     pane_->setGeometry(TwipsRect(120, kPaneTop, 8880, kPaneHeight));
 
     auto* summaryModel = static_cast<SummaryTickModel*>(summary_->listModel());
@@ -168,13 +168,14 @@ void ResultsPanel::ShowInPane(const QModelIndex& current) {
     }
     const ProblemDetails d = DetailsOf(app_.session, *ref);
     QString text = Q(d.line) + "\n";
-    const std::pair<const char*, const std::string*> facts[] = {{"Entry", &d.entry},
-                                                                {"Value", &d.value},
-                                                                {"Holds", &d.holds},
-                                                                {"Looked for", &d.lookedFor},
-                                                                {"Why", &d.why}};
+    const std::pair<const char*, const std::string*> facts[] = {{QT_TR_NOOP("Entry"), &d.entry},
+                                                                {QT_TR_NOOP("Value"), &d.value},
+                                                                {QT_TR_NOOP("Holds"), &d.holds},
+                                                                {QT_TR_NOOP("Looked for"),
+                                                                 &d.lookedFor},
+                                                                {QT_TR_NOOP("Why"), &d.why}};
     for (const auto& [name, value] : facts)
-        if (!value->empty()) text += QStringLiteral("%1: %2\n").arg(name, Q(*value));
+        if (!value->empty()) text += tr("%1: %2\n").arg(tr(name), Q(*value));
     pane_->setPlainText(text.trimmed());
 }
 
@@ -190,17 +191,18 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
         const char* text;
         void (ResultsPanel::*run)(const ProblemRef&);
     } items[] = {
-        {"mnuCopyEntry", "Copy Entry", &ResultsPanel::CopyEntry},
-        {"mnuCopyMissingPath", "Copy Missing Path", &ResultsPanel::CopyMissingPath},
-        {"mnuOpenFolder", "Open Containing Folder", &ResultsPanel::OpenContainingFolder},
-        {"mnuIgnoreEntry", "Ignore This Entry", &ResultsPanel::AddToIgnoreList},
+        {"mnuCopyEntry", QT_TR_NOOP("Copy Entry"), &ResultsPanel::CopyEntry},
+        {"mnuCopyMissingPath", QT_TR_NOOP("Copy Missing Path"), &ResultsPanel::CopyMissingPath},
+        {"mnuOpenFolder", QT_TR_NOOP("Open Containing Folder"),
+         &ResultsPanel::OpenContainingFolder},
+        {"mnuIgnoreEntry", QT_TR_NOOP("Ignore This Entry"), &ResultsPanel::AddToIgnoreList},
     };
     for (const auto& item : items) {
         // The ignore list names registry entries and shortcuts only.
         if (problem.kind == ProblemRef::Kind::MenuEntry &&
             item.run == &ResultsPanel::AddToIgnoreList)
             continue;
-        QAction* action = menu->addAction(item.text);
+        QAction* action = menu->addAction(tr(item.text));
         action->setObjectName(item.name);
         const auto run = item.run;
         connect(action, &QAction::triggered, this, [this, run, problem] {
@@ -242,7 +244,7 @@ void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
     }
     const auto host = folder.empty() ? std::nullopt : files.HostPath(folder);
     if (!host) {
-        ShowNotice("No folder of this path is on this computer.");
+        ShowNotice(tr("No folder of this path is on this computer.").toStdString());
         return;
     }
     if (app_.platform.openUrl) app_.platform.openUrl(Q(*host));
@@ -260,12 +262,12 @@ void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
     std::optional<IgnoreList> list = LoadIgnoreList(path, &error);
     // A damaged list is never written over: the user's other entries would be lost.
     if (!list) {
-        ShowNotice("The entry was not added: " + error);
+        ShowNotice(tr("The entry was not added: %1").arg(Q(error)).toStdString());
         return;
     }
     list->Add(entry);
     if (!SaveIgnoreList(path, *list, &error)) {
-        ShowNotice("The entry was not added: " + error);
+        ShowNotice(tr("The entry was not added: %1").arg(Q(error)).toStdString());
         return;
     }
     // An ignored entry is never repaired: its tick goes at once.
@@ -277,7 +279,7 @@ void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
 bool ResultsPanel::ConfirmRepair() {
     const std::size_t ticked = SelectedCount(app_.session);
     if (ticked == 0) {
-        ShowNotice("No problem is ticked: nothing to repair.");
+        ShowNotice(tr("No problem is ticked: nothing to repair.").toStdString());
         return false;
     }
     SettingsStore& settings = *app_.settings;
@@ -289,7 +291,7 @@ bool ResultsPanel::ConfirmRepair() {
 bool ResultsPanel::PrepareScan() {
     std::string error;
     if (UseUserIgnoreList(app_.session, ignoreFilter_, &error)) return true;
-    ShowNotice("The scan did not start. " + error);
+    ShowNotice(tr("The scan did not start. %1").arg(Q(error)).toStdString());
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/scan_view.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <filesystem>
 
@@ -34,7 +35,9 @@ void ScanView::ScanStarted() {
     w.SetVisible(Control::StartFrame, false);
     w.SetVisible(Control::RepairingLabel, false);
     w.SetVisible(Control::RepairProgressFrame, false);
-    w.SetCaption(Control::Status, "Inspecting...");
+    w.SetCaption(
+        Control::Status,
+        QCoreApplication::translate("vostrel::shell::ScanView", "Inspecting...").toStdString());
     summaryRows.Clear();
     detailRows.Clear();
     w.SetCaption(Control::ProblemCount, "0");
@@ -117,9 +120,16 @@ void ScanView::ScanFinished(bool cancelled) {
     w.SetVisible(Control::StartFrame, !found);
     // Under the lists: that the scan was stopped, and how many problems the
     // ignore list left out.
-    std::string mark = cancelled ? "Found before the scan was stopped (cancelled)" : "";
+    std::string mark =
+        cancelled ? QCoreApplication::translate("vostrel::shell::ScanView",
+                                                "Found before the scan was stopped (cancelled)")
+                        .toStdString()
+                  : "";
     if (session_ && session_->ignoredCount > 0)
-        mark += (mark.empty() ? "" : "; ") + IgnoredText(*session_) + " (on the ignore list)";
+        mark += (mark.empty() ? "" : "; ") +
+                QCoreApplication::translate("vostrel::shell::ScanView", "%1 (on the ignore list)")
+                    .arg(QString::fromStdString(IgnoredText(*session_)))
+                    .toStdString();
     if (!mark.empty()) w.SetCaption(Control::CancelledMark, mark);
     w.SetVisible(Control::CancelledMark, found && !mark.empty());
     if (found) {

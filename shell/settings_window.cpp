@@ -30,24 +30,25 @@ void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
 
 SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("frmSetings");
-    setWindowTitle("Settings");
+    setWindowTitle(tr("Settings"));
     const DialogFrame frame =
         BuildDialogFrame(this, {kWidth, kHeight, "Picture2", 600, 30, true, 6690});
     picture2_ = frame.background;
     connect(frame.strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     close_ = frame.close;
 
-    BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", "Make Backup Before Repairing.",
-                "txtBackup", "Label4", "BackUp's :", "cmdBackUpBrowseNormal",
+    BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", tr("Make Backup Before Repairing."),
+                "txtBackup", "Label4", tr("BackUp's :"), "cmdBackUpBrowseNormal",
                 "cmdBackUpBrowseMouseMove");
-    BuildOption(report_, 1740, "chkMakeLogFile", "lblReport", "Make report after every scan.",
-                "txtLogFile", "Label2", "Report Log :", "cmdBrowseNormal", "cmdBrowseMouseMove");
+    BuildOption(report_, 1740, "chkMakeLogFile", "lblReport", tr("Make report after every scan."),
+                "txtLogFile", "Label2", tr("Report Log :"), "cmdBrowseNormal",
+                "cmdBrowseMouseMove");
     BuildOption(sound_, 2700, "chkPlaySound", "lblPlaySoundOnDetection",
-                "Play sound whenever a problem is detected.", "txtWaveFilesPath", "Label1",
-                "Sound File :", "cmdWaveFileBrowseNormal", "cmdWaveFileBrowseMouseMove");
-    BuildOption(startup_, 3660, "chkRunAtStartup", "lblRunonStartup", "Run Vostrel on startup.", {},
-                {}, {}, {}, {});
-    startup_.box->setToolTip("Checking this option will run at Windows Startup");
+                tr("Play sound whenever a problem is detected."), "txtWaveFilesPath", "Label1",
+                tr("Sound File :"), "cmdWaveFileBrowseNormal", "cmdWaveFileBrowseMouseMove");
+    BuildOption(startup_, 3660, "chkRunAtStartup", "lblRunonStartup", tr("Run Vostrel on startup."),
+                {}, {}, {}, {}, {});
+    startup_.box->setToolTip(tr("Checking this option will run at Windows Startup"));
     backup_.boxKey = kMakeBackupKey;
     backup_.pathKey = kBackupFolderKey;
     report_.boxKey = kMakeReportKey;
@@ -67,7 +68,7 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     ignoreList_ = new IgnoreListBox(this);
     ignoreList_->move(Twips(300), Twips(4710));
     ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 6300, 1590, 435),
-                        {"skin/button.svg"}, {"skin/button_hover.svg"}, "OK");
+                        {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("OK"));
     connect(picture2_, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     connect(ok_, &ImagePair::clicked, this, &SettingsDialog::SaveAndClose);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
@@ -107,9 +108,9 @@ void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName
     option.path->setGeometry(TwipsRect(1860, top + 375, 4200, 345));
     option.browse =
         new ImagePair(browseName, browseHover, this, TwipsRect(6150, top + 360, 810, 375),
-                      {"skin/button.svg"}, {"skin/button_hover.svg"}, "...");
-    option.browse->normal()->setAccessibleName("Browse " + pathCaption);
-    option.browse->hover()->setAccessibleName("Browse " + pathCaption);
+                      {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("..."));
+    option.browse->normal()->setAccessibleName(tr("Browse %1").arg(pathCaption));
+    option.browse->hover()->setAccessibleName(tr("Browse %1").arg(pathCaption));
 }
 
 void SettingsDialog::FormLoad() {
@@ -175,7 +176,7 @@ void SettingsDialog::BrowseSoundFile() {
         const auto host = app_.session.files.HostPath(media);
         folder = host ? QString::fromStdString(*host) : QDir::homePath();
     }
-    const QString file = app_.platform.chooseFile(this, "wav Files (*.wav)", folder);
+    const QString file = app_.platform.chooseFile(this, tr("wav Files (*.wav)"), folder);
     if (file.trimmed().isEmpty()) return;
     sound_.path->setText(file);
     app_.settings->Save(kSoundFileKey, file.toStdString());
@@ -197,7 +198,10 @@ void SettingsDialog::SaveAndClose() {
     StorePathOrTurnOff(report_);
     StorePathOrTurnOff(backup_);
     std::string error;
-    if (!ignoreList_->Save(&error)) ShowNotice("The ignore list was not saved: " + error);
+    if (!ignoreList_->Save(&error))
+        ShowNotice(tr("The ignore list was not saved: %1")
+                       .arg(QString::fromStdString(error))
+                       .toStdString());
     ApplyRunAtStartup();
     accept();
 }

@@ -287,8 +287,10 @@ DialogFrame BuildDialogFrame(QWidget* dialog, const DialogFrameLayout& layout) {
         frame.close = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", dialog,
                                     TwipsRect(layout.closeLeftTwips, 135, 330, 330),
                                     {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
-        frame.close->normal()->setAccessibleName("Close");
-        frame.close->hover()->setAccessibleName("Close");
+        frame.close->normal()->setAccessibleName(
+            QCoreApplication::translate("vostrel::shell::ImagePair", "Close"));
+        frame.close->hover()->setAccessibleName(
+            QCoreApplication::translate("vostrel::shell::ImagePair", "Close"));
     }
     return frame;
 }

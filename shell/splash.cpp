@@ -13,7 +13,7 @@ Splash::Splash(std::function<void()> showMain)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), showMain_(std::move(showMain)) {
     setObjectName("frmSplash");
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle("Vostrel 2006");
+    setWindowTitle(tr("Vostrel 2006"));
     setFixedSize(TwipsRect(0, 0, 6300, 3600).size());
     auto* background = new SkinImage("Picture1", {"skin/splash.svg"}, this);
     background->setGeometry(rect());
