@@ -212,6 +212,7 @@ void RunScan(ScanSession& session) {
     session.startedAt = TimeOfDayText();
     ScanCatalogue(session);
     session.finishedAt = TimeOfDayText();
+    if (session.cancelRequested) CompleteCancelledSummary(session);
     MakeScanReport(session);
     session.observer.ScanFinished(session.cancelRequested);
 }

@@ -1,5 +1,7 @@
 #include "results/result_views.h"
 
+#include <algorithm>
+
 #include "system/text.h"
 
 namespace vostrel {
@@ -74,6 +76,38 @@ std::vector<std::string> DetailLines(ScanSession& session, std::string_view summ
         session.pump.Tick();
     }
     return lines;
+}
+
+void CompleteCancelledSummary(ScanSession& session) {
+    // A stopped scan never counted the section it was in, nor the shortcuts
+    // found so far: their rows are added here, in the order found, so that
+    // every problem kept can be seen and repaired.
+    std::vector<std::string> counted;
+    for (const auto& row : session.summary) counted.push_back(row.section);
+    const auto isCounted = [&counted](std::string_view key) {
+        return std::find(counted.begin(), counted.end(), key) != counted.end();
+    };
+    for (const auto& problem : session.registryProblems) {
+        if (isCounted(problem.scanner)) continue;
+        counted.push_back(problem.scanner);
+        const auto count =
+            std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
+                          [&problem](const RegistryProblem& p) {
+                              return p.scanner == problem.scanner;
+                          });
+        AddSectionSummary(session, count, problem.scanner);
+    }
+    const std::size_t shortcuts = session.shortcutProblems.size();
+    if (shortcuts > 0 && !isCounted(kShortcutSection))
+        session.summary.push_back({std::string(kShortcutSection), ShortcutSummaryText(shortcuts),
+                                   static_cast<std::int64_t>(shortcuts)});
+    if (!isCounted(kMenuEntrySection) && !isCounted(kOrphanMenuEntrySection)) {
+        const auto orphans =
+            std::count_if(session.menuEntryProblems.begin(), session.menuEntryProblems.end(),
+                          [](const MenuEntryProblem& p) { return p.orphan; });
+        const auto own = static_cast<std::int64_t>(session.menuEntryProblems.size()) - orphans;
+        AddMenuEntrySummaries(session, own, orphans);
+    }
 }
 
 }  // namespace vostrel

@@ -32,6 +32,11 @@ void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_vie
 std::string MenuEntrySummaryText(bool orphans, std::int64_t count);
 void AddMenuEntrySummaries(ScanSession& session, std::int64_t own, std::int64_t orphans);
 
+// After a scan was stopped: summary rows for the problems of the sections
+// it had not counted yet, the shortcuts and the menu entries found so far,
+// so that the results, the report and the JSON show every problem kept.
+void CompleteCancelledSummary(ScanSession& session);
+
 // The detail line of one menu entry problem.
 std::string MenuEntryDetail(const MenuEntryProblem& problem);
 

@@ -74,41 +74,8 @@ void ScanView::FillSummary() {
     for (const auto& row : session_->summary) summaryRows.Add(row.text);
 }
 
-void CompleteCancelledSummary(ScanSession& session) {
-    // A stopped scan never counted the section it was in, nor the shortcuts
-    // found so far: their rows are added here, in the order found, so that
-    // every problem kept can be seen and repaired.
-    std::vector<std::string> counted;
-    for (const auto& row : session.summary) counted.push_back(row.section);
-    const auto isCounted = [&counted](std::string_view key) {
-        return std::find(counted.begin(), counted.end(), key) != counted.end();
-    };
-    for (const auto& problem : session.registryProblems) {
-        if (isCounted(problem.scanner)) continue;
-        counted.push_back(problem.scanner);
-        const auto count =
-            std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
-                          [&problem](const RegistryProblem& p) {
-                              return p.scanner == problem.scanner;
-                          });
-        AddSectionSummary(session, count, problem.scanner);
-    }
-    const std::size_t shortcuts = session.shortcutProblems.size();
-    if (shortcuts > 0 && !isCounted(kShortcutSection))
-        session.summary.push_back({std::string(kShortcutSection), ShortcutSummaryText(shortcuts),
-                                   static_cast<std::int64_t>(shortcuts)});
-    if (!isCounted(kMenuEntrySection) && !isCounted(kOrphanMenuEntrySection)) {
-        const auto orphans =
-            std::count_if(session.menuEntryProblems.begin(), session.menuEntryProblems.end(),
-                          [](const MenuEntryProblem& p) { return p.orphan; });
-        const auto own = static_cast<std::int64_t>(session.menuEntryProblems.size()) - orphans;
-        AddMenuEntrySummaries(session, own, orphans);
-    }
-}
-
 void ScanView::ScanFinished(bool cancelled) {
     QtWindow& w = window_;
-    if (cancelled && session_) CompleteCancelledSummary(*session_);
     FillSummary();
     w.SetBusyPointer(false);
     w.SetValue(Control::ScanProgressBar, kProgressFullWidth);

@@ -68,9 +68,6 @@ private:
 
 // The sub-item of a detail row that holds its problem's reference (RefText).
 inline constexpr std::size_t kDetailRefColumn = 6;
-// After a scan was stopped: summary rows for the problems of the sections
-// it had not counted yet, and for the shortcuts found so far.
-void CompleteCancelledSummary(ScanSession& session);
 
 // A header click: sorting on, by that column (1-based), in the opposite order.
 void FlipSort(ListControl& list, int headerIndex);
