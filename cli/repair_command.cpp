@@ -14,6 +14,7 @@
 #include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "results/backup_file.h"
+#include "results/problem_details.h"
 #include "results/repair.h"
 #include "results/result_views.h"
 #include "scan/catalogue.h"
@@ -91,14 +92,6 @@ bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
     }
     std::cerr << "; nothing was repaired (\"vostrel-cli scan\" lists the ids)\n";
     return false;
-}
-
-std::size_t SelectedCount(const ScanSession& session) {
-    std::size_t count = 0;
-    for (const auto& problem : session.registryProblems) count += problem.selected ? 1 : 0;
-    for (const auto& problem : session.shortcutProblems) count += problem.selected ? 1 : 0;
-    for (const auto& problem : session.menuEntryProblems) count += problem.selected ? 1 : 0;
-    return count;
 }
 
 // --dry-run: what the repair would do with the ticked problems, and where

@@ -135,6 +135,19 @@ bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref
     return true;
 }
 
+std::string DetailLine(const ScanSession& session, const ProblemRef& ref) {
+    switch (ref.kind) {
+        case ProblemRef::Kind::Registry:
+            return std::string(kMissingFileDetail) +
+                   session.registryProblems.at(ref.index).testedPath;
+        case ProblemRef::Kind::Shortcut:
+            return std::string(kBadShortcutDetail) + session.shortcutProblems.at(ref.index).path;
+        case ProblemRef::Kind::MenuEntry:
+            return MenuEntryDetail(session.menuEntryProblems.at(ref.index));
+    }
+    return {};
+}
+
 ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref) {
     switch (ref.kind) {
         case ProblemRef::Kind::Registry: return DetailsOf(session.registryProblems.at(ref.index));

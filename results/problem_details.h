@@ -63,6 +63,10 @@ bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref
 // Whether the session still has a problem at the reference's place.
 bool Exists(const ScanSession& session, const ProblemRef& ref);
 
+// The one detail line of the problem a reference names (the first column
+// of the details list), made without looking at any file.
+std::string DetailLine(const ScanSession& session, const ProblemRef& ref);
+
 // The details of the problem a reference names.
 ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "results/problem_details.h"
 #include "system/text.h"
 
 namespace vostrel {
@@ -54,25 +55,8 @@ std::string MenuEntryDetail(const MenuEntryProblem& problem) {
 
 std::vector<std::string> DetailLines(ScanSession& session, std::string_view summaryText) {
     std::vector<std::string> lines;
-    const std::string upper = UpperAscii(Trim(summaryText));
-    for (const auto& summary : kSectionSummaries) {
-        if (upper.find(UpperAscii(summary.keyword)) == std::string::npos) continue;
-        for (const auto& problem : session.registryProblems) {
-            if (problem.scanner == summary.sectionKey)
-                lines.push_back(std::string(kMissingFileDetail) + problem.testedPath);
-            session.pump.Tick();
-        }
-    }
-    const bool ownMenu = summaryText.find(kMenuEntryKeyword) != std::string_view::npos;
-    const bool orphanMenu = summaryText.find(kOrphanMenuEntryKeyword) != std::string_view::npos;
-    if (ownMenu || orphanMenu) {
-        for (const auto& problem : session.menuEntryProblems)
-            if (problem.orphan ? orphanMenu : ownMenu) lines.push_back(MenuEntryDetail(problem));
-        return lines;
-    }
-    if (summaryText.find(kShortcutKeyword) == std::string_view::npos) return lines;
-    for (const auto& problem : session.shortcutProblems) {
-        lines.push_back(std::string(kBadShortcutDetail) + problem.path);
+    for (const ProblemRef& ref : ProblemsOfSummary(session, summaryText)) {
+        lines.push_back(DetailLine(session, ref));
         session.pump.Tick();
     }
     return lines;
