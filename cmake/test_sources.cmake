@@ -24,6 +24,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   system/wine_machine_test.cpp
   system/wine_reg_file_test.cpp
   system/wine_reg_hostile_test.cpp
+  system/wine_reg_mapped_test.cpp
   system/wine_reg_preserve_test.cpp
   system/wine_reg_registry_test.cpp
   system/wine_reg_store_test.cpp

@@ -120,16 +120,30 @@ std::string Utf16ToWtf(std::u16string_view units);
 struct RegFileUnmap {
     void* base = nullptr;
     std::size_t length = 0;
+    bool guarded = false;  // a mapped file's text (see mapped_text_guard.h)
     void operator()(char* bytes) const;
 };
 
+// A registry file that only ever changes by being replaced (a regular file
+// with one name, not reached through a symbolic link: wineserver and this
+// program both save such a file by renaming a new one over it) is instead
+// mapped read-only from the file itself. Its pages then belong to the page
+// cache: nothing is copied or cleared, and the pages the program is not
+// reading can be let go (Release) and come back from the cache when read.
 struct RegFileText {
     std::unique_ptr<char, RegFileUnmap> bytes;
     std::size_t size = 0;  // bytes held
     std::size_t room = 0;  // bytes that fit
+    bool mapped = false;   // the file's own pages, read-only
 
     // Room for `room` bytes; false (errno set) when no memory is left.
     bool Reserve(std::size_t room);
+    // Maps the first `size` bytes of the open file `fd` read-only; false
+    // (errno set) when it cannot be mapped.
+    bool Map(int fd, std::size_t size);
+    // Lets go of the resident pages wholly inside [from, to) of a mapped
+    // text; they are read again from the page cache when next used.
+    void Release(std::size_t from, std::size_t to) const;
 };
 
 class RegFile {
@@ -212,9 +226,12 @@ private:
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
     // Appends the `count` values whose lines start at `at` in the text
     // (lines the parser checked) to `out`; names that need decoding are
-    // decoded into `names`.
-    void ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
-                    std::deque<std::string>& names) const;
+    // decoded into `names`. Returns where the last line read ends.
+    std::size_t ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
+                           std::deque<std::string>& names) const;
+    // Notes that the text from `at` to `end` was read again; a mapped text
+    // is let go of once a few megabytes of it were taken back in.
+    void NoteTextRead(std::size_t at, std::size_t end) const;
     std::vector<RegFileValue>& Hold(RegFileKey& key);
     friend class RegFileParser;
 
@@ -228,6 +245,9 @@ private:
     RegFileText arenaSpace_;
     std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;  // every key and sub-key list
     std::deque<std::vector<RegFileValue>> held_;  // the records of keys that hold theirs
+    // The text taken back in since it was last let go of (NoteTextRead).
+    mutable std::size_t textReadBack_ = 0;
+    mutable std::size_t lastBlockRead_ = std::string_view::npos;
     // The values of the key read from the text last.
     mutable struct {
         const RegFileKey* key = nullptr;

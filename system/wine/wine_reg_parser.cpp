@@ -3,6 +3,7 @@
 #include "system/wine/wine_reg_file.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <unordered_set>
 
 #include "system/text.h"
+#include "system/wine/mapped_text_guard.h"
 #include "system/wine/wine_reg_text.h"
 
 namespace vostrel {
@@ -20,6 +22,7 @@ using namespace regtext;
 // ---------------------------------------------------------------- the text
 
 void RegFileUnmap::operator()(char*) const {
+    if (guarded) UnguardMappedText(static_cast<const char*>(base));
     if (base) ::munmap(base, length);
 }
 
@@ -47,6 +50,35 @@ bool RegFileText::Reserve(std::size_t wanted) {
     bytes = std::move(fresh);
     room = wanted;
     return true;
+}
+
+bool RegFileText::Map(int fd, std::size_t wanted) {
+    if (wanted == 0) {
+        errno = EINVAL;
+        return false;
+    }
+    void* base = ::mmap(nullptr, wanted, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (base == MAP_FAILED) return false;
+    if (!GuardMappedText(static_cast<const char*>(base), wanted)) {
+        ::munmap(base, wanted);
+        errno = EMFILE;
+        return false;
+    }
+    bytes = std::unique_ptr<char, RegFileUnmap>(static_cast<char*>(base),
+                                                RegFileUnmap{base, wanted, true});
+    size = room = wanted;
+    mapped = true;
+    return true;
+}
+
+void RegFileText::Release(std::size_t from, std::size_t to) const {
+    if (!mapped || !bytes) return;
+    static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    to = std::min(to, size);
+    from = (from + page - 1) / page * page;  // whole pages only
+    to = to / page * page;
+    if (from >= to) return;
+    ::madvise(bytes.get() + from, to - from, MADV_DONTNEED);
 }
 
 // ---------------------------------------------------------------- value lines
@@ -158,8 +190,8 @@ std::string DecodeName(std::string_view written) {
 
 }  // namespace
 
-void RegFile::ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
-                         std::deque<std::string>& names) const {
+std::size_t RegFile::ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
+                                std::deque<std::string>& names) const {
     out.reserve(out.size() + count);
     const std::string_view contents = contents_;
     std::size_t pos = at;
@@ -186,6 +218,22 @@ void RegFile::ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFil
         out.push_back(value);
         ++found;
     }
+    return pos;
+}
+
+void RegFile::NoteTextRead(std::size_t at, std::size_t end) const {
+    if (!buffer_.mapped) return;
+    // A page read brings its neighbours with it (the kernel maps up to 64 kB
+    // around a fault), so text read far from the last read counts whole.
+    constexpr std::size_t kBlock = std::size_t{64} << 10;
+    constexpr std::size_t kKeepAtMost = std::size_t{8} << 20;
+    const std::size_t block = at / kBlock;
+    textReadBack_ += block == lastBlockRead_ ? end - at : std::max(end - at, kBlock);
+    lastBlockRead_ = end / kBlock;
+    if (textReadBack_ < kKeepAtMost) return;
+    buffer_.Release(0, buffer_.size);
+    textReadBack_ = 0;
+    lastBlockRead_ = std::string_view::npos;
 }
 
 // ---------------------------------------------------------------- parser
@@ -207,12 +255,21 @@ public:
             return Fail(
                 error, 1,
                 "not a Wine registry file (the first line is not \"WINE REGISTRY Version 2\")");
+        // A file mapped from disk is let go of behind the reading, a few
+        // megabytes at a time: the keys keep only where their lines are.
+        constexpr std::size_t kReleaseStep = std::size_t{4} << 20;
+        std::size_t released = 0;
         while (pos < contents.size()) {
             const Line line = Next(pos);
             if (!HandleLine(line, pos)) return Fail(error, line_, problem_);
+            if (pos - released >= 2 * kReleaseStep) {
+                file_.buffer_.Release(released, pos - kReleaseStep);
+                released = pos - kReleaseStep;
+            }
         }
         FlushValues();
         SortWhatCameOutOfOrder();
+        file_.buffer_.Release(0, contents.size());
         return true;
     }
 

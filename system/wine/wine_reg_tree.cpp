@@ -108,7 +108,8 @@ std::span<const RegFileValue> RegFile::Values(const RegFileKey& key) const {
         lastRead_.key = nullptr;
         lastRead_.values.clear();
         lastRead_.names.clear();
-        ReadValues(key.valuesAt, key.valueCount, lastRead_.values, lastRead_.names);
+        NoteTextRead(key.valuesAt,
+                     ReadValues(key.valuesAt, key.valueCount, lastRead_.values, lastRead_.names));
         lastRead_.key = &key;
     }
     return lastRead_.values;

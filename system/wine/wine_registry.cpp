@@ -466,10 +466,8 @@ std::optional<std::string> WineRegistryStore::WriteRefusal() {
 
 // ---------------------------------------------------------------- opening a prefix
 
-namespace {
-
 // The whole file in one buffer of its size (a growing stream buffer would
-// for a moment take two to three times the file).
+// for a moment take two to three times the file), or mapped.
 bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -480,9 +478,19 @@ bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
         errno = saved;
         return false;
     }
+    contents = RegFileText();
+    // A file only ever replaced as a whole is mapped rather than copied (see
+    // RegFileText); wineserver writes into any other file where it stands,
+    // which would change or cut the text under a mapping.
+    struct stat link {};
+    if (S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_size > 0 &&
+        ::lstat(path.c_str(), &link) == 0 && S_ISREG(link.st_mode) && link.st_ino == st.st_ino &&
+        link.st_dev == st.st_dev && contents.Map(fd, static_cast<std::size_t>(st.st_size))) {
+        ::close(fd);
+        return true;
+    }
     // One byte more than the size: a read that fills it tells that the file
     // grew meanwhile, and the buffer then doubles.
-    contents = RegFileText();
     for (std::size_t wanted = static_cast<std::size_t>(st.st_size) + 1;;
          wanted = contents.room * 2) {
         if (contents.size == contents.room && !contents.Reserve(wanted)) {
@@ -502,6 +510,8 @@ bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
         contents.size += static_cast<std::size_t>(n);
     }
 }
+
+namespace {
 
 bool Fail(std::string* error, std::string text) {
     if (error) *error = std::move(text);

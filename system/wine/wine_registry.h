@@ -143,6 +143,11 @@ private:
 std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& prefixPath,
                                                          std::string* error);
 
+// Reads one registry file for parsing: mapped from the file when it only
+// ever changes by being replaced as a whole (see RegFileText), else copied
+// into a buffer. False, errno set, when it cannot be read.
+bool ReadRegistryFile(const std::string& path, RegFileText& contents);
+
 // The registry of a Wine prefix as the program calls it: the store of its
 // files behind the adapter, with the store's own questions passed on.
 class WineRegistry final : public RegistryAdapter {
