@@ -82,6 +82,18 @@ std::string ReadRegistryText(RegistryApi& registry, const std::string& keyPath,
     return text;
 }
 
+// `wine reg add ... /f`, once more when it fails: under a heavy load Wine
+// now and then fails to start a program in a prefix whose wineserver is
+// just starting or stopping, and setting a value twice does no harm.
+bool RegAdd(const std::string& prefix, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"reg", "add"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    argv.push_back("/f");
+    if (testing::RunWine(prefix, argv) == 0) return true;
+    testing::WaitForWineserver(prefix);
+    return testing::RunWine(prefix, argv) == 0;
+}
+
 // Plants the folders, the values and the shortcuts in a copy of the template
 // prefix at `prefix`; what went wrong, or nothing.
 std::string Plant(const std::string& prefix) {
@@ -95,11 +107,10 @@ std::string Plant(const std::string& prefix) {
                                                           {"Parti", kGoneExe},
                                                           {"Caf\xC3\xA9", kCafeExe},
                                                           {"Perdu", kCafeGone}})
-        if (testing::RunWine(prefix,
-                             {"reg", "add", "HKLM\\" + kRun, "/v", name, "/d", data, "/f"}) != 0)
+        if (!RegAdd(prefix, {"HKLM\\" + kRun, "/v", name, "/d", data}))
             return "reg add failed for " + name;
-    if (testing::RunWine(prefix, {"reg", "add", "HKCU\\Software\\" + kGames, "/v",
-                                  "\xC3\x89t\xC3\xA9 " + kNihon, "/d", kNihon, "/f"}) != 0)
+    if (!RegAdd(prefix,
+                {"HKCU\\Software\\" + kGames, "/v", "\xC3\x89t\xC3\xA9 " + kNihon, "/d", kNihon}))
         return "reg add failed for the key of names";
     std::string script = "var sh = new ActiveXObject(\"WScript.Shell\");\r\nvar l;\r\n";
     script += ShortcutStatements(kLinks + "\\Jeu.lnk", kGameExe);
