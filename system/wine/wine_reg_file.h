@@ -224,6 +224,10 @@ private:
     void MarkChanged(RegFileKey& key);
     std::string EditedText() const;
     RegFileKey* NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time);
+    // A key's name or class as the key keeps it: a mapped text is let go of
+    // while it is not read, so names (compared at every look-up and listed by
+    // every walk) are copied out of it into the arena; else the view itself.
+    std::string_view OwnName(std::string_view name);
     // Appends the `count` values whose lines start at `at` in the text
     // (lines the parser checked) to `out`; names that need decoding are
     // decoded into `names`. Returns where the last line read ends.

@@ -346,7 +346,7 @@ private:
             const auto end = FindUnescaped(rest, '"');
             if (end == std::string_view::npos)
                 return Problem("the class text has no closing quote");
-            key_->keyClass = Name(rest.substr(0, end));
+            key_->keyClass = file_.OwnName(Name(rest.substr(0, end)));
             key_->hasClass = true;
             return true;
         }

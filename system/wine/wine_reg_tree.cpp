@@ -53,9 +53,19 @@ void RegFileKeyList::Erase(const RegFileKey* key) {
     count_ = static_cast<std::uint32_t>(end - Begin());
 }
 
+std::string_view RegFile::OwnName(std::string_view name) {
+    const char* text = contents_.data();
+    if (!buffer_.mapped || name.empty() || name.data() < text ||
+        name.data() >= text + contents_.size())
+        return name;
+    char* copy = static_cast<char*>(arena_->allocate(name.size(), 1));
+    std::memcpy(copy, name.data(), name.size());
+    return {copy, name.size()};
+}
+
 RegFileKey* RegFile::NewKey(std::string_view name, RegFileKey* parent, std::uint64_t time) {
     RegFileKey& key = *new (arena_->allocate(sizeof(RegFileKey), alignof(RegFileKey))) RegFileKey;
-    key.name = name;
+    key.name = OwnName(name);
     key.parent = parent;
     key.modified = time;
     return &key;
