@@ -210,11 +210,11 @@ constexpr std::size_t kMaxWalkDepth = 512;
 // entered through a link before: a cycle of links ends at once, and no key is
 // read twice through links. Keys reached without a link are the tree itself
 // and are always walked; only the few reached through links are remembered.
-void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKEY hRoot,
+void WalkOpenKey(ScanSession& session, HKEY key, std::string_view KeyPath, HKEY hRoot,
                  std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
     struct Level {
         HKEY key;
-        std::string path;
+        std::size_t pathLength;  // the key's path is the walk's path up to here
         DWORD index = 0;
         bool throughLink = false;
         std::uint64_t id = 0;  // the key's identity, when the platform tells it
@@ -225,8 +225,11 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
     std::uint64_t id = 0;
     bool followed = false;
     const bool rootKnown = registry.KeyIdentity(key, &id, &followed);
+    // The path of the key being looked at; each level's path is a head of
+    // it. Only a walk that reads values needs it.
+    std::string path(walk.readValues ? KeyPath : std::string_view());
     std::vector<Level> levels;
-    levels.push_back({key, KeyPath, 0, rootKnown && followed, id, rootKnown});
+    levels.push_back({key, path.size(), 0, rootKnown && followed, id, rootKnown});
     // Closes every key the walk opened (the first is the caller's).
     auto closeAll = [&]() {
         for (std::size_t i = 1; i < levels.size(); ++i) registry.CloseKey(levels[i].key);
@@ -240,7 +243,11 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
             levels.pop_back();
             if (levels.empty()) return;
         } else {
-            std::string subPath = level.path + "\\" + name;
+            if (walk.readValues) {
+                path.resize(level.pathLength);
+                path += '\\';
+                path += name;
+            }
             session.observer.KeyVisited(name);
             HKEY sub = kNullKey;
             if (registry.OpenKeyEx(level.key, name, KEY_READ, &sub) == ERROR_SUCCESS) {
@@ -257,8 +264,8 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
                     }
                 }
                 if (enter) {
-                    ScanOpenKeyValues(session, sub, hRoot, subPath, SectionName, RootName, walk);
-                    levels.push_back({sub, std::move(subPath), 0, throughLink, id, known});
+                    ScanOpenKeyValues(session, sub, hRoot, path, SectionName, RootName, walk);
+                    levels.push_back({sub, path.size(), 0, throughLink, id, known});
                     continue;
                 }
                 registry.CloseKey(sub);
@@ -297,7 +304,7 @@ void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath
     ScopedKey key(session.registry);
     if (session.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
     WalkBuffers walk(session, SectionName);
-    WalkOpenKey(session, key.get(), std::string(KeyPath), hRoot, SectionName, RootName, walk);
+    WalkOpenKey(session, key.get(), KeyPath, hRoot, SectionName, RootName, walk);
 }
 
 void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,

@@ -124,7 +124,9 @@ struct Section {
 // may be megabytes of pictures, of which only the registry scripts matter.
 class PeResources {
 public:
-    explicit PeResources(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    explicit PeResources(const std::string& path) : PeResources(AT_FDCWD, path.c_str()) {}
+    // A file of an open folder: opened without looking up the folder's path again.
+    PeResources(int folder, const char* name) : fd_(openat(folder, name, O_RDONLY | O_CLOEXEC)) {
         if (fd_ >= 0) ok_ = ReadHeaders();
     }
     ~PeResources() {
@@ -240,22 +242,22 @@ private:
     // together: one read of a window around them serves the next reads.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
         auto* out = static_cast<char*>(buffer);
-        if (offset < windowAt_ || offset - windowAt_ > window_.size() ||
-            size > window_.size() - (offset - windowAt_)) {
+        if (offset < windowAt_ || offset - windowAt_ > windowSize_ ||
+            size > windowSize_ - (offset - windowAt_)) {
             if (size > kWindow) return vostrel::ReadAt(fd_, offset, out, size);
-            window_.resize(kWindow);
-            const ssize_t got = pread(fd_, window_.data(), kWindow, static_cast<off_t>(offset));
-            window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            const ssize_t got = pread(fd_, window_, kWindow, static_cast<off_t>(offset));
             windowAt_ = offset;
-            if (size > window_.size()) return false;
+            windowSize_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+            if (size > windowSize_) return vostrel::ReadAt(fd_, offset, out, size);
         }
-        if (size > 0) std::memcpy(out, window_.data() + (offset - windowAt_), size);
+        if (size > 0) std::memcpy(out, window_ + (offset - windowAt_), size);
         return true;
     }
 
     static constexpr std::size_t kWindow = 4096;
     int fd_;
-    std::vector<char> window_;
+    char window_[kWindow];
+    std::size_t windowSize_ = 0;
     std::uint64_t windowAt_ = 0;
     bool ok_ = false;
     std::uint64_t base_ = 0;
@@ -424,15 +426,20 @@ const std::set<std::string>& WineInstall::LibraryNames() {
 const std::set<std::string>& WineInstall::RegisteredServers() {
     if (!servers_) {
         servers_.emplace();
-        for (const auto& folder : folders_.libraryFolders)
+        for (const auto& folder : folders_.libraryFolders) {
+            const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folderFd < 0) continue;
             for (const auto& name : FolderEntries(folder)) {
                 const std::string lower = LowerAscii(name);
                 if (!EndsWith(lower, ".dll") && !EndsWith(lower, ".exe") &&
                     !EndsWith(lower, ".ocx") && !EndsWith(lower, ".ax"))
                     continue;
-                for (const auto& script : WineRegistryScripts(folder + "/" + name))
+                PeResources resources(folderFd, name.c_str());
+                for (const auto& script : resources.OfNamedType(u"WINE_REGISTRY"))
                     servers_->merge(ServerNamesOfScript(script));
             }
+            close(folderFd);
+        }
     }
     return *servers_;
 }
