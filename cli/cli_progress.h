@@ -23,8 +23,9 @@ public:
     void KeyVisited(std::string_view name) override {
         if (showProgress_) key_.assign(name);
     }
-    // Values are never shown on the progress line.
+    // Values are never shown on the progress line, keys only when it is shown.
     bool ShowsValues() const override { return false; }
+    bool ShowsKeys() const override { return showProgress_; }
     void ProblemFound(std::size_t total) override { found_ = total; }
     void ScanStarted() override;
     void ProcessPendingEvents() override;

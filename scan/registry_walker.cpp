@@ -301,9 +301,12 @@ std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view va
 
 void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
                       std::string_view SectionName, std::string_view RootName) {
+    WalkBuffers walk(session, SectionName);
+    // A walk that checks nothing, for a front end that shows neither keys
+    // nor values, would have nothing to tell.
+    if (!walk.readValues && !session.observer.ShowsKeys()) return;
     ScopedKey key(session.registry);
     if (session.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
-    WalkBuffers walk(session, SectionName);
     WalkOpenKey(session, key.get(), KeyPath, hRoot, SectionName, RootName, walk);
 }
 
@@ -316,6 +319,7 @@ void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
 }
 
 void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath) {
+    if (!session.observer.ShowsKeys()) return;  // the names are all it tells
     ScopedKey key(session.registry);
     if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
     std::vector<char> nameBuffer(kFirstBufferSize);

@@ -160,6 +160,29 @@ TEST(Walker, ObserverThatShowsNoValuesSeesTheSameKeysAndProblems) {
     }
 }
 
+// Neither keys nor values shown: a walk that checks nothing tells nothing and
+// leaves no key open; a checking walk still finds what it finds.
+TEST(Walker, ObserverThatShowsNothingGetsTheProblemsOnly) {
+    struct ShowsNothing : testing::RecordingObserver {
+        bool ShowsValues() const override { return false; }
+        bool ShowsKeys() const override { return false; }
+    };
+    FakeMachine m;
+    m.registry.SetString(kHklm, kRun + "\\A", "Path", "C:\\gone\\a.exe");
+    m.registry.SetString(kHklm, kRun + "\\A\\B", "Path", "C:\\gone\\b.exe");
+    m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
+    ShowsNothing quiet;
+    ScanSession session(m.registry, m.files, m.settings, quiet, std::chrono::microseconds(0));
+    WalkRegistryKeys(session, kHklm, kRun, "", "HKEY_LOCAL_MACHINE");
+    ListClassIdKeys(session, HKEY_CLASSES_ROOT, "CLSID");
+    EXPECT_TRUE(quiet.keys.empty());
+    EXPECT_TRUE(quiet.values.empty());
+    WalkRegistryKeys(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
+    ASSERT_EQ(session.registryProblems.size(), 2u);
+    EXPECT_EQ(session.registryProblems[1].keyPath, kRun + "\\A\\B");
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
 TEST(Walker, CancelInADeepWalkClosesEveryKey) {
     FakeMachine m;
     std::string path = "SOFTWARE\\Deep";
