@@ -55,48 +55,6 @@ bool HoldsNtdll(const WineInstallFolders& folders) {
     return false;
 }
 
-// A file mapped for reading: its bytes are read where the page cache holds
-// them, with no copy and no call per piece (a library folder holds hundreds
-// of files, each asked for a few headers). Only regular files are mapped; a
-// file that cannot be is empty. Wine's files are replaced, not rewritten in
-// place, when Wine is updated, so a mapping keeps the bytes it was made on.
-class MappedFile {
-public:
-    explicit MappedFile(const std::string& path, std::uint64_t largest = ~std::uint64_t{0}) {
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return;
-        struct stat st {};
-        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-            static_cast<std::uint64_t>(st.st_size) <= largest) {
-            const auto length = static_cast<std::size_t>(st.st_size);
-            void* base = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
-            if (base != MAP_FAILED) {
-                data_ = static_cast<const char*>(base);
-                size_ = length;
-            }
-        }
-        close(fd);
-    }
-    ~MappedFile() {
-        if (data_) munmap(const_cast<char*>(data_), size_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    std::string_view Bytes() const { return {data_, size_}; }
-
-    // Copies `size` bytes at `offset`; false when the file is shorter.
-    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
-        if (offset > size_ || size > size_ - offset) return false;
-        if (size > 0) std::memcpy(buffer, data_ + offset, size);
-        return true;
-    }
-
-private:
-    const char* data_ = nullptr;
-    std::size_t size_ = 0;
-};
-
 // Reads `size` bytes at `offset`; false when the file is shorter.
 bool ReadAt(int fd, std::uint64_t offset, void* buffer, std::size_t size) {
     auto* out = static_cast<char*>(buffer);
@@ -342,9 +300,14 @@ std::set<std::string> ServerNamesOfScript(std::string_view script) {
     return names;
 }
 
-void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
+namespace {
+
+// The names of AddFontFileNames whose ".fon" lies at [from, to) of the
+// bytes; the bytes around that stretch are looked at as far as a name needs.
+void AddFontFileNamesIn(std::string_view bytes, std::size_t from, std::size_t to,
+                        std::set<std::string>& names) {
     auto lower = [](char c) { return static_cast<char>(c | 0x20); };
-    for (std::size_t dot = bytes.find('.'); dot != std::string_view::npos;
+    for (std::size_t dot = bytes.find('.', from); dot != std::string_view::npos && dot < to;
          dot = bytes.find('.', dot + 1)) {
         if (dot + 4 > bytes.size()) continue;
         if (lower(bytes[dot + 1]) != 'f' || lower(bytes[dot + 2]) != 'o' ||
@@ -357,17 +320,39 @@ void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
         // A linker stores a string that is the tail of another only once
         // ("serife.fon" as the end of "sserife.fon"): every tail counts.
         const std::string name = LowerAscii(bytes.substr(start, dot + 4 - start));
-        for (std::size_t from = 0; from < dot - start; ++from) names.insert(name.substr(from));
+        for (std::size_t tail = 0; tail < dot - start; ++tail) names.insert(name.substr(tail));
     }
 }
 
-namespace {
-
-// The ".fon" names of a file, read through a mapping: a library of many
-// megabytes is neither copied nor held in memory of its own.
+// The ".fon" names of a file, read through a mapping a megabyte at a time:
+// a library of many megabytes is neither copied nor resident at once. Each
+// piece is mapped with a page of the bytes before and after it, more than
+// a name and its ".fon" take, so every name is judged as in the whole file.
 void AddFontFileNamesOf(const std::string& path, std::set<std::string>& names) {
-    const MappedFile file(path, std::uint64_t{256} << 20);
-    AddFontFileNames(file.Bytes(), names);
+    constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    const std::uint64_t page = pageSize > 0 ? static_cast<std::uint64_t>(pageSize) : 4096;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= (256u << 20) && kPiece % page == 0) {
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        for (std::uint64_t at = 0; at < size; at += kPiece) {
+            const std::uint64_t mapFrom = at >= page ? at - page : 0;
+            const std::uint64_t mapTo = std::min(size, at + kPiece + page);
+            const auto length = static_cast<std::size_t>(mapTo - mapFrom);
+            void* base =
+                mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, static_cast<off_t>(mapFrom));
+            if (base == MAP_FAILED) break;
+            AddFontFileNamesIn(std::string_view(static_cast<const char*>(base), length),
+                               static_cast<std::size_t>(at - mapFrom),
+                               static_cast<std::size_t>(std::min(size, at + kPiece) - mapFrom),
+                               names);
+            munmap(base, length);
+        }
+    }
+    close(fd);
 }
 
 // What a library's bytes name is the same for every scan while the file
@@ -402,6 +387,10 @@ void AddKnownFontFileNamesOf(const std::string& path, std::set<std::string>& nam
 }
 
 }  // namespace
+
+void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
+    AddFontFileNamesIn(bytes, 0, bytes.size(), names);
+}
 
 std::vector<std::string> WineRegistryScripts(const std::string& path) {
     PeResources resources(path);
