@@ -61,11 +61,17 @@ std::u16string Fold(std::string_view text) {
 }  // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (IsAscii(a) && IsAscii(b)) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
+    // Text of the same length is folded byte by byte as long as it is ASCII.
+    if (a.size() == b.size()) {
+        std::size_t i = 0;
+        for (; i < a.size(); ++i) {
+            const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+            if ((ca | cb) >= 0x80) break;
             if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-        return true;
+        }
+        if (i == a.size()) return true;
+    } else if (IsAscii(a) && IsAscii(b)) {
+        return false;
     }
     return Fold(a) == Fold(b);
 }

@@ -84,6 +84,13 @@ TEST(Text, FindNoCasePositions) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FindNoCase(c.text, c.what, c.start), c.found) << c.text << " / " << c.what;
+    EXPECT_TRUE(EqualsNoCase("ProgID", "PROGID"));
+    EXPECT_FALSE(EqualsNoCase("ProgID", "ProgIDs"));
+    EXPECT_FALSE(EqualsNoCase("Prog[D", "Prog{D"));  // no letters: not folded
+    EXPECT_TRUE(EqualsNoCase("Caf\xC3\x89", "CAF\xC3\xA9"));
+    EXPECT_FALSE(EqualsNoCase("Caf\xC3\x89", "Cbf\xC3\xA9"));
+    EXPECT_TRUE(EqualsNoCase("\xC3\x89t\xC3\xA9s", "\xC3\xA9T\xC3\x89S"));
+    EXPECT_TRUE(EqualsNoCase("", ""));
     EXPECT_TRUE(ContainsNoCase("C:\\x\\%SYSTEMROOT%", "%Systemroot%"));
     EXPECT_FALSE(ContainsNoCase("C:\\x\\%SYSTEM ROOT%", "%Systemroot%"));
 }
