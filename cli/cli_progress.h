@@ -18,8 +18,14 @@ public:
     // The session whose scan Ctrl-C cancels.
     void Attach(ScanSession& session) { session_ = &session; }
 
-    void SectionStarted(std::string_view status) override { status_ = std::string(status); }
-    void KeyVisited(std::string_view name) override { key_ = std::string(name); }
+    void SectionStarted(std::string_view status) override { status_.assign(status); }
+    // The key is kept only for a progress line that is shown.
+    void KeyVisited(std::string_view name) override {
+        if (showProgress_) key_.assign(name);
+    }
+    // Values are never shown on the progress line, keys only when it is shown.
+    bool ShowsValues() const override { return false; }
+    bool ShowsKeys() const override { return showProgress_; }
     void ProblemFound(std::size_t total) override { found_ = total; }
     void ScanStarted() override;
     void ProcessPendingEvents() override;

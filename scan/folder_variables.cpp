@@ -130,6 +130,7 @@ std::optional<std::string> ExpandFolderVariables(ScanSession& session, std::stri
 }
 
 bool HoldsFolderVariable(std::string_view text) {
+    if (text.find('%') == std::string_view::npos) return false;
     static const std::map<std::string, std::string> kNone;
     return !Expand(kNone, text).has_value();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <unordered_set>
 #include <vector>
 
@@ -106,45 +107,89 @@ LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buf
 // is not tested: it is handed on as empty text, which every check passes
 // over. Text that came over whole (a real '?' in the data, or a backend that
 // hands over every character) is tested as it is.
-std::string FaithfulText(RegistryApi& registry, HKEY key, const std::string& valueName, DWORD type,
-                         std::string text) {
-    if (type != REG_SZ && type != REG_MULTI_SZ) return text;
-    if (text.find('?') == std::string::npos) return text;
+void KeepFaithfulText(RegistryApi& registry, HKEY key, const std::string& valueName, DWORD type,
+                      std::string& text) {
+    if (type != REG_SZ && type != REG_MULTI_SZ) return;
+    if (text.find('?') == std::string::npos) return;
     DWORD rawType = 0;
     std::vector<std::uint8_t> raw;
-    if (registry.QueryValueRaw(key, valueName, &rawType, &raw) != ERROR_SUCCESS) return {};
+    if (registry.QueryValueRaw(key, valueName, &rawType, &raw) != ERROR_SUCCESS) {
+        text.clear();
+        return;
+    }
     std::u16string wide(raw.size() / 2, u'\0');
     for (std::size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<char16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
     const std::string stored = Utf16ToUtf8(wide.substr(0, wide.find(u'\0')));
-    return stored == text ? text : std::string();
+    if (stored != text) text.clear();
+}
+
+// RenderValueText into a string the walk reuses.
+void RenderValueTextInto(DWORD type, const std::uint8_t* data, DWORD size, std::string& out) {
+    if (type == REG_SZ || type == REG_MULTI_SZ) {
+        const auto* text = reinterpret_cast<const char*>(data);
+        out.assign(text, std::find(text, text + size, '\0'));
+        return;
+    }
+    out.clear();
+    if (type == REG_DWORD && size <= 4) {
+        std::uint32_t number = 0;
+        for (DWORD i = 0; i < size; ++i) number |= static_cast<std::uint32_t>(data[i]) << (8 * i);
+        char digits[16];
+        const auto written =
+            std::snprintf(digits, sizeof digits, "%d", static_cast<std::int32_t>(number));
+        out.assign(digits, static_cast<std::size_t>(written));
+    }
+}
+
+// The check of a section key (compared exactly); null for a section that
+// checks nothing.
+ValueCheck CheckOfSection(std::string_view sectionKey) {
+    for (const auto& entry : kSectionChecks)
+        if (entry.sectionKey == sectionKey) return entry.check;
+    return nullptr;
 }
 
 // The buffers of a walk, shared by all its keys so that each key does not
-// allocate its own (they only ever grow, which changes no answer).
+// allocate its own (they only ever grow, which changes no answer), and what
+// the walk does with a value.
 struct WalkBuffers {
+    WalkBuffers(ScanSession& session, std::string_view sectionKey)
+        : check(CheckOfSection(sectionKey)),
+          readValues(check != nullptr || session.observer.ShowsValues()) {}
+
     ValueBuffers values;
     std::string valueName;
+    std::string valueData;  // the value as the checks see it
+    std::string checkData;  // the copy a check may clean as it goes
     std::vector<char> keyName = std::vector<char>(kFirstBufferSize);
+    ValueCheck check;
+    // A walk that checks nothing and shows nothing reads no value.
+    bool readValues;
 };
 
 void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY hRoot, std::string_view KeyPath,
                        std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
+    if (!walk.readValues) return;
     ValueBuffers& buffers = walk.values;
     std::string& valueName = walk.valueName;
+    std::string& valueData = walk.valueData;
     for (DWORD index = 0;; ++index) {
         if (session.cancelRequested) return;
         DWORD type = 0, size = 0;
         if (EnumValueAt(session.registry, key, index, buffers, valueName, type, size) !=
             ERROR_SUCCESS)
             return;
-        const std::string valueData =
-            FaithfulText(session.registry, key, valueName, type,
-                         RenderValueText(type, buffers.data.data(), size));
+        RenderValueTextInto(type, buffers.data.data(), size, valueData);
+        KeepFaithfulText(session.registry, key, valueName, type, valueData);
         session.observer.ValueVisited(valueData);
         if (session.cancelRequested) return;
-        DispatchValueCheck(session, valueData, SectionName, valueName, hRoot, RootName, KeyPath);
-        if (session.cancelRequested) return;
+        if (walk.check) {
+            walk.checkData.assign(valueData);
+            session.valueAsRead.assign(valueData);
+            walk.check(session, hRoot, RootName, valueName, walk.checkData, SectionName, KeyPath);
+            if (session.cancelRequested) return;
+        }
         session.pump.Tick();
     }
 }
@@ -165,11 +210,11 @@ constexpr std::size_t kMaxWalkDepth = 512;
 // entered through a link before: a cycle of links ends at once, and no key is
 // read twice through links. Keys reached without a link are the tree itself
 // and are always walked; only the few reached through links are remembered.
-void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKEY hRoot,
+void WalkOpenKey(ScanSession& session, HKEY key, std::string_view KeyPath, HKEY hRoot,
                  std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
     struct Level {
         HKEY key;
-        std::string path;
+        std::size_t pathLength;  // the key's path is the walk's path up to here
         DWORD index = 0;
         bool throughLink = false;
         std::uint64_t id = 0;  // the key's identity, when the platform tells it
@@ -180,8 +225,11 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
     std::uint64_t id = 0;
     bool followed = false;
     const bool rootKnown = registry.KeyIdentity(key, &id, &followed);
+    // The path of the key being looked at; each level's path is a head of
+    // it. Only a walk that reads values needs it.
+    std::string path(walk.readValues ? KeyPath : std::string_view());
     std::vector<Level> levels;
-    levels.push_back({key, KeyPath, 0, rootKnown && followed, id, rootKnown});
+    levels.push_back({key, path.size(), 0, rootKnown && followed, id, rootKnown});
     // Closes every key the walk opened (the first is the caller's).
     auto closeAll = [&]() {
         for (std::size_t i = 1; i < levels.size(); ++i) registry.CloseKey(levels[i].key);
@@ -195,7 +243,11 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
             levels.pop_back();
             if (levels.empty()) return;
         } else {
-            std::string subPath = level.path + "\\" + name;
+            if (walk.readValues) {
+                path.resize(level.pathLength);
+                path += '\\';
+                path += name;
+            }
             session.observer.KeyVisited(name);
             HKEY sub = kNullKey;
             if (registry.OpenKeyEx(level.key, name, KEY_READ, &sub) == ERROR_SUCCESS) {
@@ -212,8 +264,8 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
                     }
                 }
                 if (enter) {
-                    ScanOpenKeyValues(session, sub, hRoot, subPath, SectionName, RootName, walk);
-                    levels.push_back({sub, std::move(subPath), 0, throughLink, id, known});
+                    ScanOpenKeyValues(session, sub, hRoot, path, SectionName, RootName, walk);
+                    levels.push_back({sub, path.size(), 0, throughLink, id, known});
                     continue;
                 }
                 registry.CloseKey(sub);
@@ -230,18 +282,9 @@ void WalkOpenKey(ScanSession& session, HKEY key, const std::string& KeyPath, HKE
 }  // namespace
 
 std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size) {
-    if (type == REG_SZ || type == REG_MULTI_SZ) {
-        const auto* text = reinterpret_cast<const char*>(data);
-        const auto* end = std::find(text, text + size, '\0');
-        return std::string(text, end);
-    }
-    if (type == REG_DWORD) {
-        if (size > 4) return {};
-        std::uint32_t number = 0;
-        for (DWORD i = 0; i < size; ++i) number |= static_cast<std::uint32_t>(data[i]) << (8 * i);
-        return std::to_string(static_cast<std::int32_t>(number));
-    }
-    return {};
+    std::string text;
+    RenderValueTextInto(type, data, size, text);
+    return text;
 }
 
 std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view valueName) {
@@ -258,21 +301,25 @@ std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view va
 
 void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
                       std::string_view SectionName, std::string_view RootName) {
+    WalkBuffers walk(session, SectionName);
+    // A walk that checks nothing, for a front end that shows neither keys
+    // nor values, would have nothing to tell.
+    if (!walk.readValues && !session.observer.ShowsKeys()) return;
     ScopedKey key(session.registry);
     if (session.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
-    WalkBuffers walk;
-    WalkOpenKey(session, key.get(), std::string(KeyPath), hRoot, SectionName, RootName, walk);
+    WalkOpenKey(session, key.get(), KeyPath, hRoot, SectionName, RootName, walk);
 }
 
 void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
                    std::string_view SectionName, std::string_view RootName) {
     ScopedKey key(session.registry);
     if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
-    WalkBuffers walk;
+    WalkBuffers walk(session, SectionName);
     ScanOpenKeyValues(session, key.get(), hRoot, KeyPath, SectionName, RootName, walk);
 }
 
 void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath) {
+    if (!session.observer.ShowsKeys()) return;  // the names are all it tells
     ScopedKey key(session.registry);
     if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
     std::vector<char> nameBuffer(kFirstBufferSize);

@@ -15,6 +15,8 @@ namespace vostrel {
 // values before its subkeys. The values of KeyPath itself are not looked at.
 // The walk goes at most 512 levels deep (the registry's own limit), and a key
 // reached through a symbolic link is walked once at most, so a link cycle ends.
+// For a section without a check, values are read only when the observer shows
+// them, and keys walked only when it shows keys or values.
 void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
                       std::string_view SectionName, std::string_view RootName);
 
@@ -23,7 +25,8 @@ void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath
 void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
                    std::string_view SectionName, std::string_view RootName);
 
-// Tells the observer the names of KeyPath's direct subkeys; checks nothing.
+// Tells the observer the names of KeyPath's direct subkeys; checks nothing,
+// and reads nothing for an observer that shows no keys.
 void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath);
 
 // A value as the checks see it: REG_SZ as its text up to the first NUL,

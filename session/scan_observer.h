@@ -33,6 +33,11 @@ public:
     virtual void KeyVisited(std::string_view /*name*/) {}
     // ... and looks at a value's data (or a file's name).
     virtual void ValueVisited(std::string_view /*text*/) {}
+    // False for an observer whose ValueVisited (KeyVisited) shows and keeps
+    // nothing: a walk that checks no value then need not read the values
+    // (nor, when neither is shown, walk the keys) at all.
+    virtual bool ShowsValues() const { return true; }
+    virtual bool ShowsKeys() const { return true; }
     // A problem was recorded; `total` counts all problems found so far.
     virtual void ProblemFound(std::size_t /*total*/) {}
     // Catalogue row `row` of `rows` (counted from 1) is about to run.
@@ -56,7 +61,11 @@ public:
 };
 
 // An observer that hears nothing and answers No.
-class SilentObserver final : public ScanObserver {};
+class SilentObserver final : public ScanObserver {
+public:
+    bool ShowsValues() const override { return false; }
+    bool ShowsKeys() const override { return false; }
+};
 
 // Lets the front end process pending events where the program allows it,
 // but not more often than every `interval` of work, so that a walk over a

@@ -61,11 +61,17 @@ std::u16string Fold(std::string_view text) {
 }  // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (IsAscii(a) && IsAscii(b)) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
+    // Text of the same length is folded byte by byte as long as it is ASCII.
+    if (a.size() == b.size()) {
+        std::size_t i = 0;
+        for (; i < a.size(); ++i) {
+            const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+            if ((ca | cb) >= 0x80) break;
             if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-        return true;
+        }
+        if (i == a.size()) return true;
+    } else if (IsAscii(a) && IsAscii(b)) {
+        return false;
     }
     return Fold(a) == Fold(b);
 }
@@ -80,7 +86,16 @@ std::size_t Find(std::string_view text, std::string_view what, std::size_t start
 std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t start) {
     // Positions are byte positions of the UTF-8 text; folding keeps ASCII
     // lengths, and only ASCII letters are folded here so positions stay valid.
-    return Find(LowerAscii(text), LowerAscii(what), start);
+    if (start == 0) start = 1;
+    if (start > text.size() + 1) return 0;
+    if (what.size() > text.size()) return 0;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t at = start - 1; at + what.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        while (i < what.size() && lower(text[at + i]) == lower(what[i])) ++i;
+        if (i == what.size()) return at + 1;
+    }
+    return 0;
 }
 
 bool ContainsNoCase(std::string_view text, std::string_view what) {

@@ -1,6 +1,7 @@
 #include "system/wine/wine_install.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -80,7 +82,9 @@ struct Section {
 // may be megabytes of pictures, of which only the registry scripts matter.
 class PeResources {
 public:
-    explicit PeResources(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    explicit PeResources(const std::string& path) : PeResources(AT_FDCWD, path.c_str()) {}
+    // A file of an open folder: opened without looking up the folder's path again.
+    PeResources(int folder, const char* name) : fd_(openat(folder, name, O_RDONLY | O_CLOEXEC)) {
         if (fd_ >= 0) ok_ = ReadHeaders();
     }
     ~PeResources() {
@@ -112,16 +116,15 @@ private:
 
     bool ReadHeaders() {
         unsigned char dos[64];
-        if (!ReadAt(fd_, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
+        if (!ReadAt(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
         const std::uint32_t pe = U32(dos + 0x3c);
         unsigned char head[24];
-        if (!ReadAt(fd_, pe, head, sizeof head) || head[0] != 'P' || head[1] != 'E' || head[2] ||
+        if (!ReadAt(pe, head, sizeof head) || head[0] != 'P' || head[1] != 'E' || head[2] ||
             head[3])
             return false;
         const std::uint16_t sections = U16(head + 6), optionalSize = U16(head + 20);
         std::vector<unsigned char> optional(optionalSize);
-        if (optionalSize < 2 || !ReadAt(fd_, pe + 24, optional.data(), optional.size()))
-            return false;
+        if (optionalSize < 2 || !ReadAt(pe + 24, optional.data(), optional.size())) return false;
         const std::uint16_t magic = U16(optional.data());
         const std::size_t countAt = magic == 0x20b ? 108 : magic == 0x10b ? 92 : 0;
         if (countAt == 0 || optional.size() < countAt + 4) return false;
@@ -131,7 +134,7 @@ private:
         const std::uint32_t resourceRva = U32(optional.data() + resourceAt);
         if (resourceRva == 0) return false;
         std::vector<unsigned char> table(static_cast<std::size_t>(sections) * 40);
-        if (!ReadAt(fd_, pe + 24 + optionalSize, table.data(), table.size())) return false;
+        if (!ReadAt(pe + 24 + optionalSize, table.data(), table.size())) return false;
         for (std::uint16_t i = 0; i < sections; ++i) {
             const unsigned char* s = table.data() + i * 40;
             sections_.push_back({U32(s + 12), U32(s + 8), U32(s + 16), U32(s + 20)});
@@ -156,11 +159,11 @@ private:
     std::vector<std::pair<std::u16string, std::uint32_t>> Entries(std::uint32_t offset) {
         std::vector<std::pair<std::u16string, std::uint32_t>> out;
         unsigned char head[16];
-        if (!ReadAt(fd_, base_ + offset, head, sizeof head)) return out;
+        if (!ReadAt(base_ + offset, head, sizeof head)) return out;
         const std::uint32_t count = std::uint32_t(U16(head + 12)) + U16(head + 14);
         if (count > kMaxEntries) return out;
         std::vector<unsigned char> entries(count * 8);
-        if (!ReadAt(fd_, base_ + offset + 16, entries.data(), entries.size())) return out;
+        if (!ReadAt(base_ + offset + 16, entries.data(), entries.size())) return out;
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint32_t name = U32(entries.data() + i * 8),
                                 target = U32(entries.data() + i * 8 + 4);
@@ -168,9 +171,9 @@ private:
             if (name & 0x80000000u) {
                 unsigned char length[2];
                 const std::uint64_t at = base_ + (name & 0x7fffffffu);
-                if (ReadAt(fd_, at, length, 2)) {
+                if (ReadAt(at, length, 2)) {
                     std::vector<unsigned char> chars(std::size_t(U16(length)) * 2);
-                    if (ReadAt(fd_, at + 2, chars.data(), chars.size()))
+                    if (ReadAt(at + 2, chars.data(), chars.size()))
                         for (std::size_t k = 0; k + 1 < chars.size(); k += 2)
                             text.push_back(static_cast<char16_t>(U16(chars.data() + k)));
                 }
@@ -182,17 +185,38 @@ private:
 
     std::optional<std::string> Data(std::uint32_t entryOffset) {
         unsigned char entry[16];
-        if (!ReadAt(fd_, base_ + entryOffset, entry, sizeof entry)) return std::nullopt;
+        if (!ReadAt(base_ + entryOffset, entry, sizeof entry)) return std::nullopt;
         const std::uint32_t rva = U32(entry), size = U32(entry + 4);
         if (size > kMaxData) return std::nullopt;
         const auto at = FileOffset(rva);
         if (!at) return std::nullopt;
         std::string bytes(size, '\0');
-        if (!ReadAt(fd_, *at, bytes.data(), bytes.size())) return std::nullopt;
+        if (!ReadAt(*at, bytes.data(), bytes.size())) return std::nullopt;
         return bytes;
     }
 
+    // Reads `size` bytes at `offset`; false when the file is shorter. The
+    // headers, and a directory with its entries and names, lie close
+    // together: one read of a window around them serves the next reads.
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+        auto* out = static_cast<char*>(buffer);
+        if (offset < windowAt_ || offset - windowAt_ > windowSize_ ||
+            size > windowSize_ - (offset - windowAt_)) {
+            if (size > kWindow) return vostrel::ReadAt(fd_, offset, out, size);
+            const ssize_t got = pread(fd_, window_, kWindow, static_cast<off_t>(offset));
+            windowAt_ = offset;
+            windowSize_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+            if (size > windowSize_) return vostrel::ReadAt(fd_, offset, out, size);
+        }
+        if (size > 0) std::memcpy(out, window_ + (offset - windowAt_), size);
+        return true;
+    }
+
+    static constexpr std::size_t kWindow = 4096;
     int fd_;
+    char window_[kWindow];
+    std::size_t windowSize_ = 0;
+    std::uint64_t windowAt_ = 0;
     bool ok_ = false;
     std::uint64_t base_ = 0;
     std::vector<Section> sections_;
@@ -278,14 +302,14 @@ std::set<std::string> ServerNamesOfScript(std::string_view script) {
 
 namespace {
 
-// AddFontFileNames over a piece of a file: `more` when the file goes on
-// after it, so that a name at the very end is judged by the next piece,
-// which sees the byte after it.
-void AddFontFileNamesIn(std::string_view bytes, std::set<std::string>& names, bool more) {
+// The names of AddFontFileNames whose ".fon" lies at [from, to) of the
+// bytes; the bytes around that stretch are looked at as far as a name needs.
+void AddFontFileNamesIn(std::string_view bytes, std::size_t from, std::size_t to,
+                        std::set<std::string>& names) {
     auto lower = [](char c) { return static_cast<char>(c | 0x20); };
-    for (std::size_t dot = bytes.find('.'); dot != std::string_view::npos;
+    for (std::size_t dot = bytes.find('.', from); dot != std::string_view::npos && dot < to;
          dot = bytes.find('.', dot + 1)) {
-        if (dot + 4 > bytes.size() || (more && dot + 4 == bytes.size())) continue;
+        if (dot + 4 > bytes.size()) continue;
         if (lower(bytes[dot + 1]) != 'f' || lower(bytes[dot + 2]) != 'o' ||
             lower(bytes[dot + 3]) != 'n')
             continue;
@@ -296,31 +320,36 @@ void AddFontFileNamesIn(std::string_view bytes, std::set<std::string>& names, bo
         // A linker stores a string that is the tail of another only once
         // ("serife.fon" as the end of "sserife.fon"): every tail counts.
         const std::string name = LowerAscii(bytes.substr(start, dot + 4 - start));
-        for (std::size_t from = 0; from < dot - start; ++from) names.insert(name.substr(from));
+        for (std::size_t tail = 0; tail < dot - start; ++tail) names.insert(name.substr(tail));
     }
 }
 
-// The ".fon" names of a file, read a piece at a time (a library of many
-// megabytes costs one piece of memory, not its size). Pieces overlap by more
-// than a name and its ".fon" take, so each name lies whole in one of them;
-// one cut at the front of a piece only adds tails, which count anyway.
+// The ".fon" names of a file, read through a mapping a megabyte at a time:
+// a library of many megabytes is neither copied nor resident at once. Each
+// piece is mapped with a page of the bytes before and after it, more than
+// a name and its ".fon" take, so every name is judged as in the whole file.
 void AddFontFileNamesOf(const std::string& path, std::set<std::string>& names) {
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
-    constexpr std::size_t kOverlap = 128;
+    constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st {};
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    const std::uint64_t page = pageSize > 0 ? static_cast<std::uint64_t>(pageSize) : 4096;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        static_cast<std::uint64_t>(st.st_size) <= (256u << 20)) {
+        static_cast<std::uint64_t>(st.st_size) <= (256u << 20) && kPiece % page == 0) {
         const auto size = static_cast<std::uint64_t>(st.st_size);
-        std::unique_ptr<char[]> piece(new char[kPiece]);
-        for (std::uint64_t at = 0; at < size; at += kPiece - kOverlap) {
-            const auto length =
-                static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - at));
-            if (!ReadAt(fd, at, piece.get(), length)) break;
-            const bool more = at + length < size;
-            AddFontFileNamesIn(std::string_view(piece.get(), length), names, more);
-            if (!more) break;
+        for (std::uint64_t at = 0; at < size; at += kPiece) {
+            const std::uint64_t mapFrom = at >= page ? at - page : 0;
+            const std::uint64_t mapTo = std::min(size, at + kPiece + page);
+            const auto length = static_cast<std::size_t>(mapTo - mapFrom);
+            void* base =
+                mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, static_cast<off_t>(mapFrom));
+            if (base == MAP_FAILED) break;
+            AddFontFileNamesIn(std::string_view(static_cast<const char*>(base), length),
+                               static_cast<std::size_t>(at - mapFrom),
+                               static_cast<std::size_t>(std::min(size, at + kPiece) - mapFrom),
+                               names);
+            munmap(base, length);
         }
     }
     close(fd);
@@ -360,7 +389,7 @@ void AddKnownFontFileNamesOf(const std::string& path, std::set<std::string>& nam
 }  // namespace
 
 void AddFontFileNames(std::string_view bytes, std::set<std::string>& names) {
-    AddFontFileNamesIn(bytes, names, false);
+    AddFontFileNamesIn(bytes, 0, bytes.size(), names);
 }
 
 std::vector<std::string> WineRegistryScripts(const std::string& path) {
@@ -386,15 +415,20 @@ const std::set<std::string>& WineInstall::LibraryNames() {
 const std::set<std::string>& WineInstall::RegisteredServers() {
     if (!servers_) {
         servers_.emplace();
-        for (const auto& folder : folders_.libraryFolders)
+        for (const auto& folder : folders_.libraryFolders) {
+            const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folderFd < 0) continue;
             for (const auto& name : FolderEntries(folder)) {
                 const std::string lower = LowerAscii(name);
                 if (!EndsWith(lower, ".dll") && !EndsWith(lower, ".exe") &&
                     !EndsWith(lower, ".ocx") && !EndsWith(lower, ".ax"))
                     continue;
-                for (const auto& script : WineRegistryScripts(folder + "/" + name))
+                PeResources resources(folderFd, name.c_str());
+                for (const auto& script : resources.OfNamedType(u"WINE_REGISTRY"))
                     servers_->merge(ServerNamesOfScript(script));
             }
+            close(folderFd);
+        }
     }
     return *servers_;
 }

@@ -119,6 +119,70 @@ TEST(Walker, ConfigurationRowReadsEveryValueAndChecksNone) {
     EXPECT_EQ(m.session.registryProblems.size(), 0u);
 }
 
+// A front end that shows no value (the command line) lets a walk that
+// checks nothing skip reading the values; the keys it visits, the problems
+// a checking walk finds and the keys it leaves open are the same.
+TEST(Walker, ObserverThatShowsNoValuesSeesTheSameKeysAndProblems) {
+    struct HidesValues : testing::RecordingObserver {
+        bool ShowsValues() const override { return false; }
+    };
+    FakeMachine m;
+    m.registry.SetString(kHklm, kRun, "Top", "C:\\gone\\top.exe");
+    m.registry.SetString(kHklm, kRun + "\\A", "Path", "C:\\gone\\a.exe");
+    m.registry.SetString(kHklm, kRun + "\\A\\Deeper", "Path", "C:\\gone\\deeper.exe");
+    m.registry.SetDword(kHklm, kRun + "\\A\\Deeper", "Count", 7);
+    m.registry.SetString(kHklm, kRun + "\\B", "Path", "C:\\gone\\b.exe");
+    for (const std::string_view section : {std::string_view(), kSectionStartup}) {
+        HidesValues hidden;
+        ScanSession session(m.registry, m.files, m.settings, hidden, std::chrono::microseconds(0));
+        for (auto* walk : {&WalkRegistryKeys, &ScanKeyValues}) {
+            walk(session, kHklm, kRun, section, "HKEY_LOCAL_MACHINE");
+            walk(m.session, kHklm, kRun, section, "HKEY_LOCAL_MACHINE");
+        }
+        EXPECT_EQ(hidden.keys, m.observer.keys);
+        EXPECT_EQ(hidden.values.empty(), section.empty()) << section;
+        if (!section.empty()) {
+            EXPECT_EQ(hidden.values, m.observer.values);
+        }
+        EXPECT_EQ(session.registryProblems.empty(), section.empty()) << section;
+        ASSERT_EQ(session.registryProblems.size(), m.session.registryProblems.size());
+        for (std::size_t i = 0; i < session.registryProblems.size(); ++i) {
+            EXPECT_EQ(session.registryProblems[i].testedPath,
+                      m.session.registryProblems[i].testedPath);
+            EXPECT_EQ(session.registryProblems[i].keyPath, m.session.registryProblems[i].keyPath);
+            EXPECT_EQ(session.registryProblems[i].dataAsRead,
+                      m.session.registryProblems[i].dataAsRead);
+        }
+        EXPECT_EQ(m.registry.OpenHandles(), 0u);
+        m.observer.keys.clear();
+        m.observer.values.clear();
+        m.session.registryProblems.clear();
+    }
+}
+
+// Neither keys nor values shown: a walk that checks nothing tells nothing and
+// leaves no key open; a checking walk still finds what it finds.
+TEST(Walker, ObserverThatShowsNothingGetsTheProblemsOnly) {
+    struct ShowsNothing : testing::RecordingObserver {
+        bool ShowsValues() const override { return false; }
+        bool ShowsKeys() const override { return false; }
+    };
+    FakeMachine m;
+    m.registry.SetString(kHklm, kRun + "\\A", "Path", "C:\\gone\\a.exe");
+    m.registry.SetString(kHklm, kRun + "\\A\\B", "Path", "C:\\gone\\b.exe");
+    m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
+    ShowsNothing quiet;
+    ScanSession session(m.registry, m.files, m.settings, quiet, std::chrono::microseconds(0));
+    WalkRegistryKeys(session, kHklm, kRun, "", "HKEY_LOCAL_MACHINE");
+    ListClassIdKeys(session, HKEY_CLASSES_ROOT, "CLSID");
+    EXPECT_TRUE(quiet.keys.empty());
+    EXPECT_TRUE(quiet.values.empty());
+    WalkRegistryKeys(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
+    ASSERT_EQ(session.registryProblems.size(), 2u);
+    EXPECT_EQ(session.registryProblems[1].keyPath, kRun + "\\A\\B");
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
 TEST(Walker, CancelInADeepWalkClosesEveryKey) {
     FakeMachine m;
     std::string path = "SOFTWARE\\Deep";

@@ -59,5 +59,41 @@ TEST(Text, AnsiCodePageBoundary) {
     EXPECT_EQ(Trim("  a b  "), "a b");
 }
 
+// Positions count from 1, 0 is "not found"; only ASCII letters fold, so a
+// non-ASCII letter matches itself only and positions stay byte positions.
+TEST(Text, FindNoCasePositions) {
+    struct Case {
+        std::string_view text, what;
+        std::size_t start, found;
+    };
+    const Case cases[] = {
+        {"C:\\WINDOWS\\System32\\x.DLL", "system32", 1, 12},
+        {"abcABC", "abc", 1, 1},
+        {"abcABC", "abc", 2, 4},
+        {"abcABC", "abc", 5, 0},
+        {"abc", "", 3, 3},
+        {"abc", "", 4, 4},
+        {"abc", "", 5, 0},
+        {"ab", "abc", 1, 0},
+        {"", "", 1, 1},
+        {"%ProgramFiles%\\a", "%programfiles%", 0, 1},
+        {"\xC3\x89t\xC3\xA9.dll", "\xC3\xA9.DLL", 1, 4},
+        {"\xC3\x89t\xC3\xA9.dll", "\xC3\xA9T", 1, 0},
+        {"x[Y]z", "[y]", 1, 2},
+        {"x@Z", "`z", 1, 0},  // '@' and '`' are no letters
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindNoCase(c.text, c.what, c.start), c.found) << c.text << " / " << c.what;
+    EXPECT_TRUE(EqualsNoCase("ProgID", "PROGID"));
+    EXPECT_FALSE(EqualsNoCase("ProgID", "ProgIDs"));
+    EXPECT_FALSE(EqualsNoCase("Prog[D", "Prog{D"));  // no letters: not folded
+    EXPECT_TRUE(EqualsNoCase("Caf\xC3\x89", "CAF\xC3\xA9"));
+    EXPECT_FALSE(EqualsNoCase("Caf\xC3\x89", "Cbf\xC3\xA9"));
+    EXPECT_TRUE(EqualsNoCase("\xC3\x89t\xC3\xA9s", "\xC3\xA9T\xC3\x89S"));
+    EXPECT_TRUE(EqualsNoCase("", ""));
+    EXPECT_TRUE(ContainsNoCase("C:\\x\\%SYSTEMROOT%", "%Systemroot%"));
+    EXPECT_FALSE(ContainsNoCase("C:\\x\\%SYSTEM ROOT%", "%Systemroot%"));
+}
+
 }  // namespace
 }  // namespace vostrel

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
@@ -54,8 +55,9 @@ TEST(WineFontTable, NamesAndTheirTailsAreFound) {
     EXPECT_FALSE(names.count("notafont.fon"));
 }
 
-// A library is read a piece at a time: names lying across the ends of the
-// pieces, or just before or after them, are found as in the whole bytes.
+// A library's names are found wherever they lie (here around the 1 MB and
+// 2 MB marks, and at the very end of a piece as the file was once read), as
+// in the whole bytes.
 TEST(WineFontTable, ALibraryReadInPiecesGivesWhatItsWholeBytesGive) {
     std::string bytes(3u << 20, 'x');
     for (std::size_t i = 0; i < bytes.size(); i += 97) bytes[i] = '\0';
@@ -95,6 +97,87 @@ TEST(WineFontTable, ALibraryReadInPiecesGivesWhatItsWholeBytesGive) {
     // Read again by another installation of the same files: the same names.
     WineInstall again(folders);
     EXPECT_EQ(again.FontTableNames(), whole);
+}
+
+// A 64-bit PE file whose resources hold a TYPELIB and a WINE_REGISTRY
+// script: the resource section starts 8 kB into the file, the script's type
+// name lies 12 kB past the directory and the script 20 kB past it, so each
+// read lands outside the bytes read just before.
+std::string PeWithScript(const std::string& script) {
+    std::string pe(0x8000, '\0');
+    auto put16 = [&](std::size_t at, std::uint16_t v) {
+        pe[at] = static_cast<char>(v & 0xFF);
+        pe[at + 1] = static_cast<char>(v >> 8);
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) pe[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto putName = [&](std::size_t at, std::u16string_view name) {
+        put16(at, static_cast<std::uint16_t>(name.size()));
+        for (std::size_t i = 0; i < name.size(); ++i) put16(at + 2 + 2 * i, name[i]);
+    };
+    constexpr std::size_t kPe = 0x80, kOptional = kPe + 24, kSections = kOptional + 240;
+    constexpr std::size_t kRaw = 0x2000;
+    constexpr std::uint32_t kRva = 0x10000;
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    put32(0x3c, kPe);
+    pe.replace(kPe, 4, std::string("PE\0\0", 4));
+    put16(kPe + 6, 1);     // one section
+    put16(kPe + 20, 240);  // the optional header's size
+    put16(kOptional, 0x20b);
+    put32(kOptional + 108, 16);    // data directories
+    put32(kOptional + 128, kRva);  // the resources
+    put32(kOptional + 132, 0x6000);
+    put32(kSections + 8, 0x6000);   // virtual size
+    put32(kSections + 12, kRva);    // virtual address
+    put32(kSections + 16, 0x6000);  // raw size
+    put32(kSections + 20, kRaw);    // raw offset
+    // The root: two named types; each names a directory of one id, which
+    // names a directory of one language, which names a data entry.
+    put16(kRaw + 12, 2);
+    const std::size_t typeLib = 0x1000, registry = 0x3000;
+    putName(kRaw + typeLib, u"TYPELIB");
+    putName(kRaw + registry, u"WINE_REGISTRY");
+    for (int t = 0; t < 2; ++t) {
+        const std::size_t entry = kRaw + 16 + 8 * static_cast<std::size_t>(t);
+        const std::uint32_t level2 = 0x100 + 0x100 * static_cast<std::uint32_t>(t);
+        put32(entry, 0x80000000u | static_cast<std::uint32_t>(t == 0 ? typeLib : registry));
+        put32(entry + 4, 0x80000000u | level2);
+        put16(kRaw + level2 + 14, 1);
+        put32(kRaw + level2 + 16, 1);
+        put32(kRaw + level2 + 20, 0x80000000u | (level2 + 0x40));
+        put16(kRaw + level2 + 0x40 + 14, 1);
+        put32(kRaw + level2 + 0x40 + 16, 0x409);
+        put32(kRaw + level2 + 0x40 + 20, level2 + 0x80);  // a data entry
+        const std::uint32_t data = t == 0 ? 0x4000 : 0x5000;
+        put32(kRaw + level2 + 0x80, kRva + data);
+        put32(kRaw + level2 + 0x84, t == 0 ? 4 : static_cast<std::uint32_t>(script.size()));
+        pe.replace(kRaw + data, t == 0 ? 4 : script.size(), t == 0 ? "MSFT" : script);
+    }
+    return pe;
+}
+
+TEST(WineRegistryScript, ReadFromTheResourcesOfALibrary) {
+    const std::string script = "HKCR { NoRemove CLSID { '{1}' { InprocServer = s 'old16.dll' } } }";
+    TempDir dir;
+    const std::string pe = PeWithScript(script);
+    WriteTextFile(dir / "srv.dll", pe);
+    EXPECT_EQ(WineRegistryScripts(dir / "srv.dll"), std::vector<std::string>{script});
+    // Cut short before the script, or before the directory: nothing.
+    WriteTextFile(dir / "cut.dll", pe.substr(0, 0x2000 + 0x5000 + 8));
+    EXPECT_TRUE(WineRegistryScripts(dir / "cut.dll").empty());
+    WriteTextFile(dir / "headers.dll", pe.substr(0, 0x1000));
+    EXPECT_TRUE(WineRegistryScripts(dir / "headers.dll").empty());
+    EXPECT_TRUE(WineRegistryScripts(dir / "missing.dll").empty());
+
+    WineInstallFolders folders;
+    folders.libraryFolders.push_back(dir.path());
+    WineInstall wine(folders);
+    EXPECT_EQ(wine.RegisteredServers(), std::set<std::string>{"old16.dll"});
+    EXPECT_TRUE(wine.ProvidesLibrary("OLD16.DLL"));
+    EXPECT_TRUE(wine.ProvidesLibrary("srv.dll"));
+    EXPECT_FALSE(wine.ProvidesLibrary("other.dll"));
 }
 
 // The layouts: Wine 6 and later (lib/wine/<arch>-windows, also Debian's
