@@ -234,7 +234,7 @@ private:
     std::size_t ReadValues(std::size_t at, std::uint32_t count, std::vector<RegFileValue>& out,
                            std::deque<std::string>& names) const;
     // Notes that the text from `at` to `end` was read again; a mapped text
-    // is let go of once a few megabytes of it were taken back in.
+    // is let go of once some megabytes of it were taken back in.
     void NoteTextRead(std::size_t at, std::size_t end) const;
     std::vector<RegFileValue>& Hold(RegFileKey& key);
     friend class RegFileParser;

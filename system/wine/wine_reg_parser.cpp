@@ -226,7 +226,7 @@ void RegFile::NoteTextRead(std::size_t at, std::size_t end) const {
     // A page read brings its neighbours with it (the kernel maps up to 64 kB
     // around a fault), so text read far from the last read counts whole.
     constexpr std::size_t kBlock = std::size_t{64} << 10;
-    constexpr std::size_t kKeepAtMost = std::size_t{8} << 20;
+    constexpr std::size_t kKeepAtMost = std::size_t{12} << 20;
     const std::size_t block = at / kBlock;
     textReadBack_ += block == lastBlockRead_ ? end - at : std::max(end - at, kBlock);
     lastBlockRead_ = end / kBlock;
