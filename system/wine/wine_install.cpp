@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "system/text.h"
+#include "system/wine/mapped_text_guard.h"
 
 namespace vostrel {
 
@@ -345,10 +346,13 @@ void AddFontFileNamesOf(const std::string& path, std::set<std::string>& names) {
             void* base =
                 mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, static_cast<off_t>(mapFrom));
             if (base == MAP_FAILED) break;
+            // A library cut short meanwhile reads as zeros past its end.
+            const bool guarded = GuardMappedText(static_cast<const char*>(base), length);
             AddFontFileNamesIn(std::string_view(static_cast<const char*>(base), length),
                                static_cast<std::size_t>(at - mapFrom),
                                static_cast<std::size_t>(std::min(size, at + kPiece) - mapFrom),
                                names);
+            if (guarded) UnguardMappedText(static_cast<const char*>(base));
             munmap(base, length);
         }
     }
