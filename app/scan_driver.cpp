@@ -200,6 +200,7 @@ void RunScan(ScanSession& session) {
     session.cancelRequested = false;
     session.facts = {};
     session.unreadable = {};
+    session.notChecked = {};
     session.files.ForgetCache();
     session.registryProblems.clear();
     session.shortcutProblems.clear();

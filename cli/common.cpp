@@ -142,6 +142,25 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
     out["summary"] = std::move(summary);
     // Problems the user's ignore list left out: not in the arrays above.
     out["ignored"] = session.ignoredCount;
+    // Entries the scan could not judge, by reason, and the drives that were
+    // not there with how many entries each held.
+    nlohmann::json byReason = nlohmann::json::object();
+    for (const auto& info : kNotCheckedReasons) {
+        const auto it = session.notChecked.byReason.find(info.reason);
+        byReason[std::string(info.key)] = it == session.notChecked.byReason.end() ? 0 : it->second;
+    }
+    auto drives = nlohmann::json::array();
+    for (const auto& [letter, count] : session.notChecked.unavailableDrives) {
+        if (letter == 0) continue;
+        nlohmann::json drive{{"drive", std::string(1, letter) + ":"}, {"entries", count}};
+        if (const auto why = session.notChecked.driveWhy.find(letter);
+            why != session.notChecked.driveWhy.end())
+            drive["why"] = why->second;
+        drives.push_back(std::move(drive));
+    }
+    out["notChecked"] = {{"total", session.notChecked.Total()},
+                         {"byReason", std::move(byReason)},
+                         {"unavailableDrives", std::move(drives)}};
     // What the walk could not read; only there when something was.
     if (!session.unreadable.folders.empty()) out["unreadableFolders"] = session.unreadable.folders;
     if (!session.unreadable.shortcuts.empty())

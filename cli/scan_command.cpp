@@ -51,6 +51,8 @@ void PrintListing(ScanSession& session, const std::string& machine) {
     else
         std::cout << "Total numbers of problems detected : " << total << "\n";
     if (session.ignoredCount > 0) std::cout << IgnoredText(session) << " (on the ignore list)\n";
+    if (const std::string notChecked = NotCheckedText(session.notChecked); !notChecked.empty())
+        std::cout << notChecked << "\n";
     for (const auto& folder : session.unreadable.folders)
         std::cout << "Could not read the folder " << folder << "\n";
     for (const auto& file : session.unreadable.shortcuts)

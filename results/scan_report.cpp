@@ -108,6 +108,10 @@ std::string ScanReportPath(ScanSession& session) {
 // What the walk could not read, after the problems: a short result must not
 // pass for a clean one. Nothing at all when everything could be read.
 void WriteUnreadable(ScanSession& session, ReportWriter& out) {
+    if (const std::string notChecked = NotCheckedText(session.notChecked); !notChecked.empty()) {
+        out.Line({kCrlfLine});
+        out.Line({" ", notChecked, "."});
+    }
     const auto& unreadable = session.unreadable;
     if (unreadable.Empty()) return;
     out.Line({kCrlfLine});

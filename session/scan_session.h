@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "session/not_checked.h"
 #include "session/problems.h"
 #include "session/scan_observer.h"
 #include "system/file_system_api.h"
@@ -117,6 +118,9 @@ public:
     std::string valueAsRead;
     MachineFacts facts;
     UnreadableItems unreadable;
+    // Entries the scan could not judge (a drive that is not there, a
+    // network target, an unknown path form): neither listed nor repaired.
+    NotCheckedCounts notChecked;
     // Problems the user's ignore list matched in the last scan: neither
     // listed, counted nor repaired; the summary names how many.
     std::size_t ignoredCount = 0;
@@ -133,6 +137,10 @@ public:
 // tells of it with ProblemRecorded.
 bool RecordProblem(ScanSession& session, RegistryProblem problem);
 bool RecordProblem(ScanSession& session, ShortcutProblem problem);
+
+// An entry the scan could not judge: counted under `why` (and under the
+// drive letter for an unavailable drive; 0 when no letter applies).
+void CountNotChecked(ScanSession& session, NotCheckedReason why, char drive = 0);
 
 // A problem was just added: plays the detection sound when the user turned
 // it on, and tells the observer the new count.

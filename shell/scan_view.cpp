@@ -97,6 +97,10 @@ void ScanView::ScanFinished(bool cancelled) {
                 QCoreApplication::translate("vostrel::shell::ScanView", "%1 (on the ignore list)")
                     .arg(QString::fromStdString(IgnoredText(*session_)))
                     .toStdString();
+    // Entries on drives that were not there (and other entries that could
+    // not be judged) are named, so that a short list is not taken as clean.
+    if (session_ && !session_->notChecked.Empty())
+        mark += (mark.empty() ? "" : "; ") + NotCheckedText(session_->notChecked);
     if (!mark.empty()) w.SetCaption(Control::CancelledMark, mark);
     w.SetVisible(Control::CancelledMark, found && !mark.empty());
     if (found) {
