@@ -4,6 +4,7 @@
 #include <array>
 
 #include "session/scan_session.h"
+#include "system/path_presence.h"
 #include "system/shortcut_reader.h"
 #include "system/text.h"
 
@@ -83,6 +84,17 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
         return;
     }
     if (!JudgedBroken(session.files, name, info)) return;
+    // A target on a drive whose disk is not there (or on a network share)
+    // is out of reach, not gone.
+    if (const auto away = DriveOutOfReach(session.files, info.targetPath)) {
+        CountNotChecked(session,
+                        away->kind == PathPresence::Network ? NotCheckedReason::Network
+                                                            : NotCheckedReason::DriveUnavailable,
+                        away->drive);
+        if (away->kind == PathPresence::DriveUnavailable)
+            session.notChecked.driveWhy.emplace(away->drive, away->why);
+        return;
+    }
     if (RecordProblem(session,
                       ShortcutProblem{std::string(path), info.targetPath, "its target is missing"}))
         ProblemRecorded(session);
@@ -103,6 +115,8 @@ ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view pat
         check.why = "it is no longer a shortcut";
     } else if (!JudgedBroken(files, GetNamePart(path), info)) {
         check.why = "its target exists again";
+    } else if (DriveOutOfReach(files, info.targetPath)) {
+        check.why = "its target's drive cannot be looked at now";
     } else {
         check.verdict = ShortcutRecheck::Verdict::Remove;
         return check;
