@@ -53,8 +53,12 @@ protected:
         for (const ListRow& row : list.rows()) rows.push_back(row.text);
         return rows;
     }
+    // Clicks a row as a user would: scrolled into view first, since how many
+    // rows the list shows depends on the desktop's font.
     void ClickRow(ListView* view, int row) {
-        const QRect place = view->visualRect(view->model()->index(row, 0));
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        const QRect place = view->visualRect(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, place.center());
     }
     void ClickHeader(ListView* view) {
