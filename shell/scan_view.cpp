@@ -83,8 +83,7 @@ void ScanView::ScanFinished(bool cancelled) {
     // so do the results when entries were left unchecked, so that a drive
     // that was not there is not taken for a clean one; with nothing found
     // and nothing left out the start view comes back whole.
-    const bool found =
-        session_ && (session_->ProblemCount() > 0 || !session_->notChecked.Empty());
+    const bool found = session_ && (session_->ProblemCount() > 0 || !session_->notChecked.Empty());
     w.SetVisible(Control::ResultsFrame, found);
     w.SetVisible(Control::ScanningFrame, false);
     w.SetVisible(Control::StartFrame, !found);
