@@ -64,14 +64,41 @@ void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view R
         ProblemRecorded(session);
 }
 
-bool PathExists(ScanSession& session, const std::string& path) {
+namespace {
+
+// The reason a probe that could not judge its path is counted under.
+NotCheckedReason ReasonOf(const PathPresence& probe) {
+    switch (probe.kind) {
+        case PathPresence::DriveUnavailable: return NotCheckedReason::DriveUnavailable;
+        case PathPresence::Network: return NotCheckedReason::Network;
+        default: return NotCheckedReason::PathForm;
+    }
+}
+
+}  // namespace
+
+const PathPresence& ProbeForScan(ScanSession& session, const std::string& path) {
     auto& known = session.facts.existing;
-    if (const auto it = known.find(path); it != known.end()) return it->second;
-    // A file the Wine running the machine supplies itself is there for
-    // every program that asks for it, whether or not the prefix holds it.
-    const bool exists = FileExists(session.files, path) || ProvidedByWine(session, path);
-    known.emplace(path, exists);
-    return exists;
+    auto it = known.find(path);
+    if (it == known.end()) {
+        PathPresence probe = ProbePath(session.files, path);
+        // A file the Wine running the machine supplies itself is there for
+        // every program that asks for it, whether or not the prefix holds it.
+        if (probe.kind == PathPresence::Missing && ProvidedByWine(session, probe.tested))
+            probe.kind = PathPresence::Present;
+        it = known.emplace(path, std::move(probe)).first;
+    }
+    return it->second;
+}
+
+bool PathExists(ScanSession& session, const std::string& path) {
+    const PathPresence& probe = ProbeForScan(session, path);
+    if (probe.Judged()) return probe.kind == PathPresence::Present;
+    // Out of reach or not understood: never a problem, but counted.
+    CountNotChecked(session, ReasonOf(probe), probe.drive);
+    if (probe.kind == PathPresence::DriveUnavailable && probe.drive != 0)
+        session.notChecked.driveWhy.emplace(probe.drive, probe.why);
+    return true;
 }
 
 }  // namespace vostrel

@@ -23,7 +23,15 @@ void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view R
                             std::string_view ValueName, std::string_view ValueData,
                             std::string_view SectionName, std::string_view KeyPath);
 
-// FileExists, asked once per path during a scan.
+// The existence test of the checks, asked once per path during a scan:
+// any form of path (drive, NT, host, network), and the files the Wine
+// running the machine supplies itself count as present.
+const PathPresence& ProbeForScan(ScanSession& session, const std::string& path);
+
+// True unless the path names a file that is gone. A path the scan cannot
+// judge (a drive that is not there, a network share, a form it does not
+// know) is counted as not checked and answers true, so nothing is
+// recorded for it.
 bool PathExists(ScanSession& session, const std::string& path);
 
 }  // namespace vostrel

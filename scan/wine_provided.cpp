@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "system/path_presence.h"
 #include "system/paths.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -106,13 +107,17 @@ bool ProvidedByWine(ScanSession& session, std::string_view path) {
 }
 
 bool IsWineHostFontLink(ScanSession& session, std::string_view valueName, std::string_view data) {
-    if (data.size() < 3 || data[1] != ':' || data[2] != '\\') return false;
+    // A prefix without a drive for "/" gets the host's fonts as host paths
+    // ("\??\unix\usr\share\fonts\..."); one with such a drive gets them
+    // on that drive ("Z:\usr\share\fonts\...").
+    const bool hostPath = SpellOutPath(data, {}).form == PathForm::Host;
+    if (!hostPath && (data.size() < 3 || data[1] != ':' || data[2] != '\\')) return false;
     const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(data[0])));
-    if (letter < 'A' || letter > 'Z') return false;
+    if (!hostPath && (letter < 'A' || letter > 'Z')) return false;
     const auto& external = ExternalFonts(session);
     const auto it = external.find(UpperAscii(valueName));
     if (it == external.end() || !EqualsNoCase(it->second, data)) return false;
-    return IsHostDrive(session, letter);
+    return hostPath || IsHostDrive(session, letter);
 }
 
 bool IsProgramIdKey(std::string_view keyPath) {

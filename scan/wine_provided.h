@@ -18,8 +18,8 @@ namespace vostrel {
 bool ProvidedByWine(ScanSession& session, std::string_view path);
 
 // True for a value of the Fonts key that Wine wrote for a font of the host:
-// its data is a path on a host drive (a drive whose folder lies outside the
-// prefix) and HKEY_CURRENT_USER\Software\Wine\Fonts\External Fonts holds
+// its data is a host path ("\\??\\unix\\...") or a path on a host drive (a drive
+// whose folder lies outside the prefix) and HKEY_CURRENT_USER\Software\Wine\Fonts\External Fonts holds
 // the same name with the same data.
 bool IsWineHostFontLink(ScanSession& session, std::string_view valueName, std::string_view data);
 

@@ -18,6 +18,7 @@
 #include "session/scan_observer.h"
 #include "system/file_system_api.h"
 #include "system/list_control.h"
+#include "system/path_presence.h"
 #include "system/registry_api.h"
 #include "system/settings.h"
 #include "system/wine_provides.h"
@@ -31,7 +32,8 @@ namespace vostrel {
 struct MachineFacts {
     std::optional<std::vector<Drive>> drives;
     std::optional<std::map<std::string, std::string>> folderVariables;  // upper-case name -> text
-    std::unordered_map<std::string, bool> existing;  // FileExists answers, by path as tested
+    // What the existence test answered, by path as the check gave it.
+    std::unordered_map<std::string, PathPresence> existing;
     // HKCU\Software\Wine\Fonts\External Fonts: upper-case name -> data.
     std::optional<std::map<std::string, std::string>> externalFonts;
 };

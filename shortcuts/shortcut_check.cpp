@@ -7,6 +7,7 @@
 #include "session/scan_session.h"
 #include "shortcuts/advertised.h"
 #include "shortcuts/ansi_text.h"
+#include "system/path_presence.h"
 #include "system/shortcut_reader.h"
 #include "system/text.h"
 
@@ -69,6 +70,8 @@ struct Judgement {
     std::string target;                                 // for Broken: what the link points to
     std::string reason;                                 // for Broken: why it counts as broken
     NotCheckedReason why = NotCheckedReason::PathForm;  // for NotChecked
+    char drive = 0;                                     // for NotChecked on an unavailable drive
+    std::string driveWhy;                               // why that drive is out of reach
 };
 
 Judgement NotChecked(NotCheckedReason why) {
@@ -100,17 +103,6 @@ Judgement JudgeAdvertised(ScanSession& session, const ShortcutInfo& info) {
     return NotChecked(NotCheckedReason::Advertised);
 }
 
-// True when the path is on a drive the machine has as a network drive.
-bool OnNetworkDrive(ScanSession& session, std::string_view path) {
-    if (path.size() < 2 || path[1] != ':') return false;
-    auto& drives = session.facts.drives;
-    if (!drives) drives = session.files.GetDrives();
-    const char letter = UpperAscii(path.substr(0, 1))[0];
-    for (const auto& drive : *drives)
-        if (drive.letter == letter) return drive.type == DriveType::Remote;
-    return false;
-}
-
 // The judgement of a file read as a link (steps after the read).
 Judgement Judge(ScanSession& session, std::string_view name, const ShortcutInfo& info) {
     if (!info.isLink || IsExcludedType(info.typeName)) return {};
@@ -120,7 +112,15 @@ Judgement Judge(ScanSession& session, std::string_view name, const ShortcutInfo&
     if (TargetExists(session.files, info.targetPath)) return {};
     if (UpperAscii(Trim(info.workingDirectory)) == kHomePlaceholder) return {};
     if (Trim(info.targetPath).empty()) return {};
-    if (OnNetworkDrive(session, info.targetPath)) return NotChecked(NotCheckedReason::Network);
+    // A target on a drive whose disk is not there (or on a network share)
+    // is out of reach, not gone.
+    if (const auto away = DriveOutOfReach(session.files, info.targetPath)) {
+        if (away->kind == PathPresence::Network) return NotChecked(NotCheckedReason::Network);
+        Judgement judgement = NotChecked(NotCheckedReason::DriveUnavailable);
+        judgement.drive = away->drive;
+        judgement.driveWhy = away->why;
+        return judgement;
+    }
     return Broken(info.targetPath, "its target is missing");
 }
 
@@ -139,7 +139,11 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
         return;
     }
     Judgement judgement = Judge(session, name, info);
-    if (judgement.kind == Judgement::Kind::NotChecked) CountNotChecked(session, judgement.why);
+    if (judgement.kind == Judgement::Kind::NotChecked) {
+        CountNotChecked(session, judgement.why, judgement.drive);
+        if (judgement.why == NotCheckedReason::DriveUnavailable)
+            session.notChecked.driveWhy.emplace(judgement.drive, judgement.driveWhy);
+    }
     if (judgement.kind != Judgement::Kind::Broken) return;
     if (RecordProblem(session, ShortcutProblem{std::string(path), std::move(judgement.target),
                                                std::move(judgement.reason)}))
@@ -164,9 +168,10 @@ ShortcutRecheck RecheckBrokenShortcut(ScanSession& session, std::string_view pat
     } else if (!info.isLink) {
         check.why = "it is no longer a shortcut";
     } else if (judgement.kind == Judgement::Kind::NotChecked) {
-        check.why = judgement.why == NotCheckedReason::Network
-                        ? "its target is on a network share"
-                        : "whether its product is installed can no longer be told";
+        check.why = judgement.why == NotCheckedReason::Network ? "its target is on a network share"
+                    : judgement.why == NotCheckedReason::Advertised
+                        ? "whether its product is installed can no longer be told"
+                        : "its target's drive cannot be looked at now";
     } else if (judgement.kind != Judgement::Kind::Broken) {
         check.why = info.advertised ? "its product is installed again" : "its target exists again";
     } else {

@@ -101,6 +101,29 @@ public:
     virtual bool Remove(std::string* why) = 0;
 };
 
+// Whether the files of a drive can be looked at now. A drive whose disk is
+// unplugged or not mounted is not a drive whose files were deleted: what
+// lies on it is neither missing nor present, only out of reach.
+enum class DriveReach {
+    Available,
+    Unavailable,  // no such drive, or its folder is missing, not a folder or empty
+    Network,      // a network share: nothing on it can be judged from here
+};
+
+struct DriveState {
+    DriveReach reach = DriveReach::Available;
+    std::string why;  // for the user: "its folder /media/usb is missing"
+};
+
+// What the host says of a file that Wine names by its host path
+// ("\??\unix\usr\share\fonts\x.ttf").
+enum class HostFilePresence {
+    File,        // a file is there
+    Missing,     // nothing (or a folder) is there, on a disk that is there
+    DiskAbsent,  // the path lies on a disk that is not there
+    Unknown,     // the host cannot tell (no host, a folder that cannot be searched)
+};
+
 class FileSystemApi {
 public:
     virtual ~FileSystemApi() = default;
@@ -143,6 +166,17 @@ public:
     // Where a Windows path lives on the host, when it maps to one (the Wine
     // backend); the native backend returns the path itself.
     virtual std::optional<std::string> HostPath(std::string_view windowsPath) = 0;
+
+    // Whether the drive of a letter (upper case) can be looked at now. A
+    // backend that cannot tell keeps this default: every drive is there.
+    virtual DriveState StateOfDrive(char /*letter*/) { return {}; }
+
+    // Whether the host file at `hostPath` (a host path, "/usr/share/...")
+    // exists as a file. A backend without a host (Windows itself) cannot
+    // tell.
+    virtual HostFilePresence StateOfHostFile(std::string_view /*hostPath*/) {
+        return HostFilePresence::Unknown;
+    }
 
     // Whose files the drive of a letter holds. A backend where every drive is
     // the machine's own (Windows itself) keeps this default.

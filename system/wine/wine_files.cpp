@@ -6,9 +6,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
+#include "system/posix/host_disk.h"
 #include "system/text.h"
 
 namespace vostrel {
@@ -123,6 +125,7 @@ void WineFileSystem::ForgetCache() {
     cache_.ForgetAll();
     walking_.active = false;
     roots_.clear();
+    driveStates_.clear();
     walkDrives_.clear();
     realPrefix_.clear();
 }
@@ -303,6 +306,45 @@ std::string WineFileSystem::GetShortPathName(std::string_view path) {
         walked.push_back(JoinHostPath(walked.back(), entry->hostName));
     }
     return shortPath;
+}
+
+DriveState WineFileSystem::StateOfDrive(char letter) {
+    letter = static_cast<char>(letter & ~0x20);
+    if (const auto known = driveStates_.find(letter); known != driveStates_.end())
+        return known->second;
+    DriveState state;
+    const std::string name = std::string(1, letter) + ":";
+    const auto root = WineDriveRoot(prefix_, letter);
+    struct stat st {};
+    if (WineDriveType(driveTypes_, letter) == DriveType::Remote) {
+        state.reach = DriveReach::Network;
+        state.why = "a network drive";
+    } else if (!root) {
+        state.reach = DriveReach::Unavailable;
+        state.why = "the prefix has no drive " + name;
+    } else if (::stat(root->c_str(), &st) != 0) {
+        state.reach = DriveReach::Unavailable;
+        state.why = "its folder " + *root + " is missing";
+    } else if (!S_ISDIR(st.st_mode)) {
+        state.reach = DriveReach::Unavailable;
+        state.why = *root + " is not a folder";
+    } else if (IsEmptyHostFolder(*root)) {
+        // An unmounted disk leaves its mount point empty; an empty drive has
+        // nothing on it to judge either.
+        state.reach = DriveReach::Unavailable;
+        state.why = "its folder " + *root + " is empty (its disk may not be mounted)";
+    }
+    driveStates_.emplace(letter, state);
+    return state;
+}
+
+HostFilePresence WineFileSystem::StateOfHostFile(std::string_view hostPath) {
+    const std::string path(hostPath);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? HostFilePresence::Missing : HostFilePresence::File;
+    if (errno != ENOENT && errno != ENOTDIR) return HostFilePresence::Unknown;
+    return OnAbsentDisk(path, nullptr) ? HostFilePresence::DiskAbsent : HostFilePresence::Missing;
 }
 
 std::vector<Drive> WineFileSystem::GetDrives() {

@@ -48,6 +48,8 @@ public:
     // regular files and folders, and on a prefix drive follows no folder
     // link out of the prefix - but for the Desktop folders of C:\users\*,
     // whose own files are checked.
+    DriveState StateOfDrive(char letter) override;
+    HostFilePresence StateOfHostFile(std::string_view hostPath) override;
     DriveOwner OwnerOfDrive(char letter) override;
     WalkEntry ClassifyWalkEntry(std::string_view driveRoot, std::string_view path,
                                 DWORD attributes) override;
@@ -132,6 +134,8 @@ private:
     std::map<char, DriveType> driveTypes_;
     FolderCache cache_;
     std::map<char, DriveRoot> roots_;
+    // What StateOfDrive said of each letter since the last ForgetCache.
+    std::map<char, DriveState> driveStates_;
 };
 
 }  // namespace vostrel

@@ -108,10 +108,14 @@ protected:
         // Z: is a test folder standing in for the host's root.
         const std::string host = *dir_ / "host";
         fs::create_directories(host);
+        // A drive with nothing on it is taken for a disk that is not
+        // mounted; these stand-ins hold a file, as a disk in use does.
+        testing::WriteTextFile(host + "/in-use.txt", "a drive that is there\n");
         fs::remove(prefix_ + "/dosdevices/z:");
         fs::create_directory_symlink(host, prefix_ + "/dosdevices/z:");
         // D: is a second drive inside the prefix, not the host's.
         fs::create_directories(prefix_ + "/drive_d");
+        testing::WriteTextFile(prefix_ + "/drive_d/in-use.txt", "a drive that is there\n");
         fs::create_directory_symlink("../drive_d", prefix_ + "/dosdevices/d:");
         // A builtin library whose placeholder file the prefix lacks.
         fs::remove(prefix_ + "/drive_c/windows/system32/hhctrl.ocx");

@@ -75,11 +75,10 @@ std::vector<std::uint8_t> AdvertisedLink(const std::string& descriptor) {
 // A file system whose drive N: is a network drive.
 class NetworkDriveFiles : public HostFolderFileSystem {
 public:
-    std::vector<Drive> GetDrives() override {
-        auto drives = HostFolderFileSystem::GetDrives();
-        for (auto& drive : drives)
-            if (drive.letter == 'N') drive.type = DriveType::Remote;
-        return drives;
+    DriveState StateOfDrive(char letter) override {
+        DriveState state;
+        if (letter == 'N') state.reach = DriveReach::Network;
+        return state;
     }
 };
 
