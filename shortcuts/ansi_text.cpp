@@ -1,8 +1,12 @@
+#ifdef _WIN32
+// The Windows headers come first, before the program's own names.
+#include "system/win32/windows_headers.h"
+#endif
+
 #include "shortcuts/ansi_text.h"
 
 #ifdef _WIN32
 #include "system/win32/code_page.h"
-#include "system/win32/windows_headers.h"
 #else
 #include <iconv.h>
 
