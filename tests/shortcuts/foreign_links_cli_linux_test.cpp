@@ -3,6 +3,7 @@
 // or a repair, and a Russian link is read in the code page Wine was given.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -122,6 +123,64 @@ TEST_F(ForeignLinksCli, ANetworkShareIsCountedAsNotChecked) {
     const auto scan = Scan();
     EXPECT_TRUE(scan.at("shortcuts").empty());
     EXPECT_EQ(scan.at("notChecked").at("byReason").at("network"), 1);
+}
+
+// A per-machine package of one file and one feature, without shortcuts
+// (Wine's installer writes an advertised shortcut as an ordinary link, so
+// the test writes the advertised link itself).
+constexpr const char* kProduct = "{3F2504E0-4F89-11D3-9A0C-0305E82C3301}";
+constexpr const char* kPackage = R"(<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{3F2504E0-4F89-11D3-9A0C-0305E82C3301}" Name="Vostrel Test Tool" Language="1033"
+           Version="1.0.0" Manufacturer="Vostrel Tests"
+           UpgradeCode="{3F2504E0-4F89-11D3-9A0C-0305E82C3302}">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
+    <Media Id="1" Cabinet="tool.cab" EmbedCab="yes" />
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="VostrelTool">
+          <Component Id="ToolComponent" Guid="{3F2504E0-4F89-11D3-9A0C-0305E82C3303}">
+            <File Id="ToolExe" Name="tool.exe" Source="tool.exe" KeyPath="yes" />
+          </Component>
+        </Directory>
+      </Directory>
+    </Directory>
+    <Feature Id="Main" Level="1"><ComponentRef Id="ToolComponent" /></Feature>
+  </Product>
+</Wix>
+)";
+
+TEST_F(ForeignLinksCli, AnAdvertisedLinkFollowsItsProductsRegistration) {
+    if (std::system("command -v wixl >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "wixl (msitools) is not installed";
+    const fs::path package = work_ / "package";
+    fs::create_directories(package);
+    std::ofstream(package / "tool.exe") << "MZ";
+    std::ofstream(package / "tool.wxs") << kPackage;
+    ASSERT_EQ(std::system(("cd " + ShellQuote(package) + " && wixl -o tool.msi tool.wxs").c_str()),
+              0);
+    fs::create_directory_symlink(package, prefix_ + "/dosdevices/y:");
+    ASSERT_EQ(RunWine(prefix_, {"msiexec", "/i", "Y:\\tool.msi", "/qn"}), 0);
+    WaitForWineserver(prefix_);
+
+    LnkParts parts;
+    parts.moreFlags = 0x1000;  // has a Darwin id
+    parts.extraData = DarwinBlock(EncodeInstallerDescriptor(kProduct, "Main"));
+    WriteBytes(drive_ / "adv/tool.lnk", BuildLnk(parts));
+    auto scan = Scan();
+    EXPECT_TRUE(scan.at("shortcuts").empty());
+    EXPECT_EQ(scan.at("notChecked").at("byReason").at("advertised"), 0);
+
+    ASSERT_EQ(RunWine(prefix_, {"msiexec", "/x", kProduct, "/qn"}), 0);
+    WaitForWineserver(prefix_);
+    scan = Scan();
+    EXPECT_EQ(Shortcuts(scan), std::vector<std::string>{"C:\\adv\\tool.lnk"});
+    ASSERT_EQ(scan.at("shortcuts").size(), 1u);
+    EXPECT_EQ(scan.at("shortcuts")[0].at("target"), kProduct);
+    const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", kSection, "--yes",
+                               "--backup-dir", work_ / "backups"});
+    EXPECT_EQ(repair.status, 0) << repair.err;
+    EXPECT_FALSE(fs::exists(drive_ / "adv/tool.lnk"));
 }
 
 }  // namespace

@@ -294,6 +294,15 @@ TEST(InstallerDescriptors, DecodeAsTheInstallerDoes) {
                             "']gAVn-}f(ZXfeAR6.jiAFeatureNameLongerThanThirtyEightCharacters<"})
         EXPECT_FALSE(DecodeInstallerDescriptor(bad)) << bad;
     EXPECT_EQ(SquashProductCode("{90110409-6000-11D3-8CFE-0150048383C9}"), kOfficeSquashed);
+    // The test's own encoder writes what the decoder reads back.
+    const auto ours = DecodeInstallerDescriptor(
+        EncodeInstallerDescriptor("{3F2504E0-4F89-11D3-9A0C-0305E82C3301}", "Main"));
+    ASSERT_TRUE(ours);
+    EXPECT_EQ(EncodeInstallerDescriptor("{90110409-6000-11D3-8CFE-0150048383C9}",
+                                        "FollowTheWhiteRabbit"),
+              "']gAVn-}f(ZXfeAR6.jiFollowTheWhiteRabbit<");
+    EXPECT_EQ(ours->product, "{3F2504E0-4F89-11D3-9A0C-0305E82C3301}");
+    EXPECT_EQ(ours->squashed, "0E4052F398F43D11A9C030508EC23310");
 }
 
 TEST(InstalledProducts, EveryPlaceTheInstallerRegistersAProductCounts) {

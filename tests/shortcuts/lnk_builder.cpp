@@ -1,5 +1,6 @@
 #include "lnk_builder.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace vostrel::testing {
@@ -190,6 +191,29 @@ std::vector<std::uint8_t> StripLinkInfo(const std::vector<std::uint8_t>& lnk) {
     flags &= ~0x02u;
     for (int i = 0; i < 4; ++i) out[0x14 + i] = static_cast<std::uint8_t>(flags >> (8 * i));
     return out;
+}
+
+std::string EncodeInstallerDescriptor(const std::string& productGuid, const std::string& feature) {
+    static constexpr char kDigits[] =
+        "!$%&'()*+,-.0123456789=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[]^_`abcdefghijklmnopqrstuvwxyz{}~";
+    std::string hex;
+    for (char c : productGuid)
+        if (std::isxdigit(static_cast<unsigned char>(c))) hex.push_back(c);
+    if (hex.size() != 32) throw std::invalid_argument("not a GUID: " + productGuid);
+    auto part = [&](std::size_t at, std::size_t n) {
+        return static_cast<std::uint32_t>(std::stoul(hex.substr(at, n), nullptr, 16));
+    };
+    auto bytes = [&](std::size_t at) {  // four bytes of Data4, little-endian
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | part(at + 2 * static_cast<std::size_t>(i), 2);
+        return v;
+    };
+    const std::uint32_t words[4] = {part(0, 8), part(8, 4) | (part(12, 4) << 16), bytes(16),
+                                    bytes(24)};
+    std::string out;
+    for (std::uint32_t word : words)
+        for (int i = 0; i < 5; ++i, word /= 85) out.push_back(kDigits[word % 85]);
+    return out + feature + "<";
 }
 
 }  // namespace vostrel::testing

@@ -48,6 +48,11 @@ std::vector<std::uint8_t> BuildLinkInfo(const LinkInfo& info);
 // in ANSI and in UTF-16.
 std::vector<std::uint8_t> DarwinBlock(const std::string& descriptor);
 
+// A Windows Installer descriptor naming a product ("{XXXXXXXX-...}") and a
+// feature, without a component: the product code in the installer's 20
+// base-85 digits, the feature, then '<'.
+std::string EncodeInstallerDescriptor(const std::string& productGuid, const std::string& feature);
+
 // The same link without its link information block: only the item list
 // (and the strings) are left to name the target.
 std::vector<std::uint8_t> StripLinkInfo(const std::vector<std::uint8_t>& lnk);
