@@ -230,6 +230,9 @@ int RunRepairCommand(const RepairCommandOptions& options) {
                                  : "Problems found: " + std::to_string(found) + "\n");
         if (session.ignoredCount > 0)
             std::cout << IgnoredText(session) << " (on the ignore list)\n";
+        // Entries out of reach are left as they are; the user hears why.
+        if (const std::string notChecked = NotCheckedText(session.notChecked); !notChecked.empty())
+            std::cout << notChecked << " (left as they are)\n";
         PrintFound(session);
         if (count < found) std::cout << "To repair: " << count << " of " << found << "\n";
     }

@@ -13,6 +13,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   support/shortcut_fakes.cpp
   support/wine_e2e_rows.cpp
   support/wine_prefix_fixture.cpp
+  system/path_presence_test.cpp
   system/registry_ops_test.cpp
   system/settings_test.cpp
   system/folder_cache_settle_linux_test.cpp
@@ -52,6 +53,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/repair_selection_test.cpp
   results/menu_entry_repair_test.cpp
   cli/cli_arguments_test.cpp
+  cli/drive_reach_command_test.cpp
   cli/ignore_command_test.cpp
   cli/real_host_command_test.cpp
   cli/repair_command_test.cpp

@@ -110,6 +110,37 @@ std::vector<Drive> Win32FileSystem::GetDrives() {
     return drives;
 }
 
+DriveState Win32FileSystem::StateOfDrive(char letter) {
+    if (const auto known = driveStates_.find(letter); known != driveStates_.end())
+        return known->second;
+    DriveState state = LookAtDrive(letter);
+    driveStates_.emplace(letter, state);
+    return state;
+}
+
+DriveState Win32FileSystem::LookAtDrive(char letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    DriveState state;
+    switch (::GetDriveTypeA(root.c_str())) {
+        case DRIVE_NO_ROOT_DIR:
+        case DRIVE_UNKNOWN:
+            state.reach = DriveReach::Unavailable;
+            state.why = "there is no drive " + root.substr(0, 2);
+            return state;
+        case DRIVE_REMOTE:
+            state.reach = DriveReach::Network;
+            state.why = "a network drive";
+            return state;
+        default: break;
+    }
+    // A card reader or a disc drive with nothing in it.
+    if (!GetVolumeInformation(root, nullptr)) {
+        state.reach = DriveReach::Unavailable;
+        state.why = "its disk is not ready";
+    }
+    return state;
+}
+
 bool Win32FileSystem::GetVolumeInformation(std::string_view root, std::string* label) {
     char name[MAX_PATH + 1] = {};
     char fileSystem[MAX_PATH + 1] = {};

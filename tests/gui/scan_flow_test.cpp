@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "fixture_machine.h"
 #include "gui_fixture.h"
 #include "results/backup_file.h"
 #include "shell/backup_window.h"
@@ -52,8 +53,12 @@ protected:
         for (const ListRow& row : list.rows()) rows.push_back(row.text);
         return rows;
     }
+    // Clicks a row as a user would: scrolled into view first, since how many
+    // rows the list shows depends on the desktop's font.
     void ClickRow(ListView* view, int row) {
-        const QRect place = view->visualRect(view->model()->index(row, 0));
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        const QRect place = view->visualRect(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, place.center());
     }
     void ClickHeader(ListView* view) {
@@ -424,6 +429,27 @@ TEST_F(ScanFlowTest, BackupManagerButtonsResetEachOtherAtOnce) {
     EXPECT_TRUE(manager.deleteButton()->hovered());
     ClickPair(&manager, "imgCloseNormal");
     EXPECT_FALSE(manager.isVisible());
+}
+
+// A program on a disk that is unplugged is not gone: the scan leaves it out
+// and says so under the results, with the drive.
+TEST_F(ScanFlowTest, EntriesOnADriveThatIsNotThereAreNamedUnderTheResults) {
+    const std::string prefix = home_ / "unplugged";
+    OpenFixtureMachine(prefix);
+    std::filesystem::create_directory_symlink(home_ / "media/usb", prefix + "/dosdevices/e:");
+    std::ofstream(prefix + "/system.reg", std::ios::app)
+        << "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App "
+           "Paths\\\\vostrelE.exe] 1796798400\n"
+        << "@=\"E:\\\\Games\\\\vostrelE.exe\"\n";
+    AppOn(OpenFixtureMachine(prefix));
+    MainWindow& main = Main();
+    ScanWith([] { return true; }, [] {});
+    EXPECT_EQ(app_->session.ProblemCount(), 12u);  // the sample machine's own
+    auto* mark = static_cast<QLabel*>(main.control("lblCancelled"));
+    EXPECT_TRUE(mark->isVisible());
+    EXPECT_TRUE(
+        mark->text().contains("Not checked: 1 entry on a drive that is not available (E: 1)"))
+        << mark->text().toStdString();
 }
 
 }  // namespace
