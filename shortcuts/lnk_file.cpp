@@ -118,10 +118,12 @@ std::string DarwinDescriptor(std::span<const std::uint8_t> block, unsigned codeP
     return AnsiCodePageToUtf8(ansi, codePage).value_or(std::string());
 }
 
-std::vector<std::uint8_t> ReadItemList(liblnk_file_t* file) {
+// The shell item list; none when liblnk gives a size the file cannot hold.
+std::vector<std::uint8_t> ReadItemList(liblnk_file_t* file, std::size_t fileSize) {
     ErrorSink sink;
     size_t size = 0;
-    if (liblnk_file_get_link_target_identifier_data_size(file, &size, sink.out()) != 1 || size == 0)
+    if (liblnk_file_get_link_target_identifier_data_size(file, &size, sink.out()) != 1 ||
+        size == 0 || size > fileSize)
         return {};
     std::vector<std::uint8_t> data(size);
     if (liblnk_file_copy_link_target_identifier_data(file, data.data(), size, sink.out()) != 1)
@@ -185,7 +187,7 @@ std::optional<LnkFile> ReadLnkFileThrough(const std::string& hostPath,
     if (!codePageKnown && !(layout->flags & kUnicodeStrings) && !IsAscii(lnk.relativePath))
         lnk.relativePath.clear();
     if (layout->linkInfo) ReadLocation(*layout->linkInfo, codePage, lnk);
-    lnk.itemList = ReadItemList(raw);
+    lnk.itemList = ReadItemList(raw, contents.size());
     lnk.advertised = (layout->flags & kLnkHasDarwinId) != 0;
     if (lnk.advertised)
         for (const auto& [signature, block] : layout->extraBlocks)
