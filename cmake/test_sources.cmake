@@ -41,6 +41,8 @@ set(VOSTREL_LINUX_ONLY_TESTS
   shortcuts/shortcut_check_test.cpp
   shortcuts/walk_mounts_linux_test.cpp
   shortcuts/walk_order_linux_test.cpp
+  shortcuts/foreign_links_linux_test.cpp
+  shortcuts/foreign_links_cli_linux_test.cpp
   results/backup_manager_test.cpp
   results/backup_safety_linux_test.cpp
   results/repair_crash_test.cpp
