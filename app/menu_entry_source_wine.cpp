@@ -1,6 +1,8 @@
 // The menu entries of a Wine prefix's user: found below the user's own
 // folders, judged against the prefix (a link or program gone, or the whole
 // prefix gone), each with the icons that would go with it.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <set>
 
@@ -9,6 +11,7 @@
 #include "menus/menu_entries.h"
 #include "menus/menu_icons.h"
 #include "shortcuts/lnk_file.h"
+#include "system/posix/host_disk.h"
 
 namespace vostrel {
 
@@ -21,6 +24,24 @@ std::string ReasonText(menus::MenuEntryReason reason) {
         case menus::MenuEntryReason::PrefixMissing: return std::string(kMenuEntryPrefixMissing);
     }
     return {};
+}
+
+// A prefix, link or program of a menu entry that is missing from a disk
+// that is not there: below a media folder with no disk, on an empty mount
+// point, on a drive of the prefix whose folder is missing or empty, or (for
+// a prefix folder) below a folder that is now empty, as an unmounted disk
+// leaves it.
+bool OnDiskThatIsNotThere(const std::string& hostPath) {
+    if (OnAbsentDisk(hostPath, nullptr)) return true;
+    constexpr std::string_view kDrives = "/dosdevices/";
+    const auto at = hostPath.find(kDrives);
+    if (at != std::string::npos) {
+        const std::string drive = hostPath.substr(0, at + kDrives.size() + 2);
+        struct stat st {};
+        return ::stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || IsEmptyHostFolder(drive);
+    }
+    const std::string existing = NearestExisting(hostPath);
+    return existing != hostPath && existing != "/" && IsEmptyHostFolder(existing);
 }
 
 class WineMenuEntrySource final : public MenuEntrySource {
@@ -37,7 +58,9 @@ public:
             if (!link) return std::nullopt;
             return link->localPath;
         };
-        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, readLink);
+        outOfReach_ = 0;
+        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, readLink,
+                                                   OnDiskThatIsNotThere, &outOfReach_);
 
         std::vector<const menus::WineMenuEntry*> entries;
         std::vector<menus::WineMenuEntry> removing;
@@ -72,9 +95,12 @@ public:
         return problems;
     }
 
+    std::size_t OutOfReach() const override { return outOfReach_; }
+
 private:
     std::string prefix_;
     menus::MenuPlaces places_;
+    std::size_t outOfReach_ = 0;
 };
 
 }  // namespace
