@@ -169,6 +169,16 @@ std::optional<std::string> UnescapeBackupField(std::string_view ansi) {
     return out;
 }
 
+bool ValidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const std::size_t length = Utf8Sequence(bytes, i, &cp);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string ShownBytes(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());

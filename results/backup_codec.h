@@ -42,6 +42,8 @@ std::optional<std::string> UnescapeBackupField(std::string_view ansi);
 // A field's bytes as shown to the user: valid UTF-8 as it is, every other
 // byte spelled "\xE9".
 std::string ShownBytes(std::string_view bytes);
+// True when every byte is part of valid UTF-8.
+bool ValidUtf8(std::string_view bytes);
 
 // A whole record: fields (UTF-8) to the encoded line without its line end,
 // and an encoded line back to its fields. Nothing when the line cannot be
