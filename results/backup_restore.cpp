@@ -185,23 +185,23 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
         old ? (slash == std::string::npos ? std::string() : f[1].substr(slash + 1)) : f[2];
     const std::string folder = old ? backupFolder : ShortcutCopiesFolder(backupFilePath);
     if (!IsPlainFileName(name)) {
-        why = "the copy of " + f[1] + " is named \"" + name +
+        why = "the copy of " + ShownBytes(f[1]) + " is named \"" + ShownBytes(name) +
               "\", which is not a file of the backup's folder";
         return false;
     }
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(fs::path(folder) / name, ec))) {
-        why = "the saved copy of " + f[1] + " is missing";
+        why = "the saved copy of " + ShownBytes(f[1]) + " is missing";
         return false;
     }
     if (!force && !OnOwnDrive(files, f[1])) {
-        why = f[1] +
+        why = ShownBytes(f[1]) +
               " lies outside the prefix's own drives; restore with --force to put it back there";
         return false;
     }
     const auto host = files.HostPath(f[1]);
     if (!host) {
-        why = f[1] + " has no place on this machine's disk";
+        why = ShownBytes(f[1]) + " has no place on this machine's disk";
         return false;
     }
     std::string error;
@@ -209,10 +209,12 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
         case PutBackResult::Written:
         case PutBackResult::SameAlready: break;
         case PutBackResult::InTheWay:
-            why = f[1] +
+            why = ShownBytes(f[1]) +
                   " was not put back: another file is there now, and a restore never replaces one";
             return false;
-        case PutBackResult::Failed: why = f[1] + " was not put back: " + error; return false;
+        case PutBackResult::Failed:
+            why = ShownBytes(f[1]) + " was not put back: " + error;
+            return false;
     }
     files.ForgetCache();
     if (old) oldCopies.push_back((fs::path(folder) / name).string());
