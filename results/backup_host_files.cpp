@@ -5,7 +5,6 @@
 // them: no "..", and no link followed on the way (system/posix/beneath.h).
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "results/backup_codec.h"
@@ -14,6 +13,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "system/posix/beneath.h"
 #endif
@@ -87,6 +87,25 @@ std::optional<std::string> DesktopFolderOf(const std::string& text, const std::s
     return result;
 }
 
+// The first 64 KiB of a plain file of a folder; empty when it is not one
+// (a link, a FIFO or a device is never opened, nor waited on).
+std::string ReadSmallFile(const std::string& folder, const std::string& name) {
+#ifndef _WIN32
+    const beneath::UniqueFd fd = beneath::OpenRegularBeneath(folder, name, nullptr);
+    std::string text;
+    char buffer[4096];
+    while (fd.Valid() && text.size() < 65536) {
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+#else
+    (void)folder, (void)name;
+    return {};
+#endif
+}
+
 // The user's folders Wine's menu entries and icons live in.
 struct MenuFolders {
     std::string data;     // $XDG_DATA_HOME, else ~/.local/share
@@ -102,13 +121,8 @@ MenuFolders CurrentMenuFolders() {
     folders.desktop = home + "/Desktop";
     std::string config = EnvironmentFolder("XDG_CONFIG_HOME");
     if (config.empty()) config = home + "/.config";
-    std::ifstream in(config + "/user-dirs.dirs", std::ios::binary);
-    if (in) {
-        std::ostringstream text;
-        text << in.rdbuf();
-        if (auto desktop = DesktopFolderOf(text.str().substr(0, 65536), home))
-            folders.desktop = *desktop;
-    }
+    if (auto desktop = DesktopFolderOf(ReadSmallFile(config, "user-dirs.dirs"), home))
+        folders.desktop = *desktop;
     return folders;
 }
 

@@ -138,6 +138,10 @@ TEST_F(HostFilePlacesTest, ARecordNamesOnlyAFileOfItsKindWhereThatKindLives) {
     WriteTextFile(home + "/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     EXPECT_FALSE(HostRecordRefusal("M", home + "/Schreibtisch/Game.desktop"));
     EXPECT_TRUE(HostRecordRefusal("M", home + "/Desktop/Game.desktop"));
+    // A FIFO in its place is not waited on: the desktop is ~/Desktop again.
+    fs::remove(home + "/.config/user-dirs.dirs");
+    ASSERT_EQ(::mkfifo((home + "/.config/user-dirs.dirs").c_str(), 0600), 0);
+    EXPECT_FALSE(HostRecordRefusal("M", home + "/Desktop/Game.desktop"));
 }
 
 TEST_F(HostFilePlacesTest, ACraftedBackupPutsNothingOutsideItsKindsFolderAndTheRestGoesBack) {
