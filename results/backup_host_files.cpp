@@ -117,12 +117,19 @@ MenuFolders CurrentMenuFolders() {
     MenuFolders folders;
     folders.data = EnvironmentFolder("XDG_DATA_HOME");
     if (folders.data.empty() && !home.empty()) folders.data = home + "/.local/share";
-    if (home.empty()) return folders;
+    if (home.empty()) {
+        if (!folders.data.empty())
+            folders.data = fs::path(folders.data).lexically_normal().string();
+        return folders;
+    }
     folders.desktop = home + "/Desktop";
     std::string config = EnvironmentFolder("XDG_CONFIG_HOME");
     if (config.empty()) config = home + "/.config";
     if (auto desktop = DesktopFolderOf(ReadSmallFile(config, "user-dirs.dirs"), home))
         folders.desktop = *desktop;
+    // Compared and opened in one spelling: "a/../b" is never opened as it is.
+    for (std::string* folder : {&folders.data, &folders.desktop})
+        if (!folder->empty()) *folder = fs::path(*folder).lexically_normal().string();
     return folders;
 }
 
@@ -248,7 +255,6 @@ HostFileState HostFileStateOf(const std::string& path) {
 }
 
 bool RemoveHostFile(const std::string& path, std::string* why) {
-    std::string refusal;
     const auto place = PlaceOfEither(path);
     if (!place) return Fail(why, "it is not where Wine's menu entries and icons live");
     return beneath::RemoveRegularBeneath(place->root, place->relative, why);
