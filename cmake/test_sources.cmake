@@ -17,6 +17,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   system/registry_ops_test.cpp
   system/settings_test.cpp
   system/folder_cache_settle_linux_test.cpp
+  system/beneath_linux_test.cpp
   system/wine_case_test.cpp
   system/wine_files_backend_test.cpp
   system/wine_files_live_test.cpp
@@ -52,6 +53,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/restore_records_test.cpp
   results/repair_selection_test.cpp
   results/menu_entry_repair_test.cpp
+  results/host_file_places_test.cpp
   cli/cli_arguments_test.cpp
   cli/drive_reach_command_test.cpp
   cli/ignore_command_test.cpp

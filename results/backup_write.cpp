@@ -92,6 +92,14 @@ std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files,
         Fail(error, path + " has no place on this machine's disk");
         return std::nullopt;
     }
+    // A host name that is not UTF-8 has no exact Windows path (Wine shows
+    // such bytes as U+FFFD): a record of it could not put back the same
+    // file, so the shortcut is not backed up, and stays where it is.
+    if (!ValidUtf8(path) || !ValidUtf8(*host)) {
+        Fail(error, "the file name " + ShownBytes(*host) +
+                        " is not UTF-8, so the backup cannot name it exactly; it is left in place");
+        return std::nullopt;
+    }
     const std::size_t slash = path.rfind('\\');
     const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     if (!IsPlainFileName(fileName)) {
