@@ -46,7 +46,7 @@ bool EndsWith(const std::string& text, std::string_view end) {
 
 std::optional<std::string> HostRecordRefusal(std::string_view kind, const std::string& path) {
     if (!PlainAbsolute(path)) return path + " is not a plain absolute path";
-    const std::string home = EnvironmentFolder("HOME");
+    const std::string home = UserHomeFolder().value_or("");
     std::string data = EnvironmentFolder("XDG_DATA_HOME");
     if (data.empty() && !home.empty()) data = home + "/.local/share";
     if (kind == kMenuEntryRecord) {

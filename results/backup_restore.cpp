@@ -6,6 +6,7 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -253,14 +254,21 @@ bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath) {
 namespace {
 
 std::optional<std::vector<std::string>> ReadLines(const std::string& backupFilePath) {
-    std::ifstream in(backupFilePath, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return SplitBackupLines(contents.str());
+    std::string contents;
+    if (!ReadWholeFile(backupFilePath, contents)) return std::nullopt;
+    return SplitBackupLines(contents);
 }
 
 }  // namespace
+
+std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFilePath) {
+    const fs::path file(backupFilePath);
+    const std::string folder =
+        file.has_parent_path() ? file.parent_path().string() : std::string(".");
+    if (auto refusal = SharedFolderRefusal(folder)) return refusal;
+    if (auto refusal = ForeignBackupFileRefusal(backupFilePath)) return refusal;
+    return SharedFolderRefusal(ShortcutCopiesFolder(backupFilePath));
+}
 
 std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
                                                const std::string& backupFilePath) {
@@ -280,6 +288,10 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
                                 const RestoreOptions& options) {
     Restorer restorer{registry, files, backupFilePath, BackupFolder(settings),
                       {},       {},    options.force};
+    if (const auto refusal = UntrustedBackupRefusal(backupFilePath)) {
+        restorer.report.failures.push_back("nothing was restored: " + *refusal);
+        return restorer.report;
+    }
     const auto lines = ReadLines(backupFilePath);
     if (!lines) {
         restorer.report.failures.push_back(backupFilePath + " cannot be read");
