@@ -192,7 +192,8 @@ bool ReadSmallTextFile(const std::string& path, std::size_t cap, std::string* te
                            : S_ISBLK(st.st_mode)  ? "a block device"
                            : S_ISSOCK(st.st_mode) ? "a socket"
                                                   : "not a regular file";
-        return fail(std::string("is not read: it is ") + what + ", not a regular file");
+        return fail(std::string("is not a file that can be read: it is ") + what +
+                    ", not a regular file");
     }
     if (static_cast<std::uint64_t>(st.st_size) > cap) {
         ::close(fd);

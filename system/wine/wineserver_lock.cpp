@@ -122,7 +122,10 @@ std::vector<std::string> WineserverLockPaths(const std::string& prefixPath) {
 }
 
 long RunningWineserver(const std::string& prefixPath) {
-    for (const auto& path : LockPaths(prefixPath, nullptr)) {
+    std::string unsure;
+    const auto paths = LockPaths(prefixPath, &unsure);
+    if (!unsure.empty()) return -1;  // cannot be told: as if one ran
+    for (const auto& path : paths) {
         const int fd = OpenLockFile(path, O_RDONLY, nullptr);
         if (fd == -2) return -1;  // cannot be told: as if one ran
         if (fd < 0) continue;

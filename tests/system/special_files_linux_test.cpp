@@ -148,11 +148,12 @@ std::string PasswordHome() {
 TEST(SettingsStore, WithoutHomeTheFoldersComeFromThePasswordDatabaseNeverTmp) {
     const std::string home = PasswordHome();
     if (home.empty() || home == "/") GTEST_SKIP() << "this user has no home in the database";
-    for (const char* unset : {"", nullptr}) {
+    for (const char* unset : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
         SCOPED_TRACE(unset ? "HOME empty" : "HOME unset");
         ScopedEnv noHome("HOME", "");
         if (!unset) ::unsetenv("HOME");
         ScopedEnv noConfig("XDG_CONFIG_HOME", "");
+        ScopedEnv noPrefix("WINEPREFIX", "");
         EXPECT_EQ(UserHomeFolder(), home);
         EXPECT_EQ(DefaultSettingsPath(), home + "/.config/vostrel/Vostrel 2006.ini");
         EXPECT_NE(DefaultSettingsPath().rfind("/tmp", 0), 0u);
