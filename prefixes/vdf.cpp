@@ -199,7 +199,9 @@ VdfResult ParseVdf(std::string_view text) {
 
 VdfResult ReadVdfFile(const std::string& path) {
     std::string text, error;
-    if (!ReadSmallTextFile(path, kSmallTextFileCap, &text, &error)) return {std::nullopt, error};
+    bool missing = false;
+    if (!ReadSmallTextFile(path, kSmallTextFileCap, &text, &error, &missing))
+        return {std::nullopt, missing ? path + ": cannot be read" : error};
     VdfResult result = ParseVdf(text);
     if (!result.root) result.error = path + ": " + result.error;
     return result;

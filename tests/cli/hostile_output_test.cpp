@@ -88,10 +88,12 @@ TEST_F(CliHostile, ControlCharactersInNamesReachTheTerminalEscaped) {
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_FALSE(HasRawControl(run.out)) << run.out;
         EXPECT_FALSE(HasRawControl(run.err)) << run.err;
+        if (args.at(0) != "repair") continue;
+        // The dry run names the values it would remove.
         EXPECT_NE(run.out.find("Evil\\x1B]0;owned\\x07Tool\\x1B[2J\\x7F\\u009B1m"),
                   std::string::npos)
             << run.out;
-        EXPECT_NE(run.out.find("Plain Tool"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("value Plain Tool\n"), std::string::npos) << run.out;
     }
 }
 
