@@ -13,6 +13,12 @@ set(VOSTREL_LINUX_ONLY_TESTS
   support/shortcut_fakes.cpp
   support/wine_e2e_rows.cpp
   support/wine_prefix_fixture.cpp
+  support/special_files.cpp
+  system/special_files_linux_test.cpp
+  ignore/ignore_hostile_linux_test.cpp
+  prefixes/prefix_hostile_linux_test.cpp
+  results/backup_owner_linux_test.cpp
+  cli/hostile_output_test.cpp
   system/path_presence_test.cpp
   system/registry_ops_test.cpp
   system/settings_test.cpp

@@ -128,6 +128,12 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
                                 SettingsStore& settings, const std::string& backupFilePath,
                                 const RestoreOptions& options = {});
 
+// Why a backup file must not be read back at all, whatever --force says:
+// it, its folder or the folder of its shortcut copies belongs to another
+// user or may be written by one, so its records could be anyone's. Nothing
+// when the files are the user's own.
+std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFilePath);
+
 // Why a backup must not be restored into this machine without force (it
 // was taken from another one), naming both; nothing when it may.
 std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::string& backupFilePath);

@@ -10,6 +10,7 @@
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
 #include "system/durable_file.h"
+#include "system/settings.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -113,7 +114,7 @@ struct MenuFolders {
 };
 
 MenuFolders CurrentMenuFolders() {
-    const std::string home = EnvironmentFolder("HOME");
+    const std::string home = UserHomeFolder().value_or("");
     MenuFolders folders;
     folders.data = EnvironmentFolder("XDG_DATA_HOME");
     if (folders.data.empty() && !home.empty()) folders.data = home + "/.local/share";

@@ -6,8 +6,10 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
+#include "system/settings.h"
 #include "system/text.h"
 
 #ifndef _WIN32
@@ -144,8 +146,8 @@ PutBackResult PutBackShortcut(FileSystemApi& files, const std::string& windowsPa
         return PutBackResult::Failed;
     }
     beneath::Place place{*driveRoot, *relative};
-    const char* home = std::getenv("HOME");
-    if (home && *home == '/')
+    const std::string home = UserHomeFolder().value_or("");
+    if (!home.empty() && home.front() == '/')
         if (auto shellFolder = beneath::ShellFolderPlace(*driveRoot, *relative, home))
             place = std::move(*shellFolder);
     const beneath::UniqueFd copy =
@@ -284,14 +286,21 @@ bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath) {
 namespace {
 
 std::optional<std::vector<std::string>> ReadLines(const std::string& backupFilePath) {
-    std::ifstream in(backupFilePath, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return SplitBackupLines(contents.str());
+    std::string contents;
+    if (!ReadWholeFile(backupFilePath, contents)) return std::nullopt;
+    return SplitBackupLines(contents);
 }
 
 }  // namespace
+
+std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFilePath) {
+    const fs::path file(backupFilePath);
+    const std::string folder =
+        file.has_parent_path() ? file.parent_path().string() : std::string(".");
+    if (auto refusal = SharedFolderRefusal(folder)) return refusal;
+    if (auto refusal = ForeignBackupFileRefusal(backupFilePath)) return refusal;
+    return SharedFolderRefusal(ShortcutCopiesFolder(backupFilePath));
+}
 
 std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
                                                const std::string& backupFilePath) {
@@ -311,6 +320,10 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
                                 const RestoreOptions& options) {
     Restorer restorer{registry, files, backupFilePath, BackupFolder(settings),
                       {},       {},    options.force};
+    if (const auto refusal = UntrustedBackupRefusal(backupFilePath)) {
+        restorer.report.failures.push_back("nothing was restored: " + *refusal);
+        return restorer.report;
+    }
     const auto lines = ReadLines(backupFilePath);
     if (!lines) {
         restorer.report.failures.push_back(backupFilePath + " cannot be read");

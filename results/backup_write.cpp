@@ -5,6 +5,7 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -202,10 +203,13 @@ std::string MachineIdentity(FileSystemApi& files) {
 }
 
 std::optional<std::string> RecordedMachine(const std::string& backupFilePath) {
-    std::ifstream in(fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName,
-                     std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line) || line.empty()) return std::nullopt;
+    std::string text;
+    if (!ReadSmallTextFile(
+            (fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName).string(),
+            64 * 1024, &text, nullptr))
+        return std::nullopt;
+    std::string line = text.substr(0, text.find('\n'));
+    if (line.empty()) return std::nullopt;
     return line;
 }
 
