@@ -1,6 +1,8 @@
 // The menu entries of a Wine prefix's user: found below the user's own
 // folders, judged against the prefix (a link or program gone, or the whole
-// prefix gone), each with the icons that would go with it.
+// prefix gone), each with the icons that would go with it. The entries of a
+// prefix on a disk that is not there are left alone, and their icons with
+// them, since every entry found keeps the icons it shows.
 #include <algorithm>
 #include <set>
 
@@ -37,7 +39,8 @@ public:
             if (!link) return std::nullopt;
             return link->localPath;
         };
-        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, readLink);
+        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, readLink,
+                                                   mounts_, &unavailable_);
 
         std::vector<const menus::WineMenuEntry*> entries;
         std::vector<menus::WineMenuEntry> removing;
@@ -72,9 +75,13 @@ public:
         return problems;
     }
 
+    std::size_t UnavailableCount() const override { return unavailable_; }
+
 private:
     std::string prefix_;
     menus::MenuPlaces places_;
+    menus::MountPlaces mounts_ = menus::MountPlaces::Host();
+    std::size_t unavailable_ = 0;
 };
 
 }  // namespace

@@ -71,7 +71,8 @@ bool RunDriveRow(ScanSession& session, const std::string& rowText) {
 }
 
 // The row of Wine's menu entries: the stale entries of this prefix, then
-// those whose prefix is gone, each with its own summary line.
+// those whose prefix is gone, each with its own summary line; those whose
+// prefix is on a disk that is not there are counted as not checked.
 void RunMenuEntriesRow(ScanSession& session) {
     session.observer.SectionStarted(" Wine menu entries...");
     if (!session.menuEntries || session.cancelRequested) return;
@@ -83,6 +84,9 @@ void RunMenuEntriesRow(ScanSession& session) {
         ProblemRecorded(session);
         session.pump.Tick();
     }
+    // Entries of prefixes on a disk that is not plugged in or not mounted.
+    for (std::size_t i = session.menuEntries->UnavailableCount(); i > 0; --i)
+        CountNotChecked(session, NotCheckedReason::DriveUnavailable);
     AddMenuEntrySummaries(session, own, orphans);
 }
 

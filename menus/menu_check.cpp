@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 
 namespace vostrel::menus {
 
@@ -129,8 +130,12 @@ bool SamePrefix(const std::string& a, const std::string& b) {
 std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>& entries,
                                                const PrefixUnderTest& prefix,
                                                const MenuPlaces& places,
-                                               const LinkTargetReader& readLink) {
+                                               const LinkTargetReader& readLink,
+                                               const MountPlaces& mounts,
+                                               std::size_t* unavailable) {
     std::vector<MenuEntryProblem> problems;
+    if (unavailable) *unavailable = 0;
+    std::map<std::string, PrefixFolderState> missing;  // by prefix, as the entries name it
     for (const WineMenuEntry& entry : entries) {
         const std::string entryPrefix = EntryPrefix(entry, places);
         if (!IsAbsoluteHostPath(entryPrefix))
@@ -143,7 +148,15 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
         problem.reason = MenuEntryReason::PrefixMissing;
         struct stat st {};
         if (::lstat(entryPrefix.c_str(), &st) != 0) {
-            if (errno == ENOENT) problems.push_back(problem);
+            if (errno != ENOENT) continue;
+            auto state = missing.find(entryPrefix);
+            if (state == missing.end())
+                state =
+                    missing.emplace(entryPrefix, PrefixFolderStateOf(entryPrefix, mounts)).first;
+            if (state->second == PrefixFolderState::Gone)
+                problems.push_back(problem);
+            else if (state->second == PrefixFolderState::Unavailable && unavailable)
+                ++*unavailable;
             continue;
         }
         const bool ours = entry.launch.winePrefix

@@ -56,6 +56,9 @@ class MenuEntrySource {
 public:
     virtual ~MenuEntrySource() = default;
     virtual std::vector<MenuEntryProblem> FindStale() = 0;
+    // How many entries the last FindStale left unjudged because the disk
+    // that holds their prefix is not there: never problems, only counted.
+    virtual std::size_t UnavailableCount() const { return 0; }
 };
 
 // One line of the results' summary: a section that found problems.
