@@ -130,10 +130,14 @@ TEST_F(PrefixDisk, LinksOnTheWayAreFollowedToTheDiskTheyLeadTo) {
     EXPECT_EQ(StateName(PrefixFolderStateOf(root_ + "/real-media/usb/pfx", mounts_)), "gone");
 }
 
-TEST_F(PrefixDisk, WhatCannotBeReadLeavesTheQuestionOpen) {
+TEST_F(PrefixDisk, APathThatCannotHoldAFolderLeavesTheQuestionOpen) {
     Touch(root_ + "/home/file.txt");
     EXPECT_EQ(State("home/file.txt/pfx"), "unknown");  // a file where a folder should be
     EXPECT_EQ(StateName(PrefixFolderStateOf("relative/pfx", mounts_)), "unknown");
+    EXPECT_EQ(StateName(PrefixFolderStateOf("", mounts_)), "unknown");
+}
+
+TEST_F(PrefixDisk, AFolderThatCannotBeReadLeavesTheQuestionOpen) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
     fs::create_directories(root_ + "/home/Locked/Inner");
     fs::create_directories(root_ + "/home/Unlistable");
