@@ -1,6 +1,8 @@
 // The menu entries of a Wine prefix's user: found below the user's own
 // folders, judged against the prefix (a link or program gone, or the whole
-// prefix gone), each with the icons that would go with it.
+// prefix gone), each with the icons that would go with it. The entries of a
+// prefix on a disk that is not there are left alone, and their icons with
+// them, since every entry found keeps the icons it shows.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -26,22 +28,18 @@ std::string ReasonText(menus::MenuEntryReason reason) {
     return {};
 }
 
-// A prefix, link or program of a menu entry that is missing from a disk
-// that is not there: below a media folder with no disk, on an empty mount
-// point, on a drive of the prefix whose folder is missing or empty, or (for
-// a prefix folder) below a folder that is now empty, as an unmounted disk
-// leaves it.
+// A link or program of a menu entry that is missing from a disk that is not
+// there: below a media folder with no disk, on an empty mount point, or on a
+// drive of the prefix whose folder is missing or empty. (Whether a prefix
+// folder that is missing lies on such a disk is the menus' own judgement.)
 bool OnDiskThatIsNotThere(const std::string& hostPath) {
     if (OnAbsentDisk(hostPath, nullptr)) return true;
     constexpr std::string_view kDrives = "/dosdevices/";
     const auto at = hostPath.find(kDrives);
-    if (at != std::string::npos) {
-        const std::string drive = hostPath.substr(0, at + kDrives.size() + 2);
-        struct stat st {};
-        return ::stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || IsEmptyHostFolder(drive);
-    }
-    const std::string existing = NearestExisting(hostPath);
-    return existing != hostPath && existing != "/" && IsEmptyHostFolder(existing);
+    if (at == std::string::npos) return false;
+    const std::string drive = hostPath.substr(0, at + kDrives.size() + 2);
+    struct stat st {};
+    return ::stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || IsEmptyHostFolder(drive);
 }
 
 class WineMenuEntrySource final : public MenuEntrySource {
@@ -58,9 +56,8 @@ public:
             if (!link) return std::nullopt;
             return link->localPath;
         };
-        outOfReach_ = 0;
         const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, readLink,
-                                                   OnDiskThatIsNotThere, &outOfReach_);
+                                                   mounts_, &unavailable_, OnDiskThatIsNotThere);
 
         std::vector<const menus::WineMenuEntry*> entries;
         std::vector<menus::WineMenuEntry> removing;
@@ -95,12 +92,13 @@ public:
         return problems;
     }
 
-    std::size_t OutOfReach() const override { return outOfReach_; }
+    std::size_t UnavailableCount() const override { return unavailable_; }
 
 private:
     std::string prefix_;
     menus::MenuPlaces places_;
-    std::size_t outOfReach_ = 0;
+    menus::MountPlaces mounts_ = menus::MountPlaces::Host();
+    std::size_t unavailable_ = 0;
 };
 
 }  // namespace

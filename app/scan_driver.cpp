@@ -71,7 +71,8 @@ bool RunDriveRow(ScanSession& session, const std::string& rowText) {
 }
 
 // The row of Wine's menu entries: the stale entries of this prefix, then
-// those whose prefix is gone, each with its own summary line.
+// those whose prefix is gone, each with its own summary line; those whose
+// prefix is on a disk that is not there are counted as not checked.
 void RunMenuEntriesRow(ScanSession& session) {
     session.observer.SectionStarted(" Wine menu entries...");
     if (!session.menuEntries || session.cancelRequested) return;
@@ -83,10 +84,10 @@ void RunMenuEntriesRow(ScanSession& session) {
         ProblemRecorded(session);
         session.pump.Tick();
     }
-    // Entries of a prefix on a disk that is not there are that prefix's,
-    // not orphans.
+    // Entries of prefixes, links or programs on a disk that is not plugged
+    // in or not mounted.
     CountNotChecked(session, NotCheckedReason::DriveUnavailable, 0,
-                    session.menuEntries->OutOfReach());
+                    session.menuEntries->UnavailableCount());
     AddMenuEntrySummaries(session, own, orphans);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 
 namespace vostrel::menus {
 
@@ -130,14 +131,16 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
                                                const PrefixUnderTest& prefix,
                                                const MenuPlaces& places,
                                                const LinkTargetReader& readLink,
-                                               const AbsentDiskTest& onAbsentDisk,
-                                               std::size_t* outOfReach) {
+                                               const MountPlaces& mounts, std::size_t* unavailable,
+                                               const AbsentDiskTest& onAbsentDisk) {
     std::vector<MenuEntryProblem> problems;
-    // A missing path on a disk that is not there: the entry is counted and
-    // left alone.
+    if (unavailable) *unavailable = 0;
+    std::map<std::string, PrefixFolderState> missing;  // by prefix, as the entries name it
+    // A link or program missing from a disk that is not there: the entry is
+    // counted and left alone.
     const auto away = [&](const std::string& hostPath) {
         if (!onAbsentDisk || hostPath.empty() || !onAbsentDisk(hostPath)) return false;
-        if (outOfReach) ++*outOfReach;
+        if (unavailable) ++*unavailable;
         return true;
     };
     for (const WineMenuEntry& entry : entries) {
@@ -152,8 +155,15 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
         problem.reason = MenuEntryReason::PrefixMissing;
         struct stat st {};
         if (::lstat(entryPrefix.c_str(), &st) != 0) {
-            // A prefix is gone only when the disk that held it is there.
-            if (errno == ENOENT && !away(entryPrefix)) problems.push_back(problem);
+            if (errno != ENOENT) continue;
+            auto state = missing.find(entryPrefix);
+            if (state == missing.end())
+                state =
+                    missing.emplace(entryPrefix, PrefixFolderStateOf(entryPrefix, mounts)).first;
+            if (state->second == PrefixFolderState::Gone)
+                problems.push_back(problem);
+            else if (state->second == PrefixFolderState::Unavailable && unavailable)
+                ++*unavailable;
             continue;
         }
         const bool ours = entry.launch.winePrefix

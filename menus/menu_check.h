@@ -4,7 +4,10 @@
 //     or whose program is: the program it names itself, or the target of the
 //     link it names;
 //   - an entry whose prefix no longer exists at all: no prefix will ever
-//     claim it, so it is listed with the scan of any prefix.
+//     claim it, so it is listed with the scan of any prefix. A prefix
+//     folder that is missing because the disk holding it is not there
+//     (menus/prefix_disk.h) is not gone: its entries are left alone and
+//     only counted.
 // Entries of other prefixes that exist are left to those prefixes' scans.
 // Only what is certainly missing counts: a drive the prefix does not map, a
 // folder that cannot be read, a link that cannot be read, a short (8.3) name
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "menus/menu_entries.h"
+#include "menus/prefix_disk.h"
 
 namespace vostrel::menus {
 
@@ -69,14 +73,16 @@ using AbsentDiskTest = std::function<bool(const std::string& hostPath)>;
 
 // The problems among `entries` for `prefix`, in the order of `entries`.
 // Orphans (PrefixMissing) come with every prefix. `readLink` may be empty:
-// then a link's own target is not looked at. With `onAbsentDisk`, an entry
-// whose prefix, link or program is missing from a disk that is not there is
-// no problem: it is counted in *outOfReach (when given) and left alone.
+// then a link's own target is not looked at. The entries whose prefix lies
+// on a disk that is not there are no problems, and with `onAbsentDisk`
+// neither are those whose link or program is missing from a disk that is
+// not there; `unavailable`, when given, receives how many there were.
 std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>& entries,
                                                const PrefixUnderTest& prefix,
                                                const MenuPlaces& places,
                                                const LinkTargetReader& readLink,
-                                               const AbsentDiskTest& onAbsentDisk = nullptr,
-                                               std::size_t* outOfReach = nullptr);
+                                               const MountPlaces& mounts = MountPlaces::Host(),
+                                               std::size_t* unavailable = nullptr,
+                                               const AbsentDiskTest& onAbsentDisk = nullptr);
 
 }  // namespace vostrel::menus

@@ -56,9 +56,10 @@ class MenuEntrySource {
 public:
     virtual ~MenuEntrySource() = default;
     virtual std::vector<MenuEntryProblem> FindStale() = 0;
-    // How many entries the last FindStale left alone because their prefix,
-    // link or program lies on a disk that is not there.
-    virtual std::size_t OutOfReach() const { return 0; }
+    // How many entries the last FindStale left unjudged because the disk
+    // that holds their prefix, link or program is not there: never
+    // problems, only counted.
+    virtual std::size_t UnavailableCount() const { return 0; }
 };
 
 // One line of the results' summary: a section that found problems.

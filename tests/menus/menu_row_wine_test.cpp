@@ -4,7 +4,9 @@
 // deleted entirely. A scan of the first prefix lists exactly the stale
 // entries, with the orphan under its own summary line; the command line's
 // repair removes them and the icons only they show, and its restore puts
-// every file back byte for byte.
+// every file back byte for byte. A prefix on a disk that is not mounted
+// (its mount point an empty folder) is no orphan: the repair of another
+// prefix leaves its entries and icons as they were.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -20,6 +22,8 @@
 
 #include "app/menu_entry_source.h"
 #include "app/scan_driver.h"
+#include "menus/menu_entries.h"
+#include "menus/menu_icons.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
@@ -258,6 +262,88 @@ TEST(MenuRowWine, EntriesOnADiskThatIsNotThereAreLeftAlone) {
     for (const auto& entry : scan["menuEntries"])
         if (entry["orphan"].get<bool>()) orphans.insert(entry["name"].get<std::string>());
     EXPECT_EQ(orphans, std::set<std::string>{"Elsewhere"});
+}
+
+TEST(MenuRowWine, TheRepairOfOnePrefixLeavesThoseOfADiskThatIsNotMountedAlone) {
+    if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    TempDir temp;
+    const std::string home = temp.path() + "/home";
+    fs::create_directories(home + "/Desktop");
+    const std::string a = temp.path() + "/a";
+    const std::string disk = temp.path() + "/disk";  // where a second disk is mounted
+    const std::string away = disk + "/Games/away";
+    fs::create_directories(disk + "/Games");
+    testing::MakeWinePrefixWithLinks(
+        a, home,
+        "link(programs + \"\\\\Gone.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
+        "link(programs + \"\\\\Keep.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    testing::MakeWinePrefixWithLinks(
+        away, home,
+        "link(programs + \"\\\\Away.lnk\", \"C:\\\\Apps\\\\gone.exe\");\r\n"
+        "link(desktop + \"\\\\Away Desk.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    fs::remove(a + "/drive_c/Apps/gone.exe");
+
+    // What the prefix on the second disk owns in the home: its entries and
+    // the icons they show.
+    const menus::MenuPlaces places = menus::MenuPlaces::ForHome(home);
+    std::set<std::string> awayFiles;
+    std::size_t awayEntries = 0;
+    for (const auto& entry : menus::FindWineMenuEntries(places).entries) {
+        if (entry.launch.winePrefix != away) continue;
+        ++awayEntries;
+        awayFiles.insert(fs::relative(entry.path, home).string());
+        for (const auto& icon : menus::IconFilesOf(entry, places))
+            awayFiles.insert(fs::relative(icon, home).string());
+    }
+    ASSERT_EQ(awayEntries, 2u);
+    ASSERT_GT(awayFiles.size(), awayEntries) << "Wine's menu builder saved no icons";
+
+    // The disk is unmounted: its mount point stays, empty.
+    testing::KillWineserver(away);
+    fs::remove_all(disk);
+    fs::create_directories(disk);
+    const auto before = Snapshot(home);
+
+    const std::string config = temp.path() + "/config";
+    fs::create_directories(config);
+    const std::vector<std::pair<std::string, std::string>> environment{
+        {"HOME", home}, {"XDG_DATA_HOME", home + "/.local/share"}, {"XDG_CONFIG_HOME", config}};
+    const auto repair =
+        testing::RunCli(temp.path(), environment,
+                        {"repair", "--prefix", a, "--sections", "Wine Menu Entries", "--backup-dir",
+                         temp.path() + "/backups", "--yes", "--json"});
+    ASSERT_EQ(repair.status, 0) << repair.out << repair.err;
+    const auto out = nlohmann::json::parse(repair.out);
+    std::set<std::string> listed;
+    for (const auto& entry : out["found"]["menuEntries"])
+        listed.insert(entry["name"].get<std::string>());
+    EXPECT_EQ(listed, (std::set<std::string>{"Gone"}));
+    EXPECT_EQ(out["removed"], 1);
+    EXPECT_EQ(out["found"]["notChecked"]["byReason"]["driveUnavailable"], awayEntries);
+    EXPECT_EQ(out["found"]["notChecked"]["total"], awayEntries);
+
+    const auto after = Snapshot(home);
+    for (const auto& file : awayFiles) {
+        ASSERT_TRUE(before.count(file)) << file;
+        ASSERT_TRUE(after.count(file)) << file << " went with the repair";
+        EXPECT_EQ(after.at(file), before.at(file)) << file;
+    }
+    std::size_t gone = 0;
+    for (const auto& [path, bytes] : before)
+        if (!after.count(path)) ++gone;
+    EXPECT_GE(gone, 1u);  // Gone's entry, and no icon the prefix on the disk shows
+
+    // Mounted again with the prefix deleted from it, its entries are orphans.
+    fs::create_directories(disk + "/Games/other");
+    const auto again =
+        testing::RunCli(temp.path(), environment,
+                        {"scan", "--prefix", a, "--sections", "Wine Menu Entries", "--json"});
+    ASSERT_EQ(again.status, 0) << again.out << again.err;
+    const auto scanned = nlohmann::json::parse(again.out);
+    std::set<std::string> orphans;
+    for (const auto& entry : scanned["menuEntries"])
+        if (entry["orphan"].get<bool>()) orphans.insert(entry["name"].get<std::string>());
+    EXPECT_EQ(orphans, (std::set<std::string>{"Away", "Away Desk"}));
 }
 
 }  // namespace
