@@ -50,6 +50,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/restore_records_test.cpp
   results/repair_selection_test.cpp
   results/menu_entry_repair_test.cpp
+  results/repair_recheck_wine_test.cpp
   cli/cli_arguments_test.cpp
   cli/drive_reach_command_test.cpp
   cli/ignore_command_test.cpp
@@ -61,6 +62,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   prefixes/prefix_finder_test.cpp
   menus/menu_entries_wine_test.cpp
   menus/menu_row_wine_test.cpp
+  menus/menu_recheck_wine_test.cpp
   menus/wine_menu_fixture.cpp
 )
 
