@@ -94,8 +94,7 @@ public:
         const auto entry = menus::ReadWineMenuEntry(problem.path, place, &why);
         if (!entry) {
             std::error_code ec;
-            if (!std::filesystem::exists(std::filesystem::symlink_status(problem.path, ec)) &&
-                !ec)
+            if (!std::filesystem::exists(std::filesystem::symlink_status(problem.path, ec)) && !ec)
                 return {Verdict::Gone, {}};
             return {Verdict::Changed, "it is no longer a Wine menu entry: " + why};
         }
@@ -108,7 +107,8 @@ public:
                                             menus::SamePrefix(prefix_, places_.DefaultPrefix())};
         const auto stale = menus::CheckMenuEntries({*entry}, prefix, places_, LinkTarget);
         if (stale.empty()) {
-            if (ThereAgain(problem)) return {Verdict::NowPresent, problem.target + " is there again"};
+            if (ThereAgain(problem))
+                return {Verdict::NowPresent, problem.target + " is there again"};
             return {Verdict::Unknown, "whether " + problem.target + " is there cannot be told now"};
         }
         const MenuEntryProblem now = ProblemOf(stale.front());
@@ -132,8 +132,7 @@ private:
         std::error_code ec;
         if (problem.orphan) return std::filesystem::exists(problem.prefix, ec);
         if (menus::IsWindowsDrivePath(problem.target))
-            return menus::WindowsPathPresence(prefix_, problem.target) ==
-                   menus::Presence::Present;
+            return menus::WindowsPathPresence(prefix_, problem.target) == menus::Presence::Present;
         return !problem.target.empty() && problem.target.front() == '/' &&
                std::filesystem::exists(problem.target, ec);
     }

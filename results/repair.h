@@ -64,7 +64,7 @@ struct RepairOutcome {
     std::string backupFilePath;          // empty when backups are off
     int removed = 0;
     int kept = 0;
-    RepairSkips skipped;  // neither removed nor kept: no longer a problem
+    RepairSkips skipped;                   // neither removed nor kept: no longer a problem
     std::optional<std::string> saveError;  // the registry changes could not be saved
     // A failure of the machine's whole half (no backup, backup not flushed,
     // registry not saved): from then on every problem was kept, and none of

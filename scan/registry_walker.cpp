@@ -316,8 +316,8 @@ LONG ReadValueAsChecked(RegistryApi& registry, HKEY key, std::string_view valueN
             continue;
         }
         if (status != ERROR_SUCCESS) return status;
-        RenderValueTextInto(type, data.data(), std::min<DWORD>(read, static_cast<DWORD>(data.size())),
-                            *text);
+        RenderValueTextInto(type, data.data(),
+                            std::min<DWORD>(read, static_cast<DWORD>(data.size())), *text);
         KeepFaithfulText(registry, key, std::string(valueName), type, *text);
         return ERROR_SUCCESS;
     }

@@ -108,8 +108,10 @@ TEST(MenuRecheckWine, AnEntryWhoseProgramCameBackStaysAndTheOtherGoes) {
         const auto fields = ParseBackupLine(line);
         ASSERT_TRUE(fields);
         if ((*fields)[0] == "M") entries.insert((*fields)[1]);
-        if ((*fields)[0] == "I")
-            for (const auto& icon : back.icons) EXPECT_NE((*fields)[1], icon);
+        if ((*fields)[0] != "I") continue;
+        for (const auto& icon : back.icons) {
+            EXPECT_NE((*fields)[1], icon);
+        }
     }
     EXPECT_EQ(entries, std::set<std::string>{still.path});
 }

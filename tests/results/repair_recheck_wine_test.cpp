@@ -45,8 +45,8 @@ protected:
             ASSERT_EQ(RunWine(prefix_, {"reg", "add", run, "/v", name, "/d",
                                         std::string("C:\\Apps\\") + name + ".exe", "/f"}),
                       0);
-        ASSERT_EQ(RunWine(prefix_, {"reg", "add", std::string("HKLM\\") + kAppPathKey, "/ve",
-                                    "/d", "C:\\Apps\\comeback.exe", "/f"}),
+        ASSERT_EQ(RunWine(prefix_, {"reg", "add", std::string("HKLM\\") + kAppPathKey, "/ve", "/d",
+                                    "C:\\Apps\\comeback.exe", "/f"}),
                   0);
         WaitForWineserver(prefix_);
         settings_.Save("txtBackup", temp_ / "backups");
@@ -178,15 +178,17 @@ TEST_F(RepairRecheckWine, DataRewrittenTheSameWayIsStillTheScansValue) {
     EXPECT_EQ(outcome.skipped.Total(), 0);
     EXPECT_EQ(RepairNoticeText(outcome), " All Problems were repaired sucessfully !");
     EXPECT_EQ(BackedUp(outcome.backupFilePath),
-              (std::set<std::string>{"(Default)", "Changed", "Deleted", "Ordinary", "Reinstalled"}));
+              (std::set<std::string>{"(Default)", "Changed", "Deleted", "Ordinary",
+                                     "Reinstalled"}));
     EXPECT_FALSE(ValueNow(kRunKey, "Ordinary"));
     EXPECT_FALSE(ValueNow(kRunKey, "Reinstalled"));
 }
 
-TEST_F(RepairRecheckWine, AProgramBackOnADriveThatIsGoneNowIsKeptNotRemoved) {
-    // The scan saw the drive and no file; now the drive is not there: whether
-    // the file is there cannot be told, so the value stays and is kept.
-    fs::create_directories(temp_ / "d-drive");
+TEST_F(RepairRecheckWine, AValueNamingADriveUnmountedSinceTheScanIsKeptNotRemoved) {
+    // The scan saw the drive and no file; then its disk is unmounted (its
+    // folder is empty): whether the file is there cannot be told, so the
+    // value stays, and is kept with the reason.
+    fs::create_directories(temp_ / "d-drive/Other");
     fs::create_directory_symlink(temp_ / "d-drive", prefix_ + "/dosdevices/d:");
     ASSERT_EQ(RunWine(prefix_, {"reg", "add", std::string("HKLM\\") + kRunKey, "/v", "OnD", "/d",
                                 "D:\\Tools\\ond.exe", "/f"}),
@@ -202,7 +204,7 @@ TEST_F(RepairRecheckWine, AProgramBackOnADriveThatIsGoneNowIsKeptNotRemoved) {
     RunScan(*session_);
     ASSERT_TRUE(Found().count("OnD"));
     for (auto& problem : session_->registryProblems) problem.selected = problem.valueName == "OnD";
-    fs::remove(prefix_ + "/dosdevices/d:");
+    fs::remove_all(temp_ / "d-drive/Other");
 
     const RepairOutcome outcome = Repair();
     EXPECT_EQ(outcome.removed, 0);
@@ -210,7 +212,8 @@ TEST_F(RepairRecheckWine, AProgramBackOnADriveThatIsGoneNowIsKeptNotRemoved) {
     EXPECT_EQ(outcome.skipped.Total(), 0);
     ASSERT_TRUE(EventOf("OnD"));
     EXPECT_EQ(EventOf("OnD")->what, RepairEvent::What::Kept);
-    EXPECT_TRUE(EventOf("OnD")->why.starts_with("whether D:\\Tools\\ond.exe is there cannot be told"))
+    EXPECT_TRUE(
+        EventOf("OnD")->why.starts_with("whether D:\\Tools\\ond.exe is there cannot be told"))
         << EventOf("OnD")->why;
     EXPECT_EQ(ValueNow(kRunKey, "OnD"), "D:\\Tools\\ond.exe");
     EXPECT_TRUE(BackedUp(outcome.backupFilePath).empty());
