@@ -70,8 +70,11 @@ class MenuEntrySource {
 public:
     virtual ~MenuEntrySource() = default;
     virtual std::vector<MenuEntryProblem> FindStale() = 0;
-    // One problem FindStale gave, judged again as it is now.
-    virtual MenuEntryRecheck Recheck(const MenuEntryProblem& problem) = 0;
+    // One problem FindStale gave, judged again as it is now. A source that
+    // cannot judge an entry again has it kept.
+    virtual MenuEntryRecheck Recheck(const MenuEntryProblem& /*problem*/) {
+        return {MenuEntryRecheck::Verdict::Unknown, "it cannot be looked at again"};
+    }
 };
 
 // One line of the results' summary: a section that found problems.
