@@ -35,15 +35,16 @@ IgnoreEntry IgnoreEntryFor(const ShortcutProblem& problem, const std::string& ma
     return entry;
 }
 
-std::optional<IgnoreList> LoadUserIgnoreList(std::string* error, const std::string& path) {
-    return LoadIgnoreList(path.empty() ? DefaultIgnoreListPath() : path, error);
+std::optional<IgnoreList> LoadUserIgnoreList(std::string* error, const std::string& path,
+                                             std::vector<std::string>* warnings) {
+    return LoadIgnoreList(path.empty() ? DefaultIgnoreListPath() : path, error, warnings);
 }
 
 bool UseUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder,
-                       std::string* error) {
+                       std::string* error, std::vector<std::string>* warnings) {
     session.ignore = nullptr;
     holder.reset();
-    auto list = LoadUserIgnoreList(error);
+    auto list = LoadUserIgnoreList(error, {}, warnings);
     if (!list) return false;
     holder.emplace(std::move(*list), IgnoreMachineKey(session.files));
     session.ignore = &*holder;

@@ -1,12 +1,15 @@
 // The user's ignore list as a scan applies it: the list read from its file
 // in the config folder, and the filter that asks it about each problem for
 // one machine (the Wine prefix's folder, links resolved). Both front ends
-// load the list before a scan; a damaged file is an error naming its file
-// and line, and the scan does not run without the list the user wrote.
+// load the list before a scan; a file that cannot be read is an error and
+// the scan does not run without the list the user wrote, while a line that
+// cannot be understood is a warning naming file and line, and the rest of
+// the list applies.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ignore/ignore_list.h"
 #include "session/scan_session.h"
@@ -43,15 +46,18 @@ IgnoreEntry IgnoreEntryFor(const RegistryProblem& problem, const std::string& ma
 IgnoreEntry IgnoreEntryFor(const ShortcutProblem& problem, const std::string& machine);
 
 // The user's ignore list (DefaultIgnoreListPath, or `path` when given). A
-// missing file is an empty list; a file that cannot be read or understood
-// gives nothing and, in `error`, the reason naming the file and the line.
-std::optional<IgnoreList> LoadUserIgnoreList(std::string* error, const std::string& path = {});
+// missing file is an empty list; a file that cannot be read gives nothing
+// and, in `error`, the reason naming the file; lines left out are named in
+// `warnings`.
+std::optional<IgnoreList> LoadUserIgnoreList(std::string* error, const std::string& path = {},
+                                             std::vector<std::string>* warnings = nullptr);
 
 // Loads the user's list into a filter for the session's machine and hands
 // it to the session (`holder` keeps it alive for the session's scans).
-// False, with the reason in `error`, when the list is damaged: the session
-// is then left without a filter and should not scan.
+// False, with the reason in `error`, when the list cannot be read: the
+// session is then left without a filter and should not scan. Lines left
+// out are named in `warnings`; the rest of the list applies.
 bool UseUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder,
-                       std::string* error);
+                       std::string* error, std::vector<std::string>* warnings = nullptr);
 
 }  // namespace vostrel

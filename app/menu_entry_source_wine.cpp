@@ -1,6 +1,8 @@
 // The menu entries of a Wine prefix's user: found below the user's own
 // folders, judged against the prefix (a link or program gone, or the whole
 // prefix gone), each with the icons that would go with it.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -11,6 +13,7 @@
 #include "menus/menu_entries.h"
 #include "menus/menu_icons.h"
 #include "shortcuts/lnk_file.h"
+#include "system/posix/host_disk.h"
 
 namespace vostrel {
 
@@ -23,6 +26,24 @@ std::string ReasonText(menus::MenuEntryReason reason) {
         case menus::MenuEntryReason::PrefixMissing: return std::string(kMenuEntryPrefixMissing);
     }
     return {};
+}
+
+// A prefix, link or program of a menu entry that is missing from a disk
+// that is not there: below a media folder with no disk, on an empty mount
+// point, on a drive of the prefix whose folder is missing or empty, or (for
+// a prefix folder) below a folder that is now empty, as an unmounted disk
+// leaves it.
+bool OnDiskThatIsNotThere(const std::string& hostPath) {
+    if (OnAbsentDisk(hostPath, nullptr)) return true;
+    constexpr std::string_view kDrives = "/dosdevices/";
+    const auto at = hostPath.find(kDrives);
+    if (at != std::string::npos) {
+        const std::string drive = hostPath.substr(0, at + kDrives.size() + 2);
+        struct stat st {};
+        return ::stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || IsEmptyHostFolder(drive);
+    }
+    const std::string existing = NearestExisting(hostPath);
+    return existing != hostPath && existing != "/" && IsEmptyHostFolder(existing);
 }
 
 // A judged entry as the results list it (without its icons).
@@ -56,7 +77,9 @@ public:
         const menus::MenuEntryFind found = menus::FindWineMenuEntries(places_);
         const menus::PrefixUnderTest prefix{prefix_,
                                             menus::SamePrefix(prefix_, places_.DefaultPrefix())};
-        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, LinkTarget);
+        outOfReach_ = 0;
+        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, LinkTarget,
+                                                   OnDiskThatIsNotThere, &outOfReach_);
 
         std::vector<const menus::WineMenuEntry*> entries;
         std::vector<menus::WineMenuEntry> removing;
@@ -84,6 +107,8 @@ public:
         return problems;
     }
 
+    std::size_t OutOfReach() const override { return outOfReach_; }
+
     // The entry file is read and judged again, as the scan judged it: it
     // may go only when it is still stale for the same reason, names the
     // same program and belongs to the same prefix.
@@ -105,7 +130,11 @@ public:
             return {Verdict::Changed, "it now names another program or prefix"};
         const menus::PrefixUnderTest prefix{prefix_,
                                             menus::SamePrefix(prefix_, places_.DefaultPrefix())};
-        const auto stale = menus::CheckMenuEntries({*entry}, prefix, places_, LinkTarget);
+        std::size_t outOfReach = 0;
+        const auto stale = menus::CheckMenuEntries({*entry}, prefix, places_, LinkTarget,
+                                                   OnDiskThatIsNotThere, &outOfReach);
+        if (outOfReach > 0)
+            return {Verdict::Unknown, "what it starts lies on a disk that is not there now"};
         if (stale.empty()) {
             if (ThereAgain(problem))
                 return {Verdict::NowPresent, problem.target + " is there again"};
@@ -139,6 +168,7 @@ private:
 
     std::string prefix_;
     menus::MenuPlaces places_;
+    std::size_t outOfReach_ = 0;
 };
 
 }  // namespace

@@ -83,6 +83,10 @@ void RunMenuEntriesRow(ScanSession& session) {
         ProblemRecorded(session);
         session.pump.Tick();
     }
+    // Entries of a prefix on a disk that is not there are that prefix's,
+    // not orphans.
+    CountNotChecked(session, NotCheckedReason::DriveUnavailable, 0,
+                    session.menuEntries->OutOfReach());
     AddMenuEntrySummaries(session, own, orphans);
 }
 

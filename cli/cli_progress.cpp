@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/scan_driver.h"
+#include "cli/safe_output.h"
 #include "system/terminal.h"
 #include "system/text.h"
 
@@ -69,7 +70,7 @@ void CliProgress::DrawProgress() {
     lastDrawn_ = now;
     const std::string line =
         TrimCopy(status_) + " | " + key_ + " | problems: " + std::to_string(found_);
-    std::string out = "\r\x1b[K" + Fit(line, TerminalColumns() - 1);
+    std::string out = "\r\x1b[K" + Fit(TerminalSafe(line), TerminalColumns() - 1);
     std::fputs(out.c_str(), stderr);
     std::fflush(stderr);
     lineShown_ = true;

@@ -74,6 +74,8 @@ std::string ProblemId(const MenuEntryProblem& problem);
 // line), when the list is damaged: the command then exits 2 without
 // scanning.
 bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder);
+// Prints the lines of the ignore list that were left out, each once a run.
+void PrintIgnoreListWarnings(const std::vector<std::string>& warnings);
 
 // What a scan found as JSON schema 1 (see the README).
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine);

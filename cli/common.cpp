@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <set>
 
 #include "app/menu_entry_source.h"
 #include "cli/cli_wine.h"
 #include "cli/commands.h"
+#include "cli/safe_output.h"
 #include "results/result_views.h"
 #include "scan/catalogue.h"
 #include "session/sections.h"
@@ -88,12 +90,22 @@ std::string ProblemId(const RegistryProblem& problem) {
 
 std::string ProblemId(const ShortcutProblem& problem) { return ShortHash("S\n" + problem.path); }
 
+void PrintIgnoreListWarnings(const std::vector<std::string>& warnings) {
+    // Said once a run, also when "scan --all" reads the list for each prefix.
+    static std::set<std::string> said;
+    for (const auto& warning : warnings)
+        if (said.insert(warning).second) std::cerr << "vostrel-cli: warning: " << warning << "\n";
+}
+
 bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder) {
     std::string error;
-    if (UseUserIgnoreList(session, holder, &error)) return true;
+    std::vector<std::string> warnings;
+    const bool loaded = UseUserIgnoreList(session, holder, &error, &warnings);
+    PrintIgnoreListWarnings(warnings);
+    if (loaded) return true;
     std::cerr << "vostrel-cli: " << error << "\n"
-              << "vostrel-cli: nothing was scanned; mend that line of the file, or move the "
-                 "file away, and try again\n";
+              << "vostrel-cli: nothing was scanned; put a readable ignore list there, or move "
+                 "that away, and try again\n";
     return false;
 }
 std::string ProblemId(const MenuEntryProblem& problem) { return ShortHash("M\n" + problem.path); }
@@ -169,6 +181,8 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
 }
 
 void PrintJson(const nlohmann::json& value) {
+    // The JSON escapes control characters itself; its text passes unchanged.
+    RawStandardOutput raw;
     std::cout << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 

@@ -2,7 +2,8 @@
 // alone. "add" takes a problem's id (it scans the machine to find it), a
 // registry key (with or without a value) or a shortcut path, for this
 // machine or every machine; "list" numbers the entries as "remove" takes
-// them. A damaged list is never rewritten: its error names the line.
+// them. Lines of the list that cannot be understood are named as warnings
+// and written back as they were.
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -51,11 +52,13 @@ std::string EntryText(const IgnoreEntry& entry) {
     return text + " (" + MachineLabel(entry.machine) + ")";
 }
 
-// The user's list; on failure the reason is printed (naming the file and
-// line) and nothing is returned.
+// The user's list; on failure the reason is printed (naming the file) and
+// nothing is returned. Lines left out are printed as warnings.
 std::optional<IgnoreList> LoadList(const std::string& path) {
     std::string error;
-    auto list = LoadIgnoreList(path, &error);
+    std::vector<std::string> warnings;
+    auto list = LoadIgnoreList(path, &error, &warnings);
+    PrintIgnoreListWarnings(warnings);
     if (!list) std::cerr << "vostrel-cli: " << error << "\n";
     return list;
 }
@@ -166,7 +169,7 @@ int RunIgnoreAdd(const IgnoreAddOptions& options) {
         return kExitUsage;
     }
     const std::string path = DefaultIgnoreListPath();
-    // The list is read first: a damaged one is not scanned for, nor rewritten.
+    // The list is read first: one that cannot be read is not scanned for.
     auto list = LoadList(path);
     if (!list) return kExitUsage;
 

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/safe_output.h"
 
 int main(int argc, char** argv) {
     // The exit statuses go in the description: what follows the subcommands
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
         "vostrel-cli"};
     app.require_subcommand(0, 1);
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
+    // Names taken from the registry and from files reach the terminal with
+    // their control characters escaped.
+    vostrel::cli::SafeOutput safeOutput;
     int status = 0;
     vostrel::cli::AddScanCommand(app, status);
     vostrel::cli::AddRepairCommand(app, status);

@@ -36,6 +36,12 @@ int RunRestoreCommand(const RestoreCommandOptions& options) {
         std::cerr << "vostrel-cli: no backup file " << path << "\n";
         return kUsageError;
     }
+    // Nothing of a backup another user could have written is read, not
+    // even the machine it names.
+    if (const auto refusal = UntrustedBackupRefusal(path)) {
+        std::cerr << "vostrel-cli: not restoring " << path << ": " << *refusal << "\n";
+        return 1;
+    }
     MachineResult opened =
         options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
     if (!opened.machine) {

@@ -113,9 +113,12 @@ void AddScanCommand(CLI::App& app, int& status) {
             status = RunScanCommand(*options);
             return;
         }
-        // A damaged ignore list is said once, before any prefix is scanned.
+        // An unreadable ignore list is said once, before any prefix is scanned.
         std::string error;
-        if (!LoadUserIgnoreList(&error)) {
+        std::vector<std::string> warnings;
+        const bool loaded = LoadUserIgnoreList(&error, {}, &warnings).has_value();
+        PrintIgnoreListWarnings(warnings);
+        if (!loaded) {
             std::cerr << "vostrel-cli: " << error << "\n";
             status = kExitUsage;
             return;

@@ -3,7 +3,7 @@
 #
 #   system (+ its platform backend)  <  session  <  scan, shortcuts  <  results  <  app
 #
-# Beside them: prefixes/ and menus/ stand alone, ignore/ uses system/ only;
+# Beside them: menus/ stands alone, prefixes/ and ignore/ use system/ only;
 # app/ applies the ignore list to a scan.
 # app/ uses menus/ on Linux for the row of Wine's menu entries.
 #
@@ -40,7 +40,7 @@ vostrel_check_layer(results ALLOWED scan shortcuts session system)
 vostrel_check_layer(app ALLOWED results scan shortcuts session system ignore menus)
 vostrel_check_layer(cli ALLOWED app results scan shortcuts session system prefixes ignore)
 vostrel_check_layer(shell ALLOWED app results scan shortcuts session system ignore prefixes)
-vostrel_check_layer(prefixes)
+vostrel_check_layer(prefixes ALLOWED system)
 vostrel_check_layer(menus)
 vostrel_check_layer(ignore ALLOWED system)
 

@@ -13,10 +13,17 @@ set(VOSTREL_LINUX_ONLY_TESTS
   support/shortcut_fakes.cpp
   support/wine_e2e_rows.cpp
   support/wine_prefix_fixture.cpp
+  support/special_files.cpp
+  system/special_files_linux_test.cpp
+  ignore/ignore_hostile_linux_test.cpp
+  prefixes/prefix_hostile_linux_test.cpp
+  results/backup_owner_linux_test.cpp
+  cli/hostile_output_test.cpp
   system/path_presence_test.cpp
   system/registry_ops_test.cpp
   system/settings_test.cpp
   system/folder_cache_settle_linux_test.cpp
+  system/beneath_linux_test.cpp
   system/wine_case_test.cpp
   system/wine_files_backend_test.cpp
   system/wine_files_live_test.cpp
@@ -41,6 +48,8 @@ set(VOSTREL_LINUX_ONLY_TESTS
   shortcuts/shortcut_check_test.cpp
   shortcuts/walk_mounts_linux_test.cpp
   shortcuts/walk_order_linux_test.cpp
+  shortcuts/foreign_links_linux_test.cpp
+  shortcuts/foreign_links_cli_linux_test.cpp
   results/backup_manager_test.cpp
   results/backup_safety_linux_test.cpp
   results/repair_crash_test.cpp
@@ -51,6 +60,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/repair_selection_test.cpp
   results/menu_entry_repair_test.cpp
   results/repair_recheck_wine_test.cpp
+  results/host_file_places_test.cpp
   cli/cli_arguments_test.cpp
   cli/drive_reach_command_test.cpp
   cli/ignore_command_test.cpp

@@ -1,5 +1,6 @@
 #include "ignore/ignore_list.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -38,13 +39,46 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
+// A character a line of the file cannot hold as it is: a line break ends
+// the line, and the other control characters (tab aside) would be invisible
+// or act on a terminal that shows the file.
+bool NeedsEscape(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && c != '\t') || u == 0x7F;
+}
+
+// "text" with a quote written twice; e"text" when the text holds a
+// character a line cannot hold, with backslash escapes (see the header).
 std::string Quote(std::string_view text) {
-    std::string out = "\"";
+    const bool escaped = std::any_of(text.begin(), text.end(), NeedsEscape);
+    std::string out = escaped ? "e\"" : "\"";
     for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
+        if (c == '"') {
+            out += "\"\"";
+        } else if (escaped && c == '\\') {
+            out += "\\\\";
+        } else if (escaped && c == '\n') {
+            out += "\\n";
+        } else if (escaped && c == '\r') {
+            out += "\\r";
+        } else if (escaped && NeedsEscape(c)) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            const auto u = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        } else {
+            out += c;
+        }
     }
     return out + "\"";
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 std::string NormalMachine(std::string_view machine) {
@@ -66,11 +100,33 @@ std::optional<std::vector<Token>> Tokens(std::string_view line, std::string* err
         while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
         if (i == line.size()) return tokens;
         Token token;
+        // e"..." is a quoted text with backslash escapes.
+        const bool escaped = line[i] == 'e' && i + 1 < line.size() && line[i + 1] == '"';
+        if (escaped) ++i;
         if (line[i] == '"') {
             token.quoted = true;
             ++i;
             bool closed = false;
             while (i < line.size()) {
+                if (escaped && line[i] == '\\') {
+                    const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+                    if (next == '\\' || next == '"') {
+                        token.text += next;
+                        i += 2;
+                    } else if (next == 'n' || next == 'r' || next == 't') {
+                        token.text += next == 'n' ? '\n' : next == 'r' ? '\r' : '\t';
+                        i += 2;
+                    } else if (next == 'x' && i + 3 < line.size() && HexDigit(line[i + 2]) >= 0 &&
+                               HexDigit(line[i + 3]) >= 0) {
+                        token.text +=
+                            static_cast<char>(HexDigit(line[i + 2]) * 16 + HexDigit(line[i + 3]));
+                        i += 4;
+                    } else {
+                        *error = "an escape in e\"...\" is \\\\, \\n, \\r, \\t or \\xHH";
+                        return std::nullopt;
+                    }
+                    continue;
+                }
                 if (line[i] == '"') {
                     if (i + 1 < line.size() && line[i + 1] == '"') {
                         token.text += '"';
@@ -214,12 +270,20 @@ std::string IgnoreParseError::Text() const {
 }
 
 std::optional<IgnoreList> IgnoreList::Parse(std::string_view text, IgnoreParseError* error) {
-    IgnoreParseError local;
-    if (!error) error = &local;
     if (text.size() > kMaxFileBytes) {
-        *error = {1, "the file is larger than an ignore list can be"};
+        if (error) *error = {1, "the file is larger than an ignore list can be"};
         return std::nullopt;
     }
+    std::vector<IgnoreParseError> problems;
+    IgnoreList list = Read(text, &problems);
+    if (!problems.empty()) {
+        if (error) *error = problems.front();
+        return std::nullopt;
+    }
+    return list;
+}
+
+IgnoreList IgnoreList::Read(std::string_view text, std::vector<IgnoreParseError>* problems) {
     IgnoreList list;
     std::string block;  // entries before any header are for every machine
     int number = 0;
@@ -228,23 +292,26 @@ std::optional<IgnoreList> IgnoreList::Parse(std::string_view text, IgnoreParseEr
         const std::size_t end = text.find('\n');
         const std::string_view raw = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (raw.size() > kMaxLineBytes) {
-            *error = {number, "the line is too long"};
-            return std::nullopt;
-        }
-        if (raw.find('\0') != std::string_view::npos) {
-            *error = {number, "the line holds a NUL character; this is not a text file"};
-            return std::nullopt;
-        }
-        std::string message;
-        auto parsed = ParseLine(raw, &message);
-        if (!parsed) {
-            *error = {number, message};
-            return std::nullopt;
-        }
         Line line;
         line.text = std::string(raw);
         if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+        std::string message;
+        std::optional<ParsedLine> parsed;
+        if (raw.size() > kMaxLineBytes)
+            message = "the line is too long";
+        else if (raw.find('\0') != std::string_view::npos)
+            message = "the line holds a NUL character; this is not a text file";
+        else
+            parsed = ParseLine(raw, &message);
+        if (!parsed) {
+            // Kept as written, so that saving the list never loses it, but
+            // it applies nothing. A bad block header leaves the block as
+            // it was: its entries stay with the machine before it rather
+            // than apply to one the header did not name.
+            if (problems) problems->push_back({number, message});
+            list.lines_.push_back(std::move(line));
+            continue;
+        }
         if (parsed->block) block = *parsed->block;
         line.block = parsed->block;
         if (parsed->entry) {
@@ -297,6 +364,10 @@ bool IgnoreList::Add(const IgnoreEntry& given) {
         lines_.push_back(
             {"# registry \"ROOT\\key\" [value \"name\"], shortcut \"C:\\path\"; "
              "* and ? are wildcards.",
+             std::nullopt, std::nullopt});
+        lines_.push_back(
+            {"# e\"...\" holds a text with line breaks or control characters: "
+             "\\n, \\r, \\t, \\xHH, \\\\.",
              std::nullopt, std::nullopt});
     }
     if (!lines_.empty()) lines_.push_back({"", std::nullopt, std::nullopt});
@@ -368,30 +439,34 @@ std::string DefaultIgnoreListPath() {
 #ifdef _WIN32
     return ProgramFolder() + "\\ignore.txt";
 #else
-    return std::filesystem::path(DefaultSettingsPath()).parent_path().string() + "/ignore.txt";
+    const std::string settings = DefaultSettingsPath();
+    if (settings.empty()) return {};  // no home folder: nothing is read
+    return std::filesystem::path(settings).parent_path().string() + "/ignore.txt";
 #endif
 }
 
-std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* error) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) return IgnoreList{};
-    if (ec || !std::filesystem::is_regular_file(status)) {
-        if (error) *error = "The ignore list " + path + " is not a file that can be read.";
+std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* error,
+                                         std::vector<std::string>* warnings) {
+    if (path.empty()) {
+        std::string why;
+#ifndef _WIN32
+        UserHomeFolder(&why);
+#endif
+        if (error) *error = "The ignore list cannot be found: " + why + ".";
         return std::nullopt;
     }
-    if (std::filesystem::file_size(path, ec) > kMaxFileBytes && !ec) {
-        if (error) *error = "The ignore list " + path + " is larger than an ignore list can be.";
+    std::string text, why;
+    bool missing = false;
+    if (!ReadSmallTextFile(path, kMaxFileBytes, &text, &why, &missing)) {
+        if (missing) return IgnoreList{};
+        if (error) *error = "The ignore list " + why + ".";
         return std::nullopt;
     }
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        if (error) *error = "The ignore list " + path + " could not be read.";
-        return std::nullopt;
-    }
-    IgnoreParseError parseError;
-    auto list = IgnoreList::Parse(text, &parseError);
-    if (!list && error) *error = path + ": " + parseError.Text();
+    std::vector<IgnoreParseError> problems;
+    IgnoreList list = IgnoreList::Read(text, &problems);
+    if (warnings)
+        for (const IgnoreParseError& problem : problems)
+            warnings->push_back(path + ": " + problem.Text() + "; the line is left out");
     return list;
 }
 

@@ -16,8 +16,17 @@
 // included) and `?` for one character; letter case does not matter, as on
 // Windows. Value names are compared whole, without wildcards.
 //
-// A file that cannot be understood is an error naming its line: the scan
-// never goes on without the list the user wrote.
+// A text that a line cannot hold as it is (a value name or a folder with a
+// line break or another control character) is written e"..." instead:
+// there a backslash starts an escape, \n a line feed, \r a carriage
+// return, \t a tab, \xHH any byte, \\ a backslash, and a quote is
+// written twice as in "...". Only such texts are written that way; older
+// files never hold e"...", so they read as before.
+//
+// A line that cannot be understood applies nothing, is named (file and
+// line) in a warning, and is kept as written when the list is saved again;
+// the rest of the list still applies. A file that cannot be read at all
+// (not a regular file, too large) is an error.
 #pragma once
 
 #include <optional>
@@ -49,8 +58,12 @@ struct IgnoreParseError {
 
 class IgnoreList {
 public:
-    // Reads the text of an ignore file; on failure, `error` names the line.
+    // Reads the text of an ignore file; nothing, and in `error` the first
+    // line that cannot be understood, unless every line can.
     static std::optional<IgnoreList> Parse(std::string_view text, IgnoreParseError* error);
+    // Reads the text of an ignore file, leaving out (and naming in
+    // `problems`) the lines that cannot be understood.
+    static IgnoreList Read(std::string_view text, std::vector<IgnoreParseError>* problems);
 
     // The file's text: what was read, with added and removed entries, its
     // comments and blank lines kept.
@@ -85,9 +98,12 @@ bool WildcardMatch(std::string_view pattern, std::string_view text);
 // The file, by default $XDG_CONFIG_HOME/vostrel/ignore.txt.
 std::string DefaultIgnoreListPath();
 
-// A missing file is an empty list. A file that cannot be read or understood
-// gives nothing and the reason in `error`.
-std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* error);
+// A missing file is an empty list. A file that cannot be read (a FIFO, a
+// device, a folder, too large) gives nothing and the reason in `error`.
+// Each line that cannot be understood is left out and named, with the
+// file, in `warnings`.
+std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* error,
+                                         std::vector<std::string>* warnings = nullptr);
 // Replaces the file atomically, creating its folder.
 bool SaveIgnoreList(const std::string& path, const IgnoreList& list, std::string* error);
 

@@ -129,8 +129,17 @@ bool SamePrefix(const std::string& a, const std::string& b) {
 std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>& entries,
                                                const PrefixUnderTest& prefix,
                                                const MenuPlaces& places,
-                                               const LinkTargetReader& readLink) {
+                                               const LinkTargetReader& readLink,
+                                               const AbsentDiskTest& onAbsentDisk,
+                                               std::size_t* outOfReach) {
     std::vector<MenuEntryProblem> problems;
+    // A missing path on a disk that is not there: the entry is counted and
+    // left alone.
+    const auto away = [&](const std::string& hostPath) {
+        if (!onAbsentDisk || hostPath.empty() || !onAbsentDisk(hostPath)) return false;
+        if (outOfReach) ++*outOfReach;
+        return true;
+    };
     for (const WineMenuEntry& entry : entries) {
         const std::string entryPrefix = EntryPrefix(entry, places);
         if (!IsAbsoluteHostPath(entryPrefix))
@@ -143,7 +152,8 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
         problem.reason = MenuEntryReason::PrefixMissing;
         struct stat st {};
         if (::lstat(entryPrefix.c_str(), &st) != 0) {
-            if (errno == ENOENT) problems.push_back(problem);
+            // A prefix is gone only when the disk that held it is there.
+            if (errno == ENOENT && !away(entryPrefix)) problems.push_back(problem);
             continue;
         }
         const bool ours = entry.launch.winePrefix
@@ -165,13 +175,17 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
                 presence = HostPresence(linkHostPath);
                 break;
             case LaunchKind::WindowsProgram:
-                presence = WindowsPathPresence(prefix.hostPath, entry.launch.target);
+                presence = WindowsPathPresence(prefix.hostPath, entry.launch.target, &linkHostPath);
                 break;
-            case LaunchKind::HostProgram: presence = HostPresence(entry.launch.target); break;
+            case LaunchKind::HostProgram:
+                linkHostPath = entry.launch.target;
+                presence = HostPresence(entry.launch.target);
+                break;
             case LaunchKind::ProgId:
             case LaunchKind::Other: break;
         }
         if (presence == Presence::Missing) {
+            if (away(linkHostPath)) continue;
             problem.reason =
                 isLink ? MenuEntryReason::LinkMissing : MenuEntryReason::ProgramMissing;
             problems.push_back(problem);
@@ -181,10 +195,12 @@ std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>&
         // The link is there: what it starts must be there too.
         const auto linkTarget = readLink(linkHostPath);
         if (!linkTarget || linkTarget->empty()) continue;
-        const Presence program = IsWindowsDrivePath(*linkTarget)
-                                     ? WindowsPathPresence(prefix.hostPath, *linkTarget)
-                                     : Presence::Unknown;
-        if (program == Presence::Missing) {
+        std::string programHostPath;
+        const Presence program =
+            IsWindowsDrivePath(*linkTarget)
+                ? WindowsPathPresence(prefix.hostPath, *linkTarget, &programHostPath)
+                : Presence::Unknown;
+        if (program == Presence::Missing && !away(programHostPath)) {
             problem.reason = MenuEntryReason::ProgramMissing;
             problem.linkTarget = *linkTarget;
             problems.push_back(problem);

@@ -63,12 +63,20 @@ std::string EntryPrefix(const WineMenuEntry& entry, const MenuPlaces& places);
 // normalised, or the same folder on disk).
 bool SamePrefix(const std::string& a, const std::string& b);
 
+// Whether a host path that is not there lies on a disk that is not there
+// (unplugged, or not mounted): then what it names is out of reach, not gone.
+using AbsentDiskTest = std::function<bool(const std::string& hostPath)>;
+
 // The problems among `entries` for `prefix`, in the order of `entries`.
 // Orphans (PrefixMissing) come with every prefix. `readLink` may be empty:
-// then a link's own target is not looked at.
+// then a link's own target is not looked at. With `onAbsentDisk`, an entry
+// whose prefix, link or program is missing from a disk that is not there is
+// no problem: it is counted in *outOfReach (when given) and left alone.
 std::vector<MenuEntryProblem> CheckMenuEntries(const std::vector<WineMenuEntry>& entries,
                                                const PrefixUnderTest& prefix,
                                                const MenuPlaces& places,
-                                               const LinkTargetReader& readLink);
+                                               const LinkTargetReader& readLink,
+                                               const AbsentDiskTest& onAbsentDisk = nullptr,
+                                               std::size_t* outOfReach = nullptr);
 
 }  // namespace vostrel::menus

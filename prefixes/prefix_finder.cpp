@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "prefixes/vdf.h"
+#include "system/atomic_file.h"
+#include "system/settings.h"
 
 namespace vostrel::prefixes {
 
@@ -81,13 +83,10 @@ std::string RealPath(const fs::path& path) {
     return ec ? path.lexically_normal().string() : real.string();
 }
 
-bool ReadWholeFile(const fs::path& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    text = out.str();
-    return true;
+// A tool's file, read with the care of the program's other small files: a
+// FIFO or a device planted in its place is refused, never waited on.
+bool ReadToolFile(const fs::path& path, std::string& text, std::string& error) {
+    return ReadSmallTextFile(path.string(), kSmallTextFileCap, &text, &error);
 }
 
 bool AllDigits(std::string_view text) {
@@ -279,8 +278,13 @@ private:
                        dataHome() / "lutris/games", home() / ".local/share/lutris/games"})) {
             for (const auto& file : FilesEndingIn(dir, {".yml", ".yaml"})) {
                 YAML::Node game;
+                std::string text, error;
+                if (!ReadToolFile(file, text, error)) {
+                    Warn(error);
+                    continue;
+                }
                 try {
-                    game = YAML::LoadFile(file.string());
+                    game = YAML::Load(text);
                 } catch (const YAML::Exception& e) {
                     Warn(file.string() + ": " + e.what());
                     continue;
@@ -329,12 +333,17 @@ private:
                 std::string label;
                 const fs::path description = bottle / "bottle.yml";
                 std::error_code ec;
+                std::string text, error;
                 if (fs::is_regular_file(description, ec)) {
-                    try {
-                        const YAML::Node yml = YAML::LoadFile(description.string());
-                        if (yml.IsMap()) label = Scalar(yml["Name"]);
-                    } catch (const YAML::Exception& e) {
-                        Warn(description.string() + ": " + e.what());
+                    if (!ReadToolFile(description, text, error)) {
+                        Warn(error);
+                    } else {
+                        try {
+                            const YAML::Node yml = YAML::Load(text);
+                            if (yml.IsMap()) label = Scalar(yml["Name"]);
+                        } catch (const YAML::Exception& e) {
+                            Warn(description.string() + ": " + e.what());
+                        }
                     }
                 }
                 if (label.empty()) label = bottle.filename().string();
@@ -347,9 +356,9 @@ private:
     void Heroic(std::initializer_list<fs::path> dirs, const std::string& source) {
         for (const auto& dir : Distinct(dirs)) {
             for (const auto& file : FilesEndingIn(dir / "GamesConfig", {".json"})) {
-                std::string text;
-                if (!ReadWholeFile(file, text)) {
-                    Warn(file.string() + ": cannot be read");
+                std::string text, error;
+                if (!ReadToolFile(file, text, error)) {
+                    Warn(error);
                     continue;
                 }
                 const auto json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
@@ -385,7 +394,8 @@ std::string Environment(const char* name) {
 
 PrefixPlaces PlacesFromEnvironment() {
     PrefixPlaces places;
-    places.home = Environment("HOME");
+    // HOME, or the home folder the password database names when it is unset.
+    places.home = UserHomeFolder().value_or("");
     places.winePrefix = Environment("WINEPREFIX");
     // Relative XDG folders are to be ignored.
     places.xdgDataHome = Environment("XDG_DATA_HOME");

@@ -1,8 +1,8 @@
 #include "prefixes/vdf.h"
 
+#include "system/atomic_file.h"
+
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 namespace vostrel::prefixes {
 
@@ -198,11 +198,11 @@ VdfResult ParseVdf(std::string_view text) {
 }
 
 VdfResult ReadVdfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {std::nullopt, path + ": cannot be read"};
-    std::ostringstream text;
-    text << in.rdbuf();
-    VdfResult result = ParseVdf(text.str());
+    std::string text, error;
+    bool missing = false;
+    if (!ReadSmallTextFile(path, kSmallTextFileCap, &text, &error, &missing))
+        return {std::nullopt, missing ? path + ": cannot be read" : error};
+    VdfResult result = ParseVdf(text);
     if (!result.root) result.error = path + ": " + result.error;
     return result;
 }

@@ -37,11 +37,43 @@ bool NeedsEscape(char32_t cp, int ansi) {
            cp == static_cast<unsigned char>(kBackupEscape);
 }
 
+constexpr char kHex[] = "0123456789ABCDEF";
+
 void AppendEscape(std::string& out, char32_t cp) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     out.push_back(kBackupEscape);
     for (int shift = 4 * (kEscapeDigits - 1); shift >= 0; shift -= 4)
         out.push_back(kHex[(cp >> shift) & 0xF]);
+}
+
+// The length of the valid UTF-8 sequence at `at` and its code point, or 0
+// for a byte that starts none (a stray continuation byte, a cut or
+// overlong sequence, a surrogate, anything above U+10FFFF).
+std::size_t Utf8Sequence(std::string_view text, std::size_t at, char32_t* cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) {
+        *cp = lead;
+        return 1;
+    }
+    std::size_t length;
+    char32_t value, lowest;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, value = lead & 0x1F, lowest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, value = lead & 0x0F, lowest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, value = lead & 0x07, lowest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (byte(at + i) & 0x3F);
+    }
+    if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    *cp = value;
+    return length;
 }
 
 int HexDigit(char c) {
@@ -88,15 +120,20 @@ std::string DecodeBackupText(std::string_view bytes) {
 }
 
 std::string EscapeBackupField(std::string_view utf8) {
-    const std::u16string wide = Utf8ToUtf16(utf8);
     std::string out;
-    out.reserve(wide.size());
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        char32_t cp = wide[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[++i] - 0xDC00);
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = Utf8Sequence(utf8, i, &cp);
+        if (length == 0) {  // a byte of a host name that is not UTF-8: kept as it is
+            const auto b = static_cast<unsigned char>(utf8[i++]);
+            out.push_back(kBackupEscape);
+            out.push_back(kByteEscapeMark);
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 0xF]);
+            continue;
         }
+        i += length;
         const int ansi = AnsiOf(cp);
         if (NeedsEscape(cp, ansi))
             AppendEscape(out, cp);
@@ -112,6 +149,16 @@ std::optional<std::string> UnescapeBackupField(std::string_view ansi) {
     for (std::size_t i = 0; i < ansi.size(); ++i) {
         if (ansi[i] != kBackupEscape) continue;
         out += AnsiToUtf8(ansi.substr(plainStart, i - plainStart));
+        if (i + 1 < ansi.size() && ansi[i + 1] == kByteEscapeMark) {
+            if (i + 4 > ansi.size()) return std::nullopt;
+            const int hi = HexDigit(ansi[i + 2]), lo = HexDigit(ansi[i + 3]);
+            // Only bytes that cannot be text are written this way.
+            if (hi < 8 || lo < 0) return std::nullopt;
+            out.push_back(static_cast<char>(hi * 16 + lo));
+            i += 3;
+            plainStart = i + 1;
+            continue;
+        }
         const auto cp = EscapedCodePoint(ansi.substr(i + 1, kEscapeDigits));
         if (!cp) return std::nullopt;
         out += CodePointUtf8(*cp);
@@ -119,6 +166,35 @@ std::optional<std::string> UnescapeBackupField(std::string_view ansi) {
         plainStart = i + 1;
     }
     out += AnsiToUtf8(ansi.substr(std::min(plainStart, ansi.size())));
+    return out;
+}
+
+bool ValidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const std::size_t length = Utf8Sequence(bytes, i, &cp);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string ShownBytes(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const std::size_t length = Utf8Sequence(bytes, i, &cp);
+        if (length == 0) {
+            const auto b = static_cast<unsigned char>(bytes[i++]);
+            out += "\\x";
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 0xF]);
+            continue;
+        }
+        out.append(bytes.substr(i, length));
+        i += length;
+    }
     return out;
 }
 

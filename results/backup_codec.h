@@ -8,6 +8,14 @@
 // character ESC (27) itself - are written as ESC followed by six upper-case
 // hexadecimal digits of their Unicode code point ("^" is ESC 00005E). Records
 // without such characters are byte for byte what earlier versions wrote.
+//
+// Host file names are bytes and need not be UTF-8. A byte of a field that
+// is not part of valid UTF-8 (0x80-0xFF only: a stray continuation byte, a
+// cut or overlong sequence, a surrogate) is written as ESC, "x" and its two
+// upper-case hexadecimal digits ("caf\xE9" is "caf" ESC "xE9"), so that the
+// name comes back byte for byte. Earlier versions always followed ESC with
+// six hexadecimal digits and never wrote "x" there, so their records read as
+// they always did; they wrote such a byte as U+FFFD, which stays U+FFFD.
 #pragma once
 
 #include <optional>
@@ -18,6 +26,7 @@
 namespace vostrel {
 
 inline constexpr char kBackupEscape = '\x1B';
+inline constexpr char kByteEscapeMark = 'x';
 inline constexpr std::string_view kBackupLineEnd = "\r\n";
 
 // The character shifts on ANSI bytes: +10 and -10. Encoding drops bytes
@@ -25,10 +34,16 @@ inline constexpr std::string_view kBackupLineEnd = "\r\n";
 std::string EncodeBackupText(std::string_view ansi);
 std::string DecodeBackupText(std::string_view bytes);
 
-// A field (UTF-8) in the ANSI code page, escaped where needed, and back.
+// A field (UTF-8, or any bytes) in the ANSI code page, escaped where needed, and back.
 // Unescaping gives nothing for a malformed escape.
 std::string EscapeBackupField(std::string_view utf8);
 std::optional<std::string> UnescapeBackupField(std::string_view ansi);
+
+// A field's bytes as shown to the user: valid UTF-8 as it is, every other
+// byte spelled "\xE9".
+std::string ShownBytes(std::string_view bytes);
+// True when every byte is part of valid UTF-8.
+bool ValidUtf8(std::string_view bytes);
 
 // A whole record: fields (UTF-8) to the encoded line without its line end,
 // and an encoded line back to its fields. Nothing when the line cannot be

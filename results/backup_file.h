@@ -128,6 +128,12 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
                                 SettingsStore& settings, const std::string& backupFilePath,
                                 const RestoreOptions& options = {});
 
+// Why a backup file must not be read back at all, whatever --force says:
+// it, its folder or the folder of its shortcut copies belongs to another
+// user or may be written by one, so its records could be anyone's. Nothing
+// when the files are the user's own.
+std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFilePath);
+
 // Why a backup must not be restored into this machine without force (it
 // was taken from another one), naming both; nothing when it may.
 std::optional<std::string> MachineMismatch(FileSystemApi& files, const std::string& backupFilePath);
@@ -146,19 +152,46 @@ bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath);
 inline constexpr std::string_view kMenuEntryRecord = "M";
 inline constexpr std::string_view kMenuIconRecord = "I";
 
+// Where a menu entry ("M") or an icon ("I") of the user's own folders may
+// be: the folder of its kind (`root`, one of the user's folders, opened as
+// it is) and the path below it, walked without following any link.
+//   - menu entries: $XDG_DATA_HOME/applications/wine/**/*.desktop (else
+//     ~/.local/share), $XDG_DATA_HOME/applications/wine-extension-*.desktop,
+//     and *.desktop directly on the desktop folder (XDG_DESKTOP_DIR of
+//     user-dirs.dirs, else ~/Desktop) - the places the menu scan lists;
+//   - icons: the menu builder's icon files ("3F2A_notepad.0.png", also .svg,
+//     .svgz, .xpm) in $XDG_DATA_HOME/icons/<theme>/<size>/<context>/ or
+//     directly in $XDG_DATA_HOME/icons.
+// The path must be absolute and plain (no "." or ".." parts). Nothing, with
+// the reason, for any other path.
+struct HostFilePlace {
+    std::string root;
+    std::string relative;
+};
+std::optional<HostFilePlace> PlaceOfHostFile(std::string_view kind, const std::string& path,
+                                             std::string* why = nullptr);
+
 // Why a restore must not write the host file of an "M" or "I" record at
-// `path`: a menu entry is put back only as a .desktop file inside the
-// user's home or data folder ($XDG_DATA_HOME, else ~/.local/share), an
-// icon only inside the data folder's "icons"; the path must be absolute
-// and plain (no "." or ".." parts). Nothing when it may.
+// `path`: it is not a place of its kind (above). Nothing when it may.
 std::optional<std::string> HostRecordRefusal(std::string_view kind, const std::string& path);
 
-// A host file as the repair finds it before backing it up or removing it.
+// Puts the copy `copyName` of `copiesFolder` back as the file of an "M" or
+// "I" record at `path`: only in its kind's place, never through a link, never
+// over a file that is there now (the same bytes there count as put back).
+// Nothing when it is back; else why not.
+std::optional<std::string> PutBackHostFile(std::string_view kind, const std::string& path,
+                                           const std::string& copiesFolder,
+                                           const std::string& copyName);
+
+// A host file as the repair finds it before backing it up or removing it:
+// Other also when it is not in a place of menu entries or icons, or is
+// reached only through a link.
 enum class HostFileState { Regular, Gone, Other };
 HostFileState HostFileStateOf(const std::string& path);
 
-// Removes a regular file (never what a link points to). False, with the
-// reason, when it is something else or cannot be removed.
+// Removes a menu entry or icon file: a regular file in its kind's place,
+// reached without following a link, removed through its folder. False,
+// with the reason, when it is something else or cannot be removed.
 bool RemoveHostFile(const std::string& path, std::string* why);
 
 // Removes a backup file and the shortcut copies kept for it.

@@ -6,9 +6,19 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
+#include "system/settings.h"
 #include "system/text.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "system/posix/beneath.h"
+#endif
 
 namespace vostrel {
 
@@ -120,6 +130,49 @@ bool Restorer::Registry(const std::vector<std::string>& f, std::string& why) {
     return ok;
 }
 
+#ifndef _WIN32
+// A shortcut goes back beneath the folder of its drive, never through a
+// link on the way; a path through one of Wine's links from the prefix
+// user's shell folders (users/<user>/Desktop, ...) into the home folder is
+// walked beneath the home folder instead.
+PutBackResult PutBackShortcut(FileSystemApi& files, const std::string& windowsPath,
+                              const std::string& host, const std::string& folder,
+                              const std::string& name, std::string* error) {
+    const auto driveRoot = files.HostPath(windowsPath.substr(0, 2) + "\\");
+    const auto relative =
+        driveRoot ? beneath::RelativeTo(*driveRoot, host) : std::optional<std::string>();
+    if (!relative) {
+        *error = ShownBytes(host) + " does not lie plainly below its drive's folder";
+        return PutBackResult::Failed;
+    }
+    beneath::Place place{*driveRoot, *relative};
+    const std::string home = UserHomeFolder().value_or("");
+    if (!home.empty() && home.front() == '/')
+        if (auto shellFolder = beneath::ShellFolderPlace(*driveRoot, *relative, home))
+            place = std::move(*shellFolder);
+    const beneath::UniqueFd copy =
+        beneath::OpenRegularBeneath(folder, name, error, beneath::RootLink::Refuse);
+    struct stat st {};
+    if (!copy.Valid() || ::fstat(copy.Get(), &st) != 0) return PutBackResult::Failed;
+    switch (beneath::WriteNewBeneath(place.root, place.relative, copy.Get(), st.st_mode & 0777,
+                                     error)) {
+        case beneath::WriteResult::Written: return PutBackResult::Written;
+        case beneath::WriteResult::SameAlready: return PutBackResult::SameAlready;
+        case beneath::WriteResult::InTheWay: return PutBackResult::InTheWay;
+        case beneath::WriteResult::Failed: break;
+    }
+    return PutBackResult::Failed;
+}
+#else
+PutBackResult PutBackShortcut(FileSystemApi&, const std::string&, const std::string& host,
+                              const std::string& folder, const std::string& name,
+                              std::string* error) {
+    std::error_code ec;
+    fs::create_directories(fs::path(host).parent_path(), ec);
+    return PutBackCopy(folder, name, host, error);
+}
+#endif
+
 bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
     if (f.size() < 2 || Trim(f[1]).empty()) {
         why = "a shortcut record without a path";
@@ -134,35 +187,36 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
         old ? (slash == std::string::npos ? std::string() : f[1].substr(slash + 1)) : f[2];
     const std::string folder = old ? backupFolder : ShortcutCopiesFolder(backupFilePath);
     if (!IsPlainFileName(name)) {
-        why = "the copy of " + f[1] + " is named \"" + name +
+        why = "the copy of " + ShownBytes(f[1]) + " is named \"" + ShownBytes(name) +
               "\", which is not a file of the backup's folder";
         return false;
     }
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(fs::path(folder) / name, ec))) {
-        why = "the saved copy of " + f[1] + " is missing";
+        why = "the saved copy of " + ShownBytes(f[1]) + " is missing";
         return false;
     }
     if (!force && !OnOwnDrive(files, f[1])) {
-        why = f[1] +
+        why = ShownBytes(f[1]) +
               " lies outside the prefix's own drives; restore with --force to put it back there";
         return false;
     }
     const auto host = files.HostPath(f[1]);
     if (!host) {
-        why = f[1] + " has no place on this machine's disk";
+        why = ShownBytes(f[1]) + " has no place on this machine's disk";
         return false;
     }
-    fs::create_directories(fs::path(*host).parent_path(), ec);
     std::string error;
-    switch (PutBackCopy(folder, name, *host, &error)) {
+    switch (PutBackShortcut(files, f[1], *host, folder, name, &error)) {
         case PutBackResult::Written:
         case PutBackResult::SameAlready: break;
         case PutBackResult::InTheWay:
-            why = f[1] +
+            why = ShownBytes(f[1]) +
                   " was not put back: another file is there now, and a restore never replaces one";
             return false;
-        case PutBackResult::Failed: why = f[1] + " was not put back: " + error; return false;
+        case PutBackResult::Failed:
+            why = ShownBytes(f[1]) + " was not put back: " + error;
+            return false;
     }
     files.ForgetCache();
     if (old) oldCopies.push_back((fs::path(folder) / name).string());
@@ -177,33 +231,12 @@ bool Restorer::HostFile(const std::vector<std::string>& f, std::string& why) {
         return false;
     }
     const std::string kind = UpperAscii(Trim(f[0]));
-    if (const auto refusal = HostRecordRefusal(kind, f[1])) {
-        why = f[1] + " was not put back: " + *refusal;
+    if (const auto refusal =
+            PutBackHostFile(kind, f[1], ShortcutCopiesFolder(backupFilePath), f[2])) {
+        why = ShownBytes(f[1]) + " was not put back: " + *refusal;
         return false;
     }
-    const std::string folder = ShortcutCopiesFolder(backupFilePath);
-    if (!IsPlainFileName(f[2])) {
-        why = "the copy of " + f[1] + " is named \"" + f[2] +
-              "\", which is not a file of the backup's folder";
-        return false;
-    }
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(fs::path(folder) / f[2], ec))) {
-        why = "the saved copy of " + f[1] + " is missing";
-        return false;
-    }
-    fs::create_directories(fs::path(f[1]).parent_path(), ec);
-    std::string error;
-    switch (PutBackCopy(folder, f[2], f[1], &error)) {
-        case PutBackResult::Written:
-        case PutBackResult::SameAlready: return true;
-        case PutBackResult::InTheWay:
-            why = f[1] +
-                  " was not put back: another file is there now, and a restore never replaces one";
-            return false;
-        case PutBackResult::Failed: why = f[1] + " was not put back: " + error; return false;
-    }
-    return false;
+    return true;
 }
 
 void Restorer::Record(std::size_t lineNumber, const std::string& line) {
@@ -253,14 +286,21 @@ bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath) {
 namespace {
 
 std::optional<std::vector<std::string>> ReadLines(const std::string& backupFilePath) {
-    std::ifstream in(backupFilePath, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return SplitBackupLines(contents.str());
+    std::string contents;
+    if (!ReadWholeFile(backupFilePath, contents)) return std::nullopt;
+    return SplitBackupLines(contents);
 }
 
 }  // namespace
+
+std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFilePath) {
+    const fs::path file(backupFilePath);
+    const std::string folder =
+        file.has_parent_path() ? file.parent_path().string() : std::string(".");
+    if (auto refusal = SharedFolderRefusal(folder)) return refusal;
+    if (auto refusal = ForeignBackupFileRefusal(backupFilePath)) return refusal;
+    return SharedFolderRefusal(ShortcutCopiesFolder(backupFilePath));
+}
 
 std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
                                                const std::string& backupFilePath) {
@@ -280,6 +320,10 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
                                 const RestoreOptions& options) {
     Restorer restorer{registry, files, backupFilePath, BackupFolder(settings),
                       {},       {},    options.force};
+    if (const auto refusal = UntrustedBackupRefusal(backupFilePath)) {
+        restorer.report.failures.push_back("nothing was restored: " + *refusal);
+        return restorer.report;
+    }
     const auto lines = ReadLines(backupFilePath);
     if (!lines) {
         restorer.report.failures.push_back(backupFilePath + " cannot be read");

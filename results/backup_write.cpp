@@ -5,6 +5,7 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -90,6 +91,14 @@ std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files,
     const auto host = files.HostPath(path);
     if (!host) {
         Fail(error, path + " has no place on this machine's disk");
+        return std::nullopt;
+    }
+    // A host name that is not UTF-8 has no exact Windows path (Wine shows
+    // such bytes as U+FFFD): a record of it could not put back the same
+    // file, so the shortcut is not backed up, and stays where it is.
+    if (!ValidUtf8(path) || !ValidUtf8(*host)) {
+        Fail(error, "the file name " + ShownBytes(*host) +
+                        " is not UTF-8, so the backup cannot name it exactly; it is left in place");
         return std::nullopt;
     }
     const std::size_t slash = path.rfind('\\');
@@ -194,10 +203,13 @@ std::string MachineIdentity(FileSystemApi& files) {
 }
 
 std::optional<std::string> RecordedMachine(const std::string& backupFilePath) {
-    std::ifstream in(fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName,
-                     std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line) || line.empty()) return std::nullopt;
+    std::string text;
+    if (!ReadSmallTextFile(
+            (fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName).string(),
+            64 * 1024, &text, nullptr))
+        return std::nullopt;
+    std::string line = text.substr(0, text.find('\n'));
+    if (line.empty()) return std::nullopt;
     return line;
 }
 

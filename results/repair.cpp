@@ -281,7 +281,7 @@ void Repair::RegistryPart() {
 // file the scan judged is removed, through the folder it was found in, so a
 // folder swapped for a link meanwhile cannot send the removal elsewhere.
 void Repair::RemoveShortcut(const std::string& path) {
-    ShortcutRecheck check = RecheckBrokenShortcut(session_.files, path);
+    ShortcutRecheck check = RecheckBrokenShortcut(session_, path);
     if (check.verdict == ShortcutRecheck::Verdict::Gone) {
         Gone(path);
         return;
@@ -308,7 +308,7 @@ void Repair::ShortcutPart() {
         }
         // Only a file that is still the broken shortcut the scan judged is
         // backed up; it is checked again when it is removed.
-        const ShortcutRecheck check = RecheckBrokenShortcut(session_.files, path);
+        const ShortcutRecheck check = RecheckBrokenShortcut(session_, path);
         if (check.verdict == ShortcutRecheck::Verdict::Gone) {
             Gone(path);  // removed since the scan: nothing to save
             continue;

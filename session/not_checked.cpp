@@ -36,9 +36,11 @@ std::string NotCheckedText(const NotCheckedCounts& counts) {
     return text;
 }
 
-void CountNotChecked(ScanSession& session, NotCheckedReason why, char drive) {
-    ++session.notChecked.byReason[why];
-    if (why == NotCheckedReason::DriveUnavailable) ++session.notChecked.unavailableDrives[drive];
+void CountNotChecked(ScanSession& session, NotCheckedReason why, char drive, std::size_t count) {
+    if (count == 0) return;
+    session.notChecked.byReason[why] += count;
+    if (why == NotCheckedReason::DriveUnavailable)
+        session.notChecked.unavailableDrives[drive] += count;
 }
 
 }  // namespace vostrel

@@ -75,6 +75,9 @@ public:
     virtual MenuEntryRecheck Recheck(const MenuEntryProblem& /*problem*/) {
         return {MenuEntryRecheck::Verdict::Unknown, "it cannot be looked at again"};
     }
+    // How many entries the last FindStale left alone because their prefix,
+    // link or program lies on a disk that is not there.
+    virtual std::size_t OutOfReach() const { return 0; }
 };
 
 // One line of the results' summary: a section that found problems.
@@ -161,7 +164,8 @@ bool RecordProblem(ScanSession& session, ShortcutProblem problem);
 
 // An entry the scan could not judge: counted under `why` (and under the
 // drive letter for an unavailable drive; 0 when no letter applies).
-void CountNotChecked(ScanSession& session, NotCheckedReason why, char drive = 0);
+void CountNotChecked(ScanSession& session, NotCheckedReason why, char drive = 0,
+                     std::size_t count = 1);
 
 // A problem was just added: plays the detection sound when the user turned
 // it on, and tells the observer the new count.

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStringList>
 
 #include "shell/skin.h"
 
@@ -28,7 +29,7 @@ IgnoreListBox::IgnoreListBox(QWidget* parent, std::string path)
     resize(Twips(6660), Twips(1440));
 
     std::string error;
-    list_ = LoadIgnoreList(path_, &error);
+    list_ = LoadIgnoreList(path_, &error, &warnings_);
     if (!list_) loadError_ = error;
     Fill();
 }
@@ -61,6 +62,13 @@ void IgnoreListBox::Fill() {
     }
     status_->setText(entries.empty() ? tr("Ignore list : no entries (add them from the results)")
                                      : tr("Ignore list :"));
+    // Lines left out of the list are named, and kept in the file as written.
+    if (!warnings_.empty()) {
+        QStringList lines;
+        for (const auto& warning : warnings_) lines << QString::fromStdString(warning);
+        status_->setText(status_->text() + " " + lines.join(" "));
+        status_->setToolTip(lines.join("\n"));
+    }
     if (!entries.empty()) rows_->setCurrentRow(0);
 }
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ignore/ignore_list.h"
 
@@ -44,6 +45,7 @@ private:
     std::string path_;
     std::optional<IgnoreList> list_;
     std::optional<std::string> loadError_;
+    std::vector<std::string> warnings_;  // lines of the file left out
     bool changed_ = false;
     QLabel* status_;
     QListWidget* rows_;

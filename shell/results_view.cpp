@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QStringList>
 
 #include "app/ignore_filter.h"
 #include "ignore/ignore_list.h"
@@ -260,7 +261,9 @@ void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
     const std::string path = DefaultIgnoreListPath();
     std::string error;
     std::optional<IgnoreList> list = LoadIgnoreList(path, &error);
-    // A damaged list is never written over: the user's other entries would be lost.
+    // A list that cannot be read is never written over: the user's other
+    // entries would be lost. Lines it cannot understand are written back
+    // as they were.
     if (!list) {
         ShowNotice(tr("The entry was not added: %1").arg(Q(error)).toStdString());
         return;
@@ -290,7 +293,18 @@ bool ResultsPanel::ConfirmRepair() {
 
 bool ResultsPanel::PrepareScan() {
     std::string error;
-    if (UseUserIgnoreList(app_.session, ignoreFilter_, &error)) return true;
+    std::vector<std::string> warnings;
+    const bool loaded = UseUserIgnoreList(app_.session, ignoreFilter_, &error, &warnings);
+    if (!warnings.empty()) {
+        // The scan goes on with the rest of the list; the user hears which
+        // lines were left out.
+        QStringList lines;
+        for (const auto& warning : warnings) lines << Q(warning);
+        ShowNotice(tr("Some lines of the ignore list were left out. %1")
+                       .arg(lines.join("\n"))
+                       .toStdString());
+    }
+    if (loaded) return true;
     ShowNotice(tr("The scan did not start. %1").arg(Q(error)).toStdString());
     return false;
 }

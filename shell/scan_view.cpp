@@ -79,9 +79,11 @@ void ScanView::ScanFinished(bool cancelled) {
     FillSummary();
     w.SetBusyPointer(false);
     w.SetValue(Control::ScanProgressBar, kProgressFullWidth);
-    // What was found shows, even when the scan was stopped (marked so);
-    // with nothing found the start view comes back whole.
-    const bool found = session_ && session_->ProblemCount() > 0;
+    // What was found shows, even when the scan was stopped (marked so), and
+    // so do the results when entries were left unchecked, so that a drive
+    // that was not there is not taken for a clean one; with nothing found
+    // and nothing left out the start view comes back whole.
+    const bool found = session_ && (session_->ProblemCount() > 0 || !session_->notChecked.Empty());
     w.SetVisible(Control::ResultsFrame, found);
     w.SetVisible(Control::ScanningFrame, false);
     w.SetVisible(Control::StartFrame, !found);

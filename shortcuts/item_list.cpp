@@ -27,10 +27,10 @@ std::uint32_t U32(Bytes b, std::size_t at) {
 }
 
 // A NUL-terminated ANSI text starting at `at`; nothing when it runs past the item.
-std::optional<std::string> AnsiAt(Bytes item, std::size_t at) {
+std::optional<std::string> AnsiAt(Bytes item, std::size_t at, unsigned codePage) {
     std::string bytes;
     for (std::size_t i = at; i < item.size(); ++i) {
-        if (item[i] == 0) return AnsiToUtf8(bytes);
+        if (item[i] == 0) return AnsiCodePageToUtf8(bytes, codePage);
         bytes.push_back(static_cast<char>(item[i]));
     }
     return std::nullopt;
@@ -75,18 +75,18 @@ std::optional<std::string> LongName(Bytes item) {
     return name;
 }
 
-std::optional<std::string> FileEntryName(Bytes item) {
+std::optional<std::string> FileEntryName(Bytes item, unsigned codePage) {
     if (auto longName = LongName(item)) return longName;
     if (item.size() <= 14) return std::nullopt;
     const bool unicode = (item[2] & 0x04) != 0;
-    auto name = unicode ? Utf16At(item, 14) : AnsiAt(item, 14);
+    auto name = unicode ? Utf16At(item, 14) : AnsiAt(item, 14, codePage);
     if (!name || !Printable(*name)) return std::nullopt;
     return name;
 }
 
 std::optional<std::string> VolumeName(Bytes item) {
     if (item.size() < 6) return std::nullopt;
-    auto name = AnsiAt(item, 3);
+    auto name = AnsiAt(item, 3, kWesternCodePage);
     if (!name || name->size() < 2 || (*name)[1] != ':') return std::nullopt;
     if (name->back() != '\\') name->push_back('\\');
     return name;
@@ -94,7 +94,7 @@ std::optional<std::string> VolumeName(Bytes item) {
 
 }  // namespace
 
-std::string ItemListPath(std::span<const std::uint8_t> itemList) {
+std::string ItemListPath(std::span<const std::uint8_t> itemList, unsigned codePage) {
     std::string path;
     std::size_t at = 0;
     while (at + 2 <= itemList.size()) {
@@ -116,12 +116,24 @@ std::string ItemListPath(std::span<const std::uint8_t> itemList) {
             continue;
         }
         if ((type & 0x70) != 0x30 || path.empty()) return {};
-        auto name = FileEntryName(item);
+        auto name = FileEntryName(item, codePage);
         if (!name) return {};
         if (path.back() != '\\') path.push_back('\\');
         path += *name;
     }
     return path;
+}
+
+bool ItemListOnNetwork(std::span<const std::uint8_t> itemList) {
+    std::size_t at = 0;
+    while (at + 3 <= itemList.size()) {
+        const std::size_t size = U16(itemList, at);
+        if (size < 3 || at + size > itemList.size()) return false;
+        // The network class of shell items: 0x41 to 0x4F (0xC3: a UNC path).
+        if ((itemList[at + 2] & 0x70) == 0x40) return true;
+        at += size;
+    }
+    return false;
 }
 
 }  // namespace vostrel

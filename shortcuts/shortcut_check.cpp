@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "session/scan_session.h"
+#include "shortcuts/advertised.h"
+#include "shortcuts/ansi_text.h"
 #include "system/path_presence.h"
 #include "system/shortcut_reader.h"
 #include "system/text.h"
@@ -60,14 +63,65 @@ bool TargetExists(FileSystemApi& files, std::string_view path) {
 
 namespace {
 
-// The judgement of a file read as a link (steps after the read): true when
-// it is a broken shortcut.
-bool JudgedBroken(FileSystemApi& files, std::string_view name, const ShortcutInfo& info) {
-    if (!info.isLink || IsExcludedType(info.typeName)) return false;
-    if (!HasLinkEnding(name)) return false;
-    if (TargetExists(files, info.targetPath)) return false;
-    if (UpperAscii(Trim(info.workingDirectory)) == kHomePlaceholder) return false;
-    return !Trim(info.targetPath).empty();
+// What the check makes of a file read as a link.
+struct Judgement {
+    enum class Kind { Fine, Broken, NotChecked };
+    Kind kind = Kind::Fine;
+    std::string target;                                 // for Broken: what the link points to
+    std::string reason;                                 // for Broken: why it counts as broken
+    NotCheckedReason why = NotCheckedReason::PathForm;  // for NotChecked
+    char drive = 0;                                     // for NotChecked on an unavailable drive
+    std::string driveWhy;                               // why that drive is out of reach
+};
+
+Judgement NotChecked(NotCheckedReason why) {
+    Judgement judgement;
+    judgement.kind = Judgement::Kind::NotChecked;
+    judgement.why = why;
+    return judgement;
+}
+
+Judgement Broken(std::string target, std::string reason) {
+    Judgement judgement;
+    judgement.kind = Judgement::Kind::Broken;
+    judgement.target = std::move(target);
+    judgement.reason = std::move(reason);
+    return judgement;
+}
+
+// An advertised shortcut stands for its product: broken when the installer
+// no longer knows the product, not judged when that cannot be told.
+Judgement JudgeAdvertised(ScanSession& session, const ShortcutInfo& info) {
+    const auto descriptor = DecodeInstallerDescriptor(info.darwinDescriptor);
+    if (!descriptor) return NotChecked(NotCheckedReason::Advertised);
+    switch (InstalledProductState(session.registry, descriptor->squashed)) {
+        case ProductState::Registered: return {};
+        case ProductState::Gone:
+            return Broken(descriptor->product, "its product is no longer installed");
+        case ProductState::Unknown: break;
+    }
+    return NotChecked(NotCheckedReason::Advertised);
+}
+
+// The judgement of a file read as a link (steps after the read).
+Judgement Judge(ScanSession& session, std::string_view name, const ShortcutInfo& info) {
+    if (!info.isLink || IsExcludedType(info.typeName)) return {};
+    if (!HasLinkEnding(name)) return {};
+    if (info.advertised) return JudgeAdvertised(session, info);
+    if (info.onNetwork) return NotChecked(NotCheckedReason::Network);
+    if (TargetExists(session.files, info.targetPath)) return {};
+    if (UpperAscii(Trim(info.workingDirectory)) == kHomePlaceholder) return {};
+    if (Trim(info.targetPath).empty()) return {};
+    // A target on a drive whose disk is not there (or on a network share)
+    // is out of reach, not gone.
+    if (const auto away = DriveOutOfReach(session.files, info.targetPath)) {
+        if (away->kind == PathPresence::Network) return NotChecked(NotCheckedReason::Network);
+        Judgement judgement = NotChecked(NotCheckedReason::DriveUnavailable);
+        judgement.drive = away->drive;
+        judgement.driveWhy = away->why;
+        return judgement;
+    }
+    return Broken(info.targetPath, "its target is missing");
 }
 
 }  // namespace
@@ -77,30 +131,27 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
     const std::string name = GetNamePart(path);
     const std::string_view trimmedName = Trim(name);
     if (trimmedName == "." || trimmedName == "..") return;
-    const ShortcutInfo info = ReadShortcut(session.files, path);
+    const ShortcutInfo info =
+        ReadShortcut(session.files, path, MachineAnsiCodePage(session.registry));
     if (info.unreadable) {
         // Not judged at all: an unreadable link is never called broken.
         if (HasLinkEnding(name)) session.unreadable.shortcuts.emplace_back(path);
         return;
     }
-    if (!JudgedBroken(session.files, name, info)) return;
-    // A target on a drive whose disk is not there (or on a network share)
-    // is out of reach, not gone.
-    if (const auto away = DriveOutOfReach(session.files, info.targetPath)) {
-        CountNotChecked(session,
-                        away->kind == PathPresence::Network ? NotCheckedReason::Network
-                                                            : NotCheckedReason::DriveUnavailable,
-                        away->drive);
-        if (away->kind == PathPresence::DriveUnavailable)
-            session.notChecked.driveWhy.emplace(away->drive, away->why);
-        return;
+    Judgement judgement = Judge(session, name, info);
+    if (judgement.kind == Judgement::Kind::NotChecked) {
+        CountNotChecked(session, judgement.why, judgement.drive);
+        if (judgement.why == NotCheckedReason::DriveUnavailable)
+            session.notChecked.driveWhy.emplace(judgement.drive, judgement.driveWhy);
     }
-    if (RecordProblem(session,
-                      ShortcutProblem{std::string(path), info.targetPath, "its target is missing"}))
+    if (judgement.kind != Judgement::Kind::Broken) return;
+    if (RecordProblem(session, ShortcutProblem{std::string(path), std::move(judgement.target),
+                                               std::move(judgement.reason)}))
         ProblemRecorded(session);
 }
 
-ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path) {
+ShortcutRecheck RecheckBrokenShortcut(ScanSession& session, std::string_view path) {
+    FileSystemApi& files = session.files;
     ShortcutRecheck check;
     bool gone = false;
     check.held = files.HoldWalkedFile(path, &check.why, &gone);
@@ -108,15 +159,21 @@ ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view pat
         check.verdict = gone ? ShortcutRecheck::Verdict::Gone : ShortcutRecheck::Verdict::Kept;
         return check;
     }
-    const ShortcutInfo info = ReadShortcutFile(files, path, check.held->ReadablePath());
+    const ShortcutInfo info = ReadShortcutFile(files, path, check.held->ReadablePath(),
+                                               MachineAnsiCodePage(session.registry));
+    const Judgement judgement =
+        info.unreadable || !info.isLink ? Judgement{} : Judge(session, GetNamePart(path), info);
     if (info.unreadable) {
         check.why = "it can no longer be read as a shortcut";
     } else if (!info.isLink) {
         check.why = "it is no longer a shortcut";
-    } else if (!JudgedBroken(files, GetNamePart(path), info)) {
-        check.why = "its target exists again";
-    } else if (DriveOutOfReach(files, info.targetPath)) {
-        check.why = "its target's drive cannot be looked at now";
+    } else if (judgement.kind == Judgement::Kind::NotChecked) {
+        check.why = judgement.why == NotCheckedReason::Network ? "its target is on a network share"
+                    : judgement.why == NotCheckedReason::Advertised
+                        ? "whether its product is installed can no longer be told"
+                        : "its target's drive cannot be looked at now";
+    } else if (judgement.kind != Judgement::Kind::Broken) {
+        check.why = info.advertised ? "its product is installed again" : "its target exists again";
     } else {
         check.verdict = ShortcutRecheck::Verdict::Remove;
         return check;

@@ -14,7 +14,9 @@ namespace vostrel {
 
 // Judges one file (its full Windows path); may add one shortcut problem.
 // A link file that cannot be read is never judged: its path goes to the
-// scan's list of unreadable shortcuts.
+// scan's list of unreadable shortcuts. A link whose target is out of reach
+// (a network share) or whose advertised product cannot be told is counted
+// as not checked.
 void CheckShortcut(ScanSession& session, std::string_view path);
 
 // The trimmed path up to and including its last backslash; empty without one.
@@ -37,6 +39,6 @@ struct ShortcutRecheck {
     std::string why;                 // for Kept and Gone
     std::unique_ptr<HeldFile> held;  // for Remove: the file to remove
 };
-ShortcutRecheck RecheckBrokenShortcut(FileSystemApi& files, std::string_view path);
+ShortcutRecheck RecheckBrokenShortcut(ScanSession& session, std::string_view path);
 
 }  // namespace vostrel

@@ -54,20 +54,19 @@ std::string TestableTarget(std::string path) {
 }
 
 // The local path of the link information is written in the ANSI code page
-// of the machine that made the link (Wine's shell writes no Unicode copy of
-// it), so a character that code page cannot carry is stored as '?', which no
-// file name holds. That path names another file or none: the forms kept in
-// UTF-16, the relative path and the shell item list, name the target then.
-// When neither does, the target is not tested at all, rather than judged by
-// a name it does not have.
-std::string LnkTarget(const LnkFile& lnk, std::string_view linkPath) {
-    const bool localPathLossy = lnk.localPath.find('?') != std::string::npos;
-    if (!lnk.localPath.empty() && !localPathLossy) return TestableTarget(lnk.localPath);
+// of the machine that made the link unless the link also keeps it in UTF-16
+// (Wine's shell writes no UTF-16 copy of it), so a character that code page
+// cannot carry is stored as '?', which no file name holds. That path names
+// another file or none: the forms kept in UTF-16, the relative path and the
+// shell item list, name the target then. When neither does, the target is
+// not tested at all, rather than judged by a name it does not have.
+std::string LnkTarget(const LnkFile& lnk, std::string_view linkPath, unsigned codePage) {
+    if (!lnk.localPath.empty() && !lnk.localPathUnsure) return TestableTarget(lnk.localPath);
     std::string target;
     if (!lnk.relativePath.empty())
         target = TestableTarget(ResolveRelativeTarget(FolderOf(linkPath), lnk.relativePath));
     if (target.empty() && !lnk.itemList.empty())
-        target = TestableTarget(ItemListPath(lnk.itemList));
+        target = TestableTarget(ItemListPath(lnk.itemList, codePage));
     return target;
 }
 
@@ -127,16 +126,23 @@ private:
     std::uint64_t size_ = 0;
 };
 
-void ReadLnk(const OpenedFile& file, std::string_view path, ShortcutInfo& info) {
+void ReadLnk(const OpenedFile& file, std::string_view path, unsigned codePage, ShortcutInfo& info) {
     const auto contents = file.ReadAll();
-    const auto lnk = contents ? ReadLnkFile(file.Path(), *contents) : std::nullopt;
+    const auto lnk = contents ? ReadLnkFile(file.Path(), *contents, codePage) : std::nullopt;
     if (!lnk) {
         info.unreadable = true;
         return;
     }
     info.isLink = true;
-    info.targetPath = LnkTarget(*lnk, path);
     info.workingDirectory = lnk->workingDirectory;
+    info.advertised = lnk->advertised;
+    info.darwinDescriptor = lnk->darwinDescriptor;
+    // A share is never reached through this machine's drives (under Wine z:
+    // is the host's root, not the share that was mapped to it).
+    info.onNetwork = lnk->onNetwork || (lnk->localPath.empty() && !lnk->networkPath.empty()) ||
+                     ItemListOnNetwork(lnk->itemList);
+    if (info.onNetwork || info.advertised) return;
+    info.targetPath = LnkTarget(*lnk, path, codePage);
 }
 
 void ReadUrl(const OpenedFile& file, ShortcutInfo& info) {
@@ -155,14 +161,16 @@ void ReadUrl(const OpenedFile& file, ShortcutInfo& info) {
 
 }  // namespace
 
-ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path) {
+ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path, unsigned ansiCodePage) {
     const auto hostPath = files.HostPath(path);
     if (!hostPath) return {};
-    return ReadShortcutFile(files, path, *hostPath);
+    return ReadShortcutFile(files, path, *hostPath, ansiCodePage);
 }
 
-ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path,
-                              const std::string& readablePath) {
+namespace {
+
+ShortcutInfo ReadShortcutThrough(std::string_view path, const std::string& readablePath,
+                                 unsigned ansiCodePage) {
     ShortcutInfo info;
     const std::string extension = GetFileExtension(path);
     if (extension == "lnk")
@@ -188,10 +196,24 @@ ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path,
         return info;
     }
     if (extension == "lnk")
-        ReadLnk(file, path, info);
+        ReadLnk(file, path, ansiCodePage, info);
     else
         ReadUrl(file, info);
     return info;
+}
+
+}  // namespace
+
+ShortcutInfo ReadShortcutFile(FileSystemApi&, std::string_view path,
+                              const std::string& readablePath, unsigned ansiCodePage) {
+    try {
+        return ReadShortcutThrough(path, readablePath, ansiCodePage);
+    } catch (...) {
+        // Nothing one file holds stops the walk: the file is left unread.
+        ShortcutInfo info;
+        info.unreadable = true;
+        return info;
+    }
 }
 
 }  // namespace vostrel

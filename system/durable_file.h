@@ -51,10 +51,17 @@ bool SyncFolder(const std::string& path, std::string* error = nullptr);
 bool CopyIntoFolderExclusively(const std::string& from, const std::string& folder,
                                const std::string& name, std::string* error = nullptr);
 
-// Why the program must not write backups into `folder`: another user may
-// write to it (and it is not sticky), or it is not a folder. Nothing when
-// it is safe or does not exist yet.
+// Why the program must not write backups into `folder`, nor take them from
+// it: it belongs to another user (neither the user nor root), another user
+// may write to it (and it is not sticky), or it is not a folder. Nothing
+// when it is safe or does not exist yet.
 std::optional<std::string> SharedFolderRefusal(const std::string& folder);
+
+// Why a backup file must not be restored: it belongs to another user
+// (neither the user nor root), another user may write to it, or it is not a
+// regular file; its owner could have put any record in it. Nothing when
+// it is the user's own file (or does not exist).
+std::optional<std::string> ForeignBackupFileRefusal(const std::string& path);
 
 // Puts the file `name` of `folder` back at `to`. The name must be a plain
 // file name (no separator, not "." or ".."), and the file a regular file

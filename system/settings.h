@@ -32,20 +32,34 @@ public:
     std::string Get(std::string_view key, std::string_view fallback) override;
     bool Save(std::string_view key, std::string_view value) override;
     const std::string& path() const { return path_; }
+    // Why the file was last not read or not written (naming it); empty
+    // when the last read and write went well.
+    const std::string& lastError() const { return lastError_; }
 
 private:
     struct Cache;
     bool Refresh();
     std::string path_;
+    std::string lastError_;
     std::shared_ptr<Cache> cache_;
 };
 
-// $XDG_CONFIG_HOME/vostrel/Vostrel 2006.ini (XDG_CONFIG_HOME defaults to ~/.config).
+#ifndef _WIN32
+// The user's home folder: $HOME, or when that is unset or empty, the one
+// the password database gives the user (never a shared folder such as
+// /tmp). Nothing, with the reason in `error`, when neither knows it.
+std::optional<std::string> UserHomeFolder(std::string* error = nullptr);
+#endif
+
+// $XDG_CONFIG_HOME/vostrel/Vostrel 2006.ini (XDG_CONFIG_HOME defaults to
+// ~/.config). On Linux empty when the home folder is unknown and
+// XDG_CONFIG_HOME is not set: then nothing is read or stored.
 std::string DefaultSettingsPath();
 
 // "The program's folder" of the defaults: a per-user data folder,
 // $XDG_DATA_HOME/vostrel (default ~/.local/share/vostrel), created on first
-// use, without a trailing separator.
+// use, without a trailing separator. On Linux empty when the home folder
+// is unknown and XDG_DATA_HOME is not set.
 std::string ProgramFolder();
 
 // The settings store of this platform: the INI file on Linux.

@@ -27,17 +27,36 @@ struct ShortcutInfo {
     // share, a path written with %variables%, a bare relative name).
     std::string targetPath;
     std::string workingDirectory;
+    // The target lies on a network share (a \\server\share path, or a
+    // drive letter the link's maker had mapped to one): out of reach of this
+    // machine, neither there nor missing. targetPath is then empty.
+    bool onNetwork = false;
+    // An advertised (Windows Installer) shortcut: it starts a product's
+    // feature, not a file; judged by whether the product is still
+    // registered. The descriptor as the link holds it (empty when the link
+    // is marked advertised but holds none that can be read).
+    bool advertised = false;
+    std::string darwinDescriptor;
 };
 
+// The machine's ANSI code page when nothing else is known: what the ANSI
+// texts of link files made elsewhere are read in.
+inline constexpr unsigned kDefaultAnsiCodePage = 1252;
+
 // Reads the file at a Windows path of the machine. Files that are not
-// links (by extension or by content) come back with isLink false.
-ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path);
+// links (by extension or by content) come back with isLink false. ANSI
+// texts of a link are read in `ansiCodePage`, the machine's ANSI code page
+// (the Windows shell knows its own). Nothing the file holds makes it throw:
+// a file that cannot be read through is unreadable.
+ShortcutInfo ReadShortcut(FileSystemApi& files, std::string_view path,
+                          unsigned ansiCodePage = kDefaultAnsiCodePage);
 
 // The same for a file already found and held: `path` is its Windows path
 // (relative targets are joined to its folder), `readablePath` what reads it
 // (a host path; on Windows the path itself).
 ShortcutInfo ReadShortcutFile(FileSystemApi& files, std::string_view path,
-                              const std::string& readablePath);
+                              const std::string& readablePath,
+                              unsigned ansiCodePage = kDefaultAnsiCodePage);
 
 // The largest file taken for a link; bigger files are unreadable unread.
 inline constexpr std::uint64_t kMaxShortcutFileSize = 1 << 20;

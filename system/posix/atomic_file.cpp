@@ -7,12 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
+#include <algorithm>
 #include <ctime>
 
-#include <fstream>
-#include <sstream>
+#include <limits>
 
 namespace vostrel {
 
@@ -69,6 +70,24 @@ long TempCreator(std::string_view rest) {
     return pid > 0 ? pid : -1;
 }
 
+// The file a chain of symbolic links finally leads to (the path itself when
+// it is no link, or when the chain ends nowhere within a sensible number of
+// steps); the file need not exist.
+std::string FinalTarget(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return current;
+        target.resize(static_cast<std::size_t>(n));
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
+    }
+    errno = ELOOP;
+    return {};
+}
+
 bool ProcessAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 
 }  // namespace
@@ -104,7 +123,14 @@ int RemoveStaleTempFiles(const std::string& path) {
     return removed;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents, std::string* error) {
+bool WriteFileAtomically(const std::string& given, std::string_view contents, std::string* error) {
+    // A link is kept: what it leads to is replaced, beside itself, so that
+    // the rename stays on one file system and the link still finds it.
+    const std::string path = FinalTarget(given);
+    if (path.empty()) {
+        if (error) *error = Describe("cannot follow the links of", given);
+        return false;
+    }
     std::string temp = path + std::string(kTempTag) + std::to_string(::getpid()) + "-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -139,14 +165,76 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return false;
-    contents = std::move(buffer).str();
+bool ReadSmallTextFile(const std::string& path, std::size_t cap, std::string* text,
+                       std::string* error, bool* missing) {
+    if (missing) *missing = false;
+    auto fail = [&](const std::string& why) {
+        if (error) *error = path + " " + why;
+        return false;
+    };
+    // Without O_NONBLOCK a FIFO would wait for a writer that never comes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (missing) *missing = errno == ENOENT;
+        return fail(std::string("cannot be opened: ") + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        return fail(std::string("cannot be examined: ") + std::strerror(saved));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        const char* what = S_ISDIR(st.st_mode)    ? "a folder"
+                           : S_ISFIFO(st.st_mode) ? "a FIFO (named pipe)"
+                           : S_ISCHR(st.st_mode)  ? "a character device"
+                           : S_ISBLK(st.st_mode)  ? "a block device"
+                           : S_ISSOCK(st.st_mode) ? "a socket"
+                                                  : "not a regular file";
+        return fail(std::string("is not a file that can be read: it is ") + what +
+                    ", not a regular file");
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > cap) {
+        ::close(fd);
+        return fail("is not read: it holds " + std::to_string(st.st_size) +
+                    " bytes, more than the " + std::to_string(cap) + " such a file may have");
+    }
+    std::string out;
+    out.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == out.size()) {
+            // The file grew while it was read: read on, up to the cap.
+            if (out.size() > cap) {
+                ::close(fd);
+                return fail("is not read: it grew past the " + std::to_string(cap) +
+                            " bytes such a file may have");
+            }
+            out.resize(std::min(out.size() * 2, cap + 1));
+        }
+        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int saved = errno;
+            ::close(fd);
+            return fail(std::string("cannot be read: ") + std::strerror(saved));
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (got > cap)
+        return fail("is not read: it grew past the " + std::to_string(cap) +
+                    " bytes such a file may have");
+    out.resize(got);
+    if (text) *text = std::move(out);
     return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+    // The same care as for a small file: a FIFO or a device is never read.
+    return ReadSmallTextFile(path, std::numeric_limits<std::size_t>::max() / 4, &contents, nullptr);
 }
 
 }  // namespace vostrel

@@ -36,13 +36,27 @@ bool SyncFolderOf(const std::string& path) {
     return ok;
 }
 
+void CloseKeepingErrnoEarly(int fd) {
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+}
+
 }  // namespace
 
 bool AppendDurably(const std::string& path, std::string_view bytes, std::string* error) {
     struct stat st {};
     const bool existed = ::stat(path.c_str(), &st) == 0;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // A FIFO at the path would make the open wait for a reader.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) return Fail(error, "cannot open " + path);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return Fail(error, path + " is not a plain file");
+    }
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const int saved = errno;
     ::close(fd);
@@ -53,8 +67,14 @@ bool AppendDurably(const std::string& path, std::string_view bytes, std::string*
 }
 
 bool CopyDurably(const std::string& from, const std::string& to, std::string* error) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (in < 0) return Fail(error, "cannot read " + from);
+    struct stat source {};
+    if (::fstat(in, &source) != 0 || !S_ISREG(source.st_mode)) {
+        CloseKeepingErrnoEarly(in);
+        if (errno == 0) errno = EINVAL;
+        return Fail(error, from + " is not a plain file");
+    }
     const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0) {
         const int saved = errno;
@@ -235,11 +255,28 @@ std::optional<std::string> SharedFolderRefusal(const std::string& folder) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) return std::nullopt;
     if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
+    if (st.st_uid != ::geteuid() && st.st_uid != 0)
+        return "the backup folder " + folder + " belongs to another user (uid " +
+               std::to_string(st.st_uid) + "); choose a folder of your own";
     const bool othersWrite =
         (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid());
     if (othersWrite && (st.st_mode & S_ISVTX) == 0)
         return "the backup folder " + folder +
                " can be written by other users; choose a folder of your own";
+    return std::nullopt;
+}
+
+std::optional<std::string> ForeignBackupFileRefusal(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if (!S_ISREG(st.st_mode)) return "the backup " + path + " is not a regular file";
+    if (st.st_uid != ::geteuid() && st.st_uid != 0)
+        return "the backup " + path + " belongs to another user (uid " + std::to_string(st.st_uid) +
+               "), who could have put anything in it";
+    const bool othersWrite =
+        (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid());
+    if (othersWrite) return "the backup " + path + " can be written by other users";
     return std::nullopt;
 }
 

@@ -86,13 +86,17 @@ bool IsEmptyHostFolder(const std::string& folder) {
     return empty;
 }
 
+std::string NearestExisting(const std::string& hostPath) {
+    std::string existing = WithoutTrailingSlashes(hostPath);
+    if (existing.empty() || existing.front() != '/') return "/";
+    while (existing != "/" && !Exists(existing)) existing = ParentOf(existing);
+    return existing;
+}
+
 bool OnAbsentDisk(const std::string& hostPath, std::string* why, const MountRoots& roots) {
-    std::string path = WithoutTrailingSlashes(hostPath);
+    const std::string path = WithoutTrailingSlashes(hostPath);
     if (path.empty() || path.front() != '/' || Exists(path)) return false;
-    std::string existing = path;
-    do {
-        existing = ParentOf(existing);
-    } while (existing != "/" && !Exists(existing));
+    const std::string existing = NearestExisting(path);
     // Under /media, /run/media or /mnt a missing folder where disks are
     // mounted is a disk that is unplugged: the root itself, or a folder right
     // below it that is not a mounted disk ("/media/ann", an empty "/mnt/games").

@@ -21,6 +21,10 @@ struct MountRoots {
 };
 const MountRoots& DefaultMountRoots();
 
+// The path itself when it exists, else its nearest folder that does ("/"
+// at worst).
+std::string NearestExisting(const std::string& hostPath);
+
 // True when the folder exists and holds nothing.
 bool IsEmptyHostFolder(const std::string& folder);
 

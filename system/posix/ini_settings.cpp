@@ -1,6 +1,10 @@
 #include "system/settings.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,15 +19,12 @@ namespace {
 
 constexpr std::string_view kSectionHeader = "[Settings]";
 
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    return home && *home ? home : "/tmp";
-}
-
 std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
     const char* value = std::getenv(variable);
     if (value && *value == '/') return value;
-    return HomeFolder() + "/" + fallbackBelowHome;
+    const auto home = UserHomeFolder();
+    if (!home) return {};
+    return *home + "/" + fallbackBelowHome;
 }
 
 struct Entry {
@@ -41,6 +42,30 @@ std::string OneLine(std::string_view value) {
 
 }  // namespace
 
+std::optional<std::string> UserHomeFolder(std::string* error) {
+    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home);
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    for (;;) {
+        struct passwd entry {};
+        struct passwd* found = nullptr;
+        const int status = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found);
+        if (status == ERANGE && buffer.size() < (std::size_t{1} << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (status == 0 && found && found->pw_dir && found->pw_dir[0] == '/')
+            return std::string(found->pw_dir);
+        break;
+    }
+    if (error)
+        *error =
+            "the home folder is unknown: HOME is not set and the password database names "
+            "none for user " +
+            std::to_string(::getuid()) + "; set HOME to your home folder";
+    return std::nullopt;
+}
+
 struct IniSettingsStore::Cache {
     bool valid = false;
     struct timespec mtime {};
@@ -55,8 +80,14 @@ IniSettingsStore::IniSettingsStore(std::string path)
     : path_(std::move(path)), cache_(std::make_shared<Cache>()) {}
 
 bool IniSettingsStore::Refresh() {
+    if (path_.empty()) {
+        UserHomeFolder(&lastError_);
+        lastError_ = "The settings are neither read nor stored: " + lastError_ + ".";
+        return false;
+    }
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
+        lastError_.clear();
         *cache_ = Cache{};
         cache_->valid = true;
         return true;
@@ -65,7 +96,11 @@ bool IniSettingsStore::Refresh() {
         cache_->mtime.tv_sec == st.st_mtim.tv_sec && cache_->mtime.tv_nsec == st.st_mtim.tv_nsec)
         return true;
     std::string contents;
-    if (!ReadWholeFile(path_, contents)) return false;
+    if (!ReadSmallTextFile(path_, kSmallTextFileCap, &contents, &lastError_)) {
+        lastError_ = "The settings file " + lastError_ + ".";
+        return false;
+    }
+    lastError_.clear();
     Cache fresh;
     enum { Before, Inside, After } where = Before;
     std::size_t pos = 0;
@@ -133,17 +168,25 @@ bool IniSettingsStore::Save(std::string_view key, std::string_view value) {
 
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
-    if (!WriteFileAtomically(path_, contents)) return false;
+    std::string why;
+    if (!WriteFileAtomically(path_, contents, &why)) {
+        lastError_ = "The settings file " + path_ + " was not written: " + why + ".";
+        return false;
+    }
     cache_->valid = false;
     return true;
 }
 
 std::string DefaultSettingsPath() {
-    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/vostrel/" + std::string(kAppName) + ".ini";
+    const std::string config = XdgFolder("XDG_CONFIG_HOME", ".config");
+    if (config.empty()) return {};
+    return config + "/vostrel/" + std::string(kAppName) + ".ini";
 }
 
 std::string ProgramFolder() {
-    const std::string folder = XdgFolder("XDG_DATA_HOME", ".local/share") + "/vostrel";
+    const std::string data = XdgFolder("XDG_DATA_HOME", ".local/share");
+    if (data.empty()) return {};
+    const std::string folder = data + "/vostrel";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;

@@ -64,6 +64,47 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
     return true;
 }
 
+bool ReadSmallTextFile(const std::string& path, std::size_t cap, std::string* text,
+                       std::string* error, bool* missing) {
+    if (missing) *missing = false;
+    auto fail = [&](const std::string& why) {
+        if (error) *error = path + " " + why;
+        return false;
+    };
+    const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const ::DWORD code = ::GetLastError();
+        if (missing) *missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+        return fail("cannot be opened: error " + std::to_string(code));
+    }
+    // A pipe or a device is never read: it might never end.
+    LARGE_INTEGER size{};
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) {
+        ::CloseHandle(file);
+        return fail("is not read: it is not a regular file");
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > cap) {
+        ::CloseHandle(file);
+        return fail("is not read: it holds more than the " + std::to_string(cap) +
+                    " bytes such a file may have");
+    }
+    std::string buffer;
+    char chunk[65536];
+    ::DWORD got = 0;
+    bool ok = true;
+    while ((ok = ::ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
+        buffer.append(chunk, got);
+        if (buffer.size() > cap) break;
+    }
+    ::CloseHandle(file);
+    if (!ok) return fail("cannot be read");
+    if (buffer.size() > cap) return fail("is not read: it grew past the size such a file may have");
+    if (text) *text = std::move(buffer);
+    return true;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& contents) {
     const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -171,6 +171,8 @@ bool CopyIntoFolderExclusively(const std::string& from, const std::string& folde
 // own profile folders keep private.
 std::optional<std::string> SharedFolderRefusal(const std::string&) { return std::nullopt; }
 
+std::optional<std::string> ForeignBackupFileRefusal(const std::string&) { return std::nullopt; }
+
 PutBackResult PutBackCopy(const std::string& folder, const std::string& name, const std::string& to,
                           std::string* error) {
     const std::wstring copy = win32::Widen(folder + "\\" + name);

@@ -88,6 +88,29 @@ std::string DrivePathOnly(const std::wstring& path) {
     return onDrive ? win32::Narrow(path) : std::string();
 }
 
+// A target on a network share (\\server\share\...): out of reach, not tested.
+bool IsNetworkPath(const std::wstring& path) {
+    return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
+}
+
+// The descriptor of an advertised (Windows Installer) shortcut; false when
+// the link is not one.
+bool ReadDarwinId(IShellLinkW* link, ShortcutInfo& info) {
+    ComPtr<IShellLinkDataList> data;
+    if (FAILED(link->QueryInterface(IID_IShellLinkDataList, data.outVoid()))) return false;
+    ::DWORD flags = 0;
+    if (FAILED(data->GetFlags(&flags)) || !(flags & SLDF_HAS_DARWINID)) return false;
+    info.advertised = true;
+    void* block = nullptr;
+    if (SUCCEEDED(data->CopyDataBlock(EXP_DARWIN_ID_SIG, &block)) && block) {
+        const auto* darwin = static_cast<const EXP_DARWIN_LINK*>(block);
+        const std::wstring id(darwin->szwDarwinID, ::wcsnlen(darwin->szwDarwinID, MAX_PATH));
+        info.darwinDescriptor = win32::Narrow(id);
+        ::LocalFree(block);
+    }
+    return true;
+}
+
 // The target and working folder through the shell's link object.
 bool ReadShellLink(const std::wstring& file, ShortcutInfo& info) {
     ComPtr<IShellLinkW> link;
@@ -99,7 +122,12 @@ bool ReadShellLink(const std::wstring& file, ShortcutInfo& info) {
     if (FAILED(persist->Load(file.c_str(), STGM_READ))) return false;
     wchar_t buffer[MAX_PATH + 1] = {};
     WIN32_FIND_DATAW found{};
-    if (link->GetPath(buffer, MAX_PATH, &found, 0) == S_OK) info.targetPath = DrivePathOnly(buffer);
+    // An advertised shortcut is judged by its product, not by a path.
+    if (!ReadDarwinId(link.operator->(), info) &&
+        link->GetPath(buffer, MAX_PATH, &found, 0) == S_OK) {
+        info.onNetwork = IsNetworkPath(buffer);
+        info.targetPath = DrivePathOnly(buffer);
+    }
     wchar_t folder[MAX_PATH + 1] = {};
     if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)))
         info.workingDirectory = win32::Narrow(folder);
@@ -129,7 +157,9 @@ bool ReadInternetShortcut(const std::wstring& file, ShortcutInfo& info) {
 
 // Asks the shell about the file as it shows it: whether it is a link and
 // the name of its type; then reads the link's target and working folder.
-ShortcutInfo ReadShortcut(FileSystemApi&, std::string_view path) {
+// The shell reads a link's ANSI texts in the code page of this very
+// machine, so no code page is given to it.
+ShortcutInfo ReadShortcut(FileSystemApi&, std::string_view path, unsigned) {
     ShortcutInfo info;
     if (!MayBeLink(path)) return info;
     ComScope com;
@@ -148,8 +178,9 @@ ShortcutInfo ReadShortcut(FileSystemApi&, std::string_view path) {
 }
 
 // On Windows a held file is read by its path, through the shell.
-ShortcutInfo ReadShortcutFile(FileSystemApi& files, std::string_view path, const std::string&) {
-    return ReadShortcut(files, path);
+ShortcutInfo ReadShortcutFile(FileSystemApi& files, std::string_view path, const std::string&,
+                              unsigned ansiCodePage) {
+    return ReadShortcut(files, path, ansiCodePage);
 }
 
 }  // namespace vostrel

@@ -1,5 +1,7 @@
 #include "system/wine/wine_files.h"
 
+#include "system/atomic_file.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -49,9 +51,10 @@ bool IsHostFolder(const std::string& path) {
 
 // Wine keeps a drive's label in a file at its root.
 std::string ReadDriveLabel(const std::string& hostRoot) {
-    std::ifstream in(JoinHostPath(hostRoot, ".windows-label"));
-    std::string label;
-    if (!in || !std::getline(in, label)) return {};
+    std::string text;
+    if (!ReadSmallTextFile(JoinHostPath(hostRoot, ".windows-label"), 4096, &text, nullptr))
+        return {};
+    std::string label = text.substr(0, text.find('\n'));
     while (!label.empty() && (label.back() == '\r' || label.back() == '\n')) label.pop_back();
     return label;
 }
@@ -85,11 +88,12 @@ void CopyDosAttributes(const std::string& from, int to) {
 // Writes a copy beside the target and renames it over the target, so the
 // target is either the old file or the whole copy.
 bool CopyHostFile(const std::string& from, const std::string& hostFolder, const std::string& to) {
-    const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is copied; a FIFO is never waited on.
+    const int source = open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (source < 0) return false;
     struct stat st {};
     std::string temp = JoinHostPath(hostFolder, ".vostrel-copy-XXXXXX");
-    const int target = fstat(source, &st) == 0 ? mkstemp(temp.data()) : -1;
+    const int target = fstat(source, &st) == 0 && S_ISREG(st.st_mode) ? mkstemp(temp.data()) : -1;
     bool ok = target >= 0 && CopyContents(source, target) &&
               fchmod(target, st.st_mode & 07777) == 0 && fsync(target) == 0;
     if (target >= 0) {

@@ -331,7 +331,7 @@ void AddFontFileNamesIn(std::string_view bytes, std::size_t from, std::size_t to
 // a name and its ".fon" take, so every name is judged as in the whole file.
 void AddFontFileNamesOf(const std::string& path, std::set<std::string>& names) {
     constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st {};
     const long pageSize = sysconf(_SC_PAGESIZE);

@@ -6,6 +6,7 @@
 
 #include "system/machine.h"
 #include "system/registry.h"
+#include "system/settings.h"
 #include "system/wine/wine_drives.h"
 #include "system/wine/wine_files.h"
 #include "system/wine/wine_registry.h"
@@ -59,8 +60,7 @@ MachineResult OpenWinePrefix(const std::string& prefixPath) {
 
 std::string DefaultWinePrefix() {
     if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "") + "/.wine";
+    return UserHomeFolder().value_or("") + "/.wine";
 }
 
 }  // namespace vostrel

@@ -397,8 +397,9 @@ LONG WineRegistryStore::SaveHive(int hive) {
     Hive& h = hives_[hive];
     WineserverLock lock;
     long holder = 0;
-    if (!lock.Acquire(prefix_, &holder)) {
-        lastError_ = RunningMessage(prefix_, holder);
+    std::string unsure;
+    if (!lock.Acquire(prefix_, &holder, &unsure)) {
+        lastError_ = unsure.empty() ? RunningMessage(prefix_, holder) : unsure;
         return ERROR_ACCESS_DENIED;
     }
     bool exists = false;
@@ -456,7 +457,9 @@ std::optional<std::string> WineRegistryStore::StaleHive() const {
 std::optional<std::string> WineRegistryStore::WriteRefusal() {
     if (batchDepth_ > 0 && batchRefusal_) return *batchRefusal_;
     std::optional<std::string> refusal;
-    if (const long pid = RunningWineserver(prefix_); pid != 0)
+    if (auto unsure = WineserverUncertainty(prefix_))
+        refusal = std::move(unsure);
+    else if (const long pid = RunningWineserver(prefix_); pid != 0)
         refusal = RunningMessage(prefix_, pid);
     else
         refusal = StaleHive();
@@ -469,11 +472,12 @@ std::optional<std::string> WineRegistryStore::WriteRefusal() {
 // The whole file in one buffer of its size (a growing stream buffer would
 // for a moment take two to three times the file), or mapped.
 bool ReadRegistryFile(const std::string& path, RegFileText& contents) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never waits on a FIFO, nor reads a device that never ends.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int saved = errno;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int saved = S_ISREG(st.st_mode) ? errno : EINVAL;
         ::close(fd);
         errno = saved;
         return false;
@@ -549,7 +553,9 @@ std::unique_ptr<WineRegistryStore> OpenWineRegistryStore(const std::string& pref
         }
         RegFileText contents;
         if (!ReadRegistryFile(hive.path, contents)) {
-            Fail(error, "Cannot read " + hive.path + ": " + std::strerror(errno));
+            Fail(error, "Cannot read " + hive.path + ": " +
+                            (errno == EINVAL ? std::string("it is not a regular file")
+                                             : std::string(std::strerror(errno))));
             return nullptr;
         }
         hive.file = RegFile::Parse(hive.path, std::move(contents), error);

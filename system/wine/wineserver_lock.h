@@ -9,6 +9,7 @@
 // it for the moment a file is replaced is harmless to them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,15 @@ namespace vostrel {
 std::vector<std::string> WineserverLockPaths(const std::string& prefixPath);
 
 // The process id of a wineserver holding the prefix's lock; 0 when none
-// does; -1 when one does but its id is unknown.
+// does; -1 when one does but its id is unknown, or when it cannot be told
+// (see WineserverUncertainty).
 long RunningWineserver(const std::string& prefixPath);
+
+// Why it cannot be told whether a wineserver runs on the prefix: where Wine
+// keeps its lock, or the name of the lock's folder, lies something that is
+// not a regular file (such as a FIFO, which is never opened for reading).
+// Nothing when it can be told.
+std::optional<std::string> WineserverUncertainty(const std::string& prefixPath);
 
 // Holds the prefix's wineserver lock (every existing lock file of it) for its
 // lifetime. A lock file that does not exist yet is left alone: no wineserver
@@ -35,8 +43,9 @@ public:
     WineserverLock& operator=(const WineserverLock&) = delete;
 
     // False, with the holder's id in *holder (as RunningWineserver), when a
-    // wineserver holds the lock.
-    bool Acquire(const std::string& prefixPath, long* holder);
+    // wineserver holds the lock; also false, with the reason in *unsure,
+    // when it cannot be told (see WineserverUncertainty).
+    bool Acquire(const std::string& prefixPath, long* holder, std::string* unsure = nullptr);
     void Release();
 
 private:

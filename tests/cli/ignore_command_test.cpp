@@ -1,8 +1,9 @@
 // vostrel-cli ignore, repair --only/--skip and repair --dry-run, run as
 // programs on real Wine prefixes: the ignore list's round trip (add by id,
 // by key and by shortcut; list; remove) and its effect on the next scans of
-// this machine and of another; a damaged list stops every command before it
-// scans; a chosen subset is repaired and nothing else; a dry run changes no
+// this machine and of another; a damaged line is a warning and the rest of
+// the list applies, while a list that cannot be read stops every command
+// before it scans; a chosen subset is repaired and nothing else; a dry run changes no
 // byte of the prefix.
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 
 #include "support/cli_runner.h"
 #include "support/shortcut_fakes.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 
@@ -195,28 +197,55 @@ TEST_F(CliIgnore, WrongInputIsRefusedAndNothingWritten) {
     EXPECT_FALSE(fs::exists(IgnoreFile()));
 }
 
-TEST_F(CliIgnore, ADamagedListStopsEveryCommandBeforeItScans) {
+TEST_F(CliIgnore, ADamagedLineIsAWarningAndTheRestOfTheListApplies) {
     const std::string mine = MakePrefix("mine");
-    const std::string damaged = "# mine\n[every machine]\nregistry \"HKLM\\Software\\Old\" value\n";
+    const std::string damaged =
+        "# mine\n[every machine]\nregistry \"HKLM\\Software\\Old\" value\n"
+        "registry \"" +
+        std::string(kRunKey) + "\" value \"OldTool\"\n";
     testing::WriteTextFile(IgnoreFile(), damaged);
     for (const Strings& args :
          {Strings{"scan", "--prefix", mine, "--sections", kStartup},
           Strings{"scan", "--prefix", mine, "--sections", kStartup, "--json"},
-          Strings{"repair", "--prefix", mine, "--sections", kStartup, "--yes"},
           Strings{"repair", "--prefix", mine, "--sections", kStartup, "--dry-run"},
+          Strings{"scan", "--all", "--sections", kStartup}, Strings{"ignore", "list"}}) {
+        SCOPED_TRACE(args.at(0) + " " + args.back());
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find(IgnoreFile()), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Line 3 of the ignore list"), std::string::npos) << run.err;
+        // Said once, also when "scan --all" reads the list for each prefix.
+        EXPECT_EQ(run.err.find("Line 3", run.err.find("Line 3") + 1), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(testing::ReadTextFile(IgnoreFile()), damaged);
+    // The entry after the damaged line still leaves OldTool alone.
+    EXPECT_EQ(Values(Scan(mine)), (Strings{"OtherTool", "ThirdTool"}));
+    // Adding keeps the damaged line as it was written.
+    const CliRun run = Cli({"ignore", "add", "--key", "HKLM\\Software\\New", "--everywhere"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(testing::ReadTextFile(IgnoreFile()).rfind(damaged, 0), 0u);
+}
+
+TEST_F(CliIgnore, AnIgnoreListThatCannotBeReadStopsEveryCommandBeforeItScans) {
+    const std::string mine = MakePrefix("mine");
+    fs::create_directories(fs::path(IgnoreFile()).parent_path());
+    ASSERT_TRUE(testing::MakeFifo(IgnoreFile()));
+    testing::FifoUnblocker guard(IgnoreFile());
+    for (const Strings& args :
+         {Strings{"scan", "--prefix", mine, "--sections", kStartup},
+          Strings{"repair", "--prefix", mine, "--sections", kStartup, "--yes"},
           Strings{"scan", "--all", "--sections", kStartup}, Strings{"ignore", "list"},
-          Strings{"ignore", "remove", "1"},
           Strings{"ignore", "add", "--key", "HKLM\\Software\\New", "--everywhere"}}) {
         SCOPED_TRACE(args.at(0) + " " + args.back());
         const CliRun run = Cli(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find(IgnoreFile()), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("Line 3 of the ignore list"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("FIFO"), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");  // no scan output at all
     }
-    EXPECT_EQ(testing::ReadTextFile(IgnoreFile()), damaged);
+    EXPECT_FALSE(guard.fired()) << "the ignore list was waited on";
     // Nothing was repaired.
-    testing::WriteTextFile(IgnoreFile(), "");
+    fs::remove(IgnoreFile());
     EXPECT_EQ(Values(Scan(mine)), (Strings{"OldTool", "OtherTool", "ThirdTool"}));
 }
 

@@ -297,7 +297,7 @@ TEST_F(ResultsViewTest, IgnoredFromTheMenuHiddenOnRescanAndBackAfterRemovalInSet
     EXPECT_EQ(app_->view.summaryRows.Text(kHelpRow + 1), "Invalid Help Files ( 2 Problem(s) )");
 }
 
-TEST_F(ResultsViewTest, ADamagedIgnoreListStopsTheScanAndIsNeverWrittenOver) {
+TEST_F(ResultsViewTest, ADamagedLineIsShownAndLeftOutAndTheFileNeverWrittenOver) {
     const std::string path = DefaultIgnoreListPath();
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     const std::string damaged = "# mine\nregistery \"HKLM\\Software\\Old\"\n";
@@ -307,15 +307,33 @@ TEST_F(ResultsViewTest, ADamagedIgnoreListStopsTheScanAndIsNeverWrittenOver) {
     AnswerMessageBox(true, &notice);
     ClickPair(&main, "ImgScanNowNormal");
     EXPECT_TRUE(notice.contains("Line 2 of the ignore list")) << notice.toStdString();
+    // The scan ran with the rest of the list.
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_GT(app_->session.ProblemCount(), 0u);
+
+    SettingsDialog settings(*app_);
+    EXPECT_TRUE(settings.ignoreList()->status()->text().contains("Line 2 of the ignore list"));
+    settings.SaveAndClose();
+    EXPECT_EQ(vostrel::testing::ReadTextFile(path), damaged);
+}
+
+TEST_F(ResultsViewTest, AnIgnoreListThatCannotBeReadStopsTheScan) {
+    const std::string path = DefaultIgnoreListPath();
+    std::filesystem::create_directories(path);  // a folder where the file should be
+    MainWindow& main = Main();
+    QString notice;
+    AnswerMessageBox(true, &notice);
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_TRUE(notice.contains(QString::fromStdString(path))) << notice.toStdString();
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_EQ(app_->session.ProblemCount(), 0u);
     EXPECT_TRUE(main.ScanIdle());
 
     SettingsDialog settings(*app_);
-    EXPECT_TRUE(settings.ignoreList()->status()->text().contains("Line 2 of the ignore list"));
+    EXPECT_TRUE(settings.ignoreList()->status()->text().contains("cannot be read"));
     EXPECT_FALSE(settings.ignoreList()->rows()->isEnabled());
     settings.SaveAndClose();
-    EXPECT_EQ(vostrel::testing::ReadTextFile(path), damaged);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 }  // namespace

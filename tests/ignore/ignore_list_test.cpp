@@ -178,12 +178,17 @@ TEST(IgnoreList, LoadAndSave) {
     ASSERT_TRUE(reread) << error;
     EXPECT_EQ(reread->Entries(), list->Entries());
 
-    // A damaged file is an error naming the file and the line, never an empty list.
+    // A damaged line is a warning naming the file and the line; the rest of
+    // the list still applies.
     std::ofstream(path, std::ios::app) << "shortcut C:\\y.lnk\n";
     error.clear();
-    EXPECT_FALSE(LoadIgnoreList(path, &error));
-    EXPECT_NE(error.find(path), std::string::npos) << error;
-    EXPECT_NE(error.find("Line 6 of the ignore list"), std::string::npos) << error;
+    std::vector<std::string> warnings;
+    auto damaged = LoadIgnoreList(path, &error, &warnings);
+    ASSERT_TRUE(damaged) << error;
+    EXPECT_EQ(damaged->Entries(), list->Entries());
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find(path), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[0].find("Line 7 of the ignore list"), std::string::npos) << warnings[0];
 
     // A folder where the file should be.
     std::filesystem::remove(path);

@@ -180,5 +180,85 @@ TEST(MenuRowWine, ScanRepairAndRestoreOfWhatWinesMenuBuilderWrote) {
     EXPECT_EQ(Snapshot(home), before);
 }
 
+// A prefix on a disk that is not mounted (its folder gone, the mount point
+// left empty) is not a deleted prefix, and a program on a drive whose disk
+// is not mounted is not a deleted program: their entries are counted as not
+// checked, never listed, and a repair of another prefix leaves them and
+// their icons as they are.
+TEST(MenuRowWine, EntriesOnADiskThatIsNotThereAreLeftAlone) {
+    if (!testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    TempDir temp;
+    const std::string home = temp.path() + "/home";
+    fs::create_directories(home + "/Desktop");
+    const std::string a = temp.path() + "/a";
+    const std::string disk = temp.path() + "/disk";
+    const std::string c = disk + "/c";
+    fs::create_directories(disk);
+    testing::MakeWinePrefixWithLinks(
+        a, home, "link(programs + \"\\\\Keep.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    // F: of prefix a is a second disk with a game on it, in the menu too.
+    const std::string fdisk = temp.path() + "/fdisk";
+    fs::create_directories(fdisk + "/Games");
+    fs::create_directory_symlink(fdisk, a + "/dosdevices/f:");
+    fs::copy_file(a + "/drive_c/Apps/keep.exe", fdisk + "/Games/game.exe");
+    std::ofstream(a + "/drive_c/game-link.js", std::ios::binary)
+        << "var sh = WScript.CreateObject(\"WScript.Shell\");\r\n"
+        << "var l = sh.CreateShortcut(\"C:\\\\users\\\\" << testing::WineUserFolder(a)
+        << "\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Start Menu\\\\Programs"
+        << "\\\\Game.lnk\");\r\n"
+        << "l.TargetPath = \"F:\\\\Games\\\\game.exe\"; l.Save();\r\n";
+    testing::RunWineScript(a, home, "C:\\game-link.js");
+    testing::MakeWinePrefixWithLinks(
+        c, home, "link(programs + \"\\\\Elsewhere.lnk\", \"C:\\\\Apps\\\\keep.exe\");\r\n");
+    testing::KillWineserver(c);
+    // The disks are unmounted: their mount points are left empty.
+    fs::remove_all(c);
+    fs::remove_all(fdisk + "/Games");
+
+    const std::string config = temp.path() + "/config";
+    fs::create_directories(config);
+    {
+        ScopedEnv setHome("HOME", home);
+        ScopedEnv setData("XDG_DATA_HOME", home + "/.local/share");
+        ScopedEnv setConfig("XDG_CONFIG_HOME", config);
+        MachineResult opened = OpenWinePrefix(a);
+        ASSERT_TRUE(opened.machine) << opened.error;
+        testing::MemorySettings settings;
+        testing::RecordingObserver observer;
+        ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
+        const auto source = OpenMenuEntrySource(*opened.machine->files);
+        ASSERT_TRUE(source);
+        session.menuEntries = source.get();
+        LoadCatalogue(session);
+        for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
+            session.catalogue.SetChecked(i, session.catalogue.Text(i) == "Wine Menu Entries");
+        RunScan(session);
+        EXPECT_EQ(Names(session.menuEntryProblems), std::set<std::string>{});
+        EXPECT_EQ(session.notChecked.byReason[NotCheckedReason::DriveUnavailable], 2u);
+    }
+
+    const auto before = Snapshot(home);
+    const std::vector<std::pair<std::string, std::string>> environment{
+        {"HOME", home}, {"XDG_DATA_HOME", home + "/.local/share"}, {"XDG_CONFIG_HOME", config}};
+    const auto repair = testing::RunCli(temp.path(), environment,
+                                        {"repair", "--prefix", a, "--sections", "Wine Menu Entries",
+                                         "--yes", "--json"});
+    ASSERT_EQ(repair.status, 0) << repair.out << repair.err;
+    EXPECT_EQ(Snapshot(home), before);
+
+    // The disk that held c is mounted again but c is really gone: its
+    // entries are orphans now.
+    std::ofstream(disk + "/other-files.txt") << "a disk in use\n";
+    const auto again = testing::RunCli(temp.path(), environment,
+                                       {"scan", "--prefix", a, "--sections", "Wine Menu Entries",
+                                        "--json", "--quiet"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    const auto scan = nlohmann::json::parse(again.out);
+    std::set<std::string> orphans;
+    for (const auto& entry : scan["menuEntries"])
+        if (entry["orphan"].get<bool>()) orphans.insert(entry["name"].get<std::string>());
+    EXPECT_EQ(orphans, std::set<std::string>{"Elsewhere"});
+}
+
 }  // namespace
 }  // namespace vostrel

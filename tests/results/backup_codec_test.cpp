@@ -1,6 +1,8 @@
 // The backup line format: the shift, the escapes, old records.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
 
@@ -63,6 +65,45 @@ TEST(BackupCodec, LinesThatCannotBeRead) {
         ParseBackupLine(EncodeBackupText("R^\x1B"
                                          "00")));  // a cut escape
     EXPECT_EQ(ParseBackupLine(EncodeBackupText("R")).value(), std::vector<std::string>{"R"});
+}
+
+// Host file names are bytes: a name that is not UTF-8 keeps every byte,
+// two such names stay two, and a record of an earlier version (which
+// never holds the byte escape) reads as it always did.
+TEST(BackupCodec, NamesThatAreNotUtf8KeepTheirExactBytes) {
+    const std::vector<std::string> names{
+        "/home/u/.local/share/applications/wine/caf\xE9.desktop",
+        "/home/u/.local/share/applications/wine/caf\xE8.desktop",
+        "\xC3",              // a lead byte without its continuation
+        "\xC3\xA9\xA9",      // valid é, then a stray continuation byte
+        "\xC0\xAF",          // an overlong "/"
+        "\xED\xA0\x80",      // a surrogate written as UTF-8
+        "\xF4\x90\x80\x80",  // above U+10FFFF
+        "\xFF\x1B"
+        "000041\xFE",  // raw bytes beside the escape character
+        "x\x1Bx41",    // what the byte escape looks like, as plain text
+    };
+    std::set<std::string> lines;
+    for (const auto& name : names) {
+        const std::vector<std::string> fields{"M", name, "1 copy"};
+        const std::string line = FormatBackupLine(fields);
+        EXPECT_EQ(ParseBackupLine(line).value(), fields) << name;
+        lines.insert(line);
+    }
+    EXPECT_EQ(lines.size(), names.size());
+    // The byte escape: ESC, "x", two hexadecimal digits.
+    EXPECT_EQ(FormatBackupLine({"caf\xE9"}), EncodeBackupText("caf\x1Bx"
+                                                              "E9"));
+    EXPECT_FALSE(ParseBackupLine(EncodeBackupText("\x1Bx4")));   // cut
+    EXPECT_FALSE(ParseBackupLine(EncodeBackupText("\x1BxZZ")));  // not hexadecimal
+    EXPECT_FALSE(ParseBackupLine(EncodeBackupText("\x1Bx41")));  // ASCII needs no escape
+    // An earlier version wrote a lost character as U+FFFD; it stays that.
+    EXPECT_EQ(ParseBackupLine(EncodeBackupText("caf\x1B"
+                                               "00FFFD"))
+                  .value(),
+              std::vector<std::string>{"caf\xEF\xBF\xBD"});
+    // Shown to the user, the stray bytes are spelled out.
+    EXPECT_EQ(ShownBytes("caf\xE9 \xC3\xA9\\x"), "caf\\xE9 \xC3\xA9\\x");
 }
 
 TEST(BackupCodec, LinesAndHex) {

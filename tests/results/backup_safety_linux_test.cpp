@@ -192,6 +192,33 @@ TEST_F(BackupSafetyTest, ACopyThatIsALinkIsNotFollowed) {
     EXPECT_FALSE(fs::exists(prefix_ + "/drive_c/a.lnk"));
 }
 
+// Whoever owns the backup folder, the backup file or its copies' folder can
+// put any record in them: only the user's own (or root's) are restored.
+TEST_F(BackupSafetyTest, ABackupAnotherUserCouldHaveWrittenIsNeverRestored) {
+    WriteBackup({"S^C:\\a.lnk^1 a.lnk"});
+    fs::create_directories(Copies());
+    WriteTextFile(Copies() + "/1 a.lnk", "planted");
+    fs::permissions(path_, fs::perms(0600));
+    fs::permissions(backups_, fs::perms(0755));
+    fs::permissions(Copies(), fs::perms(0700));
+    if (::chown(backups_.c_str(), 4242, 4242) != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    for (const std::string& theirs : {backups_, path_, Copies()}) {
+        SCOPED_TRACE(theirs);
+        ASSERT_EQ(::chown(theirs.c_str(), 4242, 4242), 0);
+        const RestoreReport report = Restore(/*force=*/true);
+        EXPECT_EQ(report.restored, 0);
+        ASSERT_EQ(report.failures.size(), 1u);
+        EXPECT_NE(report.failures[0].find("another user"), std::string::npos) << report.failures[0];
+        EXPECT_NE(report.failures[0].find(theirs), std::string::npos) << report.failures[0];
+        EXPECT_FALSE(fs::exists(prefix_ + "/drive_c/a.lnk"));
+        ASSERT_EQ(::chown(theirs.c_str(), ::geteuid(), ::getegid()), 0);
+    }
+    // The user's own backup is restored.
+    EXPECT_TRUE(Restore().ok());
+    EXPECT_EQ(ReadTextFile(prefix_ + "/drive_c/a.lnk"), "planted");
+}
+
 TEST_F(BackupSafetyTest, ARestoredShortcutNeverReplacesAFileAndKeepsTheCopysMode) {
     fs::create_directories(Copies());
     WriteTextFile(Copies() + "/1 a.lnk", "copy a");

@@ -266,3 +266,21 @@ TEST_F(RepairTest, OnlyTickedProblemsAreRepairedAndTheOthersStayCounted) {
     EXPECT_EQ(session_.summary[0].text, "Invalid Windows Startup Files  ( 1 Problem(s) )");
     EXPECT_EQ(session_.summary[1].text, "Invalid Windows Shortcut File (1 Problems)");
 }
+
+// A shortcut whose host name is not UTF-8 has no exact Windows path; its
+// backup could not put back the same file, so it is kept, and says why.
+TEST_F(RepairTest, AShortcutWhoseNameIsNotUtf8IsKeptRatherThanRemovedWithoutAnExactBackup) {
+    AddShortcut("Desktop/caf\xE9.lnk", BrokenLinkBytes("gone"));
+    AddShortcut("Desktop/Gone.lnk", BrokenLinkBytes("gone"));
+    const RepairOutcome outcome = RepairAll(session_, options_);
+    EXPECT_EQ(outcome.removed, 1);
+    EXPECT_EQ(outcome.kept, 1);
+    EXPECT_TRUE(fs::exists(drive_ / "Desktop/caf\xE9.lnk"));
+    EXPECT_FALSE(fs::exists(drive_ / "Desktop/Gone.lnk"));
+    bool told = false;
+    for (const auto& event : events_)
+        if (event.what == RepairEvent::What::Kept)
+            told = event.why.find("caf\\xE9.lnk is not UTF-8") != std::string::npos;
+    EXPECT_TRUE(told);
+    EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 1u);
+}

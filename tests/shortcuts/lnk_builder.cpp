@@ -1,5 +1,6 @@
 #include "lnk_builder.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace vostrel::testing {
@@ -31,6 +32,8 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
 std::vector<std::uint8_t> BuildLnk(const LnkParts& layout) {
     std::uint32_t flags = 0x80;  // strings in UTF-16
     if (!layout.itemList.empty()) flags |= 0x01;
+    if (!layout.linkInfo.empty()) flags |= 0x02;
+    flags |= layout.moreFlags;
     if (!layout.relativePath.empty()) flags |= 0x08;
     if (!layout.workingDirectory.empty()) flags |= 0x10;
     std::vector<std::uint8_t> out;
@@ -49,9 +52,88 @@ std::vector<std::uint8_t> BuildLnk(const LnkParts& layout) {
         out.insert(out.end(), layout.itemList.begin(), layout.itemList.end());
         Put16(out, 0);
     }
+    out.insert(out.end(), layout.linkInfo.begin(), layout.linkInfo.end());
     if (!layout.relativePath.empty()) PutString(out, layout.relativePath);
     if (!layout.workingDirectory.empty()) PutString(out, layout.workingDirectory);
-    Put32(out, 0);  // no extra data
+    out.insert(out.end(), layout.extraData.begin(), layout.extraData.end());
+    Put32(out, 0);  // the terminal block
+    return out;
+}
+
+namespace {
+
+void PutAnsi(std::vector<std::uint8_t>& out, const std::string& bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    out.push_back(0);
+}
+
+void PutUtf16(std::vector<std::uint8_t>& out, const std::u16string& text) {
+    for (char16_t c : text) Put16(out, c);
+    Put16(out, 0);
+}
+
+void Set32(std::vector<std::uint8_t>& out, std::size_t at, std::size_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildLinkInfo(const LinkInfo& info) {
+    const std::size_t header = info.unicode ? 0x24 : 0x1C;
+    std::vector<std::uint8_t> out(header, 0);
+    Set32(out, 4, header);
+    std::uint32_t flags = 0;
+    if (info.volume) {
+        flags |= 0x1;
+        Set32(out, 12, out.size());
+        Put32(out, 0x11);  // volume id: size, drive type, serial, label offset, empty label
+        Put32(out, info.driveType);
+        Put32(out, 0x1234ABCD);
+        Put32(out, 0x10);
+        out.push_back(0);
+        Set32(out, 16, out.size());
+        PutAnsi(out, info.localBase);
+    }
+    if (!info.netName.empty()) {
+        flags |= 0x2;
+        const std::size_t at = out.size();
+        Set32(out, 20, at);
+        Put32(out, 0);  // size, set below
+        Put32(out, info.deviceName.empty() ? 0x2 : 0x3);
+        Put32(out, 0x14);  // net name offset
+        Put32(out, 0);     // device name offset, set below
+        Put32(out, 0x20000);
+        PutAnsi(out, info.netName);
+        if (!info.deviceName.empty()) {
+            Set32(out, at + 12, out.size() - at);
+            PutAnsi(out, info.deviceName);
+        }
+        Set32(out, at, out.size() - at);
+    }
+    Set32(out, 24, out.size());
+    PutAnsi(out, info.suffix);
+    if (info.unicode) {
+        if (info.volume) {
+            Set32(out, 0x1C, out.size());
+            PutUtf16(out, info.localBaseUnicode);
+        }
+        Set32(out, 0x20, out.size());
+        PutUtf16(out, info.suffixUnicode);
+    }
+    Set32(out, 8, flags);
+    Set32(out, 0, out.size());
+    return out;
+}
+
+std::vector<std::uint8_t> DarwinBlock(const std::string& descriptor) {
+    std::vector<std::uint8_t> out;
+    Put32(out, 0x314);
+    Put32(out, 0xA0000006u);
+    std::vector<std::uint8_t> ansi(descriptor.begin(), descriptor.end());
+    ansi.resize(260, 0);
+    out.insert(out.end(), ansi.begin(), ansi.end());
+    for (std::size_t i = 0; i < 260; ++i)
+        Put16(out, i < descriptor.size() ? static_cast<unsigned char>(descriptor[i]) : 0);
     return out;
 }
 
@@ -109,6 +191,29 @@ std::vector<std::uint8_t> StripLinkInfo(const std::vector<std::uint8_t>& lnk) {
     flags &= ~0x02u;
     for (int i = 0; i < 4; ++i) out[0x14 + i] = static_cast<std::uint8_t>(flags >> (8 * i));
     return out;
+}
+
+std::string EncodeInstallerDescriptor(const std::string& productGuid, const std::string& feature) {
+    static constexpr char kDigits[] =
+        "!$%&'()*+,-.0123456789=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[]^_`abcdefghijklmnopqrstuvwxyz{}~";
+    std::string hex;
+    for (char c : productGuid)
+        if (std::isxdigit(static_cast<unsigned char>(c))) hex.push_back(c);
+    if (hex.size() != 32) throw std::invalid_argument("not a GUID: " + productGuid);
+    auto part = [&](std::size_t at, std::size_t n) {
+        return static_cast<std::uint32_t>(std::stoul(hex.substr(at, n), nullptr, 16));
+    };
+    auto bytes = [&](std::size_t at) {  // four bytes of Data4, little-endian
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | part(at + 2 * static_cast<std::size_t>(i), 2);
+        return v;
+    };
+    const std::uint32_t words[4] = {part(0, 8), part(8, 4) | (part(12, 4) << 16), bytes(16),
+                                    bytes(24)};
+    std::string out;
+    for (std::uint32_t word : words)
+        for (int i = 0; i < 5; ++i, word /= 85) out.push_back(kDigits[word % 85]);
+    return out + feature + "<";
 }
 
 }  // namespace vostrel::testing

@@ -30,6 +30,14 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
               static_cast<std::streamsize>(bytes.size()));
 }
 
+// A link with only a relative path and a working folder.
+std::vector<std::uint8_t> StringsOnlyLink(const std::string& relative, const std::string& working) {
+    LnkParts parts;
+    parts.relativePath = relative;
+    parts.workingDirectory = working;
+    return BuildLnk(parts);
+}
+
 class ShortcutCheckTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -128,9 +136,9 @@ TEST_F(ShortcutCheckTest, DosProgramShortcutsAreNotRecorded) {
 }
 
 TEST_F(ShortcutCheckTest, RelativeTargetsResolveAgainstTheLinkFolder) {
-    WriteBytes(Host("rel/sub/ok.lnk"), BuildLnk({{}, "..\\..\\links\\target.txt", ""}));
-    WriteBytes(Host("rel/sub/bad.lnk"), BuildLnk({{}, ".\\missing.exe", ""}));
-    WriteBytes(Host("rel/sub/none.lnk"), BuildLnk({{}, "", "C:\\windows"}));
+    WriteBytes(Host("rel/sub/ok.lnk"), StringsOnlyLink("..\\..\\links\\target.txt", ""));
+    WriteBytes(Host("rel/sub/bad.lnk"), StringsOnlyLink(".\\missing.exe", ""));
+    WriteBytes(Host("rel/sub/none.lnk"), StringsOnlyLink("", "C:\\windows"));
     EXPECT_EQ(ReadShortcut(files_, "C:\\rel\\sub\\ok.lnk").targetPath, "C:\\links\\target.txt");
     for (const char* name : {"ok.lnk", "bad.lnk", "none.lnk"})
         CheckShortcut(session_, std::string("C:\\rel\\sub\\") + name);
