@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <set>
 
 #include "app/menu_entry_source.h"
@@ -42,6 +44,28 @@ bool OnDiskThatIsNotThere(const std::string& hostPath) {
     return ::stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || IsEmptyHostFolder(drive);
 }
 
+// A judged entry as the results list it (without its icons).
+MenuEntryProblem ProblemOf(const menus::MenuEntryProblem& judged) {
+    MenuEntryProblem problem;
+    problem.path = judged.desktopFile;
+    problem.name = judged.name;
+    problem.prefix = judged.winePrefix;
+    problem.target = judged.linkTarget.empty() ? judged.target : judged.linkTarget;
+    problem.reason = ReasonText(judged.reason);
+    problem.orphan = judged.reason == menus::MenuEntryReason::PrefixMissing;
+    return problem;
+}
+
+bool StartsWith(const std::string& text, const std::string& head) {
+    return text.compare(0, head.size(), head) == 0;
+}
+
+std::optional<std::string> LinkTarget(const std::string& hostPath) {
+    const auto link = ReadLnkFile(hostPath);
+    if (!link) return std::nullopt;
+    return link->localPath;
+}
+
 class WineMenuEntrySource final : public MenuEntrySource {
 public:
     WineMenuEntrySource(std::string prefix, menus::MenuPlaces places)
@@ -51,12 +75,7 @@ public:
         const menus::MenuEntryFind found = menus::FindWineMenuEntries(places_);
         const menus::PrefixUnderTest prefix{prefix_,
                                             menus::SamePrefix(prefix_, places_.DefaultPrefix())};
-        const auto readLink = [](const std::string& hostPath) -> std::optional<std::string> {
-            const auto link = ReadLnkFile(hostPath);
-            if (!link) return std::nullopt;
-            return link->localPath;
-        };
-        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, readLink,
+        const auto stale = menus::CheckMenuEntries(found.entries, prefix, places_, LinkTarget,
                                                    mounts_, &unavailable_, OnDiskThatIsNotThere);
 
         std::vector<const menus::WineMenuEntry*> entries;
@@ -76,14 +95,7 @@ public:
 
         std::vector<MenuEntryProblem> problems;
         for (std::size_t i = 0; i < stale.size(); ++i) {
-            const auto& judged = stale[i];
-            MenuEntryProblem problem;
-            problem.path = judged.desktopFile;
-            problem.name = judged.name;
-            problem.prefix = judged.winePrefix;
-            problem.target = judged.linkTarget.empty() ? judged.target : judged.linkTarget;
-            problem.reason = ReasonText(judged.reason);
-            problem.orphan = judged.reason == menus::MenuEntryReason::PrefixMissing;
+            MenuEntryProblem problem = ProblemOf(stale[i]);
             if (entries[i])
                 for (const auto& icon : menus::IconFilesOf(*entries[i], places_))
                     if (safeSet.count(icon)) problem.icons.push_back(icon);
@@ -94,7 +106,63 @@ public:
 
     std::size_t UnavailableCount() const override { return unavailable_; }
 
+    // The entry file is read and judged again, as the scan judged it: it
+    // may go only when it is still stale for the same reason, names the
+    // same program and belongs to the same prefix.
+    MenuEntryRecheck Recheck(const MenuEntryProblem& problem) override {
+        using Verdict = MenuEntryRecheck::Verdict;
+        std::string why;
+        const menus::MenuEntryPlace place = PlaceOf(problem.path);
+        const auto entry = menus::ReadWineMenuEntry(problem.path, place, &why);
+        if (!entry) {
+            std::error_code ec;
+            if (!std::filesystem::exists(std::filesystem::symlink_status(problem.path, ec)) && !ec)
+                return {Verdict::Gone, {}};
+            return {Verdict::Changed, "it is no longer a Wine menu entry: " + why};
+        }
+        // The desktop folder's entries count only with their prefix named.
+        if (place == menus::MenuEntryPlace::Desktop && !entry->launch.winePrefix)
+            return {Verdict::Changed, "it no longer names a Wine prefix"};
+        if (entry->name != problem.name || menus::EntryPrefix(*entry, places_) != problem.prefix)
+            return {Verdict::Changed, "it now names another program or prefix"};
+        const menus::PrefixUnderTest prefix{prefix_,
+                                            menus::SamePrefix(prefix_, places_.DefaultPrefix())};
+        std::size_t outOfReach = 0;
+        const auto stale = menus::CheckMenuEntries({*entry}, prefix, places_, LinkTarget, mounts_,
+                                                   &outOfReach, OnDiskThatIsNotThere);
+        if (outOfReach > 0)
+            return {Verdict::Unknown, "what it starts lies on a disk that is not there now"};
+        if (stale.empty()) {
+            if (ThereAgain(problem))
+                return {Verdict::NowPresent, problem.target + " is there again"};
+            return {Verdict::Unknown, "whether " + problem.target + " is there cannot be told now"};
+        }
+        const MenuEntryProblem now = ProblemOf(stale.front());
+        if (now.reason != problem.reason || now.target != problem.target ||
+            now.orphan != problem.orphan)
+            return {Verdict::Changed, "it now starts " + now.target};
+        return {Verdict::Stale, {}};
+    }
+
 private:
+    menus::MenuEntryPlace PlaceOf(const std::string& path) const {
+        const std::string applications = places_.ApplicationsDir();
+        if (StartsWith(path, applications + "/wine/")) return menus::MenuEntryPlace::StartMenu;
+        if (StartsWith(path, applications + "/wine-extension-"))
+            return menus::MenuEntryPlace::Association;
+        return menus::MenuEntryPlace::Desktop;
+    }
+
+    // True when what the scan found missing for `problem` is there now.
+    bool ThereAgain(const MenuEntryProblem& problem) const {
+        std::error_code ec;
+        if (problem.orphan) return std::filesystem::exists(problem.prefix, ec);
+        if (menus::IsWindowsDrivePath(problem.target))
+            return menus::WindowsPathPresence(prefix_, problem.target) == menus::Presence::Present;
+        return !problem.target.empty() && problem.target.front() == '/' &&
+               std::filesystem::exists(problem.target, ec);
+    }
+
     std::string prefix_;
     menus::MenuPlaces places_;
     menus::MountPlaces mounts_ = menus::MountPlaces::Host();

@@ -175,6 +175,7 @@ const char* EventWord(RepairEvent::What what) {
         case RepairEvent::What::Removed: return "removed";
         case RepairEvent::What::Kept: return "kept";
         case RepairEvent::What::Gone: return "already gone";
+        case RepairEvent::What::Skipped: return "skipped";
     }
     return "";
 }
@@ -272,6 +273,11 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         out["backupFile"] = outcome.backupFilePath;
         out["removed"] = outcome.removed;
         out["kept"] = outcome.kept;
+        // Left alone because they were no longer problems when the repair came to them.
+        out["skipped"] = {{"total", outcome.skipped.Total()},
+                          {"nowPresent", outcome.skipped.nowPresent},
+                          {"changed", outcome.skipped.changed},
+                          {"gone", outcome.skipped.gone}};
         if (outcome.refusal) out["refused"] = *outcome.refusal;
         if (outcome.saveError) out["saveError"] = *outcome.saveError;
         if (outcome.halted) out["nothingChanged"] = *outcome.halted;

@@ -59,6 +59,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/restore_records_test.cpp
   results/repair_selection_test.cpp
   results/menu_entry_repair_test.cpp
+  results/repair_recheck_wine_test.cpp
   results/host_file_places_test.cpp
   cli/cli_arguments_test.cpp
   cli/drive_reach_command_test.cpp
@@ -71,6 +72,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   prefixes/prefix_finder_test.cpp
   menus/menu_entries_wine_test.cpp
   menus/menu_row_wine_test.cpp
+  menus/menu_recheck_wine_test.cpp
   menus/wine_menu_fixture.cpp
 )
 

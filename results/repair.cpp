@@ -8,6 +8,8 @@
 
 #include "results/backup_file.h"
 #include "results/result_views.h"
+#include "scan/problem_rows.h"
+#include "scan/registry_walker.h"
 #include "shortcuts/shortcut_check.h"
 #include "system/registry.h"
 #include "system/text.h"
@@ -30,6 +32,51 @@ bool ValueStillThere(RegistryApi& registry, HKEY root, std::string_view keyPath,
     DWORD kind = 0;
     std::vector<std::uint8_t> data;
     return registry.QueryValueRaw(key.get(), name, &kind, &data) == ERROR_SUCCESS;
+}
+
+// A registry problem looked at again right before its backup and removal.
+struct ValueRecheck {
+    enum class Verdict { Remove, NowPresent, Changed, Gone, Kept };
+    Verdict verdict = Verdict::Remove;
+    std::string why;  // what was found (for Remove and Gone: nothing)
+};
+
+// The value is read again by its name, as the scan's walk reads it, and the
+// file the scan found missing is looked for again with the scan's own test.
+// It may go only when it still holds what the scan read and its file is
+// still certainly missing; a value or file that cannot be looked at now is
+// kept.
+ValueRecheck RecheckValue(ScanSession& session, const RegistryProblem& problem) {
+    using Verdict = ValueRecheck::Verdict;
+    RegistryApi& registry = session.registry;
+    ScopedKey key(registry);
+    const LONG open = registry.OpenKeyEx(problem.root, problem.keyPath, KEY_READ, key.out());
+    if (open == ERROR_FILE_NOT_FOUND || open == ERROR_PATH_NOT_FOUND) return {Verdict::Gone, {}};
+    if (open != ERROR_SUCCESS) return {Verdict::Kept, "its key could not be read again"};
+    // The unnamed value is listed as "(Default)", and so is a value of that very name.
+    std::vector<std::string_view> names{problem.valueName};
+    if (problem.valueName == kDefaultValueName) names = {std::string_view(), kDefaultValueName};
+    bool found = false, same = false;
+    for (const std::string_view name : names) {
+        std::string text;
+        const LONG status = ReadValueAsChecked(registry, key.get(), name, &text);
+        if (status == ERROR_FILE_NOT_FOUND) continue;
+        if (status != ERROR_SUCCESS) return {Verdict::Kept, "it could not be read again"};
+        found = true;
+        // A problem put together without the data the walk read (none of
+        // the scan's own) has nothing to compare.
+        same = problem.dataAsRead.empty() || text == problem.dataAsRead;
+        if (same) break;
+    }
+    if (!found) return {Verdict::Gone, {}};
+    if (!same) return {Verdict::Changed, "it no longer holds " + problem.dataAsRead};
+    if (problem.testedPath.empty()) return {Verdict::Remove, {}};
+    const PathPresence probe = ProbeAgain(session, problem.testedPath);
+    if (probe.kind == PathPresence::Present)
+        return {Verdict::NowPresent, problem.testedPath + " is there"};
+    if (probe.kind == PathPresence::Missing) return {Verdict::Remove, {}};
+    return {Verdict::Kept, "whether " + problem.testedPath + " is there cannot be told now" +
+                               (probe.why.empty() ? std::string() : ": " + probe.why)};
 }
 
 // How a problem is named in the repair's events: "HKEY_LOCAL_MACHINE\\Key value Name".
@@ -96,6 +143,21 @@ private:
         ++outcome_.kept;
         Tell(RepairEvent::What::Kept, item, why);
     }
+    // Removed by someone else since the scan: nothing to save or remove.
+    void Gone(const std::string& item) {
+        ++outcome_.skipped.gone;
+        Tell(RepairEvent::What::Gone, item);
+    }
+    // No longer a problem: left as it is.
+    void Skip(const std::string& item, std::string_view reason, const std::string& found) {
+        ++(reason == kSkippedNowPresent ? outcome_.skipped.nowPresent : outcome_.skipped.changed);
+        Tell(RepairEvent::What::Skipped, item,
+             std::string(reason) + (found.empty() ? "" : ": " + found));
+    }
+    // A registry problem looked at again; true when it may be backed up and removed.
+    bool StillAProblem(const RegistryProblem& problem, const std::string& item);
+    // A menu entry looked at again; true when it may be backed up and removed.
+    bool StillStale(const MenuEntryProblem& problem);
     void Step() {
         if (options_.afterStep) options_.afterStep();
     }
@@ -148,9 +210,23 @@ bool Repair::CommitBackups(const std::vector<std::string>& items) {
     return false;
 }
 
+bool Repair::StillAProblem(const RegistryProblem& problem, const std::string& item) {
+    const ValueRecheck check = RecheckValue(session_, problem);
+    switch (check.verdict) {
+        case ValueRecheck::Verdict::Remove: return true;
+        case ValueRecheck::Verdict::NowPresent: Skip(item, kSkippedNowPresent, check.why); break;
+        case ValueRecheck::Verdict::Changed: Skip(item, kSkippedChanged, check.why); break;
+        case ValueRecheck::Verdict::Gone: Gone(item); break;
+        case ValueRecheck::Verdict::Kept: Keep(item, check.why); break;
+    }
+    return false;
+}
+
 void Repair::RegistryPart() {
     if (!AnySelected(session_.registryProblems) || session_.summary.empty()) return;
     session_.observer.RepairStarted();
+    // The files are looked for as they are now, not as the scan saw them.
+    session_.files.ForgetCache();
     // Every record of the batch first, then one flush, then the removals,
     // saved at once: nothing is removed before its backup is on the disk.
     std::vector<PendingValue> pending;
@@ -160,7 +236,8 @@ void Repair::RegistryPart() {
         if (!problem.selected) continue;
         AdvanceProgress();
         PendingValue value{problem.root, problem.keyPath, problem.valueName, ItemText(problem)};
-        if (!value.valueName.empty() && !halted_ && BackUp(problem, value.item)) {
+        if (!value.valueName.empty() && !halted_ && StillAProblem(problem, value.item) &&
+            BackUp(problem, value.item)) {
             items.push_back(value.item);
             pending.push_back(std::move(value));
         }
@@ -206,7 +283,7 @@ void Repair::RegistryPart() {
 void Repair::RemoveShortcut(const std::string& path) {
     ShortcutRecheck check = RecheckBrokenShortcut(session_, path);
     if (check.verdict == ShortcutRecheck::Verdict::Gone) {
-        Tell(RepairEvent::What::Gone, path);
+        Gone(path);
         return;
     }
     std::string why = check.why;
@@ -233,7 +310,7 @@ void Repair::ShortcutPart() {
         // backed up; it is checked again when it is removed.
         const ShortcutRecheck check = RecheckBrokenShortcut(session_, path);
         if (check.verdict == ShortcutRecheck::Verdict::Gone) {
-            Tell(RepairEvent::What::Gone, path);  // removed since the scan: nothing to save
+            Gone(path);  // removed since the scan: nothing to save
             continue;
         }
         if (check.verdict == ShortcutRecheck::Verdict::Kept) {
@@ -274,9 +351,11 @@ void Repair::MenuEntryPart() {
         }
         const HostFileState state = HostFileStateOf(problem.path);
         if (state == HostFileState::Gone) {
-            Tell(RepairEvent::What::Gone, problem.path);
+            Gone(problem.path);
         } else if (state == HostFileState::Other) {
             Keep(problem.path, "it is no longer a plain file");
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+        } else if (!StillStale(problem)) {
             iconsInUse.insert(problem.icons.begin(), problem.icons.end());
         } else if (BackUpHostFile(kMenuEntryRecord, problem.path)) {
             pending.push_back(&problem);
@@ -322,6 +401,24 @@ void Repair::MenuEntryPart() {
             Keep(icon, why);
         Step();
     }
+}
+
+// Without a source of entries (none was scanned) there is nothing to ask.
+bool Repair::StillStale(const MenuEntryProblem& problem) {
+    if (!session_.menuEntries) return true;
+    const MenuEntryRecheck check = session_.menuEntries->Recheck(problem);
+    switch (check.verdict) {
+        case MenuEntryRecheck::Verdict::Stale: return true;
+        case MenuEntryRecheck::Verdict::NowPresent:
+            Skip(problem.path, kSkippedNowPresent, check.why);
+            break;
+        case MenuEntryRecheck::Verdict::Changed:
+            Skip(problem.path, kSkippedChanged, check.why);
+            break;
+        case MenuEntryRecheck::Verdict::Gone: Gone(problem.path); break;
+        case MenuEntryRecheck::Verdict::Unknown: Keep(problem.path, check.why); break;
+    }
+    return false;
 }
 
 bool Repair::BackUpHostFile(std::string_view kind, const std::string& path) {
@@ -399,10 +496,29 @@ std::string RepairNoticeText(const RepairOutcome& outcome) {
     if (outcome.halted)
         return " Nothing on " + outcome.machine + " was changed; " + std::to_string(outcome.kept) +
                (outcome.kept == 1 ? " was" : " were") + " kept: " + *outcome.halted;
-    if (outcome.kept == 0) return " All Problems were repaired sucessfully !";
-    return " " + std::to_string(outcome.removed) + " problems were repaired; " +
-           std::to_string(outcome.kept) + (outcome.kept == 1 ? " was" : " were") +
-           " kept: their backup could not be written, or they changed since the scan.";
+    const std::string skipped = RepairSkipsText(outcome.skipped);
+    if (outcome.kept == 0 && skipped.empty()) return " All Problems were repaired sucessfully !";
+    std::string text = " " + std::to_string(outcome.removed) + " problems were repaired; ";
+    if (outcome.kept > 0)
+        text += std::to_string(outcome.kept) + (outcome.kept == 1 ? " was" : " were") +
+                " kept: their backup could not be written, or they changed since the scan." +
+                (skipped.empty() ? "" : " ");
+    return text + skipped;
+}
+
+std::string RepairSkipsText(const RepairSkips& skips) {
+    const int total = skips.Total();
+    if (total == 0) return {};
+    std::string text = std::to_string(total) + (total == 1 ? " was" : " were") + " skipped: ";
+    std::string parts;
+    const auto add = [&parts](int count, std::string_view reason) {
+        if (count == 0) return;
+        parts += (parts.empty() ? "" : ", ") + std::to_string(count) + " " + std::string(reason);
+    };
+    add(skips.nowPresent, kSkippedNowPresent);
+    add(skips.changed, kSkippedChanged);
+    add(skips.gone, kSkippedGone);
+    return text + parts + ".";
 }
 
 }  // namespace vostrel

@@ -4,6 +4,11 @@
 // show. Nothing is removed whose backup could not be written
 // while backups are on; such rows are kept and counted.
 //
+// Every entry is looked at again right before it is backed up and removed:
+// a registry value that is gone, holds other data than the scan read, or
+// whose file is there again, and a menu entry whose program came back, are
+// skipped - left as they are, without a record in the backup.
+//
 // Each half writes all its records, flushes them once (group commit) and
 // only then removes what they saved; the registry's removals are saved at
 // once. A repair is all or nothing on its machine: when the backup cannot be
@@ -14,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "session/scan_session.h"
@@ -21,10 +27,25 @@
 namespace vostrel {
 
 struct RepairEvent {
-    enum class What { BackedUp, Removed, Kept, Gone };
+    // Gone: removed by someone else since the scan. Skipped: no longer a
+    // problem (its why is kSkippedNowPresent or kSkippedChanged, then what
+    // was found).
+    enum class What { BackedUp, Removed, Kept, Gone, Skipped };
     What what;
     std::string item;  // "HKEY_LOCAL_MACHINE\Key value Name" or the shortcut's path
-    std::string why;   // for Kept: what went wrong
+    std::string why;   // for Kept: what went wrong; for Skipped: why it stays
+};
+
+inline constexpr std::string_view kSkippedNowPresent = "now present";
+inline constexpr std::string_view kSkippedChanged = "changed since the scan";
+inline constexpr std::string_view kSkippedGone = "gone already";
+
+// The entries the repair left alone because they were no longer problems.
+struct RepairSkips {
+    int nowPresent = 0;  // the file it names is there again
+    int changed = 0;     // it holds something else than the scan read
+    int gone = 0;        // it was removed since the scan
+    int Total() const { return nowPresent + changed + gone; }
 };
 
 struct RepairOptions {
@@ -43,6 +64,7 @@ struct RepairOutcome {
     std::string backupFilePath;          // empty when backups are off
     int removed = 0;
     int kept = 0;
+    RepairSkips skipped;                   // neither removed nor kept: no longer a problem
     std::optional<std::string> saveError;  // the registry changes could not be saved
     // A failure of the machine's whole half (no backup, backup not flushed,
     // registry not saved): from then on every problem was kept, and none of
@@ -66,5 +88,8 @@ std::string RepairBackupPromise(bool backupsOn);
 
 // The text of the closing notice for an outcome.
 std::string RepairNoticeText(const RepairOutcome& outcome);
+
+// "2 were skipped: 1 now present, 1 gone already." - empty when none was.
+std::string RepairSkipsText(const RepairSkips& skips);
 
 }  // namespace vostrel

@@ -75,20 +75,27 @@ NotCheckedReason ReasonOf(const PathPresence& probe) {
     }
 }
 
+// The existence test itself, without the scan's memory of answers.
+PathPresence Probe(ScanSession& session, const std::string& path) {
+    PathPresence probe = ProbePath(session.files, path);
+    // A file the Wine running the machine supplies itself is there for
+    // every program that asks for it, whether or not the prefix holds it.
+    if (probe.kind == PathPresence::Missing && ProvidedByWine(session, probe.tested))
+        probe.kind = PathPresence::Present;
+    return probe;
+}
+
 }  // namespace
 
 const PathPresence& ProbeForScan(ScanSession& session, const std::string& path) {
     auto& known = session.facts.existing;
     auto it = known.find(path);
-    if (it == known.end()) {
-        PathPresence probe = ProbePath(session.files, path);
-        // A file the Wine running the machine supplies itself is there for
-        // every program that asks for it, whether or not the prefix holds it.
-        if (probe.kind == PathPresence::Missing && ProvidedByWine(session, probe.tested))
-            probe.kind = PathPresence::Present;
-        it = known.emplace(path, std::move(probe)).first;
-    }
+    if (it == known.end()) it = known.emplace(path, Probe(session, path)).first;
     return it->second;
+}
+
+PathPresence ProbeAgain(ScanSession& session, const std::string& path) {
+    return Probe(session, path);
 }
 
 bool PathExists(ScanSession& session, const std::string& path) {

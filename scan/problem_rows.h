@@ -28,6 +28,12 @@ void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view R
 // running the machine supplies itself count as present.
 const PathPresence& ProbeForScan(ScanSession& session, const std::string& path);
 
+// The same existence test asked again, past the scan's memory of answers;
+// nothing is remembered or counted. The repair asks it right before it
+// removes an entry, once it has made the file system forget what it
+// cached (FileSystemApi::ForgetCache).
+PathPresence ProbeAgain(ScanSession& session, const std::string& path);
+
 // True unless the path names a file that is gone. A path the scan cannot
 // judge (a drive that is not there, a network share, a form it does not
 // know) is counted as not checked and answers true, so nothing is

@@ -299,6 +299,31 @@ std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view va
                            std::min<DWORD>(read, static_cast<DWORD>(data.size())));
 }
 
+LONG ReadValueAsChecked(RegistryApi& registry, HKEY key, std::string_view valueName,
+                        std::string* text) {
+    text->clear();
+    DWORD type = 0, size = 0;
+    LONG status = registry.QueryValueEx(key, valueName, &type, nullptr, &size);
+    std::vector<std::uint8_t> data;
+    // A value that grows between the two calls is asked again.
+    for (int attempt = 0; status == ERROR_SUCCESS && attempt < 4; ++attempt) {
+        data.assign(std::max<DWORD>(size, 1), 0);
+        DWORD read = static_cast<DWORD>(data.size());
+        status = registry.QueryValueEx(key, valueName, &type, data.data(), &read);
+        if (status == ERROR_MORE_DATA) {
+            size = std::max(read, static_cast<DWORD>(data.size() * 2));
+            status = ERROR_SUCCESS;
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return status;
+        RenderValueTextInto(type, data.data(),
+                            std::min<DWORD>(read, static_cast<DWORD>(data.size())), *text);
+        KeepFaithfulText(registry, key, std::string(valueName), type, *text);
+        return ERROR_SUCCESS;
+    }
+    return status == ERROR_SUCCESS ? ERROR_MORE_DATA : status;
+}
+
 void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
                       std::string_view SectionName, std::string_view RootName) {
     WalkBuffers walk(session, SectionName);

@@ -35,6 +35,13 @@ void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath)
 std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view valueName);
 std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size);
 
+// The value's data as the walk hands it to the checks (the text above, with
+// text the platform could not carry whole given as empty), read afresh by
+// its name: ERROR_SUCCESS, or the registry's answer (ERROR_FILE_NOT_FOUND
+// for a value that is not there).
+LONG ReadValueAsChecked(RegistryApi& registry, HKEY key, std::string_view valueName,
+                        std::string* text);
+
 // Calls the check of SectionName (compared exactly) with a copy of the data,
 // unless the scan is being cancelled. An unknown section key calls nothing.
 void DispatchValueCheck(ScanSession& session, std::string_view ValueData,

@@ -52,10 +52,29 @@ struct UnreadableItems {
 // the scanned prefix (and those of prefixes that are gone). Only the
 // builds that run on Wine have one; without it the catalogue has no
 // "Wine Menu Entries" row.
+// What became of a stale entry since the scan, looked at again right
+// before the repair removes it.
+struct MenuEntryRecheck {
+    enum class Verdict {
+        Stale,       // still what the scan judged: it may go
+        NowPresent,  // what it starts is there again
+        Changed,     // the file now says something else (or is no Wine entry)
+        Gone,        // the file is not there any more
+        Unknown,     // whether it is still stale cannot be told now: it stays
+    };
+    Verdict verdict = Verdict::Stale;
+    std::string why;  // for the others than Stale: what was found
+};
+
 class MenuEntrySource {
 public:
     virtual ~MenuEntrySource() = default;
     virtual std::vector<MenuEntryProblem> FindStale() = 0;
+    // One problem FindStale gave, judged again as it is now. A source that
+    // cannot judge an entry again has it kept.
+    virtual MenuEntryRecheck Recheck(const MenuEntryProblem& /*problem*/) {
+        return {MenuEntryRecheck::Verdict::Unknown, "it cannot be looked at again"};
+    }
     // How many entries the last FindStale left unjudged because the disk
     // that holds their prefix, link or program is not there: never
     // problems, only counted.

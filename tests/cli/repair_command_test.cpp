@@ -91,6 +91,18 @@ TEST_F(CliRepair, RepairListRestore) {
     EXPECT_FALSE(fs::exists(fs::path(backups) / name));
 }
 
+TEST_F(CliRepair, TheJsonOfARepairCountsWhatWasSkippedAndWhy) {
+    const CliRun run = Cli({"repair", "--prefix", prefix_, "--sections", kSections, "--yes",
+                            "--json", "--backup-dir", home_ / "backups"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto out = nlohmann::json::parse(run.out);
+    EXPECT_EQ(out.at("removed"), 1);
+    // Still broken when the repair came to it: nothing was skipped.
+    EXPECT_EQ(out.at("skipped"),
+              nlohmann::json({{"total", 0}, {"nowPresent", 0}, {"changed", 0}, {"gone", 0}}));
+    for (const auto& event : out.at("events")) EXPECT_NE(event.at("what"), "skipped");
+}
+
 TEST_F(CliRepair, ARestoreWithFailedRecordsExitsNonZeroAndKeepsTheFile) {
     const std::string path = home_ / "BackUp 01-01-06 00-00-00";
     testing::WriteTextFile(

@@ -88,7 +88,7 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     AddProblem(HKEY_LOCAL_MACHINE, run, "Tool", "C:\\Program Files\\T\\t.exe", "Windows Startup");
     AddProblem(HKEY_LOCAL_MACHINE, paths, "", "C:\\gone\\gone.exe");
     AddProblem(HKEY_LOCAL_MACHINE, paths, "Path", "C:\\gone");
-    AddProblem(HKEY_CURRENT_USER, "Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", "x");
+    AddProblem(HKEY_CURRENT_USER, "Software\\A^B", "Caf\xC3\xA9 \xE6\x97\xA5", "C:\\gone\\x");
     AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("first"));
     AddShortcut("Start Menu/Tool.lnk", BrokenLinkBytes("second"));
 
@@ -130,9 +130,9 @@ TEST_F(RepairTest, AValueRepairedTwiceInOneRunComesBackAsItWas) {
                "ActiveX \\ COM");
     AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "",
                "C:\\windows\\gone.dll", "ActiveX \\ COM");
-    AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}", "Name", "old");
-    AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}", "Name", "old");
-    RepairAll(session_, options_);
+    AddProblem(HKEY_CLASSES_ROOT, "CLSID\\{1}", "Name", "C:\\gone\\old");
+    AddProblem(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\CLSID\\{1}", "Name", "C:\\gone\\old");
+    EXPECT_EQ(RepairAll(session_, options_).kept, 0);
     EXPECT_TRUE(Restore().ok());
     EXPECT_EQ(registry_.keys(), before);
 }
@@ -190,8 +190,12 @@ TEST_F(RepairTest, ShortcutsOnlySkipTheRegistryPart) {
 
 TEST_F(RepairTest, AValueThatVanishedSinceTheScanIsNotRestoredIntoBeing) {
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\Gone", "V", "C:\\gone.exe");
-    RepairAll(session_, options_);
-    EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 1u);
+    const RepairOutcome outcome = RepairAll(session_, options_);
+    // It is looked at again before its record: gone already, so none is written.
+    EXPECT_EQ(outcome.skipped.gone, 1);
+    EXPECT_EQ(outcome.removed, 0);
+    EXPECT_EQ(events_.back().what, RepairEvent::What::Gone);
+    EXPECT_TRUE(SplitBackupLines(ReadTextFile(BackupPath())).empty());
     EXPECT_TRUE(Restore().ok());
     EXPECT_FALSE(registry_.HasKey("HKEY_LOCAL_MACHINE\\Software\\Gone"));
 }
