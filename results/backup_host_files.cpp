@@ -114,7 +114,11 @@ struct MenuFolders {
 };
 
 MenuFolders CurrentMenuFolders() {
+#ifndef _WIN32
     const std::string home = UserHomeFolder().value_or("");
+#else
+    const std::string home = EnvironmentFolder("HOME");
+#endif
     MenuFolders folders;
     folders.data = EnvironmentFolder("XDG_DATA_HOME");
     if (folders.data.empty() && !home.empty()) folders.data = home + "/.local/share";
