@@ -71,6 +71,11 @@ bool ReadSmallTextFile(const std::string& path, std::size_t cap, std::string* te
         if (error) *error = path + " " + why;
         return false;
     };
+    // A folder where the file should be is named as such, not as a file
+    // that cannot be opened.
+    const ::DWORD attributes = ::GetFileAttributesW(win32::Widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail("is not a file that can be read: it is a folder");
     const HANDLE file = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
