@@ -1,7 +1,5 @@
 #include "prefixes/prefix_finder.h"
 
-#include <yaml-cpp/yaml.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "prefixes/tool_files.h"
 #include "prefixes/vdf.h"
 #include "system/atomic_file.h"
 #include "system/settings.h"
@@ -277,42 +276,21 @@ private:
              Distinct({configHome() / "lutris/games", home() / ".config/lutris/games",
                        dataHome() / "lutris/games", home() / ".local/share/lutris/games"})) {
             for (const auto& file : FilesEndingIn(dir, {".yml", ".yaml"})) {
-                YAML::Node game;
                 std::string text, error;
                 if (!ReadToolFile(file, text, error)) {
                     Warn(error);
                     continue;
                 }
-                try {
-                    game = YAML::Load(text);
-                } catch (const YAML::Exception& e) {
-                    Warn(file.string() + ": " + e.what());
+                const auto game = ParseLutrisGame(text, &error);
+                if (!game) {
+                    if (!error.empty()) Warn(file.string() + ": " + error);
                     continue;
                 }
-                if (!game.IsMap()) {
-                    if (!game.IsNull()) Warn(file.string() + ": not a Lutris game file");
-                    continue;
-                }
-                const std::string prefix = ScalarAt(game, "game", "prefix").empty()
-                                               ? ScalarAt(game, "wine", "prefix")
-                                               : ScalarAt(game, "game", "prefix");
-                if (prefix.empty()) continue;
-                std::string label = Scalar(game["name"]);
+                std::string label = game->name;
                 if (label.empty()) label = LutrisSlug(file);
-                AddNamed(FromToolFile(prefix), label, "lutris");
+                AddNamed(FromToolFile(game->prefix), label, "lutris");
             }
         }
-    }
-
-    static std::string Scalar(const YAML::Node& node) {
-        if (!node || !node.IsScalar()) return {};
-        return node.Scalar();
-    }
-
-    static std::string ScalarAt(const YAML::Node& root, const char* section, const char* key) {
-        const YAML::Node block = root[section];
-        if (!block || !block.IsMap()) return {};
-        return Scalar(block[key]);
     }
 
     // "the-witcher-3-1612345678.yml" is the game "the-witcher-3", added at that time.
@@ -338,12 +316,8 @@ private:
                     if (!ReadToolFile(description, text, error)) {
                         Warn(error);
                     } else {
-                        try {
-                            const YAML::Node yml = YAML::Load(text);
-                            if (yml.IsMap()) label = Scalar(yml["Name"]);
-                        } catch (const YAML::Exception& e) {
-                            Warn(description.string() + ": " + e.what());
-                        }
+                        label = ParseBottleName(text, &error);
+                        if (!error.empty()) Warn(description.string() + ": " + error);
                     }
                 }
                 if (label.empty()) label = bottle.filename().string();
