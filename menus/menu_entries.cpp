@@ -39,42 +39,27 @@ std::string Env(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
-// Reads a regular file of at most kMaxDesktopEntrySize bytes found in the
-// folder `dirFd`, without following a link and without blocking on a FIFO.
 bool ReadSmallFileAt(int dirFd, const std::string& name, std::string* text, std::string* why) {
-    const Fd fd(
-        ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        *why = errno == ELOOP ? "a symbolic link, not followed"
-                              : std::string("cannot be opened: ") + std::strerror(errno);
-        return false;
+    return ReadDesktopFileAt(dirFd, name, /*followLink=*/false, text, why);
+}
+
+// The absolute folders of a colon-separated XDG list; `fallback` when it
+// names none.
+std::vector<std::string> AbsoluteFolders(const std::string& list,
+                                         std::vector<std::string> fallback) {
+    std::vector<std::string> folders;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        std::string folder = list.substr(start, end - start);
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        if (!folder.empty() && folder.front() == '/' &&
+            std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+        start = end + 1;
     }
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        *why = "not a regular file";
-        return false;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxDesktopEntrySize) {
-        *why = "larger than " + std::to_string(kMaxDesktopEntrySize) + " bytes";
-        return false;
-    }
-    text->clear();
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            *why = std::string("cannot be read: ") + std::strerror(errno);
-            return false;
-        }
-        if (n == 0) break;
-        text->append(buffer, static_cast<std::size_t>(n));
-        if (text->size() > kMaxDesktopEntrySize) {  // it grew while being read
-            *why = "larger than " + std::to_string(kMaxDesktopEntrySize) + " bytes";
-            return false;
-        }
-    }
-    return true;
+    return folders.empty() ? fallback : folders;
 }
 
 std::optional<WineMenuEntry> EntryFromText(const std::string& path, MenuEntryPlace place,
@@ -237,11 +222,50 @@ std::optional<std::string> DesktopDirFromUserDirs(const std::string& text,
     return result;
 }
 
+bool ReadDesktopFileAt(int dirFd, const std::string& name, bool followLink, std::string* text,
+                       std::string* why) {
+    const Fd fd(
+        ::openat(dirFd, name.c_str(),
+                 O_RDONLY | (followLink ? 0 : O_NOFOLLOW) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        *why = errno == ELOOP ? "a symbolic link, not followed"
+                              : std::string("cannot be opened: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        *why = "not a regular file";
+        return false;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxDesktopEntrySize) {
+        *why = "larger than " + std::to_string(kMaxDesktopEntrySize) + " bytes";
+        return false;
+    }
+    text->clear();
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            *why = std::string("cannot be read: ") + std::strerror(errno);
+            return false;
+        }
+        if (n == 0) break;
+        text->append(buffer, static_cast<std::size_t>(n));
+        if (text->size() > kMaxDesktopEntrySize) {  // it grew while being read
+            *why = "larger than " + std::to_string(kMaxDesktopEntrySize) + " bytes";
+            return false;
+        }
+    }
+    return true;
+}
+
 MenuPlaces MenuPlaces::ForHome(const std::string& home) {
     MenuPlaces places;
     places.home = home;
     places.dataHome = home + "/.local/share";
     places.desktopDir = home + "/Desktop";
+    places.configHome = home + "/.config";
     return places;
 }
 
@@ -254,6 +278,10 @@ std::optional<MenuPlaces> MenuPlaces::FromEnvironment() {
         places.dataHome = data;
     std::string config = Env("XDG_CONFIG_HOME");
     if (config.empty() || config.front() != '/') config = home + "/.config";
+    places.configHome = config;
+    places.systemDataDirs =
+        AbsoluteFolders(Env("XDG_DATA_DIRS"), {"/usr/local/share", "/usr/share"});
+    places.systemConfigDirs = AbsoluteFolders(Env("XDG_CONFIG_DIRS"), {"/etc/xdg"});
     const Fd dir(::open(config.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::string text, why;
     if (dir.Get() >= 0 && ReadSmallFileAt(dir.Get(), "user-dirs.dirs", &text, &why))

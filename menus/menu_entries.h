@@ -23,6 +23,12 @@ struct MenuPlaces {
     std::string home;        // $HOME
     std::string dataHome;    // $XDG_DATA_HOME, else ~/.local/share
     std::string desktopDir;  // XDG_DESKTOP_DIR, else ~/Desktop
+    std::string configHome;  // $XDG_CONFIG_HOME, else ~/.config (autostart/)
+    // The system's folders of launchers and autostart entries:
+    // $XDG_DATA_DIRS (else /usr/local/share and /usr/share) and
+    // $XDG_CONFIG_DIRS (else /etc/xdg). Empty for ForHome.
+    std::vector<std::string> systemDataDirs;
+    std::vector<std::string> systemConfigDirs;
 
     // From the environment and $XDG_CONFIG_HOME/user-dirs.dirs. Nothing when
     // HOME is not set (or not absolute) and XDG_DATA_HOME does not stand in.
@@ -65,6 +71,13 @@ struct MenuEntryFind {
     std::vector<WineMenuEntry> entries;  // sorted by path
     std::vector<SkippedMenuFile> skipped;
 };
+
+// Reads a regular file of at most kMaxDesktopEntrySize bytes named `name`
+// in the folder `dirFd` (or a path, with AT_FDCWD), without blocking on a
+// FIFO. A link is followed only when `followLink` says so. False, with the
+// reason in *why, when it cannot be read so.
+bool ReadDesktopFileAt(int dirFd, const std::string& name, bool followLink, std::string* text,
+                       std::string* why);
 
 // The limits of the walk below applications/wine.
 inline constexpr int kMaxMenuDepth = 16;

@@ -1,11 +1,15 @@
 #include "menus/menu_icons.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <string_view>
+
+#include "menus/desktop_entry.h"
 
 namespace vostrel::menus {
 
@@ -35,6 +39,84 @@ std::vector<std::string> SubFolders(const std::string& folder) {
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The Icon= values of a desktop entry's text, in every group and locale, as
+// a launcher may read them (a file that is not quite a desktop entry may
+// still be shown, so its lines are read one by one).
+void AddIconValues(std::string_view text, std::set<std::string>& names) {
+    static const char* const kExtensions[] = {".png", ".svg", ".svgz", ".xpm"};
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.substr(0, 4) != "Icon") continue;
+        line.remove_prefix(4);
+        if (!line.empty() && line.front() == '[') {
+            const std::size_t close = line.find(']');
+            if (close == std::string_view::npos) continue;
+            line.remove_prefix(close + 1);
+        }
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        if (line.empty() || line.front() != '=') continue;
+        line.remove_prefix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        if (line.empty()) continue;
+        const std::string value = UnescapeDesktopString(line);
+        names.insert(value);
+        if (value.front() == '/') {
+            names.insert(std::filesystem::path(value).lexically_normal().string());
+            names.insert(std::filesystem::path(value).stem().string());
+            continue;
+        }
+        for (const char* extension : kExtensions) {
+            const std::string_view ext(extension);
+            if (value.size() > ext.size() &&
+                value.compare(value.size() - ext.size(), ext.size(), ext) == 0)
+                names.insert(value.substr(0, value.size() - ext.size()));
+        }
+    }
+}
+
+// Walks `folder` (and, when `deep`, its sub-folders, never through a link
+// to a folder) for *.desktop files, adding the icons each names.
+void AddLaunchersBelow(const std::string& folder, bool deep, const std::set<std::string>& skip,
+                       std::set<std::string>& names, std::size_t& budget, int depth = 0) {
+    if (depth > kMaxMenuDepth || budget == 0) return;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    std::vector<std::string> files, folders;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (deep) folders.push_back(path);
+        } else if (name.size() > 8 && name.compare(name.size() - 8, 8, ".desktop") == 0) {
+            files.push_back(path);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& path : files) {
+        if (budget == 0) return;
+        --budget;
+        if (skip.count(path)) continue;
+        // A launcher may be a link into a package's own folder: it is read
+        // where it leads, but never when it is not a regular file.
+        std::string text, why;
+        if (ReadDesktopFileAt(AT_FDCWD, path, /*followLink=*/true, &text, &why))
+            AddIconValues(text, names);
+    }
+    for (const std::string& sub : folders)
+        AddLaunchersBelow(sub, deep, skip, names, budget, depth + 1);
 }
 
 // The icon key an entry uses, as compared between entries: the bare name,
@@ -85,9 +167,25 @@ std::vector<std::string> IconFilesOf(const WineMenuEntry& entry, const MenuPlace
     return files;
 }
 
+std::set<std::string> IconsNamedByLaunchers(const MenuPlaces& places,
+                                            const std::set<std::string>& removing) {
+    std::set<std::string> names;
+    std::size_t budget = kMaxMenuFiles * 4;
+    AddLaunchersBelow(places.ApplicationsDir(), true, removing, names, budget);
+    AddLaunchersBelow(places.desktopDir, false, removing, names, budget);
+    if (!places.configHome.empty())
+        AddLaunchersBelow(places.configHome + "/autostart", false, removing, names, budget);
+    for (const std::string& data : places.systemDataDirs)
+        AddLaunchersBelow(data + "/applications", true, removing, names, budget);
+    for (const std::string& config : places.systemConfigDirs)
+        AddLaunchersBelow(config + "/autostart", false, removing, names, budget);
+    return names;
+}
+
 std::vector<std::string> IconsSafeToRemove(const std::vector<WineMenuEntry>& removing,
                                            const std::vector<WineMenuEntry>& all,
                                            const MenuPlaces& places) {
+    if (removing.empty()) return {};
     std::set<std::string> goingPaths;
     for (const WineMenuEntry& entry : removing) goingPaths.insert(entry.path);
     std::set<std::string> keptKeys, keptFiles;
@@ -95,6 +193,12 @@ std::vector<std::string> IconsSafeToRemove(const std::vector<WineMenuEntry>& rem
         if (goingPaths.count(entry.path) || entry.icon.empty()) continue;
         keptKeys.insert(IconKey(entry));
         for (const std::string& file : IconFilesOf(entry, places)) keptFiles.insert(file);
+    }
+    // The user's own launchers and the system's: a name or a file one of
+    // them shows stays, whichever way it is spelt.
+    for (const std::string& name : IconsNamedByLaunchers(places, goingPaths)) {
+        keptKeys.insert(name);
+        if (name.front() == '/') keptFiles.insert(name);
     }
     std::set<std::string> result;
     for (const WineMenuEntry& entry : removing) {
@@ -104,6 +208,7 @@ std::vector<std::string> IconsSafeToRemove(const std::vector<WineMenuEntry>& rem
         if (name.front() == '/') {
             name = std::filesystem::path(name).stem().string();
         }
+        if (keptKeys.count(name)) continue;
         if (!IsMenuBuilderIconName(name)) continue;
         for (const std::string& file : IconFilesOf(entry, places))
             if (!keptFiles.count(file)) result.insert(file);

@@ -6,9 +6,12 @@
 // program share the icon, so an icon goes only when no remaining entry
 // names it. Icons of other names (wine, folder, a theme's) are never the
 // builder's own and are never offered for removal; nor is anything outside
-// $XDG_DATA_HOME/icons, or a link.
+// $XDG_DATA_HOME/icons, or a link. A launcher of the user's own or of the
+// system that names the icon keeps it too (a .desktop file outside
+// applications/wine, on the desktop or in an autostart folder).
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,8 +27,17 @@ bool IsMenuBuilderIconName(const std::string& name);
 // itself for an absolute path inside the icons folder. Regular files only.
 std::vector<std::string> IconFilesOf(const WineMenuEntry& entry, const MenuPlaces& places);
 
+// The Icon= values of every desktop entry the desktop may show besides the
+// files in `removing`: each *.desktop below the user's and the system's
+// applications folders (Wine's own folder included), on the desktop and in
+// the user's and the system's autostart folders. Bare names are given also
+// without an image extension ("3F2A_game.0.png" names "3F2A_game.0" too).
+std::set<std::string> IconsNamedByLaunchers(const MenuPlaces& places,
+                                            const std::set<std::string>& removing);
+
 // The icon files that may go with `removing`: those of menu-builder names
-// that no entry of `all` outside `removing` names too. Sorted, no repeats.
+// that no entry of `all` outside `removing` names too, nor any launcher
+// (IconsNamedByLaunchers). Sorted, no repeats.
 std::vector<std::string> IconsSafeToRemove(const std::vector<WineMenuEntry>& removing,
                                            const std::vector<WineMenuEntry>& all,
                                            const MenuPlaces& places);

@@ -426,5 +426,57 @@ TEST(MenuIcons, OnlyTheBuildersIconsThatNoRemainingEntryNames) {
         EXPECT_FALSE(IsMenuBuilderIconName(name)) << name;
 }
 
+// A launcher the user made (or a package installed) that shows a Wine icon
+// keeps it when Wine's own entry goes: wherever the desktop finds it, and
+// however it names the icon.
+TEST(MenuIcons, ALauncherOutsideWinesFoldersKeepsTheIconItShows) {
+    TempDir temp;
+    MenuPlaces places = MenuPlaces::ForHome(temp.path() + "/home");
+    places.systemDataDirs = {temp.path() + "/usr/share"};
+    places.systemConfigDirs = {temp.path() + "/etc/xdg"};
+    const std::string apps = places.IconsDir() + "/hicolor/";
+    const std::vector<std::string> names = {"1111_user.0",  "2222_desk.0", "3333_auto.0",
+                                            "4444_sys.0",   "5555_abs.0",  "6666_ext.0",
+                                            "7777_lang.0",  "8888_gone.0", "9999_fifo.0",
+                                            "AAAA_sysau.0", "BBBB_self.0"};
+    for (const auto& name : names)
+        for (const std::string size : {"16x16", "48x48"})
+            Write(apps + size + "/apps/" + name + ".png", "png");
+    const std::string wine = places.ApplicationsDir() + "/wine/Programs/";
+    Write(places.ApplicationsDir() + "/my-game.desktop",
+          "[Desktop Entry]\nType=Application\nIcon=1111_user.0\nExec=sh run.sh\n");
+    Write(places.desktopDir + "/Game.desktop", "[Desktop Entry]\nIcon = 2222_desk.0\r\n");
+    Write(places.configHome + "/autostart/tray.desktop", "[Desktop Entry]\nIcon=3333_auto.0\n");
+    Write(temp.path() + "/usr/share/applications/kde/sys.desktop",
+          "[Desktop Entry]\nIcon=4444_sys.0\n");
+    Write(places.ApplicationsDir() + "/abs.desktop",
+          "[Desktop Entry]\nIcon=" + apps + "48x48/apps/../apps/5555_abs.0.png\n");
+    Write(places.ApplicationsDir() + "/ext.desktop", "[Desktop Entry]\nIcon=6666_ext.0.png\n");
+    Write(places.ApplicationsDir() + "/lang.desktop",
+          "[Desktop Entry]\nIcon[de]=7777_lang.0\nName=x\n");
+    Write(temp.path() + "/etc/xdg/autostart/sysau.desktop", "[Desktop Entry]\nIcon=AAAA_sysau.0\n");
+    // Not launchers: a FIFO (never opened for reading), a file of another
+    // kind, and the entry being removed itself.
+    ASSERT_EQ(::mkfifo((places.ApplicationsDir() + "/fifo.desktop").c_str(), 0600), 0);
+    Write(places.ApplicationsDir() + "/notes.txt", "Icon=8888_gone.0\n");
+
+    std::vector<WineMenuEntry> all;
+    for (const auto& name : names) {
+        WineMenuEntry e;
+        e.path = wine + name + ".desktop";
+        e.icon = name;
+        Write(e.path, "[Desktop Entry]\nIcon=" + name + "\n");
+        all.push_back(e);
+    }
+    std::vector<std::string> files;
+    for (const auto& file : IconsSafeToRemove(all, all, places))
+        files.push_back(Relative(file, apps));
+    EXPECT_EQ(files,
+              (std::vector<std::string>{"16x16/apps/8888_gone.0.png", "16x16/apps/9999_fifo.0.png",
+                                        "16x16/apps/BBBB_self.0.png", "48x48/apps/8888_gone.0.png",
+                                        "48x48/apps/9999_fifo.0.png",
+                                        "48x48/apps/BBBB_self.0.png"}));
+}
+
 }  // namespace
 }  // namespace vostrel::menus
