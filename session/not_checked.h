@@ -1,7 +1,9 @@
 // Entries a scan looked at but could not judge: a path on a drive whose
 // disk is not there, a network target, a path written in a form the
 // program does not know, an advertised shortcut whose product cannot be
-// told. None of them is a problem; calling them missing would delete the
+// told, a shortcut whose host name is not UTF-8 (its Windows name holds
+// U+FFFD where the bytes were, so it names no file exactly). None of them
+// is a problem; calling them missing would delete the
 // registration of a program that is merely out of reach. The scan counts
 // them by reason (and by drive letter for unavailable drives) so that a
 // short result is not mistaken for a clean one. Emptied at the start of
@@ -16,7 +18,7 @@
 
 namespace vostrel {
 
-enum class NotCheckedReason { DriveUnavailable, Network, PathForm, Advertised };
+enum class NotCheckedReason { DriveUnavailable, Network, PathForm, Advertised, InexactName };
 
 struct NotCheckedReasonInfo {
     NotCheckedReason reason;
@@ -24,11 +26,12 @@ struct NotCheckedReasonInfo {
     std::string_view text;  // what the listing and the report say
 };
 
-inline constexpr std::array<NotCheckedReasonInfo, 4> kNotCheckedReasons{{
+inline constexpr std::array<NotCheckedReasonInfo, 5> kNotCheckedReasons{{
     {NotCheckedReason::DriveUnavailable, "driveUnavailable", "on a drive that is not available"},
     {NotCheckedReason::Network, "network", "on a network share"},
     {NotCheckedReason::PathForm, "pathForm", "in a path form that is not understood"},
     {NotCheckedReason::Advertised, "advertised", "advertised shortcuts whose product is unknown"},
+    {NotCheckedReason::InexactName, "inexactName", "with a file name that is not UTF-8"},
 }};
 
 const NotCheckedReasonInfo& InfoOf(NotCheckedReason reason);

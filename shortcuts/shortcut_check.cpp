@@ -15,6 +15,8 @@ namespace vostrel {
 
 namespace {
 
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
 constexpr std::array<std::string_view, 2> kExcludedFragments{"NetHood",
                                                              "System Volume Information"};
 constexpr std::array<std::string_view, 3> kExcludedTypes{"Shortcut to MS-DOS Program", "SpeedDial",
@@ -131,6 +133,13 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
     const std::string name = GetNamePart(path);
     const std::string_view trimmedName = Trim(name);
     if (trimmedName == "." || trimmedName == "..") return;
+    // A host name (or a folder's) whose bytes are not UTF-8 comes as U+FFFD
+    // in its Windows path, as Wine gives it: two such files may share one
+    // path, and neither is named exactly, so neither is judged.
+    if (path.find(kReplacementCharacter) != std::string_view::npos) {
+        if (HasLinkEnding(name)) CountNotChecked(session, NotCheckedReason::InexactName);
+        return;
+    }
     const ShortcutInfo info =
         ReadShortcut(session.files, path, MachineAnsiCodePage(session.registry));
     if (info.unreadable) {

@@ -22,6 +22,7 @@
 #include "system/settings.h"
 #include "system/shortcut_reader.h"
 #include "system/text.h"
+#include "system/wine/wine_files.h"
 
 namespace fs = std::filesystem;
 using namespace vostrel;
@@ -208,4 +209,46 @@ TEST_F(HostileFiles, FoldersAndLinksTheHostRefusesAreNamedAndTheWalkGoesOn) {
     EXPECT_EQ(Rows(), std::vector<std::string>{"C:\\open\\gone.lnk"});
     EXPECT_EQ(session_.unreadable.folders, std::vector<std::string>{"C:\\closed\\"});
     EXPECT_EQ(session_.unreadable.shortcuts, std::vector<std::string>{"C:\\open\\locked.lnk"});
+}
+
+// Host names whose bytes are not UTF-8 reach the scan as Wine shows them,
+// with U+FFFD where the bytes were: caf\xE9.lnk and caf\xE8.lnk share one
+// Windows path (and would share one problem id), and neither names its file
+// exactly. Neither is listed; both are counted as not checked, by both of
+// the prefix backend's walks, and so are the links below a folder of such
+// a name. A broken link of a plain name beside them is still found.
+TEST(InexactNames, ShortcutsWhoseHostNameIsNotUtf8AreCountedNotJudged) {
+    TempDir top;
+    const std::string prefix = top.path() + "/pfx";
+    const std::string c = prefix + "/drive_c";
+    fs::create_directories(prefix + "/dosdevices");
+    WriteTextFile(prefix + "/system.reg", "WINE REGISTRY Version 2\n");
+    fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+    WriteBytes(c + "/Desktop/caf\xE9.lnk", BrokenLink());
+    WriteBytes(c + "/Desktop/caf\xE8.lnk", BrokenLink());
+    WriteBytes(c + "/Desktop/Gone.lnk", BrokenLink());
+    WriteBytes(c + "/Spiele f\xFCr/Old.lnk", BrokenLink());
+
+    class SearchWalkFiles : public WineFileSystem {
+    public:
+        using WineFileSystem::WineFileSystem;
+        std::unique_ptr<DriveWalker> StartDriveWalk(std::string_view) override { return nullptr; }
+    };
+    WineFileSystem own(prefix, {}, 0);
+    SearchWalkFiles search(prefix, {}, 0);
+    for (FileSystemApi* files :
+         {static_cast<FileSystemApi*>(&own), static_cast<FileSystemApi*>(&search)}) {
+        TempDir settingsDir;
+        EmptyRegistry registry;
+        AnsweringObserver observer;
+        IniSettingsStore settings(settingsDir / "settings.ini");
+        ScanSession session{registry, *files, settings, observer};
+        ScanDriveForShortcuts(session, "C:\\");
+        std::vector<std::string> rows;
+        for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
+        EXPECT_EQ(rows, std::vector<std::string>{"C:\\Desktop\\Gone.lnk"});
+        EXPECT_EQ(session.notChecked.byReason[NotCheckedReason::InexactName], 3u);
+        EXPECT_EQ(NotCheckedText(session.notChecked),
+                  "Not checked: 3 entries with a file name that is not UTF-8");
+    }
 }
