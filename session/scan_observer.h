@@ -78,6 +78,8 @@ public:
     void Tick();
     // Processes events now, whatever the interval.
     void Now();
+    // How much work passes between two rounds of events (zero: every tick).
+    void SetInterval(std::chrono::microseconds interval) { interval_ = interval; }
 
 private:
     ScanObserver& observer_;

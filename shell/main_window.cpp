@@ -536,7 +536,7 @@ void MainWindow::MachineLoaded() {
     LoadCatalogue();
 }
 
-bool MainWindow::ScanIdle() const { return control("ImgScanNowNormal")->isEnabled(); }
+bool MainWindow::ScanIdle() const { return !busy_ && control("ImgScanNowNormal")->isEnabled(); }
 
 void MainWindow::LoadCatalogue() {
     engine::LoadCatalogue(app_.session);
@@ -586,12 +586,18 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::RunScan() {
-    // No scan before the prefix is read, nor while one runs.
+    // No scan before the prefix is read, nor while a scan or a repair runs:
+    // a scan empties the lists a repair walks.
     if (!ScanIdle() || app_.loading || !results_->PrepareScan()) return;
+    const BusyScope busy(busy_);
     engine::RunScan(app_.session);
 }
 
 void MainWindow::RepairAll() {
+    // One repair at a time, and none while a scan runs; from its question
+    // on, the tray's Scan Now and Settings are off too.
+    if (busy_) return;
+    const BusyScope busy(busy_);
     if (!results_->ConfirmRepair()) return;
     app_.window.SetVisible(Control::CancelledMark, false);
     const auto refusal = engine::RepairAll(app_.session, [this] {

@@ -74,6 +74,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Set while a scan or a repair runs (from the repair's question on).
+    struct BusyScope {
+        explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+        ~BusyScope() { flag_ = false; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+        bool& flag_;
+    };
+    bool busy_ = false;
     void BuildHeader();
     void BuildStartView();
     void BuildScanningView();

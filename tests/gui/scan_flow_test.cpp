@@ -11,6 +11,7 @@
 
 #include "fixture_machine.h"
 #include "gui_fixture.h"
+#include "results/backup_codec.h"
 #include "results/backup_file.h"
 #include "shell/backup_window.h"
 #include "shell/engine.h"
@@ -18,8 +19,10 @@
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/skin.h"
+#include "support/temp_dir.h"
 #include "system/registry.h"
 #include "system/settings.h"
+#include "system/settings_keys.h"
 
 namespace vostrel::shell::testing {
 namespace {
@@ -321,6 +324,54 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
     ClickPair(&main, "imgRestoreNormal");
     EXPECT_TRUE(HelpValueThere());
     EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+}
+
+// While a repair runs, nothing may start a scan (which empties the lists
+// the repair walks), a second repair, or anything that reloads the lists:
+// not the tray's Scan Now, not Repair again, not closing the window to the
+// tray. The repair then removes and backs up every problem it was asked to.
+TEST_F(ScanFlowTest, ScanNowASecondRepairAndClosingDuringARepairLoseNothing) {
+    App().settings->Save(kNoCloseNoticeKey, "1");
+    MainWindow& main = Main();
+    ClickPair(&main, "ImgScanNowNormal");
+    ASSERT_FALSE(main.control("PicResults")->isHidden());
+    const std::size_t problems =
+        app_->session.registryProblems.size() + app_->session.shortcutProblems.size();
+    ASSERT_GT(problems, 1u);
+    // Events are let through at every step of the work, as on a large prefix.
+    app_->session.pump.SetInterval(std::chrono::microseconds(0));
+    int rounds = 0;
+    bool scanOffered = true;
+    QTimer poke;
+    poke.setInterval(0);
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (main.control("lblDeletingCourrutpfils")->isHidden()) return;  // not repairing
+        if (++rounds > 1) return;
+        scanOffered = main.ScanIdle();  // what the tray's menu offers
+        main.RunScan();                 // what its Scan Now does
+        main.RepairAll();               // Repair once more
+        main.close();                   // and to the tray
+    });
+    poke.start();
+    QStringList messages;
+    AnswerInTurn({true, true}, &messages);
+    ClickPair(&main, "ImgRepairNormal");
+    poke.stop();
+    EXPECT_GT(rounds, 0) << "the repair let no event through";
+    EXPECT_FALSE(scanOffered);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1].toStdString(), " All Problems were repaired sucessfully !");
+    EXPECT_FALSE(HelpValueThere());
+    EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+    // One backup (beside the copies of the shortcuts it holds), with a
+    // record for every problem.
+    std::vector<std::string> backups;
+    for (const auto& file : std::filesystem::directory_iterator(BackupFolder(*app_->settings)))
+        if (file.is_regular_file() && file.path().filename().string().rfind("BackUp ", 0) == 0)
+            backups.push_back(file.path().string());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(SplitBackupLines(vostrel::testing::ReadTextFile(backups[0])).size(), problems);
+    EXPECT_TRUE(main.ScanIdle());
 }
 
 TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
