@@ -111,7 +111,10 @@ bool IniSettingsStore::Refresh() {
         const std::string_view rawLine(contents.data() + pos,
                                        std::min(end + 1, contents.size()) - pos);
         pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // A line break written as CRLF (or CR CR LF by an editor that added
+        // one more): the value ends before them, so that it reads the same
+        // once saved again.
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const std::string_view trimmed = Trim(line);
         if (!trimmed.empty() && trimmed.front() == '[') {
             const bool ours = EqualsNoCase(trimmed, kSectionHeader);

@@ -316,7 +316,11 @@ private:
         static constexpr std::string_view kRelative = ";; All keys relative to ";
         if (key_ || !file_.relativeToLine_.empty() || text.substr(0, kRelative.size()) != kRelative)
             return true;
-        file_.relativeToLine_ = std::string(text.substr(kRelative.size()));
+        // Carriage returns at its end are line breaks an editor wrote, not
+        // part of the root: a file saved again spells the line the same way.
+        std::string_view root = text.substr(kRelative.size());
+        while (!root.empty() && root.back() == '\r') root.remove_suffix(1);
+        file_.relativeToLine_ = std::string(root);
         std::u16string units;
         UnescapeText(file_.relativeToLine_, units);
         file_.relativeTo_ = Utf16ToWtf(units);

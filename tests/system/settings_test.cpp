@@ -60,6 +60,22 @@ TEST(SettingsStore, LineBreaksInValuesCannotForgeKeys) {
     EXPECT_EQ(store.Get("chkPlaySound", "0"), "0");
 }
 
+// A file written on Windows, or by an editor that doubled its line ends:
+// a setting reads the same before and after another one is saved.
+TEST(SettingsStore, CarriageReturnsAtTheLineEndAreNotPartOfTheValue) {
+    TempDir dir;
+    const std::string path = dir / "s.ini";
+    WriteTextFile(path, "[Settings]\r\ntxtBackUp=D:\\Backups\r\r\nchkPlaySound=1\r\r");
+    IniSettingsStore store(path);
+    EXPECT_EQ(store.Get("txtBackUp", ""), "D:\\Backups");
+    EXPECT_EQ(store.Get("chkPlaySound", ""), "1");
+    ASSERT_TRUE(store.Save("chkMakeBackUp", "1"));
+    IniSettingsStore again(path);
+    EXPECT_EQ(again.Get("txtBackUp", ""), "D:\\Backups");
+    EXPECT_EQ(again.Get("chkPlaySound", ""), "1");
+    EXPECT_EQ(again.Get("chkMakeBackUp", ""), "1");
+}
+
 TEST(SettingsStore, DefaultLocationsFollowXdgFolders) {
     TempDir dir;
     ScopedEnv config("XDG_CONFIG_HOME", dir / "config");
