@@ -43,6 +43,28 @@ TEST_F(BackupManagerTest, ListsEveryFileNamedLikeABackup) {
     EXPECT_EQ(rows[1], (BackupRow{"backup.txt", "", "", 2, true}));
 }
 
+TEST_F(BackupManagerTest, TheDateAndTimeComeFromTheName) {
+    struct Case {
+        std::string name, date, time;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"BackUp 16-08-05 14-03-27", "16/08/05", "14:03:27"},
+             {"BackUp 16-08-05 14-03-27 (2)", "16/08/05", "14:03:27 (2)"},
+             {"  backup 01-02-03 04-05-06", "01/02/03", "04:05:06"},
+             {"old BACKUP 01-02-03 04-05-06", "01/02/03", "04:05:06"},
+             {"BackUp 16-08-05", "", ""},
+             {"BackUp16-08-05", "", ""},
+             {"backup.txt", "", ""},
+         }) {
+        const BackupRow row = BackupRowOf(c.name, folder_.path());
+        EXPECT_EQ(row.name, c.name);
+        EXPECT_EQ(row.date, c.date) << c.name;
+        EXPECT_EQ(row.time, c.time) << c.name;
+        EXPECT_FALSE(row.size) << c.name;  // no such file
+        EXPECT_EQ(SizeText(row), "");
+    }
+}
+
 TEST_F(BackupManagerTest, ABlankSettingMeansTheProgramFolderEverywhere) {
     ScopedEnv data("XDG_DATA_HOME", data_.path());
     settings_.Save("txtBackup", "   ");
