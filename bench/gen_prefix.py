@@ -14,9 +14,13 @@ scale 1 it adds about 100 000 keys and 500 000 values, in a realistic mix:
   - App Paths entries, uninstall entries, startup entries (Run);
   - bulk vendor settings (strings, numbers, binary) that no check looks at.
 
-About 2 % of the path-carrying entries point at files that do not exist.
+About 2 % of the path-carrying entries point at files that do not exist;
+--class-broken, --app-broken and --uninstall-broken set that share for the
+class registrations' servers, the App Paths and the uninstall entries (e.g.
+0.1, 0.2 and 1 for a registry with many problems, bench/json_bench.sh).
 
 Usage: gen_prefix.py BASE_SYSTEM_REG OUT_SYSTEM_REG [--scale S] [--seed N] [--append]
+                     [--class-broken F] [--app-broken F] [--uninstall-broken F]
 Prints the number of keys and values added, and of planted problems.
 """
 import argparse
@@ -53,37 +57,37 @@ class Writer:
         self.keys += 1
         self.values += len(values)
 
-    def path(self, kind, index):
-        if self.rng.random() < BROKEN_SHARE:
+    def path(self, kind, index, share=BROKEN_SHARE):
+        if self.rng.random() < share:
             self.broken += 1
             return '"C:\\\\Program Files\\\\Gone%d\\\\%s%d.%s"' % (index, kind, index, kind)
         return '"%s"' % self.rng.choice(EXISTING)
 
 
-def classes(w, n):
+def classes(w, n, broken=BROKEN_SHARE):
     for i in range(n):
         g = guid(w.rng)
         base = "Software\\\\Classes\\\\CLSID\\\\" + g
         w.key(base, [(None, '"Generated class %d"' % i)])
-        w.key(base + "\\\\InprocServer32", [(None, w.path("dll", i)), ("ThreadingModel", '"Apartment"')])
+        w.key(base + "\\\\InprocServer32", [(None, w.path("dll", i, broken)), ("ThreadingModel", '"Apartment"')])
         w.key(base + "\\\\ProgID", [(None, '"Vendor.Class%d.1"' % i)])
         w.key(base + "\\\\DefaultIcon", [(None, '"C:\\\\windows\\\\system32\\\\shell32.dll,%d"' % (i % 40))])
 
 
-def app_paths(w, n):
+def app_paths(w, n, broken=BROKEN_SHARE):
     for i in range(n):
         w.key("Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\tool%d.exe" % i,
-              [(None, w.path("exe", i)), ("Path", '"C:\\\\Program Files\\\\Tool%d"' % i)])
+              [(None, w.path("exe", i, broken)), ("Path", '"C:\\\\Program Files\\\\Tool%d"' % i)])
 
 
-def uninstall(w, n):
+def uninstall(w, n, broken=BROKEN_SHARE):
     for i in range(n):
         w.key("Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\Product%d" % i, [
             ("DisplayName", '"Product %d"' % i),
             ("DisplayVersion", '"1.%d"' % (i % 10)),
             ("Publisher", '"Vendor %d"' % (i % 50)),
-            ("UninstallString", w.path("exe", i)),
-            ("DisplayIcon", w.path("exe", i)),
+            ("UninstallString", w.path("exe", i, broken)),
+            ("DisplayIcon", w.path("exe", i, broken)),
             ("EstimatedSize", "dword:%08x" % (i * 13)),
         ])
 
@@ -213,13 +217,16 @@ def main():
     ap.add_argument("--scale", type=float, default=1.0)
     ap.add_argument("--seed", type=int, default=2006)
     ap.add_argument("--append", action="store_true", help="append the keys out of order")
+    ap.add_argument("--class-broken", type=float, default=BROKEN_SHARE)
+    ap.add_argument("--app-broken", type=float, default=BROKEN_SHARE)
+    ap.add_argument("--uninstall-broken", type=float, default=BROKEN_SHARE)
     a = ap.parse_args()
     rng = random.Random(a.seed)
     s = a.scale
     w = Writer(rng)
-    classes(w, int(12000 * s))           # 48 000 keys, 60 000 values
-    app_paths(w, int(3000 * s))          #  3 000 keys,  6 000 values
-    uninstall(w, int(4000 * s))          #  4 000 keys, 24 000 values
+    classes(w, int(12000 * s), a.class_broken)        # 48 000 keys, 60 000 values
+    app_paths(w, int(3000 * s), a.app_broken)         #  3 000 keys,  6 000 values
+    uninstall(w, int(4000 * s), a.uninstall_broken)   #  4 000 keys, 24 000 values
     startup(w, int(200 * s))             #      1 key,     200 values
     vendors(w, int(45000 * s), 9)        # 45 000 keys, 405 000 values
     with open(a.base, encoding="utf-8") as base:

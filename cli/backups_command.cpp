@@ -19,37 +19,36 @@ int RunBackupsCommand(const BackupsCommandOptions& options) {
         settings.Override(std::string(kBackupFolderKey), options.backupDir);
     const std::string machine =
         MachineIdentityOf(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
-    ListControl list = MakeBackupList();
-    FillBackupList(list, settings, machine);
+    const std::vector<BackupRow> rows = ListBackups(settings, machine);
     if (options.json) {
-        auto rows = nlohmann::json::array();
-        for (const auto& row : list.rows())
-            rows.push_back({{"name", row.text},
-                            {"date", list.SubItem(rows.size() + 1, 1)},
-                            {"time", list.SubItem(rows.size() + 1, 2)},
-                            {"size", list.SubItem(rows.size() + 1, 3)},
-                            {"prefixUnknown", !list.SubItem(rows.size() + 1, 4).empty()}});
+        auto list = nlohmann::json::array();
+        for (const auto& row : rows)
+            list.push_back({{"name", row.name},
+                            {"date", row.date},
+                            {"time", row.time},
+                            {"size", SizeText(row)},
+                            {"prefixUnknown", row.prefixUnknown}});
         std::cout << nlohmann::json{{"folder", BackupFolder(settings)},
                                     {"prefix", machine},
-                                    {"backups", rows}}
+                                    {"backups", list}}
                          .dump(2)
                   << "\n";
         return 0;
     }
     std::cout << "Backups of " << machine << " in " << BackupFolder(settings) << "\n";
-    if (list.Empty()) {
+    if (rows.empty()) {
         std::cout << "No backups.\n";
         return 0;
     }
-    std::size_t width = 4;
-    for (const auto& row : list.rows()) width = std::max(width, row.text.size());
-    std::cout << std::left << std::setw(static_cast<int>(width + 2)) << "Name" << std::setw(10)
-              << "Date" << std::setw(10) << "Time" << std::setw(16) << "Size ( Bytes )"
-              << "Prefix\n";
-    for (std::size_t i = 1; i <= list.Count(); ++i)
-        std::cout << std::setw(static_cast<int>(width + 2)) << list.Text(i) << std::setw(10)
-                  << list.SubItem(i, 1) << std::setw(10) << list.SubItem(i, 2) << std::setw(16)
-                  << list.SubItem(i, 3) << list.SubItem(i, 4) << "\n";
+    std::size_t width = kBackupColumns[0].size();
+    for (const auto& row : rows) width = std::max(width, row.name.size());
+    std::cout << std::left << std::setw(static_cast<int>(width + 2)) << kBackupColumns[0]
+              << std::setw(10) << kBackupColumns[1] << std::setw(10) << kBackupColumns[2]
+              << std::setw(16) << kBackupColumns[3] << kBackupColumns[4] << "\n";
+    for (const auto& row : rows)
+        std::cout << std::setw(static_cast<int>(width + 2)) << row.name << std::setw(10) << row.date
+                  << std::setw(10) << row.time << std::setw(16) << SizeText(row) << PrefixText(row)
+                  << "\n";
     return 0;
 }
 

@@ -79,6 +79,8 @@ void PrintIgnoreListWarnings(const std::vector<std::string>& warnings);
 
 // What a scan found as JSON schema 1 (see the README).
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine);
+// The same without its problem arrays ("registry", "shortcuts", "menuEntries").
+nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machine);
 void PrintJson(const nlohmann::json& value);
 
 struct ScanCommandOptions {

@@ -111,12 +111,7 @@ bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& hold
 std::string ProblemId(const MenuEntryProblem& problem) { return ShortHash("M\n" + problem.path); }
 
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
-    nlohmann::json out;
-    out["schema"] = 1;
-    out["machine"] = machine;
-    out["started"] = session.startedAt;
-    out["finished"] = session.finishedAt;
-    out["cancelled"] = session.cancelRequested;
+    nlohmann::json out = ScanJsonHead(session, machine);
     auto registry = nlohmann::json::array();
     for (const auto& p : session.registryProblems)
         registry.push_back({{"id", ProblemId(p)},
@@ -146,6 +141,16 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                                {"orphan", p.orphan},
                                {"icons", p.icons}});
     out["menuEntries"] = std::move(menuEntries);
+    return out;
+}
+
+nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machine) {
+    nlohmann::json out;
+    out["schema"] = 1;
+    out["machine"] = machine;
+    out["started"] = session.startedAt;
+    out["finished"] = session.finishedAt;
+    out["cancelled"] = session.cancelRequested;
     auto summary = nlohmann::json::array();
     for (const auto& row : session.summary)
         summary.push_back({{"section", std::string(SectionOfScanner(row.section))},

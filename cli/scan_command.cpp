@@ -7,6 +7,7 @@
 #include "app/scan_driver.h"
 #include "cli/cli_progress.h"
 #include "cli/commands.h"
+#include "cli/scan_json.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "system/terminal.h"
@@ -87,7 +88,7 @@ int RunScanCommand(const ScanCommandOptions& options) {
         status = kExitFailed;
     }
     if (options.json)
-        PrintJson(ScanJson(session, machine.description));
+        PrintScanJson(session, machine.description);
     else
         PrintListing(session, machine.description);
     if (session.cancelRequested && progress.interrupted()) return kExitCancelled;

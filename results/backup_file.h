@@ -21,15 +21,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "session/scan_session.h"
 #include "system/durable_file.h"
-#include "system/list_control.h"
 #include "system/registry_api.h"
 #include "system/settings_keys.h"
 
 namespace vostrel {
+
+// The typed records of a backup file (results/backup_record.h).
+struct RegistryRecord;
+struct ShortcutRecord;
+struct HostFileRecord;
+using BackupRecord = std::variant<RegistryRecord, ShortcutRecord, HostFileRecord>;
 
 inline constexpr std::string_view kDefaultValueName = "(Default)";
 
@@ -51,6 +57,7 @@ struct SavedValue {
     bool present = false;
     DWORD kind = REG_NONE;
     std::vector<std::uint8_t> data;
+    bool operator==(const SavedValue&) const = default;
 };
 
 // The machine a backup belongs to: the Wine prefix's folder with its links
@@ -99,7 +106,7 @@ public:
 
 private:
     BackupWriter() = default;
-    bool AppendRecord(const std::vector<std::string>& fields, std::string* error);
+    bool AppendRecord(const BackupRecord& record, std::string* error);
     std::string folder_, path_, copies_;
     std::unique_ptr<AppendOnlyFile> file_;
     bool copiesAdded_ = false;

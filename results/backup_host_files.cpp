@@ -9,6 +9,7 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "results/backup_record.h"
 #include "system/durable_file.h"
 #include "system/settings.h"
 
@@ -268,6 +269,8 @@ bool RemoveHostFile(const std::string& path, std::string* why) {
 bool BackupWriter::AddHostFile(std::string_view kind, const std::string& hostPath,
                                std::string* error) {
     std::string why;
+    const auto recordKind = HostFileKindOf(kind);
+    if (!recordKind) return Fail(error, "\"" + std::string(kind) + "\" is not a kind of host file");
     const auto place = PlaceOfHostFile(kind, hostPath, &why);
     if (!place) return Fail(error, why);
     const beneath::UniqueFd source =
@@ -285,7 +288,7 @@ bool BackupWriter::AddHostFile(std::string_view kind, const std::string& hostPat
                                          &why, beneath::RootLink::Refuse)) {
             case beneath::WriteResult::Written:
                 copiesAdded_ = true;
-                return AppendRecord({std::string(kind), hostPath, name}, error);
+                return AppendRecord(HostFileRecord{*recordKind, hostPath, name}, error);
             case beneath::WriteResult::SameAlready:
             case beneath::WriteResult::InTheWay: continue;  // a name another copy took
             case beneath::WriteResult::Failed:

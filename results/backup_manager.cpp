@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "results/backup_record.h"
 #include "system/text.h"
 
 namespace vostrel {
@@ -11,16 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Replace(std::string text, char from, char to) {
-    std::replace(text.begin(), text.end(), from, to);
-    return text;
-}
-
-// Characters from 1-based `start`, `length` of them (to the end when npos).
-std::string Mid(const std::string& text, std::size_t start,
-                std::size_t length = std::string::npos) {
-    if (start < 1 || start > text.size()) return {};
-    return text.substr(start - 1, length);
+std::string Replace(std::string_view text, char from, char to) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), from, to);
+    return out;
 }
 
 std::string PathOf(SettingsStore& settings, const std::string& name) {
@@ -32,14 +27,20 @@ bool IsPlainFile(const fs::directory_entry& entry) {
     return entry.is_regular_file(ec) && !entry.path().filename().string().starts_with(".");
 }
 
+constexpr std::string_view kBackupWord = "BACKUP";
+
 }  // namespace
 
-ListControl MakeBackupList() {
-    return ListControl("backups", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"});
+std::string SizeText(const BackupRow& row) {
+    return row.size ? std::to_string(*row.size) : std::string();
+}
+
+std::string_view PrefixText(const BackupRow& row) {
+    return row.prefixUnknown ? kPrefixUnknown : std::string_view();
 }
 
 bool IsBackupFileName(const std::string& name) {
-    return UpperAscii(Trim(name)).find("BACKUP") != std::string::npos;
+    return UpperAscii(Trim(name)).find(kBackupWord) != std::string::npos;
 }
 
 std::string GetBackupFileSize(const std::string& path) {
@@ -48,18 +49,28 @@ std::string GetBackupFileSize(const std::string& path) {
     return ec ? std::string() : std::to_string(size);
 }
 
-void AddBackupRow(ListControl& backups, const std::string& fileName, const std::string& folder) {
-    const std::size_t p = UpperAscii(Trim(fileName)).find("BACKUP") + 1;
-    const std::size_t b = Find(fileName, " ", p + 7);
-    const std::size_t row = backups.Add(fileName);
-    if (b > p + 6) {
-        backups.SetSubItem(row, 1, TrimCopy(Replace(Mid(fileName, p + 6, b - p - 6), '-', '/')));
-        backups.SetSubItem(row, 2, TrimCopy(Replace(Mid(fileName, b), '-', ':')));
+// "BackUp dd-mm-yy hh-mm-ss": the date is what lies between the word and
+// the first space at least one character after it, the time the rest.
+BackupRow BackupRowOf(const std::string& fileName, const std::string& folder) {
+    BackupRow row;
+    row.name = fileName;
+    const std::string_view name(fileName);
+    const std::size_t word = UpperAscii(name).find(kBackupWord);
+    if (word != std::string::npos) {
+        const std::size_t dateStart = word + kBackupWord.size();
+        const std::size_t space = name.find(' ', dateStart + 1);
+        if (space != std::string_view::npos) {
+            row.date = TrimCopy(Replace(name.substr(dateStart, space - dateStart), '-', '/'));
+            row.time = TrimCopy(Replace(name.substr(space), '-', ':'));
+        }
     }
-    backups.SetSubItem(row, 3, GetBackupFileSize((fs::path(folder) / fileName).string()));
+    std::error_code ec;
+    const auto size = fs::file_size(fs::path(folder) / fileName, ec);
+    if (!ec) row.size = size;
+    return row;
 }
 
-void FillBackupList(ListControl& backups, SettingsStore& settings, const std::string& machine) {
+std::vector<BackupRow> ListBackups(SettingsStore& settings, const std::string& machine) {
     const std::string folder = BackupFolder(settings);
     std::vector<std::string> names;
     std::error_code ec;
@@ -68,65 +79,51 @@ void FillBackupList(ListControl& backups, SettingsStore& settings, const std::st
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return LowerAscii(a) < LowerAscii(b);
     });
+    std::vector<BackupRow> rows;
     for (const auto& name : names) {
         if (!IsBackupFileName(name)) continue;
         const auto recorded = RecordedMachine((fs::path(folder) / name).string());
         if (recorded && *recorded != machine) continue;  // another prefix's
-        AddBackupRow(backups, name, folder);
-        if (!recorded && backups.columnCount() > 4)
-            backups.SetSubItem(backups.Count(), 4, std::string(kPrefixUnknown));
+        rows.push_back(BackupRowOf(name, folder));
+        rows.back().prefixUnknown = !recorded;
     }
+    return rows;
 }
 
-std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, RegistryApi& registry,
-                                                       FileSystemApi& files,
-                                                       SettingsStore& settings,
-                                                       ScanObserver& observer) {
+std::vector<BackupRestoreResult> RestoreBackups(const std::vector<std::string>& names,
+                                                RegistryApi& registry, FileSystemApi& files,
+                                                SettingsStore& settings, ScanObserver& observer) {
     std::vector<BackupRestoreResult> results;
-    for (std::size_t i = 1; i <= backups.Count();) {
-        if (!backups.Checked(i)) {
-            ++i;
-            continue;
-        }
-        const std::string path = PathOf(settings, backups.Text(i));
+    for (const auto& name : names) {
+        const std::string path = PathOf(settings, name);
         std::error_code ec;
-        if (!fs::is_regular_file(path, ec)) {
-            ++i;
-            continue;
-        }
-        BackupRestoreResult result{backups.Text(i),
-                                   RestoreBackupFile(registry, files, settings, path), false};
-        if (result.report.ok() && DeleteBackupFile(path)) {
-            result.deleted = true;
-            backups.Remove(i);
-        } else {
-            ++i;
-        }
+        if (!IsPlainFileName(name) || !fs::is_regular_file(path, ec)) continue;
+        BackupRestoreResult result{name, RestoreBackupFile(registry, files, settings, path), false};
+        result.deleted = result.report.ok() && DeleteBackupFile(path);
         results.push_back(std::move(result));
         observer.ProcessPendingEvents();
     }
     return results;
 }
 
-std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings,
-                                              ScanObserver& observer) {
+std::vector<std::string> DeleteBackups(const std::vector<std::string>& names,
+                                       SettingsStore& settings, ScanObserver& observer) {
     std::vector<std::string> deleted;
-    for (std::size_t i = 1; i <= backups.Count();) {
-        bool removed = false;
-        if (backups.Checked(i)) {
-            const Answer answer = observer.Confirm(Question::DeleteBackup);
-            const std::string path = PathOf(settings, backups.Text(i));
-            std::error_code ec;
-            if (answer == Answer::Yes && fs::is_regular_file(path, ec) && DeleteBackupFile(path)) {
-                deleted.push_back(backups.Text(i));
-                backups.Remove(i);
-                removed = true;
-            }
-        }
-        if (!removed) ++i;
+    for (const auto& name : names) {
+        const Answer answer = observer.Confirm(Question::DeleteBackup);
+        const std::string path = PathOf(settings, name);
+        std::error_code ec;
+        if (answer == Answer::Yes && IsPlainFileName(name) && fs::is_regular_file(path, ec) &&
+            DeleteBackupFile(path))
+            deleted.push_back(name);
         observer.ProcessPendingEvents();
     }
     return deleted;
+}
+
+std::size_t BackupRecordCount(const std::string& backupFilePath) {
+    const auto records = ReadBackupRecords(backupFilePath);
+    return records ? records->size() : 0;
 }
 
 }  // namespace vostrel

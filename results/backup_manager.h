@@ -1,33 +1,51 @@
-// The backup manager's logic, without its window: the list of the open
-// machine's backup files (Name, Date, Time, Size) and the Restore and Delete
-// buttons over the ticked rows.
+// The backup manager's logic, without its window: the open machine's
+// backup files as typed rows (Name, Date, Time, Size, whether the machine
+// is recorded), and restoring or deleting the ones the user picked. The
+// window and the command line each show the rows their own way.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "results/backup_file.h"
 #include "session/scan_observer.h"
-#include "system/list_control.h"
 #include "system/settings.h"
 
 namespace vostrel {
 
-// A list for backups: check boxes, the four columns of the manager, and a
-// fifth that marks backups whose machine is not recorded.
-ListControl MakeBackupList();
 inline constexpr std::string_view kPrefixUnknown = "prefix unknown";
+
+// One backup file as the manager shows it.
+struct BackupRow {
+    std::string name;  // the file's name in the backup folder
+    std::string date;  // "16/08/05" from "BackUp 16-08-05 14-03-27"; empty when the name has none
+    std::string time;  // "14:03:27" (with whatever follows it in the name)
+    std::optional<std::uintmax_t> size;  // bytes; nothing when it cannot be read
+    bool prefixUnknown = false;          // the backup does not record its machine
+    bool operator==(const BackupRow&) const = default;
+};
+
+// The column titles both front ends show, in this order.
+inline constexpr std::string_view kBackupColumns[] = {"Name", "Date", "Time", "Size ( Bytes )",
+                                                      "Prefix"};
+
+// The size as the list shows it: decimal bytes, empty when unknown.
+std::string SizeText(const BackupRow& row);
+// The Prefix column: kPrefixUnknown or empty.
+std::string_view PrefixText(const BackupRow& row);
 
 // True for a name the manager lists: it holds "BACKUP" in any case.
 bool IsBackupFileName(const std::string& name);
 
-// Fills the list from the backup folder (names sorted as Wine lists them)
-// with the backups of `machine` (MachineIdentity) and those that do not
-// record one, marked "prefix unknown"; other machines' backups are left out.
-void FillBackupList(ListControl& backups, SettingsStore& settings, const std::string& machine);
+// The row of one file of `folder` (the date and time read from its name).
+BackupRow BackupRowOf(const std::string& fileName, const std::string& folder);
 
-// Appends one row for a file of the folder.
-void AddBackupRow(ListControl& backups, const std::string& fileName, const std::string& folder);
+// The backups of the backup folder (names sorted as Wine lists them) of
+// `machine` (MachineIdentity) and those that do not record one, marked
+// prefixUnknown; other machines' backups are left out.
+std::vector<BackupRow> ListBackups(SettingsStore& settings, const std::string& machine);
 
 // The file's size in bytes as decimal text; empty when it cannot be read.
 std::string GetBackupFileSize(const std::string& path);
@@ -38,16 +56,20 @@ struct BackupRestoreResult {
     bool deleted = false;  // the file was consumed (every record went back)
 };
 
-// The Restore button: restores every ticked backup; a backup is removed
-// (row and file) only when every one of its records was written back.
-std::vector<BackupRestoreResult> RestoreCheckedBackups(ListControl& backups, RegistryApi& registry,
-                                                       FileSystemApi& files,
-                                                       SettingsStore& settings,
-                                                       ScanObserver& observer);
+// The Restore button: restores the named backups in turn (names no longer
+// in the folder are passed over); a backup is removed only when every one
+// of its records was written back.
+std::vector<BackupRestoreResult> RestoreBackups(const std::vector<std::string>& names,
+                                                RegistryApi& registry, FileSystemApi& files,
+                                                SettingsStore& settings, ScanObserver& observer);
 
-// The Delete button: asks (Question::DeleteBackup) once per ticked row and
-// deletes the file (and its shortcut copies) on Yes. The names deleted.
-std::vector<std::string> DeleteCheckedBackups(ListControl& backups, SettingsStore& settings,
-                                              ScanObserver& observer);
+// The Delete button: asks (Question::DeleteBackup) once per named backup
+// and deletes the file (and its shortcut copies) on Yes. The names deleted.
+std::vector<std::string> DeleteBackups(const std::vector<std::string>& names,
+                                       SettingsStore& settings, ScanObserver& observer);
+
+// How many records a backup holds (its non-empty lines): what a restore
+// would try to put back.
+std::size_t BackupRecordCount(const std::string& backupFilePath);
 
 }  // namespace vostrel

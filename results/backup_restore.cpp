@@ -6,6 +6,7 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "results/backup_record.h"
 #include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
@@ -35,29 +36,13 @@ struct Restorer {
     std::vector<std::string> oldCopies;  // copies of old records, removed once all went back
     bool force = false;
 
-    void Record(std::size_t lineNumber, const std::string& line);
+    void Record(const NumberedRecord& numbered);
 
 private:
-    bool Registry(const std::vector<std::string>& f, std::string& why);
-    bool Shortcut(const std::vector<std::string>& f, std::string& why);
-    bool HostFile(const std::vector<std::string>& f, std::string& why);
+    bool Put(const RegistryRecord& r, std::string& why);
+    bool Put(const ShortcutRecord& r, std::string& why);
+    bool Put(const HostFileRecord& r, std::string& why);
 };
-
-std::optional<SavedValue> ReadSaved(const std::vector<std::string>& f, std::size_t at) {
-    if (f.size() < at + 2) return std::nullopt;
-    SavedValue saved;
-    if (f[at] == "-") return f[at + 1].empty() ? std::optional<SavedValue>(saved) : std::nullopt;
-    if (f[at].empty() || f[at].size() > 10 ||
-        f[at].find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const unsigned long long kind = std::stoull(f[at]);
-    const auto data = BytesFromHex(f[at + 1]);
-    if (kind > 0xFFFFFFFFull || !data) return std::nullopt;
-    saved.present = true;
-    saved.kind = static_cast<DWORD>(kind);
-    saved.data = *data;
-    return saved;
-}
 
 bool ValuePresent(RegistryApi& registry, HKEY root, std::string_view keyPath,
                   std::string_view name) {
@@ -90,43 +75,38 @@ bool PutBack(RegistryApi& registry, HKEY root, std::string_view keyPath, std::st
 
 // Records written before the kind and data were kept: the value comes back
 // as the text the scan recorded.
-bool OldRegistryRecord(RegistryApi& registry, HKEY root, const std::vector<std::string>& f) {
-    const std::string& keyPath = f[2];
-    const std::string name = f[4] == kDefaultValueName ? std::string() : f[4];
-    if (UpperAscii(Trim(f[5])) == "YES") {
-        const std::size_t slash = f[3].rfind('\\');
+bool OldRegistryRecord(RegistryApi& registry, HKEY root, const RegistryRecord& r) {
+    const std::string name = r.valueName == kDefaultValueName ? std::string() : r.valueName;
+    if (r.systemFolder) {
+        const std::size_t slash = r.missingPath.rfind('\\');
         const std::string data =
-            slash == std::string::npos ? TrimCopy(f[3]) : f[3].substr(slash + 1);
-        SetRegistryValue(registry, root, keyPath, name, data);
+            slash == std::string::npos ? TrimCopy(r.missingPath) : r.missingPath.substr(slash + 1);
+        SetRegistryValue(registry, root, r.keyPath, name, data);
     } else {
-        CreateKeyAndSetValue(registry, root, keyPath, name, f[3], REG_SZ);
+        CreateKeyAndSetValue(registry, root, r.keyPath, name, r.missingPath, REG_SZ);
     }
-    return ValuePresent(registry, root, keyPath, name);
+    return ValuePresent(registry, root, r.keyPath, name);
 }
 
-bool Restorer::Registry(const std::vector<std::string>& f, std::string& why) {
-    if (f.size() < 6) {
-        why = "a registry record with " + std::to_string(f.size()) + " fields";
-        return false;
-    }
-    const auto root = RootFromName(f[1]);
+bool Restorer::Put(const RegistryRecord& r, std::string& why) {
+    const auto root = RootFromName(r.rootName);
     if (!root) {
-        why = "unknown root key \"" + f[1] + "\"";
+        why = "unknown root key \"" + r.rootName + "\"";
         return false;
     }
-    const std::string where = f[1] + "\\" + f[2] + " value " + f[4];
-    const auto value = ReadSaved(f, 6);
     bool ok;
-    if (!value) {
-        ok = OldRegistryRecord(registry, *root, f);
-    } else if (f[4] == kDefaultValueName) {
-        const auto literal = ReadSaved(f, 8);
-        ok = PutBack(registry, *root, f[2], "", *value, true) &&
-             (!literal || PutBack(registry, *root, f[2], kDefaultValueName, *literal, false));
+    if (!r.value) {
+        ok = OldRegistryRecord(registry, *root, r);
+    } else if (r.valueName == kDefaultValueName) {
+        ok = PutBack(registry, *root, r.keyPath, "", *r.value, true) &&
+             (!r.literalDefault ||
+              PutBack(registry, *root, r.keyPath, kDefaultValueName, *r.literalDefault, false));
     } else {
-        ok = PutBack(registry, *root, f[2], f[4], *value, false);
+        ok = PutBack(registry, *root, r.keyPath, r.valueName, *r.value, false);
     }
-    if (!ok) why = where + " could not be written back";
+    if (!ok)
+        why =
+            r.rootName + "\\" + r.keyPath + " value " + r.valueName + " could not be written back";
     return ok;
 }
 
@@ -173,49 +153,45 @@ PutBackResult PutBackShortcut(FileSystemApi&, const std::string&, const std::str
 }
 #endif
 
-bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
-    if (f.size() < 2 || Trim(f[1]).empty()) {
-        why = "a shortcut record without a path";
-        return false;
-    }
+bool Restorer::Put(const ShortcutRecord& r, std::string& why) {
     // Records of earlier versions kept the copy in the backup folder under
     // the shortcut's own name; later ones name it in the "… files" folder.
     // Either way the copy is a plain name inside that one folder.
-    const bool old = f.size() < 3;
-    const std::size_t slash = f[1].rfind('\\');
+    const bool old = !r.copyName;
+    const std::size_t slash = r.path.rfind('\\');
     const std::string name =
-        old ? (slash == std::string::npos ? std::string() : f[1].substr(slash + 1)) : f[2];
+        old ? (slash == std::string::npos ? std::string() : r.path.substr(slash + 1)) : *r.copyName;
     const std::string folder = old ? backupFolder : ShortcutCopiesFolder(backupFilePath);
     if (!IsPlainFileName(name)) {
-        why = "the copy of " + ShownBytes(f[1]) + " is named \"" + ShownBytes(name) +
+        why = "the copy of " + ShownBytes(r.path) + " is named \"" + ShownBytes(name) +
               "\", which is not a file of the backup's folder";
         return false;
     }
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(fs::path(folder) / name, ec))) {
-        why = "the saved copy of " + ShownBytes(f[1]) + " is missing";
+        why = "the saved copy of " + ShownBytes(r.path) + " is missing";
         return false;
     }
-    if (!force && !OnOwnDrive(files, f[1])) {
-        why = ShownBytes(f[1]) +
+    if (!force && !OnOwnDrive(files, r.path)) {
+        why = ShownBytes(r.path) +
               " lies outside the prefix's own drives; restore with --force to put it back there";
         return false;
     }
-    const auto host = files.HostPath(f[1]);
+    const auto host = files.HostPath(r.path);
     if (!host) {
-        why = ShownBytes(f[1]) + " has no place on this machine's disk";
+        why = ShownBytes(r.path) + " has no place on this machine's disk";
         return false;
     }
     std::string error;
-    switch (PutBackShortcut(files, f[1], *host, folder, name, &error)) {
+    switch (PutBackShortcut(files, r.path, *host, folder, name, &error)) {
         case PutBackResult::Written:
         case PutBackResult::SameAlready: break;
         case PutBackResult::InTheWay:
-            why = ShownBytes(f[1]) +
+            why = ShownBytes(r.path) +
                   " was not put back: another file is there now, and a restore never replaces one";
             return false;
         case PutBackResult::Failed:
-            why = ShownBytes(f[1]) + " was not put back: " + error;
+            why = ShownBytes(r.path) + " was not put back: " + error;
             return false;
     }
     files.ForgetCache();
@@ -225,42 +201,24 @@ bool Restorer::Shortcut(const std::vector<std::string>& f, std::string& why) {
 
 // A menu entry or an icon the repair removed from the user's folders: put
 // back byte for byte where it was, never over a file that is there now.
-bool Restorer::HostFile(const std::vector<std::string>& f, std::string& why) {
-    if (f.size() < 3 || Trim(f[1]).empty()) {
-        why = "a menu entry record without a path or a copy";
-        return false;
-    }
-    const std::string kind = UpperAscii(Trim(f[0]));
-    if (const auto refusal =
-            PutBackHostFile(kind, f[1], ShortcutCopiesFolder(backupFilePath), f[2])) {
-        why = ShownBytes(f[1]) + " was not put back: " + *refusal;
+bool Restorer::Put(const HostFileRecord& r, std::string& why) {
+    if (const auto refusal = PutBackHostFile(HostFileRecordKind(r.kind), r.path,
+                                             ShortcutCopiesFolder(backupFilePath), r.copyName)) {
+        why = ShownBytes(r.path) + " was not put back: " + *refusal;
         return false;
     }
     return true;
 }
 
-void Restorer::Record(std::size_t lineNumber, const std::string& line) {
-    if (line.empty()) return;
-    const auto fields = ParseBackupLine(line);
-    std::string why;
-    bool ok = false;
-    if (!fields) {
-        why = "the line cannot be read";
-    } else {
-        const std::string kind = UpperAscii(Trim((*fields)[0]));
-        if (kind == "R")
-            ok = Registry(*fields, why);
-        else if (kind == "S")
-            ok = Shortcut(*fields, why);
-        else if (kind == kMenuEntryRecord || kind == kMenuIconRecord)
-            ok = HostFile(*fields, why);
-        else
-            why = "unknown record kind \"" + (*fields)[0] + "\"";
-    }
+void Restorer::Record(const NumberedRecord& numbered) {
+    std::string why = numbered.decoded.why;
+    const bool ok =
+        numbered.decoded.record &&
+        std::visit([&](const auto& r) { return Put(r, why); }, *numbered.decoded.record);
     if (ok)
         ++report.restored;
     else
-        report.failures.push_back("line " + std::to_string(lineNumber) + ": " + why);
+        report.failures.push_back("line " + std::to_string(numbered.lineNumber) + ": " + why);
 }
 
 }  // namespace
@@ -283,16 +241,6 @@ bool OnOwnDrive(FileSystemApi& files, std::string_view windowsPath) {
     return files.OwnerOfDrive(windowsPath[0]).machineOwn;
 }
 
-namespace {
-
-std::optional<std::vector<std::string>> ReadLines(const std::string& backupFilePath) {
-    std::string contents;
-    if (!ReadWholeFile(backupFilePath, contents)) return std::nullopt;
-    return SplitBackupLines(contents);
-}
-
-}  // namespace
-
 std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFilePath) {
     const fs::path file(backupFilePath);
     const std::string folder =
@@ -305,12 +253,12 @@ std::optional<std::string> UntrustedBackupRefusal(const std::string& backupFileP
 std::vector<std::string> RecordsOutsideMachine(FileSystemApi& files,
                                                const std::string& backupFilePath) {
     std::vector<std::string> outside;
-    const auto lines = ReadLines(backupFilePath);
-    if (!lines) return outside;
-    for (const auto& line : *lines) {
-        const auto fields = ParseBackupLine(line);
-        if (!fields || fields->size() < 2 || UpperAscii(Trim((*fields)[0])) != "S") continue;
-        if (!OnOwnDrive(files, (*fields)[1])) outside.push_back((*fields)[1]);
+    const auto records = ReadBackupRecords(backupFilePath);
+    if (!records) return outside;
+    for (const auto& numbered : *records) {
+        const auto& record = numbered.decoded.record;
+        const auto* shortcut = record ? std::get_if<ShortcutRecord>(&*record) : nullptr;
+        if (shortcut && !OnOwnDrive(files, shortcut->path)) outside.push_back(shortcut->path);
     }
     return outside;
 }
@@ -324,8 +272,8 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
         restorer.report.failures.push_back("nothing was restored: " + *refusal);
         return restorer.report;
     }
-    const auto lines = ReadLines(backupFilePath);
-    if (!lines) {
+    const auto records = ReadBackupRecords(backupFilePath);
+    if (!records) {
         restorer.report.failures.push_back(backupFilePath + " cannot be read");
         return restorer.report;
     }
@@ -340,7 +288,7 @@ RestoreReport RestoreBackupFile(RegistryApi& registry, FileSystemApi& files,
         return restorer.report;
     }
     registry.BeginBatch();
-    for (std::size_t i = lines->size(); i-- > 0;) restorer.Record(i + 1, (*lines)[i]);
+    for (auto it = records->rbegin(); it != records->rend(); ++it) restorer.Record(*it);
     std::string saveError;
     if (!registry.EndBatch(&saveError)) restorer.report.failures.push_back(saveError);
     if (restorer.report.ok()) {

@@ -5,6 +5,7 @@
 
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "results/backup_record.h"
 #include "system/atomic_file.h"
 #include "system/durable_file.h"
 #include "system/registry.h"
@@ -37,39 +38,35 @@ std::optional<SavedValue> SaveValue(RegistryApi& registry, HKEY root, std::strin
     return saved;
 }
 
-void AppendSaved(std::vector<std::string>& fields, const SavedValue& saved) {
-    fields.push_back(saved.present ? std::to_string(saved.kind) : "-");
-    fields.push_back(saved.present ? HexBytes(saved.data) : "");
-}
-
-std::optional<std::vector<std::string>> RegistryFields(RegistryApi& registry,
-                                                       const RegistryProblem& problem,
-                                                       std::string* error) {
+std::optional<RegistryRecord> RegistryRecordOf(RegistryApi& registry,
+                                               const RegistryProblem& problem, std::string* error) {
+    RegistryRecord record{problem.rootName,
+                          problem.keyPath,
+                          problem.testedPath,
+                          problem.valueName,
+                          problem.systemFolder,
+                          {},
+                          {}};
     const std::string& keyPath = problem.keyPath;
     const std::string& name = problem.valueName;
-    std::vector<std::string> fields{"R",     problem.rootName,
-                                    keyPath, problem.testedPath,
-                                    name,    problem.systemFolder ? "Yes" : ""};
     const HKEY root = problem.root;
     const bool isDefault = name == kDefaultValueName;
-    const auto value =
+    record.value =
         SaveValue(registry, root, keyPath, isDefault ? std::string_view() : std::string_view(name));
-    if (!value) {
+    if (!record.value) {
         Fail(error, "the value " + name + " of " + problem.rootName + "\\" + keyPath +
                         " could not be read");
         return std::nullopt;
     }
-    AppendSaved(fields, *value);
     if (isDefault) {
-        const auto literal = SaveValue(registry, root, keyPath, kDefaultValueName);
-        if (!literal) {
+        record.literalDefault = SaveValue(registry, root, keyPath, kDefaultValueName);
+        if (!record.literalDefault) {
             Fail(error, "the value (Default) of " + problem.rootName + "\\" + keyPath +
                             " could not be read");
             return std::nullopt;
         }
-        AppendSaved(fields, *literal);
     }
-    return fields;
+    return record;
 }
 
 // A name for the copy that no other copy of this backup has.
@@ -83,10 +80,8 @@ std::string CopyName(const std::string& folder, const std::string& fileName) {
     }
 }
 
-std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files,
-                                                       const std::string& folder,
-                                                       const ShortcutProblem& problem,
-                                                       std::string* error) {
+std::optional<ShortcutRecord> ShortcutRecordOf(FileSystemApi& files, const std::string& folder,
+                                               const ShortcutProblem& problem, std::string* error) {
     const std::string& path = problem.path;
     const auto host = files.HostPath(path);
     if (!host) {
@@ -109,7 +104,7 @@ std::optional<std::vector<std::string>> ShortcutFields(FileSystemApi& files,
     }
     const std::string name = CopyName(folder, fileName);
     if (!CopyIntoFolderExclusively(*host, folder, name, error)) return std::nullopt;
-    return std::vector<std::string>{"S", path, name};
+    return ShortcutRecord{path, name};
 }
 
 }  // namespace
@@ -161,19 +156,19 @@ std::unique_ptr<BackupWriter> BackupWriter::Create(const std::string& folder, co
 BackupWriter::~BackupWriter() = default;
 
 bool BackupWriter::Add(ScanSession& session, const RegistryProblem& problem, std::string* error) {
-    const auto fields = RegistryFields(session.registry, problem, error);
-    return fields && AppendRecord(*fields, error);
+    const auto record = RegistryRecordOf(session.registry, problem, error);
+    return record && AppendRecord(*record, error);
 }
 
 bool BackupWriter::Add(ScanSession& session, const ShortcutProblem& problem, std::string* error) {
-    const auto fields = ShortcutFields(session.files, copies_, problem, error);
-    if (!fields) return false;
+    const auto record = ShortcutRecordOf(session.files, copies_, problem, error);
+    if (!record) return false;
     copiesAdded_ = true;
-    return AppendRecord(*fields, error);
+    return AppendRecord(*record, error);
 }
 
-bool BackupWriter::AppendRecord(const std::vector<std::string>& fields, std::string* error) {
-    std::string line = FormatBackupLine(fields);
+bool BackupWriter::AppendRecord(const BackupRecord& record, std::string* error) {
+    std::string line = EncodeBackupRecord(record);
     line += kBackupLineEnd;
     return file_->Append(line, error);
 }

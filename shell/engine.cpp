@@ -2,12 +2,10 @@
 // engine, the result views, the repair, the report or the backup manager.
 #include "shell/engine.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/scan_driver.h"
-#include "results/backup_codec.h"
 #include "results/backup_file.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
@@ -62,32 +60,54 @@ std::optional<std::string> RepairAll(ScanSession& session,
     return vostrel::RepairAll(session, options).refusal;
 }
 
+namespace {
+
+// The names of the ticked rows of the backup list.
+std::vector<std::string> TickedNames(const ListControl& backups) {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i <= backups.Count(); ++i)
+        if (backups.Checked(i)) names.push_back(backups.Text(i));
+    return names;
+}
+
+// Takes the rows of the named backups out of the list.
+void RemoveRows(ListControl& backups, const std::vector<std::string>& names) {
+    for (std::size_t i = backups.Count(); i >= 1; --i)
+        if (std::find(names.begin(), names.end(), backups.Text(i)) != names.end())
+            backups.Remove(i);
+}
+
+}  // namespace
+
 void FillBackupList(ScanSession& session, ListControl& backups) {
-    vostrel::FillBackupList(backups, session.settings, MachineIdentity(session.files));
+    for (const BackupRow& row : ListBackups(session.settings, MachineIdentity(session.files))) {
+        const std::size_t i = backups.Add(row.name);
+        backups.SetSubItem(i, 1, row.date);
+        backups.SetSubItem(i, 2, row.time);
+        backups.SetSubItem(i, 3, SizeText(row));
+        if (backups.columnCount() > 4) backups.SetSubItem(i, 4, std::string(PrefixText(row)));
+    }
 }
 
 std::vector<RestoreOutcome> RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
     std::vector<RestoreOutcome> outcomes;
-    for (auto& result : vostrel::RestoreCheckedBackups(backups, session.registry, session.files,
-                                                       session.settings, session.observer))
+    std::vector<std::string> consumed;
+    for (auto& result : RestoreBackups(TickedNames(backups), session.registry, session.files,
+                                       session.settings, session.observer)) {
+        if (result.deleted) consumed.push_back(result.name);
         outcomes.push_back({result.name, result.report.restored, result.report.failures});
+    }
+    RemoveRows(backups, consumed);
     return outcomes;
 }
 
 std::size_t BackupItemCount(ScanSession& session, const std::string& name) {
-    std::ifstream in(std::filesystem::path(BackupFolder(session.settings)) / name,
-                     std::ios::binary);
-    if (!in) return 0;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    std::size_t records = 0;
-    for (const auto& line : SplitBackupLines(contents.str()))
-        if (!Trim(line).empty()) ++records;
-    return records;
+    return BackupRecordCount(
+        (std::filesystem::path(BackupFolder(session.settings)) / name).string());
 }
 
 void DeleteCheckedBackups(ScanSession& session, ListControl& backups) {
-    vostrel::DeleteCheckedBackups(backups, session.settings, session.observer);
+    RemoveRows(backups, DeleteBackups(TickedNames(backups), session.settings, session.observer));
 }
 
 std::string ScanReportPath(ScanSession& session) { return vostrel::ScanReportPath(session); }

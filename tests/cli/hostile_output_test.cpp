@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "support/cli_runner.h"
 #include "support/special_files.h"
@@ -95,6 +96,51 @@ TEST_F(CliHostile, ControlCharactersInNamesReachTheTerminalEscaped) {
             << run.out;
         EXPECT_NE(run.out.find("value Plain Tool\n"), std::string::npos) << run.out;
     }
+}
+
+// The scan's JSON goes out problem by problem; whatever the names hold it is
+// the text the JSON library writes for the same document, and the same
+// document the repair reports as found.
+TEST_F(CliHostile, TheJsonIsTheLibrarysTextWhateverTheNamesHold) {
+    const std::string quoted = "Say \"hi\" \\ there";
+    EXPECT_EQ(testing::RunWine(prefix_, {"reg", "add", kRunKey, "/v", quoted, "/d",
+                                         "C:\\Gone Too\\q.exe", "/f"}),
+              0);
+    testing::WaitForWineserver(prefix_);
+    // A name Wine's file spells with a lone surrogate: read as WTF-8, which
+    // the JSON library writes as a replacement character.
+    {
+        std::string reg = testing::ReadTextFile(prefix_ + "/system.reg");
+        const std::string header = "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run]";
+        const std::size_t at = reg.find(header);
+        ASSERT_NE(at, std::string::npos);
+        const std::size_t time = reg.find("\n#time=", at);
+        ASSERT_NE(time, std::string::npos);
+        const std::size_t lineEnd = reg.find('\n', time + 1);
+        reg.insert(lineEnd + 1, "\"Lone\\xd800Half\"=\"C:\\\\Gone\\\\half.exe\"\n");
+        testing::WriteTextFile(prefix_ + "/system.reg", reg);
+    }
+    const CliRun run = Cli({"scan", "--prefix", prefix_, "--sections", kStartup, "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto scan = nlohmann::json::parse(run.out);
+    EXPECT_EQ(run.out, scan.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+    std::set<std::string> names;
+    for (const auto& p : scan.at("registry")) names.insert(p.at("value"));
+    for (const std::string& name : {kHostileName, kBrokenName, quoted, std::string("Plain Tool")})
+        EXPECT_EQ(names.count(name), 1u) << name;
+    // The surrogate's three bytes each stand as a replacement character.
+    EXPECT_EQ(names.count("Lone\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDHalf"), 1u) << run.out;
+
+    const CliRun dry =
+        Cli({"repair", "--prefix", prefix_, "--sections", kStartup, "--dry-run", "--json"});
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    auto found = nlohmann::json::parse(dry.out).at("found");
+    auto scanned = scan;
+    for (auto* doc : {&found, &scanned}) {
+        doc->erase("started");
+        doc->erase("finished");
+    }
+    EXPECT_EQ(scanned, found);
 }
 
 TEST_F(CliHostile, ANameWithALineBreakGoesOnTheIgnoreListAndOffAgain) {

@@ -25,7 +25,6 @@ protected:
 
     TempDir folder_, settingsDir_, data_;
     IniSettingsStore settings_{settingsDir_ / "settings.ini"};
-    ListControl list_ = MakeBackupList();
     AnsweringObserver observer_;
     MemoryRegistry registry_;
     HostFolderFileSystem files_;
@@ -36,18 +35,34 @@ TEST_F(BackupManagerTest, ListsEveryFileNamedLikeABackup) {
     WriteTextFile(folder_ / "notes.txt", "x");
     WriteTextFile(folder_ / "backup.txt", "xy");
     fs::create_directories(folder_ / "BackUp 16-08-05 14-03-27 files");
-    FillBackupList(list_, settings_, MachineIdentity(files_));
-    ASSERT_EQ(list_.Count(), 2u);
-    EXPECT_EQ(list_.Text(1), "BackUp 16-08-05 14-03-27");
-    EXPECT_EQ(list_.SubItem(1, 1), "16/08/05");
-    EXPECT_EQ(list_.SubItem(1, 2), "14:03:27");
-    EXPECT_EQ(list_.SubItem(1, 3), "250");
-    EXPECT_EQ(list_.Text(2), "backup.txt");
-    EXPECT_EQ(list_.SubItem(2, 1), "");
-    EXPECT_EQ(list_.SubItem(2, 2), "");
-    EXPECT_EQ(list_.SubItem(2, 3), "2");
-    EXPECT_EQ(list_.headers(),
-              (std::vector<std::string>{"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}));
+    const auto rows = ListBackups(settings_, MachineIdentity(files_));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (BackupRow{"BackUp 16-08-05 14-03-27", "16/08/05", "14:03:27", 250, true}));
+    EXPECT_EQ(SizeText(rows[0]), "250");
+    EXPECT_EQ(PrefixText(rows[0]), "prefix unknown");
+    EXPECT_EQ(rows[1], (BackupRow{"backup.txt", "", "", 2, true}));
+}
+
+TEST_F(BackupManagerTest, TheDateAndTimeComeFromTheName) {
+    struct Case {
+        std::string name, date, time;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"BackUp 16-08-05 14-03-27", "16/08/05", "14:03:27"},
+             {"BackUp 16-08-05 14-03-27 (2)", "16/08/05", "14:03:27 (2)"},
+             {"  backup 01-02-03 04-05-06", "01/02/03", "04:05:06"},
+             {"old BACKUP 01-02-03 04-05-06", "01/02/03", "04:05:06"},
+             {"BackUp 16-08-05", "", ""},
+             {"BackUp16-08-05", "", ""},
+             {"backup.txt", "", ""},
+         }) {
+        const BackupRow row = BackupRowOf(c.name, folder_.path());
+        EXPECT_EQ(row.name, c.name);
+        EXPECT_EQ(row.date, c.date) << c.name;
+        EXPECT_EQ(row.time, c.time) << c.name;
+        EXPECT_FALSE(row.size) << c.name;  // no such file
+        EXPECT_EQ(SizeText(row), "");
+    }
 }
 
 TEST_F(BackupManagerTest, ABlankSettingMeansTheProgramFolderEverywhere) {
@@ -55,22 +70,20 @@ TEST_F(BackupManagerTest, ABlankSettingMeansTheProgramFolderEverywhere) {
     settings_.Save("txtBackup", "   ");
     EXPECT_EQ(BackupFolder(settings_), ProgramFolder());
     WriteTextFile(ProgramFolder() + "/BackUp 01-01-06 00-00-00", "x");
-    FillBackupList(list_, settings_, MachineIdentity(files_));
-    EXPECT_EQ(list_.Count(), 1u);
+    EXPECT_EQ(ListBackups(settings_, MachineIdentity(files_)).size(), 1u);
 }
 
 TEST_F(BackupManagerTest, RestoreConsumesEveryTickedBackupThatWentBack) {
     WriteBackup("BackUp 01-01-06 10-00-00", "R^HKEY_CURRENT_USER^Software\\A^C:\\a.exe^A^");
     WriteBackup("BackUp 01-01-06 11-00-00", "R^HKEY_CURRENT_USER^Software\\B^C:\\b.exe^B^");
     WriteBackup("BackUp 01-01-06 12-00-00", "R^HKEY_CURRENT_USER^Software\\C^C:\\c.exe^C^");
-    FillBackupList(list_, settings_, MachineIdentity(files_));
-    list_.SetChecked(1, true);
-    list_.SetChecked(2, true);
-    const auto results = RestoreCheckedBackups(list_, registry_, files_, settings_, observer_);
+    const auto results = RestoreBackups({"BackUp 01-01-06 10-00-00", "BackUp 01-01-06 11-00-00"},
+                                        registry_, files_, settings_, observer_);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_TRUE(results[0].deleted && results[1].deleted);
-    ASSERT_EQ(list_.Count(), 1u);
-    EXPECT_EQ(list_.Text(1), "BackUp 01-01-06 12-00-00");
+    const auto rows = ListBackups(settings_, MachineIdentity(files_));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "BackUp 01-01-06 12-00-00");
     EXPECT_TRUE(registry_.Get("HKEY_CURRENT_USER\\Software\\A", "A"));
     EXPECT_TRUE(registry_.Get("HKEY_CURRENT_USER\\Software\\B", "B"));
     EXPECT_FALSE(registry_.HasKey("HKEY_CURRENT_USER\\Software\\C"));
@@ -81,24 +94,22 @@ TEST_F(BackupManagerTest, DeleteAsksOncePerTickedRow) {
     WriteBackup("BackUp 01-01-06 10-00-00", "S^C:\\a.lnk^1 a.lnk");
     WriteTextFile(folder_ / "BackUp 01-01-06 10-00-00 files/1 a.lnk", "copy");
     WriteBackup("BackUp 01-01-06 11-00-00", "S^C:\\b.lnk");
-    FillBackupList(list_, settings_, MachineIdentity(files_));
-    EXPECT_TRUE(DeleteCheckedBackups(list_, settings_, observer_).empty());  // nothing ticked
+    EXPECT_TRUE(DeleteBackups({}, settings_, observer_).empty());  // nothing ticked
     EXPECT_TRUE(observer_.questions.empty());
-    list_.SetChecked(1, true);
-    list_.SetChecked(2, true);
     struct YesThenNo : AnsweringObserver {
         Answer Confirm(Question question) override {
             questions.push_back(question);
             return questions.size() == 1 ? Answer::Yes : Answer::No;
         }
     } observer;
-    const auto deleted = DeleteCheckedBackups(list_, settings_, observer);
+    const auto deleted = DeleteBackups({"BackUp 01-01-06 10-00-00", "BackUp 01-01-06 11-00-00"},
+                                       settings_, observer);
     EXPECT_EQ(observer.questions,
               (std::vector<Question>{Question::DeleteBackup, Question::DeleteBackup}));
     EXPECT_EQ(deleted, std::vector<std::string>{"BackUp 01-01-06 10-00-00"});
     EXPECT_FALSE(fs::exists(folder_ / "BackUp 01-01-06 10-00-00 files"));
     EXPECT_TRUE(fs::exists(folder_ / "BackUp 01-01-06 11-00-00"));
-    EXPECT_EQ(list_.Count(), 1u);
+    EXPECT_EQ(ListBackups(settings_, MachineIdentity(files_)).size(), 1u);
 }
 
 }  // namespace

@@ -162,11 +162,9 @@ TEST_F(BackupSafetyTest, CopyNamesThatLeaveTheFolderFailAndTouchNothing) {
     EXPECT_FALSE(fs::exists(prefix_ + "/drive_c/x"));
 
     // The manager keeps the backup whose records failed.
-    ListControl list = MakeBackupList();
-    FillBackupList(list, settings_, MachineIdentity(files_));
-    ASSERT_EQ(list.Count(), 1u);
-    list.SetChecked(1, true);
-    const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, observer_);
+    const auto rows = ListBackups(settings_, MachineIdentity(files_));
+    ASSERT_EQ(rows.size(), 1u);
+    const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_, observer_);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);
     EXPECT_TRUE(fs::exists(path_));
@@ -299,16 +297,15 @@ TEST_F(BackupSafetyTest, ARestoreIntoAnotherPrefixIsRefusedUnlessForced) {
     // no prefix shows in both, marked.
     WriteTextFile(backups_ + "/BackUp 01-01-01 01-01-01",
                   EncodeBackupText("S^C:\\old.lnk") + "\r\n");
-    ListControl mine = MakeBackupList(), theirs = MakeBackupList();
-    FillBackupList(mine, settings_, MachineIdentity(files_));
-    FillBackupList(theirs, settings_, MachineIdentity(other));
-    ASSERT_EQ(mine.Count(), 2u);
-    EXPECT_EQ(mine.Text(1), "BackUp 01-01-01 01-01-01");
-    EXPECT_EQ(mine.SubItem(1, 4), "prefix unknown");
-    EXPECT_EQ(mine.Text(2), "BackUp 16-08-05 14-03-00");
-    EXPECT_EQ(mine.SubItem(2, 4), "");
-    ASSERT_EQ(theirs.Count(), 1u);
-    EXPECT_EQ(theirs.Text(1), "BackUp 01-01-01 01-01-01");
+    const auto mine = ListBackups(settings_, MachineIdentity(files_));
+    const auto theirs = ListBackups(settings_, MachineIdentity(other));
+    ASSERT_EQ(mine.size(), 2u);
+    EXPECT_EQ(mine[0].name, "BackUp 01-01-01 01-01-01");
+    EXPECT_EQ(PrefixText(mine[0]), "prefix unknown");
+    EXPECT_EQ(mine[1].name, "BackUp 16-08-05 14-03-00");
+    EXPECT_EQ(PrefixText(mine[1]), "");
+    ASSERT_EQ(theirs.size(), 1u);
+    EXPECT_EQ(theirs[0].name, "BackUp 01-01-01 01-01-01");
 }
 
 // --- backup files cannot be hijacked

@@ -103,16 +103,14 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
     EXPECT_NE(all.find("line 7: the line cannot be read"), std::string::npos) << all;
 
     // The manager keeps a backup that did not go back completely.
-    ListControl list = MakeBackupList();
-    FillBackupList(list, settings_, MachineIdentity(files_));
-    ASSERT_EQ(list.Count(), 1u);
-    list.SetChecked(1, true);
+    const auto rows = ListBackups(settings_, MachineIdentity(files_));
+    ASSERT_EQ(rows.size(), 1u);
     AnsweringObserver observer;
-    const auto results = RestoreCheckedBackups(list, registry_, files_, settings_, observer);
+    const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_, observer);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);
     EXPECT_TRUE(fs::exists(path_));
-    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(ListBackups(settings_, MachineIdentity(files_)).size(), 1u);
 }
 
 TEST_F(RestoreTest, ARunningWineRefusesTheRestore) {
