@@ -78,10 +78,13 @@ void RunMenuEntriesRow(ScanSession& session) {
     if (!session.menuEntries || session.cancelRequested) return;
     std::int64_t own = 0, orphans = 0;
     for (auto& problem : session.menuEntries->FindStale()) {
-        ++(problem.orphan ? orphans : own);
         session.observer.ValueVisited(problem.path);
-        session.menuEntryProblems.push_back(std::move(problem));
-        ProblemRecorded(session);
+        const bool orphan = problem.orphan;
+        // An entry on the user's ignore list is only counted as ignored.
+        if (RecordProblem(session, std::move(problem))) {
+            ++(orphan ? orphans : own);
+            ProblemRecorded(session);
+        }
         session.pump.Tick();
     }
     // Entries of prefixes, links or programs on a disk that is not plugged
