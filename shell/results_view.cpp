@@ -169,12 +169,10 @@ void ResultsPanel::ShowInPane(const QModelIndex& current) {
     }
     const ProblemDetails d = DetailsOf(app_.session, *ref);
     QString text = Q(d.line) + "\n";
-    const std::pair<const char*, const std::string*> facts[] = {{QT_TR_NOOP("Entry"), &d.entry},
-                                                                {QT_TR_NOOP("Value"), &d.value},
-                                                                {QT_TR_NOOP("Holds"), &d.holds},
-                                                                {QT_TR_NOOP("Looked for"),
-                                                                 &d.lookedFor},
-                                                                {QT_TR_NOOP("Why"), &d.why}};
+    const std::pair<const char*, const std::string*> facts[] = {
+        {QT_TR_NOOP("Entry"), &d.entry}, {QT_TR_NOOP("Value"), &d.value},
+        {QT_TR_NOOP("Holds"), &d.holds}, {QT_TR_NOOP("Looked for"), &d.lookedFor},
+        {QT_TR_NOOP("Why"), &d.why},     {QT_TR_NOOP("Id"), &d.id}};
     for (const auto& [name, value] : facts)
         if (!value->empty()) text += tr("%1: %2\n").arg(tr(name), Q(*value));
     pane_->setPlainText(text.trimmed());
