@@ -9,6 +9,7 @@
 #include "cli/safe_output.h"
 #include "results/result_views.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "session/sections.h"
 #include "system/text.h"
 

@@ -5,6 +5,7 @@
 
 #include "results/problem_id.h"
 #include "results/result_views.h"
+#include "scan/section_table.h"
 #include "session/sections.h"
 #include "system/text.h"
 
@@ -22,8 +23,10 @@ std::string FolderPart(std::string_view path) {
     return folder;
 }
 
-bool SummaryHoldsSection(std::string_view upperSummary, const SectionSummary& summary) {
-    return upperSummary.find(UpperAscii(summary.keyword)) != std::string_view::npos;
+// A summary line holds the catalogue row of its section ("Invalid Help
+// Files ( 2 Problem(s) )" holds "Help Files").
+bool SummaryHoldsSection(std::string_view upperSummary, const SectionRow& section) {
+    return upperSummary.find(UpperAscii(section.text)) != std::string_view::npos;
 }
 
 }  // namespace
@@ -72,10 +75,11 @@ std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session,
                                           std::string_view summaryText) {
     std::vector<ProblemRef> refs;
     const std::string upper = UpperAscii(Trim(summaryText));
-    for (const auto& summary : kSectionSummaries) {
-        if (!SummaryHoldsSection(upper, summary)) continue;
+    for (const auto& section : kSectionRows) {
+        if (section.kind != ProblemRef::Kind::Registry || section.summary.Empty()) continue;
+        if (!SummaryHoldsSection(upper, section)) continue;
         for (std::size_t i = 0; i < session.registryProblems.size(); ++i)
-            if (session.registryProblems[i].scanner == summary.sectionKey)
+            if (session.registryProblems[i].scanner == section.scanner)
                 refs.push_back({ProblemRef::Kind::Registry, i});
     }
     const bool ownMenu = summaryText.find(kMenuEntryKeyword) != std::string_view::npos;

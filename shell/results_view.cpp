@@ -197,10 +197,6 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
         {"mnuIgnoreEntry", QT_TR_NOOP("Ignore This Entry"), &ResultsPanel::AddToIgnoreList},
     };
     for (const auto& item : items) {
-        // The ignore list names registry entries and shortcuts only.
-        if (problem.kind == ProblemRef::Kind::MenuEntry &&
-            item.run == &ResultsPanel::AddToIgnoreList)
-            continue;
         QAction* action = menu->addAction(tr(item.text));
         action->setObjectName(item.name);
         const auto run = item.run;
@@ -250,12 +246,10 @@ void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
 }
 
 void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
-    if (ref.kind == ProblemRef::Kind::MenuEntry) return;
     const std::string machine = IgnoreMachineOf(app_);
-    const IgnoreEntry entry =
-        ref.kind == ProblemRef::Kind::Registry
-            ? IgnoreEntryFor(app_.session.registryProblems.at(ref.index), machine)
-            : IgnoreEntryFor(app_.session.shortcutProblems.at(ref.index), machine);
+    const IgnoreEntry entry = VisitProblem(app_.session, ref, [&machine](const auto& problem) {
+        return IgnoreEntryFor(problem, machine);
+    });
     const std::string path = DefaultIgnoreListPath();
     std::string error;
     std::optional<IgnoreList> list = LoadIgnoreList(path, &error);
