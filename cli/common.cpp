@@ -101,6 +101,8 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                             {"value", p.valueName},
                             {"data", p.testedPath},
                             {"missing", p.testedPath},
+                            // The value's data whole, as read (added to schema 1).
+                            {"dataAsRead", p.dataAsRead},
                             {"systemFolder", p.systemFolder}});
     out["registry"] = std::move(registry);
     auto shortcuts = nlohmann::json::array();
