@@ -12,6 +12,10 @@ bool IgnoreFilter::Ignores(const ShortcutProblem& problem) const {
     return list_.IgnoresShortcut(machine_, problem.path);
 }
 
+bool IgnoreFilter::Ignores(const MenuEntryProblem& problem) const {
+    return list_.IgnoresMenuEntry(machine_, problem.path);
+}
+
 std::string IgnoreMachineKey(FileSystemApi& files) { return MachineIdentity(files); }
 
 std::string IgnoreKeyPath(const RegistryProblem& problem) {
@@ -31,6 +35,14 @@ IgnoreEntry IgnoreEntryFor(const ShortcutProblem& problem, const std::string& ma
     IgnoreEntry entry;
     entry.machine = machine;
     entry.kind = IgnoreEntry::Kind::Shortcut;
+    entry.pattern = problem.path;
+    return entry;
+}
+
+IgnoreEntry IgnoreEntryFor(const MenuEntryProblem& problem, const std::string& machine) {
+    IgnoreEntry entry;
+    entry.machine = machine;
+    entry.kind = IgnoreEntry::Kind::MenuEntry;
     entry.pattern = problem.path;
     return entry;
 }

@@ -24,6 +24,7 @@ public:
 
     bool Ignores(const RegistryProblem& problem) const override;
     bool Ignores(const ShortcutProblem& problem) const override;
+    bool Ignores(const MenuEntryProblem& problem) const override;
 
     const IgnoreList& list() const { return list_; }
     const std::string& machine() const { return machine_; }
@@ -44,6 +45,7 @@ std::string IgnoreKeyPath(const RegistryProblem& problem);
 // every machine).
 IgnoreEntry IgnoreEntryFor(const RegistryProblem& problem, const std::string& machine);
 IgnoreEntry IgnoreEntryFor(const ShortcutProblem& problem, const std::string& machine);
+IgnoreEntry IgnoreEntryFor(const MenuEntryProblem& problem, const std::string& machine);
 
 // The user's ignore list (DefaultIgnoreListPath, or `path` when given). A
 // missing file is an empty list; a file that cannot be read gives nothing

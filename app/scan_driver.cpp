@@ -13,11 +13,6 @@ namespace vostrel {
 
 namespace {
 
-constexpr HKEY kClasses = HKEY_CLASSES_ROOT;
-constexpr HKEY kUser = HKEY_CURRENT_USER;
-constexpr HKEY kMachine = HKEY_LOCAL_MACHINE;
-constexpr WalkStep kNoWalk{kMachine, "", Walk::Values};
-
 // Ends the scanning state however the scan ends.
 class ScanningFlag {
 public:
@@ -47,15 +42,15 @@ void RunWalk(ScanSession& session, const WalkStep& step, std::string_view sectio
     }
 }
 
-// The action of catalogue row 1 to 11; false when a cancel ended it early.
-bool RunSection(ScanSession& session, const DriverSection& section) {
+// The walks of a registry section; false when a cancel ended it early.
+bool RunSection(ScanSession& session, const SectionRow& section) {
     session.observer.SectionStarted(section.status);
     if (session.cancelRequested) return false;
-    for (int k = 0; k < section.walkCount; ++k) {
+    for (std::size_t k = 0; k < section.walkCount; ++k) {
         if (k > 0 && session.cancelRequested) return false;
-        RunWalk(session, section.walks[static_cast<std::size_t>(k)], section.sectionKey);
+        RunWalk(session, section.walks[k], section.scanner);
     }
-    if (section.counted) CountSectionProblems(session, section.sectionKey);
+    if (!section.summary.Empty()) CountSectionProblems(session, section.scanner);
     return true;
 }
 
@@ -63,7 +58,7 @@ bool RunSection(ScanSession& session, const DriverSection& section) {
 bool RunDriveRow(ScanSession& session, const std::string& rowText) {
     const auto drive = DriveOfCatalogueRow(rowText);
     if (!drive) return true;
-    session.observer.SectionStarted(" Shortcuts...");
+    session.observer.SectionStarted(kDriveSectionRow.status);
     if (session.cancelRequested) return false;
     session.observer.SectionStarted(" Shortcuts " + *drive + "...");
     ScanDriveForShortcuts(session, *drive);
@@ -73,15 +68,18 @@ bool RunDriveRow(ScanSession& session, const std::string& rowText) {
 // The row of Wine's menu entries: the stale entries of this prefix, then
 // those whose prefix is gone, each with its own summary line; those whose
 // prefix is on a disk that is not there are counted as not checked.
-void RunMenuEntriesRow(ScanSession& session) {
-    session.observer.SectionStarted(" Wine menu entries...");
+void RunMenuEntriesRow(ScanSession& session, const SectionRow& section) {
+    session.observer.SectionStarted(section.status);
     if (!session.menuEntries || session.cancelRequested) return;
     std::int64_t own = 0, orphans = 0;
     for (auto& problem : session.menuEntries->FindStale()) {
-        ++(problem.orphan ? orphans : own);
         session.observer.ValueVisited(problem.path);
-        session.menuEntryProblems.push_back(std::move(problem));
-        ProblemRecorded(session);
+        const bool orphan = problem.orphan;
+        // An entry on the user's ignore list is only counted as ignored.
+        if (RecordProblem(session, std::move(problem))) {
+            ++(orphan ? orphans : own);
+            ProblemRecorded(session);
+        }
         session.pump.Tick();
     }
     // Entries of prefixes, links or programs on a disk that is not plugged
@@ -103,12 +101,13 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
         if (session.cancelRequested) return false;
         const std::string text = catalogue.Text(row);
         bool finished = true;
-        if (row <= kDriverSections.size())
-            finished = RunSection(session, kDriverSections[row - 1]);
-        else if (text == kMenuEntriesRowText)
-            RunMenuEntriesRow(session);
-        else
+        const SectionRow* section = SectionRowOfText(text);
+        if (!section)
             finished = RunDriveRow(session, text);
+        else if (section->run == SectionRun::MenuEntries)
+            RunMenuEntriesRow(session, *section);
+        else
+            finished = RunSection(session, *section);
         if (!finished) return false;
     }
     if (session.cancelRequested) return false;
@@ -118,68 +117,6 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
 }
 
 }  // namespace
-
-const std::array<DriverSection, 11> kDriverSections{{
-    {"Registry Integrity", {{{kClasses, "CLSID", Walk::ClassIdList}, kNoWalk}}, 1, "", false},
-    {" Custom Controls....",
-     {{{kClasses, "CLSID", Walk::Keys}, kNoWalk}},
-     1,
-     kSectionComClasses,
-     true},
-    {" Sub Section Controls....",
-     {{{kMachine, "SOFTWARE\\Classes\\CLSID", Walk::Keys}, kNoWalk}},
-     1,
-     kSectionComSubsections,
-     true},
-    {" Software Locations....",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", Walk::Keys}, kNoWalk}},
-     1,
-     kSectionAppPaths,
-     true},
-    {"Help Files",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", Walk::Values},
-       {kMachine, "SOFTWARE\\Microsoft\\Windows\\HTML Help", Walk::Values}}},
-     2,
-     kSectionHelpFiles,
-     true},
-    {" Shared files....",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Shared Tools", Walk::Keys}, kNoWalk}},
-     1,
-     kSectionSharedFiles,
-     true},
-    {"Windows Startup",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", Walk::ValuesThenKeys},
-       {kUser,
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
-        Walk::Keys}}},
-     2,
-     kSectionStartup,
-     true},
-    {" Uninstall files...",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Walk::Keys}, kNoWalk}},
-     1,
-     kSectionUninstall,
-     true},
-    {" Virtual Devices...",
-     {{{kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", Walk::Values},
-       kNoWalk}},
-     1,
-     kSectionVxd,
-     true},
-    {" Windows fonts...",
-     {{{kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", Walk::Values,
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"},
-       kNoWalk}},
-     1,
-     kSectionFonts,
-     true},
-    // Walked for the look of it: its values are shown, none is checked.
-    {" Configuration files...",
-     {{{kMachine, "SOFTWARE", Walk::Keys}, {kMachine, "SOFTWARE\\Classes", Walk::Keys}}},
-     2,
-     "",
-     false},
-}};
 
 std::int32_t ProgressStep(std::size_t rows, std::int32_t fullWidth) {
     if (rows == 0) return 0;

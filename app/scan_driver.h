@@ -1,8 +1,9 @@
 // The scan driver: what runs between a request to scan and the results.
-// It goes through the catalogue row by row, runs the walks of every checked
-// section or the drive walk of every checked drive, tells the observer where
-// it is, adds a summary row per section, writes the scan report and handles
-// a cancel.
+// It goes through the catalogue row by row and does for every checked row
+// what its section's row in the table says (scan/section_table.h): the registry walks,
+// Wine's menu entries, or the drive walk of a drive row. It tells the
+// observer where it is, adds a summary row per section, writes the scan
+// report and handles a cancel.
 #pragma once
 
 #include <array>
@@ -11,35 +12,11 @@
 #include <string_view>
 
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "session/scan_session.h"
 #include "system/winapi.h"
 
 namespace vostrel {
-
-enum class Walk {
-    ClassIdList,     // ListClassIdKeys: subkey names only
-    Keys,            // WalkRegistryKeys: every value below the key
-    Values,          // ScanKeyValues: the key's own values
-    ValuesThenKeys,  // the key's own values, then every value below it
-};
-
-struct WalkStep {
-    HKEY root;
-    std::string_view keyPath;
-    Walk walk;
-    std::string_view keyPathBefore2000 = {};  // used instead when the platform is not NT
-};
-
-struct DriverSection {
-    std::string_view status;  // what the program shows while the section runs
-    std::array<WalkStep, 2> walks;
-    int walkCount;
-    std::string_view sectionKey;  // empty: no value is checked
-    bool counted;                 // a summary row follows the walks
-};
-
-// The sections of catalogue rows 1 to 11, in catalogue order.
-extern const std::array<DriverSection, 11> kDriverSections;
 
 // A whole scan: the problem lists are emptied, every checked catalogue row
 // is scanned, the summary rows and the report are made. The observer hears

@@ -17,6 +17,7 @@
 
 #include "app/ignore_filter.h"
 #include "cli/cli_settings.h"
+#include "results/problem_id.h"
 #include "session/scan_session.h"
 #include "system/machine.h"
 #include "system/settings.h"
@@ -61,13 +62,6 @@ bool LoadChosenSections(ScanSession& session, CommandSettings& settings,
 
 // --list-sections: the catalogue's rows, one per line.
 void PrintSections(ScanSession& session);
-
-// A short id of a problem that stays the same across scans of the same
-// machine: a hash of the root, key, value and scanner of a registry
-// problem, of the path of a shortcut or a menu entry.
-std::string ProblemId(const RegistryProblem& problem);
-std::string ProblemId(const ShortcutProblem& problem);
-std::string ProblemId(const MenuEntryProblem& problem);
 
 // Hands the user's ignore list for the session's machine to the session
 // (`holder` keeps it). False, after printing the reason (the file and its

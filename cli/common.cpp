@@ -1,7 +1,5 @@
 // What the commands that scan share: their options, opening the machine,
-// choosing the sections, the problem ids and the JSON of a scan.
-#include <cstdint>
-#include <cstdio>
+// choosing the sections and the JSON of a scan.
 #include <iostream>
 #include <set>
 
@@ -11,26 +9,11 @@
 #include "cli/safe_output.h"
 #include "results/result_views.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "session/sections.h"
 #include "system/text.h"
 
 namespace vostrel::cli {
-
-namespace {
-
-// FNV-1a, 64 bits: short, stable and the same on every platform.
-std::string ShortHash(std::string_view text) {
-    std::uint64_t hash = 1469598103934665603ull;
-    for (const unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    char out[17];
-    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(hash));
-    return out;
-}
-
-}  // namespace
 
 void AddMachineOptions(CLI::App& command, MachineOptions& options) {
     command.add_option("--prefix", options.prefix,
@@ -83,13 +66,6 @@ void PrintSections(ScanSession& session) {
     for (const auto& row : session.catalogue.rows()) std::cout << row.text << "\n";
 }
 
-std::string ProblemId(const RegistryProblem& problem) {
-    return ShortHash("R\n" + problem.rootName + "\n" + problem.keyPath + "\n" + problem.valueName +
-                     "\n" + problem.scanner);
-}
-
-std::string ProblemId(const ShortcutProblem& problem) { return ShortHash("S\n" + problem.path); }
-
 void PrintIgnoreListWarnings(const std::vector<std::string>& warnings) {
     // Said once a run, also when "scan --all" reads the list for each prefix.
     static std::set<std::string> said;
@@ -108,8 +84,6 @@ bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& hold
                  "that away, and try again\n";
     return false;
 }
-std::string ProblemId(const MenuEntryProblem& problem) { return ShortHash("M\n" + problem.path); }
-
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
     nlohmann::json out = ScanJsonHead(session, machine);
     auto registry = nlohmann::json::array();
@@ -122,6 +96,8 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                             {"value", p.valueName},
                             {"data", p.testedPath},
                             {"missing", p.testedPath},
+                            // The value's data whole, as read (added to schema 1).
+                            {"dataAsRead", p.dataAsRead},
                             {"systemFolder", p.systemFolder}});
     out["registry"] = std::move(registry);
     auto shortcuts = nlohmann::json::array();

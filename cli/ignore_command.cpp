@@ -44,9 +44,19 @@ std::string MachineLabel(const std::string& machine) {
     return machine.empty() ? "every machine" : machine;
 }
 
+// The word that starts an entry of this kind in the file and the listings.
+const char* KindWord(IgnoreEntry::Kind kind) {
+    switch (kind) {
+        case IgnoreEntry::Kind::Registry: return "registry";
+        case IgnoreEntry::Kind::Shortcut: return "shortcut";
+        case IgnoreEntry::Kind::MenuEntry: return "menu";
+    }
+    return "";
+}
+
 // How an entry reads in the listing: what it leaves alone, and where.
 std::string EntryText(const IgnoreEntry& entry) {
-    std::string text = entry.kind == IgnoreEntry::Kind::Registry ? "registry " : "shortcut ";
+    std::string text = std::string(KindWord(entry.kind)) + " ";
     text += entry.pattern;
     if (entry.value) text += " value " + *entry.value;
     return text + " (" + MachineLabel(entry.machine) + ")";
@@ -137,6 +147,7 @@ int IdEntry(const IgnoreAddOptions& options, CommandMachine& opened,
     CliProgress progress(ErrorOutputIsTerminal());
     ScanSession session(*machine.registry, *machine.files, *opened.settings, progress);
     session.wine = opened.wine.get();
+    session.menuEntries = opened.menuEntries.get();
     progress.Attach(session);
     // Only a scan to find the id: the settings' scan report is not written.
     opened.settings->Override(std::string(kMakeReportKey), "0");
@@ -144,12 +155,11 @@ int IdEntry(const IgnoreAddOptions& options, CommandMachine& opened,
     RunScan(session);
     progress.EndProgress();
     if (session.cancelRequested && progress.interrupted()) return kExitCancelled;
-    const std::string id = LowerAscii(TrimCopy(options.id));
-    for (const auto& problem : session.registryProblems)
-        if (ProblemId(problem) == id) entry = IgnoreEntryFor(problem, {});
-    for (const auto& problem : session.shortcutProblems)
-        if (ProblemId(problem) == id) entry = IgnoreEntryFor(problem, {});
-    if (entry) return kExitDone;
+    if (const auto ref = FindProblemById(session, options.id)) {
+        entry = VisitProblem(session, *ref,
+                             [](const auto& problem) { return IgnoreEntryFor(problem, {}); });
+        return kExitDone;
+    }
     std::cerr << "vostrel-cli: no problem of a scan of " << machine.description << " has the id "
               << options.id
               << " (\"vostrel-cli scan\" lists the ids; --sections must include its section)\n";
@@ -211,8 +221,7 @@ int RunIgnoreList(const IgnoreListOptions& options) {
             nlohmann::json item{{"number", i + 1},
                                 {"machine", e.machine.empty() ? nlohmann::json(nullptr)
                                                               : nlohmann::json(e.machine)},
-                                {"kind",
-                                 e.kind == IgnoreEntry::Kind::Registry ? "registry" : "shortcut"}};
+                                {"kind", KindWord(e.kind)}};
             if (e.kind == IgnoreEntry::Kind::Registry) {
                 item["key"] = e.pattern;
                 item["value"] = e.value ? nlohmann::json(*e.value) : nlohmann::json(nullptr);

@@ -31,20 +31,27 @@ std::string RegistryItem(const RegistryProblem& problem) {
     return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
 }
 
+// What a problem is, as the repair's listing names it after its id.
+std::string FoundText(const RegistryProblem& problem) {
+    return problem.scanner + ": " + RegistryItem(problem) + " -> " + problem.testedPath;
+}
+
+std::string FoundText(const ShortcutProblem& problem) {
+    return std::string(kShortcutSection) + ": " + problem.path;
+}
+
+std::string FoundText(const MenuEntryProblem& problem) {
+    return std::string(problem.orphan ? kOrphanMenuEntrySection : kMenuEntrySection) + ": " +
+           problem.path + " -> " + problem.target + " (" + problem.reason + ")";
+}
+
 // Each problem with its id; those --only or --skip leave alone are marked.
 void PrintFound(ScanSession& session) {
-    for (const auto& problem : session.registryProblems)
-        std::cout << "  [" << ProblemId(problem) << "] " << problem.scanner << ": "
-                  << RegistryItem(problem) << " -> " << problem.testedPath
-                  << (problem.selected ? "" : " (left alone)") << "\n";
-    for (const auto& problem : session.shortcutProblems)
-        std::cout << "  [" << ProblemId(problem) << "] " << kShortcutSection << ": " << problem.path
-                  << (problem.selected ? "" : " (left alone)") << "\n";
-    for (const auto& problem : session.menuEntryProblems)
-        std::cout << "  [" << ProblemId(problem) << "] "
-                  << (problem.orphan ? kOrphanMenuEntrySection : kMenuEntrySection) << ": "
-                  << problem.path << " -> " << problem.target << " (" << problem.reason << ")"
-                  << (problem.selected ? "" : " (left alone)") << "\n";
+    for (const ProblemRef& ref : AllProblems(session))
+        VisitProblem(session, ref, [&](const auto& problem) {
+            std::cout << "  [" << ProblemId(problem) << "] " << FoundText(problem)
+                      << (problem.selected ? "" : " (left alone)") << "\n";
+        });
 }
 
 // The ids of an --only or --skip list: separated by commas, blanks around
@@ -73,15 +80,12 @@ bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
         return false;
     }
     std::set<std::string> unknown = ids;
-    auto choose = [&](auto& problem) {
-        const std::string id = ProblemId(problem);
+    for (const ProblemRef& ref : AllProblems(session)) {
+        const std::string id = ProblemId(session, ref);
         const bool named = ids.count(id) > 0;
         unknown.erase(id);
-        problem.selected = only ? named : !named;
-    };
-    for (auto& problem : session.registryProblems) choose(problem);
-    for (auto& problem : session.shortcutProblems) choose(problem);
-    for (auto& problem : session.menuEntryProblems) choose(problem);
+        SetSelected(session, ref, only ? named : !named);
+    }
     if (unknown.empty()) return true;
     std::cerr << "vostrel-cli: no problem of this scan has the id";
     std::cerr << (unknown.size() == 1 ? " " : "s ");
@@ -92,6 +96,28 @@ bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
     }
     std::cerr << "; nothing was repaired (\"vostrel-cli scan\" lists the ids)\n";
     return false;
+}
+
+// What the repair would do with one ticked problem, and to what; nothing
+// when it would leave it as it is.
+struct PlannedAction {
+    std::string what;
+    std::string item;
+};
+
+std::optional<PlannedAction> DryRunAction(const RegistryProblem& problem) {
+    if (problem.valueName.empty()) return std::nullopt;
+    const bool blank = problem.valueName == kDefaultValueLabel;
+    return PlannedAction{blank ? "blank the default value" : "remove the value",
+                         RegistryItem(problem)};
+}
+
+std::optional<PlannedAction> DryRunAction(const ShortcutProblem& problem) {
+    return PlannedAction{"delete the file", problem.path};
+}
+
+std::optional<PlannedAction> DryRunAction(const MenuEntryProblem& problem) {
+    return PlannedAction{"delete the menu entry", problem.path};
 }
 
 // --dry-run: what the repair would do with the ticked problems, and where
@@ -108,33 +134,17 @@ void PrintDryRun(ScanSession& session, const RepairCommandOptions& options, nloh
     }
     auto items = nlohmann::json::array();
     if (!options.json) std::cout << "Dry run: nothing is changed.\n";
-    for (const auto& problem : session.registryProblems) {
-        if (!problem.selected || problem.valueName.empty()) continue;
-        const bool blank = problem.valueName == kDefaultValueLabel;
-        const std::string action = blank ? "blank the default value" : "remove the value";
+    for (const ProblemRef& ref : AllProblems(session)) {
+        const auto action = VisitProblem(session, ref, [](const auto& problem) {
+            return problem.selected ? DryRunAction(problem) : std::nullopt;
+        });
+        if (!action) continue;
         if (options.json)
-            items.push_back(
-                {{"id", ProblemId(problem)}, {"item", RegistryItem(problem)}, {"action", action}});
+            items.push_back({{"id", ProblemId(session, ref)},
+                             {"item", action->item},
+                             {"action", action->what}});
         else
-            std::cout << "would back up and " << action << ": " << RegistryItem(problem) << "\n";
-    }
-    for (const auto& problem : session.shortcutProblems) {
-        if (!problem.selected) continue;
-        if (options.json)
-            items.push_back({{"id", ProblemId(problem)},
-                             {"item", problem.path},
-                             {"action", "delete the file"}});
-        else
-            std::cout << "would back up and delete the file: " << problem.path << "\n";
-    }
-    for (const auto& problem : session.menuEntryProblems) {
-        if (!problem.selected) continue;
-        if (options.json)
-            items.push_back({{"id", ProblemId(problem)},
-                             {"item", problem.path},
-                             {"action", "delete the menu entry"}});
-        else
-            std::cout << "would back up and delete the menu entry: " << problem.path << "\n";
+            std::cout << "would back up and " << action->what << ": " << action->item << "\n";
     }
     if (options.json) {
         out["dryRun"] = true;
@@ -220,10 +230,8 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         out["found"] = ScanJson(session, machine.description);
         // The ids --only or --skip leave alone; the others are repaired.
         auto leftAlone = nlohmann::json::array();
-        for (const auto& problem : session.registryProblems)
-            if (!problem.selected) leftAlone.push_back(ProblemId(problem));
-        for (const auto& problem : session.shortcutProblems)
-            if (!problem.selected) leftAlone.push_back(ProblemId(problem));
+        for (const ProblemRef& ref : AllProblems(session))
+            if (!IsSelected(session, ref)) leftAlone.push_back(ProblemId(session, ref));
         out["leftAlone"] = std::move(leftAlone);
     } else {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";

@@ -8,6 +8,7 @@
 #include "cli/cli_progress.h"
 #include "cli/commands.h"
 #include "cli/scan_json.h"
+#include "results/problem_details.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "system/terminal.h"
@@ -19,12 +20,8 @@ namespace {
 // The problems behind a summary row, in the order of its detail rows.
 std::vector<std::string> RowIds(const ScanSession& session, const SummaryRow& row) {
     std::vector<std::string> ids;
-    if (row.section == kShortcutSection) {
-        for (const auto& problem : session.shortcutProblems) ids.push_back(ProblemId(problem));
-        return ids;
-    }
-    for (const auto& problem : session.registryProblems)
-        if (problem.scanner == row.section) ids.push_back(ProblemId(problem));
+    for (const ProblemRef& ref : ProblemsOfSummary(session, row.text))
+        ids.push_back(ProblemId(session, ref));
     return ids;
 }
 

@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/safe_output.h"
+#include "results/problem_id.h"
 
 namespace vostrel::cli {
 
@@ -125,6 +126,8 @@ private:
 void Problem(std::string& out, const RegistryProblem& p) {
     ObjectText o(out);
     o.Field("data", p.testedPath);
+    // The value's data whole, as read (added to schema 1).
+    o.Field("dataAsRead", p.dataAsRead);
     o.Field("id", ProblemId(p));
     o.Field("key", p.keyPath);
     o.Field("missing", p.testedPath);

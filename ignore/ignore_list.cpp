@@ -211,16 +211,18 @@ std::optional<ParsedLine> ParseLine(std::string_view raw, std::string* error) {
     const std::vector<Token>& t = *tokens;
     IgnoreEntry entry;
     if (t[0].quoted) {
-        *error = "an entry starts with registry or shortcut";
+        *error = "an entry starts with registry, shortcut or menu";
         return std::nullopt;
     }
     if (EqualsNoCase(t[0].text, "registry")) {
         entry.kind = IgnoreEntry::Kind::Registry;
     } else if (EqualsNoCase(t[0].text, "shortcut")) {
         entry.kind = IgnoreEntry::Kind::Shortcut;
+    } else if (EqualsNoCase(t[0].text, "menu")) {
+        entry.kind = IgnoreEntry::Kind::MenuEntry;
     } else {
-        *error =
-            "\"" + t[0].text + "\" is not understood; an entry starts with registry or shortcut";
+        *error = "\"" + t[0].text +
+                 "\" is not understood; an entry starts with registry, shortcut or menu";
         return std::nullopt;
     }
     if (t.size() < 2 || !t[1].quoted || t[1].text.empty()) {
@@ -239,7 +241,9 @@ std::optional<ParsedLine> ParseLine(std::string_view raw, std::string* error) {
         }
     } else {
         if (t.size() != 2) {
-            *error = "after the shortcut's path nothing may follow";
+            *error = entry.kind == IgnoreEntry::Kind::Shortcut
+                         ? "after the shortcut's path nothing may follow"
+                         : "after the menu entry's path nothing may follow";
             return std::nullopt;
         }
         entry.pattern = t[1].text;
@@ -250,6 +254,7 @@ std::optional<ParsedLine> ParseLine(std::string_view raw, std::string* error) {
 
 std::string EntryLine(const IgnoreEntry& entry) {
     if (entry.kind == IgnoreEntry::Kind::Shortcut) return "shortcut " + Quote(entry.pattern);
+    if (entry.kind == IgnoreEntry::Kind::MenuEntry) return "menu " + Quote(entry.pattern);
     std::string line = "registry " + Quote(entry.pattern);
     if (entry.value) line += " value " + Quote(*entry.value);
     return line;
@@ -400,8 +405,17 @@ bool IgnoreList::IgnoresRegistryValue(std::string_view machine, std::string_view
 }
 
 bool IgnoreList::IgnoresShortcut(std::string_view machine, std::string_view path) const {
+    return IgnoresPath(IgnoreEntry::Kind::Shortcut, machine, path);
+}
+
+bool IgnoreList::IgnoresMenuEntry(std::string_view machine, std::string_view path) const {
+    return IgnoresPath(IgnoreEntry::Kind::MenuEntry, machine, path);
+}
+
+bool IgnoreList::IgnoresPath(IgnoreEntry::Kind kind, std::string_view machine,
+                             std::string_view path) const {
     for (const Line& line : lines_) {
-        if (!line.entry || line.entry->kind != IgnoreEntry::Kind::Shortcut) continue;
+        if (!line.entry || line.entry->kind != kind) continue;
         if (MachineCovers(line.entry->machine, machine) && WildcardMatch(line.entry->pattern, path))
             return true;
     }

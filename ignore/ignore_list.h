@@ -6,6 +6,7 @@
 //   [every machine]
 //   registry "HKEY_LOCAL_MACHINE\Software\Old Game\*"
 //   shortcut "C:\users\*\Desktop\Old Game.lnk"
+//   menu "/home/ann/.local/share/applications/wine/Programs/Old Game.desktop"
 //
 //   [machine "/home/ann/.wine"]
 //   registry "HKEY_CLASSES_ROOT\CLSID\{0001}\InprocServer32" value "(Default)"
@@ -14,7 +15,10 @@
 // Texts are in double quotes; a quote inside one is written twice. In key
 // paths and shortcut paths `*` stands for any run of characters (backslashes
 // included) and `?` for one character; letter case does not matter, as on
-// Windows. Value names are compared whole, without wildcards.
+// Windows. Value names are compared whole, without wildcards. A menu line
+// names one of Wine's menu or desktop entries by its host path; it is
+// matched the same way (letter case ignored), so it may leave out a little
+// more than the one file, never less.
 //
 // A text that a line cannot hold as it is (a value name or a folder with a
 // line break or another control character) is written e"..." instead:
@@ -37,11 +41,12 @@
 namespace vostrel {
 
 struct IgnoreEntry {
-    enum class Kind { Registry, Shortcut };
+    enum class Kind { Registry, Shortcut, MenuEntry };
     // The machine's folder (a Wine prefix) or its name; empty: every machine.
     std::string machine;
     Kind kind = Kind::Registry;
-    // "ROOT\key\path" (root by its full name) or the shortcut's Windows path.
+    // "ROOT\key\path" (root by its full name), the shortcut's Windows path
+    // or the menu entry's host path.
     std::string pattern;
     // The value name; absent: every value of the key.
     std::optional<std::string> value;
@@ -81,8 +86,10 @@ public:
     bool IgnoresRegistryValue(std::string_view machine, std::string_view keyPath,
                               std::string_view valueName) const;
     bool IgnoresShortcut(std::string_view machine, std::string_view path) const;
+    bool IgnoresMenuEntry(std::string_view machine, std::string_view path) const;
 
 private:
+    bool IgnoresPath(IgnoreEntry::Kind kind, std::string_view machine, std::string_view path) const;
     struct Line {
         std::string text;                  // as written
         std::optional<IgnoreEntry> entry;  // set on entry lines

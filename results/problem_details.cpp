@@ -1,8 +1,11 @@
 #include "results/problem_details.h"
 
 #include <charconv>
+#include <type_traits>
 
+#include "results/problem_id.h"
 #include "results/result_views.h"
+#include "scan/section_table.h"
 #include "session/sections.h"
 #include "system/text.h"
 
@@ -20,8 +23,10 @@ std::string FolderPart(std::string_view path) {
     return folder;
 }
 
-bool SummaryHoldsSection(std::string_view upperSummary, const SectionSummary& summary) {
-    return upperSummary.find(UpperAscii(summary.keyword)) != std::string_view::npos;
+// A summary line holds the catalogue row of its section ("Invalid Help
+// Files ( 2 Problem(s) )" holds "Help Files").
+bool SummaryHoldsSection(std::string_view upperSummary, const SectionRow& section) {
+    return upperSummary.find(UpperAscii(section.text)) != std::string_view::npos;
 }
 
 }  // namespace
@@ -70,10 +75,11 @@ std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session,
                                           std::string_view summaryText) {
     std::vector<ProblemRef> refs;
     const std::string upper = UpperAscii(Trim(summaryText));
-    for (const auto& summary : kSectionSummaries) {
-        if (!SummaryHoldsSection(upper, summary)) continue;
+    for (const auto& section : kSectionRows) {
+        if (section.kind != ProblemRef::Kind::Registry || section.summary.Empty()) continue;
+        if (!SummaryHoldsSection(upper, section)) continue;
         for (std::size_t i = 0; i < session.registryProblems.size(); ++i)
-            if (session.registryProblems[i].scanner == summary.sectionKey)
+            if (session.registryProblems[i].scanner == section.scanner)
                 refs.push_back({ProblemRef::Kind::Registry, i});
     }
     const bool ownMenu = summaryText.find(kMenuEntryKeyword) != std::string_view::npos;
@@ -100,6 +106,16 @@ constexpr char RefLetter(ProblemRef::Kind kind) {
     }
     return '?';
 }
+
+std::string DetailLineOf(const RegistryProblem& problem) {
+    return std::string(kMissingFileDetail) + problem.testedPath;
+}
+
+std::string DetailLineOf(const ShortcutProblem& problem) {
+    return std::string(kBadShortcutDetail) + problem.path;
+}
+
+std::string DetailLineOf(const MenuEntryProblem& problem) { return MenuEntryDetail(problem); }
 
 }  // namespace
 
@@ -136,49 +152,26 @@ bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref
 }
 
 std::string DetailLine(const ScanSession& session, const ProblemRef& ref) {
-    switch (ref.kind) {
-        case ProblemRef::Kind::Registry:
-            return std::string(kMissingFileDetail) +
-                   session.registryProblems.at(ref.index).testedPath;
-        case ProblemRef::Kind::Shortcut:
-            return std::string(kBadShortcutDetail) + session.shortcutProblems.at(ref.index).path;
-        case ProblemRef::Kind::MenuEntry:
-            return MenuEntryDetail(session.menuEntryProblems.at(ref.index));
-    }
-    return {};
+    return VisitProblem(session, ref, [](const auto& problem) { return DetailLineOf(problem); });
 }
 
 ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref) {
-    switch (ref.kind) {
-        case ProblemRef::Kind::Registry: return DetailsOf(session.registryProblems.at(ref.index));
-        case ProblemRef::Kind::Shortcut:
-            return DetailsOf(session.shortcutProblems.at(ref.index), session.files);
-        case ProblemRef::Kind::MenuEntry: return DetailsOf(session.menuEntryProblems.at(ref.index));
-    }
-    return {};
+    ProblemDetails details = VisitProblem(session, ref, [&session](const auto& problem) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(problem)>, ShortcutProblem>)
+            return DetailsOf(problem, session.files);
+        else
+            return DetailsOf(problem);
+    });
+    details.id = ProblemId(session, ref);
+    return details;
 }
 
 bool IsSelected(const ScanSession& session, const ProblemRef& ref) {
-    switch (ref.kind) {
-        case ProblemRef::Kind::Registry: return session.registryProblems.at(ref.index).selected;
-        case ProblemRef::Kind::Shortcut: return session.shortcutProblems.at(ref.index).selected;
-        case ProblemRef::Kind::MenuEntry: return session.menuEntryProblems.at(ref.index).selected;
-    }
-    return false;
+    return VisitProblem(session, ref, [](const auto& problem) { return problem.selected; });
 }
 
 void SetSelected(ScanSession& session, const ProblemRef& ref, bool selected) {
-    switch (ref.kind) {
-        case ProblemRef::Kind::Registry:
-            session.registryProblems.at(ref.index).selected = selected;
-            break;
-        case ProblemRef::Kind::Shortcut:
-            session.shortcutProblems.at(ref.index).selected = selected;
-            break;
-        case ProblemRef::Kind::MenuEntry:
-            session.menuEntryProblems.at(ref.index).selected = selected;
-            break;
-    }
+    VisitProblem(session, ref, [selected](auto& problem) { problem.selected = selected; });
 }
 
 GroupTick SummaryTick(const ScanSession& session, std::string_view summaryText) {
@@ -196,9 +189,7 @@ void SetSummaryTick(ScanSession& session, std::string_view summaryText, bool sel
 
 std::size_t SelectedCount(const ScanSession& session) {
     std::size_t count = 0;
-    for (const auto& problem : session.registryProblems) count += problem.selected ? 1 : 0;
-    for (const auto& problem : session.shortcutProblems) count += problem.selected ? 1 : 0;
-    for (const auto& problem : session.menuEntryProblems) count += problem.selected ? 1 : 0;
+    for (const ProblemRef& ref : AllProblems(session)) count += IsSelected(session, ref) ? 1 : 0;
     return count;
 }
 

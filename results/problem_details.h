@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "session/problem_ref.h"
 #include "session/scan_session.h"
 
 namespace vostrel {
@@ -28,6 +29,7 @@ struct ProblemDetails {
     std::string holds;      // the data as read, or the shortcut's target
     std::string lookedFor;  // the path tested and not found
     std::string why;        // why it counts as missing
+    std::string id;  // the problem's id (results/problem_id.h); set by DetailsOf(session, ref)
 };
 
 ProblemDetails DetailsOf(const RegistryProblem& problem);
@@ -40,14 +42,6 @@ ProblemDetails DetailsOf(const MenuEntryProblem& problem);
 
 // The entry as one line of text: `ROOT\key value "name"`, or the shortcut's path.
 std::string EntryText(const RegistryProblem& problem);
-
-// A problem of the session, by its list and position (0-based).
-struct ProblemRef {
-    enum class Kind { Registry, Shortcut, MenuEntry };
-    Kind kind = Kind::Registry;
-    std::size_t index = 0;
-    bool operator==(const ProblemRef&) const = default;
-};
 
 // The problems a summary line stands for: the registry problems of every
 // section whose name the line holds, in the order found, then, for the

@@ -7,16 +7,28 @@
 
 namespace vostrel {
 
+namespace {
+
+std::string SummaryText(const SummaryWords& words, std::int64_t count) {
+    if (words.Empty()) return {};
+    return std::string(words.before) + std::to_string(count) + std::string(words.after);
+}
+
+const SectionRow& MenuEntriesRow() {
+    for (const auto& section : kSectionRows)
+        if (section.run == SectionRun::MenuEntries) return section;
+    return kSectionRows.back();
+}
+
+}  // namespace
+
 std::string SectionSummaryText(std::string_view sectionKey, std::int64_t count) {
-    for (const auto& summary : kSectionSummaries) {
-        if (summary.sectionKey != sectionKey) continue;
-        return std::string(summary.before) + std::to_string(count) + std::string(summary.after);
-    }
-    return {};
+    const SectionRow* section = SectionRowOfScanner(sectionKey);
+    return section ? SummaryText(section->summary, count) : std::string();
 }
 
 std::string ShortcutSummaryText(std::int64_t count) {
-    return "Invalid Windows Shortcut File (" + std::to_string(count) + " Problems)";
+    return SummaryText(kDriveSectionRow.summary, count);
 }
 
 std::string IgnoredText(const ScanSession& session) {
@@ -31,10 +43,8 @@ void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_vie
 }
 
 std::string MenuEntrySummaryText(bool orphans, std::int64_t count) {
-    if (orphans)
-        return "Menu entries of " + std::string(kOrphanMenuEntryKeyword) + " ( " +
-               std::to_string(count) + " Problem(s) )";
-    return std::string(kMenuEntryKeyword) + " ( " + std::to_string(count) + " Problem(s) )";
+    const SectionRow& section = MenuEntriesRow();
+    return SummaryText(orphans ? section.orphanSummary : section.summary, count);
 }
 
 void AddMenuEntrySummaries(ScanSession& session, std::int64_t own, std::int64_t orphans) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/section_table.h"
 #include "session/scan_session.h"
 #include "session/sections.h"
 

@@ -31,11 +31,14 @@ bool SettingIsTrue(std::string_view text) {
 void LoadCatalogue(ScanSession& session) {
     auto& list = session.catalogue;
     list.Clear();
-    for (const auto& row : kCatalogueRows) list.Add(row.text, row.smallIcon);
-    if (session.menuEntries) list.Add(kMenuEntriesRowText, kMenuEntriesRowIcon);
+    for (const auto& section : kSectionRows) {
+        // Wine's menu entries have a row only where there are some to look at.
+        if (section.run == SectionRun::MenuEntries && !session.menuEntries) continue;
+        list.Add(section.text, section.icon);
+    }
     for (const auto& drive : session.files.GetDrives()) {
         if (drive.type == DriveType::Fixed)
-            list.Add(std::string(kDriveRowText) + drive.letter, kDriveRowIcon);
+            list.Add(std::string(kDriveSectionRow.text) + drive.letter, kDriveSectionRow.icon);
         session.pump.Tick();
     }
     for (std::size_t i = 1; i <= list.Count(); ++i) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "scan/section_table.h"
 #include "session/scan_session.h"
 #include "session/sections.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/section_table.h"
 #include "scan/wine_provided.h"
 #include "session/sections.h"
 #include "system/paths.h"

@@ -8,6 +8,7 @@
 
 #include "scan/catalogue.h"
 #include "scan/checks.h"
+#include "scan/section_table.h"
 #include "system/text.h"
 
 namespace vostrel {
@@ -20,23 +21,6 @@ namespace {
 constexpr DWORD kFirstBufferSize = 255;
 constexpr DWORD kLargestName = 32768;
 constexpr DWORD kLargestData = 1u << 30;
-
-struct SectionCheck {
-    std::string_view sectionKey;
-    ValueCheck check;
-};
-
-constexpr std::array<SectionCheck, 9> kSectionChecks{{
-    {kSectionComClasses, CheckComClassValue},
-    {kSectionComSubsections, CheckComClassValue},
-    {kSectionAppPaths, CheckAppPathValue},
-    {kSectionHelpFiles, CheckHelpFileValue},
-    {kSectionSharedFiles, CheckSharedToolValue},
-    {kSectionStartup, CheckCommandLine},
-    {kSectionUninstall, CheckUninstallValue},
-    {kSectionVxd, CheckVirtualDeviceValue},
-    {kSectionFonts, CheckFontValue},
-}};
 
 DWORD Grown(DWORD current, DWORD needed, DWORD largest) {
     return std::min(largest, std::max(current * 2, needed));
@@ -145,9 +129,8 @@ void RenderValueTextInto(DWORD type, const std::uint8_t* data, DWORD size, std::
 // The check of a section key (compared exactly); null for a section that
 // checks nothing.
 ValueCheck CheckOfSection(std::string_view sectionKey) {
-    for (const auto& entry : kSectionChecks)
-        if (entry.sectionKey == sectionKey) return entry.check;
-    return nullptr;
+    const SectionRow* section = SectionRowOfScanner(sectionKey);
+    return section ? section->check : nullptr;
 }
 
 // The buffers of a walk, shared by all its keys so that each key does not
@@ -361,14 +344,11 @@ void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath)
 void DispatchValueCheck(ScanSession& session, std::string_view ValueData,
                         std::string_view SectionName, std::string_view ValueName, HKEY hRoot,
                         std::string_view RootName, std::string_view KeyPath) {
-    for (const auto& entry : kSectionChecks) {
-        if (entry.sectionKey != SectionName) continue;
-        if (session.cancelRequested) return;
-        std::string data(ValueData);
-        session.valueAsRead = data;
-        entry.check(session, hRoot, RootName, ValueName, data, SectionName, KeyPath);
-        return;
-    }
+    const ValueCheck check = CheckOfSection(SectionName);
+    if (!check || session.cancelRequested) return;
+    std::string data(ValueData);
+    session.valueAsRead = data;
+    check(session, hRoot, RootName, ValueName, data, SectionName, KeyPath);
 }
 
 }  // namespace vostrel

@@ -58,6 +58,15 @@ bool RecordProblem(ScanSession& session, ShortcutProblem problem) {
     return true;
 }
 
+bool RecordProblem(ScanSession& session, MenuEntryProblem problem) {
+    if (session.ignore && session.ignore->Ignores(problem)) {
+        ++session.ignoredCount;
+        return false;
+    }
+    session.menuEntryProblems.push_back(std::move(problem));
+    return true;
+}
+
 void ProblemRecorded(ScanSession& session) {
     const auto enabled = SettingNumber(session.settings.Get(kPlaySoundKey, "0"));
     if (enabled && *enabled == 1) {

@@ -97,6 +97,7 @@ public:
     virtual ~ProblemFilter() = default;
     virtual bool Ignores(const RegistryProblem& problem) const = 0;
     virtual bool Ignores(const ShortcutProblem& problem) const = 0;
+    virtual bool Ignores(const MenuEntryProblem& /*problem*/) const { return false; }
 };
 
 // The select-all box over the catalogue: none, all or some rows checked.
@@ -162,6 +163,7 @@ public:
 // tells of it with ProblemRecorded.
 bool RecordProblem(ScanSession& session, RegistryProblem problem);
 bool RecordProblem(ScanSession& session, ShortcutProblem problem);
+bool RecordProblem(ScanSession& session, MenuEntryProblem problem);
 
 // An entry the scan could not judge: counted under `why` (and under the
 // drive letter for an unavailable drive; 0 when no letter applies).

@@ -169,12 +169,10 @@ void ResultsPanel::ShowInPane(const QModelIndex& current) {
     }
     const ProblemDetails d = DetailsOf(app_.session, *ref);
     QString text = Q(d.line) + "\n";
-    const std::pair<const char*, const std::string*> facts[] = {{QT_TR_NOOP("Entry"), &d.entry},
-                                                                {QT_TR_NOOP("Value"), &d.value},
-                                                                {QT_TR_NOOP("Holds"), &d.holds},
-                                                                {QT_TR_NOOP("Looked for"),
-                                                                 &d.lookedFor},
-                                                                {QT_TR_NOOP("Why"), &d.why}};
+    const std::pair<const char*, const std::string*> facts[] = {
+        {QT_TR_NOOP("Entry"), &d.entry}, {QT_TR_NOOP("Value"), &d.value},
+        {QT_TR_NOOP("Holds"), &d.holds}, {QT_TR_NOOP("Looked for"), &d.lookedFor},
+        {QT_TR_NOOP("Why"), &d.why},     {QT_TR_NOOP("Id"), &d.id}};
     for (const auto& [name, value] : facts)
         if (!value->empty()) text += tr("%1: %2\n").arg(tr(name), Q(*value));
     pane_->setPlainText(text.trimmed());
@@ -199,10 +197,6 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
         {"mnuIgnoreEntry", QT_TR_NOOP("Ignore This Entry"), &ResultsPanel::AddToIgnoreList},
     };
     for (const auto& item : items) {
-        // The ignore list names registry entries and shortcuts only.
-        if (problem.kind == ProblemRef::Kind::MenuEntry &&
-            item.run == &ResultsPanel::AddToIgnoreList)
-            continue;
         QAction* action = menu->addAction(tr(item.text));
         action->setObjectName(item.name);
         const auto run = item.run;
@@ -252,12 +246,10 @@ void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
 }
 
 void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
-    if (ref.kind == ProblemRef::Kind::MenuEntry) return;
     const std::string machine = IgnoreMachineOf(app_);
-    const IgnoreEntry entry =
-        ref.kind == ProblemRef::Kind::Registry
-            ? IgnoreEntryFor(app_.session.registryProblems.at(ref.index), machine)
-            : IgnoreEntryFor(app_.session.shortcutProblems.at(ref.index), machine);
+    const IgnoreEntry entry = VisitProblem(app_.session, ref, [&machine](const auto& problem) {
+        return IgnoreEntryFor(problem, machine);
+    });
     const std::string path = DefaultIgnoreListPath();
     std::string error;
     std::optional<IgnoreList> list = LoadIgnoreList(path, &error);

@@ -288,6 +288,22 @@ TEST_F(CliIgnore, OnlyAndSkipRepairTheChosenProblems) {
     EXPECT_EQ(run.status, 2);
 }
 
+// The JSON keeps each value's data whole, as the scan read it, next to the
+// path it found missing; `data` stays what it always was.
+TEST_F(CliIgnore, JsonKeepsTheDataAsReadBesideThePathFoundMissing) {
+    const nlohmann::json scan = Scan(MakePrefix("mine"));
+    std::map<std::string, std::pair<std::string, std::string>> found;
+    for (const auto& p : scan.at("registry")) {
+        EXPECT_EQ(p.at("data"), p.at("missing"));
+        found[p.at("value")] = {p.at("dataAsRead"), p.at("missing")};
+    }
+    using Pair = std::pair<std::string, std::string>;
+    EXPECT_EQ(found["OldTool"], (Pair{"\"C:\\Program Files\\OldTool\\tool.exe\" /tray",
+                                      "C:\\Program Files\\OldTool\\tool.exe"}));
+    EXPECT_EQ(found["OtherTool"],
+              (Pair{"C:\\Program Files\\Other\\other.exe", "C:\\Program Files\\Other\\other.exe"}));
+}
+
 // Every regular file below `folder` with a hash of its bytes.
 std::map<std::string, std::size_t> Checksums(const std::string& folder) {
     std::map<std::string, std::size_t> sums;

@@ -14,6 +14,7 @@
 
 #include "gui_fixture.h"
 #include "ignore/ignore_list.h"
+#include "results/problem_id.h"
 #include "shell/ignore_list_box.h"
 #include "shell/list_model.h"
 #include "shell/main_window.h"
@@ -148,6 +149,12 @@ TEST_F(ResultsViewTest, DetailsOfEverySectionShowTheEntryItsDataThePathAndTheRea
     EXPECT_TRUE(pane.contains("Entry: C:\\users\\Public\\Desktop\\PhotoEdit.lnk"))
         << pane.toStdString();
     EXPECT_TRUE(pane.contains("Why: ")) << pane.toStdString();
+    // With the id the command line takes for it.
+    std::string id;
+    for (const auto& shortcut : app_->session.shortcutProblems)
+        if (shortcut.path == "C:\\users\\Public\\Desktop\\PhotoEdit.lnk") id = ProblemId(shortcut);
+    ASSERT_EQ(id.size(), 16u);
+    EXPECT_TRUE(pane.contains(QString::fromStdString("\nId: " + id))) << pane.toStdString();
     // New details clear it.
     Choose(main, kHelpRow);
     EXPECT_TRUE(main.results()->pane()->toPlainText().isEmpty());

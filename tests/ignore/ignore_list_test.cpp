@@ -114,6 +114,36 @@ TEST(IgnoreList, MatchesByMachineKeyValueAndShortcutPath) {
     }
 }
 
+// Menu lines name Wine's menu entries by host path: read, matched for their
+// machine only, never mixed with shortcuts, written back as they were
+// added, and damaged ones named like any other.
+TEST(IgnoreList, MenuEntryLinesReadMatchAndRoundTrip) {
+    const std::string menu = "/home/ann/.local/share/applications/wine/Programs/Old Game.desktop";
+    const IgnoreList list = Parsed("[machine \"/home/ann/.wine\"]\nMENU \"" + menu + "\"\n");
+    using K = IgnoreEntry::Kind;
+    EXPECT_EQ(list.Entries(),
+              (std::vector<IgnoreEntry>{{"/home/ann/.wine", K::MenuEntry, menu, std::nullopt}}));
+    EXPECT_TRUE(list.IgnoresMenuEntry("/home/ann/.wine", menu));
+    EXPECT_FALSE(list.IgnoresMenuEntry("/home/bob/.wine", menu));
+    EXPECT_FALSE(list.IgnoresMenuEntry("/home/ann/.wine", menu + ".bak"));
+    EXPECT_FALSE(list.IgnoresShortcut("/home/ann/.wine", menu));
+    const IgnoreList shortcuts = Parsed("shortcut \"" + menu + "\"\n");
+    EXPECT_FALSE(shortcuts.IgnoresMenuEntry("/home/ann/.wine", menu));
+
+    IgnoreList added;
+    ASSERT_TRUE(added.Add({"", K::MenuEntry, "/tmp/a \"b\".desktop", std::nullopt}));
+    EXPECT_FALSE(added.Add({"", K::MenuEntry, "/tmp/a \"b\".desktop", std::nullopt}));
+    EXPECT_NE(added.Text().find("\nmenu \"/tmp/a \"\"b\"\".desktop\"\n"), std::string::npos)
+        << added.Text();
+    EXPECT_EQ(Parsed(added.Text()).Entries(), added.Entries());
+
+    IgnoreParseError error;
+    EXPECT_FALSE(IgnoreList::Parse("menu \"/a.desktop\" extra\n", &error));
+    EXPECT_NE(error.Text().find("nothing may follow"), std::string::npos) << error.Text();
+    EXPECT_FALSE(IgnoreList::Parse("menu /a.desktop\n", &error));
+    EXPECT_NE(error.Text().find("double quotes"), std::string::npos) << error.Text();
+}
+
 TEST(IgnoreList, WildcardsAreLinearAndExact) {
     EXPECT_TRUE(WildcardMatch("a*b?d", "aXXbcd"));
     EXPECT_TRUE(WildcardMatch("*", ""));

@@ -5,6 +5,7 @@
 
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 
@@ -37,7 +38,7 @@ struct ReportCase {
     FakeMachine m;
     testing::TempDir dir;
     ReportCase() {
-        for (const auto& row : kCatalogueRows) m.settings.Save(row.text, "False");
+        for (const auto& row : kSectionRows) m.settings.Save(row.text, "False");
         m.settings.Save("Help Files", "True");
         LoadCatalogue(m.session);
         m.session.startedAt = "10:00:01";

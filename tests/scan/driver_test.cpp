@@ -9,6 +9,7 @@
 #include "app/scan_driver.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 
@@ -26,7 +27,7 @@ std::vector<std::string> Summaries(const FakeMachine& m) {
 }
 
 void CheckOnly(FakeMachine& m, std::initializer_list<std::string_view> texts) {
-    for (const auto& row : kCatalogueRows) m.settings.Save(row.text, "False");
+    for (const auto& row : kSectionRows) m.settings.Save(row.text, "False");
     m.settings.Save("Window Shortcut C", "False");
     for (auto text : texts) m.settings.Save(text, "True");
     LoadCatalogue(m.session);

@@ -8,6 +8,7 @@
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "support/scan_fakes.h"
 
 namespace vostrel {
@@ -29,7 +30,7 @@ IgnoreList ListOf(std::string_view text) {
 // Two help files and three startup entries (scanned in that order), all
 // naming missing files.
 void Plant(FakeMachine& m) {
-    for (const auto& row : kCatalogueRows) m.settings.Save(row.text, "False");
+    for (const auto& row : kSectionRows) m.settings.Save(row.text, "False");
     m.settings.Save("Window Shortcut C", "False");
     m.settings.Save("Windows Startup", "True");
     m.settings.Save("Help Files", "True");

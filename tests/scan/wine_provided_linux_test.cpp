@@ -12,6 +12,7 @@
 
 #include "app/scan_driver.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -142,7 +143,7 @@ protected:
         testing::RecordingObserver window;
         ScanSession session(*opened.machine->registry, *opened.machine->files, settings, window);
         session.wine = wine;
-        for (const auto& row : kCatalogueRows)
+        for (const auto& row : kSectionRows)
             settings.Save(row.text,
                           row.text == "Sub Section Controls" || row.text == "Windows Fonts"
                               ? "True"

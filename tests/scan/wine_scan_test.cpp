@@ -9,6 +9,7 @@
 
 #include "app/scan_driver.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "support/scan_fakes.h"
 #include "support/wine_e2e_rows.h"
 #include "support/wine_prefix_fixture.h"
@@ -43,7 +44,7 @@ TEST_F(WineScan, FindsExactlyThePlantedProblems) {
     ASSERT_TRUE(wine) << "the Wine that made the prefix is not found";
     WineInstall install(*wine);
     session.wine = &install;
-    for (const auto& row : kCatalogueRows) settings.Save(row.text, "True");
+    for (const auto& row : kSectionRows) settings.Save(row.text, "True");
     LoadCatalogue(session);
     for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
         session.catalogue.SetChecked(i, false);

@@ -1,0 +1,213 @@
+// The scan's sections as one table: a row per catalogue row a section
+// stands for, with everything the program knows of it: the row's text
+// (also the settings key of its check box) and icon, what the scan does
+// for it (the registry walks and the check each value goes to, or Wine's
+// menu entries), the key its problems carry, the words of its summary line
+// and the kind of problem it finds. The catalogue, the scan driver, the
+// walks' choice of check, the summary lines and the results views all read
+// this table; a new section is a new row here and, for a new check, its
+// function in scan/*_checks.cpp.
+//
+// The drive rows ("Window Shortcut C", one per fixed drive) are made from
+// one more row, kDriveSectionRow, whose text is their common start.
+//
+// Stored settings, the scan report and the JSON depend on these texts
+// exactly: they are never changed, only added to.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "scan/checks.h"
+#include "session/problem_ref.h"
+#include "session/sections.h"
+#include "system/winapi.h"
+
+namespace vostrel {
+
+// How a registry walk goes through its key.
+enum class Walk {
+    ClassIdList,     // ListClassIdKeys: subkey names only
+    Keys,            // WalkRegistryKeys: every value below the key
+    Values,          // ScanKeyValues: the key's own values
+    ValuesThenKeys,  // the key's own values, then every value below it
+};
+
+struct WalkStep {
+    HKEY root = HKEY_LOCAL_MACHINE;
+    std::string_view keyPath;
+    Walk walk = Walk::Values;
+    std::string_view keyPathBefore2000 = {};  // used instead when the platform is not NT
+};
+
+// What the scan does for a checked row.
+enum class SectionRun {
+    RegistryWalks,  // the walks, each value to the section's check
+    MenuEntries,    // the stale menu entries of the session's MenuEntrySource
+    DriveWalk,      // the drive's shortcuts (the drive rows)
+};
+
+// A summary line: `before` + the count + `after`.
+struct SummaryWords {
+    std::string_view before;
+    std::string_view after;
+    bool Empty() const { return before.empty(); }
+};
+
+struct SectionRow {
+    std::string_view text;  // the catalogue row, also the settings key of its check box
+    int icon = 0;           // the row's small icon
+    SectionRun run = SectionRun::RegistryWalks;
+    std::string_view status;  // what the program shows while the section runs
+    std::array<WalkStep, 2> walks = {};
+    std::size_t walkCount = 0;
+    // The key its problems carry and the report names ("ActiveX \ COM");
+    // empty for a section whose values are only shown, never checked.
+    std::string_view scanner = {};
+    ValueCheck check = nullptr;  // what each value of its walks goes to
+    SummaryWords summary = {};   // empty: the section adds no summary line
+    // The menu entries row's second line, for entries whose prefix is gone.
+    SummaryWords orphanSummary = {};
+    ProblemRef::Kind kind = ProblemRef::Kind::Registry;
+};
+
+namespace section_row_detail {
+
+constexpr HKEY kClasses = HKEY_CLASSES_ROOT;
+constexpr HKEY kUser = HKEY_CURRENT_USER;
+constexpr HKEY kMachine = HKEY_LOCAL_MACHINE;
+constexpr std::string_view kProblems = " Problem(s) )";
+
+constexpr SectionRow Registry(std::string_view text, int icon, std::string_view status,
+                              std::array<WalkStep, 2> walks, std::size_t walkCount,
+                              std::string_view scanner = {}, ValueCheck check = nullptr,
+                              std::string_view summaryBefore = {}) {
+    SectionRow section;
+    section.text = text;
+    section.icon = icon;
+    section.status = status;
+    section.walks = walks;
+    section.walkCount = walkCount;
+    section.scanner = scanner;
+    section.check = check;
+    if (!summaryBefore.empty()) section.summary = {summaryBefore, kProblems};
+    return section;
+}
+
+constexpr SectionRow MenuEntries() {
+    SectionRow section;
+    section.text = kMenuEntriesRowText;
+    section.icon = 13;
+    section.run = SectionRun::MenuEntries;
+    section.status = " Wine menu entries...";
+    section.scanner = kMenuEntrySection;
+    section.summary = {"Invalid Wine Menu Entries ( ", kProblems};
+    section.orphanSummary = {"Menu entries of deleted Wine prefixes ( ", kProblems};
+    section.kind = ProblemRef::Kind::MenuEntry;
+    return section;
+}
+
+}  // namespace section_row_detail
+
+// The section rows in catalogue order. The menu entries row is shown only
+// where the session has Wine's menu entries to look at; the drive rows
+// follow them all.
+inline constexpr std::array<SectionRow, 12> kSectionRows{{
+    section_row_detail::Registry("Registry Integrity", 1, "Registry Integrity",
+                                 {{{section_row_detail::kClasses, "CLSID", Walk::ClassIdList}}}, 1),
+    section_row_detail::Registry("Custom Controls", 2, " Custom Controls....",
+                                 {{{section_row_detail::kClasses, "CLSID", Walk::Keys}}}, 1,
+                                 kSectionComClasses, CheckComClassValue,
+                                 "Invalid Custom Controls ( "),
+    section_row_detail::Registry(
+        "Sub Section Controls", 3, " Sub Section Controls....",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Classes\\CLSID", Walk::Keys}}}, 1,
+        kSectionComSubsections, CheckComClassValue, "Invalid Sub Section Controls ( "),
+    section_row_detail::Registry(
+        "Software Locations", 4, " Software Locations....",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+           Walk::Keys}}},
+        1, kSectionAppPaths, CheckAppPathValue, "Invalid Software Locations ( "),
+    section_row_detail::Registry(
+        "Help Files", 5, "Help Files",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", Walk::Values},
+          {section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\HTML Help", Walk::Values}}},
+        2, kSectionHelpFiles, CheckHelpFileValue, "Invalid Help Files ( "),
+    section_row_detail::Registry(
+        "Shared Files", 6, " Shared files....",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Shared Tools", Walk::Keys}}}, 1,
+        kSectionSharedFiles, CheckSharedToolValue, "Invalid Shared Files ( "),
+    section_row_detail::Registry(
+        "Windows Startup", 7, "Windows Startup",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+           Walk::ValuesThenKeys},
+          {section_row_detail::kUser,
+           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
+           "Menu\\Programs",
+           Walk::Keys}}},
+        2, kSectionStartup, CheckCommandLine, "Invalid Windows Startup Files  ( "),
+    section_row_detail::Registry(
+        "Uninstall Section", 8, " Uninstall files...",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+           Walk::Keys}}},
+        1, kSectionUninstall, CheckUninstallValue, "Invalid Uninstall Section File  ( "),
+    section_row_detail::Registry(
+        "Virtual Devices", 9, " Virtual Devices...",
+        {{{section_row_detail::kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers",
+           Walk::Values}}},
+        1, kSectionVxd, CheckVirtualDeviceValue, "Invalid Virtual Devices ( "),
+    section_row_detail::Registry(
+        "Windows Fonts", 10, " Windows fonts...",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+           Walk::Values, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"}}},
+        1, kSectionFonts, CheckFontValue, "Invalid Windows Fonts (  "),
+    // Walked for the look of it: its values are shown, none is checked.
+    section_row_detail::Registry(
+        "Configuration files", 11, " Configuration files...",
+        {{{section_row_detail::kMachine, "SOFTWARE", Walk::Keys},
+          {section_row_detail::kMachine, "SOFTWARE\\Classes", Walk::Keys}}},
+        2),
+    section_row_detail::MenuEntries(),
+}};
+
+// The section of the drive rows: their text is this and the drive's letter.
+inline constexpr SectionRow kDriveSectionRow = [] {
+    SectionRow section;
+    section.text = "Window Shortcut ";
+    section.icon = 12;
+    section.run = SectionRun::DriveWalk;
+    section.status = " Shortcuts...";
+    section.scanner = kShortcutSection;
+    section.summary = {"Invalid Windows Shortcut File (", " Problems)"};
+    section.kind = ProblemRef::Kind::Shortcut;
+    return section;
+}();
+
+// The section of a catalogue row's text (compared exactly); null for a drive
+// row and for a text no section has.
+constexpr const SectionRow* SectionRowOfText(std::string_view text) {
+    for (const auto& section : kSectionRows)
+        if (section.text == text) return &section;
+    return nullptr;
+}
+
+// The registry section whose problems carry this key (compared exactly);
+// null for none.
+constexpr const SectionRow* SectionRowOfScanner(std::string_view scanner) {
+    if (scanner.empty()) return nullptr;
+    for (const auto& section : kSectionRows)
+        if (section.kind == ProblemRef::Kind::Registry && section.scanner == scanner)
+            return &section;
+    return nullptr;
+}
+
+// The catalogue row whose check a scanner key belongs to ("Custom Controls"
+// for "ActiveX \ COM"); the key itself when it is none of the registry
+// sections'.
+constexpr std::string_view SectionOfScanner(std::string_view scanner) {
+    const SectionRow* section = SectionRowOfScanner(scanner);
+    return section ? section->text : scanner;
+}
+
+}  // namespace vostrel
