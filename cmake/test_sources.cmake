@@ -64,6 +64,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   cli/cli_arguments_test.cpp
   cli/drive_reach_command_test.cpp
   cli/ignore_command_test.cpp
+  cli/menu_entry_command_test.cpp
   cli/real_host_command_test.cpp
   cli/repair_command_test.cpp
   cli/scan_command_test.cpp
