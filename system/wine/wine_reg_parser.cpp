@@ -329,8 +329,12 @@ private:
 
     bool OptionLine(std::string_view text) {
         if (!key_) {
-            if (text.substr(0, 6) == "#arch=")
-                file_.arch_ = std::string(TrimBlanks(text.substr(6)));
+            if (text.substr(0, 6) == "#arch=") {
+                std::string_view arch = TrimBlanks(text.substr(6));
+                while (!arch.empty() && arch.back() == '\r')
+                    arch = TrimBlanks(arch.substr(0, arch.size() - 1));
+                file_.arch_ = std::string(arch);
+            }
             return true;
         }
         if (text.substr(0, 6) == "#time=") {

@@ -276,16 +276,18 @@ TEST(WineRegistryPreserve, AWineMadeFileIsWrittenAsWineWritesItAndItsCrlfCopyKee
     }
 }
 
-// A header whose root line ends in carriage returns (an editor's doing):
-// the root reads without them, and a file saved twice is saved the same.
+// A header whose lines end in carriage returns (an editor's doing): the
+// root and the architecture read without them, and a file saved twice is
+// saved the same.
 TEST(WineRegistryPreserve, CarriageReturnsAfterTheRootLineDoNotCreepOnEverySave) {
     const std::string text =
         "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\r\r\r\n\n"
-        "#arch=win64\n\n[Software\\\\A] 1796795856\n\"V\"=\"x\"\n";
+        "#arch=win64\r\r\n\n[Software\\\\A] 1796795856\n\"V\"=\"x\"\n";
     std::string error;
     auto file = RegFile::Parse("system.reg", text, &error);
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(file->RelativeTo(), "REGISTRY\\Machine");
+    EXPECT_EQ(file->Serialize().find('\r'), std::string::npos);
     const std::string once = file->Serialize();
     auto again = RegFile::Parse("system.reg", once, &error);
     ASSERT_TRUE(again) << error;
