@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/cli_runner.h"
+#include "support/menu_entry_text.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 
@@ -24,26 +25,10 @@ using testing::CliRun;
 
 constexpr const char* kMenuRow = "Wine Menu Entries";
 
-// The escaping Wine's menu builder applies to the program it starts.
-std::string EscapeLikeWine(const std::string& arg) {
-    std::string out;
-    for (const char c : arg) {
-        if (c == '\\') {
-            out += "\\\\\\\\";
-        } else if (std::string(" \t\n\"'><~|&;$*?#()`").find(c) != std::string::npos) {
-            out += "\\\\";
-            out += c;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
+// Entries as Wine's menu builder writes them.
 std::string EntryText(const std::string& name, const std::string& prefix,
-                      const std::string& program) {
-    return "[Desktop Entry]\nName=" + name + "\nExec=env WINEPREFIX=\"" + prefix + "\" wine " +
-           EscapeLikeWine(program) + "\nType=Application\nStartupNotify=true\n";
+                      const std::string& program, const std::string& icon = "") {
+    return testing::WineMenuEntryText(name, prefix, program, icon);
 }
 
 class CliMenuEntries : public ::testing::Test {

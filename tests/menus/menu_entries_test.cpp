@@ -19,6 +19,7 @@
 #include "menus/desktop_entry.h"
 #include "menus/menu_check.h"
 #include "menus/menu_icons.h"
+#include "support/menu_entry_text.h"
 #include "support/temp_dir.h"
 
 namespace vostrel::menus {
@@ -29,30 +30,10 @@ using testing::ScopedEnv;
 using testing::TempDir;
 using testing::WriteTextFile;
 
-// The escaping winemenubuilder applies to the program and its arguments.
-std::string EscapeLikeWine(const std::string& arg) {
-    std::string out;
-    for (const char c : arg) {
-        if (c == '\\') {
-            out += "\\\\\\\\";
-        } else if (std::string(" \t\n\"'><~|&;$*?#()`").find(c) != std::string::npos) {
-            out += "\\\\";
-            out += c;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// An entry as winemenubuilder writes it; no WINEPREFIX when `prefix` is empty.
+// Entries as Wine's menu builder writes them.
 std::string EntryText(const std::string& name, const std::string& prefix,
                       const std::string& program, const std::string& icon = "") {
-    std::string text = "[Desktop Entry]\nName=" + name + "\nExec=";
-    if (!prefix.empty()) text += "env WINEPREFIX=\"" + prefix + "\" ";
-    text += "wine " + EscapeLikeWine(program) + "\nType=Application\nStartupNotify=true\n";
-    if (!icon.empty()) text += "Icon=" + icon + "\n";
-    return text;
+    return testing::WineMenuEntryText(name, prefix, program, icon);
 }
 
 void Write(const std::string& path, const std::string& text) {
