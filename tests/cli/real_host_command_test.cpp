@@ -96,8 +96,14 @@ protected:
              "C:\\gone\\other.exe");
         link("Z:\\data\\Broken Host.lnk", "C:\\gone\\host.exe");
         testing::WriteTextFile(prefix_ + "/drive_c/make-links.vbs", script);
-        const int status = testing::RunWine(prefix_, {"wscript", "C:\\make-links.vbs"});
+        int status = testing::RunWine(prefix_, {"wscript", "C:\\make-links.vbs"});
         testing::WaitForWineserver(prefix_);
+        // Wine under load sometimes fails to start the script host; writing
+        // the same links again is harmless.
+        if (status != 0) {
+            status = testing::RunWine(prefix_, {"wscript", "C:\\make-links.vbs"});
+            testing::WaitForWineserver(prefix_);
+        }
         fs::remove(prefix_ + "/drive_c/make-links.vbs");
         ASSERT_EQ(status, 0);
         ASSERT_TRUE(fs::exists(host_ + "/data/Broken Host.lnk"));
