@@ -141,20 +141,12 @@ void RunScan(ScanSession& session) {
     ScanningFlag scanning(session);
     session.cancelRequested = false;
     session.facts = {};
-    session.unreadable = {};
-    session.notChecked = {};
+    session.result = {};
     session.files.ForgetCache();
-    session.registryProblems.clear();
-    session.shortcutProblems.clear();
-    session.menuEntryProblems.clear();
-    session.summary.clear();
-    session.ignoredCount = 0;
-    session.startedAt.clear();
-    session.finishedAt.clear();
     session.observer.ScanStarted();
-    session.startedAt = TimeOfDayText();
+    session.result.startedAt = TimeOfDayText();
     ScanCatalogue(session);
-    session.finishedAt = TimeOfDayText();
+    session.result.finishedAt = TimeOfDayText();
     if (session.cancelRequested) CompleteCancelledSummary(session);
     MakeScanReport(session);
     session.observer.ScanFinished(session.cancelRequested);
@@ -164,15 +156,15 @@ void ScanCatalogue(ScanSession& session) {
     const std::size_t rows = session.catalogue.Count();
     for (std::size_t row = 1; row <= rows; ++row)
         if (!ScanCatalogueRow(session, row, rows)) return;
-    if (const std::size_t shortcuts = session.shortcutProblems.size())
-        session.summary.push_back({std::string(kShortcutSection),
-                                   ShortcutSummaryText(static_cast<std::int64_t>(shortcuts)),
-                                   static_cast<std::int64_t>(shortcuts)});
+    if (const std::size_t shortcuts = session.result.problems.Of<ShortcutProblem>().size())
+        session.result.summary.push_back({std::string(kShortcutSection),
+                                          ShortcutSummaryText(static_cast<std::int64_t>(shortcuts)),
+                                          static_cast<std::int64_t>(shortcuts)});
 }
 
 void CountSectionProblems(ScanSession& session, std::string_view sectionKey) {
     std::int64_t count = 0;
-    for (const auto& problem : session.registryProblems) {
+    for (const auto& problem : session.result.problems.Of<RegistryProblem>()) {
         if (problem.scanner == sectionKey) ++count;
         session.pump.Tick();
     }

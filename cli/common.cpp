@@ -87,7 +87,7 @@ bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& hold
 nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
     nlohmann::json out = ScanJsonHead(session, machine);
     auto registry = nlohmann::json::array();
-    for (const auto& p : session.registryProblems)
+    for (const auto& p : session.result.problems.Of<RegistryProblem>())
         registry.push_back({{"id", ProblemId(p)},
                             {"section", p.section},
                             {"scanner", p.scanner},
@@ -101,13 +101,13 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                             {"systemFolder", p.systemFolder}});
     out["registry"] = std::move(registry);
     auto shortcuts = nlohmann::json::array();
-    for (const auto& p : session.shortcutProblems)
+    for (const auto& p : session.result.problems.Of<ShortcutProblem>())
         shortcuts.push_back({{"id", ProblemId(p)}, {"path", p.path}, {"target", p.target}});
     out["shortcuts"] = std::move(shortcuts);
     // Wine's stale menu entries (builds that run on Wine): an array added
     // to schema 1; readers that do not know it are not disturbed.
     auto menuEntries = nlohmann::json::array();
-    for (const auto& p : session.menuEntryProblems)
+    for (const auto& p : session.result.problems.Of<MenuEntryProblem>())
         menuEntries.push_back({{"id", ProblemId(p)},
                                {"path", p.path},
                                {"name", p.name},
@@ -124,40 +124,42 @@ nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machi
     nlohmann::json out;
     out["schema"] = 1;
     out["machine"] = machine;
-    out["started"] = session.startedAt;
-    out["finished"] = session.finishedAt;
+    out["started"] = session.result.startedAt;
+    out["finished"] = session.result.finishedAt;
     out["cancelled"] = session.cancelRequested;
     auto summary = nlohmann::json::array();
-    for (const auto& row : session.summary)
+    for (const auto& row : session.result.summary)
         summary.push_back({{"section", std::string(SectionOfScanner(row.section))},
                            {"text", row.text},
                            {"count", row.count}});
     out["summary"] = std::move(summary);
     // Problems the user's ignore list left out: not in the arrays above.
-    out["ignored"] = session.ignoredCount;
+    out["ignored"] = session.result.ignoredCount;
     // Entries the scan could not judge, by reason, and the drives that were
     // not there with how many entries each held.
     nlohmann::json byReason = nlohmann::json::object();
     for (const auto& info : kNotCheckedReasons) {
-        const auto it = session.notChecked.byReason.find(info.reason);
-        byReason[std::string(info.key)] = it == session.notChecked.byReason.end() ? 0 : it->second;
+        const auto it = session.result.notChecked.byReason.find(info.reason);
+        byReason[std::string(info.key)] =
+            it == session.result.notChecked.byReason.end() ? 0 : it->second;
     }
     auto drives = nlohmann::json::array();
-    for (const auto& [letter, count] : session.notChecked.unavailableDrives) {
+    for (const auto& [letter, count] : session.result.notChecked.unavailableDrives) {
         if (letter == 0) continue;
         nlohmann::json drive{{"drive", std::string(1, letter) + ":"}, {"entries", count}};
-        if (const auto why = session.notChecked.driveWhy.find(letter);
-            why != session.notChecked.driveWhy.end())
+        if (const auto why = session.result.notChecked.driveWhy.find(letter);
+            why != session.result.notChecked.driveWhy.end())
             drive["why"] = why->second;
         drives.push_back(std::move(drive));
     }
-    out["notChecked"] = {{"total", session.notChecked.Total()},
+    out["notChecked"] = {{"total", session.result.notChecked.Total()},
                          {"byReason", std::move(byReason)},
                          {"unavailableDrives", std::move(drives)}};
     // What the walk could not read; only there when something was.
-    if (!session.unreadable.folders.empty()) out["unreadableFolders"] = session.unreadable.folders;
-    if (!session.unreadable.shortcuts.empty())
-        out["unreadableShortcuts"] = session.unreadable.shortcuts;
+    if (!session.result.unreadable.folders.empty())
+        out["unreadableFolders"] = session.result.unreadable.folders;
+    if (!session.result.unreadable.shortcuts.empty())
+        out["unreadableShortcuts"] = session.result.unreadable.shortcuts;
     return out;
 }
 

@@ -237,10 +237,11 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         std::cout << "Vostrel 2006 repair of " << machine.description << "\n";
         std::cout << (found == 0 ? "No problems found.\n"
                                  : "Problems found: " + std::to_string(found) + "\n");
-        if (session.ignoredCount > 0)
+        if (session.result.ignoredCount > 0)
             std::cout << IgnoredText(session) << " (on the ignore list)\n";
         // Entries out of reach are left as they are; the user hears why.
-        if (const std::string notChecked = NotCheckedText(session.notChecked); !notChecked.empty())
+        if (const std::string notChecked = NotCheckedText(session.result.notChecked);
+            !notChecked.empty())
             std::cout << notChecked << " (left as they are)\n";
         PrintFound(session);
         if (count < found) std::cout << "To repair: " << count << " of " << found << "\n";

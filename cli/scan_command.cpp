@@ -31,8 +31,9 @@ std::vector<std::string> RowIds(const ScanSession& session, const SummaryRow& ro
 void PrintListing(ScanSession& session, const std::string& machine) {
     std::cout << "Vostrel 2006 scan of " << machine
               << (session.cancelRequested ? " (cancelled)" : "") << "\n";
-    std::cout << "Started " << session.startedAt << ", finished " << session.finishedAt << "\n\n";
-    for (const auto& row : session.summary) {
+    std::cout << "Started " << session.result.startedAt << ", finished "
+              << session.result.finishedAt << "\n\n";
+    for (const auto& row : session.result.summary) {
         std::cout << row.text << "\n";
         const auto details = DetailLines(session, row.text);
         const auto ids = RowIds(session, row);
@@ -48,12 +49,14 @@ void PrintListing(ScanSession& session, const std::string& machine) {
         std::cout << "No problems found.\n";
     else
         std::cout << "Total numbers of problems detected : " << total << "\n";
-    if (session.ignoredCount > 0) std::cout << IgnoredText(session) << " (on the ignore list)\n";
-    if (const std::string notChecked = NotCheckedText(session.notChecked); !notChecked.empty())
+    if (session.result.ignoredCount > 0)
+        std::cout << IgnoredText(session) << " (on the ignore list)\n";
+    if (const std::string notChecked = NotCheckedText(session.result.notChecked);
+        !notChecked.empty())
         std::cout << notChecked << "\n";
-    for (const auto& folder : session.unreadable.folders)
+    for (const auto& folder : session.result.unreadable.folders)
         std::cout << "Could not read the folder " << folder << "\n";
-    for (const auto& file : session.unreadable.shortcuts)
+    for (const auto& file : session.result.unreadable.shortcuts)
         std::cout << "Could not read the shortcut " << file << "\n";
 }
 

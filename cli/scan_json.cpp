@@ -200,11 +200,11 @@ void WriteScanJson(std::ostream& stream, const ScanSession& session, const std::
         AppendString(text, keys[i]);
         text += ": ";
         if (keys[i] == "registry") {
-            AppendArray(stream, text, session.registryProblems);
+            AppendArray(stream, text, session.result.problems.Of<RegistryProblem>());
         } else if (keys[i] == "shortcuts") {
-            AppendArray(stream, text, session.shortcutProblems);
+            AppendArray(stream, text, session.result.problems.Of<ShortcutProblem>());
         } else if (keys[i] == "menuEntries") {
-            AppendArray(stream, text, session.menuEntryProblems);
+            AppendArray(stream, text, session.result.problems.Of<MenuEntryProblem>());
         } else {
             const std::string value =
                 head.at(std::string(keys[i]))

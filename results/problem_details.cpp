@@ -1,5 +1,6 @@
 #include "results/problem_details.h"
 
+#include <algorithm>
 #include <charconv>
 #include <type_traits>
 
@@ -73,39 +74,39 @@ ProblemDetails DetailsOf(const MenuEntryProblem& problem) {
 
 std::vector<ProblemRef> ProblemsOfSummary(const ScanSession& session,
                                           std::string_view summaryText) {
-    std::vector<ProblemRef> refs;
     const std::string upper = UpperAscii(Trim(summaryText));
-    for (const auto& section : kSectionRows) {
-        if (section.kind != ProblemRef::Kind::Registry || section.summary.Empty()) continue;
-        if (!SummaryHoldsSection(upper, section)) continue;
-        for (std::size_t i = 0; i < session.registryProblems.size(); ++i)
-            if (session.registryProblems[i].scanner == section.scanner)
-                refs.push_back({ProblemRef::Kind::Registry, i});
-    }
+    std::vector<std::string_view> scanners;
+    for (const auto& section : kSectionRows)
+        if (section.kind == ProblemKind::Registry && !section.summary.Empty() &&
+            SummaryHoldsSection(upper, section))
+            scanners.push_back(section.scanner);
     const bool ownMenu = summaryText.find(kMenuEntryKeyword) != std::string_view::npos;
     const bool orphanMenu = summaryText.find(kOrphanMenuEntryKeyword) != std::string_view::npos;
-    if (ownMenu || orphanMenu) {
-        for (std::size_t i = 0; i < session.menuEntryProblems.size(); ++i)
-            if (session.menuEntryProblems[i].orphan ? orphanMenu : ownMenu)
-                refs.push_back({ProblemRef::Kind::MenuEntry, i});
-        return refs;
-    }
-    if (summaryText.find(kShortcutKeyword) == std::string_view::npos) return refs;
-    for (std::size_t i = 0; i < session.shortcutProblems.size(); ++i)
-        refs.push_back({ProblemRef::Kind::Shortcut, i});
+    const bool shortcuts =
+        !ownMenu && !orphanMenu && summaryText.find(kShortcutKeyword) != std::string_view::npos;
+    const auto belongs = [&](const Problem& problem) {
+        if (const auto* registry = std::get_if<RegistryProblem>(&problem))
+            return std::find(scanners.begin(), scanners.end(), registry->scanner) != scanners.end();
+        if (const auto* entry = std::get_if<MenuEntryProblem>(&problem))
+            return entry->orphan ? orphanMenu : ownMenu;
+        return shortcuts;
+    };
+    // A summary row names its sections in the order of the table; the
+    // problems come in that order too.
+    std::vector<ProblemRef> refs;
+    for (const std::string_view scanner : scanners)
+        for (std::size_t i = 0; i < session.result.problems.size(); ++i)
+            if (const auto* registry = std::get_if<RegistryProblem>(&session.result.problems[i]);
+                registry && registry->scanner == scanner)
+                refs.push_back({i});
+    for (std::size_t i = 0; i < session.result.problems.size(); ++i)
+        if (!std::holds_alternative<RegistryProblem>(session.result.problems[i]) &&
+            belongs(session.result.problems[i]))
+            refs.push_back({i});
     return refs;
 }
 
 namespace {
-
-constexpr char RefLetter(ProblemRef::Kind kind) {
-    switch (kind) {
-        case ProblemRef::Kind::Registry: return 'R';
-        case ProblemRef::Kind::Shortcut: return 'S';
-        case ProblemRef::Kind::MenuEntry: return 'M';
-    }
-    return '?';
-}
 
 std::string DetailLineOf(const RegistryProblem& problem) {
     return std::string(kMissingFileDetail) + problem.testedPath;
@@ -119,30 +120,15 @@ std::string DetailLineOf(const MenuEntryProblem& problem) { return MenuEntryDeta
 
 }  // namespace
 
-std::string RefText(const ProblemRef& ref) {
-    return RefLetter(ref.kind) + std::to_string(ref.index);
-}
+std::string RefText(const ProblemRef& ref) { return "P" + std::to_string(ref.index); }
 
 bool Exists(const ScanSession& session, const ProblemRef& ref) {
-    switch (ref.kind) {
-        case ProblemRef::Kind::Registry: return ref.index < session.registryProblems.size();
-        case ProblemRef::Kind::Shortcut: return ref.index < session.shortcutProblems.size();
-        case ProblemRef::Kind::MenuEntry: return ref.index < session.menuEntryProblems.size();
-    }
-    return false;
+    return ref.index < session.result.problems.size();
 }
 
 bool ParseRef(const ScanSession& session, std::string_view text, ProblemRef* ref) {
-    if (text.size() < 2) return false;
+    if (text.size() < 2 || text[0] != 'P') return false;
     ProblemRef parsed;
-    bool known = false;
-    for (const auto kind :
-         {ProblemRef::Kind::Registry, ProblemRef::Kind::Shortcut, ProblemRef::Kind::MenuEntry})
-        if (text[0] == RefLetter(kind)) {
-            parsed.kind = kind;
-            known = true;
-        }
-    if (!known) return false;
     const char* end = text.data() + text.size();
     const auto [at, error] = std::from_chars(text.data() + 1, end, parsed.index);
     if (error != std::errc() || at != end) return false;
@@ -167,11 +153,11 @@ ProblemDetails DetailsOf(ScanSession& session, const ProblemRef& ref) {
 }
 
 bool IsSelected(const ScanSession& session, const ProblemRef& ref) {
-    return VisitProblem(session, ref, [](const auto& problem) { return problem.selected; });
+    return IsSelected(session.result.problems.at(ref.index));
 }
 
 void SetSelected(ScanSession& session, const ProblemRef& ref, bool selected) {
-    VisitProblem(session, ref, [selected](auto& problem) { problem.selected = selected; });
+    SetSelected(session.result.problems.at(ref.index), selected);
 }
 
 GroupTick SummaryTick(const ScanSession& session, std::string_view summaryText) {
@@ -188,9 +174,9 @@ void SetSummaryTick(ScanSession& session, std::string_view summaryText, bool sel
 }
 
 std::size_t SelectedCount(const ScanSession& session) {
-    std::size_t count = 0;
-    for (const ProblemRef& ref : AllProblems(session)) count += IsSelected(session, ref) ? 1 : 0;
-    return count;
+    const auto& problems = session.result.problems;
+    return static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(),
+                                                  [](const Problem& p) { return IsSelected(p); }));
 }
 
 std::string RepairQuestion(std::size_t selected, std::size_t total, bool backupsOn,

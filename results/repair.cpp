@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <type_traits>
 
 #include "results/backup_file.h"
 #include "results/result_views.h"
@@ -84,43 +85,42 @@ std::string ItemText(const RegistryProblem& problem) {
     return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
 }
 
-template <typename Problem>
-bool AnySelected(const std::vector<Problem>& problems) {
-    return std::any_of(problems.begin(), problems.end(),
-                       [](const Problem& p) { return p.selected; });
-}
-
-// The repaired problems leave the list; the unticked ones stay in their order.
-template <typename Problem>
-void DropSelected(std::vector<Problem>& problems) {
-    std::erase_if(problems, [](const Problem& p) { return p.selected; });
+template <typename Range>
+bool AnySelected(const Range& problems) {
+    return std::any_of(problems.begin(), problems.end(), [](const auto& p) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(p)>, Problem>)
+            return IsSelected(p);
+        else
+            return p.selected;
+    });
 }
 
 // The summary rows of what is left after a repair: each section's count
 // made again from its remaining problems, a row left without any dropped.
 void RecountSummary(ScanSession& session) {
     std::vector<SummaryRow> rows;
-    for (const SummaryRow& row : session.summary) {
+    for (const SummaryRow& row : session.result.summary) {
         std::int64_t count = 0;
         std::string text;
         if (row.section == kShortcutSection) {
-            count = static_cast<std::int64_t>(session.shortcutProblems.size());
+            count = static_cast<std::int64_t>(session.result.problems.Of<ShortcutProblem>().size());
             text = ShortcutSummaryText(count);
         } else if (row.section == kMenuEntrySection || row.section == kOrphanMenuEntrySection) {
             const bool orphans = row.section == kOrphanMenuEntrySection;
-            count =
-                std::count_if(session.menuEntryProblems.begin(), session.menuEntryProblems.end(),
-                              [&](const MenuEntryProblem& p) { return p.orphan == orphans; });
+            const auto entries = session.result.problems.Of<MenuEntryProblem>();
+            count = std::count_if(entries.begin(), entries.end(),
+                                  [&](const MenuEntryProblem& p) { return p.orphan == orphans; });
             text = MenuEntrySummaryText(orphans, count);
         } else {
-            count =
-                std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
-                              [&](const RegistryProblem& p) { return p.scanner == row.section; });
+            const auto values = session.result.problems.Of<RegistryProblem>();
+            count = std::count_if(values.begin(), values.end(), [&](const RegistryProblem& p) {
+                return p.scanner == row.section;
+            });
             text = SectionSummaryText(row.section, count);
         }
         if (count > 0 && !text.empty()) rows.push_back({row.section, std::move(text), count});
     }
-    session.summary = std::move(rows);
+    session.result.summary = std::move(rows);
 }
 
 // A registry problem whose record is written and whose value is to go.
@@ -223,7 +223,9 @@ bool Repair::StillAProblem(const RegistryProblem& problem, const std::string& it
 }
 
 void Repair::RegistryPart() {
-    if (!AnySelected(session_.registryProblems) || session_.summary.empty()) return;
+    if (!AnySelected(session_.result.problems.Of<RegistryProblem>()) ||
+        session_.result.summary.empty())
+        return;
     session_.observer.RepairStarted();
     // The files are looked for as they are now, not as the scan saw them.
     session_.files.ForgetCache();
@@ -232,7 +234,7 @@ void Repair::RegistryPart() {
     std::vector<PendingValue> pending;
     std::vector<std::string> items;
     // The problems leave the list together at the end; unticked ones stay.
-    for (const RegistryProblem& problem : session_.registryProblems) {
+    for (const RegistryProblem& problem : session_.result.problems.Of<RegistryProblem>()) {
         if (!problem.selected) continue;
         AdvanceProgress();
         PendingValue value{problem.root, problem.keyPath, problem.valueName, ItemText(problem)};
@@ -243,7 +245,7 @@ void Repair::RegistryPart() {
         }
         session_.pump.Tick();
     }
-    DropSelected(session_.registryProblems);
+    session_.result.problems.RemoveSelectedOf<RegistryProblem>();
     if (pending.empty() || !CommitBackups(items)) return;
     session_.registry.BeginBatch();
     std::vector<const PendingValue*> removed;
@@ -297,7 +299,7 @@ void Repair::RemoveShortcut(const std::string& path) {
 
 void Repair::ShortcutPart() {
     std::vector<std::string> pending;
-    for (const ShortcutProblem& problem : session_.shortcutProblems) {
+    for (const ShortcutProblem& problem : session_.result.problems.Of<ShortcutProblem>()) {
         if (!problem.selected) continue;
         AdvanceProgress();
         const std::string& path = problem.path;
@@ -334,7 +336,7 @@ void Repair::ShortcutPart() {
 // icons that only the removed entries show are backed up together, then
 // removed. An icon stays while any entry left alone (or kept) shows it.
 void Repair::MenuEntryPart() {
-    const auto& problems = session_.menuEntryProblems;
+    const auto& problems = session_.result.problems.Of<MenuEntryProblem>();
     std::set<std::string> iconsInUse;
     for (const MenuEntryProblem& problem : problems)
         if (!problem.selected) iconsInUse.insert(problem.icons.begin(), problem.icons.end());
@@ -431,8 +433,8 @@ bool Repair::BackUpHostFile(std::string_view kind, const std::string& path) {
 }
 
 void Repair::Finish() {
-    DropSelected(session_.shortcutProblems);
-    DropSelected(session_.menuEntryProblems);
+    session_.result.problems.RemoveSelectedOf<ShortcutProblem>();
+    session_.result.problems.RemoveSelectedOf<MenuEntryProblem>();
     RecountSummary(session_);
     session_.cancelRequested = false;
     session_.observer.RepairFinished();
@@ -450,9 +452,7 @@ RepairOutcome Repair::Run() {
     backups_ = BackupsEnabled(session_.settings);
     const std::tm start = options_.startTime.value_or(Now());
     // With nothing ticked there is nothing to save: no empty backup file.
-    const bool anyTicked = AnySelected(session_.registryProblems) ||
-                           AnySelected(session_.shortcutProblems) ||
-                           AnySelected(session_.menuEntryProblems);
+    const bool anyTicked = AnySelected(session_.result.problems);
     if (backups_ && anyTicked) {
         std::string error;
         writer_ =
@@ -464,9 +464,9 @@ RepairOutcome Repair::Run() {
     }
     if (halted_) {
         // Without a backup nothing is touched: every problem is kept.
-        for (const auto& problem : session_.registryProblems)
+        for (const auto& problem : session_.result.problems.Of<RegistryProblem>())
             if (problem.selected) Keep(ItemText(problem), *halted_);
-        DropSelected(session_.registryProblems);
+        session_.result.problems.RemoveSelectedOf<RegistryProblem>();
     }
     RegistryPart();
     ShortcutPart();

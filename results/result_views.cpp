@@ -32,14 +32,15 @@ std::string ShortcutSummaryText(std::int64_t count) {
 }
 
 std::string IgnoredText(const ScanSession& session) {
-    if (session.ignoredCount == 0) return {};
-    return std::to_string(session.ignoredCount) + " ignored";
+    if (session.result.ignoredCount == 0) return {};
+    return std::to_string(session.result.ignoredCount) + " ignored";
 }
 
 void AddSectionSummary(ScanSession& session, std::int64_t count, std::string_view sectionKey) {
     if (count == 0) return;
     std::string text = SectionSummaryText(sectionKey, count);
-    if (!text.empty()) session.summary.push_back({std::string(sectionKey), std::move(text), count});
+    if (!text.empty())
+        session.result.summary.push_back({std::string(sectionKey), std::move(text), count});
 }
 
 std::string MenuEntrySummaryText(bool orphans, std::int64_t count) {
@@ -49,10 +50,10 @@ std::string MenuEntrySummaryText(bool orphans, std::int64_t count) {
 
 void AddMenuEntrySummaries(ScanSession& session, std::int64_t own, std::int64_t orphans) {
     if (own > 0)
-        session.summary.push_back(
+        session.result.summary.push_back(
             {std::string(kMenuEntrySection), MenuEntrySummaryText(false, own), own});
     if (orphans > 0)
-        session.summary.push_back(
+        session.result.summary.push_back(
             {std::string(kOrphanMenuEntrySection), MenuEntrySummaryText(true, orphans), orphans});
 }
 
@@ -77,29 +78,32 @@ void CompleteCancelledSummary(ScanSession& session) {
     // found so far: their rows are added here, in the order found, so that
     // every problem kept can be seen and repaired.
     std::vector<std::string> counted;
-    for (const auto& row : session.summary) counted.push_back(row.section);
+    for (const auto& row : session.result.summary) counted.push_back(row.section);
     const auto isCounted = [&counted](std::string_view key) {
         return std::find(counted.begin(), counted.end(), key) != counted.end();
     };
-    for (const auto& problem : session.registryProblems) {
+    for (const auto& problem : session.result.problems.Of<RegistryProblem>()) {
         if (isCounted(problem.scanner)) continue;
         counted.push_back(problem.scanner);
-        const auto count =
-            std::count_if(session.registryProblems.begin(), session.registryProblems.end(),
-                          [&problem](const RegistryProblem& p) {
-                              return p.scanner == problem.scanner;
-                          });
+        const auto count = std::count_if(session.result.problems.Of<RegistryProblem>().begin(),
+                                         session.result.problems.Of<RegistryProblem>().end(),
+                                         [&problem](const RegistryProblem& p) {
+                                             return p.scanner == problem.scanner;
+                                         });
         AddSectionSummary(session, count, problem.scanner);
     }
-    const std::size_t shortcuts = session.shortcutProblems.size();
+    const std::size_t shortcuts = session.result.problems.Of<ShortcutProblem>().size();
     if (shortcuts > 0 && !isCounted(kShortcutSection))
-        session.summary.push_back({std::string(kShortcutSection), ShortcutSummaryText(shortcuts),
-                                   static_cast<std::int64_t>(shortcuts)});
+        session.result.summary.push_back({std::string(kShortcutSection),
+                                          ShortcutSummaryText(shortcuts),
+                                          static_cast<std::int64_t>(shortcuts)});
     if (!isCounted(kMenuEntrySection) && !isCounted(kOrphanMenuEntrySection)) {
-        const auto orphans =
-            std::count_if(session.menuEntryProblems.begin(), session.menuEntryProblems.end(),
-                          [](const MenuEntryProblem& p) { return p.orphan; });
-        const auto own = static_cast<std::int64_t>(session.menuEntryProblems.size()) - orphans;
+        const auto orphans = std::count_if(session.result.problems.Of<MenuEntryProblem>().begin(),
+                                           session.result.problems.Of<MenuEntryProblem>().end(),
+                                           [](const MenuEntryProblem& p) { return p.orphan; });
+        const auto own =
+            static_cast<std::int64_t>(session.result.problems.Of<MenuEntryProblem>().size()) -
+            orphans;
         AddMenuEntrySummaries(session, own, orphans);
     }
 }

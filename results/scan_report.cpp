@@ -56,7 +56,7 @@ void WriteVerdict(ReportWriter& out, bool clean) {
 
 void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
     const std::string stars117 = Repeat("*", 117), stars90 = Repeat("*", 90);
-    for (const auto& problem : session.registryProblems) {
+    for (const auto& problem : session.result.problems.Of<RegistryProblem>()) {
         out.Line({kCrlfLine});
         out.Line({stars117});
         out.Line({" Name of Section : ", problem.scanner});
@@ -66,7 +66,7 @@ void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
         out.Line({kCrlfLine});
         session.pump.Tick();
     }
-    for (const auto& problem : session.shortcutProblems) {
+    for (const auto& problem : session.result.problems.Of<ShortcutProblem>()) {
         out.Line({kCrlfLine});
         out.Line({stars90});
         out.Line({" Name of Section : ", kShortcutSection});
@@ -75,7 +75,7 @@ void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
         out.Line({kCrlfLine});
         session.pump.Tick();
     }
-    for (const auto& problem : session.menuEntryProblems) {
+    for (const auto& problem : session.result.problems.Of<MenuEntryProblem>()) {
         out.Line({kCrlfLine});
         out.Line({stars90});
         out.Line(
@@ -108,11 +108,12 @@ std::string ScanReportPath(ScanSession& session) {
 // What the walk could not read, after the problems: a short result must not
 // pass for a clean one. Nothing at all when everything could be read.
 void WriteUnreadable(ScanSession& session, ReportWriter& out) {
-    if (const std::string notChecked = NotCheckedText(session.notChecked); !notChecked.empty()) {
+    if (const std::string notChecked = NotCheckedText(session.result.notChecked);
+        !notChecked.empty()) {
         out.Line({kCrlfLine});
         out.Line({" ", notChecked, "."});
     }
-    const auto& unreadable = session.unreadable;
+    const auto& unreadable = session.result.unreadable;
     if (unreadable.Empty()) return;
     out.Line({kCrlfLine});
     out.Line({" Not scanned: these could not be read."});
@@ -128,13 +129,13 @@ std::string ScanReportText(ScanSession& session, std::string_view date) {
     out.Line({frame});
     out.Line({Repeat(" ", 75), "Created on : ", date});
     out.Line({kCrlfLine});
-    out.Line({kProduct, " started scanning your system registry at ", session.startedAt,
-              " and finished scanning at ", session.finishedAt});
+    out.Line({kProduct, " started scanning your system registry at ", session.result.startedAt,
+              " and finished scanning at ", session.result.finishedAt});
     out.Line({kCrLine});
     const auto total = session.ProblemCount();
     out.Line({"Total numbers of problems detected : ", std::to_string(total)});
     // Entries on the user's ignore list are not in the report; only how many.
-    if (session.ignoredCount > 0)
+    if (session.result.ignoredCount > 0)
         out.Line({IgnoredText(session), " (on the ignore list, not listed)"});
     out.Line({kCrLine});
     out.Line({kCrLine});

@@ -105,7 +105,7 @@ bool PathExists(ScanSession& session, const std::string& path) {
     // Out of reach or not understood: never a problem, but counted.
     CountNotChecked(session, ReasonOf(probe), probe.drive);
     if (probe.kind == PathPresence::DriveUnavailable && probe.drive != 0)
-        session.notChecked.driveWhy.emplace(probe.drive, probe.why);
+        session.result.notChecked.driveWhy.emplace(probe.drive, probe.why);
     return true;
 }
 

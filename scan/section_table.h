@@ -69,7 +69,7 @@ struct SectionRow {
     SummaryWords summary = {};   // empty: the section adds no summary line
     // The menu entries row's second line, for entries whose prefix is gone.
     SummaryWords orphanSummary = {};
-    ProblemRef::Kind kind = ProblemRef::Kind::Registry;
+    ProblemKind kind = ProblemKind::Registry;
 };
 
 namespace section_row_detail {
@@ -104,7 +104,7 @@ constexpr SectionRow MenuEntries() {
     section.scanner = kMenuEntrySection;
     section.summary = {"Invalid Wine Menu Entries ( ", kProblems};
     section.orphanSummary = {"Menu entries of deleted Wine prefixes ( ", kProblems};
-    section.kind = ProblemRef::Kind::MenuEntry;
+    section.kind = ProblemKind::MenuEntry;
     return section;
 }
 
@@ -180,7 +180,7 @@ inline constexpr SectionRow kDriveSectionRow = [] {
     section.status = " Shortcuts...";
     section.scanner = kShortcutSection;
     section.summary = {"Invalid Windows Shortcut File (", " Problems)"};
-    section.kind = ProblemRef::Kind::Shortcut;
+    section.kind = ProblemKind::Shortcut;
     return section;
 }();
 
@@ -197,8 +197,7 @@ constexpr const SectionRow* SectionRowOfText(std::string_view text) {
 constexpr const SectionRow* SectionRowOfScanner(std::string_view scanner) {
     if (scanner.empty()) return nullptr;
     for (const auto& section : kSectionRows)
-        if (section.kind == ProblemRef::Kind::Registry && section.scanner == scanner)
-            return &section;
+        if (section.kind == ProblemKind::Registry && section.scanner == scanner) return &section;
     return nullptr;
 }
 

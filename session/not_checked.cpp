@@ -38,9 +38,9 @@ std::string NotCheckedText(const NotCheckedCounts& counts) {
 
 void CountNotChecked(ScanSession& session, NotCheckedReason why, char drive, std::size_t count) {
     if (count == 0) return;
-    session.notChecked.byReason[why] += count;
+    session.result.notChecked.byReason[why] += count;
     if (why == NotCheckedReason::DriveUnavailable)
-        session.notChecked.unavailableDrives[drive] += count;
+        session.result.notChecked.unavailableDrives[drive] += count;
 }
 
 }  // namespace vostrel

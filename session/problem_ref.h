@@ -1,23 +1,21 @@
-// One way to name and reach any problem of a session, whatever its kind:
-// a reference (the kind and the position in the session's list of that
-// kind), the references of every problem in the order the lists hold them,
-// and a visit that hands the referenced problem, typed, to a function.
-// Code that does the same with every kind goes through these instead of a
-// loop per kind.
+// One way to name and reach any problem of a session, whatever its kind: a
+// reference (its position in the session's one list of problems), the
+// references of every problem in list order, and a visit that hands the
+// referenced problem, typed, to a function. Code that does the same with
+// every kind goes through these instead of a branch per kind.
 #pragma once
 
 #include <cstddef>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "session/scan_session.h"
 
 namespace vostrel {
 
-// A problem of the session, by its list and position (0-based).
+// A problem of the session, by its position in the list (0-based).
 struct ProblemRef {
-    enum class Kind { Registry, Shortcut, MenuEntry };
-    Kind kind = Kind::Registry;
     std::size_t index = 0;
     bool operator==(const ProblemRef&) const = default;
 };
@@ -27,14 +25,12 @@ struct ProblemRef {
 // reference must name a problem the session has (std::out_of_range else).
 template <typename Session, typename Visit>
 decltype(auto) VisitProblem(Session& session, const ProblemRef& ref, Visit&& visit) {
-    switch (ref.kind) {
-        case ProblemRef::Kind::Shortcut:
-            return std::forward<Visit>(visit)(session.shortcutProblems.at(ref.index));
-        case ProblemRef::Kind::MenuEntry:
-            return std::forward<Visit>(visit)(session.menuEntryProblems.at(ref.index));
-        case ProblemRef::Kind::Registry: break;
-    }
-    return std::forward<Visit>(visit)(session.registryProblems.at(ref.index));
+    return std::visit(std::forward<Visit>(visit), session.result.problems.at(ref.index));
+}
+
+// The kind of the problem `ref` names.
+inline ProblemKind KindOf(const ScanSession& session, const ProblemRef& ref) {
+    return KindOf(session.result.problems.at(ref.index));
 }
 
 // Every problem of the session: the registry problems, then the shortcuts,

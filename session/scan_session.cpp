@@ -40,30 +40,16 @@ std::optional<std::string> PlayableSoundFile(FileSystemApi& files, const std::st
 
 }  // namespace
 
-bool RecordProblem(ScanSession& session, RegistryProblem problem) {
-    if (session.ignore && session.ignore->Ignores(problem)) {
-        ++session.ignoredCount;
+bool RecordProblem(ScanSession& session, Problem problem) {
+    const bool ignored =
+        session.ignore &&
+        std::visit([&session](const auto& typed) { return session.ignore->Ignores(typed); },
+                   problem);
+    if (ignored) {
+        ++session.result.ignoredCount;
         return false;
     }
-    session.registryProblems.push_back(std::move(problem));
-    return true;
-}
-
-bool RecordProblem(ScanSession& session, ShortcutProblem problem) {
-    if (session.ignore && session.ignore->Ignores(problem)) {
-        ++session.ignoredCount;
-        return false;
-    }
-    session.shortcutProblems.push_back(std::move(problem));
-    return true;
-}
-
-bool RecordProblem(ScanSession& session, MenuEntryProblem problem) {
-    if (session.ignore && session.ignore->Ignores(problem)) {
-        ++session.ignoredCount;
-        return false;
-    }
-    session.menuEntryProblems.push_back(std::move(problem));
+    session.result.problems.Add(std::move(problem));
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "session/not_checked.h"
+#include "session/problem_list.h"
 #include "session/problems.h"
 #include "session/scan_observer.h"
 #include "system/file_system_api.h"
@@ -100,6 +101,23 @@ public:
     virtual bool Ignores(const MenuEntryProblem& /*problem*/) const { return false; }
 };
 
+// What a scan found: the problems, the summary's rows, when it ran, and
+// what it could not read or judge. A scan starts it afresh; a repair takes
+// out the problems it dealt with.
+struct ScanResult {
+    ProblemList problems;
+    std::vector<SummaryRow> summary;
+    std::string startedAt;  // "HH:MM:SS"
+    std::string finishedAt;
+    UnreadableItems unreadable;
+    // Entries the scan could not judge (a drive that is not there, a
+    // network target, an unknown path form): neither listed nor repaired.
+    NotCheckedCounts notChecked;
+    // Problems the user's ignore list matched: neither listed, counted nor
+    // repaired; the summary names how many.
+    std::size_t ignoredCount = 0;
+};
+
 // The select-all box over the catalogue: none, all or some rows checked.
 enum class SelectAll { None = 0, All = 1, Mixed = 2 };
 
@@ -130,40 +148,25 @@ public:
     ListControl catalogue{"catalogue", {"Sections to be scanned"}};
     SelectAll selectAll = SelectAll::None;
 
-    std::vector<RegistryProblem> registryProblems;
-    std::vector<ShortcutProblem> shortcutProblems;
-    std::vector<MenuEntryProblem> menuEntryProblems;
-    std::vector<SummaryRow> summary;
-
-    std::string startedAt;  // "HH:MM:SS"
-    std::string finishedAt;
     bool scanning = false;          // a scan is running: a second request is ignored
     bool cancelRequested = false;   // the running scan is to stop
     bool syncingSelectAll = false;  // the select-all box follows the rows
     // The value the checks are looking at, as the walk read it.
     std::string valueAsRead;
     MachineFacts facts;
-    UnreadableItems unreadable;
-    // Entries the scan could not judge (a drive that is not there, a
-    // network target, an unknown path form): neither listed nor repaired.
-    NotCheckedCounts notChecked;
-    // Problems the user's ignore list matched in the last scan: neither
-    // listed, counted nor repaired; the summary names how many.
-    std::size_t ignoredCount = 0;
     // The ignore list the scan applies; null: nothing is left out. Not owned.
     const ProblemFilter* ignore = nullptr;
 
-    std::size_t ProblemCount() const {
-        return registryProblems.size() + shortcutProblems.size() + menuEntryProblems.size();
-    }
+    // What the last scan found (emptied when a scan starts).
+    ScanResult result;
+
+    std::size_t ProblemCount() const { return result.problems.size(); }
 };
 
 // Adds a problem the scan found, unless the ignore list names it (then it
 // only counts it in ignoredCount). True when it was added; the caller then
 // tells of it with ProblemRecorded.
-bool RecordProblem(ScanSession& session, RegistryProblem problem);
-bool RecordProblem(ScanSession& session, ShortcutProblem problem);
-bool RecordProblem(ScanSession& session, MenuEntryProblem problem);
+bool RecordProblem(ScanSession& session, Problem problem);
 
 // An entry the scan could not judge: counted under `why` (and under the
 // drive letter for an unavailable drive; 0 when no letter applies).

@@ -209,9 +209,9 @@ QMenu* ResultsPanel::MenuFor(std::size_t row, QWidget* parent) {
 }
 
 void ResultsPanel::CopyEntry(const ProblemRef& ref) {
-    const std::string text = ref.kind == ProblemRef::Kind::Registry
-                                 ? EntryText(app_.session.registryProblems.at(ref.index))
-                                 : DetailsOf(app_.session, ref).entry;
+    const Problem& problem = app_.session.result.problems.at(ref.index);
+    const auto* value = std::get_if<RegistryProblem>(&problem);
+    const std::string text = value ? EntryText(*value) : DetailsOf(app_.session, ref).entry;
     QGuiApplication::clipboard()->setText(Q(text));
 }
 
@@ -223,8 +223,9 @@ void ResultsPanel::OpenContainingFolder(const ProblemRef& ref) {
     // The folder that should hold the missing file, or the nearest one
     // above it that exists, as the host sees it.
     // A menu entry is a file of this computer: its own folder is opened.
-    if (ref.kind == ProblemRef::Kind::MenuEntry) {
-        const std::string& path = app_.session.menuEntryProblems.at(ref.index).path;
+    if (const auto* entry =
+            std::get_if<MenuEntryProblem>(&app_.session.result.problems.at(ref.index))) {
+        const std::string& path = entry->path;
         if (app_.platform.openUrl)
             app_.platform.openUrl(Q(path.substr(0, path.find_last_of('/') + 1)));
         return;

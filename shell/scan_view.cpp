@@ -71,7 +71,7 @@ void ScanView::Progress(std::size_t, std::size_t) {
 void ScanView::FillSummary() {
     summaryRows.Clear();
     if (!session_) return;
-    for (const auto& row : session_->summary) summaryRows.Add(row.text);
+    for (const auto& row : session_->result.summary) summaryRows.Add(row.text);
 }
 
 void ScanView::ScanFinished(bool cancelled) {
@@ -83,7 +83,8 @@ void ScanView::ScanFinished(bool cancelled) {
     // so do the results when entries were left unchecked, so that a drive
     // that was not there is not taken for a clean one; with nothing found
     // and nothing left out the start view comes back whole.
-    const bool found = session_ && (session_->ProblemCount() > 0 || !session_->notChecked.Empty());
+    const bool found =
+        session_ && (session_->ProblemCount() > 0 || !session_->result.notChecked.Empty());
     w.SetVisible(Control::ResultsFrame, found);
     w.SetVisible(Control::ScanningFrame, false);
     w.SetVisible(Control::StartFrame, !found);
@@ -94,15 +95,15 @@ void ScanView::ScanFinished(bool cancelled) {
                                                 "Found before the scan was stopped (cancelled)")
                         .toStdString()
                   : "";
-    if (session_ && session_->ignoredCount > 0)
+    if (session_ && session_->result.ignoredCount > 0)
         mark += (mark.empty() ? "" : "; ") +
                 QCoreApplication::translate("vostrel::shell::ScanView", "%1 (on the ignore list)")
                     .arg(QString::fromStdString(IgnoredText(*session_)))
                     .toStdString();
     // Entries on drives that were not there (and other entries that could
     // not be judged) are named, so that a short list is not taken as clean.
-    if (session_ && !session_->notChecked.Empty())
-        mark += (mark.empty() ? "" : "; ") + NotCheckedText(session_->notChecked);
+    if (session_ && !session_->result.notChecked.Empty())
+        mark += (mark.empty() ? "" : "; ") + NotCheckedText(session_->result.notChecked);
     if (!mark.empty()) w.SetCaption(Control::CancelledMark, mark);
     w.SetVisible(Control::CancelledMark, found && !mark.empty());
     if (found) {

@@ -113,7 +113,7 @@ void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
         status == ERROR_PATH_NOT_FOUND || status == ERROR_FILENAME_EXCED_RANGE ||
         status == ERROR_INVALID_NAME)
         return;
-    session_.unreadable.folders.push_back(folder);
+    session_.result.unreadable.folders.push_back(folder);
 }
 
 void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {

@@ -144,14 +144,14 @@ void CheckShortcut(ScanSession& session, std::string_view path) {
         ReadShortcut(session.files, path, MachineAnsiCodePage(session.registry));
     if (info.unreadable) {
         // Not judged at all: an unreadable link is never called broken.
-        if (HasLinkEnding(name)) session.unreadable.shortcuts.emplace_back(path);
+        if (HasLinkEnding(name)) session.result.unreadable.shortcuts.emplace_back(path);
         return;
     }
     Judgement judgement = Judge(session, name, info);
     if (judgement.kind == Judgement::Kind::NotChecked) {
         CountNotChecked(session, judgement.why, judgement.drive);
         if (judgement.why == NotCheckedReason::DriveUnavailable)
-            session.notChecked.driveWhy.emplace(judgement.drive, judgement.driveWhy);
+            session.result.notChecked.driveWhy.emplace(judgement.drive, judgement.driveWhy);
     }
     if (judgement.kind != Judgement::Kind::Broken) return;
     if (RecordProblem(session, ShortcutProblem{std::string(path), std::move(judgement.target),

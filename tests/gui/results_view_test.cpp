@@ -73,7 +73,7 @@ protected:
     }
     // The scan's problem whose tested path ends with `file`.
     RegistryProblem Found(const std::string& file) {
-        for (const RegistryProblem& p : app_->session.registryProblems)
+        for (const RegistryProblem& p : app_->session.result.problems.Of<RegistryProblem>())
             if (p.testedPath.ends_with(file)) return p;
         ADD_FAILURE() << "no problem for " << file;
         return {};
@@ -151,7 +151,7 @@ TEST_F(ResultsViewTest, DetailsOfEverySectionShowTheEntryItsDataThePathAndTheRea
     EXPECT_TRUE(pane.contains("Why: ")) << pane.toStdString();
     // With the id the command line takes for it.
     std::string id;
-    for (const auto& shortcut : app_->session.shortcutProblems)
+    for (const auto& shortcut : app_->session.result.problems.Of<ShortcutProblem>())
         if (shortcut.path == "C:\\users\\Public\\Desktop\\PhotoEdit.lnk") id = ProblemId(shortcut);
     ASSERT_EQ(id.size(), 16u);
     EXPECT_TRUE(pane.contains(QString::fromStdString("\nId: " + id))) << pane.toStdString();
@@ -280,7 +280,7 @@ TEST_F(ResultsViewTest, IgnoredFromTheMenuHiddenOnRescanAndBackAfterRemovalInSet
 
     ClickPair(&main, "ImgScanNowNormal");
     EXPECT_EQ(app_->view.summaryRows.Text(kHelpRow + 1), "Invalid Help Files ( 1 Problem(s) )");
-    EXPECT_EQ(app_->session.ignoredCount, 1u);
+    EXPECT_EQ(app_->session.result.ignoredCount, 1u);
 
     // Settings lists it; Remove takes it out when OK is pressed.
     const std::string machine = IgnoreMachineOf(*app_);

@@ -126,7 +126,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     MainWindow& main = Main();
     bool busy = false, scanNowInert = false;
     QString problems;
-    ScanWith([this] { return app_->session.registryProblems.size() > 4; },
+    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 4; },
              [&] {
                  busy = app_->window.busy();
                  scanNowInert = !main.ScanIdle();
@@ -211,7 +211,7 @@ TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
 TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled) {
     MainWindow& main = Main();
     QString question;
-    ScanWith([this] { return app_->session.registryProblems.size() > 0; },
+    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 0; },
              [&] {
                  AnswerMessageBox(true, &question);
                  ClickPair(&main, "ImgScanCancelNormal");
@@ -220,7 +220,8 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
     EXPECT_TRUE(app_->session.cancelRequested);
     const std::size_t found = app_->session.ProblemCount();
     EXPECT_GT(found, 0u);
-    EXPECT_LT(app_->session.registryProblems.size(), 10u);  // a whole scan finds 10
+    EXPECT_LT(app_->session.result.problems.Of<RegistryProblem>().size(),
+              10u);  // a whole scan finds 10
     // The problems found so far show, every one of them under a summary row.
     EXPECT_FALSE(main.control("PicResults")->isHidden());
     EXPECT_FALSE(main.control("FrameRegistryProblemsDetails")->isHidden());
@@ -245,7 +246,7 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
     // ... and the next scan shows its scanning view, its moving bar and its
     // blinking picture, then its results, no longer marked.
     bool scanningShown = false, barMoved = false, blinking = false;
-    ScanWith([this] { return app_->session.registryProblems.size() > 2; },
+    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 2; },
              [&] {
                  scanningShown = main.control("FrameScanning")->isVisible();
                  barMoved = main.control("PicProgress")->width() > 0;
@@ -262,7 +263,7 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
 
 TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
     MainWindow& main = Main();
-    ScanWith([this] { return app_->session.registryProblems.size() > 0; },
+    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 0; },
              [&] {
                  AnswerMessageBox(false);
                  ClickPair(&main, "ImgScanCancelNormal");
@@ -292,7 +293,7 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
     EXPECT_EQ(notice.toStdString(), " All Problems were repaired sucessfully !");
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
-    EXPECT_EQ(app_->session.registryProblems.size(), 0u);
+    EXPECT_EQ(app_->session.result.problems.Of<RegistryProblem>().size(), 0u);
     EXPECT_EQ(app_->view.summaryRows.Count(), 0u);
     EXPECT_FALSE(HelpValueThere());
     EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
@@ -335,8 +336,8 @@ TEST_F(ScanFlowTest, ScanNowASecondRepairAndClosingDuringARepairLoseNothing) {
     MainWindow& main = Main();
     ClickPair(&main, "ImgScanNowNormal");
     ASSERT_FALSE(main.control("PicResults")->isHidden());
-    const std::size_t problems =
-        app_->session.registryProblems.size() + app_->session.shortcutProblems.size();
+    const std::size_t problems = app_->session.result.problems.Of<RegistryProblem>().size() +
+                                 app_->session.result.problems.Of<ShortcutProblem>().size();
     ASSERT_GT(problems, 1u);
     // Events are let through at every step of the work, as on a large prefix.
     app_->session.pump.SetInterval(std::chrono::microseconds(0));

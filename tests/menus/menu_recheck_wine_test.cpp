@@ -66,13 +66,13 @@ TEST(MenuRecheckWine, AnEntryWhoseProgramCameBackStaysAndTheOtherGoes) {
     for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
         session.catalogue.SetChecked(i, session.catalogue.Text(i) == "Wine Menu Entries");
     RunScan(session);
-    ASSERT_EQ(session.menuEntryProblems.size(), 2u);
-    const MenuEntryProblem back = session.menuEntryProblems[0].name == "Back"
-                                      ? session.menuEntryProblems[0]
-                                      : session.menuEntryProblems[1];
-    const MenuEntryProblem still = session.menuEntryProblems[0].name == "Still"
-                                       ? session.menuEntryProblems[0]
-                                       : session.menuEntryProblems[1];
+    ASSERT_EQ(session.result.problems.Of<MenuEntryProblem>().size(), 2u);
+    const MenuEntryProblem back = session.result.problems.Of<MenuEntryProblem>()[0].name == "Back"
+                                      ? session.result.problems.Of<MenuEntryProblem>()[0]
+                                      : session.result.problems.Of<MenuEntryProblem>()[1];
+    const MenuEntryProblem still = session.result.problems.Of<MenuEntryProblem>()[0].name == "Still"
+                                       ? session.result.problems.Of<MenuEntryProblem>()[0]
+                                       : session.result.problems.Of<MenuEntryProblem>()[1];
     ASSERT_EQ(back.name, "Back");
     ASSERT_EQ(still.name, "Still");
     ASSERT_FALSE(back.icons.empty());

@@ -117,18 +117,18 @@ TEST(MenuRowWine, ScanRepairAndRestoreOfWhatWinesMenuBuilderWrote) {
         for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
             session.catalogue.SetChecked(i, i == 12);
         RunScan(session);
-        found = session.menuEntryProblems;
+        found = session.result.problems.Of<MenuEntryProblem>().ToVector();
         EXPECT_EQ(Names(found), (std::set<std::string>{"Direct", "Gone", "Lost", "Removed"}));
         EXPECT_EQ(observer.found, 4u);
-        ASSERT_EQ(session.summary.size(), 2u);
-        EXPECT_EQ(session.summary[0].text, "Invalid Wine Menu Entries ( 3 Problem(s) )");
-        EXPECT_EQ(session.summary[1].text,
+        ASSERT_EQ(session.result.summary.size(), 2u);
+        EXPECT_EQ(session.result.summary[0].text, "Invalid Wine Menu Entries ( 3 Problem(s) )");
+        EXPECT_EQ(session.result.summary[1].text,
                   "Menu entries of deleted Wine prefixes ( 1 Problem(s) )");
-        const auto orphans = DetailLines(session, session.summary[1].text);
+        const auto orphans = DetailLines(session, session.result.summary[1].text);
         ASSERT_EQ(orphans.size(), 1u);
         EXPECT_NE(orphans[0].find("Lost"), std::string::npos) << orphans[0];
         EXPECT_NE(orphans[0].find(b), std::string::npos) << orphans[0];
-        EXPECT_EQ(DetailLines(session, session.summary[0].text).size(), 3u);
+        EXPECT_EQ(DetailLines(session, session.result.summary[0].text).size(), 3u);
         const std::string report = ScanReportText(session, "2026-01-01");
         EXPECT_NE(report.find("Name of Section : Wine Menu Entries of deleted prefixes"),
                   std::string::npos);
@@ -237,8 +237,9 @@ TEST(MenuRowWine, EntriesOnADiskThatIsNotThereAreLeftAlone) {
         for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
             session.catalogue.SetChecked(i, session.catalogue.Text(i) == "Wine Menu Entries");
         RunScan(session);
-        EXPECT_EQ(Names(session.menuEntryProblems), std::set<std::string>{});
-        EXPECT_EQ(session.notChecked.byReason[NotCheckedReason::DriveUnavailable], 2u);
+        EXPECT_EQ(Names(session.result.problems.Of<MenuEntryProblem>().ToVector()),
+                  std::set<std::string>{});
+        EXPECT_EQ(session.result.notChecked.byReason[NotCheckedReason::DriveUnavailable], 2u);
     }
 
     const auto before = Snapshot(home);

@@ -70,7 +70,7 @@ protected:
         files_.MapDrive('Z', host_.path());
         fs::create_directories(backups_);
         settings_.Save("txtBackup", backups_);
-        session_.summary.push_back({"", "summary", 0});
+        session_.result.summary.push_back({"", "summary", 0});
         std::tm start{};
         start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14,
         start.tm_min = 3;
@@ -103,7 +103,7 @@ protected:
         std::string windows = "C:\\" + rel;
         for (char& c : windows)
             if (c == '/') c = '\\';
-        session_.shortcutProblems.push_back({windows, "", ""});
+        session_.result.problems.AddOf<ShortcutProblem>({windows, "", ""});
     }
 
     void AddProblem(const std::string& key, const std::string& name) {
@@ -114,7 +114,7 @@ protected:
         problem.testedPath = "C:\\gone\\" + name + ".exe";
         problem.keyPath = key;
         problem.rootName = "HKEY_LOCAL_MACHINE";
-        session_.registryProblems.push_back(problem);
+        session_.result.problems.AddOf<RegistryProblem>(problem);
     }
 
     std::string RunName() { return backups_ + "/BackUp 16-08-05 14-03-00"; }
@@ -351,7 +351,7 @@ TEST_F(BackupSafetyTest, AFolderOthersMayWriteIsRefusedUnlessSticky) {
     fs::permissions(backups_, fs::perms(01777));
     AddProblem("Software\\Run", "Tool");
     AddShortcut("Tool.lnk", BrokenLinkBytes("Tool"));
-    session_.summary.push_back({"", "summary", 0});
+    session_.result.summary.push_back({"", "summary", 0});
     outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_FALSE(outcome.halted);

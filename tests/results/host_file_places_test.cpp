@@ -54,7 +54,7 @@ protected:
             fs::create_directories(fs::path(icon).parent_path());
             WriteTextFile(icon, "PNG of " + icon);
         }
-        session_.menuEntryProblems.push_back(problem);
+        session_.result.problems.AddOf<MenuEntryProblem>(problem);
         return problem;
     }
     std::string BackupPath() const { return backups_ / "BackUp 09-12-26 20-00-00"; }
@@ -174,7 +174,7 @@ TEST_F(HostFilePlacesTest, ARepairNeverRemovesThroughALinkedFolder) {
     fs::create_directory_symlink(outside_.path(), Menu() + "/Linked");
 
     const auto plain = AddEntry(Menu() + "/Gone.desktop", {});
-    session_.menuEntryProblems.back().icons = {Icon("1A2B_gone.0")};
+    session_.result.problems.Of<MenuEntryProblem>().back().icons = {Icon("1A2B_gone.0")};
     const auto linked = AddEntry(Menu() + "/Linked/Linked.desktop");
     ASSERT_TRUE(fs::exists(victimEntry));
 

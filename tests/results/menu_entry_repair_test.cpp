@@ -53,7 +53,7 @@ protected:
         WriteTextFile(problem.path, "[Desktop Entry]\nName=" + problem.name + "\n");
         ::chmod(problem.path.c_str(), 0755);
         for (const auto& icon : problem.icons) WriteTextFile(icon, "PNG of " + icon);
-        session_.menuEntryProblems.push_back(problem);
+        session_.result.problems.AddOf<MenuEntryProblem>(problem);
         return problem;
     }
     std::string BackupPath() const { return backups_ / "BackUp 09-12-26 20-00-00"; }
@@ -95,8 +95,8 @@ TEST_F(MenuEntryRepairTest, IconsGoOnlyWithTheLastEntryThatShowsThemAndComeBackE
     EXPECT_TRUE(fs::exists(untouched));
     EXPECT_EQ(Kinds(), (std::vector<std::string>{"M", "M", "I", "I", "I"}));
     // The entry left alone stays listed, as unticked problems of every kind do.
-    ASSERT_EQ(session_.menuEntryProblems.size(), 1u);
-    EXPECT_EQ(session_.menuEntryProblems.front().path, leftAlone.path);
+    ASSERT_EQ(session_.result.problems.Of<MenuEntryProblem>().size(), 1u);
+    EXPECT_EQ(session_.result.problems.Of<MenuEntryProblem>().front().path, leftAlone.path);
 
     const RestoreReport report = RestoreBackupFile(registry_, files_, settings_, BackupPath());
     EXPECT_TRUE(report.ok()) << report.failures.front();

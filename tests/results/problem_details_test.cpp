@@ -12,8 +12,8 @@ namespace {
 
 using testing::FakeMachine;
 
-RegistryProblem Problem(const std::string& scanner, const std::string& tested,
-                        const std::string& value = "(Default)") {
+RegistryProblem ValueProblem(const std::string& scanner, const std::string& tested,
+                             const std::string& value = "(Default)") {
     RegistryProblem p;
     p.root = HKEY_CLASSES_ROOT;
     p.rootName = "HKEY_CLASSES_ROOT";
@@ -27,17 +27,20 @@ RegistryProblem Problem(const std::string& scanner, const std::string& tested,
 
 // Two help files, a font and two shortcuts, with their summary lines.
 void FillSession(ScanSession& s) {
-    s.registryProblems = {Problem("Help Files", "C:\\a.hlp"), Problem("Windows Fonts", "C:\\f.ttf"),
-                          Problem("Help Files", "C:\\b.hlp")};
-    s.shortcutProblems = {{"C:\\users\\Public\\Desktop\\x.lnk", "C:\\Gone\\x.exe", ""},
-                          {"C:\\users\\Public\\Desktop\\y.lnk", "C:\\windows\\y.exe", ""}};
+    for (const char* path : {"C:\\a.hlp", "C:\\f.ttf", "C:\\b.hlp"})
+        s.result.problems.Add(ValueProblem(path[3] == 'f' ? "Windows Fonts" : "Help Files", path));
+    s.result.problems.AddOf<ShortcutProblem>(
+        {"C:\\users\\Public\\Desktop\\x.lnk", "C:\\Gone\\x.exe", ""});
+    s.result.problems.AddOf<ShortcutProblem>(
+        {"C:\\users\\Public\\Desktop\\y.lnk", "C:\\windows\\y.exe", ""});
     AddSectionSummary(s, 2, "Help Files");
     AddSectionSummary(s, 1, "Windows Fonts");
-    s.summary.push_back({"Windows Shortcut", "Invalid Windows Shortcut File (2 Problems)", 2});
+    s.result.summary.push_back(
+        {"Windows Shortcut", "Invalid Windows Shortcut File (2 Problems)", 2});
 }
 
 TEST(ProblemDetails, RegistryProblemNamesItsKeyValueDataAndReason) {
-    RegistryProblem p = Problem("ActiveX \\ COM", "C:\\windows\\system32\\avifile.dll");
+    RegistryProblem p = ValueProblem("ActiveX \\ COM", "C:\\windows\\system32\\avifile.dll");
     const ProblemDetails plain = DetailsOf(p);
     EXPECT_EQ(plain.line,
               "This file could not be found on your hard drive:C:\\windows\\system32\\avifile.dll");
@@ -85,9 +88,10 @@ TEST(ProblemDetails, SummaryLinesStandForTheProblemsTheirDetailLinesShow) {
     orphan.target = orphan.prefix;
     orphan.reason = kMenuEntryPrefixMissing;
     orphan.orphan = true;
-    m.session.menuEntryProblems = {orphan, own};
+    m.session.result.problems.Add(orphan);
+    m.session.result.problems.Add(own);
     AddMenuEntrySummaries(m.session, 1, 1);
-    for (const SummaryRow& row : m.session.summary) {
+    for (const SummaryRow& row : m.session.result.summary) {
         std::vector<std::string> lines;
         for (const ProblemRef& ref : ProblemsOfSummary(m.session, row.text)) {
             lines.push_back(DetailsOf(m.session, ref).line);
@@ -97,29 +101,29 @@ TEST(ProblemDetails, SummaryLinesStandForTheProblemsTheirDetailLinesShow) {
         }
         EXPECT_EQ(lines, DetailLines(m.session, row.text)) << row.text;
     }
-    const ProblemDetails lost = DetailsOf(m.session, {ProblemRef::Kind::MenuEntry, 0});
+    const ProblemDetails lost = DetailsOf(m.session, {5});
     EXPECT_EQ(lost.entry, orphan.path);
     EXPECT_EQ(lost.lookedFor, "/home/ann/Games/lost");
     EXPECT_EQ(lost.why, "prefix missing");
-    EXPECT_EQ(DetailsOf(m.session, {ProblemRef::Kind::MenuEntry, 1}).lookedFor, own.target);
+    EXPECT_EQ(DetailsOf(m.session, {6}).lookedFor, own.target);
     ProblemRef ref;
-    for (const char* bad : {"", "R", "S2", "R3", "X0", "R-1", "R1x", "R 1", "M2"})
+    for (const char* bad : {"", "P", "P7", "R3", "X0", "P-1", "P1x", "P 1", "p2"})
         EXPECT_FALSE(ParseRef(m.session, bad, &ref)) << bad;
 }
 
 TEST(ProblemDetails, SummaryTickFollowsItsGroupAndSetsOnlyIt) {
     FakeMachine m;
     FillSession(m.session);
-    const std::string help = m.session.summary[0].text;
-    const std::string shortcuts = m.session.summary[2].text;
+    const std::string help = m.session.result.summary[0].text;
+    const std::string shortcuts = m.session.result.summary[2].text;
     EXPECT_EQ(SummaryTick(m.session, help), GroupTick::All);
     EXPECT_EQ(SelectedCount(m.session), 5u);
-    SetSelected(m.session, {ProblemRef::Kind::Registry, 2}, false);
+    SetSelected(m.session, ProblemRef{2}, false);
     EXPECT_EQ(SummaryTick(m.session, help), GroupTick::Some);
     SetSummaryTick(m.session, help, false);
     EXPECT_EQ(SummaryTick(m.session, help), GroupTick::None);
     // The font between the two help files keeps its tick.
-    EXPECT_TRUE(m.session.registryProblems[1].selected);
+    EXPECT_TRUE(m.session.result.problems.Of<RegistryProblem>()[1].selected);
     SetSummaryTick(m.session, shortcuts, false);
     EXPECT_EQ(SelectedCount(m.session), 1u);
     SetSummaryTick(m.session, help, true);

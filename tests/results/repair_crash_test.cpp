@@ -113,7 +113,7 @@ protected:
             settings.Save("txtBackup", work.path() + "/backups");
             AnsweringObserver observer;
             ScanSession session(*registry, files, settings, observer);
-            session.summary.push_back({"", "summary", 0});
+            session.result.summary.push_back({"", "summary", 0});
             for (const auto& p : kPlanted) {
                 RegistryProblem problem;
                 problem.root = p.root;
@@ -121,10 +121,10 @@ protected:
                 problem.testedPath = p.missing;
                 problem.keyPath = p.key;
                 problem.rootName = p.rootName;
-                session.registryProblems.push_back(problem);
+                session.result.problems.AddOf<RegistryProblem>(problem);
             }
             for (const auto& s : kShortcuts)
-                session.shortcutProblems.push_back({"C:\\" + s, "", ""});
+                session.result.problems.AddOf<ShortcutProblem>({"C:\\" + s, "", ""});
             int count = 0;
             RepairOptions options;
             options.afterStep = [&] {

@@ -86,7 +86,7 @@ TEST(RepairReadOnlyTest, AFailedRegistrySaveKeepsEverythingOnTheMachine) {
         settings.Save("txtBackup", work.path() + "/backups");
         AnsweringObserver observer;
         ScanSession session(*registry, files, settings, observer);
-        session.summary.push_back({"", "summary", 0});
+        session.result.summary.push_back({"", "summary", 0});
         for (int i = 1; i <= 3; ++i) {
             RegistryProblem problem;
             problem.root = HKEY_LOCAL_MACHINE;
@@ -94,10 +94,12 @@ TEST(RepairReadOnlyTest, AFailedRegistrySaveKeepsEverythingOnTheMachine) {
             problem.testedPath = "C:\\gone\\" + std::to_string(i) + ".exe";
             problem.keyPath = kRun;
             problem.rootName = "HKEY_LOCAL_MACHINE";
-            session.registryProblems.push_back(problem);
+            session.result.problems.AddOf<RegistryProblem>(problem);
         }
-        session.shortcutProblems.push_back({"C:\\users\\Public\\Desktop\\One.lnk", "", ""});
-        session.shortcutProblems.push_back({"C:\\users\\Public\\Desktop\\Two.lnk", "", ""});
+        session.result.problems.AddOf<ShortcutProblem>(
+            {"C:\\users\\Public\\Desktop\\One.lnk", "", ""});
+        session.result.problems.AddOf<ShortcutProblem>(
+            {"C:\\users\\Public\\Desktop\\Two.lnk", "", ""});
         std::ofstream events(out);
         RepairOptions options;
         options.onEvent = [&](const RepairEvent& e) {

@@ -67,7 +67,8 @@ protected:
 
     std::set<std::string> Found() const {
         std::set<std::string> names;
-        for (const auto& problem : session_->registryProblems) names.insert(problem.valueName);
+        for (const auto& problem : session_->result.problems.Of<RegistryProblem>())
+            names.insert(problem.valueName);
         return names;
     }
 
@@ -203,7 +204,8 @@ TEST_F(RepairRecheckWine, AValueNamingADriveUnmountedSinceTheScanIsKeptNotRemove
         session_->catalogue.SetChecked(i, session_->catalogue.Text(i) == "Windows Startup");
     RunScan(*session_);
     ASSERT_TRUE(Found().count("OnD"));
-    for (auto& problem : session_->registryProblems) problem.selected = problem.valueName == "OnD";
+    for (auto& problem : session_->result.problems.Of<RegistryProblem>())
+        problem.selected = problem.valueName == "OnD";
     fs::remove_all(temp_ / "d-drive/Other");
 
     const RepairOutcome outcome = Repair();

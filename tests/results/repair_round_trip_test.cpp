@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         files_.MapDrive('C', drive_.path());
         settings_.Save("txtBackup", backups_.path());
-        session_.summary.push_back({"", "summary", 0});
+        session_.result.summary.push_back({"", "summary", 0});
         std::tm start{};
         start.tm_mday = 16, start.tm_mon = 7, start.tm_year = 105, start.tm_hour = 14,
         start.tm_min = 3;
@@ -47,7 +47,7 @@ protected:
         problem.keyPath = key;
         problem.rootName = std::string(RootName(root));
         problem.systemFolder = yes;
-        session_.registryProblems.push_back(problem);
+        session_.result.problems.AddOf<RegistryProblem>(problem);
     }
 
     void AddShortcut(const std::string& rel, const std::string& contents) {
@@ -55,7 +55,7 @@ protected:
         std::string windows = "C:\\" + rel;
         for (char& c : windows)
             if (c == '/') c = '\\';
-        session_.shortcutProblems.push_back({windows, "", ""});
+        session_.result.problems.AddOf<ShortcutProblem>({windows, "", ""});
     }
 
     std::string BackupPath() { return backups_ / "BackUp 16-08-05 14-03-00"; }
@@ -103,9 +103,9 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
               std::vector<std::uint8_t>{});
     EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + paths, "(Default)"));
     EXPECT_FALSE(fs::exists(drive_ / "Desktop/Tool.lnk"));
-    EXPECT_TRUE(session_.registryProblems.empty());
-    EXPECT_TRUE(session_.shortcutProblems.empty());
-    EXPECT_TRUE(session_.summary.empty());
+    EXPECT_TRUE(session_.result.problems.Of<RegistryProblem>().empty());
+    EXPECT_TRUE(session_.result.problems.Of<ShortcutProblem>().empty());
+    EXPECT_TRUE(session_.result.summary.empty());
     EXPECT_EQ(observer_.events.back(), "question");  // the closing notice follows the repair
 
     const auto lines = SplitBackupLines(ReadTextFile(BackupPath()));
@@ -173,7 +173,7 @@ TEST_F(RepairTest, ARunningWineRefusesTheRepairBeforeAnythingIsTouched) {
     const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.refusal.value_or(""), "a wineserver is running on this prefix");
     EXPECT_TRUE(fs::exists(drive_ / "a.lnk"));
-    EXPECT_EQ(session_.registryProblems.size(), 1u);
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>().size(), 1u);
     EXPECT_TRUE(fs::is_empty(backups_.path()));
     EXPECT_TRUE(observer_.questions.empty());
 }
@@ -181,10 +181,11 @@ TEST_F(RepairTest, ARunningWineRefusesTheRepairBeforeAnythingIsTouched) {
 TEST_F(RepairTest, ShortcutsOnlySkipTheRegistryPart) {
     AddShortcut("a.lnk", BrokenLinkBytes("a"));
     AddProblem(HKEY_LOCAL_MACHINE, "Software\\X", "V", "C:\\gone.exe");
-    session_.summary.clear();
+    session_.result.summary.clear();
     RepairAll(session_, options_);
     EXPECT_FALSE(fs::exists(drive_ / "a.lnk"));
-    EXPECT_EQ(session_.registryProblems.size(), 1u);  // left for the next scan to clear
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>().size(),
+              1u);  // left for the next scan to clear
     EXPECT_EQ(observer_.questions, std::vector<Question>{Question::FilesRepaired});
 }
 
@@ -219,13 +220,13 @@ TEST(RepairRefusedDeletes, AValueThatCouldNotBeRemovedIsReportedAsKept) {
     settings.Save("txtBackup", backups.path());
     ScanSession session(registry, files, settings, observer);
     registry.PutText("HKEY_LOCAL_MACHINE\\Software\\X", "V", REG_SZ, "C:\\gone.exe");
-    session.summary.push_back({"", "summary", 0});
+    session.result.summary.push_back({"", "summary", 0});
     RegistryProblem problem;
     problem.root = HKEY_LOCAL_MACHINE;
     problem.valueName = "V";
     problem.keyPath = "Software\\X";
     problem.rootName = "HKEY_LOCAL_MACHINE";
-    session.registryProblems.push_back(problem);
+    session.result.problems.AddOf<RegistryProblem>(problem);
     std::vector<RepairEvent> events;
     RepairOptions options;
     options.onEvent = [&events](const RepairEvent& e) { events.push_back(e); };
@@ -246,9 +247,10 @@ TEST_F(RepairTest, OnlyTickedProblemsAreRepairedAndTheOthersStayCounted) {
     AddProblem(HKEY_LOCAL_MACHINE, run, "Gone", "C:\\x.exe", "Windows Startup");
     AddShortcut("Desktop/Kept.lnk", BrokenLinkBytes("kept"));
     AddShortcut("Desktop/Gone.lnk", BrokenLinkBytes("gone"));
-    session_.summary = {{"Windows Startup", "two startup", 2}, {"Windows Shortcut", "two", 2}};
-    session_.registryProblems[0].selected = false;
-    session_.shortcutProblems[0].selected = false;
+    session_.result.summary = {{"Windows Startup", "two startup", 2},
+                               {"Windows Shortcut", "two", 2}};
+    session_.result.problems.Of<RegistryProblem>()[0].selected = false;
+    session_.result.problems.Of<ShortcutProblem>()[0].selected = false;
 
     const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 2);
@@ -258,13 +260,13 @@ TEST_F(RepairTest, OnlyTickedProblemsAreRepairedAndTheOthersStayCounted) {
     EXPECT_FALSE(fs::exists(drive_ / "Desktop/Gone.lnk"));
     EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 2u);
     // The unticked ones are still listed, and the summary counts only them.
-    ASSERT_EQ(session_.registryProblems.size(), 1u);
-    EXPECT_EQ(session_.registryProblems[0].valueName, "Kept");
-    ASSERT_EQ(session_.shortcutProblems.size(), 1u);
-    EXPECT_EQ(session_.shortcutProblems[0].path, "C:\\Desktop\\Kept.lnk");
-    ASSERT_EQ(session_.summary.size(), 2u);
-    EXPECT_EQ(session_.summary[0].text, "Invalid Windows Startup Files  ( 1 Problem(s) )");
-    EXPECT_EQ(session_.summary[1].text, "Invalid Windows Shortcut File (1 Problems)");
+    ASSERT_EQ(session_.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>()[0].valueName, "Kept");
+    ASSERT_EQ(session_.result.problems.Of<ShortcutProblem>().size(), 1u);
+    EXPECT_EQ(session_.result.problems.Of<ShortcutProblem>()[0].path, "C:\\Desktop\\Kept.lnk");
+    ASSERT_EQ(session_.result.summary.size(), 2u);
+    EXPECT_EQ(session_.result.summary[0].text, "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    EXPECT_EQ(session_.result.summary[1].text, "Invalid Windows Shortcut File (1 Problems)");
 }
 
 // A shortcut whose host name is not UTF-8 has no exact Windows path; its

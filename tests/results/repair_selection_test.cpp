@@ -43,7 +43,8 @@ protected:
         AddShortcut("Desktop/b.lnk");
         AddSectionSummary(session_, 3, "Windows Startup");
         AddSectionSummary(session_, 2, "Help Files");
-        session_.summary.push_back({std::string(kShortcutSection), ShortcutSummaryText(2), 2});
+        session_.result.summary.push_back(
+            {std::string(kShortcutSection), ShortcutSummaryText(2), 2});
     }
 
     void AddValue(const std::string& key, const std::string& name, const std::string& section) {
@@ -56,7 +57,7 @@ protected:
         problem.testedPath = "C:\\gone\\" + name;
         problem.scanner = section;
         problem.section = section;
-        session_.registryProblems.push_back(problem);
+        session_.result.problems.AddOf<RegistryProblem>(problem);
     }
 
     void AddShortcut(const std::string& rel) {
@@ -64,13 +65,13 @@ protected:
         std::string windows = "C:\\" + rel;
         for (char& c : windows)
             if (c == '/') c = '\\';
-        session_.shortcutProblems.push_back({windows, "gone.exe", ""});
+        session_.result.problems.AddOf<ShortcutProblem>({windows, "gone.exe", ""});
     }
 
     void Untick(const std::string& valueOrPath) {
-        for (auto& p : session_.registryProblems)
+        for (auto& p : session_.result.problems.Of<RegistryProblem>())
             if (p.valueName == valueOrPath) p.selected = false;
-        for (auto& p : session_.shortcutProblems)
+        for (auto& p : session_.result.problems.Of<ShortcutProblem>())
             if (p.path == valueOrPath) p.selected = false;
     }
 
@@ -80,7 +81,7 @@ protected:
 
     std::vector<std::string> Summary() {
         std::vector<std::string> out;
-        for (const auto& row : session_.summary)
+        for (const auto& row : session_.result.summary)
             out.push_back(row.text + " = " + std::to_string(row.count));
         return out;
     }
@@ -112,10 +113,10 @@ TEST_F(RepairSelection, OnlyTheTickedAreRepairedAndTheRestIsRecounted) {
     EXPECT_FALSE(fs::exists(drive_ / "Desktop/a.lnk"));
     EXPECT_TRUE(fs::exists(drive_ / "Desktop/b.lnk"));
 
-    ASSERT_EQ(session_.registryProblems.size(), 1u);
-    EXPECT_EQ(session_.registryProblems[0].valueName, "Beta");
-    ASSERT_EQ(session_.shortcutProblems.size(), 1u);
-    EXPECT_EQ(session_.shortcutProblems[0].path, "C:\\Desktop\\b.lnk");
+    ASSERT_EQ(session_.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>()[0].valueName, "Beta");
+    ASSERT_EQ(session_.result.problems.Of<ShortcutProblem>().size(), 1u);
+    EXPECT_EQ(session_.result.problems.Of<ShortcutProblem>()[0].path, "C:\\Desktop\\b.lnk");
     EXPECT_EQ(Summary(), (std::vector<std::string>{
                              "Invalid Windows Startup Files  ( 1 Problem(s) ) = 1",
                              "Invalid Windows Shortcut File (1 Problems) = 1",
@@ -131,28 +132,28 @@ TEST_F(RepairSelection, OnlyTheTickedAreRepairedAndTheRestIsRecounted) {
     EXPECT_EQ(removed_.size(), 5u);
 
     // A second repair with everything left ticked again takes the rest.
-    for (auto& p : session_.registryProblems) p.selected = true;
-    for (auto& p : session_.shortcutProblems) p.selected = true;
+    for (auto& p : session_.result.problems.Of<RegistryProblem>()) p.selected = true;
+    for (auto& p : session_.result.problems.Of<ShortcutProblem>()) p.selected = true;
     options_.startTime->tm_min = 1;
     RepairAll(session_, options_);
     EXPECT_FALSE(HasValue(kRunKey, "Beta"));
     EXPECT_FALSE(fs::exists(drive_ / "Desktop/b.lnk"));
-    EXPECT_TRUE(session_.registryProblems.empty());
-    EXPECT_TRUE(session_.shortcutProblems.empty());
-    EXPECT_TRUE(session_.summary.empty());
+    EXPECT_TRUE(session_.result.problems.Of<RegistryProblem>().empty());
+    EXPECT_TRUE(session_.result.problems.Of<ShortcutProblem>().empty());
+    EXPECT_TRUE(session_.result.summary.empty());
 }
 
 TEST_F(RepairSelection, NothingTickedChangesNothingAndWritesNoBackup) {
-    for (auto& p : session_.registryProblems) p.selected = false;
-    for (auto& p : session_.shortcutProblems) p.selected = false;
+    for (auto& p : session_.result.problems.Of<RegistryProblem>()) p.selected = false;
+    for (auto& p : session_.result.problems.Of<ShortcutProblem>()) p.selected = false;
     const auto before = Summary();
     const RepairOutcome outcome = RepairAll(session_, options_);
     EXPECT_EQ(outcome.removed, 0);
     EXPECT_EQ(outcome.kept, 0);
     EXPECT_TRUE(outcome.backupFilePath.empty());
     EXPECT_TRUE(fs::is_empty(backups_.path()));
-    EXPECT_EQ(session_.registryProblems.size(), 5u);
-    EXPECT_EQ(session_.shortcutProblems.size(), 2u);
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>().size(), 5u);
+    EXPECT_EQ(session_.result.problems.Of<ShortcutProblem>().size(), 2u);
     EXPECT_EQ(Summary(), before);
     EXPECT_TRUE(HasValue(kRunKey, "Alpha"));
     EXPECT_TRUE(fs::exists(drive_ / "Desktop/a.lnk"));
@@ -169,9 +170,9 @@ TEST_F(RepairSelection, AFailedBackupKeepsOnlyTheTickedAndLeavesTheOthersListed)
     EXPECT_TRUE(outcome.halted);
     EXPECT_TRUE(HasValue(kRunKey, "Gamma"));
     EXPECT_TRUE(fs::exists(drive_ / "Desktop/a.lnk"));
-    ASSERT_EQ(session_.registryProblems.size(), 2u);
-    EXPECT_EQ(session_.registryProblems[0].valueName, "Alpha");
-    EXPECT_EQ(session_.registryProblems[1].valueName, "one.hlp");
+    ASSERT_EQ(session_.result.problems.Of<RegistryProblem>().size(), 2u);
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>()[0].valueName, "Alpha");
+    EXPECT_EQ(session_.result.problems.Of<RegistryProblem>()[1].valueName, "one.hlp");
     EXPECT_EQ(Summary(), (std::vector<std::string>{
                              "Invalid Windows Startup Files  ( 1 Problem(s) ) = 1",
                              "Invalid Help Files ( 1 Problem(s) ) = 1",

@@ -94,8 +94,8 @@ TEST(RepairWineRoundTrip, RestoreGivesBackEveryValueAndShortcut) {
                           session.catalogue.Text(i) == "Window Shortcut Z" ? "False" : "True");
         LoadCatalogue(session);
         RunScan(session);
-        ASSERT_GE(session.registryProblems.size(), 9u);
-        ASSERT_EQ(session.shortcutProblems.size(), 3u);
+        ASSERT_GE(session.result.problems.Of<RegistryProblem>().size(), 9u);
+        ASSERT_EQ(session.result.problems.Of<ShortcutProblem>().size(), 3u);
         const RepairOutcome outcome = RepairAll(session);
         EXPECT_EQ(outcome.kept, 0);
         EXPECT_FALSE(outcome.saveError);

@@ -14,21 +14,23 @@ void AddError(ScanSession& session, const std::string& section, const std::strin
     problem.root = HKEY_LOCAL_MACHINE;
     problem.testedPath = file;
     problem.scanner = section;
-    session.registryProblems.push_back(problem);
+    session.result.problems.AddOf<RegistryProblem>(problem);
 }
 
 TEST(ResultViews, SummaryTexts) {
     FakeMachine m;
     AddSectionSummary(m.session, 0, "Help Files");
-    EXPECT_TRUE(m.session.summary.empty());
+    EXPECT_TRUE(m.session.result.summary.empty());
     AddSectionSummary(m.session, 1, "Windows Startup");
     AddSectionSummary(m.session, 3, "Windows Fonts");
     AddSectionSummary(m.session, 2, "Uninstall Section");
     AddSectionSummary(m.session, 5, "unknown");
-    ASSERT_EQ(m.session.summary.size(), 3u);
-    EXPECT_EQ(m.session.summary[(1) - 1].text, "Invalid Windows Startup Files  ( 1 Problem(s) )");
-    EXPECT_EQ(m.session.summary[(2) - 1].text, "Invalid Windows Fonts (  3 Problem(s) )");
-    EXPECT_EQ(m.session.summary[(3) - 1].text, "Invalid Uninstall Section File  ( 2 Problem(s) )");
+    ASSERT_EQ(m.session.result.summary.size(), 3u);
+    EXPECT_EQ(m.session.result.summary[(1) - 1].text,
+              "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    EXPECT_EQ(m.session.result.summary[(2) - 1].text, "Invalid Windows Fonts (  3 Problem(s) )");
+    EXPECT_EQ(m.session.result.summary[(3) - 1].text,
+              "Invalid Uninstall Section File  ( 2 Problem(s) )");
     EXPECT_EQ(SectionSummaryText("ActiveX \\ COM Subsections", 70000),
               "Invalid Sub Section Controls ( 70000 Problem(s) )");
 }
@@ -40,16 +42,16 @@ TEST(ResultViews, DetailOfASection) {
     AddError(m.session, "Help Files", "C:\\b.hlp");
     AddError(m.session, "help files", "C:\\c.hlp");
     AddSectionSummary(m.session, 2, "Help Files");
-    m.session.summary.push_back({"", "Invalid Windows Shortcut File (2 Problems)", 0});
-    m.session.shortcutProblems.push_back({"C:\\x.lnk", "", ""});
-    m.session.shortcutProblems.push_back({"D:\\y.url", "", ""});
+    m.session.result.summary.push_back({"", "Invalid Windows Shortcut File (2 Problems)", 0});
+    m.session.result.problems.AddOf<ShortcutProblem>({"C:\\x.lnk", "", ""});
+    m.session.result.problems.AddOf<ShortcutProblem>({"D:\\y.url", "", ""});
     const std::vector<std::string> help{
         "This file could not be found on your hard drive:C:\\a.hlp",
         "This file could not be found on your hard drive:C:\\b.hlp"};
-    EXPECT_EQ(DetailLines(m.session, m.session.summary[0].text), help);
-    EXPECT_EQ(m.session.summary[0].section, "Help Files");
-    EXPECT_EQ(m.session.summary[0].count, 2);
-    EXPECT_EQ(DetailLines(m.session, m.session.summary[1].text),
+    EXPECT_EQ(DetailLines(m.session, m.session.result.summary[0].text), help);
+    EXPECT_EQ(m.session.result.summary[0].section, "Help Files");
+    EXPECT_EQ(m.session.result.summary[0].count, 2);
+    EXPECT_EQ(DetailLines(m.session, m.session.result.summary[1].text),
               (std::vector<std::string>{"The path of this file is incorrect : C:\\x.lnk",
                                         "The path of this file is incorrect : D:\\y.url"}));
 }

@@ -29,7 +29,7 @@ void AddError(ScanSession& session, const std::string& section, const std::strin
     problem.scanner = section;
     problem.keyPath = key;
     problem.rootName = "HKEY_LOCAL_MACHINE";
-    session.registryProblems.push_back(problem);
+    session.result.problems.AddOf<RegistryProblem>(problem);
 }
 
 // The report of a machine with the given problems, the catalogue rows
@@ -41,8 +41,8 @@ struct ReportCase {
         for (const auto& row : kSectionRows) m.settings.Save(row.text, "False");
         m.settings.Save("Help Files", "True");
         LoadCatalogue(m.session);
-        m.session.startedAt = "10:00:01";
-        m.session.finishedAt = "10:00:09";
+        m.session.result.startedAt = "10:00:01";
+        m.session.result.finishedAt = "10:00:09";
         m.settings.Save("txtLogFile", dir.path());
     }
     std::string Header(int problems) const {
@@ -78,7 +78,7 @@ TEST(ScanReport, ProblemBlocks) {
     ReportCase c;
     AddError(c.m.session, "Help Files", "C:\\gone\\a.hlp", "SOFTWARE\\Microsoft\\Windows\\Help");
     AddError(c.m.session, "Windows Startup", "C:\\gone\\b.exe", "SOFTWARE\\Run");
-    c.m.session.shortcutProblems.push_back({"C:\\Desktop\\Gone.lnk", "", ""});
+    c.m.session.result.problems.AddOf<ShortcutProblem>({"C:\\Desktop\\Gone.lnk", "", ""});
     const std::string stars117 = Times("*", 117), stars90 = Times("*", 90);
     const std::string expected =
         c.Header(3) + Times("<>", 60) + "\r\n" + std::string(27, ' ') +

@@ -63,9 +63,10 @@ std::vector<Row> RunCase(const Case& c) {
     DispatchValueCheck(m.session, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE,
                        "HKEY_LOCAL_MACHINE", "SOFTWARE\\Key");
     std::vector<Row> rows;
-    for (std::size_t i = 1; i <= m.session.registryProblems.size(); ++i)
-        rows.push_back({m.session.registryProblems[(i)-1].testedPath,
-                        (m.session.registryProblems[(i)-1].systemFolder ? "Yes" : "")});
+    for (std::size_t i = 1; i <= m.session.result.problems.Of<RegistryProblem>().size(); ++i)
+        rows.push_back(
+            {m.session.result.problems.Of<RegistryProblem>()[(i)-1].testedPath,
+             (m.session.result.problems.Of<RegistryProblem>()[(i)-1].systemFolder ? "Yes" : "")});
     return rows;
 }
 
@@ -354,15 +355,18 @@ TEST(ProblemRow, ColumnsOfARow) {
     DispatchValueCheck(m.session, "C:\\App\\gone.exe", kSectionAppPaths, "  ", HKEY_LOCAL_MACHINE,
                        "HKEY_LOCAL_MACHINE",
                        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
-    ASSERT_EQ(m.session.registryProblems.size(), 1u);
-    EXPECT_EQ(RootHandleText(m.session.registryProblems[0].root), "-2147483646");
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].valueName, "(Default)");
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].scanner, "Application Paths");
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].keyPath,
+    ASSERT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(RootHandleText(m.session.result.problems.Of<RegistryProblem>()[0].root),
+              "-2147483646");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].valueName, "(Default)");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].scanner,
+              "Application Paths");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].keyPath,
               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe");
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].rootName, "HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(m.session.registryProblems[0].section, "Software Locations");
-    EXPECT_EQ(m.session.registryProblems[0].dataAsRead, "C:\\App\\gone.exe");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].rootName,
+              "HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].section, "Software Locations");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].dataAsRead, "C:\\App\\gone.exe");
     EXPECT_EQ(m.observer.found, 1u);
 }
 
@@ -385,7 +389,8 @@ TEST(ProblemRow, DetectionSoundAndCounter) {
     record();
     EXPECT_EQ(m.observer.sounds.size(), 1u);
     EXPECT_EQ(m.observer.found, 3u);
-    EXPECT_EQ(RootHandleText(m.session.registryProblems[0].root), "-2147483648");
+    EXPECT_EQ(RootHandleText(m.session.result.problems.Of<RegistryProblem>()[0].root),
+              "-2147483648");
 }
 
 }  // namespace

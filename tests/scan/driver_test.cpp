@@ -22,7 +22,7 @@ const std::string kCv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 std::vector<std::string> Summaries(const FakeMachine& m) {
     std::vector<std::string> out;
-    for (const auto& row : m.session.summary) out.push_back(row.text);
+    for (const auto& row : m.session.result.summary) out.push_back(row.text);
     return out;
 }
 
@@ -69,8 +69,8 @@ TEST(Driver, NothingCheckedStillAdvancesAndReports) {
     for (int row = 1; row <= 11; ++row) expected.push_back("row " + std::to_string(row) + "/11");
     expected.push_back("finished");
     EXPECT_EQ(m.observer.events, expected);
-    EXPECT_TRUE(m.session.registryProblems.empty());
-    EXPECT_TRUE(m.session.summary.empty());
+    EXPECT_TRUE(m.session.result.problems.Of<RegistryProblem>().empty());
+    EXPECT_TRUE(m.session.result.summary.empty());
     EXPECT_TRUE(std::filesystem::exists(dir / "ScanReport.txt"));
     EXPECT_FALSE(m.session.scanning);
 }
@@ -92,12 +92,13 @@ TEST(Driver, EverySectionFindsItsProblem) {
                                 "Invalid Virtual Devices ( 1 Problem(s) )",
                                 "Invalid Windows Fonts (  1 Problem(s) )",
                             }));
-    ASSERT_EQ(m.session.registryProblems.size(), 9u);
+    ASSERT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 9u);
     EXPECT_EQ(m.observer.found, 9u);
     EXPECT_FALSE(m.observer.cancelled);
     // The startup entry stored in Run itself, with Run as its key path.
-    EXPECT_EQ(m.session.registryProblems[(6) - 1].testedPath, "C:\\gone\\f.exe");
-    EXPECT_EQ(m.session.registryProblems[(6) - 1].keyPath, kCv + "\\Run");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(6) - 1].testedPath,
+              "C:\\gone\\f.exe");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(6) - 1].keyPath, kCv + "\\Run");
     const auto& statuses = m.observer.statuses;
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), " Shortcuts C:\\..."), statuses.end());
     EXPECT_EQ(statuses.front(), "Registry Integrity");
@@ -111,8 +112,9 @@ TEST(Driver, FontsKeyFollowsThePlatform) {
     CheckOnly(m, {"Windows Fonts"});
     m.registry.SetPlatformId(1);
     RunScan(m.session);
-    ASSERT_EQ(m.session.registryProblems.size(), 1u);
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].testedPath, "C:\\windows\\Fonts\\old.ttf");
+    ASSERT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].testedPath,
+              "C:\\windows\\Fonts\\old.ttf");
 }
 
 TEST(Driver, CancelWithNothingFoundStopsWithoutAQuestion) {
@@ -127,7 +129,7 @@ TEST(Driver, CancelWithNothingFoundStopsWithoutAQuestion) {
     RunScan(m.session);
     EXPECT_TRUE(m.observer.questions.empty());
     EXPECT_TRUE(m.session.cancelRequested);
-    EXPECT_TRUE(m.session.registryProblems.empty());
+    EXPECT_TRUE(m.session.result.problems.Of<RegistryProblem>().empty());
     // Nothing is told after the cancel but that the scan ended cancelled.
     ASSERT_GE(m.observer.events.size(), 3u);
     EXPECT_EQ(m.observer.events.back(), "cancelled");
@@ -141,7 +143,7 @@ TEST(Driver, CancelAnsweredNoGoesOn) {
     m.observer.answer = Answer::No;
     bool asked = false;
     m.observer.onEvents = [&] {
-        if (!asked && m.session.registryProblems.size() == 1) {
+        if (!asked && m.session.result.problems.Of<RegistryProblem>().size() == 1) {
             asked = true;
             CancelScan(m.session);
             EXPECT_EQ(m.session.catalogue.SelectedItem(), 0u);  // reloaded: no highlight
@@ -151,7 +153,7 @@ TEST(Driver, CancelAnsweredNoGoesOn) {
     EXPECT_EQ(m.observer.questions, std::vector<Question>{Question::CancelScan});
     EXPECT_EQ(m.observer.events.back(), "finished");
     EXPECT_FALSE(m.session.cancelRequested);
-    EXPECT_EQ(m.session.registryProblems.size(), 9u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 9u);
 }
 
 TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
@@ -170,19 +172,21 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
         m.observer.answer = Answer::Yes;
         bool asked = false;
         m.observer.onEvents = [&] {
-            if (asked || m.session.registryProblems.size() != 1) return;
+            if (asked || m.session.result.problems.Of<RegistryProblem>().size() != 1) return;
             asked = true;
             CancelScan(m.session);
         };
         RunScan(m.session);
         // The problem found before the cancel is kept; the events stop with
         // the question, and the last one says the scan was cancelled.
-        EXPECT_EQ(m.session.registryProblems.size(), 1u) << row;
+        EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 1u) << row;
         // The summary (and so the report and the JSON) counts it too, though
         // its section never finished.
-        ASSERT_EQ(m.session.summary.size(), 1u) << row;
-        EXPECT_EQ(m.session.summary[0].count, 1) << row;
-        EXPECT_EQ(m.session.summary[0].section, m.session.registryProblems[0].scanner) << row;
+        ASSERT_EQ(m.session.result.summary.size(), 1u) << row;
+        EXPECT_EQ(m.session.result.summary[0].count, 1) << row;
+        EXPECT_EQ(m.session.result.summary[0].section,
+                  m.session.result.problems.Of<RegistryProblem>()[0].scanner)
+            << row;
         EXPECT_EQ(m.observer.questions.size(), 1u) << row;
         EXPECT_TRUE(m.observer.cancelled) << row;
         const auto& events = m.observer.events;
@@ -201,14 +205,15 @@ TEST(Driver, ShortcutSummaryAfterTheLastRow) {
     FakeMachine m;
     CheckOnly(m, {"Window Shortcut C"});
     m.observer.onEvents = [&] {
-        if (m.observer.status == " Shortcuts C:\\..." && m.session.shortcutProblems.empty())
-            m.session.shortcutProblems.push_back(
+        if (m.observer.status == " Shortcuts C:\\..." &&
+            m.session.result.problems.Of<ShortcutProblem>().empty())
+            m.session.result.problems.AddOf<ShortcutProblem>(
                 {"C:\\Users\\Public\\Desktop\\Gone.lnk", "C:\\gone.exe", ""});
     };
     RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Windows Shortcut File (1 Problems)"});
-    EXPECT_EQ(m.session.summary[0].section, kShortcutSection);
-    EXPECT_EQ(m.session.summary[0].count, 1);
+    EXPECT_EQ(m.session.result.summary[0].section, kShortcutSection);
+    EXPECT_EQ(m.session.result.summary[0].count, 1);
 }
 
 TEST(Driver, CountsPast32767) {
@@ -229,7 +234,7 @@ TEST(Driver, ScanRequestDuringAScanIsIgnored) {
     m.observer.onEvents = [&] { RunScan(m.session); };
     RunScan(m.session);
     EXPECT_EQ(std::count(m.observer.events.begin(), m.observer.events.end(), "started"), 1);
-    EXPECT_EQ(m.session.registryProblems.size(), 9u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 9u);
     EXPECT_FALSE(m.session.scanning);
 }
 
@@ -238,8 +243,8 @@ TEST(Driver, IntegrityAndConfigurationRowsRecordNothing) {
     PlantOnePerSection(m);
     CheckOnly(m, {"Registry Integrity", "Configuration files"});
     RunScan(m.session);
-    EXPECT_TRUE(m.session.registryProblems.empty());
-    EXPECT_TRUE(m.session.summary.empty());
+    EXPECT_TRUE(m.session.result.problems.Of<RegistryProblem>().empty());
+    EXPECT_TRUE(m.session.result.summary.empty());
     const auto& keys = m.observer.keys;
     EXPECT_NE(std::find(keys.begin(), keys.end(), "{1}"), keys.end());
     const auto& shown = m.observer.values;

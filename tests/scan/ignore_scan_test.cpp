@@ -44,13 +44,14 @@ void Plant(FakeMachine& m) {
 
 std::vector<std::string> Values(const FakeMachine& m) {
     std::vector<std::string> out;
-    for (const auto& p : m.session.registryProblems) out.push_back(p.valueName);
+    for (const auto& p : m.session.result.problems.Of<RegistryProblem>())
+        out.push_back(p.valueName);
     return out;
 }
 
 std::vector<std::string> Summaries(const FakeMachine& m) {
     std::vector<std::string> out;
-    for (const auto& row : m.session.summary) out.push_back(row.text);
+    for (const auto& row : m.session.result.summary) out.push_back(row.text);
     return out;
 }
 
@@ -88,7 +89,7 @@ TEST(IgnoreInScan, EntriesLeaveTheirProblemsOut) {
         m.session.ignore = &filter;
         RunScan(m.session);
         EXPECT_EQ(Values(m), c.listed);
-        EXPECT_EQ(m.session.ignoredCount, 5 - c.listed.size());
+        EXPECT_EQ(m.session.result.ignoredCount, 5 - c.listed.size());
         // The detection events count only what is listed.
         EXPECT_EQ(m.observer.found, c.listed.size());
     }
@@ -104,7 +105,7 @@ TEST(IgnoreInScan, SummaryAndReportCountWhatIsLeft) {
     m.session.ignore = &filter;
     RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Help Files ( 1 Problem(s) )"});
-    EXPECT_EQ(m.session.ignoredCount, 4u);
+    EXPECT_EQ(m.session.result.ignoredCount, 4u);
     EXPECT_EQ(IgnoredText(m.session), "4 ignored");
     const std::string report = ScanReportText(m.session, "2026-12-09");
     EXPECT_NE(report.find("Total numbers of problems detected : 1\r\n"
@@ -117,9 +118,9 @@ TEST(IgnoreInScan, SummaryAndReportCountWhatIsLeft) {
     // The next scan counts afresh; without a list nothing is left out.
     m.session.ignore = nullptr;
     RunScan(m.session);
-    EXPECT_EQ(m.session.ignoredCount, 0u);
+    EXPECT_EQ(m.session.result.ignoredCount, 0u);
     EXPECT_EQ(IgnoredText(m.session), "");
-    EXPECT_EQ(m.session.registryProblems.size(), 5u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 5u);
     EXPECT_EQ(ScanReportText(m.session, "2026-12-09").find("ignored"), std::string::npos);
 }
 
@@ -131,8 +132,8 @@ TEST(IgnoreInScan, ShortcutEntriesAndTheEntryForAProblem) {
                                                           "C:\\Games\\old.exe", ""}));
     EXPECT_TRUE(RecordProblem(m.session, ShortcutProblem{"C:\\users\\ann\\Desktop\\New Game.lnk",
                                                          "C:\\Games\\new.exe", ""}));
-    EXPECT_EQ(m.session.shortcutProblems.size(), 1u);
-    EXPECT_EQ(m.session.ignoredCount, 1u);
+    EXPECT_EQ(m.session.result.problems.Of<ShortcutProblem>().size(), 1u);
+    EXPECT_EQ(m.session.result.ignoredCount, 1u);
 
     // The entry made for a problem leaves exactly that problem alone.
     RegistryProblem problem;

@@ -74,10 +74,11 @@ TEST(MenuRow, OwnEntriesAndOrphansHaveTheirOwnSummaryAndDetails) {
     EXPECT_EQ(source.asked, 1);
     EXPECT_EQ(m.session.ProblemCount(), 3u);
     EXPECT_EQ(m.observer.found, 3u);
-    ASSERT_EQ(m.session.summary.size(), 2u);
-    EXPECT_EQ(m.session.summary[0].text, "Invalid Wine Menu Entries ( 2 Problem(s) )");
-    EXPECT_EQ(m.session.summary[1].text, "Menu entries of deleted Wine prefixes ( 1 Problem(s) )");
-    EXPECT_EQ(DetailLines(m.session, m.session.summary[0].text),
+    ASSERT_EQ(m.session.result.summary.size(), 2u);
+    EXPECT_EQ(m.session.result.summary[0].text, "Invalid Wine Menu Entries ( 2 Problem(s) )");
+    EXPECT_EQ(m.session.result.summary[1].text,
+              "Menu entries of deleted Wine prefixes ( 1 Problem(s) )");
+    EXPECT_EQ(DetailLines(m.session, m.session.result.summary[0].text),
               (std::vector<std::string>{
                   "This menu entry starts what is gone: "
                   "/home/ann/.local/share/applications/wine/Programs/Gone.desktop -> "
@@ -85,7 +86,7 @@ TEST(MenuRow, OwnEntriesAndOrphansHaveTheirOwnSummaryAndDetails) {
                   "This menu entry starts what is gone: "
                   "/home/ann/.local/share/applications/wine/Programs/Removed.desktop -> "
                   "C:\\Games\\Removed.exe (program missing)"}));
-    EXPECT_EQ(DetailLines(m.session, m.session.summary[1].text),
+    EXPECT_EQ(DetailLines(m.session, m.session.result.summary[1].text),
               (std::vector<std::string>{
                   "The Wine prefix of this menu entry is gone: "
                   "/home/ann/.local/share/applications/wine/Programs/Lost.desktop "
@@ -97,8 +98,8 @@ TEST(MenuRow, OwnEntriesAndOrphansHaveTheirOwnSummaryAndDetails) {
     // Only orphans: no line for the prefix's own entries.
     source.entries = {Entry("Lost", true)};
     RunScan(m.session);
-    ASSERT_EQ(m.session.summary.size(), 1u);
-    EXPECT_EQ(m.session.summary[0].section, "Wine Menu Entries of deleted prefixes");
+    ASSERT_EQ(m.session.result.summary.size(), 1u);
+    EXPECT_EQ(m.session.result.summary[0].section, "Wine Menu Entries of deleted prefixes");
 }
 
 }  // namespace

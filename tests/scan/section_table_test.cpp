@@ -63,7 +63,7 @@ TEST(SectionRows, RowsKeepTheirStoredTextsAndTheRulesTheProgramReliesOn) {
                 ? std::string()
                 : std::string(section.summary.before) + "3" + std::string(section.summary.after);
         EXPECT_EQ(summary, want.summaryOfThree);
-        if (section.kind != ProblemRef::Kind::Registry) continue;
+        if (section.kind != ProblemKind::Registry) continue;
         EXPECT_EQ(section.run, SectionRun::RegistryWalks);
         EXPECT_GE(section.walkCount, 1u);
         EXPECT_LE(section.walkCount, section.walks.size());

@@ -79,8 +79,8 @@ TEST(UnicodeData, PathsOutsideTheAnsiCodePageAreTestedByTheirRealNames) {
     WalkRegistryKeys(session, HKEY_LOCAL_MACHINE, kAppPaths, kSectionAppPaths,
                      "HKEY_LOCAL_MACHINE");
     std::vector<std::string> reported;
-    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i)
-        reported.push_back(session.registryProblems[(i)-1].testedPath);
+    for (std::size_t i = 1; i <= session.result.problems.Of<RegistryProblem>().size(); ++i)
+        reported.push_back(session.result.problems.Of<RegistryProblem>()[(i)-1].testedPath);
     // In the order of the keys: gone, nihon, smilegone, what. A real question
     // mark stored in the data is tested too.
     EXPECT_EQ(reported,

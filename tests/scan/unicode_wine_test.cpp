@@ -173,8 +173,8 @@ TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
     ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
     ScanKeyValues(session, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
     std::vector<std::string> data;
-    for (std::size_t i = 1; i <= session.registryProblems.size(); ++i)
-        data.push_back(session.registryProblems[(i)-1].testedPath);
+    for (std::size_t i = 1; i <= session.result.problems.Of<RegistryProblem>().size(); ++i)
+        data.push_back(session.result.problems.Of<RegistryProblem>()[(i)-1].testedPath);
     EXPECT_EQ(data, (std::vector<std::string>{kGoneExe, kCafeGone}));
 
     // Wine's shell writes the local path in the ANSI code page ("Jeux Été ??"):
@@ -185,7 +185,7 @@ TEST_P(UnicodeWine, ExistingTargetsAreSilentAndMissingOnesReported) {
         kGoneExe);
     ScanFolderForShortcuts(session, kLinks);
     std::vector<std::string> links;
-    for (const auto& row : session.shortcutProblems) links.push_back(row.path);
+    for (const auto& row : session.result.problems.Of<ShortcutProblem>()) links.push_back(row.path);
     std::sort(links.begin(), links.end());
     EXPECT_EQ(links, (std::vector<std::string>{kLinks + "\\Parti " + kNihon + ".lnk",
                                                kLinks + "\\Perdu.lnk"}));
@@ -273,8 +273,8 @@ TEST_P(UnicodeWine, RepairBacksUpAndRestoresEveryCharacter) {
         ScanKeyValues(session, HKEY_LOCAL_MACHINE, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
         CountSectionProblems(session, kSectionStartup);
         ScanFolderForShortcuts(session, kLinks);
-        ASSERT_EQ(session.registryProblems.size(), 2u);
-        ASSERT_EQ(session.shortcutProblems.size(), 2u);
+        ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(), 2u);
+        ASSERT_EQ(session.result.problems.Of<ShortcutProblem>().size(), 2u);
         const RepairOutcome outcome = RepairAll(session);
         EXPECT_FALSE(outcome.refusal.has_value());
         EXPECT_EQ(outcome.kept, 0);

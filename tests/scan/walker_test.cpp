@@ -33,9 +33,10 @@ TEST(Walker, WalkLooksBelowTheStartingKeyOnly) {
     m.registry.SetString(kHklm, kRun, "Direct", "C:\\gone\\direct.exe");
     m.registry.SetString(kHklm, kRun + "\\Sub", "Nested", "C:\\gone\\nested.exe");
     Walk(m, kRun);
-    ASSERT_EQ(m.session.registryProblems.size(), 1u);
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].testedPath, "C:\\gone\\nested.exe");
-    EXPECT_EQ(m.session.registryProblems[(1) - 1].keyPath, kRun + "\\Sub");
+    ASSERT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].testedPath,
+              "C:\\gone\\nested.exe");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[(1) - 1].keyPath, kRun + "\\Sub");
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
@@ -64,11 +65,12 @@ TEST(Walker, EveryValueIsExaminedWithItsFullData) {
     m.registry.SetString(kHklm, key + "\\Child", "DisplayIcon", "C:\\Big\\child.ico");
     Walk(m, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kSectionUninstall);
     EXPECT_EQ(Shown(m).size(), 6u);
-    ASSERT_EQ(m.session.registryProblems.size(), 3u);
-    EXPECT_EQ(m.session.registryProblems[0].testedPath,
+    ASSERT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 3u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].testedPath,
               "C:\\Big\\big.exe");  // the registry's order
-    EXPECT_EQ(m.session.registryProblems[1].testedPath, longFolder + "\\uninst.exe");
-    EXPECT_EQ(m.session.registryProblems[2].testedPath, "C:\\Big\\child.ico");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[1].testedPath,
+              longFolder + "\\uninst.exe");
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[2].testedPath, "C:\\Big\\child.ico");
 }
 
 TEST(Walker, ValueKindsAsText) {
@@ -96,7 +98,7 @@ TEST(Walker, ExpandableTextIsNoProblem) {
     FakeMachine m;
     m.registry.SetString(kHklm, kRun, "Tool", "%SystemRoot%\\gone.exe", REG_EXPAND_SZ);
     Values(m, kRun);
-    EXPECT_EQ(m.session.registryProblems.size(), 0u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 0u);
 }
 
 TEST(Walker, MissingStartingKeyDoesNothing) {
@@ -116,7 +118,7 @@ TEST(Walker, ConfigurationRowReadsEveryValueAndChecksNone) {
     // The configuration row walks without a scanner key.
     Walk(m, "SOFTWARE", "");
     EXPECT_EQ(Shown(m), (std::vector<std::string>{"C:\\gone\\x.exe", "C:\\gone\\y.exe"}));
-    EXPECT_EQ(m.session.registryProblems.size(), 0u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 0u);
 }
 
 // A front end that shows no value (the command line) lets a walk that
@@ -144,19 +146,22 @@ TEST(Walker, ObserverThatShowsNoValuesSeesTheSameKeysAndProblems) {
         if (!section.empty()) {
             EXPECT_EQ(hidden.values, m.observer.values);
         }
-        EXPECT_EQ(session.registryProblems.empty(), section.empty()) << section;
-        ASSERT_EQ(session.registryProblems.size(), m.session.registryProblems.size());
-        for (std::size_t i = 0; i < session.registryProblems.size(); ++i) {
-            EXPECT_EQ(session.registryProblems[i].testedPath,
-                      m.session.registryProblems[i].testedPath);
-            EXPECT_EQ(session.registryProblems[i].keyPath, m.session.registryProblems[i].keyPath);
-            EXPECT_EQ(session.registryProblems[i].dataAsRead,
-                      m.session.registryProblems[i].dataAsRead);
+        EXPECT_EQ(session.result.problems.Of<RegistryProblem>().empty(), section.empty())
+            << section;
+        ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(),
+                  m.session.result.problems.Of<RegistryProblem>().size());
+        for (std::size_t i = 0; i < session.result.problems.Of<RegistryProblem>().size(); ++i) {
+            EXPECT_EQ(session.result.problems.Of<RegistryProblem>()[i].testedPath,
+                      m.session.result.problems.Of<RegistryProblem>()[i].testedPath);
+            EXPECT_EQ(session.result.problems.Of<RegistryProblem>()[i].keyPath,
+                      m.session.result.problems.Of<RegistryProblem>()[i].keyPath);
+            EXPECT_EQ(session.result.problems.Of<RegistryProblem>()[i].dataAsRead,
+                      m.session.result.problems.Of<RegistryProblem>()[i].dataAsRead);
         }
         EXPECT_EQ(m.registry.OpenHandles(), 0u);
         m.observer.keys.clear();
         m.observer.values.clear();
-        m.session.registryProblems.clear();
+        m.session.result.problems.ClearOf<RegistryProblem>();
     }
 }
 
@@ -178,8 +183,8 @@ TEST(Walker, ObserverThatShowsNothingGetsTheProblemsOnly) {
     EXPECT_TRUE(quiet.keys.empty());
     EXPECT_TRUE(quiet.values.empty());
     WalkRegistryKeys(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
-    ASSERT_EQ(session.registryProblems.size(), 2u);
-    EXPECT_EQ(session.registryProblems[1].keyPath, kRun + "\\A\\B");
+    ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(), 2u);
+    EXPECT_EQ(session.result.problems.Of<RegistryProblem>()[1].keyPath, kRun + "\\A\\B");
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
@@ -195,10 +200,11 @@ TEST(Walker, CancelInADeepWalkClosesEveryKey) {
     std::size_t maxOpen = 0;
     m.observer.onEvents = [&] {
         maxOpen = std::max(maxOpen, m.registry.OpenHandles());
-        if (m.session.registryProblems.size() == 5) m.session.cancelRequested = true;
+        if (m.session.result.problems.Of<RegistryProblem>().size() == 5)
+            m.session.cancelRequested = true;
     };
     Walk(m, "SOFTWARE\\Deep");
-    EXPECT_EQ(m.session.registryProblems.size(), 5u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 5u);
     EXPECT_GE(maxOpen, 3u);
     EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
@@ -222,7 +228,7 @@ TEST(Walker, DispatchSkipsTheCheckOnceCancelled) {
     m.session.cancelRequested = true;
     DispatchValueCheck(m.session, "C:\\gone.exe", kSectionAppPaths, "", kHklm, "HKEY_LOCAL_MACHINE",
                        "K");
-    EXPECT_EQ(m.session.registryProblems.size(), 0u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 0u);
 }
 
 // Where the platform squeezed the text through the ANSI code page, the path
@@ -234,8 +240,8 @@ TEST(Walker, TextSqueezedThroughTheAnsiCodePageIsNotTested) {
     registry.SetString(kHklm, kRun, "Real", "C:\\Gone\\wh?t.exe");
     ScanSession session(registry, m.files, m.settings, m.observer, std::chrono::microseconds(0));
     ScanKeyValues(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
-    ASSERT_EQ(session.registryProblems.size(), 1u);
-    EXPECT_EQ(session.registryProblems[0].testedPath, "C:\\Gone\\wh?t.exe");
+    ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(session.result.problems.Of<RegistryProblem>()[0].testedPath, "C:\\Gone\\wh?t.exe");
 }
 
 }  // namespace

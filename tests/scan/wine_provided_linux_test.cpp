@@ -152,7 +152,7 @@ protected:
         for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
             session.catalogue.SetChecked(i, false);
         RunScan(session);
-        return Rows(session.registryProblems);
+        return Rows(session.result.problems);
     }
 
     static inline std::string prefix_, error_;

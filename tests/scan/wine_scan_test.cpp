@@ -49,9 +49,9 @@ TEST_F(WineScan, FindsExactlyThePlantedProblems) {
     for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
         session.catalogue.SetChecked(i, false);
     RunScan(session);
-    EXPECT_EQ(Rows(session.registryProblems), ExpectedWineRows());
+    EXPECT_EQ(Rows(session.result.problems), ExpectedWineRows());
     EXPECT_FALSE(session.cancelRequested);
-    EXPECT_EQ(observer.found, session.registryProblems.size());
+    EXPECT_EQ(observer.found, session.result.problems.Of<RegistryProblem>().size());
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(DriveWalkWine, FindsTheBrokenShortcutsOfADrive) {
     ScanDriveForShortcuts(session, "C:\\");
 
     std::vector<std::string> rows;
-    for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
+    for (const auto& row : session.result.problems.Of<ShortcutProblem>()) rows.push_back(row.path);
     auto has = [&rows](const std::string& path) {
         return std::any_of(rows.begin(), rows.end(),
                            [&](const std::string& r) { return EqualsNoCase(r, path); });

@@ -100,13 +100,14 @@ protected:
 
     std::vector<std::string> Recorded() const {
         std::vector<std::string> paths;
-        for (const auto& problem : session_.shortcutProblems) paths.push_back(problem.path);
+        for (const auto& problem : session_.result.problems.Of<ShortcutProblem>())
+            paths.push_back(problem.path);
         return paths;
     }
 
     std::size_t NotChecked(NotCheckedReason why) const {
-        const auto it = session_.notChecked.byReason.find(why);
-        return it == session_.notChecked.byReason.end() ? 0 : it->second;
+        const auto it = session_.result.notChecked.byReason.find(why);
+        return it == session_.result.notChecked.byReason.end() ? 0 : it->second;
     }
 
     TempDir dir_;
@@ -132,7 +133,8 @@ TEST_F(ForeignLinks, AnEmptyLocationBlockLeavesTheLinkUnreadableAndTheScanGoesOn
     EXPECT_FALSE(info.isLink);
     Check("C:\\links\\empty.lnk");
     Check("C:\\links\\gone.lnk");
-    EXPECT_EQ(session_.unreadable.shortcuts, std::vector<std::string>{"C:\\links\\empty.lnk"});
+    EXPECT_EQ(session_.result.unreadable.shortcuts,
+              std::vector<std::string>{"C:\\links\\empty.lnk"});
     EXPECT_EQ(Recorded(), std::vector<std::string>{"C:\\links\\gone.lnk"});
 }
 
@@ -167,7 +169,7 @@ TEST_F(ForeignLinks, TargetsOnNetworkSharesAreNotCheckedWhateverTheyAreReachedBy
         Check(std::string("C:\\net\\") + name + ".lnk");
     EXPECT_EQ(Recorded(), std::vector<std::string>{"C:\\net\\local.lnk"});
     EXPECT_EQ(NotChecked(NotCheckedReason::Network), 4u);
-    EXPECT_TRUE(session_.unreadable.shortcuts.empty());
+    EXPECT_TRUE(session_.result.unreadable.shortcuts.empty());
 }
 
 TEST_F(ForeignLinks, AnExistingTargetOnANetworkDriveOfThisMachineIsFine) {
@@ -197,7 +199,7 @@ TEST_F(ForeignLinks, AnsiPathsAreReadInTheMachinesCodePage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.acp);
-        session_.shortcutProblems.clear();
+        session_.result.problems.ClearOf<ShortcutProblem>();
         SetCodePage(c.acp);
         WriteText(fs::path(c_) / c.hostFile, "here");
         LinkInfo info;
@@ -212,7 +214,7 @@ TEST_F(ForeignLinks, AnsiPathsAreReadInTheMachinesCodePage) {
         Check("C:\\cp\\" + c.acp + "-there.lnk");
         Check("C:\\cp\\" + c.acp + "-gone.lnk");
         ASSERT_EQ(Recorded(), std::vector<std::string>{"C:\\cp\\" + c.acp + "-gone.lnk"});
-        EXPECT_EQ(session_.shortcutProblems[0].target,
+        EXPECT_EQ(session_.result.problems.Of<ShortcutProblem>()[0].target,
                   c.target.substr(0, c.target.size() - 4) + "-gone.txt");
     }
 }
@@ -344,12 +346,14 @@ TEST_F(ForeignLinks, AdvertisedLinksAreJudgedByTheirProduct) {
     for (const char* name : {"office", "odd", "none"})
         Check(std::string("C:\\adv\\") + name + ".lnk");
     ASSERT_EQ(Recorded(), std::vector<std::string>{"C:\\adv\\office.lnk"});
-    EXPECT_EQ(session_.shortcutProblems[0].reason, "its product is no longer installed");
-    EXPECT_EQ(session_.shortcutProblems[0].target, "{90110409-6000-11D3-8CFE-0150048383C9}");
+    EXPECT_EQ(session_.result.problems.Of<ShortcutProblem>()[0].reason,
+              "its product is no longer installed");
+    EXPECT_EQ(session_.result.problems.Of<ShortcutProblem>()[0].target,
+              "{90110409-6000-11D3-8CFE-0150048383C9}");
     EXPECT_EQ(NotChecked(NotCheckedReason::Advertised), 2u);
 
     // Still registered: fine, whatever its icon's path says.
-    session_.shortcutProblems.clear();
+    session_.result.problems.ClearOf<ShortcutProblem>();
     registry_.CreateKey(HKEY_LOCAL_MACHINE,
                         std::string("Software\\Classes\\Installer\\Products\\") + kOfficeSquashed);
     Check("C:\\adv\\office.lnk");

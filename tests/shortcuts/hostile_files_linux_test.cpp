@@ -90,7 +90,8 @@ protected:
     std::string Host(const std::string& rel) const { return dir_.path() + "/" + rel; }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
-        for (const auto& row : session_.shortcutProblems) rows.push_back(row.path);
+        for (const auto& row : session_.result.problems.Of<ShortcutProblem>())
+            rows.push_back(row.path);
         return rows;
     }
 
@@ -135,10 +136,10 @@ TEST_F(HostileFiles, CraftedAndOversizedLinksAreUnreadableNeverBroken) {
 
     ScanDriveForShortcuts(session_, "C:\\");
     EXPECT_EQ(Rows(), std::vector<std::string>{"C:\\bad\\gone.lnk"});
-    EXPECT_EQ(session_.unreadable.shortcuts,
+    EXPECT_EQ(session_.result.unreadable.shortcuts,
               (std::vector<std::string>{"C:\\bad\\big.lnk", "C:\\bad\\greedy.lnk",
                                         "C:\\bad\\notes.lnk"}));
-    EXPECT_TRUE(session_.unreadable.folders.empty());
+    EXPECT_TRUE(session_.result.unreadable.folders.empty());
 }
 
 TEST_F(HostileFiles, AFifoNamedLikeALinkNeverBlocksTheReader) {
@@ -154,7 +155,7 @@ TEST_F(HostileFiles, AFifoNamedLikeALinkNeverBlocksTheReader) {
     CheckShortcut(session_, "C:\\pipes\\x.lnk");
     CheckShortcut(session_, "C:\\pipes\\folder.lnk");
     EXPECT_TRUE(Rows().empty());
-    EXPECT_TRUE(session_.unreadable.Empty());
+    EXPECT_TRUE(session_.result.unreadable.Empty());
 }
 
 // A file system that refuses to list one folder, as the host does for a
@@ -181,10 +182,10 @@ TEST_F(HostileFiles, ARefusedFolderIsNamedAndTheWalkGoesOnPastIt) {
     ScanSession session(registry_, files, settings_, observer_);
     ScanDriveForShortcuts(session, "C:\\");
     std::vector<std::string> rows;
-    for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
+    for (const auto& row : session.result.problems.Of<ShortcutProblem>()) rows.push_back(row.path);
     EXPECT_EQ(rows, (std::vector<std::string>{"C:\\a\\gone.lnk", "C:\\b\\gone.lnk"}));
-    EXPECT_EQ(session.unreadable.folders, std::vector<std::string>{"C:\\a\\closed\\"});
-    EXPECT_TRUE(session.unreadable.shortcuts.empty());
+    EXPECT_EQ(session.result.unreadable.folders, std::vector<std::string>{"C:\\a\\closed\\"});
+    EXPECT_TRUE(session.result.unreadable.shortcuts.empty());
 
     // The report says so after the problems; without it the report is as
     // it always was.
@@ -193,7 +194,7 @@ TEST_F(HostileFiles, ARefusedFolderIsNamedAndTheWalkGoesOnPastIt) {
         report.find(" Not scanned: these could not be read.\r\n >>>> Folder C:\\a\\closed\\\r\n");
     EXPECT_NE(note, std::string::npos);
     EXPECT_LT(report.find("C:\\b\\gone.lnk"), note);
-    session.unreadable = {};
+    session.result.unreadable = {};
     EXPECT_EQ(ScanReportText(session, "2026-12-09").find("Not scanned"), std::string::npos);
 }
 
@@ -207,8 +208,9 @@ TEST_F(HostileFiles, FoldersAndLinksTheHostRefusesAreNamedAndTheWalkGoesOn) {
     ScanDriveForShortcuts(session_, "C:\\");
     ::chmod(Host("closed").c_str(), 0700);
     EXPECT_EQ(Rows(), std::vector<std::string>{"C:\\open\\gone.lnk"});
-    EXPECT_EQ(session_.unreadable.folders, std::vector<std::string>{"C:\\closed\\"});
-    EXPECT_EQ(session_.unreadable.shortcuts, std::vector<std::string>{"C:\\open\\locked.lnk"});
+    EXPECT_EQ(session_.result.unreadable.folders, std::vector<std::string>{"C:\\closed\\"});
+    EXPECT_EQ(session_.result.unreadable.shortcuts,
+              std::vector<std::string>{"C:\\open\\locked.lnk"});
 }
 
 // Host names whose bytes are not UTF-8 reach the scan as Wine shows them,
@@ -245,10 +247,11 @@ TEST(InexactNames, ShortcutsWhoseHostNameIsNotUtf8AreCountedNotJudged) {
         ScanSession session{registry, *files, settings, observer};
         ScanDriveForShortcuts(session, "C:\\");
         std::vector<std::string> rows;
-        for (const auto& row : session.shortcutProblems) rows.push_back(row.path);
+        for (const auto& row : session.result.problems.Of<ShortcutProblem>())
+            rows.push_back(row.path);
         EXPECT_EQ(rows, std::vector<std::string>{"C:\\Desktop\\Gone.lnk"});
-        EXPECT_EQ(session.notChecked.byReason[NotCheckedReason::InexactName], 3u);
-        EXPECT_EQ(NotCheckedText(session.notChecked),
+        EXPECT_EQ(session.result.notChecked.byReason[NotCheckedReason::InexactName], 3u);
+        EXPECT_EQ(NotCheckedText(session.result.notChecked),
                   "Not checked: 3 entries with a file name that is not UTF-8");
     }
 }

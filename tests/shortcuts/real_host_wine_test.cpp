@@ -132,7 +132,8 @@ protected:
 
     std::set<std::string> Rows() const {
         std::set<std::string> rows;
-        for (const auto& row : session_.shortcutProblems) rows.insert(row.path);
+        for (const auto& row : session_.result.problems.Of<ShortcutProblem>())
+            rows.insert(row.path);
         return rows;
     }
 
@@ -194,7 +195,7 @@ TEST_F(RealHostWalk, DefaultDriveRowsFindOnlyWhatIsBrokenInsideThePrefix) {
                                              "C:\\users\\Public\\Desktop\\Planted Public.lnk",
                                              "C:\\mine\\Planted Own.lnk", "C:\\swap\\Swapped.lnk",
                                              "C:\\swap2\\Swapped.lnk"}));
-    EXPECT_TRUE(session_.unreadable.Empty());
+    EXPECT_TRUE(session_.result.unreadable.Empty());
 }
 
 TEST_F(RealHostWalk, ZCheckedOnPurposeFindsHostShortcutsButNoPrefix) {

@@ -65,7 +65,7 @@ protected:
 
     std::vector<std::string> Recorded() {
         std::vector<std::string> rows;
-        for (const auto& problem : session_.shortcutProblems) {
+        for (const auto& problem : session_.result.problems.Of<ShortcutProblem>()) {
             EXPECT_FALSE(problem.target.empty()) << problem.path;
             rows.push_back(problem.path);
         }

@@ -53,7 +53,7 @@ protected:
 TEST_F(WalkMounts, AFileSystemMountedBelowTheDriveIsNotWalked) {
     ScanDriveForShortcuts(session_, "C:\\");
     std::vector<std::string> rows;
-    for (const auto& row : session_.shortcutProblems) rows.push_back(row.path);
+    for (const auto& row : session_.result.problems.Of<ShortcutProblem>()) rows.push_back(row.path);
     // The drive's own broken link is found; those on the mounted file system are not.
     EXPECT_EQ(rows, std::vector<std::string>{"C:\\Top.lnk"});
 }

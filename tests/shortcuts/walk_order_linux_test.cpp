@@ -199,15 +199,15 @@ protected:
         }
         WalkRecord record;
         record.captions = window.log;
-        for (const ShortcutProblem& problem : session.shortcutProblems) {
+        for (const ShortcutProblem& problem : session.result.problems.Of<ShortcutProblem>()) {
             record.rows.push_back(problem.path);
             std::string why;
             bool gone = false;
             const auto held = files.HoldWalkedFile(problem.path, &why, &gone);
             record.holds.push_back(held ? "held" : why + (gone ? " (gone)" : ""));
         }
-        record.unreadableFolders = session.unreadable.folders;
-        record.unreadableShortcuts = session.unreadable.shortcuts;
+        record.unreadableFolders = session.result.unreadable.folders;
+        record.unreadableShortcuts = session.result.unreadable.shortcuts;
         return record;
     }
 

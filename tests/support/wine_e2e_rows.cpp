@@ -125,9 +125,9 @@ std::vector<RowTexts> Rows(const ListControl& list) {
     return out;
 }
 
-std::vector<RowTexts> Rows(const std::vector<RegistryProblem>& problems) {
+std::vector<RowTexts> Rows(const ProblemList& list) {
     std::vector<RowTexts> out;
-    for (const auto& p : problems)
+    for (const auto& p : list.Of<RegistryProblem>())
         out.push_back({RootHandleText(p.root), p.valueName, p.testedPath, p.scanner, p.keyPath,
                        p.rootName, p.systemFolder ? "Yes" : ""});
     return out;

@@ -31,7 +31,7 @@ std::vector<RowTexts> Rows(const ListControl& list);
 // root handle, value name, tested path, scanner, key path, root name and
 // "Yes" for the system folder; shortcuts as path and section; summary rows
 // as their text.
-std::vector<RowTexts> Rows(const std::vector<RegistryProblem>& problems);
+std::vector<RowTexts> Rows(const ProblemList& list);
 std::vector<RowTexts> Rows(const std::vector<ShortcutProblem>& problems);
 std::vector<RowTexts> Rows(const std::vector<SummaryRow>& rows);
 // The "registry" entries of a scan's JSON (schema 1) as the same seven columns.
