@@ -54,12 +54,12 @@ std::optional<IgnoreList> LoadUserIgnoreList(std::string* error, const std::stri
 
 bool UseUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& holder,
                        std::string* error, std::vector<std::string>* warnings) {
-    session.ignore = nullptr;
+    session.request.ignore = nullptr;
     holder.reset();
     auto list = LoadUserIgnoreList(error, {}, warnings);
     if (!list) return false;
     holder.emplace(std::move(*list), IgnoreMachineKey(session.files));
-    session.ignore = &*holder;
+    session.request.ignore = &*holder;
     return true;
 }
 

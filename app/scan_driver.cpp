@@ -91,13 +91,12 @@ void RunMenuEntriesRow(ScanSession& session, const SectionRow& section) {
 
 // One catalogue row; false when the scan is to return at once.
 bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
-    auto& catalogue = session.catalogue;
+    const auto& catalogue = session.request.sections;
     session.observer.Progress(row, rows);
     // The cancel handling reloads the catalogue; a row that went away with a
     // drive counts as unchecked.
     const bool present = row <= catalogue.Count();
     if (present && catalogue.Checked(row)) {
-        catalogue.SetSelected(row, true);
         if (session.cancelRequested) return false;
         const std::string text = catalogue.Text(row);
         bool finished = true;
@@ -111,7 +110,6 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
         if (!finished) return false;
     }
     if (session.cancelRequested) return false;
-    if (row <= catalogue.Count()) catalogue.SetSelected(row, false);
     session.pump.Tick();
     return true;
 }
@@ -153,7 +151,7 @@ void RunScan(ScanSession& session) {
 }
 
 void ScanCatalogue(ScanSession& session) {
-    const std::size_t rows = session.catalogue.Count();
+    const std::size_t rows = session.request.sections.Count();
     for (std::size_t row = 1; row <= rows; ++row)
         if (!ScanCatalogueRow(session, row, rows)) return;
     if (const std::size_t shortcuts = session.result.problems.Of<ShortcutProblem>().size())

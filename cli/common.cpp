@@ -49,7 +49,7 @@ bool LoadChosenSections(ScanSession& session, CommandSettings& settings,
     LoadCatalogue(session);
     if (sections.empty()) return true;
     std::vector<std::string> catalogue;
-    for (const auto& row : session.catalogue.rows()) catalogue.push_back(row.text);
+    for (const auto& row : session.request.sections.rows()) catalogue.push_back(row.text);
     std::string error;
     const auto chosen = ChooseCatalogueRows(catalogue, sections, error);
     if (!chosen) {
@@ -63,7 +63,7 @@ bool LoadChosenSections(ScanSession& session, CommandSettings& settings,
 
 void PrintSections(ScanSession& session) {
     LoadCatalogue(session);
-    for (const auto& row : session.catalogue.rows()) std::cout << row.text << "\n";
+    for (const auto& row : session.request.sections.rows()) std::cout << row.text << "\n";
 }
 
 void PrintIgnoreListWarnings(const std::vector<std::string>& warnings) {

@@ -141,7 +141,7 @@ std::string ScanReportText(ScanSession& session, std::string_view date) {
     out.Line({kCrLine});
     out.Line({" Sections scanned."});
     out.Line({rule});
-    const auto& catalogue = session.catalogue;
+    const auto& catalogue = session.request.sections;
     for (std::size_t i = 1; i <= catalogue.Count(); ++i) {
         if (catalogue.Checked(i)) out.Line({" >>>> ", catalogue.Text(i)});
         session.pump.Tick();

@@ -11,7 +11,7 @@ namespace vostrel {
 namespace {
 
 void StoreRowStates(ScanSession& session) {
-    auto& list = session.catalogue;
+    auto& list = session.request.sections;
     for (std::size_t i = 1; i <= list.Count(); ++i)
         session.settings.Save(list.Text(i), list.Checked(i) ? "True" : "False");
 }
@@ -29,7 +29,7 @@ bool SettingIsTrue(std::string_view text) {
 }
 
 void LoadCatalogue(ScanSession& session) {
-    auto& list = session.catalogue;
+    auto& list = session.request.sections;
     list.Clear();
     for (const auto& section : kSectionRows) {
         // Wine's menu entries have a row only where there are some to look at.
@@ -68,7 +68,7 @@ void ApplySelectAll(ScanSession& session) {
     const SelectAll value = session.selectAll;
     session.settings.Save(kSelectAllKey, value == SelectAll::None ? "0" : "1");
     if (session.syncingSelectAll) return;
-    auto& list = session.catalogue;
+    auto& list = session.request.sections;
     const bool check = value == SelectAll::All;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         list.SetChecked(i, check);
@@ -89,13 +89,13 @@ void CatalogueRowChecked(ScanSession& session, std::size_t) {
 }
 
 void CatalogueRowClicked(ScanSession& session, std::size_t row) {
-    auto& list = session.catalogue;
+    auto& list = session.request.sections;
     if (row >= 1 && row <= list.Count()) list.SetChecked(row, !list.Checked(row));
     CatalogueRowChecked(session, row);
 }
 
 void SyncSelectAll(ScanSession& session) {
-    const auto& list = session.catalogue;
+    const auto& list = session.request.sections;
     session.syncingSelectAll = true;
     SelectAll value = SelectAll::None;
     if (!list.Empty()) {

@@ -42,8 +42,8 @@ std::optional<std::string> PlayableSoundFile(FileSystemApi& files, const std::st
 
 bool RecordProblem(ScanSession& session, Problem problem) {
     const bool ignored =
-        session.ignore &&
-        std::visit([&session](const auto& typed) { return session.ignore->Ignores(typed); },
+        session.request.ignore &&
+        std::visit([&session](const auto& typed) { return session.request.ignore->Ignores(typed); },
                    problem);
     if (ignored) {
         ++session.result.ignoredCount;

@@ -17,8 +17,8 @@
 #include "session/problem_list.h"
 #include "session/problems.h"
 #include "session/scan_observer.h"
+#include "session/section_choices.h"
 #include "system/file_system_api.h"
-#include "system/list_control.h"
 #include "system/path_presence.h"
 #include "system/registry_api.h"
 #include "system/settings.h"
@@ -101,6 +101,14 @@ public:
     virtual bool Ignores(const MenuEntryProblem& /*problem*/) const { return false; }
 };
 
+// What a scan is asked to do: the catalogue's rows (sections, then drives)
+// with the user's choices, and the ignore list it applies.
+struct ScanRequest {
+    SectionChoices sections;
+    // Null: nothing is left out. Not owned.
+    const ProblemFilter* ignore = nullptr;
+};
+
 // What a scan found: the problems, the summary's rows, when it ran, and
 // what it could not read or judge. A scan starts it afresh; a repair takes
 // out the problems it dealt with.
@@ -144,8 +152,8 @@ public:
     // The user's Wine menu entries; null where there are none to look at.
     MenuEntrySource* menuEntries = nullptr;
 
-    // The sections and drives to scan, with their check boxes.
-    ListControl catalogue{"catalogue", {"Sections to be scanned"}};
+    // What the next scan is asked to cover and leave out.
+    ScanRequest request;
     SelectAll selectAll = SelectAll::None;
 
     bool scanning = false;          // a scan is running: a second request is ignored
@@ -154,8 +162,6 @@ public:
     // The value the checks are looking at, as the walk read it.
     std::string valueAsRead;
     MachineFacts facts;
-    // The ignore list the scan applies; null: nothing is left out. Not owned.
-    const ProblemFilter* ignore = nullptr;
 
     // What the last scan found (emptied when a scan starts).
     ScanResult result;

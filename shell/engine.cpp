@@ -34,7 +34,7 @@ std::string HostDrivesNote(ScanSession& session) {
 }
 
 std::string CatalogueRowNote(ScanSession& session, std::size_t row) {
-    const auto& list = session.catalogue;
+    const auto& list = session.request.sections;
     return row >= 1 && row <= list.Count() ? vostrel::CatalogueRowNote(session, list.Text(row))
                                            : std::string();
 }

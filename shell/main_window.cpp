@@ -164,7 +164,7 @@ void MainWindow::BuildStartView() {
     auto* label2 = new SkinLabel("Label2", tr("My Computer"), frameScanSettings_);
     label2->setGeometry(TwipsRect(1020, 150, 2400, 300));
     label2->SetBold(true);
-    auto* model = new ListModel(app_.session.catalogue, true, this);
+    auto* model = new ListModel(app_.view.catalogueRows, true, this);
     model->SetIcons(SectionIcons());
     // The note asks the session, not the window: the model may be asked
     // while the window is being torn down.
@@ -182,6 +182,7 @@ void MainWindow::BuildStartView() {
     connect(chkSelectlistviewItems_, &QCheckBox::clicked, this, [this] {
         app_.session.selectAll = static_cast<SelectAll>(app_.window.Value(Control::SelectAllBox));
         engine::ApplySelectAll(app_.session);
+        ShowCatalogue();
     });
     connect(label2, &SkinLabel::clicked, this, &MainWindow::ToggleSelectAll);
     connect(image1, &SkinImage::clicked, this, &MainWindow::ToggleSelectAll);
@@ -303,6 +304,7 @@ void MainWindow::BuildScanningView() {
                            TwipsRect(7140, 4380, 1740, 480), tr("Cancel"));
     connect(cancel, &ImagePair::clicked, this, [this] {
         engine::CancelScan(app_.session);
+        ShowCatalogue();
         if (app_.session.cancelRequested) app_.view.ShowCancelled();
     });
     connect(picScanning_, &SkinImage::mouseMoved, cancel, &ImagePair::Reset);
@@ -540,6 +542,7 @@ bool MainWindow::ScanIdle() const { return !busy_ && control("ImgScanNowNormal")
 
 void MainWindow::LoadCatalogue() {
     engine::LoadCatalogue(app_.session);
+    ShowCatalogue();
     ResetHoverLooks();
 }
 
@@ -651,6 +654,7 @@ void MainWindow::ToggleSelectAll() {
         app_.session.selectAll == SelectAll::All ? SelectAll::None : SelectAll::All;
     ShowSelectAll();
     engine::ApplySelectAll(app_.session);
+    ShowCatalogue();
 }
 
 void MainWindow::ShowSelectAll() {
@@ -660,12 +664,33 @@ void MainWindow::ShowSelectAll() {
 void MainWindow::CatalogueChanged(std::size_t row, bool clicked) {
     // The window takes no input while the rows' states are stored.
     setEnabled(false);
-    if (clicked)
+    auto& sections = app_.session.request.sections;
+    if (clicked) {
         engine::CatalogueRowClicked(app_.session, row);
-    else
+    } else {
+        // The view's box was toggled: the session takes the new state.
+        if (row >= 1 && row <= sections.Count() && row <= app_.view.catalogueRows.Count())
+            sections.SetChecked(row, app_.view.catalogueRows.Checked(row));
         engine::CatalogueRowChecked(app_.session, row);
+    }
+    ShowCatalogue();
     ShowSelectAll();
     setEnabled(true);
+}
+
+void MainWindow::ShowCatalogue() {
+    const auto& sections = app_.session.request.sections;
+    bool same = app_.view.catalogueRows.Count() == sections.Count();
+    for (std::size_t i = 1; same && i <= sections.Count(); ++i)
+        same = app_.view.catalogueRows.Text(i) == sections.Text(i) &&
+               app_.view.catalogueRows.SmallIcon(i) == sections.SmallIcon(i);
+    if (!same) {
+        app_.view.catalogueRows.Clear();
+        for (const SectionChoice& row : sections.rows()) app_.view.catalogueRows.Add(row.text, row.icon);
+    }
+    for (std::size_t i = 1; i <= sections.Count(); ++i)
+        if (app_.view.catalogueRows.Checked(i) != sections.Checked(i))
+            app_.view.catalogueRows.SetChecked(i, sections.Checked(i));
 }
 
 void MainWindow::OpenPage(const QString& url) {

@@ -104,6 +104,9 @@ private:
     void ShowSelectAll();
     // A catalogue row's box was toggled (or the row clicked).
     void CatalogueChanged(std::size_t row, bool clicked);
+    // Brings the catalogue's rows on screen into line with the session's
+    // sections and choices.
+    void ShowCatalogue();
     void OpenPage(const QString& url);
     void ShowLog();
     ImagePair* AddPair(const QString& normal, const QString& hover, QWidget* parent,

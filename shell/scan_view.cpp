@@ -42,7 +42,8 @@ void ScanView::ScanStarted() {
     detailRows.Clear();
     w.SetCaption(Control::ProblemCount, "0");
     progressWidth_ = 0;
-    progressStep_ = ProgressStep(session_ ? session_->catalogue.Count() : 0, kProgressFullWidth);
+    progressStep_ =
+        ProgressStep(session_ ? session_->request.sections.Count() : 0, kProgressFullWidth);
     w.SetValue(Control::ScanProgressBar, 0);
     w.SetBusyPointer(true);
 }

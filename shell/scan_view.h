@@ -26,6 +26,9 @@ public:
     // The session whose counts and results the view shows.
     void Attach(ScanSession& session) { session_ = &session; }
 
+    // The start view's list: the session's sections and drives with their
+    // check boxes, as the window shows them.
+    ListControl catalogueRows{"catalogue", {"Sections to be scanned"}};
     // The results view's lists: a summary row per section, and the detail
     // rows of the summary row clicked.
     ListControl summaryRows{"summary", {"Summary"}};

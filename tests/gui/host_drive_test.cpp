@@ -27,7 +27,7 @@ TEST_F(HostDriveTest, BothWindowsSayZIsTheHostsDriveAndItStartsUnchecked) {
     const std::string hostFolder = fs::canonical(home_ / "host-root").string();
 
     MainWindow& main = Main();
-    const auto& list = app_->session.catalogue;
+    const auto& list = app_->session.request.sections;
     auto* model = main.catalogue()->model();
     bool seen = false;
     for (std::size_t i = 1; i <= list.Count(); ++i) {

@@ -37,7 +37,7 @@ TEST_F(MainWindowTest, LoadsWithTheStartViewAndTheProductCaption) {
     EXPECT_TRUE(main.ScanIdle());
     EXPECT_FALSE(main.settingsTimer()->isActive());
     EXPECT_FALSE(app_->tray.runningInTray());
-    EXPECT_GE(app_->session.catalogue.Count(), 11u);
+    EXPECT_GE(app_->session.request.sections.Count(), 11u);
     EXPECT_EQ(main.catalogue()->model()->headerData(0, Qt::Horizontal).toString(),
               "Sections to be scanned");
     EXPECT_NE(

@@ -79,17 +79,17 @@ TEST_F(StartupTest, TheWindowPortReachesTheControls) {
 
 TEST_F(StartupTest, ResizingDuringAScanDoesNotReloadTheCatalogue) {
     MainWindow& main = Main();
-    app_->session.catalogue.Add("marker");
-    const std::size_t rows = app_->session.catalogue.Count();
+    app_->session.request.sections.Add("marker");
+    const std::size_t rows = app_->session.request.sections.Count();
     main.control("ImgScanNowNormal")->setEnabled(false);
     main.setWindowState(Qt::WindowMinimized);
     main.setWindowState(Qt::WindowNoState);
     Pump(120);
-    EXPECT_EQ(app_->session.catalogue.Count(), rows);
+    EXPECT_EQ(app_->session.request.sections.Count(), rows);
     main.control("ImgScanNowNormal")->setEnabled(true);
     main.setWindowState(Qt::WindowMinimized);
     Pump(120);
-    EXPECT_EQ(app_->session.catalogue.Count(), rows - 1);
+    EXPECT_EQ(app_->session.request.sections.Count(), rows - 1);
     EXPECT_EQ(main.refreshTimer()->interval(), 50);
 }
 
@@ -115,7 +115,7 @@ TEST_F(StartupTest, TheWindowShowsBeforeThePrefixIsReadAndNoScanStartsUntilThen)
     EXPECT_FALSE(main.ScanIdle());
     EXPECT_FALSE(main.control("ImgScanNowMouseMove")->isEnabled());
     EXPECT_FALSE(main.catalogue()->isEnabled());
-    const std::size_t rowsBefore = app.session.catalogue.Count();
+    const std::size_t rowsBefore = app.session.request.sections.Count();
     // Nothing may be written into the machine yet, and no scan starts.
     EXPECT_TRUE(app.session.registry.WriteRefusal().has_value());
     EXPECT_EQ(app.session.files.PrefixFolder(), prefix_);
@@ -143,7 +143,7 @@ TEST_F(StartupTest, TheWindowShowsBeforeThePrefixIsReadAndNoScanStartsUntilThen)
     EXPECT_FALSE(loading->isVisible());
     EXPECT_TRUE(main.ScanIdle());
     EXPECT_TRUE(main.catalogue()->isEnabled());
-    EXPECT_GT(app.session.catalogue.Count(), rowsBefore);
+    EXPECT_GT(app.session.request.sections.Count(), rowsBefore);
     EXPECT_FALSE(app.session.registry.WriteRefusal().has_value());
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblMachine"))->text().toStdString(),
               "Wine prefix " + prefix_);

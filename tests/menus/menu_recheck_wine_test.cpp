@@ -63,8 +63,9 @@ TEST(MenuRecheckWine, AnEntryWhoseProgramCameBackStaysAndTheOtherGoes) {
     ASSERT_TRUE(source);
     session.menuEntries = source.get();
     LoadCatalogue(session);
-    for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
-        session.catalogue.SetChecked(i, session.catalogue.Text(i) == "Wine Menu Entries");
+    for (std::size_t i = 1; i <= session.request.sections.Count(); ++i)
+        session.request.sections.SetChecked(i, session.request.sections.Text(i) ==
+                                                   "Wine Menu Entries");
     RunScan(session);
     ASSERT_EQ(session.result.problems.Of<MenuEntryProblem>().size(), 2u);
     const MenuEntryProblem back = session.result.problems.Of<MenuEntryProblem>()[0].name == "Back"

@@ -111,11 +111,11 @@ TEST(MenuRowWine, ScanRepairAndRestoreOfWhatWinesMenuBuilderWrote) {
         ASSERT_TRUE(source);
         session.menuEntries = source.get();
         LoadCatalogue(session);
-        ASSERT_GE(session.catalogue.Count(), 12u);
-        EXPECT_EQ(session.catalogue.Text(12), "Wine Menu Entries");
-        EXPECT_EQ(session.catalogue.SmallIcon(12), 13);
-        for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
-            session.catalogue.SetChecked(i, i == 12);
+        ASSERT_GE(session.request.sections.Count(), 12u);
+        EXPECT_EQ(session.request.sections.Text(12), "Wine Menu Entries");
+        EXPECT_EQ(session.request.sections.SmallIcon(12), 13);
+        for (std::size_t i = 1; i <= session.request.sections.Count(); ++i)
+            session.request.sections.SetChecked(i, i == 12);
         RunScan(session);
         found = session.result.problems.Of<MenuEntryProblem>().ToVector();
         EXPECT_EQ(Names(found), (std::set<std::string>{"Direct", "Gone", "Lost", "Removed"}));
@@ -234,8 +234,9 @@ TEST(MenuRowWine, EntriesOnADiskThatIsNotThereAreLeftAlone) {
         ASSERT_TRUE(source);
         session.menuEntries = source.get();
         LoadCatalogue(session);
-        for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
-            session.catalogue.SetChecked(i, session.catalogue.Text(i) == "Wine Menu Entries");
+        for (std::size_t i = 1; i <= session.request.sections.Count(); ++i)
+            session.request.sections.SetChecked(i, session.request.sections.Text(i) ==
+                                                       "Wine Menu Entries");
         RunScan(session);
         EXPECT_EQ(Names(session.result.problems.Of<MenuEntryProblem>().ToVector()),
                   std::set<std::string>{});

@@ -55,10 +55,10 @@ protected:
         session_ = std::make_unique<ScanSession>(*opened_.machine->registry,
                                                  *opened_.machine->files, settings_, observer_);
         LoadCatalogue(*session_);
-        for (std::size_t i = 1; i <= session_->catalogue.Count(); ++i) {
-            const std::string row = session_->catalogue.Text(i);
-            session_->catalogue.SetChecked(i,
-                                           row == "Windows Startup" || row == "Software Locations");
+        for (std::size_t i = 1; i <= session_->request.sections.Count(); ++i) {
+            const std::string row = session_->request.sections.Text(i);
+            session_->request.sections.SetChecked(i, row == "Windows Startup" ||
+                                                         row == "Software Locations");
         }
         RunScan(*session_);
         ASSERT_EQ(Found(), (std::set<std::string>{"(Default)", "Changed", "Deleted", "Ordinary",
@@ -200,8 +200,9 @@ TEST_F(RepairRecheckWine, AValueNamingADriveUnmountedSinceTheScanIsKeptNotRemove
     session_ = std::make_unique<ScanSession>(*opened_.machine->registry, *opened_.machine->files,
                                              settings_, observer_);
     LoadCatalogue(*session_);
-    for (std::size_t i = 1; i <= session_->catalogue.Count(); ++i)
-        session_->catalogue.SetChecked(i, session_->catalogue.Text(i) == "Windows Startup");
+    for (std::size_t i = 1; i <= session_->request.sections.Count(); ++i)
+        session_->request.sections.SetChecked(i, session_->request.sections.Text(i) ==
+                                                     "Windows Startup");
     RunScan(*session_);
     ASSERT_TRUE(Found().count("OnD"));
     for (auto& problem : session_->result.problems.Of<RegistryProblem>())

@@ -89,9 +89,10 @@ TEST(RepairWineRoundTrip, RestoreGivesBackEveryValueAndShortcut) {
         AnsweringObserver observer;
         ScanSession session(*opened.machine->registry, *opened.machine->files, settings, observer);
         LoadCatalogue(session);
-        for (std::size_t i = 1; i <= session.catalogue.Count(); ++i)
-            settings.Save(session.catalogue.Text(i),
-                          session.catalogue.Text(i) == "Window Shortcut Z" ? "False" : "True");
+        for (std::size_t i = 1; i <= session.request.sections.Count(); ++i)
+            settings.Save(session.request.sections.Text(i),
+                          session.request.sections.Text(i) == "Window Shortcut Z" ? "False"
+                                                                                  : "True");
         LoadCatalogue(session);
         RunScan(session);
         ASSERT_GE(session.result.problems.Of<RegistryProblem>().size(), 9u);

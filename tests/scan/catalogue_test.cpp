@@ -10,7 +10,7 @@ namespace {
 
 using testing::FakeMachine;
 
-std::vector<std::string> Texts(const ListControl& list) {
+std::vector<std::string> Texts(const SectionChoices& list) {
     std::vector<std::string> out;
     for (const auto& row : list.rows()) out.push_back(row.text);
     return out;
@@ -22,22 +22,22 @@ TEST(Catalogue, RowsForTheFixedDrivesOnly) {
     FakeMachine m;
     m.files.SetDrives({});
     LoadCatalogue(m.session);
-    EXPECT_EQ(m.session.catalogue.Count(), 11u);
+    EXPECT_EQ(m.session.request.sections.Count(), 11u);
     m.files.SetDrives({{'A', DriveType::Removable},
                        {'C', DriveType::Fixed},
                        {'D', DriveType::Fixed},
                        {'E', DriveType::CdRom},
                        {'Z', DriveType::Remote}});
     LoadCatalogue(m.session);
-    const auto texts = Texts(m.session.catalogue);
+    const auto texts = Texts(m.session.request.sections);
     ASSERT_EQ(texts.size(), 13u);
     EXPECT_EQ(texts[0], "Registry Integrity");
     EXPECT_EQ(texts[10], "Configuration files");
     EXPECT_EQ(texts[11], "Window Shortcut C");
     EXPECT_EQ(texts[12], "Window Shortcut D");
     for (std::size_t i = 1; i <= 11; ++i)
-        EXPECT_EQ(m.session.catalogue.SmallIcon(i), static_cast<int>(i));
-    EXPECT_EQ(m.session.catalogue.SmallIcon(12), 12);
+        EXPECT_EQ(m.session.request.sections.SmallIcon(i), static_cast<int>(i));
+    EXPECT_EQ(m.session.request.sections.SmallIcon(12), 12);
 }
 
 TEST(Catalogue, CheckStatesComeFromTheSettings) {
@@ -48,7 +48,7 @@ TEST(Catalogue, CheckStatesComeFromTheSettings) {
     m.settings.Save("Virtual Devices", "maybe");
     m.settings.Save("Window Shortcut C", "-1");
     LoadCatalogue(m.session);
-    const auto& list = m.session.catalogue;
+    const auto& list = m.session.request.sections;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         const std::string text = list.Text(i);
         const bool off = text == "Help Files" || text == "Windows Fonts" ||
@@ -60,7 +60,7 @@ TEST(Catalogue, CheckStatesComeFromTheSettings) {
 TEST(Catalogue, SelectAllFollowsTheRows) {
     FakeMachine m;
     LoadCatalogue(m.session);
-    auto& list = m.session.catalogue;
+    auto& list = m.session.request.sections;
     SyncSelectAll(m.session);
     EXPECT_EQ(Box(m), 1);
     CatalogueRowClicked(m.session, 2);
@@ -81,18 +81,18 @@ TEST(Catalogue, SelectAllClickStoresEveryRow) {
     LoadCatalogue(m.session);
     SetSelectAll(m.session, SelectAll::All);  // from none: the click handling runs
     SetSelectAll(m.session, SelectAll::None);
-    for (const auto& row : m.session.catalogue.rows()) {
+    for (const auto& row : m.session.request.sections.rows()) {
         EXPECT_FALSE(row.checked);
         EXPECT_EQ(m.settings.Get(row.text, ""), "False") << row.text;
     }
     EXPECT_EQ(m.settings.Get("Window Shortcut C", ""), "False");
     SetSelectAll(m.session, SelectAll::All);
-    for (const auto& row : m.session.catalogue.rows())
+    for (const auto& row : m.session.request.sections.rows())
         EXPECT_EQ(m.settings.Get(row.text, ""), "True");
     // Grayed by the program (as start-up does): stored as "1", and rows unchecked.
     SetSelectAll(m.session, SelectAll::Mixed);
     EXPECT_EQ(m.settings.Get("chkSelectlistviewItems", ""), "1");
-    EXPECT_FALSE(m.session.catalogue.Checked(1));
+    EXPECT_FALSE(m.session.request.sections.Checked(1));
 }
 
 TEST(Catalogue, EmptyListClearsTheBox) {

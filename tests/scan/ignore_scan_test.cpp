@@ -86,7 +86,7 @@ TEST(IgnoreInScan, EntriesLeaveTheirProblemsOut) {
         FakeMachine m;
         Plant(m);
         const IgnoreFilter filter(ListOf(c.list), kMachine);
-        m.session.ignore = &filter;
+        m.session.request.ignore = &filter;
         RunScan(m.session);
         EXPECT_EQ(Values(m), c.listed);
         EXPECT_EQ(m.session.result.ignoredCount, 5 - c.listed.size());
@@ -102,7 +102,7 @@ TEST(IgnoreInScan, SummaryAndReportCountWhatIsLeft) {
         ListOf("registry \"HKLM\\SOFTWARE\\Microsoft\\Windows\\Help\" value \"one.hlp\"\n"
                "registry \"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\"\n"),
         kMachine);
-    m.session.ignore = &filter;
+    m.session.request.ignore = &filter;
     RunScan(m.session);
     EXPECT_EQ(Summaries(m), std::vector<std::string>{"Invalid Help Files ( 1 Problem(s) )"});
     EXPECT_EQ(m.session.result.ignoredCount, 4u);
@@ -116,7 +116,7 @@ TEST(IgnoreInScan, SummaryAndReportCountWhatIsLeft) {
     EXPECT_EQ(report.find("one.hlp"), std::string::npos);
 
     // The next scan counts afresh; without a list nothing is left out.
-    m.session.ignore = nullptr;
+    m.session.request.ignore = nullptr;
     RunScan(m.session);
     EXPECT_EQ(m.session.result.ignoredCount, 0u);
     EXPECT_EQ(IgnoredText(m.session), "");
@@ -127,7 +127,7 @@ TEST(IgnoreInScan, SummaryAndReportCountWhatIsLeft) {
 TEST(IgnoreInScan, ShortcutEntriesAndTheEntryForAProblem) {
     FakeMachine m;
     const IgnoreFilter filter(ListOf("shortcut \"C:\\users\\*\\Desktop\\Old *.lnk\"\n"), kMachine);
-    m.session.ignore = &filter;
+    m.session.request.ignore = &filter;
     EXPECT_FALSE(RecordProblem(m.session, ShortcutProblem{"C:\\users\\ann\\Desktop\\Old Game.lnk",
                                                           "C:\\Games\\old.exe", ""}));
     EXPECT_TRUE(RecordProblem(m.session, ShortcutProblem{"C:\\users\\ann\\Desktop\\New Game.lnk",

@@ -38,27 +38,28 @@ MenuEntryProblem Entry(const std::string& name, bool orphan) {
 
 // Only the menu entries row is checked.
 void CheckOnlyMenuRow(FakeMachine& m) {
-    for (std::size_t i = 1; i <= m.session.catalogue.Count(); ++i)
-        m.session.catalogue.SetChecked(i, m.session.catalogue.Text(i) == "Wine Menu Entries");
+    for (std::size_t i = 1; i <= m.session.request.sections.Count(); ++i)
+        m.session.request.sections.SetChecked(i, m.session.request.sections.Text(i) ==
+                                                     "Wine Menu Entries");
 }
 
 TEST(MenuRow, StandsAfterTheSectionsBeforeTheDrivesOnlyWithASource) {
     FakeMachine m;
     LoadCatalogue(m.session);
-    EXPECT_EQ(m.session.catalogue.Text(12), "Window Shortcut C");  // no source: no row
+    EXPECT_EQ(m.session.request.sections.Text(12), "Window Shortcut C");  // no source: no row
     ListedEntries source;
     m.session.menuEntries = &source;
     LoadCatalogue(m.session);
-    ASSERT_EQ(m.session.catalogue.Count(), 13u);
-    EXPECT_EQ(m.session.catalogue.Text(11), "Configuration files");
-    EXPECT_EQ(m.session.catalogue.Text(12), "Wine Menu Entries");
-    EXPECT_EQ(m.session.catalogue.SmallIcon(12), 13);
-    EXPECT_EQ(m.session.catalogue.Text(13), "Window Shortcut C");
-    EXPECT_TRUE(m.session.catalogue.Checked(12));  // never stored: checked
+    ASSERT_EQ(m.session.request.sections.Count(), 13u);
+    EXPECT_EQ(m.session.request.sections.Text(11), "Configuration files");
+    EXPECT_EQ(m.session.request.sections.Text(12), "Wine Menu Entries");
+    EXPECT_EQ(m.session.request.sections.SmallIcon(12), 13);
+    EXPECT_EQ(m.session.request.sections.Text(13), "Window Shortcut C");
+    EXPECT_TRUE(m.session.request.sections.Checked(12));  // never stored: checked
     CatalogueRowClicked(m.session, 12);
     EXPECT_EQ(m.settings.Get("Wine Menu Entries", ""), "False");
     LoadCatalogue(m.session);
-    EXPECT_FALSE(m.session.catalogue.Checked(12));
+    EXPECT_FALSE(m.session.request.sections.Checked(12));
     RunScan(m.session);
     EXPECT_EQ(source.asked, 0);
 }

@@ -149,8 +149,8 @@ protected:
                               ? "True"
                               : "False");
         LoadCatalogue(session);
-        for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
-            session.catalogue.SetChecked(i, false);
+        for (std::size_t i = 12; i <= session.request.sections.Count(); ++i)
+            session.request.sections.SetChecked(i, false);
         RunScan(session);
         return Rows(session.result.problems);
     }

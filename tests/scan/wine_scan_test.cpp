@@ -46,8 +46,8 @@ TEST_F(WineScan, FindsExactlyThePlantedProblems) {
     session.wine = &install;
     for (const auto& row : kSectionRows) settings.Save(row.text, "True");
     LoadCatalogue(session);
-    for (std::size_t i = 12; i <= session.catalogue.Count(); ++i)
-        session.catalogue.SetChecked(i, false);
+    for (std::size_t i = 12; i <= session.request.sections.Count(); ++i)
+        session.request.sections.SetChecked(i, false);
     RunScan(session);
     EXPECT_EQ(Rows(session.result.problems), ExpectedWineRows());
     EXPECT_FALSE(session.cancelRequested);

@@ -140,7 +140,7 @@ protected:
     // The drive rows of the catalogue that are checked, walked as a scan does.
     void ScanCheckedDrives() {
         LoadCatalogue(session_);
-        const auto& list = session_.catalogue;
+        const auto& list = session_.request.sections;
         for (std::size_t i = 1; i <= list.Count(); ++i)
             if (const auto drive = DriveOfCatalogueRow(list.Text(i)); drive && list.Checked(i))
                 ScanDriveForShortcuts(session_, *drive);
@@ -166,7 +166,7 @@ TEST_F(RealHostWalk, ZIsTheHostsDriveUncheckedUntilChosenAndSaysWhereItLeads) {
 
     LoadCatalogue(session_);
     std::map<std::string, bool> checked;
-    const auto& list = session_.catalogue;
+    const auto& list = session_.request.sections;
     for (std::size_t i = 1; i <= list.Count(); ++i) checked[list.Text(i)] = list.Checked(i);
     ASSERT_TRUE(checked.count("Window Shortcut C") && checked.count("Window Shortcut Z"));
     EXPECT_TRUE(checked["Window Shortcut C"]);
