@@ -8,7 +8,7 @@
 
 #include "shell/engine.h"
 
-#include "system/list_control.h"
+#include "shell/list_control.h"
 
 namespace vostrel::shell {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "session/scan_session.h"
-#include "system/list_control.h"
+#include "shell/list_control.h"
 #include "system/machine.h"
 
 namespace vostrel::shell::engine {

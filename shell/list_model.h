@@ -9,7 +9,7 @@
 #include <QTreeView>
 #include <functional>
 
-#include "system/list_control.h"
+#include "shell/list_control.h"
 
 namespace vostrel::shell {
 

@@ -8,7 +8,7 @@
 #include "session/scan_session.h"
 #include "shell/message_box.h"
 #include "shell/qt_window.h"
-#include "system/list_control.h"
+#include "shell/list_control.h"
 
 namespace vostrel::shell {
 

@@ -115,15 +115,6 @@ std::vector<RowTexts> ExpectedWineRows(const std::string& sectionKey) {
     return out;
 }
 
-std::vector<RowTexts> Rows(const ListControl& list) {
-    std::vector<RowTexts> out;
-    for (std::size_t i = 1; i <= list.Count(); ++i) {
-        RowTexts row{list.Text(i)};
-        for (std::size_t k = 1; k < list.columnCount(); ++k) row.push_back(list.SubItem(i, k));
-        out.push_back(std::move(row));
-    }
-    return out;
-}
 
 std::vector<RowTexts> Rows(const ProblemList& list) {
     std::vector<RowTexts> out;

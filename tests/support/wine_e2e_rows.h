@@ -10,7 +10,6 @@
 
 #include "session/scan_session.h"
 #include "session/sections.h"
-#include "system/list_control.h"
 
 namespace vostrel::testing {
 
@@ -25,8 +24,6 @@ std::vector<RowTexts> ExpectedWineRows();
 // Only the rows of one section key.
 std::vector<RowTexts> ExpectedWineRows(const std::string& sectionKey);
 
-// Every row of a list with all its columns.
-std::vector<RowTexts> Rows(const ListControl& list);
 // The problems as rows of texts: registry problems in the seven columns
 // root handle, value name, tested path, scanner, key path, root name and
 // "Yes" for the system folder; shortcuts as path and section; summary rows

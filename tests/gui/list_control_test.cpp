@@ -1,4 +1,4 @@
-#include "system/list_control.h"
+#include "shell/list_control.h"
 
 #include <gtest/gtest.h>
 
