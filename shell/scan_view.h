@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "session/scan_session.h"
+#include "shell/list_control.h"
 #include "shell/message_box.h"
 #include "shell/qt_window.h"
-#include "shell/list_control.h"
 
 namespace vostrel::shell {
 

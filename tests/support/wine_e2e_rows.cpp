@@ -115,7 +115,6 @@ std::vector<RowTexts> ExpectedWineRows(const std::string& sectionKey) {
     return out;
 }
 
-
 std::vector<RowTexts> Rows(const ProblemList& list) {
     std::vector<RowTexts> out;
     for (const auto& p : list.Of<RegistryProblem>())
