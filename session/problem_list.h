@@ -30,8 +30,10 @@ inline constexpr std::size_t kProblemKinds = std::variant_size_v<Problem>;
 template <typename T>
 constexpr ProblemKind KindOfType() {
     using U = std::remove_cv_t<T>;
-    if constexpr (std::is_same_v<U, RegistryProblem>) return ProblemKind::Registry;
-    else if constexpr (std::is_same_v<U, ShortcutProblem>) return ProblemKind::Shortcut;
+    if constexpr (std::is_same_v<U, RegistryProblem>)
+        return ProblemKind::Registry;
+    else if constexpr (std::is_same_v<U, ShortcutProblem>)
+        return ProblemKind::Shortcut;
     else {
         static_assert(std::is_same_v<U, MenuEntryProblem>, "not a problem type");
         return ProblemKind::MenuEntry;
@@ -86,7 +88,9 @@ public:
                 return a.at_ - b.at_;
             }
             friend bool operator==(const iterator& a, const iterator& b) { return a.at_ == b.at_; }
-            friend auto operator<=>(const iterator& a, const iterator& b) { return a.at_ <=> b.at_; }
+            friend auto operator<=>(const iterator& a, const iterator& b) {
+                return a.at_ <=> b.at_;
+            }
 
         private:
             Base at_{};
@@ -99,7 +103,9 @@ public:
         iterator end() const { return iterator(items_->begin() + Offset(last_)); }
         std::size_t size() const { return last_ - first_; }
         bool empty() const { return first_ == last_; }
-        T& operator[](std::size_t i) const { return *std::get_if<std::remove_cv_t<T>>(&(*items_)[first_ + i]); }
+        T& operator[](std::size_t i) const {
+            return *std::get_if<std::remove_cv_t<T>>(&(*items_)[first_ + i]);
+        }
         T& at(std::size_t i) const {
             if (i >= size()) throw std::out_of_range("no such problem");
             return (*this)[i];
@@ -121,7 +127,8 @@ public:
     // Adds a problem after the others of its kind.
     void Add(Problem problem) {
         const auto kind = problem.index();
-        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(ends_[kind]), std::move(problem));
+        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(ends_[kind]),
+                      std::move(problem));
         for (std::size_t k = kind; k < kProblemKinds; ++k) ++ends_[k];
     }
     // Adds a problem of a kind named, as AddOf<ShortcutProblem>({...}).

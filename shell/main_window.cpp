@@ -686,7 +686,8 @@ void MainWindow::ShowCatalogue() {
                app_.view.catalogueRows.SmallIcon(i) == sections.SmallIcon(i);
     if (!same) {
         app_.view.catalogueRows.Clear();
-        for (const SectionChoice& row : sections.rows()) app_.view.catalogueRows.Add(row.text, row.icon);
+        for (const SectionChoice& row : sections.rows())
+            app_.view.catalogueRows.Add(row.text, row.icon);
     }
     for (std::size_t i = 1; i <= sections.Count(); ++i)
         if (app_.view.catalogueRows.Checked(i) != sections.Checked(i))
