@@ -13,14 +13,14 @@
 
 namespace vostrel {
 
-using ValueCheck = void (*)(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                            std::string_view ValueName, std::string& ValueData,
-                            std::string_view SectionName, std::string_view KeyPath);
+using ValueCheck = void (*)(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                            std::string_view valueName, std::string& valueData,
+                            std::string_view sectionKey, std::string_view keyPath);
 
-#define VOSTREL_CHECK(name)                                                                     \
-    void name(ScanSession& session, HKEY hRoot, std::string_view RootName,                      \
-              std::string_view ValueName, std::string& ValueData, std::string_view SectionName, \
-              std::string_view KeyPath)
+#define VOSTREL_CHECK(name)                                                                    \
+    void name(ScanSession& session, HKEY rootKey, std::string_view rootName,                   \
+              std::string_view valueName, std::string& valueData, std::string_view sectionKey, \
+              std::string_view keyPath)
 
 // Class registrations ("ActiveX \ COM", "ActiveX \ COM Subsections").
 VOSTREL_CHECK(CheckComClassValue);

@@ -48,32 +48,33 @@ bool IsOnFixedDrive(ScanSession& session, std::string_view path) {
     return false;
 }
 
-void CheckComClassValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                        std::string_view ValueName, std::string& ValueData,
-                        std::string_view SectionName, std::string_view KeyPath) {
+void CheckComClassValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                        std::string_view valueName, std::string& valueData,
+                        std::string_view sectionKey, std::string_view keyPath) {
     using namespace rules;
-    if (Trim(ValueData).empty()) return;
+    if (Trim(valueData).empty()) return;
     // WMPlayer.OCX under VersionIndependentProgID is a class's name, not a file.
-    if (IsProgramIdKey(KeyPath)) return;
-    ValueData = TrimQuotes(ValueData);
-    if (!Holds(ValueData, ".")) return;
-    if (!IsProgramFileKind(ValueData)) return;
-    if (HoldsPathVariable(ValueData)) {
-        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName,
-                               KeyPath);
+    if (IsProgramIdKey(keyPath)) return;
+    valueData = TrimQuotes(valueData);
+    if (!Holds(valueData, ".")) return;
+    if (!IsProgramFileKind(valueData)) return;
+    if (HoldsPathVariable(valueData)) {
+        CheckPathWithVariables(session, rootKey, rootName, valueName, valueData, sectionKey,
+                               keyPath);
         return;
     }
-    if (HoldsFolderVariable(ValueData)) return;  // another variable: nothing to test it against
-    if (!Holds(ValueData, "\\")) {
-        if (Pos(ValueData, ".") == 1) return;
-        const std::string path = AddBackslash(GetSystemDir(session.files)) + ValueData;
+    if (HoldsFolderVariable(valueData)) return;  // another variable: nothing to test it against
+    if (!Holds(valueData, "\\")) {
+        if (Pos(valueData, ".") == 1) return;
+        const std::string path = AddBackslash(GetSystemDir(session.files)) + valueData;
         if (PathExists(session, path)) return;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
+        AddRegistryProblem(session, rootKey, rootName, valueName, path, sectionKey, keyPath, true);
         return;
     }
-    if (!IsOnFixedDrive(session, ValueData)) return;
-    if (PathExists(session, ValueData)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    if (!IsOnFixedDrive(session, valueData)) return;
+    if (PathExists(session, valueData)) return;
+    AddRegistryProblem(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath,
+                       false);
 }
 
 }  // namespace vostrel

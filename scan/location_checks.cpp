@@ -31,11 +31,11 @@ bool ExpandInPlace(ScanSession& session, std::string& data) {
 }
 
 // Records `path` unless it exists.
-void TestPath(ScanSession& session, HKEY hRoot, std::string_view RootName,
-              std::string_view ValueName, const std::string& path, std::string_view SectionName,
-              std::string_view KeyPath, bool completed) {
+void TestPath(ScanSession& session, HKEY rootKey, std::string_view rootName,
+              std::string_view valueName, const std::string& path, std::string_view sectionKey,
+              std::string_view keyPath, bool completed) {
     if (PathExists(session, path)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
+    AddRegistryProblem(session, rootKey, rootName, valueName, path, sectionKey, keyPath, completed);
 }
 
 // A path with a folder, taken from its drive letter on; nothing without a drive.
@@ -47,96 +47,97 @@ std::optional<std::string> FromDriveLetter(std::string_view data) {
 
 }  // namespace
 
-void CheckAppPathValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                       std::string_view ValueName, std::string& ValueData,
-                       std::string_view SectionName, std::string_view KeyPath) {
-    if (Trim(ValueData).empty()) return;
-    ValueData = TrimQuotes(ValueData);
-    const std::string kind = UpperAscii(Trim(GetFileExtension(ValueData)));
+void CheckAppPathValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                       std::string_view valueName, std::string& valueData,
+                       std::string_view sectionKey, std::string_view keyPath) {
+    if (Trim(valueData).empty()) return;
+    valueData = TrimQuotes(valueData);
+    const std::string kind = UpperAscii(Trim(GetFileExtension(valueData)));
     if (std::find(kAppKinds.begin(), kAppKinds.end(), kind) == kAppKinds.end()) return;
     for (auto variable : kPathVariables) {
-        if (!ContainsNoCase(ValueData, variable)) continue;
-        CheckPathWithVariables(session, hRoot, RootName, ValueName, ValueData, SectionName,
-                               KeyPath);
+        if (!ContainsNoCase(valueData, variable)) continue;
+        CheckPathWithVariables(session, rootKey, rootName, valueName, valueData, sectionKey,
+                               keyPath);
         return;
     }
-    if (HoldsFolderVariable(ValueData)) return;  // another variable: nothing to test it against
-    if (!rules::Holds(ValueData, "\\")) {
-        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData),
-                 SectionName, KeyPath, true);
+    if (HoldsFolderVariable(valueData)) return;  // another variable: nothing to test it against
+    if (!rules::Holds(valueData, "\\")) {
+        TestPath(session, rootKey, rootName, valueName, SystemFolderPath(session, valueData),
+                 sectionKey, keyPath, true);
         return;
     }
-    TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    TestPath(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath, false);
 }
 
-void CheckHelpFileValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                        std::string_view ValueName, std::string& ValueData,
-                        std::string_view SectionName, std::string_view KeyPath) {
-    if (ValueData.empty()) return;
-    if (!ExpandInPlace(session, ValueData)) return;
-    const std::string path = AddBackslash(ValueData) + std::string(ValueName);
+void CheckHelpFileValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                        std::string_view valueName, std::string& valueData,
+                        std::string_view sectionKey, std::string_view keyPath) {
+    if (valueData.empty()) return;
+    if (!ExpandInPlace(session, valueData)) return;
+    const std::string path = AddBackslash(valueData) + std::string(valueName);
     if (rules::Holds(path, "\\")) {
-        TestPath(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
+        TestPath(session, rootKey, rootName, valueName, path, sectionKey, keyPath, false);
         return;
     }
     // A folder of blanks only: the help file is looked for in the system folder.
-    if (Trim(ValueName).empty()) return;
-    TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueName), SectionName,
-             KeyPath, true);
+    if (Trim(valueName).empty()) return;
+    TestPath(session, rootKey, rootName, valueName, SystemFolderPath(session, valueName),
+             sectionKey, keyPath, true);
 }
 
-void CheckSharedToolValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                          std::string_view ValueName, std::string& ValueData,
-                          std::string_view SectionName, std::string_view KeyPath) {
-    if (Trim(ValueData).empty()) return;
-    if (!ExpandInPlace(session, ValueData)) return;
-    if (!rules::Holds(ValueData, ".")) return;
-    if (!rules::Holds(ValueData, "\\")) {
-        if (rules::Holds(ValueData, "*")) return;
-        const std::string path = SystemFolderPath(session, ValueData);
-        if (GetFileExtension(ValueData).size() != 3) return;
-        TestPath(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
+void CheckSharedToolValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                          std::string_view valueName, std::string& valueData,
+                          std::string_view sectionKey, std::string_view keyPath) {
+    if (Trim(valueData).empty()) return;
+    if (!ExpandInPlace(session, valueData)) return;
+    if (!rules::Holds(valueData, ".")) return;
+    if (!rules::Holds(valueData, "\\")) {
+        if (rules::Holds(valueData, "*")) return;
+        const std::string path = SystemFolderPath(session, valueData);
+        if (GetFileExtension(valueData).size() != 3) return;
+        TestPath(session, rootKey, rootName, valueName, path, sectionKey, keyPath, true);
         return;
     }
-    auto fromDrive = FromDriveLetter(ValueData);
+    auto fromDrive = FromDriveLetter(valueData);
     if (!fromDrive) return;
-    ValueData = *fromDrive;
-    if (GetFileExtension(ValueData).size() != 3) return;
-    TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    valueData = *fromDrive;
+    if (GetFileExtension(valueData).size() != 3) return;
+    TestPath(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath, false);
 }
 
-void CheckVirtualDeviceValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                             std::string_view ValueName, std::string& ValueData,
-                             std::string_view SectionName, std::string_view KeyPath) {
-    if (Trim(ValueData).empty()) return;
-    if (!ExpandInPlace(session, ValueData)) return;
-    if (!rules::Holds(ValueData, ".")) return;
-    if (!rules::Holds(ValueData, "\\")) {
-        TestPath(session, hRoot, RootName, ValueName, SystemFolderPath(session, ValueData),
-                 SectionName, KeyPath, true);
+void CheckVirtualDeviceValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                             std::string_view valueName, std::string& valueData,
+                             std::string_view sectionKey, std::string_view keyPath) {
+    if (Trim(valueData).empty()) return;
+    if (!ExpandInPlace(session, valueData)) return;
+    if (!rules::Holds(valueData, ".")) return;
+    if (!rules::Holds(valueData, "\\")) {
+        TestPath(session, rootKey, rootName, valueName, SystemFolderPath(session, valueData),
+                 sectionKey, keyPath, true);
         return;
     }
-    auto fromDrive = FromDriveLetter(ValueData);
+    auto fromDrive = FromDriveLetter(valueData);
     if (!fromDrive) return;
-    ValueData = *fromDrive;
-    TestPath(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    valueData = *fromDrive;
+    TestPath(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath, false);
 }
 
-void CheckFontValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                    std::string_view ValueName, std::string& ValueData,
-                    std::string_view SectionName, std::string_view KeyPath) {
-    if (ValueData.empty()) return;
-    if (!ExpandInPlace(session, ValueData)) return;
-    if (!rules::Holds(ValueData, "\\")) {
-        const std::string path = AddBackslash(GetWindowsDir(session.files)) + "Fonts\\" + ValueData;
-        TestPath(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, false);
+void CheckFontValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                    std::string_view valueName, std::string& valueData, std::string_view sectionKey,
+                    std::string_view keyPath) {
+    if (valueData.empty()) return;
+    if (!ExpandInPlace(session, valueData)) return;
+    if (!rules::Holds(valueData, "\\")) {
+        const std::string path = AddBackslash(GetWindowsDir(session.files)) + "Fonts\\" + valueData;
+        TestPath(session, rootKey, rootName, valueName, path, sectionKey, keyPath, false);
         return;
     }
-    if (PathExists(session, ValueData)) return;
+    if (PathExists(session, valueData)) return;
     // A font of the host that Wine lists itself: it writes the value again
     // at its next start, wherever the font went.
-    if (IsWineHostFontLink(session, ValueName, ValueData)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath, false);
+    if (IsWineHostFontLink(session, valueName, valueData)) return;
+    AddRegistryProblem(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath,
+                       false);
 }
 
 }  // namespace vostrel

@@ -17,11 +17,11 @@ namespace vostrel {
 namespace {
 
 // True when the problem was added (the ignore list may leave it out).
-bool AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
+bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueName,
                    std::string_view testedPath, std::string_view sectionKey,
                    std::string_view keyPath, std::string_view rootName, bool systemFolder) {
     RegistryProblem problem;
-    problem.root = hRoot;
+    problem.root = rootKey;
     problem.rootName = std::string(rootName);
     problem.keyPath = std::string(keyPath);
     problem.valueName = std::string(valueName);
@@ -35,33 +35,33 @@ bool AppendProblem(ScanSession& session, HKEY hRoot, std::string_view valueName,
 
 }  // namespace
 
-void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                        std::string_view ValueName, std::string_view KeyValue,
-                        std::string_view SectionName, std::string_view KeyPath,
+void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                        std::string_view valueName, std::string_view KeyValue,
+                        std::string_view sectionKey, std::string_view keyPath,
                         bool CompletedWithSystemFolder) {
-    const std::string_view keyName = Trim(ValueName).empty() ? kDefaultValueLabel : ValueName;
-    if (AppendProblem(session, hRoot, keyName, KeyValue, SectionName, KeyPath, RootName,
+    const std::string_view keyName = Trim(valueName).empty() ? kDefaultValueLabel : valueName;
+    if (AppendProblem(session, rootKey, keyName, KeyValue, sectionKey, keyPath, rootName,
                       CompletedWithSystemFolder))
         ProblemRecorded(session);
 }
 
-void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                            std::string_view ValueName, std::string_view ValueData,
-                            std::string_view SectionName, std::string_view KeyPath) {
+void CheckPathWithVariables(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                            std::string_view valueName, std::string_view valueData,
+                            std::string_view sectionKey, std::string_view keyPath) {
     std::string expanded;
-    std::string_view keyName = ValueName.empty() ? kDefaultValueLabel : ValueName;
-    if (ContainsNoCase(ValueData, "%Systemroot%")) {
-        expanded = GetWindowsDir(session.files) + StripRootVariable(ValueData);
-    } else if (ContainsNoCase(ValueData, "%ProgramFiles%")) {
-        expanded = GetProgramFilesDir(session.registry) + StripRootVariable(ValueData);
-    } else if (ContainsNoCase(ValueData, "%commonprogramfiles%")) {
-        expanded = GetCommonFilesDir(session.registry) + StripCommonFilesVariable(ValueData);
-        if (Trim(ValueName).empty()) keyName = kDefaultValueLabel;
+    std::string_view keyName = valueName.empty() ? kDefaultValueLabel : valueName;
+    if (ContainsNoCase(valueData, "%Systemroot%")) {
+        expanded = GetWindowsDir(session.files) + StripRootVariable(valueData);
+    } else if (ContainsNoCase(valueData, "%ProgramFiles%")) {
+        expanded = GetProgramFilesDir(session.registry) + StripRootVariable(valueData);
+    } else if (ContainsNoCase(valueData, "%commonprogramfiles%")) {
+        expanded = GetCommonFilesDir(session.registry) + StripCommonFilesVariable(valueData);
+        if (Trim(valueName).empty()) keyName = kDefaultValueLabel;
     } else {
         return;  // an unknown variable: there is nothing to test
     }
     if (PathExists(session, expanded)) return;
-    if (AppendProblem(session, hRoot, keyName, expanded, SectionName, KeyPath, RootName, false))
+    if (AppendProblem(session, rootKey, keyName, expanded, sectionKey, keyPath, rootName, false))
         ProblemRecorded(session);
 }
 

@@ -10,18 +10,18 @@
 namespace vostrel {
 
 // Appends one registry problem to the session and tells of it (ProblemRecorded).
-void AddRegistryProblem(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                        std::string_view ValueName, std::string_view KeyValue,
-                        std::string_view SectionName, std::string_view KeyPath,
+void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                        std::string_view valueName, std::string_view KeyValue,
+                        std::string_view sectionKey, std::string_view keyPath,
                         bool CompletedWithSystemFolder);
 
 // Data holding "%Systemroot%", "%ProgramFiles%" or "%commonprogramfiles%":
 // the first of them (in that order) is replaced by its folder, the result is
 // tested, and a missing file is recorded with the expanded path. Data holding
 // none of the three records nothing.
-void CheckPathWithVariables(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                            std::string_view ValueName, std::string_view ValueData,
-                            std::string_view SectionName, std::string_view KeyPath);
+void CheckPathWithVariables(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                            std::string_view valueName, std::string_view valueData,
+                            std::string_view sectionKey, std::string_view keyPath);
 
 // The existence test of the checks, asked once per path during a scan:
 // any form of path (drive, NT, host, network), and the files the Wine

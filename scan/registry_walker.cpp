@@ -151,8 +151,8 @@ struct WalkBuffers {
     bool readValues;
 };
 
-void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY hRoot, std::string_view KeyPath,
-                       std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
+void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY rootKey, std::string_view keyPath,
+                       std::string_view sectionKey, std::string_view rootName, WalkBuffers& walk) {
     if (!walk.readValues) return;
     ValueBuffers& buffers = walk.values;
     std::string& valueName = walk.valueName;
@@ -170,7 +170,7 @@ void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY hRoot, std::string_v
         if (walk.check) {
             walk.checkData.assign(valueData);
             session.valueAsRead.assign(valueData);
-            walk.check(session, hRoot, RootName, valueName, walk.checkData, SectionName, KeyPath);
+            walk.check(session, rootKey, rootName, valueName, walk.checkData, sectionKey, keyPath);
             if (session.cancelRequested) return;
         }
         session.pump.Tick();
@@ -193,8 +193,8 @@ constexpr std::size_t kMaxWalkDepth = 512;
 // entered through a link before: a cycle of links ends at once, and no key is
 // read twice through links. Keys reached without a link are the tree itself
 // and are always walked; only the few reached through links are remembered.
-void WalkOpenKey(ScanSession& session, HKEY key, std::string_view KeyPath, HKEY hRoot,
-                 std::string_view SectionName, std::string_view RootName, WalkBuffers& walk) {
+void WalkOpenKey(ScanSession& session, HKEY key, std::string_view keyPath, HKEY rootKey,
+                 std::string_view sectionKey, std::string_view rootName, WalkBuffers& walk) {
     struct Level {
         HKEY key;
         std::size_t pathLength;  // the key's path is the walk's path up to here
@@ -210,7 +210,7 @@ void WalkOpenKey(ScanSession& session, HKEY key, std::string_view KeyPath, HKEY 
     const bool rootKnown = registry.KeyIdentity(key, &id, &followed);
     // The path of the key being looked at; each level's path is a head of
     // it. Only a walk that reads values needs it.
-    std::string path(walk.readValues ? KeyPath : std::string_view());
+    std::string path(walk.readValues ? keyPath : std::string_view());
     std::vector<Level> levels;
     levels.push_back({key, path.size(), 0, rootKnown && followed, id, rootKnown});
     // Closes every key the walk opened (the first is the caller's).
@@ -247,7 +247,7 @@ void WalkOpenKey(ScanSession& session, HKEY key, std::string_view KeyPath, HKEY 
                     }
                 }
                 if (enter) {
-                    ScanOpenKeyValues(session, sub, hRoot, path, SectionName, RootName, walk);
+                    ScanOpenKeyValues(session, sub, rootKey, path, sectionKey, rootName, walk);
                     levels.push_back({sub, path.size(), 0, throughLink, id, known});
                     continue;
                 }
@@ -307,29 +307,29 @@ LONG ReadValueAsChecked(RegistryApi& registry, HKEY key, std::string_view valueN
     return status == ERROR_SUCCESS ? ERROR_MORE_DATA : status;
 }
 
-void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
-                      std::string_view SectionName, std::string_view RootName) {
-    WalkBuffers walk(session, SectionName);
+void WalkRegistryKeys(ScanSession& session, HKEY rootKey, std::string_view keyPath,
+                      std::string_view sectionKey, std::string_view rootName) {
+    WalkBuffers walk(session, sectionKey);
     // A walk that checks nothing, for a front end that shows neither keys
     // nor values, would have nothing to tell.
     if (!walk.readValues && !session.observer.ShowsKeys()) return;
     ScopedKey key(session.registry);
-    if (session.registry.OpenKeyEx(hRoot, KeyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
-    WalkOpenKey(session, key.get(), KeyPath, hRoot, SectionName, RootName, walk);
+    if (session.registry.OpenKeyEx(rootKey, keyPath, KEY_READ, key.out()) != ERROR_SUCCESS) return;
+    WalkOpenKey(session, key.get(), keyPath, rootKey, sectionKey, rootName, walk);
 }
 
-void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
-                   std::string_view SectionName, std::string_view RootName) {
+void ScanKeyValues(ScanSession& session, HKEY rootKey, std::string_view keyPath,
+                   std::string_view sectionKey, std::string_view rootName) {
     ScopedKey key(session.registry);
-    if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
-    WalkBuffers walk(session, SectionName);
-    ScanOpenKeyValues(session, key.get(), hRoot, KeyPath, SectionName, RootName, walk);
+    if (session.registry.OpenKey(rootKey, keyPath, key.out()) != ERROR_SUCCESS) return;
+    WalkBuffers walk(session, sectionKey);
+    ScanOpenKeyValues(session, key.get(), rootKey, keyPath, sectionKey, rootName, walk);
 }
 
-void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath) {
+void ListClassIdKeys(ScanSession& session, HKEY rootKey, std::string_view keyPath) {
     if (!session.observer.ShowsKeys()) return;  // the names are all it tells
     ScopedKey key(session.registry);
-    if (session.registry.OpenKey(hRoot, KeyPath, key.out()) != ERROR_SUCCESS) return;
+    if (session.registry.OpenKey(rootKey, keyPath, key.out()) != ERROR_SUCCESS) return;
     std::vector<char> nameBuffer(kFirstBufferSize);
     std::string name;
     for (DWORD index = 0;; ++index) {
@@ -341,14 +341,14 @@ void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath)
     }
 }
 
-void DispatchValueCheck(ScanSession& session, std::string_view ValueData,
-                        std::string_view SectionName, std::string_view ValueName, HKEY hRoot,
-                        std::string_view RootName, std::string_view KeyPath) {
-    const ValueCheck check = CheckOfSection(SectionName);
+void DispatchValueCheck(ScanSession& session, std::string_view valueData,
+                        std::string_view sectionKey, std::string_view valueName, HKEY rootKey,
+                        std::string_view rootName, std::string_view keyPath) {
+    const ValueCheck check = CheckOfSection(sectionKey);
     if (!check || session.cancelRequested) return;
-    std::string data(ValueData);
+    std::string data(valueData);
     session.valueAsRead = data;
-    check(session, hRoot, RootName, ValueName, data, SectionName, KeyPath);
+    check(session, rootKey, rootName, valueName, data, sectionKey, keyPath);
 }
 
 }  // namespace vostrel

@@ -11,23 +11,23 @@
 
 namespace vostrel {
 
-// The values of every subkey below KeyPath, depth first, a subkey's own
-// values before its subkeys. The values of KeyPath itself are not looked at.
+// The values of every subkey below keyPath, depth first, a subkey's own
+// values before its subkeys. The values of keyPath itself are not looked at.
 // The walk goes at most 512 levels deep (the registry's own limit), and a key
 // reached through a symbolic link is walked once at most, so a link cycle ends.
 // For a section without a check, values are read only when the observer shows
 // them, and keys walked only when it shows keys or values.
-void WalkRegistryKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
-                      std::string_view SectionName, std::string_view RootName);
+void WalkRegistryKeys(ScanSession& session, HKEY rootKey, std::string_view keyPath,
+                      std::string_view sectionKey, std::string_view rootName);
 
-// The values of KeyPath itself, each told to the observer and handed to the
+// The values of keyPath itself, each told to the observer and handed to the
 // section's check. Every value is examined with its full data.
-void ScanKeyValues(ScanSession& session, HKEY hRoot, std::string_view KeyPath,
-                   std::string_view SectionName, std::string_view RootName);
+void ScanKeyValues(ScanSession& session, HKEY rootKey, std::string_view keyPath,
+                   std::string_view sectionKey, std::string_view rootName);
 
-// Tells the observer the names of KeyPath's direct subkeys; checks nothing,
+// Tells the observer the names of keyPath's direct subkeys; checks nothing,
 // and reads nothing for an observer that shows no keys.
-void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath);
+void ListClassIdKeys(ScanSession& session, HKEY rootKey, std::string_view keyPath);
 
 // A value as the checks see it: REG_SZ as its text up to the first NUL,
 // REG_MULTI_SZ as its first string, REG_DWORD as signed decimal, and the
@@ -42,10 +42,10 @@ std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size);
 LONG ReadValueAsChecked(RegistryApi& registry, HKEY key, std::string_view valueName,
                         std::string* text);
 
-// Calls the check of SectionName (compared exactly) with a copy of the data,
+// Calls the check of sectionKey (compared exactly) with a copy of the data,
 // unless the scan is being cancelled. An unknown section key calls nothing.
-void DispatchValueCheck(ScanSession& session, std::string_view ValueData,
-                        std::string_view SectionName, std::string_view ValueName, HKEY hRoot,
-                        std::string_view RootName, std::string_view KeyPath);
+void DispatchValueCheck(ScanSession& session, std::string_view valueData,
+                        std::string_view sectionKey, std::string_view valueName, HKEY rootKey,
+                        std::string_view rootName, std::string_view keyPath);
 
 }  // namespace vostrel

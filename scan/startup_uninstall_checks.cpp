@@ -49,54 +49,54 @@ std::string DrivePathCandidate(std::string_view text) {
 
 }  // namespace
 
-void CheckUninstallValue(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                         std::string_view ValueName, std::string& ValueData,
-                         std::string_view SectionName, std::string_view KeyPath) {
-    const std::string name = UpperAscii(ValueName);
+void CheckUninstallValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                         std::string_view valueName, std::string& valueData,
+                         std::string_view sectionKey, std::string_view keyPath) {
+    const std::string name = UpperAscii(valueName);
     for (const auto& entry : kUninstallChecks) {
         if (entry.valueName != name) continue;
-        entry.check(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+        entry.check(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath);
         return;
     }
 }
 
-void CheckUninstallFilePath(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                            std::string_view ValueName, std::string& ValueData,
-                            std::string_view SectionName, std::string_view KeyPath) {
-    if (ValueData.empty()) return;
-    if (!ExpandInPlace(session, ValueData)) return;
-    ValueData = TrimQuotes(ValueData);
-    if (!Holds(ValueData, ".")) return;
-    if (Holds(ValueData, "\\")) {
-        const std::size_t marker = Pos(ValueData, kDriveMarker);
+void CheckUninstallFilePath(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                            std::string_view valueName, std::string& valueData,
+                            std::string_view sectionKey, std::string_view keyPath) {
+    if (valueData.empty()) return;
+    if (!ExpandInPlace(session, valueData)) return;
+    valueData = TrimQuotes(valueData);
+    if (!Holds(valueData, ".")) return;
+    if (Holds(valueData, "\\")) {
+        const std::size_t marker = Pos(valueData, kDriveMarker);
         if (marker == 0) return;
-        ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(marker) - 1));
-        if (PathExists(session, ValueData)) return;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath,
+        valueData = StripArguments(FromOrSame(valueData, static_cast<std::ptrdiff_t>(marker) - 1));
+        if (PathExists(session, valueData)) return;
+        AddRegistryProblem(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath,
                            false);
         return;
     }
-    if (Holds(ValueData, kAddressMarker)) return;
-    ValueData = StripArguments(ValueData);
-    const std::string path = AddBackslash(GetSystemDir(session.files)) + ValueData;
+    if (Holds(valueData, kAddressMarker)) return;
+    valueData = StripArguments(valueData);
+    const std::string path = AddBackslash(GetSystemDir(session.files)) + valueData;
     if (PathExists(session, path)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, true);
+    AddRegistryProblem(session, rootKey, rootName, valueName, path, sectionKey, keyPath, true);
 }
 
-void CheckCommandLine(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                      std::string_view ValueName, std::string& ValueData,
-                      std::string_view SectionName, std::string_view KeyPath) {
-    if (Trim(ValueData).empty()) return;
-    if (!ExpandInPlace(session, ValueData)) return;
-    ValueData = TrimQuotes(ValueData);
-    const std::size_t dot = Pos(ValueData, ".");
+void CheckCommandLine(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                      std::string_view valueName, std::string& valueData,
+                      std::string_view sectionKey, std::string_view keyPath) {
+    if (Trim(valueData).empty()) return;
+    if (!ExpandInPlace(session, valueData)) return;
+    valueData = TrimQuotes(valueData);
+    const std::size_t dot = Pos(valueData, ".");
     if (dot == 0) return;
-    if (const std::size_t backslash = Pos(ValueData, "\\", dot + 1)) {
-        if (Pos(ValueData, ".", backslash + 1) == 0) return;
-        CheckDrivePaths(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+    if (const std::size_t backslash = Pos(valueData, "\\", dot + 1)) {
+        if (Pos(valueData, ".", backslash + 1) == 0) return;
+        CheckDrivePaths(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath);
         return;
     }
-    std::string program = StripArguments(ValueData);
+    std::string program = StripArguments(valueData);
     if (const std::size_t dash = Pos(program, "-"); dash && Pos(program, "\\", dash) == 0)
         program = Left(program, dash - 1);
     program = TrimQuotes(program);
@@ -112,20 +112,20 @@ void CheckCommandLine(ScanSession& session, HKEY hRoot, std::string_view RootNam
         completed = true;
     }
     if (PathExists(session, program)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, program, SectionName, KeyPath,
+    AddRegistryProblem(session, rootKey, rootName, valueName, program, sectionKey, keyPath,
                        completed);
 }
 
-void CheckDrivePaths(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                     std::string_view ValueName, std::string& ValueData,
-                     std::string_view SectionName, std::string_view KeyPath) {
-    const std::size_t first = Pos(ValueData, kDriveMarker);
+void CheckDrivePaths(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                     std::string_view valueName, std::string& valueData,
+                     std::string_view sectionKey, std::string_view keyPath) {
+    const std::size_t first = Pos(valueData, kDriveMarker);
     if (first == 0) return;
-    const std::size_t second = Pos(ValueData, kDriveMarker, first + 1);
+    const std::size_t second = Pos(valueData, kDriveMarker, first + 1);
     if (second == 0) {
-        ValueData = StripArguments(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(first) - 1));
-        if (PathExists(session, ValueData)) return;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath,
+        valueData = StripArguments(FromOrSame(valueData, static_cast<std::ptrdiff_t>(first) - 1));
+        if (PathExists(session, valueData)) return;
+        AddRegistryProblem(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath,
                            false);
         return;
     }
@@ -133,28 +133,28 @@ void CheckDrivePaths(ScanSession& session, HKEY hRoot, std::string_view RootName
     // candidate then starts at the first character.
     const std::size_t start = first > 1 ? first - 1 : 1;
     const std::array<std::string, 2> candidates{
-        DrivePathCandidate(Mid(ValueData, start, second - 2)),
-        DrivePathCandidate(FromOrSame(ValueData, static_cast<std::ptrdiff_t>(second) - 1)),
+        DrivePathCandidate(Mid(valueData, start, second - 2)),
+        DrivePathCandidate(FromOrSame(valueData, static_cast<std::ptrdiff_t>(second) - 1)),
     };
     for (const auto& candidate : candidates) {
         if (PathExists(session, candidate)) continue;
-        AddRegistryProblem(session, hRoot, RootName, ValueName, candidate, SectionName, KeyPath,
+        AddRegistryProblem(session, rootKey, rootName, valueName, candidate, sectionKey, keyPath,
                            false);
     }
 }
 
-void CheckQuietUninstallString(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                               std::string_view ValueName, std::string& ValueData,
-                               std::string_view SectionName, std::string_view KeyPath) {
-    if (!ExpandInPlace(session, ValueData)) return;
-    const std::size_t firstDot = Pos(ValueData, ".");
+void CheckQuietUninstallString(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                               std::string_view valueName, std::string& valueData,
+                               std::string_view sectionKey, std::string_view keyPath) {
+    if (!ExpandInPlace(session, valueData)) return;
+    const std::size_t firstDot = Pos(valueData, ".");
     if (firstDot == 0) return;
-    std::string piece = Left(ValueData, firstDot + 3);
+    std::string piece = Left(valueData, firstDot + 3);
     if (!Holds(piece, kDriveMarker))
-        CheckSystemFolderFile(session, hRoot, RootName, ValueName, piece, SectionName, KeyPath);
+        CheckSystemFolderFile(session, rootKey, rootName, valueName, piece, sectionKey, keyPath);
     std::size_t start = firstDot;
-    if (const std::size_t secondDot = Pos(ValueData, ".", firstDot + 1)) {
-        piece = Left(ValueData, secondDot + 3);
+    if (const std::size_t secondDot = Pos(valueData, ".", firstDot + 1)) {
+        piece = Left(valueData, secondDot + 3);
         const std::size_t blank = Pos(piece, " ");
         std::string name;
         if (blank > 0) {
@@ -163,32 +163,32 @@ void CheckQuietUninstallString(ScanSession& session, HKEY hRoot, std::string_vie
                        : TrimQuotes(FromOrSame(piece, static_cast<std::ptrdiff_t>(blank) + 1));
         }
         if (!Holds(name, "\\"))
-            CheckSystemFolderFile(session, hRoot, RootName, ValueName, name, SectionName, KeyPath);
+            CheckSystemFolderFile(session, rootKey, rootName, valueName, name, sectionKey, keyPath);
         start = blank;
     }
     if (start == 0) return;
-    const std::size_t backslash = Pos(ValueData, "\\", start + 1);
-    if (backslash == 0 || Pos(ValueData, ".", backslash + 1) == 0) return;
-    CheckDrivePaths(session, hRoot, RootName, ValueName, ValueData, SectionName, KeyPath);
+    const std::size_t backslash = Pos(valueData, "\\", start + 1);
+    if (backslash == 0 || Pos(valueData, ".", backslash + 1) == 0) return;
+    CheckDrivePaths(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath);
 }
 
-void CheckSystemFolderFile(ScanSession& session, HKEY hRoot, std::string_view RootName,
-                           std::string_view ValueName, std::string& ValueData,
-                           std::string_view SectionName, std::string_view KeyPath) {
-    const std::size_t dot = Pos(ValueData, ".");
+void CheckSystemFolderFile(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                           std::string_view valueName, std::string& valueData,
+                           std::string_view sectionKey, std::string_view keyPath) {
+    const std::size_t dot = Pos(valueData, ".");
     if (dot == 0) return;
-    if (FromOrSame(ValueData, static_cast<std::ptrdiff_t>(dot) + 1).size() != 3) return;
-    std::string path = ValueData;
+    if (FromOrSame(valueData, static_cast<std::ptrdiff_t>(dot) + 1).size() != 3) return;
+    std::string path = valueData;
     bool completed = false;
-    if (!Holds(ValueData, kDriveMarker)) {
-        const std::size_t blank = Pos(ValueData, " ");
+    if (!Holds(valueData, kDriveMarker)) {
+        const std::size_t blank = Pos(valueData, " ");
         const std::string name =
-            blank ? FromOrSame(ValueData, static_cast<std::ptrdiff_t>(blank) + 1) : ValueData;
+            blank ? FromOrSame(valueData, static_cast<std::ptrdiff_t>(blank) + 1) : valueData;
         path = GetSystemDir(session.files) + "\\" + name;
         completed = true;
     }
     if (PathExists(session, path)) return;
-    AddRegistryProblem(session, hRoot, RootName, ValueName, path, SectionName, KeyPath, completed);
+    AddRegistryProblem(session, rootKey, rootName, valueName, path, sectionKey, keyPath, completed);
 }
 
 }  // namespace vostrel
