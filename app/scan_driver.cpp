@@ -80,7 +80,6 @@ void RunMenuEntriesRow(ScanSession& session, const SectionRow& section) {
             ++(orphan ? orphans : own);
             ProblemRecorded(session);
         }
-        session.pump.Tick();
     }
     // Entries of prefixes, links or programs on a disk that is not plugged
     // in or not mounted.
@@ -93,8 +92,8 @@ void RunMenuEntriesRow(ScanSession& session, const SectionRow& section) {
 bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
     auto& catalogue = session.catalogue;
     session.observer.Progress(row, rows);
-    // The cancel handling reloads the catalogue; a row that went away with a
-    // drive counts as unchecked.
+    // A row that is no longer there (a drive that went away) counts as
+    // unchecked.
     const bool present = row <= catalogue.Count();
     if (present && catalogue.Checked(row)) {
         catalogue.SetSelected(row, true);
@@ -112,7 +111,6 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
     }
     if (session.cancelRequested) return false;
     if (row <= catalogue.Count()) catalogue.SetSelected(row, false);
-    session.pump.Tick();
     return true;
 }
 
@@ -155,9 +153,13 @@ void RunScan(ScanSession& session) {
     session.startedAt = TimeOfDayText();
     ScanCatalogue(session);
     session.finishedAt = TimeOfDayText();
-    if (session.cancelRequested) CompleteCancelledSummary(session);
+    // A stop may be asked for from another thread at any time: the summary,
+    // the report and the last event all go by what it was here.
+    const bool cancelled = session.cancelRequested;
+    session.cancelRequested = cancelled;
+    if (cancelled) CompleteCancelledSummary(session);
     MakeScanReport(session);
-    session.observer.ScanFinished(session.cancelRequested);
+    session.observer.ScanFinished(cancelled);
 }
 
 void ScanCatalogue(ScanSession& session) {
@@ -174,19 +176,14 @@ void CountSectionProblems(ScanSession& session, std::string_view sectionKey) {
     std::int64_t count = 0;
     for (const auto& problem : session.registryProblems) {
         if (problem.scanner == sectionKey) ++count;
-        session.pump.Tick();
     }
     AddSectionSummary(session, count, sectionKey);
 }
 
-void CancelScan(ScanSession& session) {
-    if (session.ProblemCount() == 0) {
-        session.cancelRequested = true;
-        return;
-    }
-    const Answer answer = session.observer.Confirm(Question::CancelScan);
-    LoadCatalogue(session);
-    if (answer == Answer::Yes) session.cancelRequested = true;
+bool CancelScan(ScanSession& session, std::size_t found) {
+    if (found > 0 && session.observer.Confirm(Question::CancelScan) != Answer::Yes) return false;
+    session.cancelRequested = true;
+    return true;
 }
 
 }  // namespace vostrel

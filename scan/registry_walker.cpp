@@ -173,7 +173,6 @@ void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY hRoot, std::string_v
             walk.check(session, hRoot, RootName, valueName, walk.checkData, SectionName, KeyPath);
             if (session.cancelRequested) return;
         }
-        session.pump.Tick();
     }
 }
 
@@ -258,7 +257,6 @@ void WalkOpenKey(ScanSession& session, HKEY key, std::string_view KeyPath, HKEY 
             closeAll();
             return;
         }
-        session.pump.Tick();
     }
 }
 
@@ -337,7 +335,6 @@ void ListClassIdKeys(ScanSession& session, HKEY hRoot, std::string_view KeyPath)
         if (EnumSubkey(session.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS)
             return;
         session.observer.KeyVisited(name);
-        session.pump.Tick();
     }
 }
 

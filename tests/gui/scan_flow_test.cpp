@@ -338,8 +338,6 @@ TEST_F(ScanFlowTest, ScanNowASecondRepairAndClosingDuringARepairLoseNothing) {
     const std::size_t problems =
         app_->session.registryProblems.size() + app_->session.shortcutProblems.size();
     ASSERT_GT(problems, 1u);
-    // Events are let through at every step of the work, as on a large prefix.
-    app_->session.pump.SetInterval(std::chrono::microseconds(0));
     int rounds = 0;
     bool scanOffered = true;
     QTimer poke;

@@ -121,8 +121,9 @@ TEST(Driver, CancelWithNothingFoundStopsWithoutAQuestion) {
     m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
     LoadCatalogue(m.session);
     m.observer.onEvents = [&] {
-        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested)
-            CancelScan(m.session);
+        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested) {
+            EXPECT_TRUE(CancelScan(m.session, m.observer.found));
+        }
     };
     RunScan(m.session);
     EXPECT_TRUE(m.observer.questions.empty());
@@ -143,8 +144,12 @@ TEST(Driver, CancelAnsweredNoGoesOn) {
     m.observer.onEvents = [&] {
         if (!asked && m.session.registryProblems.size() == 1) {
             asked = true;
-            CancelScan(m.session);
-            EXPECT_EQ(m.session.catalogue.SelectedItem(), 0u);  // reloaded: no highlight
+            const std::size_t row = m.session.catalogue.SelectedItem();
+            EXPECT_FALSE(CancelScan(m.session, m.observer.found));
+            // The cancel (which may come from another thread) leaves the
+            // catalogue to the scan: the row being scanned stays highlighted.
+            EXPECT_NE(row, 0u);
+            EXPECT_EQ(m.session.catalogue.SelectedItem(), row);
         }
     };
     RunScan(m.session);
@@ -172,7 +177,7 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
         m.observer.onEvents = [&] {
             if (asked || m.session.registryProblems.size() != 1) return;
             asked = true;
-            CancelScan(m.session);
+            EXPECT_TRUE(CancelScan(m.session, m.observer.found));
         };
         RunScan(m.session);
         // The problem found before the cancel is kept; the events stop with
