@@ -306,6 +306,7 @@ void MainWindow::BuildScanningView() {
         if (!work_->Running()) return;
         // The problem lists belong to the worker: the count it told goes.
         const std::size_t found = app_.view.problemsFound();
+        if (found == 0) app_.view.StopWhenStarted();
         if (engine::CancelScan(app_.session, found)) app_.view.ShowCancelled();
         // A cancel that asked reloads the catalogue (once the work is over).
         if (found > 0) LoadCatalogue();

@@ -60,6 +60,12 @@ void ScanView::ShowText(Control control, std::string_view text, LatestText& late
 
 void ScanView::ScanStarted() {
     found_ = 0;
+    // The window shows the scanning view before it starts the worker; the
+    // worker's scan has cleared the stop request when it tells of its start.
+    if (OnWindowThread())
+        stopWhenStarted_ = false;
+    else if (stopWhenStarted_.exchange(false) && session_)
+        session_->cancelRequested = true;
     const std::int32_t step =
         ProgressStep(session_ ? session_->catalogue.Count() : 0, kProgressFullWidth);
     Show([this, step] { ShowScanStarted(step); });

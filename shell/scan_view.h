@@ -68,6 +68,10 @@ public:
     // The problems the running scan has found so far (its last
     // ProblemFound), from any thread: what Cancel goes by.
     std::size_t problemsFound() const { return found_.load(); }
+    // Cancel was clicked with nothing found: should the worker not have
+    // begun its scan yet (which clears the stop request), the stop is asked
+    // for again when it begins.
+    void StopWhenStarted() { stopWhenStarted_ = true; }
     // The closing notice the work held back, if any, is shown now.
     void ShowHeldNotice();
     // The window is going away: a question the worker waits on is answered
@@ -120,6 +124,7 @@ private:
     std::int32_t progressStep_ = 0;
     int progressWidth_ = 0;
     std::atomic<std::size_t> found_{0};
+    std::atomic<bool> stopWhenStarted_{false};
     std::mutex textsMutex_;
     LatestText key_, value_, count_;
     std::atomic<int> pendingSteps_{0};
