@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "fixture_machine.h"
 #include "gui_fixture.h"
@@ -522,6 +524,40 @@ TEST_F(ScanFlowTest, AScanRunsOffTheWindowsThreadAndCancelStopsIt) {
     EXPECT_TRUE(app_->session.shortcutProblems.empty());
     EXPECT_TRUE(static_cast<QLabel*>(main.control("lblCancelled"))->text().contains("(cancelled)"));
     EXPECT_TRUE(main.ScanIdle());
+}
+
+// What the core asks from the worker: a question waits for the answer the
+// window's thread gives (or gets No once the window is going away); the
+// repair's closing notice waits for the end of the work.
+TEST_F(ScanFlowTest, QuestionsFromTheWorkerAreAnsweredOnTheWindowsThread) {
+    Main();
+    QString message;
+    AnswerMessageBox(true, &message);
+    std::atomic<int> answer{-1};
+    std::thread worker(
+        [&] { answer = static_cast<int>(app_->view.Confirm(Question::DeleteBackup)); });
+    QElapsedTimer waited;
+    waited.start();
+    while (answer < 0 && waited.elapsed() < 10000) Pump(5);
+    worker.join();
+    EXPECT_EQ(answer, static_cast<int>(Answer::Yes));
+    EXPECT_FALSE(message.isEmpty());
+
+    Answer notice = Answer::Yes;
+    std::thread repair([&] { notice = app_->view.Confirm(Question::FilesRepaired); });
+    repair.join();
+    EXPECT_EQ(notice, Answer::None);
+    Pump(20);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the notice showed during the work";
+    AnswerMessageBox(true, &message);
+    app_->view.ShowHeldNotice();
+    EXPECT_EQ(message.toStdString(), " All Problems were repaired sucessfully !");
+
+    app_->view.AbandonQuestions();
+    Answer late = Answer::Yes;
+    std::thread going([&] { late = app_->view.Confirm(Question::DeleteBackup); });
+    going.join();
+    EXPECT_EQ(late, Answer::No);
 }
 
 TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
