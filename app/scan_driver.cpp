@@ -80,7 +80,6 @@ void RunMenuEntriesRow(ScanSession& session, const SectionRow& section) {
             ++(orphan ? orphans : own);
             ProblemRecorded(session);
         }
-        session.pump.Tick();
     }
     // Entries of prefixes, links or programs on a disk that is not plugged
     // in or not mounted.
@@ -93,8 +92,8 @@ void RunMenuEntriesRow(ScanSession& session, const SectionRow& section) {
 bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
     const auto& catalogue = session.request.sections;
     session.observer.Progress(row, rows);
-    // The cancel handling reloads the catalogue; a row that went away with a
-    // drive counts as unchecked.
+    // A row that is no longer there (a drive that went away) counts as
+    // unchecked.
     const bool present = row <= catalogue.Count();
     if (present && catalogue.Checked(row)) {
         if (session.cancelRequested) return false;
@@ -110,7 +109,6 @@ bool ScanCatalogueRow(ScanSession& session, std::size_t row, std::size_t rows) {
         if (!finished) return false;
     }
     if (session.cancelRequested) return false;
-    session.pump.Tick();
     return true;
 }
 
@@ -145,9 +143,13 @@ void RunScan(ScanSession& session) {
     session.result.startedAt = TimeOfDayText();
     ScanCatalogue(session);
     session.result.finishedAt = TimeOfDayText();
-    if (session.cancelRequested) CompleteCancelledSummary(session);
+    // A stop may be asked for from another thread at any time: the summary,
+    // the report and the last event all go by what it was here.
+    const bool cancelled = session.cancelRequested;
+    session.cancelRequested = cancelled;
+    if (cancelled) CompleteCancelledSummary(session);
     MakeScanReport(session);
-    session.observer.ScanFinished(session.cancelRequested);
+    session.observer.ScanFinished(cancelled);
 }
 
 void ScanCatalogue(ScanSession& session) {
@@ -164,19 +166,14 @@ void CountSectionProblems(ScanSession& session, std::string_view sectionKey) {
     std::int64_t count = 0;
     for (const auto& problem : session.result.problems.Of<RegistryProblem>()) {
         if (problem.scanner == sectionKey) ++count;
-        session.pump.Tick();
     }
     AddSectionSummary(session, count, sectionKey);
 }
 
-void CancelScan(ScanSession& session) {
-    if (session.ProblemCount() == 0) {
-        session.cancelRequested = true;
-        return;
-    }
-    const Answer answer = session.observer.Confirm(Question::CancelScan);
-    LoadCatalogue(session);
-    if (answer == Answer::Yes) session.cancelRequested = true;
+bool CancelScan(ScanSession& session, std::size_t found) {
+    if (found > 0 && session.observer.Confirm(Question::CancelScan) != Answer::Yes) return false;
+    session.cancelRequested = true;
+    return true;
 }
 
 }  // namespace vostrel

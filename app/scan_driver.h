@@ -27,9 +27,12 @@ void RunScan(ScanSession& session);
 void ScanCatalogue(ScanSession& session);
 void CountSectionProblems(ScanSession& session, std::string_view sectionKey);
 
-// A request to cancel the running scan: granted at once when nothing was
-// found yet, otherwise when the user confirms.
-void CancelScan(ScanSession& session);
+// A request to cancel the running scan, which may run on another thread:
+// granted at once when nothing was found yet, otherwise when the user
+// confirms. `found` is the count the scan's last ProblemFound gave (its
+// problem lists belong to the scan while it runs); nothing of the session
+// but its stop request is touched. True when the stop was requested.
+bool CancelScan(ScanSession& session, std::size_t found);
 
 // The per-row step of a progress bar `fullWidth` wide for n catalogue rows:
 // fullWidth / n rounded to the nearest integer, a tie going to the even one.

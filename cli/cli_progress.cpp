@@ -1,9 +1,9 @@
 #include "cli/cli_progress.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
-#include "app/scan_driver.h"
 #include "cli/safe_output.h"
 #include "system/terminal.h"
 #include "system/text.h"
@@ -12,10 +12,16 @@ namespace vostrel::cli {
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+// What the SIGINT handler may touch: lock-free atomics only. The stop
+// request it sets is that of the scan under way, if any.
+std::atomic<bool> gInterrupted{false};
+std::atomic<std::atomic<bool>*> gStopRequest{nullptr};
+static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<std::atomic<bool>*>::is_always_lock_free);
 
 void OnInterrupt(int) {
-    gInterrupted = 1;
+    gInterrupted.store(true);
+    if (std::atomic<bool>* stop = gStopRequest.load()) stop->store(true);
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
 }
 
@@ -31,37 +37,61 @@ std::string Fit(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-bool CtrlCPressed() { return gInterrupted != 0; }
+bool CtrlCPressed() { return gInterrupted.load(); }
 
 CliProgress::CliProgress(bool showProgress) : showProgress_(showProgress) {
-    gInterrupted = 0;
+    gInterrupted = false;
     std::signal(SIGINT, OnInterrupt);
 }
 
 CliProgress::~CliProgress() {
+    gStopRequest = nullptr;
     EndProgress();
     std::signal(SIGINT, SIG_DFL);
-}
-
-void CliProgress::ProcessPendingEvents() {
-    if (gInterrupted && !interruptHandled_ && session_ && session_->scanning) {
-        interruptHandled_ = true;
-        cancellingFromInterrupt_ = true;
-        CancelScan(*session_);
-        cancellingFromInterrupt_ = false;
-    }
-    if (showProgress_) DrawProgress();
 }
 
 void CliProgress::ScanStarted() {
     status_ = "Inspecting...";
     key_.clear();
     found_ = 0;
+    // Ctrl-C cancels one scan: from now on its handler stops this one, and
+    // a Ctrl-C that came before the scan began stops it at its first check.
+    if (session_ && !interruptHandled_) {
+        gStopRequest = &session_->cancelRequested;
+        if (gInterrupted) session_->cancelRequested = true;
+    }
 }
 
-Answer CliProgress::Confirm(Question question) {
-    if (cancellingFromInterrupt_ && question == Question::CancelScan) return Answer::Yes;
-    return Answer::No;
+void CliProgress::ScanFinished(bool cancelled) {
+    if (!session_ || !gStopRequest.exchange(nullptr)) return;
+    // The session says what the scan said, even when Ctrl-C came after its
+    // last look at the stop request.
+    session_->cancelRequested = cancelled;
+    interruptHandled_ = cancelled && gInterrupted;
+}
+
+void CliProgress::SectionStarted(std::string_view status) {
+    status_.assign(status);
+    if (showProgress_) DrawProgress();
+}
+
+void CliProgress::KeyVisited(std::string_view name) {
+    if (!showProgress_) return;
+    key_.assign(name);
+    DrawProgress();
+}
+
+void CliProgress::ValueVisited(std::string_view) {
+    if (showProgress_) DrawProgress();
+}
+
+void CliProgress::ProblemFound(std::size_t total) {
+    found_ = total;
+    if (showProgress_) DrawProgress();
+}
+
+void CliProgress::Progress(std::size_t, std::size_t) {
+    if (showProgress_) DrawProgress();
 }
 
 void CliProgress::DrawProgress() {

@@ -1,6 +1,6 @@
 // The terminal's side of a scan: it follows the scan's events, shows a
 // progress line on stderr (only when stderr is a terminal and not quiet),
-// and turns Ctrl-C into a cancel of the running scan.
+// and turns Ctrl-C into a stop request for the running scan.
 #pragma once
 
 #include <chrono>
@@ -18,31 +18,32 @@ public:
     // The session whose scan Ctrl-C cancels.
     void Attach(ScanSession& session) { session_ = &session; }
 
-    void SectionStarted(std::string_view status) override { status_.assign(status); }
+    void SectionStarted(std::string_view status) override;
     // The key is kept only for a progress line that is shown.
-    void KeyVisited(std::string_view name) override {
-        if (showProgress_) key_.assign(name);
-    }
+    void KeyVisited(std::string_view name) override;
+    void ValueVisited(std::string_view text) override;
     // Values are never shown on the progress line, keys only when it is shown.
     bool ShowsValues() const override { return false; }
     bool ShowsKeys() const override { return showProgress_; }
-    void ProblemFound(std::size_t total) override { found_ = total; }
+    void ProblemFound(std::size_t total) override;
+    void Progress(std::size_t row, std::size_t rows) override;
     void ScanStarted() override;
-    void ProcessPendingEvents() override;
-    // A cancel asked for by Ctrl-C is confirmed; any other question is not.
-    Answer Confirm(Question question) override;
+    void ScanFinished(bool cancelled) override;
+    // Ctrl-C cancels a scan without a question; every question is answered No.
+    Answer Confirm(Question) override { return Answer::No; }
 
     // Clears the progress line (before the results are printed).
     void EndProgress();
+    // Ctrl-C cancelled the scan.
     bool interrupted() const { return interruptHandled_; }
 
 private:
+    // Draws the line, at most every 100 ms.
     void DrawProgress();
 
     bool showProgress_;
     bool lineShown_ = false;
     bool interruptHandled_ = false;
-    bool cancellingFromInterrupt_ = false;
     ScanSession* session_ = nullptr;
     std::string status_, key_;
     std::size_t found_ = 0;

@@ -126,7 +126,7 @@ nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machi
     out["machine"] = machine;
     out["started"] = session.result.startedAt;
     out["finished"] = session.result.finishedAt;
-    out["cancelled"] = session.cancelRequested;
+    out["cancelled"] = session.cancelRequested.load();
     auto summary = nlohmann::json::array();
     for (const auto& row : session.result.summary)
         summary.push_back({{"section", std::string(SectionOfScanner(row.section))},

@@ -92,7 +92,7 @@ std::vector<BackupRow> ListBackups(SettingsStore& settings, const std::string& m
 
 std::vector<BackupRestoreResult> RestoreBackups(const std::vector<std::string>& names,
                                                 RegistryApi& registry, FileSystemApi& files,
-                                                SettingsStore& settings, ScanObserver& observer) {
+                                                SettingsStore& settings) {
     std::vector<BackupRestoreResult> results;
     for (const auto& name : names) {
         const std::string path = PathOf(settings, name);
@@ -101,7 +101,6 @@ std::vector<BackupRestoreResult> RestoreBackups(const std::vector<std::string>& 
         BackupRestoreResult result{name, RestoreBackupFile(registry, files, settings, path), false};
         result.deleted = result.report.ok() && DeleteBackupFile(path);
         results.push_back(std::move(result));
-        observer.ProcessPendingEvents();
     }
     return results;
 }
@@ -116,7 +115,6 @@ std::vector<std::string> DeleteBackups(const std::vector<std::string>& names,
         if (answer == Answer::Yes && IsPlainFileName(name) && fs::is_regular_file(path, ec) &&
             DeleteBackupFile(path))
             deleted.push_back(name);
-        observer.ProcessPendingEvents();
     }
     return deleted;
 }

@@ -61,7 +61,7 @@ struct BackupRestoreResult {
 // of its records was written back.
 std::vector<BackupRestoreResult> RestoreBackups(const std::vector<std::string>& names,
                                                 RegistryApi& registry, FileSystemApi& files,
-                                                SettingsStore& settings, ScanObserver& observer);
+                                                SettingsStore& settings);
 
 // The Delete button: asks (Question::DeleteBackup) once per named backup
 // and deletes the file (and its shortcut copies) on Yes. The names deleted.

@@ -243,7 +243,6 @@ void Repair::RegistryPart() {
             items.push_back(value.item);
             pending.push_back(std::move(value));
         }
-        session_.pump.Tick();
     }
     session_.result.problems.RemoveSelectedOf<RegistryProblem>();
     if (pending.empty() || !CommitBackups(items)) return;
@@ -320,13 +319,11 @@ void Repair::ShortcutPart() {
             continue;
         }
         if (BackUp(problem, path)) pending.push_back(path);
-        session_.pump.Tick();
     }
     if (!pending.empty() && CommitBackups(pending)) {
         for (const auto& path : pending) {
             RemoveShortcut(path);
             Step();
-            session_.pump.Tick();
         }
     }
     session_.files.ForgetCache();
@@ -365,7 +362,6 @@ void Repair::MenuEntryPart() {
         } else {
             iconsInUse.insert(problem.icons.begin(), problem.icons.end());
         }
-        session_.pump.Tick();
     }
     std::set<std::string> icons;
     for (const MenuEntryProblem* problem : pending)
@@ -392,7 +388,6 @@ void Repair::MenuEntryPart() {
             iconsInUse.insert(problem->icons.begin(), problem->icons.end());
         }
         Step();
-        session_.pump.Tick();
     }
     for (const auto& icon : savedIcons) {
         if (iconsInUse.count(icon)) continue;

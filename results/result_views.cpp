@@ -68,7 +68,6 @@ std::vector<std::string> DetailLines(ScanSession& session, std::string_view summ
     std::vector<std::string> lines;
     for (const ProblemRef& ref : ProblemsOfSummary(session, summaryText)) {
         lines.push_back(DetailLine(session, ref));
-        session.pump.Tick();
     }
     return lines;
 }

@@ -64,7 +64,6 @@ void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
         out.Line({" Registry Path   : ", problem.keyPath});
         out.Line({stars117});
         out.Line({kCrlfLine});
-        session.pump.Tick();
     }
     for (const auto& problem : session.result.problems.Of<ShortcutProblem>()) {
         out.Line({kCrlfLine});
@@ -73,7 +72,6 @@ void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
         out.Line({" File Name       : ", problem.path});
         out.Line({stars90});
         out.Line({kCrlfLine});
-        session.pump.Tick();
     }
     for (const auto& problem : session.result.problems.Of<MenuEntryProblem>()) {
         out.Line({kCrlfLine});
@@ -85,7 +83,6 @@ void WriteProblemBlocks(ScanSession& session, ReportWriter& out) {
         if (problem.orphan) out.Line({" Wine Prefix     : ", problem.prefix});
         out.Line({stars90});
         out.Line({kCrlfLine});
-        session.pump.Tick();
     }
 }
 
@@ -144,7 +141,6 @@ std::string ScanReportText(ScanSession& session, std::string_view date) {
     const auto& catalogue = session.request.sections;
     for (std::size_t i = 1; i <= catalogue.Count(); ++i) {
         if (catalogue.Checked(i)) out.Line({" >>>> ", catalogue.Text(i)});
-        session.pump.Tick();
     }
     out.Line({rule});
     out.Line({kCrlfLine});

@@ -39,14 +39,12 @@ void LoadCatalogue(ScanSession& session) {
     for (const auto& drive : session.files.GetDrives()) {
         if (drive.type == DriveType::Fixed)
             list.Add(std::string(kDriveSectionRow.text) + drive.letter, kDriveSectionRow.icon);
-        session.pump.Tick();
     }
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         // A host drive (z: mapped to "/") is walked only when chosen on purpose.
         const bool host = HostFolderOfCatalogueRow(session, list.Text(i)).has_value();
         list.SetChecked(i,
                         SettingIsTrue(session.settings.Get(list.Text(i), host ? "False" : "True")));
-        session.pump.Tick();
     }
 }
 
@@ -73,7 +71,6 @@ void ApplySelectAll(ScanSession& session) {
     for (std::size_t i = 1; i <= list.Count(); ++i) {
         list.SetChecked(i, check);
         session.settings.Save(list.Text(i), check ? "True" : "False");
-        session.pump.Tick();
     }
 }
 
@@ -102,7 +99,6 @@ void SyncSelectAll(ScanSession& session) {
         bool anyChecked = false, anyUnchecked = false;
         for (std::size_t i = 1; i <= list.Count() && !(anyChecked && anyUnchecked); ++i) {
             (list.Checked(i) ? anyChecked : anyUnchecked) = true;
-            session.pump.Tick();
         }
         value = anyChecked && anyUnchecked ? SelectAll::Mixed
                                            : (anyChecked ? SelectAll::All : SelectAll::None);

@@ -43,7 +43,6 @@ bool IsOnFixedDrive(ScanSession& session, std::string_view path) {
     const std::string letter = UpperAscii(Trim(path.substr(0, 1)));
     for (const auto& drive : DriveCollection(session)) {
         if (std::string(1, drive.letter) == letter) return drive.type == DriveType::Fixed;
-        session.pump.Tick();
     }
     return false;
 }

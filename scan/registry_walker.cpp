@@ -173,7 +173,6 @@ void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY rootKey, std::string
             walk.check(session, rootKey, rootName, valueName, walk.checkData, sectionKey, keyPath);
             if (session.cancelRequested) return;
         }
-        session.pump.Tick();
     }
 }
 
@@ -258,7 +257,6 @@ void WalkOpenKey(ScanSession& session, HKEY key, std::string_view keyPath, HKEY 
             closeAll();
             return;
         }
-        session.pump.Tick();
     }
 }
 
@@ -337,7 +335,6 @@ void ListClassIdKeys(ScanSession& session, HKEY rootKey, std::string_view keyPat
         if (EnumSubkey(session.registry, key.get(), index, nameBuffer, name) != ERROR_SUCCESS)
             return;
         session.observer.KeyVisited(name);
-        session.pump.Tick();
     }
 }
 

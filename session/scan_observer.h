@@ -2,9 +2,10 @@
 // doing and asks it a question. The desktop program maps the events to its
 // labels and bars, the command line to its progress line, the tests record
 // them. The core never names a widget; it keeps its state in the session.
+// The events come on the thread that runs the work (the desktop program's
+// worker): a front end whose widgets live elsewhere passes them over.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <string_view>
 
@@ -55,9 +56,6 @@ public:
     virtual Answer Confirm(Question) { return Answer::No; }
     // Plays the detection sound file (a host path).
     virtual void PlaySound(std::string_view /*hostPath*/) {}
-    // Lets the front end handle what is pending (clicks on Cancel, Ctrl-C,
-    // repaints) in the middle of long work.
-    virtual void ProcessPendingEvents() {}
 };
 
 // An observer that hears nothing and answers No.
@@ -65,27 +63,6 @@ class SilentObserver final : public ScanObserver {
 public:
     bool ShowsValues() const override { return false; }
     bool ShowsKeys() const override { return false; }
-};
-
-// Lets the front end process pending events where the program allows it,
-// but not more often than every `interval` of work, so that a walk over a
-// million values does not spend its time in the event loop.
-class EventPump {
-public:
-    explicit EventPump(ScanObserver& observer,
-                       std::chrono::microseconds interval = std::chrono::milliseconds(10));
-    // A point where events may be processed; does so when the interval passed.
-    void Tick();
-    // Processes events now, whatever the interval.
-    void Now();
-    // How much work passes between two rounds of events (zero: every tick).
-    void SetInterval(std::chrono::microseconds interval) { interval_ = interval; }
-
-private:
-    ScanObserver& observer_;
-    std::chrono::microseconds interval_;
-    std::chrono::steady_clock::time_point last_;
-    unsigned ticks_ = 0;
 };
 
 }  // namespace vostrel

@@ -5,6 +5,7 @@
 // ends show it through the observer's events and their own views.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -131,21 +132,14 @@ enum class SelectAll { None = 0, All = 1, Mixed = 2 };
 
 class ScanSession {
 public:
-    // Pending events are let through at most every `pumpInterval` of work.
     ScanSession(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
-                ScanObserver& observer,
-                std::chrono::microseconds pumpInterval = std::chrono::milliseconds(10))
-        : registry(registry),
-          files(files),
-          settings(settings),
-          observer(observer),
-          pump(observer, pumpInterval) {}
+                ScanObserver& observer)
+        : registry(registry), files(files), settings(settings), observer(observer) {}
 
     RegistryApi& registry;
     FileSystemApi& files;
     SettingsStore& settings;
     ScanObserver& observer;
-    EventPump pump;
     // What the Wine running the machine supplies itself; null when nothing
     // is known (the native build, or no Wine found): then only files count.
     WineProvides* wine = nullptr;
@@ -156,8 +150,10 @@ public:
     ScanRequest request;
     SelectAll selectAll = SelectAll::None;
 
-    bool scanning = false;          // a scan is running: a second request is ignored
-    bool cancelRequested = false;   // the running scan is to stop
+    bool scanning = false;  // a scan is running: a second request is ignored
+    // The running scan is to stop. Set from any thread (the window's Cancel,
+    // Ctrl-C's handler); the walks look at it where they may stop.
+    std::atomic<bool> cancelRequested{false};
     bool syncingSelectAll = false;  // the select-all box follows the rows
     // The value the checks are looking at, as the walk read it.
     std::string valueAsRead;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 
 #include "app/menu_entry_source.h"
 #include "shell/engine.h"
@@ -11,9 +12,32 @@
 
 namespace vostrel::shell {
 
+namespace {
+
+// The settings as the window's thread and the scan's worker share them:
+// one read or write at a time (the store re-reads its file as it goes).
+class LockedSettings final : public SettingsStore {
+public:
+    explicit LockedSettings(std::unique_ptr<SettingsStore> store) : store_(std::move(store)) {}
+    std::string Get(std::string_view key, std::string_view fallback) override {
+        const std::lock_guard lock(mutex_);
+        return store_->Get(key, fallback);
+    }
+    bool Save(std::string_view key, std::string_view value) override {
+        const std::lock_guard lock(mutex_);
+        return store_->Save(key, value);
+    }
+
+private:
+    std::mutex mutex_;
+    std::unique_ptr<SettingsStore> store_;
+};
+
+}  // namespace
+
 AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
                        std::unique_ptr<Machine> theMachine, Platform desktop)
-    : settings(std::move(settingsStore)),
+    : settings(std::make_unique<LockedSettings>(std::move(settingsStore))),
       machine(std::move(theMachine)),
       platform(std::move(desktop)),
       window(platform.sound),

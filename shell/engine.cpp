@@ -51,13 +51,12 @@ void CatalogueRowClicked(ScanSession& session, std::size_t row) {
 
 void RunScan(ScanSession& session) { vostrel::RunScan(session); }
 
-void CancelScan(ScanSession& session) { vostrel::CancelScan(session); }
+bool CancelScan(ScanSession& session, std::size_t found) {
+    return vostrel::CancelScan(session, found);
+}
 
-std::optional<std::string> RepairAll(ScanSession& session,
-                                     const std::function<void()>& afterNotice) {
-    RepairOptions options;
-    options.afterNotice = afterNotice;
-    return vostrel::RepairAll(session, options).refusal;
+std::optional<std::string> RepairAll(ScanSession& session) {
+    return vostrel::RepairAll(session, RepairOptions{}).refusal;
 }
 
 namespace {
@@ -92,8 +91,8 @@ void FillBackupList(ScanSession& session, ListControl& backups) {
 std::vector<RestoreOutcome> RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
     std::vector<RestoreOutcome> outcomes;
     std::vector<std::string> consumed;
-    for (auto& result : RestoreBackups(TickedNames(backups), session.registry, session.files,
-                                       session.settings, session.observer)) {
+    for (auto& result :
+         RestoreBackups(TickedNames(backups), session.registry, session.files, session.settings)) {
         if (result.deleted) consumed.push_back(result.name);
         outcomes.push_back({result.name, result.report.restored, result.report.failures});
     }

@@ -32,14 +32,14 @@ std::string CatalogueRowNote(ScanSession& session, std::size_t row);
 // line; empty when every drive is the machine's own.
 std::string HostDrivesNote(ScanSession& session);
 
-// Scan.
+// Scan. The window runs it on its worker; CancelScan comes from the
+// window's thread, with the count of problems the scan has told so far.
 void RunScan(ScanSession& session);
-void CancelScan(ScanSession& session);
+bool CancelScan(ScanSession& session, std::size_t found);
 
-// Repairs every problem; `afterNotice` runs once its closing notice is
-// answered. The reason when nothing could be repaired.
-std::optional<std::string> RepairAll(ScanSession& session,
-                                     const std::function<void()>& afterNotice);
+// Repairs the ticked problems (on the window's worker). The reason when
+// nothing could be repaired.
+std::optional<std::string> RepairAll(ScanSession& session);
 // Where the scan report is written (a host path).
 std::string ScanReportPath(ScanSession& session);
 

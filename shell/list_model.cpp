@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPointer>
+#include <QThread>
 
 namespace vostrel::shell {
 
@@ -9,7 +10,20 @@ ListModel::ListModel(ListControl& list, bool checkable, QObject* parent)
     : QAbstractTableModel(parent), list_(list), checkable_(checkable) {
     QPointer<ListModel> self(this);
     list_.Subscribe([self](ListControl::Change change, std::size_t position) {
-        if (self) self->OnChange(change, position);
+        if (!self) return;
+        // The scan's worker marks the catalogue row it is at: the view hears
+        // of it on its own thread. (The worker changes no row's text or
+        // number; the window reloads the catalogue only when no work runs.)
+        if (QThread::currentThread() != self->thread()) {
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, change, position] {
+                    if (self) self->OnChange(change, position);
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+        self->OnChange(change, position);
     });
 }
 

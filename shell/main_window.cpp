@@ -81,6 +81,7 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     resize(designed);
     anchors_ = std::make_unique<ResizeAnchors>(designed);
     setWindowIcon(QIcon(":/vostrel.svg"));
+    work_ = std::make_unique<WorkThread>();
     ApplySkinStyle(this);
     picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
     picture1_->setGeometry(rect());
@@ -97,7 +98,7 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     FormLoad();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { StopWork(); }
 
 ImagePair* MainWindow::AddPair(const QString& normal, const QString& hover, QWidget* parent,
                                const QRect& geometry, const QString& caption, const QString& icon) {
@@ -303,9 +304,13 @@ void MainWindow::BuildScanningView() {
     auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
                            TwipsRect(7140, 4380, 1740, 480), tr("Cancel"));
     connect(cancel, &ImagePair::clicked, this, [this] {
-        engine::CancelScan(app_.session);
-        ShowCatalogue();
-        if (app_.session.cancelRequested) app_.view.ShowCancelled();
+        if (!work_->Running()) return;
+        // The problem lists belong to the worker: the count it told goes.
+        const std::size_t found = app_.view.problemsFound();
+        if (found == 0) app_.view.StopWhenStarted();
+        if (engine::CancelScan(app_.session, found)) app_.view.ShowCancelled();
+        // A cancel that asked reloads the catalogue (once the work is over).
+        if (found > 0) LoadCatalogue();
     });
     connect(picScanning_, &SkinImage::mouseMoved, cancel, &ImagePair::Reset);
     picScanning_->hide();
@@ -541,6 +546,12 @@ void MainWindow::MachineLoaded() {
 bool MainWindow::ScanIdle() const { return !busy_ && control("ImgScanNowNormal")->isEnabled(); }
 
 void MainWindow::LoadCatalogue() {
+    // The worker reads the catalogue while it scans.
+    if (work_->Running()) {
+        reloadAfterWork_ = true;
+        return;
+    }
+    reloadAfterWork_ = false;
     engine::LoadCatalogue(app_.session);
     ShowCatalogue();
     ResetHoverLooks();
@@ -588,36 +599,72 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) FormResize();
 }
 
+void MainWindow::SetBusy(bool busy) {
+    busy_ = busy;
+    // Choosing another prefix ends the program.
+    if (auto* chooser = findChild<PrefixChooser*>()) chooser->setEnabled(!busy);
+}
+
 void MainWindow::RunScan() {
     // No scan before the prefix is read, nor while a scan or a repair runs:
     // a scan empties the lists a repair walks.
     if (!ScanIdle() || app_.loading || !results_->PrepareScan()) return;
-    const BusyScope busy(busy_);
-    engine::RunScan(app_.session);
+    SetBusy(true);
+    // The scanning view takes the place of the lists the scan empties at
+    // once, before the worker's first event.
+    app_.view.ScanStarted();
+    work_->Start([this] { engine::RunScan(app_.session); }, [this] { ScanDone(); });
+}
+
+void MainWindow::ScanDone() {
+    if (reloadAfterWork_) LoadCatalogue();
+    SetBusy(false);
 }
 
 void MainWindow::RepairAll() {
     // One repair at a time, and none while a scan runs; from its question
     // on, the tray's Scan Now and Settings are off too.
     if (busy_) return;
-    const BusyScope busy(busy_);
-    if (!results_->ConfirmRepair()) return;
-    app_.window.SetVisible(Control::CancelledMark, false);
-    const auto refusal = engine::RepairAll(app_.session, [this] {
-        RefreshThePicControls();
-        LoadCatalogue();
-    });
-    if (refusal) {
-        ShowNotice(
-            tr("Nothing was repaired: %1").arg(QString::fromStdString(*refusal)).toStdString());
+    SetBusy(true);
+    if (!results_->ConfirmRepair()) {
+        SetBusy(false);
         return;
     }
+    app_.window.SetVisible(Control::CancelledMark, false);
+    // The lists the repair changes are not shown while it works.
+    app_.view.ShowRepairing(true);
+    auto refusal = std::make_shared<std::optional<std::string>>();
+    work_->Start([this, refusal] { *refusal = engine::RepairAll(app_.session); },
+                 [this, refusal] { RepairDone(*refusal); });
+}
+
+void MainWindow::RepairDone(const std::optional<std::string>& refusal) {
+    if (refusal) {
+        app_.view.ShowRepairing(false);
+        ShowNotice(
+            tr("Nothing was repaired: %1").arg(QString::fromStdString(*refusal)).toStdString());
+        SetBusy(false);
+        return;
+    }
+    // The closing notice, then the catalogue again.
+    app_.view.ShowHeldNotice();
+    RefreshThePicControls();
+    LoadCatalogue();
     app_.view.ReturnToStart();
     app_.window.SetVisible(Control::ResultsView, false);
     app_.window.SetVisible(Control::ScanningView, false);
+    SetBusy(false);
+}
+
+void MainWindow::StopWork() {
+    if (!work_ || !work_->Running()) return;
+    app_.session.cancelRequested = true;
+    app_.view.AbandonQuestions();
+    work_->Wait();
 }
 
 void MainWindow::OpenSettings() {
+    if (busy_) return;
     QWidget* settings = control("ImgSettingsNormal");
     settings->setEnabled(false);
     {
@@ -630,6 +677,7 @@ void MainWindow::OpenSettings() {
 }
 
 void MainWindow::OpenBackups() {
+    if (busy_) return;
     {
         BackupDialog dialog(app_, this);
         dialog.exec();
@@ -640,6 +688,7 @@ void MainWindow::OpenBackups() {
 
 void MainWindow::OpenSettingsLater() {
     settingsTimer_->stop();
+    if (busy_) return;
     {
         SettingsDialog dialog(app_, this);
         dialog.exec();
@@ -650,6 +699,7 @@ void MainWindow::OpenSettingsLater() {
 }
 
 void MainWindow::ToggleSelectAll() {
+    if (busy_) return;
     app_.session.selectAll =
         app_.session.selectAll == SelectAll::All ? SelectAll::None : SelectAll::All;
     ShowSelectAll();

@@ -8,6 +8,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <string>
+
+#include "shell/work_thread.h"
 
 class QGroupBox;
 class QLabel;
@@ -43,10 +47,18 @@ public:
     void RefreshThePicControls();
     void RefreshOnFocus();
     void LoadCatalogue();
+    // Both run on the window's worker; they return once it has started.
     void RunScan();
     void RepairAll();
     void ResetHoverLooks();
     bool ScanIdle() const;
+    // A scan or a repair runs (for a repair, from its question on), or the
+    // window is still showing what it left: the conflicting actions are off.
+    bool Busy() const { return busy_; }
+    // Asks the running work to stop and waits for it (the window is going
+    // away). A repair finishes the records it writes; a scan stops at its
+    // next check.
+    void StopWork();
     // The prefix has been read: the catalogue gets its drives and a scan
     // may start.
     void MachineLoaded();
@@ -75,14 +87,14 @@ protected:
 
 private:
     // Set while a scan or a repair runs (from the repair's question on).
-    struct BusyScope {
-        explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
-        ~BusyScope() { flag_ = false; }
-        BusyScope(const BusyScope&) = delete;
-        BusyScope& operator=(const BusyScope&) = delete;
-        bool& flag_;
-    };
     bool busy_ = false;
+    void SetBusy(bool busy);
+    // The work is over: what the window does after it, on its own thread.
+    void ScanDone();
+    void RepairDone(const std::optional<std::string>& refusal);
+    // The catalogue was to be reloaded while the work ran: it is, now.
+    bool reloadAfterWork_ = false;
+    std::unique_ptr<WorkThread> work_;
     void BuildHeader();
     void BuildStartView();
     void BuildScanningView();

@@ -148,8 +148,6 @@ void QtWindow::SetBusyPointer(bool busy) {
     SetScreenPointer(busy);
 }
 
-void QtWindow::ProcessPendingEvents() { QCoreApplication::processEvents(); }
-
 void QtWindow::PlaySound(std::string_view hostPath) {
     if (sound_)
         sound_->Play(QString::fromUtf8(hostPath.data(), static_cast<qsizetype>(hostPath.size())));

@@ -101,7 +101,6 @@ public:
     void BringToFront(Control control);
     void SetBusyPointer(bool busy);
     bool busy() const { return busy_; }
-    void ProcessPendingEvents();
     void PlaySound(std::string_view hostPath);
 
 private:

@@ -1,6 +1,7 @@
 #include "shell/scan_view.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 #include <filesystem>
 
@@ -23,7 +24,54 @@ MessageKind MessageKindOf(Question question) {
     return MessageKind::Other;
 }
 
+bool ScanView::OnWindowThread() const { return QThread::currentThread() == windowThread_.thread(); }
+
+void ScanView::Show(std::function<void()> show) {
+    if (OnWindowThread())
+        show();
+    else
+        QMetaObject::invokeMethod(&windowThread_, std::move(show), Qt::QueuedConnection);
+}
+
+void ScanView::ShowText(Control control, std::string_view text, LatestText& latest) {
+    if (OnWindowThread()) {
+        window_.SetCaption(control, text);
+        return;
+    }
+    {
+        const std::lock_guard lock(textsMutex_);
+        latest.text.assign(text);
+        if (latest.posted) return;
+        latest.posted = true;
+    }
+    QMetaObject::invokeMethod(
+        &windowThread_,
+        [this, control, &latest] {
+            std::string shown;
+            {
+                const std::lock_guard lock(textsMutex_);
+                shown = latest.text;
+                latest.posted = false;
+            }
+            window_.SetCaption(control, shown);
+        },
+        Qt::QueuedConnection);
+}
+
 void ScanView::ScanStarted() {
+    found_ = 0;
+    // The window shows the scanning view before it starts the worker; the
+    // worker's scan has cleared the stop request when it tells of its start.
+    if (OnWindowThread())
+        stopWhenStarted_ = false;
+    else if (stopWhenStarted_.exchange(false) && session_)
+        session_->cancelRequested = true;
+    const std::int32_t step =
+        ProgressStep(session_ ? session_->request.sections.Count() : 0, kProgressFullWidth);
+    Show([this, step] { ShowScanStarted(step); });
+}
+
+void ScanView::ShowScanStarted(std::int32_t progressStep) {
     QtWindow& w = window_;
     w.SetEnabled(Control::ScanNowButton, false);
     w.SetVisible(Control::ScanningView, true);
@@ -42,69 +90,89 @@ void ScanView::ScanStarted() {
     detailRows.Clear();
     w.SetCaption(Control::ProblemCount, "0");
     progressWidth_ = 0;
-    progressStep_ =
-        ProgressStep(session_ ? session_->request.sections.Count() : 0, kProgressFullWidth);
+    progressStep_ = progressStep;
     w.SetValue(Control::ScanProgressBar, 0);
     w.SetBusyPointer(true);
 }
 
 void ScanView::SectionStarted(std::string_view status) {
-    window_.SetCaption(Control::Status, status);
+    Show([this, text = std::string(status)] { window_.SetCaption(Control::Status, text); });
 }
 
-void ScanView::KeyVisited(std::string_view name) { window_.SetCaption(Control::CurrentKey, name); }
+void ScanView::KeyVisited(std::string_view name) { ShowText(Control::CurrentKey, name, key_); }
 
-void ScanView::ValueVisited(std::string_view text) {
-    window_.SetCaption(Control::CurrentFile, text);
-}
+void ScanView::ValueVisited(std::string_view text) { ShowText(Control::CurrentFile, text, value_); }
 
 void ScanView::ProblemFound(std::size_t total) {
-    window_.SetCaption(Control::ProblemCount, std::to_string(total));
+    found_ = total;
+    ShowText(Control::ProblemCount, std::to_string(total), count_);
 }
 
 void ScanView::Progress(std::size_t, std::size_t) {
-    if (session_ && session_->ProblemCount() > 0) window_.SetEnabled(Control::BlinkTimer, true);
+    const bool blink = session_ && session_->ProblemCount() > 0;
+    Show([this, blink] { ShowProgress(blink); });
+}
+
+void ScanView::ShowProgress(bool blink) {
+    if (blink) window_.SetEnabled(Control::BlinkTimer, true);
     progressWidth_ += progressStep_;
     if (progressWidth_ > kProgressFullWidth) progressWidth_ -= progressStep_;
     window_.SetValue(Control::ScanProgressBar, progressWidth_);
 }
 
-void ScanView::FillSummary() {
+std::vector<std::string> ScanView::SummaryTexts() const {
+    std::vector<std::string> texts;
+    if (session_)
+        for (const auto& row : session_->result.summary) texts.push_back(row.text);
+    return texts;
+}
+
+void ScanView::FillSummary(const std::vector<std::string>& texts) {
     summaryRows.Clear();
-    if (!session_) return;
-    for (const auto& row : session_->result.summary) summaryRows.Add(row.text);
+    for (const auto& text : texts) summaryRows.Add(text);
 }
 
 void ScanView::ScanFinished(bool cancelled) {
+    ScanEnd end;
+    end.summary = SummaryTexts();
+    end.cancelled = cancelled;
+    if (session_) {
+        end.found = session_->ProblemCount() > 0 || !session_->result.notChecked.Empty();
+        if (session_->result.ignoredCount > 0) end.ignored = IgnoredText(*session_);
+        end.notChecked = NotCheckedText(session_->result.notChecked);
+        end.reportPath = ScanReportPath(*session_);
+    }
+    Show([this, end = std::move(end)] { ShowScanEnd(end); });
+}
+
+void ScanView::ShowScanEnd(const ScanEnd& end) {
     QtWindow& w = window_;
-    FillSummary();
+    FillSummary(end.summary);
     w.SetBusyPointer(false);
     w.SetValue(Control::ScanProgressBar, kProgressFullWidth);
     // What was found shows, even when the scan was stopped (marked so), and
     // so do the results when entries were left unchecked, so that a drive
     // that was not there is not taken for a clean one; with nothing found
     // and nothing left out the start view comes back whole.
-    const bool found =
-        session_ && (session_->ProblemCount() > 0 || !session_->result.notChecked.Empty());
+    const bool found = end.found;
     w.SetVisible(Control::ResultsFrame, found);
     w.SetVisible(Control::ScanningFrame, false);
     w.SetVisible(Control::StartFrame, !found);
     // Under the lists: that the scan was stopped, and how many problems the
     // ignore list left out.
     std::string mark =
-        cancelled ? QCoreApplication::translate("vostrel::shell::ScanView",
-                                                "Found before the scan was stopped (cancelled)")
-                        .toStdString()
-                  : "";
-    if (session_ && session_->result.ignoredCount > 0)
+        end.cancelled ? QCoreApplication::translate("vostrel::shell::ScanView",
+                                                    "Found before the scan was stopped (cancelled)")
+                            .toStdString()
+                      : "";
+    if (!end.ignored.empty())
         mark += (mark.empty() ? "" : "; ") +
                 QCoreApplication::translate("vostrel::shell::ScanView", "%1 (on the ignore list)")
-                    .arg(QString::fromStdString(IgnoredText(*session_)))
+                    .arg(QString::fromStdString(end.ignored))
                     .toStdString();
     // Entries on drives that were not there (and other entries that could
     // not be judged) are named, so that a short list is not taken as clean.
-    if (session_ && !session_->result.notChecked.Empty())
-        mark += (mark.empty() ? "" : "; ") + NotCheckedText(session_->result.notChecked);
+    if (!end.notChecked.empty()) mark += (mark.empty() ? "" : "; ") + end.notChecked;
     if (!mark.empty()) w.SetCaption(Control::CancelledMark, mark);
     w.SetVisible(Control::CancelledMark, found && !mark.empty());
     if (found) {
@@ -115,41 +183,91 @@ void ScanView::ScanFinished(bool cancelled) {
     w.SetVisible(Control::BugPicture, false);
     w.SetVisible(Control::ScanningView, false);
     w.SetEnabled(Control::ScanNowButton, true);
-    ShowLogState();
+    std::error_code ec;
+    w.SetEnabled(Control::ShowLogButton, std::filesystem::is_regular_file(end.reportPath, ec));
 }
 
 void ScanView::ShowCancelled() { window_.SetEnabled(Control::BlinkTimer, false); }
 
-void ScanView::RepairStarted() {
+void ScanView::ShowRepairing(bool repairing) {
     QtWindow& w = window_;
-    w.SetVisible(Control::SummaryList, false);
-    w.SetVisible(Control::DetailList, false);
-    w.SetEnabled(Control::RepairButton, false);
-    w.SetEnabled(Control::ReturnButton, false);
-    w.SetVisible(Control::RepairingLabel, true);
-    w.SetVisible(Control::RepairProgressFrame, true);
-    w.SetValue(Control::RepairProgressBar, kRepairProgressStep);
+    w.SetVisible(Control::SummaryList, !repairing);
+    w.SetVisible(Control::DetailList, !repairing);
+    w.SetEnabled(Control::RepairButton, !repairing);
+    w.SetEnabled(Control::ReturnButton, !repairing);
+    w.SetVisible(Control::RepairingLabel, repairing);
+    w.SetVisible(Control::RepairProgressFrame, repairing);
+}
+
+void ScanView::RepairStarted() {
+    Show([this] {
+        ShowRepairing(true);
+        window_.SetValue(Control::RepairProgressBar, kRepairProgressStep);
+    });
 }
 
 void ScanView::RepairStep() {
-    int width = window_.Value(Control::RepairProgressBar) + kRepairProgressStep;
-    if (width >= window_.Value(Control::RepairProgressFrame)) width = 1;
-    window_.SetValue(Control::RepairProgressBar, width);
+    if (OnWindowThread()) {
+        ShowRepairSteps(1);
+        return;
+    }
+    if (pendingSteps_.fetch_add(1) > 0) return;
+    QMetaObject::invokeMethod(
+        &windowThread_, [this] { ShowRepairSteps(pendingSteps_.exchange(0)); },
+        Qt::QueuedConnection);
+}
+
+void ScanView::ShowRepairSteps(int steps) {
+    for (int i = 0; i < steps; ++i) {
+        int width = window_.Value(Control::RepairProgressBar) + kRepairProgressStep;
+        if (width >= window_.Value(Control::RepairProgressFrame)) width = 1;
+        window_.SetValue(Control::RepairProgressBar, width);
+    }
 }
 
 void ScanView::RepairFinished() {
-    QtWindow& w = window_;
-    detailRows.Clear();
-    FillSummary();
-    w.SetVisible(Control::SummaryList, true);
-    w.SetVisible(Control::DetailList, true);
-    w.SetVisible(Control::RepairingLabel, false);
-    w.SetVisible(Control::RepairProgressFrame, false);
-    w.SetEnabled(Control::RepairButton, true);
-    w.SetEnabled(Control::ReturnButton, true);
+    Show([this, texts = SummaryTexts()] {
+        detailRows.Clear();
+        FillSummary(texts);
+        ShowRepairing(false);
+    });
 }
 
-Answer ScanView::Confirm(Question question) { return Ask(MessageKindOf(question)); }
+Answer ScanView::Confirm(Question question) {
+    if (OnWindowThread()) return Ask(MessageKindOf(question));
+    if (question == Question::FilesRepaired || question == Question::FilesKept) {
+        heldNotice_ = question;
+        return Answer::None;
+    }
+    std::unique_lock lock(askMutex_);
+    if (abandoned_) return Answer::No;
+    answer_.reset();
+    QMetaObject::invokeMethod(
+        &windowThread_,
+        [this, question] {
+            const Answer answer = Ask(MessageKindOf(question));
+            const std::lock_guard done(askMutex_);
+            answer_ = answer;
+            answered_.notify_all();
+        },
+        Qt::QueuedConnection);
+    answered_.wait(lock, [this] { return answer_.has_value() || abandoned_; });
+    return answer_.value_or(Answer::No);
+}
+
+void ScanView::AbandonQuestions() {
+    const std::lock_guard lock(askMutex_);
+    abandoned_ = true;
+    answered_.notify_all();
+}
+
+void ScanView::ShowHeldNotice() {
+    if (const auto notice = std::exchange(heldNotice_, std::nullopt)) Ask(MessageKindOf(*notice));
+}
+
+void ScanView::PlaySound(std::string_view hostPath) {
+    Show([this, path = std::string(hostPath)] { window_.PlaySound(path); });
+}
 
 void ScanView::ShowDetails(std::size_t row) {
     const std::size_t current = summaryRows.SelectedItem();
@@ -157,7 +275,7 @@ void ScanView::ShowDetails(std::size_t row) {
     if (row < 1 || row > summaryRows.Count() || !session_) return;
     detailRows.Clear();
     for (const ProblemRef& ref : ProblemsOfSummary(*session_, summaryRows.Text(row))) {
-        // A scan started meanwhile (from the tray's menu) emptied the lists.
+        // A problem that is no longer in the lists ends the rows.
         if (!Exists(*session_, ref)) break;
         const ProblemDetails details = DetailsOf(*session_, ref);
         const std::size_t at = detailRows.Add(details.line);
@@ -166,7 +284,6 @@ void ScanView::ShowDetails(std::size_t row) {
              {&details.entry, &details.value, &details.holds, &details.lookedFor, &details.why})
             detailRows.SetSubItem(at, column++, *text);
         detailRows.SetSubItem(at, kDetailRefColumn, RefText(ref));
-        session_->pump.Tick();
     }
     // Rows sorted by a later column take their places once it is filled in.
     if (detailRows.sorted() && detailRows.sortKey() > 0)

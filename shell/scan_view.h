@@ -3,7 +3,15 @@
 // the results lists filled from the session's typed problems.
 #pragma once
 
+#include <QObject>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "session/scan_session.h"
 #include "shell/list_control.h"
@@ -20,6 +28,12 @@ inline constexpr int kRepairProgressStep = 5;
 // The message box kind of a question (its texts and buttons).
 MessageKind MessageKindOf(Question question);
 
+// The observer the window gives the core. The core calls it on the thread
+// that runs the work (the window's worker, or the window's own thread);
+// whatever it shows is done on the window's thread: at once when called
+// there, else as a queued call, in the order of the events. The texts of
+// keys, values and the problem count, which come by the thousand, are
+// passed over one call at a time, the latest winning.
 class ScanView final : public ScanObserver {
 public:
     explicit ScanView(QtWindow& window) : window_(window) {}
@@ -47,12 +61,31 @@ public:
     void RepairStarted() override;
     void RepairStep() override;
     void RepairFinished() override;
+    // On the window's thread a question is asked at once. From the worker,
+    // the repair's closing notice is held until the work is over
+    // (ShowHeldNotice); any other question is asked on the window's thread
+    // while the worker waits for the answer.
     Answer Confirm(Question question) override;
-    void PlaySound(std::string_view hostPath) override { window_.PlaySound(hostPath); }
-    void ProcessPendingEvents() override { window_.ProcessPendingEvents(); }
+    void PlaySound(std::string_view hostPath) override;
+
+    // The problems the running scan has found so far (its last
+    // ProblemFound), from any thread: what Cancel goes by.
+    std::size_t problemsFound() const { return found_.load(); }
+    // Cancel was clicked with nothing found: should the worker not have
+    // begun its scan yet (which clears the stop request), the stop is asked
+    // for again when it begins.
+    void StopWhenStarted() { stopWhenStarted_ = true; }
+    // The closing notice the work held back, if any, is shown now.
+    void ShowHeldNotice();
+    // The window is going away: a question the worker waits on is answered
+    // No, and so is any it asks later.
+    void AbandonQuestions();
 
     // A cancel was granted: the blinking stops.
     void ShowCancelled();
+    // The summary and detail lists give way to the repair's bar while a
+    // repair works on the problems they show (and come back after).
+    void ShowRepairing(bool repairing);
     // The summary row `row` was clicked: its details are shown.
     void ShowDetails(std::size_t row);
     // Back to the start view; "Show Log" is enabled when a report exists.
@@ -61,12 +94,50 @@ public:
     void ShowLogState();
 
 private:
-    void FillSummary();
+    // What the end of a scan shows, gathered on the thread of the work.
+    struct ScanEnd {
+        std::vector<std::string> summary;
+        bool found = false;
+        bool cancelled = false;
+        std::string ignored;     // "3 problems ignored", or empty
+        std::string notChecked;  // what could not be judged, or empty
+        std::string reportPath;
+    };
+    // The latest text of a label, passed over one queued call at a time.
+    struct LatestText {
+        std::string text;
+        bool posted = false;
+    };
+
+    bool OnWindowThread() const;
+    // Runs `show` on the window's thread, in the order of the calls.
+    void Show(std::function<void()> show);
+    void ShowText(Control control, std::string_view text, LatestText& latest);
+    void ShowScanStarted(std::int32_t progressStep);
+    void ShowProgress(bool blink);
+    void ShowScanEnd(const ScanEnd& end);
+    void ShowRepairSteps(int steps);
+    std::vector<std::string> SummaryTexts() const;
+    void FillSummary(const std::vector<std::string>& texts);
 
     QtWindow& window_;
     ScanSession* session_ = nullptr;
+    // Lives on the window's thread: the receiver of the queued calls.
+    QObject windowThread_;
     std::int32_t progressStep_ = 0;
     int progressWidth_ = 0;
+    std::atomic<std::size_t> found_{0};
+    std::atomic<bool> stopWhenStarted_{false};
+    std::mutex textsMutex_;
+    LatestText key_, value_, count_;
+    std::atomic<int> pendingSteps_{0};
+    // The repair's closing notice, held by the worker until the work ends.
+    std::optional<Question> heldNotice_;
+    // A question asked from the worker and its answer.
+    std::mutex askMutex_;
+    std::condition_variable answered_;
+    std::optional<Answer> answer_;
+    bool abandoned_ = false;
 };
 
 // The sub-item of a detail row that holds its problem's reference (RefText).

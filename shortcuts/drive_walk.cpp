@@ -131,16 +131,13 @@ void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {
         const std::string shortFolder = walker_->ShortFolder();
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (Cancelled()) return;
-            session_.pump.Tick();
             LookAt(folder, shortFolder, i, entries[i], filesOnly, subFolders);
             if (Cancelled()) return;
-            session_.pump.Tick();
         }
     }
     for (const SubFolder& sub : subFolders) {
         if (Cancelled()) return;
         Walk(folder + sub.name + "\\", sub.filesOnly, sub.item);
-        session_.pump.Tick();
         if (Cancelled()) return;
     }
 }

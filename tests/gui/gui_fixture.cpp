@@ -2,8 +2,10 @@
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <filesystem>
 
@@ -82,6 +84,31 @@ protected:
 };
 }  // namespace
 
+void ScanGate::Hold() {
+    const std::lock_guard lock(mutex_);
+    held_ = true;
+}
+
+void ScanGate::Release() {
+    const std::lock_guard lock(mutex_);
+    held_ = false;
+    released_.notify_all();
+}
+
+std::vector<MenuEntryProblem> ScanGate::FindStale() {
+    ++asked_;
+    if (QThread::currentThread() == qApp->thread()) ++askedOnGuiThread_;
+    {
+        std::unique_lock lock(mutex_);
+        waiting_ = held_;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (held_ && !stop_ && std::chrono::steady_clock::now() < until)
+            released_.wait_for(lock, std::chrono::milliseconds(5));
+        waiting_ = false;
+    }
+    return entries_.FindStale();
+}
+
 void GuiTest::SetUp() {
     config_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_CONFIG_HOME", home_ / "config");
     data_ = std::make_unique<vostrel::testing::ScopedEnv>("XDG_DATA_HOME", home_ / "data");
@@ -92,6 +119,7 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
+    if (gate_) gate_->Release();
     app_.reset();
     TrayIcon::FakeAvailability(std::nullopt);
     Pump(1);
@@ -117,7 +145,28 @@ AppContext& GuiTest::AppOn(std::unique_ptr<Machine> machine) {
     app_ = std::make_unique<AppContext>(std::make_unique<IniSettingsStore>(DefaultSettingsPath()),
                                         std::move(machine), std::move(platform));
     app_->programPath = "/usr/bin/vostrel";
+    if (app_->session.menuEntries) {
+        gate_ =
+            std::make_unique<ScanGate>(*app_->session.menuEntries, app_->session.cancelRequested);
+        app_->session.menuEntries = gate_.get();
+    }
     return *app_;
+}
+
+void GuiTest::WaitUntilIdle(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (app_ && app_->main && app_->main->Busy()) {
+        if (timer.elapsed() > timeoutMs) {
+            ADD_FAILURE() << "the window's work did not end within " << timeoutMs << " ms";
+            return;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+int GuiTest::ShownProblemCount() {
+    return static_cast<QLabel*>(Main().control("lblProblemsFound"))->text().toInt();
 }
 
 MainWindow& GuiTest::Main() {

@@ -44,6 +44,7 @@ protected:
     MainWindow& Scanned() {
         MainWindow& main = Main();
         ClickPair(&main, "ImgScanNowNormal");
+        WaitUntilIdle();
         return main;
     }
     // Makes summary row `row` (0-based) the current one, as the keyboard does.
@@ -103,6 +104,7 @@ protected:
             if (yes) AnswerNotice(nullptr);
         });
         ClickPair(&main, "ImgRepairNormal");
+        WaitUntilIdle();
         return question;
     }
 };
@@ -212,6 +214,7 @@ TEST_F(ResultsViewTest, TicksPerProblemAndPerSectionAndTheRepairOfTheTickedOnes)
     EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
     // A new scan finds the unticked ones again, and only them.
     ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
     EXPECT_EQ(Summary(), (std::vector<std::string>{"Invalid Help Files ( 1 Problem(s) )",
                                                    "Invalid Windows Shortcut File (2 Problems)"}));
 }
@@ -226,6 +229,7 @@ TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsk
     QString notice;
     AnswerNotice(&notice);
     ClickPair(&main, "ImgRepairNormal");
+    WaitUntilIdle();
     EXPECT_EQ(notice, "No problem is ticked: nothing to repair.");
     EXPECT_TRUE(ValueThere(Found("photoedit.hlp")));
     EXPECT_EQ(app_->session.ProblemCount(), 12u);
@@ -279,6 +283,7 @@ TEST_F(ResultsViewTest, IgnoredFromTheMenuHiddenOnRescanAndBackAfterRemovalInSet
     EXPECT_TRUE(list->IgnoresRegistryValue(IgnoreMachineOf(*app_), kHelpKey, "photoedit.hlp"));
 
     ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
     EXPECT_EQ(app_->view.summaryRows.Text(kHelpRow + 1), "Invalid Help Files ( 1 Problem(s) )");
     EXPECT_EQ(app_->session.result.ignoredCount, 1u);
 
@@ -301,6 +306,7 @@ TEST_F(ResultsViewTest, IgnoredFromTheMenuHiddenOnRescanAndBackAfterRemovalInSet
     ASSERT_TRUE(list) << error;
     EXPECT_TRUE(list->Entries().empty());
     ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
     EXPECT_EQ(app_->view.summaryRows.Text(kHelpRow + 1), "Invalid Help Files ( 2 Problem(s) )");
 }
 
@@ -313,6 +319,7 @@ TEST_F(ResultsViewTest, ADamagedLineIsShownAndLeftOutAndTheFileNeverWrittenOver)
     QString notice;
     AnswerMessageBox(true, &notice);
     ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
     EXPECT_TRUE(notice.contains("Line 2 of the ignore list")) << notice.toStdString();
     // The scan ran with the rest of the list.
     EXPECT_FALSE(main.control("PicResults")->isHidden());
@@ -331,6 +338,7 @@ TEST_F(ResultsViewTest, AnIgnoreListThatCannotBeReadStopsTheScan) {
     QString notice;
     AnswerMessageBox(true, &notice);
     ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
     EXPECT_TRUE(notice.contains(QString::fromStdString(path))) << notice.toStdString();
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_EQ(app_->session.ProblemCount(), 0u);

@@ -2,17 +2,21 @@
 // Now, the scanning view, the results with their summary rows, details and
 // sorting, Cancel with and without a question, Repair and its notice, and
 // the backup manager putting a repair back.
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "fixture_machine.h"
 #include "gui_fixture.h"
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "scan/section_table.h"
 #include "shell/backup_window.h"
 #include "shell/engine.h"
 #include "shell/list_model.h"
@@ -69,6 +73,49 @@ protected:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
     }
+    // The sample machine with kBulkProblems more registrations of programs
+    // that are gone, for the tests that need work to take a while.
+    static constexpr std::size_t kBulkProblems = 3000;
+    void OpenLargeMachine() {
+        const std::string prefix = home_ / "large";
+        OpenFixtureMachine(prefix);
+        std::ofstream reg(prefix + "/system.reg", std::ios::app);
+        for (std::size_t i = 0; i < kBulkProblems; ++i)
+            reg << "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App "
+                   "Paths\\\\bulk"
+                << i << ".exe] 1796798400\n@=\"C:\\\\gone\\\\bulk" << i << ".exe\"\n";
+        reg.close();
+        prefix_ = prefix;
+        AppOn(OpenFixtureMachine(prefix));
+    }
+    // Whether the default value of a bulk registration still names its
+    // program (a repair empties it).
+    bool BulkValueThere(std::size_t i) {
+        MachineResult opened = OpenWinePrefix(prefix_);
+        std::string text;
+        return opened.machine &&
+               QueryRegistryValue(*opened.machine->registry, HKEY_LOCAL_MACHINE,
+                                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\bulk" +
+                                      std::to_string(i) + ".exe",
+                                  "", text) &&
+               !text.empty();
+    }
+    // One backup (beside the copies of the shortcuts it holds) with a record
+    // for each of `problems`, and the problems gone from the machine.
+    void ExpectRepairedWhole(std::size_t problems) {
+        std::vector<std::string> backups;
+        IniSettingsStore settings(DefaultSettingsPath());
+        for (const auto& file : std::filesystem::directory_iterator(BackupFolder(settings)))
+            if (file.is_regular_file() && file.path().filename().string().rfind("BackUp ", 0) == 0)
+                backups.push_back(file.path().string());
+        ASSERT_EQ(backups.size(), 1u);
+        EXPECT_EQ(SplitBackupLines(vostrel::testing::ReadTextFile(backups[0])).size(), problems);
+        EXPECT_FALSE(HelpValueThere());
+        EXPECT_FALSE(BulkValueThere(0));
+        EXPECT_FALSE(BulkValueThere(kBulkProblems - 1));
+        EXPECT_FALSE(
+            std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+    }
     bool HelpValueThere() {
         MachineResult opened = OpenWinePrefix(prefix_);
         std::string text;
@@ -104,21 +151,38 @@ protected:
         timer->start();
     }
     // Starts the scan from the Scan Now button and runs `during` once while
-    // the scanning view shows and `when` holds.
+    // the scanning view shows and `when` holds, then waits for the scan's
+    // end. The scan waits at the menu entries' row (after the registry
+    // sections, before the drives) until `during` has run.
     void ScanWith(std::function<bool()> when, std::function<void()> during) {
         MainWindow& main = Main();
+        ASSERT_NE(gate_, nullptr) << "no menu entries row to hold the scan at";
+        gate_->Hold();
         auto done = std::make_shared<bool>(false);
         QTimer watch;
         watch.setInterval(0);
-        QObject::connect(&watch, &QTimer::timeout, [&main, when, during, done] {
+        QObject::connect(&watch, &QTimer::timeout, [this, &main, when, during, done] {
             if (*done || main.control("PicScanning")->isHidden() || !when()) return;
             *done = true;
             during();
+            gate_->Release();
         });
         watch.start();
         ClickPair(&main, "ImgScanNowNormal");
+        WaitUntilIdle();
         watch.stop();
+        gate_->Release();
         EXPECT_TRUE(*done) << "the scan ended before the moment came";
+    }
+    // Scan Now, and the scan's end.
+    void Scan() {
+        ClickPair(&Main(), "ImgScanNowNormal");
+        WaitUntilIdle();
+    }
+    // Repair (its question answered by the caller), and the repair's end.
+    void Repair() {
+        ClickPair(&Main(), "ImgRepairNormal");
+        WaitUntilIdle();
     }
 };
 
@@ -126,7 +190,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     MainWindow& main = Main();
     bool busy = false, scanNowInert = false;
     QString problems;
-    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 4; },
+    ScanWith([this] { return ShownProblemCount() > 4; },
              [&] {
                  busy = app_->window.busy();
                  scanNowInert = !main.ScanIdle();
@@ -182,6 +246,10 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
 }
 
 TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
+    // Only rows that find nothing before the drives: the cancel comes while
+    // nothing was found.
+    for (const SectionRow& row : kSectionRows)
+        if (row.run != SectionRun::MenuEntries) App().settings->Save(row.text, "False");
     MainWindow& main = Main();
     EXPECT_FALSE(main.control("cmdShowLog")->isEnabled()) << "no report was written yet";
     bool asked = false;
@@ -211,7 +279,7 @@ TEST_F(ScanFlowTest, CancelBeforeAnyProblemStopsWithoutAQuestion) {
 TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled) {
     MainWindow& main = Main();
     QString question;
-    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 0; },
+    ScanWith([this] { return ShownProblemCount() > 0; },
              [&] {
                  AnswerMessageBox(true, &question);
                  ClickPair(&main, "ImgScanCancelNormal");
@@ -220,8 +288,9 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
     EXPECT_TRUE(app_->session.cancelRequested);
     const std::size_t found = app_->session.ProblemCount();
     EXPECT_GT(found, 0u);
-    EXPECT_LT(app_->session.result.problems.Of<RegistryProblem>().size(),
-              10u);  // a whole scan finds 10
+    // A whole scan finds 12: the drive's two shortcuts come after the cancel.
+    EXPECT_LT(found, 12u);
+    EXPECT_TRUE(app_->session.result.problems.Of<ShortcutProblem>().empty());
     // The problems found so far show, every one of them under a summary row.
     EXPECT_FALSE(main.control("PicResults")->isHidden());
     EXPECT_FALSE(main.control("FrameRegistryProblemsDetails")->isHidden());
@@ -246,7 +315,7 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
     // ... and the next scan shows its scanning view, its moving bar and its
     // blinking picture, then its results, no longer marked.
     bool scanningShown = false, barMoved = false, blinking = false;
-    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 2; },
+    ScanWith([this] { return ShownProblemCount() > 2; },
              [&] {
                  scanningShown = main.control("FrameScanning")->isVisible();
                  barMoved = main.control("PicProgress")->width() > 0;
@@ -263,7 +332,7 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
 
 TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
     MainWindow& main = Main();
-    ScanWith([this] { return app_->session.result.problems.Of<RegistryProblem>().size() > 0; },
+    ScanWith([this] { return ShownProblemCount() > 0; },
              [&] {
                  AnswerMessageBox(false);
                  ClickPair(&main, "ImgScanCancelNormal");
@@ -275,7 +344,7 @@ TEST_F(ScanFlowTest, CancelAnsweredNoLetsTheScanFinish) {
 
 TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
     MainWindow& main = Main();
-    ClickPair(&main, "ImgScanNowNormal");
+    Scan();
     ASSERT_FALSE(main.control("PicResults")->isHidden());
     ASSERT_TRUE(HelpValueThere());
     QString notice;
@@ -289,7 +358,7 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
             ClickPair(box, "ImgOKNormal");
         });
     });
-    ClickPair(&main, "ImgRepairNormal");
+    Repair();
     EXPECT_EQ(notice.toStdString(), " All Problems were repaired sucessfully !");
     EXPECT_TRUE(main.control("PicResults")->isHidden());
     EXPECT_FALSE(main.control("FrameScanSettingShelidButton")->isHidden());
@@ -330,58 +399,170 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
 // While a repair runs, nothing may start a scan (which empties the lists
 // the repair walks), a second repair, or anything that reloads the lists:
 // not the tray's Scan Now, not Repair again, not closing the window to the
-// tray. The repair then removes and backs up every problem it was asked to.
+// tray. The repair (of a large prefix, on the worker) then removes and
+// backs up every problem it was asked to.
 TEST_F(ScanFlowTest, ScanNowASecondRepairAndClosingDuringARepairLoseNothing) {
+    OpenLargeMachine();
     App().settings->Save(kNoCloseNoticeKey, "1");
     MainWindow& main = Main();
-    ClickPair(&main, "ImgScanNowNormal");
+    Scan();
     ASSERT_FALSE(main.control("PicResults")->isHidden());
-    const std::size_t problems = app_->session.result.problems.Of<RegistryProblem>().size() +
-                                 app_->session.result.problems.Of<ShortcutProblem>().size();
-    ASSERT_GT(problems, 1u);
-    // Events are let through at every step of the work, as on a large prefix.
-    app_->session.pump.SetInterval(std::chrono::microseconds(0));
+    const std::size_t problems = app_->session.ProblemCount();
+    ASSERT_EQ(problems, 12u + kBulkProblems);
     int rounds = 0;
-    bool scanOffered = true;
+    bool scanOffered = true, busy = false, scanStarted = true, hidden = false;
     QTimer poke;
     poke.setInterval(0);
     QObject::connect(&poke, &QTimer::timeout, [&] {
         if (main.control("lblDeletingCourrutpfils")->isHidden()) return;  // not repairing
         if (++rounds > 1) return;
+        busy = main.Busy();
         scanOffered = main.ScanIdle();  // what the tray's menu offers
         main.RunScan();                 // what its Scan Now does
-        main.RepairAll();               // Repair once more
-        main.close();                   // and to the tray
+        scanStarted = !main.control("PicScanning")->isHidden();
+        main.RepairAll();  // Repair once more
+        main.close();      // and to the tray
+        hidden = main.isHidden();
     });
     poke.start();
     QStringList messages;
     AnswerInTurn({true, true}, &messages);
-    ClickPair(&main, "ImgRepairNormal");
+    Repair();
     poke.stop();
-    EXPECT_GT(rounds, 0) << "the repair let no event through";
+    EXPECT_GT(rounds, 0) << "the window handled no event while the repair ran";
+    EXPECT_TRUE(busy);
     EXPECT_FALSE(scanOffered);
+    EXPECT_FALSE(scanStarted);
+    EXPECT_TRUE(hidden);
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[1].toStdString(), " All Problems were repaired sucessfully !");
-    EXPECT_FALSE(HelpValueThere());
-    EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
-    // One backup (beside the copies of the shortcuts it holds), with a
-    // record for every problem.
-    std::vector<std::string> backups;
-    for (const auto& file : std::filesystem::directory_iterator(BackupFolder(*app_->settings)))
-        if (file.is_regular_file() && file.path().filename().string().rfind("BackUp ", 0) == 0)
-            backups.push_back(file.path().string());
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(SplitBackupLines(vostrel::testing::ReadTextFile(backups[0])).size(), problems);
+    ExpectRepairedWhole(problems);
+    EXPECT_TRUE(main.ScanIdle());
+    EXPECT_EQ(app_->session.ProblemCount(), 0u);
+}
+
+// Quitting while a repair runs waits for it: every problem it was asked to
+// repair is backed up and removed, and the backup holds a record for each.
+TEST_F(ScanFlowTest, QuittingDuringARepairWaitsForItAndLosesNothing) {
+    OpenLargeMachine();
+    MainWindow& main = Main();
+    Scan();
+    const std::size_t problems = app_->session.ProblemCount();
+    ASSERT_EQ(problems, 12u + kBulkProblems);
+    AnswerMessageBox(true);  // the repair's question; its notice never shows
+    ClickPair(&main, "ImgRepairNormal");
+    // The click has started the worker; the window has not yet heard of
+    // its end (no event was let through since).
+    ASSERT_TRUE(main.Busy());
+    ASSERT_FALSE(main.control("lblDeletingCourrutpfils")->isHidden());
+    app_.reset();  // the program ends: the window goes, then the session
+    ExpectRepairedWhole(problems);
+}
+
+// Quitting while a scan runs stops it at its next check: the scan still
+// writes its report, which names what was found before the stop.
+TEST_F(ScanFlowTest, QuittingDuringAScanStopsItAtItsNextCheck) {
+    MainWindow& main = Main();
+    const std::string report = engine::ScanReportPath(app_->session);
+    ASSERT_NE(gate_, nullptr);
+    gate_->Hold();
+    ClickPair(&main, "ImgScanNowNormal");
+    QElapsedTimer waited;
+    waited.start();
+    while (!gate_->waiting() && waited.elapsed() < 20000) Pump(5);
+    ASSERT_TRUE(gate_->waiting()) << "the scan never reached the menu entries' row";
+    QElapsedTimer quitting;
+    quitting.start();
+    app_.reset();  // the gate stays held: only the stop request lets the scan go on
+    EXPECT_LT(quitting.elapsed(), 10000);
+    const std::string text = vostrel::testing::ReadTextFile(report);
+    // The registry sections' ten problems; the drive's shortcuts never.
+    EXPECT_NE(text.find("Total numbers of problems detected : 10"), std::string::npos) << text;
+}
+
+// The scan runs on a worker: the window's thread handles its timers while a
+// scan waits for one of them, and Cancel then stops it before the drives.
+TEST_F(ScanFlowTest, AScanRunsOffTheWindowsThreadAndCancelStopsIt) {
+    MainWindow& main = Main();
+    ASSERT_NE(gate_, nullptr);
+    gate_->Hold();
+    int ticks = 0;
+    bool asked = false, waitingWhileTicking = false;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!gate_->waiting()) return;
+        // The scan waits at the gate while this thread goes on ticking.
+        if (++ticks < 5) return;
+        timer.stop();
+        waitingWhileTicking = gate_->waiting();
+        QString question;
+        AnswerMessageBox(true, &question);
+        ClickPair(&main, "ImgScanCancelNormal");
+        asked = !question.isEmpty();
+        gate_->Release();
+    });
+    timer.start();
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_TRUE(main.Busy());  // the click returned while the scan runs
+    WaitUntilIdle();
+    timer.stop();
+    EXPECT_GE(ticks, 5);
+    EXPECT_TRUE(waitingWhileTicking);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(gate_->asked(), 1);
+    EXPECT_EQ(gate_->askedOnGuiThread(), 0);
+    EXPECT_TRUE(app_->session.cancelRequested);
+    EXPECT_EQ(app_->session.result.problems.Of<RegistryProblem>().size(), 10u);
+    EXPECT_TRUE(app_->session.result.problems.Of<ShortcutProblem>().empty());
+    EXPECT_TRUE(static_cast<QLabel*>(main.control("lblCancelled"))->text().contains("(cancelled)"));
     EXPECT_TRUE(main.ScanIdle());
 }
 
+// What the core asks from the worker: a question waits for the answer the
+// window's thread gives (or gets No once the window is going away); the
+// repair's closing notice waits for the end of the work.
+TEST_F(ScanFlowTest, QuestionsFromTheWorkerAreAnsweredOnTheWindowsThread) {
+    Main();
+    QStringList messages;
+    AnswerInTurn({true}, &messages);
+    std::atomic<int> answer{-1};
+    std::thread worker(
+        [&] { answer = static_cast<int>(app_->view.Confirm(Question::DeleteBackup)); });
+    QElapsedTimer waited;
+    waited.start();
+    while (answer < 0 && waited.elapsed() < 10000) Pump(5);
+    if (answer < 0) app_->view.AbandonQuestions();  // no hang when the box was not answered
+    worker.join();
+    EXPECT_EQ(answer, static_cast<int>(Answer::Yes));
+    EXPECT_EQ(messages.size(), 1);
+
+    Answer notice = Answer::Yes;
+    std::thread repair([&] { notice = app_->view.Confirm(Question::FilesRepaired); });
+    repair.join();
+    EXPECT_EQ(notice, Answer::None);
+    Pump(20);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the notice showed during the work";
+    messages.clear();
+    AnswerInTurn({true}, &messages);
+    app_->view.ShowHeldNotice();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].toStdString(), " All Problems were repaired sucessfully !");
+
+    app_->view.AbandonQuestions();
+    Answer late = Answer::Yes;
+    std::thread going([&] { late = app_->view.Confirm(Question::DeleteBackup); });
+    going.join();
+    EXPECT_EQ(late, Answer::No);
+}
+
 TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
-    MainWindow& main = Main();
-    ClickPair(&main, "ImgScanNowNormal");
+    Main();
+    Scan();
     // The repair's question, then its closing notice.
     QStringList repairMessages;
     AnswerInTurn({true, true}, &repairMessages);
-    ClickPair(&main, "ImgRepairNormal");
+    Repair();
     ASSERT_EQ(repairMessages.size(), 2);
     ASSERT_FALSE(HelpValueThere());
     BackupDialog manager(App());

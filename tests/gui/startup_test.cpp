@@ -148,6 +148,7 @@ TEST_F(StartupTest, TheWindowShowsBeforeThePrefixIsReadAndNoScanStartsUntilThen)
     EXPECT_EQ(static_cast<QLabel*>(main.control("lblMachine"))->text().toStdString(),
               "Wine prefix " + prefix_);
     ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
     EXPECT_FALSE(main.control("PicResults")->isHidden());
     EXPECT_EQ(app.session.ProblemCount(), 12u);
 }

@@ -139,13 +139,15 @@ TEST_F(TrayMenuTest, ScanNowRestoresTheWindowAndScansWhileTheMenuFallsAway) {
     MainWindow& main = MainInTray();
     PopupMenu* menu = OpenMenu();
     QPointer<PopupMenu> watched(menu);
-    // The scan keeps the window alive while it runs, so the menu may fall and
-    // unload before the click's handler returns; it is deleted only after.
-    bool deletedDuringHandler = false;
+    // The menu may fall and unload while the click's handler runs; it is
+    // deleted only after that returned (the scan goes on on its worker).
+    bool handlerReturned = false, deletedDuringHandler = false;
     QObject::connect(menu, &QObject::destroyed, [&] {
-        if (!main.ScanIdle()) deletedDuringHandler = true;
+        if (!handlerReturned) deletedDuringHandler = true;
     });
     QTest::mouseClick(menu->item("MenuScan"), Qt::LeftButton);
+    handlerReturned = true;
+    WaitUntilIdle();
     EXPECT_FALSE(deletedDuringHandler);
     EXPECT_TRUE(main.isVisible());
     EXPECT_FALSE(app_->tray.runningInTray());

@@ -78,7 +78,7 @@ TEST_F(BackupManagerTest, RestoreConsumesEveryTickedBackupThatWentBack) {
     WriteBackup("BackUp 01-01-06 11-00-00", "R^HKEY_CURRENT_USER^Software\\B^C:\\b.exe^B^");
     WriteBackup("BackUp 01-01-06 12-00-00", "R^HKEY_CURRENT_USER^Software\\C^C:\\c.exe^C^");
     const auto results = RestoreBackups({"BackUp 01-01-06 10-00-00", "BackUp 01-01-06 11-00-00"},
-                                        registry_, files_, settings_, observer_);
+                                        registry_, files_, settings_);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_TRUE(results[0].deleted && results[1].deleted);
     const auto rows = ListBackups(settings_, MachineIdentity(files_));

@@ -164,7 +164,7 @@ TEST_F(BackupSafetyTest, CopyNamesThatLeaveTheFolderFailAndTouchNothing) {
     // The manager keeps the backup whose records failed.
     const auto rows = ListBackups(settings_, MachineIdentity(files_));
     ASSERT_EQ(rows.size(), 1u);
-    const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_, observer_);
+    const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);
     EXPECT_TRUE(fs::exists(path_));

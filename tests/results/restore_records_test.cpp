@@ -105,8 +105,7 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
     // The manager keeps a backup that did not go back completely.
     const auto rows = ListBackups(settings_, MachineIdentity(files_));
     ASSERT_EQ(rows.size(), 1u);
-    AnsweringObserver observer;
-    const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_, observer);
+    const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].deleted);
     EXPECT_TRUE(fs::exists(path_));

@@ -4,7 +4,10 @@
 // second scan while one runs).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/scan_driver.h"
 #include "results/scan_report.h"
@@ -123,8 +126,9 @@ TEST(Driver, CancelWithNothingFoundStopsWithoutAQuestion) {
     m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
     LoadCatalogue(m.session);
     m.observer.onEvents = [&] {
-        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested)
-            CancelScan(m.session);
+        if (m.observer.status == "Registry Integrity" && !m.session.cancelRequested) {
+            EXPECT_TRUE(CancelScan(m.session, m.observer.found));
+        }
     };
     RunScan(m.session);
     EXPECT_TRUE(m.observer.questions.empty());
@@ -145,7 +149,14 @@ TEST(Driver, CancelAnsweredNoGoesOn) {
     m.observer.onEvents = [&] {
         if (!asked && m.session.result.problems.Of<RegistryProblem>().size() == 1) {
             asked = true;
-            CancelScan(m.session);
+            const std::vector<SectionChoice> before = m.session.request.sections.rows();
+            EXPECT_FALSE(CancelScan(m.session, m.observer.found));
+            // The cancel (which may come from another thread) leaves the
+            // catalogue to the scan.
+            const auto& after = m.session.request.sections.rows();
+            ASSERT_EQ(after.size(), before.size());
+            for (std::size_t i = 0; i < after.size(); ++i)
+                EXPECT_EQ(after[i].checked, before[i].checked) << after[i].text;
         }
     };
     RunScan(m.session);
@@ -173,7 +184,7 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
         m.observer.onEvents = [&] {
             if (asked || m.session.result.problems.Of<RegistryProblem>().size() != 1) return;
             asked = true;
-            CancelScan(m.session);
+            EXPECT_TRUE(CancelScan(m.session, m.observer.found));
         };
         RunScan(m.session);
         // The problem found before the cancel is kept; the events stop with
@@ -198,6 +209,51 @@ TEST(Driver, CancelInTheFirstWalkSkipsTheSecond) {
                                             "problem 1", "question", "cancelled"}))
             << row;
     }
+}
+
+// The desktop program scans on a worker thread and cancels from its own: the
+// stop request set there ends the walk at its next check, the problems found
+// before it stay, and the scan says it was cancelled.
+TEST(Driver, CancelFromAnotherThreadStopsTheWalkAtItsNextCheck) {
+    struct FirstProblemWaits : ScanObserver {
+        std::atomic<std::size_t> found{0};
+        std::atomic<bool> finished{false}, cancelled{false};
+        const std::atomic<bool>* stop = nullptr;
+        void ProblemFound(std::size_t total) override {
+            found = total;
+            // The scan goes on only once the other thread has asked it to stop.
+            for (int waited = 0; total == 1 && !*stop && waited < 10000; ++waited)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        void ScanFinished(bool wasCancelled) override {
+            cancelled = wasCancelled;
+            finished = true;
+        }
+        Answer Confirm(Question) override { return Answer::Yes; }
+    };
+    FakeMachine m;
+    for (int i = 0; i < 50; ++i)
+        m.registry.AppendString(kHklm, "SOFTWARE\\Microsoft\\Windows\\Help",
+                                "h" + std::to_string(i) + ".hlp", "C:\\gone");
+    CheckOnly(m, {"Help Files"});
+    FirstProblemWaits observer;
+    ScanSession session(m.registry, m.files, m.settings, observer);
+    observer.stop = &session.cancelRequested;
+    LoadCatalogue(session);
+    std::thread worker([&session] { RunScan(session); });
+    for (int waited = 0; observer.found == 0 && waited < 10000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Asked on this thread, with the count the scan told (the question is
+    // answered Yes).
+    const bool granted = CancelScan(session, observer.found);
+    worker.join();
+    EXPECT_TRUE(granted);
+    EXPECT_TRUE(observer.finished);
+    EXPECT_TRUE(observer.cancelled);
+    EXPECT_TRUE(session.cancelRequested);
+    ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(), 1u);
+    ASSERT_EQ(session.result.summary.size(), 1u);
+    EXPECT_EQ(session.result.summary[0].count, 1);
 }
 
 TEST(Driver, ShortcutSummaryAfterTheLastRow) {

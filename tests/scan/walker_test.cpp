@@ -136,7 +136,7 @@ TEST(Walker, ObserverThatShowsNoValuesSeesTheSameKeysAndProblems) {
     m.registry.SetString(kHklm, kRun + "\\B", "Path", "C:\\gone\\b.exe");
     for (const std::string_view section : {std::string_view(), kSectionStartup}) {
         HidesValues hidden;
-        ScanSession session(m.registry, m.files, m.settings, hidden, std::chrono::microseconds(0));
+        ScanSession session(m.registry, m.files, m.settings, hidden);
         for (auto* walk : {&WalkRegistryKeys, &ScanKeyValues}) {
             walk(session, kHklm, kRun, section, "HKEY_LOCAL_MACHINE");
             walk(m.session, kHklm, kRun, section, "HKEY_LOCAL_MACHINE");
@@ -177,7 +177,7 @@ TEST(Walker, ObserverThatShowsNothingGetsTheProblemsOnly) {
     m.registry.SetString(kHklm, kRun + "\\A\\B", "Path", "C:\\gone\\b.exe");
     m.registry.CreateKey(HKEY_CLASSES_ROOT, "CLSID\\{0}");
     ShowsNothing quiet;
-    ScanSession session(m.registry, m.files, m.settings, quiet, std::chrono::microseconds(0));
+    ScanSession session(m.registry, m.files, m.settings, quiet);
     WalkRegistryKeys(session, kHklm, kRun, "", "HKEY_LOCAL_MACHINE");
     ListClassIdKeys(session, HKEY_CLASSES_ROOT, "CLSID");
     EXPECT_TRUE(quiet.keys.empty());
@@ -238,7 +238,7 @@ TEST(Walker, TextSqueezedThroughTheAnsiCodePageIsNotTested) {
     testing::MemoryRegistry registry(TextSide::Ansi);  // the A functions of Windows
     registry.SetString(kHklm, kRun, "Squeezed", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
     registry.SetString(kHklm, kRun, "Real", "C:\\Gone\\wh?t.exe");
-    ScanSession session(registry, m.files, m.settings, m.observer, std::chrono::microseconds(0));
+    ScanSession session(registry, m.files, m.settings, m.observer);
     ScanKeyValues(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
     ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(), 1u);
     EXPECT_EQ(session.result.problems.Of<RegistryProblem>()[0].testedPath, "C:\\Gone\\wh?t.exe");

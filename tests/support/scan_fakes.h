@@ -70,7 +70,7 @@ struct FakeMachine {
     FakeFileSystem files;
     MemorySettings settings;
     RecordingObserver observer;
-    ScanSession session{registry, files, settings, observer, std::chrono::microseconds(0)};
+    ScanSession session{registry, files, settings, observer};
     FakeMachine();
 };
 
