@@ -1,12 +1,15 @@
 // vostrel-cli: the registry cleaner on the command line.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "cli/safe_output.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     // The exit statuses go in the description: what follows the subcommands
     // in --help is read as their list (the manual page is made from it).
     CLI::App app{
@@ -37,4 +40,21 @@ int main(int argc, char** argv) {
     }
     if (app.get_subcommands().empty()) std::cout << app.help();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A failure no command foresaw (memory, the file system) ends the run
+    // with a message and a failure status, never with an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fputs("vostrel-cli: stopped: ", stderr);
+        std::fputs(e.what(), stderr);
+        std::fputs("\n", stderr);
+    } catch (...) {
+        std::fputs("vostrel-cli: stopped by an unknown failure\n", stderr);
+    }
+    return vostrel::cli::kExitFailed;
 }

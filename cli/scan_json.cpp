@@ -158,7 +158,7 @@ void Problem(std::string& out, const MenuEntryProblem& p) {
 }
 
 // The text goes out whenever this much of it is waiting.
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
 void Drain(std::ostream& stream, std::string& text) {
     stream.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -14,8 +14,8 @@ namespace vostrel {
 namespace {
 
 // A list is a few lines a person wrote; anything far beyond that is not one.
-constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
-constexpr std::size_t kMaxLineBytes = 64 * 1024;
+constexpr std::size_t kMaxFileBytes = std::size_t{4} * 1024 * 1024;
+constexpr std::size_t kMaxLineBytes = std::size_t{64} * 1024;
 
 constexpr std::string_view kEveryMachineHeader = "[every machine]";
 

@@ -46,7 +46,7 @@ bool ReadSmallFileAt(int dirFd, const std::string& name, std::string* text, std:
 // The absolute folders of a colon-separated XDG list; `fallback` when it
 // names none.
 std::vector<std::string> AbsoluteFolders(const std::string& list,
-                                         std::vector<std::string> fallback) {
+                                         const std::vector<std::string>& fallback) {
     std::vector<std::string> folders;
     std::size_t start = 0;
     while (start <= list.size()) {

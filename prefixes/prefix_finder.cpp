@@ -41,8 +41,8 @@ std::vector<fs::path> Subfolders(const fs::path& dir) {
     std::error_code ec;
     fs::directory_iterator it(dir, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        std::error_code type_ec;
-        if (it->is_directory(type_ec)) out.push_back(it->path());
+        std::error_code typeError;
+        if (it->is_directory(typeError)) out.push_back(it->path());
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -55,8 +55,8 @@ std::vector<fs::path> FilesEndingIn(const fs::path& dir,
     std::error_code ec;
     fs::directory_iterator it(dir, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        std::error_code type_ec;
-        if (!it->is_regular_file(type_ec)) continue;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
         const std::string name = it->path().filename().string();
         for (auto suffix : suffixes)
             if (name.size() > suffix.size() &&
@@ -263,7 +263,7 @@ private:
                 continue;
             }
             const VdfNode* state = parsed.root->Find("AppState");
-            const std::string name = state ? state->Text("name") : std::string();
+            std::string name = state ? state->Text("name") : std::string();
             if (!name.empty()) return name;
         }
         return "Steam app " + appid;

@@ -10,7 +10,7 @@
 namespace vostrel {
 
 std::string BackupFolder(SettingsStore& settings) {
-    const std::string folder = settings.Get(kBackupFolderKey, "");
+    std::string folder = settings.Get(kBackupFolderKey, "");
     if (Trim(folder).empty()) return ProgramFolder();
     return folder;
 }

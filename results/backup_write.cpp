@@ -201,7 +201,7 @@ std::optional<std::string> RecordedMachine(const std::string& backupFilePath) {
     std::string text;
     if (!ReadSmallTextFile(
             (fs::path(ShortcutCopiesFolder(backupFilePath)) / kBackupMachineFileName).string(),
-            64 * 1024, &text, nullptr))
+            std::size_t{64} * 1024, &text, nullptr))
         return std::nullopt;
     std::string line = text.substr(0, text.find('\n'));
     if (line.empty()) return std::nullopt;

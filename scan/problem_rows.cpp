@@ -36,12 +36,11 @@ bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueNam
 }  // namespace
 
 void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
-                        std::string_view valueName, std::string_view KeyValue,
-                        std::string_view sectionKey, std::string_view keyPath,
-                        bool CompletedWithSystemFolder) {
+                        std::string_view valueName, std::string_view testedPath,
+                        std::string_view sectionKey, std::string_view keyPath, bool systemFolder) {
     const std::string_view keyName = Trim(valueName).empty() ? kDefaultValueLabel : valueName;
-    if (AppendProblem(session, rootKey, keyName, KeyValue, sectionKey, keyPath, rootName,
-                      CompletedWithSystemFolder))
+    if (AppendProblem(session, rootKey, keyName, testedPath, sectionKey, keyPath, rootName,
+                      systemFolder))
         ProblemRecorded(session);
 }
 

@@ -11,9 +11,8 @@ namespace vostrel {
 
 // Appends one registry problem to the session and tells of it (ProblemRecorded).
 void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
-                        std::string_view valueName, std::string_view KeyValue,
-                        std::string_view sectionKey, std::string_view keyPath,
-                        bool CompletedWithSystemFolder);
+                        std::string_view valueName, std::string_view testedPath,
+                        std::string_view sectionKey, std::string_view keyPath, bool systemFolder);
 
 // Data holding "%Systemroot%", "%ProgramFiles%" or "%commonprogramfiles%":
 // the first of them (in that order) is replaced by its folder, the result is

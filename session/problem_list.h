@@ -62,6 +62,8 @@ public:
         using Base = decltype(std::declval<Items&>().begin());
 
     public:
+        // The names below are the ones the standard's iterators use.
+        // NOLINTBEGIN(readability-identifier-naming)
         class iterator {
         public:
             using iterator_category = std::random_access_iterator_tag;
@@ -95,6 +97,7 @@ public:
         private:
             Base at_{};
         };
+        // NOLINTEND(readability-identifier-naming)
 
         KindRange(Items& items, std::size_t first, std::size_t last)
             : items_(&items), first_(first), last_(last) {}

@@ -61,7 +61,7 @@ std::string ChoosePrefix(const std::string& commandLinePrefix) {
     if (!commandLinePrefix.empty()) return commandLinePrefix;
     if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
     // The prefix chosen last on the start view, while it is still one.
-    const std::string remembered = OpenDefaultSettings()->Get(kWinePrefixKey, "");
+    std::string remembered = OpenDefaultSettings()->Get(kWinePrefixKey, "");
     std::error_code ec;
     if (!remembered.empty() &&
         std::filesystem::is_regular_file(std::filesystem::path(remembered) / "system.reg", ec))

@@ -31,7 +31,7 @@ bool HoldsRegistry(const std::string& folder) {
 
 }  // namespace
 
-PrefixChooser::PrefixChooser(AppContext& app, std::string current,
+PrefixChooser::PrefixChooser(AppContext& app, const std::string& current,
                              const std::vector<prefixes::FoundPrefix>& found, QWidget* parent)
     : QComboBox(parent), app_(app), current_(Canonical(current)) {
     setObjectName("cboWinePrefix");

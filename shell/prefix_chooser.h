@@ -22,7 +22,7 @@ class PrefixChooser : public QComboBox {
     Q_OBJECT
 public:
     // Lists `found` around the prefix in use (`current`, a host folder).
-    PrefixChooser(AppContext& app, std::string current,
+    PrefixChooser(AppContext& app, const std::string& current,
                   const std::vector<prefixes::FoundPrefix>& found, QWidget* parent);
     // The same with the prefixes found from the environment.
     PrefixChooser(AppContext& app, std::string current, QWidget* parent);

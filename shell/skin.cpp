@@ -249,19 +249,19 @@ void WindowDragger::AttachStrip(SkinImage* strip) {
 void WindowDragger::AttachLogo(SkinImage* logo) { AttachStrip(logo); }
 
 void WindowDragger::MouseDown(QPoint pos) {
-    bDragging = true;
-    iDragX = static_cast<short>(ToTwips(pos.x()));
-    iDragY = static_cast<short>(ToTwips(pos.y()));
+    dragging_ = true;
+    dragX_ = static_cast<short>(ToTwips(pos.x()));
+    dragY_ = static_cast<short>(ToTwips(pos.y()));
 }
 
 void WindowDragger::Drag(QPoint pos) {
-    if (!bDragging || !window_) return;
-    const int left = ToTwips(window_->x()) + ToTwips(pos.x()) - iDragX;
-    const int top = ToTwips(window_->y()) + ToTwips(pos.y()) - iDragY;
+    if (!dragging_ || !window_) return;
+    const int left = ToTwips(window_->x()) + ToTwips(pos.x()) - dragX_;
+    const int top = ToTwips(window_->y()) + ToTwips(pos.y()) - dragY_;
     window_->move(Twips(left), Twips(top));
 }
 
-void WindowDragger::MouseUp() { bDragging = false; }
+void WindowDragger::MouseUp() { dragging_ = false; }
 
 void MakeFrameless(QWidget* window, const QSize& size) {
     window->setWindowFlag(Qt::FramelessWindowHint, true);

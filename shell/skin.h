@@ -127,7 +127,7 @@ protected:
 };
 
 // Moves a frameless window by dragging its header strip or its logo:
-// bDragging, iDragX and iDragY as the window keeps them, in twips.
+// dragging_, dragX_ and dragY_ as the window keeps them, in twips.
 class WindowDragger : public QObject {
     Q_OBJECT
 public:
@@ -137,16 +137,16 @@ public:
     // The logo: passes its press and movement on to the strip's handlers.
     void AttachLogo(SkinImage* logo);
 
-    bool dragging() const { return bDragging; }
+    bool dragging() const { return dragging_; }
     void MouseDown(QPoint pos);
     void Drag(QPoint pos);
     void MouseUp();
 
 private:
     QPointer<QWidget> window_;
-    bool bDragging = false;
-    short iDragX = 0;
-    short iDragY = 0;
+    bool dragging_ = false;
+    short dragX_ = 0;
+    short dragY_ = 0;
 };
 
 // Makes a top-level window frameless (the skin draws its own border).

@@ -55,13 +55,16 @@ std::vector<std::string> IconvNames(unsigned codePage) {
     }
 }
 
+// iconv_open's failure value, (iconv_t)-1.
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+
 std::optional<std::string> Decode(std::string_view bytes, unsigned codePage) {
-    iconv_t converter = reinterpret_cast<iconv_t>(-1);
+    iconv_t converter = kNoConverter;
     for (const auto& name : IconvNames(codePage)) {
         converter = ::iconv_open("UTF-8", name.c_str());
-        if (converter != reinterpret_cast<iconv_t>(-1)) break;
+        if (converter != kNoConverter) break;
     }
-    if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    if (converter == kNoConverter) return std::nullopt;
     std::string in(bytes);
     std::string out(bytes.size() * 4 + 4, '\0');
     char* inAt = in.data();

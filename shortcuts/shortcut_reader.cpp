@@ -49,7 +49,7 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-std::string TestableTarget(std::string path) {
+std::string TestableTarget(const std::string& path) {
     return IsAbsoluteDrivePath(path) && path.find('%') == std::string::npos ? path : std::string();
 }
 

@@ -45,7 +45,7 @@ std::string LowerText(std::string_view text) {
 // then fills nothing and returns the size it needs, and the old code took
 // that many characters of an empty buffer: a row of NUL characters. An
 // answer that does not fit is treated as a failed call instead.
-std::string FittingAnswer(std::string answer, std::size_t buffer) {
+std::string FittingAnswer(const std::string& answer, std::size_t buffer) {
     return Utf8ToAnsi(answer).size() < buffer ? answer : std::string();
 }
 

@@ -189,7 +189,7 @@ std::string DefaultSettingsPath() {
 std::string ProgramFolder() {
     const std::string data = XdgFolder("XDG_DATA_HOME", ".local/share");
     if (data.empty()) return {};
-    const std::string folder = data + "/vostrel";
+    std::string folder = data + "/vostrel";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;

@@ -50,7 +50,8 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
         const std::uintptr_t begin = range.begin.load(std::memory_order_acquire);
         if (begin == 0 || at < begin || at >= range.end.load(std::memory_order_acquire)) continue;
         const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        void* where = reinterpret_cast<void*>(at & ~(page - 1));
+        void* where =
+            reinterpret_cast<void*>(at & ~(page - 1));  // NOLINT(performance-no-int-to-ptr)
         if (::mmap(where, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
             MAP_FAILED)
             break;

@@ -130,14 +130,14 @@ private:
         const std::size_t countAt = magic == 0x20b ? 108 : magic == 0x10b ? 92 : 0;
         if (countAt == 0 || optional.size() < countAt + 4) return false;
         const std::uint32_t directories = U32(optional.data() + countAt);
-        const std::size_t resourceAt = countAt + 4 + 2 * 8;  // the third directory
+        const std::size_t resourceAt = countAt + 4 + std::size_t{2} * 8;  // the third directory
         if (directories < 3 || optional.size() < resourceAt + 8) return false;
         const std::uint32_t resourceRva = U32(optional.data() + resourceAt);
         if (resourceRva == 0) return false;
         std::vector<unsigned char> table(static_cast<std::size_t>(sections) * 40);
         if (!ReadAt(pe + 24 + optionalSize, table.data(), table.size())) return false;
         for (std::uint16_t i = 0; i < sections; ++i) {
-            const unsigned char* s = table.data() + i * 40;
+            const unsigned char* s = table.data() + std::size_t{i} * 40;
             sections_.push_back({U32(s + 12), U32(s + 8), U32(s + 16), U32(s + 20)});
         }
         const auto base = FileOffset(resourceRva);
@@ -163,11 +163,11 @@ private:
         if (!ReadAt(base_ + offset, head, sizeof head)) return out;
         const std::uint32_t count = std::uint32_t(U16(head + 12)) + U16(head + 14);
         if (count > kMaxEntries) return out;
-        std::vector<unsigned char> entries(count * 8);
+        std::vector<unsigned char> entries(std::size_t{count} * 8);
         if (!ReadAt(base_ + offset + 16, entries.data(), entries.size())) return out;
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::uint32_t name = U32(entries.data() + i * 8),
-                                target = U32(entries.data() + i * 8 + 4);
+            const std::uint32_t name = U32(entries.data() + std::size_t{i} * 8),
+                                target = U32(entries.data() + std::size_t{i} * 8 + 4);
             std::u16string text;
             if (name & 0x80000000u) {
                 unsigned char length[2];

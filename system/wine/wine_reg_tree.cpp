@@ -35,6 +35,8 @@ std::string_view RegFile::Keep(std::string_view text) {
 }
 
 void RegFileKeyList::Insert(std::size_t at, RegFileKey* key, std::pmr::memory_resource& memory) {
+    // The list holds pointers: its sizes are counts of sizeof(RegFileKey*).
+    // NOLINTBEGIN(bugprone-sizeof-expression)
     if (count_ == room_) {
         const std::uint32_t room = room_ == 0 ? 1 : room_ * 2;
         auto* items = static_cast<RegFileKey**>(
@@ -44,6 +46,7 @@ void RegFileKeyList::Insert(std::size_t at, RegFileKey* key, std::pmr::memory_re
         room_ = room;
     }
     std::memmove(items_ + at + 1, items_ + at, sizeof(RegFileKey*) * (count_ - at));
+    // NOLINTEND(bugprone-sizeof-expression)
     items_[at] = key;
     ++count_;
 }
