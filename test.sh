@@ -32,4 +32,7 @@ export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 
 cmake --preset dev >/dev/null
 cmake --build --preset dev
+# clang-tidy (with -Wshadow) over the sources the newest commit changed;
+# scripts/tidy --all looks at every one.
+./scripts/tidy
 ctest --preset dev
