@@ -9,6 +9,7 @@
 #include "scan/text_rules.h"
 #include "scan/wine_provided.h"
 #include "system/paths.h"
+#include "system/text.h"
 
 namespace vostrel {
 
@@ -64,7 +65,7 @@ void CheckComClassValue(ScanSession& session, HKEY rootKey, std::string_view roo
     }
     if (HoldsFolderVariable(valueData)) return;  // another variable: nothing to test it against
     if (!Holds(valueData, "\\")) {
-        if (Pos(valueData, ".") == 1) return;
+        if (Pos(valueData, ".") == 0) return;
         const std::string path = AddBackslash(GetSystemDir(session.files)) + valueData;
         if (PathExists(session, path)) return;
         AddRegistryProblem(session, rootKey, rootName, valueName, path, sectionKey, keyPath, true);

@@ -9,6 +9,7 @@
 #include "scan/text_rules.h"
 #include "scan/wine_provided.h"
 #include "system/paths.h"
+#include "system/text.h"
 
 namespace vostrel {
 
@@ -41,8 +42,8 @@ void TestPath(ScanSession& session, HKEY rootKey, std::string_view rootName,
 // A path with a folder, taken from its drive letter on; nothing without a drive.
 std::optional<std::string> FromDriveLetter(std::string_view data) {
     const std::size_t marker = rules::Pos(data, rules::kDriveMarker);
-    if (marker == 0) return std::nullopt;
-    return rules::FromOrSame(data, static_cast<std::ptrdiff_t>(marker) - 1);
+    if (marker == rules::kNotFound) return std::nullopt;
+    return std::string(rules::FromOrSame(data, static_cast<std::ptrdiff_t>(marker) - 1));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "scan/problem_rows.h"
 #include "scan/text_rules.h"
 #include "system/paths.h"
+#include "system/text.h"
 
 namespace vostrel {
 
@@ -40,9 +41,9 @@ constexpr std::array<UninstallCheck, 6> kUninstallChecks{{
 // three characters that follow its first dot when more follow them.
 std::string DrivePathCandidate(std::string_view text) {
     std::string candidate = StripArguments(text);
-    if (const std::size_t dot = Pos(candidate, ".")) {
-        const std::string after = FromOrSame(candidate, static_cast<std::ptrdiff_t>(dot) + 1);
-        if (TrimQuotes(after).size() != 3) candidate = Left(candidate, dot + 3);
+    if (const std::size_t dot = Pos(candidate, "."); dot != kNotFound) {
+        const std::string_view after = FromOrSame(candidate, static_cast<std::ptrdiff_t>(dot) + 1);
+        if (TrimQuotes(after).size() != 3) candidate = std::string(Left(candidate, dot + 4));
     }
     return candidate;
 }
@@ -69,7 +70,7 @@ void CheckUninstallFilePath(ScanSession& session, HKEY rootKey, std::string_view
     if (!Holds(valueData, ".")) return;
     if (Holds(valueData, "\\")) {
         const std::size_t marker = Pos(valueData, kDriveMarker);
-        if (marker == 0) return;
+        if (marker == kNotFound) return;
         valueData = StripArguments(FromOrSame(valueData, static_cast<std::ptrdiff_t>(marker) - 1));
         if (PathExists(session, valueData)) return;
         AddRegistryProblem(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath,
@@ -90,20 +91,22 @@ void CheckCommandLine(ScanSession& session, HKEY rootKey, std::string_view rootN
     if (!ExpandInPlace(session, valueData)) return;
     valueData = TrimQuotes(valueData);
     const std::size_t dot = Pos(valueData, ".");
-    if (dot == 0) return;
-    if (const std::size_t backslash = Pos(valueData, "\\", dot + 1)) {
-        if (Pos(valueData, ".", backslash + 1) == 0) return;
+    if (dot == kNotFound) return;
+    if (const std::size_t backslash = Pos(valueData, "\\", dot + 1); backslash != kNotFound) {
+        if (Pos(valueData, ".", backslash + 1) == kNotFound) return;
         CheckDrivePaths(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath);
         return;
     }
     std::string program = StripArguments(valueData);
-    if (const std::size_t dash = Pos(program, "-"); dash && Pos(program, "\\", dash) == 0)
-        program = Left(program, dash - 1);
+    if (const std::size_t dash = Pos(program, "-");
+        dash != kNotFound && Pos(program, "\\", dash) == kNotFound)
+        program.resize(dash);
     program = TrimQuotes(program);
-    if (const std::size_t blank = Pos(program, " "); blank && Pos(program, "\\", blank) == 0)
-        program = FromOrSame(program, static_cast<std::ptrdiff_t>(blank) + 1);
+    if (const std::size_t blank = Pos(program, " ");
+        blank != kNotFound && Pos(program, "\\", blank) == kNotFound)
+        program.erase(0, blank + 1);
     std::string extension;
-    if (const std::size_t programDot = Pos(program, "."))
+    if (const std::size_t programDot = Pos(program, "."); programDot != kNotFound)
         extension = TrimCopy(FromOrSame(program, static_cast<std::ptrdiff_t>(programDot) + 1));
     if (extension.size() != 3) return;
     bool completed = false;
@@ -120,9 +123,9 @@ void CheckDrivePaths(ScanSession& session, HKEY rootKey, std::string_view rootNa
                      std::string_view valueName, std::string& valueData,
                      std::string_view sectionKey, std::string_view keyPath) {
     const std::size_t first = Pos(valueData, kDriveMarker);
-    if (first == 0) return;
+    if (first == kNotFound) return;
     const std::size_t second = Pos(valueData, kDriveMarker, first + 1);
-    if (second == 0) {
+    if (second == kNotFound) {
         valueData = StripArguments(FromOrSame(valueData, static_cast<std::ptrdiff_t>(first) - 1));
         if (PathExists(session, valueData)) return;
         AddRegistryProblem(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath,
@@ -130,10 +133,11 @@ void CheckDrivePaths(ScanSession& session, HKEY rootKey, std::string_view rootNa
         return;
     }
     // A marker at the very start has no drive letter before it: the first
-    // candidate then starts at the first character.
-    const std::size_t start = first > 1 ? first - 1 : 1;
+    // candidate then starts at the first character. It is as long as the text
+    // before the second drive letter, counted from the start.
+    const std::size_t start = first > 0 ? first - 1 : 0;
     const std::array<std::string, 2> candidates{
-        DrivePathCandidate(Mid(valueData, start, second - 2)),
+        DrivePathCandidate(Mid(valueData, start, second - 1)),
         DrivePathCandidate(FromOrSame(valueData, static_cast<std::ptrdiff_t>(second) - 1)),
     };
     for (const auto& candidate : candidates) {
@@ -148,17 +152,17 @@ void CheckQuietUninstallString(ScanSession& session, HKEY rootKey, std::string_v
                                std::string_view sectionKey, std::string_view keyPath) {
     if (!ExpandInPlace(session, valueData)) return;
     const std::size_t firstDot = Pos(valueData, ".");
-    if (firstDot == 0) return;
-    std::string piece = Left(valueData, firstDot + 3);
+    if (firstDot == kNotFound) return;
+    std::string piece(Left(valueData, firstDot + 4));
     if (!Holds(piece, kDriveMarker))
         CheckSystemFolderFile(session, rootKey, rootName, valueName, piece, sectionKey, keyPath);
     std::size_t start = firstDot;
-    if (const std::size_t secondDot = Pos(valueData, ".", firstDot + 1)) {
-        piece = Left(valueData, secondDot + 3);
+    if (const std::size_t secondDot = Pos(valueData, ".", firstDot + 1); secondDot != kNotFound) {
+        piece = Left(valueData, secondDot + 4);
         const std::size_t blank = Pos(piece, " ");
         std::string name;
-        if (blank > 0) {
-            name = Pos(piece, "\\", blank + 1)
+        if (blank != kNotFound) {
+            name = Pos(piece, "\\", blank + 1) != kNotFound
                        ? TrimQuotes(piece)
                        : TrimQuotes(FromOrSame(piece, static_cast<std::ptrdiff_t>(blank) + 1));
         }
@@ -166,9 +170,9 @@ void CheckQuietUninstallString(ScanSession& session, HKEY rootKey, std::string_v
             CheckSystemFolderFile(session, rootKey, rootName, valueName, name, sectionKey, keyPath);
         start = blank;
     }
-    if (start == 0) return;
+    if (start == kNotFound) return;
     const std::size_t backslash = Pos(valueData, "\\", start + 1);
-    if (backslash == 0 || Pos(valueData, ".", backslash + 1) == 0) return;
+    if (backslash == kNotFound || Pos(valueData, ".", backslash + 1) == kNotFound) return;
     CheckDrivePaths(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath);
 }
 
@@ -176,15 +180,17 @@ void CheckSystemFolderFile(ScanSession& session, HKEY rootKey, std::string_view 
                            std::string_view valueName, std::string& valueData,
                            std::string_view sectionKey, std::string_view keyPath) {
     const std::size_t dot = Pos(valueData, ".");
-    if (dot == 0) return;
+    if (dot == kNotFound) return;
     if (FromOrSame(valueData, static_cast<std::ptrdiff_t>(dot) + 1).size() != 3) return;
     std::string path = valueData;
     bool completed = false;
     if (!Holds(valueData, kDriveMarker)) {
         const std::size_t blank = Pos(valueData, " ");
-        const std::string name =
-            blank ? FromOrSame(valueData, static_cast<std::ptrdiff_t>(blank) + 1) : valueData;
-        path = GetSystemDir(session.files) + "\\" + name;
+        const std::string_view name =
+            blank != kNotFound ? FromOrSame(valueData, static_cast<std::ptrdiff_t>(blank) + 1)
+                               : std::string_view(valueData);
+        path = GetSystemDir(session.files) + "\\";
+        path += name;
         completed = true;
     }
     if (PathExists(session, path)) return;
