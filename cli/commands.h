@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/ignore_filter.h"
+#include "app/opened_machine.h"
 #include "cli/cli_settings.h"
 #include "results/problem_id.h"
 #include "session/scan_session.h"
@@ -42,13 +43,18 @@ struct MachineOptions {
 void AddMachineOptions(CLI::App& command, MachineOptions& options);
 
 // A machine opened for one command, with the settings the command sees (the
-// stored ones with its own choices on top) and the Wine that runs it.
+// stored ones with its own choices on top), the Wine that runs it and its
+// user's menu entries.
 struct CommandMachine {
-    std::unique_ptr<Machine> machine;
     std::unique_ptr<SettingsStore> stored;
     std::unique_ptr<CommandSettings> settings;
-    std::unique_ptr<WineProvides> wine;
-    std::unique_ptr<MenuEntrySource> menuEntries;  // Wine's menu entries of the user
+    OpenedMachine scanned;
+
+    Machine& machine() { return *scanned.machine; }
+    // A session over the machine that tells `observer` of its progress.
+    ScanSession Session(ScanObserver& observer) {
+        return SessionFor(scanned, *settings, observer);
+    }
 };
 
 // Opens the machine of --prefix (or this computer) with its settings and

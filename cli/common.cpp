@@ -3,8 +3,6 @@
 #include <iostream>
 #include <set>
 
-#include "app/menu_entry_source.h"
-#include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "cli/safe_output.h"
 #include "results/result_views.h"
@@ -30,17 +28,15 @@ void AddMachineOptions(CLI::App& command, MachineOptions& options) {
 }
 
 int OpenCommandMachine(const MachineOptions& options, CommandMachine& opened) {
-    MachineResult result =
-        options.prefix.empty() ? OpenLocalMachine() : OpenWinePrefix(options.prefix);
-    if (!result.machine) {
-        std::cerr << "vostrel-cli: " << result.error << "\n";
-        return kExitUsage;
-    }
-    opened.machine = std::move(result.machine);
     opened.stored = OpenDefaultSettings();
     opened.settings = std::make_unique<CommandSettings>(*opened.stored);
-    opened.menuEntries = OpenMenuEntrySource(*opened.machine->files);
-    if (!OpenCommandWine(options.wine, *opened.stored, opened.wine)) return kExitUsage;
+    opened.scanned = OpenMachineForScan(options.prefix, options.wine, *opened.stored);
+    if (!opened.scanned.machine) {
+        std::cerr << "vostrel-cli: " << (opened.scanned.namedWineMissing ? "--wine " : "")
+                  << opened.scanned.error << "\n";
+        return kExitUsage;
+    }
+    if (!opened.scanned.note.empty()) std::cerr << "vostrel-cli: " << opened.scanned.note << "\n";
     return kExitDone;
 }
 

@@ -143,11 +143,9 @@ std::optional<IgnoreEntry> ShortcutEntry(const IgnoreAddOptions& options) {
 // an id already on the list is found too.
 int IdEntry(const IgnoreAddOptions& options, CommandMachine& opened,
             std::optional<IgnoreEntry>& entry) {
-    Machine& machine = *opened.machine;
+    Machine& machine = opened.machine();
     CliProgress progress(ErrorOutputIsTerminal());
-    ScanSession session(*machine.registry, *machine.files, *opened.settings, progress);
-    session.wine = opened.wine.get();
-    session.menuEntries = opened.menuEntries.get();
+    ScanSession session = opened.Session(progress);
     progress.Attach(session);
     // Only a scan to find the id: the settings' scan report is not written.
     opened.settings->Override(std::string(kMakeReportKey), "0");
@@ -189,7 +187,7 @@ int RunIgnoreAdd(const IgnoreAddOptions& options) {
         CommandMachine opened;
         if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
             return status;
-        machineKey = IgnoreMachineKey(*opened.machine->files);
+        machineKey = IgnoreMachineKey(*opened.machine().files);
         if (!options.id.empty()) {
             if (const int status = IdEntry(options, opened, entry); status != kExitDone)
                 return status;

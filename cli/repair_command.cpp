@@ -11,7 +11,6 @@
 #include "app/scan_driver.h"
 #include "cli/cli_progress.h"
 #include "cli/cli_settings.h"
-#include "cli/cli_wine.h"
 #include "cli/commands.h"
 #include "results/backup_file.h"
 #include "results/problem_details.h"
@@ -196,12 +195,10 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     CommandMachine opened;
     if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
         return status;
-    Machine& machine = *opened.machine;
+    Machine& machine = opened.machine();
     CommandSettings& settings = *opened.settings;
     CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
-    ScanSession session(*machine.registry, *machine.files, settings, progress);
-    session.wine = opened.wine.get();
-    session.menuEntries = opened.menuEntries.get();
+    ScanSession session = opened.Session(progress);
     progress.Attach(session);
     if (options.machine.listSections) {
         PrintSections(session);

@@ -66,12 +66,10 @@ int RunScanCommand(const ScanCommandOptions& options) {
     CommandMachine opened;
     if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
         return status;
-    Machine& machine = *opened.machine;
+    Machine& machine = opened.machine();
     CliProgress progress(!options.quiet && !options.machine.listSections &&
                          ErrorOutputIsTerminal());
-    ScanSession session(*machine.registry, *machine.files, *opened.settings, progress);
-    session.wine = opened.wine.get();
-    session.menuEntries = opened.menuEntries.get();
+    ScanSession session = opened.Session(progress);
     progress.Attach(session);
     if (options.machine.listSections) {
         PrintSections(session);

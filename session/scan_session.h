@@ -133,8 +133,14 @@ enum class SelectAll { None = 0, All = 1, Mixed = 2 };
 class ScanSession {
 public:
     ScanSession(RegistryApi& registry, FileSystemApi& files, SettingsStore& settings,
-                ScanObserver& observer)
-        : registry(registry), files(files), settings(settings), observer(observer) {}
+                ScanObserver& observer, WineProvides* wine = nullptr,
+                MenuEntrySource* menuEntries = nullptr)
+        : registry(registry),
+          files(files),
+          settings(settings),
+          observer(observer),
+          wine(wine),
+          menuEntries(menuEntries) {}
 
     RegistryApi& registry;
     FileSystemApi& files;

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <mutex>
 
-#include "app/menu_entry_source.h"
 #include "shell/engine.h"
 #include "shell/main_window.h"
 #include "shell/popup_menu.h"
@@ -33,23 +32,26 @@ private:
     std::unique_ptr<SettingsStore> store_;
 };
 
+// The window's machine, still loading, with the Wine the settings name.
+OpenedMachine WindowMachine(std::unique_ptr<Machine> machine, SettingsStore& settings) {
+    OpenedMachine opened;
+    opened.machine = std::move(machine);
+    CompleteMachine(opened, "", settings);
+    return opened;
+}
+
 }  // namespace
 
 AppContext::AppContext(std::unique_ptr<SettingsStore> settingsStore,
                        std::unique_ptr<Machine> theMachine, Platform desktop)
     : settings(std::make_unique<LockedSettings>(std::move(settingsStore))),
-      machine(std::move(theMachine)),
+      scanned(WindowMachine(std::move(theMachine), *settings)),
       platform(std::move(desktop)),
       window(platform.sound),
       view(window),
-      session(*machine->registry, *machine->files, *settings, view) {
+      session(SessionFor(scanned, *settings, view)) {
     view.Attach(session);
     InstallTranslator();
-    // What the Wine running the prefix supplies itself is not reported missing.
-    wine = ChooseWine("", settings->Get(kWineFolderKey, "")).wine;
-    session.wine = wine.get();
-    menuEntries = OpenMenuEntrySource(*machine->files);
-    session.menuEntries = menuEntries.get();
 }
 
 AppContext::~AppContext() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/opened_machine.h"
 #include "session/scan_session.h"
 #include "shell/platform.h"
 #include "shell/qt_window.h"
@@ -30,7 +31,9 @@ struct AppContext {
     AppContext& operator=(const AppContext&) = delete;
 
     std::unique_ptr<SettingsStore> settings;
-    std::unique_ptr<Machine> machine;
+    // The machine with the Wine installation the scans ask (the setting
+    // "txtWine", else the system's) and the user's Wine menu entries.
+    OpenedMachine scanned;
     Platform platform;
     QtWindow window;
     ScanView view;
@@ -44,11 +47,6 @@ struct AppContext {
 
     MainWindow* main = nullptr;
     QPointer<PopupMenu> menu;
-    // The Wine installation the scans ask (the setting "txtWine", else the
-    // system's); null when none is found.
-    std::unique_ptr<WineProvides> wine;
-    // The user's Wine menu entries, for the catalogue's "Wine Menu Entries" row.
-    std::unique_ptr<MenuEntrySource> menuEntries;
 };
 
 // The prefix the program works on: --prefix DIR, else $WINEPREFIX, else

@@ -127,7 +127,7 @@ void BackupDialog::RestoreTicked() {
                 .toStdString());
         return;
     }
-    const QString machine = QString::fromStdString(app_.machine->description);
+    const QString machine = QString::fromStdString(app_.scanned.machine->description);
     if (AskRestore(RestoreQuestion(names, items, machine).toStdString()) != Answer::Yes) return;
     const auto outcomes = engine::RestoreCheckedBackups(app_.session, backupList);
     ShowNotice(RestoreSummary(outcomes).toStdString());

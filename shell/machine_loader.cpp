@@ -39,7 +39,7 @@ void FinishLoading(AppContext& app, DeferredMachine& deferred, std::unique_ptr<M
     if (loaded) {
         deferred.registry->Install(std::move(loaded->registry));
         deferred.files->Install(std::move(loaded->files));
-        app.machine->description = loaded->description;
+        app.scanned.machine->description = loaded->description;
     }
     app.loading = false;
     if (app.main) app.main->MachineLoaded();

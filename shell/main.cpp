@@ -106,8 +106,6 @@ int main(int argc, char** argv) {
     // the splash and then the main window (saying it is loading) show.
     const std::string prefix = ChoosePrefix(parser.value("prefix").toStdString());
     StartupTimes times;
-    // The window comes first: the prefix is read on a worker thread while
-    // the splash and then the main window (saying it is loading) show.
     MachineLoader loader(prefix);
     loader.Start();
     DeferredMachine deferred = MakeDeferredMachine(prefix);

@@ -196,7 +196,7 @@ void MainWindow::BuildStartView() {
 
     const int left = 5040;
     auto* prefixChooser =
-        new PrefixChooser(app_, app_.machine->files->PrefixFolder().value_or(""), this);
+        new PrefixChooser(app_, app_.scanned.machine->files->PrefixFolder().value_or(""), this);
     prefixChooser->setGeometry(TwipsRect(left, 5520, 4320, 360));
     auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
                          TwipsRect(left, 1020, 2700, 600), tr("Scan Now"), "skin/icon_scan.svg");
@@ -380,7 +380,7 @@ void MainWindow::BuildResultsView() {
 }
 
 void MainWindow::BuildFooter() {
-    auto* machine = AddLabel("lblMachine", QString::fromStdString(app_.machine->description), this,
+    auto* machine = AddLabel("lblMachine", QString::fromStdString(app_.scanned.machine->description), this,
                              TwipsRect(kViewLeft, 6180, kViewWidth, 300));
     machine->setStyleSheet("color: #9fd8f0;");
     machine->setTextFormat(Qt::PlainText);
@@ -527,7 +527,7 @@ void MainWindow::FormLoad() {
 void MainWindow::ShowLoading(bool loading) {
     auto* label = static_cast<QLabel*>(control("lblLoading"));
     label->setText(tr("Loading the registry of the %1...")
-                       .arg(QString::fromStdString(app_.machine->description)));
+                       .arg(QString::fromStdString(app_.scanned.machine->description)));
     label->setVisible(loading);
     label->raise();
     catalogue_->setEnabled(!loading);
@@ -539,7 +539,7 @@ void MainWindow::ShowLoading(bool loading) {
 void MainWindow::MachineLoaded() {
     ShowLoading(false);
     static_cast<QLabel*>(control("lblMachine"))
-        ->setText(QString::fromStdString(app_.machine->description));
+        ->setText(QString::fromStdString(app_.scanned.machine->description));
     LoadCatalogue();
 }
 
