@@ -17,8 +17,7 @@ OpenedMachine OpenMachineForScan(const std::string& prefix, const std::string& n
     return opened;
 }
 
-bool CompleteMachine(OpenedMachine& opened, const std::string& namedWine,
-                     SettingsStore& settings) {
+bool CompleteMachine(OpenedMachine& opened, const std::string& namedWine, SettingsStore& settings) {
     WineChoice choice = ChooseWine(namedWine, settings.Get(kWineFolderKey, ""));
     if (!choice.namedFound) {
         opened.error = namedWine + ": no Wine installation there";

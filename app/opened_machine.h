@@ -19,8 +19,8 @@ struct OpenedMachine {
     std::unique_ptr<Machine> machine;  // null when it could not be opened
     std::unique_ptr<WineProvides> wine;
     std::unique_ptr<MenuEntrySource> menuEntries;
-    std::string error;  // why nothing was opened, naming the file or the Wine folder
-    std::string note;   // what the user should know about the Wine chosen
+    std::string error;              // why nothing was opened, naming the file or the Wine folder
+    std::string note;               // what the user should know about the Wine chosen
     bool namedWineMissing = false;  // the error is that the named Wine is not there
 };
 
@@ -33,8 +33,7 @@ OpenedMachine OpenMachineForScan(const std::string& prefix, const std::string& n
 // Gives a machine opened elsewhere (the window's, still loading) its Wine
 // and menu entries, as OpenMachineForScan does. False, with `error` set,
 // when the named Wine is not there.
-bool CompleteMachine(OpenedMachine& opened, const std::string& namedWine,
-                     SettingsStore& settings);
+bool CompleteMachine(OpenedMachine& opened, const std::string& namedWine, SettingsStore& settings);
 
 // A session that scans `opened`, reading `settings` and telling `observer`.
 ScanSession SessionFor(OpenedMachine& opened, SettingsStore& settings, ScanObserver& observer);

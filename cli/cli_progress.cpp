@@ -62,6 +62,16 @@ void CliProgress::ScanStarted() {
     }
 }
 
+void CliProgress::WatchRepair() {
+    if (!session_) return;
+    session_->cancelRequested = false;
+    gInterrupted = false;
+    std::signal(SIGINT, OnInterrupt);
+    gStopRequest = &session_->cancelRequested;
+}
+
+void CliProgress::RepairDone() { gStopRequest = nullptr; }
+
 void CliProgress::ScanFinished(bool cancelled) {
     if (!session_ || !gStopRequest.exchange(nullptr)) return;
     // The session says what the scan said, even when Ctrl-C came after its

@@ -34,6 +34,10 @@ public:
 
     // Clears the progress line (before the results are printed).
     void EndProgress();
+    // From now until RepairDone, Ctrl-C stops the repair after the item in
+    // hand (a second one ends the program).
+    void WatchRepair();
+    void RepairDone();
     // Ctrl-C cancelled the scan.
     bool interrupted() const { return interruptHandled_; }
 

@@ -52,9 +52,7 @@ struct CommandMachine {
 
     Machine& machine() { return *scanned.machine; }
     // A session over the machine that tells `observer` of its progress.
-    ScanSession Session(ScanObserver& observer) {
-        return SessionFor(scanned, *settings, observer);
-    }
+    ScanSession Session(ScanObserver& observer) { return SessionFor(scanned, *settings, observer); }
 };
 
 // Opens the machine of --prefix (or this computer) with its settings and

@@ -273,7 +273,9 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         std::cout << EventWord(e.what) << ": " << e.item
                   << (e.why.empty() ? "" : " (" + e.why + ")") << "\n";
     };
+    progress.WatchRepair();
     const RepairOutcome outcome = RepairAll(session, repair);
+    progress.RepairDone();
     if (options.json) {
         out["events"] = std::move(events);
         out["backupFile"] = outcome.backupFilePath;
@@ -287,6 +289,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         if (outcome.refusal) out["refused"] = *outcome.refusal;
         if (outcome.saveError) out["saveError"] = *outcome.saveError;
         if (outcome.halted) out["nothingChanged"] = *outcome.halted;
+        if (outcome.stopped) out["stopped"] = true;
         out["prefix"] = outcome.machine;
         PrintJson(out);
     } else {
@@ -294,6 +297,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
         if (!outcome.backupFilePath.empty() && outcome.removed > 0)
             std::cout << "Backup: " << outcome.backupFilePath << "\n";
     }
+    if (outcome.stopped) return kExitCancelled;
     return outcome.refusal || outcome.saveError || outcome.halted || outcome.kept > 0 ? kExitFailed
                                                                                       : kExitDone;
 }

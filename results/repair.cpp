@@ -162,6 +162,12 @@ private:
         if (options_.afterStep) options_.afterStep();
     }
     void AdvanceProgress();
+    // The user asked the repair to stop (Ctrl-C, quitting the window): what is
+    // not yet backed up is kept; what is already backed up still goes.
+    bool StopAsked() {
+        stopped_ = stopped_ || session_.cancelRequested;
+        return stopped_;
+    }
     template <typename Problem>
     bool BackUp(const Problem& problem, const std::string& item);
     bool CommitBackups(const std::vector<std::string>& items);
@@ -178,8 +184,11 @@ private:
     std::unique_ptr<BackupWriter> writer_;
     // Set when the machine-wide half failed: nothing more is changed.
     std::optional<std::string> halted_;
+    bool stopped_ = false;
     RepairOutcome outcome_;
 };
+
+constexpr std::string_view kStoppedWhy = "the repair was stopped before it came to it";
 
 void Repair::AdvanceProgress() { session_.observer.RepairStep(); }
 
@@ -238,6 +247,10 @@ void Repair::RegistryPart() {
         if (!problem.selected) continue;
         AdvanceProgress();
         PendingValue value{problem.root, problem.keyPath, problem.valueName, ItemText(problem)};
+        if (!halted_ && StopAsked()) {
+            Keep(value.item, std::string(kStoppedWhy));
+            continue;
+        }
         if (!value.valueName.empty() && !halted_ && StillAProblem(problem, value.item) &&
             BackUp(problem, value.item)) {
             items.push_back(value.item);
@@ -307,6 +320,10 @@ void Repair::ShortcutPart() {
                  "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
             continue;
         }
+        if (StopAsked()) {
+            Keep(path, std::string(kStoppedWhy));
+            continue;
+        }
         // Only a file that is still the broken shortcut the scan judged is
         // backed up; it is checked again when it is removed.
         const ShortcutRecheck check = RecheckBrokenShortcut(session_, path);
@@ -345,6 +362,11 @@ void Repair::MenuEntryPart() {
         if (halted_) {
             Keep(problem.path,
                  "nothing on " + outcome_.machine + " was changed by this repair: " + *halted_);
+            iconsInUse.insert(problem.icons.begin(), problem.icons.end());
+            continue;
+        }
+        if (StopAsked()) {
+            Keep(problem.path, std::string(kStoppedWhy));
             iconsInUse.insert(problem.icons.begin(), problem.icons.end());
             continue;
         }
@@ -439,6 +461,8 @@ void Repair::Finish() {
 }
 
 RepairOutcome Repair::Run() {
+    // A stop asked of the scan before (its Cancel) is not one of this repair.
+    session_.cancelRequested = false;
     if (auto refusal = session_.registry.WriteRefusal()) {
         outcome_.refusal = std::move(refusal);
         return outcome_;
@@ -467,6 +491,7 @@ RepairOutcome Repair::Run() {
     ShortcutPart();
     MenuEntryPart();
     outcome_.halted = halted_;
+    outcome_.stopped = stopped_;
     Finish();
     return outcome_;
 }
@@ -492,6 +517,11 @@ std::string RepairNoticeText(const RepairOutcome& outcome) {
         return " Nothing on " + outcome.machine + " was changed; " + std::to_string(outcome.kept) +
                (outcome.kept == 1 ? " was" : " were") + " kept: " + *outcome.halted;
     const std::string skipped = RepairSkipsText(outcome.skipped);
+    if (outcome.stopped)
+        return " The repair was stopped: " + std::to_string(outcome.removed) +
+               " problems were repaired; " + std::to_string(outcome.kept) +
+               (outcome.kept == 1 ? " was" : " were") + " kept." +
+               (skipped.empty() ? "" : " " + skipped);
     if (outcome.kept == 0 && skipped.empty()) return " All Problems were repaired sucessfully !";
     std::string text = " " + std::to_string(outcome.removed) + " problems were repaired; ";
     if (outcome.kept > 0)

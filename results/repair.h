@@ -70,6 +70,8 @@ struct RepairOutcome {
     // registry not saved): from then on every problem was kept, and none of
     // the shortcuts was removed.
     std::optional<std::string> halted;
+    // The user stopped the repair: what it had not backed up yet was kept.
+    bool stopped = false;
     std::string machine;  // the prefix (or "this computer") repaired
 };
 

@@ -25,7 +25,7 @@ bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueNam
     problem.rootName = std::string(rootName);
     problem.keyPath = std::string(keyPath);
     problem.valueName = std::string(valueName);
-    problem.dataAsRead = session.valueAsRead;
+    problem.dataAsRead = std::string(session.valueAsRead);
     problem.testedPath = std::string(testedPath);
     problem.scanner = std::string(sectionKey);
     problem.section = std::string(SectionOfScanner(sectionKey));

@@ -20,7 +20,11 @@ namespace {
 // index is asked again, so no value is skipped for its size.
 constexpr DWORD kFirstBufferSize = 255;
 constexpr DWORD kLargestName = 32768;
-constexpr DWORD kLargestData = 1u << 30;
+// The longest data the walk reads. Windows runs no command line and opens
+// no path longer than 32767 UTF-16 units, at most three UTF-8 bytes each, so
+// longer text names no file a check could test: such a value is counted as
+// not checked and never copied, however large the registry file makes it.
+constexpr DWORD kLargestData = 3 * 32768;
 
 DWORD Grown(DWORD current, DWORD needed, DWORD largest) {
     return std::min(largest, std::max(current * 2, needed));
@@ -64,18 +68,42 @@ bool GrowValueBuffers(ValueBuffers& buffers, DWORD nameLength, DWORD dataSize) {
     return true;
 }
 
+// The name and kind of the value at `index` without its data.
+LONG EnumValueNameAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buffers,
+                     std::string& name, DWORD& type) {
+    for (;;) {
+        DWORD nameLength = static_cast<DWORD>(buffers.name.size());
+        const LONG status = registry.EnumValue(key, index, buffers.name.data(), &nameLength, &type,
+                                               nullptr, nullptr);
+        if (status == ERROR_MORE_DATA && buffers.name.size() < kLargestName) {
+            buffers.name.resize(
+                Grown(static_cast<DWORD>(buffers.name.size()), nameLength + 1, kLargestName));
+            continue;
+        }
+        if (status == ERROR_SUCCESS)
+            name.assign(buffers.name.data(),
+                        std::min<std::size_t>(nameLength, buffers.name.size()));
+        return status;
+    }
+}
+
 // RegEnumValueA into growing buffers: the status, and on success the name,
-// the kind and the data's byte count (the data stays in the buffer).
+// the kind and the data's byte count (the data stays in the buffer). Data
+// longer than kLargestData is not read: `oversized` is set, with the name
+// and kind only.
 LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buffers,
-                 std::string& name, DWORD& type, DWORD& size) {
+                 std::string& name, DWORD& type, DWORD& size, bool& oversized) {
+    oversized = false;
     for (;;) {
         DWORD nameLength = static_cast<DWORD>(buffers.name.size());
         size = static_cast<DWORD>(buffers.data.size());
         const LONG status = registry.EnumValue(key, index, buffers.name.data(), &nameLength, &type,
                                                buffers.data.data(), &size);
         if (status == ERROR_MORE_DATA) {
-            if (!GrowValueBuffers(buffers, nameLength, size)) return status;
-            continue;
+            if (size <= kLargestData && GrowValueBuffers(buffers, nameLength, size)) continue;
+            oversized = true;
+            size = 0;
+            return EnumValueNameAt(registry, key, index, buffers, name, type);
         }
         if (status == ERROR_SUCCESS)
             name.assign(buffers.name.data(),
@@ -160,17 +188,23 @@ void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY rootKey, std::string
     for (DWORD index = 0;; ++index) {
         if (session.cancelRequested) return;
         DWORD type = 0, size = 0;
-        if (EnumValueAt(session.registry, key, index, buffers, valueName, type, size) !=
+        bool oversized = false;
+        if (EnumValueAt(session.registry, key, index, buffers, valueName, type, size, oversized) !=
             ERROR_SUCCESS)
             return;
+        if (oversized) {
+            if (walk.check) CountNotChecked(session, NotCheckedReason::PathForm);
+            continue;
+        }
         RenderValueTextInto(type, buffers.data.data(), size, valueData);
         KeepFaithfulText(session.registry, key, valueName, type, valueData);
         session.observer.ValueVisited(valueData);
         if (session.cancelRequested) return;
         if (walk.check) {
             walk.checkData.assign(valueData);
-            session.valueAsRead.assign(valueData);
+            session.valueAsRead = valueData;
             walk.check(session, rootKey, rootName, valueName, walk.checkData, sectionKey, keyPath);
+            session.valueAsRead = {};
             if (session.cancelRequested) return;
         }
     }
@@ -344,8 +378,9 @@ void DispatchValueCheck(ScanSession& session, std::string_view valueData,
     const ValueCheck check = CheckOfSection(sectionKey);
     if (!check || session.cancelRequested) return;
     std::string data(valueData);
-    session.valueAsRead = data;
+    session.valueAsRead = valueData;
     check(session, rootKey, rootName, valueName, data, sectionKey, keyPath);
+    session.valueAsRead = {};
 }
 
 }  // namespace vostrel

@@ -161,8 +161,9 @@ public:
     // Ctrl-C's handler); the walks look at it where they may stop.
     std::atomic<bool> cancelRequested{false};
     bool syncingSelectAll = false;  // the select-all box follows the rows
-    // The value the checks are looking at, as the walk read it.
-    std::string valueAsRead;
+    // The value the checks are looking at, as the walk read it (the walk's
+    // own text, valid while the check runs).
+    std::string_view valueAsRead;
     MachineFacts facts;
 
     // What the last scan found (emptied when a scan starts).

@@ -380,8 +380,9 @@ void MainWindow::BuildResultsView() {
 }
 
 void MainWindow::BuildFooter() {
-    auto* machine = AddLabel("lblMachine", QString::fromStdString(app_.scanned.machine->description), this,
-                             TwipsRect(kViewLeft, 6180, kViewWidth, 300));
+    auto* machine =
+        AddLabel("lblMachine", QString::fromStdString(app_.scanned.machine->description), this,
+                 TwipsRect(kViewLeft, 6180, kViewWidth, 300));
     machine->setStyleSheet("color: #9fd8f0;");
     machine->setTextFormat(Qt::PlainText);
     auto* copyright =

@@ -9,6 +9,22 @@ namespace vostrel {
 
 namespace {
 
+// The adapter reads every value into one buffer it keeps, so that values do
+// not allocate one each. The buffer of a very large value is let go once the
+// value is handed over: one huge value does not hold its size for the rest
+// of the run.
+constexpr std::size_t kKeptScratch = std::size_t{1} << 20;
+
+struct TrimAfterUse {
+    explicit TrimAfterUse(StoreValue& value) : value(value) {}
+    TrimAfterUse(const TrimAfterUse&) = delete;
+    TrimAfterUse& operator=(const TrimAfterUse&) = delete;
+    ~TrimAfterUse() {
+        if (value.data.capacity() > kKeptScratch) std::vector<std::uint8_t>().swap(value.data);
+    }
+    StoreValue& value;
+};
+
 constexpr DWORD kGenericRead = 0x80000000u;
 constexpr DWORD kGenericWrite = 0x40000000u;
 constexpr DWORD kGenericExecute = 0x20000000u;
@@ -193,6 +209,7 @@ LONG RegistryAdapter::QueryValueEx(HKEY key, std::string_view valueName, DWORD* 
     StoreKey place;
     if (LONG status = Resolve(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     StoreValue& value = scratch_;
+    const TrimAfterUse trim(value);
     if (LONG status = store_.ReadValue(place, InName(valueName), DataWanted::Utf8Text, &value);
         status != ERROR_SUCCESS)
         return status;
@@ -217,6 +234,7 @@ LONG RegistryAdapter::QueryValueRaw(HKEY key, std::string_view valueName, DWORD*
     StoreKey place;
     if (LONG status = Resolve(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     StoreValue& value = scratch_;
+    const TrimAfterUse trim(value);
     const DataWanted want = data ? DataWanted::Stored : DataWanted::None;
     if (LONG status = store_.ReadValue(place, InName(valueName), want, &value);
         status != ERROR_SUCCESS)
@@ -260,6 +278,7 @@ LONG RegistryAdapter::EnumValue(HKEY key, DWORD index, char* name, DWORD* cchNam
     StoreKey place;
     if (LONG status = Resolve(key, KEY_QUERY_VALUE, &place); status != ERROR_SUCCESS) return status;
     StoreValue& value = scratch_;
+    const TrimAfterUse trim(value);
     const DataWanted want = (data || cbData) ? DataWanted::Utf8Text : DataWanted::None;
     if (LONG status = store_.ValueAt(place, index, want, &value); status != ERROR_SUCCESS)
         return status;

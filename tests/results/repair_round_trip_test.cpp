@@ -121,6 +121,38 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
     EXPECT_EQ(ReadTextFile(drive_ / "Start Menu/Tool.lnk"), BrokenLinkBytes("second"));
 }
 
+// Ctrl-C (or quitting the window) during a repair: what was backed up before
+// the stop still goes and comes back on restore; the rest is kept untouched,
+// and a stop asked of the scan before does not stop the repair.
+TEST_F(RepairTest, AStopKeepsWhatWasNotBackedUpAndRestoresWhatWent) {
+    const std::string paths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    for (const char* name : {"a.exe", "b.exe", "c.exe"})
+        registry_.PutText(std::string(kHklm) + "\\" + paths + name, "", REG_SZ,
+                          std::string("C:\\gone\\") + name);
+    const auto before = registry_.keys();
+    for (const char* name : {"a.exe", "b.exe", "c.exe"})
+        AddProblem(HKEY_LOCAL_MACHINE, paths + name, "", std::string("C:\\gone\\") + name);
+    AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("first"));
+    session_.cancelRequested = true;  // the scan's Cancel, left over
+    options_.afterStep = [this] { session_.cancelRequested = true; };
+
+    const RepairOutcome outcome = RepairAll(session_, options_);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(outcome.removed, 1);
+    EXPECT_EQ(outcome.kept, 3);
+    EXPECT_FALSE(session_.cancelRequested);
+    EXPECT_EQ(registry_.Get(std::string(kHklm) + "\\" + paths + "a.exe", "")->data,
+              std::vector<std::uint8_t>{});
+    for (const char* name : {"b.exe", "c.exe"})
+        EXPECT_FALSE(registry_.Get(std::string(kHklm) + "\\" + paths + name, "")->data.empty());
+    EXPECT_TRUE(fs::exists(drive_ / "Desktop/Tool.lnk"));
+    EXPECT_EQ(TrimCopy(RepairNoticeText(outcome)),
+              "The repair was stopped: 1 problems were repaired; 3 were kept.");
+    EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 1u);
+    EXPECT_TRUE(Restore().ok());
+    EXPECT_EQ(registry_.keys(), before);
+}
+
 TEST_F(RepairTest, AValueRepairedTwiceInOneRunComesBackAsItWas) {
     registry_.PutText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", "",
                       REG_EXPAND_SZ, "%SystemRoot%\\gone.dll");

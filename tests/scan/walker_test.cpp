@@ -73,6 +73,26 @@ TEST(Walker, EveryValueIsExaminedWithItsFullData) {
     EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[2].testedPath, "C:\\Big\\child.ico");
 }
 
+// A value longer than any command line Windows runs is not read, and the
+// rest of its key still is; one just below that is checked whole.
+TEST(Walker, DataBeyondTheLongestCommandLineIsCountedNotChecked) {
+    FakeMachine m;
+    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Huge";
+    m.registry.SetString(kHklm, key, "UninstallString",
+                         "\"C:\\gone\\huge.exe\" " + std::string(3 * 32768, 'a'));
+    m.registry.SetString(kHklm, key, "DisplayIcon", "C:\\gone\\huge.ico");
+    const std::string justBelow = "C:\\gone\\near.exe /" + std::string(90000, 'b');
+    m.registry.SetString(kHklm, key + "\\Near", "UninstallString", justBelow);
+    Walk(m, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kSectionUninstall);
+    const auto problems = m.session.result.problems.Of<RegistryProblem>();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].testedPath, "C:\\gone\\huge.ico");
+    EXPECT_EQ(problems[1].testedPath, "C:\\gone\\near.exe");
+    EXPECT_EQ(problems[1].dataAsRead, justBelow);
+    EXPECT_EQ(m.session.result.notChecked.byReason[NotCheckedReason::PathForm], 1u);
+    EXPECT_EQ(m.registry.OpenHandles(), 0u);
+}
+
 TEST(Walker, ValueKindsAsText) {
     FakeMachine m;
     const std::string key = "SOFTWARE\\Kinds";
