@@ -12,27 +12,22 @@
 
 namespace vostrel::shell {
 
-namespace {
-constexpr int kWidth = 8400;
-constexpr int kHeight = 5400;
-}  // namespace
-
 BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
-    setObjectName("frmBackUpRestore");
     setWindowTitle(QCoreApplication::translate("vostrel::shell::BackupDialog", "Backup"));
     const DialogFrame frame =
-        BuildDialogFrame(this, {kWidth, kHeight, "Picture1", 600, 30, true, 7890});
+        BuildDialogFrame(this,
+                         {LayoutId::BackupForm, LayoutId::BackupBackground, LayoutId::BackupHeader,
+                          LayoutId::BackupLogo, LayoutId::BackupClose});
     picture1_ = frame.background;
     close_ = frame.close;
-    auto* title =
-        new QLabel(QCoreApplication::translate("vostrel::shell::BackupDialog", "Registry backups"),
-                   this);
-    title->setObjectName("lblTitle");
-    title->setGeometry(TwipsRect(240, 720, 6000, 300));
+    auto* title = Place(new QLabel(QCoreApplication::translate("vostrel::shell::BackupDialog",
+                                                               "Registry backups"),
+                                   this),
+                        LayoutId::BackupTitle);
     title->setStyleSheet("font-weight: bold;");
     auto* model = new ListModel(backupList, true, this);
-    view_ = new ListView("lvwBackUp", model, this);
-    view_->setGeometry(TwipsRect(240, 1080, kWidth - 480, 3480));
+    view_ =
+        Place(new ListView(LayoutName(LayoutId::BackupList), model, this), LayoutId::BackupList);
     view_->setAccessibleName(
         QCoreApplication::translate("vostrel::shell::BackupDialog", "Registry backups"));
     view_->header()->setStretchLastSection(false);
@@ -44,14 +39,11 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     const QStringList layers = {"skin/button.svg"};
     const QStringList hover = {"skin/button_hover.svg"};
     restore_ =
-        new ImagePair("imgRestoreNormal", "imgRestoreMouseMove", this,
-                      TwipsRect(240, 4740, 1590, 435), layers, hover,
+        new ImagePair(LayoutId::BackupRestore, this, layers, hover,
                       QCoreApplication::translate("vostrel::shell::BackupDialog", "Restore"));
-    delete_ = new ImagePair("ImgDeleteNormal", "ImgDeleteMouseMove", this,
-                            TwipsRect(1980, 4740, 1590, 435), layers, hover,
+    delete_ = new ImagePair(LayoutId::BackupDelete, this, layers, hover,
                             QCoreApplication::translate("vostrel::shell::BackupDialog", "Delete"));
-    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(6570, 4740, 1590, 435),
-                        layers, hover,
+    ok_ = new ImagePair(LayoutId::BackupOk, this, layers, hover,
                         QCoreApplication::translate("vostrel::shell::BackupDialog", "OK"));
     // Hovering one of these buttons first puts the others back to rest.
     for (ImagePair* p : {restore_, delete_, ok_})

@@ -10,23 +10,19 @@ namespace vostrel::shell {
 
 IgnoreListBox::IgnoreListBox(QWidget* parent, std::string path)
     : QWidget(parent), path_(std::move(path)) {
-    setObjectName("FrameIgnoreList");
-    status_ = new QLabel(this);
-    status_->setObjectName("lblIgnoreList");
+    setObjectName(LayoutName(LayoutId::SettingsIgnoreList));
+    status_ = Place(new QLabel(this), LayoutId::SettingsIgnoreStatus);
     status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
-    status_->setGeometry(TwipsRect(0, 0, 6660, 300));
-    rows_ = new QListWidget(this);
-    rows_->setObjectName("lstIgnoreList");
+    rows_ = Place(new QListWidget(this), LayoutId::SettingsIgnoreRows);
     rows_->setAccessibleName(tr("Ignore list"));
-    rows_->setGeometry(TwipsRect(0, 330, 5160, 1110));
-    remove_ = new ImagePair("cmdRemoveIgnoredNormal", "cmdRemoveIgnoredMouseMove", this,
-                            TwipsRect(5250, 330, 1410, 435), {"skin/button.svg"},
+    remove_ = new ImagePair(LayoutId::SettingsIgnoreRemove, this, {"skin/button.svg"},
                             {"skin/button_hover.svg"}, tr("Remove"));
     remove_->normal()->setAccessibleName(tr("Remove from the ignore list"));
     remove_->hover()->setAccessibleName(tr("Remove from the ignore list"));
     connect(remove_, &ImagePair::clicked, this, &IgnoreListBox::RemoveCurrent);
-    resize(Twips(6660), Twips(1440));
+    // Its place is the settings window's to give.
+    resize(LayoutRect(LayoutId::SettingsIgnoreList).size());
 
     std::string error;
     list_ = LoadIgnoreList(path_, &error, &warnings_);

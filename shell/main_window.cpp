@@ -27,15 +27,6 @@ namespace vostrel::shell {
 
 namespace {
 
-// The window and its views, in twips.
-constexpr int kWidth = 9600;
-constexpr int kHeight = 7050;
-constexpr int kViewLeft = 240;
-constexpr int kViewTop = 960;
-constexpr int kViewWidth = 9120;
-constexpr int kViewHeight = 5100;
-constexpr int kFullProgress = 4275;
-
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kLightGrey(0xE0, 0xE0, 0xE0);
 
@@ -46,11 +37,8 @@ void SetTextColour(QLabel* label, const QColor& colour) {
     label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
 }
 
-QLabel* AddLabel(const QString& name, const QString& text, QWidget* parent, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
+QLabel* AddLabel(LayoutId id, const QString& text, QWidget* parent) {
+    return Place(new QLabel(text, parent), id);
 }
 
 QList<QIcon> SectionIcons() {
@@ -71,11 +59,11 @@ void SelectAllCheckBox::nextCheckState() {
 }
 
 MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
-    setObjectName("FRMmAIN");
+    setObjectName(LayoutName(LayoutId::MainForm));
     app_.main = this;
     // Frameless like every skinned window, but it can grow past the size it
     // was drawn for (never shrink below it).
-    const QSize designed = TwipsRect(0, 0, kWidth, kHeight).size();
+    const QSize designed = LayoutRect(LayoutId::MainForm).size();
     setWindowFlag(Qt::FramelessWindowHint, true);
     setMinimumSize(designed);
     resize(designed);
@@ -83,8 +71,7 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     setWindowIcon(QIcon(":/vostrel.svg"));
     work_ = std::make_unique<WorkThread>();
     ApplySkinStyle(this);
-    picture1_ = new SkinImage("Picture1", {"skin/background.svg"}, this);
-    picture1_->setGeometry(rect());
+    picture1_ = new SkinImage(LayoutId::MainBackground, {"skin/background.svg"}, this);
     BuildHeader();
     BuildStartView();
     BuildScanningView();
@@ -100,10 +87,10 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
 
 MainWindow::~MainWindow() { StopWork(); }
 
-ImagePair* MainWindow::AddPair(const QString& normal, const QString& hover, QWidget* parent,
-                               const QRect& geometry, const QString& caption, const QString& icon) {
-    auto* pair = new ImagePair(normal, hover, parent, geometry, {"skin/button.svg"},
-                               {"skin/button_hover.svg"}, caption, icon);
+ImagePair* MainWindow::AddPair(LayoutId id, QWidget* parent, const QString& caption,
+                               const QString& icon) {
+    auto* pair =
+        new ImagePair(id, parent, {"skin/button.svg"}, {"skin/button_hover.svg"}, caption, icon);
     pairs_.append(pair);
     return pair;
 }
@@ -114,25 +101,25 @@ ImagePair* MainWindow::pair(const QString& normalName) const {
     return nullptr;
 }
 
+ImagePair* MainWindow::pair(LayoutId id) const { return pair(LayoutName(id)); }
+
 QWidget* MainWindow::control(const QString& name) const {
     if (objectName() == name) return const_cast<MainWindow*>(this);
     return findChild<QWidget*>(name);
 }
 
+QWidget* MainWindow::control(LayoutId id) const { return control(LayoutName(id)); }
+
 void MainWindow::BuildHeader() {
-    auto* strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, this);
-    strip->setGeometry(TwipsRect(0, 0, kWidth, 720));
-    auto* logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, this);
-    logo->setGeometry(TwipsRect(120, 60, 3000, 600));
+    auto* strip = new SkinImage(LayoutId::MainHeader, {"skin/header.svg"}, this);
+    auto* logo = new SkinImage(LayoutId::MainLogo, {"skin/logo.svg"}, this);
     auto* dragger = new WindowDragger(this);
     dragger->AttachStrip(strip);
     dragger->AttachLogo(logo);
-    auto* minimise = new ImagePair("ImgMinimiseNormal", "ImgMinimiseMouseMove", this,
-                                   TwipsRect(8760, 195, 330, 330), {"skin/win_min_normal.svg"},
+    auto* minimise = new ImagePair(LayoutId::MainMinimise, this, {"skin/win_min_normal.svg"},
                                    {"skin/win_min_hover.svg"});
-    auto* close =
-        new ImagePair("imgCloseNormal", "ImgCloseMouseMove", this, TwipsRect(9150, 195, 330, 330),
-                      {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
+    auto* close = new ImagePair(LayoutId::MainClose, this, {"skin/win_close_normal.svg"},
+                                {"skin/win_close_hover.svg"});
     minimise->normal()->setAccessibleName(tr("Minimise"));
     minimise->hover()->setAccessibleName(tr("Minimise"));
     close->normal()->setAccessibleName(tr("Close"));
@@ -150,20 +137,16 @@ void MainWindow::BuildHeader() {
 }
 
 void MainWindow::BuildStartView() {
-    frameScanSettings_ = new QWidget(this);
-    frameScanSettings_->setObjectName("FrameScanSettingShelidButton");
-    frameScanSettings_->setGeometry(TwipsRect(kViewLeft, kViewTop, 4560, kViewHeight));
-    auto* panel = new SkinImage("PicCataloguePanel", {"skin/panel.svg"}, frameScanSettings_);
-    panel->setGeometry(frameScanSettings_->rect());
-    chkSelectlistviewItems_ = new SelectAllCheckBox(frameScanSettings_);
-    chkSelectlistviewItems_->setObjectName("chkSelectlistviewItems");
+    frameScanSettings_ = Place(new QWidget(this), LayoutId::MainStartView);
+    new SkinImage(LayoutId::MainCataloguePanel, {"skin/panel.svg"}, frameScanSettings_);
+    chkSelectlistviewItems_ =
+        Place(new SelectAllCheckBox(frameScanSettings_), LayoutId::MainSelectAll);
     chkSelectlistviewItems_->setTristate(true);
     chkSelectlistviewItems_->setAccessibleName(tr("Select all sections"));
-    chkSelectlistviewItems_->setGeometry(TwipsRect(150, 150, 300, 300));
-    auto* image1 = new SkinImage("Image1", {"skin/computer.svg"}, frameScanSettings_);
-    image1->setGeometry(TwipsRect(480, 60, 450, 450));
-    auto* label2 = new SkinLabel("Label2", tr("My Computer"), frameScanSettings_);
-    label2->setGeometry(TwipsRect(1020, 150, 2400, 300));
+    auto* image1 =
+        new SkinImage(LayoutId::MainComputerPicture, {"skin/computer.svg"}, frameScanSettings_);
+    auto* label2 =
+        new SkinLabel(LayoutId::MainComputerLabel, tr("My Computer"), frameScanSettings_);
     label2->SetBold(true);
     auto* model = new ListModel(app_.view.catalogueRows, true, this);
     model->SetIcons(SectionIcons());
@@ -172,10 +155,9 @@ void MainWindow::BuildStartView() {
     model->SetRowNote([&session = app_.session](std::size_t row) {
         return engine::CatalogueRowNote(session, row);
     });
-    catalogue_ = new ListView("lvwRegistryvaluesScan", model, frameScanSettings_);
-    catalogue_->setGeometry(TwipsRect(120, 600, 4320, 4380));
-    auto* loading =
-        AddLabel("lblLoading", QString(), frameScanSettings_, TwipsRect(240, 4440, 4080, 480));
+    catalogue_ = Place(new ListView(LayoutName(LayoutId::MainCatalogue), model, frameScanSettings_),
+                       LayoutId::MainCatalogue);
+    auto* loading = AddLabel(LayoutId::MainLoading, QString(), frameScanSettings_);
     loading->setWordWrap(true);
     loading->setTextFormat(Qt::PlainText);
     loading->setStyleSheet("color: #ffb627; font-weight: bold;");
@@ -194,28 +176,22 @@ void MainWindow::BuildStartView() {
         CatalogueChanged(static_cast<std::size_t>(i.row()) + 1, true);
     });
 
-    const int left = 5040;
-    auto* prefixChooser =
-        new PrefixChooser(app_, app_.scanned.machine->files->PrefixFolder().value_or(""), this);
-    prefixChooser->setGeometry(TwipsRect(left, 5520, 4320, 360));
-    auto* scan = AddPair("ImgScanNowNormal", "ImgScanNowMouseMove", this,
-                         TwipsRect(left, 1020, 2700, 600), tr("Scan Now"), "skin/icon_scan.svg");
+    Place(new PrefixChooser(app_, app_.scanned.machine->files->PrefixFolder().value_or(""), this),
+          LayoutId::MainPrefixChooser);
+    auto* scan = AddPair(LayoutId::MainScanNow, this, tr("Scan Now"), "skin/icon_scan.svg");
     lblScanText_ =
-        AddLabel("lblScanText",
-                 tr("Click on the Scan button to start scanning your registry for problems."), this,
-                 TwipsRect(left, 1680, 4320, 480));
+        AddLabel(LayoutId::MainScanText,
+                 tr("Click on the Scan button to start scanning your registry for problems."),
+                 this);
     auto* settings =
-        AddPair("ImgSettingsNormal", "ImgSettingsMouseMove", this, TwipsRect(left, 2280, 2700, 600),
-                tr("Settings"), "skin/icon_settings.svg");
+        AddPair(LayoutId::MainSettings, this, tr("Settings"), "skin/icon_settings.svg");
     lblSettingsText_ =
-        AddLabel("lblSettingsText", tr("Click on the Settings button for configuration options."),
-                 this, TwipsRect(left, 2940, 4320, 480));
-    auto* backup = AddPair("imgRestoreNormal", "imgRestoreMouseMove", this,
-                           TwipsRect(left, 3540, 2700, 600), tr("Backup"), "skin/icon_backup.svg");
+        AddLabel(LayoutId::MainSettingsText,
+                 tr("Click on the Settings button for configuration options."), this);
+    auto* backup = AddPair(LayoutId::MainBackup, this, tr("Backup"), "skin/icon_backup.svg");
     lblBackUpText_ =
-        AddLabel("lblBackUpText",
-                 tr("Click the Backup button to restore any previous registry backups."), this,
-                 TwipsRect(left, 4200, 4320, 480));
+        AddLabel(LayoutId::MainBackupText,
+                 tr("Click the Backup button to restore any previous registry backups."), this);
     for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) {
         text->setWordWrap(true);
         SetTextColour(text, kWhite);
@@ -229,23 +205,17 @@ void MainWindow::BuildStartView() {
     connect(settings, &ImagePair::clicked, this, &MainWindow::OpenSettings);
     connect(backup, &ImagePair::clicked, this, &MainWindow::OpenBackups);
 
-    cmdShowLog_ = new QPushButton(tr("Show Log"), this);
-    cmdShowLog_->setObjectName("cmdShowLog");
-    cmdShowLog_->setGeometry(TwipsRect(7920, 1080, 1440, 480));
+    cmdShowLog_ = Place(new QPushButton(tr("Show Log"), this), LayoutId::MainShowLog);
     cmdShowLog_->setEnabled(false);
     connect(cmdShowLog_, &QPushButton::clicked, this, &MainWindow::ShowLog);
 
     // Help and Support: a button and an icon each; hovering either switches both.
-    auto* helpIcon = new ImagePair("ImgHelpPicNormal", "ImgHelpPicmouseMove", this,
-                                   TwipsRect(left, 4860, 480, 480), {"skin/icon_help.svg"},
+    auto* helpIcon = new ImagePair(LayoutId::MainHelpIcon, this, {"skin/icon_help.svg"},
                                    {"skin/glow.svg", "skin/icon_help.svg"});
-    auto* help = AddPair("ImgHelpNormal", "ImgHelpMouseMove", this,
-                         TwipsRect(left + 570, 4890, 1500, 420), tr("Help"));
-    auto* supportIcon = new ImagePair("ImgSupportPicNormal", "ImgSupportPicMouseMove", this,
-                                      TwipsRect(7260, 4860, 480, 480), {"skin/icon_support.svg"},
+    auto* help = AddPair(LayoutId::MainHelp, this, tr("Help"));
+    auto* supportIcon = new ImagePair(LayoutId::MainSupportIcon, this, {"skin/icon_support.svg"},
                                       {"skin/glow.svg", "skin/icon_support.svg"});
-    auto* support = AddPair("ImgSupportNormal", "ImgSupportMouseMove", this,
-                            TwipsRect(7830, 4890, 1500, 420), tr("Support"));
+    auto* support = AddPair(LayoutId::MainSupport, this, tr("Support"));
     pairs_ << helpIcon << supportIcon;
     for (auto [a, b] : {std::pair{help, helpIcon}, std::pair{support, supportIcon}}) {
         connect(a, &ImagePair::normalHovered, b, &ImagePair::ShowHover);
@@ -262,47 +232,36 @@ void MainWindow::BuildStartView() {
 }
 
 void MainWindow::BuildScanningView() {
-    picScanning_ = new SkinImage("PicScanning", {"skin/background.svg"}, this);
-    picScanning_->setGeometry(TwipsRect(kViewLeft, kViewTop, kViewWidth, kViewHeight));
-    auto* frame = new QWidget(picScanning_);
-    frame->setObjectName("FrameScanning");
-    frame->setGeometry(picScanning_->rect());
+    picScanning_ = new SkinImage(LayoutId::MainScanningView, {"skin/background.svg"}, this);
+    auto* frame = Place(new QWidget(picScanning_), LayoutId::MainScanningFrame);
     frame->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    auto* panel = new SkinImage("PicScanningPanel", {"skin/panel.svg"}, frame);
-    panel->setGeometry(frame->rect());
-    connect(panel, &SkinImage::mouseMoved, this, [this] { pair("ImgScanCancelNormal")->Reset(); });
-    auto* bug = new SkinImage("PicBug", {"skin/bug.svg"}, frame);
-    bug->setGeometry(TwipsRect(240, 240, 720, 720));
+    auto* panel = new SkinImage(LayoutId::MainScanningPanel, {"skin/panel.svg"}, frame);
+    connect(panel, &SkinImage::mouseMoved, this,
+            [this] { pair(LayoutId::MainScanCancel)->Reset(); });
+    auto* bug = new SkinImage(LayoutId::MainBug, {"skin/bug.svg"}, frame);
     bug->hide();
-    auto* title =
-        AddLabel("lblScanning1", tr("Scanning..."), frame, TwipsRect(1200, 180, 4000, 420));
+    auto* title = AddLabel(LayoutId::MainScanningTitle, tr("Scanning..."), frame);
     QFont big = title->font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     title->setFont(big);
-    AddLabel("lblStatus", QString(), frame, TwipsRect(1200, 660, 7600, 300));
-    AddLabel("lblScanning2", tr("Scanning..."), frame, TwipsRect(1200, 1020, 1800, 300));
-    auto* mainProgress = new SkinImage("PicMainProgress", {"skin/progress_frame.svg"}, frame);
-    mainProgress->setGeometry(TwipsRect(1200, 1320, kFullProgress, 300));
-    mainProgress->setProperty("twipsWidth", kFullProgress);
-    auto* progress = new SkinImage("PicProgress", {"skin/progress_bar.svg"}, mainProgress);
-    progress->setGeometry(0, 0, 0, mainProgress->height());
-    progress->setProperty("twipsWidth", 0);
-    AddLabel("Label3", tr("Problem(s) Detected :"), frame, TwipsRect(5700, 1320, 2200, 300));
-    auto* found = AddLabel("lblProblemsFound", "0", frame, TwipsRect(7900, 1290, 1000, 360));
+    AddLabel(LayoutId::MainStatus, QString(), frame);
+    AddLabel(LayoutId::MainScanningCaption, tr("Scanning..."), frame);
+    auto* mainProgress =
+        new SkinImage(LayoutId::MainScanProgressFrame, {"skin/progress_frame.svg"}, frame);
+    mainProgress->setProperty("twipsWidth", Layout(LayoutId::MainScanProgressFrame).box.width);
+    auto* progress =
+        new SkinImage(LayoutId::MainScanProgressBar, {"skin/progress_bar.svg"}, mainProgress);
+    progress->setProperty("twipsWidth", Layout(LayoutId::MainScanProgressBar).box.width);
+    AddLabel(LayoutId::MainProblemsCaption, tr("Problem(s) Detected :"), frame);
+    auto* found = AddLabel(LayoutId::MainProblemCount, "0", frame);
     found->setStyleSheet("color: #ffb627; font-weight: bold;");
-    auto* frame2 = new QGroupBox(tr("Current Keys"), frame);
-    frame2->setObjectName("Frame2");
-    frame2->setGeometry(TwipsRect(240, 1860, 8640, 1080));
-    auto* keyLabel = AddLabel("lblRegistryScan", QString(), frame2, TwipsRect(180, 420, 8280, 480));
-    auto* frame3 = new QGroupBox(tr("Current Files"), frame);
-    frame3->setObjectName("Frame3");
-    frame3->setGeometry(TwipsRect(240, 3060, 8640, 1080));
-    auto* fileLabel =
-        AddLabel("lblRegistryFilesScan", QString(), frame3, TwipsRect(180, 420, 8280, 480));
+    auto* frame2 = Place(new QGroupBox(tr("Current Keys"), frame), LayoutId::MainCurrentKeyFrame);
+    auto* keyLabel = AddLabel(LayoutId::MainCurrentKey, QString(), frame2);
+    auto* frame3 = Place(new QGroupBox(tr("Current Files"), frame), LayoutId::MainCurrentFileFrame);
+    auto* fileLabel = AddLabel(LayoutId::MainCurrentFile, QString(), frame3);
     for (QLabel* label : {keyLabel, fileLabel}) label->setTextFormat(Qt::PlainText);
-    auto* cancel = AddPair("ImgScanCancelNormal", "ImgScanCancelMouseMove", frame,
-                           TwipsRect(7140, 4380, 1740, 480), tr("Cancel"));
+    auto* cancel = AddPair(LayoutId::MainScanCancel, frame, tr("Cancel"));
     connect(cancel, &ImagePair::clicked, this, [this] {
         if (!work_->Running()) return;
         // The problem lists belong to the worker: the count it told goes.
@@ -317,19 +276,15 @@ void MainWindow::BuildScanningView() {
 }
 
 void MainWindow::BuildResultsView() {
-    picResults_ = new SkinImage("PicResults", {"skin/background.svg"}, this);
-    picResults_->setGeometry(TwipsRect(kViewLeft, kViewTop, kViewWidth, kViewHeight));
-    auto* frame = new QWidget(picResults_);
-    frame->setObjectName("FrameRegistryProblemsDetails");
-    frame->setGeometry(picResults_->rect());
-    auto* panel = new SkinImage("PicResultsPanel", {"skin/panel.svg"}, frame);
-    panel->setGeometry(frame->rect());
+    picResults_ = new SkinImage(LayoutId::MainResultsView, {"skin/background.svg"}, this);
+    auto* frame = Place(new QWidget(picResults_), LayoutId::MainResultsFrame);
+    auto* panel = new SkinImage(LayoutId::MainResultsPanel, {"skin/panel.svg"}, frame);
     auto* summaryModel = new SummaryTickModel(app_, this);
-    summary_ = new ListView("lvwRegistryProblems", summaryModel, frame);
-    summary_->setGeometry(TwipsRect(120, 120, 4380, 4140));
+    summary_ = Place(new ListView(LayoutName(LayoutId::MainSummary), summaryModel, frame),
+                     LayoutId::MainSummary);
     auto* detailModel = new DetailTickModel(app_, this);
-    details_ = new ListView("lvwRegistryErrorsDetail", detailModel, frame);
-    details_->setGeometry(TwipsRect(4620, 120, 4380, 4140));
+    details_ = Place(new ListView(LayoutName(LayoutId::MainDetails), detailModel, frame),
+                     LayoutId::MainDetails);
     // Long paths scroll sideways instead of being cut short.
     for (ListView* view : {summary_, details_}) {
         view->header()->setStretchLastSection(false);
@@ -344,30 +299,25 @@ void MainWindow::BuildResultsView() {
         app_.view.ShowDetails(row);
     });
     for (ListView* view : {summary_, details_}) {
-        connect(view->header(), &QHeaderView::sectionClicked, this, [this, view](int section) {
+        connect(view->header(), &QHeaderView::sectionClicked, this, [view](int section) {
             FlipSort(view->listModel()->list(), section + 1);
             view->ShowSortIndicator();
         });
     }
     results_ = new ResultsPanel(app_, summary_, details_, frame);
-    auto* deleteProgress = new SkinImage("ImgDeleteProgress", {"skin/progress_frame.svg"}, frame);
-    deleteProgress->setGeometry(TwipsRect(120, 4500, kFullProgress, 300));
-    auto* inside =
-        new SkinImage("ImgDeleteProgressInside", {"skin/progress_bar.svg"}, deleteProgress);
-    inside->setGeometry(0, 0, 0, deleteProgress->height());
+    auto* deleteProgress =
+        new SkinImage(LayoutId::MainRepairProgressFrame, {"skin/progress_frame.svg"}, frame);
+    new SkinImage(LayoutId::MainRepairProgressBar, {"skin/progress_bar.svg"}, deleteProgress);
     deleteProgress->hide();
-    auto* deleting = AddLabel("lblDeletingCourrutpfils", tr("Repairing..."), frame,
-                              TwipsRect(120, 4260, 4275, 240));
+    auto* deleting = AddLabel(LayoutId::MainRepairing, tr("Repairing..."), frame);
     deleting->hide();
     // The mark of a scan that was stopped: the lists hold what it found so far.
-    auto* cancelled = AddLabel("lblCancelled", tr("Found before the scan was stopped (cancelled)"),
-                               frame, TwipsRect(120, 4500, 4860, 300));
+    auto* cancelled = AddLabel(LayoutId::MainCancelled,
+                               tr("Found before the scan was stopped (cancelled)"), frame);
     cancelled->setStyleSheet("color: #ffb627; font-weight: bold;");
     cancelled->hide();
-    auto* repair = AddPair("ImgRepairNormal", "ImgRepairMouseMove", frame,
-                           TwipsRect(5280, 4380, 1740, 480), tr("Repair"));
-    auto* back = AddPair("ImgReturnNormal", "ImgReturnMouseMove", frame,
-                         TwipsRect(7200, 4380, 1740, 480), tr("Return"));
+    auto* repair = AddPair(LayoutId::MainRepair, frame, tr("Repair"));
+    auto* back = AddPair(LayoutId::MainReturn, frame, tr("Return"));
     for (QObject* background : {static_cast<QObject*>(picResults_), static_cast<QObject*>(panel)}) {
         connect(static_cast<SkinImage*>(background), &SkinImage::mouseMoved, repair,
                 &ImagePair::Reset);
@@ -380,85 +330,25 @@ void MainWindow::BuildResultsView() {
 }
 
 void MainWindow::BuildFooter() {
-    auto* machine =
-        AddLabel("lblMachine", QString::fromStdString(app_.scanned.machine->description), this,
-                 TwipsRect(kViewLeft, 6180, kViewWidth, 300));
+    auto* machine = AddLabel(LayoutId::MainMachine,
+                             QString::fromStdString(app_.scanned.machine->description), this);
     machine->setStyleSheet("color: #9fd8f0;");
     machine->setTextFormat(Qt::PlainText);
-    auto* copyright =
-        AddLabel("lblCopyright", tr("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."), this,
-                 TwipsRect(kViewLeft, 6600, kViewWidth, 300));
+    auto* copyright = AddLabel(LayoutId::MainCopyright,
+                               tr("Vostrel 2006 \u00a9 2006 Vostrel. All rights reserved."), this);
     copyright->setStyleSheet("color: #6f9fbf;");
 }
 
 void MainWindow::BuildAnchors() {
-    // The backgrounds and the lists take the room a larger window gives;
-    // the header stretches across it; the buttons keep to the right and
-    // bottom edges they were drawn beside; the footer keeps to the bottom.
-    const Anchor fill{0, 0, 1, 1}, wide{0, 0, 1, 0}, right{1, 0, 0, 0}, corner{1, 1, 0, 0},
-        bottom{0, 1, 0, 0}, footer{0, 1, 1, 0};
-    const std::pair<const char*, Anchor> controls[] = {
-        {"Picture1", fill},
-        {"ImgFormMove", wide},
-        {"ImgMinimiseNormal", right},
-        {"ImgMinimiseMouseMove", right},
-        {"imgCloseNormal", right},
-        {"ImgCloseMouseMove", right},
-        {"FrameScanSettingShelidButton", fill},
-        {"PicCataloguePanel", fill},
-        {"lvwRegistryvaluesScan", fill},
-        {"ImgScanNowNormal", right},
-        {"ImgScanNowMouseMove", right},
-        {"lblScanText", right},
-        {"ImgSettingsNormal", right},
-        {"ImgSettingsMouseMove", right},
-        {"lblSettingsText", right},
-        {"imgRestoreNormal", right},
-        {"imgRestoreMouseMove", right},
-        {"lblBackUpText", right},
-        {"cmdShowLog", right},
-        {"ImgHelpPicNormal", corner},
-        {"ImgHelpPicmouseMove", corner},
-        {"ImgHelpNormal", corner},
-        {"ImgHelpMouseMove", corner},
-        {"ImgSupportPicNormal", corner},
-        {"ImgSupportPicMouseMove", corner},
-        {"ImgSupportNormal", corner},
-        {"ImgSupportMouseMove", corner},
-        {"cboWinePrefix", corner},
-        {"PicScanning", fill},
-        {"FrameScanning", fill},
-        {"PicScanningPanel", fill},
-        {"lblStatus", wide},
-        {"Frame2", wide},
-        {"Frame3", wide},
-        {"lblRegistryScan", wide},
-        {"lblRegistryFilesScan", wide},
-        {"ImgScanCancelNormal", corner},
-        {"ImgScanCancelMouseMove", corner},
-        {"PicResults", fill},
-        {"FrameRegistryProblemsDetails", fill},
-        {"PicResultsPanel", fill},
-        {"lvwRegistryProblems", {0, 0, 0.5, 0.5}},
-        {"lvwRegistryErrorsDetail", {0.5, 0, 0.5, 0.5}},
-        {"txtProblemDetails", {0, 0.5, 1, 0.5}},
-        {"ImgDeleteProgress", bottom},
-        {"lblDeletingCourrutpfils", bottom},
-        {"lblCancelled", bottom},
-        {"ImgRepairNormal", corner},
-        {"ImgRepairMouseMove", corner},
-        {"ImgReturnNormal", corner},
-        {"ImgReturnMouseMove", corner},
-        {"lblLoading", bottom},
-        {"lblMachine", footer},
-        {"lblCopyright", footer},
-    };
-    for (const auto& [name, anchor] : controls) anchors_->Add(control(name), anchor);
     // The corner grip resizes the frameless window.
-    auto* grip = new QSizeGrip(this);
-    grip->setObjectName("SizeGrip");
-    grip->setGeometry(width() - 16, height() - 16, 16, 16);
-    anchors_->Add(grip, corner);
+    Place(new QSizeGrip(this), LayoutId::MainSizeGrip);
+    // Every control whose row has an anchor follows a larger window, a
+    // picture button's hover image with it.
+    for (const LayoutRow& row : kSkinLayout) {
+        if (row.window != SkinWindow::Main || !IsAnchored(row.anchor)) continue;
+        anchors_->Add(control(row.id), row.anchor);
+        if (!row.hover.empty()) anchors_->Add(pair(row.id)->hover(), row.anchor);
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -479,7 +369,7 @@ void MainWindow::BuildTimers() {
     refreshTimer_->setObjectName("tmrRefreshlvwContents");
     refreshTimer_->setInterval(50);
     blinkTimer_ = new QTimer(this);
-    blinkTimer_->setObjectName("tmrPicVisibleOrNot");
+    blinkTimer_->setObjectName(QString::fromUtf8(ControlName(Control::BlinkTimer).data()));
     blinkTimer_->setInterval(600);
     connect(settingsTimer_, &QTimer::timeout, this, &MainWindow::OpenSettingsLater);
     connect(refreshTimer_, &QTimer::timeout, this, [this] {
@@ -487,7 +377,7 @@ void MainWindow::BuildTimers() {
         RefreshOnFocus();
     });
     connect(blinkTimer_, &QTimer::timeout, this, [this] {
-        QWidget* bug = control("PicBug");
+        QWidget* bug = control(LayoutId::MainBug);
         bug->setVisible(bug->isHidden());
     });
 }
@@ -499,9 +389,9 @@ void MainWindow::RegisterControls() {
         if (id != Control::BlinkTimer)
             w.Register(id, control(QString::fromUtf8(ControlName(id).data())));
     }
-    w.RegisterCompanion(Control::ScanNowButton, control("ImgScanNowMouseMove"));
-    w.RegisterCompanion(Control::RepairButton, control("ImgRepairMouseMove"));
-    w.RegisterCompanion(Control::ReturnButton, control("ImgReturnMouseMove"));
+    w.RegisterCompanion(Control::ScanNowButton, pair(LayoutId::MainScanNow)->hover());
+    w.RegisterCompanion(Control::RepairButton, pair(LayoutId::MainRepair)->hover());
+    w.RegisterCompanion(Control::ReturnButton, pair(LayoutId::MainReturn)->hover());
     w.RegisterTimer(Control::BlinkTimer, blinkTimer_);
 }
 
@@ -526,7 +416,7 @@ void MainWindow::FormLoad() {
 }
 
 void MainWindow::ShowLoading(bool loading) {
-    auto* label = static_cast<QLabel*>(control("lblLoading"));
+    auto* label = static_cast<QLabel*>(control(LayoutId::MainLoading));
     label->setText(tr("Loading the registry of the %1...")
                        .arg(QString::fromStdString(app_.scanned.machine->description)));
     label->setVisible(loading);
@@ -539,12 +429,12 @@ void MainWindow::ShowLoading(bool loading) {
 
 void MainWindow::MachineLoaded() {
     ShowLoading(false);
-    static_cast<QLabel*>(control("lblMachine"))
+    static_cast<QLabel*>(control(LayoutId::MainMachine))
         ->setText(QString::fromStdString(app_.scanned.machine->description));
     LoadCatalogue();
 }
 
-bool MainWindow::ScanIdle() const { return !busy_ && control("ImgScanNowNormal")->isEnabled(); }
+bool MainWindow::ScanIdle() const { return !busy_ && control(LayoutId::MainScanNow)->isEnabled(); }
 
 void MainWindow::LoadCatalogue() {
     // The worker reads the catalogue while it scans.
@@ -559,10 +449,10 @@ void MainWindow::LoadCatalogue() {
 }
 
 void MainWindow::ResetHoverLooks() {
-    for (const char* name : {"ImgMinimiseNormal", "imgCloseNormal", "ImgScanNowNormal",
-                             "ImgSettingsNormal", "imgRestoreNormal", "ImgHelpNormal",
-                             "ImgHelpPicNormal", "ImgSupportNormal", "ImgSupportPicNormal"})
-        pair(name)->Reset();
+    for (LayoutId id : {LayoutId::MainMinimise, LayoutId::MainClose, LayoutId::MainScanNow,
+                        LayoutId::MainSettings, LayoutId::MainBackup, LayoutId::MainHelp,
+                        LayoutId::MainHelpIcon, LayoutId::MainSupport, LayoutId::MainSupportIcon})
+        pair(id)->Reset();
     for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_})
         SetTextColour(text, kLightGrey);
 }
@@ -666,7 +556,7 @@ void MainWindow::StopWork() {
 
 void MainWindow::OpenSettings() {
     if (busy_) return;
-    QWidget* settings = control("ImgSettingsNormal");
+    QWidget* settings = control(LayoutId::MainSettings);
     settings->setEnabled(false);
     {
         SettingsDialog dialog(app_, this);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "shell/skin_layout.h"
 #include "shell/work_thread.h"
 
 class QGroupBox;
@@ -68,9 +69,12 @@ public:
     // A mouse event on the notification-area icon.
     void TrayActivated(QSystemTrayIcon::ActivationReason reason);
 
-    // The controls, for the other windows and the tests.
+    // The controls, for the other windows and the tests: by object name
+    // (the window's own included) or by their row of the layout.
     ImagePair* pair(const QString& normalName) const;
+    ImagePair* pair(LayoutId id) const;
     QWidget* control(const QString& name) const;
+    QWidget* control(LayoutId id) const;
     ListView* catalogue() const { return catalogue_; }
     ListView* summary() const { return summary_; }
     ListView* details() const { return details_; }
@@ -121,8 +125,8 @@ private:
     void ShowCatalogue();
     void OpenPage(const QString& url);
     void ShowLog();
-    ImagePair* AddPair(const QString& normal, const QString& hover, QWidget* parent,
-                       const QRect& geometry, const QString& caption, const QString& icon = {});
+    ImagePair* AddPair(LayoutId id, QWidget* parent, const QString& caption,
+                       const QString& icon = {});
 
     AppContext& app_;
     SkinImage* picture1_ = nullptr;

@@ -19,18 +19,9 @@ std::string messageText;
 
 namespace {
 
-// Inner area and the places the buttons were designed at, in twips.
-constexpr int kBoxWidth = 6720;
-constexpr int kBoxHeight = 1785;
-constexpr int kButtonTop = 1200;
-constexpr int kButtonWidth = 1590;
-constexpr int kButtonHeight = 435;
-constexpr int kOkLeft = 1560;
-constexpr int kCancelLeft = 3570;
-constexpr int kSingleOkLeft = 2565;
-constexpr int kMessageLeft = 240;
-constexpr int kMessageTop = 660;
-constexpr int kMessageHeight = 450;
+// A notice's only button, OK, stands in the middle of the box (in twips).
+constexpr int kSingleOkLeft =
+    (Layout(LayoutId::MessageForm).box.width - Layout(LayoutId::MessageOk).box.width) / 2;
 // Room kept free around a box that has grown to the screen's size, in pixels.
 constexpr int kScreenMargin = 40;
 
@@ -95,22 +86,18 @@ bool IsNotice(MessageKind kind) {
 bool AnsweredYes(std::string_view answer) { return UpperAscii(Trim(answer)) == "YES"; }
 
 MessageBoxDialog::MessageBoxDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName("FrmMessagebox");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    background_ =
-        BuildDialogFrame(this, {kBoxWidth, kBoxHeight, "Picture1", 540, 15, true, 0}).background;
+    background_ = BuildDialogFrame(this, {LayoutId::MessageForm, LayoutId::MessageBackground,
+                                          LayoutId::MessageHeader, LayoutId::MessageLogo})
+                      .background;
     setWindowTitle(QString());
-    lblMessage_ = new SkinLabel("lblMessage", QString(60, '#'), this);
-    lblMessage_->setGeometry(
-        TwipsRect(kMessageLeft, kMessageTop, kBoxWidth - 2 * kMessageLeft, kMessageHeight));
+    lblMessage_ = new SkinLabel(LayoutId::MessageText, QString(60, '#'), this);
     lblMessage_->setAlignment(Qt::AlignCenter);
     lblMessage_->setWordWrap(true);
-    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this,
-                        TwipsRect(kOkLeft, kButtonTop, kButtonWidth, kButtonHeight),
-                        {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("OK"));
-    cancel_ = new ImagePair("ImgCancelNormal", "ImgCancelMouseMove", this,
-                            TwipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight),
-                            {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("Cancel"));
+    ok_ = new ImagePair(LayoutId::MessageOk, this, {"skin/button.svg"}, {"skin/button_hover.svg"},
+                        tr("OK"));
+    cancel_ = new ImagePair(LayoutId::MessageCancel, this, {"skin/button.svg"},
+                            {"skin/button_hover.svg"}, tr("Cancel"));
     connect(background_, &SkinImage::mouseMoved, this, &MessageBoxDialog::ResetHoverLooks);
     connect(ok_, &ImagePair::clicked, this, &MessageBoxDialog::OkClicked);
     connect(cancel_, &ImagePair::clicked, this, &MessageBoxDialog::CancelClicked);
@@ -132,7 +119,7 @@ void MessageBoxDialog::FitMessage() {
     int widest = 0;
     for (const QString& word : lblMessage_->text().split(QRegularExpression("\\s+")))
         widest = std::max(widest, metrics.horizontalAdvance(word));
-    const int margins = 2 * Twips(kMessageLeft);
+    const int margins = 2 * LayoutRect(LayoutId::MessageText).left();
     const int boxWidth = std::clamp(widest + margins + 2, width(), std::max(width(), most.width()));
     const int labelWidth = boxWidth - margins;
     const int needed = lblMessage_->heightForWidth(labelWidth);
@@ -142,7 +129,7 @@ void MessageBoxDialog::FitMessage() {
     const int shift = (boxWidth - width()) / 2;
     setFixedSize(boxWidth, height() + extra);
     background_->setGeometry(rect());
-    if (auto* strip = findChild<SkinImage*>("ImgFormMove"))
+    if (auto* strip = findChild<SkinImage*>(LayoutName(LayoutId::MessageHeader)))
         strip->resize(boxWidth, strip->height());
     lblMessage_->setGeometry(lblMessage_->x(), lblMessage_->y(), labelWidth,
                              lblMessage_->height() + extra);
@@ -236,25 +223,23 @@ std::string AskMessage(std::string_view kind) {
 
 CloseNotice::CloseNotice(SettingsStore& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
-    setObjectName("frmNotification");
-    background_ = BuildDialogFrame(this, {6720, 2700, "Picture1", 540, 15, false, 0}).background;
-    auto* picture2 = new SkinImage("Picture2", {"skin/computer.svg"}, this);
-    picture2->setGeometry(TwipsRect(240, 720, 720, 720));
+    background_ =
+        BuildDialogFrame(this, {LayoutId::NoticeForm, LayoutId::NoticeBackground,
+                                LayoutId::NoticeHeader, LayoutId::NoticeLogo, std::nullopt, false})
+            .background;
+    new SkinImage(LayoutId::NoticePicture, {"skin/computer.svg"}, this);
     lblMessage_ = new SkinLabel(
-        "lblMessage",
+        LayoutId::NoticeText,
         tr("Although you have closed the program window. Vostrel will continue to run in the task "
            "manager near to the clock for your quick reference."),
         this);
-    lblMessage_->setGeometry(TwipsRect(1140, 660, 5340, 900));
     lblMessage_->setWordWrap(true);
-    chkDoNotShowInFuture_ = new QCheckBox(this);
-    chkDoNotShowInFuture_->setObjectName("chkDoNotShowInFuture");
+    chkDoNotShowInFuture_ = Place(new QCheckBox(this), LayoutId::NoticeDoNotShowBox);
     chkDoNotShowInFuture_->setAccessibleName(tr("Do not show this message in future."));
-    chkDoNotShowInFuture_->setGeometry(TwipsRect(240, 1740, 300, 300));
-    label1_ = new SkinLabel("Label1", tr("Do not show this message in future."), this);
-    label1_->setGeometry(TwipsRect(570, 1740, 3600, 300));
-    ok_ = new ImagePair("ImgOKNormal", "ImgOkMouseMove", this, TwipsRect(4890, 2130, 1590, 435),
-                        {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("OK"));
+    label1_ = new SkinLabel(LayoutId::NoticeDoNotShowLabel,
+                            tr("Do not show this message in future."), this);
+    ok_ = new ImagePair(LayoutId::NoticeOk, this, {"skin/button.svg"}, {"skin/button_hover.svg"},
+                        tr("OK"));
     // Every change of the switch is stored at once, whoever made it.
     connect(chkDoNotShowInFuture_, &QCheckBox::stateChanged, this, [this](int state) {
         settings_.Save(kNoCloseNoticeKey, state == Qt::Unchecked ? "0" : "1");

@@ -13,8 +13,6 @@ namespace vostrel::shell {
 
 namespace {
 
-constexpr int kWidth = 2055;
-constexpr int kHeight = 2040;
 constexpr int kRiseStep = 80;  // twips per tick
 constexpr int kFallStep = 40;
 constexpr int kRestGap = 100;
@@ -53,53 +51,44 @@ PopupMenu* PopupMenu::ShowMenu(AppContext& app) {
 
 PopupMenu::PopupMenu(AppContext& app)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), app_(app) {
-    setObjectName("frmMenuPopUp");
+    setObjectName(LayoutName(LayoutId::MenuForm));
     setAttribute(Qt::WA_ShowWithoutActivating, false);
-    setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
+    setFixedSize(LayoutRect(LayoutId::MenuForm).size());
     ApplySkinStyle(this);
-    picture1_ = new SkinImage("Picture1", {"skin/menu_background.svg"}, this);
-    picture1_->setGeometry(rect());
+    picture1_ = new SkinImage(LayoutId::MenuBackground, {"skin/menu_background.svg"}, this);
     connect(picture1_, &SkinImage::mouseMoved, this, &PopupMenu::ResetHoverLooks);
     const struct {
-        const char* name;
+        LayoutId id;
         const char* caption;
-        int top;
-    } items[] = {{"MenuRestore", QT_TR_NOOP("Maximize"), 510},
-                 {"MenuScan", QT_TR_NOOP("Scan Now"), 915},
-                 {"MenuSettings", QT_TR_NOOP("Settings"), 1335},
-                 {"MenuExit", QT_TR_NOOP("Exit"), 1725}};
+    } items[] = {{LayoutId::MenuRestoreItem, QT_TR_NOOP("Maximize")},
+                 {LayoutId::MenuScanItem, QT_TR_NOOP("Scan Now")},
+                 {LayoutId::MenuSettingsItem, QT_TR_NOOP("Settings")},
+                 {LayoutId::MenuExitItem, QT_TR_NOOP("Exit")}};
     for (const auto& entry : items) {
-        auto* label = new SkinLabel(entry.name, tr(entry.caption), this);
-        label->setGeometry(TwipsRect(60, entry.top, kWidth - 120, 300));
+        auto* label = new SkinLabel(entry.id, tr(entry.caption), this);
         label->setAlignment(Qt::AlignCenter);
         label->SetFocusable();
         label->setStyleSheet("color: #ffffff;");
     }
-    for (int top : {840, 1260, 1650}) {
-        auto* shape = new QWidget(this);
-        shape->setObjectName(QStringLiteral("Shape%1").arg(top == 840 ? 1 : top == 1260 ? 9 : 10));
-        shape->setGeometry(TwipsRect(150, top, kWidth - 300, 30));
-        shape->setStyleSheet("background: #2bb3e6;");
-    }
-    auto* closeLabel = new SkinLabel("lblMenuClose", "X", this);
-    closeLabel->setGeometry(TwipsRect(kWidth - 330, 60, 270, 300));
+    for (LayoutId line : {LayoutId::MenuLine1, LayoutId::MenuLine2, LayoutId::MenuLine3})
+        Place(new QWidget(this), line)->setStyleSheet("background: #2bb3e6;");
+    auto* closeLabel = new SkinLabel(LayoutId::MenuCloseItem, "X", this);
     closeLabel->setAlignment(Qt::AlignCenter);
     closeLabel->SetFocusable();
     closeLabel->setAccessibleName(tr("Close menu"));
     closeLabel->setStyleSheet("color: #ffffff;");
-    connect(item("MenuRestore"), &SkinLabel::clicked, this, &PopupMenu::MenuRestore);
-    connect(item("MenuScan"), &SkinLabel::clicked, this, &PopupMenu::MenuScan);
-    connect(item("MenuSettings"), &SkinLabel::clicked, this, &PopupMenu::MenuSettings);
-    connect(item("MenuExit"), &SkinLabel::clicked, this, &PopupMenu::MenuExit);
+    connect(item(LayoutId::MenuRestoreItem), &SkinLabel::clicked, this, &PopupMenu::MenuRestore);
+    connect(item(LayoutId::MenuScanItem), &SkinLabel::clicked, this, &PopupMenu::MenuScan);
+    connect(item(LayoutId::MenuSettingsItem), &SkinLabel::clicked, this, &PopupMenu::MenuSettings);
+    connect(item(LayoutId::MenuExitItem), &SkinLabel::clicked, this, &PopupMenu::MenuExit);
     connect(closeLabel, &SkinLabel::clicked, this, &PopupMenu::CloseMenu);
-    for (const char* name : {"MenuScan", "MenuRestore"})
-        connect(item(name), &SkinLabel::mouseMoved, this, [this, name] {
+    for (LayoutId id : {LayoutId::MenuScanItem, LayoutId::MenuRestoreItem})
+        connect(item(id), &SkinLabel::mouseMoved, this, [this, id] {
             ResetHoverLooks();
-            ShowHoverLook(item(name));
+            ShowHoverLook(item(id));
         });
-    for (const char* name : {"MenuSettings", "MenuExit"})
-        connect(item(name), &SkinLabel::mouseMoved, this,
-                [this, name] { ShowHoverLook(item(name)); });
+    for (LayoutId id : {LayoutId::MenuSettingsItem, LayoutId::MenuExitItem})
+        connect(item(id), &SkinLabel::mouseMoved, this, [this, id] { ShowHoverLook(item(id)); });
 
     tmrMenuPopup_ = new QTimer(this);
     tmrMenuPopup_->setInterval(1);
@@ -132,11 +121,13 @@ PopupMenu::PopupMenu(AppContext& app)
 
 SkinLabel* PopupMenu::item(const QString& name) const { return findChild<SkinLabel*>(name); }
 
+SkinLabel* PopupMenu::item(LayoutId id) const { return item(LayoutName(id)); }
+
 void PopupMenu::FormLoad() {
     MainWindow* main = app_.main;
-    item("MenuRestore")->setEnabled(!main->isVisible());
-    item("MenuScan")->setEnabled(main->ScanIdle());
-    item("MenuSettings")->setEnabled(main->ScanIdle());
+    item(LayoutId::MenuRestoreItem)->setEnabled(!main->isVisible());
+    item(LayoutId::MenuScanItem)->setEnabled(main->ScanIdle());
+    item(LayoutId::MenuSettingsItem)->setEnabled(main->ScanIdle());
     SetScreenPointer(false);
     tmrPopDown_->stop();
     tmrEnablePopDown_->stop();
@@ -196,7 +187,7 @@ void PopupMenu::RestoreMainWindow() {
 void PopupMenu::MenuRestore() {
     const HandlerScope scope(this);
     RestoreMainWindow();
-    SetScreenPointer(!item("MenuScan")->isEnabled());
+    SetScreenPointer(!item(LayoutId::MenuScanItem)->isEnabled());
     CloseMenu();
     app_.tray.RemoveIcon(app_.main);
 }

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "shell/skin_layout.h"
+
 namespace vostrel::shell {
 
 struct AppContext;
@@ -18,7 +20,9 @@ public:
     // Shows the menu; a menu already loaded is only brought forward.
     static PopupMenu* ShowMenu(AppContext& app);
 
+    // An item by its object name, or by its row of the layout.
     SkinLabel* item(const QString& name) const;
+    SkinLabel* item(LayoutId id) const;
     QTimer* tmrMenuPopup() const { return tmrMenuPopup_; }
     QTimer* TmrEnablePopDown() const { return tmrEnablePopDown_; }
     QTimer* tmrPopDown() const { return tmrPopDown_; }

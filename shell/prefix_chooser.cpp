@@ -9,6 +9,7 @@
 
 #include "shell/app.h"
 #include "shell/main_window.h"
+#include "shell/skin.h"
 #include "system/settings_keys.h"
 
 namespace vostrel::shell {
@@ -34,7 +35,7 @@ bool HoldsRegistry(const std::string& folder) {
 PrefixChooser::PrefixChooser(AppContext& app, const std::string& current,
                              const std::vector<prefixes::FoundPrefix>& found, QWidget* parent)
     : QComboBox(parent), app_(app), current_(Canonical(current)) {
-    setObjectName("cboWinePrefix");
+    setObjectName(LayoutName(LayoutId::MainPrefixChooser));
     setAccessibleName(tr("Wine prefix"));
     setToolTip(tr("The Wine prefix to scan; choosing another one reloads the program on it."));
     reload_ = [this](const std::string& prefix) { RestartOnPrefix(app_, prefix); };
@@ -42,8 +43,8 @@ PrefixChooser::PrefixChooser(AppContext& app, const std::string& current,
     connect(this, &QComboBox::activated, this, &PrefixChooser::Choose);
 }
 
-PrefixChooser::PrefixChooser(AppContext& app, std::string current, QWidget* parent)
-    : PrefixChooser(app, std::move(current),
+PrefixChooser::PrefixChooser(AppContext& app, const std::string& current, QWidget* parent)
+    : PrefixChooser(app, current,
                     prefixes::FindWinePrefixes(prefixes::PlacesFromEnvironment()).prefixes,
                     parent) {}
 

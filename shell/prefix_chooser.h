@@ -25,7 +25,7 @@ public:
     PrefixChooser(AppContext& app, const std::string& current,
                   const std::vector<prefixes::FoundPrefix>& found, QWidget* parent);
     // The same with the prefixes found from the environment.
-    PrefixChooser(AppContext& app, std::string current, QWidget* parent);
+    PrefixChooser(AppContext& app, const std::string& current, QWidget* parent);
 
     // What reloads the program on a chosen prefix; by default the program
     // starts itself again on it and this instance ends.

@@ -13,10 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "shell/skin_layout.h"
+
 namespace vostrel::shell {
 
 // The controls of the main window that follow a scan and a repair, and
-// their widgets' object names (which the skin and the tests use), in order.
+// their widgets' object names (which the skin and the tests use), in order:
+// the names of their rows in the layout table.
 enum class Control {
     Status,
     CurrentKey,
@@ -46,31 +49,31 @@ enum class Control {
 };
 
 inline constexpr std::array<std::string_view, 25> kControlNames{
-    "lblStatus",
-    "lblRegistryScan",
-    "lblRegistryFilesScan",
-    "lblProblemsFound",
-    "lblDeletingCourrutpfils",
-    "PicMainProgress",
-    "PicProgress",
-    "ImgDeleteProgress",
-    "tmrPicVisibleOrNot",
-    "PicBug",
-    "ImgScanNowNormal",
-    "PicScanning",
-    "PicResults",
-    "FrameScanning",
-    "FrameRegistryProblemsDetails",
-    "FrameScanSettingShelidButton",
-    "FRMmAIN",
-    "chkSelectlistviewItems",
-    "ImgDeleteProgressInside",
-    "ImgRepairNormal",
-    "ImgReturnNormal",
-    "cmdShowLog",
-    "lvwRegistryProblems",
-    "lvwRegistryErrorsDetail",
-    "lblCancelled",
+    Layout(LayoutId::MainStatus).name,
+    Layout(LayoutId::MainCurrentKey).name,
+    Layout(LayoutId::MainCurrentFile).name,
+    Layout(LayoutId::MainProblemCount).name,
+    Layout(LayoutId::MainRepairing).name,
+    Layout(LayoutId::MainScanProgressFrame).name,
+    Layout(LayoutId::MainScanProgressBar).name,
+    Layout(LayoutId::MainRepairProgressFrame).name,
+    "tmrPicVisibleOrNot",  // a timer: it has no place on the window
+    Layout(LayoutId::MainBug).name,
+    Layout(LayoutId::MainScanNow).name,
+    Layout(LayoutId::MainScanningView).name,
+    Layout(LayoutId::MainResultsView).name,
+    Layout(LayoutId::MainScanningFrame).name,
+    Layout(LayoutId::MainResultsFrame).name,
+    Layout(LayoutId::MainStartView).name,
+    Layout(LayoutId::MainForm).name,
+    Layout(LayoutId::MainSelectAll).name,
+    Layout(LayoutId::MainRepairProgressBar).name,
+    Layout(LayoutId::MainRepair).name,
+    Layout(LayoutId::MainReturn).name,
+    Layout(LayoutId::MainShowLog).name,
+    Layout(LayoutId::MainSummary).name,
+    Layout(LayoutId::MainDetails).name,
+    Layout(LayoutId::MainCancelled).name,
 };
 
 constexpr std::string_view ControlName(Control c) { return kControlNames[static_cast<int>(c)]; }

@@ -20,11 +20,6 @@ namespace vostrel::shell {
 
 namespace {
 
-// The details pane under the two lists, in twips of the results frame.
-constexpr int kListHeight = 2700;
-constexpr int kPaneTop = 2880;
-constexpr int kPaneHeight = 1320;
-
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 Qt::CheckState StateOf(GroupTick tick) {
@@ -111,8 +106,6 @@ void DetailTickModel::TicksChanged() {
 ResultsPanel::ResultsPanel(AppContext& app, ListView* summary, ListView* details, QWidget* frame)
     : QObject(frame), app_(app), summary_(summary), details_(details) {
     setObjectName("ResultsPanel");
-    summary_->resize(summary_->width(), Twips(kListHeight));
-    details_->resize(details_->width(), Twips(kListHeight));
     // The details have a column per fact; each can be widened by hand.
     QHeaderView* header = details_->header();
     header->setMinimumSectionSize(Twips(600));
@@ -121,13 +114,12 @@ ResultsPanel::ResultsPanel(AppContext& app, ListView* summary, ListView* details
     const int widths[] = {3600, 3000, 1200, 2400, 2400, 2400};
     for (int column = 0; column < 6; ++column) header->resizeSection(column, Twips(widths[column]));
 
-    pane_ = new QPlainTextEdit(frame);
-    pane_->setObjectName("txtProblemDetails");
+    // The details pane under the two lists.
+    pane_ = Place(new QPlainTextEdit(frame), LayoutId::MainProblemDetails);
     pane_->setAccessibleName(tr("Problem details"));
     pane_->setReadOnly(true);
     pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     pane_->setPlaceholderText(tr("Choose a problem to see all that is known of it."));
-    pane_->setGeometry(TwipsRect(120, kPaneTop, 8880, kPaneHeight));
 
     auto* summaryModel = static_cast<SummaryTickModel*>(summary_->listModel());
     auto* detailModel = static_cast<DetailTickModel*>(details_->listModel());

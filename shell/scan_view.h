@@ -20,8 +20,10 @@
 
 namespace vostrel::shell {
 
-// The full width of the progress bars' filling, in twips.
-inline constexpr int kProgressFullWidth = 4275;
+// The full width of the progress bars' filling, in twips: their frames' width.
+inline constexpr int kProgressFullWidth = Layout(LayoutId::MainScanProgressFrame).box.width;
+static_assert(Layout(LayoutId::MainRepairProgressFrame).box.width == kProgressFullWidth,
+              "both progress bars fill the same width");
 // How far the repair's bar moves per item, in twips.
 inline constexpr int kRepairProgressStep = 5;
 

@@ -15,12 +15,6 @@
 
 namespace vostrel::shell {
 
-namespace {
-constexpr int kWidth = 7200;
-// The ignore list takes the lower part of the window.
-constexpr int kHeight = 6900;
-}  // namespace
-
 void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
     bool ok = false;
     const int value = QString::fromStdString(stored).trimmed().toInt(&ok);
@@ -29,25 +23,32 @@ void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
 }
 
 SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
-    setObjectName("frmSetings");
     setWindowTitle(tr("Settings"));
     const DialogFrame frame =
-        BuildDialogFrame(this, {kWidth, kHeight, "Picture2", 600, 30, true, 6690});
+        BuildDialogFrame(this, {LayoutId::SettingsForm, LayoutId::SettingsBackground,
+                                LayoutId::SettingsHeader, LayoutId::SettingsLogo,
+                                LayoutId::SettingsClose});
     picture2_ = frame.background;
     connect(frame.strip, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     close_ = frame.close;
 
-    BuildOption(backup_, 780, "chkMakeBackUp", "lblBackupchk", tr("Make Backup Before Repairing."),
-                "txtBackup", "Label4", tr("BackUp's :"), "cmdBackUpBrowseNormal",
-                "cmdBackUpBrowseMouseMove");
-    BuildOption(report_, 1740, "chkMakeLogFile", "lblReport", tr("Make report after every scan."),
-                "txtLogFile", "Label2", tr("Report Log :"), "cmdBrowseNormal",
-                "cmdBrowseMouseMove");
-    BuildOption(sound_, 2700, "chkPlaySound", "lblPlaySoundOnDetection",
-                tr("Play sound whenever a problem is detected."), "txtWaveFilesPath", "Label1",
-                tr("Sound File :"), "cmdWaveFileBrowseNormal", "cmdWaveFileBrowseMouseMove");
-    BuildOption(startup_, 3660, "chkRunAtStartup", "lblRunonStartup", tr("Run Vostrel on startup."),
-                {}, {}, {}, {}, {});
+    BuildOption(backup_,
+                {LayoutId::SettingsBackupBox, LayoutId::SettingsBackupLabel,
+                 LayoutId::SettingsBackupPathLabel, LayoutId::SettingsBackupPath,
+                 LayoutId::SettingsBackupBrowse},
+                tr("Make Backup Before Repairing."), tr("BackUp's :"));
+    BuildOption(report_,
+                {LayoutId::SettingsReportBox, LayoutId::SettingsReportLabel,
+                 LayoutId::SettingsReportPathLabel, LayoutId::SettingsReportPath,
+                 LayoutId::SettingsReportBrowse},
+                tr("Make report after every scan."), tr("Report Log :"));
+    BuildOption(sound_,
+                {LayoutId::SettingsSoundBox, LayoutId::SettingsSoundLabel,
+                 LayoutId::SettingsSoundPathLabel, LayoutId::SettingsSoundPath,
+                 LayoutId::SettingsSoundBrowse},
+                tr("Play sound whenever a problem is detected."), tr("Sound File :"));
+    BuildOption(startup_, {LayoutId::SettingsStartupBox, LayoutId::SettingsStartupLabel},
+                tr("Run Vostrel on startup."), {});
     startup_.box->setToolTip(tr("Checking this option will run at Windows Startup"));
     backup_.boxKey = kMakeBackupKey;
     backup_.pathKey = kBackupFolderKey;
@@ -60,15 +61,15 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     // The drives that are the host's, not the machine's: said here as well
     // as in the catalogue, since their rows start unchecked.
     if (const std::string note = engine::HostDrivesNote(app_.session); !note.empty()) {
-        auto* hostDrives = new SkinLabel("lblHostDrives", QString::fromStdString(note), this);
-        hostDrives->setGeometry(TwipsRect(240, 4290, 5040, 330));
+        auto* hostDrives =
+            new SkinLabel(LayoutId::SettingsHostDrives, QString::fromStdString(note), this);
         hostDrives->setToolTip(QString::fromStdString(note));
     }
 
-    ignoreList_ = new IgnoreListBox(this);
-    ignoreList_->move(Twips(300), Twips(4710));
-    ok_ = new ImagePair("cmdOKNormal", "cmdokMousemove", this, TwipsRect(5400, 6300, 1590, 435),
-                        {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("OK"));
+    // The ignore list takes the lower part of the window.
+    ignoreList_ = Place(new IgnoreListBox(this), LayoutId::SettingsIgnoreList);
+    ok_ = new ImagePair(LayoutId::SettingsOk, this, {"skin/button.svg"}, {"skin/button_hover.svg"},
+                        tr("OK"));
     connect(picture2_, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     connect(ok_, &ImagePair::clicked, this, &SettingsDialog::SaveAndClose);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
@@ -87,28 +88,17 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
-void SettingsDialog::BuildOption(Option& option, int top, const QString& boxName,
-                                 const QString& labelName, const QString& caption,
-                                 const QString& pathName, const QString& pathLabelName,
-                                 const QString& pathCaption, const QString& browseName,
-                                 const QString& browseHover) {
-    option.box = new QCheckBox(this);
-    option.box->setObjectName(boxName);
+void SettingsDialog::BuildOption(Option& option, const OptionLayout& layout, const QString& caption,
+                                 const QString& pathCaption) {
+    option.box = Place(new QCheckBox(this), layout.box);
     option.box->setAccessibleName(caption);
-    option.box->setGeometry(TwipsRect(300, top, 300, 300));
-    option.label = new SkinLabel(labelName, caption, this);
-    option.label->setGeometry(TwipsRect(660, top - 15, 5400, 330));
-    if (pathName.isEmpty()) return;
-    auto* pathLabel = new QLabel(pathCaption, this);
-    pathLabel->setObjectName(pathLabelName);
-    pathLabel->setGeometry(TwipsRect(660, top + 405, 1200, 300));
-    option.path = new QLineEdit(this);
-    option.path->setObjectName(pathName);
+    option.label = new SkinLabel(layout.label, caption, this);
+    if (!layout.path) return;
+    Place(new QLabel(pathCaption, this), *layout.pathLabel);
+    option.path = Place(new QLineEdit(this), *layout.path);
     option.path->setAccessibleName(pathCaption);
-    option.path->setGeometry(TwipsRect(1860, top + 375, 4200, 345));
-    option.browse =
-        new ImagePair(browseName, browseHover, this, TwipsRect(6150, top + 360, 810, 375),
-                      {"skin/button.svg"}, {"skin/button_hover.svg"}, tr("..."));
+    option.browse = new ImagePair(*layout.browse, this, {"skin/button.svg"},
+                                  {"skin/button_hover.svg"}, tr("..."));
     option.browse->normal()->setAccessibleName(tr("Browse %1").arg(pathCaption));
     option.browse->hover()->setAccessibleName(tr("Browse %1").arg(pathCaption));
 }

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 #include <string_view>
+
+#include "shell/skin_layout.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -43,10 +46,17 @@ public:
     void ChooseFolderInto(QLineEdit* path);
 
 private:
-    void BuildOption(Option& option, int top, const QString& boxName, const QString& labelName,
-                     const QString& caption, const QString& pathName, const QString& pathLabelName,
-                     const QString& pathCaption, const QString& browseName,
-                     const QString& browseHover);
+    // An option's rows of the layout: the path's are left out for start
+    // with the session.
+    struct OptionLayout {
+        LayoutId box;
+        LayoutId label;
+        std::optional<LayoutId> pathLabel = std::nullopt;
+        std::optional<LayoutId> path = std::nullopt;
+        std::optional<LayoutId> browse = std::nullopt;
+    };
+    void BuildOption(Option& option, const OptionLayout& layout, const QString& caption,
+                     const QString& pathCaption);
     void FormLoad();
     void BoxClick(Option& option);
     void ApplyRunAtStartup();

@@ -30,6 +30,10 @@ int ToTwips(double pixels) { return static_cast<int>(std::lround(pixels * kTwips
 
 namespace {
 
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 // One renderer per artwork file for the whole program.
 QSvgRenderer* Renderer(const QString& path) {
     EnsureArtwork();
@@ -48,11 +52,23 @@ bool IsActivationKey(const QKeyEvent* event) {
 
 }  // namespace
 
+QString LayoutName(LayoutId id) { return FromView(Layout(id).name); }
+
+QRect LayoutRect(LayoutId id) {
+    const TwipsBox& box = Layout(id).box;
+    return TwipsRect(box.left, box.top, box.width, box.height);
+}
+
 SkinImage::SkinImage(const QString& name, QStringList layers, QWidget* parent)
     : QWidget(parent), layers_(std::move(layers)), captionColor_(Qt::white) {
     setObjectName(name);
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover, false);
+}
+
+SkinImage::SkinImage(LayoutId id, QStringList layers, QWidget* parent)
+    : SkinImage(LayoutName(id), std::move(layers), parent) {
+    setGeometry(LayoutRect(id));
 }
 
 void SkinImage::SetLayers(QStringList layers) {
@@ -144,19 +160,18 @@ void SkinImage::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-ImagePair::ImagePair(const QString& normalName, const QString& hoverName, QWidget* parent,
-                     const QRect& geometry, QStringList normalLayers, QStringList hoverLayers,
-                     const QString& caption, const QString& icon)
+ImagePair::ImagePair(LayoutId id, QWidget* parent, QStringList normalLayers,
+                     QStringList hoverLayers, const QString& caption, const QString& icon)
     : QObject(parent),
-      normal_(new SkinImage(normalName, std::move(normalLayers), parent)),
-      hover_(new SkinImage(hoverName, std::move(hoverLayers), parent)) {
-    setObjectName(normalName);
+      normal_(new SkinImage(id, std::move(normalLayers), parent)),
+      hover_(new SkinImage(id, std::move(hoverLayers), parent)) {
+    hover_->setObjectName(FromView(Layout(id).hover));
+    setObjectName(normal_->objectName());
     for (SkinImage* image : {normal_, hover_}) {
-        image->setGeometry(geometry);
         image->SetCaption(caption);
         image->SetIcon(icon);
     }
-    const QString accessible = caption.isEmpty() ? normalName : caption;
+    const QString accessible = caption.isEmpty() ? normal_->objectName() : caption;
     normal_->SetFocusable(accessible);
     hover_->SetFocusable(accessible);
     hover_->raise();
@@ -200,6 +215,11 @@ SkinLabel::SkinLabel(const QString& name, const QString& text, QWidget* parent)
     : QLabel(text, parent) {
     setObjectName(name);
     setMouseTracking(true);
+}
+
+SkinLabel::SkinLabel(LayoutId id, const QString& text, QWidget* parent)
+    : SkinLabel(LayoutName(id), text, parent) {
+    setGeometry(LayoutRect(id));
 }
 
 void SkinLabel::SetFocusable() {
@@ -270,23 +290,20 @@ void MakeFrameless(QWidget* window, const QSize& size) {
 
 DialogFrame BuildDialogFrame(QWidget* dialog, const DialogFrameLayout& layout) {
     DialogFrame frame;
-    MakeFrameless(dialog, TwipsRect(0, 0, layout.widthTwips, layout.heightTwips).size());
+    dialog->setObjectName(LayoutName(layout.window));
+    MakeFrameless(dialog, LayoutRect(layout.window).size());
     ApplySkinStyle(dialog);
-    frame.background = new SkinImage(layout.backgroundName, {"skin/background.svg"}, dialog);
-    frame.background->setGeometry(dialog->rect());
-    frame.strip = new SkinImage("ImgFormMove", {"skin/header.svg"}, dialog);
-    frame.strip->setGeometry(TwipsRect(0, 0, layout.widthTwips, layout.stripHeightTwips));
-    frame.logo = new SkinImage("ImgToolBarQuendaro", {"skin/logo.svg"}, dialog);
-    frame.logo->setGeometry(TwipsRect(90, layout.logoTopTwips, 2700, 540));
+    frame.background = new SkinImage(layout.background, {"skin/background.svg"}, dialog);
+    frame.strip = new SkinImage(layout.strip, {"skin/header.svg"}, dialog);
+    frame.logo = new SkinImage(layout.logo, {"skin/logo.svg"}, dialog);
     if (layout.draggable) {
         auto* dragger = new WindowDragger(dialog);
         dragger->AttachStrip(frame.strip);
         dragger->AttachLogo(frame.logo);
     }
-    if (layout.closeLeftTwips > 0) {
-        frame.close = new ImagePair("imgCloseNormal", "ImgCloseMouseMove", dialog,
-                                    TwipsRect(layout.closeLeftTwips, 135, 330, 330),
-                                    {"skin/win_close_normal.svg"}, {"skin/win_close_hover.svg"});
+    if (layout.close) {
+        frame.close = new ImagePair(*layout.close, dialog, {"skin/win_close_normal.svg"},
+                                    {"skin/win_close_hover.svg"});
         frame.close->normal()->setAccessibleName(
             QCoreApplication::translate("vostrel::shell::ImagePair", "Close"));
         frame.close->hover()->setAccessibleName(

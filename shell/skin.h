@@ -12,6 +12,9 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <optional>
+
+#include "shell/skin_layout.h"
 
 namespace vostrel::shell {
 
@@ -26,6 +29,17 @@ QRect TwipsRect(int left, int top, int width, int height);
 // Pixels to twips, rounded to whole twips.
 int ToTwips(double pixels);
 
+// A row of the layout table: its object name, and its rectangle in pixels.
+QString LayoutName(LayoutId id);
+QRect LayoutRect(LayoutId id);
+// Names the widget after its row and puts it at the row's rectangle.
+template <typename W>
+W* Place(W* widget, LayoutId id) {
+    widget->setObjectName(LayoutName(id));
+    widget->setGeometry(LayoutRect(id));
+    return widget;
+}
+
 // A picture: one or more SVG layers from the resources, drawn on top of each
 // other and stretched to the widget, crisp at any scale; with an optional
 // caption and icon. It reports pointer movement, presses and releases
@@ -35,6 +49,8 @@ class SkinImage : public QWidget {
     Q_OBJECT
 public:
     SkinImage(const QString& name, QStringList layers, QWidget* parent);
+    // Named and placed as the layout's row says.
+    SkinImage(LayoutId id, QStringList layers, QWidget* parent);
 
     void SetLayers(QStringList layers);
     void SetCaption(const QString& caption);
@@ -77,11 +93,11 @@ private:
 // which lies on top and takes the click. The hover image stays until a
 // background resets the pair. A disabled normal image takes no pointer
 // events, so its button can neither show its hover look nor be clicked.
+// Both images take their names and their place from the layout's row.
 class ImagePair : public QObject {
     Q_OBJECT
 public:
-    ImagePair(const QString& normalName, const QString& hoverName, QWidget* parent,
-              const QRect& geometry, QStringList normalLayers, QStringList hoverLayers,
+    ImagePair(LayoutId id, QWidget* parent, QStringList normalLayers, QStringList hoverLayers,
               const QString& caption = {}, const QString& icon = {});
 
     SkinImage* normal() const { return normal_; }
@@ -110,6 +126,8 @@ class SkinLabel : public QLabel {
     Q_OBJECT
 public:
     SkinLabel(const QString& name, const QString& text, QWidget* parent);
+    // Named and placed as the layout's row says.
+    SkinLabel(LayoutId id, const QString& text, QWidget* parent);
     void SetFocusable();
     void SetBold(bool bold);
     void SetUnderline(bool underline);
@@ -152,18 +170,18 @@ private:
 // Makes a top-level window frameless (the skin draws its own border).
 void MakeFrameless(QWidget* window, const QSize& size);
 
-// The frame every skinned dialog is made of: frameless at its size, the
-// skin's style, the background picture, the header strip with the logo
-// (dragging either moves the window, when asked) and, when asked, the close
-// button at the strip's right end.
+// The frame every skinned dialog is made of: named and frameless at the size
+// of its window's row, the skin's style, the background picture, the header
+// strip with the logo (dragging either moves the window, when asked) and,
+// when asked, the close button at the strip's right end. Each part takes
+// its name and place from its row of the layout.
 struct DialogFrameLayout {
-    int widthTwips;
-    int heightTwips;
-    QString backgroundName = "Picture1";  // its object name
-    int stripHeightTwips = 600;
-    int logoTopTwips = 30;
+    LayoutId window;
+    LayoutId background;
+    LayoutId strip;
+    LayoutId logo;
+    std::optional<LayoutId> close = std::nullopt;
     bool draggable = true;
-    int closeLeftTwips = 0;  // 0: no close button
 };
 struct DialogFrame {
     SkinImage* background = nullptr;

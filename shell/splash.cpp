@@ -11,18 +11,16 @@ namespace vostrel::shell {
 
 Splash::Splash(std::function<void()> showMain)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), showMain_(std::move(showMain)) {
-    setObjectName("frmSplash");
+    setObjectName(LayoutName(LayoutId::SplashForm));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Vostrel 2006"));
-    setFixedSize(TwipsRect(0, 0, 6300, 3600).size());
-    auto* background = new SkinImage("Picture1", {"skin/splash.svg"}, this);
-    background->setGeometry(rect());
-    auto* image1 = new SkinImage("Image1", {"skin/logo.svg"}, this);
-    image1->setGeometry(TwipsRect(750, 750, 4800, 960));
-    auto* shape1 = new QFrame(this);
-    shape1->setObjectName("Shape1");
-    shape1->setGeometry(rect());
-    shape1->setStyleSheet("QFrame#Shape1 { border: 2px solid #2bb3e6; background: transparent; }");
+    setFixedSize(LayoutRect(LayoutId::SplashForm).size());
+    new SkinImage(LayoutId::SplashBackground, {"skin/splash.svg"}, this);
+    new SkinImage(LayoutId::SplashLogo, {"skin/logo.svg"}, this);
+    auto* border = Place(new QFrame(this), LayoutId::SplashBorder);
+    border->setStyleSheet(
+        QStringLiteral("QFrame#%1 { border: 2px solid #2bb3e6; background: transparent; }")
+            .arg(border->objectName()));
     tmrUnload_ = new QTimer(this);
     tmrUnload_->setInterval(2000);
     connect(tmrUnload_, &QTimer::timeout, this, &Splash::Unload);
