@@ -180,14 +180,14 @@ private:
 
 }  // namespace
 
-const VdfNode* VdfNode::Find(std::string_view key) const {
+const VdfNode* VdfNode::Find(std::string_view name) const {
     for (const VdfNode& child : children)
-        if (SameKey(child.key, key)) return &child;
+        if (SameKey(child.key, name)) return &child;
     return nullptr;
 }
 
-std::string VdfNode::Text(std::string_view key) const {
-    const VdfNode* node = Find(key);
+std::string VdfNode::Text(std::string_view name) const {
+    const VdfNode* node = Find(name);
     return node && !node->block ? node->value : std::string();
 }
 

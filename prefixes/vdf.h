@@ -22,10 +22,10 @@ struct VdfNode {
     std::vector<VdfNode> children;  // a block's entries, in file order
     bool block = false;
 
-    // The first entry named `key` (any letter case), or null.
-    const VdfNode* Find(std::string_view key) const;
-    // The text of the leaf entry `key`, or empty when there is none.
-    std::string Text(std::string_view key) const;
+    // The first entry named `name` (any letter case), or null.
+    const VdfNode* Find(std::string_view name) const;
+    // The text of the leaf entry `name`, or empty when there is none.
+    std::string Text(std::string_view name) const;
 };
 
 struct VdfResult {
