@@ -461,8 +461,6 @@ void Repair::Finish() {
 }
 
 RepairOutcome Repair::Run() {
-    // A stop asked of the scan before (its Cancel) is not one of this repair.
-    session_.cancelRequested = false;
     if (auto refusal = session_.registry.WriteRefusal()) {
         outcome_.refusal = std::move(refusal);
         return outcome_;

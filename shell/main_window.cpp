@@ -525,6 +525,9 @@ void MainWindow::RepairAll() {
     // The lists the repair changes are not shown while it works.
     app_.view.ShowRepairing(true);
     auto refusal = std::make_shared<std::optional<std::string>>();
+    // A stop asked of the scan before (its Cancel) is not one of this
+    // repair; from here on, quitting stops the repair.
+    app_.session.cancelRequested = false;
     work_->Start([this, refusal] { *refusal = engine::RepairAll(app_.session); },
                  [this, refusal] { RepairDone(*refusal); });
 }

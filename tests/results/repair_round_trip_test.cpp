@@ -122,8 +122,7 @@ TEST_F(RepairTest, RepairThenRestoreGivesEverythingBackExactly) {
 }
 
 // Ctrl-C (or quitting the window) during a repair: what was backed up before
-// the stop still goes and comes back on restore; the rest is kept untouched,
-// and a stop asked of the scan before does not stop the repair.
+// the stop still goes and comes back on restore; the rest is kept untouched.
 TEST_F(RepairTest, AStopKeepsWhatWasNotBackedUpAndRestoresWhatWent) {
     const std::string paths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
     for (const char* name : {"a.exe", "b.exe", "c.exe"})
@@ -133,7 +132,6 @@ TEST_F(RepairTest, AStopKeepsWhatWasNotBackedUpAndRestoresWhatWent) {
     for (const char* name : {"a.exe", "b.exe", "c.exe"})
         AddProblem(HKEY_LOCAL_MACHINE, paths + name, "", std::string("C:\\gone\\") + name);
     AddShortcut("Desktop/Tool.lnk", BrokenLinkBytes("first"));
-    session_.cancelRequested = true;  // the scan's Cancel, left over
     options_.afterStep = [this] { session_.cancelRequested = true; };
 
     const RepairOutcome outcome = RepairAll(session_, options_);
