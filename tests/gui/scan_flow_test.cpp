@@ -130,12 +130,15 @@ protected:
                       QPointer<QWidget> answered = nullptr) {
         if (answers.empty()) return;
         auto* timer = new QTimer;
-        auto waited = std::make_shared<int>(0);
+        // Measured in time, not in ticks: on a loaded machine a repair may
+        // take long before its notice shows.
+        auto waited = std::make_shared<QElapsedTimer>();
+        waited->start();
         timer->setInterval(5);
         QObject::connect(timer, &QTimer::timeout, [=, this] {
             auto* box = qobject_cast<MessageBoxDialog*>(QApplication::activeModalWidget());
             if (box && box == answered.data()) box = nullptr;
-            if (!box && (*waited += 5) < 5000) return;
+            if (!box && waited->elapsed() < 60000) return;
             timer->stop();
             timer->deleteLater();
             ASSERT_NE(box, nullptr) << "no message box came";
