@@ -37,6 +37,8 @@ const std::vector<Planted>& PlantedValues() {
         {"HKLM\\" + kCv + "\\Run", "Notepad", "REG_SZ", "C:\\windows\\notepad.exe"},
         {"HKLM\\" + kCv + "\\Run", "GoneProfile", "REG_SZ", "%APPDATA%\\gone.exe"},
         {"HKLM\\" + kCv + "\\Run", "GoneExpand", "REG_EXPAND_SZ", "%SystemRoot%\\gone2.exe"},
+        {"HKLM\\" + kCv + "\\Run", "Browser", "REG_EXPAND_SZ",
+         "\"%ProgramFiles%\\Internet Explorer\\iexplore.exe\" \"%1\""},
         {"HKLM\\" + kCv + "\\Uninstall\\GoneApp", "DisplayName", "REG_SZ", "Gone App"},
         {"HKLM\\" + kCv + "\\Uninstall\\GoneApp", "UninstallString", "REG_SZ",
          "\"" + kGone + "\\uninst.exe\" /S"},
@@ -93,6 +95,8 @@ std::vector<RowTexts> ExpectedWineRows() {
             "SOFTWARE\\Microsoft\\Windows\\Help"),
         Row(kLm, "SharedFile", "C:\\Program Files\\Common Files\\Gone\\shared.dll",
             "Microsoft Shared", "SOFTWARE\\Microsoft\\Shared Tools\\GoneShared"),
+        Row(kLm, "GoneExpand", "C:\\windows\\gone2.exe", "Windows Startup",
+            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
         // "GoneLong" (a path of more than MAX_PATH characters) yields no row:
         // Windows' file calls refuse such a path, so it counts as existing.
         Row(kLm, "GoneStartup", "C:\\windows\\system32\\gonestart.exe", "Windows Startup",
