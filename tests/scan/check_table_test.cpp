@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scan/catalogue.h"
+#include "scan/problem_rows.h"
 #include "scan/registry_walker.h"
 #include "support/scan_fakes.h"
 
@@ -43,6 +44,7 @@ void Prepare(FakeMachine& m) {
     m.files.AddFile("C:\\windows\\system32\\MsiExec.exe");
     m.files.AddFile("C:\\windows\\Fonts\\arial.ttf");
     m.files.AddFile("C:\\Program Files\\App\\app.exe");
+    m.files.AddFile("C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
     m.files.AddFile("C:\\Program Files\\Common Files\\Shared\\common.dll");
     m.files.AddFile("C:\\App\\hidden.exe", FILE_ATTRIBUTE_HIDDEN);
     m.files.AddFile("C:\\App\\secret.exe", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -147,6 +149,59 @@ TEST(CheckTable, SoftwareLocations) {
          "%ProgramFiles%\\Gone\\gone.exe",
          {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
         {"unknown variable", app, "", "%LocalAppData%\\gone.exe", {}},
+    });
+}
+
+// An App Paths key's Path value: folders, separated by ';'. It is stale only
+// when no folder it names is there any more.
+TEST(CheckTable, SoftwareLocationFolders) {
+    const auto app = kSectionAppPaths;
+    RunTable({
+        {"missing folder", app, "Path", "C:\\Gone", {{"C:\\Gone", ""}}},
+        {"closing backslash", app, "Path", "C:\\Gone\\", {{"C:\\Gone\\", ""}}},
+        {"any letter case of the name", app, "PATH", "C:\\Gone", {{"C:\\Gone", ""}}},
+        {"present folder", app, "Path", "C:\\Program Files\\App\\", {}},
+        {"present folder, other letter case", app, "Path", "c:\\program files\\app", {}},
+        {"present non-Latin folder",
+         app,
+         "Path",
+         "C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC",
+         {}},
+        {"quoted present folder", app, "Path", "\"C:\\Program Files\\App\"", {}},
+        {"the drive's root", app, "Path", "C:\\", {}},
+        {"one folder still there keeps the value",
+         app,
+         "Path",
+         "C:\\Gone;C:\\Program Files\\App",
+         {}},
+        {"every folder gone: the first is named",
+         app,
+         "Path",
+         "C:\\Gone;C:\\Gone Too",
+         {{"C:\\Gone", ""}}},
+        {"empty parts", app, "Path", ";; C:\\Gone ;", {{"C:\\Gone", ""}}},
+        {"variable, present", app, "Path", "%ProgramFiles%\\App", {}},
+        {"variable, missing",
+         app,
+         "Path",
+         "%ProgramFiles%\\Gone",
+         {{"C:\\Program Files\\Gone", ""}}},
+        {"unknown variable passed over",
+         app,
+         "Path",
+         "%VendorDir%\\bin;C:\\Gone",
+         {{"C:\\Gone", ""}}},
+        {"unknown variable only", app, "Path", "%VendorDir%\\bin", {}},
+        {"relative folders", app, "Path", "bin;.\\lib", {}},
+        {"a file is no folder",
+         app,
+         "Path",
+         "C:\\Program Files\\App\\app.exe",
+         {{"C:\\Program Files\\App\\app.exe", ""}}},
+        {"CD drive", app, "Path", "D:\\Gone", {{"D:\\Gone", ""}}},
+        {"network share", app, "Path", "\\\\server\\share\\app", {}},
+        {"blanks", app, "Path", "  ", {}},
+        {"another value is not a folder list", app, "Paths", "C:\\Gone", {}},
     });
 }
 
@@ -368,6 +423,23 @@ TEST(ProblemRow, ColumnsOfARow) {
     EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].section, "Software Locations");
     EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].dataAsRead, "C:\\App\\gone.exe");
     EXPECT_EQ(m.observer.found, 1u);
+}
+
+TEST(ProblemRow, AFolderRowSaysItIsAFolder) {
+    FakeMachine m;
+    Prepare(m);
+    DispatchValueCheck(m.session, "C:\\Gone", kSectionAppPaths, "Path", HKEY_LOCAL_MACHINE,
+                       "HKEY_LOCAL_MACHINE", "K");
+    DispatchValueCheck(m.session, "C:\\App\\gone.exe", kSectionAppPaths, "", HKEY_LOCAL_MACHINE,
+                       "HKEY_LOCAL_MACHINE", "K");
+    const auto problems = m.session.result.problems.Of<RegistryProblem>();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_TRUE(problems[0].testedFolder);
+    EXPECT_FALSE(problems[1].testedFolder);
+    // Asked again for the repair, the folder is looked for as a folder.
+    m.files.AddFolder("C:\\Gone");
+    EXPECT_EQ(ProbeAgain(m.session, "C:\\Gone", true).kind, PathPresence::Present);
+    EXPECT_EQ(ProbeAgain(m.session, "C:\\Gone").kind, PathPresence::Missing);
 }
 
 TEST(ProblemRow, DetectionSoundAndCounter) {
