@@ -33,6 +33,7 @@ struct Case {
     std::string valueName;
     std::string data;
     std::vector<Row> rows;
+    std::string keyPath = "SOFTWARE\\Key";
 };
 
 // The machine every case runs on: drive C fixed, D a CD drive, E a network
@@ -63,7 +64,7 @@ std::vector<Row> RunCase(const Case& c) {
     FakeMachine m;
     Prepare(m);
     DispatchValueCheck(m.session, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE,
-                       "HKEY_LOCAL_MACHINE", "SOFTWARE\\Key");
+                       "HKEY_LOCAL_MACHINE", c.keyPath);
     std::vector<Row> rows;
     for (std::size_t i = 1; i <= m.session.result.problems.Of<RegistryProblem>().size(); ++i)
         rows.push_back(
@@ -122,6 +123,66 @@ TEST(CheckTable, ComClasses) {
         {"any other variable", com, "", "%MyFolder%x.dll", {}},
         {"empty", com, "", "", {}},
         {"blanks", com, "", "   ", {}},
+    });
+}
+
+// A class's icon: the file before its icon index or resource id is tested as
+// the class's other files are; what names no file is left alone.
+TEST(CheckTable, ComClassIcons) {
+    const auto com = kSectionComClasses;
+    const std::string icon = "CLSID\\{0}\\DefaultIcon";
+    RunTable({
+        {"icon index", com, "", "C:\\App\\gone.exe,0", {{"C:\\App\\gone.exe", ""}}, icon},
+        {"quoted, resource id",
+         com,
+         "",
+         "\"C:\\App\\gone.dll\",-101",
+         {{"C:\\App\\gone.dll", ""}},
+         icon},
+        {"blanks around the index",
+         com,
+         "",
+         "C:\\App\\gone.exe , 2",
+         {{"C:\\App\\gone.exe", ""}},
+         icon},
+        {"present program", com, "", "C:\\Program Files\\App\\app.exe,0", {}, icon},
+        {"present non-Latin path",
+         com,
+         "",
+         "\"C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe\",0",
+         {},
+         icon},
+        {"the document itself", com, "", "%1", {}, icon},
+        {"system library by name", com, "", "shell32.dll,-152", {}, icon},
+        {"missing library by name",
+         com,
+         "",
+         "gone32.dll,-152",
+         {{kSys + "gone32.dll", "Yes"}},
+         icon},
+        {"variable",
+         com,
+         "",
+         "%SystemRoot%\\system32\\gone.dll,-3",
+         {{"C:\\windows\\system32\\gone.dll", ""}},
+         icon},
+        {"unknown variable", com, "", "%VendorDir%\\gone.dll,0", {}, icon},
+        {"CD drive", com, "", "D:\\gone.exe,0", {}, icon},
+        {"not an index", com, "", "C:\\App\\gone.exe,main", {}, icon},
+        {"a comma alone", com, "", "C:\\App\\gone.exe,", {}, icon},
+        {"an icon file is not a program file", com, "", "C:\\App\\gone.ico,0", {}, icon},
+        {"any letter case of the key",
+         com,
+         "",
+         "C:\\App\\gone.exe,0",
+         {{"C:\\App\\gone.exe", ""}},
+         "CLSID\\{0}\\defaulticon"},
+        {"an index outside DefaultIcon names no file",
+         com,
+         "",
+         "C:\\App\\gone.exe,0",
+         {},
+         "CLSID\\{0}\\LocalServer32"},
     });
 }
 
