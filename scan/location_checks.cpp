@@ -46,12 +46,6 @@ std::optional<std::string> FromDriveLetter(std::string_view data) {
     return std::string(rules::FromOrSame(data, static_cast<std::ptrdiff_t>(marker) - 1));
 }
 
-// A folder a program may be searched for in: a drive path or a network
-// share. A relative folder depends on where the program runs.
-bool IsFullFolder(std::string_view part) {
-    return (part.size() >= 3 && part[1] == ':' && part[2] == '\\') || part.starts_with("\\\\");
-}
-
 // An App Paths key's Path value: the folders, separated by ';', put before
 // the search path when the program starts. The value is stale when no
 // folder it names is there any more: one still there keeps it doing its
@@ -70,7 +64,7 @@ void CheckAppFolders(ScanSession& session, HKEY rootKey, std::string_view rootNa
         start = end + 1;
         if (part.empty()) continue;
         const auto folder = ExpandFolderVariables(session, part);
-        if (!folder || !IsFullFolder(*folder)) continue;
+        if (!folder || !rules::NamesFullFolder(*folder)) continue;
         if (FolderExists(session, *folder)) return;
         if (!firstMissing) firstMissing = *folder;
     }

@@ -43,6 +43,7 @@ void Prepare(FakeMachine& m) {
     m.files.AddFile("C:\\windows\\system32\\present.dll");
     m.files.AddFile("C:\\windows\\system32\\shell32.dll");
     m.files.AddFile("C:\\windows\\system32\\MsiExec.exe");
+    m.files.AddFile("C:\\windows\\system32\\rundll32.exe");
     m.files.AddFile("C:\\windows\\Fonts\\arial.ttf");
     m.files.AddFile("C:\\Program Files\\App\\app.exe");
     m.files.AddFile("C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
@@ -427,7 +428,7 @@ TEST(CheckTable, UninstallEntries) {
          un,
          "QuietUninstallString",
          "C:\\App\\unins000.exe /SILENT",
-         {}},
+         {{"C:\\App\\unins000.exe", ""}}},
         {"the same as UninstallString",
          un,
          "UninstallString",
@@ -455,6 +456,70 @@ TEST(CheckTable, UninstallEntries) {
          "DisplayIcon",
          "%ProgramFiles%\\Gone\\gone.exe,0",
          {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
+    });
+}
+
+// The quiet uninstaller's usual forms, a program on a drive and its
+// switches, and an uninstall entry's folder.
+TEST(CheckTable, UninstallQuietStringsAndLocations) {
+    const auto un = kSectionUninstall;
+    const std::string quiet = "QuietUninstallString";
+    const std::string location = "InstallLocation";
+    RunTable({
+        {"quoted, missing",
+         un,
+         quiet,
+         "\"C:\\Program Files\\Gone\\uninst.exe\" /S",
+         {{"C:\\Program Files\\Gone\\uninst.exe", ""}}},
+        {"quoted, present", un, quiet, "\"C:\\Program Files\\App\\app.exe\" /S", {}},
+        {"unquoted with a blank in the folder, missing",
+         un,
+         quiet,
+         "C:\\Program Files\\Gone\\unins000.exe /SILENT /NORESTART",
+         {{"C:\\Program Files\\Gone\\unins000.exe", ""}}},
+        {"unquoted, present", un, quiet, "C:\\Program Files\\App\\app.exe /SILENT", {}},
+        {"present non-Latin path",
+         un,
+         quiet,
+         "\"C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe\" /S",
+         {}},
+        {"no switch", un, quiet, "\"C:\\Gone\\uninst.exe\"", {{"C:\\Gone\\uninst.exe", ""}}},
+        {"any letter case", un, quiet, "C:\\Gone\\UNINST.EXE /S", {{"C:\\Gone\\UNINST.EXE", ""}}},
+        {"variable",
+         un,
+         quiet,
+         "\"%ProgramFiles%\\Gone\\uninst.exe\" /S",
+         {{"C:\\Program Files\\Gone\\uninst.exe", ""}}},
+        {"unknown variable", un, quiet, "\"%VendorDir%\\uninst.exe\" /S", {}},
+        {"MsiExec by name",
+         un,
+         quiet,
+         "MsiExec.exe /X{0F00D000-0000-4000-8000-00000000F00D} /qn",
+         {}},
+        {"rundll32 with a present library",
+         un,
+         quiet,
+         "rundll32.exe \"C:\\windows\\system32\\shell32.dll\",Control_RunDLL",
+         {}},
+        {"present folder", un, location, "C:\\Program Files\\App", {}},
+        {"present folder with a closing backslash", un, location, "C:\\Program Files\\App\\", {}},
+        {"present non-Latin folder",
+         un,
+         location,
+         "C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC",
+         {}},
+        {"missing folder",
+         un,
+         location,
+         "C:\\Program Files\\Gone",
+         {{"C:\\Program Files\\Gone", ""}}},
+        {"quoted missing folder", un, location, "\"C:\\Gone\\\"", {{"C:\\Gone\\", ""}}},
+        {"variable", un, location, "%ProgramFiles%\\Gone", {{"C:\\Program Files\\Gone", ""}}},
+        {"unknown variable", un, location, "%VendorDir%\\App", {}},
+        {"empty", un, location, "", {}},
+        {"relative", un, location, "App", {}},
+        {"network share", un, location, "\\\\server\\share\\App", {}},
+        {"any letter case of the name", un, "installlocation", "C:\\Gone", {{"C:\\Gone", ""}}},
     });
 }
 
