@@ -43,7 +43,9 @@ ProblemDetails DetailsOf(const RegistryProblem& problem) {
     details.value = problem.valueName;
     details.holds = problem.dataAsRead;
     details.lookedFor = problem.testedPath;
-    details.why = problem.systemFolder ? kReasonNotInSystemFolder : kReasonFileNotFound;
+    details.why = problem.systemFolder   ? kReasonNotInSystemFolder
+                  : problem.testedFolder ? kReasonFolderNotFound
+                                         : kReasonFileNotFound;
     return details;
 }
 

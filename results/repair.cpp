@@ -72,7 +72,7 @@ ValueRecheck RecheckValue(ScanSession& session, const RegistryProblem& problem) 
     if (!found) return {Verdict::Gone, {}};
     if (!same) return {Verdict::Changed, "it no longer holds " + problem.dataAsRead};
     if (problem.testedPath.empty()) return {Verdict::Remove, {}};
-    const PathPresence probe = ProbeAgain(session, problem.testedPath);
+    const PathPresence probe = ProbeAgain(session, problem.testedPath, problem.testedFolder);
     if (probe.kind == PathPresence::Present)
         return {Verdict::NowPresent, problem.testedPath + " is there"};
     if (probe.kind == PathPresence::Missing) return {Verdict::Remove, {}};

@@ -39,6 +39,7 @@ VOSTREL_CHECK(CheckUninstallValue);
 VOSTREL_CHECK(CheckCommandLine);
 VOSTREL_CHECK(CheckUninstallFilePath);
 VOSTREL_CHECK(CheckQuietUninstallString);
+VOSTREL_CHECK(CheckInstallLocation);
 VOSTREL_CHECK(CheckDrivePaths);
 VOSTREL_CHECK(CheckSystemFolderFile);
 

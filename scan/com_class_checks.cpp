@@ -1,6 +1,7 @@
 // The class registrations: a value naming a program file (OCX, AX, EXE,
 // DLL) is tested where it points; paths with a folder only on fixed drives.
-// The values of ProgID keys are class names and are never tested.
+// The values of ProgID keys are class names and are never tested; a
+// DefaultIcon's file is tested without its icon index.
 #include <array>
 
 #include "scan/checks.h"
@@ -32,6 +33,28 @@ bool HoldsPathVariable(std::string_view data) {
     return false;
 }
 
+// A DefaultIcon key names the file that holds a class's icon, the icon's
+// index or resource id after a comma: C:\App\app.exe,0 or "app.dll",-101.
+bool IsDefaultIconKey(std::string_view keyPath) {
+    const std::size_t slash = keyPath.rfind('\\');
+    const std::string_view last =
+        slash == std::string_view::npos ? keyPath : keyPath.substr(slash + 1);
+    return EqualsNoCase(last, "DefaultIcon");
+}
+
+// The text before an icon's ",index" (a number, negative for a resource
+// id); the text as it is when it ends in no such index.
+std::string_view WithoutIconIndex(std::string_view data) {
+    const std::size_t comma = data.rfind(',');
+    if (comma == std::string_view::npos) return data;
+    std::string_view index = Trim(data.substr(comma + 1));
+    if (!index.empty() && index.front() == '-') index.remove_prefix(1);
+    if (index.empty()) return data;
+    for (char c : index)
+        if (c < '0' || c > '9') return data;
+    return data.substr(0, comma);
+}
+
 const std::vector<Drive>& DriveCollection(ScanSession& session) {
     auto& drives = session.facts.drives;
     if (!drives) drives = session.files.GetDrives();
@@ -55,6 +78,7 @@ void CheckComClassValue(ScanSession& session, HKEY rootKey, std::string_view roo
     if (Trim(valueData).empty()) return;
     // WMPlayer.OCX under VersionIndependentProgID is a class's name, not a file.
     if (IsProgramIdKey(keyPath)) return;
+    if (IsDefaultIconKey(keyPath)) valueData = std::string(WithoutIconIndex(valueData));
     valueData = TrimQuotes(valueData);
     if (!Holds(valueData, ".")) return;
     if (!IsProgramFileKind(valueData)) return;

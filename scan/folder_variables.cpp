@@ -1,5 +1,6 @@
 #include "scan/folder_variables.h"
 
+#include <initializer_list>
 #include <vector>
 
 #include "system/paths.h"
@@ -41,13 +42,12 @@ bool IsVariableName(std::string_view name) {
     return true;
 }
 
-// A text value (REG_SZ or REG_EXPAND_SZ) of HKEY_LOCAL_MACHINE, trimmed;
-// nothing when it is missing or empty.
-std::optional<std::string> MachineText(RegistryApi& registry, std::string_view keyPath,
-                                       std::string_view valueName) {
+// A text value (REG_SZ or REG_EXPAND_SZ) below a root, trimmed; nothing
+// when it is missing or empty.
+std::optional<std::string> RootText(RegistryApi& registry, HKEY root, std::string_view keyPath,
+                                    std::string_view valueName) {
     ScopedKey key(registry);
-    if (registry.OpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, KEY_QUERY_VALUE, key.out()) !=
-        ERROR_SUCCESS)
+    if (registry.OpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0, size = 0;
     if (registry.QueryValueEx(key.get(), valueName, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -60,6 +60,11 @@ std::optional<std::string> MachineText(RegistryApi& registry, std::string_view k
     text = TrimCopy(text);
     if (text.empty()) return std::nullopt;
     return text;
+}
+
+std::optional<std::string> MachineText(RegistryApi& registry, std::string_view keyPath,
+                                       std::string_view valueName) {
+    return RootText(registry, HKEY_LOCAL_MACHINE, keyPath, valueName);
 }
 
 // Expands with a given table; nothing when an unknown variable remains.
@@ -116,7 +121,66 @@ std::map<std::string, std::string> ReadFolderVariables(ScanSession& session) {
     return table;
 }
 
+// Where the prefix keeps the rest of its user's environment.
+constexpr std::string_view kSystemEnvironment =
+    "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr std::string_view kUserEnvironment = "Environment";
+constexpr std::string_view kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view kUserShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// The one user of every Wine prefix.
+constexpr std::string_view kWineUserProfile =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-1000";
+
+// Sets `variable` to the first of the texts that is there and expands with
+// what the table already holds; leaves it unset otherwise.
+void SetFirstExpanded(std::map<std::string, std::string>& table, std::string_view variable,
+                      std::initializer_list<std::optional<std::string>> texts) {
+    for (const auto& text : texts) {
+        if (!text) continue;
+        if (const auto expanded = Expand(table, *text)) {
+            table[std::string(variable)] = *expanded;
+            return;
+        }
+    }
+}
+
+std::map<std::string, std::string> ReadEnvironment(ScanSession& session) {
+    std::map<std::string, std::string> table = FolderVariables(session);
+    RegistryApi& registry = session.registry;
+    SetFirstExpanded(table, "USERPROFILE",
+                     {MachineText(registry, kWineUserProfile, "ProfileImagePath")});
+    SetFirstExpanded(table, "PUBLIC", {MachineText(registry, kProfileList, "Public")});
+    // The folders Wine wrote out for its user first, then the same folders
+    // as written with variables.
+    SetFirstExpanded(table, "APPDATA",
+                     {RootText(registry, HKEY_CURRENT_USER, kShellFolders, "AppData"),
+                      RootText(registry, HKEY_CURRENT_USER, kUserShellFolders, "AppData")});
+    SetFirstExpanded(table, "LOCALAPPDATA",
+                     {RootText(registry, HKEY_CURRENT_USER, kShellFolders, "Local AppData"),
+                      RootText(registry, HKEY_CURRENT_USER, kUserShellFolders, "Local AppData")});
+    // The user's own TEMP and TMP come before the machine's.
+    for (const std::string_view variable : {"TEMP", "TMP"}) {
+        SetFirstExpanded(table, variable,
+                         {RootText(registry, HKEY_CURRENT_USER, kUserEnvironment, variable),
+                          MachineText(registry, kSystemEnvironment, variable)});
+    }
+    return table;
+}
+
 }  // namespace
+
+const std::map<std::string, std::string>& EnvironmentVariables(ScanSession& session) {
+    auto& cached = session.facts.environmentVariables;
+    if (!cached) cached = ReadEnvironment(session);
+    return *cached;
+}
+
+std::optional<std::string> ExpandEnvironmentText(ScanSession& session, std::string_view text) {
+    if (text.find('%') == std::string_view::npos) return std::string(text);
+    return Expand(EnvironmentVariables(session), text);
+}
 
 const std::map<std::string, std::string>& FolderVariables(ScanSession& session) {
     auto& cached = session.facts.folderVariables;

@@ -26,4 +26,15 @@ bool HoldsFolderVariable(std::string_view text);
 // The variables of this machine, by upper-case name; read once per scan.
 const std::map<std::string, std::string>& FolderVariables(ScanSession& session);
 
+// An expandable value's text (REG_EXPAND_SZ) as Windows expands it for the
+// prefix's user: the folder variables above, and %USERPROFILE%, %PUBLIC%,
+// %APPDATA%, %LOCALAPPDATA%, %TEMP% and %TMP% as the prefix's registry sets
+// them for its user. Nothing when a %NAME% remains that is unknown or not
+// set (Windows would leave it as it is, naming no file that can be tested).
+std::optional<std::string> ExpandEnvironmentText(ScanSession& session, std::string_view text);
+
+// The variables ExpandEnvironmentText knows, by upper-case name; read once
+// per scan.
+const std::map<std::string, std::string>& EnvironmentVariables(ScanSession& session);
+
 }  // namespace vostrel

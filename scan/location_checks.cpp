@@ -46,12 +46,43 @@ std::optional<std::string> FromDriveLetter(std::string_view data) {
     return std::string(rules::FromOrSame(data, static_cast<std::ptrdiff_t>(marker) - 1));
 }
 
+// An App Paths key's Path value: the folders, separated by ';', put before
+// the search path when the program starts. The value is stale when no
+// folder it names is there any more: one still there keeps it doing its
+// work. Empty parts, relative ones and parts written with a variable this
+// machine does not set are passed over; it is the first missing folder that
+// is reported.
+void CheckAppFolders(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                     std::string_view valueName, std::string_view valueData,
+                     std::string_view sectionKey, std::string_view keyPath) {
+    std::optional<std::string> firstMissing;
+    std::size_t start = 0;
+    while (start <= valueData.size()) {
+        std::size_t end = valueData.find(';', start);
+        if (end == std::string_view::npos) end = valueData.size();
+        const std::string part = TrimQuotes(valueData.substr(start, end - start));
+        start = end + 1;
+        if (part.empty()) continue;
+        const auto folder = ExpandFolderVariables(session, part);
+        if (!folder || !rules::NamesFullFolder(*folder)) continue;
+        if (FolderExists(session, *folder)) return;
+        if (!firstMissing) firstMissing = *folder;
+    }
+    if (!firstMissing) return;
+    AddRegistryProblem(session, rootKey, rootName, valueName, *firstMissing, sectionKey, keyPath,
+                       false, true);
+}
+
 }  // namespace
 
 void CheckAppPathValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
                        std::string_view valueName, std::string& valueData,
                        std::string_view sectionKey, std::string_view keyPath) {
     if (Trim(valueData).empty()) return;
+    if (EqualsNoCase(Trim(valueName), "Path")) {
+        CheckAppFolders(session, rootKey, rootName, valueName, valueData, sectionKey, keyPath);
+        return;
+    }
     valueData = TrimQuotes(valueData);
     const std::string kind = UpperAscii(Trim(GetFileExtension(valueData)));
     if (std::find(kAppKinds.begin(), kAppKinds.end(), kind) == kAppKinds.end()) return;

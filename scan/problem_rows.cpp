@@ -8,6 +8,7 @@
 #include "scan/section_table.h"
 #include "scan/wine_provided.h"
 #include "session/sections.h"
+#include "system/path_presence.h"
 #include "system/paths.h"
 #include "system/settings_keys.h"
 #include "system/text.h"
@@ -19,7 +20,8 @@ namespace {
 // True when the problem was added (the ignore list may leave it out).
 bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueName,
                    std::string_view testedPath, std::string_view sectionKey,
-                   std::string_view keyPath, std::string_view rootName, bool systemFolder) {
+                   std::string_view keyPath, std::string_view rootName, bool systemFolder,
+                   bool testedFolder = false) {
     RegistryProblem problem;
     problem.root = rootKey;
     problem.rootName = std::string(rootName);
@@ -30,6 +32,7 @@ bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueNam
     problem.scanner = std::string(sectionKey);
     problem.section = std::string(SectionOfScanner(sectionKey));
     problem.systemFolder = systemFolder;
+    problem.testedFolder = testedFolder;
     return RecordProblem(session, std::move(problem));
 }
 
@@ -37,10 +40,11 @@ bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueNam
 
 void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
                         std::string_view valueName, std::string_view testedPath,
-                        std::string_view sectionKey, std::string_view keyPath, bool systemFolder) {
+                        std::string_view sectionKey, std::string_view keyPath, bool systemFolder,
+                        bool testedFolder) {
     const std::string_view keyName = Trim(valueName).empty() ? kDefaultValueLabel : valueName;
     if (AppendProblem(session, rootKey, keyName, testedPath, sectionKey, keyPath, rootName,
-                      systemFolder))
+                      systemFolder, testedFolder))
         ProblemRecorded(session);
 }
 
@@ -94,18 +98,33 @@ const PathPresence& ProbeForScan(ScanSession& session, const std::string& path) 
     return it->second;
 }
 
-PathPresence ProbeAgain(ScanSession& session, const std::string& path) {
-    return Probe(session, path);
+PathPresence ProbeAgain(ScanSession& session, const std::string& path, bool folder) {
+    return folder ? ProbeFolder(session.files, path) : Probe(session, path);
 }
 
-bool PathExists(ScanSession& session, const std::string& path) {
-    const PathPresence& probe = ProbeForScan(session, path);
+namespace {
+
+// PathExists of a probe made.
+bool Exists(ScanSession& session, const PathPresence& probe) {
     if (probe.Judged()) return probe.kind == PathPresence::Present;
     // Out of reach or not understood: never a problem, but counted.
     CountNotChecked(session, ReasonOf(probe), probe.drive);
     if (probe.kind == PathPresence::DriveUnavailable && probe.drive != 0)
         session.result.notChecked.driveWhy.emplace(probe.drive, probe.why);
     return true;
+}
+
+}  // namespace
+
+bool PathExists(ScanSession& session, const std::string& path) {
+    return Exists(session, ProbeForScan(session, path));
+}
+
+bool FolderExists(ScanSession& session, const std::string& path) {
+    auto& known = session.facts.existingFolders;
+    auto it = known.find(path);
+    if (it == known.end()) it = known.emplace(path, ProbeFolder(session.files, path)).first;
+    return Exists(session, it->second);
 }
 
 }  // namespace vostrel

@@ -12,7 +12,8 @@ namespace vostrel {
 // Appends one registry problem to the session and tells of it (ProblemRecorded).
 void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
                         std::string_view valueName, std::string_view testedPath,
-                        std::string_view sectionKey, std::string_view keyPath, bool systemFolder);
+                        std::string_view sectionKey, std::string_view keyPath, bool systemFolder,
+                        bool testedFolder = false);
 
 // Data holding "%Systemroot%", "%ProgramFiles%" or "%commonprogramfiles%":
 // the first of them (in that order) is replaced by its folder, the result is
@@ -31,12 +32,16 @@ const PathPresence& ProbeForScan(ScanSession& session, const std::string& path);
 // nothing is remembered or counted. The repair asks it right before it
 // removes an entry, once it has made the file system forget what it
 // cached (FileSystemApi::ForgetCache).
-PathPresence ProbeAgain(ScanSession& session, const std::string& path);
+// A folder's is asked with `folder` set.
+PathPresence ProbeAgain(ScanSession& session, const std::string& path, bool folder = false);
 
 // True unless the path names a file that is gone. A path the scan cannot
 // judge (a drive that is not there, a network share, a form it does not
 // know) is counted as not checked and answers true, so nothing is
 // recorded for it.
 bool PathExists(ScanSession& session, const std::string& path);
+
+// The same for a folder: true unless the folder is gone.
+bool FolderExists(ScanSession& session, const std::string& path);
 
 }  // namespace vostrel

@@ -8,6 +8,7 @@
 
 #include "scan/catalogue.h"
 #include "scan/checks.h"
+#include "scan/folder_variables.h"
 #include "scan/section_table.h"
 #include "system/text.h"
 
@@ -121,7 +122,7 @@ LONG EnumValueAt(RegistryApi& registry, HKEY key, DWORD index, ValueBuffers& buf
 // hands over every character) is tested as it is.
 void KeepFaithfulText(RegistryApi& registry, HKEY key, const std::string& valueName, DWORD type,
                       std::string& text) {
-    if (type != REG_SZ && type != REG_MULTI_SZ) return;
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return;
     if (text.find('?') == std::string::npos) return;
     DWORD rawType = 0;
     std::vector<std::uint8_t> raw;
@@ -138,7 +139,7 @@ void KeepFaithfulText(RegistryApi& registry, HKEY key, const std::string& valueN
 
 // RenderValueText into a string the walk reuses.
 void RenderValueTextInto(DWORD type, const std::uint8_t* data, DWORD size, std::string& out) {
-    if (type == REG_SZ || type == REG_MULTI_SZ) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
         const auto* text = reinterpret_cast<const char*>(data);
         out.assign(text, std::find(text, text + size, '\0'));
         return;
@@ -201,7 +202,16 @@ void ScanOpenKeyValues(ScanSession& session, HKEY key, HKEY rootKey, std::string
         session.observer.ValueVisited(valueData);
         if (session.cancelRequested) return;
         if (walk.check) {
-            walk.checkData.assign(valueData);
+            // An expandable value names the file its expansion names. One
+            // written with a variable the prefix does not set names none
+            // that can be tested: its check is not asked.
+            if (type == REG_EXPAND_SZ) {
+                auto expanded = ExpandEnvironmentText(session, valueData);
+                if (!expanded) continue;
+                walk.checkData = std::move(*expanded);
+            } else {
+                walk.checkData.assign(valueData);
+            }
             session.valueAsRead = valueData;
             walk.check(session, rootKey, rootName, valueName, walk.checkData, sectionKey, keyPath);
             session.valueAsRead = {};
@@ -305,7 +315,8 @@ std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size) {
 std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view valueName) {
     DWORD type = 0, size = 0;
     if (registry.QueryValueEx(key, valueName, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-    if (type != REG_SZ && type != REG_MULTI_SZ && type != REG_DWORD) return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ && type != REG_DWORD)
+        return {};
     std::vector<std::uint8_t> data(type == REG_DWORD ? 4 : size, 0);
     DWORD read = static_cast<DWORD>(data.size());
     if (registry.QueryValueEx(key, valueName, &type, data.data(), &read) != ERROR_SUCCESS)

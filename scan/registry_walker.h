@@ -29,13 +29,14 @@ void ScanKeyValues(ScanSession& session, HKEY rootKey, std::string_view keyPath,
 // and reads nothing for an observer that shows no keys.
 void ListClassIdKeys(ScanSession& session, HKEY rootKey, std::string_view keyPath);
 
-// A value as the checks see it: REG_SZ as its text up to the first NUL,
-// REG_MULTI_SZ as its first string, REG_DWORD as signed decimal, and the
-// empty text for every other kind (REG_EXPAND_SZ included) and on failure.
+// A value as the walk reads it: REG_SZ and REG_EXPAND_SZ as their text up to
+// the first NUL (an expandable value unexpanded: the walk expands it for the
+// checks), REG_MULTI_SZ as its first string, REG_DWORD as signed decimal,
+// and the empty text for every other kind and on failure.
 std::string ReadValueAsText(RegistryApi& registry, HKEY key, std::string_view valueName);
 std::string RenderValueText(DWORD type, const std::uint8_t* data, DWORD size);
 
-// The value's data as the walk hands it to the checks (the text above, with
+// The value's data as the walk read it (the text above, with
 // text the platform could not carry whole given as empty), read afresh by
 // its name: ERROR_SUCCESS, or the registry's answer (ERROR_FILE_NOT_FOUND
 // for a value that is not there).

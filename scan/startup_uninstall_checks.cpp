@@ -1,7 +1,9 @@
 // Startup entries and uninstall entries: one or two file paths are pulled
 // out of a command line by plain text rules and tested. A file name without
-// a drive is looked for in the system folder.
+// a drive is looked for in the system folder. An uninstall entry's
+// InstallLocation is a folder.
 #include <array>
+#include <optional>
 
 #include "scan/checks.h"
 #include "scan/folder_variables.h"
@@ -28,13 +30,14 @@ struct UninstallCheck {
     ValueCheck check;
 };
 
-constexpr std::array<UninstallCheck, 6> kUninstallChecks{{
+constexpr std::array<UninstallCheck, 7> kUninstallChecks{{
     {"UNINSTALLSTRING", CheckCommandLine},
     {"UNINSTALLPATH", CheckCommandLine},
     {"QUIETUNINSTALLSTRING", CheckQuietUninstallString},
     {"INSTALLSOURCE", CheckUninstallFilePath},
     {"MODIFYPATH", CheckUninstallFilePath},
     {"DISPLAYICON", CheckUninstallFilePath},
+    {"INSTALLLOCATION", CheckInstallLocation},
 }};
 
 // A candidate of CheckDrivePaths: cut before its arguments, and after the
@@ -48,7 +51,53 @@ std::string DrivePathCandidate(std::string_view text) {
     return candidate;
 }
 
+// The program of a command line that is a program on a drive followed by
+// switches only: "C:\App\uninst.exe" /S, or C:\App\unins000.exe /SILENT
+// unquoted (its folder may hold blanks). Nothing for any other form, or
+// when what follows the program holds a dot, a colon or a backslash (it
+// may name a file of its own).
+std::optional<std::string> ProgramBeforeSwitches(std::string_view text) {
+    text = Trim(text);
+    std::string_view program;
+    std::string_view rest;
+    if (!text.empty() && text.front() == '"') {
+        const std::size_t close = text.find('"', 1);
+        if (close == std::string_view::npos) return std::nullopt;
+        program = text.substr(1, close - 1);
+        rest = text.substr(close + 1);
+    } else {
+        const std::string upper = UpperAscii(text);
+        std::size_t end = kNotFound;
+        for (std::size_t at = upper.find(".EXE"); at != kNotFound;
+             at = upper.find(".EXE", at + 1)) {
+            if (at + 4 == upper.size() || upper[at + 4] == ' ') {
+                end = at + 4;
+                break;
+            }
+        }
+        if (end == kNotFound) return std::nullopt;
+        program = text.substr(0, end);
+        rest = text.substr(end);
+    }
+    if (!rest.empty() && rest.front() != ' ') return std::nullopt;
+    if (rest.find_first_of(".:\\\"") != std::string_view::npos) return std::nullopt;
+    if (program.size() < 4 || program[1] != ':' || program[2] != '\\') return std::nullopt;
+    if (UpperAscii(GetFileExtension(program)) != "EXE") return std::nullopt;
+    return std::string(program);
+}
+
 }  // namespace
+
+void CheckInstallLocation(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                          std::string_view valueName, std::string& valueData,
+                          std::string_view sectionKey, std::string_view keyPath) {
+    if (!ExpandInPlace(session, valueData)) return;
+    const std::string folder = TrimQuotes(valueData);
+    if (!NamesFullFolder(folder)) return;
+    if (FolderExists(session, folder)) return;
+    AddRegistryProblem(session, rootKey, rootName, valueName, folder, sectionKey, keyPath, false,
+                       true);
+}
 
 void CheckUninstallValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
                          std::string_view valueName, std::string& valueData,
@@ -151,6 +200,12 @@ void CheckQuietUninstallString(ScanSession& session, HKEY rootKey, std::string_v
                                std::string_view valueName, std::string& valueData,
                                std::string_view sectionKey, std::string_view keyPath) {
     if (!ExpandInPlace(session, valueData)) return;
+    if (const auto program = ProgramBeforeSwitches(valueData)) {
+        if (PathExists(session, *program)) return;
+        AddRegistryProblem(session, rootKey, rootName, valueName, *program, sectionKey, keyPath,
+                           false);
+        return;
+    }
     const std::size_t firstDot = Pos(valueData, ".");
     if (firstDot == kNotFound) return;
     std::string piece(Left(valueData, firstDot + 4));

@@ -44,4 +44,10 @@ constexpr std::string_view Mid(std::string_view text, std::size_t p, std::size_t
     return text.substr(p, n);
 }
 
+// A folder named in full: a drive path ("C:\...") or a network share
+// ("\\server\share"). A relative folder depends on where a program runs.
+constexpr bool NamesFullFolder(std::string_view path) {
+    return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.starts_with("\\\\");
+}
+
 }  // namespace vostrel::rules

@@ -25,6 +25,7 @@ struct RegistryProblem {
     std::string section;        // the catalogue row that found it ("Custom Controls")
     std::string scanner;        // the section's check ("ActiveX \ COM")
     bool systemFolder = false;  // the system folder was put in front of the data
+    bool testedFolder = false;  // testedPath is a folder, not a file
     bool selected = true;       // ticked for repair; a repair leaves the others alone
 };
 

@@ -34,8 +34,12 @@ namespace vostrel {
 struct MachineFacts {
     std::optional<std::vector<Drive>> drives;
     std::optional<std::map<std::string, std::string>> folderVariables;  // upper-case name -> text
+    // The same and the user's variables, for expandable values.
+    std::optional<std::map<std::string, std::string>> environmentVariables;
     // What the existence test answered, by path as the check gave it.
     std::unordered_map<std::string, PathPresence> existing;
+    // The same for the folders the checks looked for.
+    std::unordered_map<std::string, PathPresence> existingFolders;
     // HKCU\Software\Wine\Fonts\External Fonts: upper-case name -> data.
     std::optional<std::map<std::string, std::string>> externalFonts;
 };

@@ -96,14 +96,27 @@ std::optional<PathPresence> DriveOutOfReach(FileSystemApi& files, std::string_vi
     return out;
 }
 
-PathPresence ProbePath(FileSystemApi& files, std::string_view path) {
-    const SpelledPath spelled = SpellOutPath(path, GetWindowsDir(files));
+namespace {
+
+// ProbePath for a file, or for a folder when `folder` is set.
+PathPresence ProbeEntry(FileSystemApi& files, std::string_view path, bool folder) {
+    SpelledPath spelled = SpellOutPath(path, GetWindowsDir(files));
     PathPresence out;
+    // A folder is searched for by its name, without a closing backslash;
+    // a drive's root keeps its own.
+    if (folder && spelled.form == PathForm::Drive) {
+        while (spelled.path.size() > 3 && spelled.path.back() == '\\') spelled.path.pop_back();
+    }
     out.tested = spelled.path;
     switch (spelled.form) {
         case PathForm::Network: out.kind = PathPresence::Network; return out;
         case PathForm::Unknown: out.kind = PathPresence::UnknownForm; return out;
         case PathForm::Host:
+            // The host tells of files only.
+            if (folder) {
+                out.kind = PathPresence::UnknownForm;
+                return out;
+            }
             switch (files.StateOfHostFile(spelled.path)) {
                 case HostFilePresence::File: out.kind = PathPresence::Present; break;
                 case HostFilePresence::Missing: out.kind = PathPresence::Missing; break;
@@ -117,6 +130,11 @@ PathPresence ProbePath(FileSystemApi& files, std::string_view path) {
         case PathForm::Drive: break;
     }
     if (auto away = DriveOutOfReach(files, spelled.path)) return *away;
+    // The root of a drive that is there is there.
+    if (folder && spelled.path.size() == 3 && spelled.path.ends_with(":\\")) {
+        out.kind = PathPresence::Present;
+        return out;
+    }
     std::vector<FindData> found;
     const LONG status = files.FindFiles(spelled.path, &found);
     if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
@@ -150,8 +168,19 @@ PathPresence ProbePath(FileSystemApi& files, std::string_view path) {
     }
     out.kind = PathPresence::Missing;
     for (const auto& entry : found)
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) out.kind = PathPresence::Present;
+        if (((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder)
+            out.kind = PathPresence::Present;
     return out;
+}
+
+}  // namespace
+
+PathPresence ProbePath(FileSystemApi& files, std::string_view path) {
+    return ProbeEntry(files, path, false);
+}
+
+PathPresence ProbeFolder(FileSystemApi& files, std::string_view path) {
+    return ProbeEntry(files, path, true);
 }
 
 }  // namespace vostrel

@@ -54,6 +54,10 @@ struct PathPresence {
 // is there, the host for a host path; "not checked" otherwise.
 PathPresence ProbePath(FileSystemApi& files, std::string_view path);
 
+// The same test for a folder: present when a folder of that name is there
+// (a file of that name is no folder). A host path is not judged.
+PathPresence ProbeFolder(FileSystemApi& files, std::string_view path);
+
 // Only the reach of a drive path: nothing when its drive can be looked at
 // (or it is not a drive path), else why it cannot.
 std::optional<PathPresence> DriveOutOfReach(FileSystemApi& files, std::string_view drivePath);

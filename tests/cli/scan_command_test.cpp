@@ -59,8 +59,8 @@ TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
     EXPECT_TRUE(json.at("shortcuts").empty());
     EXPECT_EQ(json.at("summary").at(0),
               (nlohmann::json{{"section", "Custom Controls"},
-                              {"text", "Invalid Custom Controls ( 2 Problem(s) )"},
-                              {"count", 2}}));
+                              {"text", "Invalid Custom Controls ( 3 Problem(s) )"},
+                              {"count", 3}}));
     EXPECT_EQ(json.at("registry").at(0).at("section"), "Custom Controls");
     EXPECT_EQ(json.at("registry").at(0).at("scanner"), "ActiveX \\ COM");
     // The same entry has the same id in the next scan; no two entries share one.

@@ -222,4 +222,58 @@ TEST_F(RepairRecheckWine, AValueNamingADriveUnmountedSinceTheScanIsKeptNotRemove
     EXPECT_TRUE(BackedUp(outcome.backupFilePath).empty());
 }
 
+TEST_F(RepairRecheckWine, FoldersAndExpandableValuesAreLookedAtAgainAsTheScanLookedAtThem) {
+    // An App Paths folder list is looked for again as a folder, and an
+    // expandable value is compared as it is stored and tested expanded.
+    const std::string appPaths = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    ASSERT_EQ(RunWine(prefix_, {"reg", "add", std::string("HKLM\\") + kAppPathKey, "/v", "Path",
+                                "/d", "C:\\Apps\\Back", "/f"}),
+              0);
+    ASSERT_EQ(RunWine(prefix_, {"reg", "add", appPaths + "gonefolder.exe", "/v", "Path", "/d",
+                                "C:\\Apps\\GoneFolder", "/f"}),
+              0);
+    ASSERT_EQ(RunWine(prefix_,
+                      {"reg", "add", std::string("HKLM\\") + kRunKey, "/v", "Expanded", "/t",
+                       "REG_EXPAND_SZ", "/d", "%SystemRoot%\\goneexpanded.exe", "/f"}),
+              0);
+    WaitForWineserver(prefix_);
+    opened_ = OpenWinePrefix(prefix_);
+    ASSERT_TRUE(opened_.machine) << opened_.error;
+    session_ = std::make_unique<ScanSession>(*opened_.machine->registry, *opened_.machine->files,
+                                             settings_, observer_);
+    LoadCatalogue(*session_);
+    for (std::size_t i = 1; i <= session_->request.sections.Count(); ++i) {
+        const std::string row = session_->request.sections.Text(i);
+        session_->request.sections.SetChecked(i, row == "Windows Startup" ||
+                                                     row == "Software Locations");
+    }
+    RunScan(*session_);
+    std::size_t picked = 0;
+    std::string seen;
+    for (auto& problem : session_->result.problems.Of<RegistryProblem>()) {
+        problem.selected = problem.valueName == "Path" || problem.valueName == "Expanded";
+        seen += problem.keyPath + " " + problem.valueName + " " + problem.testedPath + "\n";
+        if (!problem.selected) continue;
+        ++picked;
+        if (problem.valueName == "Expanded") {
+            EXPECT_EQ(problem.dataAsRead, "%SystemRoot%\\goneexpanded.exe");
+            EXPECT_EQ(problem.testedPath, "C:\\windows\\goneexpanded.exe");
+        } else {
+            EXPECT_TRUE(problem.testedFolder) << problem.testedPath;
+        }
+    }
+    ASSERT_EQ(picked, 3u) << seen;
+    fs::create_directories(prefix_ + "/drive_c/Apps/Back");
+
+    const RepairOutcome outcome = Repair();
+    EXPECT_EQ(outcome.removed, 2);
+    EXPECT_EQ(outcome.skipped.nowPresent, 1);
+    EXPECT_EQ(outcome.skipped.changed, 0);
+    EXPECT_EQ(BackedUp(outcome.backupFilePath), (std::set<std::string>{"Path", "Expanded"}));
+    EXPECT_EQ(ValueNow(kAppPathKey, "Path"), "C:\\Apps\\Back");
+    EXPECT_FALSE(ValueNow("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gonefolder.exe",
+                          "Path"));
+    EXPECT_FALSE(ValueNow(kRunKey, "Expanded"));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scan/catalogue.h"
+#include "scan/problem_rows.h"
 #include "scan/registry_walker.h"
 #include "support/scan_fakes.h"
 
@@ -32,6 +33,7 @@ struct Case {
     std::string valueName;
     std::string data;
     std::vector<Row> rows;
+    std::string keyPath = "SOFTWARE\\Key";
 };
 
 // The machine every case runs on: drive C fixed, D a CD drive, E a network
@@ -41,8 +43,10 @@ void Prepare(FakeMachine& m) {
     m.files.AddFile("C:\\windows\\system32\\present.dll");
     m.files.AddFile("C:\\windows\\system32\\shell32.dll");
     m.files.AddFile("C:\\windows\\system32\\MsiExec.exe");
+    m.files.AddFile("C:\\windows\\system32\\rundll32.exe");
     m.files.AddFile("C:\\windows\\Fonts\\arial.ttf");
     m.files.AddFile("C:\\Program Files\\App\\app.exe");
+    m.files.AddFile("C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
     m.files.AddFile("C:\\Program Files\\Common Files\\Shared\\common.dll");
     m.files.AddFile("C:\\App\\hidden.exe", FILE_ATTRIBUTE_HIDDEN);
     m.files.AddFile("C:\\App\\secret.exe", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -61,7 +65,7 @@ std::vector<Row> RunCase(const Case& c) {
     FakeMachine m;
     Prepare(m);
     DispatchValueCheck(m.session, c.data, c.section, c.valueName, HKEY_LOCAL_MACHINE,
-                       "HKEY_LOCAL_MACHINE", "SOFTWARE\\Key");
+                       "HKEY_LOCAL_MACHINE", c.keyPath);
     std::vector<Row> rows;
     for (std::size_t i = 1; i <= m.session.result.problems.Of<RegistryProblem>().size(); ++i)
         rows.push_back(
@@ -123,6 +127,66 @@ TEST(CheckTable, ComClasses) {
     });
 }
 
+// A class's icon: the file before its icon index or resource id is tested as
+// the class's other files are; what names no file is left alone.
+TEST(CheckTable, ComClassIcons) {
+    const auto com = kSectionComClasses;
+    const std::string icon = "CLSID\\{0}\\DefaultIcon";
+    RunTable({
+        {"icon index", com, "", "C:\\App\\gone.exe,0", {{"C:\\App\\gone.exe", ""}}, icon},
+        {"quoted, resource id",
+         com,
+         "",
+         "\"C:\\App\\gone.dll\",-101",
+         {{"C:\\App\\gone.dll", ""}},
+         icon},
+        {"blanks around the index",
+         com,
+         "",
+         "C:\\App\\gone.exe , 2",
+         {{"C:\\App\\gone.exe", ""}},
+         icon},
+        {"present program", com, "", "C:\\Program Files\\App\\app.exe,0", {}, icon},
+        {"present non-Latin path",
+         com,
+         "",
+         "\"C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe\",0",
+         {},
+         icon},
+        {"the document itself", com, "", "%1", {}, icon},
+        {"system library by name", com, "", "shell32.dll,-152", {}, icon},
+        {"missing library by name",
+         com,
+         "",
+         "gone32.dll,-152",
+         {{kSys + "gone32.dll", "Yes"}},
+         icon},
+        {"variable",
+         com,
+         "",
+         "%SystemRoot%\\system32\\gone.dll,-3",
+         {{"C:\\windows\\system32\\gone.dll", ""}},
+         icon},
+        {"unknown variable", com, "", "%VendorDir%\\gone.dll,0", {}, icon},
+        {"CD drive", com, "", "D:\\gone.exe,0", {}, icon},
+        {"not an index", com, "", "C:\\App\\gone.exe,main", {}, icon},
+        {"a comma alone", com, "", "C:\\App\\gone.exe,", {}, icon},
+        {"an icon file is not a program file", com, "", "C:\\App\\gone.ico,0", {}, icon},
+        {"any letter case of the key",
+         com,
+         "",
+         "C:\\App\\gone.exe,0",
+         {{"C:\\App\\gone.exe", ""}},
+         "CLSID\\{0}\\defaulticon"},
+        {"an index outside DefaultIcon names no file",
+         com,
+         "",
+         "C:\\App\\gone.exe,0",
+         {},
+         "CLSID\\{0}\\LocalServer32"},
+    });
+}
+
 TEST(CheckTable, SoftwareLocations) {
     const auto app = kSectionAppPaths;
     RunTable({
@@ -147,6 +211,59 @@ TEST(CheckTable, SoftwareLocations) {
          "%ProgramFiles%\\Gone\\gone.exe",
          {{"C:\\Program Files\\Gone\\gone.exe", ""}}},
         {"unknown variable", app, "", "%LocalAppData%\\gone.exe", {}},
+    });
+}
+
+// An App Paths key's Path value: folders, separated by ';'. It is stale only
+// when no folder it names is there any more.
+TEST(CheckTable, SoftwareLocationFolders) {
+    const auto app = kSectionAppPaths;
+    RunTable({
+        {"missing folder", app, "Path", "C:\\Gone", {{"C:\\Gone", ""}}},
+        {"closing backslash", app, "Path", "C:\\Gone\\", {{"C:\\Gone\\", ""}}},
+        {"any letter case of the name", app, "PATH", "C:\\Gone", {{"C:\\Gone", ""}}},
+        {"present folder", app, "Path", "C:\\Program Files\\App\\", {}},
+        {"present folder, other letter case", app, "Path", "c:\\program files\\app", {}},
+        {"present non-Latin folder",
+         app,
+         "Path",
+         "C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC",
+         {}},
+        {"quoted present folder", app, "Path", "\"C:\\Program Files\\App\"", {}},
+        {"the drive's root", app, "Path", "C:\\", {}},
+        {"one folder still there keeps the value",
+         app,
+         "Path",
+         "C:\\Gone;C:\\Program Files\\App",
+         {}},
+        {"every folder gone: the first is named",
+         app,
+         "Path",
+         "C:\\Gone;C:\\Gone Too",
+         {{"C:\\Gone", ""}}},
+        {"empty parts", app, "Path", ";; C:\\Gone ;", {{"C:\\Gone", ""}}},
+        {"variable, present", app, "Path", "%ProgramFiles%\\App", {}},
+        {"variable, missing",
+         app,
+         "Path",
+         "%ProgramFiles%\\Gone",
+         {{"C:\\Program Files\\Gone", ""}}},
+        {"unknown variable passed over",
+         app,
+         "Path",
+         "%VendorDir%\\bin;C:\\Gone",
+         {{"C:\\Gone", ""}}},
+        {"unknown variable only", app, "Path", "%VendorDir%\\bin", {}},
+        {"relative folders", app, "Path", "bin;.\\lib", {}},
+        {"a file is no folder",
+         app,
+         "Path",
+         "C:\\Program Files\\App\\app.exe",
+         {{"C:\\Program Files\\App\\app.exe", ""}}},
+        {"CD drive", app, "Path", "D:\\Gone", {{"D:\\Gone", ""}}},
+        {"network share", app, "Path", "\\\\server\\share\\app", {}},
+        {"blanks", app, "Path", "  ", {}},
+        {"another value is not a folder list", app, "Paths", "C:\\Gone", {}},
     });
 }
 
@@ -311,7 +428,7 @@ TEST(CheckTable, UninstallEntries) {
          un,
          "QuietUninstallString",
          "C:\\App\\unins000.exe /SILENT",
-         {}},
+         {{"C:\\App\\unins000.exe", ""}}},
         {"the same as UninstallString",
          un,
          "UninstallString",
@@ -342,6 +459,70 @@ TEST(CheckTable, UninstallEntries) {
     });
 }
 
+// The quiet uninstaller's usual forms, a program on a drive and its
+// switches, and an uninstall entry's folder.
+TEST(CheckTable, UninstallQuietStringsAndLocations) {
+    const auto un = kSectionUninstall;
+    const std::string quiet = "QuietUninstallString";
+    const std::string location = "InstallLocation";
+    RunTable({
+        {"quoted, missing",
+         un,
+         quiet,
+         "\"C:\\Program Files\\Gone\\uninst.exe\" /S",
+         {{"C:\\Program Files\\Gone\\uninst.exe", ""}}},
+        {"quoted, present", un, quiet, "\"C:\\Program Files\\App\\app.exe\" /S", {}},
+        {"unquoted with a blank in the folder, missing",
+         un,
+         quiet,
+         "C:\\Program Files\\Gone\\unins000.exe /SILENT /NORESTART",
+         {{"C:\\Program Files\\Gone\\unins000.exe", ""}}},
+        {"unquoted, present", un, quiet, "C:\\Program Files\\App\\app.exe /SILENT", {}},
+        {"present non-Latin path",
+         un,
+         quiet,
+         "\"C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe\" /S",
+         {}},
+        {"no switch", un, quiet, "\"C:\\Gone\\uninst.exe\"", {{"C:\\Gone\\uninst.exe", ""}}},
+        {"any letter case", un, quiet, "C:\\Gone\\UNINST.EXE /S", {{"C:\\Gone\\UNINST.EXE", ""}}},
+        {"variable",
+         un,
+         quiet,
+         "\"%ProgramFiles%\\Gone\\uninst.exe\" /S",
+         {{"C:\\Program Files\\Gone\\uninst.exe", ""}}},
+        {"unknown variable", un, quiet, "\"%VendorDir%\\uninst.exe\" /S", {}},
+        {"MsiExec by name",
+         un,
+         quiet,
+         "MsiExec.exe /X{0F00D000-0000-4000-8000-00000000F00D} /qn",
+         {}},
+        {"rundll32 with a present library",
+         un,
+         quiet,
+         "rundll32.exe \"C:\\windows\\system32\\shell32.dll\",Control_RunDLL",
+         {}},
+        {"present folder", un, location, "C:\\Program Files\\App", {}},
+        {"present folder with a closing backslash", un, location, "C:\\Program Files\\App\\", {}},
+        {"present non-Latin folder",
+         un,
+         location,
+         "C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC",
+         {}},
+        {"missing folder",
+         un,
+         location,
+         "C:\\Program Files\\Gone",
+         {{"C:\\Program Files\\Gone", ""}}},
+        {"quoted missing folder", un, location, "\"C:\\Gone\\\"", {{"C:\\Gone\\", ""}}},
+        {"variable", un, location, "%ProgramFiles%\\Gone", {{"C:\\Program Files\\Gone", ""}}},
+        {"unknown variable", un, location, "%VendorDir%\\App", {}},
+        {"empty", un, location, "", {}},
+        {"relative", un, location, "App", {}},
+        {"network share", un, location, "\\\\server\\share\\App", {}},
+        {"any letter case of the name", un, "installlocation", "C:\\Gone", {{"C:\\Gone", ""}}},
+    });
+}
+
 TEST(CheckTable, UnknownSectionKeyCallsNothing) {
     RunTable({
         {"section keys are compared exactly", "windows startup", "App", "C:\\gone.exe", {}},
@@ -368,6 +549,23 @@ TEST(ProblemRow, ColumnsOfARow) {
     EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].section, "Software Locations");
     EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].dataAsRead, "C:\\App\\gone.exe");
     EXPECT_EQ(m.observer.found, 1u);
+}
+
+TEST(ProblemRow, AFolderRowSaysItIsAFolder) {
+    FakeMachine m;
+    Prepare(m);
+    DispatchValueCheck(m.session, "C:\\Gone", kSectionAppPaths, "Path", HKEY_LOCAL_MACHINE,
+                       "HKEY_LOCAL_MACHINE", "K");
+    DispatchValueCheck(m.session, "C:\\App\\gone.exe", kSectionAppPaths, "", HKEY_LOCAL_MACHINE,
+                       "HKEY_LOCAL_MACHINE", "K");
+    const auto problems = m.session.result.problems.Of<RegistryProblem>();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_TRUE(problems[0].testedFolder);
+    EXPECT_FALSE(problems[1].testedFolder);
+    // Asked again for the repair, the folder is looked for as a folder.
+    m.files.AddFolder("C:\\Gone");
+    EXPECT_EQ(ProbeAgain(m.session, "C:\\Gone", true).kind, PathPresence::Present);
+    EXPECT_EQ(ProbeAgain(m.session, "C:\\Gone").kind, PathPresence::Missing);
 }
 
 TEST(ProblemRow, DetectionSoundAndCounter) {

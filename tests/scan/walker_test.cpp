@@ -103,22 +103,105 @@ TEST(Walker, ValueKindsAsText) {
     m.registry.SetBytes(kHklm, key, "binary", REG_BINARY, {1, 2, 3});
     m.registry.SetString(kHklm, key, "text", "plain");
     Values(m, key, "none");
-    // binary, dword, expand, multi, text: the registry's order
-    EXPECT_EQ(Shown(m), (std::vector<std::string>{"", "-1", "", "C:\\a.exe", "plain"}));
+    // binary, dword, expand, multi, text: the registry's order; an
+    // expandable value as it is stored
+    EXPECT_EQ(Shown(m),
+              (std::vector<std::string>{"", "-1", "%SystemRoot%\\gone.exe", "C:\\a.exe", "plain"}));
     // The same rendering when a value is read by its name.
     ScopedKey open(m.registry);
     ASSERT_EQ(m.registry.OpenKey(kHklm, key, open.out()), ERROR_SUCCESS);
     EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "multi"), "C:\\a.exe");
     EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "dword"), "-1");
-    EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "expand"), "");
+    EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "expand"), "%SystemRoot%\\gone.exe");
+    std::string checked;
+    ASSERT_EQ(ReadValueAsChecked(m.registry, open.get(), "expand", &checked), ERROR_SUCCESS);
+    EXPECT_EQ(checked, "%SystemRoot%\\gone.exe");
     EXPECT_EQ(ReadValueAsText(m.registry, open.get(), "missing"), "");
 }
 
-TEST(Walker, ExpandableTextIsNoProblem) {
+// The prefix's environment as a fresh Wine prefix keeps it for its user.
+void SetWineEnvironment(FakeMachine& m) {
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+    m.registry.SetString(kHklm, cv, "ProgramFilesDir", "C:\\Program Files");
+    m.registry.SetString(kHklm, profiles, "ProgramData", "C:\\ProgramData", REG_EXPAND_SZ);
+    m.registry.SetString(kHklm, profiles + "\\S-1-5-21-0-0-0-1000", "ProfileImagePath",
+                         "C:\\users\\wine");
+    m.registry.SetString(HKEY_CURRENT_USER, explorer + "\\User Shell Folders", "AppData",
+                         "%USERPROFILE%\\AppData\\Roaming", REG_EXPAND_SZ);
+    m.registry.SetString(HKEY_CURRENT_USER, explorer + "\\Shell Folders", "Local AppData",
+                         "C:\\users\\wine\\AppData\\Local");
+    m.registry.SetString(HKEY_CURRENT_USER, "Environment", "TEMP", "%USERPROFILE%\\Temp",
+                         REG_EXPAND_SZ);
+    m.registry.SetString(kHklm, "System\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                         "TMP", "%SystemRoot%\\temp", REG_EXPAND_SZ);
+}
+
+struct ExpandCase {
+    const char* what;
+    std::string data;
+    std::string tested;  // empty: no problem
+};
+
+// An expandable value is checked as the prefix's environment expands it; the
+// problem keeps the value as it is stored, and the expanded path it tested.
+TEST(Walker, ExpandableTextIsCheckedExpanded) {
+    const std::vector<ExpandCase> cases{
+        {"system root", "%SystemRoot%\\gone.exe", "C:\\windows\\gone.exe"},
+        {"windir, any letter case", "%WINDIR%\\system32\\gone.exe",
+         "C:\\windows\\system32\\gone.exe"},
+        {"program files, quoted, with a switch", "\"%ProgramFiles%\\Gone\\gone.exe\" /min",
+         "C:\\Program Files\\Gone\\gone.exe"},
+        {"a present program with a placeholder", "\"%ProgramFiles%\\App\\app.exe\" \"%1\"", ""},
+        {"the user's roaming folder from its variable form", "%APPDATA%\\Tool\\tool.exe",
+         "C:\\users\\wine\\AppData\\Roaming\\Tool\\tool.exe"},
+        {"the user's local folder as Wine wrote it out", "%LOCALAPPDATA%\\Here\\here.exe", ""},
+        {"the user's profile", "%USERPROFILE%\\gone.exe", "C:\\users\\wine\\gone.exe"},
+        {"the user's TEMP before the machine's", "%TEMP%\\setup\\gone.exe",
+         "C:\\users\\wine\\Temp\\setup\\gone.exe"},
+        {"the machine's TMP", "%TMP%\\gone.exe", "C:\\windows\\temp\\gone.exe"},
+        {"program data", "%ProgramData%\\Gone\\gone.exe", "C:\\ProgramData\\Gone\\gone.exe"},
+        {"a present non-Latin path", "%ProgramFiles%\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe", ""},
+        {"an unknown variable", "%VendorHome%\\gone.exe", ""},
+        {"a known variable among unknown ones", "%SystemRoot%\\%Lang%\\gone.exe", ""},
+        {"a variable of the machine's environment that is not a folder",
+         "%PROCESSOR_ARCHITECTURE%\\gone.exe", ""},
+        {"no variable at all", "C:\\Gone\\plain.exe", "C:\\Gone\\plain.exe"},
+    };
+    for (const auto& c : cases) {
+        FakeMachine m;
+        SetWineEnvironment(m);
+        m.files.AddFile("C:\\Program Files\\App\\app.exe");
+        m.files.AddFile("C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
+        m.files.AddFile("C:\\users\\wine\\AppData\\Local\\Here\\here.exe");
+        m.registry.SetString(kHklm, kRun, "Tool", c.data, REG_EXPAND_SZ);
+        Values(m, kRun);
+        const auto problems = m.session.result.problems.Of<RegistryProblem>();
+        if (c.tested.empty()) {
+            EXPECT_TRUE(problems.empty()) << c.what;
+            continue;
+        }
+        ASSERT_EQ(problems.size(), 1u) << c.what;
+        EXPECT_EQ(problems[0].testedPath, c.tested) << c.what;
+        EXPECT_EQ(problems[0].dataAsRead, c.data) << c.what;
+        EXPECT_EQ(m.observer.values, std::vector<std::string>{c.data}) << c.what;
+    }
+}
+
+// A prefix that sets none of its user's folders: a value written with them
+// names nothing that can be tested.
+TEST(Walker, ExpandableTextWithAnUnsetVariableIsNoProblem) {
     FakeMachine m;
-    m.registry.SetString(kHklm, kRun, "Tool", "%SystemRoot%\\gone.exe", REG_EXPAND_SZ);
+    for (const char* variable :
+         {"%USERPROFILE%", "%APPDATA%", "%LOCALAPPDATA%", "%TEMP%", "%PUBLIC%", "%ProgramFiles%"})
+        m.registry.SetString(kHklm, kRun, variable, std::string(variable) + "\\gone.exe",
+                             REG_EXPAND_SZ);
+    m.registry.SetString(kHklm, kRun, "Root", "%SystemRoot%\\gone.exe", REG_EXPAND_SZ);
     Values(m, kRun);
-    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 0u);
+    ASSERT_EQ(m.session.result.problems.Of<RegistryProblem>().size(), 1u);
+    EXPECT_EQ(m.session.result.problems.Of<RegistryProblem>()[0].testedPath,
+              "C:\\windows\\gone.exe");
 }
 
 TEST(Walker, MissingStartingKeyDoesNothing) {
@@ -258,6 +341,8 @@ TEST(Walker, TextSqueezedThroughTheAnsiCodePageIsNotTested) {
     testing::MemoryRegistry registry(TextSide::Ansi);  // the A functions of Windows
     registry.SetString(kHklm, kRun, "Squeezed", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
     registry.SetString(kHklm, kRun, "Real", "C:\\Gone\\wh?t.exe");
+    registry.SetString(kHklm, kRun, "SqueezedExpand", "%SystemRoot%\\\xE6\x97\xA5\\app.exe",
+                       REG_EXPAND_SZ);
     ScanSession session(registry, m.files, m.settings, m.observer);
     ScanKeyValues(session, kHklm, kRun, kSectionStartup, "HKEY_LOCAL_MACHINE");
     ASSERT_EQ(session.result.problems.Of<RegistryProblem>().size(), 1u);

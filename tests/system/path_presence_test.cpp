@@ -154,5 +154,44 @@ TEST(WineDriveState, DrivesThatAreNotThere) {
     EXPECT_EQ(ProbePath(files, hostFile + "-gone").kind, PathPresence::Missing);
 }
 
+// A folder is looked for as a folder, on a real prefix layout: a file of
+// its name is no folder, a closing backslash changes nothing, and what
+// cannot be judged for a file cannot be for a folder either.
+TEST(ProbeFolder, FoldersOfARealPrefix) {
+    testing::TempDir root;
+    const fs::path base = root.path();
+    const fs::path prefix = base / "prefix";
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directories(prefix / "drive_c" / "windows");
+    fs::create_directories(prefix / "drive_c" / "App" / "bin");
+    fs::create_directories(prefix / "drive_c" / "\xE6\x97\xA5\xE6\x9C\xAC");
+    std::ofstream(prefix / "drive_c" / "App" / "app.exe") << "MZ";
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    fs::create_directory_symlink(base / "media" / "usb", prefix / "dosdevices" / "e:");
+    WineFileSystem files(prefix.string(), {}, 0);
+    struct Case {
+        const char* path;
+        PathPresence::Kind kind;
+    };
+    const Case cases[] = {
+        {"C:\\App", PathPresence::Present},
+        {"C:\\App\\", PathPresence::Present},
+        {"c:\\app\\BIN", PathPresence::Present},
+        {"C:\\\xE6\x97\xA5\xE6\x9C\xAC", PathPresence::Present},
+        {"C:\\", PathPresence::Present},
+        {"C:\\Gone", PathPresence::Missing},
+        {"C:\\Gone\\Deeper\\", PathPresence::Missing},
+        {"C:\\App\\app.exe", PathPresence::Missing},
+        {"E:\\Games", PathPresence::DriveUnavailable},
+        {"\\\\server\\share\\app", PathPresence::Network},
+        {"bin", PathPresence::UnknownForm},
+        {"\\??\\unix\\tmp", PathPresence::UnknownForm},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProbeFolder(files, c.path).kind, c.kind) << c.path;
+    // The file test is unchanged: a folder is no file.
+    EXPECT_EQ(ProbePath(files, "C:\\App").kind, PathPresence::Missing);
+    EXPECT_EQ(ProbePath(files, "C:\\App\\app.exe").kind, PathPresence::Present);
+}
+
 }  // namespace
 }  // namespace vostrel
