@@ -168,7 +168,8 @@ TEST_F(ResultsViewTest, TheKeyboardMovesTheDetailsAsClicksDo) {
     summary->setFocus();
     summary->setCurrentIndex(summary->model()->index(kHelpRow - 1, 0));
     const std::size_t shown = app_->view.detailRows.Count();
-    EXPECT_EQ(shown, 1u);  // the one software location
+    // The removed program's App Paths entry and the folder its Path names.
+    EXPECT_EQ(shown, 2u);
     QTest::keyClick(summary, Qt::Key_Down);
     EXPECT_EQ(summary->currentIndex().row(), kHelpRow);
     ASSERT_EQ(app_->view.detailRows.Count(), 2u);
@@ -203,7 +204,7 @@ TEST_F(ResultsViewTest, TicksPerProblemAndPerSectionAndTheRepairOfTheTickedOnes)
     const RegistryProblem hlp = Found("photoedit.hlp"), chm = Found("photoedit.chm");
     // Cancelled: nothing happens.
     const QString asked = Repair(main, false);
-    EXPECT_EQ(asked.toStdString(), "Repair 9 of 12 problems? A backup is written first to " +
+    EXPECT_EQ(asked.toStdString(), "Repair 10 of 13 problems? A backup is written first to " +
                                        std::string(home_ / "backups") + ".");
     EXPECT_TRUE(ValueThere(chm));
     EXPECT_FALSE(main.control("PicResults")->isHidden());
@@ -223,7 +224,7 @@ TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsk
     IniSettingsStore(DefaultSettingsPath()).Save("chkMakeBackUp", "0");
     MainWindow& main = Scanned();
     EXPECT_EQ(Repair(main, false).toStdString(),
-              "Repair 12 of 12 problems? No backup will be written: \"Make Backup Before "
+              "Repair 13 of 13 problems? No backup will be written: \"Make Backup Before "
               "Repairing\" is off.");
     for (int row = 0; row <= kShortcutRow; ++row) SetTick(main.summary(), row, Qt::Unchecked);
     QString notice;
@@ -232,7 +233,7 @@ TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsk
     WaitUntilIdle();
     EXPECT_EQ(notice, "No problem is ticked: nothing to repair.");
     EXPECT_TRUE(ValueThere(Found("photoedit.hlp")));
-    EXPECT_EQ(app_->session.ProblemCount(), 12u);
+    EXPECT_EQ(app_->session.ProblemCount(), 13u);
 }
 
 TEST_F(ResultsViewTest, ContextMenuCopiesTheEntryAndPathAndOpensTheNearestFolder) {

@@ -34,7 +34,7 @@ namespace {
 const char* const kSummary[] = {
     "Invalid Custom Controls ( 1 Problem(s) )",
     "Invalid Sub Section Controls ( 1 Problem(s) )",
-    "Invalid Software Locations ( 1 Problem(s) )",
+    "Invalid Software Locations ( 2 Problem(s) )",
     "Invalid Help Files ( 2 Problem(s) )",
     "Invalid Shared Files ( 1 Problem(s) )",
     "Invalid Windows Startup Files  ( 1 Problem(s) )",
@@ -209,7 +209,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     EXPECT_EQ(Rows(app_->view.summaryRows),
               std::vector<std::string>(std::begin(kSummary), std::begin(kSummary) + kSummaryRows));
     EXPECT_EQ(main.summary()->model()->rowCount(), static_cast<int>(kSummaryRows));
-    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "12");
+    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "13");
     EXPECT_FALSE(main.blinkTimer()->isActive());
 
     // A summary row fills the details, twice the same.
@@ -291,8 +291,8 @@ TEST_F(ScanFlowTest, CancelAfterProblemsAsksAndShowsWhatWasFoundMarkedCancelled)
     EXPECT_TRUE(app_->session.cancelRequested);
     const std::size_t found = app_->session.ProblemCount();
     EXPECT_GT(found, 0u);
-    // A whole scan finds 12: the drive's two shortcuts come after the cancel.
-    EXPECT_LT(found, 12u);
+    // A whole scan finds 13: the drive's two shortcuts come after the cancel.
+    EXPECT_LT(found, 13u);
     EXPECT_TRUE(app_->session.result.problems.Of<ShortcutProblem>().empty());
     // The problems found so far show, every one of them under a summary row.
     EXPECT_FALSE(main.control("PicResults")->isHidden());
@@ -411,7 +411,7 @@ TEST_F(ScanFlowTest, ScanNowASecondRepairAndClosingDuringARepairLoseNothing) {
     Scan();
     ASSERT_FALSE(main.control("PicResults")->isHidden());
     const std::size_t problems = app_->session.ProblemCount();
-    ASSERT_EQ(problems, 12u + kBulkProblems);
+    ASSERT_EQ(problems, 13u + kBulkProblems);
     int rounds = 0;
     bool scanOffered = true, busy = false, scanStarted = true, hidden = false;
     QTimer poke;
@@ -453,7 +453,7 @@ TEST_F(ScanFlowTest, QuittingDuringARepairStopsItAndLosesNothing) {
     MainWindow& main = Main();
     Scan();
     const std::size_t problems = app_->session.ProblemCount();
-    ASSERT_EQ(problems, 12u + kBulkProblems);
+    ASSERT_EQ(problems, 13u + kBulkProblems);
     AnswerMessageBox(true);  // the repair's question; its notice never shows
     ClickPair(&main, "ImgRepairNormal");
     // The click has started the worker; the window has not yet heard of
@@ -501,8 +501,8 @@ TEST_F(ScanFlowTest, QuittingDuringAScanStopsItAtItsNextCheck) {
     app_.reset();  // the gate stays held: only the stop request lets the scan go on
     EXPECT_LT(quitting.elapsed(), 10000);
     const std::string text = vostrel::testing::ReadTextFile(report);
-    // The registry sections' ten problems; the drive's shortcuts never.
-    EXPECT_NE(text.find("Total numbers of problems detected : 10"), std::string::npos) << text;
+    // The registry sections' eleven problems; the drive's shortcuts never.
+    EXPECT_NE(text.find("Total numbers of problems detected : 11"), std::string::npos) << text;
 }
 
 // The scan runs on a worker: the window's thread handles its timers while a
@@ -538,7 +538,7 @@ TEST_F(ScanFlowTest, AScanRunsOffTheWindowsThreadAndCancelStopsIt) {
     EXPECT_EQ(gate_->asked(), 1);
     EXPECT_EQ(gate_->askedOnGuiThread(), 0);
     EXPECT_TRUE(app_->session.cancelRequested);
-    EXPECT_EQ(app_->session.result.problems.Of<RegistryProblem>().size(), 10u);
+    EXPECT_EQ(app_->session.result.problems.Of<RegistryProblem>().size(), 11u);
     EXPECT_TRUE(app_->session.result.problems.Of<ShortcutProblem>().empty());
     EXPECT_TRUE(static_cast<QLabel*>(main.control("lblCancelled"))->text().contains("(cancelled)"));
     EXPECT_TRUE(main.ScanIdle());
@@ -613,7 +613,7 @@ TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].toStdString(),
-              "Restore 12 items of backup " + name + " into " + machine + "?");
+              "Restore 13 items of backup " + name + " into " + machine + "?");
     EXPECT_FALSE(HelpValueThere());
     EXPECT_EQ(list.Count(), 1u);
 
@@ -629,10 +629,10 @@ TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[0].toStdString(),
-              "Restore 13 items of backup " + name + " into " + machine + "?");
+              "Restore 14 items of backup " + name + " into " + machine + "?");
     // (The records are stored encoded: the line reads back as another kind.)
     EXPECT_EQ(messages[1].toStdString().rfind(
-                  "Restored 12, failed 1.\n" + name + ": line 13: unknown record kind \"", 0),
+                  "Restored 13, failed 1.\n" + name + ": line 14: unknown record kind \"", 0),
               0u)
         << messages[1].toStdString();
     EXPECT_TRUE(HelpValueThere());
@@ -702,7 +702,7 @@ TEST_F(ScanFlowTest, EntriesOnADriveThatIsNotThereAreNamedUnderTheResults) {
     AppOn(OpenFixtureMachine(prefix));
     MainWindow& main = Main();
     ScanWith([] { return true; }, [] {});
-    EXPECT_EQ(app_->session.ProblemCount(), 12u);  // the sample machine's own
+    EXPECT_EQ(app_->session.ProblemCount(), 13u);  // the sample machine's own
     auto* mark = static_cast<QLabel*>(main.control("lblCancelled"));
     EXPECT_TRUE(mark->isVisible());
     EXPECT_TRUE(

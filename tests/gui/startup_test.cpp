@@ -150,7 +150,7 @@ TEST_F(StartupTest, TheWindowShowsBeforeThePrefixIsReadAndNoScanStartsUntilThen)
     ClickPair(&main, "ImgScanNowNormal");
     WaitUntilIdle();
     EXPECT_FALSE(main.control("PicResults")->isHidden());
-    EXPECT_EQ(app.session.ProblemCount(), 12u);
+    EXPECT_EQ(app.session.ProblemCount(), 13u);
 }
 
 TEST_F(StartupTest, APrefixThatCannotBeReadIsReportedByTheLoader) {
