@@ -43,6 +43,18 @@ VOSTREL_CHECK(CheckInstallLocation);
 VOSTREL_CHECK(CheckDrivePaths);
 VOSTREL_CHECK(CheckSystemFolderFile);
 
+// The deeper sections. Shared DLLs and compatibility layers: the value's
+// name is a program's or library's path. Installer folders: the name is a
+// folder. The MUI cache: the name is a program's path with the suffix of
+// what is cached about it.
+VOSTREL_CHECK(CheckNamedFileValue);
+VOSTREL_CHECK(CheckNamedFolderValue);
+VOSTREL_CHECK(CheckMuiCacheValue);
+// A service's ImagePath, a sound event's wave file, a type library's file.
+VOSTREL_CHECK(CheckServiceValue);
+VOSTREL_CHECK(CheckSoundEventValue);
+VOSTREL_CHECK(CheckTypeLibraryValue);
+
 #undef VOSTREL_CHECK
 
 }  // namespace vostrel

@@ -60,7 +60,7 @@ struct SectionRow {
     int icon = 0;           // the row's small icon
     SectionRun run = SectionRun::RegistryWalks;
     std::string_view status;  // what the program shows while the section runs
-    std::array<WalkStep, 2> walks = {};
+    std::array<WalkStep, 3> walks = {};
     std::size_t walkCount = 0;
     // The key its problems carry and the report names ("ActiveX \ COM");
     // empty for a section whose values are only shown, never checked.
@@ -80,7 +80,7 @@ constexpr HKEY kMachine = HKEY_LOCAL_MACHINE;
 constexpr std::string_view kProblems = " Problem(s) )";
 
 constexpr SectionRow Registry(std::string_view text, int icon, std::string_view status,
-                              std::array<WalkStep, 2> walks, std::size_t walkCount,
+                              std::array<WalkStep, 3> walks, std::size_t walkCount,
                               std::string_view scanner = {}, ValueCheck check = nullptr,
                               std::string_view summaryBefore = {}) {
     SectionRow section;
@@ -112,8 +112,9 @@ constexpr SectionRow MenuEntries() {
 
 // The section rows in catalogue order. The menu entries row is shown only
 // where the session has Wine's menu entries to look at; the drive rows
-// follow them all.
-inline constexpr std::array<SectionRow, 12> kSectionRows{{
+// follow them all. New sections go after the first eleven rows, which keep
+// their places.
+inline constexpr std::array<SectionRow, 19> kSectionRows{{
     section_row_detail::Registry("Registry Integrity", 1, "Registry Integrity",
                                  {{{section_row_detail::kClasses, "CLSID", Walk::ClassIdList}}}, 1),
     section_row_detail::Registry("Custom Controls", 2, " Custom Controls....",
@@ -150,8 +151,13 @@ inline constexpr std::array<SectionRow, 12> kSectionRows{{
     section_row_detail::Registry(
         "Uninstall Section", 8, " Uninstall files...",
         {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+           Walk::Keys},
+          // A 32-bit installer's entries on a 64-bit machine, and a per-user install's.
+          {section_row_detail::kMachine,
+           "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Walk::Keys},
+          {section_row_detail::kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
            Walk::Keys}}},
-        1, kSectionUninstall, CheckUninstallValue, "Invalid Uninstall Section File  ( "),
+        3, kSectionUninstall, CheckUninstallValue, "Invalid Uninstall Section File  ( "),
     section_row_detail::Registry(
         "Virtual Devices", 9, " Virtual Devices...",
         {{{section_row_detail::kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers",
@@ -168,6 +174,45 @@ inline constexpr std::array<SectionRow, 12> kSectionRows{{
         {{{section_row_detail::kMachine, "SOFTWARE", Walk::Keys},
           {section_row_detail::kMachine, "SOFTWARE\\Classes", Walk::Keys}}},
         2),
+    // The deeper sections. Their values' names are often the paths.
+    section_row_detail::Registry(
+        "Shared DLLs", 6, " Shared DLLs...",
+        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+           Walk::Values},
+          {section_row_detail::kMachine,
+           "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", Walk::Values}}},
+        2, kSectionSharedDlls, CheckNamedFileValue, "Invalid Shared DLLs ( "),
+    section_row_detail::Registry(
+        "Installer Folders", 8, " Installer folders...",
+        {{{section_row_detail::kMachine,
+           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", Walk::Values}}},
+        1, kSectionInstallerFolders, CheckNamedFolderValue, "Invalid Installer Folders ( "),
+    section_row_detail::Registry(
+        "MUI Cache", 4, " MUI cache...",
+        {{{section_row_detail::kUser,
+           "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+           Walk::Values}}},
+        1, kSectionMuiCache, CheckMuiCacheValue, "Invalid MUI Cache ( "),
+    section_row_detail::Registry(
+        "Compatibility Layers", 7, " Compatibility layers...",
+        {{{section_row_detail::kMachine,
+           "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", Walk::Values},
+          {section_row_detail::kUser,
+           "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+           Walk::Values}}},
+        2, kSectionCompatLayers, CheckNamedFileValue, "Invalid Compatibility Layers ( "),
+    section_row_detail::Registry(
+        "Services", 9, " Services...",
+        {{{section_row_detail::kMachine, "SYSTEM\\CurrentControlSet\\Services", Walk::Keys}}}, 1,
+        kSectionServices, CheckServiceValue, "Invalid Services ( "),
+    section_row_detail::Registry(
+        "Sound Events", 5, " Sound events...",
+        {{{section_row_detail::kUser, "AppEvents\\Schemes\\Apps", Walk::Keys}}}, 1,
+        kSectionSoundEvents, CheckSoundEventValue, "Invalid Sound Events ( "),
+    section_row_detail::Registry("Type Libraries", 2, " Type libraries...",
+                                 {{{section_row_detail::kClasses, "TypeLib", Walk::Keys}}}, 1,
+                                 kSectionTypeLibraries, CheckTypeLibraryValue,
+                                 "Invalid Type Libraries ( "),
     section_row_detail::MenuEntries(),
 }};
 

@@ -106,6 +106,19 @@ bool ProvidedByWine(ScanSession& session, std::string_view path) {
     return false;
 }
 
+bool InWineAddOnFolder(ScanSession& session, std::string_view path) {
+    if (!session.wine) return false;
+    const std::string windows = GetWindowsDir(session.files);
+    if (windows.empty()) return false;
+    for (const std::string_view folder :
+         {"\\Microsoft.NET\\", "\\mono\\", "\\system32\\gecko\\", "\\syswow64\\gecko\\"}) {
+        const std::string start = windows + std::string(folder);
+        if (path.size() > start.size() && EqualsNoCase(path.substr(0, start.size()), start))
+            return true;
+    }
+    return false;
+}
+
 bool IsWineHostFontLink(ScanSession& session, std::string_view valueName, std::string_view data) {
     // A prefix without a drive for "/" gets the host's fonts as host paths
     // ("\??\unix\usr\share\fonts\..."); one with such a drive gets them

@@ -17,6 +17,13 @@ namespace vostrel {
 // provides as a font. False when no Wine is known.
 bool ProvidedByWine(ScanSession& session, std::string_view path);
 
+// True when `path` lies below a folder one of Wine's add-ons fills when it
+// is installed (Wine Mono's C:\windows\Microsoft.NET and C:\windows\mono,
+// Wine Gecko's system32\gecko and syswow64\gecko). Wine registers some of
+// their files itself, whether the add-on is there or not. False when no
+// Wine is known.
+bool InWineAddOnFolder(ScanSession& session, std::string_view path);
+
 // True for a value of the Fonts key that Wine wrote for a font of the host:
 // its data is a host path ("\\??\\unix\\...") or a path on a host drive (a drive
 // whose folder lies outside the prefix) and HKEY_CURRENT_USER\Software\Wine\Fonts\External Fonts holds

@@ -13,7 +13,7 @@
 
 namespace vostrel {
 
-// The nine scanner keys: they choose the check of each value.
+// The scanner keys: they choose the check of each value.
 inline constexpr std::string_view kSectionComClasses = "ActiveX \\ COM";
 inline constexpr std::string_view kSectionComSubsections = "ActiveX \\ COM Subsections";
 inline constexpr std::string_view kSectionAppPaths = "Application Paths";
@@ -23,6 +23,15 @@ inline constexpr std::string_view kSectionStartup = "Windows Startup";
 inline constexpr std::string_view kSectionUninstall = "Uninstall Section";
 inline constexpr std::string_view kSectionVxd = "VxD Section";
 inline constexpr std::string_view kSectionFonts = "Windows Fonts";
+// The deeper sections: registrations a program leaves behind when its
+// files are gone.
+inline constexpr std::string_view kSectionSharedDlls = "Shared DLLs";
+inline constexpr std::string_view kSectionInstallerFolders = "Installer Folders";
+inline constexpr std::string_view kSectionMuiCache = "MUI Cache";
+inline constexpr std::string_view kSectionCompatLayers = "Compatibility Layers";
+inline constexpr std::string_view kSectionServices = "Services";
+inline constexpr std::string_view kSectionSoundEvents = "Sound Events";
+inline constexpr std::string_view kSectionTypeLibraries = "Type Libraries";
 
 // The section of shortcut problems, and the words of the detail lines.
 inline constexpr std::string_view kShortcutSection = "Windows Shortcut";

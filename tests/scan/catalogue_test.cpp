@@ -16,13 +16,16 @@ std::vector<std::string> Texts(const SectionChoices& list) {
     return out;
 }
 
+// The rows of the registry sections: all but the menu entries row.
+constexpr std::size_t kRegistryRows = kSectionRows.size() - 1;
+
 int Box(const FakeMachine& m) { return static_cast<int>(m.session.selectAll); }
 
 TEST(Catalogue, RowsForTheFixedDrivesOnly) {
     FakeMachine m;
     m.files.SetDrives({});
     LoadCatalogue(m.session);
-    EXPECT_EQ(m.session.request.sections.Count(), 11u);
+    EXPECT_EQ(m.session.request.sections.Count(), kRegistryRows);
     m.files.SetDrives({{'A', DriveType::Removable},
                        {'C', DriveType::Fixed},
                        {'D', DriveType::Fixed},
@@ -30,14 +33,15 @@ TEST(Catalogue, RowsForTheFixedDrivesOnly) {
                        {'Z', DriveType::Remote}});
     LoadCatalogue(m.session);
     const auto texts = Texts(m.session.request.sections);
-    ASSERT_EQ(texts.size(), 13u);
+    ASSERT_EQ(texts.size(), kRegistryRows + 2);
     EXPECT_EQ(texts[0], "Registry Integrity");
     EXPECT_EQ(texts[10], "Configuration files");
-    EXPECT_EQ(texts[11], "Window Shortcut C");
-    EXPECT_EQ(texts[12], "Window Shortcut D");
+    EXPECT_EQ(texts[11], "Shared DLLs");
+    EXPECT_EQ(texts[kRegistryRows], "Window Shortcut C");
+    EXPECT_EQ(texts[kRegistryRows + 1], "Window Shortcut D");
     for (std::size_t i = 1; i <= 11; ++i)
         EXPECT_EQ(m.session.request.sections.SmallIcon(i), static_cast<int>(i));
-    EXPECT_EQ(m.session.request.sections.SmallIcon(12), 12);
+    EXPECT_EQ(m.session.request.sections.SmallIcon(kRegistryRows + 1), 12);
 }
 
 TEST(Catalogue, CheckStatesComeFromTheSettings) {

@@ -523,6 +523,179 @@ TEST(CheckTable, UninstallQuietStringsAndLocations) {
     });
 }
 
+TEST(CheckTable, ValuesNamedByTheirPath) {
+    const auto dlls = kSectionSharedDlls;
+    const auto layers = kSectionCompatLayers;
+    const auto folders = kSectionInstallerFolders;
+    const auto mui = kSectionMuiCache;
+    const std::string nonLatin = "C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC";
+    RunTable({
+        // The name is the path; the data (a count, a layer) is not looked at.
+        {"missing library", dlls, "C:\\Gone\\gone.dll", "1", {{"C:\\Gone\\gone.dll", ""}}},
+        {"present library", dlls, "C:\\Program Files\\Common Files\\Shared\\common.dll", "3", {}},
+        {"other letter case", dlls, "c:\\program files\\app\\APP.EXE", "1", {}},
+        {"non-Latin, present", dlls, nonLatin + "\\app.exe", "1", {}},
+        {"non-Latin, missing", dlls, nonLatin + "\\gone.dll", "1", {{nonLatin + "\\gone.dll", ""}}},
+        {"bare name", dlls, "gone.dll", "1", {}},
+        {"relative name", dlls, "Gone\\gone.dll", "1", {}},
+        {"a folder name", dlls, "C:\\Gone\\", "1", {}},
+        {"CD drive", dlls, "D:\\Gone\\gone.dll", "1", {{"D:\\Gone\\gone.dll", ""}}},
+        {"network share", dlls, "\\\\server\\share\\gone.dll", "1", {}},
+        {"missing program with a layer",
+         layers,
+         "C:\\Gone\\game.exe",
+         "~ WINXPSP3",
+         {{"C:\\Gone\\game.exe", ""}}},
+        {"present program with a layer", layers, "C:\\Program Files\\App\\app.exe", "WIN98", {}},
+        {"quoted", layers, "\"C:\\Gone\\game.exe\"", "WIN98", {{"C:\\Gone\\game.exe", ""}}},
+        // Installer folders: the name is a folder.
+        {"missing folder",
+         folders,
+         "C:\\Program Files\\Gone\\",
+         "",
+         {{"C:\\Program Files\\Gone\\", ""}}},
+        {"present folder", folders, "C:\\Program Files\\App\\", "", {}},
+        {"present non-Latin folder", folders, nonLatin + "\\", "", {}},
+        {"the drive's root", folders, "C:\\", "", {}},
+        {"a file is no folder",
+         folders,
+         "C:\\Program Files\\App\\app.exe",
+         "",
+         {{"C:\\Program Files\\App\\app.exe", ""}}},
+        // The MUI cache: a program's path and the suffix of what is cached.
+        {"missing program's name",
+         mui,
+         "C:\\Gone\\game.exe.FriendlyAppName",
+         "Game",
+         {{"C:\\Gone\\game.exe", ""}}},
+        {"missing program's company",
+         mui,
+         "C:\\Gone\\game.exe.ApplicationCompany",
+         "Maker",
+         {{"C:\\Gone\\game.exe", ""}}},
+        {"suffix in another letter case",
+         mui,
+         "C:\\Gone\\game.exe.friendlyappname",
+         "Game",
+         {{"C:\\Gone\\game.exe", ""}}},
+        {"present program", mui, "C:\\Program Files\\App\\app.exe.FriendlyAppName", "App", {}},
+        {"the cache's own value", mui, "LangID", "", {}},
+        {"a resource string", mui, "@%SystemRoot%\\system32\\shell32.dll,-8752", "Gone", {}},
+        {"a path without a known suffix", mui, "C:\\Gone\\game.exe", "Game", {}},
+        {"a bare program's name", mui, "game.exe.FriendlyAppName", "Game", {}},
+    });
+}
+
+TEST(CheckTable, ServicesSoundsAndTypeLibraries) {
+    const auto services = kSectionServices;
+    const auto sounds = kSectionSoundEvents;
+    const auto typelibs = kSectionTypeLibraries;
+    const std::string service = "SYSTEM\\CurrentControlSet\\Services\\Deep";
+    const std::string event = "AppEvents\\Schemes\\Apps\\Deep\\Win";
+    const std::string typelib = "TypeLib\\{00000000-1111-2222-3333-444444444444}\\1.0\\0";
+    auto Service = [&](const char* what, std::string data, std::vector<Row> rows) {
+        return Case{what, services, "ImagePath", std::move(data), std::move(rows), service};
+    };
+    RunTable({
+        Service("missing program", "C:\\Gone\\svc.exe", {{"C:\\Gone\\svc.exe", ""}}),
+        Service("quoted, with arguments", "\"C:\\Program Files\\Gone\\svc.exe\" -service",
+                {{"C:\\Program Files\\Gone\\svc.exe", ""}}),
+        Service("unquoted with a blank in the folder and arguments",
+                "C:\\Program Files\\Gone\\svc.exe -k netsvcs",
+                {{"C:\\Program Files\\Gone\\svc.exe", ""}}),
+        Service("present, unquoted with a blank and arguments",
+                "C:\\Program Files\\App\\app.exe /service \"%1\"", {}),
+        Service("Wine's service host", "C:\\windows\\system32\\MsiExec.exe /V", {}),
+        Service("NT object path", "\\??\\C:\\Gone\\drv.sys", {{"\\??\\C:\\Gone\\drv.sys", ""}}),
+        Service("NT object path, present", "\\??\\C:\\windows\\system32\\present.dll", {}),
+        Service("below the kernel's SystemRoot", "\\SystemRoot\\system32\\drivers\\gone.sys",
+                {{"\\SystemRoot\\system32\\drivers\\gone.sys", ""}}),
+        Service("relative to the Windows folder", "system32\\drivers\\gone.sys",
+                {{"system32\\drivers\\gone.sys", ""}}),
+        Service("relative, present", "System32\\present.dll", {}),
+        Service("bare name", "gone.exe", {}),
+        Service("no program at all", "-k netsvcs", {}),
+        Service("unclosed quote", "\"C:\\Gone\\svc.exe", {}),
+        {"another value of the service", services, "Description", "C:\\Gone\\svc.exe", {}, service},
+        {"a value deeper down",
+         services,
+         "ImagePath",
+         "C:\\Gone\\svc.exe",
+         {},
+         service + "\\Parameters"},
+        // Sound events: .Current and .Default name a wave file; a bare name
+        // is one of the Windows folder's media.
+        {"missing sound",
+         sounds,
+         "",
+         "C:\\Gone\\ding.wav",
+         {{"C:\\Gone\\ding.wav", ""}},
+         event + "\\.Current"},
+        {"missing default sound",
+         sounds,
+         "",
+         "C:\\Gone\\ding.wav",
+         {{"C:\\Gone\\ding.wav", ""}},
+         event + "\\.Default"},
+        {"bare name",
+         sounds,
+         "",
+         "gone.wav",
+         {{"C:\\windows\\media\\gone.wav", "Yes"}},
+         event + "\\.Current"},
+        {"no sound", sounds, "", "", {}, event + "\\.Current"},
+        {"present file", sounds, "", "C:\\Program Files\\App\\app.exe", {}, event + "\\.Current"},
+        {"another scheme", sounds, "", "C:\\Gone\\ding.wav", {}, event + "\\.Modified"},
+        {"a named value", sounds, "Other", "C:\\Gone\\ding.wav", {}, event + "\\.Current"},
+        {"the event's own key", sounds, "", "C:\\Gone\\ding.wav", {}, event},
+        // Type libraries: win32/win64 below the version and locale.
+        {"missing library",
+         typelibs,
+         "",
+         "C:\\Gone\\gone.tlb",
+         {{"C:\\Gone\\gone.tlb", ""}},
+         typelib + "\\win32"},
+        {"resource index",
+         typelibs,
+         "",
+         "C:\\Gone\\gone.dll\\2",
+         {{"C:\\Gone\\gone.dll", ""}},
+         typelib + "\\win64"},
+        {"resource index, present",
+         typelibs,
+         "",
+         "C:\\windows\\system32\\present.dll\\3",
+         {},
+         typelib + "\\win32"},
+        {"quoted, present",
+         typelibs,
+         "",
+         "\"C:\\Program Files\\App\\app.exe\"",
+         {},
+         typelib + "\\win64"},
+        {"a folder named like a number",
+         typelibs,
+         "",
+         "C:\\Gone\\2",
+         {{"C:\\Gone\\2", ""}},
+         typelib + "\\win32"},
+        {"bare name", typelibs, "", "stdole2.tlb", {}, typelib + "\\win32"},
+        {"help folder",
+         typelibs,
+         "",
+         "C:\\Gone",
+         {},
+         typelib.substr(0, typelib.size() - 2) + "\\HELPDIR"},
+        {"the library's name",
+         typelibs,
+         "",
+         "C:\\Gone\\gone.tlb",
+         {},
+         typelib.substr(0, typelib.size() - 2)},
+        {"another platform", typelibs, "", "C:\\Gone\\gone.tlb", {}, typelib + "\\mac"},
+    });
+}
+
 TEST(CheckTable, UnknownSectionKeyCallsNothing) {
     RunTable({
         {"section keys are compared exactly", "windows startup", "App", "C:\\gone.exe", {}},

@@ -46,20 +46,22 @@ void CheckOnlyMenuRow(FakeMachine& m) {
 TEST(MenuRow, StandsAfterTheSectionsBeforeTheDrivesOnlyWithASource) {
     FakeMachine m;
     LoadCatalogue(m.session);
-    EXPECT_EQ(m.session.request.sections.Text(12), "Window Shortcut C");  // no source: no row
+    const std::size_t menuRow = kSectionRows.size();
+    // No source: no row.
+    EXPECT_EQ(m.session.request.sections.Text(menuRow), "Window Shortcut C");
     ListedEntries source;
     m.session.menuEntries = &source;
     LoadCatalogue(m.session);
-    ASSERT_EQ(m.session.request.sections.Count(), 13u);
-    EXPECT_EQ(m.session.request.sections.Text(11), "Configuration files");
-    EXPECT_EQ(m.session.request.sections.Text(12), "Wine Menu Entries");
-    EXPECT_EQ(m.session.request.sections.SmallIcon(12), 13);
-    EXPECT_EQ(m.session.request.sections.Text(13), "Window Shortcut C");
-    EXPECT_TRUE(m.session.request.sections.Checked(12));  // never stored: checked
-    CatalogueRowClicked(m.session, 12);
+    ASSERT_EQ(m.session.request.sections.Count(), menuRow + 1);
+    EXPECT_EQ(m.session.request.sections.Text(menuRow - 1), "Type Libraries");
+    EXPECT_EQ(m.session.request.sections.Text(menuRow), "Wine Menu Entries");
+    EXPECT_EQ(m.session.request.sections.SmallIcon(menuRow), 13);
+    EXPECT_EQ(m.session.request.sections.Text(menuRow + 1), "Window Shortcut C");
+    EXPECT_TRUE(m.session.request.sections.Checked(menuRow));  // never stored: checked
+    CatalogueRowClicked(m.session, menuRow);
     EXPECT_EQ(m.settings.Get("Wine Menu Entries", ""), "False");
     LoadCatalogue(m.session);
-    EXPECT_FALSE(m.session.request.sections.Checked(12));
+    EXPECT_FALSE(m.session.request.sections.Checked(menuRow));
     RunScan(m.session);
     EXPECT_EQ(source.asked, 0);
 }
