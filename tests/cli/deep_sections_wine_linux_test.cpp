@@ -1,0 +1,206 @@
+// The deeper sections on a real Wine prefix, through vostrel-cli as a user
+// runs it: a program's leftovers written by Wine's own `reg` are found in
+// every section, the valid entries beside them and everything the fresh
+// prefix holds are not, and a repair's backup puts every value back as it
+// was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/cli_runner.h"
+#include "support/temp_dir.h"
+#include "support/wine_prefix_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace vostrel::testing;
+
+namespace {
+
+constexpr const char* kDeepSections =
+    "Shared DLLs;Installer Folders;MUI Cache;Compatibility Layers;Services;Sound Events;"
+    "Type Libraries;Uninstall Section";
+
+const std::string kCurrentVersion = "\\Software\\Microsoft\\Windows\\CurrentVersion";
+const std::string kMuiCache =
+    "HKCU\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
+const std::string kLayers =
+    "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+const std::string kTypeLib = "HKCR\\TypeLib\\{6E0F1B2A-3C4D-4E5F-8A9B-0C1D2E3F4A5B}\\1.0\\0";
+const std::string kService = "HKLM\\System\\CurrentControlSet\\Services";
+
+// One `reg add`: key, value name (empty: the default value), type, data.
+struct Planted {
+    std::string key, name, type, data;
+};
+
+// A program removed by hand from C:\Program Files\Deep left these; the
+// valid entries beside them name what is there (Wine's own files, or a
+// folder and a file the test makes).
+const std::vector<Planted> kLeftovers = {
+    {"HKLM" + kCurrentVersion + "\\SharedDLLs", "C:\\Program Files\\Deep\\deep.dll", "REG_DWORD",
+     "1"},
+    {"HKLM" + kCurrentVersion + "\\Installer\\Folders", "C:\\Program Files\\Deep\\", "REG_SZ", ""},
+    {kMuiCache, "C:\\Program Files\\Deep\\deep.exe.FriendlyAppName", "REG_SZ", "Deep"},
+    {kMuiCache, "C:\\Program Files\\Deep\\deep.exe.ApplicationCompany", "REG_SZ", "Deep Games"},
+    {"HKCU" + kLayers, "C:\\Program Files\\Deep\\deep.exe", "REG_SZ", "~ WINXPSP3"},
+    {kService + "\\DeepSvc", "ImagePath", "REG_EXPAND_SZ",
+     "\"%ProgramFiles%\\Deep\\deepsvc.exe\" -service"},
+    {kService + "\\DeepDrv", "ImagePath", "REG_EXPAND_SZ",
+     "\\SystemRoot\\system32\\drivers\\deep.sys"},
+    {"HKCU\\AppEvents\\Schemes\\Apps\\Deep\\Win\\.Current", "", "REG_SZ",
+     "C:\\Program Files\\Deep\\win.wav"},
+    {"HKCU\\AppEvents\\Schemes\\Apps\\Deep\\Win\\.Default", "", "REG_SZ", "deepwin.wav"},
+    {kTypeLib + "\\win32", "", "REG_SZ", "C:\\Program Files\\Deep\\deep.tlb"},
+    {kTypeLib + "\\win64", "", "REG_SZ", "C:\\Program Files\\Deep\\deep64.dll\\2"},
+    {"HKCU" + kCurrentVersion + "\\Uninstall\\Deep", "UninstallString", "REG_SZ",
+     "\"C:\\Program Files\\Deep\\uninst.exe\" /user"},
+    {"HKCU" + kCurrentVersion + "\\Uninstall\\Deep", "InstallLocation", "REG_SZ",
+     "C:\\Program Files\\Deep"},
+    {"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Deep32",
+     "DisplayIcon", "REG_SZ", "C:\\Program Files (x86)\\Deep\\deep32.exe,0"},
+};
+
+const std::vector<Planted> kValid = {
+    {"HKLM" + kCurrentVersion + "\\SharedDLLs", "C:\\windows\\system32\\kernel32.dll", "REG_DWORD",
+     "2"},
+    {"HKLM" + kCurrentVersion + "\\SharedDLLs",
+     "C:\\Program Files\\Here\\\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0.dll", "REG_DWORD", "1"},
+    {"HKLM" + kCurrentVersion + "\\Installer\\Folders", "C:\\Program Files\\Here\\", "REG_SZ", ""},
+    {kMuiCache, "C:\\windows\\notepad.exe.FriendlyAppName", "REG_SZ", "Notepad"},
+    {kMuiCache, "@%SystemRoot%\\system32\\shell32.dll,-8752", "REG_SZ", "Gone"},
+    {kMuiCache, "LangID", "REG_BINARY", "0904"},
+    {"HKLM" + kLayers, "C:\\windows\\notepad.exe", "REG_SZ", "WIN98"},
+    {kService + "\\HereSvc", "ImagePath", "REG_EXPAND_SZ",
+     "%SystemRoot%\\system32\\svchost.exe -k netsvcs"},
+    {kService + "\\HereApp", "ImagePath", "REG_SZ",
+     "C:\\Program Files\\Here\\here.exe /service \"%1\""},
+    {"HKCU\\AppEvents\\Schemes\\Apps\\Here\\Win\\.Current", "", "REG_SZ", "C:\\windows\\win.ini"},
+    {"HKCU\\AppEvents\\Schemes\\Apps\\Here\\Win\\.Default", "", "REG_SZ", ""},
+    {kTypeLib + "\\HELPDIR", "", "REG_SZ", "C:\\Program Files\\Deep"},
+    {"HKCR\\TypeLib\\{6E0F1B2A-3C4D-4E5F-8A9B-0C1D2E3F4A5C}\\2.0\\0\\win32", "", "REG_SZ",
+     "C:\\windows\\system32\\stdole2.tlb"},
+    {"HKCU" + kCurrentVersion + "\\Uninstall\\Here", "UninstallString", "REG_SZ",
+     "C:\\Program Files\\Here\\here.exe /uninstall"},
+    {"HKCU" + kCurrentVersion + "\\Uninstall\\Here", "InstallLocation", "REG_SZ",
+     "C:\\Program Files\\Here"},
+};
+
+// Each problem as section, value and missing path.
+using Found = std::tuple<std::string, std::string, std::string>;
+
+std::set<Found> Problems(const nlohmann::json& scan) {
+    std::set<Found> found;
+    for (const auto& row : scan.at("registry"))
+        found.emplace(row.at("section"), row.at("value"), row.at("missing"));
+    return found;
+}
+
+class DeepSectionsWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!WineAvailable()) GTEST_SKIP() << "wine is not installed";
+        prefix_ = work_ / "prefix";
+        CopyTemplatePrefix(prefix_);
+        // A sandboxed prefix: no drive for the host's root.
+        fs::remove(prefix_ + "/dosdevices/z:");
+        const fs::path here = fs::path(prefix_) / "drive_c/Program Files/Here";
+        fs::create_directories(here);
+        std::ofstream(here / "here.exe") << "MZ";
+        std::ofstream(here / "\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0.dll") << "MZ";
+    }
+    void Plant(const std::vector<Planted>& values) {
+        for (const auto& value : values) {
+            std::vector<std::string> args{"reg", "add", value.key};
+            if (value.name.empty())
+                args.push_back("/ve");
+            else
+                args.insert(args.end(), {"/v", value.name});
+            args.insert(args.end(), {"/t", value.type, "/d", value.data, "/f"});
+            ASSERT_EQ(RunWine(prefix_, args), 0) << value.key << " " << value.name;
+        }
+        WaitForWineserver(prefix_);
+    }
+    CliRun Cli(const std::vector<std::string>& args) { return RunCliPrivately(work_.path(), args); }
+    nlohmann::json Scan() {
+        const CliRun run =
+            Cli({"scan", "--prefix", prefix_, "--sections", kDeepSections, "--json"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return nlohmann::json::parse(run.out);
+    }
+    // What `reg query /s` shows of the keys the test planted in.
+    std::string Query() {
+        std::string all;
+        for (const std::string& key :
+             {"HKLM" + kCurrentVersion + "\\SharedDLLs",
+              "HKLM" + kCurrentVersion + "\\Installer\\Folders", kMuiCache, "HKCU" + kLayers,
+              kService + "\\DeepSvc", kService + "\\DeepDrv",
+              std::string("HKCU\\AppEvents\\Schemes\\Apps\\Deep"), kTypeLib,
+              "HKCU" + kCurrentVersion + "\\Uninstall\\Deep"}) {
+            std::string out;
+            RunWine(prefix_, {"reg", "query", key, "/s"}, &out);
+            all += out;
+        }
+        WaitForWineserver(prefix_);
+        return all;
+    }
+    TempDir work_;
+    std::string prefix_;
+};
+
+TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
+    // A fresh prefix holds nothing these sections report: Wine's own
+    // services, type libraries and sounds are all there, or are the files
+    // of an add-on that is not installed (Wine Mono's font cache).
+    EXPECT_EQ(Problems(Scan()), std::set<Found>{});
+
+    Plant(kValid);
+    EXPECT_EQ(Problems(Scan()), std::set<Found>{});
+
+    Plant(kLeftovers);
+    const std::set<Found> expected = {
+        {"Shared DLLs", "C:\\Program Files\\Deep\\deep.dll", "C:\\Program Files\\Deep\\deep.dll"},
+        {"Installer Folders", "C:\\Program Files\\Deep\\", "C:\\Program Files\\Deep\\"},
+        {"MUI Cache", "C:\\Program Files\\Deep\\deep.exe.FriendlyAppName",
+         "C:\\Program Files\\Deep\\deep.exe"},
+        {"MUI Cache", "C:\\Program Files\\Deep\\deep.exe.ApplicationCompany",
+         "C:\\Program Files\\Deep\\deep.exe"},
+        {"Compatibility Layers", "C:\\Program Files\\Deep\\deep.exe",
+         "C:\\Program Files\\Deep\\deep.exe"},
+        {"Services", "ImagePath", "C:\\Program Files\\Deep\\deepsvc.exe"},
+        {"Services", "ImagePath", "\\SystemRoot\\system32\\drivers\\deep.sys"},
+        {"Sound Events", "(Default)", "C:\\Program Files\\Deep\\win.wav"},
+        {"Sound Events", "(Default)", "C:\\windows\\media\\deepwin.wav"},
+        {"Type Libraries", "(Default)", "C:\\Program Files\\Deep\\deep.tlb"},
+        {"Type Libraries", "(Default)", "C:\\Program Files\\Deep\\deep64.dll"},
+        {"Uninstall Section", "UninstallString", "C:\\Program Files\\Deep\\uninst.exe"},
+        {"Uninstall Section", "InstallLocation", "C:\\Program Files\\Deep"},
+        {"Uninstall Section", "DisplayIcon", "C:\\Program Files (x86)\\Deep\\deep32.exe"},
+    };
+    EXPECT_EQ(Problems(Scan()), expected);
+
+    // The repair takes every leftover; the backup brings each back as it was.
+    const std::string before = Query();
+    const fs::path backups = work_ / "backups";
+    const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", kDeepSections, "--yes",
+                               "--backup-dir", backups.string()});
+    ASSERT_EQ(repair.status, 0) << repair.err;
+    EXPECT_EQ(Problems(Scan()), std::set<Found>{});
+    EXPECT_NE(Query(), before);
+    ASSERT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()) > 0, true);
+    std::string backup;
+    for (const auto& entry : fs::directory_iterator(backups))
+        if (entry.is_regular_file()) backup = entry.path().string();
+    ASSERT_FALSE(backup.empty());
+    const CliRun restore = Cli({"restore", backup, "--prefix", prefix_});
+    ASSERT_EQ(restore.status, 0) << restore.err;
+    EXPECT_EQ(Query(), before);
+    EXPECT_EQ(Problems(Scan()), expected);
+}
+
+}  // namespace
