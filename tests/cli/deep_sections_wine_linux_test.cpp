@@ -1,21 +1,25 @@
 // The deeper sections on a real Wine prefix, through vostrel-cli as a user
-// runs it: a program's leftovers written by Wine's own `reg` are found in
+// runs it: a program's leftovers imported with Wine's own `reg` are found in
 // every section, the valid entries beside them and everything the fresh
 // prefix holds are not, and a repair's backup puts every value back as it
 // was.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
+#include "system/text.h"
 
 namespace fs = std::filesystem;
 using namespace vostrel::testing;
@@ -34,7 +38,7 @@ const std::string kLayers =
 const std::string kTypeLib = "HKCR\\TypeLib\\{6E0F1B2A-3C4D-4E5F-8A9B-0C1D2E3F4A5B}\\1.0\\0";
 const std::string kService = "HKLM\\System\\CurrentControlSet\\Services";
 
-// One `reg add`: key, value name (empty: the default value), type, data.
+// One value to plant: key, value name (empty: the default value), type, data.
 struct Planted {
     std::string key, name, type, data;
 };
@@ -114,17 +118,71 @@ protected:
         std::ofstream(here / "here.exe") << "MZ";
         std::ofstream(here / "\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0.dll") << "MZ";
     }
+    // One `reg import` of all the values, as a Unicode .reg file.
     void Plant(const std::vector<Planted>& values) {
+        std::u16string text = u"\uFEFFWindows Registry Editor Version 5.00\r\n";
         for (const auto& value : values) {
-            std::vector<std::string> args{"reg", "add", value.key};
-            if (value.name.empty())
-                args.push_back("/ve");
-            else
-                args.insert(args.end(), {"/v", value.name});
-            args.insert(args.end(), {"/t", value.type, "/d", value.data, "/f"});
-            ASSERT_EQ(RunWine(prefix_, args), 0) << value.key << " " << value.name;
+            std::string line = "\r\n[" + Expanded(value.key) + "]\r\n";
+            line += value.name.empty() ? "@" : "\"" + Escaped(value.name) + "\"";
+            line += "=" + Data(value) + "\r\n";
+            text += vostrel::Utf8ToUtf16(line);
         }
+        const fs::path file = work_ / "plant.reg";
+        std::ofstream out(file, std::ios::binary);
+        for (const char16_t unit : text)
+            out.put(static_cast<char>(unit & 0xFF)).put(static_cast<char>(unit >> 8));
+        out.close();
+        fs::create_directory_symlink(work_.path(), prefix_ + "/dosdevices/y:");
+        ASSERT_EQ(RunWine(prefix_, {"reg", "import", "Y:\\plant.reg"}), 0);
         WaitForWineserver(prefix_);
+        fs::remove(prefix_ + "/dosdevices/y:");
+    }
+    static std::string Expanded(const std::string& key) {
+        for (const auto& [brief, full] :
+             {std::pair<std::string, std::string>{"HKLM\\", "HKEY_LOCAL_MACHINE\\"},
+              {"HKCU\\", "HKEY_CURRENT_USER\\"},
+              {"HKCR\\", "HKEY_CLASSES_ROOT\\"}})
+            if (key.starts_with(brief)) return full + key.substr(brief.size());
+        return key;
+    }
+    static std::string Escaped(const std::string& text) {
+        std::string out;
+        for (const char c : text) {
+            if (c == '\\' || c == '"') out += '\\';
+            out += c;
+        }
+        return out;
+    }
+    static std::string Hex(const std::vector<std::uint8_t>& bytes) {
+        std::string out;
+        char byte[4];
+        for (const std::uint8_t b : bytes) {
+            std::snprintf(byte, sizeof byte, "%02x", b);
+            out += (out.empty() ? "" : ",") + std::string(byte);
+        }
+        return out;
+    }
+    static std::string Data(const Planted& value) {
+        if (value.type == "REG_DWORD") {
+            char number[16];
+            std::snprintf(number, sizeof number, "%08lx", std::stoul(value.data));
+            return "dword:" + std::string(number);
+        }
+        if (value.type == "REG_BINARY") {
+            std::vector<std::uint8_t> bytes;
+            for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
+                bytes.push_back(
+                    static_cast<std::uint8_t>(std::stoul(value.data.substr(i, 2), nullptr, 16)));
+            return "hex:" + Hex(bytes);
+        }
+        if (value.type == "REG_EXPAND_SZ") {
+            std::vector<std::uint8_t> bytes;
+            for (const char16_t unit : vostrel::Utf8ToUtf16(value.data) + u'\0')
+                bytes.insert(bytes.end(), {static_cast<std::uint8_t>(unit & 0xFF),
+                                           static_cast<std::uint8_t>(unit >> 8)});
+            return "hex(2):" + Hex(bytes);
+        }
+        return "\"" + Escaped(value.data) + "\"";
     }
     CliRun Cli(const std::vector<std::string>& args) { return RunCliPrivately(work_.path(), args); }
     nlohmann::json Scan() {
