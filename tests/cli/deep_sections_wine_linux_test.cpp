@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -191,21 +192,23 @@ protected:
         EXPECT_EQ(run.status, 0) << run.err;
         return nlohmann::json::parse(run.out);
     }
-    // What `reg query /s` shows of the keys the test planted in.
-    std::string Query() {
-        std::string all;
-        for (const std::string& key :
-             {"HKLM" + kCurrentVersion + "\\SharedDLLs",
-              "HKLM" + kCurrentVersion + "\\Installer\\Folders", kMuiCache, "HKCU" + kLayers,
-              kService + "\\DeepSvc", kService + "\\DeepDrv",
-              std::string("HKCU\\AppEvents\\Schemes\\Apps\\Deep"), kTypeLib,
-              "HKCU" + kCurrentVersion + "\\Uninstall\\Deep"}) {
-            std::string out;
-            RunWine(prefix_, {"reg", "query", key, "/s"}, &out);
-            all += out;
+    // Every key of the registry files with its values, without the times
+    // of change: what a repair and a restore may not disturb.
+    std::map<std::string, std::set<std::string>> Registry() {
+        std::map<std::string, std::set<std::string>> keys;
+        for (const char* file : {"/system.reg", "/user.reg"}) {
+            std::ifstream in(prefix_ + file, std::ios::binary);
+            std::string line, key;
+            while (std::getline(in, line)) {
+                if (line.starts_with("[")) {
+                    key = std::string(file) + line.substr(0, line.rfind(']') + 1);
+                    keys[key];
+                } else if (!key.empty() && !line.empty() && !line.starts_with("#time=")) {
+                    keys[key].insert(line);
+                }
+            }
         }
-        WaitForWineserver(prefix_);
-        return all;
+        return keys;
     }
     TempDir work_;
     std::string prefix_;
@@ -243,13 +246,13 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
     EXPECT_EQ(Problems(Scan()), expected);
 
     // The repair takes every leftover; the backup brings each back as it was.
-    const std::string before = Query();
+    const auto before = Registry();
     const fs::path backups = work_ / "backups";
     const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", kDeepSections, "--yes",
                                "--backup-dir", backups.string()});
     ASSERT_EQ(repair.status, 0) << repair.err;
     EXPECT_EQ(Problems(Scan()), std::set<Found>{});
-    EXPECT_NE(Query(), before);
+    EXPECT_NE(Registry(), before);
     ASSERT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()) > 0, true);
     std::string backup;
     for (const auto& entry : fs::directory_iterator(backups))
@@ -257,7 +260,7 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
     ASSERT_FALSE(backup.empty());
     const CliRun restore = Cli({"restore", backup, "--prefix", prefix_});
     ASSERT_EQ(restore.status, 0) << restore.err;
-    EXPECT_EQ(Query(), before);
+    EXPECT_EQ(Registry(), before);
     EXPECT_EQ(Problems(Scan()), expected);
 }
 
