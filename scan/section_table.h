@@ -185,8 +185,11 @@ inline constexpr std::array<SectionRow, 19> kSectionRows{{
     section_row_detail::Registry(
         "Installer Folders", 8, " Installer folders...",
         {{{section_row_detail::kMachine,
-           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", Walk::Values}}},
-        1, kSectionInstallerFolders, CheckNamedFolderValue, "Invalid Installer Folders ( "),
+           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", Walk::Values},
+          {section_row_detail::kMachine,
+           "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders",
+           Walk::Values}}},
+        2, kSectionInstallerFolders, CheckNamedFolderValue, "Invalid Installer Folders ( "),
     section_row_detail::Registry(
         "MUI Cache", 4, " MUI cache...",
         {{{section_row_detail::kUser,

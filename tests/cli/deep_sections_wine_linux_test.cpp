@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -262,6 +263,82 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
     ASSERT_EQ(restore.status, 0) << restore.err;
     EXPECT_EQ(Registry(), before);
     EXPECT_EQ(Problems(Scan()), expected);
+}
+
+// A per-machine package (32-bit, so it goes to Program Files (x86) and
+// the 32-bit registry view) whose component registers its program and
+// sound in the deeper sections as installers do.
+constexpr const char* kPackage = R"(<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{7A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C01}" Name="Deep Msi" Language="1033"
+           Version="1.0.0" Manufacturer="Deep Games"
+           UpgradeCode="{7A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C02}">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
+    <Media Id="1" Cabinet="deep.cab" EmbedCab="yes" />
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="DeepMsi">
+          <Component Id="DeepComponent" Guid="{7A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C03}">
+            <File Id="DeepExe" Name="deep.exe" Source="deep.exe" KeyPath="yes" />
+            <File Id="StartWav" Name="start.wav" Source="start.wav" />
+            <RegistryValue Root="HKLM" Key="Software\Microsoft\Windows\CurrentVersion\App Paths\deepmsi.exe"
+                           Type="string" Value="[INSTALLDIR]deep.exe" />
+            <RegistryValue Root="HKLM" Key="Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
+                           Name="[INSTALLDIR]deep.exe" Type="integer" Value="1" />
+            <RegistryValue Root="HKLM" Key="Software\Microsoft\Windows\CurrentVersion\Installer\Folders"
+                           Name="[INSTALLDIR]" Type="string" Value="" />
+            <RegistryValue Root="HKCU" Key="Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers"
+                           Name="[INSTALLDIR]deep.exe" Type="string" Value="~ WINXPSP3" />
+            <RegistryValue Root="HKLM" Key="Software\Classes\TypeLib\{7A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C04}\1.0\0\win32"
+                           Type="string" Value="[INSTALLDIR]deep.exe\1" />
+            <RegistryValue Root="HKCU" Key="AppEvents\Schemes\Apps\DeepMsi\Start\.Current"
+                           Type="string" Value="[INSTALLDIR]start.wav" />
+          </Component>
+        </Directory>
+      </Directory>
+    </Directory>
+    <Feature Id="Main" Level="1"><ComponentRef Id="DeepComponent" /></Feature>
+  </Product>
+</Wix>
+)";
+
+TEST_F(DeepSectionsWine, AnInstalledPackageIsCleanAndItsDeletedFolderLeavesEveryRegistration) {
+    if (std::system("command -v wixl >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "wixl (msitools) is not installed";
+    const fs::path package = work_ / "package";
+    fs::create_directories(package);
+    std::ofstream(package / "deep.exe") << "MZ";
+    std::ofstream(package / "start.wav") << "RIFF";
+    std::ofstream(package / "deep.wxs") << kPackage;
+    ASSERT_EQ(std::system(("cd " + ShellQuote(package.string()) +
+                           " && wixl -o deep.msi deep.wxs 2>/dev/null")
+                              .c_str()),
+              0);
+    fs::create_directory_symlink(package, prefix_ + "/dosdevices/y:");
+    ASSERT_EQ(RunWine(prefix_, {"msiexec", "/i", "Y:\\deep.msi", "/qn"}), 0);
+    WaitForWineserver(prefix_);
+    fs::remove(prefix_ + "/dosdevices/y:");
+    const std::string sections = std::string(kDeepSections) + ";Software Locations";
+    const auto scan = [&] {
+        const CliRun run = Cli({"scan", "--prefix", prefix_, "--sections", sections, "--json"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return Problems(nlohmann::json::parse(run.out));
+    };
+    // Its uninstall entry runs MsiExec, which is there; its source drive is gone.
+    EXPECT_EQ(scan(), std::set<Found>{});
+
+    const fs::path folder = fs::path(prefix_) / "drive_c/Program Files (x86)/DeepMsi";
+    ASSERT_TRUE(fs::exists(folder / "deep.exe"));
+    fs::remove_all(folder);
+    const std::string gone = "C:\\Program Files (x86)\\DeepMsi\\";
+    EXPECT_EQ(scan(), (std::set<Found>{
+                          {"Software Locations", "(Default)", gone + "deep.exe"},
+                          {"Shared DLLs", gone + "deep.exe", gone + "deep.exe"},
+                          {"Installer Folders", gone, gone},
+                          {"Compatibility Layers", gone + "deep.exe", gone + "deep.exe"},
+                          {"Type Libraries", "(Default)", gone + "deep.exe"},
+                          {"Sound Events", "(Default)", gone + "start.wav"},
+                      }));
 }
 
 }  // namespace
