@@ -45,6 +45,7 @@ ProblemDetails DetailsOf(const RegistryProblem& problem) {
     details.lookedFor = problem.testedPath;
     details.why = problem.systemFolder   ? kReasonNotInSystemFolder
                   : problem.testedFolder ? kReasonFolderNotFound
+                  : problem.testedClass  ? kReasonClassNotRegistered
                                          : kReasonFileNotFound;
     return details;
 }

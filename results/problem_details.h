@@ -18,6 +18,7 @@ namespace vostrel {
 // The reasons a problem counts as missing.
 inline constexpr std::string_view kReasonFileNotFound = "file not found";
 inline constexpr std::string_view kReasonFolderNotFound = "folder not found";
+inline constexpr std::string_view kReasonClassNotRegistered = "class not registered";
 inline constexpr std::string_view kReasonNotInSystemFolder =
     "file not found (looked for in the system folder)";
 inline constexpr std::string_view kReasonTargetFolderNotFound =

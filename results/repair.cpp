@@ -72,6 +72,13 @@ ValueRecheck RecheckValue(ScanSession& session, const RegistryProblem& problem) 
     if (!found) return {Verdict::Gone, {}};
     if (!same) return {Verdict::Changed, "it no longer holds " + problem.dataAsRead};
     if (problem.testedPath.empty()) return {Verdict::Remove, {}};
+    if (problem.testedClass) {
+        const auto name = ClassOfTestedPath(problem.testedPath);
+        if (!name) return {Verdict::Kept, "it names no class that can be looked for"};
+        if (ClassRegistered(registry, *name))
+            return {Verdict::NowPresent, problem.testedPath + " is registered"};
+        return {Verdict::Remove, {}};
+    }
     const PathPresence probe = ProbeAgain(session, problem.testedPath, problem.testedFolder);
     if (probe.kind == PathPresence::Present)
         return {Verdict::NowPresent, problem.testedPath + " is there"};

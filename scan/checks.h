@@ -54,6 +54,8 @@ VOSTREL_CHECK(CheckMuiCacheValue);
 VOSTREL_CHECK(CheckServiceValue);
 VOSTREL_CHECK(CheckSoundEventValue);
 VOSTREL_CHECK(CheckTypeLibraryValue);
+// A class's verb commands and icon.
+VOSTREL_CHECK(CheckFileAssociationValue);
 
 #undef VOSTREL_CHECK
 

@@ -42,19 +42,6 @@ bool IsDefaultIconKey(std::string_view keyPath) {
     return EqualsNoCase(last, "DefaultIcon");
 }
 
-// The text before an icon's ",index" (a number, negative for a resource
-// id); the text as it is when it ends in no such index.
-std::string_view WithoutIconIndex(std::string_view data) {
-    const std::size_t comma = data.rfind(',');
-    if (comma == std::string_view::npos) return data;
-    std::string_view index = Trim(data.substr(comma + 1));
-    if (!index.empty() && index.front() == '-') index.remove_prefix(1);
-    if (index.empty()) return data;
-    for (char c : index)
-        if (c < '0' || c > '9') return data;
-    return data.substr(0, comma);
-}
-
 const std::vector<Drive>& DriveCollection(ScanSession& session) {
     auto& drives = session.facts.drives;
     if (!drives) drives = session.files.GetDrives();

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scan/section_table.h"
@@ -10,6 +11,7 @@
 #include "session/sections.h"
 #include "system/path_presence.h"
 #include "system/paths.h"
+#include "system/registry.h"
 #include "system/settings_keys.h"
 #include "system/text.h"
 
@@ -21,7 +23,7 @@ namespace {
 bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueName,
                    std::string_view testedPath, std::string_view sectionKey,
                    std::string_view keyPath, std::string_view rootName, bool systemFolder,
-                   bool testedFolder = false) {
+                   bool testedFolder = false, bool testedClass = false) {
     RegistryProblem problem;
     problem.root = rootKey;
     problem.rootName = std::string(rootName);
@@ -33,6 +35,7 @@ bool AppendProblem(ScanSession& session, HKEY rootKey, std::string_view valueNam
     problem.section = std::string(SectionOfScanner(sectionKey));
     problem.systemFolder = systemFolder;
     problem.testedFolder = testedFolder;
+    problem.testedClass = testedClass;
     return RecordProblem(session, std::move(problem));
 }
 
@@ -46,6 +49,34 @@ void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view roo
     if (AppendProblem(session, rootKey, keyName, testedPath, sectionKey, keyPath, rootName,
                       systemFolder, testedFolder))
         ProblemRecorded(session);
+}
+
+void AddClassProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                     std::string_view valueName, std::string_view className,
+                     std::string_view sectionKey, std::string_view keyPath) {
+    const std::string_view keyName = Trim(valueName).empty() ? kDefaultValueLabel : valueName;
+    const std::string tested = std::string(kClassesRootName) + "\\" + std::string(className);
+    if (AppendProblem(session, rootKey, keyName, tested, sectionKey, keyPath, rootName, false,
+                      false, true))
+        ProblemRecorded(session);
+}
+
+bool ClassRegistered(RegistryApi& registry, std::string_view className) {
+    for (const auto& [root, classes] :
+         {std::pair<HKEY, std::string_view>{HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\"},
+          {HKEY_CURRENT_USER, "Software\\Classes\\"}}) {
+        ScopedKey key(registry);
+        if (registry.OpenKeyEx(root, std::string(classes) + std::string(className), KEY_READ,
+                               key.out()) == ERROR_SUCCESS)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::string_view> ClassOfTestedPath(std::string_view testedPath) {
+    const std::string prefix = std::string(kClassesRootName) + "\\";
+    if (testedPath.size() <= prefix.size() || !testedPath.starts_with(prefix)) return std::nullopt;
+    return testedPath.substr(prefix.size());
 }
 
 void CheckPathWithVariables(ScanSession& session, HKEY rootKey, std::string_view rootName,

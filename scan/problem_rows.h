@@ -2,6 +2,7 @@
 // written with a folder variable, and the per-problem sound and event.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "session/scan_session.h"
@@ -14,6 +15,21 @@ void AddRegistryProblem(ScanSession& session, HKEY rootKey, std::string_view roo
                         std::string_view valueName, std::string_view testedPath,
                         std::string_view sectionKey, std::string_view keyPath, bool systemFolder,
                         bool testedFolder = false);
+
+// Appends a problem of a value that names a class no longer registered
+// (neither the machine's nor the user's Software\Classes has its key); its
+// tested path is "HKEY_CLASSES_ROOT\\" and the class's name.
+void AddClassProblem(ScanSession& session, HKEY rootKey, std::string_view rootName,
+                     std::string_view valueName, std::string_view className,
+                     std::string_view sectionKey, std::string_view keyPath);
+
+// True when the machine's or the user's Software\Classes has the class's key.
+bool ClassRegistered(RegistryApi& registry, std::string_view className);
+
+// The class a class problem's tested path names; nothing for a path.
+std::optional<std::string_view> ClassOfTestedPath(std::string_view testedPath);
+
+inline constexpr std::string_view kClassesRootName = "HKEY_CLASSES_ROOT";
 
 // Data holding "%Systemroot%", "%ProgramFiles%" or "%commonprogramfiles%":
 // the first of them (in that order) is replaced by its folder, the result is

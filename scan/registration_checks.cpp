@@ -9,6 +9,7 @@
 
 #include "scan/checks.h"
 #include "scan/problem_rows.h"
+#include "scan/text_rules.h"
 #include "scan/wine_provided.h"
 #include "system/paths.h"
 #include "system/text.h"
@@ -37,33 +38,6 @@ std::optional<std::vector<std::string_view>> KeysBelow(std::string_view keyPath,
 
 bool IsDefaultValue(std::string_view valueName) {
     return valueName.empty() || valueName == kDefaultValueLabel;
-}
-
-bool HasProgramExtension(std::string_view upper, std::size_t dot) {
-    const std::string_view extension = upper.substr(dot, 4);
-    return extension == ".EXE" || extension == ".SYS" || extension == ".DLL" || extension == ".COM";
-}
-
-// The program of a service's command line: the text between quotes when it
-// starts with one, else the text up to the first program or driver name
-// (.exe, .sys, .dll, .com) that is followed by a blank or ends the line, so
-// that an unquoted folder may hold blanks. Nothing for any other form.
-std::optional<std::string> ServiceProgram(std::string_view text) {
-    text = Trim(text);
-    if (text.empty()) return std::nullopt;
-    if (text.front() == '"') {
-        const std::size_t close = text.find('"', 1);
-        if (close == std::string_view::npos || close == 1) return std::nullopt;
-        return std::string(text.substr(1, close - 1));
-    }
-    const std::string upper = UpperAscii(text);
-    for (std::size_t dot = upper.find('.'); dot != std::string::npos;
-         dot = upper.find('.', dot + 1)) {
-        if (dot + 4 > upper.size() || !HasProgramExtension(upper, dot)) continue;
-        if (dot + 4 == upper.size() || upper[dot + 4] == ' ')
-            return std::string(text.substr(0, dot + 4));
-    }
-    return std::nullopt;
 }
 
 // A type library's file: the path without the index of the library among
@@ -105,12 +79,12 @@ void CheckServiceValue(ScanSession& session, HKEY rootKey, std::string_view root
     if (!EqualsNoCase(valueName, "ImagePath")) return;
     const auto below = KeysBelow(keyPath, "SYSTEM\\CurrentControlSet\\Services");
     if (!below || below->size() != 1) return;
-    const auto program = ServiceProgram(valueData);
+    const std::string program(rules::ProgramOfCommandLine(valueData));
     // A bare name is looked for along a search path the scan cannot follow.
-    if (!program || program->find('\\') == std::string::npos) return;
-    if (InWineAddOnFolder(session, *program)) return;
-    if (PathExists(session, *program)) return;
-    AddRegistryProblem(session, rootKey, rootName, valueName, *program, sectionKey, keyPath, false);
+    if (program.find('\\') == std::string::npos) return;
+    if (InWineAddOnFolder(session, program)) return;
+    if (PathExists(session, program)) return;
+    AddRegistryProblem(session, rootKey, rootName, valueName, program, sectionKey, keyPath, false);
 }
 
 void CheckSoundEventValue(ScanSession& session, HKEY rootKey, std::string_view rootName,

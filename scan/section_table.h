@@ -114,7 +114,7 @@ constexpr SectionRow MenuEntries() {
 // where the session has Wine's menu entries to look at; the drive rows
 // follow them all. New sections go after the first eleven rows, which keep
 // their places.
-inline constexpr std::array<SectionRow, 19> kSectionRows{{
+inline constexpr std::array<SectionRow, 20> kSectionRows{{
     section_row_detail::Registry("Registry Integrity", 1, "Registry Integrity",
                                  {{{section_row_detail::kClasses, "CLSID", Walk::ClassIdList}}}, 1),
     section_row_detail::Registry("Custom Controls", 2, " Custom Controls....",
@@ -216,6 +216,11 @@ inline constexpr std::array<SectionRow, 19> kSectionRows{{
                                  {{{section_row_detail::kClasses, "TypeLib", Walk::Keys}}}, 1,
                                  kSectionTypeLibraries, CheckTypeLibraryValue,
                                  "Invalid Type Libraries ( "),
+    section_row_detail::Registry("File Associations", 3, " File associations...",
+                                 {{{section_row_detail::kMachine, "SOFTWARE\\Classes", Walk::Keys},
+                                   {section_row_detail::kUser, "Software\\Classes", Walk::Keys}}},
+                                 2, kSectionFileAssociations, CheckFileAssociationValue,
+                                 "Invalid File Associations ( "),
     section_row_detail::MenuEntries(),
 }};
 

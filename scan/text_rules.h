@@ -50,4 +50,53 @@ constexpr bool NamesFullFolder(std::string_view path) {
     return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.starts_with("\\\\");
 }
 
+// The text before an icon's ",index" (a number, negative for a resource
+// id); the text as it is when it ends in no such index.
+constexpr std::string_view WithoutIconIndex(std::string_view data) {
+    const std::size_t comma = data.rfind(',');
+    if (comma == kNotFound) return data;
+    std::string_view index = data.substr(comma + 1);
+    while (!index.empty() && index.front() == ' ') index.remove_prefix(1);
+    while (!index.empty() && index.back() == ' ') index.remove_suffix(1);
+    if (!index.empty() && index.front() == '-') index.remove_prefix(1);
+    if (index.empty()) return data;
+    for (char c : index)
+        if (c < '0' || c > '9') return data;
+    return data.substr(0, comma);
+}
+
+constexpr char UpperAsciiChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+// True when `text` holds a program's or driver's extension (.exe, .sys,
+// .dll, .com; any letter case) at position `dot`.
+constexpr bool ProgramExtensionAt(std::string_view text, std::size_t dot) {
+    if (dot + 4 > text.size() || text[dot] != '.') return false;
+    const char a = UpperAsciiChar(text[dot + 1]), b = UpperAsciiChar(text[dot + 2]),
+               c = UpperAsciiChar(text[dot + 3]);
+    return (a == 'E' && b == 'X' && c == 'E') || (a == 'S' && b == 'Y' && c == 'S') ||
+           (a == 'D' && b == 'L' && c == 'L') || (a == 'C' && b == 'O' && c == 'M');
+}
+
+// The program a command line starts: the text between quotes when it
+// starts with one, else the text up to the first program or driver name
+// (.exe, .sys, .dll, .com) that a blank follows or that ends the line, so
+// that an unquoted folder may hold blanks ("C:\Program Files\App\app.exe
+// /open"). Empty for any other form.
+constexpr std::string_view ProgramOfCommandLine(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    if (text.empty()) return {};
+    if (text.front() == '"') {
+        const std::size_t close = text.find('"', 1);
+        if (close == kNotFound) return {};
+        return text.substr(1, close - 1);
+    }
+    for (std::size_t dot = text.find('.'); dot != kNotFound; dot = text.find('.', dot + 1)) {
+        if (!ProgramExtensionAt(text, dot)) continue;
+        if (dot + 4 == text.size() || text[dot + 4] == ' ') return text.substr(0, dot + 4);
+    }
+    return {};
+}
+
 }  // namespace vostrel::rules

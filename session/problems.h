@@ -26,7 +26,10 @@ struct RegistryProblem {
     std::string scanner;        // the section's check ("ActiveX \ COM")
     bool systemFolder = false;  // the system folder was put in front of the data
     bool testedFolder = false;  // testedPath is a folder, not a file
-    bool selected = true;       // ticked for repair; a repair leaves the others alone
+    // testedPath is a class that is not registered ("HKEY_CLASSES_ROOT\\txtfile"),
+    // not a file: the name a file type's key or its Open With list gives.
+    bool testedClass = false;
+    bool selected = true;  // ticked for repair; a repair leaves the others alone
 };
 
 struct ShortcutProblem {

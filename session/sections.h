@@ -32,6 +32,7 @@ inline constexpr std::string_view kSectionCompatLayers = "Compatibility Layers";
 inline constexpr std::string_view kSectionServices = "Services";
 inline constexpr std::string_view kSectionSoundEvents = "Sound Events";
 inline constexpr std::string_view kSectionTypeLibraries = "Type Libraries";
+inline constexpr std::string_view kSectionFileAssociations = "File Associations";
 
 // The section of shortcut problems, and the words of the detail lines.
 inline constexpr std::string_view kShortcutSection = "Windows Shortcut";

@@ -30,7 +30,7 @@ namespace {
 
 constexpr const char* kDeepSections =
     "Shared DLLs;Installer Folders;MUI Cache;Compatibility Layers;Services;Sound Events;"
-    "Type Libraries;Uninstall Section";
+    "Type Libraries;File Associations;Uninstall Section";
 
 const std::string kCurrentVersion = "\\Software\\Microsoft\\Windows\\CurrentVersion";
 const std::string kMuiCache =
@@ -39,6 +39,8 @@ const std::string kLayers =
     "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 const std::string kTypeLib = "HKCR\\TypeLib\\{6E0F1B2A-3C4D-4E5F-8A9B-0C1D2E3F4A5B}\\1.0\\0";
 const std::string kService = "HKLM\\System\\CurrentControlSet\\Services";
+const std::string kClasses = "HKLM\\Software\\Classes\\";
+const std::string kUserClasses = "HKCU\\Software\\Classes\\";
 
 // One value to plant: key, value name (empty: the default value), type, data.
 struct Planted {
@@ -70,6 +72,14 @@ const std::vector<Planted> kLeftovers = {
      "C:\\Program Files\\Deep"},
     {"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Deep32",
      "DisplayIcon", "REG_SZ", "C:\\Program Files (x86)\\Deep\\deep32.exe,0"},
+    // Its file types: one whose class is gone, one whose class starts it.
+    {kClasses + ".deepsave", "", "REG_SZ", "Deep.Save"},
+    {kClasses + "DeepFile\\shell\\open\\command", "", "REG_SZ",
+     "\"C:\\Program Files\\Deep\\deep.exe\" \"%1\""},
+    {kClasses + "DeepFile\\DefaultIcon", "", "REG_SZ", "C:\\Program Files\\Deep\\deep.exe,0"},
+    {kUserClasses + ".deepmap\\OpenWithProgids", "DeepMap.1", "REG_SZ", ""},
+    {kUserClasses + "Directory\\shell\\DeepHere\\command", "", "REG_SZ",
+     "C:\\Program Files\\Deep\\deep.exe /dir \"%1\""},
 };
 
 const std::vector<Planted> kValid = {
@@ -95,13 +105,31 @@ const std::vector<Planted> kValid = {
      "C:\\Program Files\\Here\\here.exe /uninstall"},
     {"HKCU" + kCurrentVersion + "\\Uninstall\\Here", "InstallLocation", "REG_SZ",
      "C:\\Program Files\\Here"},
+    // A class whose key holds only subkeys (Wine writes no line for it),
+    // a file type of Wine's own class, and a user's type of a machine's class.
+    {kClasses + ".here", "", "REG_SZ", "HereFile"},
+    {kClasses + "HereFile\\shell\\open\\command", "", "REG_SZ",
+     "C:\\Program Files\\Here\\here.exe /open \"%1\""},
+    {kClasses + "HereFile\\shell\\edit\\command", "", "REG_EXPAND_SZ",
+     "\"%ProgramFiles%\\Here\\here.exe\" \"%1\""},
+    {kClasses + "HereFile\\shell\\print\\command", "", "REG_SZ",
+     "rundll32.exe \"C:\\Program Files\\Gone\\print.dll\",Print %1"},
+    {kClasses + "HereFile\\shell\\remove\\command", "", "REG_SZ",
+     "MsiExec.exe /X{6E0F1B2A-3C4D-4E5F-8A9B-0C1D2E3F4A5D}"},
+    {kClasses + "HereFile\\DefaultIcon", "", "REG_SZ", "%1"},
+    {kClasses + "HerePic\\DefaultIcon", "", "REG_SZ", "shell32.dll,-152"},
+    {kClasses + ".heretext", "", "REG_SZ", "txtfile"},
+    {kClasses + ".heretext\\OpenWithProgids", "HereFile", "REG_SZ", ""},
+    {kUserClasses + ".herecu", "", "REG_SZ", "HereFile"},
+    {kUserClasses + "Applications\\here.exe\\shell\\open\\command", "", "REG_SZ",
+     "\"C:\\Program Files\\Here\\\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0.dll\" \"%1\""},
 };
 
 // Each problem as section, value and missing path.
 using Found = std::tuple<std::string, std::string, std::string>;
 
-std::set<Found> Problems(const nlohmann::json& scan) {
-    std::set<Found> found;
+std::multiset<Found> Problems(const nlohmann::json& scan) {
+    std::multiset<Found> found;
     for (const auto& row : scan.at("registry"))
         found.emplace(row.at("section"), row.at("value"), row.at("missing"));
     return found;
@@ -219,13 +247,13 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
     // A fresh prefix holds nothing these sections report: Wine's own
     // services, type libraries and sounds are all there, or are the files
     // of an add-on that is not installed (Wine Mono's font cache).
-    EXPECT_EQ(Problems(Scan()), std::set<Found>{});
+    EXPECT_EQ(Problems(Scan()), std::multiset<Found>{});
 
     Plant(kValid);
-    EXPECT_EQ(Problems(Scan()), std::set<Found>{});
+    EXPECT_EQ(Problems(Scan()), std::multiset<Found>{});
 
     Plant(kLeftovers);
-    const std::set<Found> expected = {
+    const std::multiset<Found> expected = {
         {"Shared DLLs", "C:\\Program Files\\Deep\\deep.dll", "C:\\Program Files\\Deep\\deep.dll"},
         {"Installer Folders", "C:\\Program Files\\Deep\\", "C:\\Program Files\\Deep\\"},
         {"MUI Cache", "C:\\Program Files\\Deep\\deep.exe.FriendlyAppName",
@@ -243,6 +271,11 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
         {"Uninstall Section", "UninstallString", "C:\\Program Files\\Deep\\uninst.exe"},
         {"Uninstall Section", "InstallLocation", "C:\\Program Files\\Deep"},
         {"Uninstall Section", "DisplayIcon", "C:\\Program Files (x86)\\Deep\\deep32.exe"},
+        {"File Associations", "(Default)", "HKEY_CLASSES_ROOT\\Deep.Save"},
+        {"File Associations", "DeepMap.1", "HKEY_CLASSES_ROOT\\DeepMap.1"},
+        {"File Associations", "(Default)", "C:\\Program Files\\Deep\\deep.exe"},
+        {"File Associations", "(Default)", "C:\\Program Files\\Deep\\deep.exe"},
+        {"File Associations", "(Default)", "C:\\Program Files\\Deep\\deep.exe"},
     };
     EXPECT_EQ(Problems(Scan()), expected);
 
@@ -252,7 +285,7 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
     const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", kDeepSections, "--yes",
                                "--backup-dir", backups.string()});
     ASSERT_EQ(repair.status, 0) << repair.err;
-    EXPECT_EQ(Problems(Scan()), std::set<Found>{});
+    EXPECT_EQ(Problems(Scan()), std::multiset<Found>{});
     EXPECT_NE(Registry(), before);
     ASSERT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()) > 0, true);
     std::string backup;
@@ -325,13 +358,13 @@ TEST_F(DeepSectionsWine, AnInstalledPackageIsCleanAndItsDeletedFolderLeavesEvery
         return Problems(nlohmann::json::parse(run.out));
     };
     // Its uninstall entry runs MsiExec, which is there; its source drive is gone.
-    EXPECT_EQ(scan(), std::set<Found>{});
+    EXPECT_EQ(scan(), std::multiset<Found>{});
 
     const fs::path folder = fs::path(prefix_) / "drive_c/Program Files (x86)/DeepMsi";
     ASSERT_TRUE(fs::exists(folder / "deep.exe"));
     fs::remove_all(folder);
     const std::string gone = "C:\\Program Files (x86)\\DeepMsi\\";
-    EXPECT_EQ(scan(), (std::set<Found>{
+    EXPECT_EQ(scan(), (std::multiset<Found>{
                           {"Software Locations", "(Default)", gone + "deep.exe"},
                           {"Shared DLLs", gone + "deep.exe", gone + "deep.exe"},
                           {"Installer Folders", gone, gone},

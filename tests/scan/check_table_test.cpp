@@ -59,6 +59,10 @@ void Prepare(FakeMachine& m) {
     m.registry.SetString(HKEY_LOCAL_MACHINE,
                          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
                          "ProgramData", "%SystemDrive%\\ProgramData", REG_EXPAND_SZ);
+    // Two classes: one with a value, one whose key holds only subkeys.
+    m.registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\txtfile", "", "Text Document");
+    m.registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\AppFile\\shell\\open\\command", "",
+                         "\"C:\\Program Files\\App\\app.exe\" \"%1\"");
 }
 
 std::vector<Row> RunCase(const Case& c) {
@@ -693,6 +697,114 @@ TEST(CheckTable, ServicesSoundsAndTypeLibraries) {
          {},
          typelib.substr(0, typelib.size() - 2)},
         {"another platform", typelibs, "", "C:\\Gone\\gone.tlb", {}, typelib + "\\mac"},
+    });
+}
+
+TEST(CheckTable, FileAssociations) {
+    const auto assoc = kSectionFileAssociations;
+    const std::string classes = "SOFTWARE\\Classes\\";
+    const std::string open = classes + "DeepFile\\shell\\open\\command";
+    const std::string icon = classes + "DeepFile\\DefaultIcon";
+    const std::string gone = "C:\\Gone\\deep.exe";
+    RunTable({
+        // A verb's command: the program it starts.
+        {"quoted, with its argument",
+         assoc,
+         "",
+         "\"C:\\Gone\\deep.exe\" \"%1\"",
+         {{gone, ""}},
+         open},
+        {"unquoted with a blank in the folder",
+         assoc,
+         "",
+         "C:\\Program Files\\Gone\\deep.exe /open \"%1\"",
+         {{"C:\\Program Files\\Gone\\deep.exe", ""}},
+         open},
+        {"present, unquoted with a blank",
+         assoc,
+         "",
+         "C:\\Program Files\\App\\app.exe /open \"%1\"",
+         {},
+         open},
+        {"present non-Latin",
+         assoc,
+         "",
+         "\"C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe\" %1",
+         {},
+         open},
+        {"variable",
+         assoc,
+         "",
+         "%ProgramFiles%\\Gone\\deep.exe %1",
+         {{"C:\\Program Files\\Gone\\deep.exe", ""}},
+         open},
+        {"unknown variable", assoc, "", "%VendorDir%\\deep.exe %1", {}, open},
+        {"rundll32 and a library",
+         assoc,
+         "",
+         "rundll32.exe \"C:\\Gone\\x.dll\",Entry %1",
+         {},
+         open},
+        {"the installer",
+         assoc,
+         "",
+         "MsiExec.exe /X{6E0F1B2A-3C4D-4E5F-8A9B-0C1D2E3F4A5D}",
+         {},
+         open},
+        {"a bare program", assoc, "", "notepad.exe %1", {}, open},
+        {"the file itself", assoc, "", "\"%1\" %*", {}, open},
+        {"a user's verb",
+         assoc,
+         "",
+         gone,
+         {{gone, ""}},
+         "Software\\Classes\\Directory\\shell\\DeepHere\\command"},
+        {"a program's own entry",
+         assoc,
+         "",
+         gone,
+         {{gone, ""}},
+         classes + "Applications\\deep.exe\\shell\\open\\command"},
+        {"a named value of the command", assoc, "DelegateExecute", gone, {}, open},
+        {"a verb's own key", assoc, "", gone, {}, classes + "DeepFile\\shell\\open"},
+        {"a class's own registration",
+         assoc,
+         "",
+         gone,
+         {},
+         classes + "CLSID\\shell\\open\\command"},
+        // The icon: its file without the index.
+        {"icon with an index", assoc, "", "C:\\Gone\\deep.exe,0", {{gone, ""}}, icon},
+        {"icon with a resource id", assoc, "", "\"C:\\Gone\\deep.exe\",-101", {{gone, ""}}, icon},
+        {"icon of the file itself", assoc, "", "%1", {}, icon},
+        {"icon of a bare library", assoc, "", "shell32.dll,-152", {}, icon},
+        {"present icon", assoc, "", "C:\\windows\\system32\\shell32.dll,-152", {}, icon},
+        // A file type names its class; the class must be registered.
+        {"class gone",
+         assoc,
+         "",
+         "Deep.Save",
+         {{"HKEY_CLASSES_ROOT\\Deep.Save", ""}},
+         classes + ".deep"},
+        {"class there", assoc, "", "txtfile", {}, classes + ".txt"},
+        {"class in another letter case", assoc, "", "TXTFILE", {}, classes + ".txt"},
+        {"class whose key holds only subkeys", assoc, "", "AppFile", {}, classes + ".app"},
+        {"no class", assoc, "", "", {}, classes + ".deep"},
+        {"a name no key can have", assoc, "", "Deep\\Save", {}, classes + ".deep"},
+        {"Open With: class gone",
+         assoc,
+         "Deep.Save",
+         "",
+         {{"HKEY_CLASSES_ROOT\\Deep.Save", ""}},
+         classes + ".deep\\OpenWithProgids"},
+        {"Open With: class there", assoc, "txtfile", "", {}, classes + ".deep\\OpenWithProgids"},
+        {"another value of the file type",
+         assoc,
+         "Content Type",
+         "text/deep",
+         {},
+         classes + ".deep"},
+        {"Open With's default value", assoc, "", "", {}, classes + ".deep\\OpenWithProgids"},
     });
 }
 

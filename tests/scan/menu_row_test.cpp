@@ -53,7 +53,7 @@ TEST(MenuRow, StandsAfterTheSectionsBeforeTheDrivesOnlyWithASource) {
     m.session.menuEntries = &source;
     LoadCatalogue(m.session);
     ASSERT_EQ(m.session.request.sections.Count(), menuRow + 1);
-    EXPECT_EQ(m.session.request.sections.Text(menuRow - 1), "Type Libraries");
+    EXPECT_EQ(m.session.request.sections.Text(menuRow - 1), "File Associations");
     EXPECT_EQ(m.session.request.sections.Text(menuRow), "Wine Menu Entries");
     EXPECT_EQ(m.session.request.sections.SmallIcon(menuRow), 13);
     EXPECT_EQ(m.session.request.sections.Text(menuRow + 1), "Window Shortcut C");

@@ -55,6 +55,8 @@ TEST(SectionRows, RowsKeepTheirStoredTextsAndTheRulesTheProgramReliesOn) {
          "Invalid Sound Events ( 3 Problem(s) )"},
         {"Type Libraries", 2, " Type libraries...", "Type Libraries",
          "Invalid Type Libraries ( 3 Problem(s) )"},
+        {"File Associations", 3, " File associations...", "File Associations",
+         "Invalid File Associations ( 3 Problem(s) )"},
         {"Wine Menu Entries", 13, " Wine menu entries...", "Wine Menu Entries",
          "Invalid Wine Menu Entries ( 3 Problem(s) )"},
     };
