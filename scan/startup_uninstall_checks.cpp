@@ -138,6 +138,18 @@ void CheckCommandLine(ScanSession& session, HKEY rootKey, std::string_view rootN
                       std::string_view sectionKey, std::string_view keyPath) {
     if (Trim(valueData).empty()) return;
     if (!ExpandInPlace(session, valueData)) return;
+    // A quoted program on a drive is the program, whatever follows it
+    // ("C:\App\app.exe" "%1").
+    if (const std::string_view trimmed = Trim(valueData); trimmed.starts_with('"')) {
+        const std::string program(ProgramOfCommandLine(trimmed));
+        if (program.size() > 3 && program[1] == ':' && program[2] == '\\' &&
+            GetFileExtension(program).size() == 3) {
+            if (PathExists(session, program)) return;
+            AddRegistryProblem(session, rootKey, rootName, valueName, program, sectionKey, keyPath,
+                               false);
+            return;
+        }
+    }
     valueData = TrimQuotes(valueData);
     const std::size_t dot = Pos(valueData, ".");
     if (dot == kNotFound) return;

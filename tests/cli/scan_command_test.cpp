@@ -129,7 +129,9 @@ TEST_F(CliScan, ListSectionsPrintsTheCatalogueAndScansNothing) {
         const CliRun run = Cli({command, "--prefix", prefix(), "--list-sections"});
         ASSERT_EQ(run.status, 0) << command << ": " << run.err;
         EXPECT_EQ(run.out.rfind("Registry Integrity\nCustom Controls\n", 0), 0u) << run.out;
-        EXPECT_NE(run.out.find("\nConfiguration files\nWine Menu Entries\nWindow Shortcut C\n"),
+        EXPECT_NE(run.out.find("\nConfiguration files\nShared DLLs\nInstaller Folders\nMUI Cache\n"
+                               "Compatibility Layers\nServices\nSound Events\nType Libraries\n"
+                               "File Associations\nWine Menu Entries\nWindow Shortcut C\n"),
                   std::string::npos)
             << run.out;
     }
