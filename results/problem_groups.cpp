@@ -7,8 +7,10 @@
 #include <set>
 #include <variant>
 
+#include "results/problem_details.h"
 #include "results/problem_id.h"
 #include "scan/folder_variables.h"
+#include "session/sections.h"
 #include "system/paths.h"
 #include "system/registry_api.h"
 #include "system/text.h"
@@ -279,10 +281,15 @@ std::optional<std::string> LookedFor(const Problem& problem, bool* isFolder) {
     return NormalPath(std::get<MenuEntryProblem>(problem).target);
 }
 
-// Where a problem lies: its registry key, or its file.
+// Where a problem lies: its registry key, or its file. A key seen through
+// HKEY_CLASSES_ROOT is the same place as the machine's class key it shows.
 std::string PlaceOf(const Problem& problem) {
-    if (const auto* value = std::get_if<RegistryProblem>(&problem))
-        return "R\n" + Folded(value->rootName + "\\" + value->keyPath);
+    if (const auto* value = std::get_if<RegistryProblem>(&problem)) {
+        const std::string root = value->rootName == "HKEY_CLASSES_ROOT"
+                                     ? "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"
+                                     : value->rootName;
+        return "R\n" + Folded(root + "\\" + value->keyPath);
+    }
     if (const auto* shortcut = std::get_if<ShortcutProblem>(&problem))
         return "F\n" + Folded(shortcut->path);
     return "H\n" + std::get<MenuEntryProblem>(problem).path;
@@ -370,6 +377,36 @@ std::string GroupLine(const ProblemGroup& group) {
     line += ": " + std::to_string(group.problems.size()) + " leftovers in " +
             std::to_string(group.places) + (group.places == 1 ? " place" : " places");
     return line;
+}
+
+GroupTick GroupTickOf(const ScanSession& session, const ProblemGroup& group) {
+    std::size_t ticked = 0;
+    std::size_t present = 0;
+    for (const ProblemRef& ref : group.problems) {
+        if (!Exists(session, ref)) continue;
+        ++present;
+        ticked += IsSelected(session, ref) ? 1 : 0;
+    }
+    if (ticked == 0) return GroupTick::None;
+    return ticked == present ? GroupTick::All : GroupTick::Some;
+}
+
+void SetGroupTick(ScanSession& session, const ProblemGroup& group, bool selected) {
+    for (const ProblemRef& ref : group.problems)
+        if (Exists(session, ref)) SetSelected(session, ref, selected);
+}
+
+std::string GroupedProblemLine(const ScanSession& session, const ProblemRef& ref) {
+    const Problem& problem = session.result.problems.at(ref.index);
+    std::string section;
+    if (const auto* value = std::get_if<RegistryProblem>(&problem))
+        section = value->section.empty() ? value->scanner : value->section;
+    else if (std::holds_alternative<ShortcutProblem>(problem))
+        section = kShortcutSection;
+    else
+        section = std::get<MenuEntryProblem>(problem).orphan ? kOrphanMenuEntrySection
+                                                             : kMenuEntrySection;
+    return section + ": " + DetailLine(session, ref);
 }
 
 bool IsAtOrBeneath(std::string_view path, std::string_view folder) {

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "results/problem_details.h"
 #include "session/problem_ref.h"
 #include "session/scan_session.h"
 
@@ -54,6 +55,16 @@ ProblemGroups FindProblemGroups(ScanSession& session);
 
 // "Deep (C:\Program Files\Deep): 14 leftovers in 9 places".
 std::string GroupLine(const ProblemGroup& group);
+
+// The tick box of a group: none, some or all of its problems ticked; a
+// click ticks or clears them all.
+GroupTick GroupTickOf(const ScanSession& session, const ProblemGroup& group);
+void SetGroupTick(ScanSession& session, const ProblemGroup& group, bool selected);
+
+// A problem's line among its group's: the section that found it before its
+// detail line ("Help Files: This file could not be found ..."), as the
+// group mixes sections.
+std::string GroupedProblemLine(const ScanSession& session, const ProblemRef& ref);
 
 // Whether `path` is `folder` or lies beneath it: letter case does not
 // matter, '/' counts as '\', and only whole parts compare (C:\Games\Deep2

@@ -45,6 +45,10 @@ void PlantRemovedPrograms(FakeMachine& m, const std::string& deepLocation = "C:\
     m.registry.SetString(kHklm, kCv + "\\App Paths\\deep.exe", "Path", deepLocation);
     m.registry.SetString(kHklm, kHelp, "deep.hlp", "C:\\Games\\Deep\\help\\");
     m.registry.SetString(kHklm, kCv + "\\Run", "DeepTray", "\"C:\\games\\DEEP\\tray.exe\" /min");
+    // Its control, found twice (through HKEY_CLASSES_ROOT and the machine's
+    // class key) in one place.
+    m.registry.SetString(HKEY_CLASSES_ROOT, "CLSID\\{DEE9}\\InprocServer32", "",
+                         "C:\\Games\\Deep\\deepctl.dll");
     // Deep2 lies beside it, its folder a name Deep's is the start of.
     const std::string deep2 = kCv + "\\Uninstall\\Deep2";
     m.registry.SetString(kHklm, deep2, "UninstallString", "C:\\Games\\Deep2\\uninst.exe");
@@ -81,7 +85,8 @@ void Scan(FakeMachine& m) {
 std::string Label(const Problem& problem) {
     if (const auto* value = std::get_if<RegistryProblem>(&problem)) {
         const std::size_t slash = value->keyPath.rfind('\\');
-        return value->keyPath.substr(slash + 1) + "|" + value->valueName;
+        const std::string root = value->rootName == "HKEY_CLASSES_ROOT" ? "HKCR " : "";
+        return root + value->keyPath.substr(slash + 1) + "|" + value->valueName;
     }
     return std::get<ShortcutProblem>(problem).path.substr(24);  // the file name
 }
@@ -111,6 +116,8 @@ TEST(ProblemGroups, EveryProblemGoesWithTheProgramItBelongsTo) {
         {"deep.exe|Path", "Deep Space"},
         {"Help|deep.hlp", "Deep Space"},
         {"Run|DeepTray", "Deep Space"},  // the path in other letter case
+        {"InprocServer32|(Default)", "Deep Space"},
+        {"HKCR InprocServer32|(Default)", "Deep Space"},
         {"Deep.lnk", "Deep Space"},
         {"Deep2|UninstallString", "Deep2"},
         {"Help|deep2.hlp", "Deep2"},
@@ -132,7 +139,7 @@ TEST(ProblemGroups, EveryProblemGoesWithTheProgramItBelongsTo) {
     std::vector<std::string> lines;
     for (const ProblemGroup& group : groups.groups) lines.push_back(GroupLine(group));
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         "Deep Space (C:\\Games\\Deep): 8 leftovers in 5 places",
+                         "Deep Space (C:\\Games\\Deep): 10 leftovers in 6 places",
                          "Deep2 (C:\\Games\\Deep2): 2 leftovers in 2 places",
                          "Tool (C:\\Program Files\\Tool): 2 leftovers in 2 places",
                          "Gone Tool: 2 leftovers in 1 place",
@@ -143,6 +150,20 @@ TEST(ProblemGroups, EveryProblemGoesWithTheProgramItBelongsTo) {
     EXPECT_EQ(Named(groups, "Gone Tool").uninstallKey,
               "HKEY_LOCAL_MACHINE\\" + kCv + "\\Uninstall\\{5A1E}");
     EXPECT_EQ(Named(groups, "Tool").uninstallKey, "");
+    // Within a group each problem names the section that found it.
+    std::vector<std::string> toolLines;
+    for (const ProblemRef& ref : Named(groups, "Tool").problems)
+        toolLines.push_back(GroupedProblemLine(m.session, ref));
+    EXPECT_EQ(toolLines,
+              (std::vector<std::string>{
+                  "Help Files: This file could not be found on your hard drive:C:\\Program "
+                  "Files\\Tool\\doc\\tool.chm",
+                  "Windows Startup: This file could not be found on your hard drive:C:\\Program "
+                  "Files\\Tool\\tool.exe",
+              }));
+    EXPECT_EQ(GroupedProblemLine(m.session, Named(groups, "Deep Space").problems.back()),
+              "Windows Shortcut: The path of this file is incorrect : "
+              "C:\\users\\Public\\Desktop\\Deep.lnk");
     // Every problem of a group is listed once, in list order, and points back at it.
     for (std::size_t g = 0; g < groups.groups.size(); ++g)
         for (std::size_t k = 0; k < groups.groups[g].problems.size(); ++k) {
@@ -187,6 +208,29 @@ TEST(ProblemGroups, IdsAreStableAcrossScansAndSpellings) {
     EXPECT_EQ(before.Find(""), nullptr);
     // The folder as the entries write it is kept for showing.
     EXPECT_EQ(Named(other, "Deep Space").folder, "c:\\GAMES\\deep");
+}
+
+TEST(ProblemGroups, AGroupsTickBoxTicksEachOfItsProblems) {
+    FakeMachine m;
+    PlantRemovedPrograms(m);
+    Scan(m);
+    const ProblemGroups groups = FindProblemGroups(m.session);
+    const ProblemGroup& deep = Named(groups, "Deep Space");
+    const ProblemGroup& tool = Named(groups, "Tool");
+    const std::size_t all = m.session.result.problems.size();
+    EXPECT_EQ(GroupTickOf(m.session, deep), GroupTick::All);
+
+    SetGroupTick(m.session, deep, false);
+    EXPECT_EQ(GroupTickOf(m.session, deep), GroupTick::None);
+    EXPECT_EQ(GroupTickOf(m.session, tool), GroupTick::All);
+    EXPECT_EQ(SelectedCount(m.session), all - deep.problems.size());
+    for (const ProblemRef& ref : deep.problems) EXPECT_FALSE(IsSelected(m.session, ref));
+
+    SetSelected(m.session, deep.problems[3], true);
+    EXPECT_EQ(GroupTickOf(m.session, deep), GroupTick::Some);
+    SetGroupTick(m.session, deep, true);
+    EXPECT_EQ(GroupTickOf(m.session, deep), GroupTick::All);
+    EXPECT_EQ(SelectedCount(m.session), all);
 }
 
 TEST(ProblemGroups, ProgramsOnlyWhereTheirEntriesSayWhere) {
