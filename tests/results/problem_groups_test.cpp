@@ -268,6 +268,53 @@ TEST(ProblemGroups, ProgramsOnlyWhereTheirEntriesSayWhere) {
     EXPECT_EQ(m.session.result.problems.size(), 8u);
 }
 
+// Problems as another scan might record them, in uninstall entries of the
+// 32-bit view and of the user.
+void AddValueProblem(FakeMachine& m, HKEY root, const std::string& key, const std::string& value,
+                     const std::string& missing) {
+    RegistryProblem problem;
+    problem.root = root;
+    problem.rootName = std::string(RootName(root));
+    problem.keyPath = key;
+    problem.valueName = value;
+    problem.testedPath = missing;
+    problem.section = "Uninstall Section";
+    problem.scanner = "Uninstall Section";
+    m.session.result.problems.AddOf<RegistryProblem>(problem);
+}
+
+TEST(ProblemGroups, EntriesOfEveryViewAndUserGoWithTheirProgram) {
+    FakeMachine m;
+    PlantFolders(m);
+    // One program registered twice, in the 64-bit and the 32-bit view, its
+    // folder written with a variable in the second.
+    const std::string wide = kCv + "\\Uninstall\\Deep";
+    const std::string narrow =
+        "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Deep";
+    m.registry.SetString(kHklm, wide, "InstallLocation", "C:\\Program Files\\Deep");
+    m.registry.SetString(kHklm, narrow, "InstallLocation", "%ProgramFiles%\\Deep", REG_EXPAND_SZ);
+    m.registry.SetString(kHklm, narrow, "DisplayName", "Deep (32-bit)");
+    AddValueProblem(m, kHklm, wide, "DisplayIcon", "C:\\Program Files\\Deep\\deep.ico");
+    AddValueProblem(m, kHklm, narrow, "UninstallString", "C:\\Program Files\\Deep\\un.exe");
+    // A user's own entry with no folder that can be read, and a value below it.
+    const std::string mine = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mine";
+    m.registry.SetDword(HKEY_CURRENT_USER, mine, "InstallLocation", 7);
+    AddValueProblem(m, HKEY_CURRENT_USER, mine, "DisplayIcon", "D:\\mine.ico");
+    AddValueProblem(m, HKEY_CURRENT_USER, mine + "\\Parts", "Help", "E:\\mine.hlp");
+    // An uninstall key with no entry below it is no program.
+    AddValueProblem(m, kHklm, kCv + "\\Uninstall", "Stray", "C:\\Program Files\\Deep\\x.exe");
+
+    const ProblemGroups groups = FindProblemGroups(m.session);
+    std::vector<std::string> lines;
+    for (const ProblemGroup& group : groups.groups) lines.push_back(GroupLine(group));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Deep (32-bit) (C:\\Program Files\\Deep): 3 leftovers in 3 places",
+                         "Mine: 2 leftovers in 2 places",
+                     }));
+    EXPECT_EQ(groups.groups[0].uninstallKey, "HKEY_LOCAL_MACHINE\\" + wide);
+    EXPECT_EQ(groups.groups[1].uninstallKey, "HKEY_CURRENT_USER\\" + mine);
+}
+
 TEST(ProblemGroups, PathsCompareOnWholeParts) {
     struct Case {
         std::string path, folder;
