@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 #include <variant>
@@ -136,7 +137,6 @@ private:
 // when it has no folder.
 struct Program {
     std::string folder;        // normal form; empty when none
-    std::string folded;        // the folder, folded
     std::string uninstallKey;  // root and path, or empty
     std::string displayName;
     std::vector<std::size_t> problems;
@@ -169,8 +169,8 @@ private:
     ScanSession& session_;
     FolderGuard guard_;
     std::vector<Program> programs_;
-    std::map<std::string, std::size_t> byFolder_;  // folded folder -> program
-    std::map<std::string, std::size_t> byEntry_;   // folded root\key -> program, or kNoGroup
+    std::map<std::string, std::size_t, std::less<>> byFolder_;  // folded folder -> program
+    std::map<std::string, std::size_t> byEntry_;  // folded root\key -> program, or kNoGroup
 };
 
 std::optional<std::string> Grouper::UninstallFolder(HKEY root, const std::string& key) {
@@ -200,7 +200,7 @@ std::optional<std::string> Grouper::AppPathsFolder(HKEY root, const std::string&
 std::size_t Grouper::ProgramOfFolder(const std::string& folder) {
     const std::string folded = Folded(folder);
     if (const auto it = byFolder_.find(folded); it != byFolder_.end()) return it->second;
-    programs_.push_back({folder, folded, {}, {}, {}});
+    programs_.push_back({folder, {}, {}, {}});
     byFolder_.emplace(folded, programs_.size() - 1);
     return programs_.size() - 1;
 }
@@ -222,7 +222,7 @@ std::size_t Grouper::ProgramOfEntry(const RegistryProblem& problem) {
     if (folder) {
         program = ProgramOfFolder(*folder);
     } else if (uninstall) {
-        programs_.push_back({{}, {}, fullKey, {}, {}});
+        programs_.push_back({{}, fullKey, {}, {}});
         program = programs_.size() - 1;
     }
     if (uninstall && program != ProblemGroups::kNoGroup) {
@@ -235,18 +235,18 @@ std::size_t Grouper::ProgramOfEntry(const RegistryProblem& problem) {
     return program;
 }
 
-// The program with the innermost folder that holds the path (normal form).
+// The program with the innermost folder that holds the path (normal form):
+// the path itself, then each folder above it, looked up by name.
 std::size_t Grouper::InnermostProgram(std::string_view path) const {
     const std::string folded = Folded(path);
-    std::size_t best = ProblemGroups::kNoGroup;
-    for (std::size_t i = 0; i < programs_.size(); ++i) {
-        const Program& program = programs_[i];
-        if (program.folder.empty() || !FoldedAtOrBeneath(folded, program.folded)) continue;
-        if (best == ProblemGroups::kNoGroup ||
-            program.folder.size() > programs_[best].folder.size())
-            best = i;
+    std::string_view folder = folded;
+    while (folder.size() > 3) {
+        if (const auto it = byFolder_.find(folder); it != byFolder_.end()) return it->second;
+        const std::size_t slash = folder.rfind('\\');
+        if (slash == std::string_view::npos) break;
+        folder = folder.substr(0, slash);
     }
-    return best;
+    return ProblemGroups::kNoGroup;
 }
 
 // The folder directly below Program Files (either of them) that the path
