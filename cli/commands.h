@@ -18,6 +18,7 @@
 #include "app/ignore_filter.h"
 #include "app/opened_machine.h"
 #include "cli/cli_settings.h"
+#include "results/problem_groups.h"
 #include "results/problem_id.h"
 #include "session/scan_session.h"
 #include "system/machine.h"
@@ -75,10 +76,15 @@ bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& hold
 // Prints the lines of the ignore list that were left out, each once a run.
 void PrintIgnoreListWarnings(const std::vector<std::string>& warnings);
 
-// What a scan found as JSON schema 1 (see the README).
-nlohmann::json ScanJson(const ScanSession& session, const std::string& machine);
+// What a scan found as JSON schema 1 (see the README), with the programs
+// its problems belong to (`groups`, of the same session).
+nlohmann::json ScanJson(const ScanSession& session, const ProblemGroups& groups,
+                        const std::string& machine);
 // The same without its problem arrays ("registry", "shortcuts", "menuEntries").
-nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machine);
+nlohmann::json ScanJsonHead(const ScanSession& session, const ProblemGroups& groups,
+                            const std::string& machine);
+// A problem's "group": its program's id, or null.
+nlohmann::json GroupField(const ProblemGroups& groups, std::size_t index);
 void PrintJson(const nlohmann::json& value);
 
 struct ScanCommandOptions {

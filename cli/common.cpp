@@ -80,11 +80,21 @@ bool ApplyUserIgnoreList(ScanSession& session, std::optional<IgnoreFilter>& hold
                  "that away, and try again\n";
     return false;
 }
-nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) {
-    nlohmann::json out = ScanJsonHead(session, machine);
+nlohmann::json GroupField(const ProblemGroups& groups, std::size_t index) {
+    const ProblemGroup* group = groups.GroupOf({index});
+    return group ? nlohmann::json(group->id) : nlohmann::json(nullptr);
+}
+
+nlohmann::json ScanJson(const ScanSession& session, const ProblemGroups& groups,
+                        const std::string& machine) {
+    nlohmann::json out = ScanJsonHead(session, groups, machine);
+    const auto& problems = session.result.problems;
     auto registry = nlohmann::json::array();
-    for (const auto& p : session.result.problems.Of<RegistryProblem>())
+    const auto registryProblems = problems.Of<RegistryProblem>();
+    for (std::size_t i = 0; i < registryProblems.size(); ++i) {
+        const RegistryProblem& p = registryProblems[i];
         registry.push_back({{"id", ProblemId(p)},
+                            {"group", GroupField(groups, registryProblems.PositionOf(i))},
                             {"section", p.section},
                             {"scanner", p.scanner},
                             {"root", p.rootName},
@@ -95,16 +105,26 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                             // The value's data whole, as read (added to schema 1).
                             {"dataAsRead", p.dataAsRead},
                             {"systemFolder", p.systemFolder}});
+    }
     out["registry"] = std::move(registry);
     auto shortcuts = nlohmann::json::array();
-    for (const auto& p : session.result.problems.Of<ShortcutProblem>())
-        shortcuts.push_back({{"id", ProblemId(p)}, {"path", p.path}, {"target", p.target}});
+    const auto shortcutProblems = problems.Of<ShortcutProblem>();
+    for (std::size_t i = 0; i < shortcutProblems.size(); ++i) {
+        const ShortcutProblem& p = shortcutProblems[i];
+        shortcuts.push_back({{"id", ProblemId(p)},
+                             {"group", GroupField(groups, shortcutProblems.PositionOf(i))},
+                             {"path", p.path},
+                             {"target", p.target}});
+    }
     out["shortcuts"] = std::move(shortcuts);
     // Wine's stale menu entries (builds that run on Wine): an array added
     // to schema 1; readers that do not know it are not disturbed.
     auto menuEntries = nlohmann::json::array();
-    for (const auto& p : session.result.problems.Of<MenuEntryProblem>())
+    const auto menuProblems = problems.Of<MenuEntryProblem>();
+    for (std::size_t i = 0; i < menuProblems.size(); ++i) {
+        const MenuEntryProblem& p = menuProblems[i];
         menuEntries.push_back({{"id", ProblemId(p)},
+                               {"group", GroupField(groups, menuProblems.PositionOf(i))},
                                {"path", p.path},
                                {"name", p.name},
                                {"prefix", p.prefix},
@@ -112,11 +132,13 @@ nlohmann::json ScanJson(const ScanSession& session, const std::string& machine) 
                                {"reason", p.reason},
                                {"orphan", p.orphan},
                                {"icons", p.icons}});
+    }
     out["menuEntries"] = std::move(menuEntries);
     return out;
 }
 
-nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machine) {
+nlohmann::json ScanJsonHead(const ScanSession& session, const ProblemGroups& groups,
+                            const std::string& machine) {
     nlohmann::json out;
     out["schema"] = 1;
     out["machine"] = machine;
@@ -129,6 +151,21 @@ nlohmann::json ScanJsonHead(const ScanSession& session, const std::string& machi
                            {"text", row.text},
                            {"count", row.count}});
     out["summary"] = std::move(summary);
+    // The programs whose problems go together (added to schema 1): each
+    // problem names its program's id in "group".
+    auto programs = nlohmann::json::array();
+    for (const ProblemGroup& group : groups.groups) {
+        auto ids = nlohmann::json::array();
+        for (const ProblemRef& ref : group.problems) ids.push_back(ProblemId(session, ref));
+        programs.push_back({{"id", group.id},
+                            {"name", group.name},
+                            {"folder", group.folder},
+                            {"uninstallKey", group.uninstallKey},
+                            {"count", group.problems.size()},
+                            {"places", group.places},
+                            {"problems", std::move(ids)}});
+    }
+    out["groups"] = std::move(programs);
     // Problems the user's ignore list left out: not in the arrays above.
     out["ignored"] = session.result.ignoredCount;
     // Entries the scan could not judge, by reason, and the drives that were

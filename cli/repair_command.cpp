@@ -67,10 +67,12 @@ std::set<std::string> IdList(const std::string& text) {
     return ids;
 }
 
-// Ticks the problems --only names, or all but those --skip names. False,
-// after naming them, when an id is none of the scan's problems: then
-// nothing is to be repaired at all.
-bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
+// Ticks the problems --only names, or all but those --skip names; the id of
+// a program's group names every problem of the group. False, after naming
+// them, when an id is none of the scan's problems nor groups: then nothing
+// is to be repaired at all.
+bool ChooseProblems(ScanSession& session, const ProblemGroups& groups,
+                    const RepairCommandOptions& options) {
     if (options.only.empty() && options.skip.empty()) return true;
     const bool only = !options.only.empty();
     std::set<std::string> ids = IdList(only ? options.only : options.skip);
@@ -81,12 +83,14 @@ bool ChooseProblems(ScanSession& session, const RepairCommandOptions& options) {
     std::set<std::string> unknown = ids;
     for (const ProblemRef& ref : AllProblems(session)) {
         const std::string id = ProblemId(session, ref);
-        const bool named = ids.count(id) > 0;
+        const ProblemGroup* group = groups.GroupOf(ref);
+        const bool named = ids.count(id) > 0 || (group != nullptr && ids.count(group->id) > 0);
         unknown.erase(id);
+        if (group != nullptr) unknown.erase(group->id);
         SetSelected(session, ref, only ? named : !named);
     }
     if (unknown.empty()) return true;
-    std::cerr << "vostrel-cli: no problem of this scan has the id";
+    std::cerr << "vostrel-cli: no problem or program of this scan has the id";
     std::cerr << (unknown.size() == 1 ? " " : "s ");
     bool first = true;
     for (const auto& id : unknown) {
@@ -219,12 +223,13 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     if (!ApplyUserIgnoreList(session, ignore)) return kExitUsage;
     RunScan(session);
     progress.EndProgress();
-    if (!session.cancelRequested && !ChooseProblems(session, options)) return kExitUsage;
+    const ProblemGroups groups = FindProblemGroups(session);
+    if (!session.cancelRequested && !ChooseProblems(session, groups, options)) return kExitUsage;
     const std::size_t found = session.ProblemCount();
     const std::size_t count = SelectedCount(session);
     nlohmann::json out;
     if (options.json) {
-        out["found"] = ScanJson(session, machine.description);
+        out["found"] = ScanJson(session, groups, machine.description);
         // The ids --only or --skip leave alone; the others are repaired.
         auto leftAlone = nlohmann::json::array();
         for (const ProblemRef& ref : AllProblems(session))

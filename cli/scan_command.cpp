@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/scan_json.h"
 #include "results/problem_details.h"
+#include "results/problem_groups.h"
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "system/terminal.h"
@@ -17,31 +18,38 @@ namespace vostrel::cli {
 
 namespace {
 
-// The problems behind a summary row, in the order of its detail rows.
-std::vector<std::string> RowIds(const ScanSession& session, const SummaryRow& row) {
-    std::vector<std::string> ids;
-    for (const ProblemRef& ref : ProblemsOfSummary(session, row.text))
-        ids.push_back(ProblemId(session, ref));
-    return ids;
-}
-
-// The listing a reader sees: every summary row as the results view shows
-// it, followed by the detail rows a click on it shows, each after the id
-// that "repair --only", "--skip" and "ignore add" take.
-void PrintListing(ScanSession& session, const std::string& machine) {
+// The listing a reader sees: first every program whose problems go
+// together, its line after its id and its problems below it; then every
+// summary row as the results view shows it, followed by the detail rows a
+// click on it shows that belong to no program. Each problem comes after the
+// id that "repair --only", "--skip" and "ignore add" take; a program's id
+// stands for all its problems.
+void PrintListing(ScanSession& session, const ProblemGroups& groups, const std::string& machine) {
     std::cout << "Vostrel 2006 scan of " << machine
               << (session.cancelRequested ? " (cancelled)" : "") << "\n";
     std::cout << "Started " << session.result.startedAt << ", finished "
               << session.result.finishedAt << "\n\n";
+    for (const ProblemGroup& group : groups.groups) {
+        std::cout << "[" << group.id << "] " << GroupLine(group) << "\n";
+        for (const ProblemRef& ref : group.problems)
+            std::cout << "  [" << ProblemId(session, ref) << "] "
+                      << GroupedProblemLine(session, ref) << "\n";
+        std::cout << "\n";
+    }
     for (const auto& row : session.result.summary) {
         std::cout << row.text << "\n";
-        const auto details = DetailLines(session, row.text);
-        const auto ids = RowIds(session, row);
-        for (std::size_t i = 0; i < details.size(); ++i) {
-            std::cout << "  ";
-            if (details.size() == ids.size()) std::cout << "[" << ids[i] << "] ";
-            std::cout << details[i] << "\n";
+        std::size_t grouped = 0;
+        for (const ProblemRef& ref : ProblemsOfSummary(session, row.text)) {
+            if (groups.GroupOf(ref) != nullptr) {
+                ++grouped;
+                continue;
+            }
+            std::cout << "  [" << ProblemId(session, ref) << "] " << DetailLine(session, ref)
+                      << "\n";
         }
+        if (grouped > 0)
+            std::cout << "  (" << grouped << (grouped == 1 ? " is" : " are") << " listed with "
+                      << (grouped == 1 ? "its program" : "their programs") << " above)\n";
         std::cout << "\n";
     }
     const auto total = session.ProblemCount();
@@ -85,10 +93,11 @@ int RunScanCommand(const ScanCommandOptions& options) {
         std::cerr << "vostrel-cli: cannot write the report to " << options.report << "\n";
         status = kExitFailed;
     }
+    const ProblemGroups groups = FindProblemGroups(session);
     if (options.json)
-        PrintScanJson(session, machine.description);
+        PrintScanJson(session, groups, machine.description);
     else
-        PrintListing(session, machine.description);
+        PrintListing(session, groups, machine.description);
     if (session.cancelRequested && progress.interrupted()) return kExitCancelled;
     return status;
 }

@@ -93,6 +93,14 @@ public:
         Key(key);
         AppendString(out_, value);
     }
+    // A text, or null when there is none.
+    void Field(std::string_view key, const std::string* value) {
+        Key(key);
+        if (value)
+            AppendString(out_, *value);
+        else
+            out_ += "null";
+    }
     void Field(std::string_view key, bool value) {
         Key(key);
         out_ += value ? "true" : "false";
@@ -123,11 +131,18 @@ private:
     bool first_ = true;
 };
 
-void Problem(std::string& out, const RegistryProblem& p) {
+// The id of a problem's program, or null.
+const std::string* GroupIdOf(const ProblemGroups& groups, std::size_t index) {
+    const ProblemGroup* group = groups.GroupOf({index});
+    return group ? &group->id : nullptr;
+}
+
+void Problem(std::string& out, const RegistryProblem& p, const std::string* group) {
     ObjectText o(out);
     o.Field("data", p.testedPath);
     // The value's data whole, as read (added to schema 1).
     o.Field("dataAsRead", p.dataAsRead);
+    o.Field("group", group);
     o.Field("id", ProblemId(p));
     o.Field("key", p.keyPath);
     o.Field("missing", p.testedPath);
@@ -138,15 +153,17 @@ void Problem(std::string& out, const RegistryProblem& p) {
     o.Field("value", p.valueName);
 }
 
-void Problem(std::string& out, const ShortcutProblem& p) {
+void Problem(std::string& out, const ShortcutProblem& p, const std::string* group) {
     ObjectText o(out);
+    o.Field("group", group);
     o.Field("id", ProblemId(p));
     o.Field("path", p.path);
     o.Field("target", p.target);
 }
 
-void Problem(std::string& out, const MenuEntryProblem& p) {
+void Problem(std::string& out, const MenuEntryProblem& p, const std::string* group) {
     ObjectText o(out);
+    o.Field("group", group);
     o.Field("icons", p.icons);
     o.Field("id", ProblemId(p));
     o.Field("name", p.name);
@@ -166,17 +183,16 @@ void Drain(std::ostream& stream, std::string& text) {
 }
 
 template <class Problems>
-void AppendArray(std::ostream& stream, std::string& text, const Problems& problems) {
+void AppendArray(std::ostream& stream, std::string& text, const Problems& problems,
+                 const ProblemGroups& groups) {
     if (problems.empty()) {
         text += "[]";
         return;
     }
     text += "[\n";
-    bool first = true;
-    for (const auto& problem : problems) {
-        if (!first) text += ",\n";
-        first = false;
-        Problem(text, problem);
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        if (i > 0) text += ",\n";
+        Problem(text, problems[i], GroupIdOf(groups, problems.PositionOf(i)));
         if (text.size() >= kChunk) Drain(stream, text);
     }
     text += "\n  ]";
@@ -184,8 +200,9 @@ void AppendArray(std::ostream& stream, std::string& text, const Problems& proble
 
 }  // namespace
 
-void WriteScanJson(std::ostream& stream, const ScanSession& session, const std::string& machine) {
-    const nlohmann::json head = ScanJsonHead(session, machine);
+void WriteScanJson(std::ostream& stream, const ScanSession& session, const ProblemGroups& groups,
+                   const std::string& machine) {
+    const nlohmann::json head = ScanJsonHead(session, groups, machine);
     // The problem arrays take their place among the head's keys, which the
     // library keeps sorted.
     constexpr std::array<std::string_view, 3> kArrays = {"menuEntries", "registry", "shortcuts"};
@@ -200,11 +217,11 @@ void WriteScanJson(std::ostream& stream, const ScanSession& session, const std::
         AppendString(text, keys[i]);
         text += ": ";
         if (keys[i] == "registry") {
-            AppendArray(stream, text, session.result.problems.Of<RegistryProblem>());
+            AppendArray(stream, text, session.result.problems.Of<RegistryProblem>(), groups);
         } else if (keys[i] == "shortcuts") {
-            AppendArray(stream, text, session.result.problems.Of<ShortcutProblem>());
+            AppendArray(stream, text, session.result.problems.Of<ShortcutProblem>(), groups);
         } else if (keys[i] == "menuEntries") {
-            AppendArray(stream, text, session.result.problems.Of<MenuEntryProblem>());
+            AppendArray(stream, text, session.result.problems.Of<MenuEntryProblem>(), groups);
         } else {
             const std::string value =
                 head.at(std::string(keys[i]))
@@ -221,9 +238,10 @@ void WriteScanJson(std::ostream& stream, const ScanSession& session, const std::
     stream.flush();
 }
 
-void PrintScanJson(const ScanSession& session, const std::string& machine) {
+void PrintScanJson(const ScanSession& session, const ProblemGroups& groups,
+                   const std::string& machine) {
     RawStandardOutput raw;
-    WriteScanJson(std::cout, session, machine);
+    WriteScanJson(std::cout, session, groups, machine);
 }
 
 }  // namespace vostrel::cli

@@ -6,13 +6,16 @@
 #include <ostream>
 #include <string>
 
+#include "results/problem_groups.h"
 #include "session/scan_session.h"
 
 namespace vostrel::cli {
 
-void WriteScanJson(std::ostream& out, const ScanSession& session, const std::string& machine);
+void WriteScanJson(std::ostream& out, const ScanSession& session, const ProblemGroups& groups,
+                   const std::string& machine);
 
 // The same on standard output, unescaped.
-void PrintScanJson(const ScanSession& session, const std::string& machine);
+void PrintScanJson(const ScanSession& session, const ProblemGroups& groups,
+                   const std::string& machine);
 
 }  // namespace vostrel::cli

@@ -32,6 +32,8 @@ std::string ProblemId(const ShortcutProblem& problem) { return ShortHash("S\n" +
 
 std::string ProblemId(const MenuEntryProblem& problem) { return ShortHash("M\n" + problem.path); }
 
+std::string ProblemGroupId(std::string_view basis) { return ShortHash("G\n" + std::string(basis)); }
+
 std::string ProblemId(const ScanSession& session, const ProblemRef& ref) {
     return VisitProblem(session, ref, [](const auto& problem) { return ProblemId(problem); });
 }

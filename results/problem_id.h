@@ -3,7 +3,8 @@
 // ("repair --only", "--skip", "ignore add") after seeing it listed by
 // "scan", in the JSON or in the window's details. It is a hash of the root,
 // key, value and scanner of a registry problem, and of the path of a
-// shortcut or a menu entry, each with a letter of its kind in front.
+// shortcut or a menu entry, each with a letter of its kind in front. A
+// group of problems (results/problem_groups.h) has an id of the same form.
 #pragma once
 
 #include <optional>
@@ -21,6 +22,10 @@ std::string ProblemId(const ShortcutProblem& problem);
 std::string ProblemId(const MenuEntryProblem& problem);
 // The id of the problem a reference names, whatever its kind.
 std::string ProblemId(const ScanSession& session, const ProblemRef& ref);
+
+// The id of a group of problems, from the text that names its program (its
+// folder or its uninstall entry, case folded by the caller).
+std::string ProblemGroupId(std::string_view basis);
 
 // The problem of the session that has the id (letter case and blanks
 // around it do not matter); nothing when none has it.

@@ -18,12 +18,17 @@ const ListRow& ListControl::Item(std::size_t i) const {
 
 ListRow& ListControl::At(std::size_t i) { return const_cast<ListRow&>(Item(i)); }
 
-std::size_t ListControl::Add(std::string_view text, int smallIcon) {
+std::size_t ListControl::Add(std::string_view text, int smallIcon, int band) {
     ListRow row;
     row.text = std::string(text);
     row.smallIcon = smallIcon;
+    row.band = band;
     std::size_t position = rows_.size() + 1;
-    if (sorted_) position = SortedPosition(row);
+    if (sorted_) {
+        position = SortedPosition(row);
+    } else {
+        while (position > 1 && rows_[position - 2].band > band) --position;
+    }
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(position - 1), std::move(row));
     Notify(Change::Inserted, position);
     return position;
@@ -119,23 +124,21 @@ bool LessNoCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+bool ListControl::Before(const ListRow& a, const ListRow& b) const {
+    if (a.band != b.band) return a.band < b.band;
+    return sortOrder_ == 1 ? LessNoCase(ColumnText(b), ColumnText(a))
+                           : LessNoCase(ColumnText(a), ColumnText(b));
+}
+
 void ListControl::SortNow() {
-    std::stable_sort(rows_.begin(), rows_.end(), [this](const ListRow& a, const ListRow& b) {
-        return sortOrder_ == 1 ? LessNoCase(ColumnText(b), ColumnText(a))
-                               : LessNoCase(ColumnText(a), ColumnText(b));
-    });
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [this](const ListRow& a, const ListRow& b) { return Before(a, b); });
     Notify(Change::Reset, 0);
 }
 
 std::size_t ListControl::SortedPosition(const ListRow& row) const {
-    const std::string key = ColumnText(row);
     std::size_t i = 0;
-    while (i < rows_.size()) {
-        const std::string other = ColumnText(rows_[i]);
-        const bool before = sortOrder_ == 1 ? LessNoCase(other, key) : LessNoCase(key, other);
-        if (before) break;
-        ++i;
-    }
+    while (i < rows_.size() && !Before(row, rows_[i])) ++i;
     return i + 1;
 }
 

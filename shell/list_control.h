@@ -17,6 +17,9 @@ struct ListRow {
     bool checked = false;
     bool selected = false;
     int smallIcon = 0;
+    // Rows of a later band always follow those of an earlier one, however
+    // the list is sorted: sorting orders the rows within each band.
+    int band = 0;
 };
 
 class ListControl {
@@ -31,9 +34,9 @@ public:
     const std::vector<std::string>& headers() const { return headers_; }
     std::size_t columnCount() const { return headers_.empty() ? 1 : headers_.size(); }
 
-    // Appends a row (or inserts it at its sorted place while Sorted is on);
-    // returns its 1-based position.
-    std::size_t Add(std::string_view text, int smallIcon = 0);
+    // Appends a row to the end of its band (or inserts it at its sorted
+    // place there while Sorted is on); returns its 1-based position.
+    std::size_t Add(std::string_view text, int smallIcon = 0, int band = 0);
     std::size_t Count() const { return rows_.size(); }
     bool Empty() const { return rows_.empty(); }
 
@@ -74,6 +77,8 @@ public:
 private:
     ListRow& At(std::size_t i);
     std::string ColumnText(const ListRow& row) const;
+    // Whether row `a` goes before row `b` in the sorted order.
+    bool Before(const ListRow& a, const ListRow& b) const;
     void SortNow();
     std::size_t SortedPosition(const ListRow& row) const;
     void Notify(Change change, std::size_t position);

@@ -47,8 +47,10 @@ SummaryTickModel::SummaryTickModel(AppContext& app, QObject* parent)
 QVariant SummaryTickModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= rowCount())
         return ListModel::data(index, role);
-    const std::string text = list().Text(static_cast<std::size_t>(index.row()) + 1);
-    return StateOf(SummaryTick(app_.session, text));
+    const auto row = static_cast<std::size_t>(index.row()) + 1;
+    if (const ProblemGroup* group = app_.view.GroupOfRow(row))
+        return StateOf(GroupTickOf(app_.session, *group));
+    return StateOf(SummaryTick(app_.session, list().Text(row)));
 }
 
 Qt::ItemFlags SummaryTickModel::flags(const QModelIndex& index) const {
@@ -58,8 +60,12 @@ Qt::ItemFlags SummaryTickModel::flags(const QModelIndex& index) const {
 
 bool SummaryTickModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= rowCount()) return false;
-    const std::string text = list().Text(static_cast<std::size_t>(index.row()) + 1);
-    SetSummaryTick(app_.session, text, value.toInt() != Qt::Unchecked);
+    const auto row = static_cast<std::size_t>(index.row()) + 1;
+    const bool selected = value.toInt() != Qt::Unchecked;
+    if (const ProblemGroup* group = app_.view.GroupOfRow(row))
+        SetGroupTick(app_.session, *group, selected);
+    else
+        SetSummaryTick(app_.session, list().Text(row), selected);
     TicksChanged();
     emit ticked();
     return true;

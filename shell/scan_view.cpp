@@ -88,6 +88,7 @@ void ScanView::ShowScanStarted(std::int32_t progressStep) {
         QCoreApplication::translate("vostrel::shell::ScanView", "Inspecting...").toStdString());
     summaryRows.Clear();
     detailRows.Clear();
+    groups_ = {};
     w.SetCaption(Control::ProblemCount, "0");
     progressWidth_ = 0;
     progressStep_ = progressStep;
@@ -127,14 +128,31 @@ std::vector<std::string> ScanView::SummaryTexts() const {
     return texts;
 }
 
-void ScanView::FillSummary(const std::vector<std::string>& texts) {
+ProblemGroups ScanView::CurrentGroups() const {
+    return session_ ? FindProblemGroups(*session_) : ProblemGroups{};
+}
+
+void ScanView::FillSummary(const std::vector<std::string>& texts, ProblemGroups groups) {
     summaryRows.Clear();
+    groups_ = std::move(groups);
     for (const auto& text : texts) summaryRows.Add(text);
+    for (const ProblemGroup& group : groups_.groups) {
+        // After the sections' rows, however the list is sorted.
+        const std::size_t at = summaryRows.Add(GroupLine(group), 0, 1);
+        summaryRows.SetSubItem(at, kSummaryGroupColumn, group.id);
+    }
+}
+
+const ProblemGroup* ScanView::GroupOfRow(std::size_t row) const {
+    if (row < 1 || row > summaryRows.Count()) return nullptr;
+    const std::string id = summaryRows.SubItem(row, kSummaryGroupColumn);
+    return id.empty() ? nullptr : groups_.Find(id);
 }
 
 void ScanView::ScanFinished(bool cancelled) {
     ScanEnd end;
     end.summary = SummaryTexts();
+    end.groups = CurrentGroups();
     end.cancelled = cancelled;
     if (session_) {
         end.found = session_->ProblemCount() > 0 || !session_->result.notChecked.Empty();
@@ -142,12 +160,12 @@ void ScanView::ScanFinished(bool cancelled) {
         end.notChecked = NotCheckedText(session_->result.notChecked);
         end.reportPath = ScanReportPath(*session_);
     }
-    Show([this, end = std::move(end)] { ShowScanEnd(end); });
+    Show([this, end = std::move(end)]() mutable { ShowScanEnd(end); });
 }
 
-void ScanView::ShowScanEnd(const ScanEnd& end) {
+void ScanView::ShowScanEnd(ScanEnd& end) {
     QtWindow& w = window_;
-    FillSummary(end.summary);
+    FillSummary(end.summary, std::move(end.groups));
     w.SetBusyPointer(false);
     w.SetValue(Control::ScanProgressBar, kProgressFullWidth);
     // What was found shows, even when the scan was stopped (marked so), and
@@ -226,9 +244,9 @@ void ScanView::ShowRepairSteps(int steps) {
 }
 
 void ScanView::RepairFinished() {
-    Show([this, texts = SummaryTexts()] {
+    Show([this, texts = SummaryTexts(), groups = CurrentGroups()]() mutable {
         detailRows.Clear();
-        FillSummary(texts);
+        FillSummary(texts, std::move(groups));
         ShowRepairing(false);
     });
 }
@@ -274,11 +292,16 @@ void ScanView::ShowDetails(std::size_t row) {
     if (current == 0 || !summaryRows.Selected(current)) return;
     if (row < 1 || row > summaryRows.Count() || !session_) return;
     detailRows.Clear();
-    for (const ProblemRef& ref : ProblemsOfSummary(*session_, summaryRows.Text(row))) {
+    // A program's row mixes sections: each line names the one that found it.
+    const ProblemGroup* group = GroupOfRow(row);
+    const std::vector<ProblemRef> refs =
+        group ? group->problems : ProblemsOfSummary(*session_, summaryRows.Text(row));
+    for (const ProblemRef& ref : refs) {
         // A problem that is no longer in the lists ends the rows.
         if (!Exists(*session_, ref)) break;
         const ProblemDetails details = DetailsOf(*session_, ref);
-        const std::size_t at = detailRows.Add(details.line);
+        const std::size_t at =
+            detailRows.Add(group ? GroupedProblemLine(*session_, ref) : details.line);
         std::size_t column = 1;
         for (const std::string* text :
              {&details.entry, &details.value, &details.holds, &details.lookedFor, &details.why})

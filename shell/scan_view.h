@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "results/problem_groups.h"
 #include "session/scan_session.h"
 #include "shell/list_control.h"
 #include "shell/message_box.h"
@@ -45,8 +46,10 @@ public:
     // The start view's list: the session's sections and drives with their
     // check boxes, as the window shows them.
     ListControl catalogueRows{"catalogue", {"Sections to be scanned"}};
-    // The results view's lists: a summary row per section, and the detail
-    // rows of the summary row clicked.
+    // The results view's lists: a summary row per section, then a row per
+    // program whose problems go together (its id in the sub-item
+    // kSummaryGroupColumn, not shown), and the detail rows of the summary
+    // row clicked.
     ListControl summaryRows{"summary", {"Summary"}};
     // Each detail row also says what its problem is (entry, value, data,
     // path looked for, reason) and, in a column not shown, which problem it
@@ -90,6 +93,9 @@ public:
     void ShowRepairing(bool repairing);
     // The summary row `row` was clicked: its details are shown.
     void ShowDetails(std::size_t row);
+    // The program group summary row `row` (1-based) stands for, or null for
+    // a section's row.
+    const ProblemGroup* GroupOfRow(std::size_t row) const;
     // Back to the start view; "Show Log" is enabled when a report exists.
     void ReturnToStart();
     // "Show Log" is enabled when the report file exists.
@@ -99,6 +105,7 @@ private:
     // What the end of a scan shows, gathered on the thread of the work.
     struct ScanEnd {
         std::vector<std::string> summary;
+        ProblemGroups groups;
         bool found = false;
         bool cancelled = false;
         std::string ignored;     // "3 problems ignored", or empty
@@ -117,13 +124,18 @@ private:
     void ShowText(Control control, std::string_view text, LatestText& latest);
     void ShowScanStarted(std::int32_t progressStep);
     void ShowProgress(bool blink);
-    void ShowScanEnd(const ScanEnd& end);
+    void ShowScanEnd(ScanEnd& end);
     void ShowRepairSteps(int steps);
     std::vector<std::string> SummaryTexts() const;
-    void FillSummary(const std::vector<std::string>& texts);
+    // The groups of the session's problems as they are now (made on the
+    // thread of the work, which owns the session then).
+    ProblemGroups CurrentGroups() const;
+    void FillSummary(const std::vector<std::string>& texts, ProblemGroups groups);
 
     QtWindow& window_;
     ScanSession* session_ = nullptr;
+    // The groups the summary rows show (the window's thread).
+    ProblemGroups groups_;
     // Lives on the window's thread: the receiver of the queued calls.
     QObject windowThread_;
     std::int32_t progressStep_ = 0;
@@ -144,6 +156,8 @@ private:
 
 // The sub-item of a detail row that holds its problem's reference (RefText).
 inline constexpr std::size_t kDetailRefColumn = 6;
+// The sub-item of a summary row that holds its program group's id.
+inline constexpr std::size_t kSummaryGroupColumn = 1;
 
 // A header click: sorting on, by that column (1-based), in the opposite order.
 void FlipSort(ListControl& list, int headerIndex);

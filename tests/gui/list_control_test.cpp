@@ -48,6 +48,32 @@ TEST(ListControl, SortsByColumnBothWaysAndKeepsNewRowsInPlace) {
     EXPECT_EQ(list.Add("Beta2"), 3u);
 }
 
+TEST(ListControl, ALaterBandStaysAfterTheEarlierInEveryOrder) {
+    ListControl list("summary", {"Summary"});
+    list.Add("Zeta program", 0, 1);
+    list.Add("beta");
+    list.Add("Alpha program", 0, 1);
+    list.Add("delta");
+    const auto texts = [&list] {
+        std::vector<std::string> out;
+        for (const ListRow& row : list.rows()) out.push_back(row.text);
+        return out;
+    };
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"beta", "delta", "Zeta program", "Alpha program"}));
+    list.SetSorted(true);
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"beta", "delta", "Alpha program", "Zeta program"}));
+    list.SetSortOrder(1);
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"delta", "beta", "Zeta program", "Alpha program"}));
+    EXPECT_EQ(list.Add("zzz"), 1u);
+    EXPECT_EQ(list.Add("Mid program", 0, 1), 5u);
+    EXPECT_EQ(list.Add("aaa"), 4u);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"zzz", "delta", "beta", "aaa", "Zeta program",
+                                                 "Mid program", "Alpha program"}));
+}
+
 TEST(ListControl, SelectionIsSingleAndObserversHearChanges) {
     ListControl list("lvw");
     int events = 0;

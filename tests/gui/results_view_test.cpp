@@ -26,9 +26,15 @@
 namespace vostrel::shell::testing {
 namespace {
 
-// Rows of the summary list after a whole scan of the sample machine.
+// Rows of the summary list after a whole scan of the sample machine: the
+// sections', then the removed PhotoEdit's.
 constexpr int kHelpRow = 3;
+constexpr int kSharedFilesRow = 4;
+constexpr int kFontsRow = 7;
 constexpr int kShortcutRow = 8;
+constexpr int kPhotoEditRow = 9;
+constexpr const char* kPhotoEditLine =
+    "PhotoEdit 3.1 (C:\\Program Files\\PhotoEdit): 11 leftovers in 8 places";
 constexpr const char* kHelpKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help";
 
 class ResultsViewTest : public GuiTest {
@@ -111,7 +117,8 @@ protected:
 
 TEST_F(ResultsViewTest, DetailsOfEverySectionShowTheEntryItsDataThePathAndTheReason) {
     MainWindow& main = Scanned();
-    ASSERT_EQ(app_->view.summaryRows.Count(), 9u);
+    ASSERT_EQ(app_->view.summaryRows.Count(), 10u);
+    EXPECT_EQ(app_->view.summaryRows.Text(kPhotoEditRow + 1), kPhotoEditLine);
     const QAbstractItemModel* details = main.details()->model();
     ASSERT_EQ(details->columnCount(), 6);
     QStringList headers;
@@ -174,7 +181,12 @@ TEST_F(ResultsViewTest, TheKeyboardMovesTheDetailsAsClicksDo) {
     EXPECT_EQ(summary->currentIndex().row(), kHelpRow);
     ASSERT_EQ(app_->view.detailRows.Count(), 2u);
     EXPECT_NE(app_->view.detailRows.Text(1).find("photoedit.hlp"), std::string::npos);
+    // The last row is the removed program's, with all it left.
     QTest::keyClick(summary, Qt::Key_End);
+    EXPECT_EQ(summary->currentIndex().row(), kPhotoEditRow);
+    ASSERT_EQ(app_->view.detailRows.Count(), 11u);
+    EXPECT_NE(app_->view.detailRows.Text(11).find("PhotoEdit.lnk"), std::string::npos);
+    QTest::keyClick(summary, Qt::Key_Up);
     ASSERT_EQ(app_->view.detailRows.Count(), 2u);
     EXPECT_NE(app_->view.detailRows.Text(1).find(".lnk"), std::string::npos);
 }
@@ -213,11 +225,67 @@ TEST_F(ResultsViewTest, TicksPerProblemAndPerSectionAndTheRepairOfTheTickedOnes)
     EXPECT_TRUE(ValueThere(hlp));
     EXPECT_FALSE(ValueThere(chm));
     EXPECT_TRUE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
-    // A new scan finds the unticked ones again, and only them.
+    // A new scan finds the unticked ones again, and only them. With its
+    // uninstall entry gone, PhotoEdit is known by its folder alone.
     ClickPair(&main, "ImgScanNowNormal");
     WaitUntilIdle();
-    EXPECT_EQ(Summary(), (std::vector<std::string>{"Invalid Help Files ( 1 Problem(s) )",
-                                                   "Invalid Windows Shortcut File (2 Problems)"}));
+    EXPECT_EQ(Summary(), (std::vector<std::string>{
+                             "Invalid Help Files ( 1 Problem(s) )",
+                             "Invalid Windows Shortcut File (2 Problems)",
+                             "PhotoEdit (C:\\Program Files\\PhotoEdit): 3 leftovers in 3 places"}));
+}
+
+TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
+    MainWindow& main = Scanned();
+    ListView* summary = main.summary();
+    ASSERT_EQ(app_->view.summaryRows.Count(), 10u);
+    EXPECT_EQ(app_->view.summaryRows.Text(kPhotoEditRow + 1), kPhotoEditLine);
+    EXPECT_EQ(Tick(summary, kPhotoEditRow), Qt::Checked);
+
+    // Its details: every problem it left, each naming the section that found it.
+    Choose(main, kPhotoEditRow);
+    ASSERT_EQ(app_->view.detailRows.Count(), 11u);
+    EXPECT_EQ(Cell(main, 0, 0),
+              "Custom Controls: This file could not be found on your hard drive:C:\\Program "
+              "Files\\PhotoEdit\\pethumb.ocx");
+    EXPECT_EQ(Cell(main, 4, 0),
+              "Help Files: This file could not be found on your hard drive:C:\\Program "
+              "Files\\PhotoEdit\\photoedit.hlp");
+    EXPECT_EQ(Cell(main, 4, 1), kHelpKey);
+    EXPECT_EQ(Cell(main, 10, 1), "C:\\users\\Public\\Desktop\\PhotoEdit.lnk");
+    main.details()->setCurrentIndex(main.details()->model()->index(4, 0));
+    EXPECT_TRUE(
+        main.results()->pane()->toPlainText().contains("Looked for: C:\\Program "
+                                                       "Files\\PhotoEdit\\photoedit.hlp"));
+
+    // One of its problems unticked: it and that problem's section are half ticked.
+    SetTick(main.details(), 4, Qt::Unchecked);
+    EXPECT_EQ(Tick(summary, kPhotoEditRow), Qt::PartiallyChecked);
+    EXPECT_EQ(Tick(summary, kHelpRow), Qt::PartiallyChecked);
+    // Every section unticked, then the program ticked as a whole: only what
+    // it left is ticked, in whichever section.
+    for (int row = 0; row <= kShortcutRow; ++row) SetTick(summary, row, Qt::Unchecked);
+    EXPECT_EQ(Tick(summary, kPhotoEditRow), Qt::Unchecked);
+    SetTick(summary, kPhotoEditRow, Qt::Checked);
+    EXPECT_EQ(Tick(summary, kPhotoEditRow), Qt::Checked);
+    EXPECT_EQ(Tick(main.details(), 4), Qt::Checked);
+    EXPECT_EQ(Tick(summary, kHelpRow), Qt::Checked);
+    EXPECT_EQ(Tick(summary, kShortcutRow), Qt::Checked);
+    EXPECT_EQ(Tick(summary, kSharedFilesRow), Qt::Unchecked);
+    EXPECT_EQ(Tick(summary, kFontsRow), Qt::Unchecked);
+
+    const RegistryProblem hlp = Found("photoedit.hlp"), filters = Found("filters.dll");
+    EXPECT_EQ(Repair(main, true).toStdString(),
+              "Repair 11 of 13 problems? A backup is written first to " +
+                  std::string(home_ / "backups") + ".");
+    EXPECT_FALSE(ValueThere(hlp));
+    EXPECT_TRUE(ValueThere(filters));
+    EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
+    // What is left: the two sections of problems of no program, and no program.
+    EXPECT_EQ(Summary(), (std::vector<std::string>{"Invalid Shared Files ( 1 Problem(s) )",
+                                                   "Invalid Windows Fonts (  1 Problem(s) )"}));
+    EXPECT_EQ(Tick(summary, 0), Qt::Unchecked);
+    EXPECT_EQ(app_->session.ProblemCount(), 2u);
 }
 
 TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsksNothing) {
