@@ -372,6 +372,18 @@ TEST_F(DeepSectionsWine, AnInstalledPackageIsCleanAndItsDeletedFolderLeavesEvery
                           {"Type Libraries", "(Default)", gone + "deep.exe"},
                           {"Sound Events", "(Default)", gone + "start.wav"},
                       }));
+
+    // The six are one item, the program's, and one id repairs them all.
+    const CliRun listed = Cli({"scan", "--prefix", prefix_, "--sections", sections, "--json"});
+    const auto groups = nlohmann::json::parse(listed.out).at("groups");
+    ASSERT_EQ(groups.size(), 1u) << listed.out;
+    EXPECT_EQ(groups[0].at("folder"), "C:\\Program Files (x86)\\DeepMsi");
+    EXPECT_EQ(groups[0].at("count"), 6);
+    const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", sections, "--only",
+                               groups[0].at("id").get<std::string>(), "--yes", "--backup-dir",
+                               work_.path() + "/backups"});
+    ASSERT_EQ(repair.status, 0) << repair.err;
+    EXPECT_EQ(scan(), std::multiset<Found>{});
 }
 
 }  // namespace
