@@ -386,4 +386,96 @@ TEST_F(DeepSectionsWine, AnInstalledPackageIsCleanAndItsDeletedFolderLeavesEvery
     EXPECT_EQ(scan(), std::multiset<Found>{});
 }
 
+// An installer as NSIS makes them (64-bit: the prefix runs 64-bit programs
+// only), writing what such installers write.
+constexpr const char* kNsisScript = R"(Target amd64-unicode
+Name "Deep Nsis"
+OutFile "DeepSetup.exe"
+InstallDir "$PROGRAMFILES64\DeepNsis"
+RequestExecutionLevel admin
+SilentInstall silent
+Section
+  SetOutPath "$INSTDIR"
+  File "deep.exe"
+  WriteUninstaller "$INSTDIR\uninst.exe"
+  !define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\DeepNsis"
+  WriteRegStr HKLM "${UNINSTALL}" "DisplayName" "Deep Nsis"
+  WriteRegStr HKLM "${UNINSTALL}" "UninstallString" '"$INSTDIR\uninst.exe"'
+  WriteRegStr HKLM "${UNINSTALL}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL}" "DisplayIcon" "$INSTDIR\deep.exe,0"
+  WriteRegStr HKLM "Software\Microsoft\Windows\CurrentVersion\App Paths\deepnsis.exe" "" "$INSTDIR\deep.exe"
+  WriteRegStr HKLM "Software\Microsoft\Windows\CurrentVersion\App Paths\deepnsis.exe" "Path" "$INSTDIR"
+  WriteRegStr HKLM "Software\Classes\.deepnsis" "" "DeepNsis.File"
+  WriteRegStr HKLM "Software\Classes\DeepNsis.File\shell\open\command" "" '"$INSTDIR\deep.exe" "%1"'
+  WriteRegStr HKLM "Software\Classes\DeepNsis.File\DefaultIcon" "" "$INSTDIR\deep.exe,1"
+  WriteRegStr HKLM "Software\Microsoft\Windows\CurrentVersion\Run" "DeepNsis" '"$INSTDIR\deep.exe" /tray'
+SectionEnd
+Section "Uninstall"
+  Delete "$INSTDIR\deep.exe"
+  Delete "$INSTDIR\uninst.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL}"
+SectionEnd
+)";
+
+TEST_F(DeepSectionsWine, AnNsisProgramDeletedByHandIsOneItemAndComesBackWithItsBackup) {
+    if (std::system("command -v makensis >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "makensis (nsis) is not installed";
+    const fs::path package = work_ / "nsis";
+    fs::create_directories(package);
+    std::ofstream(package / "deep.exe") << "MZ";
+    std::ofstream(package / "deep.nsi") << kNsisScript;
+    ASSERT_EQ(std::system(
+                  ("cd " + ShellQuote(package.string()) + " && makensis -V1 deep.nsi").c_str()),
+              0);
+    fs::create_directory_symlink(package, prefix_ + "/dosdevices/y:");
+    ASSERT_EQ(RunWine(prefix_, {"Y:\\DeepSetup.exe", "/S"}), 0);
+    WaitForWineserver(prefix_);
+    fs::remove(prefix_ + "/dosdevices/y:");
+    const auto scan = [&] {
+        const CliRun run = Cli({"scan", "--prefix", prefix_, "--json"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return nlohmann::json::parse(run.out);
+    };
+    // Installed, with every section on: nothing to report.
+    EXPECT_EQ(Problems(scan()), std::multiset<Found>{});
+
+    const fs::path folder = fs::path(prefix_) / "drive_c/Program Files/DeepNsis";
+    ASSERT_TRUE(fs::exists(folder / "uninst.exe"));
+    fs::remove_all(folder);
+    const std::string gone = "C:\\Program Files\\DeepNsis";
+    auto found = scan();
+    EXPECT_EQ(Problems(found),
+              (std::multiset<Found>{
+                  {"Software Locations", "(Default)", gone + "\\deep.exe"},
+                  {"Software Locations", "Path", gone},
+                  {"Windows Startup", "DeepNsis", gone + "\\deep.exe"},
+                  {"Uninstall Section", "UninstallString", gone + "\\uninst.exe"},
+                  {"Uninstall Section", "QuietUninstallString", gone + "\\uninst.exe"},
+                  {"Uninstall Section", "InstallLocation", gone},
+                  {"Uninstall Section", "DisplayIcon", gone + "\\deep.exe"},
+                  {"File Associations", "(Default)", gone + "\\deep.exe"},
+                  {"File Associations", "(Default)", gone + "\\deep.exe"},
+              }));
+    const auto& groups = found.at("groups");
+    ASSERT_EQ(groups.size(), 1u) << found.dump();
+    EXPECT_EQ(groups[0].at("name"), "Deep Nsis");
+    EXPECT_EQ(groups[0].at("folder"), gone);
+    EXPECT_EQ(groups[0].at("count"), 9);
+
+    const auto before = Registry();
+    const CliRun repair =
+        Cli({"repair", "--prefix", prefix_, "--only", groups[0].at("id").get<std::string>(),
+             "--yes", "--backup-dir", work_.path() + "/backups"});
+    ASSERT_EQ(repair.status, 0) << repair.err;
+    EXPECT_EQ(Problems(scan()), std::multiset<Found>{});
+    std::string backup;
+    for (const auto& entry : fs::directory_iterator(work_.path() + "/backups"))
+        if (entry.is_regular_file()) backup = entry.path().string();
+    ASSERT_FALSE(backup.empty());
+    ASSERT_EQ(Cli({"restore", backup, "--prefix", prefix_}).status, 0);
+    EXPECT_EQ(Registry(), before);
+}
+
 }  // namespace
