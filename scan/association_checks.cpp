@@ -77,7 +77,7 @@ bool IsClassName(std::string_view name) {
 std::string FileOnDrive(ScanSession& session, std::string_view text) {
     const auto expanded = ExpandFolderVariables(session, text);
     if (!expanded) return {};
-    const std::string path = TrimQuotes(Trim(*expanded));
+    std::string path = TrimQuotes(Trim(*expanded));
     if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return {};
     return path;
 }
