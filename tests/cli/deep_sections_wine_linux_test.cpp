@@ -478,4 +478,36 @@ TEST_F(DeepSectionsWine, AnNsisProgramDeletedByHandIsOneItemAndComesBackWithItsB
     EXPECT_EQ(Registry(), before);
 }
 
+TEST_F(DeepSectionsWine, AComServerDeletedByHandLeavesItsClassAndTypeLibrary) {
+    if (std::system("command -v x86_64-w64-mingw32-gcc >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "mingw-w64 is not installed";
+    const fs::path folder = fs::path(prefix_) / "drive_c/Program Files/DeepCom";
+    fs::create_directories(folder);
+    const std::string build =
+        "x86_64-w64-mingw32-gcc -shared -o " + ShellQuote((folder / "deepcom.dll").string()) + " " +
+        ShellQuote(VOSTREL_SOURCE_DIR "/tests/cli/deep_com_server.c") + " -ladvapi32";
+    ASSERT_EQ(std::system(build.c_str()), 0);
+    ASSERT_EQ(RunWine(prefix_, {"regsvr32", "/s", "C:\\Program Files\\DeepCom\\deepcom.dll"}), 0);
+    WaitForWineserver(prefix_);
+    const std::string sections = "Custom Controls;Sub Section Controls;Type Libraries";
+    const auto scan = [&] {
+        const CliRun run = Cli({"scan", "--prefix", prefix_, "--sections", sections, "--json"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return Problems(nlohmann::json::parse(run.out));
+    };
+    EXPECT_EQ(scan(), std::multiset<Found>{});
+
+    fs::remove_all(folder);
+    const std::string dll = "C:\\Program Files\\DeepCom\\deepcom.dll";
+    // The class is seen twice, as HKEY_CLASSES_ROOT and as the machine's
+    // Software\Classes: its server and its icon in each.
+    EXPECT_EQ(scan(), (std::multiset<Found>{
+                          {"Custom Controls", "(Default)", dll},
+                          {"Custom Controls", "(Default)", dll},
+                          {"Sub Section Controls", "(Default)", dll},
+                          {"Sub Section Controls", "(Default)", dll},
+                          {"Type Libraries", "(Default)", dll},
+                      }));
+}
+
 }  // namespace
