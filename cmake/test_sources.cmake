@@ -69,6 +69,8 @@ set(VOSTREL_LINUX_ONLY_TESTS
   cli/repair_command_test.cpp
   cli/scan_command_test.cpp
   cli/scan_unreadable_test.cpp
+  cli/program_groups_command_test.cpp
+  cli/deep_sections_wine_linux_test.cpp
   differential/differential_test.cpp
   prefixes/prefix_finder_test.cpp
   menus/menu_entries_wine_test.cpp
