@@ -16,6 +16,10 @@ void StoreRowStates(ScanSession& session) {
         session.settings.Save(list.Text(i), list.Checked(i) ? "True" : "False");
 }
 
+bool IsHostRow(ScanSession& session, std::size_t row) {
+    return HostFolderOfCatalogueRow(session, session.request.sections.Text(row)).has_value();
+}
+
 }  // namespace
 
 bool SettingIsTrue(std::string_view text) {
@@ -69,6 +73,9 @@ void ApplySelectAll(ScanSession& session) {
     auto& list = session.request.sections;
     const bool check = value == SelectAll::All;
     for (std::size_t i = 1; i <= list.Count(); ++i) {
+        // A host drive (z: mapped to "/") is walked only when its own row is
+        // ticked: one click on the box must not walk the whole host.
+        if (IsHostRow(session, i)) continue;
         list.SetChecked(i, check);
         session.settings.Save(list.Text(i), check ? "True" : "False");
     }
@@ -97,7 +104,10 @@ void SyncSelectAll(ScanSession& session) {
     SelectAll value = SelectAll::None;
     if (!list.Empty()) {
         bool anyChecked = false, anyUnchecked = false;
+        // The box stands for the rows it ticks: the host drives' rows,
+        // which it leaves alone, do not count.
         for (std::size_t i = 1; i <= list.Count() && !(anyChecked && anyUnchecked); ++i) {
+            if (IsHostRow(session, i)) continue;
             (list.Checked(i) ? anyChecked : anyUnchecked) = true;
         }
         value = anyChecked && anyUnchecked ? SelectAll::Mixed

@@ -23,7 +23,8 @@ void LoadCatalogue(ScanSession& session);
 
 // The select-all box changed to session.selectAll (by the user or the
 // program): the choice is stored and, unless the box is only following the
-// rows, every row is checked or unchecked with it.
+// rows, every row is checked or unchecked with it, but for the rows of host
+// drives, which stay as they are.
 void ApplySelectAll(ScanSession& session);
 
 // The program's own change of the select-all box: applied when the value
@@ -34,7 +35,8 @@ void SetSelectAll(ScanSession& session, SelectAll value);
 void CatalogueRowChecked(ScanSession& session, std::size_t row);
 void CatalogueRowClicked(ScanSession& session, std::size_t row);
 
-// Sets the select-all box from the rows: all checked, mixed, or none.
+// Sets the select-all box from the rows it ticks (all but the host
+// drives'): all checked, mixed, or none.
 void SyncSelectAll(ScanSession& session);
 
 // The root of the drive a catalogue row stands for ("C:\" for

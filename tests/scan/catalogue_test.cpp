@@ -99,6 +99,57 @@ TEST(Catalogue, SelectAllClickStoresEveryRow) {
     EXPECT_FALSE(m.session.request.sections.Checked(1));
 }
 
+// A host drive (z: mapped to "/") is walked only when its own row is
+// ticked: select-all, either way, leaves its row as it is, and the box
+// follows the machine's own rows alone.
+TEST(Catalogue, SelectAllLeavesHostDrivesAsTheyAre) {
+    FakeMachine m;
+    m.files.SetDrives({{'C', DriveType::Fixed}, {'Z', DriveType::Fixed}});
+    m.files.SetHostDrive('Z', "/");
+    LoadCatalogue(m.session);
+    auto& list = m.session.request.sections;
+    ASSERT_EQ(list.Text(list.Count()), "Window Shortcut Z");
+    const std::size_t z = list.Count(), c = z - 1;
+    EXPECT_FALSE(list.Checked(z));
+    EXPECT_TRUE(list.Checked(c));
+    EXPECT_EQ(HostFolderOfCatalogueRow(m.session, list.Text(z)), "/");
+    EXPECT_EQ(HostFolderOfCatalogueRow(m.session, list.Text(c)), std::nullopt);
+
+    // Every own row ticked, the host's not: the box shows all.
+    SyncSelectAll(m.session);
+    EXPECT_EQ(m.session.selectAll, SelectAll::All);
+    SetSelectAll(m.session, SelectAll::None);
+    SetSelectAll(m.session, SelectAll::All);
+    EXPECT_FALSE(list.Checked(z));
+    EXPECT_TRUE(list.Checked(c));
+    EXPECT_EQ(m.settings.Get("Window Shortcut Z", "<none>"), "<none>");
+    EXPECT_EQ(m.settings.Get("Window Shortcut C", ""), "True");
+
+    // Ticked on purpose, it stays ticked through select-all off and on.
+    CatalogueRowClicked(m.session, z);
+    EXPECT_TRUE(list.Checked(z));
+    EXPECT_EQ(m.settings.Get("Window Shortcut Z", ""), "True");
+    EXPECT_EQ(m.session.selectAll, SelectAll::All);
+    SetSelectAll(m.session, SelectAll::None);
+    EXPECT_TRUE(list.Checked(z));
+    EXPECT_FALSE(list.Checked(c));
+    EXPECT_EQ(m.settings.Get("Window Shortcut Z", ""), "True");
+    // Only the host's row ticked: the box stands for none of its rows.
+    SyncSelectAll(m.session);
+    EXPECT_EQ(m.session.selectAll, SelectAll::None);
+    // One own row ticked by hand: mixed, whatever the host's row says.
+    CatalogueRowClicked(m.session, 1);
+    EXPECT_EQ(m.session.selectAll, SelectAll::Mixed);
+    CatalogueRowClicked(m.session, z);
+    EXPECT_EQ(m.session.selectAll, SelectAll::Mixed);
+    EXPECT_FALSE(list.Checked(z));
+
+    // And after a reload, from the settings.
+    LoadCatalogue(m.session);
+    EXPECT_FALSE(list.Checked(z));
+    EXPECT_TRUE(list.Checked(1));
+}
+
 TEST(Catalogue, EmptyListClearsTheBox) {
     FakeMachine m;
     m.session.selectAll = SelectAll::All;

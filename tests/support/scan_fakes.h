@@ -33,6 +33,10 @@ public:
     void RemoveFile(const std::string& path);
     void SetDrives(std::vector<Drive> drives) { drives_ = std::move(drives); }
     void SetWindowsDirectory(std::string dir) { windows_ = std::move(dir); }
+    // The drive of `letter` (upper case) is the host's, mapped to `hostFolder`.
+    void SetHostDrive(char letter, std::string hostFolder) {
+        hostDrives_[letter] = std::move(hostFolder);
+    }
     int searches() const { return searches_; }
 
     std::string GetWindowsDirectory() override { return windows_; }
@@ -48,8 +52,14 @@ public:
     bool DeleteFile(std::string_view path) override;
     bool CopyFile(std::string_view from, std::string_view to) override;
     std::optional<std::string> HostPath(std::string_view windowsPath) override;
+    DriveOwner OwnerOfDrive(char letter) override {
+        const auto host = hostDrives_.find(letter);
+        if (host == hostDrives_.end()) return {};
+        return {false, host->second};
+    }
 
 private:
+    std::map<char, std::string> hostDrives_;
     std::map<std::string, FindData> entries_;  // by upper-case full path
     std::vector<Drive> drives_{{'C', DriveType::Fixed}};
     std::string windows_ = "C:\\windows";
