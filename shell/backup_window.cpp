@@ -7,6 +7,7 @@
 #include "shell/app.h"
 #include "shell/engine.h"
 #include "shell/list_model.h"
+#include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/skin.h"
 
@@ -20,6 +21,7 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
                           LayoutId::BackupLogo, LayoutId::BackupClose});
     picture1_ = frame.background;
     close_ = frame.close;
+    InstallQuitShortcut(this, app_);
     auto* title = Place(new QLabel(QCoreApplication::translate("vostrel::shell::BackupDialog",
                                                                "Registry backups"),
                                    this),

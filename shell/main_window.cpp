@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSizeGrip>
 
 #include "shell/app.h"
@@ -82,7 +83,11 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     RegisterControls();
     connect(picture1_, &SkinImage::mouseMoved, this, &MainWindow::ResetHoverLooks);
     connect(&app_.tray, &TrayIcon::activated, this, &MainWindow::TrayActivated);
+    BuildShortcuts();
+    DescribeButtons();
     FormLoad();
+    // Enter starts a scan, as the first thing one comes for.
+    pair(LayoutId::MainScanNow)->normal()->setFocus(Qt::OtherFocusReason);
 }
 
 MainWindow::~MainWindow() { StopWork(); }
@@ -128,7 +133,14 @@ void MainWindow::BuildHeader() {
     connect(minimise, &ImagePair::normalHovered, close, &ImagePair::Reset);
     connect(close, &ImagePair::normalHovered, minimise, &ImagePair::Reset);
     connect(minimise, &ImagePair::clicked, this, [this] { setWindowState(Qt::WindowMinimized); });
-    connect(close, &ImagePair::clicked, this, &MainWindow::HideToTray);
+    // The close button keeps the program in the notification area, where
+    // there is one; elsewhere it quits.
+    connect(close, &ImagePair::clicked, this, [this] {
+        if (TrayIcon::Available())
+            HideToTray();
+        else
+            Quit();
+    });
     // Without a notification area the header's context click opens the menu.
     for (SkinImage* image : {strip, logo})
         connect(image, &SkinImage::contextClicked, this, [this] {
@@ -382,6 +394,50 @@ void MainWindow::BuildTimers() {
     });
 }
 
+void MainWindow::DescribeButtons() {
+    const struct {
+        LayoutId id;
+        const char* description;
+    } descriptions[] = {
+        {LayoutId::MainMinimise, QT_TR_NOOP("Minimises the window")},
+        {LayoutId::MainClose, QT_TR_NOOP("Closes the window (Ctrl+Q quits)")},
+        {LayoutId::MainScanNow, QT_TR_NOOP("Scans the ticked sections for problems (F5)")},
+        {LayoutId::MainSettings, QT_TR_NOOP("Opens the settings")},
+        {LayoutId::MainBackup, QT_TR_NOOP("Opens the backups, to restore a repair")},
+        {LayoutId::MainHelp, QT_TR_NOOP("Opens the user guide")},
+        {LayoutId::MainHelpIcon, QT_TR_NOOP("Opens the user guide")},
+        {LayoutId::MainSupport, QT_TR_NOOP("Opens the support page")},
+        {LayoutId::MainSupportIcon, QT_TR_NOOP("Opens the support page")},
+        {LayoutId::MainScanCancel, QT_TR_NOOP("Stops the scan")},
+        {LayoutId::MainRepair, QT_TR_NOOP("Repairs the ticked problems, after asking (Delete)")},
+        {LayoutId::MainReturn, QT_TR_NOOP("Goes back to the start view")},
+    };
+    for (const auto& entry : descriptions) pair(entry.id)->SetDescription(tr(entry.description));
+}
+
+void MainWindow::BuildShortcuts() {
+    InstallQuitShortcut(this, app_);
+    auto* scan = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(scan, &QShortcut::activated, this, &MainWindow::RunScan);
+    auto* tickAll = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_A), this);
+    connect(tickAll, &QShortcut::activated, this, &MainWindow::TickAllResults);
+    auto* repair = new QShortcut(QKeySequence(Qt::Key_Delete), this);
+    connect(repair, &QShortcut::activated, this, &MainWindow::RepairFromKeyboard);
+}
+
+void MainWindow::TickAllResults() {
+    if (busy_ || picResults_->isHidden()) return;
+    QAbstractItemModel* model = summary_->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        model->setData(model->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+}
+
+void MainWindow::RepairFromKeyboard() {
+    // Only where the Repair button is: on the results.
+    if (picResults_->isHidden() || !app_.window.Enabled(Control::RepairButton)) return;
+    RepairAll();
+}
+
 void MainWindow::RegisterControls() {
     QtWindow& w = app_.window;
     for (std::size_t i = 0; i < kControlNames.size(); ++i) {
@@ -499,12 +555,26 @@ void MainWindow::SetBusy(bool busy) {
 void MainWindow::RunScan() {
     // No scan before the prefix is read, nor while a scan or a repair runs:
     // a scan empties the lists a repair walks.
-    if (!ScanIdle() || app_.loading || !results_->PrepareScan()) return;
+    if (!ScanIdle() || app_.loading) return;
+    if (!AnythingToScan()) {
+        ShowNotice(tr("Nothing to scan: tick at least one section of the catalogue "
+                      "(or the select-all box above it).")
+                       .toStdString());
+        return;
+    }
+    if (!results_->PrepareScan()) return;
     SetBusy(true);
     // The scanning view takes the place of the lists the scan empties at
     // once, before the worker's first event.
     app_.view.ScanStarted();
     work_->Start([this] { engine::RunScan(app_.session); }, [this] { ScanDone(); });
+}
+
+bool MainWindow::AnythingToScan() const {
+    const auto& sections = app_.session.request.sections;
+    for (std::size_t i = 1; i <= sections.Count(); ++i)
+        if (sections.Checked(i)) return true;
+    return false;
 }
 
 void MainWindow::ScanDone() {
@@ -660,9 +730,15 @@ void MainWindow::HideToTray() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+    // Without a notification area nothing could bring a hidden window
+    // back, and a minimised one would only linger: closing quits.
+    if (!TrayIcon::Available()) {
+        Quit();
+        return;
+    }
     const bool noticeOff =
         QString::fromStdString(app_.settings->Get(kNoCloseNoticeKey, "0")).trimmed().toInt() != 0;
-    if (!noticeOff && TrayIcon::Available()) {
+    if (!noticeOff) {
         if (windowState() & Qt::WindowMinimized) setWindowState(Qt::WindowNoState);
         RefreshOnFocus();
         CloseNotice notice(*app_.settings);
@@ -674,8 +750,40 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
     if (!app_.tray.runningInTray()) return;
+    if (reason == QSystemTrayIcon::Trigger) {
+        // A left click shows the window, or hides it again.
+        if (isVisible()) {
+            HideToTray();
+            return;
+        }
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+        app_.tray.RemoveIcon(this);
+        RefreshThePicControls();
+        LoadCatalogue();
+        return;
+    }
     if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Context) return;
     PopupMenu::ShowMenu(app_);
+}
+
+void MainWindow::Quit() {
+    // The running work stops the way it does when the window goes away:
+    // a scan at its next check, a repair once the records it writes are
+    // complete (what it did not reach stays as it was).
+    StopWork();
+    app_.tray.RemoveIcon(this);
+    if (app_.platform.endProgram) app_.platform.endProgram();
+}
+
+void InstallQuitShortcut(QWidget* window, AppContext& app) {
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window);
+    quit->setContext(Qt::WindowShortcut);
+    QObject::connect(quit, &QShortcut::activated, window, [&app] {
+        if (app.main) app.main->Quit();
+    });
 }
 
 }  // namespace vostrel::shell

@@ -68,6 +68,9 @@ public:
     void HideToTray();
     // A mouse event on the notification-area icon.
     void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+    // Ends the program: a running scan or repair is stopped safely first
+    // (a repair finishes the records it writes), then the icon goes.
+    void Quit();
 
     // The controls, for the other windows and the tests: by object name
     // (the window's own included) or by their row of the layout.
@@ -112,6 +115,16 @@ private:
     // While the prefix is read: the start view says so, Scan Now is inert.
     void ShowLoading(bool loading);
 
+    // The window's keys: F5 scans, Ctrl+A ticks every problem of the
+    // results, Delete repairs what is ticked (after the question).
+    void BuildShortcuts();
+    // What each button does, for screen readers.
+    void DescribeButtons();
+    void TickAllResults();
+    void RepairFromKeyboard();
+    // Whether the catalogue has a ticked row (else Scan Now says why it
+    // does not scan).
+    bool AnythingToScan() const;
     void OpenSettings();
     void OpenBackups();
     void OpenSettingsLater();
@@ -148,5 +161,9 @@ private:
     QList<ImagePair*> pairs_;
     std::unique_ptr<ResizeAnchors> anchors_;
 };
+
+// Ctrl+Q in `window` (the main window or one of the program's other
+// windows) quits the program.
+void InstallQuitShortcut(QWidget* window, AppContext& app);
 
 }  // namespace vostrel::shell

@@ -81,7 +81,7 @@ bool WriteAutostartEntry(const QString& program, const QString& prefix) {
                               "Name=Vostrel 2006\n"
                               "Comment=Registry cleaner for Wine prefixes\n"
                               "Exec=%1\n"
-                              "Icon=vostrel\n"
+                              "Icon=io.github.vostrel.Vostrel\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")
                               .arg(exec);

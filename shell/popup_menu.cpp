@@ -1,6 +1,7 @@
 #include "shell/popup_menu.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include "shell/app.h"
@@ -63,7 +64,7 @@ PopupMenu::PopupMenu(AppContext& app)
     } items[] = {{LayoutId::MenuRestoreItem, QT_TR_NOOP("Maximize")},
                  {LayoutId::MenuScanItem, QT_TR_NOOP("Scan Now")},
                  {LayoutId::MenuSettingsItem, QT_TR_NOOP("Settings")},
-                 {LayoutId::MenuExitItem, QT_TR_NOOP("Exit")}};
+                 {LayoutId::MenuExitItem, QT_TR_NOOP("Quit")}};
     for (const auto& entry : items) {
         auto* label = new SkinLabel(entry.id, tr(entry.caption), this);
         label->setAlignment(Qt::AlignCenter);
@@ -89,6 +90,8 @@ PopupMenu::PopupMenu(AppContext& app)
         });
     for (LayoutId id : {LayoutId::MenuSettingsItem, LayoutId::MenuExitItem})
         connect(item(id), &SkinLabel::mouseMoved, this, [this, id] { ShowHoverLook(item(id)); });
+
+    InstallQuitShortcut(this, app_);
 
     tmrMenuPopup_ = new QTimer(this);
     tmrMenuPopup_->setInterval(1);
@@ -160,6 +163,14 @@ void PopupMenu::ShowHoverLook(SkinLabel* label) {
     label->setAlignment(Qt::AlignCenter);
 }
 
+void PopupMenu::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        CloseMenu();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void PopupMenu::CloseMenu() {
     tmrEnablePopDown_->stop();
     tmrMenuPopup_->stop();
@@ -217,8 +228,8 @@ void PopupMenu::MenuExit() {
     tmrEnablePopDown_->stop();
     tmrPopDown_->stop();
     if (Ask(MessageKind::CloseConfirmation) == Answer::Yes) {
-        app_.tray.RemoveIcon(app_.main);
-        if (app_.platform.endProgram) app_.platform.endProgram();
+        // A scan or a repair still running is stopped safely first.
+        app_.main->Quit();
         return;
     }
     MainWindow* main = app_.main;

@@ -37,6 +37,10 @@ public:
     void CloseMenu();
     void ResetHoverLooks();
 
+protected:
+    // Escape closes the menu.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     explicit PopupMenu(AppContext& app);
     void FormLoad();

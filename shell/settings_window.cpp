@@ -8,6 +8,7 @@
 #include "shell/app.h"
 #include "shell/engine.h"
 #include "shell/ignore_list_box.h"
+#include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/skin.h"
 #include "system/settings.h"
@@ -70,8 +71,13 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     ignoreList_ = Place(new IgnoreListBox(this), LayoutId::SettingsIgnoreList);
     ok_ = new ImagePair(LayoutId::SettingsOk, this, {"skin/button.svg"}, {"skin/button_hover.svg"},
                         tr("OK"));
+    ok_->SetDescription(tr("Stores the settings and closes the window"));
+    cancel_ = new ImagePair(LayoutId::SettingsCancel, this, {"skin/button.svg"},
+                            {"skin/button_hover.svg"}, tr("Cancel"));
+    cancel_->SetDescription(tr("Closes the window and keeps the settings as they were"));
     connect(picture2_, &SkinImage::mouseMoved, this, &SettingsDialog::ResetHoverLooks);
     connect(ok_, &ImagePair::clicked, this, &SettingsDialog::SaveAndClose);
+    connect(cancel_, &ImagePair::clicked, this, &QDialog::reject);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
     connect(backup_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(backup_.path); });
     connect(report_.browse, &ImagePair::clicked, this, [this] { ChooseFolderInto(report_.path); });
@@ -84,6 +90,7 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
         connect(option->label, &SkinLabel::mouseMoved, this,
                 [option] { option->label->SetBold(true); });
     }
+    InstallQuitShortcut(this, app_);
     FormLoad();
     if (parent) move(parent->geometry().center() - rect().center());
 }
@@ -108,19 +115,20 @@ void SettingsDialog::FormLoad() {
     SetBoxFromStored(sound_.box, s.Get(kPlaySoundKey, "0"));
     sound_.path->setText(QString::fromStdString(s.Get(kSoundFileKey, "")));
     BoxClick(sound_);
-    SetBoxFromStored(report_.box, s.Get(kMakeReportKey, "1"));
+    // Off unless stored, as the scan takes it: the box shows what a scan does.
+    SetBoxFromStored(report_.box, s.Get(kMakeReportKey, "0"));
     BoxClick(report_);
     SetBoxFromStored(backup_.box, s.Get(kMakeBackupKey, "1"));
     BoxClick(backup_);
     const std::string folder = ProgramFolder();
     report_.path->setText(QString::fromStdString(s.Get(kReportFolderKey, folder)));
     backup_.path->setText(QString::fromStdString(s.Get(kBackupFolderKey, folder)));
-    SetBoxFromStored(startup_.box, s.Get(kRunAtStartupKey, "1"));
+    // Starting with the session is the user's choice, never a default.
+    SetBoxFromStored(startup_.box, s.Get(kRunAtStartupKey, "0"));
 }
 
 void SettingsDialog::BoxClick(Option& option) {
     const bool on = option.box->isChecked();
-    app_.settings->Save(option.boxKey, on ? "1" : "0");
     option.path->setReadOnly(!on);
     option.browse->normal()->setEnabled(on);
     option.browse->hover()->setEnabled(on);
@@ -148,6 +156,7 @@ void SettingsDialog::ApplyRunAtStartup() {
 void SettingsDialog::ResetHoverLooks() {
     for (Option* option : {&backup_, &report_, &sound_}) option->browse->Reset();
     ok_->Reset();
+    cancel_->Reset();
     close_->Reset();
     for (Option* option : {&backup_, &report_, &sound_, &startup_}) option->label->SetBold(false);
 }
@@ -169,18 +178,17 @@ void SettingsDialog::BrowseSoundFile() {
     const QString file = app_.platform.chooseFile(this, tr("wav Files (*.wav)"), folder);
     if (file.trimmed().isEmpty()) return;
     sound_.path->setText(file);
-    app_.settings->Save(kSoundFileKey, file.toStdString());
     // The preview follows the detection sound's rule, without counting a problem.
     if (sound_.box->isChecked() && QFileInfo(file.trimmed()).isFile() && app_.platform.sound)
         app_.platform.sound->Play(file.trimmed());
 }
 
 void SettingsDialog::StorePathOrTurnOff(Option& option) {
-    if (!option.path->text().trimmed().isEmpty() && option.box->isChecked()) {
+    // An option without its folder or file cannot work: it is turned off.
+    if (option.path->text().trimmed().isEmpty()) option.box->setChecked(false);
+    if (option.box->isChecked())
         app_.settings->Save(option.pathKey, option.path->text().toStdString());
-        return;
-    }
-    option.box->setChecked(false);
+    app_.settings->Save(option.boxKey, option.box->isChecked() ? "1" : "0");
 }
 
 void SettingsDialog::SaveAndClose() {

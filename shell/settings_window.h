@@ -1,5 +1,6 @@
 // frmSetings: the four options (backup, report, sound, start with the
-// session), each with its folder or file.
+// session), each with its folder or file. Nothing is stored before OK;
+// Cancel and the close button leave every setting as it was.
 #pragma once
 
 #include <QDialog>
@@ -37,6 +38,7 @@ public:
     const Option& sound() const { return sound_; }
     const Option& startup() const { return startup_; }
     ImagePair* okButton() const { return ok_; }
+    ImagePair* cancelButton() const { return cancel_; }
     IgnoreListBox* ignoreList() const { return ignoreList_; }
     ImagePair* closeButton() const { return close_; }
     SkinImage* background() const { return picture2_; }
@@ -58,6 +60,7 @@ private:
     void BuildOption(Option& option, const OptionLayout& layout, const QString& caption,
                      const QString& pathCaption);
     void FormLoad();
+    // Locks or unlocks an option's path and browse button with its box.
     void BoxClick(Option& option);
     void ApplyRunAtStartup();
     void ResetHoverLooks();
@@ -68,6 +71,7 @@ private:
     Option backup_, report_, sound_, startup_;
     IgnoreListBox* ignoreList_ = nullptr;
     ImagePair* ok_ = nullptr;
+    ImagePair* cancel_ = nullptr;
     ImagePair* close_ = nullptr;
 };
 

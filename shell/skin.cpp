@@ -1,5 +1,7 @@
 #include "shell/skin.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QHash>
 #include <QKeyEvent>
@@ -19,6 +21,52 @@ void EnsureArtwork() {
     static const bool done = (InitArtwork(), true);
     (void)done;
 }
+
+namespace {
+
+// How a picture shows to screen readers: a push button once it takes the
+// focus (its caption as name, what it does as description, pressed by the
+// reader as by Enter), a plain picture otherwise.
+class SkinImageAccessible final : public QAccessibleWidget {
+public:
+    explicit SkinImageAccessible(SkinImage* image)
+        : QAccessibleWidget(image, QAccessible::Graphic) {}
+
+    QAccessible::Role role() const override {
+        return image()->isButton() ? QAccessible::Button : QAccessible::Graphic;
+    }
+    QString text(QAccessible::Text t) const override {
+        QString value = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && value.isEmpty()) value = image()->caption();
+        if (t == QAccessible::Description && value.isEmpty() && image()->isButton())
+            value = text(QAccessible::Name);
+        return value;
+    }
+    QStringList actionNames() const override {
+        if (!image()->isButton() || !image()->isEnabled()) return {};
+        return {pressAction()};
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() && image()->isButton() && image()->isEnabled())
+            image()->Activate();
+    }
+
+private:
+    SkinImage* image() const { return static_cast<SkinImage*>(widget()); }
+};
+
+QAccessibleInterface* SkinAccessibleFactory(const QString& className, QObject* object) {
+    if (className != QLatin1String(SkinImage::staticMetaObject.className())) return nullptr;
+    auto* image = qobject_cast<SkinImage*>(object);
+    return image ? new SkinImageAccessible(image) : nullptr;
+}
+
+void InstallSkinAccessibility() {
+    static const bool done = (QAccessible::installFactory(SkinAccessibleFactory), true);
+    (void)done;
+}
+
+}  // namespace
 
 int Twips(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
 
@@ -61,6 +109,7 @@ QRect LayoutRect(LayoutId id) {
 
 SkinImage::SkinImage(const QString& name, QStringList layers, QWidget* parent)
     : QWidget(parent), layers_(std::move(layers)), captionColor_(Qt::white) {
+    InstallSkinAccessibility();
     setObjectName(name);
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover, false);
@@ -117,11 +166,13 @@ void SkinImage::paintEvent(QPaintEvent*) {
         painter.drawText(textArea, Qt::AlignCenter, caption_);
     }
     if (hasFocus()) {
+        // A solid 2 px ring in the skin's amber, clear on the blue buttons
+        // and on the dark header alike.
         painter.setOpacity(1.0);
-        QPen pen(QColor(255, 255, 255, 200), 1, Qt::DotLine);
-        painter.setPen(pen);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(kFocusRingColour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 3, 3);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 
@@ -193,6 +244,11 @@ void ImagePair::ShowHover() {
     hover_->raise();
     normal_->hide();
     if (hadFocus) hover_->setFocus(Qt::OtherFocusReason);
+}
+
+void ImagePair::SetDescription(const QString& description) {
+    normal_->setAccessibleDescription(description);
+    hover_->setAccessibleDescription(description);
 }
 
 void ImagePair::Reset() {
@@ -308,6 +364,8 @@ DialogFrame BuildDialogFrame(QWidget* dialog, const DialogFrameLayout& layout) {
             QCoreApplication::translate("vostrel::shell::ImagePair", "Close"));
         frame.close->hover()->setAccessibleName(
             QCoreApplication::translate("vostrel::shell::ImagePair", "Close"));
+        frame.close->SetDescription(
+            QCoreApplication::translate("vostrel::shell::ImagePair", "Closes this window"));
     }
     return frame;
 }

@@ -6,6 +6,7 @@
 // screen).
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 #include <QPointer>
 #include <QRect>
@@ -19,6 +20,8 @@
 namespace vostrel::shell {
 
 inline constexpr int kTwipsPerPixel = 15;
+// The keyboard focus ring of the skinned buttons.
+inline const QColor kFocusRingColour{0xFF, 0xB6, 0x27};
 
 // Registers the artwork (SVG pictures, icons, the user guide) with Qt's resources.
 void EnsureArtwork();
@@ -59,7 +62,12 @@ public:
     // A small picture drawn at the left end, before the caption.
     void SetIcon(const QString& icon);
     // Takes keyboard focus and shows a focus ring; Enter and Space click.
+    // Screen readers are told it is a push button (its accessible name
+    // the caption); otherwise it is a picture.
     void SetFocusable(const QString& accessibleName);
+    bool isButton() const { return focusPolicy() != Qt::NoFocus; }
+    // What Enter, Space or a screen reader's press does.
+    void Activate() { emit activated(); }
 
 signals:
     void mouseMoved(QPoint pos);
@@ -102,6 +110,9 @@ public:
 
     SkinImage* normal() const { return normal_; }
     SkinImage* hover() const { return hover_; }
+
+    // What the button does, in a few words, for screen readers.
+    void SetDescription(const QString& description);
 
     void ShowHover();
     void Reset();

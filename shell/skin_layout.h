@@ -119,6 +119,7 @@ enum class LayoutId {
     SettingsIgnoreRows,
     SettingsIgnoreRemove,
     SettingsOk,
+    SettingsCancel,
     // The message box.
     MessageForm,
     MessageBackground,
@@ -308,6 +309,7 @@ constexpr auto MakeSkinLayout() {
         {SettingsIgnoreRows,      Settings, "lstIgnoreList",                {},                           {0, 330, 5160, 1110}},
         {SettingsIgnoreRemove,    Settings, "cmdRemoveIgnoredNormal",       "cmdRemoveIgnoredMouseMove",  {5250, 330, 1410, 435}},
         {SettingsOk,              Settings, "cmdOKNormal",                  "cmdokMousemove",             {5400, 6300, 1590, 435}},
+        {SettingsCancel,          Settings, "cmdCancelNormal",              "cmdCancelMouseMove",         {3720, 6300, 1590, 435}},
 
         {MessageForm,             Message,  "FrmMessagebox",                {},                           {0, 0, 6720, 1785}},
         {MessageBackground,       Message,  "Picture1",                     {},                           {0, 0, 6720, 1785}},

@@ -294,7 +294,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Exit</source>
+        <source>Quit</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -57,6 +57,20 @@ void MovePointerOver(QWidget* widget, QPoint pos) {
     QApplication::processEvents();
 }
 
+void PressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWidget* window = widget->window();
+    // An activation still on its way (a click in another window just
+    // before) may take the window's place again: it is asked until it stays.
+    for (int attempt = 0; attempt < 5 && QApplication::activeWindow() != window; ++attempt) {
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window, 1000);
+        Pump(20);
+    }
+    EXPECT_EQ(QApplication::activeWindow(), window)
+        << window->objectName().toStdString() << " never became the active window";
+    QTest::keyClick(widget, key, modifiers);
+}
+
 void AnswerMessageBox(bool ok, QString* message) {
     OnNextModal([ok, message](QWidget* modal) {
         auto* box = qobject_cast<MessageBoxDialog*>(modal);

@@ -29,6 +29,9 @@ void ClickPair(QWidget* window, const QString& normalName);
 void MovePointerOver(QWidget* widget, QPoint pos = QPoint(-1, -1));
 // Answers the next message box with OK or Cancel; records the message shown.
 void AnswerMessageBox(bool ok, QString* message = nullptr);
+// Presses a key (with modifiers) as the user does: the window of `widget`
+// is made the active one first, so that its shortcuts are heard.
+void PressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Lets timers and posted events run for `ms` milliseconds.
 void Pump(int ms);
 

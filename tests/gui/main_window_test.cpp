@@ -1,6 +1,7 @@
 // The main window: loading, hover looks and their companions, closing to
 // the notification area (with and without the notice, with no tray at all),
 // the help and support pages, the keyboard.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include "shell/list_model.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
+#include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "system/settings.h"
 
@@ -168,7 +170,9 @@ TEST_F(MainWindowTest, ClosingAMinimisedWindowRestoresItOnlyWhenTheNoticeShows) 
     EXPECT_FALSE(main.isVisible());
 }
 
-TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice) {
+// Without a notification area nothing could bring a hidden window back, and
+// a minimised one would run on with nothing to end it: closing quits.
+TEST_F(MainWindowTest, WithoutANotificationAreaClosingQuitsAndShowsNoNotice) {
     TrayIcon::FakeAvailability(false);
     MainWindow& main = Main();
     bool modalSeen = false;
@@ -181,13 +185,38 @@ TEST_F(MainWindowTest, WithoutANotificationAreaClosingMinimisesAndShowsNoNotice)
     main.close();
     Pump(400);
     EXPECT_FALSE(modalSeen);
-    EXPECT_TRUE(main.isVisible());
-    EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(recorder_.endCalls, 1);
     EXPECT_FALSE(app_->tray.runningInTray());
-    main.setWindowState(Qt::WindowNoState);
+    // The skin's close button quits the same way, whatever the notice's switch.
+    StoreSetting("chkDoNotShowInFuture", "1");
     ClickPair(&main, "imgCloseNormal");
-    EXPECT_TRUE(main.isVisible());
-    EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(recorder_.endCalls, 2);
+    EXPECT_FALSE(main.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, CtrlQQuitsFromTheMainWindowAndItsOtherWindows) {
+    MainWindow& main = Main();
+    PressKey(main.control("ImgScanNowNormal"), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(recorder_.endCalls, 1);
+    // In the settings and the backups too (both modal over the main window).
+    for (const char* button : {"ImgSettingsNormal", "imgRestoreNormal"}) {
+        QString opened;
+        const int before = recorder_.endCalls;
+        OnNextModal([&](QWidget* modal) {
+            opened = modal->objectName();
+            PressKey(modal, Qt::Key_Q, Qt::ControlModifier);
+            EXPECT_EQ(recorder_.endCalls, before + 1) << opened.toStdString();
+            if (modal->isVisible()) static_cast<QDialog*>(modal)->reject();
+        });
+        ClickPair(&main, button);
+        EXPECT_FALSE(opened.isEmpty()) << button;
+    }
+    EXPECT_EQ(recorder_.endCalls, 3);
+    // With a notification area, closing still keeps the program there.
+    StoreSetting("chkDoNotShowInFuture", "1");
+    main.close();
+    EXPECT_TRUE(app_->tray.runningInTray());
+    EXPECT_EQ(recorder_.endCalls, 3);
 }
 
 TEST_F(MainWindowTest, PictureButtonsTakeTheFocusAndReactToTheKeyboard) {
@@ -199,6 +228,92 @@ TEST_F(MainWindowTest, PictureButtonsTakeTheFocusAndReactToTheKeyboard) {
     EXPECT_EQ(main.control("imgCloseNormal")->accessibleName(), "Close");
     help->setFocus();
     QTest::keyClick(help, Qt::Key_Space);
+    EXPECT_EQ(recorder_.openedUrls.size(), 1);
+}
+
+TEST_F(MainWindowTest, FocusStartsOnScanNowWithAClearRing) {
+    MainWindow& main = Main();
+    auto* scanNow = static_cast<SkinImage*>(main.control("ImgScanNowNormal"));
+    EXPECT_EQ(main.focusWidget(), scanNow);
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main, 2000));
+    ASSERT_TRUE(scanNow->hasFocus());
+    // The ring is drawn at the button's edge, two pixels deep, all round.
+    const QImage focused = scanNow->grab().toImage();
+    const int w = focused.width(), h = focused.height();
+    for (QPoint edge : {QPoint(0, h / 2), QPoint(1, h / 2), QPoint(w - 1, h / 2),
+                        QPoint(w - 2, h / 2), QPoint(w / 2, 0), QPoint(w / 2, h - 2)})
+        EXPECT_EQ(focused.pixelColor(edge), kFocusRingColour) << edge.x() << "," << edge.y();
+    EXPECT_NE(focused.pixelColor(3, h / 2), kFocusRingColour);
+    main.control("ImgSettingsNormal")->setFocus();
+    const QImage unfocused = scanNow->grab().toImage();
+    EXPECT_NE(unfocused.pixelColor(1, h / 2), kFocusRingColour);
+}
+
+TEST_F(MainWindowTest, ScanNowWithNothingTickedSaysWhy) {
+    MainWindow& main = Main();
+    // Select-all off: every row unticked.
+    if (main.selectAll()->checkState() != Qt::Unchecked)
+        QTest::mouseClick(main.selectAll(), Qt::LeftButton);
+    if (main.selectAll()->checkState() != Qt::Unchecked)
+        QTest::mouseClick(main.selectAll(), Qt::LeftButton);
+    ASSERT_EQ(main.selectAll()->checkState(), Qt::Unchecked);
+    QString message;
+    AnswerMessageBox(true, &message);
+    ClickPair(&main, "ImgScanNowNormal");
+    EXPECT_TRUE(message.startsWith("Nothing to scan")) << message.toStdString();
+    EXPECT_FALSE(main.Busy());
+    EXPECT_TRUE(main.control("PicScanning")->isHidden());
+    EXPECT_TRUE(main.control("PicResults")->isHidden());
+}
+
+// Screen readers hear every skinned button as a push button with its caption
+// and what it does; the pictures around them stay pictures.
+TEST_F(MainWindowTest, EverySkinnedButtonIsAPushButtonToScreenReaders) {
+    MainWindow& main = Main();
+    SettingsDialog settings(App(), &main);
+    MessageBoxDialog box(&main);
+    int buttons = 0;
+    for (QWidget* window : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&settings),
+                            static_cast<QWidget*>(&box)}) {
+        for (SkinImage* image : window->findChildren<SkinImage*>()) {
+            if (image->window() != window) continue;  // the dialogs lie inside the main window
+            QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(image);
+            ASSERT_NE(shown, nullptr);
+            const std::string name = image->objectName().toStdString();
+            if (!image->isButton()) {
+                EXPECT_NE(shown->role(), QAccessible::Button) << name;
+                continue;
+            }
+            ++buttons;
+            EXPECT_EQ(shown->role(), QAccessible::Button) << name;
+            EXPECT_FALSE(shown->text(QAccessible::Name).isEmpty()) << name;
+            EXPECT_FALSE(shown->text(QAccessible::Description).isEmpty()) << name;
+            if (window == &main) {
+                EXPECT_NE(shown->text(QAccessible::Description), shown->text(QAccessible::Name))
+                    << name;
+            }
+        }
+    }
+    // The main window's twelve buttons, the settings' seven and the message
+    // box's two, each a normal and a hover image.
+    EXPECT_EQ(buttons, 2 * (12 + 7 + 2));
+    QAccessibleInterface* scan =
+        QAccessible::queryAccessibleInterface(main.control("ImgScanNowNormal"));
+    EXPECT_EQ(scan->text(QAccessible::Name), "Scan Now");
+    EXPECT_NE(scan->text(QAccessible::Description).indexOf("F5"), -1);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(main.control("imgCloseNormal"))
+                  ->text(QAccessible::Name),
+              "Close");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(main.control("Picture1"))->role(),
+              QAccessible::Graphic);
+    // A reader's press is a click.
+    QAccessibleInterface* help =
+        QAccessible::queryAccessibleInterface(main.control("ImgHelpNormal"));
+    ASSERT_NE(help->actionInterface(), nullptr);
+    EXPECT_TRUE(
+        help->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    help->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(recorder_.openedUrls.size(), 1);
 }
 

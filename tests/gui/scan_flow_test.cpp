@@ -16,6 +16,7 @@
 #include "gui_fixture.h"
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "results/problem_details.h"
 #include "scan/section_table.h"
 #include "shell/backup_window.h"
 #include "shell/engine.h"
@@ -507,6 +508,89 @@ TEST_F(ScanFlowTest, QuittingDuringAScanStopsItAtItsNextCheck) {
     const std::string text = vostrel::testing::ReadTextFile(report);
     // The registry sections' eleven problems; the drive's shortcuts never.
     EXPECT_NE(text.find("Total numbers of problems detected : 11"), std::string::npos) << text;
+}
+
+// The whole round by keyboard: Enter on the first focus scans (it does not
+// minimise), Ctrl+A ticks every problem again, Delete asks before repairing,
+// and F5 scans again from the start view.
+TEST_F(ScanFlowTest, TheKeyboardScansTicksEverythingAndAsksBeforeRepairing) {
+    MainWindow& main = Main();
+    QWidget* scanNow = main.control("ImgScanNowNormal");
+    ASSERT_EQ(main.focusWidget(), scanNow);
+    PressKey(scanNow, Qt::Key_Return);
+    WaitUntilIdle();
+    EXPECT_FALSE(main.windowState() & Qt::WindowMinimized);
+    ASSERT_FALSE(main.control("PicResults")->isHidden());
+    const std::size_t problems = app_->session.ProblemCount();
+    ASSERT_GT(problems, 2u);
+    ASSERT_EQ(SelectedCount(app_->session), problems);
+
+    // Some ticks taken off by hand, then every one back with Ctrl+A.
+    QAbstractItemModel* summary = main.summary()->model();
+    summary->setData(summary->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+    summary->setData(summary->index(2, 0), Qt::Unchecked, Qt::CheckStateRole);
+    ASSERT_LT(SelectedCount(app_->session), problems);
+    PressKey(main.summary(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(SelectedCount(app_->session), problems);
+    EXPECT_EQ(summary->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+
+    // Delete asks the repair's question; declined, nothing is repaired.
+    QString question;
+    AnswerMessageBox(false, &question);
+    PressKey(main.summary(), Qt::Key_Delete);
+    WaitUntilIdle();
+    EXPECT_NE(question.indexOf(QString::number(problems)), -1) << question.toStdString();
+    EXPECT_EQ(app_->session.ProblemCount(), problems);
+
+    // F5 on the start view scans again.
+    ClickPair(&main, "ImgReturnNormal");
+    ASSERT_TRUE(main.control("PicResults")->isHidden());
+    PressKey(&main, Qt::Key_F5);
+    WaitUntilIdle();
+    EXPECT_FALSE(main.control("PicResults")->isHidden());
+    EXPECT_EQ(app_->session.ProblemCount(), problems);
+    // On the start view Ctrl+A and Delete do nothing to the results.
+    ClickPair(&main, "ImgReturnNormal");
+    summary->setData(summary->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+    const std::size_t ticked = SelectedCount(app_->session);
+    bool asked = false;
+    OnNextModal(
+        [&](QWidget* modal) {
+            asked = true;
+            modal->close();
+        },
+        300);
+    PressKey(&main, Qt::Key_Delete);
+    PressKey(&main, Qt::Key_A, Qt::ControlModifier);
+    Pump(400);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(SelectedCount(app_->session), ticked);
+}
+
+// Ctrl+Q while a scan runs goes through the same stop before the program
+// ends: the scan has stopped and written its report by then.
+TEST_F(ScanFlowTest, CtrlQDuringAScanStopsItBeforeTheProgramEnds) {
+    MainWindow& main = Main();
+    const std::string report = engine::ScanReportPath(app_->session);
+    ASSERT_NE(gate_, nullptr);
+    gate_->Hold();
+    ClickPair(&main, "ImgScanNowNormal");
+    QElapsedTimer waited;
+    waited.start();
+    while (!gate_->waiting() && waited.elapsed() < 20000) Pump(5);
+    ASSERT_TRUE(gate_->waiting()) << "the scan never reached the menu entries' row";
+    int endsSeen = -1;
+    std::string reportAtEnd;
+    app_->platform.endProgram = [&] {
+        endsSeen = recorder_.endCalls++;
+        reportAtEnd = vostrel::testing::ReadTextFile(report);
+    };
+    PressKey(&main, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(endsSeen, 0);
+    EXPECT_TRUE(app_->session.cancelRequested);
+    EXPECT_NE(reportAtEnd.find("Total numbers of problems detected : 11"), std::string::npos)
+        << reportAtEnd;
+    WaitUntilIdle();
 }
 
 // The scan runs on a worker: the window's thread handles its timers while a

@@ -1,13 +1,17 @@
-// The settings window: what it stores when, locking the path boxes, the
-// browse buttons, OK and close, and the autostart entry of the session.
+// The settings window: what it stores when (only on OK), locking the path
+// boxes, the browse buttons, OK, Cancel and close, and the autostart entry
+// of the session.
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
+#include <filesystem>
 
 #include "gui_fixture.h"
+#include "results/scan_report.h"
+#include "shell/engine.h"
 #include "shell/platform.h"
 #include "shell/settings_window.h"
 #include "shell/skin.h"
@@ -29,22 +33,33 @@ protected:
     bool AutostartEntryExists() { return QFile::exists(AutostartEntryPath()); }
 };
 
-TEST_F(SettingsWindowTest, AnEmptyStoreOpensWithItsDefaultsAndStoresThem) {
+TEST_F(SettingsWindowTest, AnEmptyStoreOpensWithItsDefaultsAndOkStoresThem) {
     auto w = Open();
     EXPECT_TRUE(w->backup().box->isChecked());
-    EXPECT_TRUE(w->report().box->isChecked());
-    EXPECT_TRUE(w->startup().box->isChecked());
+    // The report is off, as a scan takes a setting never stored; starting
+    // with the session is only ever the user's choice.
+    EXPECT_FALSE(w->report().box->isChecked());
+    EXPECT_FALSE(w->startup().box->isChecked());
     EXPECT_FALSE(w->sound().box->isChecked());
-    EXPECT_EQ(Setting("chkMakeLogFile"), "1");
-    EXPECT_EQ(Setting("chkMakeBackUp"), "1");
-    EXPECT_EQ(Setting("chkPlaySound"), "0");
     EXPECT_EQ(w->backup().path->text().toStdString(), ProgramFolder());
     EXPECT_EQ(w->report().path->text().toStdString(), ProgramFolder());
     EXPECT_EQ(w->findChild<QLabel*>("lblRunonStartup")->text(), "Run Vostrel on startup.");
     EXPECT_EQ(w->startup().box->toolTip(), "Checking this option will run at Windows Startup");
-    // Start with the session waits for OK: opening writes no entry.
-    EXPECT_EQ(Setting("chkRunAtStartup"), "<none>");
+    // Opening stores nothing and writes no entry.
+    for (const char* key : {"chkMakeLogFile", "chkMakeBackUp", "chkPlaySound", "chkRunAtStartup"})
+        EXPECT_EQ(Setting(key), "<none>") << key;
     EXPECT_FALSE(AutostartEntryExists());
+    ClickPair(w.get(), "cmdOKNormal");
+    EXPECT_EQ(Setting("chkMakeLogFile"), "0");
+    EXPECT_EQ(Setting("chkMakeBackUp"), "1");
+    EXPECT_EQ(Setting("chkPlaySound"), "0");
+    EXPECT_EQ(Setting("chkRunAtStartup"), "0");
+    EXPECT_FALSE(AutostartEntryExists());
+}
+
+TEST_F(SettingsWindowTest, TheAutostartEntryStartsTheProgramOnItsPrefixWithTheInstalledIcon) {
+    auto w = Open();
+    QTest::mouseClick(w->startup().box, Qt::LeftButton);
     ClickPair(w.get(), "cmdOKNormal");
     EXPECT_EQ(Setting("chkRunAtStartup"), "1");
     ASSERT_TRUE(AutostartEntryExists());
@@ -56,12 +71,21 @@ TEST_F(SettingsWindowTest, AnEmptyStoreOpensWithItsDefaultsAndStoresThem) {
     const QString prefix = QString::fromStdString(prefix_);
     EXPECT_TRUE(text.contains("\nExec=\"/usr/bin/vostrel\" --prefix \"" + prefix + "\"\n"))
         << text.toStdString();
+    // Its icon is the one installed with the program's own desktop entry.
+    QFile installed(QStringLiteral(VOSTREL_SOURCE_DIR) +
+                    "/resources/io.github.vostrel.Vostrel.desktop");
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    const QRegularExpression iconLine("^Icon=(.+)$", QRegularExpression::MultilineOption);
+    const QString installedIcon = iconLine.match(installed.readAll()).captured(1).trimmed();
+    ASSERT_FALSE(installedIcon.isEmpty());
+    EXPECT_EQ(iconLine.match(text).captured(1).trimmed(), installedIcon);
 }
 
 TEST_F(SettingsWindowTest, StartWithTheSessionChangesNothingBeforeOk) {
     {
-        // Ticked by default, but closed without OK: no entry, nothing stored.
+        // Ticked, but closed without OK: no entry, nothing stored.
         auto w = Open();
+        QTest::mouseClick(w->startup().box, Qt::LeftButton);
         EXPECT_TRUE(w->startup().box->isChecked());
         ClickPair(w.get(), "imgCloseNormal");
         EXPECT_FALSE(AutostartEntryExists());
@@ -69,6 +93,8 @@ TEST_F(SettingsWindowTest, StartWithTheSessionChangesNothingBeforeOk) {
     }
     {
         auto w = Open();
+        EXPECT_FALSE(w->startup().box->isChecked());
+        QTest::mouseClick(w->startup().label, Qt::LeftButton);
         ClickPair(w.get(), "cmdOKNormal");
         ASSERT_TRUE(AutostartEntryExists());
     }
@@ -76,6 +102,7 @@ TEST_F(SettingsWindowTest, StartWithTheSessionChangesNothingBeforeOk) {
         // Unticking (the label toggles the box as the box does) removes the
         // entry on OK, not at once; closing instead keeps it.
         auto w = Open();
+        EXPECT_TRUE(w->startup().box->isChecked());
         QTest::mouseClick(w->startup().label, Qt::LeftButton);
         EXPECT_FALSE(w->startup().box->isChecked());
         EXPECT_TRUE(AutostartEntryExists());
@@ -89,6 +116,57 @@ TEST_F(SettingsWindowTest, StartWithTheSessionChangesNothingBeforeOk) {
         ClickPair(w.get(), "cmdOKNormal");
         EXPECT_FALSE(AutostartEntryExists());
         EXPECT_EQ(Setting("chkRunAtStartup"), "0");
+    }
+}
+
+// What the report box shows is what a scan does with the same setting.
+TEST_F(SettingsWindowTest, TheReportBoxShowsWhatTheScanDoes) {
+    App();
+    const std::string report = engine::ScanReportPath(app_->session);
+    struct Case {
+        const char* stored;  // null: never stored
+        bool reports;
+    };
+    for (const Case& c : {Case{nullptr, false}, Case{"0", false}, Case{"1", true},
+                          Case{" 1 ", true}, Case{"0", false}}) {
+        if (c.stored) Store("chkMakeLogFile", c.stored);
+        std::filesystem::remove(report);
+        MakeScanReport(app_->session);
+        const std::string label = c.stored ? c.stored : "never stored";
+        EXPECT_EQ(std::filesystem::exists(report), c.reports) << label;
+        auto w = Open();
+        EXPECT_EQ(w->report().box->isChecked(), c.reports) << label;
+    }
+}
+
+TEST_F(SettingsWindowTest, CancelAndCloseKeepEverySettingAsItWas) {
+    const std::string wav = home_ / "ding.wav";
+    vostrel::testing::WriteTextFile(wav, "RIFF");
+    Store("chkMakeBackUp", "1");
+    Store("txtBackup", "/old/backups");
+    Store("chkMakeLogFile", "0");
+    Store("chkPlaySound", "1");
+    for (const char* leave : {"cmdCancelNormal", "imgCloseNormal"}) {
+        auto w = Open();
+        EXPECT_EQ(w->cancelButton()->normal()->caption(), "Cancel");
+        for (const SettingsDialog::Option* option :
+             {&w->backup(), &w->report(), &w->sound(), &w->startup()})
+            QTest::mouseClick(option->box, Qt::LeftButton);
+        EXPECT_FALSE(w->backup().box->isChecked());
+        EXPECT_TRUE(w->report().box->isChecked());
+        QTest::mouseClick(w->sound().box, Qt::LeftButton);
+        recorder_.nextFile = QString::fromStdString(wav);
+        ClickPair(w.get(), "cmdWaveFileBrowseNormal");
+        EXPECT_EQ(w->sound().path->text().toStdString(), wav);
+        ClickPair(w.get(), leave);
+        EXPECT_EQ(w->result(), QDialog::Rejected) << leave;
+        EXPECT_EQ(Setting("chkMakeBackUp"), "1") << leave;
+        EXPECT_EQ(Setting("txtBackup"), "/old/backups") << leave;
+        EXPECT_EQ(Setting("chkMakeLogFile"), "0") << leave;
+        EXPECT_EQ(Setting("chkPlaySound"), "1") << leave;
+        EXPECT_EQ(Setting("txtWaveFilesPath"), "<none>") << leave;
+        EXPECT_EQ(Setting("chkRunAtStartup"), "<none>") << leave;
+        EXPECT_FALSE(AutostartEntryExists()) << leave;
     }
 }
 
@@ -134,9 +212,13 @@ TEST_F(SettingsWindowTest, AnOptionThatIsOffLocksItsPathAndItsBrowseButton) {
     EXPECT_NE(w->backup().path->text(), "/srv/backups");
     QTest::mouseClick(w->backup().label, Qt::LeftButton);
     EXPECT_FALSE(w->backup().path->isReadOnly());
-    EXPECT_EQ(Setting("chkMakeBackUp"), "1");
+    // The tick is stored with OK, not at once.
+    EXPECT_EQ(Setting("chkMakeBackUp"), "0");
     ClickPair(w.get(), "cmdBackUpBrowseNormal");
     EXPECT_EQ(w->backup().path->text(), "/srv/backups");
+    ClickPair(w.get(), "cmdOKNormal");
+    EXPECT_EQ(Setting("chkMakeBackUp"), "1");
+    EXPECT_EQ(Setting("txtBackup"), "/srv/backups");
 }
 
 TEST_F(SettingsWindowTest, OkStoresThePathsAndTurnsOffAnOptionWithoutOne) {
@@ -170,7 +252,7 @@ TEST_F(SettingsWindowTest, CloseLeavesBrowsedFoldersUnstored) {
     EXPECT_EQ(Setting("txtBackup"), "/old/backups");
 }
 
-TEST_F(SettingsWindowTest, TheSoundFileIsStoredWhenChosenAndPlayedOnceWhenTheOptionIsOn) {
+TEST_F(SettingsWindowTest, TheSoundFileIsStoredOnOkAndPlayedOnceWhenChosenWithTheOptionOn) {
     const std::string wav = home_ / "ding.wav";
     vostrel::testing::WriteTextFile(wav, "RIFF");
     Store("chkPlaySound", "1");
@@ -183,13 +265,16 @@ TEST_F(SettingsWindowTest, TheSoundFileIsStoredWhenChosenAndPlayedOnceWhenTheOpt
     EXPECT_EQ(app_->platform.sound->playCount(), 0);
     recorder_.nextFile = QString::fromStdString(wav);
     ClickPair(w.get(), "cmdWaveFileBrowseNormal");
-    EXPECT_EQ(Setting("txtWaveFilesPath"), wav);
+    EXPECT_EQ(Setting("txtWaveFilesPath"), "<none>");
     EXPECT_EQ(w->sound().path->text().toStdString(), wav);
     EXPECT_EQ(app_->platform.sound->playCount(), 1);
     EXPECT_EQ(app_->platform.sound->lastPlayed().toStdString(), wav);
     // The next browse starts in the chosen file's place.
     ClickPair(w.get(), "cmdWaveFileBrowseNormal");
     EXPECT_EQ(recorder_.lastFileFolder.toStdString(), wav);
+    ClickPair(w.get(), "cmdOKNormal");
+    EXPECT_EQ(Setting("txtWaveFilesPath"), wav);
+    EXPECT_EQ(Setting("chkPlaySound"), "1");
 }
 
 TEST_F(SettingsWindowTest, LabelsAreBoldWhileHoveredUntilTheBackgroundResetsThem) {

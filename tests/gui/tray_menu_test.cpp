@@ -43,7 +43,6 @@ TEST_F(TrayMenuTest, OnlyADoubleClickOrAContextClickOnTheIconOpensTheMenu) {
     main.TrayActivated(QSystemTrayIcon::DoubleClick);
     EXPECT_FALSE(app_->menu);
     ClickPair(&main, "imgCloseNormal");
-    main.TrayActivated(QSystemTrayIcon::Trigger);
     main.TrayActivated(QSystemTrayIcon::MiddleClick);
     EXPECT_FALSE(app_->menu);
     main.TrayActivated(QSystemTrayIcon::Context);
@@ -52,6 +51,44 @@ TEST_F(TrayMenuTest, OnlyADoubleClickOrAContextClickOnTheIconOpensTheMenu) {
     // A second event while it is loaded only brings it forward.
     main.TrayActivated(QSystemTrayIcon::DoubleClick);
     EXPECT_EQ(app_->menu, menu);
+}
+
+TEST_F(TrayMenuTest, ALeftClickOnTheIconShowsTheWindowAndAnotherHidesIt) {
+    MainWindow& main = MainInTray();
+    main.setWindowState(Qt::WindowMinimized);
+    main.TrayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(app_->menu);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(main.windowState() & Qt::WindowMinimized);
+    EXPECT_FALSE(app_->tray.runningInTray());
+    // The window is back; hidden again (by its close button), a left click
+    // brings it back once more, and while the icon shows with the window
+    // (after a declined Quit from the header) a left click hides it.
+    ClickPair(&main, "imgCloseNormal");
+    EXPECT_FALSE(main.isVisible());
+    main.TrayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(main.isVisible());
+    app_->tray.ShowIcon(&main);
+    main.TrayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_TRUE(app_->tray.runningInTray());
+    EXPECT_EQ(recorder_.endCalls, 0);
+}
+
+TEST_F(TrayMenuTest, EscapeClosesTheMenuAndCtrlQInItQuits) {
+    MainInTray();
+    PopupMenu* menu = OpenMenu();
+    EXPECT_EQ(menu->item("MenuExit")->text(), "Quit");
+    EXPECT_EQ(menu->item("MenuExit")->accessibleName(), "Quit");
+    PressKey(menu->item("MenuScan"), Qt::Key_Escape);
+    EXPECT_FALSE(menu->tmrMenuPopup()->isActive());
+    EXPECT_TRUE(menu->tmrPopDown()->isActive());
+    EXPECT_TRUE(WaitForUnload());
+    EXPECT_EQ(recorder_.endCalls, 0);
+    menu = OpenMenu();
+    PressKey(menu->item("MenuScan"), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(recorder_.endCalls, 1);
+    EXPECT_FALSE(app_->tray.runningInTray());
 }
 
 TEST_F(TrayMenuTest, TheMenuRisesFromTheBottomRightAndRestsThere) {
