@@ -27,6 +27,7 @@
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
+#include "scan/section_table.h"
 #include "support/cli_runner.h"
 #include "support/recording_observer.h"
 #include "support/scan_fakes.h"
@@ -111,11 +112,13 @@ TEST(MenuRowWine, ScanRepairAndRestoreOfWhatWinesMenuBuilderWrote) {
         ASSERT_TRUE(source);
         session.menuEntries = source.get();
         LoadCatalogue(session);
-        ASSERT_GE(session.request.sections.Count(), 12u);
-        EXPECT_EQ(session.request.sections.Text(12), "Wine Menu Entries");
-        EXPECT_EQ(session.request.sections.SmallIcon(12), 13);
+        // The row follows the sections, before the drives.
+        const std::size_t menuRow = kSectionRows.size();
+        ASSERT_GE(session.request.sections.Count(), menuRow);
+        EXPECT_EQ(session.request.sections.Text(menuRow), "Wine Menu Entries");
+        EXPECT_EQ(session.request.sections.SmallIcon(menuRow), 13);
         for (std::size_t i = 1; i <= session.request.sections.Count(); ++i)
-            session.request.sections.SetChecked(i, i == 12);
+            session.request.sections.SetChecked(i, i == menuRow);
         RunScan(session);
         found = session.result.problems.Of<MenuEntryProblem>().ToVector();
         EXPECT_EQ(Names(found), (std::set<std::string>{"Direct", "Gone", "Lost", "Removed"}));
