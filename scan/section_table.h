@@ -60,7 +60,7 @@ struct SectionRow {
     int icon = 0;           // the row's small icon
     SectionRun run = SectionRun::RegistryWalks;
     std::string_view status;  // what the program shows while the section runs
-    std::array<WalkStep, 3> walks = {};
+    std::array<WalkStep, 6> walks = {};
     std::size_t walkCount = 0;
     // The key its problems carry and the report names ("ActiveX \ COM");
     // empty for a section whose values are only shown, never checked.
@@ -80,7 +80,7 @@ constexpr HKEY kMachine = HKEY_LOCAL_MACHINE;
 constexpr std::string_view kProblems = " Problem(s) )";
 
 constexpr SectionRow Registry(std::string_view text, int icon, std::string_view status,
-                              std::array<WalkStep, 3> walks, std::size_t walkCount,
+                              std::array<WalkStep, 6> walks, std::size_t walkCount,
                               std::string_view scanner = {}, ValueCheck check = nullptr,
                               std::string_view summaryBefore = {}) {
     SectionRow section;
@@ -146,8 +146,19 @@ inline constexpr std::array<SectionRow, 20> kSectionRows{{
           {section_row_detail::kUser,
            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
            "Menu\\Programs",
-           Walk::Keys}}},
-        2, kSectionStartup, CheckCommandLine, "Invalid Windows Startup Files  ( "),
+           Walk::Keys},
+          // The user's own startup entries (where installers under Wine
+          // mostly write them), those run once, and a 32-bit installer's.
+          {section_row_detail::kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+           Walk::ValuesThenKeys},
+          {section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+           Walk::Values},
+          {section_row_detail::kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+           Walk::Values},
+          {section_row_detail::kMachine,
+           "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+           Walk::ValuesThenKeys}}},
+        6, kSectionStartup, CheckCommandLine, "Invalid Windows Startup Files  ( "),
     section_row_detail::Registry(
         "Uninstall Section", 8, " Uninstall files...",
         {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",

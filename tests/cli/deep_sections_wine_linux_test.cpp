@@ -30,7 +30,7 @@ namespace {
 
 constexpr const char* kDeepSections =
     "Shared DLLs;Installer Folders;MUI Cache;Compatibility Layers;Services;Sound Events;"
-    "Type Libraries;File Associations;Uninstall Section";
+    "Type Libraries;File Associations;Uninstall Section;Windows Startup";
 
 const std::string kCurrentVersion = "\\Software\\Microsoft\\Windows\\CurrentVersion";
 const std::string kMuiCache =
@@ -72,6 +72,11 @@ const std::vector<Planted> kLeftovers = {
      "C:\\Program Files\\Deep"},
     {"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Deep32",
      "DisplayIcon", "REG_SZ", "C:\\Program Files (x86)\\Deep\\deep32.exe,0"},
+    // What it started for the user, and once.
+    {"HKCU" + kCurrentVersion + "\\Run", "DeepTray", "REG_SZ",
+     "\"C:\\Program Files\\Deep\\deep.exe\" /tray"},
+    {"HKCU" + kCurrentVersion + "\\RunOnce", "DeepFirst", "REG_SZ",
+     "C:\\Program Files\\Deep\\setup.exe /first"},
     // Its file types: one whose class is gone, one whose class starts it.
     {kClasses + ".deepsave", "", "REG_SZ", "Deep.Save"},
     {kClasses + "DeepFile\\shell\\open\\command", "", "REG_SZ",
@@ -105,6 +110,8 @@ const std::vector<Planted> kValid = {
      "C:\\Program Files\\Here\\here.exe /uninstall"},
     {"HKCU" + kCurrentVersion + "\\Uninstall\\Here", "InstallLocation", "REG_SZ",
      "C:\\Program Files\\Here"},
+    {"HKCU" + kCurrentVersion + "\\Run", "HereTray", "REG_SZ",
+     "C:\\Program Files\\Here\\here.exe /tray"},
     // A class whose key holds only subkeys (Wine writes no line for it),
     // a file type of Wine's own class, and a user's type of a machine's class.
     {kClasses + ".here", "", "REG_SZ", "HereFile"},
@@ -271,6 +278,8 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
         {"Uninstall Section", "UninstallString", "C:\\Program Files\\Deep\\uninst.exe"},
         {"Uninstall Section", "InstallLocation", "C:\\Program Files\\Deep"},
         {"Uninstall Section", "DisplayIcon", "C:\\Program Files (x86)\\Deep\\deep32.exe"},
+        {"Windows Startup", "DeepTray", "C:\\Program Files\\Deep\\deep.exe"},
+        {"Windows Startup", "DeepFirst", "C:\\Program Files\\Deep\\setup.exe"},
         {"File Associations", "(Default)", "HKEY_CLASSES_ROOT\\Deep.Save"},
         {"File Associations", "DeepMap.1", "HKEY_CLASSES_ROOT\\DeepMap.1"},
         {"File Associations", "(Default)", "C:\\Program Files\\Deep\\deep.exe"},

@@ -34,7 +34,7 @@ constexpr int kFontsRow = 7;
 constexpr int kShortcutRow = 8;
 constexpr int kPhotoEditRow = 9;
 constexpr const char* kPhotoEditLine =
-    "PhotoEdit 3.1 (C:\\Program Files\\PhotoEdit): 11 leftovers in 8 places";
+    "PhotoEdit 3.1 (C:\\Program Files\\PhotoEdit): 12 leftovers in 9 places";
 constexpr const char* kHelpKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help";
 
 class ResultsViewTest : public GuiTest {
@@ -184,8 +184,8 @@ TEST_F(ResultsViewTest, TheKeyboardMovesTheDetailsAsClicksDo) {
     // The last row is the removed program's, with all it left.
     QTest::keyClick(summary, Qt::Key_End);
     EXPECT_EQ(summary->currentIndex().row(), kPhotoEditRow);
-    ASSERT_EQ(app_->view.detailRows.Count(), 11u);
-    EXPECT_NE(app_->view.detailRows.Text(11).find("PhotoEdit.lnk"), std::string::npos);
+    ASSERT_EQ(app_->view.detailRows.Count(), 12u);
+    EXPECT_NE(app_->view.detailRows.Text(12).find("PhotoEdit.lnk"), std::string::npos);
     QTest::keyClick(summary, Qt::Key_Up);
     ASSERT_EQ(app_->view.detailRows.Count(), 2u);
     EXPECT_NE(app_->view.detailRows.Text(1).find(".lnk"), std::string::npos);
@@ -216,7 +216,7 @@ TEST_F(ResultsViewTest, TicksPerProblemAndPerSectionAndTheRepairOfTheTickedOnes)
     const RegistryProblem hlp = Found("photoedit.hlp"), chm = Found("photoedit.chm");
     // Cancelled: nothing happens.
     const QString asked = Repair(main, false);
-    EXPECT_EQ(asked.toStdString(), "Repair 10 of 13 problems? A backup is written first to " +
+    EXPECT_EQ(asked.toStdString(), "Repair 11 of 14 problems? A backup is written first to " +
                                        std::string(home_ / "backups") + ".");
     EXPECT_TRUE(ValueThere(chm));
     EXPECT_FALSE(main.control("PicResults")->isHidden());
@@ -244,7 +244,7 @@ TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
 
     // Its details: every problem it left, each naming the section that found it.
     Choose(main, kPhotoEditRow);
-    ASSERT_EQ(app_->view.detailRows.Count(), 11u);
+    ASSERT_EQ(app_->view.detailRows.Count(), 12u);
     EXPECT_EQ(Cell(main, 0, 0),
               "Custom Controls: This file could not be found on your hard drive:C:\\Program "
               "Files\\PhotoEdit\\pethumb.ocx");
@@ -252,7 +252,7 @@ TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
               "Help Files: This file could not be found on your hard drive:C:\\Program "
               "Files\\PhotoEdit\\photoedit.hlp");
     EXPECT_EQ(Cell(main, 4, 1), kHelpKey);
-    EXPECT_EQ(Cell(main, 10, 1), "C:\\users\\Public\\Desktop\\PhotoEdit.lnk");
+    EXPECT_EQ(Cell(main, 11, 1), "C:\\users\\Public\\Desktop\\PhotoEdit.lnk");
     main.details()->setCurrentIndex(main.details()->model()->index(4, 0));
     EXPECT_TRUE(
         main.results()->pane()->toPlainText().contains("Looked for: C:\\Program "
@@ -276,7 +276,7 @@ TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
 
     const RegistryProblem hlp = Found("photoedit.hlp"), filters = Found("filters.dll");
     EXPECT_EQ(Repair(main, true).toStdString(),
-              "Repair 11 of 13 problems? A backup is written first to " +
+              "Repair 12 of 14 problems? A backup is written first to " +
                   std::string(home_ / "backups") + ".");
     EXPECT_FALSE(ValueThere(hlp));
     EXPECT_TRUE(ValueThere(filters));
@@ -292,7 +292,7 @@ TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsk
     IniSettingsStore(DefaultSettingsPath()).Save("chkMakeBackUp", "0");
     MainWindow& main = Scanned();
     EXPECT_EQ(Repair(main, false).toStdString(),
-              "Repair 13 of 13 problems? No backup will be written: \"Make Backup Before "
+              "Repair 14 of 14 problems? No backup will be written: \"Make Backup Before "
               "Repairing\" is off.");
     for (int row = 0; row <= kShortcutRow; ++row) SetTick(main.summary(), row, Qt::Unchecked);
     QString notice;
@@ -301,7 +301,7 @@ TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsk
     WaitUntilIdle();
     EXPECT_EQ(notice, "No problem is ticked: nothing to repair.");
     EXPECT_TRUE(ValueThere(Found("photoedit.hlp")));
-    EXPECT_EQ(app_->session.ProblemCount(), 13u);
+    EXPECT_EQ(app_->session.ProblemCount(), 14u);
 }
 
 TEST_F(ResultsViewTest, ContextMenuCopiesTheEntryAndPathAndOpensTheNearestFolder) {

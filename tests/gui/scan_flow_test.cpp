@@ -38,12 +38,12 @@ const char* const kSummary[] = {
     "Invalid Software Locations ( 2 Problem(s) )",
     "Invalid Help Files ( 2 Problem(s) )",
     "Invalid Shared Files ( 1 Problem(s) )",
-    "Invalid Windows Startup Files  ( 1 Problem(s) )",
+    "Invalid Windows Startup Files  ( 2 Problem(s) )",
     "Invalid Uninstall Section File  ( 2 Problem(s) )",
     "Invalid Windows Fonts (  1 Problem(s) )",
     "Invalid Windows Shortcut File (2 Problems)",
     // After the sections, the program whose folder was deleted, with all it left.
-    "PhotoEdit 3.1 (C:\\Program Files\\PhotoEdit): 11 leftovers in 8 places",
+    "PhotoEdit 3.1 (C:\\Program Files\\PhotoEdit): 12 leftovers in 9 places",
 };
 
 constexpr std::size_t kSummaryRows = 10;
@@ -212,7 +212,7 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
     EXPECT_EQ(Rows(app_->view.summaryRows),
               std::vector<std::string>(std::begin(kSummary), std::begin(kSummary) + kSummaryRows));
     EXPECT_EQ(main.summary()->model()->rowCount(), static_cast<int>(kSummaryRows));
-    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "13");
+    EXPECT_EQ(static_cast<QLabel*>(main.control("lblProblemsFound"))->text(), "14");
     EXPECT_FALSE(main.blinkTimer()->isActive());
 
     // A summary row fills the details, twice the same.
@@ -234,9 +234,9 @@ TEST_F(ScanFlowTest, ScanFindsThePlantedProblemsAndShowsThemBySection) {
 
     // Column clicks flip the order, one after the other.
     ClickHeader(main.summary());
-    EXPECT_EQ(app_->view.summaryRows.Text(1), "Invalid Windows Startup Files  ( 1 Problem(s) )");
+    EXPECT_EQ(app_->view.summaryRows.Text(1), "Invalid Windows Startup Files  ( 2 Problem(s) )");
     EXPECT_EQ(main.summary()->model()->index(0, 0).data().toString().toStdString(),
-              "Invalid Windows Startup Files  ( 1 Problem(s) )");
+              "Invalid Windows Startup Files  ( 2 Problem(s) )");
     ClickHeader(main.summary());
     EXPECT_EQ(app_->view.summaryRows.Text(1), "Invalid Custom Controls ( 1 Problem(s) )");
     // In ascending order the help files come second.
@@ -416,7 +416,7 @@ TEST_F(ScanFlowTest, ScanNowASecondRepairAndClosingDuringARepairLoseNothing) {
     Scan();
     ASSERT_FALSE(main.control("PicResults")->isHidden());
     const std::size_t problems = app_->session.ProblemCount();
-    ASSERT_EQ(problems, 13u + kBulkProblems);
+    ASSERT_EQ(problems, 14u + kBulkProblems);
     int rounds = 0;
     bool scanOffered = true, busy = false, scanStarted = true, hidden = false;
     QTimer poke;
@@ -458,7 +458,7 @@ TEST_F(ScanFlowTest, QuittingDuringARepairStopsItAndLosesNothing) {
     MainWindow& main = Main();
     Scan();
     const std::size_t problems = app_->session.ProblemCount();
-    ASSERT_EQ(problems, 13u + kBulkProblems);
+    ASSERT_EQ(problems, 14u + kBulkProblems);
     AnswerMessageBox(true);  // the repair's question; its notice never shows
     ClickPair(&main, "ImgRepairNormal");
     // The click has started the worker; the window has not yet heard of
@@ -506,8 +506,8 @@ TEST_F(ScanFlowTest, QuittingDuringAScanStopsItAtItsNextCheck) {
     app_.reset();  // the gate stays held: only the stop request lets the scan go on
     EXPECT_LT(quitting.elapsed(), 10000);
     const std::string text = vostrel::testing::ReadTextFile(report);
-    // The registry sections' eleven problems; the drive's shortcuts never.
-    EXPECT_NE(text.find("Total numbers of problems detected : 11"), std::string::npos) << text;
+    // The registry sections' twelve problems; the drive's shortcuts never.
+    EXPECT_NE(text.find("Total numbers of problems detected : 12"), std::string::npos) << text;
 }
 
 // The whole round by keyboard: Enter on the first focus scans (it does not
@@ -588,7 +588,7 @@ TEST_F(ScanFlowTest, CtrlQDuringAScanStopsItBeforeTheProgramEnds) {
     PressKey(&main, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(endsSeen, 0);
     EXPECT_TRUE(app_->session.cancelRequested);
-    EXPECT_NE(reportAtEnd.find("Total numbers of problems detected : 11"), std::string::npos)
+    EXPECT_NE(reportAtEnd.find("Total numbers of problems detected : 12"), std::string::npos)
         << reportAtEnd;
     WaitUntilIdle();
 }
@@ -626,7 +626,7 @@ TEST_F(ScanFlowTest, AScanRunsOffTheWindowsThreadAndCancelStopsIt) {
     EXPECT_EQ(gate_->asked(), 1);
     EXPECT_EQ(gate_->askedOnGuiThread(), 0);
     EXPECT_TRUE(app_->session.cancelRequested);
-    EXPECT_EQ(app_->session.result.problems.Of<RegistryProblem>().size(), 11u);
+    EXPECT_EQ(app_->session.result.problems.Of<RegistryProblem>().size(), 12u);
     EXPECT_TRUE(app_->session.result.problems.Of<ShortcutProblem>().empty());
     EXPECT_TRUE(static_cast<QLabel*>(main.control("lblCancelled"))->text().contains("(cancelled)"));
     EXPECT_TRUE(main.ScanIdle());
@@ -701,7 +701,7 @@ TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].toStdString(),
-              "Restore 13 items of backup " + name + " into " + machine + "?");
+              "Restore 14 items of backup " + name + " into " + machine + "?");
     EXPECT_FALSE(HelpValueThere());
     EXPECT_EQ(list.Count(), 1u);
 
@@ -717,10 +717,10 @@ TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[0].toStdString(),
-              "Restore 14 items of backup " + name + " into " + machine + "?");
+              "Restore 15 items of backup " + name + " into " + machine + "?");
     // (The records are stored encoded: the line reads back as another kind.)
     EXPECT_EQ(messages[1].toStdString().rfind(
-                  "Restored 13, failed 1.\n" + name + ": line 14: unknown record kind \"", 0),
+                  "Restored 14, failed 1.\n" + name + ": line 15: unknown record kind \"", 0),
               0u)
         << messages[1].toStdString();
     EXPECT_TRUE(HelpValueThere());
@@ -790,7 +790,7 @@ TEST_F(ScanFlowTest, EntriesOnADriveThatIsNotThereAreNamedUnderTheResults) {
     AppOn(OpenFixtureMachine(prefix));
     MainWindow& main = Main();
     ScanWith([] { return true; }, [] {});
-    EXPECT_EQ(app_->session.ProblemCount(), 13u);  // the sample machine's own
+    EXPECT_EQ(app_->session.ProblemCount(), 14u);  // the sample machine's own
     auto* mark = static_cast<QLabel*>(main.control("lblCancelled"));
     EXPECT_TRUE(mark->isVisible());
     EXPECT_TRUE(

@@ -150,7 +150,7 @@ TEST_F(StartupTest, TheWindowShowsBeforeThePrefixIsReadAndNoScanStartsUntilThen)
     ClickPair(&main, "ImgScanNowNormal");
     WaitUntilIdle();
     EXPECT_FALSE(main.control("PicResults")->isHidden());
-    EXPECT_EQ(app.session.ProblemCount(), 13u);
+    EXPECT_EQ(app.session.ProblemCount(), 14u);
 }
 
 TEST_F(StartupTest, APrefixThatCannotBeReadIsReportedByTheLoader) {
