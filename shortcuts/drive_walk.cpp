@@ -1,5 +1,6 @@
 #include "shortcuts/drive_walk.h"
 
+#include <cctype>
 #include <memory>
 #include <set>
 #include <vector>
@@ -78,7 +79,7 @@ private:
     bool Cancelled() const { return session_.cancelRequested; }
     void LookAt(const std::string& folder, const std::string& shortFolder, std::size_t item,
                 WalkItem& entry, bool filesOnly, std::vector<SubFolder>& subFolders);
-    void NoteUnreadable(const std::string& folder, LONG status);
+    void NoteUnreadable(const std::string& folder, LONG status, bool start);
 
     ScanSession& session_;
     std::unique_ptr<DriveWalker> walker_;
@@ -107,11 +108,12 @@ void FolderWalk::LookAt(const std::string& folder, const std::string& shortFolde
 }
 
 // A folder the platform refused to list is named at the end of the scan; a
-// folder that vanished, or whose path the platform cannot take, is not.
-void FolderWalk::NoteUnreadable(const std::string& folder, LONG status) {
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ||
-        status == ERROR_PATH_NOT_FOUND || status == ERROR_FILENAME_EXCED_RANGE ||
-        status == ERROR_INVALID_NAME)
+// folder that vanished, or whose path the platform cannot take, is not,
+// unless it is the folder the walk starts at: nothing of it was walked.
+void FolderWalk::NoteUnreadable(const std::string& folder, LONG status, bool start) {
+    if (status == ERROR_SUCCESS) return;
+    if (!start && (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND ||
+                   status == ERROR_FILENAME_EXCED_RANGE || status == ERROR_INVALID_NAME))
         return;
     session_.result.unreadable.folders.push_back(folder);
 }
@@ -126,7 +128,7 @@ void FolderWalk::Walk(std::string folder, bool filesOnly, std::size_t item) {
     std::vector<SubFolder> subFolders;
     std::vector<WalkItem> entries;
     const LONG status = walker_->List(&entries);
-    NoteUnreadable(folder, status);
+    NoteUnreadable(folder, status, item == DriveWalker::kStart);
     if (status == ERROR_SUCCESS) {
         const std::string shortFolder = walker_->ShortFolder();
         for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -150,13 +152,21 @@ std::string DriveRootOf(std::string_view folder) {
 
 }  // namespace
 
-bool ReadVolumeInfo(ScanSession& session, const std::string& driveRoot) {
-    std::string label;
-    return session.files.GetVolumeInformation(driveRoot, &label);
-}
-
 void ScanDriveForShortcuts(ScanSession& session, const std::string& driveRoot) {
-    if (!ReadVolumeInfo(session, driveRoot)) return;
+    if (driveRoot.size() >= 2 && driveRoot[1] == ':') {
+        const char letter =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(driveRoot[0])));
+        const DriveState state = session.files.StateOfDrive(letter);
+        if (state.reach != DriveReach::Available) {
+            CountNotChecked(session,
+                            state.reach == DriveReach::Network ? NotCheckedReason::Network
+                                                               : NotCheckedReason::DriveUnavailable,
+                            letter);
+            if (state.reach == DriveReach::Unavailable)
+                session.result.notChecked.driveWhy.emplace(letter, state.why);
+            return;
+        }
+    }
     // The root itself may be out of bounds (a drive mapped onto a Wine prefix).
     if (session.files.ClassifyWalkEntry(DriveRootOf(driveRoot), driveRoot,
                                         FILE_ATTRIBUTE_DIRECTORY) == WalkEntry::Skip)

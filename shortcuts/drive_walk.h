@@ -9,12 +9,12 @@
 
 namespace vostrel {
 
-// Walks the drive whose root is given as "C:\"; a drive that is not ready
-// is not walked.
+// Walks the drive whose root is given as "C:\". Its volume's label is not
+// needed: a drive whose volume information cannot be read is walked all
+// the same. A drive that is not available is counted as not checked, with
+// the reason; a root that cannot be listed is named among the folders that
+// could not be read. Neither passes for a clean drive.
 void ScanDriveForShortcuts(ScanSession& session, const std::string& driveRoot);
-
-// True when the drive's volume information can be read.
-bool ReadVolumeInfo(ScanSession& session, const std::string& driveRoot);
 
 // Walks one folder and everything below it (a trailing backslash is added
 // when missing).

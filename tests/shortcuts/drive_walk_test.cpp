@@ -85,9 +85,27 @@ TEST_F(DriveWalkTest, AFolderWithoutItsBackslashIsWalkedWithIt) {
     EXPECT_EQ(FilesSeen(), std::vector<std::string>{"C:\\Windows\\x.lnk"});
 }
 
-TEST_F(DriveWalkTest, ADriveThatIsNotReadyIsNotWalked) {
+TEST_F(DriveWalkTest, ADriveThatIsNotThereIsNotWalkedAndSaysSo) {
     ScanDriveForShortcuts(session_, "D:\\");
     EXPECT_TRUE(files_.searched.empty());
+    // Not a clean drive: counted as not checked, with the reason.
+    EXPECT_EQ(session_.result.notChecked.unavailableDrives.at('D'), 1u);
+    EXPECT_EQ(session_.result.notChecked.driveWhy.at('D'), "no such drive");
+}
+
+TEST_F(DriveWalkTest, ADriveIsWalkedWithoutItsVolumeInformation) {
+    Touch("users/ann/Desktop/x.lnk");
+    files_.volumeUnreadable = true;
+    ScanDriveForShortcuts(session_, "C:\\");
+    EXPECT_EQ(FilesSeen(), std::vector<std::string>{"C:\\users\\ann\\Desktop\\x.lnk"});
+    EXPECT_TRUE(session_.result.notChecked.Empty());
+}
+
+TEST_F(DriveWalkTest, ARootThatCannotBeListedIsNamed) {
+    fs::remove_all(drive_.path());
+    ScanDriveForShortcuts(session_, "C:\\");
+    EXPECT_EQ(session_.result.unreadable.folders, std::vector<std::string>{"C:\\"});
+    fs::create_directories(drive_.path());
 }
 
 TEST_F(DriveWalkTest, LinkedFoldersAreFollowedButNeverEnteredTwice) {

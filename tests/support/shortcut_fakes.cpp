@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -107,7 +108,14 @@ std::vector<Drive> HostFolderFileSystem::GetDrives() {
     return drives;
 }
 
+DriveState HostFolderFileSystem::StateOfDrive(char letter) {
+    if (drives_.count(static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))) != 0)
+        return {};
+    return {DriveReach::Unavailable, "no such drive"};
+}
+
 bool HostFolderFileSystem::GetVolumeInformation(std::string_view root, std::string* label) {
+    if (volumeUnreadable) return false;
     const auto host = HostPath(root);
     std::error_code ec;
     if (!host || !fs::is_directory(*host, ec)) return false;

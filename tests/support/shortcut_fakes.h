@@ -34,7 +34,12 @@ public:
     bool DeleteFile(std::string_view path) override;
     bool CopyFile(std::string_view from, std::string_view to) override;
     std::optional<std::string> HostPath(std::string_view windowsPath) override;
+    // A letter mapped to no folder is no drive at all.
+    DriveState StateOfDrive(char letter) override;
 
+    // The volume information of every drive cannot be read (as under Wine,
+    // for a prefix whose user folders link to a home that is gone).
+    bool volumeUnreadable = false;
     // Called with every path whose attributes are asked (to cancel mid-walk).
     std::function<void(std::string_view)> onAttributes;
     std::vector<std::string> searched;  // every FindFiles pattern, in order
