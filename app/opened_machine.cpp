@@ -1,5 +1,8 @@
 #include "app/opened_machine.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "system/settings_keys.h"
 
 namespace vostrel {
@@ -13,6 +16,12 @@ OpenedMachine OpenMachineForScan(const std::string& prefix, const std::string& n
         return opened;
     }
     opened.machine = std::move(result.machine);
+    if (!prefix.empty()) {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(prefix, error);
+        opened.prefix = error ? prefix : absolute.lexically_normal().string();
+        while (opened.prefix.size() > 1 && opened.prefix.back() == '/') opened.prefix.pop_back();
+    }
     if (!CompleteMachine(opened, namedWine, settings)) opened.machine.reset();
     return opened;
 }

@@ -17,6 +17,7 @@ namespace vostrel {
 
 struct OpenedMachine {
     std::unique_ptr<Machine> machine;  // null when it could not be opened
+    std::string prefix;  // the Wine prefix's folder, absolute; empty for this computer
     std::unique_ptr<WineProvides> wine;
     std::unique_ptr<MenuEntrySource> menuEntries;
     std::string error;              // why nothing was opened, naming the file or the Wine folder

@@ -132,6 +132,19 @@ std::string TimeOfDayText() {
     return text;
 }
 
+std::string TimeStampText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (!localtime_r(&now, &local)) return {};
+    char text[40];
+    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0) return {};
+    // strftime writes the zone as +hhmm; ISO 8601 with separators wants +hh:mm.
+    std::string stamp = text;
+    if (stamp.size() >= 5 && (stamp[stamp.size() - 5] == '+' || stamp[stamp.size() - 5] == '-'))
+        stamp.insert(stamp.size() - 2, ":");
+    return stamp;
+}
+
 void RunScan(ScanSession& session) {
     if (session.scanning) return;
     ScanningFlag scanning(session);
@@ -141,8 +154,10 @@ void RunScan(ScanSession& session) {
     session.files.ForgetCache();
     session.observer.ScanStarted();
     session.result.startedAt = TimeOfDayText();
+    session.result.startedStamp = TimeStampText();
     ScanCatalogue(session);
     session.result.finishedAt = TimeOfDayText();
+    session.result.finishedStamp = TimeStampText();
     // A stop may be asked for from another thread at any time: the summary,
     // the report and the last event all go by what it was here.
     const bool cancelled = session.cancelRequested;

@@ -40,5 +40,7 @@ std::int32_t ProgressStep(std::size_t rows, std::int32_t fullWidth);
 
 // The time of day as the program shows it: "HH:MM:SS", 24-hour clock.
 std::string TimeOfDayText();
+// The local date and time with its zone, ISO 8601: "2026-12-11T14:03:07+01:00".
+std::string TimeStampText();
 
 }  // namespace vostrel

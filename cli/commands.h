@@ -79,10 +79,10 @@ void PrintIgnoreListWarnings(const std::vector<std::string>& warnings);
 // What a scan found as JSON schema 1 (see the README), with the programs
 // its problems belong to (`groups`, of the same session).
 nlohmann::json ScanJson(const ScanSession& session, const ProblemGroups& groups,
-                        const std::string& machine);
+                        const std::string& machine, const std::string& prefix = {});
 // The same without its problem arrays ("registry", "shortcuts", "menuEntries").
 nlohmann::json ScanJsonHead(const ScanSession& session, const ProblemGroups& groups,
-                            const std::string& machine);
+                            const std::string& machine, const std::string& prefix = {});
 // A problem's "group": its program's id, or null.
 nlohmann::json GroupField(const ProblemGroups& groups, std::size_t index);
 void PrintJson(const nlohmann::json& value);
@@ -92,7 +92,8 @@ struct ScanCommandOptions {
     std::string report;
     bool json = false;
     bool quiet = false;
-    bool all = false;  // every prefix "prefixes" lists
+    bool all = false;       // every prefix "prefixes" lists
+    bool exitCode = false;  // exit with 1 when problems were found
 };
 
 struct RepairCommandOptions {

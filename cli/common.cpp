@@ -86,8 +86,8 @@ nlohmann::json GroupField(const ProblemGroups& groups, std::size_t index) {
 }
 
 nlohmann::json ScanJson(const ScanSession& session, const ProblemGroups& groups,
-                        const std::string& machine) {
-    nlohmann::json out = ScanJsonHead(session, groups, machine);
+                        const std::string& machine, const std::string& prefix) {
+    nlohmann::json out = ScanJsonHead(session, groups, machine, prefix);
     const auto& problems = session.result.problems;
     auto registry = nlohmann::json::array();
     const auto registryProblems = problems.Of<RegistryProblem>();
@@ -138,12 +138,14 @@ nlohmann::json ScanJson(const ScanSession& session, const ProblemGroups& groups,
 }
 
 nlohmann::json ScanJsonHead(const ScanSession& session, const ProblemGroups& groups,
-                            const std::string& machine) {
+                            const std::string& machine, const std::string& prefix) {
     nlohmann::json out;
     out["schema"] = 1;
     out["machine"] = machine;
-    out["started"] = session.result.startedAt;
-    out["finished"] = session.result.finishedAt;
+    // The prefix as "scan --all" names each of its prefixes, by its path.
+    if (!prefix.empty()) out["prefix"] = {{"path", prefix}};
+    out["started"] = session.result.startedStamp;
+    out["finished"] = session.result.finishedStamp;
     out["cancelled"] = session.cancelRequested.load();
     auto summary = nlohmann::json::array();
     for (const auto& row : session.result.summary)

@@ -229,7 +229,7 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     const std::size_t count = SelectedCount(session);
     nlohmann::json out;
     if (options.json) {
-        out["found"] = ScanJson(session, groups, machine.description);
+        out["found"] = ScanJson(session, groups, machine.description, opened.scanned.prefix);
         // The ids --only or --skip leave alone; the others are repaired.
         auto leftAlone = nlohmann::json::array();
         for (const ProblemRef& ref : AllProblems(session))

@@ -95,10 +95,11 @@ int RunScanCommand(const ScanCommandOptions& options) {
     }
     const ProblemGroups groups = FindProblemGroups(session);
     if (options.json)
-        PrintScanJson(session, groups, machine.description);
+        PrintScanJson(session, groups, machine.description, opened.scanned.prefix);
     else
         PrintListing(session, groups, machine.description);
     if (session.cancelRequested && progress.interrupted()) return kExitCancelled;
+    if (options.exitCode && status == kExitDone && session.ProblemCount() > 0) return kExitFailed;
     return status;
 }
 
@@ -111,6 +112,8 @@ void AddScanCommand(CLI::App& app, int& status) {
     scan->add_option("--report", options->report, "Also write the scan report to this file");
     scan->add_flag("--json", options->json, "Print what was found as one JSON object (schema 1)");
     scan->add_flag("--quiet", options->quiet, "No progress display");
+    scan->add_flag("--exit-code", options->exitCode,
+                   "Exit with 1 when problems were found, as \"git diff --exit-code\" does");
 #ifdef VOSTREL_WINE_PREFIXES
     scan->add_flag("--all", options->all,
                    "Scan every Wine prefix that \"prefixes\" lists, one after another")

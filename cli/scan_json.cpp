@@ -201,8 +201,8 @@ void AppendArray(std::ostream& stream, std::string& text, const Problems& proble
 }  // namespace
 
 void WriteScanJson(std::ostream& stream, const ScanSession& session, const ProblemGroups& groups,
-                   const std::string& machine) {
-    const nlohmann::json head = ScanJsonHead(session, groups, machine);
+                   const std::string& machine, const std::string& prefix) {
+    const nlohmann::json head = ScanJsonHead(session, groups, machine, prefix);
     // The problem arrays take their place among the head's keys, which the
     // library keeps sorted.
     constexpr std::array<std::string_view, 3> kArrays = {"menuEntries", "registry", "shortcuts"};
@@ -239,9 +239,9 @@ void WriteScanJson(std::ostream& stream, const ScanSession& session, const Probl
 }
 
 void PrintScanJson(const ScanSession& session, const ProblemGroups& groups,
-                   const std::string& machine) {
+                   const std::string& machine, const std::string& prefix) {
     RawStandardOutput raw;
-    WriteScanJson(std::cout, session, groups, machine);
+    WriteScanJson(std::cout, session, groups, machine, prefix);
 }
 
 }  // namespace vostrel::cli

@@ -12,10 +12,10 @@
 namespace vostrel::cli {
 
 void WriteScanJson(std::ostream& out, const ScanSession& session, const ProblemGroups& groups,
-                   const std::string& machine);
+                   const std::string& machine, const std::string& prefix = {});
 
 // The same on standard output, unescaped.
 void PrintScanJson(const ScanSession& session, const ProblemGroups& groups,
-                   const std::string& machine);
+                   const std::string& machine, const std::string& prefix = {});
 
 }  // namespace vostrel::cli

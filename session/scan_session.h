@@ -122,6 +122,10 @@ struct ScanResult {
     std::vector<SummaryRow> summary;
     std::string startedAt;  // "HH:MM:SS"
     std::string finishedAt;
+    // The same with the date and the time zone (ISO 8601):
+    // "2026-12-11T14:03:07+01:00".
+    std::string startedStamp;
+    std::string finishedStamp;
     UnreadableItems unreadable;
     // Entries the scan could not judge (a drive that is not there, a
     // network target, an unknown path form): neither listed nor repaired.

@@ -2,6 +2,7 @@
 // problems, on a missing prefix, with chosen sections and with a report file.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 
 #include <sys/wait.h>
@@ -74,6 +75,36 @@ TEST_F(CliScan, JsonListsExactlyThePlantedProblems) {
     }
     EXPECT_EQ(ids.size(), json.at("registry").size());
     EXPECT_TRUE(run.err.empty()) << run.err;  // no progress line when stderr is no terminal
+}
+
+TEST_F(CliScan, JsonNamesItsPrefixAndWhenTheScanRanWithDateAndZone) {
+    const CliRun run =
+        Cli({"scan", "--prefix", prefix() + "/", "--sections", "Help Files", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json.at("prefix"), (nlohmann::json{{"path", prefix()}}));
+    // 2026-12-11T14:03:07+01:00
+    const std::regex stamp(R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}[+-]\d{2}:\d{2})");
+    for (const char* key : {"started", "finished"}) {
+        const std::string text = json.at(key);
+        EXPECT_TRUE(std::regex_match(text, stamp)) << key << ": " << text;
+    }
+    EXPECT_LE(json.at("started").get<std::string>(), json.at("finished").get<std::string>());
+}
+
+TEST_F(CliScan, ExitCodeSaysWhetherProblemsWereFound) {
+    // The planted problems are found: 1 with --exit-code, as "git diff --exit-code".
+    EXPECT_EQ(Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--quiet",
+                   "--exit-code"})
+                  .status,
+              1);
+    EXPECT_EQ(
+        Cli({"scan", "--prefix", prefix(), "--sections", kRegistrySections, "--quiet"}).status, 0);
+    // The same prefix has no problem among its sound events: 0.
+    const CliRun clean =
+        Cli({"scan", "--prefix", prefix(), "--sections", "Sound Events", "--json", "--exit-code"});
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_TRUE(nlohmann::json::parse(clean.out).at("registry").empty());
 }
 
 TEST_F(CliScan, ChosenSectionsDoNotChangeTheSettings) {
