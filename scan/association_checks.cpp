@@ -107,7 +107,16 @@ void CheckFileAssociationValue(ScanSession& session, HKEY rootKey, std::string_v
         // Expanded first: %ProgramFiles%\App\app.exe /open may hold blanks.
         const auto expanded = ExpandFolderVariables(session, valueData);
         if (!expanded) return;
-        path = FileOnDrive(session, rules::ProgramOfCommandLine(*expanded));
+        // Windows tries each program an unquoted line may name: one that is
+        // there (or cannot be judged) is the one it starts.
+        for (const std::string_view program : rules::ProgramsOfCommandLine(*expanded)) {
+            const std::string candidate = FileOnDrive(session, program);
+            if (candidate.empty() || PathExists(session, candidate)) return;
+            if (path.empty()) path = candidate;
+        }
+        if (path.empty()) return;
+        AddRegistryProblem(session, rootKey, rootName, valueName, path, sectionKey, keyPath, false);
+        return;
     } else if (IsClassIcon(keys)) {
         path = FileOnDrive(session, rules::WithoutIconIndex(Trim(valueData)));
     } else {

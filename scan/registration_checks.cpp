@@ -79,12 +79,19 @@ void CheckServiceValue(ScanSession& session, HKEY rootKey, std::string_view root
     if (!EqualsNoCase(valueName, "ImagePath")) return;
     const auto below = KeysBelow(keyPath, "SYSTEM\\CurrentControlSet\\Services");
     if (!below || below->size() != 1) return;
-    const std::string program(rules::ProgramOfCommandLine(valueData));
-    // A bare name is looked for along a search path the scan cannot follow.
-    if (program.find('\\') == std::string::npos) return;
-    if (InWineAddOnFolder(session, program)) return;
-    if (PathExists(session, program)) return;
-    AddRegistryProblem(session, rootKey, rootName, valueName, program, sectionKey, keyPath, false);
+    // Windows tries each program an unquoted line may name: one that is
+    // there (or cannot be judged) is the one it starts.
+    std::string missing;
+    for (const std::string_view candidate : rules::ProgramsOfCommandLine(valueData)) {
+        const std::string program(candidate);
+        // A bare name is looked for along a search path the scan cannot follow.
+        if (program.find('\\') == std::string::npos) return;
+        if (InWineAddOnFolder(session, program)) return;
+        if (PathExists(session, program)) return;
+        if (missing.empty()) missing = program;
+    }
+    if (missing.empty()) return;
+    AddRegistryProblem(session, rootKey, rootName, valueName, missing, sectionKey, keyPath, false);
 }
 
 void CheckSoundEventValue(ScanSession& session, HKEY rootKey, std::string_view rootName,

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace vostrel::rules {
 
@@ -97,6 +98,28 @@ constexpr std::string_view ProgramOfCommandLine(std::string_view text) {
         if (dot + 4 == text.size() || text[dot + 4] == ' ') return text.substr(0, dot + 4);
     }
     return {};
+}
+
+// Every program an unquoted command line may start, in the order Windows
+// tries them: "C:\Tools\www.site.com kit\app.exe /x" is first
+// "C:\Tools\www.site.com", then "C:\Tools\www.site.com kit\app.exe". A
+// quoted line has one, the text between its quotes; a line of no known
+// form has none.
+inline std::vector<std::string_view> ProgramsOfCommandLine(std::string_view text) {
+    std::vector<std::string_view> programs;
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    if (text.empty()) return programs;
+    if (text.front() == '"') {
+        if (const std::string_view quoted = ProgramOfCommandLine(text); !quoted.empty())
+            programs.push_back(quoted);
+        return programs;
+    }
+    for (std::size_t dot = text.find('.'); dot != kNotFound; dot = text.find('.', dot + 1)) {
+        if (!ProgramExtensionAt(text, dot)) continue;
+        if (dot + 4 == text.size() || text[dot + 4] == ' ')
+            programs.push_back(text.substr(0, dot + 4));
+    }
+    return programs;
 }
 
 }  // namespace vostrel::rules

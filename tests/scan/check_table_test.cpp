@@ -46,6 +46,7 @@ void Prepare(FakeMachine& m) {
     m.files.AddFile("C:\\windows\\system32\\rundll32.exe");
     m.files.AddFile("C:\\windows\\Fonts\\arial.ttf");
     m.files.AddFile("C:\\Program Files\\App\\app.exe");
+    m.files.AddFile("C:\\Program Files\\www.app.com kit\\app.exe");
     m.files.AddFile("C:\\Program Files\\\xE6\x97\xA5\xE6\x9C\xAC\\app.exe");
     m.files.AddFile("C:\\Program Files\\Common Files\\Shared\\common.dll");
     m.files.AddFile("C:\\App\\hidden.exe", FILE_ATTRIBUTE_HIDDEN);
@@ -623,6 +624,8 @@ TEST(CheckTable, ServicesSoundsAndTypeLibraries) {
         Service("unquoted with a blank in the folder and arguments",
                 "C:\\Program Files\\Gone\\svc.exe -k netsvcs",
                 {{"C:\\Program Files\\Gone\\svc.exe", ""}}),
+        Service("a folder named like a program before the one there",
+                "C:\\Program Files\\www.app.com kit\\app.exe -service", {}),
         Service("present, unquoted with a blank and arguments",
                 "C:\\Program Files\\App\\app.exe /service \"%1\"", {}),
         Service("Wine's service host", "C:\\windows\\system32\\MsiExec.exe /V", {}),
@@ -768,6 +771,18 @@ TEST(CheckTable, FileAssociations) {
          {},
          open},
         {"a bare program", assoc, "", "notepad.exe %1", {}, open},
+        {"unquoted, a folder named like a program before the one there",
+         assoc,
+         "",
+         "C:\\Program Files\\www.app.com kit\\app.exe /open %1",
+         {},
+         open},
+        {"unquoted, every program it may name gone",
+         assoc,
+         "",
+         "C:\\Gone\\www.app.com kit\\app.exe /open %1",
+         {{"C:\\Gone\\www.app.com", ""}},
+         open},
         {"the file itself", assoc, "", "\"%1\" %*", {}, open},
         {"a user's verb",
          assoc,
