@@ -34,7 +34,7 @@ _vostrel_cli() {
     local options
     case $command in
     "") options="--help --version" ;;
-    scan) options="--help --prefix --sections --list-sections --report --wine --json --quiet --all" ;;
+    scan) options="--help --prefix --sections --list-sections --report --wine --json --quiet --exit-code --all" ;;
     repair) options="--help --prefix --sections --list-sections --backup-dir --wine --json --yes --only --skip --dry-run" ;;
     ignore)
         case $action in

@@ -17,6 +17,7 @@ complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l sections
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l list-sections -d 'Print the catalogue rows and stop'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l report -r -F -d 'Also write the scan report to this file'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l quiet -d 'No progress display'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l exit-code -d 'Exit with 1 when problems were found'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l all -d 'Scan every Wine prefix found'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair backups prefixes" -l json -d 'Print JSON'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l yes -d 'Repair without asking'
