@@ -19,23 +19,10 @@ namespace vostrel {
 
 namespace {
 
-constexpr std::string_view kClasses = "Software\\Classes\\";
-
 // The names of the keys below Software\Classes down to keyPath; nothing
 // when keyPath lies elsewhere.
 std::vector<std::string_view> ClassKeys(std::string_view keyPath) {
-    std::vector<std::string_view> names;
-    if (keyPath.size() <= kClasses.size() ||
-        !EqualsNoCase(keyPath.substr(0, kClasses.size()), kClasses))
-        return names;
-    std::string_view rest = keyPath.substr(kClasses.size());
-    while (true) {
-        const std::size_t slash = rest.find('\\');
-        names.push_back(rest.substr(0, slash));
-        if (slash == std::string_view::npos) break;
-        rest.remove_prefix(slash + 1);
-    }
-    return names;
+    return KeysBelow(keyPath, "Software\\Classes").value_or(std::vector<std::string_view>{});
 }
 
 // Classes whose subkeys are registrations of another kind, each checked by

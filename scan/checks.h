@@ -5,8 +5,10 @@
 // AddRegistryProblem; nothing else is written anywhere.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "session/scan_session.h"
 #include "system/winapi.h"
@@ -58,5 +60,11 @@ VOSTREL_CHECK(CheckTypeLibraryValue);
 VOSTREL_CHECK(CheckFileAssociationValue);
 
 #undef VOSTREL_CHECK
+
+// The names of the keys from `base` down to the key at `keyPath` (compared
+// without regard to letter case), or nothing when keyPath does not lie
+// below base.
+std::optional<std::vector<std::string_view>> KeysBelow(std::string_view keyPath,
+                                                       std::string_view base);
 
 }  // namespace vostrel

@@ -18,24 +18,6 @@ namespace vostrel {
 
 namespace {
 
-// The names of the keys from `base` down to the key at `keyPath`, or
-// nothing when keyPath does not lie below base.
-std::optional<std::vector<std::string_view>> KeysBelow(std::string_view keyPath,
-                                                       std::string_view base) {
-    if (keyPath.size() <= base.size() + 1 || !EqualsNoCase(keyPath.substr(0, base.size()), base) ||
-        keyPath[base.size()] != '\\')
-        return std::nullopt;
-    std::vector<std::string_view> names;
-    std::string_view rest = keyPath.substr(base.size() + 1);
-    while (true) {
-        const std::size_t slash = rest.find('\\');
-        names.push_back(rest.substr(0, slash));
-        if (slash == std::string_view::npos) break;
-        rest.remove_prefix(slash + 1);
-    }
-    return names;
-}
-
 bool IsDefaultValue(std::string_view valueName) {
     return valueName.empty() || valueName == kDefaultValueLabel;
 }
@@ -72,6 +54,22 @@ bool In32BitSystemFolder(ScanSession& session, const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<std::vector<std::string_view>> KeysBelow(std::string_view keyPath,
+                                                       std::string_view base) {
+    if (keyPath.size() <= base.size() + 1 || !EqualsNoCase(keyPath.substr(0, base.size()), base) ||
+        keyPath[base.size()] != '\\')
+        return std::nullopt;
+    std::vector<std::string_view> names;
+    std::string_view rest = keyPath.substr(base.size() + 1);
+    while (true) {
+        const std::size_t slash = rest.find('\\');
+        names.push_back(rest.substr(0, slash));
+        if (slash == std::string_view::npos) break;
+        rest.remove_prefix(slash + 1);
+    }
+    return names;
+}
 
 void CheckServiceValue(ScanSession& session, HKEY rootKey, std::string_view rootName,
                        std::string_view valueName, std::string& valueData,
