@@ -81,27 +81,13 @@ std::optional<std::string> EntryKey(std::string_view keyPath, std::string_view m
 // cannot be read, is empty or names a variable this machine does not set.
 std::optional<std::string> ReadText(ScanSession& session, HKEY root, std::string_view keyPath,
                                     std::string_view valueName) {
-    RegistryApi& registry = session.registry;
-    ScopedKey key(registry);
-    if (registry.OpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD type = 0, size = 0;
-    if (registry.QueryValueEx(key.get(), valueName, &type, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size) + 1, 0);
-    if (registry.QueryValueEx(key.get(), valueName, &type, data.data(), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::string text(reinterpret_cast<const char*>(data.data()),
-                     strnlen(reinterpret_cast<const char*>(data.data()), size));
-    if (type == REG_EXPAND_SZ || HoldsFolderVariable(text)) {
-        auto expanded = ExpandEnvironmentText(session, text);
-        if (!expanded) return std::nullopt;
-        text = std::move(*expanded);
-    }
-    text = TrimCopy(text);
-    if (text.empty()) return std::nullopt;
-    return text;
+    auto text = RootText(session.registry, root, keyPath, valueName);
+    if (!text || !HoldsFolderVariable(*text)) return text;
+    auto expanded = ExpandEnvironmentText(session, *text);
+    if (!expanded) return std::nullopt;
+    *expanded = TrimCopy(*expanded);
+    if (expanded->empty()) return std::nullopt;
+    return expanded;
 }
 
 // The machine's folders that are nobody's install folder: the Windows

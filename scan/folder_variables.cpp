@@ -1,5 +1,6 @@
 #include "scan/folder_variables.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -40,26 +41,6 @@ bool IsVariableName(std::string_view name) {
     for (char c : name)
         if (!IsNameCharacter(c)) return false;
     return true;
-}
-
-// A text value (REG_SZ or REG_EXPAND_SZ) below a root, trimmed; nothing
-// when it is missing or empty.
-std::optional<std::string> RootText(RegistryApi& registry, HKEY root, std::string_view keyPath,
-                                    std::string_view valueName) {
-    ScopedKey key(registry);
-    if (registry.OpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD type = 0, size = 0;
-    if (registry.QueryValueEx(key.get(), valueName, &type, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::vector<std::uint8_t> data(size + 1, 0);
-    if (registry.QueryValueEx(key.get(), valueName, &type, data.data(), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::string text(reinterpret_cast<const char*>(data.data()));
-    text = TrimCopy(text);
-    if (text.empty()) return std::nullopt;
-    return text;
 }
 
 std::optional<std::string> MachineText(RegistryApi& registry, std::string_view keyPath,
@@ -170,6 +151,25 @@ std::map<std::string, std::string> ReadEnvironment(ScanSession& session) {
 }
 
 }  // namespace
+
+std::optional<std::string> RootText(RegistryApi& registry, HKEY root, std::string_view keyPath,
+                                    std::string_view valueName) {
+    ScopedKey key(registry);
+    if (registry.OpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (registry.QueryValueEx(key.get(), valueName, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::vector<std::uint8_t> data(size + 1, 0);
+    if (registry.QueryValueEx(key.get(), valueName, &type, data.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string text(reinterpret_cast<const char*>(data.data()),
+                     strnlen(reinterpret_cast<const char*>(data.data()), size));
+    text = TrimCopy(text);
+    if (text.empty()) return std::nullopt;
+    return text;
+}
 
 const std::map<std::string, std::string>& EnvironmentVariables(ScanSession& session) {
     auto& cached = session.facts.environmentVariables;

@@ -20,6 +20,11 @@ namespace vostrel {
 // a path separator is not a variable and stays as it is.
 std::optional<std::string> ExpandFolderVariables(ScanSession& session, std::string_view text);
 
+// A text value (REG_SZ or REG_EXPAND_SZ, as stored) below a root, trimmed;
+// nothing when it is missing, of another kind or empty.
+std::optional<std::string> RootText(RegistryApi& registry, HKEY root, std::string_view keyPath,
+                                    std::string_view valueName);
+
 // True when the text holds something written like a variable, %NAME%.
 bool HoldsFolderVariable(std::string_view text);
 
