@@ -1,5 +1,7 @@
 #include "app/scan_driver.h"
 
+#include "scan/registration_keys.h"
+
 #include <ctime>
 
 #include "results/result_views.h"
@@ -156,6 +158,7 @@ void RunScan(ScanSession& session) {
     session.result.startedAt = TimeOfDayText();
     session.result.startedStamp = TimeStampText();
     ScanCatalogue(session);
+    MarkWholeKeys(session);
     session.result.finishedAt = TimeOfDayText();
     session.result.finishedStamp = TimeStampText();
     // A stop may be asked for from another thread at any time: the summary,

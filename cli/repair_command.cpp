@@ -15,6 +15,7 @@
 #include "results/backup_file.h"
 #include "results/problem_details.h"
 #include "results/repair.h"
+#include "results/repair_plan.h"
 #include "results/result_views.h"
 #include "scan/catalogue.h"
 #include "system/machine.h"
@@ -101,28 +102,6 @@ bool ChooseProblems(ScanSession& session, const ProblemGroups& groups,
     return false;
 }
 
-// What the repair would do with one ticked problem, and to what; nothing
-// when it would leave it as it is.
-struct PlannedAction {
-    std::string what;
-    std::string item;
-};
-
-std::optional<PlannedAction> DryRunAction(const RegistryProblem& problem) {
-    if (problem.valueName.empty()) return std::nullopt;
-    const bool blank = problem.valueName == kDefaultValueLabel;
-    return PlannedAction{blank ? "blank the default value" : "remove the value",
-                         RegistryItem(problem)};
-}
-
-std::optional<PlannedAction> DryRunAction(const ShortcutProblem& problem) {
-    return PlannedAction{"delete the file", problem.path};
-}
-
-std::optional<PlannedAction> DryRunAction(const MenuEntryProblem& problem) {
-    return PlannedAction{"delete the menu entry", problem.path};
-}
-
 // --dry-run: what the repair would do with the ticked problems, and where
 // its backup would go. Nothing is written anywhere.
 void PrintDryRun(ScanSession& session, const RepairCommandOptions& options, nlohmann::json& out) {
@@ -137,17 +116,14 @@ void PrintDryRun(ScanSession& session, const RepairCommandOptions& options, nloh
     }
     auto items = nlohmann::json::array();
     if (!options.json) std::cout << "Dry run: nothing is changed.\n";
-    for (const ProblemRef& ref : AllProblems(session)) {
-        const auto action = VisitProblem(session, ref, [](const auto& problem) {
-            return problem.selected ? DryRunAction(problem) : std::nullopt;
-        });
-        if (!action) continue;
+    const RepairPlan plan = PlanRepair(session);
+    for (const PlannedStep& step : plan.steps) {
+        const std::string_view verb = PlannedVerb(step.action);
         if (options.json)
-            items.push_back({{"id", ProblemId(session, ref)},
-                             {"item", action->item},
-                             {"action", action->what}});
+            items.push_back(
+                {{"id", ProblemId(session, step.ref)}, {"item", step.item}, {"action", verb}});
         else
-            std::cout << "would back up and " << action->what << ": " << action->item << "\n";
+            std::cout << "would back up and " << verb << ": " << step.item << "\n";
     }
     if (options.json) {
         out["dryRun"] = true;

@@ -24,6 +24,7 @@
 #include <variant>
 #include <vector>
 
+#include "scan/registration_keys.h"
 #include "session/scan_session.h"
 #include "system/durable_file.h"
 #include "system/registry_api.h"
@@ -35,7 +36,8 @@ namespace vostrel {
 struct RegistryRecord;
 struct ShortcutRecord;
 struct HostFileRecord;
-using BackupRecord = std::variant<RegistryRecord, ShortcutRecord, HostFileRecord>;
+struct KeyRecord;
+using BackupRecord = std::variant<RegistryRecord, ShortcutRecord, HostFileRecord, KeyRecord>;
 
 inline constexpr std::string_view kDefaultValueName = "(Default)";
 
@@ -95,6 +97,10 @@ public:
     // ends with the previous record.
     bool Add(ScanSession& session, const RegistryProblem& problem, std::string* error = nullptr);
     bool Add(ScanSession& session, const ShortcutProblem& problem, std::string* error = nullptr);
+    // A whole key the repair takes out: every value it holds, kept as stored
+    // ("K"). `missingPath` is what its registration named.
+    bool AddKey(const RegistryProblem& registration, const StoredKey& key,
+                std::string* error = nullptr);
     // A file of the user's own folders (a menu entry, kind "M", or an icon,
     // kind "I"), by its host path.
     bool AddHostFile(std::string_view kind, const std::string& hostPath,

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view kRegistryRecord = "R";
 constexpr std::string_view kShortcutRecord = "S";
+constexpr std::string_view kKeyRecord = "K";
 constexpr std::string_view kSystemFolderMark = "Yes";
 constexpr std::string_view kNoValue = "-";
 
@@ -61,7 +62,37 @@ std::vector<std::string> Fields(const HostFileRecord& r) {
     return {std::string(HostFileRecordKind(r.kind)), r.path, r.copyName};
 }
 
+std::vector<std::string> Fields(const KeyRecord& r) {
+    std::vector<std::string> fields{std::string(kKeyRecord), r.rootName, r.keyPath, r.missingPath};
+    for (const StoredValue& value : r.values) {
+        fields.push_back(value.name);
+        fields.push_back(std::to_string(value.kind));
+        fields.push_back(HexBytes(value.data));
+    }
+    return fields;
+}
+
 DecodedRecord Failed(std::string why) { return {std::nullopt, std::move(why)}; }
+
+DecodedRecord KeyFrom(std::vector<std::string>& f) {
+    if (f.size() < 4 || (f.size() - 4) % 3 != 0 || Trim(f[2]).empty())
+        return Failed("a key record with " + std::to_string(f.size()) + " fields");
+    KeyRecord r;
+    for (std::size_t at = 4; at < f.size(); at += 3) {
+        const std::string& kind = f[at + 1];
+        auto data = BytesFromHex(f[at + 2]);
+        if (kind.empty() || kind.size() > 10 ||
+            kind.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoull(kind) > 0xFFFFFFFFull || !data)
+            return Failed("a key record whose value \"" + f[at] + "\" cannot be read");
+        r.values.push_back(
+            {std::move(f[at]), static_cast<DWORD>(std::stoull(kind)), std::move(*data)});
+    }
+    r.rootName = std::move(f[1]);
+    r.keyPath = std::move(f[2]);
+    r.missingPath = std::move(f[3]);
+    return {std::move(r), {}};
+}
 
 DecodedRecord RegistryFrom(std::vector<std::string>& f) {
     if (f.size() < 6)
@@ -115,6 +146,7 @@ DecodedRecord DecodeBackupRecord(std::string_view line) {
     const std::string kind = UpperAscii(Trim(f[0]));
     if (kind == kRegistryRecord) return RegistryFrom(f);
     if (kind == kShortcutRecord) return ShortcutFrom(f);
+    if (kind == kKeyRecord) return KeyFrom(f);
     if (const auto hostKind = HostFileKindOf(kind)) return HostFileFrom(*hostKind, f);
     return Failed("unknown record kind \"" + f[0] + "\"");
 }

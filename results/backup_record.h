@@ -11,6 +11,10 @@
 //      kept the copy in the backup folder under the shortcut's own name.
 //   M  a menu entry's host path and the name of its copy.
 //   I  an icon removed with a menu entry: its host path and its copy.
+//   K  a key the repair took out whole: root name, key path, the missing
+//      path of its registration, then each of its values as three fields:
+//      its name (empty for the default value), its kind and its
+//      hexadecimal data. Earlier versions never wrote this kind.
 //
 // The record kind is read case-blind and trimmed, as earlier versions did.
 #pragma once
@@ -56,6 +60,15 @@ struct HostFileRecord {
     std::string path;  // host bytes, not necessarily UTF-8
     std::string copyName;
     bool operator==(const HostFileRecord&) const = default;
+};
+
+// A key taken out whole, with every value it held, as stored.
+struct KeyRecord {
+    std::string rootName;
+    std::string keyPath;
+    std::string missingPath;
+    std::vector<StoredValue> values;
+    bool operator==(const KeyRecord&) const = default;
 };
 
 // "M" or "I".

@@ -42,6 +42,7 @@ private:
     bool Put(const RegistryRecord& r, std::string& why);
     bool Put(const ShortcutRecord& r, std::string& why);
     bool Put(const HostFileRecord& r, std::string& why);
+    bool Put(const KeyRecord& r, std::string& why);
 };
 
 bool ValuePresent(RegistryApi& registry, HKEY root, std::string_view keyPath,
@@ -108,6 +109,33 @@ bool Restorer::Put(const RegistryRecord& r, std::string& why) {
         why =
             r.rootName + "\\" + r.keyPath + " value " + r.valueName + " could not be written back";
     return ok;
+}
+
+// A key the repair took out whole comes back with every value it held,
+// byte for byte. A value that was written since under the same name is
+// replaced, as a single value's restore replaces it.
+bool Restorer::Put(const KeyRecord& r, std::string& why) {
+    const auto root = RootFromName(r.rootName);
+    if (!root) {
+        why = "unknown root key \"" + r.rootName + "\"";
+        return false;
+    }
+    ScopedKey key(registry);
+    DWORD disposition = 0;
+    if (registry.CreateKeyEx(*root, r.keyPath, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, key.out(),
+                             &disposition) != ERROR_SUCCESS) {
+        why = r.rootName + "\\" + r.keyPath + " could not be made again";
+        return false;
+    }
+    for (const StoredValue& value : r.values) {
+        if (registry.SetValueRaw(key.get(), value.name, value.kind, value.data) != ERROR_SUCCESS) {
+            why = r.rootName + "\\" + r.keyPath + " value " +
+                  (value.name.empty() ? std::string(kDefaultValueName) : value.name) +
+                  " could not be written back";
+            return false;
+        }
+    }
+    return true;
 }
 
 #ifndef _WIN32

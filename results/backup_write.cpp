@@ -167,6 +167,13 @@ bool BackupWriter::Add(ScanSession& session, const ShortcutProblem& problem, std
     return AppendRecord(*record, error);
 }
 
+bool BackupWriter::AddKey(const RegistryProblem& registration, const StoredKey& key,
+                          std::string* error) {
+    return AppendRecord(
+        KeyRecord{registration.rootName, registration.keyPath, registration.testedPath, key.values},
+        error);
+}
+
 bool BackupWriter::AppendRecord(const BackupRecord& record, std::string* error) {
     std::string line = EncodeBackupRecord(record);
     line += kBackupLineEnd;

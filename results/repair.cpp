@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <type_traits>
@@ -10,6 +11,7 @@
 #include "results/backup_file.h"
 #include "results/result_views.h"
 #include "scan/problem_rows.h"
+#include "scan/registration_keys.h"
 #include "scan/registry_walker.h"
 #include "shortcuts/shortcut_check.h"
 #include "system/registry.h"
@@ -136,6 +138,22 @@ struct PendingValue {
     std::string keyPath, valueName, item;
 };
 
+// A key whose record is written and which goes whole, with the items of
+// its problems.
+struct PendingKey {
+    HKEY root;
+    std::string keyPath;
+    std::vector<std::string> items;
+};
+
+// A registration key and the problems the scan found in it.
+struct WholeKeyCandidate {
+    const RegistryProblem* registration = nullptr;
+    std::vector<const RegistryProblem*> members;  // every problem in the key
+    std::vector<const RegistryProblem*> still;    // those still a problem now
+    bool whole = true;                            // every member ticked, none kept or skipped
+};
+
 class Repair {
 public:
     Repair(ScanSession& session, const RepairOptions& options)
@@ -245,29 +263,84 @@ void Repair::RegistryPart() {
     session_.observer.RepairStarted();
     // The files are looked for as they are now, not as the scan saw them.
     session_.files.ForgetCache();
+    const auto problems = session_.result.problems.Of<RegistryProblem>();
+    // A key that is a program's registration goes whole when every problem
+    // in it is ticked and still a problem; else its values go one by one.
+    std::map<std::pair<HKEY, std::string>, WholeKeyCandidate> keys;
+    for (const RegistryProblem& problem : problems)
+        if (problem.selected && problem.wholeKey)
+            keys[{problem.root, UpperAscii(problem.keyPath)}].registration = &problem;
+    for (const RegistryProblem& problem : problems) {
+        const auto it = keys.find({problem.root, UpperAscii(problem.keyPath)});
+        if (it == keys.end()) continue;
+        if (!problem.selected) it->second.whole = false;
+        it->second.members.push_back(&problem);
+    }
     // Every record of the batch first, then one flush, then the removals,
     // saved at once: nothing is removed before its backup is on the disk.
     std::vector<PendingValue> pending;
     std::vector<std::string> items;
-    // The problems leave the list together at the end; unticked ones stay.
-    for (const RegistryProblem& problem : session_.result.problems.Of<RegistryProblem>()) {
-        if (!problem.selected) continue;
-        AdvanceProgress();
+    auto backUpValue = [&](const RegistryProblem& problem) {
         PendingValue value{problem.root, problem.keyPath, problem.valueName, ItemText(problem)};
-        if (!halted_ && StopAsked()) {
-            Keep(value.item, std::string(kStoppedWhy));
-            continue;
-        }
-        if (!value.valueName.empty() && !halted_ && StillAProblem(problem, value.item) &&
-            BackUp(problem, value.item)) {
+        if (BackUp(problem, value.item)) {
             items.push_back(value.item);
             pending.push_back(std::move(value));
         }
+    };
+    // The problems leave the list together at the end; unticked ones stay.
+    for (const RegistryProblem& problem : problems) {
+        if (!problem.selected) continue;
+        AdvanceProgress();
+        const std::string item = ItemText(problem);
+        if (!halted_ && StopAsked()) {
+            Keep(item, std::string(kStoppedWhy));
+            if (auto it = keys.find({problem.root, UpperAscii(problem.keyPath)}); it != keys.end())
+                it->second.whole = false;
+            continue;
+        }
+        if (problem.valueName.empty() || halted_) continue;
+        const auto key = keys.find({problem.root, UpperAscii(problem.keyPath)});
+        if (!StillAProblem(problem, item)) {
+            if (key != keys.end()) key->second.whole = false;
+            continue;
+        }
+        if (key != keys.end())
+            key->second.still.push_back(&problem);  // backed up with its key, below
+        else
+            backUpValue(problem);
+    }
+    std::vector<PendingKey> pendingKeys;
+    for (auto& [where, candidate] : keys) {
+        std::optional<StoredKey> stored;
+        if (candidate.whole && candidate.still.size() == candidate.members.size()) {
+            std::vector<std::string> dead;
+            for (const RegistryProblem* member : candidate.members)
+                dead.push_back(member->valueName);
+            stored = ReadStoredKey(session_.registry, candidate.registration->root,
+                                   candidate.registration->keyPath);
+            if (stored && !HoldsNothingElseThatLives(*stored, dead)) stored.reset();
+        }
+        if (!stored) {
+            for (const RegistryProblem* problem : candidate.still) backUpValue(*problem);
+            continue;
+        }
+        PendingKey key{candidate.registration->root, candidate.registration->keyPath, {}};
+        for (const RegistryProblem* member : candidate.members)
+            key.items.push_back(ItemText(*member));
+        std::string error;
+        if (backups_ && !writer_->AddKey(*candidate.registration, *stored, &error)) {
+            for (const auto& item : key.items)
+                Keep(item, "its backup could not be written: " + error);
+            continue;
+        }
+        Step();
+        items.insert(items.end(), key.items.begin(), key.items.end());
+        pendingKeys.push_back(std::move(key));
     }
     session_.result.problems.RemoveSelectedOf<RegistryProblem>();
-    if (pending.empty() || !CommitBackups(items)) return;
+    if ((pending.empty() && pendingKeys.empty()) || !CommitBackups(items)) return;
     session_.registry.BeginBatch();
-    std::vector<const PendingValue*> removed;
+    std::vector<std::string> removed;
     for (const auto& value : pending) {
         if (value.valueName == kDefaultValueName) {
             SetRegistryValue(session_.registry, value.root, value.keyPath, "", std::string());
@@ -280,7 +353,19 @@ void Repair::RegistryPart() {
             Keep(value.item, "it could not be removed: " +
                                  session_.registry.WriteRefusal().value_or("the registry refused"));
         else
-            removed.push_back(&value);
+            removed.push_back(value.item);
+    }
+    for (const auto& key : pendingKeys) {
+        const LONG status = session_.registry.DeleteKey(key.root, key.keyPath);
+        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
+            removed.insert(removed.end(), key.items.begin(), key.items.end());
+            continue;
+        }
+        const std::string why = "its key could not be removed: " +
+                                session_.registry.WriteRefusal().value_or(
+                                    status == ERROR_ACCESS_DENIED ? "it holds keys of its own now"
+                                                                  : "the registry refused");
+        for (const auto& item : key.items) Keep(item, why);
     }
     std::string saveError;
     const bool saved = session_.registry.EndBatch(&saveError);
@@ -288,12 +373,12 @@ void Repair::RegistryPart() {
     if (!saved) {
         outcome_.saveError = saveError;
         halted_ = "the registry could not be saved: " + saveError;
-        for (const PendingValue* value : removed) Keep(value->item, *halted_);
+        for (const std::string& item : removed) Keep(item, *halted_);
         return;
     }
-    for (const PendingValue* value : removed) {
+    for (const std::string& item : removed) {
         ++outcome_.removed;
-        Tell(RepairEvent::What::Removed, value->item);
+        Tell(RepairEvent::What::Removed, item);
     }
 }
 

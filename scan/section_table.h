@@ -70,6 +70,12 @@ struct SectionRow {
     // The menu entries row's second line, for entries whose prefix is gone.
     SummaryWords orphanSummary = {};
     ProblemKind kind = ProblemKind::Registry;
+    // The value that makes a key right below a walk's key one program's
+    // registration (an App Paths key is its program's, an uninstall key its
+    // uninstaller's): when it names a file that is gone and the key holds
+    // nothing else that lives, the repair takes the whole key out. Empty:
+    // the section's keys are never taken out whole.
+    std::string_view registrationValue = {};
 };
 
 namespace section_row_detail {
@@ -82,8 +88,10 @@ constexpr std::string_view kProblems = " Problem(s) )";
 constexpr SectionRow Registry(std::string_view text, int icon, std::string_view status,
                               std::array<WalkStep, 6> walks, std::size_t walkCount,
                               std::string_view scanner = {}, ValueCheck check = nullptr,
-                              std::string_view summaryBefore = {}) {
+                              std::string_view summaryBefore = {},
+                              std::string_view registrationValue = {}) {
     SectionRow section;
+    section.registrationValue = registrationValue;
     section.text = text;
     section.icon = icon;
     section.status = status;
@@ -125,11 +133,12 @@ inline constexpr std::array<SectionRow, 20> kSectionRows{{
         "Sub Section Controls", 3, " Sub Section Controls....",
         {{{section_row_detail::kMachine, "SOFTWARE\\Classes\\CLSID", Walk::Keys}}}, 1,
         kSectionComSubsections, CheckComClassValue, "Invalid Sub Section Controls ( "),
-    section_row_detail::Registry(
-        "Software Locations", 4, " Software Locations....",
-        {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
-           Walk::Keys}}},
-        1, kSectionAppPaths, CheckAppPathValue, "Invalid Software Locations ( "),
+    section_row_detail::Registry("Software Locations", 4, " Software Locations....",
+                                 {{{section_row_detail::kMachine,
+                                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                                    Walk::Keys}}},
+                                 1, kSectionAppPaths, CheckAppPathValue,
+                                 "Invalid Software Locations ( ", kDefaultValueLabel),
     section_row_detail::Registry(
         "Help Files", 5, "Help Files",
         {{{section_row_detail::kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", Walk::Values},
@@ -168,7 +177,8 @@ inline constexpr std::array<SectionRow, 20> kSectionRows{{
            "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Walk::Keys},
           {section_row_detail::kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
            Walk::Keys}}},
-        3, kSectionUninstall, CheckUninstallValue, "Invalid Uninstall Section File  ( "),
+        3, kSectionUninstall, CheckUninstallValue, "Invalid Uninstall Section File  ( ",
+        "UninstallString"),
     section_row_detail::Registry(
         "Virtual Devices", 9, " Virtual Devices...",
         {{{section_row_detail::kMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers",

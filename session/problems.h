@@ -29,6 +29,9 @@ struct RegistryProblem {
     // testedPath is a class that is not registered ("HKEY_CLASSES_ROOT\\txtfile"),
     // not a file: the name a file type's key or its Open With list gives.
     bool testedClass = false;
+    // The value is its key's registration and the key holds nothing else
+    // that lives: the repair takes the whole key out, with its other values.
+    bool wholeKey = false;
     bool selected = true;  // ticked for repair; a repair leaves the others alone
 };
 

@@ -37,6 +37,11 @@ LONG DeferredRegistry::SetValueEx(HKEY key, std::string_view valueName, DWORD ty
     return ERROR_ACCESS_DENIED;
 }
 
+LONG DeferredRegistry::DeleteKey(HKEY key, std::string_view subKey) {
+    if (loaded_) return loaded_->DeleteKey(key, subKey);
+    return ERROR_ACCESS_DENIED;
+}
+
 LONG DeferredRegistry::DeleteValue(HKEY key, std::string_view valueName) {
     if (loaded_) return loaded_->DeleteValue(key, valueName);
     return ERROR_ACCESS_DENIED;

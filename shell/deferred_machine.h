@@ -28,6 +28,7 @@ public:
     LONG SetValueEx(HKEY key, std::string_view valueName, DWORD type, const std::uint8_t* data,
                     DWORD cbData) override;
     LONG DeleteValue(HKEY key, std::string_view valueName) override;
+    LONG DeleteKey(HKEY key, std::string_view subKey) override;
     LONG EnumKeyEx(HKEY key, DWORD index, char* name, DWORD* cchName, char* cls,
                    DWORD* cchClass) override;
     LONG EnumValue(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* type,

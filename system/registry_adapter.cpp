@@ -341,4 +341,22 @@ LONG RegistryAdapter::DeleteValue(HKEY key, std::string_view valueName) {
     return store_.DeleteValue(place, InName(valueName));
 }
 
+LONG RegistryAdapter::DeleteKey(HKEY key, std::string_view subKey) {
+    const auto parts = SplitKeyPath(subKey);
+    if (parts.empty()) return ERROR_INVALID_PARAMETER;
+    StoreKey place;
+    if (LONG status = Resolve(key, 0, &place); status != ERROR_SUCCESS) return status;
+    // The keys on the way are opened as any path is (links followed); the
+    // last one is taken out itself.
+    const std::string_view last = parts.back();
+    const std::string_view upTo =
+        subKey.substr(0, static_cast<std::size_t>(last.data() - subKey.data()));
+    StoreKey parent = place;
+    if (!SplitKeyPath(upTo).empty())
+        if (LONG status = store_.Open(place, InName(upTo), &parent, nullptr);
+            status != ERROR_SUCCESS)
+            return status;
+    return store_.DeleteKey(parent, InName(last));
+}
+
 }  // namespace vostrel

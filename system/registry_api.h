@@ -64,6 +64,12 @@ public:
     // RegDeleteValueA.
     virtual LONG DeleteValue(HKEY key, std::string_view valueName) = 0;
 
+    // RegDeleteKeyA: the key at `subKey` below `key` goes with its values.
+    // ERROR_ACCESS_DENIED while it has sub-keys, ERROR_FILE_NOT_FOUND when
+    // it is not there. An empty sub-key is refused (ERROR_INVALID_PARAMETER):
+    // a repair never deletes a key through a handle of its own.
+    virtual LONG DeleteKey(HKEY key, std::string_view subKey) = 0;
+
     // RegEnumKeyExA. *cchName is the name buffer's size in bytes, the NUL
     // included; on success it becomes the name's length without the NUL.
     // ERROR_MORE_DATA when the name (or the class, when asked) does not fit,

@@ -7,8 +7,9 @@
 //
 // Keys are handed out as StoreKey: a small value the store alone can read (a
 // pointer to its own key object and a part number, such as a hive). A
-// StoreKey stays valid for the store's life; no key is ever taken out of a
-// store while it runs (only a key whose creation failed is, at once).
+// StoreKey stays valid for the store's life: a key taken out of the tree
+// (DeleteKey, or a key whose creation failed) is only unhooked from its
+// parent, and a StoreKey of it reaches a key that no path leads to.
 //
 // Names cross in UTF-8 (WTF-8 where a stored name holds a lone UTF-16
 // surrogate). Data crosses as stored: UTF-16LE for the text kinds, their
@@ -99,6 +100,11 @@ public:
                           std::span<const std::uint8_t> data) = 0;
     // ERROR_FILE_NOT_FOUND for a missing value.
     virtual LONG DeleteValue(StoreKey key, std::string_view name) = 0;
+    // Takes the sub-key `name` of `parent` out with its values, as
+    // RegDeleteKey does: ERROR_ACCESS_DENIED while it has sub-keys of its own
+    // (or writes are refused), ERROR_FILE_NOT_FOUND when there is no such
+    // sub-key. A link key is taken out itself, not the key it leads to.
+    virtual LONG DeleteKey(StoreKey parent, std::string_view name) = 0;
 
     // Why writes are refused right now, or nothing. While refused, every
     // change fails with ERROR_ACCESS_DENIED and changes nothing.

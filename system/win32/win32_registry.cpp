@@ -171,6 +171,11 @@ LONG Win32Registry::SetValueEx(HKEY key, std::string_view valueName, DWORD type,
                             reinterpret_cast<const BYTE*>(ansi.data()), size);
 }
 
+LONG Win32Registry::DeleteKey(HKEY key, std::string_view subKey) {
+    if (subKey.find_first_not_of('\\') == std::string_view::npos) return ERROR_INVALID_PARAMETER;
+    return ::RegDeleteKeyA(static_cast<::HKEY>(Native(key)), win32::ToAnsi(subKey).c_str());
+}
+
 LONG Win32Registry::DeleteValue(HKEY key, std::string_view valueName) {
     return ::RegDeleteValueA(static_cast<::HKEY>(Native(key)), win32::ToAnsi(valueName).c_str());
 }

@@ -179,6 +179,16 @@ public:
     RegFileKey* AddSubkey(RegFileKey& parent, std::string_view name, std::uint64_t time);
     // Takes a sub-key added by AddSubkey out again (it must have no children).
     void RemoveSubkey(RegFileKey& parent, const RegFileKey* child);
+    // Takes a key with no sub-keys out of the tree with its values; its lines
+    // leave the file as read. The key itself stays in the arena, unhooked,
+    // so that PutBackKey can hang it in again (a save that failed).
+    struct RemovedKey {
+        RegFileKey* key = nullptr;
+        bool added = false;  // it was added since the file was read
+        std::size_t linesBegin = std::string_view::npos;
+    };
+    RemovedKey RemoveKey(RegFileKey& parent, RegFileKey* child);
+    void PutBackKey(RegFileKey& parent, const RemovedKey& removed);
 
     // The key's values in Wine's order. Values still in the text are read
     // from it here: the span and its names stay valid until the values of

@@ -102,6 +102,50 @@ void RegFile::RemoveSubkey(RegFileKey& parent, const RegFileKey* child) {
     parent.subkeys.Erase(child);
 }
 
+RegFile::RemovedKey RegFile::RemoveKey(RegFileKey& parent, RegFileKey* child) {
+    BeforeChange();
+    MarkChanged(parent);
+    RemovedKey removed{child, false, std::string_view::npos};
+    const auto added = std::find(added_.begin(), added_.end(), child);
+    if (added != added_.end()) {
+        removed.added = true;
+        added_.erase(added);
+    }
+    // The key's block in the file as read: its "[...]" line, its option
+    // lines and its values, up to the next key's line.
+    if (child->header != std::string_view::npos && !contents_.empty() &&
+        child->header < contents_.size()) {
+        std::size_t end = contents_.find('\n', child->header);
+        end = end == std::string_view::npos ? contents_.size() : end + 1;
+        while (end < contents_.size()) {
+            std::size_t next = contents_.find('\n', end);
+            next = next == std::string_view::npos ? contents_.size() : next + 1;
+            std::string_view line = contents_.substr(end, next - end);
+            const auto first = line.find_first_not_of(" \t");
+            if (first != std::string_view::npos && line[first] == '[') break;
+            end = next;
+        }
+        if (!dropped_.count(child->header)) {
+            dropped_[child->header] = end;
+            removed.linesBegin = child->header;
+        }
+    }
+    parent.subkeys.Erase(child);
+    if (lastRead_.key == child) lastRead_.key = nullptr;
+    return removed;
+}
+
+void RegFile::PutBackKey(RegFileKey& parent, const RemovedKey& removed) {
+    RegFileKey* key = removed.key;
+    if (removed.added) added_.push_back(key);
+    if (removed.linesBegin != std::string_view::npos) dropped_.erase(removed.linesBegin);
+    const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), key->name,
+                                     [](const RegFileKey* k, std::string_view n) {
+                                         return CompareRegNames(k->name, n) < 0;
+                                     });
+    parent.subkeys.Insert(static_cast<std::size_t>(it - parent.subkeys.begin()), key, *arena_);
+}
+
 namespace {
 
 template <typename Values>

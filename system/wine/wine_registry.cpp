@@ -365,6 +365,30 @@ LONG WineRegistryStore::DeleteValue(StoreKey key, std::string_view valueName) {
     return ERROR_SUCCESS;
 }
 
+LONG WineRegistryStore::DeleteKey(StoreKey parentKey, std::string_view name) {
+    const Place place = PlaceOf(parentKey);
+    if (place.hive < 0) return ERROR_ACCESS_DENIED;  // HKEY_USERS keeps its hives
+    RegFile& file = *hives_[place.hive].file;
+    RegFileKey& parent = *place.key;
+    RegFileKey* child = file.FindSubkey(parent, name);
+    if (!child) return ERROR_FILE_NOT_FOUND;
+    if (!child->subkeys.empty()) return ERROR_ACCESS_DENIED;
+    if (auto why = WriteRefusal()) {
+        lastError_ = *why;
+        return ERROR_ACCESS_DENIED;
+    }
+    if (lastListed_.child == child) lastListed_ = {};
+    const std::uint64_t oldTime = parent.modified;
+    const RegFile::RemovedKey removed = file.RemoveKey(parent, child);
+    parent.modified = FileTimeNow();
+    if (LONG status = Commit(place.hive); status != ERROR_SUCCESS) {
+        file.PutBackKey(parent, removed);
+        parent.modified = oldTime;
+        return status;
+    }
+    return ERROR_SUCCESS;
+}
+
 // ---------------------------------------------------------------- saving
 
 void WineRegistryStore::BeginBatch() { ++batchDepth_; }

@@ -60,6 +60,7 @@ public:
     LONG SetValue(StoreKey key, std::string_view name, DWORD kind,
                   std::span<const std::uint8_t> data) override;
     LONG DeleteValue(StoreKey key, std::string_view name) override;
+    LONG DeleteKey(StoreKey parent, std::string_view name) override;
     std::optional<std::string> WriteRefusal() override;
     std::uint64_t Identity(StoreKey key) override;
 

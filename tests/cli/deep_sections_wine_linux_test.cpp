@@ -520,3 +520,93 @@ TEST_F(DeepSectionsWine, AComServerDeletedByHandLeavesItsClassAndTypeLibrary) {
 }
 
 }  // namespace
+
+// A key that is a program's registration goes whole when its program is
+// gone and nothing in it still names a place that is there; a key that
+// still holds something alive (a folder that is there, an icon of Wine's,
+// sub-keys) only loses its dead values. Wine's own `reg query` is the judge
+// of what is left, and the restore puts every key back as it was.
+TEST_F(DeepSectionsWine, AKeyThatIsTheRegistrationGoesWholeAndComesBackWhole) {
+    const std::string appPaths = "HKLM" + kCurrentVersion + "\\App Paths\\";
+    const std::string uninstall = "HKLM" + kCurrentVersion + "\\Uninstall\\";
+    Plant({
+        {appPaths + "oldgame.exe", "", "REG_SZ", "C:\\Games\\Old\\oldgame.exe"},
+        {appPaths + "oldgame.exe", "Path", "REG_SZ", "C:\\Games\\Old"},
+        {appPaths + "oldgame.exe", "UseUrl", "REG_DWORD", "1"},
+        {appPaths + "half.exe", "", "REG_SZ", "C:\\Gone\\half.exe"},
+        {appPaths + "half.exe", "Path", "REG_SZ", "C:\\Program Files\\Here"},
+        {uninstall + "OldGame", "DisplayName", "REG_SZ", "Old Game \xE2\x80\x94 \xD0\x94"},
+        {uninstall + "OldGame", "UninstallString", "REG_SZ", "\"C:\\Games\\Old\\uninst.exe\" /S"},
+        {uninstall + "OldGame", "InstallSource", "REG_SZ", "C:\\users\\Public\\Downloads\\"},
+        {uninstall + "OldGame", "EstimatedSize", "REG_DWORD", "2048"},
+        {uninstall + "OldGame", "URLInfoAbout", "REG_SZ", "https://old.example/"},
+        {uninstall + "Kept", "DisplayName", "REG_SZ", "Kept"},
+        {uninstall + "Kept", "UninstallString", "REG_SZ", "C:\\Gone\\un.exe"},
+        {uninstall + "Kept", "DisplayIcon", "REG_SZ", "C:\\windows\\notepad.exe,0"},
+        {uninstall + "Parent", "UninstallString", "REG_SZ", "C:\\Gone\\parent.exe"},
+        {uninstall + "Parent\\Child", "Note", "REG_SZ", "x"},
+        {"HKCU" + kCurrentVersion + "\\Uninstall\\UserOld", "UninstallString", "REG_SZ",
+         "C:\\Games\\UserOld\\uninst.exe"},
+        {"HKCU" + kCurrentVersion + "\\Uninstall\\UserOld", "DisplayName", "REG_SZ", "User Old"},
+    });
+    const std::string sections = "Software Locations;Uninstall Section";
+    const auto scan = [&] {
+        const CliRun run = Cli({"scan", "--prefix", prefix_, "--sections", sections, "--json"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return nlohmann::json::parse(run.out).at("registry").size();
+    };
+    ASSERT_EQ(scan(), 7u);
+
+    // The dry run says which keys go whole.
+    const CliRun dry = Cli({"repair", "--prefix", prefix_, "--sections", sections, "--dry-run"});
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    const std::string lmKeys = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    for (const std::string& key : std::vector<std::string>{
+             lmKeys + "App Paths\\oldgame.exe", lmKeys + "Uninstall\\OldGame",
+             "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\UserOld"})
+        EXPECT_NE(dry.out.find("remove the key with all its values: " + key), std::string::npos)
+            << dry.out;
+    EXPECT_NE(dry.out.find("blank the default value: " + lmKeys + "App Paths\\half.exe value"),
+              std::string::npos)
+        << dry.out;
+
+    const auto before = Registry();
+    const fs::path backups = work_ / "backups";
+    const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", sections, "--yes",
+                               "--backup-dir", backups.string()});
+    ASSERT_EQ(repair.status, 0) << repair.err << repair.out;
+    EXPECT_EQ(scan(), 0u);
+
+    const auto exists = [&](const std::string& key, const std::string& value = {}) {
+        std::vector<std::string> args{"reg", "query", key};
+        if (!value.empty()) args.insert(args.end(), {"/v", value});
+        return RunWine(prefix_, args) == 0;
+    };
+    EXPECT_FALSE(exists(appPaths + "oldgame.exe"));
+    EXPECT_FALSE(exists(uninstall + "OldGame"));
+    EXPECT_FALSE(exists("HKCU" + kCurrentVersion + "\\Uninstall\\UserOld"));
+    EXPECT_TRUE(exists(appPaths + "half.exe", "Path"));
+    EXPECT_TRUE(exists(uninstall + "Kept", "DisplayName"));
+    EXPECT_FALSE(exists(uninstall + "Kept", "UninstallString"));
+    EXPECT_TRUE(exists(uninstall + "Parent\\Child", "Note"));
+    EXPECT_FALSE(exists(uninstall + "Parent", "UninstallString"));
+    WaitForWineserver(prefix_);
+
+    std::string backup;
+    for (const auto& entry : fs::directory_iterator(backups))
+        if (entry.is_regular_file()) backup = entry.path().string();
+    ASSERT_FALSE(backup.empty());
+    const CliRun restore = Cli({"restore", backup, "--prefix", prefix_});
+    ASSERT_EQ(restore.status, 0) << restore.err;
+    // Wine's own runs above may refresh its font lists; the keys the repair
+    // touched are compared.
+    const auto touched = [](std::map<std::string, std::set<std::string>> keys) {
+        std::erase_if(keys, [](const auto& key) {
+            return key.first.find("\\\\App Paths") == std::string::npos &&
+                   key.first.find("\\\\Uninstall") == std::string::npos;
+        });
+        return keys;
+    };
+    EXPECT_EQ(touched(Registry()), touched(before));
+    EXPECT_EQ(scan(), 7u);
+}

@@ -58,6 +58,15 @@ TEST(BackupRecordTest, EveryKindComesBackEqual) {
                        "1 caf\xE9.desktop"},
         HostFileRecord{HostFileKind::Icon,
                        "/home/u/.local/share/icons/hicolor/32x32/apps/A_a.0.png", "2 A_a.0.png"},
+        // a key taken out whole: its default value, a name to escape, an empty
+        // value and one of an unknown kind, each kept as stored
+        KeyRecord{"HKEY_LOCAL_MACHINE",
+                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\old^game.exe",
+                  "C:\\Games\\old.exe",
+                  {{"", REG_SZ, {'C', 0, ':', 0, 0, 0}},
+                   {"Path ^\x1B", REG_EXPAND_SZ, {}},
+                   {"Odd", 0xFFFFFFFF, {0x00, 0xFF}}}},
+        KeyRecord{"HKEY_CURRENT_USER", "Software\\Uninstall\\Empty", "C:\\u.exe", {}},
     };
     for (const auto& record : records) {
         const std::string line = EncodeBackupRecord(record);
@@ -138,6 +147,12 @@ TEST(BackupRecordTest, LinesThatAreNoRecordSayWhy) {
     EXPECT_EQ(Why("M^/a.desktop"), "a menu entry record without a path or a copy");
     EXPECT_EQ(Why("I^ ^1 a.png"), "a menu entry record without a path or a copy");
     EXPECT_EQ(Why("Q^x"), "unknown record kind \"Q\"");
+    EXPECT_EQ(Why("K^HKCU^Software\\A^C:\\a.exe^Name^1"), "a key record with 6 fields");
+    EXPECT_EQ(Why("K^HKCU^ ^C:\\a.exe"), "a key record with 4 fields");
+    EXPECT_EQ(Why("K^HKCU^Software\\A^C:\\a.exe^Name^x^00"),
+              "a key record whose value \"Name\" cannot be read");
+    EXPECT_EQ(Why("K^HKCU^Software\\A^C:\\a.exe^Name^1^0g"),
+              "a key record whose value \"Name\" cannot be read");
     EXPECT_EQ(Why("S^C:\\a\x1B"
                   "00zz.lnk"),
               "the line cannot be read");

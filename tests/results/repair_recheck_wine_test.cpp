@@ -89,7 +89,8 @@ protected:
         return std::get<std::string>(value);
     }
 
-    // The value names the backup holds records for.
+    // The value names the backup holds records for, those of a key taken
+    // out whole included.
     std::set<std::string> BackedUp(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         const std::string contents((std::istreambuf_iterator<char>(in)), {});
@@ -97,6 +98,9 @@ protected:
         for (const auto& line : SplitBackupLines(contents)) {
             const auto fields = ParseBackupLine(line);
             if (fields && fields->size() > 4 && (*fields)[0] == "R") names.insert((*fields)[4]);
+            if (fields && (*fields)[0] == "K")
+                for (std::size_t at = 4; at + 2 < fields->size(); at += 3)
+                    names.insert((*fields)[at].empty() ? "(Default)" : (*fields)[at]);
         }
         return names;
     }

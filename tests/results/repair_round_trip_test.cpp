@@ -316,3 +316,49 @@ TEST_F(RepairTest, AShortcutWhoseNameIsNotUtf8IsKeptRatherThanRemovedWithoutAnEx
     EXPECT_TRUE(told);
     EXPECT_EQ(SplitBackupLines(ReadTextFile(BackupPath())).size(), 1u);
 }
+
+// A key that is its program's registration goes whole, with one record that
+// holds every value as stored, and comes back whole. It stays, and loses only
+// its dead values, when one of its problems is left unticked or when
+// something alive was written into it since the scan.
+TEST_F(RepairTest, ARegistrationKeyGoesWholeOnlyWhenNothingInItLives) {
+    const std::string paths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    const std::string whole = paths + "whole.exe", unticked = paths + "unticked.exe",
+                      grown = paths + "grown.exe";
+    for (const std::string& key : {whole, unticked, grown}) {
+        registry_.PutText(std::string(kHklm) + "\\" + key, "", REG_SZ, "C:\\gone\\x.exe");
+        registry_.PutText(std::string(kHklm) + "\\" + key, "Path", REG_EXPAND_SZ, "C:\\gone");
+    }
+    registry_.Put(std::string(kHklm) + "\\" + whole, "UseUrl", REG_DWORD, {1, 0, 0, 0});
+    const auto before = registry_.keys();
+    for (const std::string& key : {whole, unticked, grown}) {
+        AddProblem(HKEY_LOCAL_MACHINE, key, "", "C:\\gone\\x.exe");
+        session_.result.problems.Of<RegistryProblem>().back().wholeKey = true;
+        AddProblem(HKEY_LOCAL_MACHINE, key, "Path", "C:\\gone");
+    }
+    session_.result.problems.Of<RegistryProblem>()[3].selected = false;  // unticked's Path
+    const std::string help = std::string(kHklm) + "\\" + grown;
+    registry_.PutText(help, "Help", REG_SZ, "C:\\Program Files\\Here\\help.chm");
+
+    const RepairOutcome outcome = RepairAll(session_, options_);
+    EXPECT_EQ(outcome.removed, 5);
+    EXPECT_EQ(outcome.kept, 0);
+    EXPECT_FALSE(registry_.store().FindKey(HKEY_LOCAL_MACHINE, whole));
+    EXPECT_EQ(registry_.Get(std::string(kHklm) + "\\" + unticked, "")->data,
+              std::vector<std::uint8_t>{});
+    EXPECT_TRUE(registry_.Get(std::string(kHklm) + "\\" + unticked, "Path"));
+    EXPECT_FALSE(registry_.Get(help, "Path"));
+    EXPECT_TRUE(registry_.Get(help, "Help"));
+
+    const auto lines = SplitBackupLines(ReadTextFile(BackupPath()));
+    ASSERT_EQ(lines.size(), 4u);  // one key, three values
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return ParseBackupLine(l)->at(0) == "K"; }),
+              1);
+
+    const RestoreReport report = Restore();
+    EXPECT_TRUE(report.ok()) << report.failures.front();
+    auto restored = registry_.keys();
+    restored.at(std::string(kHklm) + "\\" + UpperAscii(grown)).erase("HELP");
+    EXPECT_EQ(restored, before);
+}

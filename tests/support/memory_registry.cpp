@@ -217,6 +217,17 @@ LONG MemoryRegistryStore::DeleteValue(StoreKey key, std::string_view name) {
     return ERROR_SUCCESS;
 }
 
+LONG MemoryRegistryStore::DeleteKey(StoreKey parent, std::string_view name) {
+    Node* node = NodeOf(parent);
+    Node* child = Child(node, name);
+    if (!child) return ERROR_FILE_NOT_FOUND;
+    if (node->fixed || child->fixed || refusal || refuseDeletes || !child->subkeys.empty())
+        return ERROR_ACCESS_DENIED;
+    // The node stays in nodes_, unhooked: a StoreKey of it stays valid.
+    node->subkeys.erase(std::find(node->subkeys.begin(), node->subkeys.end(), child));
+    return ERROR_SUCCESS;
+}
+
 bool MemoryRegistryStore::EndBatch(std::string* error) {
     if (batchDepth_ == 0 || --batchDepth_ > 0) return true;
     if (!batchFailure) return true;

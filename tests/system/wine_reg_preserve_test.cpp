@@ -296,3 +296,38 @@ TEST(WineRegistryPreserve, CarriageReturnsAfterTheRootLineDoNotCreepOnEverySave)
 
 }  // namespace
 }  // namespace vostrel
+
+namespace vostrel {
+namespace {
+
+// A key taken out whole leaves with its header, its option lines and its
+// values, in any file; what is left reads back as before, and a key with
+// sub-keys of its own is refused as RegDeleteKey refuses it.
+TEST(WineRegistryPreserve, TakingOutAKeyDropsItsWholeBlockInFilesNotInWinesForm) {
+    for (const OddFile& odd : OddFiles()) {
+        SCOPED_TRACE(odd.what);
+        TempDir dir;
+        testing::WriteTestPrefix(dir.path(), odd.text);
+        auto registry = Open(dir.path());
+        ASSERT_TRUE(registry);
+        auto expected = Contents(*registry);
+        std::erase_if(expected,
+                      [](const std::string& v) { return v.rfind("Software\\Other|", 0) == 0; });
+        EXPECT_EQ(registry->DeleteKey(HKEY_LOCAL_MACHINE, "Software"), ERROR_ACCESS_DENIED);
+        ASSERT_EQ(registry->DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Other"), ERROR_SUCCESS)
+            << registry->LastError();
+        EXPECT_EQ(registry->DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Other"), ERROR_FILE_NOT_FOUND);
+        const std::string saved = ReadTextFile(dir / "system.reg");
+        EXPECT_EQ(saved.find("Other"), std::string::npos) << saved;
+        EXPECT_EQ(saved.find("\"Kept\""), std::string::npos) << saved;
+        auto again = Open(dir.path());
+        ASSERT_TRUE(again);
+        EXPECT_EQ(Contents(*again), expected);
+        ScopedKey gone(*again);
+        EXPECT_EQ(again->OpenKeyEx(HKEY_LOCAL_MACHINE, "Software\\Other", KEY_READ, gone.out()),
+                  ERROR_FILE_NOT_FOUND);
+    }
+}
+
+}  // namespace
+}  // namespace vostrel
