@@ -169,9 +169,9 @@ bool BackupWriter::Add(ScanSession& session, const ShortcutProblem& problem, std
 
 bool BackupWriter::AddKey(const RegistryProblem& registration, const StoredKey& key,
                           std::string* error) {
-    return AppendRecord(
-        KeyRecord{registration.rootName, registration.keyPath, registration.testedPath, key.values},
-        error);
+    return AppendRecord(KeyRecord{registration.rootName, registration.keyPath,
+                                  registration.testedPath, key.values},
+                        error);
 }
 
 bool BackupWriter::AppendRecord(const BackupRecord& record, std::string* error) {
