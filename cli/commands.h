@@ -101,9 +101,10 @@ struct RepairCommandOptions {
     std::string backupDir;
     bool json = false;
     bool yes = false;
-    std::string only;     // --only: ids to repair, separated by commas
-    std::string skip;     // --skip: ids to leave alone, separated by commas
-    bool dryRun = false;  // --dry-run: say what would be done, change nothing
+    std::string only;        // --only: ids to repair, separated by commas
+    std::string skip;        // --skip: ids to leave alone, separated by commas
+    bool dryRun = false;     // --dry-run: say what would be done, change nothing
+    bool closeWine = false;  // --close-wine: close the prefix's programs first
 };
 
 struct BackupsCommandOptions {

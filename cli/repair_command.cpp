@@ -19,6 +19,7 @@
 #include "results/result_views.h"
 #include "scan/catalogue.h"
 #include "system/machine.h"
+#include "system/prefix_programs.h"
 #include "system/settings.h"
 #include "system/terminal.h"
 #include "system/text.h"
@@ -175,6 +176,21 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     CommandMachine opened;
     if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
         return status;
+    // Wine keeps its own copy of the registry while it runs, and writes it
+    // back when it ends: its programs are closed first, and the prefix is
+    // read again as Wine left it.
+    if (options.closeWine && !options.dryRun && !opened.scanned.prefix.empty() &&
+        PrefixProgramsRunning(opened.scanned.prefix)) {
+        std::cerr << "vostrel-cli: closing the programs of " << opened.scanned.prefix << "\n";
+        const ProgramsClosed closed = ClosePrefixPrograms(opened.scanned.prefix);
+        if (!closed.closed) {
+            std::cerr << "vostrel-cli: not repairing: " << closed.why << "\n";
+            return kExitFailed;
+        }
+        opened = CommandMachine();
+        if (const int status = OpenCommandMachine(options.machine, opened); status != kExitDone)
+            return status;
+    }
     Machine& machine = opened.machine();
     CommandSettings& settings = *opened.settings;
     CliProgress progress(!options.json && !options.machine.listSections && ErrorOutputIsTerminal());
@@ -188,6 +204,9 @@ int RunRepairCommand(const RepairCommandOptions& options) {
     const auto refusal = machine.registry->WriteRefusal();
     if (refusal && !options.dryRun) {
         std::cerr << "vostrel-cli: not repairing: " << *refusal << "\n";
+        if (!opened.scanned.prefix.empty() && PrefixProgramsRunning(opened.scanned.prefix))
+            std::cerr << "vostrel-cli: \"repair --close-wine\" closes the prefix's programs "
+                         "(their unsaved work is lost) and repairs\n";
         return kExitFailed;
     }
     if (!options.backupDir.empty())
@@ -293,6 +312,9 @@ void AddRepairCommand(CLI::App& app, int& status) {
     cmd->add_flag("--json", options->json,
                   "Print what was found (schema 1) and what was done as one JSON object");
     cmd->add_flag("--yes", options->yes, "Repair without asking");
+    cmd->add_flag("--close-wine", options->closeWine,
+                  "Close the programs running in the prefix first (their unsaved work is lost), "
+                  "with the prefix's own wineserver");
     auto* only = cmd->add_option("--only", options->only,
                                  "Repair only the problems of these ids (ID[,ID...], as \"scan\" "
                                  "lists them)");

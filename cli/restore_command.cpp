@@ -6,6 +6,7 @@
 #include "cli/cli_settings.h"
 #include "cli/commands.h"
 #include "results/backup_file.h"
+#include "results/backup_manager.h"
 #include "system/machine.h"
 
 namespace vostrel::cli {
@@ -71,8 +72,12 @@ int RunRestoreCommand(const RestoreCommandOptions& options) {
         std::cout << "The backup file is kept.\n";
         return 1;
     }
-    if (!options.keep && DeleteBackupFile(path))
-        std::cout << "The backup file was used up and removed.\n";
+    // A restored backup stays: it is what undoes a restore gone wrong, and the
+    // user deletes it when they choose.
+    if (MarkBackupRestored(path, ListTimeNow()))
+        std::cout << "The backup file is kept, marked as restored.\n";
+    else
+        std::cout << "The backup file is kept.\n";
     return 0;
 }
 
@@ -87,7 +92,8 @@ void AddRestoreCommand(CLI::App& app, int& status) {
                     "The Wine prefix (default $WINEPREFIX, else ~/.wine)");
     cmd->add_option("--backup-dir", options->backupDir,
                     "The backup folder (default: the settings)");
-    cmd->add_flag("--keep", options->keep, "Keep the backup file after a complete restore");
+    // Restores always keep the backup now; the flag stays for scripts that pass it.
+    cmd->add_flag("--keep", options->keep, "Keep the backup file (always done; marked restored)");
     cmd->add_flag(
         "--force", options->force,
         "Restore a backup of another prefix, and shortcuts outside the prefix's own drives");

@@ -18,6 +18,7 @@ set(VOSTREL_LINUX_ONLY_TESTS
   ignore/ignore_hostile_linux_test.cpp
   prefixes/prefix_hostile_linux_test.cpp
   results/backup_owner_linux_test.cpp
+  results/repair_plan_linux_test.cpp
   cli/hostile_output_test.cpp
   system/path_presence_test.cpp
   system/registry_ops_test.cpp

@@ -20,21 +20,40 @@ inline constexpr std::string_view kPrefixUnknown = "prefix unknown";
 // One backup file as the manager shows it.
 struct BackupRow {
     std::string name;  // the file's name in the backup folder
-    std::string date;  // "16/08/05" from "BackUp 16-08-05 14-03-27"; empty when the name has none
-    std::string time;  // "14:03:27" (with whatever follows it in the name)
+    // "2005-08-16" from "BackUp 16-08-05 14-03-27"; empty when the name has
+    // none. A name whose date is not day-month-year keeps its text.
+    std::string date;
+    std::string time;                    // "14:03" (with whatever follows the time in the name)
     std::optional<std::uintmax_t> size;  // bytes; nothing when it cannot be read
     bool prefixUnknown = false;          // the backup does not record its machine
+    std::string machine;                 // the machine it records (empty when unknown)
+    std::string restored;  // when it was last restored, "2026-12-10 05:17"; empty: never
     bool operator==(const BackupRow&) const = default;
 };
 
 // The column titles both front ends show, in this order.
-inline constexpr std::string_view kBackupColumns[] = {"Name", "Date", "Time", "Size ( Bytes )",
-                                                      "Prefix"};
+inline constexpr std::string_view kBackupColumns[] = {"Name",           "Date",   "Time",
+                                                      "Size ( Bytes )", "Prefix", "Restored"};
 
 // The size as the list shows it: decimal bytes, empty when unknown.
 std::string SizeText(const BackupRow& row);
-// The Prefix column: kPrefixUnknown or empty.
-std::string_view PrefixText(const BackupRow& row);
+// The Prefix column: the machine the backup records, or kPrefixUnknown.
+std::string PrefixText(const BackupRow& row);
+
+// A backup that was put back is kept, marked with when: a line in the file
+// "restored" of its "… files" folder. The mark's time as the list shows it,
+// or empty when it was never restored.
+inline constexpr std::string_view kBackupRestoredFileName = "restored";
+bool MarkBackupRestored(const std::string& backupFilePath, const std::string& when);
+std::string RestoredMark(const std::string& backupFilePath);
+// The local time as the backup list shows times: "2026-12-10 05:17".
+std::string ListTimeNow();
+
+// What a backup holds, one line a record in the file's order, as a user
+// reads it: "value HKEY_LOCAL_MACHINE\…\Run Tool (C:\…\t.exe)", "key …
+// with 3 values", "shortcut C:\…", "menu entry …", "icon …". Damaged lines
+// say so. Nothing when the file cannot be read.
+std::optional<std::vector<std::string>> BackupContents(const std::string& backupFilePath);
 
 // True for a name the manager lists: it holds "BACKUP" in any case.
 bool IsBackupFileName(const std::string& name);
@@ -53,12 +72,13 @@ std::string GetBackupFileSize(const std::string& path);
 struct BackupRestoreResult {
     std::string name;
     RestoreReport report;
-    bool deleted = false;  // the file was consumed (every record went back)
+    bool markedRestored = false;  // every record went back, and the file says so
 };
 
 // The Restore button: restores the named backups in turn (names no longer
-// in the folder are passed over); a backup is removed only when every one
-// of its records was written back.
+// in the folder are passed over). A backup is kept, whatever happened: one
+// whose every record was written back is marked restored, and the user
+// deletes it when they choose.
 std::vector<BackupRestoreResult> RestoreBackups(const std::vector<std::string>& names,
                                                 RegistryApi& registry, FileSystemApi& files,
                                                 SettingsStore& settings);

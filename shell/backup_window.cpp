@@ -38,6 +38,9 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     view_->setColumnWidth(2, Twips(1100));
     view_->setColumnWidth(3, Twips(1350));
     view_->setColumnWidth(4, Twips(1400));
+    view_->setColumnWidth(5, Twips(1300));
+    connect(view_, &QAbstractItemView::doubleClicked, this, [this] { ShowContents(); });
+    connect(view_, &QAbstractItemView::activated, this, [this] { ShowContents(); });
     const QStringList layers = {"skin/button.svg"};
     const QStringList hover = {"skin/button_hover.svg"};
     restore_ =
@@ -52,8 +55,10 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
         connect(p, &ImagePair::normalHovered, this, &BackupDialog::ResetHoverLooks);
     connect(picture1_, &SkinImage::mouseMoved, this, &BackupDialog::ResetHoverLooks);
     connect(restore_, &ImagePair::clicked, this, &BackupDialog::RestoreTicked);
-    connect(delete_, &ImagePair::clicked, this,
-            [this] { engine::DeleteCheckedBackups(app_.session, backupList); });
+    connect(delete_, &ImagePair::clicked, this, [this] {
+        engine::DeleteBackups(app_.session, backupList,
+                              engine::ChosenBackups(backupList, CurrentRow()));
+    });
     connect(ok_, &ImagePair::clicked, this, &QDialog::accept);
     connect(close_, &ImagePair::clicked, this, &QDialog::reject);
     ResetHoverLooks();
@@ -61,7 +66,22 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
-QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine) {
+QString ContentsText(const QString& name, const std::vector<std::string>& contents) {
+    constexpr std::size_t kShown = 12;
+    QString text =
+        QCoreApplication::translate("vostrel::shell::BackupDialog", "%1 holds %n item(s):", nullptr,
+                                    static_cast<int>(contents.size()))
+            .arg(name);
+    for (std::size_t i = 0; i < contents.size() && i < kShown; ++i)
+        text += "\n  " + QString::fromStdString(contents[i]);
+    if (contents.size() > kShown)
+        text += QCoreApplication::translate("vostrel::shell::BackupDialog", "\n  … and %1 more")
+                    .arg(contents.size() - kShown);
+    return text;
+}
+
+QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine,
+                        const std::vector<std::string>& contents) {
     const QString what =
         names.size() == 1
             ? QCoreApplication::translate("vostrel::shell::BackupDialog", "backup %1")
@@ -69,12 +89,21 @@ QString RestoreQuestion(const QStringList& names, std::size_t items, const QStri
             : QCoreApplication::translate("vostrel::shell::BackupDialog", "backups %1")
                   .arg(names.join(
                       QCoreApplication::translate("vostrel::shell::BackupDialog", ", ")));
-    return QCoreApplication::translate("vostrel::shell::BackupDialog",
-                                       "Restore %1 %2 of %3 into %4?")
-        .arg(items)
-        .arg(items == 1 ? QCoreApplication::translate("vostrel::shell::BackupDialog", "item")
-                        : QCoreApplication::translate("vostrel::shell::BackupDialog", "items"))
-        .arg(what, machine);
+    QString question =
+        QCoreApplication::translate("vostrel::shell::BackupDialog", "Restore %1 %2 of %3 into %4?")
+            .arg(items)
+            .arg(items == 1 ? QCoreApplication::translate("vostrel::shell::BackupDialog", "item")
+                            : QCoreApplication::translate("vostrel::shell::BackupDialog", "items"))
+            .arg(what, machine);
+    if (contents.empty()) return question;
+    constexpr std::size_t kShown = 8;
+    for (std::size_t i = 0; i < contents.size() && i < kShown; ++i)
+        question += "\n  " + QString::fromStdString(contents[i]);
+    if (contents.size() > kShown)
+        question += QCoreApplication::translate("vostrel::shell::BackupDialog", "\n  … and %1 more")
+                        .arg(contents.size() - kShown);
+    return question + QCoreApplication::translate("vostrel::shell::BackupDialog",
+                                                  "\nThe backup is kept, marked as restored.");
 }
 
 QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes) {
@@ -105,26 +134,43 @@ QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes) {
     return text;
 }
 
+std::size_t BackupDialog::CurrentRow() const {
+    const QModelIndex current = view_->currentIndex();
+    return current.isValid() ? static_cast<std::size_t>(current.row()) + 1 : 0;
+}
+
 void BackupDialog::RestoreTicked() {
+    const std::vector<std::string> chosen = engine::ChosenBackups(backupList, CurrentRow());
     QStringList names;
     std::size_t items = 0;
-    for (std::size_t i = 1; i <= backupList.Count(); ++i) {
-        if (!backupList.Checked(i)) continue;
-        names << QString::fromStdString(backupList.Text(i));
-        items += engine::BackupItemCount(app_.session, backupList.Text(i));
+    std::vector<std::string> contents;
+    for (const std::string& name : chosen) {
+        names << QString::fromStdString(name);
+        items += engine::BackupItemCount(app_.session, name);
+        for (auto& line : engine::BackupContents(app_.session, name)) contents.push_back(line);
     }
     if (names.isEmpty()) {
-        ShowNotice(
-            QCoreApplication::translate(
-                "vostrel::shell::BackupDialog",
-                "Nothing was restored: no backup is ticked. Tick the backups to restore first.")
-                .toStdString());
+        ShowNotice(QCoreApplication::translate(
+                       "vostrel::shell::BackupDialog",
+                       "Nothing was restored: no backup is chosen. Select a backup, or tick "
+                       "several, first.")
+                       .toStdString());
         return;
     }
     const QString machine = QString::fromStdString(app_.scanned.machine->description);
-    if (AskRestore(RestoreQuestion(names, items, machine).toStdString()) != Answer::Yes) return;
-    const auto outcomes = engine::RestoreCheckedBackups(app_.session, backupList);
+    if (AskRestore(RestoreQuestion(names, items, machine, contents).toStdString()) != Answer::Yes)
+        return;
+    const auto outcomes = engine::RestoreBackups(app_.session, backupList, chosen);
     ShowNotice(RestoreSummary(outcomes).toStdString());
+}
+
+void BackupDialog::ShowContents() {
+    const std::size_t row = CurrentRow();
+    if (row == 0 || row > backupList.Count()) return;
+    const std::string name = backupList.Text(row);
+    ShowNotice(
+        ContentsText(QString::fromStdString(name), engine::BackupContents(app_.session, name))
+            .toStdString());
 }
 
 void BackupDialog::ResetHoverLooks() {

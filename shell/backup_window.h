@@ -17,14 +17,19 @@ class ImagePair;
 class ListView;
 class SkinImage;
 
-// "Restore 3 items of backup BackUp … into Wine prefix …?"
-QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine);
+// "Restore 3 items of backup BackUp … into Wine prefix …?", then the first
+// lines of what the backups hold.
+QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine,
+                        const std::vector<std::string>& contents = {});
+// What a backup holds, as the window shows it (the first lines, then a count).
+QString ContentsText(const QString& name, const std::vector<std::string>& contents);
 // "Restored 3, failed 1", with the reasons.
 QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes);
 
 // The list outlives the views that show it.
 struct BackupListHolder {
-    ListControl backupList{"lvwBackUp", {"Name", "Date", "Time", "Size ( Bytes )", "Prefix"}};
+    ListControl backupList{"lvwBackUp",
+                           {"Name", "Date", "Time", "Size ( Bytes )", "Prefix", "Restored"}};
 };
 
 class BackupDialog : private BackupListHolder, public QDialog {
@@ -38,11 +43,15 @@ public:
     ImagePair* okButton() const { return ok_; }
     ImagePair* closeButton() const { return close_; }
 
-    // The Restore button: asks first, then tells what was put back and what failed.
+    // The Restore button: asks first, then tells what was put back and what
+    // failed. It acts on the ticked backups, or on the current row.
     void RestoreTicked();
+    // What the current row's backup holds (a double click, or Enter).
+    void ShowContents();
 
 private:
     void ResetHoverLooks();
+    std::size_t CurrentRow() const;
 
     AppContext& app_;
     SkinImage* picture1_ = nullptr;

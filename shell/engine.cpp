@@ -11,6 +11,8 @@
 #include "results/repair.h"
 #include "results/scan_report.h"
 #include "scan/catalogue.h"
+#include "shell/deferred_machine.h"
+#include "system/prefix_programs.h"
 #include "system/text.h"
 
 namespace vostrel::shell::engine {
@@ -59,15 +61,26 @@ std::optional<std::string> RepairAll(ScanSession& session) {
     return vostrel::RepairAll(session, RepairOptions{}).refusal;
 }
 
-namespace {
-
-// The names of the ticked rows of the backup list.
-std::vector<std::string> TickedNames(const ListControl& backups) {
-    std::vector<std::string> names;
-    for (std::size_t i = 1; i <= backups.Count(); ++i)
-        if (backups.Checked(i)) names.push_back(backups.Text(i));
-    return names;
+bool WineRunsOn(const std::string& prefix) {
+    return !prefix.empty() && PrefixProgramsRunning(prefix);
 }
+
+std::optional<std::string> CloseWineAndReload(Machine& machine, const std::string& prefix) {
+    const ProgramsClosed closed = ClosePrefixPrograms(prefix);
+    if (!closed.closed) return closed.why;
+    auto* registry = dynamic_cast<DeferredRegistry*>(machine.registry.get());
+    auto* files = dynamic_cast<DeferredFiles*>(machine.files.get());
+    // A machine read whole at the start cannot take a new reading: its
+    // repair then says the registry changed since it was read.
+    if (!registry || !files) return std::nullopt;
+    MachineResult reopened = OpenMachine(prefix);
+    if (!reopened.machine) return reopened.error;
+    registry->Install(std::move(reopened.machine->registry));
+    files->Install(std::move(reopened.machine->files));
+    return std::nullopt;
+}
+
+namespace {
 
 // Takes the rows of the named backups out of the list.
 void RemoveRows(ListControl& backups, const std::vector<std::string>& names) {
@@ -76,27 +89,40 @@ void RemoveRows(ListControl& backups, const std::vector<std::string>& names) {
             backups.Remove(i);
 }
 
+void SetBackupRow(ListControl& backups, std::size_t i, const BackupRow& row) {
+    backups.SetSubItem(i, 1, row.date);
+    backups.SetSubItem(i, 2, row.time);
+    backups.SetSubItem(i, 3, SizeText(row));
+    if (backups.columnCount() > 4) backups.SetSubItem(i, 4, PrefixText(row));
+    if (backups.columnCount() > 5) backups.SetSubItem(i, 5, row.restored);
+}
+
 }  // namespace
 
 void FillBackupList(ScanSession& session, ListControl& backups) {
-    for (const BackupRow& row : ListBackups(session.settings, MachineIdentity(session.files))) {
-        const std::size_t i = backups.Add(row.name);
-        backups.SetSubItem(i, 1, row.date);
-        backups.SetSubItem(i, 2, row.time);
-        backups.SetSubItem(i, 3, SizeText(row));
-        if (backups.columnCount() > 4) backups.SetSubItem(i, 4, std::string(PrefixText(row)));
-    }
+    for (const BackupRow& row : ListBackups(session.settings, MachineIdentity(session.files)))
+        SetBackupRow(backups, backups.Add(row.name), row);
 }
 
-std::vector<RestoreOutcome> RestoreCheckedBackups(ScanSession& session, ListControl& backups) {
+std::vector<std::string> ChosenBackups(const ListControl& backups, std::size_t currentRow) {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i <= backups.Count(); ++i)
+        if (backups.Checked(i)) names.push_back(backups.Text(i));
+    if (names.empty() && currentRow >= 1 && currentRow <= backups.Count())
+        names.push_back(backups.Text(currentRow));
+    return names;
+}
+
+std::vector<RestoreOutcome> RestoreBackups(ScanSession& session, ListControl& backups,
+                                           const std::vector<std::string>& names) {
     std::vector<RestoreOutcome> outcomes;
-    std::vector<std::string> consumed;
     for (auto& result :
-         RestoreBackups(TickedNames(backups), session.registry, session.files, session.settings)) {
-        if (result.deleted) consumed.push_back(result.name);
+         vostrel::RestoreBackups(names, session.registry, session.files, session.settings))
         outcomes.push_back({result.name, result.report.restored, result.report.failures});
-    }
-    RemoveRows(backups, consumed);
+    // The rows show the restores' marks.
+    for (const BackupRow& row : ListBackups(session.settings, MachineIdentity(session.files)))
+        for (std::size_t i = 1; i <= backups.Count(); ++i)
+            if (backups.Text(i) == row.name) SetBackupRow(backups, i, row);
     return outcomes;
 }
 
@@ -105,8 +131,15 @@ std::size_t BackupItemCount(ScanSession& session, const std::string& name) {
         (std::filesystem::path(BackupFolder(session.settings)) / name).string());
 }
 
-void DeleteCheckedBackups(ScanSession& session, ListControl& backups) {
-    RemoveRows(backups, DeleteBackups(TickedNames(backups), session.settings, session.observer));
+std::vector<std::string> BackupContents(ScanSession& session, const std::string& name) {
+    return vostrel::BackupContents(
+               (std::filesystem::path(BackupFolder(session.settings)) / name).string())
+        .value_or(std::vector<std::string>{});
+}
+
+void DeleteBackups(ScanSession& session, ListControl& backups,
+                   const std::vector<std::string>& names) {
+    RemoveRows(backups, vostrel::DeleteBackups(names, session.settings, session.observer));
 }
 
 std::string ScanReportPath(ScanSession& session) { return vostrel::ScanReportPath(session); }

@@ -587,7 +587,8 @@ void MainWindow::RepairAll() {
     // on, the tray's Scan Now and Settings are off too.
     if (busy_) return;
     SetBusy(true);
-    if (!results_->ConfirmRepair()) {
+    bool closeWine = false;
+    if (!results_->ConfirmRepair(&closeWine)) {
         SetBusy(false);
         return;
     }
@@ -598,8 +599,17 @@ void MainWindow::RepairAll() {
     // A stop asked of the scan before (its Cancel) is not one of this
     // repair; from here on, quitting stops the repair.
     app_.session.cancelRequested = false;
-    work_->Start([this, refusal] { *refusal = engine::RepairAll(app_.session); },
-                 [this, refusal] { RepairDone(*refusal); });
+    work_->Start(
+        [this, refusal, closeWine] {
+            if (closeWine) {
+                *refusal =
+                    engine::CloseWineAndReload(*app_.scanned.machine,
+                                               app_.session.files.PrefixFolder().value_or(""));
+                if (*refusal) return;
+            }
+            *refusal = engine::RepairAll(app_.session);
+        },
+        [this, refusal] { RepairDone(*refusal); });
 }
 
 void MainWindow::RepairDone(const std::optional<std::string>& refusal) {

@@ -16,6 +16,8 @@ namespace vostrel::shell {
 
 std::string messageKind;
 std::string messageText;
+// The OK button's caption of the next repair question, when it has one.
+std::string messageConfirm;
 
 namespace {
 
@@ -150,6 +152,13 @@ void MessageBoxDialog::FormLoad() {
     if (entry->id == MessageKind::NotRepaired || entry->id == MessageKind::ConfirmRepair ||
         entry->id == MessageKind::RestoreBackup)
         lblMessage_->setText(QString::fromStdString(messageText));
+    // A list of items reads from the left.
+    if (messageText.find('\n') != std::string::npos)
+        lblMessage_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    if (entry->id == MessageKind::ConfirmRepair && !messageConfirm.empty()) {
+        const int grew = ok_->SetCaption(QString::fromStdString(messageConfirm));
+        cancel_->SetLeft(cancel_->normal()->x() + grew);
+    }
     if (!IsNotice(entry->id)) return;
     cancel_->SetVisible(false);
     ok_->SetLeft(Twips(kSingleOkLeft));
@@ -179,10 +188,12 @@ void ShowNotice(std::string_view text) {
     messageText.clear();
 }
 
-Answer AskRepair(std::string_view question) {
+Answer AskRepair(std::string_view question, std::string_view confirm) {
     messageText = std::string(question);
+    messageConfirm = std::string(confirm);
     const Answer answer = Ask(MessageKind::ConfirmRepair);
     messageText.clear();
+    messageConfirm.clear();
     return answer;
 }
 

@@ -83,8 +83,10 @@ std::string_view KindText(MessageKind kind);
 Answer Ask(MessageKind kind);
 // Shows a one-button notice with the caller's text.
 void ShowNotice(std::string_view text);
-// Asks the caller's question about a repair (OK and Cancel).
-Answer AskRepair(std::string_view question);
+// Asks the caller's question about a repair (OK and Cancel). `confirm`, when
+// given, is the OK button's caption: what the repair will do ("Delete 71
+// entries"). The question's lines are set flush left when it lists items.
+Answer AskRepair(std::string_view question, std::string_view confirm = {});
 // Asks the caller's question ("Restore 3 items of backup … into …?") with
 // OK and Cancel: Yes only for OK.
 Answer AskRestore(std::string_view question);

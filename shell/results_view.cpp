@@ -12,13 +12,18 @@
 #include "app/ignore_filter.h"
 #include "ignore/ignore_list.h"
 #include "results/backup_file.h"
+#include "results/repair_plan.h"
 #include "shell/app.h"
+#include "shell/engine.h"
 #include "shell/message_box.h"
 #include "shell/skin.h"
 
 namespace vostrel::shell {
 
 namespace {
+
+// The repair's question lists this many items of each group, then a count.
+constexpr std::size_t kPlannedShownPerGroup = 6;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -270,16 +275,32 @@ void ResultsPanel::AddToIgnoreList(const ProblemRef& ref) {
     static_cast<SummaryTickModel*>(summary_->listModel())->TicksChanged();
 }
 
-bool ResultsPanel::ConfirmRepair() {
+bool ResultsPanel::ConfirmRepair(bool* closeWine) {
     const std::size_t ticked = SelectedCount(app_.session);
     if (ticked == 0) {
         ShowNotice(tr("No problem is ticked: nothing to repair.").toStdString());
         return false;
     }
     SettingsStore& settings = *app_.settings;
-    const std::string question = RepairQuestion(ticked, app_.session.ProblemCount(),
-                                                BackupsEnabled(settings), BackupFolder(settings));
-    return AskRepair(question) == Answer::Yes;
+    // What will be done, grouped, before it is done; files outside the
+    // prefix are called out.
+    const RepairPlan plan = PlanRepair(app_.session);
+    std::string question = RepairQuestion(ticked, app_.session.ProblemCount(),
+                                          BackupsEnabled(settings), BackupFolder(settings)) +
+                           "\n\n" + RepairPlanText(plan, kPlannedShownPerGroup);
+    std::string confirm = RepairButtonText(plan);
+    // Wine keeps its own copy of the registry while it runs: its programs
+    // are closed first, or nothing could be repaired.
+    const bool wineRuns = engine::WineRunsOn(app_.session.files.PrefixFolder().value_or(""));
+    if (wineRuns) {
+        question = tr("Wine is running in this prefix. Its programs are closed first; their "
+                      "unsaved work is lost.")
+                       .toStdString() +
+                   "\n\n" + question;
+        confirm = tr("Close the prefix's programs and repair").toStdString();
+    }
+    if (closeWine) *closeWine = wineRuns;
+    return AskRepair(question, confirm) == Answer::Yes;
 }
 
 bool ResultsPanel::PrepareScan() {

@@ -76,7 +76,9 @@ public:
 
     // The repair's question; true when the user said OK. Says so, and asks
     // nothing, when no problem is ticked.
-    bool ConfirmRepair();
+    // While Wine runs on the prefix the question says so, and its button
+    // offers to close the prefix's programs first: *closeWine is then set.
+    bool ConfirmRepair(bool* closeWine = nullptr);
 
     // The problem's texts and actions, as the menu runs them.
     void CopyEntry(const ProblemRef& ref);

@@ -211,6 +211,18 @@ void SkinImage::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+int ImagePair::SetCaption(const QString& caption) {
+    const QFontMetrics metrics(normal_->font());
+    const int wanted = metrics.horizontalAdvance(caption) + 2 * metrics.averageCharWidth();
+    const int grow = std::max(0, wanted - normal_->width());
+    for (SkinImage* image : {normal_, hover_}) {
+        image->SetCaption(caption);
+        image->SetFocusable(caption);
+        if (grow > 0) image->resize(image->width() + grow, image->height());
+    }
+    return grow;
+}
+
 ImagePair::ImagePair(LayoutId id, QWidget* parent, QStringList normalLayers,
                      QStringList hoverLayers, const QString& caption, const QString& icon)
     : QObject(parent),

@@ -113,6 +113,9 @@ public:
 
     // What the button does, in a few words, for screen readers.
     void SetDescription(const QString& description);
+    // A caption of the caller's (a verb and a count); the button widens to
+    // show all of it. The pixels it grew by.
+    int SetCaption(const QString& caption);
 
     void ShowHover();
     void Reset();

@@ -35,7 +35,7 @@ _vostrel_cli() {
     case $command in
     "") options="--help --version" ;;
     scan) options="--help --prefix --sections --list-sections --report --wine --json --quiet --exit-code --all" ;;
-    repair) options="--help --prefix --sections --list-sections --backup-dir --wine --json --yes --only --skip --dry-run" ;;
+    repair) options="--help --prefix --sections --list-sections --backup-dir --wine --json --yes --only --skip --dry-run --close-wine" ;;
     ignore)
         case $action in
         "") options="--help" ;;

@@ -24,6 +24,7 @@ complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l yes -d 'Repai
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l only -x -d 'Repair only the problems of these ids'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l skip -x -d 'Repair all but the problems of these ids'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l dry-run -d 'Print what would be repaired; change nothing'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from repair" -l close-wine -d 'Close the programs running in the prefix first'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and not __fish_seen_subcommand_from add list remove" -a add -d 'Add a problem by its id, a registry key or a shortcut'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and not __fish_seen_subcommand_from add list remove" -a list -d 'Print the entries, numbered'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and not __fish_seen_subcommand_from add list remove" -a remove -d 'Remove entry N'

@@ -22,6 +22,7 @@
 #include "support/temp_dir.h"
 #include "support/wine_prefix_fixture.h"
 #include "system/text.h"
+#include "system/wine/wineserver_lock.h"
 
 namespace fs = std::filesystem;
 using namespace vostrel::testing;
@@ -609,4 +610,31 @@ TEST_F(DeepSectionsWine, AKeyThatIsTheRegistrationGoesWholeAndComesBackWhole) {
     };
     EXPECT_EQ(touched(Registry()), touched(before));
     EXPECT_EQ(scan(), 7u);
+}
+
+// While Wine runs on the prefix the repair is refused, and says how to go
+// on; --close-wine closes the prefix's programs with the prefix's own
+// wineserver, reads the registry as Wine left it, and repairs.
+TEST_F(DeepSectionsWine, ARepairClosesThePrefixsProgramsWhenAskedTo) {
+    Plant({{"HKLM" + kCurrentVersion + "\\App Paths\\oldgame.exe", "", "REG_SZ",
+            "C:\\Games\\Old\\oldgame.exe"}});
+    StartPersistentWineserver(prefix_);
+    struct Stop {
+        std::string prefix;
+        ~Stop() { KillWineserver(prefix); }
+    } stop{prefix_};
+    ASSERT_NE(vostrel::RunningWineserver(prefix_), 0);
+    const std::string sections = "Software Locations";
+    const CliRun refused = Cli({"repair", "--prefix", prefix_, "--sections", sections, "--yes",
+                                "--backup-dir", work_ / "backups"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("\"repair --close-wine\" closes the prefix's programs"),
+              std::string::npos)
+        << refused.err;
+    const CliRun repair = Cli({"repair", "--prefix", prefix_, "--sections", sections, "--yes",
+                               "--close-wine", "--backup-dir", work_ / "backups"});
+    EXPECT_EQ(repair.status, 0) << repair.err << repair.out;
+    EXPECT_EQ(vostrel::RunningWineserver(prefix_), 0);
+    const CliRun scan = Cli({"scan", "--prefix", prefix_, "--sections", sections, "--json"});
+    EXPECT_EQ(nlohmann::json::parse(scan.out).at("registry").size(), 0u);
 }

@@ -12,16 +12,21 @@
 #include <QTest>
 #include <filesystem>
 
+#include "fixture_machine.h"
 #include "gui_fixture.h"
 #include "ignore/ignore_list.h"
 #include "results/problem_id.h"
+#include "shell/deferred_machine.h"
 #include "shell/ignore_list_box.h"
 #include "shell/list_model.h"
 #include "shell/main_window.h"
 #include "shell/results_view.h"
 #include "shell/settings_window.h"
+#include "shell/skin.h"
+#include "support/wine_prefix_fixture.h"
 #include "system/registry.h"
 #include "system/settings.h"
+#include "system/wine/wineserver_lock.h"
 
 namespace vostrel::shell::testing {
 namespace {
@@ -216,8 +221,11 @@ TEST_F(ResultsViewTest, TicksPerProblemAndPerSectionAndTheRepairOfTheTickedOnes)
     const RegistryProblem hlp = Found("photoedit.hlp"), chm = Found("photoedit.chm");
     // Cancelled: nothing happens.
     const QString asked = Repair(main, false);
-    EXPECT_EQ(asked.toStdString(), "Repair 11 of 14 problems? A backup is written first to " +
-                                       std::string(home_ / "backups") + ".");
+    EXPECT_EQ(asked.toStdString().rfind("Repair 11 of 14 problems? A backup is written first to " +
+                                            std::string(home_ / "backups") + ".\n\n",
+                                        0),
+              0u)
+        << asked.toStdString();
     EXPECT_TRUE(ValueThere(chm));
     EXPECT_FALSE(main.control("PicResults")->isHidden());
 
@@ -275,9 +283,12 @@ TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
     EXPECT_EQ(Tick(summary, kFontsRow), Qt::Unchecked);
 
     const RegistryProblem hlp = Found("photoedit.hlp"), filters = Found("filters.dll");
-    EXPECT_EQ(Repair(main, true).toStdString(),
-              "Repair 12 of 14 problems? A backup is written first to " +
-                  std::string(home_ / "backups") + ".");
+    EXPECT_EQ(Repair(main, true)
+                  .toStdString()
+                  .rfind("Repair 12 of 14 problems? A backup is written first to " +
+                             std::string(home_ / "backups") + ".\n\n",
+                         0),
+              0u);
     EXPECT_FALSE(ValueThere(hlp));
     EXPECT_TRUE(ValueThere(filters));
     EXPECT_FALSE(std::filesystem::exists(prefix_ + "/drive_c/users/Public/Desktop/PhotoEdit.lnk"));
@@ -291,9 +302,13 @@ TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
 TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsksNothing) {
     IniSettingsStore(DefaultSettingsPath()).Save("chkMakeBackUp", "0");
     MainWindow& main = Scanned();
-    EXPECT_EQ(Repair(main, false).toStdString(),
-              "Repair 14 of 14 problems? No backup will be written: \"Make Backup Before "
-              "Repairing\" is off.");
+    EXPECT_EQ(
+        Repair(main, false)
+            .toStdString()
+            .rfind("Repair 14 of 14 problems? No backup will be written: \"Make Backup Before "
+                   "Repairing\" is off.\n\n",
+                   0),
+        0u);
     for (int row = 0; row <= kShortcutRow; ++row) SetTick(main.summary(), row, Qt::Unchecked);
     QString notice;
     AnswerNotice(&notice);
@@ -418,6 +433,74 @@ TEST_F(ResultsViewTest, AnIgnoreListThatCannotBeReadStopsTheScan) {
     EXPECT_FALSE(settings.ignoreList()->rows()->isEnabled());
     settings.SaveAndClose();
     EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+// The question before a repair says what will be done, grouped, and its
+// button carries the verb and the count; files outside the prefix are
+// called out on their own.
+TEST_F(ResultsViewTest, TheRepairQuestionListsWhatWillBeDoneAndItsButtonSaysIt) {
+    MainWindow& main = Scanned();
+    QString question, confirm;
+    OnNextModal([&](QWidget* modal) {
+        question = static_cast<MessageBoxDialog*>(modal)->message();
+        if (auto* ok = modal->findChild<SkinImage*>("ImgOKNormal")) confirm = ok->caption();
+        ClickPair(modal, "ImgCancelNormal");
+    });
+    ClickPair(&main, "ImgRepairNormal");
+    WaitUntilIdle();
+    const std::string text = question.toStdString();
+    EXPECT_NE(text.find("\n\nDefault values to blank ("), std::string::npos) << text;
+    EXPECT_NE(text.find("\nValues to remove ("), std::string::npos) << text;
+    EXPECT_NE(text.find("\nFiles to delete inside the prefix (2):\n  C:\\users\\Public\\Desktop\\"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("OUTSIDE the prefix"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nKeys to remove with all their values (2):\n  "
+                        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App "
+                        "Paths\\photoedit.exe\n"),
+              std::string::npos)
+        << text;
+    // Twelve registry problems, four of them in the two keys that go whole.
+    EXPECT_EQ(confirm.toStdString(), "Delete 10 entries and 2 files") << text;
+}
+
+// While Wine runs on the prefix, the question says so and its button offers
+// to close the prefix's programs; OK closes them with the prefix's own
+// wineserver, reads the prefix again as Wine left it, and repairs.
+TEST_F(ResultsViewTest, ARunningWineIsClosedFirstWhenTheUserSaysSo) {
+    if (!vostrel::testing::WineAvailable()) GTEST_SKIP() << "wine is not installed";
+    prefix_ = home_ / "prefix";
+    std::unique_ptr<Machine> loaded = OpenFixtureMachine(prefix_);
+    DeferredMachine deferred = MakeDeferredMachine(prefix_);
+    deferred.registry->Install(std::move(loaded->registry));
+    deferred.files->Install(std::move(loaded->files));
+    AppOn(std::move(deferred.machine));
+    MainWindow& main = Scanned();
+    vostrel::testing::StartPersistentWineserver(prefix_);
+    // A server left running by a failed check would outlive the test.
+    struct Stop {
+        std::string prefix;
+        ~Stop() { vostrel::testing::KillWineserver(prefix); }
+    } stop{prefix_};
+    ASSERT_NE(RunningWineserver(prefix_), 0);
+
+    const RegistryProblem chm = Found("photoedit.chm");
+    QString question, confirm;
+    OnNextModal([&](QWidget* modal) {
+        question = static_cast<MessageBoxDialog*>(modal)->message();
+        if (auto* ok = modal->findChild<SkinImage*>("ImgOKNormal")) confirm = ok->caption();
+        ClickPair(modal, "ImgOKNormal");
+        AnswerNotice(nullptr);
+    });
+    ClickPair(&main, "ImgRepairNormal");
+    WaitUntilIdle(30000);
+    EXPECT_TRUE(
+        question.startsWith("Wine is running in this prefix. Its programs are closed "
+                            "first; their unsaved work is lost.\n\nRepair 14 of 14"))
+        << question.toStdString();
+    EXPECT_EQ(confirm.toStdString(), "Close the prefix's programs and repair");
+    EXPECT_EQ(RunningWineserver(prefix_), 0);
+    EXPECT_FALSE(ValueThere(chm));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "gui_fixture.h"
 #include "results/backup_codec.h"
 #include "results/backup_file.h"
+#include "results/backup_manager.h"
 #include "results/problem_details.h"
 #include "scan/section_table.h"
 #include "shell/backup_window.h"
@@ -112,7 +113,10 @@ protected:
             if (file.is_regular_file() && file.path().filename().string().rfind("BackUp ", 0) == 0)
                 backups.push_back(file.path().string());
         ASSERT_EQ(backups.size(), 1u);
-        EXPECT_EQ(SplitBackupLines(vostrel::testing::ReadTextFile(backups[0])).size(), problems);
+        // PhotoEdit's App Paths and uninstall keys go whole: one record each
+        // for their two problems.
+        EXPECT_EQ(SplitBackupLines(vostrel::testing::ReadTextFile(backups[0])).size(),
+                  problems - 2);
         EXPECT_FALSE(HelpValueThere());
         EXPECT_FALSE(BulkValueThere(0));
         EXPECT_FALSE(BulkValueThere(kBulkProblems - 1));
@@ -388,15 +392,17 @@ TEST_F(ScanFlowTest, RepairReturnsToTheStartViewAndTheBackupManagerPutsItBack) {
         ListControl& list = manager->list();
         ASSERT_EQ(list.Count(), 1u);
         EXPECT_EQ(list.Text(1).rfind("BackUp ", 0), 0u) << list.Text(1);
-        EXPECT_EQ(list.SubItem(1, 1).size(), 8u);
-        EXPECT_EQ(list.SubItem(1, 2).size(), 8u);
+        EXPECT_EQ(list.SubItem(1, 1).size(), 10u);  // 2026-12-10
+        EXPECT_EQ(list.SubItem(1, 2).size(), 5u);   // 05:17
         const QModelIndex row = manager->view()->model()->index(0, 0);
         manager->view()->model()->setData(row, Qt::Checked, Qt::CheckStateRole);
         QStringList messages;
         AnswerInTurn({true, true}, &messages);
         ClickPair(manager, "imgRestoreNormal");
         EXPECT_EQ(messages.size(), 2);
-        EXPECT_EQ(list.Count(), 0u);
+        // The backup stays, marked as restored.
+        EXPECT_EQ(list.Count(), 1u);
+        EXPECT_EQ(list.SubItem(1, 5), ListTimeNow());
         ClickPair(manager, "ImgOKNormal");
     });
     ClickPair(&main, "imgRestoreNormal");
@@ -685,25 +691,36 @@ TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     const std::string name = list.Text(1);
     const std::string machine = "Wine prefix " + prefix_;
 
-    // Nothing ticked: said so, nothing asked.
+    // Nothing ticked or chosen: said so, nothing asked.
     QStringList messages;
+    manager.view()->setCurrentIndex(QModelIndex());
     AnswerInTurn({true}, &messages);
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].toStdString(),
-              "Nothing was restored: no backup is ticked. Tick the backups to restore first.");
+              "Nothing was restored: no backup is chosen. Select a backup, or tick several, "
+              "first.");
 
-    // The question names the items, the backup and the machine; Cancel
-    // writes nothing.
-    list.SetChecked(1, true);
+    // Selecting the row is enough. The question names the items, the backup
+    // and the machine, shows what the backup holds and says it is kept;
+    // Cancel writes nothing.
+    manager.view()->setCurrentIndex(manager.view()->model()->index(0, 0));
     messages.clear();
     AnswerInTurn({false}, &messages);
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0].toStdString(),
-              "Restore 14 items of backup " + name + " into " + machine + "?");
+    const std::string question = messages[0].toStdString();
+    EXPECT_EQ(
+        question.rfind("Restore 12 items of backup " + name + " into " + machine + "?\n  ", 0), 0u)
+        << question;
+    EXPECT_NE(question.find("\n  value HKEY_LOCAL_MACHINE\\"), std::string::npos) << question;
+    EXPECT_NE(question.find("\n  … and 4 more\nThe backup is kept, marked as restored."),
+              std::string::npos)
+        << question;
     EXPECT_FALSE(HelpValueThere());
     EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.SubItem(1, 5), "");
+    list.SetChecked(1, true);
 
     // A record that cannot be put back is reported with its reason; the
     // others go back and the backup stays listed.
@@ -716,15 +733,33 @@ TEST_F(ScanFlowTest, RestoreAsksFirstThenTellsWhatWasPutBackAndWhatFailed) {
     AnswerInTurn({true, true}, &messages);
     ClickPair(&manager, "imgRestoreNormal");
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[0].toStdString(),
-              "Restore 15 items of backup " + name + " into " + machine + "?");
+    EXPECT_EQ(messages[0].toStdString().rfind(
+                  "Restore 13 items of backup " + name + " into " + machine + "?", 0),
+              0u);
     // (The records are stored encoded: the line reads back as another kind.)
     EXPECT_EQ(messages[1].toStdString().rfind(
-                  "Restored 14, failed 1.\n" + name + ": line 15: unknown record kind \"", 0),
+                  "Restored 12, failed 1.\n" + name + ": line 13: unknown record kind \"", 0),
               0u)
         << messages[1].toStdString();
     EXPECT_TRUE(HelpValueThere());
     EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.SubItem(1, 5), "");  // not every record went back: not marked
+
+    // A complete restore keeps the backup too, and the row says when.
+    {
+        std::string contents =
+            vostrel::testing::ReadTextFile(BackupFolder(*app_->settings) + "/" + name);
+        contents.resize(contents.rfind("Q\r\n"));
+        vostrel::testing::WriteTextFile(BackupFolder(*app_->settings) + "/" + name, contents);
+    }
+    messages.clear();
+    AnswerInTurn({true, true}, &messages);
+    ClickPair(&manager, "imgRestoreNormal");
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1].toStdString(), "Restored 12, failed 0");
+    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.SubItem(1, 5), ListTimeNow());
+    EXPECT_EQ(list.SubItem(1, 4), MachineIdentityOf(prefix_));
 }
 
 TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
@@ -740,8 +775,8 @@ TEST_F(ScanFlowTest, DeleteAsksOncePerTickedBackup) {
     ListControl& list = manager.list();
     ASSERT_EQ(list.Count(), 2u);
     const std::size_t first = list.Text(1) == "BackUp 16-08-05 14-03-27" ? 1 : 2;
-    EXPECT_EQ(list.SubItem(first, 1), "16/08/05");
-    EXPECT_EQ(list.SubItem(first, 2), "14:03:27");
+    EXPECT_EQ(list.SubItem(first, 1), "2005-08-16");
+    EXPECT_EQ(list.SubItem(first, 2), "14:03");
     EXPECT_EQ(list.SubItem(first, 3), "250");
     EXPECT_EQ(manager.view()->model()->headerData(3, Qt::Horizontal).toString(), "Size ( Bytes )");
     // Nothing ticked: nothing asked, nothing deleted.

@@ -166,7 +166,7 @@ TEST_F(BackupSafetyTest, CopyNamesThatLeaveTheFolderFailAndTouchNothing) {
     ASSERT_EQ(rows.size(), 1u);
     const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_);
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_FALSE(results[0].deleted);
+    EXPECT_FALSE(results[0].markedRestored);
     EXPECT_TRUE(fs::exists(path_));
 }
 
@@ -303,7 +303,7 @@ TEST_F(BackupSafetyTest, ARestoreIntoAnotherPrefixIsRefusedUnlessForced) {
     EXPECT_EQ(mine[0].name, "BackUp 01-01-01 01-01-01");
     EXPECT_EQ(PrefixText(mine[0]), "prefix unknown");
     EXPECT_EQ(mine[1].name, "BackUp 16-08-05 14-03-00");
-    EXPECT_EQ(PrefixText(mine[1]), "");
+    EXPECT_EQ(PrefixText(mine[1]), MachineIdentity(files_));
     ASSERT_EQ(theirs.size(), 1u);
     EXPECT_EQ(theirs[0].name, "BackUp 01-01-01 01-01-01");
 }

@@ -107,7 +107,7 @@ TEST_F(RestoreTest, BadLinesAreReportedAndTheRestGoesBack) {
     ASSERT_EQ(rows.size(), 1u);
     const auto results = RestoreBackups({rows[0].name}, registry_, files_, settings_);
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_FALSE(results[0].deleted);
+    EXPECT_FALSE(results[0].markedRestored);
     EXPECT_TRUE(fs::exists(path_));
     EXPECT_EQ(ListBackups(settings_, MachineIdentity(files_)).size(), 1u);
 }
