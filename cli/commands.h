@@ -110,6 +110,7 @@ struct BackupsCommandOptions {
     std::string prefix;
     std::string backupDir;
     bool json = false;
+    bool names = false;  // --names: the names alone, one a line
 };
 
 struct RestoreCommandOptions {

@@ -56,6 +56,7 @@ TEST(CliArguments, UsageErrorsCarryTheProgramsName) {
         {{"ignore", "remove", "1", "2"}, "2", "ignore remove"},
         {{"ignore", "remove", "one"}, "one", "ignore remove"},
         {{"backups", "--json=maybe"}, "maybe", "backups"},
+        {{"backups", "--names", "--json"}, "excludes", "backups"},
     };
     for (const Case& c : cases) {
         std::string line;

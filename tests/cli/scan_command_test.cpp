@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "scan/section_table.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -169,6 +170,29 @@ TEST_F(CliScan, ListSectionsPrintsTheCatalogueAndScansNothing) {
     const CliRun missing =
         Cli({"scan", "--prefix", home_.path() + "/no prefix", "--list-sections"});
     EXPECT_EQ(missing.status, 2) << missing.out;
+}
+
+// What the shell's completion offers after --sections: the section table's
+// rows in its order, then one row per fixed drive of the prefix.
+TEST_F(CliScan, ListSectionsIsTheSectionTableAndThePrefixsDrives) {
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--list-sections"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < run.out.size(); start = end + 1) {
+        end = run.out.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << run.out;
+        lines.push_back(run.out.substr(start, end - start));
+    }
+    ASSERT_GE(lines.size(), kSectionRows.size());
+    for (std::size_t i = 0; i < kSectionRows.size(); ++i) EXPECT_EQ(lines[i], kSectionRows[i].text);
+    std::set<std::string> drives;
+    const std::string drive(kDriveSectionRow.text);
+    for (std::size_t i = kSectionRows.size(); i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].size(), drive.size() + 1) << lines[i];
+        EXPECT_EQ(lines[i].rfind(drive, 0), 0u) << lines[i];
+        EXPECT_TRUE(drives.insert(lines[i]).second) << lines[i];
+    }
+    EXPECT_EQ(drives.count(drive + "C"), 1u) << run.out;
 }
 
 TEST_F(CliScan, WineFolderChoices) {
