@@ -6,6 +6,7 @@
 #   tests/packaging/check_package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?usage: check_package.sh BUILD_DIR}" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vostrel-package.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -90,9 +91,10 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$sc
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo launches another desktop id"
 
-# The manual pages name every subcommand, and every completion knows every
+# The manual page names every subcommand, and every completion knows every
 # subcommand and every option the program has.
 man_text=$(gzip -dc "$root/usr/share/man/man1/vostrel-cli.1.gz")
+[ "$man_text" = "$(cat "$source/resources/man/vostrel-cli.1")" ] || fail "the installed vostrel-cli(1) is not resources/man/vostrel-cli.1"
 help=$("$root/usr/bin/vostrel-cli" --help)
 commands=$(sed -n '/^Subcommands:/,$p' <<<"$help" | sed 1d | awk 'NF { print $1 }')
 [ -n "$commands" ] || fail "vostrel-cli --help lists no subcommands"
@@ -102,7 +104,7 @@ completions=(
     "$root/usr/share/fish/vendor_completions.d/vostrel-cli.fish"
 )
 for command in $commands; do
-    grep -q "^.SS \"Command $command:\"" <<<"$man_text" || fail "the manual page lacks $command"
+    grep -q "^\.SS \"$command " <<<"$man_text" || fail "the manual page lacks $command"
     for options in $("$root/usr/bin/vostrel-cli" "$command" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
         for file in "${completions[@]}"; do
             option=${options#--}
