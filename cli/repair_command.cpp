@@ -26,13 +26,9 @@ namespace vostrel::cli {
 
 namespace {
 
-std::string RegistryItem(const RegistryProblem& problem) {
-    return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
-}
-
 // What a problem is, as the repair's listing names it after its id.
 std::string FoundText(const RegistryProblem& problem) {
-    return problem.scanner + ": " + RegistryItem(problem) + " -> " + problem.testedPath;
+    return problem.scanner + ": " + RegistryItemText(problem) + " -> " + problem.testedPath;
 }
 
 std::string FoundText(const ShortcutProblem& problem) {
@@ -112,7 +108,7 @@ std::optional<PlannedAction> DryRunAction(const RegistryProblem& problem) {
     if (problem.valueName.empty()) return std::nullopt;
     const bool blank = problem.valueName == kDefaultValueLabel;
     return PlannedAction{blank ? "blank the default value" : "remove the value",
-                         RegistryItem(problem)};
+                         RegistryItemText(problem)};
 }
 
 std::optional<PlannedAction> DryRunAction(const ShortcutProblem& problem) {
