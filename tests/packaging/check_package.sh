@@ -83,6 +83,12 @@ if [ $has_gui = 1 ]; then
     [ "$out" = "vostrel $version" ] || fail "vostrel --version says '$out'"
     desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "the desktop entry does not validate"
     grep -qx "Icon=$id" "$root/usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
+    # Under X11 the window's class is the program's application name: the
+    # desktop uses StartupWMClass to tell its windows belong to the entry.
+    app_name=$(sed -n 's/.*setApplicationName("\([^"]*\)").*/\1/p' "$source/shell/main.cpp")
+    [ -n "$app_name" ] || fail "shell/main.cpp sets no application name"
+    grep -qx "StartupWMClass=$app_name" "$root/usr/share/applications/$id.desktop" ||
+        fail "the desktop entry's StartupWMClass is not the window class '$app_name'"
 fi
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$scratch/appstream.log" 2>&1 || {
     cat "$scratch/appstream.log" >&2
@@ -90,7 +96,6 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$sc
 }
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo launches another desktop id"
-
 # The manual page names every subcommand, and every completion knows every
 # subcommand and every option the program has.
 man_text=$(gzip -dc "$root/usr/share/man/man1/vostrel-cli.1.gz")
