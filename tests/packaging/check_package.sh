@@ -96,6 +96,19 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$sc
 }
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo launches another desktop id"
+# Its homepage, and screenshots that are the files of docs/screenshots under
+# the homepage's raw address.
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+homepage=$(sed -n 's|.*<url type="homepage">\(https://github.com/[^<]*\)</url>.*|\1|p' "$metainfo")
+[ -n "$homepage" ] || fail "the metainfo names no homepage on github.com"
+raw=${homepage/https:\/\/github.com/https://raw.githubusercontent.com}/main/docs/screenshots/
+shots=$(sed -n 's|.*<image type="source"[^>]*>\([^<]*\)</image>.*|\1|p' "$metainfo")
+[ -n "$shots" ] || fail "the metainfo has no screenshots"
+for shot in $shots; do
+    [[ $shot == "$raw"* ]] || fail "the screenshot $shot is not under $raw"
+    [ -f "$source/docs/screenshots/${shot#"$raw"}" ] || fail "the screenshot $shot is not in docs/screenshots"
+done
+
 # The manual page names every subcommand, and every completion knows every
 # subcommand and every option the program has.
 man_text=$(gzip -dc "$root/usr/share/man/man1/vostrel-cli.1.gz")
