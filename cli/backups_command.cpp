@@ -20,6 +20,11 @@ int RunBackupsCommand(const BackupsCommandOptions& options) {
     const std::string machine =
         MachineIdentityOf(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
     const std::vector<BackupRow> rows = ListBackups(settings, machine);
+    if (options.names) {
+        // For scripts and the shell's completion: nothing but the names.
+        for (const auto& row : rows) std::cout << row.name << "\n";
+        return 0;
+    }
     if (options.json) {
         auto list = nlohmann::json::array();
         for (const auto& row : rows)
@@ -59,7 +64,10 @@ void AddBackupsCommand(CLI::App& app, int& status) {
     cmd->add_option("--prefix", options->prefix,
                     "List this Wine prefix's backups (default $WINEPREFIX, else ~/.wine)");
     cmd->add_option("--backup-dir", options->backupDir, "List this folder (default: the settings)");
-    cmd->add_flag("--json", options->json, "Print the list as JSON");
+    auto* json = cmd->add_flag("--json", options->json, "Print the list as JSON");
+    cmd->add_flag("--names", options->names,
+                  "Print only the backups' names, one a line, as \"restore\" takes them")
+        ->excludes(json);
     cmd->callback([options, &status] { status = RunBackupsCommand(*options); });
 }
 

@@ -68,6 +68,10 @@ bool LoadChosenSections(ScanSession& session, CommandSettings& settings,
 // --list-sections: the catalogue's rows, one per line.
 void PrintSections(ScanSession& session);
 
+// A registry problem's value as the listings and the repair name it:
+// "ROOT\key value NAME".
+std::string RegistryItemText(const RegistryProblem& problem);
+
 // Hands the user's ignore list for the session's machine to the session
 // (`holder` keeps it). False, after printing the reason (the file and its
 // line), when the list is damaged: the command then exits 2 without
@@ -111,6 +115,7 @@ struct BackupsCommandOptions {
     std::string prefix;
     std::string backupDir;
     bool json = false;
+    bool names = false;  // --names: the names alone, one a line
 };
 
 struct RestoreCommandOptions {

@@ -62,6 +62,10 @@ void PrintSections(ScanSession& session) {
     for (const auto& row : session.request.sections.rows()) std::cout << row.text << "\n";
 }
 
+std::string RegistryItemText(const RegistryProblem& problem) {
+    return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
+}
+
 void PrintIgnoreListWarnings(const std::vector<std::string>& warnings) {
     // Said once a run, also when "scan --all" reads the list for each prefix.
     static std::set<std::string> said;

@@ -3,11 +3,33 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string>
 
 #include "cli/commands.h"
 #include "cli/safe_output.h"
 
 namespace {
+
+// CLI11's message for a bad command line after the program's name, as
+// every other message of ours, and where to read about the command it was
+// given to.
+std::string UsageErrorText(const CLI::App* app, const CLI::Error& error) {
+    std::string command = "vostrel-cli";
+    for (const CLI::App* at = app; at != nullptr && !at->get_subcommands().empty();) {
+        at = at->get_subcommands().front();
+        command += " " + at->get_name();
+    }
+    std::string out;
+    const std::string text = error.what();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::size_t stop = end == std::string::npos ? text.size() : end;
+        out += "vostrel-cli: " + text.substr(start, stop - start) + "\n";
+        start = stop + 1;
+    }
+    return out + "vostrel-cli: run \"" + command + " --help\" for more information\n";
+}
 
 int Run(int argc, char** argv) {
     // The exit statuses go in the description: what follows the subcommands
@@ -19,6 +41,8 @@ int Run(int argc, char** argv) {
         "printing what was found so far).",
         "vostrel-cli"};
     app.require_subcommand(0, 1);
+    // Before the subcommands are added: each takes its parent's on creation.
+    app.failure_message(UsageErrorText);
     app.set_version_flag("--version", "vostrel-cli 0.1.0");
     // Names taken from the registry and from files reach the terminal with
     // their control characters escaped.

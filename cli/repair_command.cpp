@@ -28,13 +28,9 @@ namespace vostrel::cli {
 
 namespace {
 
-std::string RegistryItem(const RegistryProblem& problem) {
-    return problem.rootName + "\\" + problem.keyPath + " value " + problem.valueName;
-}
-
 // What a problem is, as the repair's listing names it after its id.
 std::string FoundText(const RegistryProblem& problem) {
-    return problem.scanner + ": " + RegistryItem(problem) + " -> " + problem.testedPath;
+    return problem.scanner + ": " + RegistryItemText(problem) + " -> " + problem.testedPath;
 }
 
 std::string FoundText(const ShortcutProblem& problem) {

@@ -2,6 +2,8 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "app/scan_driver.h"
@@ -18,6 +20,15 @@ namespace vostrel::cli {
 
 namespace {
 
+// A problem's line after its id: `line` and, for a registry problem, the
+// value it was found in, so that two entries pointing at the same missing
+// file are told apart.
+std::string ListedLine(const ScanSession& session, const ProblemRef& ref, std::string line) {
+    if (const auto* value = std::get_if<RegistryProblem>(&session.result.problems.at(ref.index)))
+        line += " (" + RegistryItemText(*value) + ")";
+    return line;
+}
+
 // The listing a reader sees: first every program whose problems go
 // together, its line after its id and its problems below it; then every
 // summary row as the results view shows it, followed by the detail rows a
@@ -33,7 +44,7 @@ void PrintListing(ScanSession& session, const ProblemGroups& groups, const std::
         std::cout << "[" << group.id << "] " << GroupLine(group) << "\n";
         for (const ProblemRef& ref : group.problems)
             std::cout << "  [" << ProblemId(session, ref) << "] "
-                      << GroupedProblemLine(session, ref) << "\n";
+                      << ListedLine(session, ref, GroupedProblemLine(session, ref)) << "\n";
         std::cout << "\n";
     }
     for (const auto& row : session.result.summary) {
@@ -44,8 +55,8 @@ void PrintListing(ScanSession& session, const ProblemGroups& groups, const std::
                 ++grouped;
                 continue;
             }
-            std::cout << "  [" << ProblemId(session, ref) << "] " << DetailLine(session, ref)
-                      << "\n";
+            std::cout << "  [" << ProblemId(session, ref) << "] "
+                      << ListedLine(session, ref, DetailLine(session, ref)) << "\n";
         }
         if (grouped > 0)
             std::cout << "  (" << grouped << (grouped == 1 ? " is" : " are") << " listed with "

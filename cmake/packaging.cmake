@@ -2,10 +2,7 @@
 # package that carries it all:
 #   - the AppStream metainfo, the desktop entry and the icon, all named by
 #     the program's one id, io.github.vostrel.Vostrel;
-#   - manual pages for vostrel and vostrel-cli, made at build time by
-#     help2man from the programs' own --help and --version, so they never
-#     disagree with the programs (vostrel-cli's page has every subcommand's
-#     help too: resources/man/help-with-commands.sh);
+#   - manual pages for vostrel and vostrel-cli (resources/man);
 #   - completions for bash, zsh and fish (resources/completions);
 #   - `cpack -G DEB` makes the .deb, its Depends found by dpkg-shlibdeps.
 include(GNUInstallDirs)
@@ -26,35 +23,26 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/completions/vostrel-cli.fish
 install(FILES ${PROJECT_SOURCE_DIR}/resources/completions/vostrel-cli.fish
   DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d RENAME vostrel.fish)
 
-# Manual pages, where help2man is there and the programs run on this machine.
-find_program(VOSTREL_HELP2MAN help2man)
-if(VOSTREL_HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
+# Manual pages, written by hand in resources/man (tests/cli checks that
+# vostrel-cli's names every option its --help shows), installed gzipped.
+if(NOT CMAKE_CROSSCOMPILING)
   set(man_dir ${PROJECT_BINARY_DIR}/man)
   set(man_pages)
-  # vostrel-cli: its help and every subcommand's.
-  add_custom_command(OUTPUT ${man_dir}/vostrel-cli.1.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
-    COMMAND ${CMAKE_COMMAND} -E env VOSTREL_PROGRAM=$<TARGET_FILE:vostrel-cli>
-      ${VOSTREL_HELP2MAN} --no-info --no-discard-stderr
-      --name "find registry entries and shortcuts of Wine prefixes that point at missing files"
-      --output ${man_dir}/vostrel-cli.1 ${PROJECT_SOURCE_DIR}/resources/man/help-with-commands.sh
-    COMMAND gzip -9nf ${man_dir}/vostrel-cli.1
-    DEPENDS vostrel-cli ${PROJECT_SOURCE_DIR}/resources/man/help-with-commands.sh
-    COMMENT "Manual page for vostrel-cli"
-    VERBATIM)
-  list(APPEND man_pages ${man_dir}/vostrel-cli.1.gz)
+  set(man_programs vostrel-cli)
   if(TARGET vostrel)
-    add_custom_command(OUTPUT ${man_dir}/vostrel.1.gz
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
-      COMMAND ${VOSTREL_HELP2MAN} --no-info --no-discard-stderr
-        --name "the Vostrel 2006 registry cleaner for Wine prefixes, as a desktop program"
-        --output ${man_dir}/vostrel.1 $<TARGET_FILE:vostrel>
-      COMMAND gzip -9nf ${man_dir}/vostrel.1
-      DEPENDS vostrel
-      COMMENT "Manual page for vostrel"
-      VERBATIM)
-    list(APPEND man_pages ${man_dir}/vostrel.1.gz)
+    list(APPEND man_programs vostrel)
   endif()
+  foreach(program ${man_programs})
+    set(page ${PROJECT_SOURCE_DIR}/resources/man/${program}.1)
+    add_custom_command(OUTPUT ${man_dir}/${program}.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
+      COMMAND ${CMAKE_COMMAND} -E copy ${page} ${man_dir}/${program}.1
+      COMMAND gzip -9nf ${man_dir}/${program}.1
+      DEPENDS ${page}
+      COMMENT "Manual page for ${program}"
+      VERBATIM)
+    list(APPEND man_pages ${man_dir}/${program}.1.gz)
+  endforeach()
   add_custom_target(vostrel_man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()

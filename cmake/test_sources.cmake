@@ -63,6 +63,8 @@ set(VOSTREL_LINUX_ONLY_TESTS
   results/repair_recheck_wine_test.cpp
   results/host_file_places_test.cpp
   cli/cli_arguments_test.cpp
+  cli/completion_test.cpp
+  cli/man_page_test.cpp
   cli/drive_reach_command_test.cpp
   cli/ignore_command_test.cpp
   cli/menu_entry_command_test.cpp

@@ -1,6 +1,30 @@
 # fish completion for vostrel-cli and the desktop program vostrel.
 set -l commands scan repair ignore backups restore prefixes
 
+# Runs the program as typed with the arguments given, and with the --prefix
+# of the command line (and its --backup-dir, for "backups") when it has one.
+function __vostrel_cli_ask
+    set -l tokens (commandline -opc)
+    set -l options --prefix
+    test "$argv[1]" = backups; and set -a options --backup-dir
+    for option in $options
+        set -l at (contains -i -- $option $tokens)
+        and test (count $tokens) -gt $at
+        and set -a argv $option $tokens[(math $at + 1)]
+    end
+    $tokens[1] $argv 2>/dev/null
+end
+
+# The catalogue rows --sections takes, separated by ";": each after the rows
+# already typed.
+function __vostrel_cli_sections
+    set -l typed (commandline -ct | string unescape)
+    set -l head (string replace -r -- '[^;]*$' '' $typed)
+    for row in (__vostrel_cli_ask scan --list-sections)
+        echo $head$row
+    end
+end
+
 complete -c vostrel-cli -f
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
@@ -12,8 +36,8 @@ complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a restor
 complete -c vostrel-cli -n "not __fish_seen_subcommand_from $commands" -a prefixes -d 'List every Wine prefix found for the user'
 
 complete -c vostrel-cli -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
-complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair restore" -l prefix -x -a '(__fish_complete_directories)' -d 'The Wine prefix'
-complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l sections -x -d 'Catalogue rows to scan, separated by ;'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair backups restore" -l prefix -x -a '(__fish_complete_directories)' -d 'The Wine prefix'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l sections -x -a '(__vostrel_cli_sections)' -d 'Catalogue rows to scan, separated by ;'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l list-sections -d 'Print the catalogue rows and stop'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l report -r -F -d 'Also write the scan report to this file'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan" -l quiet -d 'No progress display'
@@ -33,14 +57,15 @@ complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l shortcut -x -d 'The Windows path of a shortcut'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l everywhere -d 'For every machine'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l prefix -x -a '(__fish_complete_directories)' -d 'The Wine prefix'
-complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l sections -x -d 'Catalogue rows the scan for an id covers'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l sections -x -a '(__vostrel_cli_sections)' -d 'Catalogue rows the scan for an id covers'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from add" -l wine -x -a '(__fish_complete_directories)' -d 'The Wine that runs the prefix'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from ignore; and __fish_seen_subcommand_from list" -l json -d 'Print JSON'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from repair backups restore" -l backup-dir -x -a '(__fish_complete_directories)' -d 'The backup folder'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l keep -d 'Keep the backup file after a complete restore'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l force -d 'Restore into another prefix, and records outside its own drives'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l wine -x -a '(__fish_complete_directories)' -d 'The Wine that runs the prefix'
-complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -F -d 'Backup name or path'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from backups" -l names -d 'Print only the names, one a line'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -F -a '(__vostrel_cli_ask backups --names)' -d 'Backup name or path'
 
 complete -c vostrel -f
 complete -c vostrel -s h -l help -d 'Show the help'

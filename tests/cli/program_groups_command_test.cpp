@@ -93,7 +93,17 @@ TEST_F(CliProgramGroups, TheScanShowsTheRemovedProgramAsOneItem) {
     EXPECT_EQ(scan.at("shortcuts").at(1).at("group"), id);
 
     // As text: the program's line after its id, its problems below it, then
-    // the sections with what is left of them.
+    // the sections with what is left of them; a registry problem's line ends
+    // with the value it was found in.
+    const auto valueOf = [&scan](const std::string& problem) {
+        for (const auto& p : scan.at("registry"))
+            if (p.at("id") == problem)
+                return " (" + p.at("root").get<std::string>() + "\\" +
+                       p.at("key").get<std::string>() + " value " +
+                       p.at("value").get<std::string>() + ")";
+        ADD_FAILURE() << problem << " is no registry problem";
+        return std::string();
+    };
     const CliRun text = Cli({"scan", "--prefix", prefix_});
     ASSERT_EQ(text.status, 0) << text.err;
     const std::size_t at = text.out.find("[" + id + "] " + kPhotoEditLine + "\n");
@@ -107,7 +117,8 @@ TEST_F(CliProgramGroups, TheScanShowsTheRemovedProgramAsOneItem) {
     EXPECT_EQ(text.out.compare(line, 1, "\n"), 0);
     EXPECT_NE(text.out.find("  [" + members.front() +
                             "] Custom Controls: This file could not be found on your hard "
-                            "drive:C:\\Program Files\\PhotoEdit\\pethumb.ocx\n"),
+                            "drive:C:\\Program Files\\PhotoEdit\\pethumb.ocx" +
+                            valueOf(members.front()) + "\n"),
               std::string::npos);
     EXPECT_NE(text.out.find("Invalid Help Files ( 2 Problem(s) )\n"
                             "  (2 are listed with their programs above)\n\n"),
@@ -115,7 +126,8 @@ TEST_F(CliProgramGroups, TheScanShowsTheRemovedProgramAsOneItem) {
         << text.out;
     EXPECT_NE(text.out.find("Invalid Shared Files ( 1 Problem(s) )\n  [" + loose.front() +
                             "] This file could not be found on your hard drive:C:\\Program "
-                            "Files\\Common Files\\PhotoFilters\\filters.dll\n\n"),
+                            "Files\\Common Files\\PhotoFilters\\filters.dll" +
+                            valueOf(loose.front()) + "\n\n"),
               std::string::npos)
         << text.out;
     EXPECT_NE(text.out.find("Total numbers of problems detected : 14\n"), std::string::npos);

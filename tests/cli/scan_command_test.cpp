@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "scan/section_table.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 #include "support/wine_e2e_rows.h"
@@ -127,10 +128,14 @@ TEST_F(CliScan, ReadableListingAndReport) {
         Cli({"scan", "--prefix", prefix(), "--sections", "Help Files;Virtual Devices", "--json"});
     const auto found = nlohmann::json::parse(json.out).at("registry");
     ASSERT_EQ(found.size(), 2u);
+    // The line names the value too (it used to end with the missing path).
+    const auto& help = found.at(0);
     EXPECT_NE(run.out.find("Invalid Help Files ( 1 Problem(s) )\n  [" +
-                           found.at(0).at("id").get<std::string>() +
+                           help.at("id").get<std::string>() +
                            "] This file could not be found on your hard drive:C:\\Program "
-                           "Files\\Gone\\gone.hlp\n"),
+                           "Files\\Gone\\gone.hlp (" +
+                           help.at("root").get<std::string>() + "\\" +
+                           help.at("key").get<std::string>() + " value gone.hlp)\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("[" + found.at(1).at("id").get<std::string>() + "] "), std::string::npos)
@@ -169,6 +174,66 @@ TEST_F(CliScan, ListSectionsPrintsTheCatalogueAndScansNothing) {
     const CliRun missing =
         Cli({"scan", "--prefix", home_.path() + "/no prefix", "--list-sections"});
     EXPECT_EQ(missing.status, 2) << missing.out;
+}
+
+// Two uninstall entries whose uninstaller is the same missing file: each
+// line names its own key and value, as "repair --dry-run" does, and the
+// listing holds nothing but text when it goes into a pipe.
+TEST_F(CliScan, ListingNamesEachProblemsKeyAndValue) {
+    const std::string own = home_ / "prefix";
+    testing::CopyTemplatePrefix(own);
+    std::string reg = testing::ReadTextFile(own + "/system.reg");
+    for (const char* name : {"Gone One", "Gone Two"})
+        reg +=
+            std::string("\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\") +
+            name + "] 1700000000\n\"DisplayName\"=\"" + name +
+            "\"\n\"UninstallString\"=\"C:\\\\Program Files\\\\Gone\\\\unins000.exe\"\n";
+    testing::WriteTextFile(own + "/system.reg", reg);
+    const CliRun run = Cli({"scan", "--prefix", own, "--sections", "Uninstall Section"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const CliRun dry =
+        Cli({"repair", "--prefix", own, "--sections", "Uninstall Section", "--dry-run"});
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    const std::string missing =
+        "This file could not be found on your hard drive:C:\\Program Files\\Gone\\unins000.exe";
+    for (const char* name : {"Gone One", "Gone Two"}) {
+        const std::string item =
+            std::string(
+                "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") +
+            name + " value UninstallString";
+        EXPECT_NE(dry.out.find("would back up and remove the value: " + item + "\n"),
+                  std::string::npos)
+            << dry.out;
+        EXPECT_NE(run.out.find("] Uninstall Section: " + missing + " (" + item + ")\n"),
+                  std::string::npos)
+            << run.out;
+    }
+    for (const char c : run.out)
+        EXPECT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f))
+            << static_cast<int>(c);
+}
+
+// What the shell's completion offers after --sections: the section table's
+// rows in its order, then one row per fixed drive of the prefix.
+TEST_F(CliScan, ListSectionsIsTheSectionTableAndThePrefixsDrives) {
+    const CliRun run = Cli({"scan", "--prefix", prefix(), "--list-sections"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < run.out.size(); start = end + 1) {
+        end = run.out.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << run.out;
+        lines.push_back(run.out.substr(start, end - start));
+    }
+    ASSERT_GE(lines.size(), kSectionRows.size());
+    for (std::size_t i = 0; i < kSectionRows.size(); ++i) EXPECT_EQ(lines[i], kSectionRows[i].text);
+    std::set<std::string> drives;
+    const std::string drive(kDriveSectionRow.text);
+    for (std::size_t i = kSectionRows.size(); i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].size(), drive.size() + 1) << lines[i];
+        EXPECT_EQ(lines[i].rfind(drive, 0), 0u) << lines[i];
+        EXPECT_TRUE(drives.insert(lines[i]).second) << lines[i];
+    }
+    EXPECT_EQ(drives.count(drive + "C"), 1u) << run.out;
 }
 
 TEST_F(CliScan, WineFolderChoices) {

@@ -6,6 +6,7 @@
 #   tests/packaging/check_package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?usage: check_package.sh BUILD_DIR}" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vostrel-package.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -82,6 +83,12 @@ if [ $has_gui = 1 ]; then
     [ "$out" = "vostrel $version" ] || fail "vostrel --version says '$out'"
     desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "the desktop entry does not validate"
     grep -qx "Icon=$id" "$root/usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
+    # Under X11 the window's class is the program's application name: the
+    # desktop uses StartupWMClass to tell its windows belong to the entry.
+    app_name=$(sed -n 's/.*setApplicationName("\([^"]*\)").*/\1/p' "$source/shell/main.cpp")
+    [ -n "$app_name" ] || fail "shell/main.cpp sets no application name"
+    grep -qx "StartupWMClass=$app_name" "$root/usr/share/applications/$id.desktop" ||
+        fail "the desktop entry's StartupWMClass is not the window class '$app_name'"
 fi
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$scratch/appstream.log" 2>&1 || {
     cat "$scratch/appstream.log" >&2
@@ -89,10 +96,23 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$sc
 }
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo launches another desktop id"
+# Its homepage, and screenshots that are the files of docs/screenshots under
+# the homepage's raw address.
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+homepage=$(sed -n 's|.*<url type="homepage">\(https://github.com/[^<]*\)</url>.*|\1|p' "$metainfo")
+[ -n "$homepage" ] || fail "the metainfo names no homepage on github.com"
+raw=${homepage/https:\/\/github.com/https://raw.githubusercontent.com}/main/docs/screenshots/
+shots=$(sed -n 's|.*<image type="source"[^>]*>\([^<]*\)</image>.*|\1|p' "$metainfo")
+[ -n "$shots" ] || fail "the metainfo has no screenshots"
+for shot in $shots; do
+    [[ $shot == "$raw"* ]] || fail "the screenshot $shot is not under $raw"
+    [ -f "$source/docs/screenshots/${shot#"$raw"}" ] || fail "the screenshot $shot is not in docs/screenshots"
+done
 
-# The manual pages name every subcommand, and every completion knows every
+# The manual page names every subcommand, and every completion knows every
 # subcommand and every option the program has.
 man_text=$(gzip -dc "$root/usr/share/man/man1/vostrel-cli.1.gz")
+[ "$man_text" = "$(cat "$source/resources/man/vostrel-cli.1")" ] || fail "the installed vostrel-cli(1) is not resources/man/vostrel-cli.1"
 help=$("$root/usr/bin/vostrel-cli" --help)
 commands=$(sed -n '/^Subcommands:/,$p' <<<"$help" | sed 1d | awk 'NF { print $1 }')
 [ -n "$commands" ] || fail "vostrel-cli --help lists no subcommands"
@@ -102,7 +122,7 @@ completions=(
     "$root/usr/share/fish/vendor_completions.d/vostrel-cli.fish"
 )
 for command in $commands; do
-    grep -q "^.SS \"Command $command:\"" <<<"$man_text" || fail "the manual page lacks $command"
+    grep -q "^\.SS \"$command " <<<"$man_text" || fail "the manual page lacks $command"
     for options in $("$root/usr/bin/vostrel-cli" "$command" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
         for file in "${completions[@]}"; do
             option=${options#--}
