@@ -297,6 +297,8 @@ void MainWindow::BuildResultsView() {
     auto* detailModel = new DetailTickModel(app_, this);
     details_ = Place(new ListView(LayoutName(LayoutId::MainDetails), detailModel, frame),
                      LayoutId::MainDetails);
+    // The search and the section box above the details narrow what shows.
+    details_->SetProxy(new DetailFilter(detailModel, this));
     // Long paths scroll sideways instead of being cut short.
     for (ListView* view : {summary_, details_}) {
         view->header()->setStretchLastSection(false);
@@ -579,6 +581,7 @@ bool MainWindow::AnythingToScan() const {
 
 void MainWindow::ScanDone() {
     if (reloadAfterWork_) LoadCatalogue();
+    if (!picResults_->isHidden()) results_->ShowFirstProblem();
     SetBusy(false);
 }
 
