@@ -10,6 +10,7 @@
 #include "shell/ignore_list_box.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
+#include "shell/results_view.h"
 #include "shell/skin.h"
 #include "system/settings.h"
 #include "system/settings_keys.h"
@@ -69,6 +70,8 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
 
     // The ignore list takes the lower part of the window.
     ignoreList_ = Place(new IgnoreListBox(this), LayoutId::SettingsIgnoreList);
+    // A key added here holds for this machine, as the command line's does.
+    ignoreList_->SetMachine(IgnoreMachineOf(app_));
     ok_ = new ImagePair(LayoutId::SettingsOk, this, {"skin/button.svg"}, {"skin/button_hover.svg"},
                         tr("OK"));
     ok_->SetDescription(tr("Stores the settings and closes the window"));

@@ -121,6 +121,8 @@ enum class LayoutId {
     SettingsIgnoreStatus,
     SettingsIgnoreRows,
     SettingsIgnoreRemove,
+    SettingsIgnoreKey,
+    SettingsIgnoreAdd,
     SettingsOk,
     SettingsCancel,
     // The message box.
@@ -318,8 +320,10 @@ constexpr auto MakeSkinLayout() {
         {SettingsHostDrives,      Settings, "lblHostDrives",                {},                           {240, 4290, 5040, 330}},
         {SettingsIgnoreList,      Settings, "FrameIgnoreList",              {},                           {300, 4710, 6660, 1440}},
         {SettingsIgnoreStatus,    Settings, "lblIgnoreList",                {},                           {0, 0, 6660, 300}},
-        {SettingsIgnoreRows,      Settings, "lstIgnoreList",                {},                           {0, 330, 5160, 1110}},
+        {SettingsIgnoreRows,      Settings, "lstIgnoreList",                {},                           {0, 330, 5160, 720}},
         {SettingsIgnoreRemove,    Settings, "cmdRemoveIgnoredNormal",       "cmdRemoveIgnoredMouseMove",  {5250, 330, 1410, 435}},
+        {SettingsIgnoreKey,       Settings, "txtIgnoreKey",                 {},                           {0, 1110, 5160, 330}},
+        {SettingsIgnoreAdd,       Settings, "cmdAddIgnoredNormal",          "cmdAddIgnoredMouseMove",     {5250, 1005, 1410, 435}},
         {SettingsOk,              Settings, "cmdOKNormal",                  "cmdokMousemove",             {5400, 6300, 1590, 435}},
         {SettingsCancel,          Settings, "cmdCancelNormal",              "cmdCancelMouseMove",         {3720, 6300, 1590, 435}},
 
