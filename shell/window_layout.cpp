@@ -26,6 +26,13 @@ void ResizeAnchors::Apply(QSize size) {
     }
 }
 
+double SkinScaleToFit(QSize natural, QSize available, double floor) {
+    if (natural.isEmpty() || available.isEmpty()) return 1.0;
+    const double fit = std::min(available.width() / double(natural.width()),
+                                available.height() / double(natural.height()));
+    return std::clamp(fit, std::min(floor, 1.0), 1.0);
+}
+
 QRect RestoredGeometry(const QRect& saved, QSize minimum, const QList<QRect>& screens) {
     if (saved.isEmpty()) return {};
     QRect rect(saved.topLeft(), saved.size().expandedTo(minimum));

@@ -45,6 +45,12 @@ private:
     std::vector<Entry> entries_;
 };
 
+// The scale at which a skin drawn at `natural` pixels fits a screen whose
+// room is `available`: 1 when it fits as drawn, else the largest that fits,
+// the same both ways (the artwork keeps its shape), but never below `floor`,
+// under which its texts could no longer be read.
+double SkinScaleToFit(QSize natural, QSize available, double floor = 0.5);
+
 // Where a window last at `saved` opens on the screens there are now (their
 // available rectangles, the primary first): at least `minimum` large, on
 // the screen it overlaps most (the primary when none), and moved, then

@@ -59,8 +59,31 @@ TEST(RestoredGeometryTest, TheSavedPlaceLandsWholeOnAScreenThereIsNow) {
         EXPECT_FALSE(ParseGeometry(bad)) << bad;
 }
 
+TEST(SkinScaleTest, TheSkinShrinksOnlyToFitAndNeverBelowItsFloor) {
+    const QSize natural(640, 470);
+    const struct {
+        QSize available;
+        double scale;
+    } cases[] = {
+        {{1920, 1080}, 1.0},         // room enough: as drawn
+        {{640, 470}, 1.0},           // exactly its size
+        {{640, 400}, 400.0 / 470},   // 1280x800 device pixels at a scale of 2
+        {{500, 1000}, 500.0 / 640},  // narrow: the width decides
+        {{200, 150}, 0.5},           // too small for it to be read: the floor
+        {{}, 1.0},                   // no screen known
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(SkinScaleToFit(natural, c.available), c.scale)
+            << c.available.width() << "x" << c.available.height();
+    EXPECT_DOUBLE_EQ(SkinScaleToFit(natural, {200, 150}, 0.25), 200.0 / 640);
+}
+
 class WindowPlaceTest : public GuiTest {
 protected:
+    void TearDown() override {
+        SetSkinScale(1.0);
+        GuiTest::TearDown();
+    }
     static QRect Screen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 };
 
@@ -89,6 +112,31 @@ TEST_F(WindowPlaceTest, APlaceOffEveryScreenOrTooSmallComesBackWholeOnTheScreen)
     MainWindow& main = Main();
     EXPECT_EQ(main.size(), LayoutRect(LayoutId::MainForm).size());
     EXPECT_TRUE(Screen().contains(main.geometry())) << Show(main.geometry());
+}
+
+// At a device scale of 2 a screen of 1280x800 device pixels leaves 640x400
+// for the skin drawn at 640x470: made smaller, all of it fits, every control
+// in its row's (smaller) place.
+TEST_F(WindowPlaceTest, ASkinTooLargeForTheScreenIsMadeSmallerToFit) {
+    const QSize drawn = LayoutRect(LayoutId::MainForm).size();
+    const QSize room(640, 400);
+    const double scale = SkinScaleToFit(drawn, room);
+    ASSERT_LT(scale, 1.0);
+    SetSkinScale(scale);
+    MainWindow& main = Main();
+    EXPECT_LE(main.width(), room.width());
+    EXPECT_LE(main.height(), room.height());
+    EXPECT_EQ(main.minimumSize(), main.size());
+    EXPECT_NEAR(main.width() / double(drawn.width()), scale, 0.01);
+    EXPECT_NEAR(main.height() / double(drawn.height()), scale, 0.01);
+    for (const LayoutRow& row : kSkinLayout) {
+        if (row.window != SkinWindow::Main || row.id == LayoutId::MainForm) continue;
+        QWidget* control = main.control(row.id);
+        ASSERT_NE(control, nullptr) << row.name;
+        EXPECT_EQ(control->geometry(), LayoutRect(row.id)) << row.name;
+        EXPECT_TRUE(main.rect().contains(QRect(control->mapTo(&main, QPoint()), control->size())))
+            << row.name;
+    }
 }
 
 }  // namespace
