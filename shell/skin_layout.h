@@ -317,7 +317,7 @@ constexpr auto MakeSkinLayout() {
         {SettingsStartupBox,      Settings, "chkRunAtStartup",              {},                           {300, 3660, 300, 300}},
         {SettingsStartupLabel,    Settings, "lblRunonStartup",              {},                           {660, 3645, 5400, 330}},
         // Shown only when the prefix has drives that are the host's.
-        {SettingsHostDrives,      Settings, "lblHostDrives",                {},                           {240, 4290, 5040, 330}},
+        {SettingsHostDrives,      Settings, "lblHostDrives",                {},                           {300, 4020, 6660, 630}},
         {SettingsIgnoreList,      Settings, "FrameIgnoreList",              {},                           {300, 4710, 6660, 1440}},
         {SettingsIgnoreStatus,    Settings, "lblIgnoreList",                {},                           {0, 0, 6660, 300}},
         {SettingsIgnoreRows,      Settings, "lstIgnoreList",                {},                           {0, 330, 5160, 720}},
