@@ -15,6 +15,7 @@
 #include "shell/engine.h"
 #include "shell/machine_loader.h"
 #include "shell/main_window.h"
+#include "shell/single_instance.h"
 #include "shell/skin.h"
 #include "shell/splash.h"
 #include "shell/window_layout.h"
@@ -122,6 +123,16 @@ int main(int argc, char** argv) {
              "main", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine)."),
          "DIR"});
     parser.process(application);
+
+    // A second start brings the running program's window forward and ends.
+    // (Should the socket fail for another reason, the program runs alone.)
+    SingleInstance instance;
+    if (instance.AskRunning()) return 0;
+    if (!instance.Listen()) {
+        if (instance.AskRunning()) return 0;  // another start was quicker
+        std::cerr << "vostrel: a later start cannot reach this one: "
+                  << instance.errorText().toStdString() << "\n";
+    }
     FitSkinToScreen();
 
     // The window comes first: the prefix is read on a worker thread while
@@ -150,6 +161,9 @@ int main(int argc, char** argv) {
         }
         FinishLoading(app, deferred, std::move(opened.machine));
         times.Loaded();
+    });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &application, [&app] {
+        if (app.main) app.main->BringForward();
     });
     new Splash([&app] {
         if (!app.main) new MainWindow(app);

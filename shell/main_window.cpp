@@ -796,6 +796,18 @@ void MainWindow::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
     PopupMenu::ShowMenu(app_);
 }
 
+void MainWindow::BringForward() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (app_.tray.runningInTray()) {
+        app_.tray.RemoveIcon(this);
+        RefreshThePicControls();
+        LoadCatalogue();
+    }
+}
+
 void MainWindow::Quit() {
     // The running work stops the way it does when the window goes away:
     // a scan at its next check, a repair once the records it writes are

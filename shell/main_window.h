@@ -76,6 +76,9 @@ public:
     // on a screen there is now.
     void SaveGeometry();
     void RestoreGeometry();
+    // Another start of the program asked for the window: shown (from the
+    // tray or minimised), raised and made the active one.
+    void BringForward();
 
     // The controls, for the other windows and the tests: by object name
     // (the window's own included) or by their row of the layout.
