@@ -107,20 +107,12 @@ std::optional<IgnoreEntry> KeyEntry(const IgnoreAddOptions& options) {
                      "--value \"(Default)\"\n";
         return std::nullopt;
     }
-    auto quoted = [](const std::string& text) {
-        std::string out = "\"";
-        for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return out + "\"";
-    };
-    std::string line = "registry " + quoted(options.key);
-    if (options.valueGiven) line += " value " + quoted(options.value);
-    IgnoreParseError error;
-    const auto parsed = IgnoreList::Parse(line, &error);
-    if (!parsed || parsed->Entries().size() != 1) {
-        std::cerr << "vostrel-cli: --key " << options.key << ": " << error.message << "\n";
-        return std::nullopt;
-    }
-    return parsed->Entries().front();
+    std::string error;
+    auto entry =
+        RegistryKeyEntry(options.key,
+                         options.valueGiven ? std::optional(options.value) : std::nullopt, &error);
+    if (!entry) std::cerr << "vostrel-cli: --key " << options.key << ": " << error << "\n";
+    return entry;
 }
 
 // A shortcut is named by its Windows path, as the scan lists it; a host

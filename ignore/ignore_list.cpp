@@ -495,4 +495,18 @@ bool SaveIgnoreList(const std::string& path, const IgnoreList& list, std::string
     return WriteFileAtomically(path, list.Text(), error);
 }
 
+std::optional<IgnoreEntry> RegistryKeyEntry(std::string_view key,
+                                            const std::optional<std::string>& value,
+                                            std::string* error) {
+    std::string line = "registry " + Quote(key);
+    if (value) line += " value " + Quote(*value);
+    IgnoreParseError parseError;
+    const auto parsed = IgnoreList::Parse(line, &parseError);
+    if (!parsed || parsed->Entries().size() != 1) {
+        if (error) *error = parsed ? "not one entry" : parseError.message;
+        return std::nullopt;
+    }
+    return parsed->Entries().front();
+}
+
 }  // namespace vostrel

@@ -114,4 +114,14 @@ std::optional<IgnoreList> LoadIgnoreList(const std::string& path, std::string* e
 // Replaces the file atomically, creating its folder.
 bool SaveIgnoreList(const std::string& path, const IgnoreList& list, std::string* error);
 
+// The entry for a registry key pattern ("HKLM\Software\Old*", its root by
+// the short or the full name, `*` and `?` as wildcards) and, when given, one
+// value of the keys it names. It is made as a line of the list and read back
+// by the list's own reader, so that what a line refuses (no such root, an
+// empty key) is refused here, the reason in `error`. Its machine is empty
+// (every machine) for the caller to set.
+std::optional<IgnoreEntry> RegistryKeyEntry(std::string_view key,
+                                            const std::optional<std::string>& value,
+                                            std::string* error);
+
 }  // namespace vostrel

@@ -1,6 +1,7 @@
 #include "shell/ignore_list_box.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
 
@@ -21,6 +22,16 @@ IgnoreListBox::IgnoreListBox(QWidget* parent, std::string path)
     remove_->normal()->setAccessibleName(tr("Remove from the ignore list"));
     remove_->hover()->setAccessibleName(tr("Remove from the ignore list"));
     connect(remove_, &ImagePair::clicked, this, &IgnoreListBox::RemoveCurrent);
+    key_ = Place(new QLineEdit(this), LayoutId::SettingsIgnoreKey);
+    key_->setAccessibleName(tr("Registry key to ignore"));
+    key_->setPlaceholderText(tr("Key to ignore, such as HKLM\\Software\\Old Game\\*"));
+    add_ = new ImagePair(LayoutId::SettingsIgnoreAdd, this, {"skin/button.svg"},
+                         {"skin/button_hover.svg"}, tr("Add"));
+    add_->normal()->setAccessibleName(tr("Add the key to the ignore list"));
+    add_->hover()->setAccessibleName(tr("Add the key to the ignore list"));
+    add_->SetDescription(tr("Adds the registry key typed beside it, every value of it"));
+    connect(add_, &ImagePair::clicked, this, &IgnoreListBox::AddKeyPattern);
+    connect(key_, &QLineEdit::returnPressed, this, &IgnoreListBox::AddKeyPattern);
     // Its place is the settings window's to give.
     resize(LayoutRect(LayoutId::SettingsIgnoreList).size());
 
@@ -47,8 +58,11 @@ void IgnoreListBox::Fill() {
             tr("The ignore list cannot be read: %1").arg(QString::fromStdString(*loadError_)));
         status_->setToolTip(status_->text());
         rows_->setEnabled(false);
-        remove_->normal()->setEnabled(false);
-        remove_->hover()->setEnabled(false);
+        key_->setEnabled(false);
+        for (ImagePair* button : {remove_, add_}) {
+            button->normal()->setEnabled(false);
+            button->hover()->setEnabled(false);
+        }
         return;
     }
     const auto entries = list_->Entries();
@@ -75,6 +89,33 @@ void IgnoreListBox::RemoveCurrent() {
     changed_ = true;
     Fill();
     rows_->setCurrentRow(std::min(row, rows_->count() - 1));
+}
+
+bool IgnoreListBox::AddKeyPattern() {
+    if (!list_) return false;
+    const std::string pattern = key_->text().trimmed().toStdString();
+    if (pattern.empty()) return false;
+    std::string error;
+    std::optional<IgnoreEntry> entry = RegistryKeyEntry(pattern, std::nullopt, &error);
+    if (!entry) {
+        status_->setText(tr("Not added: %1").arg(QString::fromStdString(error)));
+        status_->setToolTip(status_->text());
+        return false;
+    }
+    entry->machine = machine_;
+    if (!list_->Add(*entry)) {
+        status_->setText(tr("Already on the ignore list: %1").arg(RowText(*entry)));
+        status_->setToolTip(status_->text());
+        return false;
+    }
+    changed_ = true;
+    key_->clear();
+    Fill();
+    // The new entry is the current row.
+    const QString added = RowText(*entry);
+    for (int row = 0; row < rows_->count(); ++row)
+        if (rows_->item(row)->text() == added) rows_->setCurrentRow(row);
+    return true;
 }
 
 bool IgnoreListBox::Save(std::string* error) {

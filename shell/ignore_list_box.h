@@ -1,6 +1,8 @@
 // The ignore list as the settings window shows it: the user's entries, one a
-// row, with Remove. Removals are kept in the window until OK writes the
-// file; a list that cannot be read is shown as its error and never written.
+// row, with Remove, and a field to add a registry key pattern as the
+// command line's "ignore add --key" does. Changes are kept in the window
+// until OK writes the file; a list that cannot be read is shown as its
+// error and never written.
 #pragma once
 
 #include <QWidget>
@@ -11,6 +13,7 @@
 #include "ignore/ignore_list.h"
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 
 namespace vostrel::shell {
@@ -26,11 +29,21 @@ public:
     QListWidget* rows() const { return rows_; }
     ImagePair* removeButton() const { return remove_; }
     QLabel* status() const { return status_; }
+    QLineEdit* keyPattern() const { return key_; }
+    ImagePair* addButton() const { return add_; }
+    // The machine the entries added here hold for (as IgnoreMachineKey
+    // names it); empty: every machine.
+    void SetMachine(std::string machine) { machine_ = std::move(machine); }
     // The reason the list could not be read ("Line 3 of the ignore list: …").
     const std::optional<std::string>& loadError() const { return loadError_; }
 
     // Removes the current row's entry (from the window only).
     void RemoveCurrent();
+    // Adds the key pattern of the field ("HKLM\Software\Old*"; every value
+    // of the keys it names) for the machine, from the window only; the
+    // field empties. A pattern the list cannot hold, or one already on it,
+    // is said in the status line and false returned.
+    bool AddKeyPattern();
     // Writes the list when anything was removed; false, with the reason,
     // when it could not be written.
     bool Save(std::string* error);
@@ -50,6 +63,9 @@ private:
     QLabel* status_;
     QListWidget* rows_;
     ImagePair* remove_;
+    QLineEdit* key_;
+    ImagePair* add_;
+    std::string machine_;
 };
 
 }  // namespace vostrel::shell

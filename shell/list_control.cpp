@@ -131,8 +131,29 @@ bool ListControl::Before(const ListRow& a, const ListRow& b) const {
 }
 
 void ListControl::SortNow() {
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [this](const ListRow& a, const ListRow& b) { return Before(a, b); });
+    // Each row's key is folded once, not at every comparison: a list of
+    // thousands of rows sorts at once.
+    struct Keyed {
+        int band;
+        std::u16string key;
+        std::size_t row;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        std::u16string key = Utf8ToUtf16(ColumnText(rows_[i]));
+        for (char16_t& c : key) c = FoldCase(c);
+        keyed.push_back({rows_[i].band, std::move(key), i});
+    }
+    const bool descending = sortOrder_ == 1;
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
+        if (a.band != b.band) return a.band < b.band;
+        return descending ? b.key < a.key : a.key < b.key;
+    });
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows_.size());
+    for (const Keyed& k : keyed) sorted.push_back(std::move(rows_[k.row]));
+    rows_ = std::move(sorted);
     Notify(Change::Reset, 0);
 }
 

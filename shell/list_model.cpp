@@ -131,7 +131,22 @@ void ListView::ShowSortIndicator() {
 }
 
 QModelIndex ListView::IndexOf(std::size_t row) const {
-    return model_->index(static_cast<int>(row) - 1, 0);
+    const QModelIndex index = model_->index(static_cast<int>(row) - 1, 0);
+    return proxy_ ? proxy_->mapFromSource(index) : index;
+}
+
+std::size_t ListView::ListRowOf(const QModelIndex& index) const {
+    if (!index.isValid()) return 0;
+    const QModelIndex source =
+        proxy_ && index.model() == proxy_ ? proxy_->mapToSource(index) : index;
+    if (!source.isValid() || source.model() != model_) return 0;
+    return static_cast<std::size_t>(source.row()) + 1;
+}
+
+void ListView::SetProxy(QAbstractProxyModel* proxy) {
+    proxy->setSourceModel(model_);
+    proxy_ = proxy;
+    setModel(proxy);
 }
 
 }  // namespace vostrel::shell

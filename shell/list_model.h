@@ -3,6 +3,7 @@
 // change the core makes to the rows.
 #pragma once
 
+#include <QAbstractProxyModel>
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QStringList>
@@ -58,11 +59,17 @@ public:
     ListModel* listModel() const { return model_; }
     // Shows the list's sort order on the header.
     void ShowSortIndicator();
-    // The view row of a 1-based list position.
+    // The view row of a 1-based list position (invalid when a filter hides it).
     QModelIndex IndexOf(std::size_t row) const;
+    // The 1-based list position of a view index; 0 for none.
+    std::size_t ListRowOf(const QModelIndex& index) const;
+    // Shows the list through `proxy` (a filter over the list's model, which
+    // takes no other order than the list's own).
+    void SetProxy(QAbstractProxyModel* proxy);
 
 private:
     ListModel* model_;
+    QAbstractProxyModel* proxy_ = nullptr;
 };
 
 }  // namespace vostrel::shell

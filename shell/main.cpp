@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -13,8 +15,10 @@
 #include "shell/engine.h"
 #include "shell/machine_loader.h"
 #include "shell/main_window.h"
+#include "shell/single_instance.h"
 #include "shell/skin.h"
 #include "shell/splash.h"
+#include "shell/window_layout.h"
 #include "system/settings.h"
 
 using namespace vostrel;
@@ -78,6 +82,24 @@ private:
     QElapsedTimer clock_;
 };
 
+// On a screen with too little room for the skin as drawn (a high device
+// scale on a small screen), the whole skin and its texts are made smaller
+// to fit, never below half their size.
+void FitSkinToScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QSize natural = LayoutRect(LayoutId::MainForm).size();
+    const double scale = SkinScaleToFit(natural, screen->availableGeometry().size());
+    if (scale >= 1.0) return;
+    SetSkinScale(scale);
+    QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    else if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale)));
+    QApplication::setFont(font);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,6 +123,17 @@ int main(int argc, char** argv) {
              "main", "The Wine prefix to work on (default $WINEPREFIX, else ~/.wine)."),
          "DIR"});
     parser.process(application);
+
+    // A second start brings the running program's window forward and ends.
+    // (Should the socket fail for another reason, the program runs alone.)
+    SingleInstance instance;
+    if (instance.AskRunning()) return 0;
+    if (!instance.Listen()) {
+        if (instance.AskRunning()) return 0;  // another start was quicker
+        std::cerr << "vostrel: a later start cannot reach this one: "
+                  << instance.errorText().toStdString() << "\n";
+    }
+    FitSkinToScreen();
 
     // The window comes first: the prefix is read on a worker thread while
     // the splash and then the main window (saying it is loading) show.
@@ -128,6 +161,9 @@ int main(int argc, char** argv) {
         }
         FinishLoading(app, deferred, std::move(opened.machine));
         times.Loaded();
+    });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &application, [&app] {
+        if (app.main) app.main->BringForward();
     });
     new Splash([&app] {
         if (!app.main) new MainWindow(app);

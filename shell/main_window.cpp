@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSizeGrip>
 
@@ -69,6 +71,7 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
     setMinimumSize(designed);
     resize(designed);
     anchors_ = std::make_unique<ResizeAnchors>(designed);
+    RestoreGeometry();
     setWindowIcon(QIcon(":/vostrel.svg"));
     work_ = std::make_unique<WorkThread>();
     ApplySkinStyle(this);
@@ -91,6 +94,26 @@ MainWindow::MainWindow(AppContext& app) : QWidget(nullptr), app_(app) {
 }
 
 MainWindow::~MainWindow() { StopWork(); }
+
+void MainWindow::RestoreGeometry() {
+    const auto saved = ParseGeometry(
+        QString::fromStdString(app_.settings->Get(kMainWindowGeometryKey, "")).trimmed());
+    if (!saved) return;
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) screens << screen->availableGeometry();
+    const QRect rect = RestoredGeometry(*saved, minimumSize(), screens);
+    if (!rect.isEmpty()) setGeometry(rect);
+}
+
+void MainWindow::SaveGeometry() {
+    // A minimised window keeps the place it comes back to.
+    const QRect rect = isMinimized() && normalGeometry().isValid() ? normalGeometry() : geometry();
+    if (!rect.isEmpty())
+        app_.settings->Save(kMainWindowGeometryKey, GeometryText(rect).toStdString());
+}
 
 ImagePair* MainWindow::AddPair(LayoutId id, QWidget* parent, const QString& caption,
                                const QString& icon) {
@@ -297,6 +320,8 @@ void MainWindow::BuildResultsView() {
     auto* detailModel = new DetailTickModel(app_, this);
     details_ = Place(new ListView(LayoutName(LayoutId::MainDetails), detailModel, frame),
                      LayoutId::MainDetails);
+    // The search and the section box above the details narrow what shows.
+    details_->SetProxy(new DetailFilter(detailModel, this));
     // Long paths scroll sideways instead of being cut short.
     for (ListView* view : {summary_, details_}) {
         view->header()->setStretchLastSection(false);
@@ -579,6 +604,7 @@ bool MainWindow::AnythingToScan() const {
 
 void MainWindow::ScanDone() {
     if (reloadAfterWork_) LoadCatalogue();
+    if (!picResults_->isHidden()) results_->ShowFirstProblem();
     SetBusy(false);
 }
 
@@ -733,6 +759,7 @@ void MainWindow::HideToTray() {
         setWindowState(Qt::WindowMinimized);
         return;
     }
+    SaveGeometry();
     hide();
     app_.tray.ShowIcon(this);
     app_.tray.ChangeToolTip(this, tr("Vostrel 2006"));
@@ -779,11 +806,24 @@ void MainWindow::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
     PopupMenu::ShowMenu(app_);
 }
 
+void MainWindow::BringForward() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (app_.tray.runningInTray()) {
+        app_.tray.RemoveIcon(this);
+        RefreshThePicControls();
+        LoadCatalogue();
+    }
+}
+
 void MainWindow::Quit() {
     // The running work stops the way it does when the window goes away:
     // a scan at its next check, a repair once the records it writes are
     // complete (what it did not reach stays as it was).
     StopWork();
+    SaveGeometry();
     app_.tray.RemoveIcon(this);
     if (app_.platform.endProgram) app_.platform.endProgram();
 }

@@ -71,6 +71,14 @@ public:
     // Ends the program: a running scan or repair is stopped safely first
     // (a repair finishes the records it writes), then the icon goes.
     void Quit();
+    // The window's place and size go into the settings (when it goes to the
+    // tray and when the program ends) and come back from them on start,
+    // on a screen there is now.
+    void SaveGeometry();
+    void RestoreGeometry();
+    // Another start of the program asked for the window: shown (from the
+    // tray or minimised), raised and made the active one.
+    void BringForward();
 
     // The controls, for the other windows and the tests: by object name
     // (the window's own included) or by their row of the layout.

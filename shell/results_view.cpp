@@ -2,12 +2,19 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QStringList>
+#include <QTimer>
+#include <algorithm>
+#include <set>
 
 #include "app/ignore_filter.h"
 #include "ignore/ignore_list.h"
@@ -114,9 +121,45 @@ void DetailTickModel::TicksChanged() {
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
 }
 
+DetailFilter::DetailFilter(DetailTickModel* source, QObject* parent)
+    : QSortFilterProxyModel(parent), source_(source) {
+    setObjectName("DetailFilter");
+}
+
+void DetailFilter::SetText(const QString& text) {
+    if (text == text_) return;
+    text_ = text;
+    invalidateFilter();
+}
+
+void DetailFilter::SetSection(const QString& section) {
+    if (section == section_) return;
+    section_ = section;
+    invalidateFilter();
+}
+
+bool DetailFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
+    if (sourceParent.isValid()) return false;
+    if (text_.isEmpty() && section_.isEmpty()) return true;
+    const ListControl& list = source_->list();
+    const auto row = static_cast<std::size_t>(sourceRow) + 1;
+    if (row > list.Count()) return false;
+    const QString section = Q(list.SubItem(row, kDetailSectionColumn));
+    if (!section_.isEmpty() && section.compare(section_, Qt::CaseInsensitive) != 0) return false;
+    if (text_.isEmpty() || section.contains(text_, Qt::CaseInsensitive)) return true;
+    for (std::size_t column = 0; column < list.columnCount(); ++column)
+        if (Q(list.SubItem(row, column)).contains(text_, Qt::CaseInsensitive)) return true;
+    return false;
+}
+
 ResultsPanel::ResultsPanel(AppContext& app, ListView* summary, ListView* details, QWidget* frame)
     : QObject(frame), app_(app), summary_(summary), details_(details) {
     setObjectName("ResultsPanel");
+    filter_ = qobject_cast<DetailFilter*>(details_->model());
+    if (!filter_) {
+        filter_ = new DetailFilter(static_cast<DetailTickModel*>(details_->listModel()), details_);
+        details_->SetProxy(filter_);
+    }
     // The details have a column per fact; each can be widened by hand.
     QHeaderView* header = details_->header();
     header->setMinimumSectionSize(Twips(600));
@@ -141,15 +184,107 @@ ResultsPanel::ResultsPanel(AppContext& app, ListView* summary, ListView* details
     connect(details_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { ShowInPane(current); });
     connect(detailModel, &QAbstractItemModel::modelReset, pane_, &QPlainTextEdit::clear);
+    BuildFilterBar(frame);
 
     details_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(details_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = details_->indexAt(at);
         if (!index.isValid()) return;
         details_->setCurrentIndex(index);
-        if (QMenu* menu = MenuFor(static_cast<std::size_t>(index.row()) + 1, details_))
+        if (QMenu* menu = MenuFor(details_->ListRowOf(index), details_))
             menu->popup(details_->viewport()->mapToGlobal(at));
     });
+}
+
+void ResultsPanel::BuildFilterBar(QWidget* frame) {
+    search_ = Place(new QLineEdit(frame), LayoutId::MainDetailsSearch);
+    search_->setAccessibleName(tr("Search the details"));
+    search_->setPlaceholderText(tr("Search the details"));
+    search_->setClearButtonEnabled(true);
+    sections_ = Place(new QComboBox(frame), LayoutId::MainDetailsSection);
+    sections_->setAccessibleName(tr("Section"));
+    sections_->addItem(tr("All sections"), QString());
+    count_ = Place(new QLabel(frame), LayoutId::MainDetailsCount);
+    count_->setTextFormat(Qt::PlainText);
+    count_->setStyleSheet("color: #9fd8f0;");
+
+    refreshBar_ = new QTimer(this);
+    refreshBar_->setSingleShot(true);
+    refreshBar_->setInterval(0);
+    connect(refreshBar_, &QTimer::timeout, this, &ResultsPanel::RefreshFilterBar);
+    // The details are filled a row at a time: the bar catches up once.
+    QAbstractItemModel* rows = details_->listModel();
+    const auto rowsChanged = [this] {
+        sectionsStale_ = true;
+        refreshBar_->start();
+    };
+    connect(rows, &QAbstractItemModel::modelReset, this, rowsChanged);
+    connect(rows, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(rows, &QAbstractItemModel::dataChanged, this,
+            [rowsChanged](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole)) rowsChanged();
+            });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(filter_, signal, refreshBar_, qOverload<>(&QTimer::start));
+    connect(filter_, &QAbstractItemModel::modelReset, refreshBar_, qOverload<>(&QTimer::start));
+    connect(filter_, &QAbstractItemModel::layoutChanged, refreshBar_, qOverload<>(&QTimer::start));
+
+    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        filter_->SetText(text.trimmed());
+        RefreshFilterBar();
+    });
+    connect(sections_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        filter_->SetSection(index < 0 ? QString() : sections_->itemData(index).toString());
+        RefreshFilterBar();
+    });
+    RefreshFilterBar();
+}
+
+void ResultsPanel::RefreshFilterBar() {
+    refreshBar_->stop();
+    const ListControl& rows = app_.view.detailRows;
+    if (sectionsStale_) {
+        sectionsStale_ = false;
+        std::set<QString> names;
+        for (std::size_t row = 1; row <= rows.Count(); ++row) {
+            const QString name = Q(rows.SubItem(row, kDetailSectionColumn));
+            if (!name.isEmpty()) names.insert(name);
+        }
+        QStringList shown;
+        for (int i = 1; i < sections_->count(); ++i) shown << sections_->itemText(i);
+        if (shown != QStringList(names.begin(), names.end())) {
+            // The section chosen stays chosen while the details have it.
+            const QString chosen = filter_->section();
+            const QSignalBlocker quiet(sections_);
+            sections_->clear();
+            sections_->addItem(tr("All sections"), QString());
+            for (const QString& name : names) sections_->addItem(name, name);
+            const int at = chosen.isEmpty() ? 0 : std::max(0, sections_->findData(chosen));
+            sections_->setCurrentIndex(at);
+            filter_->SetSection(sections_->itemData(at).toString());
+        }
+    }
+    const auto total = static_cast<int>(rows.Count());
+    count_->setText(total == 0 ? QString()
+                               : tr("%1 of %2 problems shown").arg(filter_->rowCount()).arg(total));
+}
+
+void ResultsPanel::ShowFirstProblem() {
+    // A new scan's results: whatever narrowed the last ones goes.
+    search_->clear();
+    sections_->setCurrentIndex(0);
+    QAbstractItemModel* summaryRows = summary_->model();
+    if (summaryRows->rowCount() > 0) {
+        const QModelIndex first = summaryRows->index(0, 0);
+        if (summary_->currentIndex() == first)
+            SummaryCurrentChanged(first);
+        else
+            summary_->setCurrentIndex(first);
+    }
+    if (details_->model()->rowCount() > 0)
+        details_->setCurrentIndex(details_->model()->index(0, 0));
+    RefreshFilterBar();
 }
 
 void ResultsPanel::SummaryCurrentChanged(const QModelIndex& current) {
@@ -164,8 +299,7 @@ void ResultsPanel::SummaryCurrentChanged(const QModelIndex& current) {
 
 void ResultsPanel::ShowInPane(const QModelIndex& current) {
     auto* model = static_cast<DetailTickModel*>(details_->listModel());
-    const auto ref = current.isValid() ? model->RefOf(static_cast<std::size_t>(current.row()) + 1)
-                                       : std::nullopt;
+    const auto ref = model->RefOf(details_->ListRowOf(current));
     if (!ref) {
         pane_->clear();
         return;

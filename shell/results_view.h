@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSortFilterProxyModel>
 #include <QString>
 #include <optional>
 
@@ -14,8 +15,12 @@
 #include "results/problem_details.h"
 #include "shell/list_model.h"
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 
 namespace vostrel::shell {
 
@@ -57,6 +62,30 @@ private:
     AppContext& app_;
 };
 
+// The detail rows a search text and a section let through. The text is
+// looked for in every column of a row and in its section, without regard
+// to letter case; the section must be the row's own. The rows keep the
+// list's order (the header sorts the list itself), and the ticks stay with
+// the problems whether their rows show or not.
+class DetailFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    DetailFilter(DetailTickModel* source, QObject* parent);
+    void SetText(const QString& text);
+    // Empty: every section.
+    void SetSection(const QString& section);
+    const QString& text() const { return text_; }
+    const QString& section() const { return section_; }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    DetailTickModel* source_;
+    QString text_;
+    QString section_;
+};
+
 class ResultsPanel : public QObject {
     Q_OBJECT
 public:
@@ -65,6 +94,18 @@ public:
     ResultsPanel(AppContext& app, ListView* summary, ListView* details, QWidget* frame);
 
     QPlainTextEdit* pane() const { return pane_; }
+    // The bar over the details: the search field, the section box (its
+    // first entry "All sections") and the count of what shows.
+    QLineEdit* search() const { return search_; }
+    QComboBox* sections() const { return sections_; }
+    QLabel* count() const { return count_; }
+    DetailFilter* filter() const { return filter_; }
+    // Brings the section box and the count into line with the details now
+    // (the panel does so by itself once the events of a change have run).
+    void RefreshFilterBar();
+    // The results have just opened: the first summary row and its first
+    // problem become the current ones, so that the pane shows it.
+    void ShowFirstProblem();
     // The context menu of detail row `row` (1-based); null when the row
     // stands for no problem. The caller shows it (or triggers its actions).
     QMenu* MenuFor(std::size_t row, QWidget* parent);
@@ -89,11 +130,19 @@ public:
 private:
     void SummaryCurrentChanged(const QModelIndex& current);
     void ShowInPane(const QModelIndex& current);
+    void BuildFilterBar(QWidget* frame);
 
     AppContext& app_;
     ListView* summary_;
     ListView* details_;
     QPlainTextEdit* pane_;
+    DetailFilter* filter_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QComboBox* sections_ = nullptr;
+    QLabel* count_ = nullptr;
+    // Runs RefreshFilterBar once the rows' changes of the moment are over.
+    QTimer* refreshBar_ = nullptr;
+    bool sectionsStale_ = true;
     // The ignore list of the last scan, which the session points at.
     std::optional<IgnoreFilter> ignoreFilter_;
 };

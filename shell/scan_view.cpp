@@ -14,6 +14,19 @@
 
 namespace vostrel::shell {
 
+namespace {
+
+// The section that found a problem: what its line among a program's
+// problems puts before its own detail line.
+std::string SectionOfProblem(const ScanSession& session, const ProblemRef& ref) {
+    const std::string grouped = GroupedProblemLine(session, ref);
+    const std::string line = DetailLine(session, ref);
+    if (grouped.size() < line.size() + 2 || !grouped.ends_with(line)) return {};
+    return grouped.substr(0, grouped.size() - line.size() - 2);
+}
+
+}  // namespace
+
 MessageKind MessageKindOf(Question question) {
     switch (question) {
         case Question::CancelScan: return MessageKind::CancelScanning;
@@ -307,6 +320,7 @@ void ScanView::ShowDetails(std::size_t row) {
              {&details.entry, &details.value, &details.holds, &details.lookedFor, &details.why})
             detailRows.SetSubItem(at, column++, *text);
         detailRows.SetSubItem(at, kDetailRefColumn, RefText(ref));
+        detailRows.SetSubItem(at, kDetailSectionColumn, SectionOfProblem(*session_, ref));
     }
     // Rows sorted by a later column take their places once it is filled in.
     if (detailRows.sorted() && detailRows.sortKey() > 0)

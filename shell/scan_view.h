@@ -156,6 +156,9 @@ private:
 
 // The sub-item of a detail row that holds its problem's reference (RefText).
 inline constexpr std::size_t kDetailRefColumn = 6;
+// The sub-item of a detail row that names the section that found its
+// problem ("Help Files"), not shown: what the section filter goes by.
+inline constexpr std::size_t kDetailSectionColumn = 7;
 // The sub-item of a summary row that holds its program group's id.
 inline constexpr std::size_t kSummaryGroupColumn = 1;
 

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "shell/app.h"
@@ -10,11 +12,43 @@
 #include "shell/ignore_list_box.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
+#include "shell/results_view.h"
 #include "shell/skin.h"
 #include "system/settings.h"
 #include "system/settings_keys.h"
 
 namespace vostrel::shell {
+
+namespace {
+
+// Shows `text` whole in `label`'s rectangle where it can: wrapped at its
+// spaces, a word wider than the label (a long host folder) shortened in
+// its middle, and, should that still take more lines than the label has,
+// cut short at the end. The caller's tooltip holds all of it.
+void ShowWithin(QLabel* label, const QString& text) {
+    label->ensurePolished();
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const QFontMetrics metrics(label->font());
+    const int width = label->contentsRect().width();
+    QStringList words = text.split(' ');
+    for (QString& word : words)
+        if (metrics.horizontalAdvance(word) > width)
+            word = metrics.elidedText(word, Qt::ElideMiddle, width);
+    const auto fits = [&](const QString& shown) {
+        const QRect need =
+            metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, shown);
+        return need.width() <= width && need.height() <= label->contentsRect().height();
+    };
+    QString shown = words.join(' ');
+    while (!fits(shown) && words.size() > 1) {
+        words.removeLast();
+        shown = words.join(' ') + QStringLiteral(" \u2026");
+    }
+    label->setText(shown);
+}
+
+}  // namespace
 
 void SetBoxFromStored(QCheckBox* box, const std::string& stored) {
     bool ok = false;
@@ -62,13 +96,15 @@ SettingsDialog::SettingsDialog(AppContext& app, QWidget* parent) : QDialog(paren
     // The drives that are the host's, not the machine's: said here as well
     // as in the catalogue, since their rows start unchecked.
     if (const std::string note = engine::HostDrivesNote(app_.session); !note.empty()) {
-        auto* hostDrives =
-            new SkinLabel(LayoutId::SettingsHostDrives, QString::fromStdString(note), this);
+        auto* hostDrives = new SkinLabel(LayoutId::SettingsHostDrives, QString(), this);
         hostDrives->setToolTip(QString::fromStdString(note));
+        ShowWithin(hostDrives, QString::fromStdString(note));
     }
 
     // The ignore list takes the lower part of the window.
     ignoreList_ = Place(new IgnoreListBox(this), LayoutId::SettingsIgnoreList);
+    // A key added here holds for this machine, as the command line's does.
+    ignoreList_->SetMachine(IgnoreMachineOf(app_));
     ok_ = new ImagePair(LayoutId::SettingsOk, this, {"skin/button.svg"}, {"skin/button_hover.svg"},
                         tr("OK"));
     ok_->SetDescription(tr("Stores the settings and closes the window"));

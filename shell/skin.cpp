@@ -68,13 +68,25 @@ void InstallSkinAccessibility() {
 
 }  // namespace
 
-int Twips(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
+namespace {
+double skinScale = 1.0;
+}  // namespace
+
+void SetSkinScale(double scale) { skinScale = scale > 0 ? scale : 1.0; }
+
+double SkinScale() { return skinScale; }
+
+int Twips(int twips) {
+    return static_cast<int>(std::lround(twips * skinScale / double(kTwipsPerPixel)));
+}
 
 QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
 }
 
-int ToTwips(double pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel)); }
+int ToTwips(double pixels) {
+    return static_cast<int>(std::lround(pixels * kTwipsPerPixel / skinScale));
+}
 
 namespace {
 

@@ -26,10 +26,16 @@ inline const QColor kFocusRingColour{0xFF, 0xB6, 0x27};
 // Registers the artwork (SVG pictures, icons, the user guide) with Qt's resources.
 void EnsureArtwork();
 
-// Twips to (device independent) pixels, rounded.
+// The skin's scale: 1 as it was drawn, less on a screen too small for it
+// (SkinScaleToFit). Set before any window is built; every twips-to-pixels
+// conversion below follows it.
+void SetSkinScale(double scale);
+double SkinScale();
+
+// Twips to (device independent) pixels at the skin's scale, rounded.
 int Twips(int twips);
 QRect TwipsRect(int left, int top, int width, int height);
-// Pixels to twips, rounded to whole twips.
+// Pixels to twips (at the skin's scale), rounded to whole twips.
 int ToTwips(double pixels);
 
 // A row of the layout table: its object name, and its rectangle in pixels.

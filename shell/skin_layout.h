@@ -69,6 +69,9 @@ enum class LayoutId {
     MainResultsPanel,
     MainSummary,
     MainDetails,
+    MainDetailsSearch,
+    MainDetailsSection,
+    MainDetailsCount,
     MainProblemDetails,
     MainRepairProgressFrame,
     MainRepairProgressBar,
@@ -118,6 +121,8 @@ enum class LayoutId {
     SettingsIgnoreStatus,
     SettingsIgnoreRows,
     SettingsIgnoreRemove,
+    SettingsIgnoreKey,
+    SettingsIgnoreAdd,
     SettingsOk,
     SettingsCancel,
     // The message box.
@@ -195,6 +200,11 @@ inline constexpr Anchor kFooter{0, 1, 1, 0};
 inline constexpr Anchor kLeftList{0, 0, 0.5, 0.5};
 inline constexpr Anchor kRightList{0.5, 0, 0.5, 0.5};
 inline constexpr Anchor kBelowLists{0, 0.5, 1, 0.5};
+// The bar above the right list shares its growth: the search its left
+// half, the section its right half; the count under it follows its bottom.
+inline constexpr Anchor kRightHalf{0.5, 0, 0.25, 0};
+inline constexpr Anchor kRightQuarter{0.75, 0, 0.25, 0};
+inline constexpr Anchor kUnderRightList{0.5, 0.5, 0.5, 0};
 }  // namespace layout_anchors
 
 // The table, one row a line (wider than the code around it, so that its
@@ -254,7 +264,11 @@ constexpr auto MakeSkinLayout() {
         {MainResultsFrame,        Main,     "FrameRegistryProblemsDetails", {},                           {0, 0, 9120, 5100},      kFill},
         {MainResultsPanel,        Main,     "PicResultsPanel",              {},                           {0, 0, 9120, 5100},      kFill},
         {MainSummary,             Main,     "lvwRegistryProblems",          {},                           {120, 120, 4380, 2700},  kLeftList},
-        {MainDetails,             Main,     "lvwRegistryErrorsDetail",      {},                           {4620, 120, 4380, 2700}, kRightList},
+        // Above the details: a search and a section to narrow them; below, how many show.
+        {MainDetails,             Main,     "lvwRegistryErrorsDetail",      {},                           {4620, 480, 4380, 2040}, kRightList},
+        {MainDetailsSearch,       Main,     "txtDetailsSearch",             {},                           {4620, 120, 2130, 300},  kRightHalf},
+        {MainDetailsSection,      Main,     "cboDetailsSection",            {},                           {6870, 120, 2130, 300},  kRightQuarter},
+        {MainDetailsCount,        Main,     "lblDetailsCount",              {},                           {4620, 2580, 4380, 240}, kUnderRightList},
         {MainProblemDetails,      Main,     "txtProblemDetails",            {},                           {120, 2880, 8880, 1320}, kBelowLists},
         {MainRepairProgressFrame, Main,     "ImgDeleteProgress",            {},                           {120, 4500, 4275, 300},  kBottom},
         {MainRepairProgressBar,   Main,     "ImgDeleteProgressInside",      {},                           {0, 0, 0, 300},          kFixed},
@@ -303,11 +317,13 @@ constexpr auto MakeSkinLayout() {
         {SettingsStartupBox,      Settings, "chkRunAtStartup",              {},                           {300, 3660, 300, 300}},
         {SettingsStartupLabel,    Settings, "lblRunonStartup",              {},                           {660, 3645, 5400, 330}},
         // Shown only when the prefix has drives that are the host's.
-        {SettingsHostDrives,      Settings, "lblHostDrives",                {},                           {240, 4290, 5040, 330}},
+        {SettingsHostDrives,      Settings, "lblHostDrives",                {},                           {300, 4020, 6660, 630}},
         {SettingsIgnoreList,      Settings, "FrameIgnoreList",              {},                           {300, 4710, 6660, 1440}},
         {SettingsIgnoreStatus,    Settings, "lblIgnoreList",                {},                           {0, 0, 6660, 300}},
-        {SettingsIgnoreRows,      Settings, "lstIgnoreList",                {},                           {0, 330, 5160, 1110}},
+        {SettingsIgnoreRows,      Settings, "lstIgnoreList",                {},                           {0, 330, 5160, 720}},
         {SettingsIgnoreRemove,    Settings, "cmdRemoveIgnoredNormal",       "cmdRemoveIgnoredMouseMove",  {5250, 330, 1410, 435}},
+        {SettingsIgnoreKey,       Settings, "txtIgnoreKey",                 {},                           {0, 1110, 5160, 330}},
+        {SettingsIgnoreAdd,       Settings, "cmdAddIgnoredNormal",          "cmdAddIgnoredMouseMove",     {5250, 1005, 1410, 435}},
         {SettingsOk,              Settings, "cmdOKNormal",                  "cmdokMousemove",             {5400, 6300, 1590, 435}},
         {SettingsCancel,          Settings, "cmdCancelNormal",              "cmdCancelMouseMove",         {3720, 6300, 1590, 435}},
 

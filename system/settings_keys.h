@@ -21,5 +21,8 @@ inline constexpr std::string_view kWineFolderKey = "txtWine";
 // The Wine prefix last chosen on the start view: the desktop program opens
 // it when neither --prefix nor $WINEPREFIX names one.
 inline constexpr std::string_view kWinePrefixKey = "txtWinePrefix";
+// Where the main window was last, "x,y,width,height" in pixels: it opens
+// there again (on a screen there is).
+inline constexpr std::string_view kMainWindowGeometryKey = "frmMainGeometry";
 
 }  // namespace vostrel

@@ -5,11 +5,16 @@
 // to the settings window and back.
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "fixture_machine.h"
@@ -297,6 +302,182 @@ TEST_F(ResultsViewTest, ARemovedProgramIsOneRowWhoseTickRepairsAllItLeft) {
                                                    "Invalid Windows Fonts (  1 Problem(s) )"}));
     EXPECT_EQ(Tick(summary, 0), Qt::Unchecked);
     EXPECT_EQ(app_->session.ProblemCount(), 2u);
+}
+
+// The bar over the details: a search through every text of a row and its
+// section, a section box, the count of what shows, and the first problem
+// shown as soon as the results open.
+TEST_F(ResultsViewTest, TheDetailsNarrowBySearchAndSectionAndTheCountSaysHowMany) {
+    MainWindow& main = Scanned();
+    ResultsPanel* panel = main.results();
+    // The results open on the first summary row and its first problem.
+    EXPECT_EQ(main.summary()->currentIndex().row(), 0);
+    ASSERT_GT(app_->view.detailRows.Count(), 0u);
+    EXPECT_EQ(main.details()->currentIndex().row(), 0);
+    EXPECT_TRUE(panel->pane()->toPlainText().startsWith(QString::fromStdString(Cell(main, 0, 0))))
+        << panel->pane()->toPlainText().toStdString();
+
+    Choose(main, kPhotoEditRow);
+    Pump(20);
+    const QAbstractItemModel* shown = main.details()->model();
+    ASSERT_EQ(shown->rowCount(), 12);
+    EXPECT_EQ(panel->count()->text(), "12 of 12 problems shown");
+    // Each section the program's problems were found in, once, after "All sections".
+    QStringList sections;
+    for (int i = 0; i < panel->sections()->count(); ++i) sections << panel->sections()->itemText(i);
+    EXPECT_EQ(sections.first(), "All sections");
+    EXPECT_TRUE(sections.contains("Help Files")) << sections.join('|').toStdString();
+    EXPECT_EQ(sections.removeDuplicates(), 0);
+    for (int row = 0; row < 12; ++row) {
+        const QString line = QString::fromStdString(Cell(main, row, 0));
+        EXPECT_TRUE(sections.contains(line.section(": ", 0, 0))) << line.toStdString();
+    }
+
+    // Any column, whatever the letter case.
+    panel->search()->setText("PHOTOEDIT.hlp");
+    ASSERT_EQ(shown->rowCount(), 1);
+    EXPECT_EQ(Cell(main, 0, 4), "C:\\Program Files\\PhotoEdit\\photoedit.hlp");
+    EXPECT_EQ(panel->count()->text(), "1 of 12 problems shown");
+    panel->search()->setText(QString::fromStdString(kHelpKey).toLower());
+    ASSERT_EQ(shown->rowCount(), 1);
+    EXPECT_EQ(Cell(main, 0, 1), kHelpKey);
+    // The section narrows further; a search it cannot meet shows nothing.
+    panel->search()->clear();
+    panel->sections()->setCurrentIndex(panel->sections()->findText("Help Files"));
+    ASSERT_EQ(shown->rowCount(), 2);
+    for (int row = 0; row < 2; ++row)
+        EXPECT_TRUE(Cell(main, row, 0).starts_with("Help Files: ")) << Cell(main, row, 0);
+    EXPECT_EQ(panel->count()->text(), "2 of 12 problems shown");
+    panel->search()->setText("chm");
+    ASSERT_EQ(shown->rowCount(), 1);
+    EXPECT_TRUE(Cell(main, 0, 4).ends_with("photoedit.chm"));
+    panel->search()->setText("no such text");
+    EXPECT_EQ(shown->rowCount(), 0);
+    EXPECT_EQ(panel->count()->text(), "0 of 12 problems shown");
+    panel->search()->clear();
+
+    // A header click sorts what shows, both ways; equal texts keep their order.
+    emit main.details()->header()->sectionClicked(4);
+    ASSERT_EQ(shown->rowCount(), 2);
+    EXPECT_TRUE(Cell(main, 0, 4).ends_with("photoedit.hlp"));
+    emit main.details()->header()->sectionClicked(4);
+    EXPECT_TRUE(Cell(main, 0, 4).ends_with("photoedit.chm"));
+    panel->sections()->setCurrentIndex(0);
+    ASSERT_EQ(shown->rowCount(), 12);
+    emit main.details()->header()->sectionClicked(5);  // "Why": many rows share one reason
+    std::vector<std::string> before;
+    for (int row = 0; row < 12; ++row)
+        before.push_back(Cell(main, row, 5) + "|" + Cell(main, row, 4));
+    emit main.details()->header()->sectionClicked(5);
+    emit main.details()->header()->sectionClicked(5);
+    std::vector<std::string> after;
+    for (int row = 0; row < 12; ++row)
+        after.push_back(Cell(main, row, 5) + "|" + Cell(main, row, 4));
+    EXPECT_EQ(after, before);
+    const int direction = app_->view.detailRows.sortOrder() == 0 ? 1 : -1;
+    for (int row = 1; row < 12; ++row)
+        EXPECT_LE(direction * QString::compare(QString::fromStdString(Cell(main, row - 1, 5)),
+                                               QString::fromStdString(Cell(main, row, 5)),
+                                               Qt::CaseInsensitive),
+                  0);
+
+    // A section's own row: its section matches the search though no column says it.
+    Choose(main, kHelpRow);
+    Pump(20);
+    panel->search()->setText("help files");
+    EXPECT_EQ(shown->rowCount(), 2);
+    EXPECT_EQ(panel->count()->text(), "2 of 2 problems shown");
+    // A new scan opens with nothing narrowed.
+    ClickPair(&main, "ImgScanNowNormal");
+    WaitUntilIdle();
+    EXPECT_TRUE(panel->search()->text().isEmpty());
+    EXPECT_EQ(panel->sections()->currentIndex(), 0);
+    EXPECT_EQ(main.details()->currentIndex().row(), 0);
+}
+
+// The ticks belong to the problems, not to the rows that show: a filtered
+// row's tick, menu and pane are its own problem's, and a repair repairs the
+// ticked problems whether they show or not.
+TEST_F(ResultsViewTest, TicksStayWithTheProblemsWhileFilteredAndTheRepairTakesExactlyThem) {
+    MainWindow& main = Scanned();
+    ResultsPanel* panel = main.results();
+    Choose(main, kPhotoEditRow);
+    const auto ticked = [this] {
+        std::vector<bool> ticks;
+        for (std::size_t i = 0; i < app_->session.ProblemCount(); ++i)
+            ticks.push_back(IsSelected(app_->session.result.problems.at(i)));
+        return ticks;
+    };
+    panel->search()->setText("photoedit.hlp");
+    ASSERT_EQ(main.details()->model()->rowCount(), 1);
+    SetTick(main.details(), 0, Qt::Unchecked);
+    const RegistryProblem hlp = Found("photoedit.hlp"), chm = Found("photoedit.chm"),
+                          filters = Found("filters.dll");
+    // The pane and the menu of the one row that shows are the .hlp's.
+    main.details()->setCurrentIndex(main.details()->model()->index(0, 0));
+    EXPECT_TRUE(panel->pane()->toPlainText().contains("photoedit.hlp"));
+    const QRect place = main.details()->visualRect(main.details()->model()->index(0, 0));
+    emit main.details()->customContextMenuRequested(place.center());
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    popup->findChild<QAction*>("mnuCopyMissingPath")->trigger();
+    popup->close();
+    EXPECT_EQ(QApplication::clipboard()->text(), "C:\\Program Files\\PhotoEdit\\photoedit.hlp");
+
+    const std::vector<bool> set = ticked();
+    EXPECT_EQ(std::count(set.begin(), set.end(), false), 1);
+    // Narrowing, widening and sorting leave the ticks as they are.
+    panel->search()->setText("no such text");
+    EXPECT_EQ(ticked(), set);
+    panel->search()->clear();
+    panel->sections()->setCurrentIndex(panel->sections()->findText("Help Files"));
+    emit main.details()->header()->sectionClicked(0);
+    EXPECT_EQ(ticked(), set);
+    // The hidden rows are repaired too; the unticked one is not.
+    panel->search()->setText("chm");
+    ASSERT_EQ(main.details()->model()->rowCount(), 1);
+    EXPECT_EQ(Repair(main, true).toStdString(),
+              "Repair 13 of 14 problems? A backup is written first to " +
+                  std::string(home_ / "backups") + ".");
+    EXPECT_TRUE(ValueThere(hlp));
+    EXPECT_FALSE(ValueThere(chm));
+    EXPECT_FALSE(ValueThere(filters));
+    EXPECT_EQ(app_->session.ProblemCount(), 1u);
+}
+
+// Ten thousand detail rows fill, narrow and count without keeping the
+// window waiting.
+TEST_F(ResultsViewTest, TenThousandDetailRowsFillAndFilterQuickly) {
+    MainWindow& main = Main();
+    ResultsPanel* panel = main.results();
+    ListControl& rows = app_->view.detailRows;
+    constexpr int kRows = 10000;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < kRows; ++i) {
+        const std::size_t at =
+            rows.Add("This file could not be found on your hard drive:C:\\Bulk\\f" +
+                     std::to_string(i) + ".dll");
+        rows.SetSubItem(at, 1, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bulk\\" + std::to_string(i));
+        rows.SetSubItem(at, 4, "C:\\Bulk\\f" + std::to_string(i) + ".dll");
+        rows.SetSubItem(at, kDetailSectionColumn, i % 2 ? "Shared Files" : "Help Files");
+    }
+    Pump(20);
+    const qint64 filled = clock.restart();
+    EXPECT_EQ(panel->count()->text(), "10000 of 10000 problems shown");
+    EXPECT_EQ(panel->sections()->count(), 3);
+    panel->search()->setText("F999");
+    EXPECT_EQ(main.details()->model()->rowCount(), 11);  // f999, f9990 ... f9999
+    panel->sections()->setCurrentIndex(panel->sections()->findText("Shared Files"));
+    EXPECT_EQ(main.details()->model()->rowCount(), 6);
+    EXPECT_EQ(panel->count()->text(), "6 of 10000 problems shown");
+    panel->search()->clear();
+    panel->sections()->setCurrentIndex(0);
+    emit main.details()->header()->sectionClicked(4);
+    EXPECT_EQ(Cell(main, 0, 4), "C:\\Bulk\\f9999.dll");
+    const qint64 filtered = clock.elapsed();
+    EXPECT_LT(filled, 5000);
+    EXPECT_LT(filtered, 3000);
 }
 
 TEST_F(ResultsViewTest, QuestionSaysWhenNoBackupWillBeWrittenAndNothingTickedAsksNothing) {
