@@ -1,5 +1,6 @@
 // vostrel-cli backups: the backup files of one prefix as the backup manager
 // lists them.
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -19,6 +20,20 @@ int RunBackupsCommand(const BackupsCommandOptions& options) {
         settings.Override(std::string(kBackupFolderKey), options.backupDir);
     const std::string machine =
         MachineIdentityOf(options.prefix.empty() ? DefaultWinePrefix() : options.prefix);
+    if (!options.show.empty()) {
+        // What one backup holds, a record a line, as a restore would put it back.
+        const std::string path =
+            options.show.find('/') != std::string::npos
+                ? options.show
+                : (std::filesystem::path(BackupFolder(settings)) / options.show).string();
+        const auto contents = BackupContents(path);
+        if (!contents) {
+            std::cerr << "vostrel-cli: no backup file " << path << "\n";
+            return 2;
+        }
+        for (const auto& line : *contents) std::cout << line << "\n";
+        return 0;
+    }
     const std::vector<BackupRow> rows = ListBackups(settings, machine);
     if (options.names) {
         // For scripts and the shell's completion: nothing but the names.
@@ -32,7 +47,8 @@ int RunBackupsCommand(const BackupsCommandOptions& options) {
                             {"date", row.date},
                             {"time", row.time},
                             {"size", SizeText(row)},
-                            {"prefixUnknown", row.prefixUnknown}});
+                            {"prefixUnknown", row.prefixUnknown},
+                            {"restored", row.restored}});
         std::cout << nlohmann::json{{"folder", BackupFolder(settings)},
                                     {"prefix", machine},
                                     {"backups", list}}
@@ -47,13 +63,15 @@ int RunBackupsCommand(const BackupsCommandOptions& options) {
     }
     std::size_t width = kBackupColumns[0].size();
     for (const auto& row : rows) width = std::max(width, row.name.size());
+    // The prefix (a long path, the same on every row) is said above, not in a column.
     std::cout << std::left << std::setw(static_cast<int>(width + 2)) << kBackupColumns[0]
-              << std::setw(10) << kBackupColumns[1] << std::setw(10) << kBackupColumns[2]
-              << std::setw(16) << kBackupColumns[3] << kBackupColumns[4] << "\n";
+              << std::setw(12) << kBackupColumns[1] << std::setw(8) << kBackupColumns[2]
+              << std::setw(16) << kBackupColumns[3] << kBackupColumns[5] << "\n";
     for (const auto& row : rows)
-        std::cout << std::setw(static_cast<int>(width + 2)) << row.name << std::setw(10) << row.date
-                  << std::setw(10) << row.time << std::setw(16) << SizeText(row) << PrefixText(row)
-                  << "\n";
+        std::cout << std::setw(static_cast<int>(width + 2)) << row.name << std::setw(12) << row.date
+                  << std::setw(8) << row.time << std::setw(16) << SizeText(row)
+                  << (row.prefixUnknown ? "(" + std::string(kPrefixUnknown) + ") " : "")
+                  << row.restored << "\n";
     return 0;
 }
 
@@ -68,6 +86,8 @@ void AddBackupsCommand(CLI::App& app, int& status) {
     cmd->add_flag("--names", options->names,
                   "Print only the backups' names, one a line, as \"restore\" takes them")
         ->excludes(json);
+    cmd->add_option("--show", options->show,
+                    "Print what one backup holds (its name or path), a record a line");
     cmd->callback([options, &status] { status = RunBackupsCommand(*options); });
 }
 

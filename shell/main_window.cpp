@@ -353,6 +353,12 @@ void MainWindow::BuildResultsView() {
                                tr("Found before the scan was stopped (cancelled)"), frame);
     cancelled->setStyleSheet("color: #ffb627; font-weight: bold;");
     cancelled->hide();
+    // Said as soon as the results show: the repair will have to close them.
+    wineRunning_ = AddLabel(LayoutId::MainWineRunning,
+                            tr("Wine is running in this prefix: a repair closes its programs first."),
+                            frame);
+    wineRunning_->setStyleSheet("color: #ffb627; font-weight: bold;");
+    wineRunning_->hide();
     auto* repair = AddPair(LayoutId::MainRepair, frame, tr("Repair"));
     auto* back = AddPair(LayoutId::MainReturn, frame, tr("Return"));
     for (QObject* background : {static_cast<QObject*>(picResults_), static_cast<QObject*>(panel)}) {
@@ -605,6 +611,8 @@ bool MainWindow::AnythingToScan() const {
 void MainWindow::ScanDone() {
     if (reloadAfterWork_) LoadCatalogue();
     if (!picResults_->isHidden()) results_->ShowFirstProblem();
+    wineRunning_->setVisible(!picResults_->isHidden() && app_.session.ProblemCount() > 0 &&
+                             engine::WineRunsOn(app_.session.files.PrefixFolder().value_or("")));
     SetBusy(false);
 }
 
@@ -619,6 +627,7 @@ void MainWindow::RepairAll() {
         return;
     }
     app_.window.SetVisible(Control::CancelledMark, false);
+    wineRunning_->hide();
     // The lists the repair changes are not shown while it works.
     app_.view.ShowRepairing(true);
     auto refusal = std::make_shared<std::optional<std::string>>();

@@ -163,6 +163,7 @@ private:
     QPushButton* cmdShowLog_ = nullptr;
     SkinImage* picScanning_ = nullptr;
     SkinImage* picResults_ = nullptr;
+    QLabel* wineRunning_ = nullptr;  // the results' note that Wine runs on the prefix
     QTimer* settingsTimer_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
     QTimer* blinkTimer_ = nullptr;

@@ -77,6 +77,7 @@ enum class LayoutId {
     MainRepairProgressBar,
     MainRepairing,
     MainCancelled,
+    MainWineRunning,
     MainRepair,
     MainReturn,
     MainMachine,
@@ -274,6 +275,8 @@ constexpr auto MakeSkinLayout() {
         {MainRepairProgressBar,   Main,     "ImgDeleteProgressInside",      {},                           {0, 0, 0, 300},          kFixed},
         {MainRepairing,           Main,     "lblDeletingCourrutpfils",      {},                           {120, 4260, 4275, 240},  kBottom},
         {MainCancelled,           Main,     "lblCancelled",                 {},                           {120, 4500, 4860, 300},  kBottom},
+        // Over the repairing line, which shows only while a repair runs.
+        {MainWineRunning,         Main,     "lblWineRunning",               {},                           {120, 4260, 5040, 240},  kBottom},
         {MainRepair,              Main,     "ImgRepairNormal",              "ImgRepairMouseMove",         {5280, 4380, 1740, 480}, kCorner},
         {MainReturn,              Main,     "ImgReturnNormal",              "ImgReturnMouseMove",         {7200, 4380, 1740, 480}, kCorner},
         // The footer and the corner grip that resizes the frameless window.

@@ -98,7 +98,7 @@ _vostrel_cli() {
         remove) options="--help" ;;
         esac
         ;;
-    backups) options="--help --prefix --backup-dir --json --names" ;;
+    backups) options="--help --prefix --backup-dir --json --names --show" ;;
     restore) options="--help --prefix --backup-dir --keep --force" ;;
     prefixes) options="--help --json" ;;
     esac
@@ -107,7 +107,7 @@ _vostrel_cli() {
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
     elif [[ $command == ignore && -z $action && $cur != -* ]]; then
         COMPREPLY=($(compgen -W "add list remove" -- "$cur"))
-    elif [[ $command == restore && $cur != -* ]]; then
+    elif [[ ($command == restore && $cur != -*) || ($command == backups && $prev == --show) ]]; then
         # A backup's name, or the path of a backup file.
         [[ $cur != */* ]] && _vostrel_cli_backups "$1"
         [[ ${#COMPREPLY[@]} -eq 0 ]] && _filedir

@@ -65,6 +65,7 @@ complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l keep -d 'Kee
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -l force -d 'Restore into another prefix, and records outside its own drives'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from scan repair" -l wine -x -a '(__fish_complete_directories)' -d 'The Wine that runs the prefix'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from backups" -l names -d 'Print only the names, one a line'
+complete -c vostrel-cli -n "__fish_seen_subcommand_from backups" -l show -x -a '(__vostrel_cli_ask backups --names)' -d 'Print what one backup holds'
 complete -c vostrel-cli -n "__fish_seen_subcommand_from restore" -F -a '(__vostrel_cli_ask backups --names)' -d 'Backup name or path'
 
 complete -c vostrel -f

@@ -161,6 +161,26 @@ TEST_F(CliRepair, ABackupGoesBackOnlyIntoItsOwnPrefixUnlessForced) {
     testing::RunWine(other, {"reg", "query", kRun, "/v", "OldTool"}, &out);
     testing::WaitForWineserver(other);
     EXPECT_NE(out.find("/tray"), std::string::npos);
+
+    // A restore keeps its backup, marked with when; the list says so, and
+    // --show says what it holds.
+    run = Cli({"restore", name, "--prefix", prefix_, "--backup-dir", backups});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("The backup file is kept, marked as restored."), std::string::npos)
+        << run.out;
+    EXPECT_TRUE(fs::exists(fs::path(backups) / name));
+    list = nlohmann::json::parse(
+        Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--json"}).out);
+    EXPECT_EQ(list.at("backups")[1].at("restored").get<std::string>().size(), 16u)
+        << list.dump();  // 2026-12-10 05:17
+    EXPECT_EQ(list.at("backups")[0].at("restored"), "");
+    run = Cli({"backups", "--prefix", prefix_, "--backup-dir", backups, "--show", name});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("value HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+                           "\\Run OldTool ("),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(Cli({"backups", "--backup-dir", backups, "--show", "no such backup"}).status, 2);
 }
 
 TEST_F(CliRepair, WithBackupsOffItSaysSoBeforeAsking) {

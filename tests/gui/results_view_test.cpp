@@ -656,7 +656,6 @@ TEST_F(ResultsViewTest, ARunningWineIsClosedFirstWhenTheUserSaysSo) {
     deferred.registry->Install(std::move(loaded->registry));
     deferred.files->Install(std::move(loaded->files));
     AppOn(std::move(deferred.machine));
-    MainWindow& main = Scanned();
     vostrel::testing::StartPersistentWineserver(prefix_);
     // A server left running by a failed check would outlive the test.
     struct Stop {
@@ -664,6 +663,9 @@ TEST_F(ResultsViewTest, ARunningWineIsClosedFirstWhenTheUserSaysSo) {
         ~Stop() { vostrel::testing::KillWineserver(prefix); }
     } stop{prefix_};
     ASSERT_NE(RunningWineserver(prefix_), 0);
+    // The results say so as soon as they show.
+    MainWindow& main = Scanned();
+    EXPECT_FALSE(main.control("lblWineRunning")->isHidden());
 
     const RegistryProblem chm = Found("photoedit.chm");
     QString question, confirm;
@@ -682,6 +684,7 @@ TEST_F(ResultsViewTest, ARunningWineIsClosedFirstWhenTheUserSaysSo) {
     EXPECT_EQ(confirm.toStdString(), "Close the prefix's programs and repair");
     EXPECT_EQ(RunningWineserver(prefix_), 0);
     EXPECT_FALSE(ValueThere(chm));
+    EXPECT_TRUE(main.control("lblWineRunning")->isHidden());
 }
 
 }  // namespace
