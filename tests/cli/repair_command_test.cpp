@@ -88,7 +88,8 @@ TEST_F(CliRepair, RepairListRestore) {
     run = Cli({"restore", name, "--prefix", prefix_, "--backup-dir", backups});
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_NE(OldTool().find("\"C:\\Program Files\\OldTool\\tool.exe\" /tray"), std::string::npos);
-    EXPECT_FALSE(fs::exists(fs::path(backups) / name));
+    // The backup stays: it undoes the restore, and the user deletes it.
+    EXPECT_TRUE(fs::exists(fs::path(backups) / name));
 }
 
 TEST_F(CliRepair, TheJsonOfARepairCountsWhatWasSkippedAndWhy) {
