@@ -187,7 +187,9 @@ TEST_F(CliScan, ListingNamesEachProblemsKeyAndValue) {
         reg +=
             std::string("\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\") +
             name + "] 1700000000\n\"DisplayName\"=\"" + name +
-            "\"\n\"UninstallString\"=\"C:\\\\Program Files\\\\Gone\\\\unins000.exe\"\n";
+            "\"\n\"UninstallString\"=\"C:\\\\Program Files\\\\Gone\\\\unins000.exe\"\n"
+            // an icon that is there keeps the key: only the value goes
+            "\"DisplayIcon\"=\"C:\\\\windows\\\\notepad.exe\"\n";
     testing::WriteTextFile(own + "/system.reg", reg);
     const CliRun run = Cli({"scan", "--prefix", own, "--sections", "Uninstall Section"});
     ASSERT_EQ(run.status, 0) << run.err;
