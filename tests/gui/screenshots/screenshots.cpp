@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
     });
     watch.start();
     main.RunScan();
+    // The scan runs on the window's worker: the events go on until it ends.
+    while (main.Busy()) Pump(1);
     watch.stop();
     if (!caught) std::cerr << "the scan ended before its view could be caught\n";
 
@@ -185,6 +187,7 @@ int main(int argc, char** argv) {
         ClickOk(question);
     });
     main.RepairAll();
+    while (main.Busy()) Pump(20);
     Pump(100);
     {
         BackupDialog manager(app, &main);
