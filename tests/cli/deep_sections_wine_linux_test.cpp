@@ -223,6 +223,14 @@ protected:
         return "\"" + Escaped(value.data) + "\"";
     }
     CliRun Cli(const std::vector<std::string>& args) { return RunCliPrivately(work_.path(), args); }
+    // The backup file a repair wrote into `folder` (empty when there is none).
+    static std::string BackupIn(const fs::path& folder) {
+        std::string backup;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(folder, ec))
+            if (entry.is_regular_file()) backup = entry.path().string();
+        return backup;
+    }
     nlohmann::json Scan() {
         const CliRun run =
             Cli({"scan", "--prefix", prefix_, "--sections", kDeepSections, "--json"});
@@ -297,10 +305,7 @@ TEST_F(DeepSectionsWine, FindsEveryLeftoverAndNothingValidThenRestoresThemAll) {
     ASSERT_EQ(repair.status, 0) << repair.err;
     EXPECT_EQ(Problems(Scan()), std::multiset<Found>{});
     EXPECT_NE(Registry(), before);
-    ASSERT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()) > 0, true);
-    std::string backup;
-    for (const auto& entry : fs::directory_iterator(backups))
-        if (entry.is_regular_file()) backup = entry.path().string();
+    const std::string backup = BackupIn(backups);
     ASSERT_FALSE(backup.empty());
     const CliRun restore = Cli({"restore", backup, "--prefix", prefix_});
     ASSERT_EQ(restore.status, 0) << restore.err;
@@ -480,9 +485,7 @@ TEST_F(DeepSectionsWine, AnNsisProgramDeletedByHandIsOneItemAndComesBackWithItsB
              "--yes", "--backup-dir", work_.path() + "/backups"});
     ASSERT_EQ(repair.status, 0) << repair.err;
     EXPECT_EQ(Problems(scan()), std::multiset<Found>{});
-    std::string backup;
-    for (const auto& entry : fs::directory_iterator(work_.path() + "/backups"))
-        if (entry.is_regular_file()) backup = entry.path().string();
+    const std::string backup = BackupIn(work_.path() + "/backups");
     ASSERT_FALSE(backup.empty());
     ASSERT_EQ(Cli({"restore", backup, "--prefix", prefix_}).status, 0);
     EXPECT_EQ(Registry(), before);
@@ -593,9 +596,7 @@ TEST_F(DeepSectionsWine, AKeyThatIsTheRegistrationGoesWholeAndComesBackWhole) {
     EXPECT_FALSE(exists(uninstall + "Parent", "UninstallString"));
     WaitForWineserver(prefix_);
 
-    std::string backup;
-    for (const auto& entry : fs::directory_iterator(backups))
-        if (entry.is_regular_file()) backup = entry.path().string();
+    const std::string backup = BackupIn(backups);
     ASSERT_FALSE(backup.empty());
     const CliRun restore = Cli({"restore", backup, "--prefix", prefix_});
     ASSERT_EQ(restore.status, 0) << restore.err;
