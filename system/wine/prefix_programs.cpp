@@ -36,11 +36,13 @@ int Run(const std::string& program, const std::vector<std::string>& args,
         if (std::string_view(*e).rfind("WINEPREFIX=", 0) != 0) env.emplace_back(*e);
     env.push_back("WINEPREFIX=" + prefixPath);
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (auto& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(all.size() + 1);
     for (auto& arg : all) argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t child = 0;
