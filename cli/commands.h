@@ -116,7 +116,7 @@ struct BackupsCommandOptions {
     std::string backupDir;
     bool json = false;
     bool names = false;  // --names: the names alone, one a line
-    std::string show;  // --show: one backup's records, a line each
+    std::string show;    // --show: one backup's records, a line each
 };
 
 struct RestoreCommandOptions {

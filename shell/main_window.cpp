@@ -354,9 +354,9 @@ void MainWindow::BuildResultsView() {
     cancelled->setStyleSheet("color: #ffb627; font-weight: bold;");
     cancelled->hide();
     // Said as soon as the results show: the repair will have to close them.
-    wineRunning_ = AddLabel(LayoutId::MainWineRunning,
-                            tr("Wine is running in this prefix: a repair closes its programs first."),
-                            frame);
+    wineRunning_ =
+        AddLabel(LayoutId::MainWineRunning,
+                 tr("Wine is running in this prefix: a repair closes its programs first."), frame);
     wineRunning_->setStyleSheet("color: #ffb627; font-weight: bold;");
     wineRunning_->hide();
     auto* repair = AddPair(LayoutId::MainRepair, frame, tr("Repair"));

@@ -436,10 +436,11 @@ TEST_F(ResultsViewTest, TicksStayWithTheProblemsWhileFilteredAndTheRepairTakesEx
     // The hidden rows are repaired too; the unticked one is not.
     panel->search()->setText("chm");
     ASSERT_EQ(main.details()->model()->rowCount(), 1);
-    EXPECT_EQ(Repair(main, true).toStdString().rfind(
-                  "Repair 13 of 14 problems? A backup is written first to " +
-                      std::string(home_ / "backups") + ".\n\n",
-                  0),
+    EXPECT_EQ(Repair(main, true)
+                  .toStdString()
+                  .rfind("Repair 13 of 14 problems? A backup is written first to " +
+                             std::string(home_ / "backups") + ".\n\n",
+                         0),
               0u);
     EXPECT_TRUE(ValueThere(hlp));
     EXPECT_FALSE(ValueThere(chm));
