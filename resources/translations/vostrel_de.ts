@@ -397,7 +397,7 @@ Die Sicherung bleibt erhalten und ist als wiederhergestellt markiert.</translati
     </message>
     <message>
         <source>Show Log</source>
-        <translation>Bericht zeigen</translation>
+        <translation>Bericht</translation>
     </message>
     <message>
         <source>Help</source>

@@ -5,6 +5,7 @@
 // locale and every language without its own, German for German; the
 // core's texts (section rows, summary lines, detail words) translated
 // where the window shows them only.
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLocale>
@@ -21,6 +22,8 @@
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/scan_view.h"
+#include "shell/settings_window.h"
+#include "shell/skin.h"
 #include "shell/translations.h"
 #include "system/settings.h"
 
@@ -265,7 +268,7 @@ TEST_F(ProgramTranslationTest, AGermanLocaleShowsTheWindowInGerman) {
     UseLocale(QLocale(QLocale::German, QLocale::Germany));
     MainWindow& main = Scanned();
     EXPECT_EQ(main.windowTitle(), "Vostrel 2006");
-    EXPECT_EQ(main.findChild<QPushButton*>("cmdShowLog")->text(), "Bericht zeigen");
+    EXPECT_EQ(main.findChild<QPushButton*>("cmdShowLog")->text(), "Bericht");
     EXPECT_EQ(main.findChild<QLabel*>("Label2")->text(), "Alle Laufwerke");
     EXPECT_EQ(Shown(main.catalogue(), "Window Shortcut C"), "Verknüpfungen auf C:");
     EXPECT_EQ(Shown(main.catalogue(), "Windows Startup"), "Autostart-Einträge");
@@ -295,36 +298,80 @@ TEST_F(ProgramTranslationTest, AGermanLocaleShowsTheWindowInGerman) {
     EXPECT_EQ(shown, "Die Prüfung anhalten?");
 }
 
-// The longest captions of the start view fit their places in every
-// language: the texts beside the buttons wrap within their boxes, the
-// label over the catalogue stays on its line.
+// Every caption of the main window and the settings fits its control in
+// every language: a label on one line is as wide as its text, a wrapped
+// one holds all its lines (the texts beside the start view's buttons),
+// a button shows all its text, and so does a picture button its caption.
 class CaptionFitTest : public ProgramTranslationTest {
 protected:
-    void ExpectStartCaptionsFit() {
+    static void ExpectCaptionsFit(QWidget* window) {
+        const std::string where = window->objectName().toStdString();
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->isVisibleTo(window)) continue;
+            if (label->wordWrap())
+                EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                    << where << " " << label->objectName().toStdString() << ": "
+                    << label->text().toStdString();
+            else
+                EXPECT_LE(label->sizeHint().width(), label->width())
+                    << where << " " << label->objectName().toStdString() << ": "
+                    << label->text().toStdString();
+        }
+        for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->text().isEmpty() || !button->isVisibleTo(window)) continue;
+            EXPECT_LE(button->sizeHint().width(), button->width())
+                << where << " " << button->objectName().toStdString() << ": "
+                << button->text().toStdString();
+        }
+        for (const SkinImage* image : window->findChildren<SkinImage*>()) {
+            if (image->caption().isEmpty()) continue;
+            EXPECT_TRUE(image->CaptionFits()) << where << " " << image->objectName().toStdString()
+                                              << ": " << image->caption().toStdString();
+        }
+    }
+    void ExpectWindowsFit() {
         MainWindow& main = Main();
         for (const char* name : {"lblScanText", "lblSettingsText", "lblBackUpText"}) {
             const auto* label = main.findChild<QLabel*>(name);
             ASSERT_NE(label, nullptr) << name;
             EXPECT_TRUE(label->wordWrap()) << name;
-            EXPECT_LE(label->heightForWidth(label->width()), label->height())
-                << name << ": " << label->text().toStdString();
         }
-        const auto* label = main.findChild<QLabel*>("Label2");
-        ASSERT_NE(label, nullptr);
-        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        ExpectCaptionsFit(&main);
+        SettingsDialog settings(*app_);
+        settings.show();
+        ExpectCaptionsFit(&settings);
     }
 };
 
 TEST_F(CaptionFitTest, GermanCaptionsFitTheirPlaces) {
     UseLocale(QLocale(QLocale::German, QLocale::Germany));
-    ExpectStartCaptionsFit();
+    ExpectWindowsFit();
+    // The longest of them, wrapped.
     EXPECT_EQ(Main().findChild<QLabel*>("lblScanText")->text(),
               "Mit „Jetzt prüfen“ die Registrierung nach Problemen durchsuchen.");
 }
 
 TEST_F(CaptionFitTest, EnglishCaptionsFitTheirPlaces) {
     UseLocale(QLocale::c());
-    ExpectStartCaptionsFit();
+    ExpectWindowsFit();
+}
+
+TEST(SkinImageCaptionTest, ALongCaptionIsShortenedToItsPlace) {
+    SkinImage image("img", {}, nullptr);
+    image.resize(120, 30);
+    image.SetCaption("Scan");
+    EXPECT_TRUE(image.CaptionFits());
+    image.SetCaption("Eine sehr lange Beschriftung, die nie passt");
+    EXPECT_FALSE(image.CaptionFits());
+    // The icon takes its room from the caption.
+    image.SetCaption("Scan Now");
+    const bool fitsAlone = image.CaptionFits();
+    image.SetIcon("skin/icon_scan.svg");
+    image.resize(QFontMetrics(image.font()).horizontalAdvance("Scan Now") * 2, 30);
+    EXPECT_TRUE(fitsAlone);
+    EXPECT_TRUE(image.CaptionFits());
+    image.resize(image.height(), 30);
+    EXPECT_FALSE(image.CaptionFits());
 }
 
 #endif  // VOSTREL_QM_DIR
