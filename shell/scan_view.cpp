@@ -17,6 +17,11 @@ namespace vostrel::shell {
 
 namespace {
 
+// What the results say of the problems the ignore list left out (a plural
+// form for the count).
+constexpr const char* kIgnoredMark =
+    QT_TRANSLATE_N_NOOP("vostrel::shell::ScanView", "%n ignored (on the ignore list)");
+
 // The section that found a problem: what its line among a program's
 // problems puts before its own detail line.
 std::string SectionOfProblem(const ScanSession& session, const ProblemRef& ref) {
@@ -173,7 +178,7 @@ void ScanView::ScanFinished(bool cancelled) {
     end.cancelled = cancelled;
     if (session_) {
         end.found = session_->ProblemCount() > 0 || !session_->result.notChecked.Empty();
-        if (session_->result.ignoredCount > 0) end.ignored = IgnoredText(*session_);
+        end.ignored = session_->result.ignoredCount;
         end.notChecked = NotCheckedText(session_->result.notChecked);
         end.reportPath = ScanReportPath(*session_);
     }
@@ -200,10 +205,10 @@ void ScanView::ShowScanEnd(ScanEnd& end) {
                                                     "Found before the scan was stopped (cancelled)")
                             .toStdString()
                       : "";
-    if (!end.ignored.empty())
+    if (end.ignored > 0)
         mark += (mark.empty() ? "" : "; ") +
-                QCoreApplication::translate("vostrel::shell::ScanView", "%1 (on the ignore list)")
-                    .arg(QString::fromStdString(end.ignored))
+                QCoreApplication::translate("vostrel::shell::ScanView", kIgnoredMark, nullptr,
+                                            static_cast<int>(end.ignored))
                     .toStdString();
     // Entries on drives that were not there (and other entries that could
     // not be judged) are named, so that a short list is not taken as clean.

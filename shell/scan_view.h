@@ -115,8 +115,8 @@ private:
         ProblemGroups groups;
         bool found = false;
         bool cancelled = false;
-        std::string ignored;     // "3 problems ignored", or empty
-        std::string notChecked;  // what could not be judged, or empty
+        std::size_t ignored = 0;  // problems the ignore list left out
+        std::string notChecked;   // what could not be judged, or empty
         std::string reportPath;
     };
     // The latest text of a label, passed over one queued call at a time.

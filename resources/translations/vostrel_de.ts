@@ -717,7 +717,14 @@ Die Sicherung bleibt erhalten und ist als wiederhergestellt markiert.</translati
     </message>
     <message>
         <source>%1 (on the ignore list)</source>
-        <translation>%1 (auf der Ignorierliste)</translation>
+        <translation type="vanished">%1 (auf der Ignorierliste)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n ignored (on the ignore list)</source>
+        <translation>
+            <numerusform>%n Problem ignoriert (auf der Ignorierliste)</numerusform>
+            <numerusform>%n Probleme ignoriert (auf der Ignorierliste)</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -717,7 +717,14 @@ The backup is kept, marked as restored.</translation>
     </message>
     <message>
         <source>%1 (on the ignore list)</source>
-        <translation>%1 (on the ignore list)</translation>
+        <translation type="vanished">%1 (on the ignore list)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n ignored (on the ignore list)</source>
+        <translation>
+            <numerusform>%n problem ignored (on the ignore list)</numerusform>
+            <numerusform>%n problems ignored (on the ignore list)</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -209,6 +209,9 @@ TEST_F(ProgramTranslationTest, WithoutATranslationTheCoreTextsShowAsTheCoreWrote
               "Invalid Windows Shortcut File (2 Problems)");
     EXPECT_EQ(ShownCatalogueRow("Window Shortcut C"), "Window Shortcut C");
     EXPECT_EQ(ShownStatus(" Shortcuts C:\\..."), " Shortcuts C:\\...");
+    EXPECT_EQ(QCoreApplication::translate("vostrel::shell::ScanView",
+                                          "%n ignored (on the ignore list)", nullptr, 3),
+              "3 ignored (on the ignore list)");
     EXPECT_EQ(ShownCatalogueRow("Windows Startup"), "Windows Startup");
     EXPECT_EQ(ShownDetailLine("This file could not be found on your hard drive:C:\\a.hlp"),
               "This file could not be found on your hard drive:C:\\a.hlp");
@@ -255,6 +258,9 @@ TEST_F(ProgramTranslationTest, PlainEnglishForEnglishAndTheCLocale) {
                   "Startup entries: Missing file: C:\\a.exe");
         EXPECT_EQ(ShownSectionName(kSectionComClasses), "COM controls");
         EXPECT_EQ(ShownStatus(" Custom Controls...."), "COM controls…");
+        EXPECT_EQ(QCoreApplication::translate("vostrel::shell::ScanView",
+                                              "%n ignored (on the ignore list)", nullptr, 1),
+                  "1 problem ignored (on the ignore list)");
         EXPECT_EQ(ShownStatus(" Shortcuts C:\\..."), "Shortcuts on C:\\…");
         EXPECT_EQ(ShownStatus("Inspecting..."), "Inspecting...");
         EXPECT_EQ(QCoreApplication::translate("vostrel::shell::MessageBoxDialog",
