@@ -29,7 +29,12 @@ QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes);
 // The list outlives the views that show it.
 struct BackupListHolder {
     ListControl backupList{"lvwBackUp",
-                           {"Name", "Date", "Time", "Size ( Bytes )", "Prefix", "Restored"}};
+                           {QT_TRANSLATE_NOOP("vostrel::lists", "Name"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Date"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Time"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Size ( Bytes )"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Prefix"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Restored")}};
 };
 
 class BackupDialog : private BackupListHolder, public QDialog {

@@ -1,10 +1,20 @@
 #include "shell/list_model.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QPointer>
 #include <QThread>
 
 namespace vostrel::shell {
+
+namespace {
+
+// The lists' headers are marked for translation where the lists are made.
+QString ShownHeader(const std::string& header) {
+    return QCoreApplication::translate("vostrel::lists", header.c_str());
+}
+
+}  // namespace
 
 ListModel::ListModel(ListControl& list, bool checkable, QObject* parent)
     : QAbstractTableModel(parent), list_(list), checkable_(checkable) {
@@ -40,12 +50,14 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const std::size_t row = static_cast<std::size_t>(index.row()) + 1;
     const std::size_t column = static_cast<std::size_t>(index.column());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
-        std::string text = column == 0 ? list_.Text(row) : list_.SubItem(row, column);
-        if (column == 0 && note_ && role != Qt::AccessibleTextRole) {
+        if (column != 0) return QString::fromStdString(list_.SubItem(row, column));
+        QString text = shown_ ? shown_(row) : QString::fromStdString(list_.Text(row));
+        if (note_ && role != Qt::AccessibleTextRole) {
             const std::string note = note_(row);
-            if (!note.empty()) text += (role == Qt::ToolTipRole ? "\n" : "  - ") + note;
+            if (!note.empty())
+                text += (role == Qt::ToolTipRole ? "\n" : "  - ") + QString::fromStdString(note);
         }
-        return QString::fromStdString(text);
+        return text;
     }
     if (role == Qt::CheckStateRole && checkable_ && column == 0)
         return list_.Checked(row) ? Qt::Checked : Qt::Unchecked;
@@ -60,7 +72,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     const auto& headers = list_.headers();
     if (section < 0 || section >= static_cast<int>(headers.size())) return {};
-    return QString::fromStdString(headers[static_cast<std::size_t>(section)]);
+    return ShownHeader(headers[static_cast<std::size_t>(section)]);
 }
 
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
@@ -109,9 +121,8 @@ ListView::ListView(const QString& name, ListModel* model, QWidget* parent)
     setObjectName(name);
     // Read out by the column it shows ("Sections to be scanned", "Summary"...).
     const auto& headers = model->list().headers();
-    setAccessibleName(headers.empty() || headers.front().empty()
-                          ? name
-                          : QString::fromStdString(headers.front()));
+    setAccessibleName(headers.empty() || headers.front().empty() ? name
+                                                                 : ShownHeader(headers.front()));
     setModel(model);
     setRootIsDecorated(false);
     setUniformRowHeights(true);

@@ -25,6 +25,10 @@ public:
     // A note shown after a row's text and as its tooltip (empty: none); the
     // row's text itself stays as it is.
     void SetRowNote(std::function<std::string(std::size_t row)> note) { note_ = std::move(note); }
+    // What a row shows for its text (null: the text itself): the row's
+    // text stays what the program keys on, the window shows it in the
+    // user's language.
+    void SetShownText(std::function<QString(std::size_t row)> shown) { shown_ = std::move(shown); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -49,6 +53,7 @@ private:
     bool checkToggled_ = false;
     QList<QIcon> icons_;
     std::function<std::string(std::size_t)> note_;
+    std::function<QString(std::size_t)> shown_;
 };
 
 // A report-style view over a ListModel, one row per list row.

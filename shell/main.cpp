@@ -18,6 +18,7 @@
 #include "shell/single_instance.h"
 #include "shell/skin.h"
 #include "shell/splash.h"
+#include "shell/translations.h"
 #include "shell/window_layout.h"
 #include "system/settings.h"
 
@@ -106,6 +107,9 @@ int main(int argc, char** argv) {
     if (AnsweredWithoutWindows(argc, argv)) return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName("vostrel");
+    // The translation first: the command line's help and the program's
+    // name are in the user's language too.
+    InstallTranslator();
     QApplication::setApplicationDisplayName(QCoreApplication::translate("main", "Vostrel 2006"));
     QApplication::setApplicationVersion("0.1.0");
     EnsureArtwork();

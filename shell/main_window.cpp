@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QSizeGrip>
@@ -23,6 +24,7 @@
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/skin_style.h"
+#include "shell/translations.h"
 #include "shell/window_layout.h"
 #include "system/settings_keys.h"
 
@@ -42,6 +44,41 @@ void SetTextColour(QLabel* label, const QColor& colour) {
 
 QLabel* AddLabel(LayoutId id, const QString& text, QWidget* parent) {
     return Place(new QLabel(text, parent), id);
+}
+
+// A wrapped text that keeps within its box: when its lines (in a longer
+// language, or with a larger desktop font) would run past the bottom, its
+// font is made smaller, down to three quarters of its size.
+class FittingLabel final : public QLabel {
+public:
+    FittingLabel(const QString& text, QWidget* parent) : QLabel(text, parent) { setWordWrap(true); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Fit();
+    }
+
+private:
+    void Fit() {
+        // The font it inherits first; only a text that does not fit has its own.
+        setFont(QFont());
+        QFont shrunk = font();
+        const bool points = shrunk.pointSizeF() > 0;
+        const qreal full = points ? shrunk.pointSizeF() : shrunk.pixelSize();
+        for (qreal size = full; heightForWidth(width()) > height() && size - 0.5 >= full * 0.75;) {
+            size -= 0.5;
+            if (points)
+                shrunk.setPointSizeF(size);
+            else
+                shrunk.setPixelSize(static_cast<int>(size));
+            setFont(shrunk);
+        }
+    }
+};
+
+QLabel* AddFittingLabel(LayoutId id, const QString& text, QWidget* parent) {
+    return Place(new FittingLabel(text, parent), id);
 }
 
 QList<QIcon> SectionIcons() {
@@ -185,6 +222,9 @@ void MainWindow::BuildStartView() {
     label2->SetBold(true);
     auto* model = new ListModel(app_.view.catalogueRows, true, this);
     model->SetIcons(SectionIcons());
+    model->SetShownText([&rows = app_.view.catalogueRows](std::size_t row) {
+        return ShownCatalogueRow(rows.Text(row));
+    });
     // The note asks the session, not the window: the model may be asked
     // while the window is being torn down.
     model->SetRowNote([&session = app_.session](std::size_t row) {
@@ -214,19 +254,19 @@ void MainWindow::BuildStartView() {
     Place(new PrefixChooser(app_, app_.scanned.machine->files->PrefixFolder().value_or(""), this),
           LayoutId::MainPrefixChooser);
     auto* scan = AddPair(LayoutId::MainScanNow, this, tr("Scan Now"), "skin/icon_scan.svg");
-    lblScanText_ =
-        AddLabel(LayoutId::MainScanText,
-                 tr("Click on the Scan button to start scanning your registry for problems."),
-                 this);
+    lblScanText_ = AddFittingLabel(
+        LayoutId::MainScanText,
+        tr("Click on the Scan button to start scanning your registry for problems."), this);
     auto* settings =
         AddPair(LayoutId::MainSettings, this, tr("Settings"), "skin/icon_settings.svg");
     lblSettingsText_ =
-        AddLabel(LayoutId::MainSettingsText,
-                 tr("Click on the Settings button for configuration options."), this);
+        AddFittingLabel(LayoutId::MainSettingsText,
+                        tr("Click on the Settings button for configuration options."), this);
     auto* backup = AddPair(LayoutId::MainBackup, this, tr("Backup"), "skin/icon_backup.svg");
     lblBackUpText_ =
-        AddLabel(LayoutId::MainBackupText,
-                 tr("Click the Backup button to restore any previous registry backups."), this);
+        AddFittingLabel(LayoutId::MainBackupText,
+                        tr("Click the Backup button to restore any previous registry backups."),
+                        this);
     for (QLabel* text : {lblScanText_, lblSettingsText_, lblBackUpText_}) {
         text->setWordWrap(true);
         SetTextColour(text, kWhite);

@@ -24,6 +24,7 @@
 #include "shell/engine.h"
 #include "shell/message_box.h"
 #include "shell/skin.h"
+#include "shell/translations.h"
 
 namespace vostrel::shell {
 
@@ -54,7 +55,18 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 SummaryTickModel::SummaryTickModel(AppContext& app, QObject* parent)
-    : ListModel(app.view.summaryRows, true, parent), app_(app) {}
+    : ListModel(app.view.summaryRows, true, parent), app_(app) {
+    SetShownText([this](std::size_t row) {
+        const ListControl& rows = list();
+        if (const ProblemGroup* group = app_.view.GroupOfRow(row))
+            return ShownGroupRow(group->name, group->folder, group->problems.size(), group->places,
+                                 rows.Text(row));
+        const std::string count = rows.SubItem(row, kSummaryCountColumn);
+        if (count.empty()) return Q(rows.Text(row));
+        return ShownSummaryRow(rows.SubItem(row, kSummarySectionColumn), std::stoll(count),
+                               rows.Text(row));
+    });
+}
 
 QVariant SummaryTickModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= rowCount())
@@ -89,7 +101,11 @@ void SummaryTickModel::TicksChanged() {
 }
 
 DetailTickModel::DetailTickModel(AppContext& app, QObject* parent)
-    : ListModel(app.view.detailRows, true, parent), app_(app) {}
+    : ListModel(app.view.detailRows, true, parent), app_(app) {
+    SetShownText([this](std::size_t row) {
+        return ShownDetailLine(list().Text(row), list().SubItem(row, kDetailSectionColumn));
+    });
+}
 
 std::optional<ProblemRef> DetailTickModel::RefOf(std::size_t row) const {
     if (row < 1 || row > list().Count()) return std::nullopt;
@@ -147,6 +163,13 @@ bool DetailFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourcePare
     const QString section = Q(list.SubItem(row, kDetailSectionColumn));
     if (!section_.isEmpty() && section.compare(section_, Qt::CaseInsensitive) != 0) return false;
     if (text_.isEmpty() || section.contains(text_, Qt::CaseInsensitive)) return true;
+    // What the user reads is searched too, in the window's language.
+    const QString shownSection = ShownSectionName(list.SubItem(row, kDetailSectionColumn));
+    const QString shownLine =
+        source_->data(source_->index(sourceRow, 0), Qt::DisplayRole).toString();
+    if (shownSection.contains(text_, Qt::CaseInsensitive) ||
+        shownLine.contains(text_, Qt::CaseInsensitive))
+        return true;
     for (std::size_t column = 0; column < list.columnCount(); ++column)
         if (Q(list.SubItem(row, column)).contains(text_, Qt::CaseInsensitive)) return true;
     return false;
@@ -252,14 +275,15 @@ void ResultsPanel::RefreshFilterBar() {
             if (!name.isEmpty()) names.insert(name);
         }
         QStringList shown;
-        for (int i = 1; i < sections_->count(); ++i) shown << sections_->itemText(i);
+        for (int i = 1; i < sections_->count(); ++i) shown << sections_->itemData(i).toString();
         if (shown != QStringList(names.begin(), names.end())) {
             // The section chosen stays chosen while the details have it.
             const QString chosen = filter_->section();
             const QSignalBlocker quiet(sections_);
             sections_->clear();
             sections_->addItem(tr("All sections"), QString());
-            for (const QString& name : names) sections_->addItem(name, name);
+            for (const QString& name : names)
+                sections_->addItem(ShownSectionName(name.toStdString()), name);
             const int at = chosen.isEmpty() ? 0 : std::max(0, sections_->findData(chosen));
             sections_->setCurrentIndex(at);
             filter_->SetSection(sections_->itemData(at).toString());
@@ -305,7 +329,7 @@ void ResultsPanel::ShowInPane(const QModelIndex& current) {
         return;
     }
     const ProblemDetails d = DetailsOf(app_.session, *ref);
-    QString text = Q(d.line) + "\n";
+    QString text = ShownDetailLine(d.line) + "\n";
     const std::pair<const char*, const std::string*> facts[] = {
         {QT_TR_NOOP("Entry"), &d.entry}, {QT_TR_NOOP("Value"), &d.value},
         {QT_TR_NOOP("Holds"), &d.holds}, {QT_TR_NOOP("Looked for"), &d.lookedFor},

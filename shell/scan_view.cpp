@@ -10,11 +10,17 @@
 #include "results/result_views.h"
 #include "results/scan_report.h"
 #include "shell/message_box.h"
+#include "shell/translations.h"
 #include "system/text.h"
 
 namespace vostrel::shell {
 
 namespace {
+
+// What the results say of the problems the ignore list left out (a plural
+// form for the count).
+constexpr const char* kIgnoredMark =
+    QT_TRANSLATE_N_NOOP("vostrel::shell::ScanView", "%n ignored (on the ignore list)");
 
 // The section that found a problem: what its line among a program's
 // problems puts before its own detail line.
@@ -110,7 +116,9 @@ void ScanView::ShowScanStarted(std::int32_t progressStep) {
 }
 
 void ScanView::SectionStarted(std::string_view status) {
-    Show([this, text = std::string(status)] { window_.SetCaption(Control::Status, text); });
+    Show([this, text = ShownStatus(status).toStdString()] {
+        window_.SetCaption(Control::Status, text);
+    });
 }
 
 void ScanView::KeyVisited(std::string_view name) { ShowText(Control::CurrentKey, name, key_); }
@@ -134,21 +142,22 @@ void ScanView::ShowProgress(bool blink) {
     window_.SetValue(Control::ScanProgressBar, progressWidth_);
 }
 
-std::vector<std::string> ScanView::SummaryTexts() const {
-    std::vector<std::string> texts;
-    if (session_)
-        for (const auto& row : session_->result.summary) texts.push_back(row.text);
-    return texts;
+std::vector<SummaryRow> ScanView::SummaryRows() const {
+    return session_ ? session_->result.summary : std::vector<SummaryRow>{};
 }
 
 ProblemGroups ScanView::CurrentGroups() const {
     return session_ ? FindProblemGroups(*session_) : ProblemGroups{};
 }
 
-void ScanView::FillSummary(const std::vector<std::string>& texts, ProblemGroups groups) {
+void ScanView::FillSummary(const std::vector<SummaryRow>& rows, ProblemGroups groups) {
     summaryRows.Clear();
     groups_ = std::move(groups);
-    for (const auto& text : texts) summaryRows.Add(text);
+    for (const SummaryRow& row : rows) {
+        const std::size_t at = summaryRows.Add(row.text);
+        summaryRows.SetSubItem(at, kSummarySectionColumn, row.section);
+        summaryRows.SetSubItem(at, kSummaryCountColumn, std::to_string(row.count));
+    }
     for (const ProblemGroup& group : groups_.groups) {
         // After the sections' rows, however the list is sorted.
         const std::size_t at = summaryRows.Add(GroupLine(group), 0, 1);
@@ -164,12 +173,12 @@ const ProblemGroup* ScanView::GroupOfRow(std::size_t row) const {
 
 void ScanView::ScanFinished(bool cancelled) {
     ScanEnd end;
-    end.summary = SummaryTexts();
+    end.summary = SummaryRows();
     end.groups = CurrentGroups();
     end.cancelled = cancelled;
     if (session_) {
         end.found = session_->ProblemCount() > 0 || !session_->result.notChecked.Empty();
-        if (session_->result.ignoredCount > 0) end.ignored = IgnoredText(*session_);
+        end.ignored = session_->result.ignoredCount;
         end.notChecked = NotCheckedText(session_->result.notChecked);
         end.reportPath = ScanReportPath(*session_);
     }
@@ -196,10 +205,10 @@ void ScanView::ShowScanEnd(ScanEnd& end) {
                                                     "Found before the scan was stopped (cancelled)")
                             .toStdString()
                       : "";
-    if (!end.ignored.empty())
+    if (end.ignored > 0)
         mark += (mark.empty() ? "" : "; ") +
-                QCoreApplication::translate("vostrel::shell::ScanView", "%1 (on the ignore list)")
-                    .arg(QString::fromStdString(end.ignored))
+                QCoreApplication::translate("vostrel::shell::ScanView", kIgnoredMark, nullptr,
+                                            static_cast<int>(end.ignored))
                     .toStdString();
     // Entries on drives that were not there (and other entries that could
     // not be judged) are named, so that a short list is not taken as clean.
@@ -257,9 +266,9 @@ void ScanView::ShowRepairSteps(int steps) {
 }
 
 void ScanView::RepairFinished() {
-    Show([this, texts = SummaryTexts(), groups = CurrentGroups()]() mutable {
+    Show([this, rows = SummaryRows(), groups = CurrentGroups()]() mutable {
         detailRows.Clear();
-        FillSummary(texts, std::move(groups));
+        FillSummary(rows, std::move(groups));
         ShowRepairing(false);
     });
 }

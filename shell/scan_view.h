@@ -45,16 +45,23 @@ public:
 
     // The start view's list: the session's sections and drives with their
     // check boxes, as the window shows them.
-    ListControl catalogueRows{"catalogue", {"Sections to be scanned"}};
+    ListControl catalogueRows{"catalogue",
+                              {QT_TRANSLATE_NOOP("vostrel::lists", "Sections to be scanned")}};
     // The results view's lists: a summary row per section, then a row per
     // program whose problems go together (its id in the sub-item
     // kSummaryGroupColumn, not shown), and the detail rows of the summary
     // row clicked.
-    ListControl summaryRows{"summary", {"Summary"}};
+    ListControl summaryRows{"summary", {QT_TRANSLATE_NOOP("vostrel::lists", "Summary")}};
     // Each detail row also says what its problem is (entry, value, data,
     // path looked for, reason) and, in a column not shown, which problem it
     // is (kDetailRefColumn).
-    ListControl detailRows{"details", {"Details", "Entry", "Value", "Holds", "Looked for", "Why"}};
+    ListControl detailRows{"details",
+                           {QT_TRANSLATE_NOOP("vostrel::lists", "Details"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Entry"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Value"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Holds"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Looked for"),
+                            QT_TRANSLATE_NOOP("vostrel::lists", "Why")}};
 
     void ScanStarted() override;
     void SectionStarted(std::string_view status) override;
@@ -104,12 +111,12 @@ public:
 private:
     // What the end of a scan shows, gathered on the thread of the work.
     struct ScanEnd {
-        std::vector<std::string> summary;
+        std::vector<SummaryRow> summary;
         ProblemGroups groups;
         bool found = false;
         bool cancelled = false;
-        std::string ignored;     // "3 problems ignored", or empty
-        std::string notChecked;  // what could not be judged, or empty
+        std::size_t ignored = 0;  // problems the ignore list left out
+        std::string notChecked;   // what could not be judged, or empty
         std::string reportPath;
     };
     // The latest text of a label, passed over one queued call at a time.
@@ -126,11 +133,11 @@ private:
     void ShowProgress(bool blink);
     void ShowScanEnd(ScanEnd& end);
     void ShowRepairSteps(int steps);
-    std::vector<std::string> SummaryTexts() const;
+    std::vector<SummaryRow> SummaryRows() const;
     // The groups of the session's problems as they are now (made on the
     // thread of the work, which owns the session then).
     ProblemGroups CurrentGroups() const;
-    void FillSummary(const std::vector<std::string>& texts, ProblemGroups groups);
+    void FillSummary(const std::vector<SummaryRow>& rows, ProblemGroups groups);
 
     QtWindow& window_;
     ScanSession* session_ = nullptr;
@@ -161,6 +168,10 @@ inline constexpr std::size_t kDetailRefColumn = 6;
 inline constexpr std::size_t kDetailSectionColumn = 7;
 // The sub-item of a summary row that holds its program group's id.
 inline constexpr std::size_t kSummaryGroupColumn = 1;
+// The sub-items of a section's summary row, not shown, that hold its
+// section key and count: what the window's translation of the row goes by.
+inline constexpr std::size_t kSummarySectionColumn = 2;
+inline constexpr std::size_t kSummaryCountColumn = 3;
 
 // A header click: sorting on, by that column (1-based), in the opposite order.
 void FlipSort(ListControl& list, int headerIndex);

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -162,20 +163,17 @@ void SkinImage::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) painter.setOpacity(0.45);
     for (const QString& layer : layers_) Renderer(":/" + layer)->render(&painter, QRectF(rect()));
-    QRect textArea = rect();
     if (!icon_.isEmpty()) {
         const int side = height() - 12;
-        const QRect iconArea(8, 6, side, side);
-        Renderer(":/" + icon_)->render(&painter, QRectF(iconArea));
-        textArea.setLeft(iconArea.right() + 4);
+        Renderer(":/" + icon_)->render(&painter, QRectF(QRect(8, 6, side, side)));
     }
     if (!caption_.isEmpty()) {
-        QFont f = font();
-        f.setBold(true);
-        f.setPointSizeF(f.pointSizeF() * (height() >= 36 ? 1.25 : 1.0));
+        const QFont f = CaptionFont();
+        const QRect textArea = CaptionArea();
         painter.setFont(f);
         painter.setPen(captionColor_);
-        painter.drawText(textArea, Qt::AlignCenter, caption_);
+        painter.drawText(textArea, Qt::AlignCenter,
+                         QFontMetrics(f).elidedText(caption_, Qt::ElideRight, textArea.width()));
     }
     if (hasFocus()) {
         // A solid 2 px ring in the skin's amber, clear on the blue buttons
@@ -186,6 +184,25 @@ void SkinImage::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
+}
+
+QFont SkinImage::CaptionFont() const {
+    QFont f = font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * (height() >= 36 ? 1.25 : 1.0));
+    return f;
+}
+
+QRect SkinImage::CaptionArea() const {
+    QRect area = rect();
+    // Right of the icon: a square 6 px in from the top and bottom, 8 px from the left.
+    const int side = height() - 12;
+    if (!icon_.isEmpty()) area.setLeft(QRect(8, 6, side, side).right() + 4);
+    return area;
+}
+
+bool SkinImage::CaptionFits() const {
+    return QFontMetrics(CaptionFont()).horizontalAdvance(caption_) <= CaptionArea().width();
 }
 
 void SkinImage::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event->position().toPoint()); }

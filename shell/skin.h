@@ -64,6 +64,9 @@ public:
     void SetLayers(QStringList layers);
     void SetCaption(const QString& caption);
     QString caption() const { return caption_; }
+    // Whether the whole caption fits beside the icon; a longer one is
+    // drawn shortened, with "…" at its end.
+    bool CaptionFits() const;
     void SetCaptionColor(const QColor& color);
     // A small picture drawn at the left end, before the caption.
     void SetIcon(const QString& icon);
@@ -95,6 +98,9 @@ protected:
     void enterEvent(QEnterEvent* event) override;
 
 private:
+    QFont CaptionFont() const;
+    QRect CaptionArea() const;
+
     QStringList layers_;
     QString caption_;
     QString icon_;
