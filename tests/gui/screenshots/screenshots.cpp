@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QTimer>
+#include <QTranslator>
 #include <iostream>
 
 #include "shell/app.h"
@@ -22,6 +23,7 @@
 #include "shell/settings_window.h"
 #include "shell/skin.h"
 #include "shell/splash.h"
+#include "shell/translations.h"
 #include "system/settings.h"
 
 using namespace vostrel;
@@ -82,6 +84,11 @@ void ClickOk(QWidget* box) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+#ifdef VOSTREL_QM_DIR
+    // The texts a user reads: the English translation, as the program loads it.
+    if (auto translator = LoadTranslation(QLocale("en_US"), VOSTREL_QM_DIR))
+        QCoreApplication::installTranslator(translator.release());
+#endif
     QApplication::setQuitOnLastWindowClosed(false);
     EnsureArtwork();
     if (argc != 3) {
