@@ -66,18 +66,29 @@ BackupDialog::BackupDialog(AppContext& app, QWidget* parent) : QDialog(parent), 
     if (parent) move(parent->geometry().center() - rect().center());
 }
 
+namespace {
+
+// The first `shown` lines of what a backup holds, each on a line of its own,
+// then how many more there are.
+QString FirstLines(const std::vector<std::string>& contents, std::size_t shown) {
+    QString text;
+    for (std::size_t i = 0; i < contents.size() && i < shown; ++i)
+        text += "\n  " + QString::fromStdString(contents[i]);
+    if (contents.size() > shown)
+        text += QCoreApplication::translate("vostrel::shell::BackupDialog", "\n  … and %1 more")
+                    .arg(contents.size() - shown);
+    return text;
+}
+
+}  // namespace
+
 QString ContentsText(const QString& name, const std::vector<std::string>& contents) {
     constexpr std::size_t kShown = 12;
     QString text =
         QCoreApplication::translate("vostrel::shell::BackupDialog", "%1 holds %n item(s):", nullptr,
                                     static_cast<int>(contents.size()))
             .arg(name);
-    for (std::size_t i = 0; i < contents.size() && i < kShown; ++i)
-        text += "\n  " + QString::fromStdString(contents[i]);
-    if (contents.size() > kShown)
-        text += QCoreApplication::translate("vostrel::shell::BackupDialog", "\n  … and %1 more")
-                    .arg(contents.size() - kShown);
-    return text;
+    return text + FirstLines(contents, kShown);
 }
 
 QString RestoreQuestion(const QStringList& names, std::size_t items, const QString& machine,
@@ -97,13 +108,9 @@ QString RestoreQuestion(const QStringList& names, std::size_t items, const QStri
             .arg(what, machine);
     if (contents.empty()) return question;
     constexpr std::size_t kShown = 8;
-    for (std::size_t i = 0; i < contents.size() && i < kShown; ++i)
-        question += "\n  " + QString::fromStdString(contents[i]);
-    if (contents.size() > kShown)
-        question += QCoreApplication::translate("vostrel::shell::BackupDialog", "\n  … and %1 more")
-                        .arg(contents.size() - kShown);
-    return question + QCoreApplication::translate("vostrel::shell::BackupDialog",
-                                                  "\nThe backup is kept, marked as restored.");
+    return question + FirstLines(contents, kShown) +
+           QCoreApplication::translate("vostrel::shell::BackupDialog",
+                                       "\nThe backup is kept, marked as restored.");
 }
 
 QString RestoreSummary(const std::vector<engine::RestoreOutcome>& outcomes) {
