@@ -164,6 +164,16 @@ protected:
     // the scanning view shows and `when` holds, then waits for the scan's
     // end. The scan waits at the menu entries' row (after the registry
     // sections, before the drives) until `during` has run.
+    // Scan Now, held where the scan reaches the menu entries' row.
+    void ScanHeldAtMenuEntries(MainWindow& main) {
+        ASSERT_NE(gate_, nullptr);
+        gate_->Hold();
+        ClickPair(&main, "ImgScanNowNormal");
+        QElapsedTimer waited;
+        waited.start();
+        while (!gate_->waiting() && waited.elapsed() < 20000) Pump(5);
+        ASSERT_TRUE(gate_->waiting()) << "the scan never reached the menu entries' row";
+    }
     void ScanWith(std::function<bool()> when, std::function<void()> during) {
         MainWindow& main = Main();
         ASSERT_NE(gate_, nullptr) << "no menu entries row to hold the scan at";
@@ -500,13 +510,7 @@ TEST_F(ScanFlowTest, QuittingDuringARepairStopsItAndLosesNothing) {
 TEST_F(ScanFlowTest, QuittingDuringAScanStopsItAtItsNextCheck) {
     MainWindow& main = Main();
     const std::string report = engine::ScanReportPath(app_->session);
-    ASSERT_NE(gate_, nullptr);
-    gate_->Hold();
-    ClickPair(&main, "ImgScanNowNormal");
-    QElapsedTimer waited;
-    waited.start();
-    while (!gate_->waiting() && waited.elapsed() < 20000) Pump(5);
-    ASSERT_TRUE(gate_->waiting()) << "the scan never reached the menu entries' row";
+    ASSERT_NO_FATAL_FAILURE(ScanHeldAtMenuEntries(main));
     QElapsedTimer quitting;
     quitting.start();
     app_.reset();  // the gate stays held: only the stop request lets the scan go on
@@ -578,13 +582,7 @@ TEST_F(ScanFlowTest, TheKeyboardScansTicksEverythingAndAsksBeforeRepairing) {
 TEST_F(ScanFlowTest, CtrlQDuringAScanStopsItBeforeTheProgramEnds) {
     MainWindow& main = Main();
     const std::string report = engine::ScanReportPath(app_->session);
-    ASSERT_NE(gate_, nullptr);
-    gate_->Hold();
-    ClickPair(&main, "ImgScanNowNormal");
-    QElapsedTimer waited;
-    waited.start();
-    while (!gate_->waiting() && waited.elapsed() < 20000) Pump(5);
-    ASSERT_TRUE(gate_->waiting()) << "the scan never reached the menu entries' row";
+    ASSERT_NO_FATAL_FAILURE(ScanHeldAtMenuEntries(main));
     int endsSeen = -1;
     std::string reportAtEnd;
     app_->platform.endProgram = [&] {
